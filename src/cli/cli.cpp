@@ -1,0 +1,267 @@
+#include "cli/cli.h"
+
+#include "model/data_check.h"
+#include "model/project_file.h"
+#include "model/text_format.h"
+#include "schedule/schedule.h"
+
+#include <charconv>
+#include <cmath>
+
+namespace zant {
+
+namespace {
+
+const char* const kUsage = "uso: zant-cli <comando> [opzioni]\n"
+                           "comandi:\n"
+                           "  check FILE            controlla i dati di un file di progetto\n"
+                           "  compute FILE [--json] controlla i dati e calcola tempi, date,\n"
+                           "                        scorrimenti e percorso critico\n"
+                           "  <comando> --help      aiuto sul comando\n"
+                           "uscita: 0 dati corretti, 1 dati rifiutati dal controllo, 2 file "
+                           "illeggibile o errore d'uso\n";
+
+const char* const kCheckHelp =
+    "uso: zant-cli check FILE\n"
+    "Legge il file di dati ZANT e ne esegue il controllo formale, come il comando\n"
+    "\"Controllo dati immessi\". Stampa il messaggio del controllo.\n"
+    "uscita: 0 dati corretti, 1 dati rifiutati, 2 file illeggibile o non valido\n";
+
+const char* const kComputeHelp =
+    "uso: zant-cli compute FILE [--json]\n"
+    "Controlla i dati del file e calcola per ogni evento tempi minimi e massimi, date,\n"
+    "scorrimenti, lo scorrimento di ogni legame e il percorso critico.\n"
+    "  --json   stampa un solo oggetto JSON invece della tabella\n"
+    "uscita: 0 calcolo eseguito, 1 dati rifiutati dal controllo, 2 file illeggibile o non "
+    "valido\n";
+
+// Messages join their lines with CR; a terminal wants LF.
+QString forTerminal(const QString& text)
+{
+    QString t = text;
+    t.replace(QStringLiteral("\r"), QStringLiteral("\n"));
+    return t;
+}
+
+int usageError(QTextStream& err, const QString& problem)
+{
+    err << "zant-cli: " << problem << "\n" << kUsage;
+    return ExitError;
+}
+
+struct CommandLine
+{
+    QString file;
+    QStringList flags;
+};
+
+// Splits the arguments of a command into one file and the flags it allows.
+bool parseArguments(const QStringList& args, const QStringList& allowedFlags, CommandLine& line,
+                    QString& problem)
+{
+    for (const QString& arg : args) {
+        if (arg.startsWith(QLatin1String("--"))) {
+            if (!allowedFlags.contains(arg)) {
+                problem = QStringLiteral("opzione sconosciuta: %1").arg(arg);
+                return false;
+            }
+            line.flags << arg;
+        } else if (line.file.isEmpty()) {
+            line.file = arg;
+        } else {
+            problem = QStringLiteral("argomento in più: %1").arg(arg);
+            return false;
+        }
+    }
+    if (line.file.isEmpty()) {
+        problem = QStringLiteral("manca il nome del file di dati");
+        return false;
+    }
+    return true;
+}
+
+QString jsonString(const QString& text)
+{
+    QString out = QStringLiteral("\"");
+    for (QChar c : text) {
+        switch (c.unicode()) {
+        case '"': out += QStringLiteral("\\\""); break;
+        case '\\': out += QStringLiteral("\\\\"); break;
+        case '\n': out += QStringLiteral("\\n"); break;
+        case '\r': out += QStringLiteral("\\r"); break;
+        case '\t': out += QStringLiteral("\\t"); break;
+        default:
+            if (c.unicode() < 0x20)
+                out += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
+            else
+                out += c;
+        }
+    }
+    return out + QLatin1Char('"');
+}
+
+QString jsonNumber(double value)
+{
+    if (!std::isfinite(value))
+        return QStringLiteral("null");
+    if (isZeroFloat(value))
+        return QStringLiteral("0");
+    char buffer[32];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return QString::fromLatin1(buffer, result.ptr - buffer);
+}
+
+QString floatOf(const ScheduleResults& r, int e)
+{
+    return jsonNumber(isZeroFloat(r.eventFloat(e)) ? 0.0 : r.eventFloat(e));
+}
+
+void writeJson(QTextStream& out, const Project& p, const ScheduleResults& r)
+{
+    const int n = r.eventCount;
+    out << "{\"eventCount\": " << n << ", \"startDate\": " << jsonString(p.startDateText())
+        << ", \"events\": [";
+    for (int e = 1; e <= n; ++e) {
+        QStringList preds;
+        for (int pred : r.predecessors[e])
+            preds << QString::number(pred);
+        out << (e > 1 ? ", " : "") << "{\"event\": " << e
+            << ", \"description\": " << jsonString(p.description(e))
+            << ", \"earliest\": " << jsonNumber(r.earliest[e])
+            << ", \"latest\": " << jsonNumber(r.latest[e]) << ", \"float\": " << floatOf(r, e)
+            << ", \"earliestDate\": " << jsonString(r.earliestDate[e])
+            << ", \"latestDate\": " << jsonString(r.latestDate[e]) << ", \"predecessors\": ["
+            << preds.join(QStringLiteral(", ")) << "]}";
+    }
+    out << "], \"links\": [";
+    bool first = true;
+    for (int e = 1; e <= n; ++e) {
+        for (int s = 1; s <= p.linkCount(e); ++s) {
+            const Link& link = p.link(e, s);
+            out << (first ? "" : ", ") << "{\"event\": " << e << ", \"slot\": " << s
+                << ", \"target\": " << link.target
+                << ", \"days\": " << (link.days ? jsonNumber(*link.days) : QStringLiteral("null"))
+                << ", \"float\": " << jsonNumber(r.linkFloatAt(e, s)) << "}";
+            first = false;
+        }
+    }
+    out << "], \"criticalPath\": " << jsonString(r.criticalPath) << "}\n";
+}
+
+QString cell(const QString& text, int width, bool right)
+{
+    return right ? text.rightJustified(width) : text.leftJustified(width);
+}
+
+void writeTable(QTextStream& out, const ProjectFileContents& c, const ScheduleResults& r)
+{
+    const Project& p = c.project;
+    const int n = r.eventCount;
+    if (!c.titlePage[TitlePage::progetto].isEmpty())
+        out << "Progetto: " << c.titlePage[TitlePage::progetto] << "\n";
+    out << "Data d'inizio degli eventi: " << p.startDateText() << "  -  eventi: " << n
+        << "\n\nA) Tempi e date\n";
+    out << cell("evento", 6, true) << "  " << cell("descrizione", 30, false) << "  "
+        << cell("tempo minimo", 12, true) << "  " << cell("data minima", 11, false) << "  "
+        << cell("tempo massimo", 13, true) << "  " << cell("data massima", 12, false) << "  "
+        << cell("scorrimento", 11, true) << "\n";
+    for (int e = 1; e <= n; ++e) {
+        out << cell(QString::number(e), 6, true) << "  " << cell(p.description(e).left(30), 30, false)
+            << "  " << cell(formatDays(r.earliest[e]), 12, true) << "  "
+            << cell(r.earliestDate[e], 11, false) << "  " << cell(formatDays(r.latest[e]), 13, true)
+            << "  " << cell(r.latestDate[e], 12, false) << "  "
+            << cell(formatDays(r.eventFloat(e)), 11, true) << "\n";
+    }
+    out << "\nB) Legami\n"
+        << cell("evento", 6, true) << "  " << cell("legame", 6, true) << "  "
+        << cell("con evento", 10, true) << "  " << cell("giorni", 8, true) << "  "
+        << cell("scorrimento", 11, true) << "\n";
+    for (int e = 1; e <= n; ++e) {
+        for (int s = 1; s <= p.linkCount(e); ++s) {
+            const Link& link = p.link(e, s);
+            out << cell(QString::number(e), 6, true) << "  " << cell(QString::number(s), 6, true)
+                << "  " << cell(QString::number(link.target), 10, true) << "  "
+                << cell(link.days ? formatDays(*link.days) : QString(), 8, true) << "  "
+                << cell(formatDays(r.linkFloatAt(e, s)), 11, true) << "\n";
+        }
+    }
+    out << "\nC) Percorso critico: " << r.criticalPath << "\n";
+}
+
+// Loads the file; on failure prints why and returns nothing.
+std::optional<ProjectFileContents> load(const QString& file, QTextStream& err)
+{
+    auto contents = readProjectFile(file);
+    if (!contents) {
+        err << "zant-cli: " << forTerminal(contents.error().text) << "\n";
+        return std::nullopt;
+    }
+    return std::move(contents).value();
+}
+
+int runCheck(const QStringList& args, QTextStream& out, QTextStream& err)
+{
+    if (args.contains(QLatin1String("--help"))) {
+        out << kCheckHelp;
+        return ExitOk;
+    }
+    CommandLine line;
+    QString problem;
+    if (!parseArguments(args, {}, line, problem))
+        return usageError(err, problem);
+    const auto contents = load(line.file, err);
+    if (!contents)
+        return ExitError;
+    int checkFailed = 0;
+    const Message answer = controlla_Click(contents->project, checkFailed);
+    out << forTerminal(answer.text) << "\n";
+    return answer.kind == MessageKind::Information ? ExitOk : ExitRefused;
+}
+
+int runCompute(const QStringList& args, QTextStream& out, QTextStream& err)
+{
+    if (args.contains(QLatin1String("--help"))) {
+        out << kComputeHelp;
+        return ExitOk;
+    }
+    CommandLine line;
+    QString problem;
+    if (!parseArguments(args, {QStringLiteral("--json")}, line, problem))
+        return usageError(err, problem);
+    const auto contents = load(line.file, err);
+    if (!contents)
+        return ExitError;
+    int checkFailed = 0;
+    if (auto fault = requireValidData(contents->project, checkFailed)) {
+        out << forTerminal(fault->text) << "\n";
+        return ExitRefused;
+    }
+    const ScheduleResults results = ComputeSchedule(contents->project);
+    if (line.flags.contains(QLatin1String("--json")))
+        writeJson(out, contents->project, results);
+    else
+        writeTable(out, *contents, results);
+    return ExitOk;
+}
+
+} // namespace
+
+int runCli(const QStringList& args, QTextStream& out, QTextStream& err)
+{
+    if (args.isEmpty())
+        return usageError(err, QStringLiteral("manca il comando"));
+    const QString command = args.first();
+    const QStringList rest = args.mid(1);
+    if (command == QLatin1String("--help") || command == QLatin1String("-h") ||
+        command == QLatin1String("help")) {
+        out << kUsage;
+        return ExitOk;
+    }
+    if (command == QLatin1String("check"))
+        return runCheck(rest, out, err);
+    if (command == QLatin1String("compute"))
+        return runCompute(rest, out, err);
+    return usageError(err, QStringLiteral("comando sconosciuto: %1").arg(command));
+}
+
+} // namespace zant

@@ -1,0 +1,88 @@
+#include "model/cp1252.h"
+
+#include <QStringDecoder>
+
+#include <array>
+
+namespace zant {
+
+namespace {
+
+// Code points of bytes 0x80..0x9F; the rest of the code page is Latin-1.
+constexpr std::array<char16_t, 32> kHighControls = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+std::optional<char> encodeChar(char16_t c)
+{
+    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF))
+        return static_cast<char>(c);
+    for (std::size_t i = 0; i < kHighControls.size(); ++i) {
+        if (kHighControls[i] == c)
+            return static_cast<char>(0x80 + i);
+    }
+    return std::nullopt;
+}
+
+bool hasNonAscii(const QByteArray& bytes)
+{
+    for (char c : bytes) {
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+QString decodeCp1252(const QByteArray& bytes)
+{
+    QString text;
+    text.resize(bytes.size());
+    QChar* out = text.data();
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        const auto b = static_cast<unsigned char>(bytes[i]);
+        out[i] = (b >= 0x80 && b < 0xA0) ? QChar(kHighControls[b - 0x80]) : QChar(b);
+    }
+    return text;
+}
+
+QByteArray encodeCp1252(const QString& text)
+{
+    QByteArray bytes;
+    bytes.reserve(text.size());
+    for (QChar c : text)
+        bytes.append(encodeChar(c.unicode()).value_or('?'));
+    return bytes;
+}
+
+std::optional<char32_t> firstCharOutsideCp1252(const QString& text)
+{
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (encodeChar(c.unicode()))
+            continue;
+        if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+            return QChar::surrogateToUcs4(c, text[i + 1]);
+        return c.unicode();
+    }
+    return std::nullopt;
+}
+
+QString decodeTextFile(const QByteArray& bytes)
+{
+    static const QByteArray bom("\xEF\xBB\xBF");
+    if (bytes.startsWith(bom) || hasNonAscii(bytes)) {
+        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+        QString text = utf8.decode(bytes);
+        if (!utf8.hasError()) {
+            if (text.startsWith(QChar(0xFEFF)))
+                text.remove(0, 1);
+            return text;
+        }
+    }
+    return decodeCp1252(bytes);
+}
+
+} // namespace zant

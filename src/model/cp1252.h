@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <optional>
+
+namespace zant {
+
+// Windows-1252, the code page of the data files written by the offices' machines. Bytes that the
+// code page leaves undefined (0x81, 0x8D, 0x8F, 0x90, 0x9D) decode to the control character of
+// the same value, as Windows itself does, so every byte sequence decodes.
+QString decodeCp1252(const QByteArray& bytes);
+
+// Encodes text that fits the code page; callers check with firstCharOutsideCp1252 first.
+// A character outside it is written as '?'.
+QByteArray encodeCp1252(const QString& text);
+
+// The first character that Windows-1252 cannot hold, if any.
+std::optional<char32_t> firstCharOutsideCp1252(const QString& text);
+
+// Decodes a text file: as UTF-8 when it is valid UTF-8 holding non-ASCII characters (or starts
+// with a UTF-8 byte order mark), otherwise as Windows-1252.
+QString decodeTextFile(const QByteArray& bytes);
+
+} // namespace zant

@@ -1,0 +1,127 @@
+#include "model/data_check.h"
+
+#include "model/text_format.h"
+
+#include <QStringList>
+
+#include <algorithm>
+
+namespace zant {
+
+namespace {
+
+QString eventPrefix(int event)
+{
+    return QStringLiteral("Evento n.") + withLeadingBlank(event) + QStringLiteral(": ");
+}
+
+std::optional<Message> findMissingData(const Project& project)
+{
+    if (project.startDateText().isEmpty())
+        return critical(QStringLiteral("Scegliere la data d'inizio degli eventi."));
+    const int n = project.eventCount();
+    if (n == 0)
+        return exclamation(QStringLiteral("Non esistono dati riconosciuti:\r- per procedere è "
+                                          "necessario digitare almeno il primo evento."));
+    for (int i = 1; i < n; ++i) {
+        if (project.description(i).isEmpty())
+            return critical(eventPrefix(i) + QStringLiteral("digitare la descrizione."));
+        if (project.linkCount(i) == 0)
+            return exclamation(eventPrefix(i) +
+                               QStringLiteral("scegliere gli eventi ad esso legati per la "
+                                              "corrispondente attività."));
+        for (int j = 1; j <= project.linkCount(i); ++j) {
+            if (!project.link(i, j).days)
+                return exclamation(eventPrefix(i) + QStringLiteral("i tempi medi per l'attività ") +
+                                   QStringLiteral("n.") + withLeadingBlank(j) +
+                                   QStringLiteral(" non sono stati dichiarati."));
+        }
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+std::vector<int> findCycle(const Project& project)
+{
+    const int n = project.eventCount();
+    // Depth-first search from each event in ascending order, following slots in order; the
+    // first link back into the current path closes a cycle.
+    enum : char { White, Grey, Black };
+    std::vector<char> colour(n + 1, White);
+    std::vector<int> path;
+    std::vector<int> nextSlot(n + 1, 1);
+    auto successors = [&](int e) { return e < n ? project.linkCount(e) : 0; };
+
+    for (int start = 1; start <= n; ++start) {
+        if (colour[start] != White)
+            continue;
+        path.assign(1, start);
+        colour[start] = Grey;
+        nextSlot[start] = 1;
+        while (!path.empty()) {
+            const int e = path.back();
+            if (nextSlot[e] > successors(e)) {
+                colour[e] = Black;
+                path.pop_back();
+                continue;
+            }
+            const int t = project.link(e, nextSlot[e]++).target;
+            if (t < 1 || t > n)
+                continue;
+            if (colour[t] == Grey) {
+                std::vector<int> cycle(std::find(path.begin(), path.end(), t), path.end());
+                std::rotate(cycle.begin(), std::min_element(cycle.begin(), cycle.end()),
+                            cycle.end());
+                cycle.push_back(cycle.front());
+                return cycle;
+            }
+            if (colour[t] == White) {
+                colour[t] = Grey;
+                nextSlot[t] = 1;
+                path.push_back(t);
+            }
+        }
+    }
+    return {};
+}
+
+std::optional<Message> findDataFault(const Project& project)
+{
+    if (auto missing = findMissingData(project))
+        return missing;
+    const std::vector<int> cycle = findCycle(project);
+    if (cycle.empty())
+        return std::nullopt;
+    QStringList events;
+    for (int e : cycle)
+        events << QString::number(e);
+    return critical(eventPrefix(cycle.front()) +
+                    QStringLiteral("i legami formano un ciclo chiuso (") +
+                    events.join(QStringLiteral(" → ")) + QStringLiteral(")."));
+}
+
+Message dataConfirmation(int eventCount)
+{
+    return information(QStringLiteral("I dati sono stati immessi formalmente corretti (per numero ") +
+                       withLeadingBlank(eventCount) + QStringLiteral(" eventi)."));
+}
+
+Message controlla_Click(const Project& project, int& checkFailed)
+{
+    checkFailed = 0;
+    if (auto fault = findDataFault(project))
+        return *fault;
+    return dataConfirmation(project.eventCount());
+}
+
+std::optional<Message> requireValidData(const Project& project, int& checkFailed)
+{
+    checkFailed = 1;
+    if (auto fault = findDataFault(project))
+        return fault;
+    checkFailed = 0;
+    return std::nullopt;
+}
+
+} // namespace zant

@@ -1,0 +1,183 @@
+#include "model/project.h"
+
+#include "model/text_format.h"
+
+#include <algorithm>
+
+namespace zant {
+
+namespace {
+
+const Event& emptyEvent()
+{
+    static const Event event;
+    return event;
+}
+
+const Link& emptyLink()
+{
+    static const Link link;
+    return link;
+}
+
+QString typeEventFirst(int firstFree)
+{
+    return QStringLiteral("Digitare prima l'evento n.") + withLeadingBlank(firstFree);
+}
+
+} // namespace
+
+Project::Project() : m_startDateText(kInitialStartDate.toString()), m_events(kMaxEvents + 1) {}
+
+const Event& Project::event(int event) const
+{
+    return isValidEvent(event) ? m_events[event] : emptyEvent();
+}
+
+const QString& Project::description(int e) const { return event(e).description; }
+
+int Project::linkCount(int e) const { return event(e).linkCount(); }
+
+const Link& Project::link(int e, int slot) const
+{
+    const Event& ev = event(e);
+    return slot >= 1 && slot <= ev.linkCount() ? ev.links[slot - 1] : emptyLink();
+}
+
+void Project::clear()
+{
+    m_startDateText.clear();
+    for (Event& ev : m_events)
+        ev = Event{};
+    m_eventCount = 0;
+}
+
+int Project::firstFreeEvent() const
+{
+    for (int e = 1; e <= kMaxEvents; ++e) {
+        if (m_events[e].description.isEmpty())
+            return e;
+    }
+    return kMaxEvents + 1;
+}
+
+Outcome Project::setDescription(int e, const QString& text)
+{
+    if (text.isEmpty() || !isValidEvent(e))
+        return std::nullopt;
+    if (e > 1 && m_events[e - 1].description.isEmpty())
+        return critical(typeEventFirst(firstFreeEvent()));
+    m_events[e].description = text;
+    RecountEvents();
+    return std::nullopt;
+}
+
+void Project::RecountEvents()
+{
+    m_eventCount = static_cast<int>(std::count_if(m_events.begin() + 1, m_events.end(),
+                                                  [](const Event& ev) {
+                                                      return !ev.description.isEmpty();
+                                                  }));
+}
+
+Outcome Project::insertEvent(int k)
+{
+    if (m_eventCount >= kMaxEvents)
+        return information(QStringLiteral(
+            "Siamo già a 500 eventi: non è possibile aggiungerne degli altri."));
+    if (k < 1)
+        return std::nullopt;
+    if (k > m_eventCount + 1)
+        return critical(typeEventFirst(m_eventCount + 1));
+
+    for (int e = 1; e <= m_eventCount; ++e) {
+        for (Link& l : m_events[e].links) {
+            if (l.target >= k)
+                ++l.target;
+        }
+    }
+    // The last slot holds an empty event (eventCount < 500), so rotating it to k shifts the
+    // events k..n down by one and leaves an empty event at k.
+    std::rotate(m_events.begin() + k, m_events.begin() + m_eventCount + 1,
+                m_events.begin() + m_eventCount + 2);
+    m_events[k] = Event{QStringLiteral("*"), {}};
+    ++m_eventCount;
+    return std::nullopt;
+}
+
+void Project::deleteEvent(int k)
+{
+    if (k < 1 || k > m_eventCount)
+        return;
+    m_events.erase(m_events.begin() + k);
+    m_events.emplace_back();
+    --m_eventCount;
+    for (int e = 1; e <= kMaxEvents; ++e) {
+        auto& links = m_events[e].links;
+        std::erase_if(links, [k](const Link& l) { return l.target == k; });
+        for (Link& l : links) {
+            if (l.target > k)
+                --l.target;
+        }
+    }
+}
+
+Outcome Project::setLinkTarget(int e, int slot, int target)
+{
+    if (!isValidEvent(e) || slot < 1 || slot > kMaxLinks || target < 1 || target > kMaxEvents)
+        return std::nullopt;
+    auto& links = m_events[e].links;
+    const int count = static_cast<int>(links.size());
+    if (slot > count + 1)
+        return critical(QStringLiteral("Scegliere prima il legame n.") +
+                        withLeadingBlank(count + 1));
+    if (slot == count + 1)
+        links.push_back(Link{target, std::nullopt});
+    else
+        links[slot - 1].target = target;
+    return std::nullopt;
+}
+
+Outcome Project::setLinkDays(int e, int slot, double days)
+{
+    if (!isValidEvent(e) || slot < 1 || slot > linkCount(e))
+        return critical(QStringLiteral("Scegliere prima il legame a cui corrispondono i tempi."));
+    m_events[e].links[slot - 1].days = std::max(0.0, days);
+    return std::nullopt;
+}
+
+Outcome Project::insertLinkSlot(int e, int slot)
+{
+    if (!isValidEvent(e))
+        return std::nullopt;
+    auto& links = m_events[e].links;
+    if (links.size() >= static_cast<std::size_t>(kMaxLinks))
+        return information(QStringLiteral(
+            "Siamo già a 500 legami: non è possibile aggiungerne degli altri."));
+    if (slot < 1 || slot > static_cast<int>(links.size()))
+        return std::nullopt;
+    const Link copy = links[slot - 1];
+    links.insert(links.begin() + (slot - 1), copy);
+    return std::nullopt;
+}
+
+void Project::deleteLinkSlot(int e, int slot)
+{
+    if (!isValidEvent(e) || slot < 1 || slot > linkCount(e))
+        return;
+    auto& links = m_events[e].links;
+    links.erase(links.begin() + (slot - 1));
+}
+
+void Project::setEventCount(int count) { m_eventCount = std::clamp(count, 0, kMaxEvents); }
+
+void Project::setEvent(int e, Event contents)
+{
+    if (!isValidEvent(e))
+        return;
+    if (contents.links.size() > static_cast<std::size_t>(kMaxLinks))
+        contents.links.resize(kMaxLinks);
+    m_events[e] = std::move(contents);
+}
+
+} // namespace zant

@@ -1,0 +1,99 @@
+#pragma once
+
+#include "model/message.h"
+
+#include <QString>
+
+#include <optional>
+#include <vector>
+
+namespace zant {
+
+inline constexpr int kMaxEvents = 500;
+inline constexpr int kMaxLinks = 500;
+inline constexpr QStringView kInitialStartDate = u"01/01/1990";
+
+// One link slot: the event it leads to and the duration of the activity in days.
+struct Link
+{
+    int target = 0;             // 0 marks an empty slot
+    std::optional<double> days; // not given yet
+
+    bool isEmpty() const { return target == 0; }
+    friend bool operator==(const Link&, const Link&) = default;
+};
+
+struct Event
+{
+    QString description; // empty marks a free row
+    std::vector<Link> links; // slots 1..linkCount, all with a target
+
+    int linkCount() const { return static_cast<int>(links.size()); }
+    friend bool operator==(const Event&, const Event&) = default;
+};
+
+// The network being planned: the start date and events 1..500 with their link slots 1..500.
+// Events 1..eventCount have a description; event eventCount is the final event. Slots
+// 1..linkCount of every event hold a target, so an event's links are always contiguous.
+class Project final
+{
+public:
+    Project();
+
+    const QString& startDateText() const { return m_startDateText; }
+    void setStartDateText(const QString& text) { m_startDateText = text; }
+
+    int eventCount() const { return m_eventCount; }
+
+    // Events and slots are numbered from 1; numbers out of range read as empty.
+    const QString& description(int event) const;
+    int linkCount(int event) const;
+    const Link& link(int event, int slot) const;
+    const Event& event(int event) const;
+
+    // Clear: no start date, no events, no links.
+    void clear();
+
+    // Stores the description typed for an event. An empty text changes nothing; a row beyond the
+    // first free event is refused.
+    Outcome setDescription(int event, const QString& text);
+
+    // eventCount = number of events 1..500 that have a description.
+    void RecountEvents();
+
+    // Inserts the event "*" (without links) before event k, renumbering every target >= k.
+    Outcome insertEvent(int k);
+
+    // Removes event k (1..eventCount): later events move up, links to k are removed and targets
+    // above k renumbered.
+    void deleteEvent(int k);
+
+    // Picks the target of a slot; the slot before it must be filled.
+    Outcome setLinkTarget(int event, int slot, int target);
+
+    // Gives the duration of a slot, which must have a target.
+    Outcome setLinkDays(int event, int slot, double days);
+
+    // Inserts a copy of slot p before it (slots p..linkCount move down by one). At an empty
+    // position nothing changes.
+    Outcome insertLinkSlot(int event, int slot);
+
+    // Removes a filled slot, moving the later ones up. An empty slot is left as it is.
+    void deleteLinkSlot(int event, int slot);
+
+    // Used by the file reader, which builds a project from what it read.
+    void setEventCount(int count);
+    void setEvent(int event, Event contents);
+
+    friend bool operator==(const Project&, const Project&) = default;
+
+private:
+    bool isValidEvent(int event) const { return event >= 1 && event <= kMaxEvents; }
+    int firstFreeEvent() const;
+
+    QString m_startDateText;
+    int m_eventCount = 0;
+    std::vector<Event> m_events; // index 0 unused
+};
+
+} // namespace zant

@@ -1,0 +1,229 @@
+#include "model/project_file.h"
+
+#include "model/cp1252.h"
+#include "model/data_check.h"
+#include "model/file_io.h"
+#include "model/record_reader.h"
+#include "model/text_format.h"
+
+#include <cmath>
+
+namespace zant {
+
+namespace {
+
+// 500 events with 500 links each stay far below this.
+constexpr qint64 kMaxProjectFileBytes = 64 << 20;
+// Longer than any works schedule; keeps the date arithmetic far from overflow.
+constexpr double kMaxDays = 1'000'000;
+
+QString quoted(const QString& text) { return QLatin1Char('"') + text + QLatin1Char('"'); }
+
+class ProjectParser final
+{
+public:
+    ProjectParser(const QByteArray& bytes, QString fileName)
+        : m_reader(decodeTextFile(bytes)), m_fileName(std::move(fileName))
+    {
+    }
+
+    Result<ProjectFileContents> parse();
+
+private:
+    // Reads the next field; on failure sets m_error and returns false.
+    bool read(const QString& what, QString& text);
+    bool readWhole(const QString& what, int low, int high, const QString& range, int& value);
+    bool fail(const QString& what, const QString& why);
+
+    RecordReader m_reader;
+    QString m_fileName;
+    int m_record = 0;
+    std::optional<Message> m_error;
+};
+
+bool ProjectParser::fail(const QString& what, const QString& why)
+{
+    m_error = critical(QStringLiteral("Il file \"%1\" non è un file di dati ZANT valido "
+                                      "(record %2, riga %3, %4): %5.")
+                           .arg(displayPath(m_fileName))
+                           .arg(m_record)
+                           .arg(m_reader.line())
+                           .arg(what, why));
+    return false;
+}
+
+bool ProjectParser::read(const QString& what, QString& text)
+{
+    RecordReader::Field field;
+    QString why;
+    switch (m_reader.next(field, why)) {
+    case RecordReader::Status::Ok:
+        text = field.text;
+        return true;
+    case RecordReader::Status::End:
+        return fail(what, QStringLiteral("il file finisce prima del previsto"));
+    case RecordReader::Status::Malformed:
+        return fail(what, why);
+    }
+    return false;
+}
+
+bool parseNumber(const QString& text, double& value)
+{
+    bool ok = false;
+    value = text.toDouble(&ok);
+    return ok && std::isfinite(value);
+}
+
+bool ProjectParser::readWhole(const QString& what, int low, int high, const QString& range,
+                              int& value)
+{
+    QString text;
+    if (!read(what, text))
+        return false;
+    double number = 0;
+    if (!parseNumber(text, number) || number != std::floor(number) || number < low ||
+        number > high)
+        return fail(what, QStringLiteral("\"%1\" non è un numero intero %2").arg(text, range));
+    value = static_cast<int>(number);
+    return true;
+}
+
+Result<ProjectFileContents> ProjectParser::parse()
+{
+    ProjectFileContents contents;
+    Project& project = contents.project;
+
+    m_record = 1;
+    const QString header = QStringLiteral("intestazione");
+    QString dateText;
+    if (!read(header, dateText))
+        return *m_error;
+    if (!dateText.isEmpty()) {
+        const QDate date = parseDate(dateText);
+        if (!date.isValid()) {
+            fail(header, QStringLiteral("\"%1\" non è una data valida (gg/mm/aaaa)").arg(dateText));
+            return *m_error;
+        }
+        dateText = formatDate(date);
+    }
+    project.setStartDateText(dateText);
+    int n = 0;
+    if (!readWhole(header, 0, kMaxEvents, QStringLiteral("di eventi da 0 a 500"), n))
+        return *m_error;
+    project.setEventCount(n);
+
+    const QString nRange = QStringLiteral("da 1 a %1").arg(n);
+    for (int i = 1; i <= n; ++i) {
+        ++m_record;
+        const QString what = QStringLiteral("evento n.") + withLeadingBlank(i);
+        Event event;
+        int linkCount = 0;
+        if (!read(what, event.description) ||
+            !readWhole(what, 0, kMaxLinks, QStringLiteral("di legami da 0 a 500"), linkCount))
+            return *m_error;
+        event.links.reserve(linkCount);
+        for (int j = 1; j <= linkCount; ++j) {
+            ++m_record;
+            const QString linkWhat = QStringLiteral("legame n.") + withLeadingBlank(j) +
+                                     QStringLiteral(" dell'evento n.") + withLeadingBlank(i);
+            Link link;
+            if (!readWhole(linkWhat, 1, n, nRange, link.target))
+                return *m_error;
+            QString daysText;
+            if (!read(linkWhat, daysText))
+                return *m_error;
+            if (!daysText.isEmpty()) {
+                double days = 0;
+                if (!parseNumber(daysText, days) || days < 0 || days > kMaxDays) {
+                    fail(linkWhat, QStringLiteral("la durata \"%1\" non è un numero di giorni da 0 "
+                                                  "a 1000000")
+                                       .arg(daysText));
+                    return *m_error;
+                }
+                link.days = days;
+            }
+            event.links.push_back(link);
+        }
+        project.setEvent(i, std::move(event));
+    }
+
+    ++m_record;
+    for (int f = 0; f < TitlePage::kFieldCount; ++f) {
+        if (!read(QStringLiteral("frontespizio, campo '%1'").arg(TitlePage::fieldName(f)),
+                  contents.titlePage.fields[f]))
+            return *m_error;
+    }
+    return contents;
+}
+
+} // namespace
+
+Result<ProjectFileContents> parseProjectData(const QByteArray& bytes, const QString& fileName)
+{
+    return ProjectParser(bytes, fileName).parse();
+}
+
+Result<ProjectFileContents> readProjectFile(const QString& path)
+{
+    auto bytes = readWholeFile(path, kMaxProjectFileBytes);
+    if (!bytes)
+        return bytes.error();
+    return parseProjectData(bytes.value(), path);
+}
+
+Result<QByteArray> serializeProjectData(const Project& project, const TitlePage& titlePage)
+{
+    const int n = project.eventCount();
+    for (int i = 1; i <= n; ++i) {
+        if (auto why = unstorableTextReason(project.description(i)))
+            return critical(QStringLiteral("Impossibile salvare: la descrizione dell'evento n.") +
+                            withLeadingBlank(i) + QLatin1Char(' ') + *why + QLatin1Char('.'));
+    }
+    if (auto why = unstorableTextReason(project.startDateText()))
+        return critical(QStringLiteral("Impossibile salvare: la data d'inizio ") + *why +
+                        QLatin1Char('.'));
+    auto titleLine = serializeTitlePage(titlePage);
+    if (!titleLine)
+        return titleLine.error();
+
+    QString text;
+    text.reserve(64 + n * 64);
+    const QString eol = QStringLiteral("\r\n");
+    text += quoted(project.startDateText()) + QLatin1Char(',') + QString::number(n) + eol;
+    for (int i = 1; i <= n; ++i) {
+        const Event& event = project.event(i);
+        text += quoted(event.description) + QLatin1Char(',') +
+                QString::number(event.linkCount()) + eol;
+        for (const Link& link : event.links) {
+            text += quoted(QString::number(link.target)) + QLatin1Char(',') +
+                    quoted(link.days ? formatDaysForFile(*link.days) : QString()) + eol;
+        }
+    }
+    QByteArray bytes = encodeCp1252(text);
+    bytes += titleLine.value();
+    return bytes;
+}
+
+std::optional<Message> writeProjectFile(const QString& path, const Project& project,
+                                        const TitlePage& titlePage)
+{
+    auto bytes = serializeProjectData(project, titlePage);
+    if (!bytes)
+        return bytes.error();
+    return writeFileSafely(path, bytes.value());
+}
+
+std::optional<SaveRefusal> checkBeforeSave(const Project& project, const TitlePage& titlePage,
+                                           int& checkFailed)
+{
+    if (auto fault = requireValidData(project, checkFailed))
+        return SaveRefusal{*fault, false};
+    if (titlePage[TitlePage::progetto].isEmpty())
+        return SaveRefusal{critical(QStringLiteral(
+                               "E' necessario digitare almeno il dato del 'progetto'.")),
+                           true};
+    return std::nullopt;
+}
+
+} // namespace zant

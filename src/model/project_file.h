@@ -1,0 +1,42 @@
+#pragma once
+
+#include "model/message.h"
+#include "model/project.h"
+#include "model/title_page.h"
+
+#include <QByteArray>
+#include <QString>
+
+namespace zant {
+
+// What a project data file holds: the network and the title page that travels with it.
+struct ProjectFileContents
+{
+    Project project;
+    TitlePage titlePage;
+};
+
+// Reads a data file into a fresh project; the caller swaps it in only on success. A refusal
+// names the file and the record where reading stopped.
+Result<ProjectFileContents> parseProjectData(const QByteArray& bytes, const QString& fileName);
+Result<ProjectFileContents> readProjectFile(const QString& path);
+
+// The records of a data file, in Windows-1252. Refused when a description or a title-page
+// field holds text that would not read back.
+Result<QByteArray> serializeProjectData(const Project& project, const TitlePage& titlePage);
+
+// Writes the file through a temporary one: a failure leaves the old file intact.
+std::optional<Message> writeProjectFile(const QString& path, const Project& project,
+                                        const TitlePage& titlePage);
+
+// What a save needs before a file is chosen: data that pass the check (hand-shake through
+// checkFailed) and the project name. `openTitlePage` tells the window to show the title page.
+struct SaveRefusal
+{
+    Message message;
+    bool openTitlePage = false;
+};
+std::optional<SaveRefusal> checkBeforeSave(const Project& project, const TitlePage& titlePage,
+                                           int& checkFailed);
+
+} // namespace zant

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QDate>
+#include <QString>
+
+namespace zant {
+
+// A whole number as the listings and messages write it: one blank before a non-negative value,
+// the minus sign in that place otherwise (7 -> " 7", -3 -> "-3").
+QString withLeadingBlank(long long value);
+
+// Times, durations and floats in days, with the Italian decimal comma and no grouping
+// (12 -> "12", 12.5 -> "12,5", -3 -> "-3"). Values closer to zero than 1e-9 read "0".
+QString formatDays(double days);
+
+// Same value with "." as decimal point, as the data files store it.
+QString formatDaysForFile(double days);
+
+// Dates are always written dd/MM/yyyy whatever the system locale.
+QString formatDate(const QDate& date);
+
+// Reads a date written as dd/MM/yyyy (one-digit day and month are accepted too).
+QDate parseDate(const QString& text);
+
+// The day after which the start-date scroll bar counts: value 1 is 01/01/1990.
+QDate dateScrollOrigin();
+
+// True when |value| is small enough to count as zero (floats of the critical path).
+bool isZeroFloat(double value);
+
+} // namespace zant

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "model/project.h"
+
+#include <QString>
+
+#include <functional>
+#include <vector>
+
+namespace zant {
+
+// The results of one computation, for the events 1..eventCount it was computed for. Vectors
+// are indexed by event number (index 0 unused); linkFloat[e][s] by event and slot.
+struct ScheduleResults
+{
+    int eventCount = 0; // 0: nothing computed yet
+    QString startDateText;
+    std::vector<double> earliest;
+    std::vector<double> latest;
+    std::vector<QString> earliestDate;
+    std::vector<QString> latestDate;
+    std::vector<std::vector<double>> linkFloat;
+    // The events that link into each event, in the order of events and slots.
+    std::vector<std::vector<int>> predecessors;
+    QString criticalPath;
+
+    bool isEmpty() const { return eventCount == 0; }
+    double eventFloat(int event) const { return latest[event] - earliest[event]; }
+    bool isCritical(int event) const;
+    // Predecessor at position j (1-based) of an event, or 0 when there is none.
+    int predecessor(int event, int position) const;
+    double linkFloatAt(int event, int slot) const;
+};
+
+// Called while the computation advances, with a value that runs 0..999 and wraps, for the
+// progress bar of the data window.
+using ScheduleProgress = std::function<void(int)>;
+
+// Earliest and latest times, dates, floats and the critical path of a project whose data
+// passed the check. The times are exact for any acyclic network, whatever the numbering of
+// its events: every event is visited in an order in which all of its predecessors come first.
+ScheduleResults ComputeSchedule(const Project& project, const ScheduleProgress& progress = {});
+
+} // namespace zant
