@@ -1,0 +1,140 @@
+#include "model/data_check.h"
+#include "support/project_builder.h"
+
+#include <QTest>
+
+using namespace zant;
+using zant::test::buildProject;
+
+Q_DECLARE_METATYPE(zant::MessageKind)
+
+class TestDataCheck final : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void messages_data()
+    {
+        QTest::addColumn<QString>("network");
+        QTest::addColumn<QString>("startDate");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<MessageKind>("kind");
+
+        QTest::newRow("no start date comes first")
+            << "0" << "" << "Scegliere la data d'inizio degli eventi." << MessageKind::Critical;
+        QTest::newRow("no events")
+            << "0" << "01/01/1990"
+            << "Non esistono dati riconosciuti:\r- per procedere è necessario digitare almeno il "
+               "primo evento."
+            << MessageKind::Exclamation;
+        QTest::newRow("event without links")
+            << "4: 1>2=1 2>4=1" << "01/01/1990"
+            << "Evento n. 3: scegliere gli eventi ad esso legati per la corrispondente attività."
+            << MessageKind::Exclamation;
+        QTest::newRow("missing duration names its slot")
+            << "4: 1>2=1 2>3=1 2>4 3>4=1" << "01/01/1990"
+            << "Evento n. 2: i tempi medi per l'attività n. 2 non sono stati dichiarati."
+            << MessageKind::Exclamation;
+        QTest::newRow("earliest event fault wins")
+            << "4: 1>2=1 1>3 2>4" << "01/01/1990"
+            << "Evento n. 1: i tempi medi per l'attività n. 2 non sono stati dichiarati."
+            << MessageKind::Exclamation;
+        QTest::newRow("the final event is not examined")
+            << "3: 1>2=1 2>3=1 3>1" << "01/01/1990"
+            << "I dati sono stati immessi formalmente corretti (per numero  3 eventi)."
+            << MessageKind::Information;
+        QTest::newRow("one event and a start date pass")
+            << "1" << "01/01/1990"
+            << "I dati sono stati immessi formalmente corretti (per numero  1 eventi)."
+            << MessageKind::Information;
+        QTest::newRow("two-digit count keeps two blanks")
+            << "12: 1>2=1 2>3=1 3>4=1 4>5=1 5>6=1 6>7=1 7>8=1 8>9=1 9>10=1 10>11=1 11>12=1"
+            << "01/01/1990"
+            << "I dati sono stati immessi formalmente corretti (per numero  12 eventi)."
+            << MessageKind::Information;
+        QTest::newRow("cycle of two events")
+            << "4: 1>2=1 2>3=1 3>2=1 3>4=1" << "01/01/1990"
+            << "Evento n. 2: i legami formano un ciclo chiuso (2 → 3 → 2)."
+            << MessageKind::Critical;
+        QTest::newRow("link to itself is a cycle")
+            << "3: 1>2=1 2>2=0 2>3=1" << "01/01/1990"
+            << "Evento n. 2: i legami formano un ciclo chiuso (2 → 2)." << MessageKind::Critical;
+        QTest::newRow("cycle written from its lowest event")
+            << "5: 1>4=1 4>2=1 2>3=1 3>4=1 4>5=1" << "01/01/1990"
+            << "Evento n. 2: i legami formano un ciclo chiuso (2 → 3 → 4 → 2)."
+            << MessageKind::Critical;
+        QTest::newRow("backward links without a cycle pass")
+            << "4: 1>3=1 3>2=1 2>4=1" << "01/01/1990"
+            << "I dati sono stati immessi formalmente corretti (per numero  4 eventi)."
+            << MessageKind::Information;
+        QTest::newRow("missing data reported before the cycle")
+            << "4: 1>2=1 2>1=1 3>4" << "01/01/1990"
+            << "Evento n. 3: i tempi medi per l'attività n. 1 non sono stati dichiarati."
+            << MessageKind::Exclamation;
+    }
+
+    void messages()
+    {
+        QFETCH(QString, network);
+        QFETCH(QString, startDate);
+        QFETCH(QString, text);
+        QFETCH(MessageKind, kind);
+        const Project p = buildProject(network, startDate);
+        int checkFailed = 0;
+        const Message m = controlla_Click(p, checkFailed);
+        QCOMPARE(m.text, text);
+        QCOMPARE(m.kind, kind);
+        QCOMPARE(checkFailed, 0);
+    }
+
+    void missingDescriptionBeforeMissingLinks()
+    {
+        Project p = buildProject("4: 1>2=1 2>4=1");
+        Event third = p.event(3);
+        third.description.clear();
+        p.setEvent(3, third);
+        int checkFailed = 0;
+        const Message m = controlla_Click(p, checkFailed);
+        QCOMPARE(m.text, QString("Evento n. 3: digitare la descrizione."));
+        QCOMPARE(m.kind, MessageKind::Critical);
+    }
+
+    void handshake()
+    {
+        const Project good = buildProject("3: 1>2=1 2>3=1");
+        const Project bad = buildProject("3: 1>2=1");
+        int checkFailed = 0;
+
+        // A command on good data goes on silently.
+        QVERIFY(!requireValidData(good, checkFailed));
+        QCOMPARE(checkFailed, 0);
+
+        // A refused command leaves the flag at 1 and gets the fault.
+        const auto fault = requireValidData(bad, checkFailed);
+        QVERIFY(fault);
+        QCOMPARE(fault->text, QString("Evento n. 2: scegliere gli eventi ad esso legati per la "
+                                      "corrispondente attività."));
+        QCOMPARE(checkFailed, 1);
+
+        // The next direct check still confirms, and settles the flag.
+        const Message m = controlla_Click(good, checkFailed);
+        QCOMPARE(m.kind, MessageKind::Information);
+        QCOMPARE(checkFailed, 0);
+    }
+
+    void findsCycleInLargeNetwork()
+    {
+        // A long chain closed at the end: the search must not recurse event by event.
+        QString net = "500:";
+        for (int i = 1; i < 500; ++i)
+            net += QStringLiteral(" %1>%2=1").arg(i).arg(i + 1);
+        net += " 499>1=1";
+        const auto cycle = findCycle(buildProject(net));
+        QCOMPARE(cycle.size(), std::size_t(500));
+        QCOMPARE(cycle.front(), 1);
+        QCOMPARE(cycle.back(), 1);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestDataCheck)
+#include "test_data_check.moc"

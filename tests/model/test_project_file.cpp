@@ -1,0 +1,300 @@
+#include "model/cp1252.h"
+#include "model/project_file.h"
+#include "support/project_builder.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace zant;
+using zant::test::buildProject;
+
+namespace {
+
+TitlePage sampleTitlePage()
+{
+    TitlePage t;
+    t.fields = {"Magazzino, lotto 2", "Località Ca' Bianca", "ipotesi situazione di progetto",
+                "Comune di Prova", "Ufficio tecnico", "lunedì, 7 dic 2026", "tavole 1-3"};
+    return t;
+}
+
+QByteArray cp1252(const char* utf8) { return encodeCp1252(QString::fromUtf8(utf8)); }
+
+QByteArray readBytes(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void writeBytes(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+const char* const kValidFile = "\"01/03/2027\",3\r\n"
+                               "\"Inizio, lavori\",2\r\n"
+                               "\"2\",\"5\"\r\n"
+                               "\"3\",\"2\"\r\n"
+                               "\"Getto\",1\r\n"
+                               "\"3\",\"1\"\r\n"
+                               "\"Fine\",0\r\n"
+                               "\"p\",\"l\",\"t\",\"c\",\"lu\",\"d\",\"a\"\r\n";
+
+} // namespace
+
+class TestProjectFile final : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void roundTrip_data()
+    {
+        QTest::addColumn<QString>("network");
+        QTest::newRow("single event") << "1";
+        QTest::newRow("diamond") << "4: 1>2=5 1>3=2 2>4=1 3>4=1";
+        QTest::newRow("backward links and duplicates") << "4: 1>3=1 3>2=4 3>2=6 2>4=0";
+        QTest::newRow("fractional duration") << "3: 1>2=2.5 2>3=1";
+        QTest::newRow("final event with links") << "3: 1>2=1 2>3=1 3>1";
+    }
+
+    void roundTrip()
+    {
+        QFETCH(QString, network);
+        Project project = buildProject(network, "29/02/2028");
+        project.setDescription(1, "Scavo, rinterro e compattazione à è ì ò ù €");
+        QTemporaryDir dir;
+        const QString path = dir.filePath("ZANT-dati-prova");
+        QVERIFY(!writeProjectFile(path, project, sampleTitlePage()));
+
+        const QByteArray bytes = readBytes(path);
+        // Header, one record per event and per link, and the title page, each ended by CR LF.
+        int links = 0;
+        for (int i = 1; i <= project.eventCount(); ++i)
+            links += project.linkCount(i);
+        QCOMPARE(bytes.count("\r\n"), 1 + project.eventCount() + links + 1);
+        QVERIFY(bytes.contains("\x80")); // the euro sign in Windows-1252
+
+        const auto loaded = readProjectFile(path);
+        QVERIFY2(loaded.ok(), qPrintable(loaded.ok() ? QString() : loaded.error().text));
+        QCOMPARE(loaded.value().project, project);
+        QCOMPARE(loaded.value().titlePage, sampleTitlePage());
+    }
+
+    void writesQuotedTargetsAndDurations()
+    {
+        const auto bytes = serializeProjectData(buildProject("2: 1>2=12"), TitlePage{});
+        QVERIFY(bytes.ok());
+        QCOMPARE(bytes.value(), QByteArray("\"01/01/1990\",2\r\n\"Evento 1\",1\r\n\"2\",\"12\"\r\n"
+                                           "\"Evento 2\",0\r\n\"\",\"\",\"\",\"\",\"\",\"\",\"\"\r\n"));
+    }
+
+    void readsVariants_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("links");
+        QTest::addColumn<QString>("firstDescription");
+
+        QTest::newRow("CR LF with quoted numbers") << QByteArray(kValidFile)
+                                                   << "3: 1>2=5 1>3=2 2>3=1" << "Inizio, lavori";
+        QTest::newRow("LF only") << QByteArray(kValidFile).replace("\r\n", "\n")
+                                 << "3: 1>2=5 1>3=2 2>3=1" << "Inizio, lavori";
+        QTest::newRow("CR only") << QByteArray(kValidFile).replace("\r\n", "\r")
+                                 << "3: 1>2=5 1>3=2 2>3=1" << "Inizio, lavori";
+        QTest::newRow("unquoted renumbered targets and blanks")
+            << QByteArray("\"01/01/1990\", 2\r\n\"A\",1\r\n2 , 3.5\r\n\"B\",0\r\n"
+                          "\"\",\"\",\"\",\"\",\"\",\"\",\"\"\r\n")
+            << "2: 1>2=3.5" << "A";
+        QTest::newRow("blank lines between records")
+            << QByteArray("\"01/01/1990\",1\r\n\r\n\"A\",0\r\n\r\n\"\",\"\",\"\",\"\",\"\",\"\",\"\"")
+            << "1: " << "A";
+        QTest::newRow("Windows-1252 accents")
+            << cp1252("\"01/01/1990\",1\r\n\"Agibilità e collaudo\",0\r\n"
+                      "\"\",\"\",\"\",\"\",\"\",\"\",\"\"\r\n")
+            << "1: " << "Agibilità e collaudo";
+        QTest::newRow("UTF-8 accents")
+            << QByteArray("\"01/01/1990\",1\r\n\"Agibilità e collaudo\",0\r\n"
+                          "\"\",\"\",\"\",\"\",\"\",\"\",\"\"\r\n")
+            << "1: " << "Agibilità e collaudo";
+        QTest::newRow("one-digit day and month")
+            << QByteArray("\"1/3/2027\",1\r\n\"A\",0\r\n\"\",\"\",\"\",\"\",\"\",\"\",\"\"\r\n")
+            << "1: " << "A";
+        QTest::newRow("duration not yet given")
+            << QByteArray("\"01/01/1990\",2\r\n\"A\",1\r\n\"2\",\"\"\r\n\"B\",0\r\n"
+                          "\"\",\"\",\"\",\"\",\"\",\"\",\"\"\r\n")
+            << "2: 1>2" << "A";
+    }
+
+    void readsVariants()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, links);
+        QFETCH(QString, firstDescription);
+        const auto result = parseProjectData(bytes, "f");
+        QVERIFY2(result.ok(), qPrintable(result.ok() ? QString() : result.error().text));
+        QString described = zant::test::describeLinks(result.value().project);
+        QCOMPARE(described.trimmed(), links.trimmed());
+        QCOMPARE(result.value().project.description(1), firstDescription);
+    }
+
+    void normalisesStartDate()
+    {
+        const auto result = parseProjectData(
+            "\"1/3/2027\",1\r\n\"A\",0\r\n\"\",\"\",\"\",\"\",\"\",\"\",\"\"\r\n", "f");
+        QVERIFY(result.ok());
+        QCOMPARE(result.value().project.startDateText(), QString("01/03/2027"));
+    }
+
+    void refusesMalformed_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("expected");
+
+        const QByteArray tp = "\"\",\"\",\"\",\"\",\"\",\"\",\"\"\r\n";
+        QTest::newRow("empty file") << QByteArray() << "record 1";
+        QTest::newRow("short file") << QByteArray(kValidFile).left(40) << "il file finisce prima del previsto";
+        QTest::newRow("title page missing")
+            << QByteArray("\"01/01/1990\",1\r\n\"A\",0\r\n") << "frontespizio";
+        QTest::newRow("title page cut short")
+            << QByteArray("\"01/01/1990\",1\r\n\"A\",0\r\n\"p\",\"l\"\r\n") << "campo 'tipologia di studio'";
+        QTest::newRow("event count above 500")
+            << QByteArray("\"01/01/1990\",501\r\n") + tp << "di eventi da 0 a 500";
+        QTest::newRow("negative event count")
+            << QByteArray("\"01/01/1990\",-1\r\n") + tp << "di eventi da 0 a 500";
+        QTest::newRow("fractional event count")
+            << QByteArray("\"01/01/1990\",1.5\r\n") + tp << "di eventi da 0 a 500";
+        QTest::newRow("link count above 500")
+            << QByteArray("\"01/01/1990\",1\r\n\"A\",501\r\n") + tp << "di legami da 0 a 500";
+        QTest::newRow("target above the event count")
+            << QByteArray("\"01/01/1990\",2\r\n\"A\",1\r\n\"3\",\"1\"\r\n\"B\",0\r\n") + tp
+            << "record 3, riga 3, legame n. 1 dell'evento n. 1): \"3\" non è un numero intero da 1 a 2";
+        QTest::newRow("target zero")
+            << QByteArray("\"01/01/1990\",2\r\n\"A\",1\r\n\"0\",\"1\"\r\n\"B\",0\r\n") + tp << "da 1 a 2";
+        QTest::newRow("target not a number")
+            << QByteArray("\"01/01/1990\",2\r\n\"A\",1\r\n\"due\",\"1\"\r\n\"B\",0\r\n") + tp << "\"due\"";
+        QTest::newRow("empty target")
+            << QByteArray("\"01/01/1990\",2\r\n\"A\",1\r\n\"\",\"1\"\r\n\"B\",0\r\n") + tp << "da 1 a 2";
+        QTest::newRow("negative duration")
+            << QByteArray("\"01/01/1990\",2\r\n\"A\",1\r\n\"2\",\"-1\"\r\n\"B\",0\r\n") + tp << "la durata \"-1\"";
+        QTest::newRow("duration with decimal comma")
+            << QByteArray("\"01/01/1990\",2\r\n\"A\",1\r\n\"2\",\"1,5\"\r\n\"B\",0\r\n") + tp << "legame n. 1";
+        QTest::newRow("duration infinite")
+            << QByteArray("\"01/01/1990\",2\r\n\"A\",1\r\n\"2\",\"inf\"\r\n\"B\",0\r\n") + tp << "la durata \"inf\"";
+        QTest::newRow("duration beyond a million days")
+            << QByteArray("\"01/01/1990\",2\r\n\"A\",1\r\n\"2\",\"1e300\"\r\n\"B\",0\r\n") + tp << "la durata";
+        QTest::newRow("unclosed quote")
+            << QByteArray("\"01/01/1990\",1\r\n\"A,0\r\n") + tp << "virgolette non chiuse";
+        QTest::newRow("text after closing quote")
+            << QByteArray("\"01/01/1990\"x,1\r\n\"A\",0\r\n") + tp << "testo inatteso dopo le virgolette";
+        QTest::newRow("invalid start date")
+            << QByteArray("\"31/02/2027\",1\r\n\"A\",0\r\n") + tp << "non è una data valida";
+        QTest::newRow("binary garbage")
+            << QByteArray("\x00\xff\xfe\x01,\x02\n\x7f", 8) << "record 1";
+    }
+
+    void refusesMalformed()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, expected);
+        const auto result = parseProjectData(bytes, "ZANT-dati-rotto");
+        QVERIFY(!result.ok());
+        QVERIFY2(result.error().text.contains(expected), qPrintable(result.error().text));
+        QVERIFY(result.error().text.startsWith("Il file \"ZANT-dati-rotto\" non è un file di dati ZANT valido"));
+        QCOMPARE(result.error().kind, MessageKind::Critical);
+    }
+
+    void refusesUnreadableFiles()
+    {
+        QTemporaryDir dir;
+        const auto missing = readProjectFile(dir.filePath("manca"));
+        QVERIFY(!missing.ok());
+        QVERIFY(missing.error().text.contains("manca"));
+        const auto folder = readProjectFile(dir.path());
+        QVERIFY(!folder.ok());
+        QVERIFY(folder.error().text.contains("cartella"));
+    }
+
+    void refusesTextThatWouldNotReadBack_data()
+    {
+        QTest::addColumn<QString>("description");
+        QTest::addColumn<int>("titleField");
+        QTest::addColumn<QString>("titleText");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("double quote in a description")
+            << "Trave \"HEB\"" << -1 << "" << "la descrizione dell'evento n. 2 contiene le virgolette";
+        QTest::newRow("line break in a description")
+            << "Scavi\nfondazioni" << -1 << "" << "dell'evento n. 2 contiene un a capo";
+        QTest::newRow("character outside Windows-1252")
+            << "Cantiere ≥ 2" << -1 << "" << "contiene il carattere «≥» (U+2265)";
+        QTest::newRow("emoji outside Windows-1252")
+            << QString::fromUtf8("Gru \xF0\x9F\x8F\x97") << -1 << "" << "(U+1F3D7)";
+        QTest::newRow("double quote in a title-page field")
+            << "Scavi" << int(TitlePage::committente) << "Ditta \"Rossi\""
+            << "il campo 'committente' contiene le virgolette";
+    }
+
+    void refusesTextThatWouldNotReadBack()
+    {
+        QFETCH(QString, description);
+        QFETCH(int, titleField);
+        QFETCH(QString, titleText);
+        QFETCH(QString, expected);
+        Project project = buildProject("3: 1>2=1 2>3=1");
+        Event second = project.event(2);
+        second.description = description;
+        project.setEvent(2, second);
+        TitlePage title = sampleTitlePage();
+        if (titleField >= 0)
+            title.fields[titleField] = titleText;
+
+        QTemporaryDir dir;
+        const QString path = dir.filePath("ZANT-dati-vecchio");
+        writeBytes(path, "contenuto precedente");
+        const auto refusal = writeProjectFile(path, project, title);
+        QVERIFY(refusal);
+        QVERIFY2(refusal->text.contains(expected), qPrintable(refusal->text));
+        QCOMPARE(readBytes(path), QByteArray("contenuto precedente"));
+    }
+
+    void failedWriteLeavesNoTrace()
+    {
+        QTemporaryDir dir;
+        // A folder where the file should go, and a path under a plain file: both cannot be written.
+        QVERIFY(QDir(dir.path()).mkdir("occupato"));
+        writeBytes(dir.filePath("semplice"), "x");
+        for (const QString& path : {dir.filePath("occupato"), dir.filePath("semplice/ZANT-dati-x")}) {
+            const auto failure = writeProjectFile(path, buildProject("1"), TitlePage{});
+            QVERIFY(failure);
+            QVERIFY2(failure->text.startsWith("Impossibile salvare il file"), qPrintable(failure->text));
+        }
+        QCOMPARE(readBytes(dir.filePath("semplice")), QByteArray("x"));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::NoDotAndDotDot), QStringList{"semplice"});
+    }
+
+    void saveRules()
+    {
+        int checkFailed = 0;
+        TitlePage title;
+        auto refusal = checkBeforeSave(buildProject("3: 1>2=1"), title, checkFailed);
+        QVERIFY(refusal);
+        QVERIFY(!refusal->openTitlePage);
+        QVERIFY(refusal->message.text.startsWith("Evento n. 2:"));
+        QCOMPARE(checkFailed, 1);
+
+        refusal = checkBeforeSave(buildProject("3: 1>2=1 2>3=1"), title, checkFailed);
+        QVERIFY(refusal);
+        QVERIFY(refusal->openTitlePage);
+        QCOMPARE(refusal->message.text, QString("E' necessario digitare almeno il dato del 'progetto'."));
+        QCOMPARE(refusal->message.kind, MessageKind::Critical);
+
+        title[TitlePage::progetto] = "Magazzino";
+        QVERIFY(!checkBeforeSave(buildProject("3: 1>2=1 2>3=1"), title, checkFailed));
+        QCOMPARE(checkFailed, 0);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestProjectFile)
+#include "test_project_file.moc"

@@ -1,0 +1,93 @@
+#include "model/cp1252.h"
+#include "model/text_format.h"
+
+#include <QTest>
+
+using namespace zant;
+
+class TestText final : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void leadingBlank_data()
+    {
+        QTest::addColumn<qlonglong>("value");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("positive") << 7LL << " 7";
+        QTest::newRow("zero") << 0LL << " 0";
+        QTest::newRow("negative keeps its sign in the blank's place") << -3LL << "-3";
+        QTest::newRow("three digits") << 500LL << " 500";
+    }
+
+    void leadingBlank()
+    {
+        QFETCH(qlonglong, value);
+        QFETCH(QString, text);
+        QCOMPARE(withLeadingBlank(value), text);
+    }
+
+    void days_data()
+    {
+        QTest::addColumn<double>("value");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("whole") << 12.0 << "12";
+        QTest::newRow("decimal comma") << 12.5 << "12,5";
+        QTest::newRow("negative") << -3.0 << "-3";
+        QTest::newRow("thousands without grouping") << 12345.0 << "12345";
+        QTest::newRow("rounding noise reads zero") << 1e-12 << "0";
+        QTest::newRow("negative zero") << -0.0 << "0";
+    }
+
+    void days()
+    {
+        QFETCH(double, value);
+        QFETCH(QString, text);
+        QCOMPARE(formatDays(value), text);
+    }
+
+    void dates()
+    {
+        QCOMPARE(formatDate(dateScrollOrigin().addDays(1)), QString("01/01/1990"));
+        QCOMPARE(parseDate("29/02/2028"), QDate(2028, 2, 29));
+        QCOMPARE(parseDate("1/3/2027"), QDate(2027, 3, 1));
+        QVERIFY(!parseDate("29/02/2027").isValid());
+        QVERIFY(!parseDate("01/01/90").isValid());
+    }
+
+    void cp1252Codec()
+    {
+        QByteArray all(256, 0);
+        for (int b = 0; b < 256; ++b)
+            all[b] = static_cast<char>(b);
+        const QString decoded = decodeCp1252(all);
+        QCOMPARE(decoded.size(), 256);
+        QCOMPARE(decoded[0x80], QChar(0x20AC));
+        QCOMPARE(decoded[0xE0], QChar(0xE0));
+        // Every byte survives a decode and encode.
+        QCOMPARE(encodeCp1252(decoded), all);
+        QVERIFY(!firstCharOutsideCp1252(decoded));
+        QCOMPARE(firstCharOutsideCp1252("a≥b").value(), char32_t(0x2265));
+    }
+
+    void textFileEncoding_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("plain ASCII") << QByteArray("abc") << "abc";
+        QTest::newRow("Windows-1252 accent") << QByteArray("citt\xe0") << "città";
+        QTest::newRow("UTF-8 accent") << QByteArray("citt\xc3\xa0") << "città";
+        QTest::newRow("UTF-8 with byte order mark") << QByteArray("\xef\xbb\xbf" "abc") << "abc";
+        QTest::newRow("Windows-1252 that looks like broken UTF-8") << QByteArray("\xc3 \xa0") << QString::fromUtf8("Ã \u00a0");
+    }
+
+    void textFileEncoding()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, text);
+        QCOMPARE(decodeTextFile(bytes), text);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestText)
+#include "test_text.moc"
