@@ -1,0 +1,180 @@
+#include "cli/cli.h"
+#include "model/cp1252.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace zant;
+
+namespace {
+
+struct Run
+{
+    int code = -1;
+    QString out;
+    QString err;
+};
+
+Run run(const QStringList& args)
+{
+    Run r;
+    QTextStream out(&r.out);
+    QTextStream err(&r.err);
+    r.code = runCli(args, out, err);
+    out.flush();
+    err.flush();
+    return r;
+}
+
+const QByteArray kTitle = "\"Prova\",\"\",\"\",\"\",\"\",\"\",\"\"\r\n";
+
+} // namespace
+
+class TestCli final : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+
+    QString file(const QString& name, const QByteArray& bytes)
+    {
+        const QString path = m_dir.filePath(name);
+        QFile f(path);
+        f.open(QIODevice::WriteOnly);
+        f.write(bytes);
+        return path;
+    }
+
+private slots:
+    void exitCodes_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QByteArray>("contents");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("out");
+        QTest::addColumn<QString>("err");
+
+        const QByteArray good = "\"01/01/1990\",2\r\n\"A\",1\r\n\"2\",\"3\"\r\n\"B\",0\r\n" + kTitle;
+        const QByteArray missingDays = "\"01/01/1990\",2\r\n\"A\",1\r\n\"2\",\"\"\r\n\"B\",0\r\n" + kTitle;
+        const QByteArray cyclic = "\"01/01/1990\",3\r\n\"A\",1\r\n\"2\",\"1\"\r\n\"B\",1\r\n\"2\",\"1\"\r\n\"C\",0\r\n" + kTitle;
+        QTest::newRow("check passes")
+            << QStringList{"check", "FILE"} << good << 0
+            << "I dati sono stati immessi formalmente corretti (per numero  2 eventi).\n" << "";
+        QTest::newRow("check refuses a missing duration")
+            << QStringList{"check", "FILE"} << missingDays << 1
+            << "Evento n. 1: i tempi medi per l'attività n. 1 non sono stati dichiarati.\n" << "";
+        QTest::newRow("compute refuses a cycle")
+            << QStringList{"compute", "FILE", "--json"} << cyclic << 1
+            << "Evento n. 2: i legami formano un ciclo chiuso (2 → 2).\n" << "";
+        QTest::newRow("malformed file")
+            << QStringList{"compute", "FILE"} << QByteArray("\"01/01/1990\",2\r\n\"A\",1\r\n\"7\",\"1\"") << 2
+            << "" << "legame n. 1 dell'evento n. 1";
+        QTest::newRow("missing file") << QStringList{"check", "/nessuna/cartella/file"} << QByteArray()
+                                      << 2 << "" << "Impossibile aprire il file";
+        QTest::newRow("unknown option") << QStringList{"compute", "FILE", "--xml"} << good << 2 << ""
+                                        << "opzione sconosciuta: --xml";
+        QTest::newRow("unknown command") << QStringList{"stampa"} << good << 2 << ""
+                                         << "comando sconosciuto: stampa";
+        QTest::newRow("no command") << QStringList{} << good << 2 << "" << "uso: zant-cli";
+        QTest::newRow("no file") << QStringList{"check"} << good << 2 << ""
+                                 << "manca il nome del file";
+        QTest::newRow("help") << QStringList{"--help"} << good << 0 << "uso: zant-cli" << "";
+        QTest::newRow("compute help") << QStringList{"compute", "--help"} << good << 0
+                                      << "uso: zant-cli compute FILE [--json]" << "";
+    }
+
+    void exitCodes()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(QByteArray, contents);
+        QFETCH(int, code);
+        QFETCH(QString, out);
+        QFETCH(QString, err);
+        const QString path = file(QTest::currentDataTag(), contents);
+        args.replaceInStrings(QRegularExpression("^FILE$"), path);
+        const Run r = run(args);
+        QCOMPARE(r.code, code);
+        if (code == 0 || code == 1) {
+            QVERIFY2(r.out.startsWith(out), qPrintable(r.out));
+            QCOMPARE(r.err, QString());
+        } else {
+            QVERIFY2(r.err.contains(err), qPrintable(r.err));
+            QCOMPARE(r.out, QString());
+        }
+    }
+
+    void jsonOfAnAwkwardNetwork()
+    {
+        // Numbered against its links, two links between 1 and 3, a dead end (event 4), commas
+        // and accents in a Windows-1252 file, dates across 29 February.
+        const QByteArray bytes = encodeCp1252(QString::fromUtf8(
+                                     "\"27/02/2028\",5\r\n"
+                                     "\"Inizio, consegna\",3\r\n\"3\",\"2\"\r\n\"3\",\"4\"\r\n\"4\",\"9\"\r\n"
+                                     "\"Getto solaio\",1\r\n\"5\",\"1\"\r\n"
+                                     "\"Verifica qualità\",1\r\n\"2\",\"1\"\r\n"
+                                     "\"Ramo morto\",1\r\n\"5\",\"0\"\r\n"
+                                     "\"Fine\",0\r\n")) +
+                                 kTitle;
+        const Run r = run({"compute", file("awkward", bytes), "--json"});
+        QCOMPARE(r.code, 0);
+        QJsonParseError error;
+        const QJsonDocument doc = QJsonDocument::fromJson(r.out.toUtf8(), &error);
+        QCOMPARE(error.error, QJsonParseError::NoError);
+        QVERIFY(r.out.endsWith("}\n"));
+        const QJsonObject o = doc.object();
+        QCOMPARE(o["eventCount"].toInt(), 5);
+        QCOMPARE(o["startDate"].toString(), QString("27/02/2028"));
+        QCOMPARE(o["criticalPath"].toString(), QString("- 1- 4- 5"));
+
+        const QJsonArray events = o["events"].toArray();
+        QCOMPARE(events.size(), 5);
+        const auto ev = [&](int e) { return events[e - 1].toObject(); };
+        QCOMPARE(ev(1)["description"].toString(), QString("Inizio, consegna"));
+        QCOMPARE(ev(3)["description"].toString(), QString("Verifica qualità"));
+        // 1 -> 3 (the longer of 2 and 4 days) -> 2 (1 day) -> 5 (1 day); 1 -> 4 (9) -> 5 (0).
+        QCOMPARE(ev(3)["earliest"].toDouble(), 4.0);
+        QCOMPARE(ev(2)["earliest"].toDouble(), 5.0);
+        QCOMPARE(ev(5)["earliest"].toDouble(), 9.0);
+        QCOMPARE(ev(2)["latest"].toDouble(), 8.0);
+        QCOMPARE(ev(2)["float"].toDouble(), 3.0);
+        QCOMPARE(ev(2)["earliestDate"].toString(), QString("03/03/2028"));
+        QCOMPARE(ev(3)["earliestDate"].toString(), QString("02/03/2028"));
+        QCOMPARE(ev(5)["latestDate"].toString(), QString("07/03/2028"));
+        QCOMPARE(ev(5)["predecessors"].toArray(), (QJsonArray{2, 4}));
+        QCOMPARE(ev(3)["predecessors"].toArray(), (QJsonArray{1, 1}));
+
+        const QJsonArray links = o["links"].toArray();
+        QCOMPARE(links.size(), 6);
+        QCOMPARE(links[0].toObject(), (QJsonObject{{"event", 1}, {"slot", 1}, {"target", 3},
+                                                   {"days", 2}, {"float", 5}}));
+        QCOMPARE(links[1].toObject()["float"].toDouble(), 3.0);
+        QCOMPARE(links[5].toObject()["event"].toInt(), 4);
+    }
+
+    void exampleProject()
+    {
+        const QString path = QStringLiteral(ZANT_SOURCE_DIR "/examples/ZANT-dati-esempio-magazzino.txt");
+        const Run json = run({"compute", path, "--json"});
+        QCOMPARE(json.code, 0);
+        const QJsonObject o = QJsonDocument::fromJson(json.out.toUtf8()).object();
+        QCOMPARE(o["eventCount"].toInt(), 25);
+        QCOMPARE(o["criticalPath"].toString(),
+                 QString("- 1- 2- 3- 4- 5- 9- 10- 11- 14- 16- 17- 18- 22- 23- 25"));
+        const QJsonObject last = o["events"].toArray().last().toObject();
+        QCOMPARE(last["earliest"].toDouble(), 169.0);
+        QCOMPARE(last["earliestDate"].toString(), QString("17/08/2027"));
+
+        const Run table = run({"compute", path});
+        QCOMPARE(table.code, 0);
+        QVERIFY(table.out.contains("C) Percorso critico: - 1- 2- 3- 4- 5- 9- 10-"));
+        QVERIFY(table.out.contains("17/08/2027"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCli)
+#include "test_cli.moc"
