@@ -126,6 +126,10 @@ private slots:
             << QByteArray("\"01/01/1990\",2\r\n\"A\",1\r\n\"2\",\"\"\r\n\"B\",0\r\n"
                           "\"\",\"\",\"\",\"\",\"\",\"\",\"\"\r\n")
             << "2: 1>2" << "A";
+        QTest::newRow("numbers with leading zeros and blanks")
+            << QByteArray("\"01/01/1990\",002\r\n\"A\",02\r\n\"0000000002\",\"007\"\r\n"
+                          "\"02\",\" 5 \"\r\n\"B\",0\r\n\"\",\"\",\"\",\"\",\"\",\"\",\"\"\r\n")
+            << "2: 1>2=7 1>2=5" << "A";
     }
 
     void readsVariants()
@@ -185,6 +189,18 @@ private slots:
             << QByteArray("\"01/01/1990\",2\r\n\"A\",1\r\n\"2\",\"inf\"\r\n\"B\",0\r\n") + tp << "la durata \"inf\"";
         QTest::newRow("duration beyond a million days")
             << QByteArray("\"01/01/1990\",2\r\n\"A\",1\r\n\"2\",\"1e300\"\r\n\"B\",0\r\n") + tp << "la durata";
+        QTest::newRow("nine-digit target")
+            << QByteArray("\"01/01/1990\",2\r\n\"A\",1\r\n\"999999999\",\"1\"\r\n\"B\",0\r\n") + tp
+            << "\"999999999\" non è un numero intero da 1 a 2";
+        QTest::newRow("ten-digit target")
+            << QByteArray("\"01/01/1990\",2\r\n\"A\",1\r\n\"1000000000\",\"1\"\r\n\"B\",0\r\n") + tp
+            << "\"1000000000\" non è un numero intero da 1 a 2";
+        QTest::newRow("event count not a number names the header")
+            << QByteArray("\"01/01/1990\",tre\r\n") + tp
+            << "record 1, riga 1, intestazione): \"tre\" non è un numero intero di eventi da 0 a 500";
+        QTest::newRow("link count names its event")
+            << QByteArray("\"01/01/1990\",1\r\n\"A\",501\r\n") + tp
+            << "record 2, riga 2, evento n. 1): \"501\" non è un numero intero di legami da 0 a 500";
         QTest::newRow("unclosed quote")
             << QByteArray("\"01/01/1990\",1\r\n\"A,0\r\n") + tp << "virgolette non chiuse";
         QTest::newRow("text after closing quote")
