@@ -3,7 +3,12 @@
 #include "model/data_check.h"
 #include "model/project_file.h"
 #include "model/text_format.h"
+#include "report/documents.h"
+#include "report/docx_writer.h"
+#include "report/print_renderer.h"
 #include "schedule/schedule.h"
+
+#include <QMap>
 
 #include <charconv>
 #include <cmath>
@@ -12,14 +17,24 @@ namespace zant {
 
 namespace {
 
-const char* const kUsage = "uso: zant-cli <comando> [opzioni]\n"
-                           "comandi:\n"
-                           "  check FILE            controlla i dati di un file di progetto\n"
-                           "  compute FILE [--json] controlla i dati e calcola tempi, date,\n"
-                           "                        scorrimenti e percorso critico\n"
-                           "  <comando> --help      aiuto sul comando\n"
-                           "uscita: 0 dati corretti, 1 dati rifiutati dal controllo, 2 file "
-                           "illeggibile o errore d'uso\n";
+const char* const kUsage =
+    "uso: zant-cli <comando> [opzioni]\n"
+    "comandi:\n"
+    "  check FILE                 controlla i dati di un file di progetto\n"
+    "  compute FILE [--json]      controlla i dati e calcola tempi, date,\n"
+    "                             scorrimenti e percorso critico\n"
+    "  listing FILE -o OUT.docx   elenco dei dati del progetto\n"
+    "  form -o OUT.docx           modulo di acquisizione dei dati, in bianco\n"
+    "  results FILE -o OUT.docx   elenco dei risultati (tabelle A, B e C)\n"
+    "  report FILE -o OUT.docx    relazione completa\n"
+    "  report FILE --direct --pdf OUT.pdf\n"
+    "                             relazione completa in stampa diretta, su PDF\n"
+    "  titlepage FILE -o OUT.docx relazione dei soli dati del frontespizio\n"
+    "  <comando> --help           aiuto sul comando\n"
+    "opzioni dei documenti:\n"
+    "  --frontespizio FILE        prende i dati del frontespizio da un file ZANT-front-\n"
+    "  --config FILE              file delle impostazioni dello studio (INI)\n"
+    "uscita: 0 eseguito, 1 dati rifiutati dal controllo, 2 file illeggibile o errore d'uso\n";
 
 const char* const kCheckHelp =
     "uso: zant-cli check FILE\n"
@@ -53,27 +68,37 @@ struct CommandLine
 {
     QString file;
     QStringList flags;
+    QMap<QString, QString> values;
 };
 
-// Splits the arguments of a command into one file and the flags it allows.
-bool parseArguments(const QStringList& args, const QStringList& allowedFlags, CommandLine& line,
+// Splits the arguments of a command into at most one file, the flags it allows and the options
+// that take a value ("-o OUT", "--config FILE").
+bool parseArguments(const QStringList& args, const QStringList& allowedFlags,
+                    const QStringList& valueOptions, bool needsFile, CommandLine& line,
                     QString& problem)
 {
-    for (const QString& arg : args) {
-        if (arg.startsWith(QLatin1String("--"))) {
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString& arg = args[i];
+        if (valueOptions.contains(arg)) {
+            if (i + 1 >= args.size()) {
+                problem = QStringLiteral("manca il valore dell'opzione %1").arg(arg);
+                return false;
+            }
+            line.values.insert(arg, args[++i]);
+        } else if (arg.startsWith(QLatin1Char('-')) && arg.size() > 1) {
             if (!allowedFlags.contains(arg)) {
                 problem = QStringLiteral("opzione sconosciuta: %1").arg(arg);
                 return false;
             }
             line.flags << arg;
-        } else if (line.file.isEmpty()) {
+        } else if (needsFile && line.file.isEmpty()) {
             line.file = arg;
         } else {
             problem = QStringLiteral("argomento in più: %1").arg(arg);
             return false;
         }
     }
-    if (line.file.isEmpty()) {
+    if (needsFile && line.file.isEmpty()) {
         problem = QStringLiteral("manca il nome del file di dati");
         return false;
     }
@@ -207,7 +232,7 @@ int runCheck(const QStringList& args, QTextStream& out, QTextStream& err)
     }
     CommandLine line;
     QString problem;
-    if (!parseArguments(args, {}, line, problem))
+    if (!parseArguments(args, {}, {}, true, line, problem))
         return usageError(err, problem);
     const auto contents = load(line.file, err);
     if (!contents)
@@ -226,7 +251,7 @@ int runCompute(const QStringList& args, QTextStream& out, QTextStream& err)
     }
     CommandLine line;
     QString problem;
-    if (!parseArguments(args, {QStringLiteral("--json")}, line, problem))
+    if (!parseArguments(args, {QStringLiteral("--json")}, {}, true, line, problem))
         return usageError(err, problem);
     const auto contents = load(line.file, err);
     if (!contents)
@@ -241,6 +266,103 @@ int runCompute(const QStringList& args, QTextStream& out, QTextStream& err)
         writeJson(out, contents->project, results);
     else
         writeTable(out, *contents, results);
+    return ExitOk;
+}
+
+
+const char* const kDocumentHelp =
+    "uso: zant-cli listing FILE -o OUT.docx\n"
+    "     zant-cli form -o OUT.docx\n"
+    "     zant-cli results FILE -o OUT.docx\n"
+    "     zant-cli report FILE -o OUT.docx\n"
+    "     zant-cli report FILE --direct --pdf OUT.pdf\n"
+    "     zant-cli titlepage FILE -o OUT.docx\n"
+    "Scrive il documento richiesto. FILE e' un file di dati ZANT; i dati del frontespizio\n"
+    "vengono dal file stesso, oppure da --frontespizio FILE. Nome e indirizzo dello studio\n"
+    "vengono dal file delle impostazioni (--config FILE per sceglierne un altro).\n"
+    "uscita: 0 documento scritto, 1 dati rifiutati dal controllo, 2 file illeggibile,\n"
+    "non valido o non scrivibile\n";
+
+int runDocument(const QString& command, const QStringList& args, QTextStream& out,
+                QTextStream& err)
+{
+    if (args.contains(QLatin1String("--help"))) {
+        out << kDocumentHelp;
+        return ExitOk;
+    }
+    const bool needsFile = command != QLatin1String("form");
+    const bool report = command == QLatin1String("report");
+    CommandLine line;
+    QString problem;
+    const QStringList flags = report ? QStringList{QStringLiteral("--direct")} : QStringList{};
+    QStringList values{QStringLiteral("-o"), QStringLiteral("--config")};
+    if (needsFile)
+        values << QStringLiteral("--frontespizio");
+    if (report)
+        values << QStringLiteral("--pdf");
+    if (!parseArguments(args, flags, values, needsFile, line, problem))
+        return usageError(err, problem);
+    const bool direct = line.flags.contains(QLatin1String("--direct"));
+    const QString output = direct ? line.values.value(QStringLiteral("--pdf"))
+                                  : line.values.value(QStringLiteral("-o"));
+    if (output.isEmpty())
+        return usageError(err, direct ? QStringLiteral("manca --pdf OUT.pdf")
+                                      : QStringLiteral("manca -o OUT.docx"));
+    if (!direct && line.values.contains(QStringLiteral("--pdf")))
+        return usageError(err, QStringLiteral("--pdf va usato con --direct"));
+
+    const OfficeSettings office = OfficeSettings::load(
+        line.values.value(QStringLiteral("--config"), OfficeSettings::defaultPath()));
+    ProjectFileContents contents;
+    if (needsFile) {
+        auto loaded = load(line.file, err);
+        if (!loaded)
+            return ExitError;
+        contents = std::move(*loaded);
+    }
+    if (line.values.contains(QStringLiteral("--frontespizio"))) {
+        auto title = readTitlePageFile(line.values.value(QStringLiteral("--frontespizio")));
+        if (!title) {
+            err << "zant-cli: " << forTerminal(title.error().text) << "\n";
+            return ExitError;
+        }
+        contents.titlePage = title.value();
+    }
+
+    const bool needsData = command != QLatin1String("form") && command != QLatin1String("titlepage");
+    if (needsData) {
+        int checkFailed = 0;
+        if (auto fault = requireValidData(contents.project, checkFailed)) {
+            out << forTerminal(fault->text) << "\n";
+            return ExitRefused;
+        }
+    }
+    const ScheduleResults results =
+        needsData ? ComputeSchedule(contents.project) : ScheduleResults{};
+    const ReportData data{contents.project, results, contents.titlePage, office};
+
+    QString error;
+    if (direct) {
+        error = printReportToPdf(data, output);
+    } else {
+        DocxWriter writer;
+        if (command == QLatin1String("listing"))
+            buildDataListing(writer, contents.project, contents.titlePage);
+        else if (command == QLatin1String("form"))
+            buildBlankForm(writer);
+        else if (command == QLatin1String("results"))
+            buildResultsListing(writer, data);
+        else if (command == QLatin1String("report"))
+            buildFullReport(writer, data);
+        else
+            buildDataOnlyReport(writer, contents.titlePage, office);
+        error = writer.save(output);
+    }
+    if (!error.isEmpty()) {
+        err << "zant-cli: " << forTerminal(error) << "\n";
+        return ExitError;
+    }
+    out << "scritto " << output << "\n";
     return ExitOk;
 }
 
@@ -261,6 +383,9 @@ int runCli(const QStringList& args, QTextStream& out, QTextStream& err)
         return runCheck(rest, out, err);
     if (command == QLatin1String("compute"))
         return runCompute(rest, out, err);
+    static const QStringList documents{"listing", "form", "results", "report", "titlepage"};
+    if (documents.contains(command))
+        return runDocument(command, rest, out, err);
     return usageError(err, QStringLiteral("comando sconosciuto: %1").arg(command));
 }
 

@@ -1,12 +1,25 @@
 #include "cli/cli.h"
 
-#include <QCoreApplication>
+#include <QGuiApplication>
 
-#include <cstdio>
+#include <cstring>
+#include <memory>
 
 int main(int argc, char* argv[])
 {
-    QCoreApplication app(argc, argv);
+    // The direct print draws with fonts, which needs a GUI application; no window is shown, so
+    // no display is needed either. Everything else runs without one.
+    std::unique_ptr<QCoreApplication> app;
+    bool drawing = false;
+    for (int i = 1; i < argc; ++i)
+        drawing = drawing || std::strcmp(argv[i], "--direct") == 0;
+    if (drawing) {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        app = std::make_unique<QGuiApplication>(argc, argv);
+    } else {
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    }
     QTextStream out(stdout);
     QTextStream err(stderr);
     QStringList args = QCoreApplication::arguments();

@@ -1,0 +1,402 @@
+#include "report/direct_print.h"
+
+#include "model/text_format.h"
+#include "report/report_texts.h"
+
+namespace zant {
+
+namespace {
+
+constexpr int kPageStart = 1000;
+constexpr int kDataPageStart = 800;
+constexpr int kDataTableLimit = 14500;
+constexpr int kClosingLimit = 13500;
+constexpr int kFooterX = 9800;
+constexpr int kFooterY = 15500;
+// Running text that would reach the footer continues on the next page.
+constexpr int kTextBottom = kFooterY - 100;
+constexpr int kRuleWidth = 15;
+
+const QString kTableAHeading1 = QStringLiteral(
+    "evento   tempo minimo   data minima   tempo massimo   data massima   scorrimento");
+const QString kTableAHeading2 =
+    QStringLiteral("  n.        giorni       gg/mm/aa        giorni         gg/mm/aa       giorni");
+const QString kTableBHeading1 =
+    QStringLiteral("evento  in entrata  descrizione                    in uscita  descrizione      "
+                   "              attività  scorrimento");
+const QString kTableBHeading2 =
+    QStringLiteral("  n.     n.evento                                   n.evento                "
+                   "                  giorni     giorni");
+
+QString numberText(double value)
+{
+    const QString text = formatDays(value);
+    return text.startsWith(QLatin1Char('-')) ? text : QLatin1Char(' ') + text;
+}
+
+// Prints like a line printer with a movable print head: texts go at character columns of the
+// current line, a line ends explicitly, and page routines add footers and new pages.
+class PagePrinter final
+{
+public:
+    PagePrinter() { m_pages.push_back(PrintPage{1, {}}); }
+
+    void setFont(const QString& font) { m_font = font; }
+    void setSize(double size) { m_size = size; }
+    double size() const { return m_size; }
+    int y() const { return m_y; }
+    void moveTo(int y) { m_y = y; }
+
+    // Text starting at column c of the current line.
+    void at(int column, const QString& text)
+    {
+        if (text.isEmpty())
+            return;
+        PrintItem item;
+        item.x = (column - 1) * characterWidth(m_font, m_size);
+        item.y = m_y;
+        item.font = m_font;
+        item.size = m_size;
+        item.text = text;
+        m_pages.back().items.push_back(item);
+        m_lineHeight = std::max(m_lineHeight, lineHeight(m_font, m_size));
+    }
+
+    // A number with its leading blank, its last character on column c.
+    void rightAt(int column, const QString& text) { at(column + 1 - text.size(), text); }
+
+    void endLine()
+    {
+        m_y += std::max(m_lineHeight, lineHeight(m_font, m_size));
+        m_lineHeight = 0;
+    }
+
+    void line(int column, const QString& text)
+    {
+        at(column, text);
+        endLine();
+    }
+
+    void emptyLines(int count)
+    {
+        for (int i = 0; i < count; ++i)
+            endLine();
+    }
+
+    void rule(int x1, int x2, int y)
+    {
+        PrintItem item;
+        item.kind = PrintItem::Kind::Rule;
+        item.x = x1;
+        item.x2 = x2;
+        item.y = y;
+        item.lineWidth = kRuleWidth;
+        m_pages.back().items.push_back(item);
+        m_y = y;
+    }
+
+    // Starts a new page, without a footer on the page left (the cover).
+    void newPage()
+    {
+        m_pages.push_back(PrintPage{static_cast<int>(m_pages.size()) + 1, {}});
+        m_y = kPageStart;
+        m_lineHeight = 0;
+    }
+
+    void footer()
+    {
+        PrintItem item;
+        item.x = kFooterX;
+        item.y = kFooterY;
+        item.font = kPrintFont;
+        item.size = kPrintSize;
+        item.text = QStringLiteral("pagina ") + QString::number(pageNumber());
+        m_pages.back().items.push_back(item);
+    }
+
+    void NewPrintPage()
+    {
+        footer();
+        newPage();
+    }
+
+    // Running text: a line that would reach the footer goes to the next page.
+    void textLine(int column, const QString& text)
+    {
+        if (m_y + lineHeight(m_font, m_size) > kTextBottom)
+            NewPrintPage();
+        line(column, text);
+    }
+
+    int pageNumber() const { return static_cast<int>(m_pages.size()); }
+    std::vector<PrintPage> take() { return std::move(m_pages); }
+
+private:
+    std::vector<PrintPage> m_pages;
+    QString m_font = kPrintFont;
+    double m_size = kPrintSize;
+    int m_y = kPageStart;
+    int m_lineHeight = 0;
+};
+
+class ReportLayout final
+{
+public:
+    explicit ReportLayout(const ReportData& d) : m_d(d) {}
+
+    std::vector<PrintPage> run()
+    {
+        cover();
+        section(QStringLiteral("IL METODO"), ReportTexts::standard().method, kPageStart);
+        section(QStringLiteral("DATI DELLA ELABORAZIONE"), ReportTexts::standard().data,
+                kPageStart);
+        dataTable();
+        section(QStringLiteral("RISULTATI DELLA ELABORAZIONE"), ReportTexts::standard().results,
+                kPageStart);
+        tableA();
+        tableB();
+        tableC();
+        closing();
+        m_p.footer();
+        return m_p.take();
+    }
+
+private:
+    void cover()
+    {
+        const TitlePage& t = m_d.titlePage;
+        m_p.setFont(kCoverFont);
+        m_p.moveTo(kPageStart);
+        m_p.setSize(24);
+        m_p.line(7, QStringLiteral("ZANT"));
+        m_p.setSize(14);
+        m_p.line(10, QStringLiteral("(tecnica di programmazione reticolare)"));
+        m_p.emptyLines(3);
+        const std::pair<QString, int> rows[] = {
+            {QStringLiteral("progetto..............: ") + t[TitlePage::progetto], 2},
+            {QStringLiteral("località................: ") + t[TitlePage::localita], 2},
+            {QStringLiteral("tipologia di studio: ") + t[TitlePage::tipostudio], 9},
+            {QStringLiteral("progettista............: ") + m_d.office.officeName, 0},
+            {QStringLiteral("committente.........: ") + t[TitlePage::committente], 1},
+            {t[TitlePage::luogo] + QStringLiteral(": ") + t[TitlePage::data], 12},
+        };
+        for (const auto& [text, empty] : rows) {
+            m_p.line(10, text);
+            m_p.emptyLines(empty);
+        }
+        m_p.rule(1000, 11000, 14000);
+        m_p.emptyLines(1);
+        m_p.setSize(16);
+        m_p.line(8, m_d.office.officeName);
+        m_p.line(8, m_d.office.officeAddress);
+        m_p.rule(1000, 11000, 15300);
+        m_p.newPage();
+    }
+
+    void section(const QString& title, const QStringList& paragraphs, int top)
+    {
+        m_p.setFont(kPrintFont);
+        m_p.moveTo(top);
+        m_p.setSize(18);
+        m_p.line(10, title);
+        m_p.emptyLines(1);
+        m_p.setSize(kPrintSize);
+        for (const QString& text : justifyParagraphs(paragraphs, 66))
+            m_p.textLine(10, text);
+        m_p.NewPrintPage();
+    }
+
+    void PrintDataHeading()
+    {
+        m_p.NewPrintPage();
+        m_p.setSize(8);
+        m_p.at(8, QStringLiteral("n."));
+        m_p.at(13, QStringLiteral("descrizione evento"));
+        m_p.at(85, QStringLiteral("legami/eventi"));
+        m_p.endLine();
+    }
+
+    void dataTable()
+    {
+        const Project& p = m_d.project;
+        const int n = p.eventCount();
+        m_p.moveTo(kDataPageStart);
+        m_p.setSize(kPrintSize);
+        m_p.line(10, QStringLiteral("Data iniziale: ") + p.startDateText());
+        m_p.emptyLines(1);
+        m_p.setSize(8);
+        m_p.at(8, QStringLiteral("n."));
+        m_p.at(13, QStringLiteral("descrizione evento"));
+        m_p.at(85, QStringLiteral("legami/tempi"));
+        m_p.endLine();
+        for (int i = 1; i <= n; ++i) {
+            m_p.emptyLines(1);
+            m_p.rightAt(8, withLeadingBlank(i));
+            // Long descriptions stop before the links column.
+            QString description = p.description(i).left(71);
+            if (description.size() < 70)
+                description += QString(70 - description.size() + 1, QLatin1Char('_'));
+            m_p.at(13, description);
+            const int links = p.linkCount(i);
+            if (links == 0)
+                m_p.endLine();
+            for (int j = 1; j <= links; j += 4) {
+                for (int k = 0; k < 4 && j + k <= links; ++k) {
+                    const Link& link = p.link(i, j + k);
+                    m_p.at(85 + 9 * k, QString::number(link.target) + QLatin1Char('/') +
+                                           (link.days ? formatDays(*link.days) : QString()));
+                }
+                m_p.endLine();
+                if (m_p.y() > kDataTableLimit && (j + 3 < links || i < n))
+                    PrintDataHeading();
+            }
+        }
+        m_p.NewPrintPage();
+    }
+
+    void tableHeading(const QString& first, const QString& second)
+    {
+        m_p.at(6, first);
+        m_p.endLine();
+        m_p.at(6, second);
+        m_p.endLine();
+        m_p.emptyLines(1);
+    }
+
+    void tableA()
+    {
+        const ScheduleResults& r = m_d.results;
+        const int n = r.eventCount;
+        m_p.setSize(10);
+        m_p.line(10, QStringLiteral("A) Tempi e date"));
+        m_p.emptyLines(1);
+        tableHeading(kTableAHeading1, kTableAHeading2);
+        int counter = 7;
+        for (int i = 1; i <= n; ++i) {
+            m_p.rightAt(9, withLeadingBlank(i));
+            m_p.rightAt(22, numberText(r.earliest[i]));
+            m_p.at(31, r.earliestDate[i]);
+            m_p.rightAt(51, numberText(r.latest[i]));
+            m_p.at(62, r.latestDate[i]);
+            m_p.rightAt(81, numberText(r.eventFloat(i)));
+            m_p.endLine();
+            ++counter;
+            if (counter == 60 && i < n) {
+                m_p.NewPrintPage();
+                m_p.setSize(10);
+                tableHeading(kTableAHeading1, kTableAHeading2);
+                counter = 3;
+            }
+            if (counter <= 60 && i == n)
+                m_p.NewPrintPage();
+        }
+        if (n == 0)
+            m_p.NewPrintPage();
+    }
+
+    void tableB()
+    {
+        const Project& p = m_d.project;
+        const ScheduleResults& r = m_d.results;
+        const std::vector<EventLinkRow> rows = eventLinkRows(p, r);
+        m_p.setSize(kPrintSize);
+        m_p.line(10, QStringLiteral("B) Eventi e legami"));
+        m_p.emptyLines(1);
+        m_p.setSize(8);
+        tableHeading(kTableBHeading1, kTableBHeading2);
+        int counter = 3;
+        for (const EventLinkRow& row : rows) {
+            if (counter == 80) {
+                m_p.NewPrintPage();
+                m_p.setSize(8);
+                tableHeading(kTableBHeading1, kTableBHeading2);
+                counter = 3;
+            }
+            m_p.rightAt(9, withLeadingBlank(row.event));
+            if (row.predecessor) {
+                m_p.rightAt(21, withLeadingBlank(row.predecessor));
+                m_p.at(26, p.description(row.predecessor).left(30));
+            }
+            if (row.target) {
+                const Link& link = p.link(row.event, row.position);
+                m_p.rightAt(65, withLeadingBlank(row.target));
+                m_p.at(68, p.description(row.target).left(30));
+                if (link.days)
+                    m_p.rightAt(105, numberText(*link.days));
+                m_p.rightAt(115, numberText(r.linkFloatAt(row.event, row.position)));
+            }
+            m_p.endLine();
+            ++counter;
+        }
+        m_p.NewPrintPage();
+    }
+
+    void tableC()
+    {
+        const ScheduleResults& r = m_d.results;
+        std::vector<int> critical;
+        for (int i = 1; i <= r.eventCount; ++i) {
+            if (r.isCritical(i))
+                critical.push_back(i);
+        }
+        m_p.moveTo(kPageStart);
+        m_p.setSize(kPrintSize);
+        m_p.line(10, QStringLiteral("C) Percorso critico"));
+        m_p.emptyLines(1);
+        tableHeading(QStringLiteral("evento  descrizione"), QStringLiteral("  n."));
+        int counter = 5;
+        for (std::size_t k = 0; k < critical.size(); ++k) {
+            const int i = critical[k];
+            m_p.rightAt(9, withLeadingBlank(i));
+            m_p.at(14, m_d.project.description(i));
+            m_p.endLine();
+            ++counter;
+            // A new page only when more critical events follow.
+            if (counter == 60 && k + 1 < critical.size()) {
+                m_p.NewPrintPage();
+                tableHeading(QStringLiteral("evento  descrizione"), QStringLiteral("  n."));
+                counter = 3;
+            }
+        }
+    }
+
+    void closing()
+    {
+        const TitlePage& t = m_d.titlePage;
+        m_p.setSize(kPrintSize);
+        m_p.emptyLines(2);
+        if (m_p.y() > kClosingLimit)
+            m_p.NewPrintPage();
+        m_p.line(8, QStringLiteral("La presente relazione è composta di n.") +
+                        withLeadingBlank(m_p.pageNumber()) + QStringLiteral(" pagine."));
+        m_p.line(8, QStringLiteral("Si allegano: ") + t[TitlePage::allegati]);
+        m_p.emptyLines(1);
+        m_p.line(8, t[TitlePage::luogo] + QStringLiteral(": ") + t[TitlePage::data]);
+        m_p.line(50, QStringLiteral("Studio:"));
+        m_p.line(50, QStringLiteral("(") + m_d.office.officeName + QStringLiteral(")"));
+    }
+
+    const ReportData& m_d;
+    PagePrinter m_p;
+};
+
+} // namespace
+
+int characterWidth(const QString& font, double size)
+{
+    // Courier New advances 0.6 em for every character; the cover font is proportional and
+    // columns there use its average width.
+    return static_cast<int>(size * 20 * (font == kPrintFont ? 0.6 : 0.5) + 0.5);
+}
+
+int lineHeight(const QString& font, double size)
+{
+    return static_cast<int>(size * 20 * (font == kPrintFont ? 1.0 : 1.2) + 0.5);
+}
+
+std::vector<PrintPage> layoutDirectReport(const ReportData& data)
+{
+    return ReportLayout(data).run();
+}
+
+} // namespace zant

@@ -1,0 +1,79 @@
+#pragma once
+
+#include <QImage>
+#include <QSizeF>
+#include <QString>
+
+namespace zant {
+
+// The operations every printed document of the program is built from. A document grows from top
+// to bottom: typed text, added paragraphs, tables and pictures always go at its end, so a builder
+// only states texts, sizes and tables in reading order.
+//
+// Sizes are in points. Tables, rows and columns are counted from 1. A call with a table or cell
+// that does not exist, or with a size that makes no sense, is a fault of the builder: the writer
+// ignores it, remembers the first such fault and save() then refuses to write the document,
+// reporting that fault.
+class DocumentWriter
+{
+public:
+    virtual ~DocumentWriter() = default;
+
+    // Font of the text typed next and of paragraphs and tables added from now on. Only new text
+    // is affected.
+    virtual void setFontName(const QString& name) = 0;
+    virtual void setFontSize(double points) = 0;
+
+    // Types text at the end of the document with the current font. A carriage return (13) ends
+    // the paragraph, a form feed (12) breaks the page, a tab (9) is a tab stop and a vertical
+    // tab (11) a line break inside the paragraph. A line feed alone counts as a carriage return;
+    // other control characters are dropped.
+    virtual void typeText(const QString& text) = 0;
+
+    // Types a field showing the number of pages of the whole document, with the current font.
+    // Word and LibreOffice recompute it when they lay the document out; until then it shows
+    // estimatedPageCount().
+    virtual void typePageCountField() = 0;
+
+    // Starts a new paragraph at the end of the document, even when the last one is empty, and
+    // writes text into it at the given size (current font name). Control characters work as in
+    // typeText(); text typed afterwards continues where this text ends.
+    virtual void addParagraph(const QString& text, double points) = 0;
+
+    // Adds an empty table at the end of the document with its font size and returns its number
+    // in document order. An empty last paragraph becomes the table, as in Word; text typed
+    // afterwards goes into a new paragraph below it. Returns 0 for a table with no rows or no
+    // columns.
+    virtual int addTable(int rows, int columns, double points) = 0;
+
+    // Replaces the text of one cell; a carriage return inside the text starts a new paragraph
+    // of the cell. The cell keeps its alignment.
+    virtual void setCellText(int table, int row, int column, const QString& text) = 0;
+
+    // Word's table format 9 ("Colorful 2"): dark header rows with light bold text, coloured body
+    // rows, columns sized to their contents. The first headerRows rows are header rows, repeated
+    // at the top of every page the table runs onto.
+    virtual void applyTableFormat(int table, int headerRows) = 0;
+
+    // Right-aligns every cell of one column, header rows included.
+    virtual void alignColumnRight(int table, int column) = 0;
+
+    // Justifies every paragraph written so far, table cells included; paragraphs started later
+    // from a justified one are justified too.
+    virtual void justifyDocument() = 0;
+
+    // Inserts an inline picture at the end of the document. An empty size keeps the picture's
+    // own size, shrunk to fit the page. Returns an error text, empty on success; a picture that
+    // cannot be read leaves the document as it was.
+    virtual QString insertPictureFile(const QString& path, QSizeF points) = 0;
+    virtual QString insertPicture(const QImage& image, QSizeF points) = 0;
+
+    // The number of pages the document takes now, estimated from its text, tables and pictures.
+    virtual int estimatedPageCount() const = 0;
+
+    // Writes the whole document to path. Returns an error text, empty on success; on failure an
+    // existing file at path is left as it was. The document stays open for further calls.
+    virtual QString save(const QString& path) const = 0;
+};
+
+} // namespace zant

@@ -1,0 +1,299 @@
+#include "report/documents.h"
+
+#include "model/text_format.h"
+#include "report/report_texts.h"
+
+namespace zant {
+
+namespace {
+
+const QString kFont = QStringLiteral("Century Gothic");
+constexpr int kFormatHeaderOne = 1;
+constexpr int kFormatHeaderTwo = 2;
+
+QString daysText(const Link& link)
+{
+    return link.days ? formatDays(*link.days) : QString();
+}
+
+void setRow(DocumentWriter& w, int table, int row, const QStringList& cells)
+{
+    for (int c = 0; c < cells.size(); ++c) {
+        if (!cells[c].isEmpty())
+            w.setCellText(table, row, c + 1, cells[c]);
+    }
+}
+
+void alignRight(DocumentWriter& w, int table, std::initializer_list<int> columns)
+{
+    for (int c : columns)
+        w.alignColumnRight(table, c);
+}
+
+// The title block of the listings: product, subtitle, heading in capitals, project name.
+void typeListingTitle(DocumentWriter& w, const SharedConstants& k, const QString& heading,
+                      const QString& project)
+{
+    w.setFontName(kFont);
+    w.setFontSize(18);
+    w.typeText(k.productName + QStringLiteral("\r"));
+    w.setFontSize(12);
+    w.typeText(k.productSubtitle + QStringLiteral("\r\r"));
+    w.typeText(heading + QStringLiteral("\r\r"));
+    w.typeText(QStringLiteral("Progetto: ") + project + QStringLiteral("\r\r"));
+}
+
+// The project as entered: an event's number and description on the row of its first link, its
+// further links on the rows below.
+int addDataTable(DocumentWriter& w, const Project& p)
+{
+    const int table = w.addTable(dataTableRows(p), 4, 10);
+    setRow(w, table, 1,
+           {QStringLiteral("n."), QStringLiteral("descrizione evento"),
+            QStringLiteral("legami con evento n."), QStringLiteral("tempi in giorni")});
+    int row = 2;
+    for (int i = 1; i <= p.eventCount(); ++i) {
+        setRow(w, table, row, {withLeadingBlank(i), p.description(i)});
+        for (int j = 1; j <= p.linkCount(i); ++j) {
+            const Link& link = p.link(i, j);
+            setRow(w, table, row + j - 1,
+                   {QString(), QString(), QString::number(link.target), daysText(link)});
+        }
+        row += std::max(1, p.linkCount(i));
+    }
+    w.applyTableFormat(table, kFormatHeaderOne);
+    return table;
+}
+
+int addTimesTable(DocumentWriter& w, const ReportData& d)
+{
+    const ScheduleResults& r = d.results;
+    const int table = w.addTable(r.eventCount + 2, 6, 10);
+    setRow(w, table, 1,
+           {QStringLiteral("evento"), QStringLiteral("tempo minimo"), QStringLiteral("data minima"),
+            QStringLiteral("tempo massimo"), QStringLiteral("data massima"),
+            QStringLiteral("scorrimento")});
+    setRow(w, table, 2,
+           {QStringLiteral("n."), QStringLiteral("giorni"), QStringLiteral("gg/mm/aa"),
+            QStringLiteral("giorni"), QStringLiteral("gg/mm/aa"), QStringLiteral("giorni")});
+    for (int i = 1; i <= r.eventCount; ++i) {
+        setRow(w, table, i + 2,
+               {withLeadingBlank(i), formatDays(r.earliest[i]), r.earliestDate[i],
+                formatDays(r.latest[i]), r.latestDate[i], formatDays(r.eventFloat(i))});
+    }
+    w.applyTableFormat(table, kFormatHeaderTwo);
+    return table;
+}
+
+int addEventLinkTable(DocumentWriter& w, const ReportData& d)
+{
+    const Project& p = d.project;
+    const std::vector<EventLinkRow> rows = eventLinkRows(p, d.results);
+    const int table = w.addTable(static_cast<int>(rows.size()) + 2, 7, 8);
+    setRow(w, table, 1,
+           {QStringLiteral("evento"), QStringLiteral("in entrata"), QStringLiteral("descrizione"),
+            QStringLiteral("in uscita"), QStringLiteral("descrizione"), QStringLiteral("attività"),
+            QStringLiteral("scorrimento")});
+    setRow(w, table, 2,
+           {QStringLiteral("n."), QStringLiteral("n.evento"), QString(), QStringLiteral("n.evento"),
+            QString(), QStringLiteral("giorni"), QStringLiteral("giorni")});
+    int row = 3;
+    for (const EventLinkRow& e : rows) {
+        QStringList cells{withLeadingBlank(e.event)};
+        if (e.predecessor)
+            cells << QString::number(e.predecessor) << p.description(e.predecessor);
+        else
+            cells << QString() << QString();
+        if (e.target) {
+            const Link& link = p.link(e.event, e.position);
+            cells << QString::number(e.target) << p.description(e.target) << daysText(link)
+                  << formatDays(d.results.linkFloatAt(e.event, e.position));
+        }
+        setRow(w, table, row++, cells);
+    }
+    w.applyTableFormat(table, kFormatHeaderTwo);
+    return table;
+}
+
+int addCriticalTable(DocumentWriter& w, const ReportData& d)
+{
+    const ScheduleResults& r = d.results;
+    std::vector<int> critical;
+    for (int i = 1; i <= r.eventCount; ++i) {
+        if (r.isCritical(i))
+            critical.push_back(i);
+    }
+    const int table = w.addTable(static_cast<int>(critical.size()) + 1, 2, 8);
+    setRow(w, table, 1, {QStringLiteral("n. evento"), QStringLiteral("descrizione")});
+    int row = 2;
+    for (int i : critical)
+        setRow(w, table, row++, {withLeadingBlank(i), d.project.description(i)});
+    w.applyTableFormat(table, kFormatHeaderOne);
+    return table;
+}
+
+void typeParagraphs(DocumentWriter& w, const QStringList& paragraphs)
+{
+    for (const QString& paragraph : paragraphs)
+        w.typeText(paragraph + QStringLiteral("\r"));
+}
+
+} // namespace
+
+std::vector<EventLinkRow> eventLinkRows(const Project& project, const ScheduleResults& results)
+{
+    std::vector<EventLinkRow> rows;
+    for (int i = 1; i <= results.eventCount; ++i) {
+        // An event can have more incoming links than slots, so the longer list decides.
+        const int positions =
+            std::max(static_cast<int>(results.predecessors[i].size()), project.linkCount(i));
+        for (int j = 1; j <= positions; ++j)
+            rows.push_back({i, j, results.predecessor(i, j), project.link(i, j).target});
+    }
+    return rows;
+}
+
+int dataTableRows(const Project& project)
+{
+    int rows = 1;
+    for (int i = 1; i <= project.eventCount(); ++i)
+        rows += std::max(1, project.linkCount(i));
+    return rows;
+}
+
+void buildDataListing(DocumentWriter& w, const Project& project, const TitlePage& titlePage,
+                      const SharedConstants& constants)
+{
+    typeListingTitle(w, constants, QStringLiteral("DATI DEL CALCOLO"),
+                     titlePage[TitlePage::progetto]);
+    w.typeText(QStringLiteral("data iniziale: ") + project.startDateText() + QStringLiteral("\r"));
+    const int table = addDataTable(w, project);
+    alignRight(w, table, {1, 3, 4});
+}
+
+void buildBlankForm(DocumentWriter& w, const SharedConstants& constants)
+{
+    w.setFontName(kFont);
+    w.setFontSize(18);
+    w.typeText(constants.productName + QStringLiteral("\r"));
+    w.setFontSize(12);
+    w.typeText(constants.productSubtitle + QStringLiteral("\r\r"));
+    w.typeText(QStringLiteral("Modulo di acquisizione dei dati\r\r"));
+    w.typeText(QStringLiteral("Progetto: ") + QString(37, QLatin1Char('_')) +
+               QStringLiteral("\r\r"));
+    w.typeText(QStringLiteral("data d'inizio degli eventi: ") + QString(18, QLatin1Char('_')) +
+               QStringLiteral("\r"));
+    const int table = w.addTable(41, 4, 10);
+    setRow(w, table, 1,
+           {QStringLiteral("n."),
+            QStringLiteral("descrizione del singolo evento") + QString(25, QLatin1Char(' ')),
+            QStringLiteral("legami con evento n."), QStringLiteral("tempi in giorni")});
+    w.applyTableFormat(table, kFormatHeaderOne);
+}
+
+void buildResultsListing(DocumentWriter& w, const ReportData& d)
+{
+    typeListingTitle(w, d.constants, QStringLiteral("RISULTATI DEL CALCOLO"),
+                     d.titlePage[TitlePage::progetto]);
+    w.typeText(QStringLiteral("A) Tempi e date"));
+    const int times = addTimesTable(w, d);
+    w.addParagraph(QStringLiteral("B) Eventi e legami\r"), 12);
+    const int links = addEventLinkTable(w, d);
+    w.addParagraph(QStringLiteral("C) Percorso critico\r"), 12);
+    addCriticalTable(w, d);
+    alignRight(w, times, {1, 2, 3, 4, 5, 6});
+    alignRight(w, links, {1, 2, 4, 6, 7});
+}
+
+void buildDataOnlyReport(DocumentWriter& w, const TitlePage& t, const OfficeSettings& office,
+                         const SharedConstants& constants)
+{
+    w.setFontName(kFont);
+    w.setFontSize(18);
+    w.typeText(constants.productName + QStringLiteral("\r"));
+    w.setFontSize(12);
+    w.typeText(constants.productSubtitle + QStringLiteral("\r\r"));
+    w.typeText(QStringLiteral("Dati generali\r"));
+    w.addParagraph(QString(), 12);
+    const int table = w.addTable(10, 2, 10);
+    const QStringList labels{QStringLiteral("tipologia"),
+                             QStringLiteral("progetto"),
+                             QStringLiteral("località"),
+                             QStringLiteral("tipologia di studio"),
+                             QStringLiteral("committente"),
+                             QStringLiteral("luogo di elaborazione"),
+                             QStringLiteral("data della elaborazione"),
+                             QStringLiteral("allegati alla relazione"),
+                             QStringLiteral("studio tecnico"),
+                             QStringLiteral("indirizzo dello studio")};
+    QStringList values{QStringLiteral("dati")};
+    for (int f = 0; f < TitlePage::kFieldCount; ++f)
+        values << t.fields[f];
+    values << office.officeName << office.officeAddress;
+    for (int r = 0; r < 10; ++r)
+        setRow(w, table, r + 1, {labels[r], values[r]});
+    w.applyTableFormat(table, kFormatHeaderOne);
+}
+
+void buildFullReport(DocumentWriter& w, const ReportData& d)
+{
+    const TitlePage& t = d.titlePage;
+    const ReportTexts& texts = ReportTexts::standard();
+    const QString cr = QStringLiteral("\r");
+
+    w.setFontName(kFont);
+    w.setFontSize(24);
+    w.typeText(d.constants.productName + cr);
+    w.setFontSize(14);
+    w.typeText(d.constants.productSubtitle + cr + cr);
+    w.typeText(QStringLiteral("progetto: ") + t[TitlePage::progetto] + cr);
+    w.typeText(QStringLiteral("località: ") + t[TitlePage::localita] + cr);
+    w.typeText(QStringLiteral("tipologia di studio: ") + t[TitlePage::tipostudio] + cr);
+    w.typeText(cr.repeated(6));
+    w.typeText(QStringLiteral("progettista: ") + d.office.officeName + cr);
+    w.typeText(QStringLiteral("committente: ") + t[TitlePage::committente] + cr + cr);
+    w.typeText(t[TitlePage::luogo] + QStringLiteral(": ") + t[TitlePage::data] + cr);
+    w.typeText(cr.repeated(22));
+    w.typeText(d.office.officeName + cr);
+    w.typeText(d.office.officeAddress + QStringLiteral("\f"));
+
+    w.setFontSize(16);
+    w.typeText(QStringLiteral("IL METODO\r\r"));
+    w.setFontSize(12);
+    typeParagraphs(w, texts.method);
+
+    w.setFontSize(16);
+    w.typeText(QStringLiteral("\fDATI DELLA ELABORAZIONE\r\r"));
+    w.setFontSize(12);
+    typeParagraphs(w, texts.data);
+    w.typeText(cr + QStringLiteral("Data iniziale: ") + d.project.startDateText() + cr);
+    const int data = addDataTable(w, d.project);
+
+    w.addParagraph(QStringLiteral("\fRISULTATI DELLA ELABORAZIONE\r\r"), 16);
+    w.setFontSize(12);
+    typeParagraphs(w, texts.results);
+
+    w.addParagraph(QStringLiteral("\rA) Tempi e date"), 12);
+    const int times = addTimesTable(w, d);
+    w.addParagraph(QStringLiteral("\rB) Eventi e legami"), 12);
+    const int links = addEventLinkTable(w, d);
+    w.addParagraph(QStringLiteral("\rC) Percorso critico"), 12);
+    addCriticalTable(w, d);
+
+    // The closing sentence states the real page count: a field that Word and LibreOffice fill
+    // in when they lay the document out, the closing block included.
+    w.addParagraph(cr + QStringLiteral("La presente relazione è composta di n. "), 12);
+    w.typePageCountField();
+    w.typeText(QStringLiteral(" pagine.") + cr);
+    w.typeText(QStringLiteral("Si allegano: ") + t[TitlePage::allegati] + cr + cr);
+    w.typeText(t[TitlePage::luogo] + QStringLiteral(": ") + t[TitlePage::data] + cr + cr);
+    w.typeText(QStringLiteral("il progettista") + cr);
+    w.typeText(QStringLiteral("(") + d.office.officeName + QStringLiteral(")"));
+
+    w.justifyDocument();
+    alignRight(w, data, {1, 3, 4});
+    alignRight(w, times, {1, 2, 3, 4, 5, 6});
+    alignRight(w, links, {1, 2, 4, 6, 7});
+}
+
+} // namespace zant

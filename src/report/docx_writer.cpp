@@ -1,0 +1,1395 @@
+#include "report/docx_writer.h"
+
+#include <QBuffer>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QImageReader>
+#include <QSaveFile>
+#include <QXmlStreamWriter>
+
+#include <zip.h>
+
+#include <algorithm>
+#include <cmath>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace zant {
+
+namespace {
+
+// A4 in twips (1/20 point) with Word's usual Italian margins: 2.5 cm on top, 2 cm elsewhere.
+constexpr int kPageWidth = 11906;
+constexpr int kPageHeight = 16838;
+constexpr int kMarginTop = 1417;
+constexpr int kMarginBottom = 1134;
+constexpr int kMarginSide = 1134;
+constexpr int kTextWidth = kPageWidth - 2 * kMarginSide;
+constexpr int kTextHeight = kPageHeight - kMarginTop - kMarginBottom;
+// Left and right padding of every cell, from the default table style.
+constexpr int kCellMargin = 108;
+constexpr double kEmuPerPoint = 12700.0;
+constexpr int kMaxHalfPoints = 3276;
+
+const QString kDefaultFont = u"Century Gothic"_s;
+const QString kFormatStyle = u"ZantColorful2"_s;
+const QString kPlainStyle = u"TableGrid"_s;
+
+// Colours of the table format: a dark header with white bold text over light warm body rows.
+const QString kHeaderFill = u"7A1F2B"_s;
+const QString kHeaderText = u"FFFFFF"_s;
+const QString kBodyFill = u"FFF8E1"_s;
+const QString kBandFill = u"F9E3B4"_s;
+const QString kInnerBorder = u"C9A66B"_s;
+
+const QString kNsW = u"http://schemas.openxmlformats.org/wordprocessingml/2006/main"_s;
+const QString kNsR = u"http://schemas.openxmlformats.org/officeDocument/2006/relationships"_s;
+const QString kNsWp = u"http://schemas.openxmlformats.org/drawingml/2006/wordprocessingDrawing"_s;
+const QString kNsA = u"http://schemas.openxmlformats.org/drawingml/2006/main"_s;
+const QString kNsPic = u"http://schemas.openxmlformats.org/drawingml/2006/picture"_s;
+const QString kRelBase = u"http://schemas.openxmlformats.org/officeDocument/2006/relationships/"_s;
+const QString kMainType = QStringLiteral(
+    "application/vnd.openxmlformats-officedocument.wordprocessingml.document.main+xml");
+const QString kWmlType = u"application/vnd.openxmlformats-officedocument.wordprocessingml."_s;
+
+// Relationship ids of document.xml: styles and settings first, then one per picture.
+constexpr int kFirstPictureRel = 3;
+
+struct Part
+{
+    QString name;
+    QByteArray data;
+    bool compress = true;
+};
+
+int toHalfPoints(double points)
+{
+    return int(std::lround(points * 2));
+}
+
+bool validSize(double points)
+{
+    return std::isfinite(points) && toHalfPoints(points) >= 2 &&
+           toHalfPoints(points) <= kMaxHalfPoints;
+}
+
+// Keeps what a paragraph can carry: XML 1.0 has no place for most control characters, lone
+// surrogates or U+FFFE/U+FFFF. Tab and vertical tab survive because they become w:tab and w:br.
+QString cleanText(QStringView text)
+{
+    QString out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+            out += c;
+            out += text[++i];
+            continue;
+        }
+        const char16_t u = c.unicode();
+        if (c.isSurrogate() || u == 0xFFFE || u == 0xFFFF) {
+            continue;
+        }
+        if (u < 0x20 && u != u'\t' && u != u'\v') {
+            continue;
+        }
+        out += c;
+    }
+    return out;
+}
+
+// Splits on carriage returns and line feeds, a CR LF pair counting once.
+QStringList splitParagraphs(const QString& text)
+{
+    QStringList lines;
+    QString current;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c == u'\r' || c == u'\n') {
+            lines += current;
+            current.clear();
+            if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') {
+                ++i;
+            }
+        } else {
+            current += c;
+        }
+    }
+    lines += current;
+    return lines;
+}
+
+// Rough advance widths in ems, on the wide side: Century Gothic is a wide face and the fonts
+// that stand in for it where it is missing are wider still. Good enough to size columns and count
+// pages.
+double textWidthPoints(QStringView text, double points)
+{
+    double ems = 0;
+    for (const QChar c : text) {
+        if (c == u' ') {
+            ems += 0.3;
+        } else if (c == u'\t') {
+            ems += 36.0 / points;
+        } else if (c.isDigit()) {
+            ems += 0.62;
+        } else if (c.isUpper() || c == u'm' || c == u'w') {
+            ems += 0.78;
+        } else if (QStringView(u"iljtfr.,:;'!|()").contains(c)) {
+            ems += 0.34;
+        } else {
+            ems += 0.6;
+        }
+    }
+    return ems * points;
+}
+
+double longestWordPoints(const QString& text, double points)
+{
+    double widest = 0;
+    for (const QString& word : text.split(u' ', Qt::SkipEmptyParts)) {
+        widest = std::max(widest, textWidthPoints(word, points));
+    }
+    return widest;
+}
+
+double lineHeightPoints(double points)
+{
+    return points * 1.23;
+}
+
+// Lines taken by text of the given width in a column; word wrap wastes some room on each line.
+int lineCount(double widthPoints, double columnPoints)
+{
+    if (widthPoints <= 0 || columnPoints <= 0) {
+        return 1;
+    }
+    return std::max(1, int(std::ceil(widthPoints * 1.08 / columnPoints)));
+}
+
+// Follows the text down the pages, one line at a time.
+class PageFlow final
+{
+public:
+    void addLine(double height)
+    {
+        if (m_used > 0 && m_used + height > kTextHeight / 20.0) {
+            newPage();
+        }
+        m_used += height;
+    }
+    void newPage()
+    {
+        ++m_pages;
+        m_used = 0;
+    }
+    double used() const { return m_used; }
+    int pages() const { return m_pages; }
+
+private:
+    int m_pages = 1;
+    double m_used = 0;
+};
+
+QByteArray zipParts(const QList<Part>& parts, QString* error)
+{
+    zip_error_t zipError;
+    zip_error_init(&zipError);
+    zip_source_t* buffer = zip_source_buffer_create(nullptr, 0, 0, &zipError);
+    if (!buffer) {
+        *error = QString::fromUtf8(zip_error_strerror(&zipError));
+        zip_error_fini(&zipError);
+        return {};
+    }
+    zip_t* archive = zip_open_from_source(buffer, ZIP_TRUNCATE, &zipError);
+    if (!archive) {
+        *error = QString::fromUtf8(zip_error_strerror(&zipError));
+        zip_error_fini(&zipError);
+        zip_source_free(buffer);
+        return {};
+    }
+    zip_error_fini(&zipError);
+    // The buffer must outlive the archive: the finished zip is read back from it.
+    zip_source_keep(buffer);
+
+    auto fail = [&] {
+        *error = QString::fromUtf8(zip_strerror(archive));
+        zip_discard(archive);
+        zip_source_free(buffer);
+        return QByteArray();
+    };
+    for (const Part& part : parts) {
+        zip_source_t* source =
+            zip_source_buffer(archive, part.data.constData(), zip_uint64_t(part.data.size()), 0);
+        if (!source) {
+            return fail();
+        }
+        const zip_int64_t index = zip_file_add(archive, part.name.toUtf8().constData(), source,
+                                               ZIP_FL_ENC_UTF_8 | ZIP_FL_OVERWRITE);
+        if (index < 0) {
+            zip_source_free(source);
+            return fail();
+        }
+        // Pictures are compressed already.
+        if (!part.compress &&
+            zip_set_file_compression(archive, zip_uint64_t(index), ZIP_CM_STORE, 0) < 0) {
+            return fail();
+        }
+    }
+    if (zip_close(archive) < 0) {
+        return fail();
+    }
+
+    QByteArray bytes;
+    zip_stat_t stat;
+    zip_stat_init(&stat);
+    if (zip_source_stat(buffer, &stat) < 0 || zip_source_open(buffer) < 0) {
+        *error = u"archivio in memoria illeggibile"_s;
+        zip_source_free(buffer);
+        return {};
+    }
+    bytes.resize(qsizetype(stat.size));
+    const zip_int64_t read = zip_source_read(buffer, bytes.data(), stat.size);
+    zip_source_close(buffer);
+    zip_source_free(buffer);
+    if (read != zip_int64_t(stat.size)) {
+        *error = u"archivio in memoria illeggibile"_s;
+        return {};
+    }
+    return bytes;
+}
+
+QString describeFileError(const QSaveFile& file, const QString& path)
+{
+    QString reason;
+    switch (file.error()) {
+    case QFileDevice::OpenError:
+    case QFileDevice::PermissionsError:
+        reason = QFileInfo(path).absoluteDir().exists()
+                     ? u"non si può creare il file in quella cartella"_s
+                     : u"la cartella non esiste"_s;
+        break;
+    case QFileDevice::WriteError:
+    case QFileDevice::ResourceError:
+        reason = u"errore di scrittura, il disco potrebbe essere pieno"_s;
+        break;
+    case QFileDevice::RenameError:
+        reason = QStringLiteral("non si può sostituire il file esistente, forse è aperto in un "
+                                "altro programma");
+        break;
+    default:
+        reason = u"errore del sistema"_s;
+        break;
+    }
+    const QString detail = file.errorString();
+    return detail.isEmpty() ? reason : reason + u" ("_s + detail + u')';
+}
+
+class XmlPart final
+{
+public:
+    XmlPart() : m_buffer(&m_bytes), m_xml(&m_buffer)
+    {
+        m_buffer.open(QIODevice::WriteOnly);
+        m_xml.writeStartDocument(u"1.0"_s, true);
+    }
+    QXmlStreamWriter& xml() { return m_xml; }
+    QByteArray finish()
+    {
+        m_xml.writeEndDocument();
+        m_buffer.close();
+        return m_bytes;
+    }
+
+private:
+    QByteArray m_bytes;
+    QBuffer m_buffer;
+    QXmlStreamWriter m_xml;
+};
+
+void writeValue(QXmlStreamWriter& xml, const QString& element, const QString& value)
+{
+    xml.writeEmptyElement(element);
+    xml.writeAttribute(u"w:val"_s, value);
+}
+
+void writeShading(QXmlStreamWriter& xml, const QString& fill)
+{
+    xml.writeEmptyElement(u"w:shd"_s);
+    xml.writeAttribute(u"w:val"_s, u"clear"_s);
+    xml.writeAttribute(u"w:color"_s, u"auto"_s);
+    xml.writeAttribute(u"w:fill"_s, fill);
+}
+
+void writeBorder(QXmlStreamWriter& xml, const QString& side, int eighths, const QString& color)
+{
+    xml.writeEmptyElement(u"w:"_s + side);
+    xml.writeAttribute(u"w:val"_s, u"single"_s);
+    xml.writeAttribute(u"w:sz"_s, QString::number(eighths));
+    xml.writeAttribute(u"w:space"_s, u"0"_s);
+    xml.writeAttribute(u"w:color"_s, color);
+}
+
+void writeBorders(QXmlStreamWriter& xml, int outer, const QString& outerColor, int inner,
+                  const QString& innerColor)
+{
+    xml.writeStartElement(u"w:tblBorders"_s);
+    for (const char* side : {"top", "left", "bottom", "right"}) {
+        writeBorder(xml, QString::fromLatin1(side), outer, outerColor);
+    }
+    writeBorder(xml, u"insideH"_s, inner, innerColor);
+    writeBorder(xml, u"insideV"_s, inner, innerColor);
+    xml.writeEndElement();
+}
+
+void writeTwips(QXmlStreamWriter& xml, const QString& element, int twips)
+{
+    xml.writeEmptyElement(element);
+    xml.writeAttribute(u"w:w"_s, QString::number(twips));
+    xml.writeAttribute(u"w:type"_s, u"dxa"_s);
+}
+
+// Run properties; header carries the bold light text of header rows beyond the first, which
+// the table style only gives to the first row.
+void writeRunProperties(QXmlStreamWriter& xml, const QString& font, int halfPoints,
+                        bool header = false)
+{
+    xml.writeStartElement(u"w:rPr"_s);
+    xml.writeEmptyElement(u"w:rFonts"_s);
+    for (const char* slot : {"w:ascii", "w:hAnsi", "w:eastAsia", "w:cs"}) {
+        xml.writeAttribute(QString::fromLatin1(slot), font);
+    }
+    if (header) {
+        xml.writeEmptyElement(u"w:b"_s);
+        xml.writeEmptyElement(u"w:bCs"_s);
+        writeValue(xml, u"w:color"_s, kHeaderText);
+    }
+    writeValue(xml, u"w:sz"_s, QString::number(halfPoints));
+    writeValue(xml, u"w:szCs"_s, QString::number(halfPoints));
+    xml.writeEndElement();
+}
+
+// Text of one run, with tabs and line breaks as their own elements. Every w:t preserves its
+// blanks: numbers are written with a leading blank that readers would otherwise drop.
+void writeRunText(QXmlStreamWriter& xml, const QString& text)
+{
+    QString piece;
+    auto flush = [&] {
+        if (piece.isEmpty()) {
+            return;
+        }
+        xml.writeStartElement(u"w:t"_s);
+        xml.writeAttribute(u"xml:space"_s, u"preserve"_s);
+        xml.writeCharacters(piece);
+        xml.writeEndElement();
+        piece.clear();
+    };
+    for (const QChar c : text) {
+        if (c == u'\t') {
+            flush();
+            xml.writeEmptyElement(u"w:tab"_s);
+        } else if (c == u'\v') {
+            flush();
+            xml.writeEmptyElement(u"w:br"_s);
+        } else {
+            piece += c;
+        }
+    }
+    flush();
+}
+
+void writeAlignment(QXmlStreamWriter& xml, const QString& value)
+{
+    if (!value.isEmpty()) {
+        writeValue(xml, u"w:jc"_s, value);
+    }
+}
+
+void writeFieldChar(QXmlStreamWriter& xml, const QString& font, int halfPoints, const QString& type)
+{
+    xml.writeStartElement(u"w:r"_s);
+    writeRunProperties(xml, font, halfPoints);
+    xml.writeEmptyElement(u"w:fldChar"_s);
+    xml.writeAttribute(u"w:fldCharType"_s, type);
+    xml.writeEndElement();
+}
+
+QByteArray packageRelsXml()
+{
+    XmlPart part;
+    QXmlStreamWriter& xml = part.xml();
+    xml.writeStartElement(u"Relationships"_s);
+    xml.writeDefaultNamespace(u"http://schemas.openxmlformats.org/package/2006/relationships"_s);
+    const QList<std::pair<QString, QString>> rels = {
+        {kRelBase + u"officeDocument"_s, u"word/document.xml"_s},
+        {QStringLiteral("http://schemas.openxmlformats.org/package/2006/relationships/metadata/"
+                        "core-properties"),
+         u"docProps/core.xml"_s},
+        {kRelBase + u"extended-properties"_s, u"docProps/app.xml"_s},
+    };
+    int id = 0;
+    for (const auto& [type, target] : rels) {
+        xml.writeEmptyElement(u"Relationship"_s);
+        xml.writeAttribute(u"Id"_s, u"rId%1"_s.arg(++id));
+        xml.writeAttribute(u"Type"_s, type);
+        xml.writeAttribute(u"Target"_s, target);
+    }
+    xml.writeEndElement();
+    return part.finish();
+}
+
+QByteArray stylesXml()
+{
+    XmlPart part;
+    QXmlStreamWriter& xml = part.xml();
+    xml.writeStartElement(u"w:styles"_s);
+    xml.writeNamespace(kNsW, u"w"_s);
+
+    // Single spacing and no space after paragraphs, as the documents' layouts were drawn for:
+    // the cover page counts its empty lines to reach the bottom of the page.
+    xml.writeStartElement(u"w:docDefaults"_s);
+    xml.writeStartElement(u"w:rPrDefault"_s);
+    xml.writeStartElement(u"w:rPr"_s);
+    xml.writeEmptyElement(u"w:rFonts"_s);
+    for (const char* slot : {"w:ascii", "w:hAnsi", "w:eastAsia", "w:cs"}) {
+        xml.writeAttribute(QString::fromLatin1(slot), kDefaultFont);
+    }
+    writeValue(xml, u"w:sz"_s, u"24"_s);
+    writeValue(xml, u"w:szCs"_s, u"24"_s);
+    xml.writeEmptyElement(u"w:lang"_s);
+    xml.writeAttribute(u"w:val"_s, u"it-IT"_s);
+    xml.writeAttribute(u"w:eastAsia"_s, u"it-IT"_s);
+    xml.writeAttribute(u"w:bidi"_s, u"ar-SA"_s);
+    xml.writeEndElement();
+    xml.writeEndElement();
+    xml.writeStartElement(u"w:pPrDefault"_s);
+    xml.writeStartElement(u"w:pPr"_s);
+    xml.writeEmptyElement(u"w:spacing"_s);
+    xml.writeAttribute(u"w:after"_s, u"0"_s);
+    xml.writeAttribute(u"w:line"_s, u"240"_s);
+    xml.writeAttribute(u"w:lineRule"_s, u"auto"_s);
+    xml.writeEndElement();
+    xml.writeEndElement();
+    xml.writeEndElement();
+
+    auto startStyle = [&](const QString& type, const QString& id, const QString& name,
+                          bool isDefault) {
+        xml.writeStartElement(u"w:style"_s);
+        xml.writeAttribute(u"w:type"_s, type);
+        if (isDefault) {
+            xml.writeAttribute(u"w:default"_s, u"1"_s);
+        }
+        xml.writeAttribute(u"w:styleId"_s, id);
+        writeValue(xml, u"w:name"_s, name);
+    };
+
+    startStyle(u"paragraph"_s, u"Normal"_s, u"Normal"_s, true);
+    xml.writeEmptyElement(u"w:qFormat"_s);
+    xml.writeEndElement();
+
+    startStyle(u"character"_s, u"DefaultParagraphFont"_s, u"Default Paragraph Font"_s, true);
+    writeValue(xml, u"w:uiPriority"_s, u"1"_s);
+    xml.writeEmptyElement(u"w:semiHidden"_s);
+    xml.writeEndElement();
+
+    startStyle(u"table"_s, u"TableNormal"_s, u"Normal Table"_s, true);
+    xml.writeEmptyElement(u"w:semiHidden"_s);
+    xml.writeStartElement(u"w:tblPr"_s);
+    writeTwips(xml, u"w:tblInd"_s, 0);
+    xml.writeStartElement(u"w:tblCellMar"_s);
+    writeTwips(xml, u"w:top"_s, 0);
+    writeTwips(xml, u"w:left"_s, kCellMargin);
+    writeTwips(xml, u"w:bottom"_s, 0);
+    writeTwips(xml, u"w:right"_s, kCellMargin);
+    xml.writeEndElement();
+    xml.writeEndElement();
+    xml.writeEndElement();
+
+    startStyle(u"numbering"_s, u"NoList"_s, u"No List"_s, true);
+    xml.writeEmptyElement(u"w:semiHidden"_s);
+    xml.writeEndElement();
+
+    // The look of a table that was never formatted: thin black lines, as Word draws a new table.
+    startStyle(u"table"_s, kPlainStyle, u"Table Grid"_s, false);
+    writeValue(xml, u"w:basedOn"_s, u"TableNormal"_s);
+    xml.writeStartElement(u"w:tblPr"_s);
+    writeBorders(xml, 4, u"auto"_s, 4, u"auto"_s);
+    xml.writeEndElement();
+    xml.writeEndElement();
+
+    startStyle(u"table"_s, kFormatStyle, u"ZANT Colorful 2"_s, false);
+    writeValue(xml, u"w:basedOn"_s, u"TableNormal"_s);
+    writeValue(xml, u"w:uiPriority"_s, u"99"_s);
+    xml.writeStartElement(u"w:tblPr"_s);
+    writeValue(xml, u"w:tblStyleRowBandSize"_s, u"1"_s);
+    writeBorders(xml, 12, kHeaderFill, 4, kInnerBorder);
+    xml.writeEndElement();
+    xml.writeStartElement(u"w:tcPr"_s);
+    writeShading(xml, kBodyFill);
+    xml.writeEndElement();
+
+    xml.writeStartElement(u"w:tblStylePr"_s);
+    xml.writeAttribute(u"w:type"_s, u"firstRow"_s);
+    xml.writeStartElement(u"w:rPr"_s);
+    xml.writeEmptyElement(u"w:b"_s);
+    xml.writeEmptyElement(u"w:bCs"_s);
+    writeValue(xml, u"w:color"_s, kHeaderText);
+    xml.writeEndElement();
+    xml.writeStartElement(u"w:tcPr"_s);
+    writeShading(xml, kHeaderFill);
+    xml.writeEndElement();
+    xml.writeEndElement();
+
+    for (const auto& [band, fill] :
+         {std::pair{u"band1Horz"_s, kBodyFill}, std::pair{u"band2Horz"_s, kBandFill}}) {
+        xml.writeStartElement(u"w:tblStylePr"_s);
+        xml.writeAttribute(u"w:type"_s, band);
+        xml.writeStartElement(u"w:tcPr"_s);
+        writeShading(xml, fill);
+        xml.writeEndElement();
+        xml.writeEndElement();
+    }
+    xml.writeEndElement();
+
+    xml.writeEndElement();
+    return part.finish();
+}
+
+QByteArray settingsXml()
+{
+    XmlPart part;
+    QXmlStreamWriter& xml = part.xml();
+    xml.writeStartElement(u"w:settings"_s);
+    xml.writeNamespace(kNsW, u"w"_s);
+    xml.writeEmptyElement(u"w:zoom"_s);
+    xml.writeAttribute(u"w:percent"_s, u"100"_s);
+    writeValue(xml, u"w:defaultTabStop"_s, u"708"_s);
+    writeValue(xml, u"w:characterSpacingControl"_s, u"doNotCompress"_s);
+    xml.writeStartElement(u"w:compat"_s);
+    xml.writeEmptyElement(u"w:compatSetting"_s);
+    xml.writeAttribute(u"w:name"_s, u"compatibilityMode"_s);
+    xml.writeAttribute(u"w:uri"_s, u"http://schemas.microsoft.com/office/word"_s);
+    xml.writeAttribute(u"w:val"_s, u"15"_s);
+    xml.writeEndElement();
+    xml.writeEndElement();
+    return part.finish();
+}
+
+QByteArray coreXml()
+{
+    XmlPart part;
+    QXmlStreamWriter& xml = part.xml();
+    xml.writeStartElement(u"cp:coreProperties"_s);
+    xml.writeNamespace(u"http://schemas.openxmlformats.org/package/2006/metadata/core-properties"_s,
+                       u"cp"_s);
+    xml.writeNamespace(u"http://purl.org/dc/elements/1.1/"_s, u"dc"_s);
+    xml.writeNamespace(u"http://purl.org/dc/terms/"_s, u"dcterms"_s);
+    xml.writeNamespace(u"http://www.w3.org/2001/XMLSchema-instance"_s, u"xsi"_s);
+    xml.writeTextElement(u"dc:creator"_s, u"ZANT"_s);
+    xml.writeTextElement(u"cp:lastModifiedBy"_s, u"ZANT"_s);
+    const QString now = QDateTime::currentDateTimeUtc().toString(Qt::ISODate);
+    for (const char* element : {"dcterms:created", "dcterms:modified"}) {
+        xml.writeStartElement(QString::fromLatin1(element));
+        xml.writeAttribute(u"xsi:type"_s, u"dcterms:W3CDTF"_s);
+        xml.writeCharacters(now);
+        xml.writeEndElement();
+    }
+    xml.writeEndElement();
+    return part.finish();
+}
+
+} // namespace
+
+DocxWriter::DocxWriter()
+{
+    m_format.font = kDefaultFont;
+    m_format.halfPoints = 24;
+    startParagraph(m_format, Alignment::Left);
+}
+
+void DocxWriter::recordFault(const QString& fault)
+{
+    if (m_firstFault.isEmpty()) {
+        m_firstFault = fault;
+    }
+}
+
+void DocxWriter::setFontName(const QString& name)
+{
+    if (name.trimmed().isEmpty()) {
+        recordFault(u"nome del carattere mancante"_s);
+        return;
+    }
+    m_format.font = name;
+}
+
+void DocxWriter::setFontSize(double points)
+{
+    if (!validSize(points)) {
+        recordFault(u"dimensione del carattere non valida: %1"_s.arg(points));
+        return;
+    }
+    m_format.halfPoints = toHalfPoints(points);
+}
+
+void DocxWriter::startParagraph(const Format& mark, Alignment alignment)
+{
+    Block block;
+    block.paragraph.markFormat = mark;
+    block.paragraph.alignment = alignment;
+    m_blocks.append(block);
+}
+
+void DocxWriter::appendRun(const Run& run)
+{
+    Paragraph& paragraph = openParagraph();
+    if (run.kind == Run::Kind::Text && !paragraph.runs.isEmpty()) {
+        Run& last = paragraph.runs.last();
+        if (last.kind == Run::Kind::Text && last.format == run.format) {
+            last.text += run.text;
+            return;
+        }
+    }
+    paragraph.runs.append(run);
+    paragraph.markFormat = run.format;
+}
+
+void DocxWriter::write(const QString& text, const Format& format)
+{
+    QString chunk;
+    auto flush = [&] {
+        const QString clean = cleanText(chunk);
+        chunk.clear();
+        if (!clean.isEmpty()) {
+            appendRun({Run::Kind::Text, clean, format});
+        }
+    };
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c == u'\r' || c == u'\n') {
+            flush();
+            openParagraph().markFormat = format;
+            startParagraph(format, openParagraph().alignment);
+            if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') {
+                ++i;
+            }
+        } else if (c == u'\f') {
+            flush();
+            appendRun({Run::Kind::PageBreak, {}, format});
+        } else {
+            chunk += c;
+        }
+    }
+    flush();
+}
+
+void DocxWriter::typeText(const QString& text)
+{
+    write(text, m_format);
+}
+
+void DocxWriter::typePageCountField()
+{
+    appendRun({Run::Kind::PageCountField, {}, m_format});
+}
+
+void DocxWriter::addParagraph(const QString& text, double points)
+{
+    if (!validSize(points)) {
+        recordFault(u"dimensione del carattere non valida: %1"_s.arg(points));
+        return;
+    }
+    const Format format{m_format.font, toHalfPoints(points)};
+    startParagraph(format, openParagraph().alignment);
+    write(text, format);
+}
+
+int DocxWriter::addTable(int rows, int columns, double points)
+{
+    if (rows < 1 || columns < 1) {
+        recordFault(u"tabella di %1 righe e %2 colonne non valida"_s.arg(rows).arg(columns));
+        return 0;
+    }
+    if (!validSize(points)) {
+        recordFault(u"dimensione del carattere non valida: %1"_s.arg(points));
+        return 0;
+    }
+    const Alignment alignment = openParagraph().alignment;
+    Table table;
+    table.rows = rows;
+    table.columns = columns;
+    table.format = {m_format.font, toHalfPoints(points)};
+    table.cells.fill(Cell{{}, alignment}, qsizetype(rows) * columns);
+    m_tables.append(table);
+    const int number = int(m_tables.size());
+
+    // An empty last paragraph turns into the table, unless it is what keeps this table apart
+    // from the one before: readers merge adjacent tables into one.
+    const bool previousIsTable = m_blocks.size() >= 2 && m_blocks[m_blocks.size() - 2].table > 0;
+    Block block;
+    block.table = number;
+    if (openParagraph().runs.isEmpty() && !previousIsTable) {
+        m_blocks.last() = block;
+    } else {
+        m_blocks.append(block);
+    }
+    startParagraph(m_format, alignment);
+    return number;
+}
+
+bool DocxWriter::checkTable(int table)
+{
+    if (table < 1 || table > m_tables.size()) {
+        recordFault(u"la tabella %1 non esiste"_s.arg(table));
+        return false;
+    }
+    return true;
+}
+
+void DocxWriter::setCellText(int table, int row, int column, const QString& text)
+{
+    if (!checkTable(table)) {
+        return;
+    }
+    Table& t = m_tables[table - 1];
+    if (row < 1 || row > t.rows || column < 1 || column > t.columns) {
+        recordFault(QStringLiteral("la cella (%1, %2) è fuori dalla tabella %3 di %4 righe e %5 "
+                                   "colonne")
+                        .arg(row)
+                        .arg(column)
+                        .arg(table)
+                        .arg(t.rows)
+                        .arg(t.columns));
+        return;
+    }
+    t.cell(row, column).text = text;
+}
+
+void DocxWriter::applyTableFormat(int table, int headerRows)
+{
+    if (!checkTable(table)) {
+        return;
+    }
+    Table& t = m_tables[table - 1];
+    if (headerRows < 0 || headerRows > t.rows) {
+        recordFault(QStringLiteral("%1 righe di intestazione non valide per la tabella %2 di %3 "
+                                   "righe")
+                        .arg(headerRows)
+                        .arg(table)
+                        .arg(t.rows));
+        return;
+    }
+    t.formatted = true;
+    t.headerRows = headerRows;
+}
+
+void DocxWriter::alignColumnRight(int table, int column)
+{
+    if (!checkTable(table)) {
+        return;
+    }
+    Table& t = m_tables[table - 1];
+    if (column < 1 || column > t.columns) {
+        recordFault(
+            u"la colonna %1 è fuori dalla tabella %2 di %3 colonne"_s.arg(column).arg(table).arg(
+                t.columns));
+        return;
+    }
+    for (int row = 1; row <= t.rows; ++row) {
+        t.cell(row, column).alignment = Alignment::Right;
+    }
+}
+
+void DocxWriter::justifyDocument()
+{
+    for (Block& block : m_blocks) {
+        block.paragraph.alignment = Alignment::Justify;
+    }
+    for (Table& table : m_tables) {
+        for (Cell& cell : table.cells) {
+            cell.alignment = Alignment::Justify;
+        }
+    }
+}
+
+QString DocxWriter::insertPictureFile(const QString& path, QSizeF points)
+{
+    auto failure = [&](const QString& reason) {
+        return u"Impossibile inserire l'immagine \"%1\": %2"_s.arg(QDir::toNativeSeparators(path),
+                                                                   reason);
+    };
+    QFile file(path);
+    if (!file.exists()) {
+        return failure(u"il file non esiste"_s);
+    }
+    if (!file.open(QIODevice::ReadOnly)) {
+        return failure(u"il file non si può leggere (%1)"_s.arg(file.errorString()));
+    }
+    QByteArray data = file.readAll();
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer);
+    const QByteArray format = reader.format().toLower();
+    const QImage image = reader.read();
+    if (image.isNull()) {
+        return failure(u"il file non contiene un'immagine leggibile"_s);
+    }
+    // Formats every reader shows are embedded as they are; anything else becomes PNG.
+    static const QList<QByteArray> embedded = {"png", "jpeg", "gif", "bmp"};
+    if (!embedded.contains(format)) {
+        return insertPicture(image, points);
+    }
+    return addPictureData(data, QString::fromLatin1(format), image.size(), image.dotsPerMeterX(),
+                          points);
+}
+
+QString DocxWriter::insertPicture(const QImage& image, QSizeF points)
+{
+    if (image.isNull()) {
+        return u"Impossibile inserire l'immagine: l'immagine è vuota"_s;
+    }
+    QByteArray data;
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::WriteOnly);
+    if (!image.save(&buffer, "PNG")) {
+        return u"Impossibile inserire l'immagine: conversione in PNG non riuscita"_s;
+    }
+    return addPictureData(data, u"png"_s, image.size(), image.dotsPerMeterX(), points);
+}
+
+QString DocxWriter::addPictureData(const QByteArray& data, const QString& extension, QSize pixels,
+                                   double dotsPerMeter, QSizeF points)
+{
+    const double aspect = double(pixels.height()) / pixels.width();
+    QSizeF size = points;
+    if (size.width() > 0 && size.height() <= 0) {
+        size.setHeight(size.width() * aspect);
+    } else if (size.height() > 0 && size.width() <= 0) {
+        size.setWidth(size.height() / aspect);
+    } else if (size.width() <= 0 && size.height() <= 0) {
+        const double dpi = dotsPerMeter > 0 ? dotsPerMeter * 0.0254 : 96.0;
+        size = QSizeF(pixels.width() * 72.0 / dpi, pixels.height() * 72.0 / dpi);
+        const double fit =
+            std::min({1.0, kTextWidth / 20.0 / size.width(), kTextHeight / 20.0 / size.height()});
+        size *= fit;
+    }
+    Picture picture;
+    picture.data = data;
+    picture.extension = extension;
+    picture.widthEmu = std::llround(size.width() * kEmuPerPoint);
+    picture.heightEmu = std::llround(size.height() * kEmuPerPoint);
+    m_pictures.append(picture);
+
+    Run run{Run::Kind::Picture, {}, m_format};
+    run.picture = int(m_pictures.size()) - 1;
+    appendRun(run);
+    return {};
+}
+
+// Word's format sizes columns to their contents; the widths are computed here so that readers
+// which keep the grid as written (LibreOffice) show the same table. A plain table has equal
+// columns across the page.
+QList<int> DocxWriter::columnWidths(const Table& table) const
+{
+    QList<int> widths(table.columns, kTextWidth / table.columns);
+    if (table.formatted) {
+        const double points = table.format.halfPoints / 2.0;
+        const double padding = 2 * kCellMargin + 60;
+        QList<double> widest(table.columns, padding);
+        QList<double> narrowest(table.columns, padding);
+        for (int row = 1; row <= table.rows; ++row) {
+            // Header text is bold.
+            const double scale = row <= table.headerRows ? 20 * 1.1 : 20;
+            for (int column = 1; column <= table.columns; ++column) {
+                for (const QString& line : splitParagraphs(table.cell(row, column).text)) {
+                    const QString clean = cleanText(line);
+                    widest[column - 1] = std::max(widest[column - 1],
+                                                  textWidthPoints(clean, points) * scale + padding);
+                    narrowest[column - 1] = std::max(
+                        narrowest[column - 1], longestWordPoints(clean, points) * scale + padding);
+                }
+            }
+        }
+        double sumWidest = 0;
+        double sumNarrowest = 0;
+        for (int c = 0; c < table.columns; ++c) {
+            sumWidest += widest[c];
+            sumNarrowest += narrowest[c];
+        }
+        for (int c = 0; c < table.columns; ++c) {
+            double width;
+            if (sumWidest <= kTextWidth) {
+                width = widest[c] * kTextWidth / sumWidest;
+            } else if (sumNarrowest <= kTextWidth) {
+                // Every column gets its longest word, the rest of the room goes to the columns
+                // that would wrap most.
+                width = narrowest[c] + (kTextWidth - sumNarrowest) * (widest[c] - narrowest[c]) /
+                                           (sumWidest - sumNarrowest);
+            } else {
+                width = narrowest[c] * kTextWidth / sumNarrowest;
+            }
+            widths[c] = int(width);
+        }
+    }
+    int used = 0;
+    for (int c = 0; c + 1 < table.columns; ++c) {
+        used += widths[c];
+    }
+    widths.last() = kTextWidth - used;
+    return widths;
+}
+
+int DocxWriter::estimatedPageCount() const
+{
+    PageFlow flow;
+    const double textWidth = kTextWidth / 20.0;
+    for (const Block& block : m_blocks) {
+        if (block.table > 0) {
+            const Table& table = m_tables[block.table - 1];
+            const QList<int> widths = columnWidths(table);
+            const double points = table.format.halfPoints / 2.0;
+            const double lineHeight = lineHeightPoints(points);
+            double headerHeight = 0;
+            for (int row = 1; row <= table.rows; ++row) {
+                int lines = 1;
+                for (int column = 1; column <= table.columns; ++column) {
+                    const double room = (widths[column - 1] - 2 * kCellMargin) / 20.0;
+                    int cellLines = 0;
+                    for (const QString& line : splitParagraphs(table.cell(row, column).text)) {
+                        cellLines += lineCount(textWidthPoints(cleanText(line), points), room);
+                    }
+                    lines = std::max(lines, cellLines);
+                }
+                const double height = lines * lineHeight + 1;
+                const bool header = table.formatted && row <= table.headerRows;
+                if (!header && flow.used() > 0 && flow.used() + height > kTextHeight / 20.0) {
+                    flow.newPage();
+                    flow.addLine(headerHeight);
+                }
+                flow.addLine(height);
+                if (header) {
+                    headerHeight += height;
+                }
+            }
+            continue;
+        }
+        // A paragraph is cut by its page breaks into stretches; each takes at least one line.
+        const Paragraph& paragraph = block.paragraph;
+        double width = 0;
+        double lineHeight = lineHeightPoints(paragraph.markFormat.halfPoints / 2.0);
+        double pictureHeight = 0;
+        auto finishStretch = [&] {
+            const int lines = lineCount(width, textWidth);
+            for (int i = 0; i < lines; ++i) {
+                flow.addLine(i == lines - 1 ? std::max(lineHeight, pictureHeight) : lineHeight);
+            }
+            width = 0;
+            pictureHeight = 0;
+        };
+        for (const Run& run : paragraph.runs) {
+            const double points = run.format.halfPoints / 2.0;
+            lineHeight = std::max(lineHeight, lineHeightPoints(points));
+            switch (run.kind) {
+            case Run::Kind::Text:
+                for (const QString& line : run.text.split(u'\v')) {
+                    width += textWidthPoints(line, points);
+                }
+                break;
+            case Run::Kind::PageCountField:
+                width += textWidthPoints(u"99", points);
+                break;
+            case Run::Kind::Picture:
+                width += m_pictures[run.picture].widthEmu / kEmuPerPoint;
+                pictureHeight =
+                    std::max(pictureHeight, m_pictures[run.picture].heightEmu / kEmuPerPoint);
+                break;
+            case Run::Kind::PageBreak:
+                finishStretch();
+                flow.newPage();
+                break;
+            }
+        }
+        finishStretch();
+    }
+    return flow.pages();
+}
+
+void DocxWriter::writeParagraph(QXmlStreamWriter& xml, const Paragraph& paragraph, int pageCount,
+                                int& drawingId) const
+{
+    xml.writeStartElement(u"w:p"_s);
+    xml.writeStartElement(u"w:pPr"_s);
+    writeAlignment(xml, alignmentValue(paragraph.alignment));
+    writeRunProperties(xml, paragraph.markFormat.font, paragraph.markFormat.halfPoints);
+    xml.writeEndElement();
+    for (const Run& run : paragraph.runs) {
+        const QString& font = run.format.font;
+        const int size = run.format.halfPoints;
+        if (run.kind == Run::Kind::PageCountField) {
+            // Readers recompute the field; the estimate is what shows until they do.
+            writeFieldChar(xml, font, size, u"begin"_s);
+            xml.writeStartElement(u"w:r"_s);
+            writeRunProperties(xml, font, size);
+            xml.writeStartElement(u"w:instrText"_s);
+            xml.writeAttribute(u"xml:space"_s, u"preserve"_s);
+            xml.writeCharacters(u" NUMPAGES "_s);
+            xml.writeEndElement();
+            xml.writeEndElement();
+            writeFieldChar(xml, font, size, u"separate"_s);
+            xml.writeStartElement(u"w:r"_s);
+            writeRunProperties(xml, font, size);
+            writeRunText(xml, QString::number(pageCount));
+            xml.writeEndElement();
+            writeFieldChar(xml, font, size, u"end"_s);
+            continue;
+        }
+        xml.writeStartElement(u"w:r"_s);
+        writeRunProperties(xml, font, size);
+        switch (run.kind) {
+        case Run::Kind::Text:
+            writeRunText(xml, run.text);
+            break;
+        case Run::Kind::PageBreak:
+            xml.writeEmptyElement(u"w:br"_s);
+            xml.writeAttribute(u"w:type"_s, u"page"_s);
+            break;
+        case Run::Kind::Picture:
+            writeDrawing(xml, run.picture, ++drawingId);
+            break;
+        case Run::Kind::PageCountField:
+            break;
+        }
+        xml.writeEndElement();
+    }
+    xml.writeEndElement();
+}
+
+void DocxWriter::writeDrawing(QXmlStreamWriter& xml, int pictureIndex, int drawingId) const
+{
+    const Picture& picture = m_pictures[pictureIndex];
+    const QString cx = QString::number(picture.widthEmu);
+    const QString cy = QString::number(picture.heightEmu);
+    const QString name = u"Immagine %1"_s.arg(drawingId);
+
+    xml.writeStartElement(u"w:drawing"_s);
+    xml.writeStartElement(u"wp:inline"_s);
+    for (const char* distance : {"distT", "distB", "distL", "distR"}) {
+        xml.writeAttribute(QString::fromLatin1(distance), u"0"_s);
+    }
+    xml.writeEmptyElement(u"wp:extent"_s);
+    xml.writeAttribute(u"cx"_s, cx);
+    xml.writeAttribute(u"cy"_s, cy);
+    xml.writeEmptyElement(u"wp:effectExtent"_s);
+    for (const char* side : {"l", "t", "r", "b"}) {
+        xml.writeAttribute(QString::fromLatin1(side), u"0"_s);
+    }
+    xml.writeEmptyElement(u"wp:docPr"_s);
+    xml.writeAttribute(u"id"_s, QString::number(drawingId));
+    xml.writeAttribute(u"name"_s, name);
+    xml.writeStartElement(u"wp:cNvGraphicFramePr"_s);
+    xml.writeEmptyElement(u"a:graphicFrameLocks"_s);
+    xml.writeAttribute(u"noChangeAspect"_s, u"1"_s);
+    xml.writeEndElement();
+    xml.writeStartElement(u"a:graphic"_s);
+    xml.writeStartElement(u"a:graphicData"_s);
+    xml.writeAttribute(u"uri"_s, kNsPic);
+    xml.writeStartElement(u"pic:pic"_s);
+    xml.writeStartElement(u"pic:nvPicPr"_s);
+    xml.writeEmptyElement(u"pic:cNvPr"_s);
+    xml.writeAttribute(u"id"_s, QString::number(drawingId));
+    xml.writeAttribute(u"name"_s, name);
+    xml.writeEmptyElement(u"pic:cNvPicPr"_s);
+    xml.writeEndElement();
+    xml.writeStartElement(u"pic:blipFill"_s);
+    xml.writeEmptyElement(u"a:blip"_s);
+    xml.writeAttribute(u"r:embed"_s, u"rId%1"_s.arg(kFirstPictureRel + pictureIndex));
+    xml.writeStartElement(u"a:stretch"_s);
+    xml.writeEmptyElement(u"a:fillRect"_s);
+    xml.writeEndElement();
+    xml.writeEndElement();
+    xml.writeStartElement(u"pic:spPr"_s);
+    xml.writeStartElement(u"a:xfrm"_s);
+    xml.writeEmptyElement(u"a:off"_s);
+    xml.writeAttribute(u"x"_s, u"0"_s);
+    xml.writeAttribute(u"y"_s, u"0"_s);
+    xml.writeEmptyElement(u"a:ext"_s);
+    xml.writeAttribute(u"cx"_s, cx);
+    xml.writeAttribute(u"cy"_s, cy);
+    xml.writeEndElement();
+    xml.writeStartElement(u"a:prstGeom"_s);
+    xml.writeAttribute(u"prst"_s, u"rect"_s);
+    xml.writeEmptyElement(u"a:avLst"_s);
+    xml.writeEndElement();
+    xml.writeEndElement();
+    xml.writeEndElement(); // pic:pic
+    xml.writeEndElement(); // a:graphicData
+    xml.writeEndElement(); // a:graphic
+    xml.writeEndElement(); // wp:inline
+    xml.writeEndElement(); // w:drawing
+}
+
+void DocxWriter::writeTable(QXmlStreamWriter& xml, const Table& table) const
+{
+    const QList<int> widths = columnWidths(table);
+    xml.writeStartElement(u"w:tbl"_s);
+    xml.writeStartElement(u"w:tblPr"_s);
+    writeValue(xml, u"w:tblStyle"_s, table.formatted ? kFormatStyle : kPlainStyle);
+    writeTwips(xml, u"w:tblW"_s, kTextWidth);
+    if (table.formatted) {
+        // Header row on, banded rows on, no first or last column look.
+        xml.writeEmptyElement(u"w:tblLook"_s);
+        xml.writeAttribute(u"w:val"_s, u"0420"_s);
+        xml.writeAttribute(u"w:firstRow"_s, u"1"_s);
+        xml.writeAttribute(u"w:lastRow"_s, u"0"_s);
+        xml.writeAttribute(u"w:firstColumn"_s, u"0"_s);
+        xml.writeAttribute(u"w:lastColumn"_s, u"0"_s);
+        xml.writeAttribute(u"w:noHBand"_s, u"0"_s);
+        xml.writeAttribute(u"w:noVBand"_s, u"1"_s);
+    }
+    xml.writeEndElement();
+    // Readers refuse a table without its grid.
+    xml.writeStartElement(u"w:tblGrid"_s);
+    for (const int width : widths) {
+        xml.writeEmptyElement(u"w:gridCol"_s);
+        xml.writeAttribute(u"w:w"_s, QString::number(width));
+    }
+    xml.writeEndElement();
+
+    for (int row = 1; row <= table.rows; ++row) {
+        const bool header = table.formatted && row <= table.headerRows;
+        // The style colours the first row only; further header rows get the same look directly.
+        const bool directHeader = header && row > 1;
+        xml.writeStartElement(u"w:tr"_s);
+        if (header) {
+            xml.writeStartElement(u"w:trPr"_s);
+            xml.writeEmptyElement(u"w:tblHeader"_s);
+            xml.writeEndElement();
+        }
+        for (int column = 1; column <= table.columns; ++column) {
+            const Cell& cell = table.cell(row, column);
+            xml.writeStartElement(u"w:tc"_s);
+            xml.writeStartElement(u"w:tcPr"_s);
+            writeTwips(xml, u"w:tcW"_s, widths[column - 1]);
+            if (directHeader) {
+                writeShading(xml, kHeaderFill);
+            }
+            xml.writeEndElement();
+            // Every cell ends with a paragraph, also an empty one: Word calls the file corrupt
+            // otherwise.
+            for (const QString& line : splitParagraphs(cell.text)) {
+                xml.writeStartElement(u"w:p"_s);
+                xml.writeStartElement(u"w:pPr"_s);
+                writeAlignment(xml, alignmentValue(cell.alignment));
+                writeRunProperties(xml, table.format.font, table.format.halfPoints, directHeader);
+                xml.writeEndElement();
+                const QString clean = cleanText(line);
+                if (!clean.isEmpty()) {
+                    xml.writeStartElement(u"w:r"_s);
+                    writeRunProperties(xml, table.format.font, table.format.halfPoints,
+                                       directHeader);
+                    writeRunText(xml, clean);
+                    xml.writeEndElement();
+                }
+                xml.writeEndElement();
+            }
+            xml.writeEndElement();
+        }
+        xml.writeEndElement();
+    }
+    xml.writeEndElement();
+}
+
+QString DocxWriter::alignmentValue(Alignment alignment)
+{
+    switch (alignment) {
+    case Alignment::Right:
+        return u"right"_s;
+    case Alignment::Justify:
+        return u"both"_s;
+    case Alignment::Left:
+        break;
+    }
+    return {};
+}
+
+QByteArray DocxWriter::documentXml(int pageCount) const
+{
+    XmlPart part;
+    QXmlStreamWriter& xml = part.xml();
+    xml.writeStartElement(u"w:document"_s);
+    xml.writeNamespace(kNsW, u"w"_s);
+    xml.writeNamespace(kNsR, u"r"_s);
+    xml.writeNamespace(kNsWp, u"wp"_s);
+    xml.writeNamespace(kNsA, u"a"_s);
+    xml.writeNamespace(kNsPic, u"pic"_s);
+    xml.writeStartElement(u"w:body"_s);
+    int drawingId = 0;
+    for (const Block& block : m_blocks) {
+        if (block.table > 0) {
+            writeTable(xml, m_tables[block.table - 1]);
+        } else {
+            writeParagraph(xml, block.paragraph, pageCount, drawingId);
+        }
+    }
+    xml.writeStartElement(u"w:sectPr"_s);
+    xml.writeEmptyElement(u"w:pgSz"_s);
+    xml.writeAttribute(u"w:w"_s, QString::number(kPageWidth));
+    xml.writeAttribute(u"w:h"_s, QString::number(kPageHeight));
+    xml.writeEmptyElement(u"w:pgMar"_s);
+    xml.writeAttribute(u"w:top"_s, QString::number(kMarginTop));
+    xml.writeAttribute(u"w:right"_s, QString::number(kMarginSide));
+    xml.writeAttribute(u"w:bottom"_s, QString::number(kMarginBottom));
+    xml.writeAttribute(u"w:left"_s, QString::number(kMarginSide));
+    xml.writeAttribute(u"w:header"_s, u"708"_s);
+    xml.writeAttribute(u"w:footer"_s, u"708"_s);
+    xml.writeAttribute(u"w:gutter"_s, u"0"_s);
+    xml.writeEmptyElement(u"w:cols"_s);
+    xml.writeAttribute(u"w:space"_s, u"708"_s);
+    xml.writeEndElement();
+    xml.writeEndElement();
+    xml.writeEndElement();
+    return part.finish();
+}
+
+QByteArray DocxWriter::contentTypesXml() const
+{
+    XmlPart part;
+    QXmlStreamWriter& xml = part.xml();
+    xml.writeStartElement(u"Types"_s);
+    xml.writeDefaultNamespace(u"http://schemas.openxmlformats.org/package/2006/content-types"_s);
+    QList<std::pair<QString, QString>> defaults = {
+        {u"rels"_s, u"application/vnd.openxmlformats-package.relationships+xml"_s},
+        {u"xml"_s, u"application/xml"_s},
+    };
+    for (const Picture& picture : m_pictures) {
+        const std::pair<QString, QString> entry{picture.extension, u"image/"_s + picture.extension};
+        if (!defaults.contains(entry)) {
+            defaults.append(entry);
+        }
+    }
+    for (const auto& [extension, type] : defaults) {
+        xml.writeEmptyElement(u"Default"_s);
+        xml.writeAttribute(u"Extension"_s, extension);
+        xml.writeAttribute(u"ContentType"_s, type);
+    }
+    const QList<std::pair<QString, QString>> overrides = {
+        {u"/word/document.xml"_s, kMainType},
+        {u"/word/styles.xml"_s, kWmlType + u"styles+xml"_s},
+        {u"/word/settings.xml"_s, kWmlType + u"settings+xml"_s},
+        {u"/docProps/core.xml"_s, u"application/vnd.openxmlformats-package.core-properties+xml"_s},
+        {u"/docProps/app.xml"_s,
+         u"application/vnd.openxmlformats-officedocument.extended-properties+xml"_s},
+    };
+    for (const auto& [name, type] : overrides) {
+        xml.writeEmptyElement(u"Override"_s);
+        xml.writeAttribute(u"PartName"_s, name);
+        xml.writeAttribute(u"ContentType"_s, type);
+    }
+    xml.writeEndElement();
+    return part.finish();
+}
+
+QByteArray DocxWriter::documentRelsXml() const
+{
+    XmlPart part;
+    QXmlStreamWriter& xml = part.xml();
+    xml.writeStartElement(u"Relationships"_s);
+    xml.writeDefaultNamespace(u"http://schemas.openxmlformats.org/package/2006/relationships"_s);
+    auto relationship = [&](int id, const QString& type, const QString& target) {
+        xml.writeEmptyElement(u"Relationship"_s);
+        xml.writeAttribute(u"Id"_s, u"rId%1"_s.arg(id));
+        xml.writeAttribute(u"Type"_s, kRelBase + type);
+        xml.writeAttribute(u"Target"_s, target);
+    };
+    relationship(1, u"styles"_s, u"styles.xml"_s);
+    relationship(2, u"settings"_s, u"settings.xml"_s);
+    for (int i = 0; i < m_pictures.size(); ++i) {
+        relationship(kFirstPictureRel + i, u"image"_s, mediaName(i));
+    }
+    xml.writeEndElement();
+    return part.finish();
+}
+
+QString DocxWriter::mediaName(int pictureIndex) const
+{
+    return u"media/image%1.%2"_s.arg(pictureIndex + 1).arg(m_pictures[pictureIndex].extension);
+}
+
+QByteArray DocxWriter::appXml(int pageCount) const
+{
+    XmlPart part;
+    QXmlStreamWriter& xml = part.xml();
+    xml.writeStartElement(u"Properties"_s);
+    xml.writeDefaultNamespace(QStringLiteral(
+        "http://schemas.openxmlformats.org/officeDocument/2006/extended-properties"));
+    xml.writeNamespace(u"http://schemas.openxmlformats.org/officeDocument/2006/docPropsVTypes"_s,
+                       u"vt"_s);
+    xml.writeTextElement(u"Application"_s, u"ZANT"_s);
+    xml.writeTextElement(u"Pages"_s, QString::number(pageCount));
+    xml.writeEndElement();
+    return part.finish();
+}
+
+QByteArray DocxWriter::package(QString* error) const
+{
+    if (!m_firstFault.isEmpty()) {
+        *error = u"il documento è stato costruito in modo errato (%1)"_s.arg(m_firstFault);
+        return {};
+    }
+    const int pageCount = estimatedPageCount();
+    QList<Part> parts = {
+        {u"[Content_Types].xml"_s, contentTypesXml()},
+        {u"_rels/.rels"_s, packageRelsXml()},
+        {u"word/document.xml"_s, documentXml(pageCount)},
+        {u"word/_rels/document.xml.rels"_s, documentRelsXml()},
+        {u"word/styles.xml"_s, stylesXml()},
+        {u"word/settings.xml"_s, settingsXml()},
+        {u"docProps/core.xml"_s, coreXml()},
+        {u"docProps/app.xml"_s, appXml(pageCount)},
+    };
+    for (int i = 0; i < m_pictures.size(); ++i) {
+        parts.append({u"word/"_s + mediaName(i), m_pictures[i].data, false});
+    }
+    QString zipError;
+    QByteArray bytes = zipParts(parts, &zipError);
+    if (bytes.isEmpty()) {
+        *error = u"errore nella creazione dell'archivio (%1)"_s.arg(zipError);
+    }
+    return bytes;
+}
+
+QString DocxWriter::save(const QString& path) const
+{
+    auto failure = [&](const QString& reason) {
+        return u"Impossibile scrivere il documento \"%1\": %2"_s.arg(QDir::toNativeSeparators(path),
+                                                                     reason);
+    };
+    if (path.isEmpty()) {
+        return u"Impossibile scrivere il documento: manca il nome del file"_s;
+    }
+    QString error;
+    const QByteArray bytes = package(&error);
+    if (bytes.isEmpty()) {
+        return failure(error);
+    }
+    // The package goes to a temporary file next to the target and replaces it only when
+    // complete, so a failed save leaves an older document intact.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        return failure(describeFileError(file, path));
+    }
+    // QSaveFile::commit() does not notice when flushing its buffer fails (a full disk would give
+    // a truncated document reported as saved), so the flush is checked here.
+    if (file.write(bytes) != bytes.size() || !file.flush()) {
+        const QString reason = describeFileError(file, path);
+        file.cancelWriting();
+        return failure(reason);
+    }
+    if (!file.commit()) {
+        return failure(describeFileError(file, path));
+    }
+    return {};
+}
+
+} // namespace zant

@@ -1,0 +1,141 @@
+#pragma once
+
+#include "report/document_writer.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+class QXmlStreamWriter;
+
+namespace zant {
+
+// Writes the document as an Office Open XML package (.docx) on an A4 page, default font
+// "Century Gothic". Word is not needed: the package is built here and zipped with libzip.
+class DocxWriter final : public DocumentWriter
+{
+public:
+    DocxWriter();
+
+    void setFontName(const QString& name) override;
+    void setFontSize(double points) override;
+    void typeText(const QString& text) override;
+    void typePageCountField() override;
+    void addParagraph(const QString& text, double points) override;
+    int addTable(int rows, int columns, double points) override;
+    void setCellText(int table, int row, int column, const QString& text) override;
+    void applyTableFormat(int table, int headerRows) override;
+    void alignColumnRight(int table, int column) override;
+    void justifyDocument() override;
+    QString insertPictureFile(const QString& path, QSizeF points) override;
+    QString insertPicture(const QImage& image, QSizeF points) override;
+    int estimatedPageCount() const override;
+    QString save(const QString& path) const override;
+
+    // The finished package as bytes, or empty with error set when it cannot be built.
+    QByteArray package(QString* error) const;
+
+private:
+    enum class Alignment
+    {
+        Left,
+        Right,
+        Justify
+    };
+
+    struct Format
+    {
+        QString font;
+        int halfPoints = 24;
+        bool operator==(const Format&) const = default;
+    };
+
+    struct Run
+    {
+        enum class Kind
+        {
+            Text,
+            PageBreak,
+            PageCountField,
+            Picture
+        };
+        Kind kind = Kind::Text;
+        QString text;
+        Format format;
+        int picture = -1;
+    };
+
+    struct Paragraph
+    {
+        QList<Run> runs;
+        Format markFormat;
+        Alignment alignment = Alignment::Left;
+    };
+
+    struct Cell
+    {
+        QString text;
+        Alignment alignment = Alignment::Left;
+    };
+
+    struct Table
+    {
+        int rows = 0;
+        int columns = 0;
+        Format format;
+        QList<Cell> cells;
+        bool formatted = false;
+        int headerRows = 0;
+        Cell& cell(int row, int column) { return cells[(row - 1) * columns + column - 1]; }
+        const Cell& cell(int row, int column) const
+        {
+            return cells[(row - 1) * columns + column - 1];
+        }
+    };
+
+    struct Picture
+    {
+        QByteArray data;
+        QString extension;
+        qint64 widthEmu = 0;
+        qint64 heightEmu = 0;
+    };
+
+    // One element of the body: a paragraph or, when table > 0, that table.
+    struct Block
+    {
+        Paragraph paragraph;
+        int table = 0;
+    };
+
+    static QString alignmentValue(Alignment alignment);
+
+    // The last paragraph of the document, where typed text goes.
+    Paragraph& openParagraph() { return m_blocks.last().paragraph; }
+    void startParagraph(const Format& mark, Alignment alignment);
+    void write(const QString& text, const Format& format);
+    void appendRun(const Run& run);
+    bool checkTable(int table);
+    void recordFault(const QString& fault);
+    QString addPictureData(const QByteArray& data, const QString& extension, QSize pixels,
+                           double dotsPerMeter, QSizeF points);
+    QList<int> columnWidths(const Table& table) const;
+    QString mediaName(int pictureIndex) const;
+
+    QByteArray documentXml(int pageCount) const;
+    void writeParagraph(QXmlStreamWriter& xml, const Paragraph& paragraph, int pageCount,
+                        int& drawingId) const;
+    void writeDrawing(QXmlStreamWriter& xml, int pictureIndex, int drawingId) const;
+    void writeTable(QXmlStreamWriter& xml, const Table& table) const;
+    QByteArray contentTypesXml() const;
+    QByteArray documentRelsXml() const;
+    QByteArray appXml(int pageCount) const;
+
+    Format m_format;
+    QList<Block> m_blocks;
+    QList<Table> m_tables;
+    QList<Picture> m_pictures;
+    QString m_firstFault;
+};
+
+} // namespace zant

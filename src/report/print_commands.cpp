@@ -1,0 +1,121 @@
+#include "report/print_commands.h"
+
+#include "model/data_check.h"
+#include "model/file_io.h"
+#include "report/documents.h"
+#include "report/docx_writer.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace zant {
+
+namespace {
+
+const QString kLoading = QStringLiteral("sto caricando WORD");
+
+void say(const StatusCallback& status, const QString& text)
+{
+    if (status)
+        status(text);
+}
+
+// Writes the document and hands it to the user; `done` is the status text once it is shown.
+PrintResult deliver(const DocxWriter& writer, const QString& path, DocumentOutput& output,
+                    const StatusCallback& status, const QString& done)
+{
+    PrintResult result;
+    if (!QDir().mkpath(QFileInfo(path).absolutePath())) {
+        result.message = critical(QStringLiteral("Impossibile creare la cartella dei documenti "
+                                                 "\"%1\".")
+                                      .arg(displayPath(QFileInfo(path).absolutePath())));
+        say(status, QString());
+        return result;
+    }
+    const QString error = writer.save(path);
+    if (!error.isEmpty()) {
+        result.message = critical(error);
+        say(status, QString());
+        return result;
+    }
+    result.path = path;
+    if (!output.open(path))
+        result.message = information(QStringLiteral("Il documento è stato salvato in:\r%1\r"
+                                                    "Non c'è un programma per aprirlo: lo si può "
+                                                    "aprire da quella cartella.")
+                                         .arg(displayPath(path)));
+    if (!done.isEmpty())
+        say(status, done);
+    return result;
+}
+
+} // namespace
+
+PrintResult printDataListing(const Project& project, const TitlePage& titlePage, int& checkFailed,
+                             DocumentOutput& output, const StatusCallback& status)
+{
+    if (auto fault = requireValidData(project, checkFailed))
+        return {QString(), fault, std::nullopt, true};
+    say(status, kLoading);
+    DocxWriter writer;
+    buildDataListing(writer, project, titlePage);
+    return deliver(writer, output.newDocumentPath(QStringLiteral("dati")), output, status,
+                   QStringLiteral("ho visualizzato i dati con WORD"));
+}
+
+PrintResult printBlankForm(DocumentOutput& output, const StatusCallback& status)
+{
+    say(status, kLoading);
+    DocxWriter writer;
+    buildBlankForm(writer);
+    return deliver(writer, output.newDocumentPath(QStringLiteral("modulo")), output, status,
+                   QStringLiteral("ho visualizzato il modello su WORD"));
+}
+
+PrintResult printResultsListing(const Project& project, const TitlePage& titlePage,
+                                int& checkFailed, DocumentOutput& output,
+                                const StatusCallback& status)
+{
+    if (auto fault = requireValidData(project, checkFailed))
+        return {QString(), fault, std::nullopt, true};
+    say(status, kLoading);
+    ScheduleResults results = ComputeSchedule(project);
+    const OfficeSettings office;
+    DocxWriter writer;
+    buildResultsListing(writer, ReportData{project, results, titlePage, office});
+    PrintResult result =
+        deliver(writer, output.newDocumentPath(QStringLiteral("risultati")), output, status,
+                QStringLiteral("ho visualizzato i risultati con WORD"));
+    result.results = std::move(results);
+    return result;
+}
+
+PrintResult printDataOnlyReport(const TitlePage& titlePage, const OfficeSettings& office,
+                                DocumentOutput& output, const StatusCallback& status)
+{
+    say(status, kLoading);
+    DocxWriter writer;
+    buildDataOnlyReport(writer, titlePage, office);
+    // The label keeps "sto caricando WORD": this command has no closing text of its own.
+    return deliver(writer, output.newDocumentPath(QStringLiteral("frontespizio")), output, status,
+                   QString());
+}
+
+PrintResult printFullReport(const Project& project, const TitlePage& titlePage,
+                            const OfficeSettings& office, int& checkFailed, DocumentOutput& output,
+                            const StatusCallback& status)
+{
+    if (auto fault = requireValidData(project, checkFailed))
+        return {QString(), fault, std::nullopt, true};
+    say(status, kLoading);
+    ScheduleResults results = ComputeSchedule(project);
+    DocxWriter writer;
+    buildFullReport(writer, ReportData{project, results, titlePage, office});
+    PrintResult result =
+        deliver(writer, output.reportPath(titlePage[TitlePage::committente]), output, status,
+                QStringLiteral("ho visualizzato la relazione con WORD"));
+    result.results = std::move(results);
+    return result;
+}
+
+} // namespace zant

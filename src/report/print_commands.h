@@ -1,0 +1,45 @@
+#pragma once
+
+#include "model/message.h"
+#include "model/project.h"
+#include "model/title_page.h"
+#include "report/document_output.h"
+#include "report/office_settings.h"
+#include "schedule/schedule.h"
+
+#include <functional>
+#include <optional>
+
+namespace zant {
+
+// Receives the status texts that the windows show in their guidance label.
+using StatusCallback = std::function<void(const QString&)>;
+
+struct PrintResult
+{
+    // Written document, empty when none was written.
+    QString path;
+    // What the window must tell the user: the data check's fault, a failed write, or where the
+    // document is when nothing could open it.
+    std::optional<Message> message;
+    // The results the document was printed from, for the results window to show.
+    std::optional<ScheduleResults> results;
+    bool refusedByCheck = false;
+};
+
+// Each print command checks what it needs, builds its document, writes it as a new file in the
+// output folder and opens it for the user. Results are always computed from the data printed.
+PrintResult printDataListing(const Project& project, const TitlePage& titlePage, int& checkFailed,
+                             DocumentOutput& output, const StatusCallback& status = {});
+PrintResult printBlankForm(DocumentOutput& output, const StatusCallback& status = {});
+PrintResult printResultsListing(const Project& project, const TitlePage& titlePage,
+                                int& checkFailed, DocumentOutput& output,
+                                const StatusCallback& status = {});
+PrintResult printDataOnlyReport(const TitlePage& titlePage, const OfficeSettings& office,
+                                DocumentOutput& output, const StatusCallback& status = {});
+// The full report keeps its name, ZANT-RelazioneZANT-<client>.docx, replacing an older one.
+PrintResult printFullReport(const Project& project, const TitlePage& titlePage,
+                            const OfficeSettings& office, int& checkFailed, DocumentOutput& output,
+                            const StatusCallback& status = {});
+
+} // namespace zant

@@ -1,0 +1,18 @@
+#pragma once
+
+#include "report/direct_print.h"
+
+#include <QString>
+
+class QPagedPaintDevice;
+class QPrinter;
+
+namespace zant {
+
+// Draws laid-out pages on a printer (or a PDF printer). Returns an error text, empty on success.
+QString renderPages(const std::vector<PrintPage>& pages, QPrinter& printer);
+
+// Renders the direct-print report into a PDF file.
+QString printReportToPdf(const ReportData& data, const QString& pdfPath);
+
+} // namespace zant

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QStringList>
+
+namespace zant {
+
+// The explanatory paragraphs of the planning report, one list per section, in reading order.
+struct ReportTexts
+{
+    QStringList method;
+    QStringList data;
+    QStringList results;
+
+    static const ReportTexts& standard();
+};
+
+// Breaks paragraphs into lines of at most `width` characters. Every line but a paragraph's last
+// is exactly `width` long: the blanks between words are widened, from the left, until it is.
+// Paragraphs follow one another without empty lines.
+QStringList justifyParagraphs(const QStringList& paragraphs, int width = 66);
+
+} // namespace zant
