@@ -1,0 +1,118 @@
+#pragma once
+
+#include "report/document_output.h"
+#include "shell/dialogs.h"
+#include "shell/music_player.h"
+
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <deque>
+#include <optional>
+
+namespace zant::test {
+
+// Answers every dialog from queues filled in advance and records what was asked, so a GUI test
+// never blocks on a modal window. An unexpected question is answered No, an unexpected file
+// dialog is cancelled, and both are recorded.
+class FakeDialogs final : public Dialogs
+{
+public:
+    struct Shown
+    {
+        QString title;
+        Message message;
+    };
+
+    std::vector<Shown> messages;
+    QStringList questions; // "title|text"
+    QStringList fileDialogs; // "open|title|filters|selected" or "save|title|filters|selected|initial"
+    std::deque<bool> answers;
+    std::deque<QString> fileNames;
+    std::deque<std::optional<QColor>> colours;
+    std::optional<QColor> lastColourOffered;
+    std::deque<bool> printAnswers;
+
+    void message(QWidget*, const QString& title, const Message& message) override
+    {
+        messages.push_back({title, message});
+    }
+    bool question(QWidget*, const QString& title, const QString& text, bool defaultYes) override
+    {
+        questions << title + QLatin1Char('|') + text + (defaultYes ? "|Yes" : "|No");
+        if (answers.empty())
+            return false;
+        const bool a = answers.front();
+        answers.pop_front();
+        return a;
+    }
+    QString openFileName(QWidget*, const QString& title, const QString& filters, int selected) override
+    {
+        fileDialogs << QStringLiteral("open|%1|%2|%3").arg(title, filters).arg(selected);
+        return nextFileName();
+    }
+    QString saveFileName(QWidget*, const QString& title, const QString& filters, int selected,
+                         const QString& initial) override
+    {
+        fileDialogs << QStringLiteral("save|%1|%2|%3|%4").arg(title, filters).arg(selected).arg(initial);
+        return nextFileName();
+    }
+    std::optional<QColor> color(QWidget*, const QColor& initial) override
+    {
+        lastColourOffered = initial;
+        if (colours.empty())
+            return std::nullopt;
+        auto c = colours.front();
+        colours.pop_front();
+        return c;
+    }
+    bool print(QWidget*, QPrinter&) override
+    {
+        if (printAnswers.empty())
+            return false;
+        const bool a = printAnswers.front();
+        printAnswers.pop_front();
+        return a;
+    }
+
+    QString lastMessageText() const { return messages.empty() ? QString() : messages.back().message.text; }
+
+private:
+    QString nextFileName()
+    {
+        if (fileNames.empty())
+            return QString();
+        QString name = fileNames.front();
+        fileNames.pop_front();
+        return name;
+    }
+};
+
+// Documents go to a temporary folder at a fixed time; opening succeeds or fails on request.
+class FakeDocumentOutput final : public DocumentOutput
+{
+public:
+    QTemporaryDir dir;
+    bool canOpen = true;
+    QStringList opened;
+
+    QString folder() const override { return dir.path() + QStringLiteral("/ZANT"); }
+    QDateTime now() const override { return QDateTime(QDate(2026, 12, 7), QTime(15, 30)); }
+    bool open(const QString& path) override
+    {
+        opened << path;
+        return canOpen;
+    }
+};
+
+class FakeMusicPlayer final : public MusicPlayer
+{
+public:
+    QStringList commands;
+    void open(const QString& file) override { commands << QStringLiteral("open ") + file; }
+    void play() override { commands << QStringLiteral("play"); }
+    void pause() override { commands << QStringLiteral("pause"); }
+    void close() override { commands << QStringLiteral("close"); }
+};
+
+} // namespace zant::test
