@@ -133,13 +133,13 @@ double textWidthPoints(QStringView text, double points)
         } else if (c == u'\t') {
             ems += 36.0 / points;
         } else if (c.isDigit()) {
-            ems += 0.62;
-        } else if (c.isUpper() || c == u'm' || c == u'w') {
-            ems += 0.78;
-        } else if (QStringView(u"iljtfr.,:;'!|()").contains(c)) {
-            ems += 0.34;
-        } else {
             ems += 0.6;
+        } else if (c.isUpper() || c == u'm' || c == u'w') {
+            ems += 0.75;
+        } else if (QStringView(u"iljtfr.,:;'!|()").contains(c)) {
+            ems += 0.3;
+        } else {
+            ems += 0.56;
         }
     }
     return ems * points;
@@ -156,7 +156,7 @@ double longestWordPoints(const QString& text, double points)
 
 double lineHeightPoints(double points)
 {
-    return points * 1.23;
+    return points * 1.2;
 }
 
 // Lines taken by text of the given width in a column; word wrap wastes some room on each line.
@@ -165,7 +165,7 @@ int lineCount(double widthPoints, double columnPoints)
     if (widthPoints <= 0 || columnPoints <= 0) {
         return 1;
     }
-    return std::max(1, int(std::ceil(widthPoints * 1.08 / columnPoints)));
+    return std::max(1, int(std::ceil(widthPoints * 1.04 / columnPoints)));
 }
 
 // Follows the text down the pages, one line at a time.
@@ -899,8 +899,8 @@ QList<int> DocxWriter::columnWidths(const Table& table) const
         QList<double> widest(table.columns, padding);
         QList<double> narrowest(table.columns, padding);
         for (int row = 1; row <= table.rows; ++row) {
-            // Header text is bold.
-            const double scale = row <= table.headerRows ? 20 * 1.1 : 20;
+            // Header text is bold, and bold faces are wider.
+            const double scale = row <= table.headerRows ? 20 * 1.3 : 20;
             for (int column = 1; column <= table.columns; ++column) {
                 for (const QString& line : splitParagraphs(table.cell(row, column).text)) {
                     const QString clean = cleanText(line);
