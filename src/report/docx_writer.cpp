@@ -1016,10 +1016,13 @@ int DocxWriter::estimatedPageCount() const
 }
 
 void DocxWriter::writeParagraph(QXmlStreamWriter& xml, const Paragraph& paragraph, int pageCount,
-                                int& drawingId) const
+                                int& drawingId, bool keepWithNext) const
 {
     xml.writeStartElement(u"w:p"_s);
     xml.writeStartElement(u"w:pPr"_s);
+    if (keepWithNext) {
+        xml.writeEmptyElement(u"w:keepNext"_s);
+    }
     writeAlignment(xml, alignmentValue(paragraph.alignment));
     writeRunProperties(xml, paragraph.markFormat.font, paragraph.markFormat.halfPoints);
     xml.writeEndElement();
@@ -1224,12 +1227,27 @@ QByteArray DocxWriter::documentXml(int pageCount) const
     xml.writeNamespace(kNsA, u"a"_s);
     xml.writeNamespace(kNsPic, u"pic"_s);
     xml.writeStartElement(u"w:body"_s);
+    // A table's heading, with the empty lines between them, stays on the table's page rather than
+    // being left alone at the foot of the one before.
+    QList<bool> keepWithNext(m_blocks.size(), false);
+    for (qsizetype i = 1; i < m_blocks.size(); ++i) {
+        if (m_blocks[i].table == 0) {
+            continue;
+        }
+        for (qsizetype j = i - 1; j >= 0 && m_blocks[j].table == 0; --j) {
+            keepWithNext[j] = true;
+            if (!m_blocks[j].paragraph.runs.isEmpty()) {
+                break;
+            }
+        }
+    }
     int drawingId = 0;
-    for (const Block& block : m_blocks) {
+    for (qsizetype i = 0; i < m_blocks.size(); ++i) {
+        const Block& block = m_blocks[i];
         if (block.table > 0) {
             writeTable(xml, m_tables[block.table - 1]);
         } else {
-            writeParagraph(xml, block.paragraph, pageCount, drawingId);
+            writeParagraph(xml, block.paragraph, pageCount, drawingId, keepWithNext[i]);
         }
     }
     xml.writeStartElement(u"w:sectPr"_s);

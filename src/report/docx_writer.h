@@ -124,7 +124,7 @@ private:
 
     QByteArray documentXml(int pageCount) const;
     void writeParagraph(QXmlStreamWriter& xml, const Paragraph& paragraph, int pageCount,
-                        int& drawingId) const;
+                        int& drawingId, bool keepWithNext) const;
     void writeDrawing(QXmlStreamWriter& xml, int pictureIndex, int drawingId) const;
     void writeTable(QXmlStreamWriter& xml, const Table& table) const;
     QByteArray contentTypesXml() const;

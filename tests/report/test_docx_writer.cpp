@@ -99,13 +99,16 @@ QString cellText(const XmlElement& cell)
     return lines.join(u'\r');
 }
 
-// The body as a list: "p:<text>" for a paragraph, "tbl" for a table.
+// The body as a list: "p:<text>" for a paragraph, "p+:<text>" for one kept on the same page as
+// the next, "tbl" for a table.
 QStringList bodyOutline(const XmlElement& body)
 {
     QStringList outline;
     for (const XmlElement& element : body.children) {
         if (element.name == "w:p") {
-            outline += "p:" + paragraphText(element);
+            const XmlElement* properties = element.child("w:pPr");
+            const bool keep = properties && properties->child("w:keepNext");
+            outline += (keep ? "p+:" : "p:") + paragraphText(element);
         } else if (element.name == "w:tbl") {
             outline += "tbl";
         }
@@ -418,30 +421,30 @@ void TestDocxWriter::bodyOrder_data()
     QTest::newRow("empty last paragraph becomes the table") << Build([](DocumentWriter& w) {
         w.typeText("data iniziale: 01/01/2024\r");
         w.addTable(2, 2, 10);
-    }) << QStringList{"p:data iniziale: 01/01/2024", "tbl", "p:"};
+    }) << QStringList{"p+:data iniziale: 01/01/2024", "tbl", "p:"};
     QTest::newRow("heading without line end stays above the table") << Build([](DocumentWriter& w) {
         w.typeText("A) Tempi e date");
         w.addTable(2, 2, 10);
-    }) << QStringList{"p:A) Tempi e date", "tbl", "p:"};
+    }) << QStringList{"p+:A) Tempi e date", "tbl", "p:"};
     QTest::newRow("added paragraph keeps the empty line before it") << Build([](DocumentWriter& w) {
         w.typeText("Dati generali\r");
         w.addParagraph("", 12);
         w.addTable(2, 2, 10);
-    }) << QStringList{"p:Dati generali", "p:", "tbl", "p:"};
+    }) << QStringList{"p+:Dati generali", "p+:", "tbl", "p:"};
     QTest::newRow("heading paragraph between two tables") << Build([](DocumentWriter& w) {
         w.addTable(2, 2, 10);
         w.addParagraph("B) Eventi e legami\r", 12);
         w.addTable(2, 2, 8);
-    }) << QStringList{"tbl", "p:", "p:B) Eventi e legami", "tbl", "p:"};
+    }) << QStringList{"tbl", "p:", "p+:B) Eventi e legami", "tbl", "p:"};
     QTest::newRow("two tables in a row stay two tables") << Build([](DocumentWriter& w) {
         w.addTable(1, 1, 10);
         w.addTable(1, 1, 10);
-    }) << QStringList{"tbl", "p:", "tbl", "p:"};
+    }) << QStringList{"tbl", "p+:", "tbl", "p:"};
     QTest::newRow("text typed after a table goes below it") << Build([](DocumentWriter& w) {
         w.typeText("prima\r");
         w.addTable(1, 1, 10);
         w.typeText("dopo");
-    }) << QStringList{"p:prima", "tbl", "p:dopo"};
+    }) << QStringList{"p+:prima", "tbl", "p:dopo"};
     QTest::newRow("typed text continues an added paragraph") << Build([](DocumentWriter& w) {
         w.addParagraph("composta di n.", 12);
         w.typeText(" 3 pagine.");
