@@ -61,6 +61,20 @@ std::optional<QString> unstorableTextReason(const QString& text)
         return QStringLiteral("contiene il carattere «%1» (U+%2), che il file non può contenere")
             .arg(QString::fromUcs4(&cp, 1), hex.rightJustified(4, QLatin1Char('0')));
     }
+    // The readers take a file for UTF-8 when all of its accented bytes pair up as UTF-8. A text
+    // whose bytes do so on their own ("Ã©") would come back changed ("é") from a file where it
+    // is the only accented text, so it is refused whatever the rest of the file holds.
+    const QByteArray bytes = encodeCp1252(text);
+    if (decodeTextFile(bytes) != text) {
+        // One byte per character: the first sequence starts at the first accented character.
+        qsizetype at = 0;
+        while (at < bytes.size() && static_cast<uchar>(bytes[at]) < 0x80)
+            ++at;
+        const auto lead = static_cast<uchar>(at < bytes.size() ? bytes[at] : 0);
+        const int length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
+        return QStringLiteral("contiene «%1», che alla rilettura del file diventerebbe «%2»")
+            .arg(text.mid(at, length), QString::fromUtf8(bytes.mid(at, length)));
+    }
     return std::nullopt;
 }
 

@@ -36,7 +36,8 @@ Message checkTitlePage(const TitlePage& page);
 std::optional<Message> fieldLengthWarning(const QString& text);
 
 // Why a text cannot be stored in the files (a double quote, a line break, a character
-// Windows-1252 lacks), or nothing. `what` names the text in the message.
+// Windows-1252 lacks, accents whose bytes would read back as UTF-8), or nothing. `what` names
+// the text in the message.
 std::optional<QString> unstorableTextReason(const QString& text);
 
 // Title-page file: one line with the seven fields quoted and separated by commas.

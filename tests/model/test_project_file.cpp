@@ -247,6 +247,14 @@ private slots:
             << "Cantiere ≥ 2" << -1 << "" << "contiene il carattere «≥» (U+2265)";
         QTest::newRow("emoji outside Windows-1252")
             << QString::fromUtf8("Gru \xF0\x9F\x8F\x97") << -1 << "" << "(U+1F3D7)";
+        QTest::newRow("accents that pair up as UTF-8 in a description")
+            << "Pavimento Ã© posato" << -1 << ""
+            << "la descrizione dell'evento n. 2 contiene «Ã©», che alla rilettura del file "
+               "diventerebbe «é»";
+        QTest::newRow("accents that pair up as UTF-8 in a title-page field")
+            << "Scavi" << int(TitlePage::luogo) << "Ufficio â‚¬"
+            << "il campo 'luogo elaborazione' contiene «â‚¬», che alla rilettura del file "
+               "diventerebbe «€»";
         QTest::newRow("double quote in a title-page field")
             << "Scavi" << int(TitlePage::committente) << "Ditta \"Rossi\""
             << "il campo 'committente' contiene le virgolette";
