@@ -81,6 +81,8 @@ public:
     // Windows are made by factories registered by the application, so that this layer does not
     // depend on the window classes.
     void registerWindow(const QString& name, WindowFactory factory);
+    // Whether the program has a window of that name.
+    bool hasWindow(const QString& name) const { return m_factories.count(name) > 0; }
     // The window, created on first reference.
     QWidget* window(const QString& name);
     template <typename W>
@@ -113,6 +115,10 @@ public:
 signals:
     // The splash has to show its closing caption ("elaborazione eseguita con").
     void splashReturned();
+    // New results were computed (results command, or a print that computes before printing).
+    void resultsChanged();
+    // The title page was replaced (a project file was opened).
+    void titlePageChanged();
 
 private:
     std::unique_ptr<Dialogs> m_dialogs;

@@ -1,0 +1,121 @@
+#pragma once
+
+#include "windows/main_window_base.h"
+
+#include <array>
+
+class QLabel;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+class QScrollBar;
+class QToolButton;
+
+namespace zant {
+
+// The data-entry window: ten event rows over the events 1..500, ten link rows over the slots of
+// the selected event, the start date, the guidance box and the window's commands.
+class dati final : public MainWindowBase
+{
+    Q_OBJECT
+
+public:
+    explicit dati(ModZANT& app, QWidget* parent = nullptr);
+    ~dati() override;
+    Q_DISABLE_COPY_MOVE(dati)
+
+    static constexpr int kRows = 10;
+
+    // Grid handlers; rows are 1..10 as in the window.
+    void VScroll1_Change();
+    void VScroll2_Change();
+    void VScroll3_Change();
+    void num_MouseMove(int row);
+    void resetHighlight();
+    void even_Change(int row, const QString& text);
+    void num_click(int row);
+    void delriga_Click(int row);
+    void numleg_Click(int row);
+    void cancleg_Click(int row);
+    void scrollalegami_Change(int row);
+    void scrollagiorni_Change(int row);
+    void scrolladata_Change();
+    void UpdateGuidance();
+
+    // Commands.
+    void apri_Click();
+    void salva_Click();
+    void salvanome_Click();
+    void eliminare_click();
+    void controlla_Click();
+    void cancella_click();
+    void risult_Click();
+    void aiuto_Click();
+    void fin1_Click();
+    void stampa_Click();
+    void modulo_click();
+    void usci_Click();
+
+    // Shows the project from event 1 after it was replaced (open, or a project given at start).
+    void showNewProject();
+
+    // For tests and the other windows.
+    int topEvent() const { return m_topEvent; }
+    int topLinkSlot() const { return m_topLinkSlot; }
+    int selectedEvent() const { return m_selectedEvent; }
+    QLineEdit* even(int row) const { return m_even[row - 1]; }
+    QLabel* num(int row) const { return m_num[row - 1]; }
+    QLabel* leg(int row) const { return m_leg[row - 1]; }
+    QLabel* gior(int row) const { return m_gior[row - 1]; }
+    QScrollBar* scrollalegami(int row) const { return m_scrollalegami[row - 1]; }
+    QScrollBar* scrollagiorni(int row) const { return m_scrollagiorni[row - 1]; }
+    QScrollBar* VScroll1() const { return m_VScroll1; }
+    QScrollBar* VScroll2() const { return m_VScroll2; }
+    QScrollBar* VScroll3() const { return m_VScroll3; }
+    QScrollBar* scrolladata() const { return m_scrolladata; }
+    QLabel* datiniz() const { return m_datiniz; }
+    QLabel* Label1() const { return m_Label1; }
+    QLabel* Label2() const { return m_Label2; }
+    QProgressBar* ProgressBar1() const { return m_ProgressBar1; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildGrid();
+    void buildCommands();
+    bool SaveProjectFile();
+    void scrollLinksToLastFilled();
+    void setScrollValue(QScrollBar* bar, int value);
+    void setStatus(const QString& text);
+    // Runs the check and the computation; false when the check refused the data.
+    bool computeResults();
+
+    int m_topEvent = 1;
+    int m_topLinkSlot = 1;
+    int m_selectedEvent = 1;
+    int m_highlightedRow = 0;
+    // True while the window redraws itself, so that moving a scroll bar to show a value does
+    // not store it again.
+    bool m_refreshing = false;
+
+    std::array<QLabel*, kRows> m_num{};
+    std::array<QToolButton*, kRows> m_delriga{};
+    std::array<QLineEdit*, kRows> m_even{};
+    std::array<QLabel*, kRows> m_numleg{};
+    std::array<QToolButton*, kRows> m_cancleg{};
+    std::array<QScrollBar*, kRows> m_scrollalegami{};
+    std::array<QLabel*, kRows> m_leg{};
+    std::array<QLabel*, kRows> m_gior{};
+    std::array<QScrollBar*, kRows> m_scrollagiorni{};
+    QScrollBar* m_VScroll1 = nullptr;
+    QScrollBar* m_VScroll2 = nullptr;
+    QScrollBar* m_VScroll3 = nullptr;
+    QScrollBar* m_scrolladata = nullptr;
+    QLabel* m_Label1 = nullptr;
+    QLabel* m_Label2 = nullptr;
+    QLabel* m_datiniz = nullptr;
+    QProgressBar* m_ProgressBar1 = nullptr;
+};
+
+} // namespace zant

@@ -1,0 +1,347 @@
+#include "windows/main_window_base.h"
+
+#include "shell/twips.h"
+
+#include <QEvent>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPainter>
+#include <QPainterPath>
+#include <QToolBar>
+
+namespace zant {
+
+namespace {
+
+// The design layout puts the toolbar in the top 480 twips of the client area; here the toolbar
+// belongs to the main window, so the controls move up by that much.
+constexpr int kToolbarTwips = 480;
+constexpr int kDesignClientWidth = 9480;
+constexpr int kDesignClientHeight = 5700;
+constexpr int kDesignWidth = 9600;
+constexpr int kDesignHeight = 6825;
+
+} // namespace
+
+MainWindowBase::MainWindowBase(ModZANT& app, const QString& caption, QWidget* parent)
+    : QMainWindow(parent), m_app(app)
+{
+    setWindowTitle(caption);
+    m_central = new QWidget(this);
+    m_central->setMouseTracking(true);
+    setCentralWidget(m_central);
+    m_central->resize(twipsToPixels(kDesignClientWidth, this),
+                      twipsToPixels(kDesignClientHeight, this));
+    m_central->installEventFilter(this);
+
+    m_passo = new QLabel(m_central);
+    m_passo->setObjectName(QStringLiteral("passo"));
+    m_passo->setWordWrap(true);
+    m_passo->setFrameShape(QFrame::Panel);
+    m_passo->setFrameShadow(QFrame::Sunken);
+    m_passo->setAutoFillBackground(true);
+    QPalette yellow = m_passo->palette();
+    yellow.setColor(QPalette::Window, QColor(255, 255, 192));
+    m_passo->setPalette(yellow);
+    m_passo->setToolTip(QStringLiteral("indicazioni sulla corretta procedura di immissione dei dati"));
+    app.applyMainBackground(this);
+}
+
+MainWindowBase::~MainWindowBase() = default;
+
+void MainWindowBase::placeWidget(QWidget* widget, int left, int top, int width, int height)
+{
+    if (widget->parentWidget() == nullptr)
+        widget->setParent(m_central);
+    widget->setGeometry(twipsRect(left, top - kToolbarTwips, width, height, this));
+}
+
+QAction* MainWindowBase::menuItem(QMenu* menu, const QString& name, const QString& caption,
+                                  std::function<void()> handler)
+{
+    QAction* action = menu->addAction(caption);
+    action->setObjectName(name);
+    if (handler)
+        connect(action, &QAction::triggered, this, [handler] { handler(); });
+    return action;
+}
+
+void MainWindowBase::enableIfAvailable(QAction* action, const QString& window)
+{
+    action->setEnabled(m_app.hasWindow(window));
+}
+
+void MainWindowBase::addViewMenu(const WindowItems& names, int ownNumber)
+{
+    QMenu* visu = menuBar()->addMenu(QStringLiteral("&Visualizza"));
+    visu->setObjectName(QStringLiteral("visu"));
+    const QString guides[] = {win::guidadati, win::guidarisultati, win::guidafrontespizio};
+    const QString labels[] = {QStringLiteral("Dati"), QStringLiteral("Risultati"),
+                              QStringLiteral("Frontespizio")};
+    const QString windows[] = {win::dati, win::risultati, win::frontespizio};
+    const QString itemNames[] = {names.datiName, names.risultatiName, names.frontespizioName};
+    for (int i = 0; i < 3; ++i) {
+        if (i == 2)
+            visu->addSeparator();
+        const bool own = i + 1 == ownNumber;
+        QAction* item = menuItem(visu, itemNames[i], QStringLiteral("Finestra ") + labels[i],
+                                 [this, own, i, guides, labels, windows] {
+                                     if (own)
+                                         askWindowGuide(labels[i],
+                                                        i == 0 ? m_app.constants.productName
+                                                               : m_app.constants.helpTitle,
+                                                        guides[i]);
+                                     else
+                                         m_app.showWindow(windows[i]);
+                                 });
+        if (own) {
+            item->setCheckable(true);
+            item->setChecked(true);
+            enableIfAvailable(item, guides[i]);
+        } else {
+            enableIfAvailable(item, windows[i]);
+        }
+    }
+}
+
+void MainWindowBase::addHelpMenu(const QString& menuName, const QString& tipsName)
+{
+    QMenu* help = menuBar()->addMenu(QStringLiteral("&?"));
+    help->setObjectName(menuName);
+    enableIfAvailable(menuItem(help, QStringLiteral("guida"), QStringLiteral("&Guida in linea"),
+                               [this] { m_app.showWindow(win::sommario); }),
+                      win::sommario);
+    enableIfAvailable(menuItem(help, tipsName, QStringLiteral("&Suggerimenti..."),
+                               [this] { m_app.showWindow(win::frmTip); }),
+                      win::frmTip);
+    help->addSeparator();
+    enableIfAvailable(menuItem(help, QStringLiteral("supporto"), QStringLiteral("Supporto &prodotto"),
+                               [this] { m_app.showWindow(win::supportoclienti); }),
+                      win::supportoclienti);
+    help->addSeparator();
+    enableIfAvailable(menuItem(help, QStringLiteral("informazioni"),
+                               QStringLiteral("&Informazioni su ZANT"),
+                               [this] { m_app.showWindow(win::informa); }),
+                      win::informa);
+}
+
+void MainWindowBase::addWindowItem(int ownNumber)
+{
+    m_ownNumber = ownNumber;
+    // A second menu bar in the right-hand corner keeps the item at the right end, however wide
+    // the window is.
+    auto* corner = new QMenuBar(menuBar());
+    const QString guides[] = {win::guidadati, win::guidarisultati, win::guidafrontespizio};
+    const QString guide = guides[ownNumber - 1];
+    QAction* item = corner->addAction(QStringLiteral("Fi&nestra n.%1 di 3").arg(ownNumber));
+    item->setObjectName(QStringLiteral("finestra"));
+    connect(item, &QAction::triggered, this, [this, guide] { showGuide(guide); });
+    enableIfAvailable(item, guide);
+    menuBar()->setCornerWidget(corner, Qt::TopRightCorner);
+}
+
+void MainWindowBase::buildToolbar(const QStringList& toolTips, std::function<void(int)> onClick)
+{
+    m_toolbarHandler = std::move(onClick);
+    m_toolbar = addToolBar(QStringLiteral("Toolbar1"));
+    m_toolbar->setObjectName(QStringLiteral("Toolbar1"));
+    m_toolbar->setMovable(false);
+    m_toolbar->setIconSize(QSize(20, 20));
+    for (int i = 0; i < toolTips.size(); ++i) {
+        if (toolTips[i].isEmpty()) {
+            m_toolbar->addSeparator();
+            continue;
+        }
+        QAction* button = m_toolbar->addAction(toolbarIcon(toolTips[i]), toolTips[i]);
+        button->setObjectName(QStringLiteral("Toolbar1_%1").arg(i + 1));
+        button->setToolTip(toolTips[i]);
+        const int index = i + 1;
+        connect(button, &QAction::triggered, this, [this, index] { Toolbar1_ButtonClick(index); });
+    }
+}
+
+void MainWindowBase::Toolbar1_ButtonClick(int index)
+{
+    if (m_toolbarHandler)
+        m_toolbarHandler(index);
+}
+
+void MainWindowBase::askWindowGuide(const QString& windowLabel, const QString& title,
+                                    const QString& guide)
+{
+    if (m_app.dialogs().question(this, title,
+                                 QStringLiteral("E' questa la finestra '") + windowLabel +
+                                     QStringLiteral("': si vuole la guida della finestra?"),
+                                 true))
+        showGuide(guide);
+}
+
+void MainWindowBase::showGuide(const QString& guide) { m_app.showWindow(guide); }
+
+void MainWindowBase::colorare_Click()
+{
+    if (background(this) != kLightGrey &&
+        m_app.dialogs().question(this, QStringLiteral("ZANT: colore di sfondo"),
+                                 QStringLiteral("Colori uguali e riposanti (grigio) per tutte le "
+                                                "finestre?"),
+                                 true)) {
+        m_app.greyMainWindows();
+        return;
+    }
+    if (auto colour = m_app.dialogs().color(this, m_app.lastColor)) {
+        m_app.lastColor = *colour;
+        setBackground(this, *colour);
+    }
+}
+
+void MainWindowBase::applyDesignSize()
+{
+    m_resize.setSourceForm(this);
+    m_resize.SizeFormToScreen(75);
+    resize(twipsToPixels(kDesignWidth, this), twipsToPixels(kDesignHeight, this));
+}
+
+void MainWindowBase::say(const Message& message) { m_app.showMessage(this, message); }
+
+bool MainWindowBase::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_central && event->type() == QEvent::Resize)
+        m_resize.ResizeControls();
+    return QMainWindow::eventFilter(watched, event);
+}
+
+namespace {
+
+QPixmap canvas(int size = 40)
+{
+    QPixmap pixmap(size, size);
+    pixmap.fill(Qt::transparent);
+    return pixmap;
+}
+
+void drawLetters(QPainter& p, const QString& text, const QColor& colour, int pointSize)
+{
+    QFont f(QStringLiteral("Sans Serif"));
+    f.setBold(true);
+    f.setPixelSize(pointSize);
+    p.setFont(f);
+    p.setPen(colour);
+    p.drawText(QRect(0, 0, 40, 40), Qt::AlignCenter, text);
+}
+
+void drawWindow(QPainter& p, const QColor& bar, const QString& mark)
+{
+    p.setPen(QPen(QColor(40, 40, 60), 2));
+    p.setBrush(Qt::white);
+    p.drawRect(5, 7, 30, 26);
+    p.fillRect(6, 8, 29, 6, bar);
+    drawLetters(p, mark, QColor(40, 40, 60), 16);
+}
+
+} // namespace
+
+QIcon toolbarIcon(const QString& toolTip)
+{
+    QPixmap pixmap = canvas();
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QColor ink(40, 40, 60);
+    if (toolTip.startsWith(QLatin1String("apri"))) {
+        p.setPen(QPen(ink, 2));
+        p.setBrush(QColor(240, 200, 90));
+        p.drawRect(4, 12, 32, 22);
+        p.setBrush(QColor(250, 220, 120));
+        p.drawPolygon(QPolygon({QPoint(4, 34), QPoint(10, 18), QPoint(38, 18), QPoint(32, 34)}));
+    } else if (toolTip.startsWith(QLatin1String("salva"))) {
+        p.setPen(QPen(ink, 2));
+        p.setBrush(QColor(70, 100, 170));
+        p.drawRect(6, 6, 28, 28);
+        p.fillRect(12, 7, 16, 10, Qt::white);
+        p.fillRect(11, 23, 18, 10, QColor(200, 200, 210));
+    } else if (toolTip.startsWith(QLatin1String("elimina"))) {
+        p.setPen(QPen(ink, 2));
+        p.setBrush(QColor(220, 220, 225));
+        p.drawRect(10, 10, 20, 26);
+        p.drawLine(7, 10, 33, 10);
+        p.drawLine(16, 6, 24, 6);
+        p.setPen(QPen(QColor(190, 30, 30), 3));
+        p.drawLine(14, 16, 26, 30);
+        p.drawLine(26, 16, 14, 30);
+    } else if (toolTip.startsWith(QLatin1String("stampa"))) {
+        p.setPen(QPen(ink, 2));
+        p.setBrush(Qt::white);
+        p.drawRect(11, 4, 18, 14);
+        p.setBrush(QColor(150, 150, 160));
+        p.drawRect(4, 16, 32, 14);
+        p.setBrush(Qt::white);
+        p.drawRect(11, 26, 18, 10);
+    } else if (toolTip.contains(QLatin1String("'Dati'"))) {
+        drawWindow(p, QColor(60, 120, 200), QStringLiteral("D"));
+    } else if (toolTip.contains(QLatin1String("'Risultati'"))) {
+        drawWindow(p, QColor(60, 160, 90), QStringLiteral("R"));
+    } else if (toolTip.contains(QLatin1String("'Frontespizio'"))) {
+        drawWindow(p, QColor(190, 110, 40), QStringLiteral("F"));
+    } else if (toolTip.startsWith(QLatin1String("colore"))) {
+        const QColor colours[] = {QColor(220, 50, 50), QColor(50, 160, 60), QColor(50, 90, 210),
+                                  QColor(240, 200, 40)};
+        for (int i = 0; i < 4; ++i) {
+            p.setPen(Qt::NoPen);
+            p.setBrush(colours[i]);
+            p.drawEllipse(QPoint(i % 2 ? 26 : 14, i < 2 ? 14 : 26), 9, 9);
+        }
+    } else if (toolTip.startsWith(QLatin1String("guida"))) {
+        p.setPen(QPen(ink, 2));
+        p.setBrush(QColor(90, 140, 210));
+        p.drawEllipse(5, 5, 30, 30);
+        drawLetters(p, QStringLiteral("?"), Qt::white, 22);
+    } else if (toolTip.startsWith(QLatin1String("suggerimenti"))) {
+        p.setPen(QPen(ink, 2));
+        p.setBrush(QColor(255, 230, 90));
+        p.drawEllipse(10, 4, 20, 20);
+        p.setBrush(QColor(160, 160, 170));
+        p.drawRect(14, 24, 12, 10);
+    } else if (toolTip.startsWith(QLatin1String("supporto"))) {
+        p.setPen(QPen(ink, 3));
+        p.setBrush(Qt::NoBrush);
+        p.drawArc(8, 6, 24, 24, 0, 180 * 16);
+        p.setBrush(ink);
+        p.drawRect(6, 18, 6, 12);
+        p.drawRect(28, 18, 6, 12);
+    } else if (toolTip.startsWith(QLatin1String("informazioni"))) {
+        p.setPen(QPen(ink, 2));
+        p.setBrush(QColor(60, 140, 90));
+        p.drawEllipse(5, 5, 30, 30);
+        drawLetters(p, QStringLiteral("i"), Qt::white, 22);
+    } else if (toolTip.startsWith(QLatin1String("controllo"))) {
+        drawLetters(p, QStringLiteral("ABC"), QColor(30, 100, 40), 14);
+        p.setPen(QPen(QColor(30, 140, 50), 3));
+        p.drawPolyline(QPolygon({QPoint(10, 32), QPoint(16, 37), QPoint(30, 27)}));
+    } else if (toolTip.startsWith(QLatin1String("cancella"))) {
+        p.setPen(QPen(ink, 2));
+        p.setBrush(QColor(250, 170, 180));
+        p.drawPolygon(QPolygon({QPoint(6, 26), QPoint(20, 8), QPoint(34, 18), QPoint(22, 34)}));
+        p.drawLine(4, 36, 36, 36);
+    } else if (toolTip.startsWith(QLatin1String("uscita"))) {
+        p.setPen(QPen(ink, 2));
+        p.setBrush(QColor(160, 110, 70));
+        p.drawRect(8, 4, 18, 32);
+        p.setPen(QPen(QColor(190, 30, 30), 3));
+        p.drawLine(22, 20, 36, 20);
+        p.drawLine(31, 15, 36, 20);
+        p.drawLine(31, 25, 36, 20);
+    }
+    return QIcon(pixmap);
+}
+
+QIcon deleteRowIcon()
+{
+    QPixmap pixmap = canvas(16);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(QColor(190, 30, 30), 2.5));
+    p.drawLine(4, 4, 12, 12);
+    p.drawLine(12, 4, 4, 12);
+    return QIcon(pixmap);
+}
+
+} // namespace zant

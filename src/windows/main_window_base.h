@@ -1,0 +1,99 @@
+#pragma once
+
+#include "shell/cls_resize.h"
+#include "shell/modzant.h"
+
+#include <QMainWindow>
+
+#include <functional>
+
+class QLabel;
+class QMenu;
+class QToolBar;
+
+namespace zant {
+
+// What the three main windows (data, results, title page) share: the central area laid out in
+// twips and kept proportional by a clsResize, the common "Visualizza" and "?" menus with the
+// right-hand window item, the 19-position toolbar, the guidance label and the background colour
+// command.
+class MainWindowBase : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    MainWindowBase(ModZANT& app, const QString& caption, QWidget* parent = nullptr);
+    ~MainWindowBase() override;
+    Q_DISABLE_COPY_MOVE(MainWindowBase)
+
+    QLabel* passo() const { return m_passo; }
+    clsResize& resizer() { return m_resize; }
+
+    // The toolbar's handler, by 1-based position; public so that tests can press the buttons.
+    void Toolbar1_ButtonClick(int index);
+
+protected:
+    // Geometry of the design layout is given in twips of the window's client area.
+    QWidget* central() const { return m_central; }
+    template <typename W>
+    W* place(W* widget, int left, int top, int width, int height)
+    {
+        placeWidget(widget, left, top, width, height);
+        return widget;
+    }
+    void placeWidget(QWidget* widget, int left, int top, int width, int height);
+
+    // A menu item with its control name and caption.
+    QAction* menuItem(QMenu* menu, const QString& name, const QString& caption,
+                      std::function<void()> handler);
+    // The "&Visualizza" menu: the three windows, this window's item asking for its guide.
+    struct WindowItems
+    {
+        QString datiName = QStringLiteral("fin1");
+        QString risultatiName = QStringLiteral("fin2");
+        QString frontespizioName = QStringLiteral("fin3");
+    };
+    void addViewMenu(const WindowItems& names, int ownNumber);
+    // The "&?" menu: guide, tips, support, about.
+    void addHelpMenu(const QString& menuName, const QString& tipsName);
+    // The right-hand "Fi&nestra n.N di 3" item, opening the window's own guide.
+    void addWindowItem(int ownNumber);
+
+    // The 19 positions: an empty tool-tip is a separator.
+    void buildToolbar(const QStringList& toolTips, std::function<void(int)> onClick);
+
+    // Enabled only when the window it opens is part of the program.
+    void enableIfAvailable(QAction* action, const QString& window);
+
+    // Asks whether this is the window whose guide the user wants, under the given title.
+    void askWindowGuide(const QString& windowLabel, const QString& title, const QString& guide);
+    void showGuide(const QString& guide);
+
+    // The background colour command shared by the three windows.
+    void colorare_Click();
+
+    // Sizes the window through the scaler as every main window does at load.
+    void applyDesignSize();
+
+    // Shows a message under the data-check title.
+    void say(const Message& message);
+
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+    ModZANT& m_app;
+
+private:
+
+    QWidget* m_central = nullptr;
+    QLabel* m_passo = nullptr;
+    QToolBar* m_toolbar = nullptr;
+    std::function<void(int)> m_toolbarHandler;
+    clsResize m_resize;
+    int m_ownNumber = 0;
+};
+
+// The pictures of the toolbar buttons and of the X buttons, drawn here.
+QIcon toolbarIcon(const QString& toolTip);
+QIcon deleteRowIcon();
+
+} // namespace zant
