@@ -4,6 +4,7 @@
 #include "shell/dialogs.h"
 #include "shell/music_player.h"
 
+#include <QPrinter>
 #include <QStringList>
 #include <QTemporaryDir>
 
@@ -32,6 +33,8 @@ public:
     std::deque<std::optional<QColor>> colours;
     std::optional<QColor> lastColourOffered;
     std::deque<bool> printAnswers;
+    // Where an accepted print dialog sends the pages: a PDF file instead of a printer.
+    QString printToPdf;
 
     void message(QWidget*, const QString& title, const Message& message) override
     {
@@ -66,12 +69,16 @@ public:
         colours.pop_front();
         return c;
     }
-    bool print(QWidget*, QPrinter&) override
+    bool print(QWidget*, QPrinter& printer) override
     {
         if (printAnswers.empty())
             return false;
         const bool a = printAnswers.front();
         printAnswers.pop_front();
+        if (a && !printToPdf.isEmpty()) {
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(printToPdf);
+        }
         return a;
     }
 
