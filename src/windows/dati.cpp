@@ -658,17 +658,7 @@ void dati::salvanome_Click()
 
 void dati::eliminare_click()
 {
-    const QString path = m_app.dialogs().openFileName(
-        this, m_app.constants.deleteDialogTitle,
-        QStringLiteral("Tutti i file (*.*)|*.*|File ZANT-dati- | ZANT-dati-*"), 2);
-    if (path.isEmpty())
-        return;
-    // The file goes to the desktop's trash, so a wrong choice can be undone; it is removed only
-    // where there is no trash.
-    QFile file(path);
-    if (!file.moveToTrash() && !file.remove())
-        say(critical(QStringLiteral("Impossibile eliminare il file \"%1\": %2.")
-                         .arg(QDir::toNativeSeparators(path), file.errorString())));
+    deleteChosenFile(QStringLiteral("Tutti i file (*.*)|*.*|File ZANT-dati- | ZANT-dati-*"));
 }
 
 void dati::controlla_Click() { say(zant::controlla_Click(m_app.project, m_app.checkFailed)); }

@@ -2,7 +2,9 @@
 
 #include "shell/twips.h"
 
+#include <QDir>
 #include <QEvent>
+#include <QFile>
 #include <QLabel>
 #include <QMenuBar>
 #include <QPainter>
@@ -202,6 +204,18 @@ void MainWindowBase::applyDesignSize()
 }
 
 void MainWindowBase::say(const Message& message) { m_app.showMessage(this, message); }
+
+void MainWindowBase::deleteChosenFile(const QString& filters)
+{
+    const QString path =
+        m_app.dialogs().openFileName(this, m_app.constants.deleteDialogTitle, filters, 2);
+    if (path.isEmpty())
+        return;
+    QFile file(path);
+    if (!file.moveToTrash() && !file.remove())
+        say(critical(QStringLiteral("Impossibile eliminare il file \"%1\": %2.")
+                         .arg(QDir::toNativeSeparators(path), file.errorString())));
+}
 
 bool MainWindowBase::eventFilter(QObject* watched, QEvent* event)
 {

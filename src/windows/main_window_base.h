@@ -78,6 +78,10 @@ protected:
     // Shows a message under the data-check title.
     void say(const Message& message);
 
+    // Deletes a file chosen in the open dialog: it goes to the desktop's trash, so a wrong
+    // choice can be undone, and is removed only where there is no trash.
+    void deleteChosenFile(const QString& filters);
+
     bool eventFilter(QObject* watched, QEvent* event) override;
 
     ModZANT& m_app;

@@ -1,0 +1,39 @@
+#include "model/project_file.h"
+#include "shell/fluid_music_player.h"
+#include "shell/modzant.h"
+#include "windows/registry.h"
+
+#include <QApplication>
+
+using namespace zant;
+
+int main(int argc, char* argv[])
+{
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("ZANT"));
+    QApplication::setApplicationDisplayName(QStringLiteral("ZANT"));
+
+    ModZANT app(std::make_unique<QtDialogs>(), std::make_unique<DocumentOutput>(),
+                std::make_unique<FluidMusicPlayer>(), OfficeSettings::load());
+    registerAllWindows(app);
+
+    // A project given on the command line (by a file manager, or the README's run command) is
+    // loaded now, so that the first click on the splash shows it.
+    const QStringList args = QApplication::arguments();
+    if (args.size() > 1) {
+        auto contents = readProjectFile(args.at(1));
+        if (contents) {
+            app.project = std::move(contents.value().project);
+            app.titlePage = contents.value().titlePage;
+            app.currentDataFile = args.at(1);
+        } else {
+            app.dialogs().message(nullptr, app.constants.messageTitle, contents.error());
+        }
+    }
+
+    if (app.hasWindow(win::frmSplash))
+        app.showWindow(win::frmSplash);
+    else
+        app.ShowDataWindow();
+    return QApplication::exec();
+}

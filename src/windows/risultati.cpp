@@ -1,0 +1,447 @@
+#include "windows/risultati.h"
+
+#include "model/text_format.h"
+#include "report/print_commands.h"
+#include "shell/twips.h"
+
+#include <QEvent>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QScrollBar>
+
+namespace zant {
+
+namespace {
+
+const QColor kCyan(0, 255, 255);
+const QColor kYellow(255, 255, 0);
+
+const char* const kTableNames[] = {"num", "tmin", "datmin", "tmax", "datmax", "scorr"};
+const char* const kInNames[] = {"n1", "n2", "eventrata"};
+const char* const kOutNames[] = {"n3", "n4", "evenuscita", "tempusc", "scorrusc"};
+
+void paint(QLabel* label, const QColor& colour)
+{
+    QPalette p = label->palette();
+    p.setColor(QPalette::Window, colour);
+    label->setPalette(p);
+    label->setAutoFillBackground(true);
+}
+
+QLabel* cellLabel(QWidget* parent, const QString& name, Qt::Alignment alignment)
+{
+    auto* label = new QLabel(parent);
+    label->setObjectName(name);
+    label->setAlignment(alignment | Qt::AlignVCenter);
+    label->setFrameShape(QFrame::Panel);
+    label->setFrameShadow(QFrame::Sunken);
+    return label;
+}
+
+QScrollBar* listBar()
+{
+    auto* bar = new QScrollBar(Qt::Vertical);
+    bar->setRange(1, 491);
+    bar->setSingleStep(1);
+    bar->setPageStep(10);
+    return bar;
+}
+
+// Shows a number, or nothing for 0 (no event, no link).
+QString numberOrEmpty(int value) { return value ? QString::number(value) : QString(); }
+
+} // namespace
+
+risultati::risultati(ModZANT& app, QWidget* parent)
+    : MainWindowBase(app, QStringLiteral("ZANT: risultati e percorso critico"), parent)
+{
+    // Event table: headings on two lines, ten rows.
+    struct Column
+    {
+        int left;
+        int width;
+        const char* heading;
+        const char* unit;
+        const char* tip;
+    };
+    const Column columns[] = {
+        {375, 900, "evento", "n.", "numero dell'evento"},
+        {1275, 1560, "t.minimo", "giorni", "tempo minimo necessario per il verificarsi dell'evento"},
+        {2835, 1560, "data minima", "gg/mm/aa", "data minima in cui verifica l'evento"},
+        {4395, 1560, "t.massimo", "giorni", "tempo massimo concesso per il verificarsi dell'evento"},
+        {5955, 1560, "data massima", "gg/mm/aa", "data massima concessa per il verificarsi dell'evento"},
+        {7515, 1560, "scorrimento", "giorni", "margine di tempo disponibile per il verificarsi dell'evento"},
+    };
+    for (int c = 0; c < 6; ++c) {
+        const Column& col = columns[c];
+        auto* heading = place(new QLabel(QString::fromUtf8(col.heading)), col.left, 600, col.width, 240);
+        heading->setAlignment(Qt::AlignCenter);
+        heading->setToolTip(QString::fromUtf8(col.tip));
+        auto* unit = place(new QLabel(QString::fromUtf8(col.unit)), col.left, 840, col.width, 240);
+        unit->setAlignment(Qt::AlignCenter);
+        unit->setToolTip(QString::fromUtf8(col.tip));
+        for (int r = 1; r <= kRows; ++r) {
+            QLabel* label = cellLabel(central(), QStringLiteral("%1%2").arg(QLatin1String(kTableNames[c])).arg(r),
+                                      c == 2 || c == 4 ? Qt::AlignHCenter : Qt::AlignRight);
+            place(label, col.left, 1080 + 240 * (r - 1), col.width, 240);
+            paint(label, kCyan);
+            if (c == 0) {
+                label->setText(QString::number(r));
+                label->setMouseTracking(true);
+                label->installEventFilter(this);
+            }
+            m_table[c][r - 1] = label;
+        }
+    }
+    m_VScroll1 = place(listBar(), 120, 1080, 255, 2415);
+    m_VScroll1->setObjectName(QStringLiteral("VScroll1"));
+    connect(m_VScroll1, &QScrollBar::valueChanged, this, [this] { VScroll1_Change(); });
+
+    auto* label1 = place(new QLabel(QStringLiteral("Eventi del percorso critico")), 375, 3550, 2400, 285);
+    label1->setObjectName(QStringLiteral("Label1"));
+    label1->setToolTip(QStringLiteral("eventi collegati con scorrimento nullo"));
+    m_Text1 = place(new QLineEdit, 2835, 3550, 6240, 285);
+    m_Text1->setObjectName(QStringLiteral("Text1"));
+    m_Text1->setReadOnly(true);
+    m_Text1->setToolTip(QStringLiteral("controllare che non vi siano più percorsi critici distinti"));
+    m_Label13 = place(new QLabel(QStringLiteral(
+                          "I risultati riportati nelle tabelle in basso si riferiscono all'evento "
+                          "evidenziato con il mouse (passando sul rispettivo numero) della tabella "
+                          "a lato.")),
+                      375, 3850, 8700, 300);
+    m_Label13->setObjectName(QStringLiteral("Label13"));
+    m_Label13->setWordWrap(true);
+
+    // The two link frames, with their cells placed inside them.
+    const auto frame = [this](const QString& name, const QString& title, int left, int width) {
+        auto* box = place(new QGroupBox(title), left, 4150, width, 1480);
+        box->setObjectName(name);
+        return box;
+    };
+    QGroupBox* frame1 = frame(QStringLiteral("Frame1"),
+                              QStringLiteral("N.d'ordine, numeri e nomi eventi collegati in entrata"),
+                              120, 4095);
+    QGroupBox* frame2 = frame(QStringLiteral("Frame2"),
+                              QStringLiteral("N.d'ordine, numeri e nomi eventi, tempi e scorrimenti "
+                                             "attività in uscita"),
+                              4200, 5175);
+    const auto inFrame = [this](QWidget* parent, QWidget* w, int left, int top, int width, int height) {
+        w->setParent(parent);
+        w->setGeometry(twipsRect(left, top, width, height, this));
+    };
+    const struct
+    {
+        int left;
+        int width;
+        const char* tip;
+    } inColumns[] = {{60, 450, "numero d'ordine dell'evento collegato in entrata"},
+                     {525, 600, "numero dell'evento collegato in entrata"},
+                     {1140, 2580, "descrizione dell'evento collegato in entrata"}},
+      outColumns[] = {{60, 450, "numero d'ordine dell'evento collegato in uscita"},
+                      {525, 600, "numero dell'evento collegato in uscita"},
+                      {1140, 2220, "descrizione dell'evento collegato in uscita"},
+                      {3375, 750, "tempo corrispondente alla durata dell'attività in uscita"},
+                      {4140, 750, "scorrimento (ritardo massimo) dell'attività in uscita"}};
+    for (int r = 1; r <= kLinkRows; ++r) {
+        const int top = 300 + 225 * (r - 1);
+        for (int c = 0; c < 3; ++c) {
+            QLabel* label = cellLabel(frame1, QStringLiteral("%1%2").arg(QLatin1String(kInNames[c])).arg(r),
+                                      c == 2 ? Qt::AlignLeft : Qt::AlignRight);
+            inFrame(frame1, label, inColumns[c].left, top, inColumns[c].width, 225);
+            label->setToolTip(QString::fromUtf8(inColumns[c].tip));
+            m_in[c][r - 1] = label;
+        }
+        for (int c = 0; c < 5; ++c) {
+            QLabel* label = cellLabel(frame2, QStringLiteral("%1%2").arg(QLatin1String(kOutNames[c])).arg(r),
+                                      c == 2 ? Qt::AlignLeft : Qt::AlignRight);
+            inFrame(frame2, label, outColumns[c].left, top, outColumns[c].width, 225);
+            label->setToolTip(QString::fromUtf8(outColumns[c].tip));
+            m_out[c][r - 1] = label;
+        }
+    }
+    m_VScroll2 = listBar();
+    m_VScroll2->setObjectName(QStringLiteral("VScroll2"));
+    inFrame(frame1, m_VScroll2, 3780, 300, 255, 1125);
+    connect(m_VScroll2, &QScrollBar::valueChanged, this, [this] { VScroll2_Change(); });
+    m_VScroll3 = listBar();
+    m_VScroll3->setObjectName(QStringLiteral("VScroll3"));
+    inFrame(frame2, m_VScroll3, 4905, 300, 255, 1125);
+    connect(m_VScroll3, &QScrollBar::valueChanged, this, [this] { VScroll3_Change(); });
+
+    place(passo(), 2400, 5640, 3600, 450);
+    passo()->setToolTip(QStringLiteral("indicazioni sulle funzioni della finestra"));
+    passo()->setText(QStringLiteral(
+        "Finestra di sola lettura: visualizzare i risultati con le barre di scorrimento."));
+
+    const struct
+    {
+        const char* name;
+        const char* caption;
+        const char* tip;
+        int left;
+        std::function<void()> handler;
+        const QString* needs;
+    } buttons[] = {
+        {"aiuto", "&AIUTO", "cliccare per visualizzare l'aiuto in linea", 120, [this] { aiuto_Click(); }, nullptr},
+        {"guidainlinea", "&Guida in linea", "cliccare per visualizzare il Sommario della guida", 1200,
+         [this] { m_app.showWindow(win::sommario); }, &win::sommario},
+        {"calc", "&Dati", "cliccare per visualizzare la finestra Dati", 6120,
+         [this] { m_app.showWindow(win::dati); }, &win::dati},
+        {"frontes", "Fr&ontespizio", "cliccare per visualizzare il Frontespizio", 7200,
+         [this] { m_app.showWindow(win::frontespizio); }, &win::frontespizio},
+        {"esco", "&USCITA", "cliccare per uscire da ZANT", 8280, [this] { usci_Click(); }, nullptr},
+    };
+    for (const auto& b : buttons) {
+        auto* button = place(new QPushButton(QString::fromUtf8(b.caption)), b.left, 5760, 1035, 375);
+        button->setObjectName(QString::fromLatin1(b.name));
+        button->setToolTip(QString::fromUtf8(b.tip));
+        connect(button, &QPushButton::clicked, this, b.handler);
+        if (b.needs)
+            button->setEnabled(m_app.hasWindow(*b.needs));
+    }
+
+    // Menus: the file and edit commands that would change data are shown but disabled here.
+    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+    file->setObjectName(QStringLiteral("file"));
+    menuItem(file, QStringLiteral("apri"), QStringLiteral("&Apri..."), {})->setEnabled(false);
+    file->addSeparator();
+    menuItem(file, QStringLiteral("salva"), QStringLiteral("&Salva"), {})->setEnabled(false);
+    menuItem(file, QStringLiteral("salvanome"), QStringLiteral("Salva con &nome..."), {})->setEnabled(false);
+    file->addSeparator();
+    menuItem(file, QStringLiteral("eliminare"), QStringLiteral("&Elimina..."), [this] { eliminare_click(); });
+    file->addSeparator();
+    menuItem(file, QStringLiteral("stampa"), QStringLiteral("S&tampa dati finestra"), [this] { stampa_Click(); });
+    file->addSeparator();
+    menuItem(file, QStringLiteral("usci"), QStringLiteral("Es&ci"), [this] { usci_Click(); });
+    QMenu* modif = menuBar()->addMenu(QStringLiteral("&Modifica"));
+    modif->setObjectName(QStringLiteral("modif"));
+    menuItem(modif, QStringLiteral("colora"), QStringLiteral("&Colore di sfondo"), [this] { colorare_Click(); });
+    modif->addSeparator();
+    menuItem(modif, QStringLiteral("controlla"), QStringLiteral("Controllo &dati immessi"), {})->setEnabled(false);
+    modif->addSeparator();
+    menuItem(modif, QStringLiteral("cancella"), QStringLiteral("C&ancella dati finestra"), {})->setEnabled(false);
+    addViewMenu({QStringLiteral("fin1"), QStringLiteral("fin2"), QStringLiteral("fin8")}, 2);
+    addHelpMenu(QStringLiteral("inter"), QStringLiteral("suggerimenti"));
+    addWindowItem(2);
+
+    buildToolbar({QStringLiteral("apri file"), QStringLiteral("salva file"),
+                  QStringLiteral("elimina file"), QStringLiteral("stampa dati finestra"), QString(),
+                  QStringLiteral("visualizza finestra 'Dati'"),
+                  QStringLiteral("visualizza finestra 'Risultati'"),
+                  QStringLiteral("visualizza finestra 'Frontespizio'"), QString(),
+                  QStringLiteral("colore di sfondo"), QString(), QStringLiteral("guida in linea"),
+                  QStringLiteral("suggerimenti"), QStringLiteral("supporto prodotto"),
+                  QStringLiteral("informazioni su ZANT"), QString(),
+                  QStringLiteral("controllo dati immessi"),
+                  QStringLiteral("cancella dati finestra"), QStringLiteral("uscita da ZANT")},
+                 [this](int index) {
+                     switch (index) {
+                     case 3: eliminare_click(); break;
+                     case 4: stampa_Click(); break;
+                     case 6: m_app.showWindow(win::dati); break;
+                     case 7: fin2_Click(); break;
+                     case 8: m_app.showWindow(win::frontespizio); break;
+                     case 10: colorare_Click(); break;
+                     case 12: m_app.showWindow(win::sommario); break;
+                     case 13: m_app.showWindow(win::frmTip); break;
+                     case 14: m_app.showWindow(win::supportoclienti); break;
+                     case 15: m_app.showWindow(win::informa); break;
+                     case 19: usci_Click(); break;
+                     default: break; // open, save, check and clear do not apply to results
+                     }
+                 });
+    for (int position : {1, 2, 17, 18}) {
+        if (auto* action = findChild<QAction*>(QStringLiteral("Toolbar1_%1").arg(position)))
+            action->setEnabled(false);
+    }
+    for (const auto& [position, window] :
+         {std::pair{6, win::dati}, {7, win::guidarisultati}, {8, win::frontespizio},
+          {12, win::sommario}, {13, win::frmTip}, {14, win::supportoclienti}, {15, win::informa}}) {
+        if (auto* action = findChild<QAction*>(QStringLiteral("Toolbar1_%1").arg(position)))
+            enableIfAvailable(action, window);
+    }
+
+    central()->setMouseTracking(true);
+    applyDesignSize();
+    m_app.InitMessageTitles();
+    connect(&m_app, &ModZANT::resultsChanged, this, &risultati::showResults);
+    showResults();
+}
+
+risultati::~risultati() = default;
+
+QLabel* risultati::cell(const QString& column, int row) const
+{
+    for (int c = 0; c < 6; ++c) {
+        if (column == QLatin1String(kTableNames[c]))
+            return m_table[c][row - 1];
+    }
+    for (int c = 0; c < 3; ++c) {
+        if (column == QLatin1String(kInNames[c]))
+            return m_in[c][row - 1];
+    }
+    for (int c = 0; c < 5; ++c) {
+        if (column == QLatin1String(kOutNames[c]))
+            return m_out[c][row - 1];
+    }
+    return nullptr;
+}
+
+bool risultati::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::MouseMove || event->type() == QEvent::Enter) {
+        for (int r = 1; r <= kRows; ++r) {
+            if (watched == m_table[0][r - 1])
+                num_MouseMove(r);
+        }
+    }
+    return MainWindowBase::eventFilter(watched, event);
+}
+
+void risultati::resetColours()
+{
+    for (auto& column : m_table) {
+        for (QLabel* label : column)
+            paint(label, kCyan);
+    }
+}
+
+void risultati::clearLinkTables()
+{
+    for (auto& column : m_in) {
+        for (QLabel* label : column)
+            label->clear();
+    }
+    for (auto& column : m_out) {
+        for (QLabel* label : column)
+            label->clear();
+    }
+}
+
+void risultati::showResults()
+{
+    VScroll1_Change();
+    m_Text1->setText(m_app.results.criticalPath);
+    if (m_highlightedRow) {
+        VScroll2_Change();
+        VScroll3_Change();
+    }
+}
+
+void risultati::VScroll1_Change()
+{
+    resetColours();
+    const ScheduleResults& r = m_app.results;
+    for (int i = 1; i <= kRows; ++i) {
+        const int k = m_VScroll1->value() + i - 1;
+        m_table[0][i - 1]->setText(QString::number(k));
+        m_table[0][i - 1]->setToolTip(
+            QStringLiteral("vengono visualizzati i risultati di tempi, date e collegamenti di ogni evento"));
+        // Only the events of the last computation have results; the others show blank cells.
+        const bool computed = k <= r.eventCount;
+        m_table[1][i - 1]->setText(computed ? formatDays(r.earliest[k])
+                                            : (k == 1 ? QStringLiteral("0") : QString()));
+        m_table[2][i - 1]->setText(computed ? r.earliestDate[k] : QString());
+        m_table[3][i - 1]->setText(computed ? formatDays(r.latest[k]) : QString());
+        m_table[4][i - 1]->setText(computed ? r.latestDate[k] : QString());
+        m_table[5][i - 1]->setText(computed ? formatDays(r.eventFloat(k)) : QString());
+    }
+}
+
+int risultati::highlightedEvent() const
+{
+    return m_highlightedRow ? m_table[0][m_highlightedRow - 1]->text().toInt() : 0;
+}
+
+void risultati::num_MouseMove(int row)
+{
+    resetColours();
+    m_highlightedRow = row;
+    for (auto& column : m_table)
+        paint(column[row - 1], kYellow);
+    clearLinkTables();
+    VScroll2_Change();
+    VScroll3_Change();
+    m_Label13->setText(QStringLiteral("I risultati riportati nelle tabelle in basso si riferiscono "
+                                      "all'evento evidenziato n.") +
+                       withLeadingBlank(highlightedEvent()));
+}
+
+void risultati::VScroll2_Change()
+{
+    const int e = highlightedEvent();
+    const ScheduleResults& r = m_app.results;
+    for (int i = 1; i <= kLinkRows; ++i) {
+        const int p = m_VScroll2->value() + i - 1;
+        const int predecessor = r.predecessor(e, p);
+        m_in[0][i - 1]->setText(QString::number(p));
+        m_in[1][i - 1]->setText(numberOrEmpty(predecessor));
+        m_in[2][i - 1]->setText(predecessor ? m_app.project.description(predecessor) : QString());
+        m_in[0][i - 1]->setToolTip(
+            QStringLiteral("vengono visualizzati gli eventi che si collegano all'evento n.") +
+            withLeadingBlank(e));
+    }
+}
+
+void risultati::VScroll3_Change()
+{
+    const int e = highlightedEvent();
+    const ScheduleResults& r = m_app.results;
+    const bool computed = e >= 1 && e <= r.eventCount;
+    for (int i = 1; i <= kLinkRows; ++i) {
+        const int j = m_VScroll3->value() + i - 1;
+        const Link& link = computed ? m_app.project.link(e, j) : Link{};
+        m_out[0][i - 1]->setText(QString::number(j));
+        m_out[1][i - 1]->setText(numberOrEmpty(link.target));
+        m_out[2][i - 1]->setText(link.target ? m_app.project.description(link.target) : QString());
+        m_out[3][i - 1]->setText(link.target && link.days ? formatDays(*link.days) : QString());
+        m_out[4][i - 1]->setText(link.target ? formatDays(r.linkFloatAt(e, j)) : QString());
+        m_out[0][i - 1]->setToolTip(
+            QStringLiteral("vengono visualizzati gli eventi che sono collegatri dall'evento n.") +
+            withLeadingBlank(e));
+    }
+}
+
+void risultati::stampa_Click()
+{
+    PrintResult result = printResultsListing(m_app.project, m_app.titlePage, m_app.checkFailed,
+                                             m_app.output(),
+                                             [this](const QString& text) { passo()->setText(text); });
+    if (result.results) {
+        m_app.results = std::move(*result.results);
+        emit m_app.resultsChanged();
+    }
+    if (result.message)
+        say(*result.message);
+}
+
+void risultati::aiuto_Click()
+{
+    m_app.dialogs().message(
+        this, m_app.constants.helpTitle,
+        information(QStringLiteral(
+            "- La finestra è di sola lettura;\r"
+            "- visualizzare gli eventi successivi con la barra di scorrimento verticali;\r"
+            "- visualizzare i legami in entrata ed in uscita spostando il mouse sul numero "
+            "dell'evento considerato;\r"
+            "- visualizzare tutti i legami con le apposite barre di scorrimento verticale;\r"
+            "- stampare i risultati, procedere con modifiche nella finestra Dati o stampare "
+            "l'intera relazione in Frontespizio.")));
+}
+
+void risultati::fin2_Click()
+{
+    askWindowGuide(QStringLiteral("Risultati"), m_app.constants.helpTitle, win::guidarisultati);
+}
+
+void risultati::eliminare_click()
+{
+    deleteChosenFile(QStringLiteral("Tutti i file (*.*)|*.*|File ZANT-dati- | ZANT-dati-*"));
+}
+
+void risultati::usci_Click() { m_app.ConfirmExit(this); }
+
+} // namespace zant

@@ -1,0 +1,67 @@
+#pragma once
+
+#include "windows/main_window_base.h"
+
+#include <array>
+
+class QLabel;
+class QLineEdit;
+class QScrollBar;
+
+namespace zant {
+
+// The results window: the times, dates and floats of ten events at a time, the incoming and
+// outgoing links of the event under the mouse, and the critical path. It only reads.
+class risultati final : public MainWindowBase
+{
+    Q_OBJECT
+
+public:
+    explicit risultati(ModZANT& app, QWidget* parent = nullptr);
+    ~risultati() override;
+    Q_DISABLE_COPY_MOVE(risultati)
+
+    static constexpr int kRows = 10;
+    static constexpr int kLinkRows = 5;
+
+    void VScroll1_Change();
+    void VScroll2_Change();
+    void VScroll3_Change();
+    void num_MouseMove(int row);
+    void stampa_Click();
+    void aiuto_Click();
+    void fin2_Click();
+    void eliminare_click();
+    void usci_Click();
+
+    // For tests.
+    int highlightedRow() const { return m_highlightedRow; }
+    QLabel* cell(const QString& column, int row) const;
+    QLineEdit* Text1() const { return m_Text1; }
+    QLabel* Label13() const { return m_Label13; }
+    QScrollBar* VScroll1() const { return m_VScroll1; }
+    QScrollBar* VScroll2() const { return m_VScroll2; }
+    QScrollBar* VScroll3() const { return m_VScroll3; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void resetColours();
+    void clearLinkTables();
+    // Shows the results of a new computation.
+    void showResults();
+    int highlightedEvent() const;
+
+    int m_highlightedRow = 0;
+    std::array<std::array<QLabel*, kRows>, 6> m_table{}; // num, tmin, datmin, tmax, datmax, scorr
+    std::array<std::array<QLabel*, kLinkRows>, 3> m_in{};  // n1, n2, eventrata
+    std::array<std::array<QLabel*, kLinkRows>, 5> m_out{}; // n3, n4, evenuscita, tempusc, scorrusc
+    QScrollBar* m_VScroll1 = nullptr;
+    QScrollBar* m_VScroll2 = nullptr;
+    QScrollBar* m_VScroll3 = nullptr;
+    QLineEdit* m_Text1 = nullptr;
+    QLabel* m_Label13 = nullptr;
+};
+
+} // namespace zant
