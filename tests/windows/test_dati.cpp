@@ -4,6 +4,7 @@
 #include "support/project_builder.h"
 #include "windows/dati.h"
 
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -350,6 +351,10 @@ private slots:
     {
         Fixture f;
         QTemporaryDir dir;
+        // The desktop's trash of a home of our own, so the test touches no real trash.
+        const QByteArray oldDataHome = qgetenv("XDG_DATA_HOME");
+        QVERIFY(QDir().mkpath(dir.filePath("share")));
+        qputenv("XDG_DATA_HOME", dir.filePath("share").toUtf8());
         const QString path = tempPath(dir, "ZANT-dati-da-eliminare");
         QFile file(path);
         QVERIFY(file.open(QIODevice::WriteOnly));
@@ -363,10 +368,12 @@ private slots:
         f.window->eliminare_click();
         QVERIFY(!QFile::exists(path));
         QVERIFY(f.dialogs->messages.empty());
+        QVERIFY(QFile::exists(dir.filePath("share/Trash/files/ZANT-dati-da-eliminare")));
 
         f.dialogs->fileNames.push_back(tempPath(dir, "non-esiste"));
         f.window->eliminare_click();
         QVERIFY(f.lastMessage().startsWith("Impossibile eliminare il file"));
+        qputenv("XDG_DATA_HOME", oldDataHome);
     }
 
     void printCommands()
