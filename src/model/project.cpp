@@ -27,7 +27,7 @@ QString typeEventFirst(int firstFree)
 
 } // namespace
 
-Project::Project() : m_startDateText(kInitialStartDate.toString()), m_events(kMaxEvents + 1) {}
+Project::Project() : m_startDateText(kInitialStartDate), m_events(kMaxEvents + 1) {}
 
 const Event& Project::event(int event) const
 {

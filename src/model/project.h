@@ -11,7 +11,7 @@ namespace zant {
 
 inline constexpr int kMaxEvents = 500;
 inline constexpr int kMaxLinks = 500;
-inline constexpr QStringView kInitialStartDate = u"01/01/1990";
+inline const QString kInitialStartDate = QStringLiteral("01/01/1990");
 
 // One link slot: the event it leads to and the duration of the activity in days.
 struct Link

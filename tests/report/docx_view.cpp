@@ -1,0 +1,114 @@
+#include "docx_view.h"
+
+namespace zant::test {
+
+namespace {
+
+QString paragraphText(const XmlElement& paragraph)
+{
+    QString text;
+    for (const XmlElement* run : paragraph.descendants("w:r")) {
+        for (const XmlElement& item : run->children) {
+            if (item.name == "w:t")
+                text += item.text;
+            else if (item.name == "w:tab")
+                text += u'\t';
+            else if (item.name == "w:br")
+                text += item.attribute("w:type") == "page" ? u'\f' : u'\v';
+        }
+    }
+    return text;
+}
+
+QString alignmentOf(const XmlElement& paragraph)
+{
+    const XmlElement* properties = paragraph.child("w:pPr");
+    const XmlElement* jc = properties ? properties->child("w:jc") : nullptr;
+    return jc ? jc->attribute("w:val") : QString();
+}
+
+double firstRunSize(const XmlElement& paragraph)
+{
+    for (const XmlElement* run : paragraph.childrenNamed("w:r")) {
+        const XmlElement* properties = run->child("w:rPr");
+        const XmlElement* size = properties ? properties->child("w:sz") : nullptr;
+        if (size)
+            return size->attribute("w:val").toDouble() / 2;
+    }
+    const XmlElement* properties = paragraph.child("w:pPr");
+    const XmlElement* marks = properties ? properties->child("w:rPr") : nullptr;
+    const XmlElement* size = marks ? marks->child("w:sz") : nullptr;
+    return size ? size->attribute("w:val").toDouble() / 2 : 0;
+}
+
+} // namespace
+
+QString DocxView::Table::columnAlignment(int column) const
+{
+    QString shared;
+    for (int r = 0; r < alignments.size(); ++r) {
+        const QString a = alignments[r].value(column - 1);
+        if (r == 0)
+            shared = a;
+        else if (a != shared)
+            return QString();
+    }
+    return shared;
+}
+
+QStringList DocxView::texts() const
+{
+    QStringList out;
+    for (const Paragraph& p : paragraphs)
+        out << p.text;
+    return out;
+}
+
+std::optional<DocxView> readDocx(const QString& path, QString* error)
+{
+    DocxPackage package;
+    QString why;
+    XmlElement document;
+    if (!package.open(path, &why) ||
+        !parseXml(package.entry("word/document.xml"), &document, &why)) {
+        if (error)
+            *error = why;
+        return std::nullopt;
+    }
+    const XmlElement* body = document.child("w:body");
+    if (!body)
+        return std::nullopt;
+    DocxView view;
+    view.documentXml = package.entry("word/document.xml");
+    for (const XmlElement& element : body->children) {
+        if (element.name == "w:p") {
+            view.outline << "p";
+            view.paragraphs.push_back({paragraphText(element), firstRunSize(element), alignmentOf(element)});
+        } else if (element.name == "w:tbl") {
+            view.outline << "tbl";
+            DocxView::Table table;
+            for (const XmlElement* row : element.childrenNamed("w:tr")) {
+                QStringList cells;
+                QStringList alignments;
+                for (const XmlElement* cell : row->childrenNamed("w:tc")) {
+                    QStringList lines;
+                    QString alignment;
+                    for (const XmlElement* p : cell->childrenNamed("w:p")) {
+                        lines << paragraphText(*p);
+                        alignment = alignmentOf(*p);
+                    }
+                    cells << lines.join(u'\r');
+                    alignments << alignment;
+                }
+                table.cells << cells;
+                table.alignments << alignments;
+            }
+            view.tables << table;
+        }
+    }
+    for (const XmlElement* instruction : body->descendants("w:instrText"))
+        view.fieldInstructions << instruction->text.trimmed();
+    return view;
+}
+
+} // namespace zant::test

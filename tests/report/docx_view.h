@@ -1,0 +1,44 @@
+#pragma once
+
+#include "docx_package.h"
+
+#include <QList>
+#include <QStringList>
+
+#include <optional>
+
+namespace zant::test {
+
+// What a reader sees of a produced document: its body paragraphs and tables in order, with the
+// font size of each paragraph's first run and the alignment of every cell.
+struct DocxView
+{
+    struct Paragraph
+    {
+        QString text;
+        double size = 0; // points, 0 when not set
+        QString alignment;
+    };
+    struct Table
+    {
+        QList<QStringList> cells;      // [row][column]
+        QList<QStringList> alignments; // [row][column]: "right", "both" or ""
+        int rows() const { return static_cast<int>(cells.size()); }
+        int columns() const { return cells.isEmpty() ? 0 : static_cast<int>(cells.first().size()); }
+        // The alignment shared by every cell of a column, or "" when they differ.
+        QString columnAlignment(int column) const;
+    };
+
+    QStringList outline; // "p" or "tbl", in body order
+    QList<Paragraph> paragraphs;
+    QList<Table> tables;
+    QStringList fieldInstructions;
+    QByteArray documentXml;
+
+    // Paragraph texts in order, for comparisons of whole passages.
+    QStringList texts() const;
+};
+
+std::optional<DocxView> readDocx(const QString& path, QString* error = nullptr);
+
+} // namespace zant::test

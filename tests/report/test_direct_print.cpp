@@ -1,0 +1,219 @@
+#include "report/direct_print.h"
+#include "report/report_texts.h"
+#include "support/project_builder.h"
+
+#include <QTest>
+
+using namespace zant;
+using zant::test::buildProject;
+
+namespace {
+
+const OfficeSettings kOffice{"Studio Rossi", "Via Roma 1"};
+
+TitlePage title()
+{
+    TitlePage t;
+    t.fields = {"Strada", "Pratoselva", "progetto", "Comune", "Ufficio", "7 dic 2026", "tavole"};
+    return t;
+}
+
+// A chain 1 -> 2 -> ... -> n: every event critical, one row per event in every table.
+Project chain(int n)
+{
+    QString net = QString::number(n) + ":";
+    for (int i = 1; i < n; ++i)
+        net += QStringLiteral(" %1>%2=1").arg(i).arg(i + 1);
+    return buildProject(net);
+}
+
+int column(const PrintItem& item) { return item.x / characterWidth(item.font, item.size) + 1; }
+int lastColumn(const PrintItem& item) { return column(item) + item.text.size() - 1; }
+
+// The pages from the one holding `from` up to (not including) the one holding `to`.
+std::vector<const PrintPage*> pagesBetween(const std::vector<PrintPage>& pages, const QString& from,
+                                           const QString& to)
+{
+    std::vector<const PrintPage*> out;
+    bool inside = false;
+    for (const PrintPage& page : pages) {
+        for (const PrintItem& item : page.items) {
+            if (item.text == from)
+                inside = true;
+            if (item.text == to)
+                inside = false;
+        }
+        if (inside)
+            out.push_back(&page);
+    }
+    return out;
+}
+
+const PrintItem* find(const PrintPage& page, const QString& text)
+{
+    for (const PrintItem& item : page.items) {
+        if (item.text == text)
+            return &item;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+class TestDirectPrint final : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void tablesArePagedByLines_data()
+    {
+        QTest::addColumn<QString>("table");
+        QTest::addColumn<QString>("next");
+        QTest::addColumn<double>("size");
+        QTest::addColumn<int>("endColumn");
+        QTest::addColumn<QList<int>>("rowsPerPage");
+        QTest::newRow("A: 53, then 57 a page")
+            << "A) Tempi e date" << "B) Eventi e legami" << 10.0 << 9 << QList<int>{53, 57, 10};
+        QTest::newRow("B: 77 lines a page")
+            << "B) Eventi e legami" << "C) Percorso critico" << 8.0 << 9 << QList<int>{77, 43};
+        QTest::newRow("C: 55, then 57 a page")
+            << "C) Percorso critico" << "__end__" << 12.0 << 9 << QList<int>{55, 57, 8};
+    }
+
+    void tablesArePagedByLines()
+    {
+        QFETCH(QString, table);
+        QFETCH(QString, next);
+        QFETCH(double, size);
+        QFETCH(int, endColumn);
+        QFETCH(QList<int>, rowsPerPage);
+        const Project p = chain(120);
+        const ScheduleResults r = ComputeSchedule(p);
+        const TitlePage t = title();
+        const auto pages = layoutDirectReport(ReportData{p, r, t, kOffice});
+        QList<int> counted;
+        for (const PrintPage* page : pagesBetween(pages, table, next)) {
+            int rows = 0;
+            for (const PrintItem& item : page->items) {
+                // Event numbers stand right-aligned to column 9.
+                if (item.size == size && item.font == kPrintFont && lastColumn(item) == endColumn &&
+                    item.text.trimmed().toInt() > 0 && column(item) > 1)
+                    ++rows;
+            }
+            counted << rows;
+        }
+        QCOMPARE(counted, rowsPerPage);
+    }
+
+    void tableAEndsWithAPageBreakWhenFull()
+    {
+        // 53 events fill the first page of table A exactly; table B still starts on a new page.
+        const Project p = chain(53);
+        const ScheduleResults r = ComputeSchedule(p);
+        const TitlePage t = title();
+        const auto pages = layoutDirectReport(ReportData{p, r, t, kOffice});
+        const auto a = pagesBetween(pages, "A) Tempi e date", "B) Eventi e legami");
+        QCOMPARE(a.size(), std::size_t(1));
+        QVERIFY(find(*a.front(), "pagina " + QString::number(a.front()->number)));
+    }
+
+    void coverAndFooters()
+    {
+        const Project p = chain(5);
+        const ScheduleResults r = ComputeSchedule(p);
+        const TitlePage t = title();
+        const auto pages = layoutDirectReport(ReportData{p, r, t, kOffice});
+        QVERIFY(pages.size() >= 8);
+        for (const PrintItem& item : pages[0].items)
+            QVERIFY2(!item.text.startsWith("pagina"), qPrintable(item.text));
+        QVERIFY(find(pages[0], "ZANT"));
+        QCOMPARE(find(pages[0], "ZANT")->font, kCoverFont);
+        QVERIFY(find(pages[0], "progettista............: Studio Rossi"));
+        int rules = 0;
+        for (const PrintItem& item : pages[0].items)
+            rules += item.kind == PrintItem::Kind::Rule;
+        QCOMPARE(rules, 2);
+        for (std::size_t i = 1; i < pages.size(); ++i) {
+            const PrintItem* footer = find(pages[i], QString("pagina %1").arg(i + 1));
+            QVERIFY2(footer, qPrintable(QString("page %1").arg(i + 1)));
+            QCOMPARE(footer->x, 9800);
+            QCOMPARE(footer->y, 15500);
+        }
+        // The closing sentence names the page it stands on.
+        const PrintPage& last = pages.back();
+        QVERIFY(find(last, QString("La presente relazione è composta di n. %1 pagine.").arg(last.number)));
+        QVERIFY(find(last, "(Studio Rossi)"));
+    }
+
+    void dataTableLines_data()
+    {
+        QTest::addColumn<QString>("description");
+        QTest::addColumn<int>("underscores");
+        QTest::newRow("ten characters get 61") << QString(10, 'd') << 61;
+        QTest::newRow("69 characters get 2") << QString(69, 'd') << 2;
+        QTest::newRow("70 characters get none") << QString(70, 'd') << 0;
+        QTest::newRow("longer ones stop before the links") << QString(90, 'd') << 0;
+    }
+
+    void dataTableLines()
+    {
+        QFETCH(QString, description);
+        QFETCH(int, underscores);
+        Project p = buildProject("3: 1>2=1 1>3=2 1>2=3 1>3=4 1>2=5 2>3=1");
+        Event first = p.event(1);
+        first.description = description;
+        p.setEvent(1, first);
+        const ScheduleResults r = ComputeSchedule(p);
+        const TitlePage t = title();
+        const auto pages = layoutDirectReport(ReportData{p, r, t, kOffice});
+        const auto data = pagesBetween(pages, "Data iniziale: 01/01/1990", "RISULTATI DELLA ELABORAZIONE");
+        QVERIFY(!data.empty());
+        const PrintPage& page = *data.front();
+        const PrintItem* text = nullptr;
+        for (const PrintItem& item : page.items) {
+            if (item.text.startsWith(description.left(10)))
+                text = &item;
+        }
+        QVERIFY(text);
+        QCOMPARE(column(*text), 13);
+        QCOMPARE(int(text->text.count('_')), underscores);
+        QVERIFY(lastColumn(*text) < 85);
+        // Five links: four on the description's line at 85, 94, 103, 112, the fifth below at 85.
+        QStringList sameLine;
+        QStringList below;
+        for (const PrintItem& item : page.items) {
+            if (item.text.contains('/') && item.size == 8) {
+                if (item.y == text->y)
+                    sameLine << QString("%1:%2").arg(column(item)).arg(item.text);
+                else if (item.y == text->y + lineHeight(kPrintFont, 8))
+                    below << QString("%1:%2").arg(column(item)).arg(item.text);
+            }
+        }
+        QCOMPARE(sameLine, QStringList({"85:2/1", "94:3/2", "103:2/3", "112:3/4"}));
+        QCOMPARE(below, QStringList({"85:2/5"}));
+    }
+
+    void justifiedTexts()
+    {
+        for (const QStringList* section : {&ReportTexts::standard().method, &ReportTexts::standard().data,
+                                           &ReportTexts::standard().results}) {
+            QVERIFY(!section->isEmpty());
+            for (const QString& paragraph : *section) {
+                const QStringList lines = justifyParagraphs({paragraph}, 66);
+                for (int i = 0; i < lines.size(); ++i) {
+                    QVERIFY(lines[i].size() <= 66);
+                    if (i + 1 < lines.size())
+                        QCOMPARE(lines[i].size(), 66);
+                }
+                // Only blanks were added.
+                QCOMPARE(lines.join(' ').simplified(), paragraph.simplified());
+            }
+        }
+        QCOMPARE(justifyParagraphs({"uno due tre"}, 7), QStringList({"uno due", "tre"}));
+        QCOMPARE(justifyParagraphs({"a b c d"}, 4), QStringList({"a  b", "c d"}));
+        QCOMPARE(justifyParagraphs({QString(10, 'x')}, 4), QStringList({"xxxx", "xxxx", "xx"}));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestDirectPrint)
+#include "test_direct_print.moc"

@@ -1,0 +1,255 @@
+#include "docx_view.h"
+#include "report/documents.h"
+#include "report/docx_writer.h"
+#include "report/print_commands.h"
+#include "support/fake_output_lite.h"
+#include "support/project_builder.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace zant;
+using zant::test::buildProject;
+using zant::test::DocxView;
+
+namespace {
+
+TitlePage sampleTitlePage()
+{
+    TitlePage t;
+    t.fields = {"Magazzino comunale", "Pratoselva", "ipotesi di progetto", "Comune di Pratoselva",
+                "Ufficio tecnico", "lunedì, 7 dic 2026", "planimetria"};
+    return t;
+}
+
+const OfficeSettings kOffice{"Studio Rossi", "Via Roma 1, Pratoselva"};
+
+class Documents
+{
+public:
+    QTemporaryDir dir;
+
+    DocxView save(const DocxWriter& writer)
+    {
+        const QString path = dir.filePath(QString("doc%1.docx").arg(m_count++));
+        const QString error = writer.save(path);
+        if (!error.isEmpty())
+            qFatal("save failed: %s", qPrintable(error));
+        QString why;
+        auto view = zant::test::readDocx(path, &why);
+        if (!view)
+            qFatal("cannot read back: %s", qPrintable(why));
+        return *view;
+    }
+
+private:
+    int m_count = 0;
+};
+
+// Event 4 has three incoming links and one outgoing; event 5 is the final one.
+const char* const kNetwork = "5: 1>2=5 1>3=2 1>4=1 2>4=1 3>4=4 4>5=2";
+
+} // namespace
+
+class TestDocuments final : public QObject
+{
+    Q_OBJECT
+
+    Documents m_docs;
+
+private slots:
+    void dataListing()
+    {
+        DocxWriter w;
+        buildDataListing(w, buildProject("3: 1>2=5 1>3=2 2>3=1", "01/03/2027"), sampleTitlePage());
+        const DocxView v = m_docs.save(w);
+        QCOMPARE(v.texts().mid(0, 8),
+                 QStringList({"ZANT", "tecnica reticolare di programmazione", "", "DATI DEL CALCOLO", "",
+                              "Progetto: Magazzino comunale", "", "data iniziale: 01/03/2027"}));
+        QCOMPARE(v.paragraphs[0].size, 18.0);
+        QCOMPARE(v.paragraphs[1].size, 12.0);
+        QCOMPARE(v.tables.size(), 1);
+        const DocxView::Table& t = v.tables[0];
+        QCOMPARE(t.rows(), 3 + 2);
+        QCOMPARE(t.cells[0], QStringList({"n.", "descrizione evento", "legami con evento n.", "tempi in giorni"}));
+        QCOMPARE(t.cells[1], QStringList({" 1", "Evento 1", "2", "5"}));
+        QCOMPARE(t.cells[2], QStringList({"", "", "3", "2"}));
+        QCOMPARE(t.cells[3], QStringList({" 2", "Evento 2", "3", "1"}));
+        QCOMPARE(t.cells[4], QStringList({" 3", "Evento 3", "", ""}));
+        QCOMPARE(t.columnAlignment(1), QString("right"));
+        QCOMPARE(t.columnAlignment(2), QString());
+        QCOMPARE(t.columnAlignment(3), QString("right"));
+        QCOMPARE(t.columnAlignment(4), QString("right"));
+    }
+
+    void blankForm()
+    {
+        DocxWriter w;
+        buildBlankForm(w);
+        const DocxView v = m_docs.save(w);
+        QVERIFY(v.texts().contains("Modulo di acquisizione dei dati"));
+        QVERIFY(v.texts().contains("Progetto: " + QString(37, '_')));
+        QVERIFY(v.texts().contains("data d'inizio degli eventi: " + QString(18, '_')));
+        const DocxView::Table& t = v.tables.value(0);
+        QCOMPARE(t.rows(), 41);
+        QCOMPARE(t.columns(), 4);
+        QCOMPARE(t.cells[0][1], QString("descrizione del singolo evento") + QString(25, ' '));
+        for (int r = 1; r < 41; ++r)
+            QCOMPARE(t.cells[r].join(""), QString());
+    }
+
+    void resultsListing()
+    {
+        const Project p = buildProject(kNetwork, "01/03/2027");
+        const ScheduleResults r = ComputeSchedule(p);
+        DocxWriter w;
+        buildResultsListing(w, ReportData{p, r, sampleTitlePage(), kOffice});
+        const DocxView v = m_docs.save(w);
+        QVERIFY(v.texts().contains("RISULTATI DEL CALCOLO"));
+        QCOMPARE(v.tables.size(), 3);
+
+        const DocxView::Table& a = v.tables[0];
+        QCOMPARE(a.rows(), 5 + 2);
+        QCOMPARE(a.cells[0], QStringList({"evento", "tempo minimo", "data minima", "tempo massimo", "data massima", "scorrimento"}));
+        QCOMPARE(a.cells[1], QStringList({"n.", "giorni", "gg/mm/aa", "giorni", "gg/mm/aa", "giorni"}));
+        QCOMPARE(a.cells[4], QStringList({" 3", "2", "03/03/2027", "2", "03/03/2027", "0"}));
+        QCOMPARE(a.cells[3], QStringList({" 2", "5", "06/03/2027", "5", "06/03/2027", "0"}));
+        for (int c = 1; c <= 6; ++c)
+            QCOMPARE(a.columnAlignment(c), QString("right"));
+
+        const DocxView::Table& b = v.tables[1];
+        // Event 1: three outgoing; 2 and 3: one each side; 4: three incoming beside one
+        // outgoing; 5: one incoming.
+        QCOMPARE(b.rows(), 3 + 1 + 1 + 3 + 1 + 2);
+        QCOMPARE(b.cells[2], QStringList({" 1", "", "", "2", "Evento 2", "5", "0"}));
+        QCOMPARE(b.cells[7], QStringList({" 4", "1", "Evento 1", "5", "Evento 5", "2", "0"}));
+        QCOMPARE(b.cells[8], QStringList({" 4", "2", "Evento 2", "", "", "", ""}));
+        QCOMPARE(b.cells[9], QStringList({" 4", "3", "Evento 3", "", "", "", ""}));
+        QCOMPARE(b.cells[10], QStringList({" 5", "4", "Evento 4", "", "", "", ""}));
+        for (int c : {1, 2, 4, 6, 7})
+            QCOMPARE(b.columnAlignment(c), QString("right"));
+        QCOMPARE(b.columnAlignment(3), QString());
+
+        const DocxView::Table& c = v.tables[2];
+        QCOMPARE(c.cells, (QList<QStringList>{{"n. evento", "descrizione"}, {" 1", "Evento 1"},
+                                              {" 2", "Evento 2"}, {" 3", "Evento 3"},
+                                              {" 4", "Evento 4"}, {" 5", "Evento 5"}}));
+    }
+
+    void dataOnlyReport()
+    {
+        DocxWriter w;
+        buildDataOnlyReport(w, TitlePage{}, kOffice);
+        const DocxView v = m_docs.save(w);
+        QCOMPARE(v.texts().mid(0, 4), QStringList({"ZANT", "tecnica reticolare di programmazione", "", "Dati generali"}));
+        const DocxView::Table& t = v.tables.value(0);
+        QCOMPARE(t.rows(), 10);
+        QCOMPARE(t.cells[0], QStringList({"tipologia", "dati"}));
+        QCOMPARE(t.cells[3], QStringList({"tipologia di studio", ""}));
+        QCOMPARE(t.cells[8], QStringList({"studio tecnico", "Studio Rossi"}));
+        QCOMPARE(t.cells[9], QStringList({"indirizzo dello studio", "Via Roma 1, Pratoselva"}));
+    }
+
+    void fullReport()
+    {
+        const Project p = buildProject(kNetwork, "01/03/2027");
+        const ScheduleResults r = ComputeSchedule(p);
+        DocxWriter w;
+        buildFullReport(w, ReportData{p, r, sampleTitlePage(), kOffice});
+        const DocxView v = m_docs.save(w);
+        const QStringList texts = v.texts();
+        QCOMPARE(texts.mid(0, 6), QStringList({"ZANT", "tecnica reticolare di programmazione", "",
+                                               "progetto: Magazzino comunale", "località: Pratoselva",
+                                               "tipologia di studio: ipotesi di progetto"}));
+        QCOMPARE(v.paragraphs[0].size, 24.0);
+        QVERIFY(texts.contains("progettista: Studio Rossi"));
+        QVERIFY(texts.contains("Ufficio tecnico: lunedì, 7 dic 2026"));
+        QVERIFY(texts.contains("Data iniziale: 01/03/2027"));
+
+        // Sections in order, each explanatory paragraph a paragraph of its own.
+        const int method = texts.indexOf(QRegularExpression("(.*\f)?IL METODO"));
+        const int data = texts.indexOf(QRegularExpression("(.*\f)?DATI DELLA ELABORAZIONE"));
+        const int results = texts.indexOf(QRegularExpression("(.*\f)?RISULTATI DELLA ELABORAZIONE"));
+        QVERIFY2(method > 0 && data > method && results > data, qPrintable(texts.mid(0, 50).join(" | ")));
+        QVERIFY(texts[method + 2].startsWith("Il metodo di programmazione ZANT"));
+        QVERIFY(texts[method + 8].startsWith("Lo scorrimento si calcola come differenza"));
+        QVERIFY(texts[data + 2].startsWith("I dati necessari alla elaborazione del reticolo ZANT"));
+        QVERIFY(texts[results + 2].startsWith("I risultati della elaborazione consistono"));
+        QCOMPARE(data - method, 2 + 11);
+
+        QCOMPARE(v.tables.size(), 4);
+        QCOMPARE(v.tables[0].rows(), 6 + 2);
+        QCOMPARE(v.tables[1].rows(), 5 + 2);
+        QCOMPARE(v.tables[2].rows(), 9 + 2);
+        QCOMPARE(v.tables[3].rows(), 5 + 1);
+        for (int c : {1, 3, 4})
+            QCOMPARE(v.tables[0].columnAlignment(c), QString("right"));
+        QCOMPARE(v.tables[3].columnAlignment(2), QString("both"));
+
+        // The closing block states the real page count through a field.
+        QVERIFY(v.fieldInstructions.contains("NUMPAGES"));
+        const int closing = texts.indexOf(QRegularExpression("^La presente relazione è composta di n\\. \\d+ pagine\\.$"));
+        QVERIFY2(closing > 0, qPrintable(texts.mid(texts.size() - 8).join(" | ")));
+        QCOMPARE(texts.mid(closing + 1), QStringList({"Si allegano: planimetria", "", "Ufficio tecnico: lunedì, 7 dic 2026", "",
+                                                      "il progettista", "(Studio Rossi)"}));
+        QCOMPARE(v.paragraphs[method + 2].alignment, QString("both"));
+    }
+
+    void printCommandsWriteSafelyNamedFiles()
+    {
+        zant::test::FakeDocumentOutputLite output;
+        const Project p = buildProject(kNetwork);
+        TitlePage title = sampleTitlePage();
+        title[TitlePage::committente] = "../../etc/Comune: A*B?";
+        int checkFailed = 0;
+        QStringList statuses;
+        PrintResult result = printFullReport(p, title, kOffice, checkFailed, output,
+                                             [&](const QString& s) { statuses << s; });
+        QVERIFY(!result.message);
+        QCOMPARE(QFileInfo(result.path).fileName(), QString("ZANT-RelazioneZANT-_._.._etc_Comune_ A_B_.docx"));
+        QCOMPARE(QFileInfo(result.path).absolutePath(), QDir(output.folder()).absolutePath());
+        QCOMPARE(statuses, QStringList({"sto caricando WORD", "ho visualizzato la relazione con WORD"}));
+        QVERIFY(result.results && result.results->eventCount == 5);
+
+        // Dated names never replace an earlier document.
+        const PrintResult first = printBlankForm(output);
+        const PrintResult second = printBlankForm(output);
+        QVERIFY(first.path.endsWith("ZANT-modulo-2026-12-07-1530.docx"));
+        QVERIFY(second.path.endsWith("ZANT-modulo-2026-12-07-1530-2.docx"));
+
+        // Refused by the check: no document at all.
+        const PrintResult refused = printResultsListing(buildProject("3: 1>2=1"), title, checkFailed, output);
+        QVERIFY(refused.refusedByCheck);
+        QVERIFY(refused.path.isEmpty());
+        QCOMPARE(checkFailed, 1);
+
+        // A folder that cannot be made: the failure is told, nothing is opened.
+        QFile blocker(output.dir.filePath("blocco"));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        output.sub = "blocco/ZANT";
+        const int opened = output.opened.size();
+        const PrintResult failed = printBlankForm(output);
+        QVERIFY(failed.path.isEmpty());
+        QVERIFY(failed.message && failed.message->kind == MessageKind::Critical);
+        QCOMPARE(output.opened.size(), opened);
+    }
+
+    void eventLinkRowsFollowTheLongerList()
+    {
+        // Event 3 receives more links than any event has slots would allow in one list.
+        QString net = "3: 1>2=1";
+        for (int i = 0; i < 6; ++i)
+            net += " 1>3=1";
+        net += " 2>3=1";
+        const Project p = buildProject(net);
+        const auto rows = eventLinkRows(p, ComputeSchedule(p));
+        QCOMPARE(std::count_if(rows.begin(), rows.end(), [](const EventLinkRow& r) { return r.event == 3; }), 7L);
+        QCOMPARE(std::count_if(rows.begin(), rows.end(), [](const EventLinkRow& r) { return r.event == 1; }), 7L);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestDocuments)
+#include "test_documents.moc"
