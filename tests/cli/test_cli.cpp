@@ -6,6 +6,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -174,7 +175,82 @@ private slots:
         QVERIFY(table.out.contains("C) Percorso critico: - 1- 2- 3- 4- 5- 9- 10-"));
         QVERIFY(table.out.contains("17/08/2027"));
     }
+    void documents_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("expected");
+        const QString example = QStringLiteral(ZANT_SOURCE_DIR "/examples/ZANT-dati-esempio-magazzino.txt");
+        QTest::newRow("listing") << QStringList{"listing", example, "-o", "OUT.docx"} << 0 << "docx";
+        QTest::newRow("form") << QStringList{"form", "-o", "OUT.docx"} << 0 << "docx";
+        QTest::newRow("results") << QStringList{"results", example, "-o", "OUT.docx"} << 0 << "docx";
+        QTest::newRow("report") << QStringList{"report", example, "-o", "OUT.docx"} << 0 << "docx";
+        QTest::newRow("titlepage") << QStringList{"titlepage", example, "-o", "OUT.docx"} << 0 << "docx";
+        QTest::newRow("direct print to PDF")
+            << QStringList{"report", example, "--direct", "--pdf", "OUT.pdf"} << 0 << "pdf";
+        QTest::newRow("report without output") << QStringList{"report", example} << 2 << "manca -o OUT.docx";
+        QTest::newRow("pdf without direct")
+            << QStringList{"report", example, "--pdf", "OUT.pdf", "-o", "OUT.docx"} << 2 << "--pdf va usato con --direct";
+        QTest::newRow("form takes no file") << QStringList{"form", example, "-o", "OUT.docx"} << 2 << "argomento in più";
+        QTest::newRow("unwritable output")
+            << QStringList{"form", "-o", "/nessuna/cartella/x.docx"} << 2 << "Impossibile scrivere il documento";
+    }
+
+    void documents()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(int, code);
+        QFETCH(QString, expected);
+        const QString out = m_dir.filePath(QStringLiteral("%1.%2").arg(QTest::currentDataTag()).arg(
+            args.contains("--direct") ? "pdf" : "docx"));
+        args.replaceInStrings(QRegularExpression("^OUT\\.(docx|pdf)$"), out);
+        const Run r = run(args);
+        QCOMPARE(r.code, code);
+        if (code != 0) {
+            QVERIFY2(r.err.contains(expected), qPrintable(r.err));
+            return;
+        }
+        QFile file(out);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray head = file.read(8);
+        QVERIFY(expected == "pdf" ? head.startsWith("%PDF") : head.startsWith("PK"));
+    }
+
+    void documentsRefusedByTheCheck()
+    {
+        const QByteArray bad = "\"01/01/1990\",2\r\n\"A\",1\r\n\"2\",\"\"\r\n\"B\",0\r\n" + kTitle;
+        const QString out = m_dir.filePath("refused.docx");
+        const Run r = run({"report", file("incompleto", bad), "-o", out});
+        QCOMPARE(r.code, 1);
+        QVERIFY(r.out.startsWith("Evento n. 1: i tempi medi"));
+        QVERIFY(!QFile::exists(out));
+        // The title page needs no valid data.
+        QCOMPARE(run({"titlepage", file("incompleto", bad), "-o", out}).code, 0);
+    }
+
+    void titlePageAndOfficeFromOtherFiles()
+    {
+        const QString example = QStringLiteral(ZANT_SOURCE_DIR "/examples/ZANT-dati-esempio-magazzino.txt");
+        const QString front = file("ZANT-front-x", "\"Ponte\",\"b\",\"c\",\"d\",\"e\",\"f\",\"g\"\r\n");
+        const QString config = file("zant.ini", "[studio]\nnome=Studio Bianchi\nindirizzo=Via Po 2\n");
+        const QString out = m_dir.filePath("dati-generali.docx");
+        const Run r = run({"titlepage", example, "--frontespizio", front, "--config", config, "-o", out});
+        QCOMPARE(r.code, 0);
+        // The package is compressed: read the text through the data-only report's own table.
+        QProcess unzip;
+        unzip.start("unzip", {"-p", out, "word/document.xml"});
+        if (!unzip.waitForFinished() || unzip.exitCode() != 0)
+            QSKIP("unzip is not available");
+        const QByteArray xml = unzip.readAllStandardOutput();
+        QVERIFY(xml.contains(">Ponte<"));
+        QVERIFY(xml.contains(">Studio Bianchi<"));
+        QVERIFY(xml.contains(">Via Po 2<"));
+
+        const Run broken = run({"titlepage", example, "--frontespizio", file("corto", "a,b\r\n"), "-o", out});
+        QCOMPARE(broken.code, 2);
+        QVERIFY(broken.err.contains("contiene 2 campi invece di 7"));
+    }
 };
 
-QTEST_GUILESS_MAIN(TestCli)
+QTEST_MAIN(TestCli)
 #include "test_cli.moc"
