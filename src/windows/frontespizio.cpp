@@ -1,0 +1,520 @@
+#include "windows/frontespizio.h"
+
+#include "model/data_check.h"
+#include "model/file_io.h"
+#include "report/print_commands.h"
+#include "report/print_renderer.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QMenuBar>
+#include <QPrinter>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+namespace zant {
+
+namespace {
+
+const QString kOpenFilters =
+    QStringLiteral("Tutti i file (*.*) | *.*|File ZANT-front- | ZANT-front-*");
+const QString kDeleteFilters =
+    QStringLiteral("Tutti i file (*.*)|*.*|File ZANT-front- | ZANT-front-*");
+const QString kSaveFilters = QStringLiteral("File ZANT-front- | ZANT-front-*");
+const QString kInstruction = QStringLiteral("Digitare i dati fino ad un massimo di 60 caratteri "
+                                            "per campo o prelevare un file dall'archivio.");
+
+struct FieldRow
+{
+    TitlePage::Field field;
+    const char* name;
+    const char* label;
+    const char* toolTip;
+};
+
+// The labels' dots were counted to line the colons up; they stay as written.
+const FieldRow kFieldRows[TitlePage::kFieldCount] = {
+    {TitlePage::progetto, "progetto",
+     " progetto....................:", "il tipo di progetto che si sta elaborando"},
+    {TitlePage::localita, "localita",
+     " località......................:", "denominazione dei luoghi"},
+    {TitlePage::tipostudio, "tipostudio", " tipologia di studio......:",
+     "ad esempio: 'analisi situazione attuale'; 'ipotesi situazione di progetto'; ecc."},
+    {TitlePage::committente, "committente",
+     " committente..............:", "chi ha commissionato lo studio"},
+    {TitlePage::luogo, "luogo",
+     " luogo elaborazione...:", "località in cui viene effettuata la elaborazione dei dati"},
+    {TitlePage::data, "data", " data elaborazione.....:", "impostata in automatico e modificabile"},
+    {TitlePage::allegati, "allegati",
+     " allegati alla relazione :", "grafici, disegni, planimetrie, foto, ecc."},
+};
+
+// Layout of the client area, in twips of the design window.
+constexpr int kLeft = 240;
+constexpr int kLabelWidth = 2280;
+constexpr int kFieldLeft = 2580;
+constexpr int kFieldWidth = 6660;
+constexpr int kRowHeight = 300;
+constexpr int kRowPitch = 330;
+constexpr int kFirstRowTop = 990;
+constexpr int kOfficeTop = 3420;
+constexpr int kFullWidth = kFieldLeft + kFieldWidth - kLeft;
+
+QLabel* makeLabel(const QString& text, const QString& toolTip = QString())
+{
+    auto* label = new QLabel(text);
+    if (!toolTip.isEmpty())
+        label->setToolTip(toolTip);
+    return label;
+}
+
+QString todayInItalian(const QDate& date)
+{
+    return QLocale(QLocale::Italian, QLocale::Italy)
+        .toString(date, QStringLiteral("dddd, d MMM yyyy"));
+}
+
+} // namespace
+
+frontespizio::frontespizio(ModZANT& app, QWidget* parent)
+    : MainWindowBase(app, QStringLiteral("ZANT: frontespizio per la relazione"), parent)
+{
+    buildFields();
+    buildCommands();
+    applyDesignSize();
+    // A project that was opened brings its own date; only an empty one gets today's.
+    if (m_app.titlePage[TitlePage::data].isEmpty())
+        m_app.titlePage[TitlePage::data] = todayInItalian(m_app.today());
+    showTitlePage();
+    setStatus(kInstruction);
+    connect(&m_app, &ModZANT::titlePageChanged, this, &frontespizio::showTitlePage);
+}
+
+frontespizio::~frontespizio() = default;
+
+void frontespizio::buildFields()
+{
+    QLabel* heading = place(makeLabel(QStringLiteral("PROGRAMMAZIONE CON TECNICA RETICOLARE")),
+                            kLeft, 570, kFullWidth, 330);
+    heading->setObjectName(QStringLiteral("titolo"));
+    heading->setAlignment(Qt::AlignCenter);
+    QFont headingFont = heading->font();
+    headingFont.setBold(true);
+    headingFont.setPointSizeF(headingFont.pointSizeF() * 1.3);
+    heading->setFont(headingFont);
+
+    for (const FieldRow& row : kFieldRows) {
+        const int top = kFirstRowTop + kRowPitch * row.field;
+        const QString toolTip = QString::fromUtf8(row.toolTip);
+        place(makeLabel(QString::fromUtf8(row.label), toolTip), kLeft, top, kLabelWidth,
+              kRowHeight);
+        auto* edit = place(new QLineEdit, kFieldLeft, top, kFieldWidth, kRowHeight);
+        edit->setObjectName(QString::fromLatin1(row.name));
+        edit->setToolTip(toolTip);
+        const TitlePage::Field field = row.field;
+        connect(edit, &QLineEdit::textEdited, this,
+                [this, field](const QString& text) { campo_Change(field, text); });
+        m_campi[field] = edit;
+    }
+
+    const auto officeRow = [this](int top, const QString& caption, const QString& name,
+                                  const QString& value, const QString& toolTip) {
+        place(makeLabel(caption, toolTip), kLeft, top, kLabelWidth, kRowHeight);
+        QLabel* label = place(makeLabel(value, toolTip), kFieldLeft, top, kFieldWidth, kRowHeight);
+        label->setObjectName(name);
+        label->setFrameShape(QFrame::Panel);
+        label->setFrameShadow(QFrame::Sunken);
+        label->setIndent(4);
+        label->installEventFilter(this);
+        return label;
+    };
+    m_Labelstudio =
+        officeRow(kOfficeTop, QStringLiteral(" studio tecnico...........:"),
+                  QStringLiteral("Labelstudio"), m_app.office.officeName,
+                  QStringLiteral("nome dello studio tecnico: non si modifica in questa finestra"));
+    m_labelindirizzo = officeRow(
+        kOfficeTop + kRowPitch, QStringLiteral(" indirizzo.....................:"),
+        QStringLiteral("labelindirizzo"), m_app.office.officeAddress,
+        QStringLiteral("indirizzo dello studio tecnico: non si modifica in questa finestra"));
+
+    auto* frame =
+        place(new QGroupBox(QStringLiteral("Come stampare")), kLeft, 4140, kFullWidth, 840);
+    frame->setObjectName(QStringLiteral("Frame1"));
+    auto* options = new QVBoxLayout(frame);
+    options->setContentsMargins(12, 2, 12, 4);
+    options->setSpacing(2);
+    const char* captions[] = {"Stampa con Word (relazione modificabile e integrabile)",
+                              "Stampa diretta (con editor interno: relazione non modificabile)"};
+    for (int i = 0; i < 2; ++i) {
+        auto* option = new QRadioButton(QString::fromUtf8(captions[i]), frame);
+        option->setObjectName(QStringLiteral("comestampo%1").arg(i + 1));
+        options->addWidget(option);
+        m_comestampo[i] = option;
+    }
+    m_comestampo[0]->setChecked(true);
+
+    place(passo(), kLeft, 5040, kFullWidth, 480);
+    passo()->setIndent(4);
+}
+
+void frontespizio::buildCommands()
+{
+    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+    file->setObjectName(QStringLiteral("file"));
+    menuItem(file, QStringLiteral("apri"), QStringLiteral("&Apri..."), [this] { apri_Click(); });
+    file->addSeparator();
+    menuItem(file, QStringLiteral("salva"), QStringLiteral("&Salva"), [this] { salva_Click(); });
+    menuItem(file, QStringLiteral("salvanome"), QStringLiteral("Salva con &nome..."),
+             [this] { salvanome_Click(); });
+    file->addSeparator();
+    menuItem(file, QStringLiteral("eliminare"), QStringLiteral("&Elimina..."),
+             [this] { eliminare_click(); });
+    QMenu* stamp = file->addMenu(QStringLiteral("S&tampa"));
+    stamp->setObjectName(QStringLiteral("stamp"));
+    menuItem(stamp, QStringLiteral("solodati"), QStringLiteral("&solo dati finestra"),
+             [this] { solodati_Click(); });
+    menuItem(stamp, QStringLiteral("stampatutto"), QStringLiteral("&intera elaborazione"),
+             [this] { stampa_Click(); });
+    file->addSeparator();
+    menuItem(file, QStringLiteral("esci"), QStringLiteral("Es&ci"), [this] { esci_Click(); });
+
+    QMenu* modi = menuBar()->addMenu(QStringLiteral("&Modifica"));
+    modi->setObjectName(QStringLiteral("modi"));
+    menuItem(modi, QStringLiteral("colorare"), QStringLiteral("&Colore di sfondo"),
+             [this] { colorare_Click(); });
+    modi->addSeparator();
+    menuItem(modi, QStringLiteral("controllodat"), QStringLiteral("Controllo &dati immessi"),
+             [this] { controllodat_Click(); });
+    modi->addSeparator();
+    menuItem(modi, QStringLiteral("cancella"), QStringLiteral("C&ancella dati finestra"),
+             [this] { cancella_click(); });
+
+    addViewMenu({}, 3);
+    addHelpMenu(QStringLiteral("help"), QStringLiteral("sugger"));
+    addWindowItem(3);
+
+    buildToolbar({QStringLiteral("apri file"), QStringLiteral("salva file"),
+                  QStringLiteral("elimina file"), QStringLiteral("stampa dati finestra"), QString(),
+                  QStringLiteral("visualizza finestra 'Dati'"),
+                  QStringLiteral("visualizza finestra 'Risultati'"),
+                  QStringLiteral("visualizza finestra 'Frontespizio'"), QString(),
+                  QStringLiteral("colore di sfondo"), QString(), QStringLiteral("guida in linea"),
+                  QStringLiteral("suggerimenti"), QStringLiteral("supporto prodotto"),
+                  QStringLiteral("informazioni su ZANT"), QString(),
+                  QStringLiteral("controllo dati immessi"),
+                  QStringLiteral("cancella dati finestra"), QStringLiteral("uscita da ZANT")},
+                 [this](int index) {
+                     switch (index) {
+                     case 1:
+                         apri_Click();
+                         break;
+                     case 2:
+                         salva_Click();
+                         break;
+                     case 3:
+                         eliminare_click();
+                         break;
+                     case 4:
+                         stampa_Click();
+                         break;
+                     case 6:
+                         m_app.showWindow(win::dati);
+                         break;
+                     case 7:
+                         m_app.showWindow(win::risultati);
+                         break;
+                     case 8:
+                         fin3_Click();
+                         break;
+                     case 10:
+                         colorare_Click();
+                         break;
+                     case 12:
+                         m_app.showWindow(win::sommario);
+                         break;
+                     case 13:
+                         m_app.showWindow(win::frmTip);
+                         break;
+                     case 14:
+                         m_app.showWindow(win::supportoclienti);
+                         break;
+                     case 15:
+                         m_app.showWindow(win::informa);
+                         break;
+                     case 17:
+                         controllodat_Click();
+                         break;
+                     case 18:
+                         cancella_click();
+                         break;
+                     case 19:
+                         esci_Click();
+                         break;
+                     default:
+                         break;
+                     }
+                 });
+    for (const auto& [position, window] : {std::pair{6, win::dati},
+                                           {7, win::risultati},
+                                           {8, win::guidafrontespizio},
+                                           {12, win::sommario},
+                                           {13, win::frmTip},
+                                           {14, win::supportoclienti},
+                                           {15, win::informa}}) {
+        if (auto* action = findChild<QAction*>(QStringLiteral("Toolbar1_%1").arg(position)))
+            enableIfAvailable(action, window);
+    }
+
+    const struct
+    {
+        const char* name;
+        const char* caption;
+        const char* tip;
+        int left;
+        std::function<void()> handler;
+        const QString* needs;
+    } buttons[] = {
+        {"aiuto", "&AIUTO", "cliccare per avere indicazioni sulla immissione dei dati", kLeft,
+         [this] { aiuto_Click(); }, nullptr},
+        {"guidainlinea", "&Guida in linea", "cliccare per visualizzare il Sommario della guida",
+         2070, [this] { m_app.showWindow(win::sommario); }, &win::sommario},
+        {"Command5", "&Dati", "cliccare per visualizzare la finestra Dati", 3900,
+         [this] { m_app.showWindow(win::dati); }, &win::dati},
+        {"stampa", "&Stampa", "cliccare per stampare la relazione", 5730,
+         [this] { stampa_Click(); }, nullptr},
+        {"cmdesci", "US&CITA", "cliccare per uscire da ZANT", 7560, [this] { esci_Click(); },
+         nullptr},
+    };
+    for (const auto& b : buttons) {
+        auto* button =
+            place(new QPushButton(QString::fromUtf8(b.caption)), b.left, 5640, 1680, 390);
+        button->setObjectName(QString::fromLatin1(b.name));
+        button->setToolTip(QString::fromUtf8(b.tip));
+        connect(button, &QPushButton::clicked, this, b.handler);
+        if (b.needs)
+            button->setEnabled(m_app.hasWindow(*b.needs));
+    }
+}
+
+bool frontespizio::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::MouseButtonPress) {
+        if (watched == m_Labelstudio)
+            Labelstudio_Click();
+        else if (watched == m_labelindirizzo)
+            labelindirizzo_Click();
+    }
+    return MainWindowBase::eventFilter(watched, event);
+}
+
+void frontespizio::setStatus(const QString& text)
+{
+    passo()->setText(text);
+}
+
+void frontespizio::showTitlePage()
+{
+    for (int f = 0; f < TitlePage::kFieldCount; ++f)
+        m_campi[f]->setText(m_app.titlePage.fields[f]);
+}
+
+void frontespizio::campo_Change(TitlePage::Field field, const QString& text)
+{
+    if (auto why = unstorableTextReason(text)) {
+        // The field keeps the text it had: the files could not store this one.
+        QLineEdit* edit = m_campi[field];
+        const qsizetype typed = text.size() - m_app.titlePage[field].size();
+        const qsizetype cursor = edit->cursorPosition() - std::max<qsizetype>(typed, 0);
+        edit->setText(m_app.titlePage[field]);
+        edit->setCursorPosition(
+            static_cast<int>(std::clamp<qsizetype>(cursor, 0, edit->text().size())));
+        setStatus(
+            QStringLiteral("Testo non accettato: il campo '%1' ").arg(TitlePage::fieldName(field)) +
+            *why + QLatin1Char('.'));
+        return;
+    }
+    m_app.titlePage[field] = text;
+    WarnFieldLength(text);
+}
+
+void frontespizio::WarnFieldLength(const QString& text)
+{
+    if (auto warning = fieldLengthWarning(text))
+        say(*warning);
+}
+
+void frontespizio::Labelstudio_Click()
+{
+    say(critical(QStringLiteral("Il nome dello studio tecnico non si modifica in questa "
+                                "finestra: è impostato nel file di configurazione del "
+                                "programma.")));
+}
+
+void frontespizio::labelindirizzo_Click()
+{
+    say(critical(QStringLiteral("L'indirizzo dello studio tecnico non si modifica in questa "
+                                "finestra: è impostato nel file di configurazione del "
+                                "programma.")));
+}
+
+void frontespizio::apri_Click()
+{
+    const QString path =
+        m_app.dialogs().openFileName(this, QStringLiteral("Apri file"), kOpenFilters, 2);
+    if (path.isEmpty())
+        return;
+    auto page = readTitlePageFile(path);
+    if (!page) {
+        say(page.error());
+        return;
+    }
+    m_app.titlePage = std::move(page).value();
+    m_currentFile = path;
+    showTitlePage();
+}
+
+bool frontespizio::SaveTitlePageFile()
+{
+    QString path = m_currentFile;
+    if (path.isEmpty()) {
+        path = m_app.dialogs().saveFileName(this, QStringLiteral("Salva file con nome"),
+                                            kSaveFilters, 1, QStringLiteral("ZANT-front-"));
+        if (path.isEmpty())
+            return false;
+    }
+    if (auto failure = writeTitlePageFile(path, m_app.titlePage)) {
+        say(*failure);
+        return false;
+    }
+    m_currentFile = path;
+    return true;
+}
+
+void frontespizio::salva_Click()
+{
+    SaveTitlePageFile();
+}
+
+void frontespizio::salvanome_Click()
+{
+    const QString before = m_currentFile;
+    m_currentFile.clear();
+    if (!SaveTitlePageFile())
+        m_currentFile = before;
+}
+
+void frontespizio::eliminare_click()
+{
+    deleteChosenFile(kDeleteFilters);
+}
+
+void frontespizio::refuseForData(const Message& fault)
+{
+    say(fault);
+    if (m_app.hasWindow(win::dati))
+        m_app.showWindow(win::dati);
+}
+
+void frontespizio::storeResults(ScheduleResults results)
+{
+    m_app.results = std::move(results);
+    emit m_app.resultsChanged();
+}
+
+void frontespizio::stampa_Click()
+{
+    if (m_comestampo[1]->isChecked()) {
+        printDirect();
+        return;
+    }
+    PrintResult result =
+        printFullReport(m_app.project, m_app.titlePage, m_app.office, m_app.checkFailed,
+                        m_app.output(), [this](const QString& text) { setStatus(text); });
+    if (result.refusedByCheck) {
+        refuseForData(*result.message);
+        return;
+    }
+    if (result.results)
+        storeResults(std::move(*result.results));
+    if (result.message)
+        say(*result.message);
+}
+
+void frontespizio::printDirect()
+{
+    if (auto fault = requireValidData(m_app.project, m_app.checkFailed)) {
+        refuseForData(*fault);
+        return;
+    }
+    QPrinter printer(QPrinter::HighResolution);
+    if (!m_app.dialogs().print(this, printer))
+        return;
+    setStatus(QStringLiteral("sto stampando la relazione"));
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    ScheduleResults results = ComputeSchedule(m_app.project);
+    const QString error =
+        renderPages(layoutDirectReport(ReportData{m_app.project, results, m_app.titlePage,
+                                                  m_app.office, m_app.constants}),
+                    printer);
+    QApplication::restoreOverrideCursor();
+    storeResults(std::move(results));
+    if (!error.isEmpty()) {
+        setStatus(QString());
+        say(critical(error));
+        return;
+    }
+    setStatus(QStringLiteral("ho stampato la relazione"));
+}
+
+void frontespizio::solodati_Click()
+{
+    const PrintResult result =
+        printDataOnlyReport(m_app.titlePage, m_app.office, m_app.output(),
+                            [this](const QString& text) { setStatus(text); });
+    if (result.message)
+        say(*result.message);
+}
+
+void frontespizio::controllodat_Click()
+{
+    say(checkTitlePage(m_app.titlePage));
+}
+
+void frontespizio::cancella_click()
+{
+    m_app.titlePage.clear();
+    showTitlePage();
+}
+
+void frontespizio::aiuto_Click()
+{
+    m_app.dialogs().message(
+        this, m_app.constants.helpTitle,
+        information(QStringLiteral(
+            "- Digitare o correggere i dati spostandosi con il tasto TAB, o con il mouse, nei "
+            "campi;\r"
+            "- la data viene impostata in automatico, ma è modificabile;\r"
+            "- il nome e l'indirizzo dello studio tecnico non si modificano in questa finestra;\r"
+            "- aprire un file archiviato per prelevare, eventualmente, i dati registrati "
+            "(ZANT-front-...);\r"
+            "- non digitare dati più lunghi di 60 spazi;\r"
+            "- effettuare il controllo dei dati immessi cliccando sul tasto ABC.")));
+}
+
+void frontespizio::fin3_Click()
+{
+    askWindowGuide(QStringLiteral("Frontespizio"), m_app.constants.helpTitle,
+                   win::guidafrontespizio);
+}
+
+void frontespizio::esci_Click()
+{
+    m_app.ConfirmExit(this);
+}
+
+} // namespace zant
