@@ -7,7 +7,7 @@
 #include <QFileInfo>
 #include <QImageReader>
 #include <QSaveFile>
-#include <QXmlStreamWriter>
+#include "report/xml_writer.h"
 
 #include <zip.h>
 
@@ -231,9 +231,11 @@ QByteArray zipParts(const QList<Part>& parts, QString* error)
             zip_source_free(source);
             return fail();
         }
-        // Pictures are compressed already.
-        if (!part.compress &&
-            zip_set_file_compression(archive, zip_uint64_t(index), ZIP_CM_STORE, 0) < 0) {
+        // Pictures are compressed already; the XML parts take the fastest deflate level, which
+        // keeps large reports quick to write for a small cost in size.
+        if (zip_set_file_compression(archive, zip_uint64_t(index),
+                                     part.compress ? ZIP_CM_DEFLATE : ZIP_CM_STORE,
+                                     part.compress ? 1 : 0) < 0) {
             return fail();
         }
     }
@@ -286,35 +288,35 @@ QString describeFileError(const QSaveFile& file, const QString& path)
     return detail.isEmpty() ? reason : reason + u" ("_s + detail + u')';
 }
 
+// Writes into a string, which is far faster than through an I/O device for the many small
+// writes of a large table, and encodes the whole part as UTF-8 at the end.
 class XmlPart final
 {
 public:
-    XmlPart() : m_buffer(&m_bytes), m_xml(&m_buffer)
+    XmlPart() : m_xml(&m_text)
     {
-        m_buffer.open(QIODevice::WriteOnly);
-        m_xml.writeStartDocument(u"1.0"_s, true);
+        m_text.reserve(1 << 16);
+        m_text += u"<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>"_s;
     }
-    QXmlStreamWriter& xml() { return m_xml; }
+    XmlWriter& xml() { return m_xml; }
     QByteArray finish()
     {
         m_xml.writeEndDocument();
-        m_buffer.close();
-        return m_bytes;
+        return m_text.toUtf8();
     }
 
 private:
-    QByteArray m_bytes;
-    QBuffer m_buffer;
-    QXmlStreamWriter m_xml;
+    QString m_text;
+    XmlWriter m_xml;
 };
 
-void writeValue(QXmlStreamWriter& xml, const QString& element, const QString& value)
+void writeValue(XmlWriter& xml, const QString& element, const QString& value)
 {
     xml.writeEmptyElement(element);
     xml.writeAttribute(u"w:val"_s, value);
 }
 
-void writeShading(QXmlStreamWriter& xml, const QString& fill)
+void writeShading(XmlWriter& xml, const QString& fill)
 {
     xml.writeEmptyElement(u"w:shd"_s);
     xml.writeAttribute(u"w:val"_s, u"clear"_s);
@@ -322,7 +324,7 @@ void writeShading(QXmlStreamWriter& xml, const QString& fill)
     xml.writeAttribute(u"w:fill"_s, fill);
 }
 
-void writeBorder(QXmlStreamWriter& xml, const QString& side, int eighths, const QString& color)
+void writeBorder(XmlWriter& xml, const QString& side, int eighths, const QString& color)
 {
     xml.writeEmptyElement(u"w:"_s + side);
     xml.writeAttribute(u"w:val"_s, u"single"_s);
@@ -331,7 +333,7 @@ void writeBorder(QXmlStreamWriter& xml, const QString& side, int eighths, const 
     xml.writeAttribute(u"w:color"_s, color);
 }
 
-void writeBorders(QXmlStreamWriter& xml, int outer, const QString& outerColor, int inner,
+void writeBorders(XmlWriter& xml, int outer, const QString& outerColor, int inner,
                   const QString& innerColor)
 {
     xml.writeStartElement(u"w:tblBorders"_s);
@@ -343,7 +345,7 @@ void writeBorders(QXmlStreamWriter& xml, int outer, const QString& outerColor, i
     xml.writeEndElement();
 }
 
-void writeTwips(QXmlStreamWriter& xml, const QString& element, int twips)
+void writeTwips(XmlWriter& xml, const QString& element, int twips)
 {
     xml.writeEmptyElement(element);
     xml.writeAttribute(u"w:w"_s, QString::number(twips));
@@ -352,13 +354,14 @@ void writeTwips(QXmlStreamWriter& xml, const QString& element, int twips)
 
 // Run properties; header carries the bold light text of header rows beyond the first, which
 // the table style only gives to the first row.
-void writeRunProperties(QXmlStreamWriter& xml, const QString& font, int halfPoints,
+void writeRunProperties(XmlWriter& xml, const QString& font, int halfPoints,
                         bool header = false)
 {
     xml.writeStartElement(u"w:rPr"_s);
+    static const QString fontSlots[] = {u"w:ascii"_s, u"w:hAnsi"_s, u"w:eastAsia"_s, u"w:cs"_s};
     xml.writeEmptyElement(u"w:rFonts"_s);
-    for (const char* slot : {"w:ascii", "w:hAnsi", "w:eastAsia", "w:cs"}) {
-        xml.writeAttribute(QString::fromLatin1(slot), font);
+    for (const QString& slot : fontSlots) {
+        xml.writeAttribute(slot, font);
     }
     if (header) {
         xml.writeEmptyElement(u"w:b"_s);
@@ -372,7 +375,7 @@ void writeRunProperties(QXmlStreamWriter& xml, const QString& font, int halfPoin
 
 // Text of one run, with tabs and line breaks as their own elements. Every w:t preserves its
 // blanks: numbers are written with a leading blank that readers would otherwise drop.
-void writeRunText(QXmlStreamWriter& xml, const QString& text)
+void writeRunText(XmlWriter& xml, const QString& text)
 {
     QString piece;
     auto flush = [&] {
@@ -399,14 +402,14 @@ void writeRunText(QXmlStreamWriter& xml, const QString& text)
     flush();
 }
 
-void writeAlignment(QXmlStreamWriter& xml, const QString& value)
+void writeAlignment(XmlWriter& xml, const QString& value)
 {
     if (!value.isEmpty()) {
         writeValue(xml, u"w:jc"_s, value);
     }
 }
 
-void writeFieldChar(QXmlStreamWriter& xml, const QString& font, int halfPoints, const QString& type)
+void writeFieldChar(XmlWriter& xml, const QString& font, int halfPoints, const QString& type)
 {
     xml.writeStartElement(u"w:r"_s);
     writeRunProperties(xml, font, halfPoints);
@@ -418,7 +421,7 @@ void writeFieldChar(QXmlStreamWriter& xml, const QString& font, int halfPoints, 
 QByteArray packageRelsXml()
 {
     XmlPart part;
-    QXmlStreamWriter& xml = part.xml();
+    XmlWriter& xml = part.xml();
     xml.writeStartElement(u"Relationships"_s);
     xml.writeDefaultNamespace(u"http://schemas.openxmlformats.org/package/2006/relationships"_s);
     const QList<std::pair<QString, QString>> rels = {
@@ -442,7 +445,7 @@ QByteArray packageRelsXml()
 QByteArray stylesXml()
 {
     XmlPart part;
-    QXmlStreamWriter& xml = part.xml();
+    XmlWriter& xml = part.xml();
     xml.writeStartElement(u"w:styles"_s);
     xml.writeNamespace(kNsW, u"w"_s);
 
@@ -559,7 +562,7 @@ QByteArray stylesXml()
 QByteArray settingsXml()
 {
     XmlPart part;
-    QXmlStreamWriter& xml = part.xml();
+    XmlWriter& xml = part.xml();
     xml.writeStartElement(u"w:settings"_s);
     xml.writeNamespace(kNsW, u"w"_s);
     xml.writeEmptyElement(u"w:zoom"_s);
@@ -579,7 +582,7 @@ QByteArray settingsXml()
 QByteArray coreXml()
 {
     XmlPart part;
-    QXmlStreamWriter& xml = part.xml();
+    XmlWriter& xml = part.xml();
     xml.writeStartElement(u"cp:coreProperties"_s);
     xml.writeNamespace(u"http://schemas.openxmlformats.org/package/2006/metadata/core-properties"_s,
                        u"cp"_s);
@@ -892,6 +895,18 @@ QString DocxWriter::addPictureData(const QByteArray& data, const QString& extens
 // columns across the page.
 QList<int> DocxWriter::columnWidths(const Table& table) const
 {
+    if (!m_packaging)
+        return computeColumnWidths(table);
+    auto cached = m_widthCache.constFind(&table);
+    if (cached != m_widthCache.constEnd())
+        return *cached;
+    const QList<int> widths = computeColumnWidths(table);
+    m_widthCache.insert(&table, widths);
+    return widths;
+}
+
+QList<int> DocxWriter::computeColumnWidths(const Table& table) const
+{
     QList<int> widths(table.columns, kTextWidth / table.columns);
     if (table.formatted) {
         const double points = table.format.halfPoints / 2.0;
@@ -1015,7 +1030,7 @@ int DocxWriter::estimatedPageCount() const
     return flow.pages();
 }
 
-void DocxWriter::writeParagraph(QXmlStreamWriter& xml, const Paragraph& paragraph, int pageCount,
+void DocxWriter::writeParagraph(XmlWriter& xml, const Paragraph& paragraph, int pageCount,
                                 int& drawingId, bool keepWithNext) const
 {
     xml.writeStartElement(u"w:p"_s);
@@ -1068,7 +1083,7 @@ void DocxWriter::writeParagraph(QXmlStreamWriter& xml, const Paragraph& paragrap
     xml.writeEndElement();
 }
 
-void DocxWriter::writeDrawing(QXmlStreamWriter& xml, int pictureIndex, int drawingId) const
+void DocxWriter::writeDrawing(XmlWriter& xml, int pictureIndex, int drawingId) const
 {
     const Picture& picture = m_pictures[pictureIndex];
     const QString cx = QString::number(picture.widthEmu);
@@ -1132,7 +1147,7 @@ void DocxWriter::writeDrawing(QXmlStreamWriter& xml, int pictureIndex, int drawi
     xml.writeEndElement(); // w:drawing
 }
 
-void DocxWriter::writeTable(QXmlStreamWriter& xml, const Table& table) const
+void DocxWriter::writeTable(XmlWriter& xml, const Table& table) const
 {
     const QList<int> widths = columnWidths(table);
     xml.writeStartElement(u"w:tbl"_s);
@@ -1219,7 +1234,7 @@ QString DocxWriter::alignmentValue(Alignment alignment)
 QByteArray DocxWriter::documentXml(int pageCount) const
 {
     XmlPart part;
-    QXmlStreamWriter& xml = part.xml();
+    XmlWriter& xml = part.xml();
     xml.writeStartElement(u"w:document"_s);
     xml.writeNamespace(kNsW, u"w"_s);
     xml.writeNamespace(kNsR, u"r"_s);
@@ -1273,7 +1288,7 @@ QByteArray DocxWriter::documentXml(int pageCount) const
 QByteArray DocxWriter::contentTypesXml() const
 {
     XmlPart part;
-    QXmlStreamWriter& xml = part.xml();
+    XmlWriter& xml = part.xml();
     xml.writeStartElement(u"Types"_s);
     xml.writeDefaultNamespace(u"http://schemas.openxmlformats.org/package/2006/content-types"_s);
     QList<std::pair<QString, QString>> defaults = {
@@ -1311,7 +1326,7 @@ QByteArray DocxWriter::contentTypesXml() const
 QByteArray DocxWriter::documentRelsXml() const
 {
     XmlPart part;
-    QXmlStreamWriter& xml = part.xml();
+    XmlWriter& xml = part.xml();
     xml.writeStartElement(u"Relationships"_s);
     xml.writeDefaultNamespace(u"http://schemas.openxmlformats.org/package/2006/relationships"_s);
     auto relationship = [&](int id, const QString& type, const QString& target) {
@@ -1337,7 +1352,7 @@ QString DocxWriter::mediaName(int pictureIndex) const
 QByteArray DocxWriter::appXml(int pageCount) const
 {
     XmlPart part;
-    QXmlStreamWriter& xml = part.xml();
+    XmlWriter& xml = part.xml();
     xml.writeStartElement(u"Properties"_s);
     xml.writeDefaultNamespace(QStringLiteral(
         "http://schemas.openxmlformats.org/officeDocument/2006/extended-properties"));
@@ -1355,6 +1370,8 @@ QByteArray DocxWriter::package(QString* error) const
         *error = u"il documento è stato costruito in modo errato (%1)"_s.arg(m_firstFault);
         return {};
     }
+    m_widthCache.clear();
+    m_packaging = true;
     const int pageCount = estimatedPageCount();
     QList<Part> parts = {
         {u"[Content_Types].xml"_s, contentTypesXml()},
@@ -1369,6 +1386,8 @@ QByteArray DocxWriter::package(QString* error) const
     for (int i = 0; i < m_pictures.size(); ++i) {
         parts.append({u"word/"_s + mediaName(i), m_pictures[i].data, false});
     }
+    m_widthCache.clear();
+    m_packaging = false;
     QString zipError;
     QByteArray bytes = zipParts(parts, &zipError);
     if (bytes.isEmpty()) {

@@ -3,12 +3,13 @@
 #include "report/document_writer.h"
 
 #include <QByteArray>
+#include <QHash>
 #include <QList>
 #include <QString>
 
-class QXmlStreamWriter;
-
 namespace zant {
+
+class XmlWriter;
 
 // Writes the document as an Office Open XML package (.docx) on an A4 page, default font
 // "Century Gothic". Word is not needed: the package is built here and zipped with libzip.
@@ -120,13 +121,14 @@ private:
     QString addPictureData(const QByteArray& data, const QString& extension, QSize pixels,
                            double dotsPerMeter, QSizeF points);
     QList<int> columnWidths(const Table& table) const;
+    QList<int> computeColumnWidths(const Table& table) const;
     QString mediaName(int pictureIndex) const;
 
     QByteArray documentXml(int pageCount) const;
-    void writeParagraph(QXmlStreamWriter& xml, const Paragraph& paragraph, int pageCount,
+    void writeParagraph(XmlWriter& xml, const Paragraph& paragraph, int pageCount,
                         int& drawingId, bool keepWithNext) const;
-    void writeDrawing(QXmlStreamWriter& xml, int pictureIndex, int drawingId) const;
-    void writeTable(QXmlStreamWriter& xml, const Table& table) const;
+    void writeDrawing(XmlWriter& xml, int pictureIndex, int drawingId) const;
+    void writeTable(XmlWriter& xml, const Table& table) const;
     QByteArray contentTypesXml() const;
     QByteArray documentRelsXml() const;
     QByteArray appXml(int pageCount) const;
@@ -134,6 +136,10 @@ private:
     Format m_format;
     QList<Block> m_blocks;
     QList<Table> m_tables;
+    // Column widths of the tables while one package is being written: the page count and the
+    // document both need them, and measuring every cell is the costly part of a large report.
+    mutable QHash<const Table*, QList<int>> m_widthCache;
+    mutable bool m_packaging = false;
     QList<Picture> m_pictures;
     QString m_firstFault;
 };

@@ -1,0 +1,70 @@
+#include "generated_network.h"
+#include "report/direct_print.h"
+#include "report/documents.h"
+#include "report/docx_writer.h"
+
+#include <QCoreApplication>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+
+using namespace zant;
+
+namespace {
+
+struct Input
+{
+    Project project = bench::generateNetwork(10);
+    TitlePage titlePage = bench::sampleTitlePage();
+    OfficeSettings office{QStringLiteral("Studio tecnico Esempio"), QStringLiteral("Via Roma 1")};
+    ScheduleResults results = ComputeSchedule(project);
+};
+
+// The whole full report: built and written as a .docx package.
+void fullReportDocx(benchmark::State& state, const Input& input, const QString& path)
+{
+    for (auto _ : state) {
+        DocxWriter writer;
+        buildFullReport(writer, ReportData{input.project, input.results, input.titlePage, input.office});
+        const QString error = writer.save(path);
+        if (!error.isEmpty()) {
+            state.SkipWithError(error.toStdString().c_str());
+            return;
+        }
+    }
+}
+
+void fullReportLayout(benchmark::State& state, const Input& input)
+{
+    for (auto _ : state) {
+        auto pages =
+            layoutDirectReport(ReportData{input.project, input.results, input.titlePage, input.office});
+        benchmark::DoNotOptimize(pages);
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    QTemporaryDir temp;
+    const Input input;
+    std::printf("full report of %d events and %d links\n", input.project.eventCount(),
+                bench::totalLinks(input.project));
+    const QString path = temp.filePath(QStringLiteral("relazione.docx"));
+    benchmark::RegisterBenchmark("full_report_docx/500_events_4990_links",
+                                 [&](benchmark::State& s) { fullReportDocx(s, input, path); })
+        ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("full_report_direct_layout/500_events_4990_links",
+                                 [&](benchmark::State& s) { fullReportLayout(s, input); })
+        ->Unit(benchmark::kMillisecond);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
