@@ -71,8 +71,10 @@ void ModZANT::unloadWindow(const QString& name)
     QPointer<QWidget> w = it->second;
     m_windows.erase(it);
     if (w) {
+        // The exit commands unload their own window from inside its handlers: the window goes
+        // when control is back in the event loop.
         w->hide();
-        delete w.data();
+        w->deleteLater();
     }
 }
 
