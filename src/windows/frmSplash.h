@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QWidget>
+
+#include <array>
+
+class QLabel;
+
+namespace zant {
+
+class ModZANT;
+
+// The opening window: publisher, product, version and the picture of a small network, with
+// the splash music. It stays open behind the working windows for the whole run; a click on it
+// starts work, a key press ends the program.
+class frmSplash final : public QWidget
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(frmSplash)
+
+public:
+    static constexpr int labelCount = 13;
+
+    explicit frmSplash(ModZANT& app, QWidget* parent = nullptr);
+
+    QLabel* label(int index) const { return m_label.at(static_cast<std::size_t>(index)); }
+    QLabel* Image1() const { return m_image1; }
+    QWidget* Shape1() const { return m_shape1; }
+
+    void Form_Click();
+    void label_Click(int index);
+    void Image1_Click();
+    void Form_KeyPress();
+
+protected:
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildControls();
+    void Form_Load();
+    void Form_Unload();
+    void showClosingCaption();
+
+    ModZANT& m_app;
+    std::array<QLabel*, labelCount> m_label{};
+    QLabel* m_image1 = nullptr;
+    QWidget* m_shape1 = nullptr;
+};
+
+// The splash picture: a small network of numbered events joined by arrows, with its critical
+// path, drawn in code at the given size.
+QPixmap drawNetworkPicture(const QSize& size);
+
+} // namespace zant
