@@ -1,0 +1,161 @@
+#include "report/help_documents.h"
+
+#include "model/file_io.h"
+#include "report/docx_writer.h"
+#include "report/example_network.h"
+#include "report/help_texts.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+namespace zant {
+
+namespace {
+
+const QString kFont = QStringLiteral("Century Gothic");
+const QString kNetworkHeading = QStringLiteral("Schema di reticolo ZANT");
+// Wide enough to read the durations, narrower than the text of an A4 page.
+const QSizeF kPictureSize(470, 0);
+
+void typeTitleBlock(DocumentWriter& w, const SharedConstants& k, const QString& subtitleEnd)
+{
+    w.setFontName(kFont);
+    w.setFontSize(20);
+    w.typeText(k.productName + QStringLiteral("\r"));
+    w.setFontSize(16);
+    w.typeText(k.productSubtitle + subtitleEnd);
+}
+
+// The heading, an empty paragraph at the end of the document and the picture in it.
+QString appendNetwork(DocumentWriter& w, const QString& picturePath, double points)
+{
+    w.typeText(kNetworkHeading + QStringLiteral("\r"));
+    w.addParagraph(QString(), points);
+    return w.insertPictureFile(picturePath, kPictureSize);
+}
+
+QString picturePathIn(const QString& folder)
+{
+    return folder + QLatin1Char('/') + kExampleNetworkFileName;
+}
+
+// Writes the document and hands it to the user, as the other print commands do.
+PrintResult deliver(const DocxWriter& writer, const QString& path, DocumentOutput& output)
+{
+    PrintResult result;
+    const QString folder = QFileInfo(path).absolutePath();
+    if (!QDir().mkpath(folder)) {
+        result.message =
+            critical(QStringLiteral("Impossibile creare la cartella dei documenti \"%1\".")
+                         .arg(displayPath(folder)));
+        return result;
+    }
+    if (const QString error = writer.save(path); !error.isEmpty()) {
+        result.message = critical(error);
+        return result;
+    }
+    result.path = path;
+    if (!output.open(path))
+        result.message = information(QStringLiteral("Il documento è stato salvato in:\r%1\r"
+                                                    "Non c'è un programma per aprirlo: lo si può "
+                                                    "aprire da quella cartella.")
+                                         .arg(displayPath(path)));
+    return result;
+}
+
+PrintResult refused(const QString& error)
+{
+    PrintResult result;
+    result.message = critical(error);
+    return result;
+}
+
+} // namespace
+
+void buildHelpDocument(DocumentWriter& w, const QString& title, const QString& body,
+                       const SharedConstants& k)
+{
+    typeTitleBlock(w, k, QStringLiteral("\r\r\r"));
+    w.typeText(QStringLiteral("Guida: ") + title + QStringLiteral("\r\r"));
+    w.setFontSize(12);
+    w.typeText(body + QStringLiteral("\r"));
+    w.justifyDocument();
+}
+
+QString buildNetworkDocument(DocumentWriter& w, const QString& picturePath,
+                             const SharedConstants& k)
+{
+    typeTitleBlock(w, k, QStringLiteral("\r\r"));
+    return appendNetwork(w, picturePath, 16);
+}
+
+QString buildGuide(DocumentWriter& w, const QString& picturePath, const SharedConstants& k)
+{
+    typeTitleBlock(w, k, QStringLiteral("\r\r\r"));
+    bool first = true;
+    for (const QString& name : guideTopicOrder()) {
+        const HelpTopic& topic = helpTopics().value(name);
+        w.typeText(QStringLiteral("Guida: ") + topic.title + QStringLiteral("\r\r"));
+        // The first heading keeps the subtitle's size; every later line is at 12 points.
+        if (first)
+            w.setFontSize(12);
+        first = false;
+        w.typeText(topic.body + QStringLiteral("\r\f"));
+    }
+    const QString error = appendNetwork(w, picturePath, 12);
+    w.justifyDocument();
+    return error;
+}
+
+PrintResult PrintHelpWindow(const QString& title, const QString& body, DocumentOutput& output,
+                            const SharedConstants& k)
+{
+    DocxWriter writer;
+    buildHelpDocument(writer, title, body, k);
+    return deliver(writer, output.newDocumentPath(QStringLiteral("aiuto")), output);
+}
+
+PrintResult printNetworkExample(DocumentOutput& output, const SharedConstants& k)
+{
+    const QString picture = picturePathIn(output.folder());
+    if (const QString error = saveExampleNetworkPicture(picture); !error.isEmpty())
+        return refused(error);
+    DocxWriter writer;
+    if (const QString error = buildNetworkDocument(writer, picture, k); !error.isEmpty())
+        return refused(error);
+    return deliver(writer, output.newDocumentPath(QStringLiteral("schema")), output);
+}
+
+QString guidePath(const DocumentOutput& output, const SharedConstants& k)
+{
+    return output.folder() + QLatin1Char('/') + k.productName + QStringLiteral("-guida.docx");
+}
+
+PrintResult printGuide(DocumentOutput& output, const SharedConstants& k)
+{
+    const QString picture = picturePathIn(output.folder());
+    if (const QString error = saveExampleNetworkPicture(picture); !error.isEmpty())
+        return refused(error);
+    DocxWriter writer;
+    if (const QString error = buildGuide(writer, picture, k); !error.isEmpty())
+        return refused(error);
+    return deliver(writer, guidePath(output, k), output);
+}
+
+QString writeGuide(const QString& path, const SharedConstants& k)
+{
+    QTemporaryDir folder;
+    if (!folder.isValid())
+        return QStringLiteral("Impossibile creare una cartella temporanea: %1.")
+            .arg(folder.errorString());
+    const QString picture = picturePathIn(folder.path());
+    if (const QString error = saveExampleNetworkPicture(picture); !error.isEmpty())
+        return error;
+    DocxWriter writer;
+    if (const QString error = buildGuide(writer, picture, k); !error.isEmpty())
+        return error;
+    return writer.save(path);
+}
+
+} // namespace zant
