@@ -5,6 +5,7 @@
 #include "model/text_format.h"
 #include "report/documents.h"
 #include "report/docx_writer.h"
+#include "report/help_documents.h"
 #include "report/print_renderer.h"
 #include "schedule/schedule.h"
 
@@ -30,6 +31,7 @@ const char* const kUsage =
     "  report FILE --direct --pdf OUT.pdf\n"
     "                             relazione completa in stampa diretta, su PDF\n"
     "  titlepage FILE -o OUT.docx relazione dei soli dati del frontespizio\n"
+    "  guide -o OUT.docx          guida in linea completa, con lo schema di reticolo\n"
     "  <comando> --help           aiuto sul comando\n"
     "opzioni dei documenti:\n"
     "  --frontespizio FILE        prende i dati del frontespizio da un file ZANT-front-\n"
@@ -366,6 +368,33 @@ int runDocument(const QString& command, const QStringList& args, QTextStream& ou
     return ExitOk;
 }
 
+const char* const kGuideHelp =
+    "uso: zant-cli guide -o OUT.docx\n"
+    "Scrive la guida in linea completa: le sette pagine di testo, una per pagina, e lo\n"
+    "schema di reticolo di esempio, come il tasto Stampa del sommario della guida.\n"
+    "uscita: 0 documento scritto, 2 errore d'uso o file non scrivibile\n";
+
+int runGuide(const QStringList& args, QTextStream& out, QTextStream& err)
+{
+    if (args.contains(QLatin1String("--help"))) {
+        out << kGuideHelp;
+        return ExitOk;
+    }
+    CommandLine line;
+    QString problem;
+    if (!parseArguments(args, {}, {QStringLiteral("-o")}, false, line, problem))
+        return usageError(err, problem);
+    const QString output = line.values.value(QStringLiteral("-o"));
+    if (output.isEmpty())
+        return usageError(err, QStringLiteral("manca -o OUT.docx"));
+    if (const QString error = writeGuide(output); !error.isEmpty()) {
+        err << "zant-cli: " << forTerminal(error) << "\n";
+        return ExitError;
+    }
+    out << "scritto " << output << "\n";
+    return ExitOk;
+}
+
 } // namespace
 
 int runCli(const QStringList& args, QTextStream& out, QTextStream& err)
@@ -386,6 +415,8 @@ int runCli(const QStringList& args, QTextStream& out, QTextStream& err)
     static const QStringList documents{"listing", "form", "results", "report", "titlepage"};
     if (documents.contains(command))
         return runDocument(command, rest, out, err);
+    if (command == QLatin1String("guide"))
+        return runGuide(rest, out, err);
     return usageError(err, QStringLiteral("comando sconosciuto: %1").arg(command));
 }
 

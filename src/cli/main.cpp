@@ -7,10 +7,11 @@
 
 int main(int argc, char* argv[])
 {
-    // The direct print draws with fonts, which needs a GUI application; no window is shown, so
-    // no display is needed either. Everything else runs without one.
+    // The direct print and the guide's network picture draw with fonts, which needs a GUI
+    // application; no window is shown, so no display is needed either. Everything else runs
+    // without one.
     std::unique_ptr<QCoreApplication> app;
-    bool drawing = false;
+    bool drawing = argc > 1 && std::strcmp(argv[1], "guide") == 0;
     for (int i = 1; i < argc; ++i)
         drawing = drawing || std::strcmp(argv[i], "--direct") == 0;
     if (drawing) {
