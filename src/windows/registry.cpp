@@ -4,6 +4,13 @@
 #include "windows/dati.h"
 #include "windows/risultati.h"
 #include "windows/frontespizio.h"
+#include "windows/frmSplash.h"
+#include "windows/frmTip.h"
+#include "windows/guidaschema.h"
+#include "windows/help_window.h"
+#include "windows/informa.h"
+#include "windows/sommario.h"
+#include "windows/supportoclienti.h"
 
 namespace zant {
 
@@ -12,6 +19,16 @@ void registerAllWindows(ModZANT& app)
     app.registerWindow(win::dati, [](ModZANT& a) { return new dati(a); });
     app.registerWindow(win::risultati, [](ModZANT& a) { return new risultati(a); });
     app.registerWindow(win::frontespizio, [](ModZANT& a) { return new frontespizio(a); });
+    app.registerWindow(win::sommario, [](ModZANT& a) { return new sommario(a); });
+    for (const QString& page : {win::manuale, win::guidafunzionamento, win::guidastampa,
+                                win::guidadati, win::guidarisultati, win::guidafrontespizio,
+                                win::metodo})
+        app.registerWindow(page, [page](ModZANT& a) { return new HelpWindow(a, page); });
+    app.registerWindow(win::guidaschema, [](ModZANT& a) { return new guidaschema(a); });
+    app.registerWindow(win::frmTip, [](ModZANT&) { return new frmTip; });
+    app.registerWindow(win::frmSplash, [](ModZANT& a) { return new frmSplash(a); });
+    app.registerWindow(win::informa, [](ModZANT& a) { return new informa(a); });
+    app.registerWindow(win::supportoclienti, [](ModZANT& a) { return new supportoclienti(a); });
 }
 
 } // namespace zant
