@@ -393,6 +393,8 @@ void dati::VScroll1_Change()
         m_num[r - 1]->setText(QString::number(e));
         m_num[r - 1]->setToolTip(insertRowTip(e));
         m_even[r - 1]->setText(p.description(e));
+        // Long descriptions show their beginning.
+        m_even[r - 1]->setCursorPosition(0);
         m_delriga[r - 1]->setToolTip(deleteRowTip(e));
     }
     VScroll3_Change();

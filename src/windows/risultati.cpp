@@ -100,10 +100,10 @@ risultati::risultati(ModZANT& app, QWidget* parent)
     m_VScroll1->setObjectName(QStringLiteral("VScroll1"));
     connect(m_VScroll1, &QScrollBar::valueChanged, this, [this] { VScroll1_Change(); });
 
-    auto* label1 = place(new QLabel(QStringLiteral("Eventi del percorso critico")), 375, 3550, 2400, 285);
+    auto* label1 = place(new QLabel(QStringLiteral("Eventi del percorso critico")), 375, 3500, 2400, 285);
     label1->setObjectName(QStringLiteral("Label1"));
     label1->setToolTip(QStringLiteral("eventi collegati con scorrimento nullo"));
-    m_Text1 = place(new QLineEdit, 2835, 3550, 6240, 285);
+    m_Text1 = place(new QLineEdit, 2835, 3500, 6240, 285);
     m_Text1->setObjectName(QStringLiteral("Text1"));
     m_Text1->setReadOnly(true);
     m_Text1->setToolTip(QStringLiteral("controllare che non vi siano più percorsi critici distinti"));
@@ -111,14 +111,17 @@ risultati::risultati(ModZANT& app, QWidget* parent)
                           "I risultati riportati nelle tabelle in basso si riferiscono all'evento "
                           "evidenziato con il mouse (passando sul rispettivo numero) della tabella "
                           "a lato.")),
-                      375, 3850, 8700, 300);
+                      375, 3795, 8700, 370);
     m_Label13->setObjectName(QStringLiteral("Label13"));
     m_Label13->setWordWrap(true);
 
     // The two link frames, with their cells placed inside them.
     const auto frame = [this](const QString& name, const QString& title, int left, int width) {
-        auto* box = place(new QGroupBox(title), left, 4150, width, 1480);
+        auto* box = place(new QGroupBox(title), left, 4180, width, 1450);
         box->setObjectName(name);
+        QFont titleFont = box->font();
+        titleFont.setPointSizeF(7);
+        box->setFont(titleFont);
         return box;
     };
     QGroupBox* frame1 = frame(QStringLiteral("Frame1"),
@@ -130,6 +133,7 @@ risultati::risultati(ModZANT& app, QWidget* parent)
                               4200, 5175);
     const auto inFrame = [this](QWidget* parent, QWidget* w, int left, int top, int width, int height) {
         w->setParent(parent);
+        w->setFont(central()->font());
         w->setGeometry(twipsRect(left, top, width, height, this));
     };
     const struct
@@ -171,7 +175,7 @@ risultati::risultati(ModZANT& app, QWidget* parent)
     inFrame(frame2, m_VScroll3, 4905, 300, 255, 1125);
     connect(m_VScroll3, &QScrollBar::valueChanged, this, [this] { VScroll3_Change(); });
 
-    place(passo(), 2400, 5640, 3600, 450);
+    place(passo(), 2400, 5640, 3540, 450);
     passo()->setToolTip(QStringLiteral("indicazioni sulle funzioni della finestra"));
     passo()->setText(QStringLiteral(
         "Finestra di sola lettura: visualizzare i risultati con le barre di scorrimento."));
@@ -188,14 +192,14 @@ risultati::risultati(ModZANT& app, QWidget* parent)
         {"aiuto", "&AIUTO", "cliccare per visualizzare l'aiuto in linea", 120, [this] { aiuto_Click(); }, nullptr},
         {"guidainlinea", "&Guida in linea", "cliccare per visualizzare il Sommario della guida", 1200,
          [this] { m_app.showWindow(win::sommario); }, &win::sommario},
-        {"calc", "&Dati", "cliccare per visualizzare la finestra Dati", 6120,
+        {"calc", "&Dati", "cliccare per visualizzare la finestra Dati", 6000,
          [this] { m_app.showWindow(win::dati); }, &win::dati},
-        {"frontes", "Fr&ontespizio", "cliccare per visualizzare il Frontespizio", 7200,
+        {"frontes", "Fr&ontespizio", "cliccare per visualizzare il Frontespizio", 7110,
          [this] { m_app.showWindow(win::frontespizio); }, &win::frontespizio},
-        {"esco", "&USCITA", "cliccare per uscire da ZANT", 8280, [this] { usci_Click(); }, nullptr},
+        {"esco", "&USCITA", "cliccare per uscire da ZANT", 8220, [this] { usci_Click(); }, nullptr},
     };
     for (const auto& b : buttons) {
-        auto* button = place(new QPushButton(QString::fromUtf8(b.caption)), b.left, 5760, 1035, 375);
+        auto* button = place(new QPushButton(QString::fromUtf8(b.caption)), b.left, 5760, 1095, 375);
         button->setObjectName(QString::fromLatin1(b.name));
         button->setToolTip(QString::fromUtf8(b.tip));
         connect(button, &QPushButton::clicked, this, b.handler);
