@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Installs what building and testing ZANT needs on Debian 12 (run as root). Installs only what
+# Installs what building, running and testing ZANT needs on Debian 12 (run as root). Installs only what
 # is missing, so it is quick on a machine that already has everything.
 set -euo pipefail
 packages=(
@@ -8,6 +8,7 @@ packages=(
   libzip-dev
   libfluidsynth-dev timgm6mb-soundfont
   libbenchmark-dev
+  fonts-liberation2 unzip
 )
 missing=()
 for p in "${packages[@]}"; do
