@@ -4,11 +4,11 @@
 
 namespace zant::bench {
 
-Project generateNetwork(int linksPerEvent, unsigned seed)
+Project generateNetwork(int linksPerEvent, unsigned variant)
 {
     // Draws straight from the engine rather than through a std:: distribution, whose results
     // differ between standard libraries.
-    std::mt19937 engine(seed);
+    std::mt19937 engine(variant);
     const auto below = [&engine](unsigned bound) { return static_cast<int>(engine() % bound); };
 
     Project project;

@@ -7,8 +7,8 @@ namespace zant::bench {
 
 // The largest network the benchmarks time: all 500 events, each event before the last with
 // `linksPerEvent` links (repeats allowed) to later events, durations of 0..1000 days. The same
-// seed always gives the same network, so runs on different days can be compared.
-Project generateNetwork(int linksPerEvent = 200, unsigned seed = 20261207);
+// variant always gives the same network, so runs on different days can be compared.
+Project generateNetwork(int linksPerEvent = 200, unsigned variant = 20261207);
 
 // A filled title page, so that saving and loading also carry its record.
 TitlePage sampleTitlePage();

@@ -161,8 +161,8 @@ void dati::buildGrid()
     place(makeLabel(QStringLiteral("legami con evento"),
                     QStringLiteral("numero di ogni evento legato con quello considerato")),
           6240, 2280, 1575, 255);
-    place(makeLabel(QStringLiteral("n."), QStringLiteral("numero dell'evento legato")), 6240,
-          2520, 1575, 255)
+    place(makeLabel(QStringLiteral("n."), QStringLiteral("numero dell'evento legato")), 6240, 2520,
+          1575, 255)
         ->setAlignment(Qt::AlignCenter);
     place(makeLabel(QStringLiteral("tempi medi"),
                     QStringLiteral("tempi necessari all'attività che collega i due eventi")),
@@ -204,11 +204,14 @@ void dati::buildGrid()
         // At the end of its range the bar does not change value, yet a press there still means
         // "this event" for an empty slot.
         connect(target, &QScrollBar::actionTriggered, this, [this, r, target] {
-            QMetaObject::invokeMethod(this, [this, r, target] {
-                if (!m_refreshing && target->isEnabled() &&
-                    m_leg[r - 1]->text() != QString::number(target->value()))
-                    scrollalegami_Change(r);
-            }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                this,
+                [this, r, target] {
+                    if (!m_refreshing && target->isEnabled() &&
+                        m_leg[r - 1]->text() != QString::number(target->value()))
+                        scrollalegami_Change(r);
+                },
+                Qt::QueuedConnection);
         });
         m_scrollalegami[r - 1] = target;
 
@@ -233,11 +236,14 @@ void dati::buildGrid()
                 scrollagiorni_Change(r);
         });
         connect(days, &QScrollBar::actionTriggered, this, [this, r, days] {
-            QMetaObject::invokeMethod(this, [this, r, days] {
-                if (!m_refreshing && days->isEnabled() &&
-                    m_gior[r - 1]->text() != QString::number(days->value()))
-                    scrollagiorni_Change(r);
-            }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                this,
+                [this, r, days] {
+                    if (!m_refreshing && days->isEnabled() &&
+                        m_gior[r - 1]->text() != QString::number(days->value()))
+                        scrollagiorni_Change(r);
+                },
+                Qt::QueuedConnection);
         });
         m_scrollagiorni[r - 1] = days;
     }
@@ -287,66 +293,74 @@ void dati::buildCommands()
     addHelpMenu(QStringLiteral("inter"), QStringLiteral("suggerimenti"));
     addWindowItem(1);
 
-    buildToolbar({QStringLiteral("apri files"), QStringLiteral("salva file"),
-                  QStringLiteral("elimina file"), QStringLiteral("stampa dati finestra"), QString(),
-                  QStringLiteral("visualizza finestra 'Dati'"),
-                  QStringLiteral("visualizza finestra 'Risultati'"),
-                  QStringLiteral("visualizza finestra 'Frontespizio'"), QString(),
-                  QStringLiteral("colore di sfondo"), QString(), QStringLiteral("guida in linea"),
-                  QStringLiteral("suggerimenti"), QStringLiteral("supporto prodotto"),
-                  QStringLiteral("informazioni su ZANT"), QString(),
-                  QStringLiteral("controllo dati immessi"),
-                  QStringLiteral("cancella dati finestra"), QStringLiteral("uscita da ZANT")},
-                 [this](int index) {
-                     switch (index) {
-                     case 2: salva_Click(); break;
-                     case 3: eliminare_click(); break;
-                     case 4: stampa_Click(); break;
-                     case 6: fin1_Click(); break;
-                     case 7: m_app.showWindow(win::risultati); break;
-                     case 8: m_app.showWindow(win::frontespizio); break;
-                     case 10: colorare_Click(); break;
-                     case 12: m_app.showWindow(win::sommario); break;
-                     case 13: m_app.showWindow(win::frmTip); break;
-                     case 14: m_app.showWindow(win::supportoclienti); break;
-                     case 15: m_app.showWindow(win::informa); break;
-                     case 17: controlla_Click(); break;
-                     case 18: cancella_click(); break;
-                     case 19: usci_Click(); break;
-                     default: apri_Click(); break;
-                     }
-                 });
-    for (const auto& [position, window] :
-         {std::pair{7, win::risultati}, {8, win::frontespizio}, {12, win::sommario},
-          {13, win::frmTip}, {14, win::supportoclienti}, {15, win::informa}, {6, win::guidadati}}) {
-        if (auto* action = findChild<QAction*>(QStringLiteral("Toolbar1_%1").arg(position)))
-            enableIfAvailable(action, window);
-    }
+    buildToolbar(toolbarTips(QStringLiteral("apri files")), [this](int index) {
+        switch (index) {
+        case 2:
+            salva_Click();
+            break;
+        case 3:
+            eliminare_click();
+            break;
+        case 4:
+            stampa_Click();
+            break;
+        case 6:
+            fin1_Click();
+            break;
+        case 7:
+            m_app.showWindow(win::risultati);
+            break;
+        case 8:
+            m_app.showWindow(win::frontespizio);
+            break;
+        case 10:
+            colorare_Click();
+            break;
+        case 12:
+            m_app.showWindow(win::sommario);
+            break;
+        case 13:
+            m_app.showWindow(win::frmTip);
+            break;
+        case 14:
+            m_app.showWindow(win::supportoclienti);
+            break;
+        case 15:
+            m_app.showWindow(win::informa);
+            break;
+        case 17:
+            controlla_Click();
+            break;
+        case 18:
+            cancella_click();
+            break;
+        case 19:
+            usci_Click();
+            break;
+        default:
+            apri_Click();
+            break;
+        }
+    });
+    enableToolbarPositions({std::pair{7, win::risultati},
+                            {8, win::frontespizio},
+                            {12, win::sommario},
+                            {13, win::frmTip},
+                            {14, win::supportoclienti},
+                            {15, win::informa},
+                            {6, win::guidadati}});
 
-    const struct
-    {
-        const char* name;
-        const char* caption;
-        const char* tip;
-        int left;
-        std::function<void()> handler;
-        const QString* needs;
-    } buttons[] = {
-        {"aiuto", "&AIUTO", "cliccare per avere gli aiuti in linea", 120, [this] { aiuto_Click(); }, nullptr},
-        {"guidainlinea", "&Guida in linea", "cliccare per visualizzare il Sommario della guida", 1200,
-         [this] { m_app.showWindow(win::sommario); }, &win::sommario},
-        {"risult", "&Risultati", "cliccare per visualizzare la finestra Risultati", 7200,
-         [this] { risult_Click(); }, nullptr},
-        {"esco", "&USCITA", "cliccare per uscire da ZANT", 8280, [this] { usci_Click(); }, nullptr},
-    };
-    for (const auto& b : buttons) {
-        auto* button = place(new QPushButton(QString::fromUtf8(b.caption)), b.left, 5760, 1095, 375);
-        button->setObjectName(QString::fromLatin1(b.name));
-        button->setToolTip(QString::fromUtf8(b.tip));
-        connect(button, &QPushButton::clicked, this, b.handler);
-        if (b.needs)
-            button->setEnabled(m_app.hasWindow(*b.needs));
-    }
+    addButtons(
+        {
+            {"aiuto", "&AIUTO", "cliccare per avere gli aiuti in linea", 120,
+             [this] { aiuto_Click(); }},
+            {"guidainlinea", "&Guida in linea", "cliccare per visualizzare il Sommario della guida",
+             1200, [this] { m_app.showWindow(win::sommario); }, &win::sommario},
+            {"risult", "&Risultati", "cliccare per visualizzare la finestra Risultati", 7200,
+             [this] { risult_Click(); }},
+            {"esco", "&USCITA", "cliccare per uscire da ZANT", 8280, [this] { usci_Click(); }},
+        },
+        5760, 1095, 375);
 }
 
 bool dati::eventFilter(QObject* watched, QEvent* event)
@@ -374,7 +388,10 @@ void dati::setScrollValue(QScrollBar* bar, int value)
     m_refreshing = was;
 }
 
-void dati::setStatus(const QString& text) { passo()->setText(text); }
+void dati::setStatus(const QString& text)
+{
+    passo()->setText(text);
+}
 
 void dati::resetHighlight()
 {
@@ -608,8 +625,8 @@ void dati::showNewProject()
 
 void dati::apri_Click()
 {
-    const QString path = m_app.dialogs().openFileName(this, QStringLiteral("Apri file"),
-                                                       kDataFilters, 2);
+    const QString path =
+        m_app.dialogs().openFileName(this, QStringLiteral("Apri file"), kDataFilters, 2);
     if (path.isEmpty())
         return;
     auto contents = readProjectFile(path);
@@ -648,7 +665,10 @@ bool dati::SaveProjectFile()
     return true;
 }
 
-void dati::salva_Click() { SaveProjectFile(); }
+void dati::salva_Click()
+{
+    SaveProjectFile();
+}
 
 void dati::salvanome_Click()
 {
@@ -663,7 +683,10 @@ void dati::eliminare_click()
     deleteChosenFile(QStringLiteral("Tutti i file (*.*)|*.*|File ZANT-dati- | ZANT-dati-*"));
 }
 
-void dati::controlla_Click() { say(zant::controlla_Click(m_app.project, m_app.checkFailed)); }
+void dati::controlla_Click()
+{
+    say(zant::controlla_Click(m_app.project, m_app.checkFailed));
+}
 
 void dati::cancella_click()
 {
@@ -685,9 +708,8 @@ bool dati::computeResults()
     QApplication::setOverrideCursor(Qt::WaitCursor);
     m_ProgressBar1->setValue(0);
     m_ProgressBar1->show();
-    m_app.results = ComputeSchedule(m_app.project, [this](int value) {
-        m_ProgressBar1->setValue(value);
-    });
+    m_app.results =
+        ComputeSchedule(m_app.project, [this](int value) { m_ProgressBar1->setValue(value); });
     m_ProgressBar1->setValue(0);
     m_ProgressBar1->hide();
     QApplication::restoreOverrideCursor();
@@ -702,7 +724,8 @@ void dati::risult_Click()
     if (m_app.hasWindow(win::risultati))
         m_app.showWindow(win::risultati);
     else
-        setStatus(QStringLiteral("Calcolo eseguito: percorso critico") + m_app.results.criticalPath);
+        setStatus(QStringLiteral("Calcolo eseguito: percorso critico") +
+                  m_app.results.criticalPath);
 }
 
 void dati::aiuto_Click()
@@ -741,6 +764,9 @@ void dati::modulo_click()
         say(*result.message);
 }
 
-void dati::usci_Click() { m_app.ConfirmExit(this); }
+void dati::usci_Click()
+{
+    m_app.ConfirmExit(this);
+}
 
 } // namespace zant

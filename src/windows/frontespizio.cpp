@@ -198,107 +198,84 @@ void frontespizio::buildCommands()
     addHelpMenu(QStringLiteral("help"), QStringLiteral("sugger"));
     addWindowItem(3);
 
-    buildToolbar({QStringLiteral("apri file"), QStringLiteral("salva file"),
-                  QStringLiteral("elimina file"), QStringLiteral("stampa dati finestra"), QString(),
-                  QStringLiteral("visualizza finestra 'Dati'"),
-                  QStringLiteral("visualizza finestra 'Risultati'"),
-                  QStringLiteral("visualizza finestra 'Frontespizio'"), QString(),
-                  QStringLiteral("colore di sfondo"), QString(), QStringLiteral("guida in linea"),
-                  QStringLiteral("suggerimenti"), QStringLiteral("supporto prodotto"),
-                  QStringLiteral("informazioni su ZANT"), QString(),
-                  QStringLiteral("controllo dati immessi"),
-                  QStringLiteral("cancella dati finestra"), QStringLiteral("uscita da ZANT")},
-                 [this](int index) {
-                     switch (index) {
-                     case 1:
-                         apri_Click();
-                         break;
-                     case 2:
-                         salva_Click();
-                         break;
-                     case 3:
-                         eliminare_click();
-                         break;
-                     case 4:
-                         stampa_Click();
-                         break;
-                     case 6:
-                         m_app.showWindow(win::dati);
-                         break;
-                     case 7:
-                         m_app.showWindow(win::risultati);
-                         break;
-                     case 8:
-                         fin3_Click();
-                         break;
-                     case 10:
-                         colorare_Click();
-                         break;
-                     case 12:
-                         m_app.showWindow(win::sommario);
-                         break;
-                     case 13:
-                         m_app.showWindow(win::frmTip);
-                         break;
-                     case 14:
-                         m_app.showWindow(win::supportoclienti);
-                         break;
-                     case 15:
-                         m_app.showWindow(win::informa);
-                         break;
-                     case 17:
-                         controllodat_Click();
-                         break;
-                     case 18:
-                         cancella_click();
-                         break;
-                     case 19:
-                         esci_Click();
-                         break;
-                     default:
-                         break;
-                     }
-                 });
-    for (const auto& [position, window] : {std::pair{6, win::dati},
-                                           {7, win::risultati},
-                                           {8, win::guidafrontespizio},
-                                           {12, win::sommario},
-                                           {13, win::frmTip},
-                                           {14, win::supportoclienti},
-                                           {15, win::informa}}) {
-        if (auto* action = findChild<QAction*>(QStringLiteral("Toolbar1_%1").arg(position)))
-            enableIfAvailable(action, window);
-    }
+    buildToolbar(toolbarTips(), [this](int index) {
+        switch (index) {
+        case 1:
+            apri_Click();
+            break;
+        case 2:
+            salva_Click();
+            break;
+        case 3:
+            eliminare_click();
+            break;
+        case 4:
+            stampa_Click();
+            break;
+        case 6:
+            m_app.showWindow(win::dati);
+            break;
+        case 7:
+            m_app.showWindow(win::risultati);
+            break;
+        case 8:
+            fin3_Click();
+            break;
+        case 10:
+            colorare_Click();
+            break;
+        case 12:
+            m_app.showWindow(win::sommario);
+            break;
+        case 13:
+            m_app.showWindow(win::frmTip);
+            break;
+        case 14:
+            m_app.showWindow(win::supportoclienti);
+            break;
+        case 15:
+            m_app.showWindow(win::informa);
+            break;
+        case 17:
+            controllodat_Click();
+            break;
+        case 18:
+            cancella_click();
+            break;
+        case 19:
+            esci_Click();
+            break;
+        default:
+            break;
+        }
+    });
+    enableToolbarPositions({std::pair{6, win::dati},
+                            {7, win::risultati},
+                            {8, win::guidafrontespizio},
+                            {12, win::sommario},
+                            {13, win::frmTip},
+                            {14, win::supportoclienti},
+                            {15, win::informa}});
 
-    const struct
-    {
-        const char* name;
-        const char* caption;
-        const char* tip;
-        int left;
-        std::function<void()> handler;
-        const QString* needs;
-    } buttons[] = {
-        {"aiuto", "&AIUTO", "cliccare per avere indicazioni sulla immissione dei dati", kLeft,
-         [this] { aiuto_Click(); }, nullptr},
-        {"guidainlinea", "&Guida in linea", "cliccare per visualizzare il Sommario della guida",
-         2070, [this] { m_app.showWindow(win::sommario); }, &win::sommario},
-        {"Command5", "&Dati", "cliccare per visualizzare la finestra Dati", 3900,
-         [this] { m_app.showWindow(win::dati); }, &win::dati},
-        {"stampa", "&Stampa", "cliccare per stampare la relazione", 5730,
-         [this] { stampa_Click(); }, nullptr},
-        {"cmdesci", "US&CITA", "cliccare per uscire da ZANT", 7560, [this] { esci_Click(); },
-         nullptr},
-    };
-    for (const auto& b : buttons) {
-        auto* button =
-            place(new QPushButton(QString::fromUtf8(b.caption)), b.left, 5640, 1680, 390);
-        button->setObjectName(QString::fromLatin1(b.name));
-        button->setToolTip(QString::fromUtf8(b.tip));
-        connect(button, &QPushButton::clicked, this, b.handler);
-        if (b.needs)
-            button->setEnabled(m_app.hasWindow(*b.needs));
-    }
+    addButtons(
+        {
+            {"aiuto", "&AIUTO", "cliccare per avere indicazioni sulla immissione dei dati", kLeft,
+             [this] { aiuto_Click(); }},
+            {"guidainlinea", "&Guida in linea", "cliccare per visualizzare il Sommario della guida",
+             2070, [this] { m_app.showWindow(win::sommario); }, &win::sommario},
+            {"Command5", "&Dati", "cliccare per visualizzare la finestra Dati", 3900,
+             [this] { m_app.showWindow(win::dati); }, &win::dati},
+            {"stampa", "&Stampa", "cliccare per stampare la relazione", 5730,
+             [this] { stampa_Click(); }},
+            {
+                "cmdesci",
+                "US&CITA",
+                "cliccare per uscire da ZANT",
+                7560,
+                [this] { esci_Click(); },
+            },
+        },
+        5640, 1680, 390);
 }
 
 bool frontespizio::eventFilter(QObject* watched, QEvent* event)

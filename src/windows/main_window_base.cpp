@@ -9,6 +9,7 @@
 #include <QMenuBar>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPushButton>
 #include <QToolBar>
 
 namespace zant {
@@ -51,7 +52,8 @@ MainWindowBase::MainWindowBase(ModZANT& app, const QString& caption, QWidget* pa
     QPalette yellow = m_passo->palette();
     yellow.setColor(QPalette::Window, QColor(255, 255, 192));
     m_passo->setPalette(yellow);
-    m_passo->setToolTip(QStringLiteral("indicazioni sulla corretta procedura di immissione dei dati"));
+    m_passo->setToolTip(
+        QStringLiteral("indicazioni sulla corretta procedura di immissione dei dati"));
     app.applyMainBackground(this);
 }
 
@@ -123,7 +125,8 @@ void MainWindowBase::addHelpMenu(const QString& menuName, const QString& tipsNam
                                [this] { m_app.showWindow(win::frmTip); }),
                       win::frmTip);
     help->addSeparator();
-    enableIfAvailable(menuItem(help, QStringLiteral("supporto"), QStringLiteral("Supporto &prodotto"),
+    enableIfAvailable(menuItem(help, QStringLiteral("supporto"),
+                               QStringLiteral("Supporto &prodotto"),
                                [this] { m_app.showWindow(win::supportoclienti); }),
                       win::supportoclienti);
     help->addSeparator();
@@ -168,6 +171,51 @@ void MainWindowBase::buildToolbar(const QStringList& toolTips, std::function<voi
     }
 }
 
+QStringList MainWindowBase::toolbarTips(const QString& openTip)
+{
+    return {openTip,
+            QStringLiteral("salva file"),
+            QStringLiteral("elimina file"),
+            QStringLiteral("stampa dati finestra"),
+            QString(),
+            QStringLiteral("visualizza finestra 'Dati'"),
+            QStringLiteral("visualizza finestra 'Risultati'"),
+            QStringLiteral("visualizza finestra 'Frontespizio'"),
+            QString(),
+            QStringLiteral("colore di sfondo"),
+            QString(),
+            QStringLiteral("guida in linea"),
+            QStringLiteral("suggerimenti"),
+            QStringLiteral("supporto prodotto"),
+            QStringLiteral("informazioni su ZANT"),
+            QString(),
+            QStringLiteral("controllo dati immessi"),
+            QStringLiteral("cancella dati finestra"),
+            QStringLiteral("uscita da ZANT")};
+}
+
+void MainWindowBase::enableToolbarPositions(std::initializer_list<std::pair<int, QString>> windows)
+{
+    for (const auto& [position, window] : windows) {
+        if (auto* action = findChild<QAction*>(QStringLiteral("Toolbar1_%1").arg(position)))
+            enableIfAvailable(action, window);
+    }
+}
+
+void MainWindowBase::addButtons(std::initializer_list<ButtonSpec> buttons, int top, int width,
+                                int height)
+{
+    for (const ButtonSpec& b : buttons) {
+        auto* button =
+            place(new QPushButton(QString::fromUtf8(b.caption)), b.left, top, width, height);
+        button->setObjectName(QString::fromLatin1(b.name));
+        button->setToolTip(QString::fromUtf8(b.toolTip));
+        connect(button, &QPushButton::clicked, this, b.handler);
+        if (b.needs)
+            button->setEnabled(m_app.hasWindow(*b.needs));
+    }
+}
+
 void MainWindowBase::Toolbar1_ButtonClick(int index)
 {
     if (m_toolbarHandler)
@@ -184,7 +232,10 @@ void MainWindowBase::askWindowGuide(const QString& windowLabel, const QString& t
         showGuide(guide);
 }
 
-void MainWindowBase::showGuide(const QString& guide) { m_app.showWindow(guide); }
+void MainWindowBase::showGuide(const QString& guide)
+{
+    m_app.showWindow(guide);
+}
 
 void MainWindowBase::colorare_Click()
 {
@@ -209,7 +260,10 @@ void MainWindowBase::applyDesignSize()
     resize(twipsToPixels(kDesignWidth, this), twipsToPixels(kDesignHeight, this));
 }
 
-void MainWindowBase::say(const Message& message) { m_app.showMessage(this, message); }
+void MainWindowBase::say(const Message& message)
+{
+    m_app.showMessage(this, message);
+}
 
 void MainWindowBase::deleteChosenFile(const QString& filters)
 {

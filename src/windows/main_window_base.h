@@ -35,8 +35,7 @@ public:
 protected:
     // Geometry of the design layout is given in twips of the window's client area.
     QWidget* central() const { return m_central; }
-    template <typename W>
-    W* place(W* widget, int left, int top, int width, int height)
+    template <typename W> W* place(W* widget, int left, int top, int width, int height)
     {
         placeWidget(widget, left, top, width, height);
         return widget;
@@ -61,6 +60,22 @@ protected:
 
     // The 19 positions: an empty tool-tip is a separator.
     void buildToolbar(const QStringList& toolTips, std::function<void(int)> onClick);
+    // The tool-tips the three windows share; the data window calls its first button "apri files".
+    static QStringList toolbarTips(const QString& openTip = QStringLiteral("apri file"));
+    // Toolbar positions that open a window are enabled only when that window exists.
+    void enableToolbarPositions(std::initializer_list<std::pair<int, QString>> windows);
+
+    // The buttons along the bottom of a window.
+    struct ButtonSpec
+    {
+        const char* name;
+        const char* caption;
+        const char* toolTip;
+        int left;
+        std::function<void()> handler;
+        const QString* needs = nullptr; // the window it shows, when it shows one
+    };
+    void addButtons(std::initializer_list<ButtonSpec> buttons, int top, int width, int height);
 
     // Enabled only when the window it opens is part of the program.
     void enableIfAvailable(QAction* action, const QString& window);
@@ -87,7 +102,6 @@ protected:
     ModZANT& m_app;
 
 private:
-
     QWidget* m_central = nullptr;
     QLabel* m_passo = nullptr;
     QToolBar* m_toolbar = nullptr;

@@ -51,7 +51,10 @@ QScrollBar* listBar()
 }
 
 // Shows a number, or nothing for 0 (no event, no link).
-QString numberOrEmpty(int value) { return value ? QString::number(value) : QString(); }
+QString numberOrEmpty(int value)
+{
+    return value ? QString::number(value) : QString();
+}
 
 } // namespace
 
@@ -69,23 +72,29 @@ risultati::risultati(ModZANT& app, QWidget* parent)
     };
     const Column columns[] = {
         {375, 900, "evento", "n.", "numero dell'evento"},
-        {1275, 1560, "t.minimo", "giorni", "tempo minimo necessario per il verificarsi dell'evento"},
+        {1275, 1560, "t.minimo", "giorni",
+         "tempo minimo necessario per il verificarsi dell'evento"},
         {2835, 1560, "data minima", "gg/mm/aa", "data minima in cui verifica l'evento"},
-        {4395, 1560, "t.massimo", "giorni", "tempo massimo concesso per il verificarsi dell'evento"},
-        {5955, 1560, "data massima", "gg/mm/aa", "data massima concessa per il verificarsi dell'evento"},
-        {7515, 1560, "scorrimento", "giorni", "margine di tempo disponibile per il verificarsi dell'evento"},
+        {4395, 1560, "t.massimo", "giorni",
+         "tempo massimo concesso per il verificarsi dell'evento"},
+        {5955, 1560, "data massima", "gg/mm/aa",
+         "data massima concessa per il verificarsi dell'evento"},
+        {7515, 1560, "scorrimento", "giorni",
+         "margine di tempo disponibile per il verificarsi dell'evento"},
     };
     for (int c = 0; c < 6; ++c) {
         const Column& col = columns[c];
-        auto* heading = place(new QLabel(QString::fromUtf8(col.heading)), col.left, 600, col.width, 240);
+        auto* heading =
+            place(new QLabel(QString::fromUtf8(col.heading)), col.left, 600, col.width, 240);
         heading->setAlignment(Qt::AlignCenter);
         heading->setToolTip(QString::fromUtf8(col.tip));
         auto* unit = place(new QLabel(QString::fromUtf8(col.unit)), col.left, 840, col.width, 240);
         unit->setAlignment(Qt::AlignCenter);
         unit->setToolTip(QString::fromUtf8(col.tip));
         for (int r = 1; r <= kRows; ++r) {
-            QLabel* label = cellLabel(central(), QStringLiteral("%1%2").arg(QLatin1String(kTableNames[c])).arg(r),
-                                      c == 2 || c == 4 ? Qt::AlignHCenter : Qt::AlignRight);
+            QLabel* label = cellLabel(
+                central(), QStringLiteral("%1%2").arg(QLatin1String(kTableNames[c])).arg(r),
+                c == 2 || c == 4 ? Qt::AlignHCenter : Qt::AlignRight);
             place(label, col.left, 1080 + 240 * (r - 1), col.width, 240);
             paint(label, kCyan);
             if (c == 0) {
@@ -100,13 +109,15 @@ risultati::risultati(ModZANT& app, QWidget* parent)
     m_VScroll1->setObjectName(QStringLiteral("VScroll1"));
     connect(m_VScroll1, &QScrollBar::valueChanged, this, [this] { VScroll1_Change(); });
 
-    auto* label1 = place(new QLabel(QStringLiteral("Eventi del percorso critico")), 375, 3500, 2400, 285);
+    auto* label1 =
+        place(new QLabel(QStringLiteral("Eventi del percorso critico")), 375, 3500, 2400, 285);
     label1->setObjectName(QStringLiteral("Label1"));
     label1->setToolTip(QStringLiteral("eventi collegati con scorrimento nullo"));
     m_Text1 = place(new QLineEdit, 2835, 3500, 6240, 285);
     m_Text1->setObjectName(QStringLiteral("Text1"));
     m_Text1->setReadOnly(true);
-    m_Text1->setToolTip(QStringLiteral("controllare che non vi siano più percorsi critici distinti"));
+    m_Text1->setToolTip(
+        QStringLiteral("controllare che non vi siano più percorsi critici distinti"));
     m_Label13 = place(new QLabel(QStringLiteral(
                           "I risultati riportati nelle tabelle in basso si riferiscono all'evento "
                           "evidenziato con il mouse (passando sul rispettivo numero) della tabella "
@@ -124,14 +135,16 @@ risultati::risultati(ModZANT& app, QWidget* parent)
         box->setFont(titleFont);
         return box;
     };
-    QGroupBox* frame1 = frame(QStringLiteral("Frame1"),
-                              QStringLiteral("N.d'ordine, numeri e nomi eventi collegati in entrata"),
-                              120, 4095);
-    QGroupBox* frame2 = frame(QStringLiteral("Frame2"),
-                              QStringLiteral("N.d'ordine, numeri e nomi eventi, tempi e scorrimenti "
-                                             "attività in uscita"),
-                              4200, 5175);
-    const auto inFrame = [this](QWidget* parent, QWidget* w, int left, int top, int width, int height) {
+    QGroupBox* frame1 =
+        frame(QStringLiteral("Frame1"),
+              QStringLiteral("N.d'ordine, numeri e nomi eventi collegati in entrata"), 120, 4095);
+    QGroupBox* frame2 =
+        frame(QStringLiteral("Frame2"),
+              QStringLiteral("N.d'ordine, numeri e nomi eventi, tempi e scorrimenti "
+                             "attività in uscita"),
+              4200, 5175);
+    const auto inFrame = [this](QWidget* parent, QWidget* w, int left, int top, int width,
+                                int height) {
         w->setParent(parent);
         w->setFont(central()->font());
         w->setGeometry(twipsRect(left, top, width, height, this));
@@ -152,15 +165,17 @@ risultati::risultati(ModZANT& app, QWidget* parent)
     for (int r = 1; r <= kLinkRows; ++r) {
         const int top = 300 + 225 * (r - 1);
         for (int c = 0; c < 3; ++c) {
-            QLabel* label = cellLabel(frame1, QStringLiteral("%1%2").arg(QLatin1String(kInNames[c])).arg(r),
-                                      c == 2 ? Qt::AlignLeft : Qt::AlignRight);
+            QLabel* label =
+                cellLabel(frame1, QStringLiteral("%1%2").arg(QLatin1String(kInNames[c])).arg(r),
+                          c == 2 ? Qt::AlignLeft : Qt::AlignRight);
             inFrame(frame1, label, inColumns[c].left, top, inColumns[c].width, 225);
             label->setToolTip(QString::fromUtf8(inColumns[c].tip));
             m_in[c][r - 1] = label;
         }
         for (int c = 0; c < 5; ++c) {
-            QLabel* label = cellLabel(frame2, QStringLiteral("%1%2").arg(QLatin1String(kOutNames[c])).arg(r),
-                                      c == 2 ? Qt::AlignLeft : Qt::AlignRight);
+            QLabel* label =
+                cellLabel(frame2, QStringLiteral("%1%2").arg(QLatin1String(kOutNames[c])).arg(r),
+                          c == 2 ? Qt::AlignLeft : Qt::AlignRight);
             inFrame(frame2, label, outColumns[c].left, top, outColumns[c].width, 225);
             label->setToolTip(QString::fromUtf8(outColumns[c].tip));
             m_out[c][r - 1] = label;
@@ -180,32 +195,19 @@ risultati::risultati(ModZANT& app, QWidget* parent)
     passo()->setText(QStringLiteral(
         "Finestra di sola lettura: visualizzare i risultati con le barre di scorrimento."));
 
-    const struct
-    {
-        const char* name;
-        const char* caption;
-        const char* tip;
-        int left;
-        std::function<void()> handler;
-        const QString* needs;
-    } buttons[] = {
-        {"aiuto", "&AIUTO", "cliccare per visualizzare l'aiuto in linea", 120, [this] { aiuto_Click(); }, nullptr},
-        {"guidainlinea", "&Guida in linea", "cliccare per visualizzare il Sommario della guida", 1200,
-         [this] { m_app.showWindow(win::sommario); }, &win::sommario},
-        {"calc", "&Dati", "cliccare per visualizzare la finestra Dati", 6000,
-         [this] { m_app.showWindow(win::dati); }, &win::dati},
-        {"frontes", "Fr&ontespizio", "cliccare per visualizzare il Frontespizio", 7110,
-         [this] { m_app.showWindow(win::frontespizio); }, &win::frontespizio},
-        {"esco", "&USCITA", "cliccare per uscire da ZANT", 8220, [this] { usci_Click(); }, nullptr},
-    };
-    for (const auto& b : buttons) {
-        auto* button = place(new QPushButton(QString::fromUtf8(b.caption)), b.left, 5760, 1095, 375);
-        button->setObjectName(QString::fromLatin1(b.name));
-        button->setToolTip(QString::fromUtf8(b.tip));
-        connect(button, &QPushButton::clicked, this, b.handler);
-        if (b.needs)
-            button->setEnabled(m_app.hasWindow(*b.needs));
-    }
+    addButtons(
+        {
+            {"aiuto", "&AIUTO", "cliccare per visualizzare l'aiuto in linea", 120,
+             [this] { aiuto_Click(); }},
+            {"guidainlinea", "&Guida in linea", "cliccare per visualizzare il Sommario della guida",
+             1200, [this] { m_app.showWindow(win::sommario); }, &win::sommario},
+            {"calc", "&Dati", "cliccare per visualizzare la finestra Dati", 6000,
+             [this] { m_app.showWindow(win::dati); }, &win::dati},
+            {"frontes", "Fr&ontespizio", "cliccare per visualizzare il Frontespizio", 7110,
+             [this] { m_app.showWindow(win::frontespizio); }, &win::frontespizio},
+            {"esco", "&USCITA", "cliccare per uscire da ZANT", 8220, [this] { usci_Click(); }},
+        },
+        5760, 1095, 375);
 
     // Menus: the file and edit commands that would change data are shown but disabled here.
     QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
@@ -213,60 +215,80 @@ risultati::risultati(ModZANT& app, QWidget* parent)
     menuItem(file, QStringLiteral("apri"), QStringLiteral("&Apri..."), {})->setEnabled(false);
     file->addSeparator();
     menuItem(file, QStringLiteral("salva"), QStringLiteral("&Salva"), {})->setEnabled(false);
-    menuItem(file, QStringLiteral("salvanome"), QStringLiteral("Salva con &nome..."), {})->setEnabled(false);
+    menuItem(file, QStringLiteral("salvanome"), QStringLiteral("Salva con &nome..."), {})
+        ->setEnabled(false);
     file->addSeparator();
-    menuItem(file, QStringLiteral("eliminare"), QStringLiteral("&Elimina..."), [this] { eliminare_click(); });
+    menuItem(file, QStringLiteral("eliminare"), QStringLiteral("&Elimina..."),
+             [this] { eliminare_click(); });
     file->addSeparator();
-    menuItem(file, QStringLiteral("stampa"), QStringLiteral("S&tampa dati finestra"), [this] { stampa_Click(); });
+    menuItem(file, QStringLiteral("stampa"), QStringLiteral("S&tampa dati finestra"),
+             [this] { stampa_Click(); });
     file->addSeparator();
     menuItem(file, QStringLiteral("usci"), QStringLiteral("Es&ci"), [this] { usci_Click(); });
     QMenu* modif = menuBar()->addMenu(QStringLiteral("&Modifica"));
     modif->setObjectName(QStringLiteral("modif"));
-    menuItem(modif, QStringLiteral("colora"), QStringLiteral("&Colore di sfondo"), [this] { colorare_Click(); });
+    menuItem(modif, QStringLiteral("colora"), QStringLiteral("&Colore di sfondo"),
+             [this] { colorare_Click(); });
     modif->addSeparator();
-    menuItem(modif, QStringLiteral("controlla"), QStringLiteral("Controllo &dati immessi"), {})->setEnabled(false);
+    menuItem(modif, QStringLiteral("controlla"), QStringLiteral("Controllo &dati immessi"), {})
+        ->setEnabled(false);
     modif->addSeparator();
-    menuItem(modif, QStringLiteral("cancella"), QStringLiteral("C&ancella dati finestra"), {})->setEnabled(false);
+    menuItem(modif, QStringLiteral("cancella"), QStringLiteral("C&ancella dati finestra"), {})
+        ->setEnabled(false);
     addViewMenu({QStringLiteral("fin1"), QStringLiteral("fin2"), QStringLiteral("fin8")}, 2);
     addHelpMenu(QStringLiteral("inter"), QStringLiteral("suggerimenti"));
     addWindowItem(2);
 
-    buildToolbar({QStringLiteral("apri file"), QStringLiteral("salva file"),
-                  QStringLiteral("elimina file"), QStringLiteral("stampa dati finestra"), QString(),
-                  QStringLiteral("visualizza finestra 'Dati'"),
-                  QStringLiteral("visualizza finestra 'Risultati'"),
-                  QStringLiteral("visualizza finestra 'Frontespizio'"), QString(),
-                  QStringLiteral("colore di sfondo"), QString(), QStringLiteral("guida in linea"),
-                  QStringLiteral("suggerimenti"), QStringLiteral("supporto prodotto"),
-                  QStringLiteral("informazioni su ZANT"), QString(),
-                  QStringLiteral("controllo dati immessi"),
-                  QStringLiteral("cancella dati finestra"), QStringLiteral("uscita da ZANT")},
-                 [this](int index) {
-                     switch (index) {
-                     case 3: eliminare_click(); break;
-                     case 4: stampa_Click(); break;
-                     case 6: m_app.showWindow(win::dati); break;
-                     case 7: fin2_Click(); break;
-                     case 8: m_app.showWindow(win::frontespizio); break;
-                     case 10: colorare_Click(); break;
-                     case 12: m_app.showWindow(win::sommario); break;
-                     case 13: m_app.showWindow(win::frmTip); break;
-                     case 14: m_app.showWindow(win::supportoclienti); break;
-                     case 15: m_app.showWindow(win::informa); break;
-                     case 19: usci_Click(); break;
-                     default: break; // open, save, check and clear do not apply to results
-                     }
-                 });
+    buildToolbar(toolbarTips(), [this](int index) {
+        switch (index) {
+        case 3:
+            eliminare_click();
+            break;
+        case 4:
+            stampa_Click();
+            break;
+        case 6:
+            m_app.showWindow(win::dati);
+            break;
+        case 7:
+            fin2_Click();
+            break;
+        case 8:
+            m_app.showWindow(win::frontespizio);
+            break;
+        case 10:
+            colorare_Click();
+            break;
+        case 12:
+            m_app.showWindow(win::sommario);
+            break;
+        case 13:
+            m_app.showWindow(win::frmTip);
+            break;
+        case 14:
+            m_app.showWindow(win::supportoclienti);
+            break;
+        case 15:
+            m_app.showWindow(win::informa);
+            break;
+        case 19:
+            usci_Click();
+            break;
+        default:
+            break; // open, save, check and clear do not apply to results
+        }
+    });
     for (int position : {1, 2, 17, 18}) {
         if (auto* action = findChild<QAction*>(QStringLiteral("Toolbar1_%1").arg(position)))
             action->setEnabled(false);
     }
-    for (const auto& [position, window] :
-         {std::pair{6, win::dati}, {7, win::guidarisultati}, {8, win::frontespizio},
-          {12, win::sommario}, {13, win::frmTip}, {14, win::supportoclienti}, {15, win::informa}}) {
-        if (auto* action = findChild<QAction*>(QStringLiteral("Toolbar1_%1").arg(position)))
-            enableIfAvailable(action, window);
-    }
+    enableToolbarPositions({std::pair{6, win::dati},
+                            {7, win::guidarisultati},
+                            {8, win::frontespizio},
+                            {12, win::sommario},
+                            {13, win::frmTip},
+                            {14, win::supportoclienti},
+                            {15, win::informa}});
 
     central()->setMouseTracking(true);
     applyDesignSize();
@@ -342,8 +364,8 @@ void risultati::VScroll1_Change()
     for (int i = 1; i <= kRows; ++i) {
         const int k = m_VScroll1->value() + i - 1;
         m_table[0][i - 1]->setText(QString::number(k));
-        m_table[0][i - 1]->setToolTip(
-            QStringLiteral("vengono visualizzati i risultati di tempi, date e collegamenti di ogni evento"));
+        m_table[0][i - 1]->setToolTip(QStringLiteral(
+            "vengono visualizzati i risultati di tempi, date e collegamenti di ogni evento"));
         // Only the events of the last computation have results; the others show blank cells.
         const bool computed = k <= r.eventCount;
         m_table[1][i - 1]->setText(computed ? formatDays(r.earliest[k])
@@ -411,9 +433,9 @@ void risultati::VScroll3_Change()
 
 void risultati::stampa_Click()
 {
-    PrintResult result = printResultsListing(m_app.project, m_app.titlePage, m_app.checkFailed,
-                                             m_app.output(),
-                                             [this](const QString& text) { passo()->setText(text); });
+    PrintResult result =
+        printResultsListing(m_app.project, m_app.titlePage, m_app.checkFailed, m_app.output(),
+                            [this](const QString& text) { passo()->setText(text); });
     if (result.results) {
         m_app.results = std::move(*result.results);
         emit m_app.resultsChanged();
@@ -446,6 +468,9 @@ void risultati::eliminare_click()
     deleteChosenFile(QStringLiteral("Tutti i file (*.*)|*.*|File ZANT-dati- | ZANT-dati-*"));
 }
 
-void risultati::usci_Click() { m_app.ConfirmExit(this); }
+void risultati::usci_Click()
+{
+    m_app.ConfirmExit(this);
+}
 
 } // namespace zant
