@@ -32,12 +32,12 @@ MainWindowBase::MainWindowBase(ModZANT& app, const QString& caption, QWidget* pa
     setWindowTitle(caption);
     m_central = new QWidget(this);
     m_central->setMouseTracking(true);
-    // The layouts were drawn for the small dialog font of the offices' machines.
-    QFont small = m_central->font();
-    small.setPointSizeF(8);
-    m_central->setFont(small);
-    // Narrow buttons and frames of the layouts keep their captions whole.
-    m_central->setStyleSheet(QStringLiteral("QPushButton { padding: 1px 2px; }"));
+    // The layouts were drawn for the small dialog font of the offices' machines; narrow buttons
+    // and frames keep their captions whole with little padding and a smaller frame title.
+    m_central->setStyleSheet(QStringLiteral(
+        "QWidget { font-family: \"Liberation Sans\", Arial, sans-serif; font-size: 8pt; } "
+        "QPushButton { padding: 1px 2px; } "
+        "QGroupBox { font-size: 7pt; }"));
     setCentralWidget(m_central);
     m_central->resize(twipsToPixels(kDesignClientWidth, this),
                       twipsToPixels(kDesignClientHeight, this));

@@ -130,9 +130,6 @@ risultati::risultati(ModZANT& app, QWidget* parent)
     const auto frame = [this](const QString& name, const QString& title, int left, int width) {
         auto* box = place(new QGroupBox(title), left, 4180, width, 1450);
         box->setObjectName(name);
-        QFont titleFont = box->font();
-        titleFont.setPointSizeF(7);
-        box->setFont(titleFont);
         return box;
     };
     QGroupBox* frame1 =
@@ -146,7 +143,6 @@ risultati::risultati(ModZANT& app, QWidget* parent)
     const auto inFrame = [this](QWidget* parent, QWidget* w, int left, int top, int width,
                                 int height) {
         w->setParent(parent);
-        w->setFont(central()->font());
         w->setGeometry(twipsRect(left, top, width, height, this));
     };
     const struct
