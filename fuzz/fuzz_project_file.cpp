@@ -1,5 +1,5 @@
 // Feeds arbitrary bytes to the data-file reader. What it reads must survive a save and a second
-// reading unchanged, and data that pass the check must give a schedule that respects every link.
+// reading unchanged, and data that pass the check must give a schedule that honours every link.
 
 #include "model/data_check.h"
 #include "model/project_file.h"
