@@ -1,5 +1,7 @@
 #include "report/help_documents.h"
 
+#include "report/print_commands.h"
+
 #include "model/file_io.h"
 #include "report/docx_writer.h"
 #include "report/example_network.h"
@@ -38,30 +40,6 @@ QString appendNetwork(DocumentWriter& w, const QString& picturePath, double poin
 QString picturePathIn(const QString& folder)
 {
     return folder + QLatin1Char('/') + kExampleNetworkFileName;
-}
-
-// Writes the document and hands it to the user, as the other print commands do.
-PrintResult deliver(const DocxWriter& writer, const QString& path, DocumentOutput& output)
-{
-    PrintResult result;
-    const QString folder = QFileInfo(path).absolutePath();
-    if (!QDir().mkpath(folder)) {
-        result.message =
-            critical(QStringLiteral("Impossibile creare la cartella dei documenti \"%1\".")
-                         .arg(displayPath(folder)));
-        return result;
-    }
-    if (const QString error = writer.save(path); !error.isEmpty()) {
-        result.message = critical(error);
-        return result;
-    }
-    result.path = path;
-    if (!output.open(path))
-        result.message = information(QStringLiteral("Il documento è stato salvato in:\r%1\r"
-                                                    "Non c'è un programma per aprirlo: lo si può "
-                                                    "aprire da quella cartella.")
-                                         .arg(displayPath(path)));
-    return result;
 }
 
 PrintResult refused(const QString& error)
@@ -113,7 +91,7 @@ PrintResult PrintHelpWindow(const QString& title, const QString& body, DocumentO
 {
     DocxWriter writer;
     buildHelpDocument(writer, title, body, k);
-    return deliver(writer, output.newDocumentPath(QStringLiteral("aiuto")), output);
+    return deliverDocument(writer, output.newDocumentPath(QStringLiteral("aiuto")), output);
 }
 
 PrintResult printNetworkExample(DocumentOutput& output, const SharedConstants& k)
@@ -124,7 +102,7 @@ PrintResult printNetworkExample(DocumentOutput& output, const SharedConstants& k
     DocxWriter writer;
     if (const QString error = buildNetworkDocument(writer, picture, k); !error.isEmpty())
         return refused(error);
-    return deliver(writer, output.newDocumentPath(QStringLiteral("schema")), output);
+    return deliverDocument(writer, output.newDocumentPath(QStringLiteral("schema")), output);
 }
 
 QString guidePath(const DocumentOutput& output, const SharedConstants& k)
@@ -140,7 +118,7 @@ PrintResult printGuide(DocumentOutput& output, const SharedConstants& k)
     DocxWriter writer;
     if (const QString error = buildGuide(writer, picture, k); !error.isEmpty())
         return refused(error);
-    return deliver(writer, guidePath(output, k), output);
+    return deliverDocument(writer, guidePath(output, k), output);
 }
 
 QString writeGuide(const QString& path, const SharedConstants& k)

@@ -20,9 +20,10 @@ void say(const StatusCallback& status, const QString& text)
         status(text);
 }
 
-// Writes the document and hands it to the user; `done` is the status text once it is shown.
-PrintResult deliver(const DocxWriter& writer, const QString& path, DocumentOutput& output,
-                    const StatusCallback& status, const QString& done)
+} // namespace
+
+PrintResult deliverDocument(const DocxWriter& writer, const QString& path, DocumentOutput& output,
+                            const StatusCallback& status, const QString& done)
 {
     PrintResult result;
     if (!QDir().mkpath(QFileInfo(path).absolutePath())) {
@@ -49,8 +50,6 @@ PrintResult deliver(const DocxWriter& writer, const QString& path, DocumentOutpu
     return result;
 }
 
-} // namespace
-
 PrintResult printDataListing(const Project& project, const TitlePage& titlePage, int& checkFailed,
                              DocumentOutput& output, const StatusCallback& status)
 {
@@ -59,8 +58,8 @@ PrintResult printDataListing(const Project& project, const TitlePage& titlePage,
     say(status, kLoading);
     DocxWriter writer;
     buildDataListing(writer, project, titlePage);
-    return deliver(writer, output.newDocumentPath(QStringLiteral("dati")), output, status,
-                   QStringLiteral("ho visualizzato i dati con WORD"));
+    return deliverDocument(writer, output.newDocumentPath(QStringLiteral("dati")), output, status,
+                           QStringLiteral("ho visualizzato i dati con WORD"));
 }
 
 PrintResult printBlankForm(DocumentOutput& output, const StatusCallback& status)
@@ -68,8 +67,8 @@ PrintResult printBlankForm(DocumentOutput& output, const StatusCallback& status)
     say(status, kLoading);
     DocxWriter writer;
     buildBlankForm(writer);
-    return deliver(writer, output.newDocumentPath(QStringLiteral("modulo")), output, status,
-                   QStringLiteral("ho visualizzato il modello su WORD"));
+    return deliverDocument(writer, output.newDocumentPath(QStringLiteral("modulo")), output, status,
+                           QStringLiteral("ho visualizzato il modello su WORD"));
 }
 
 PrintResult printResultsListing(const Project& project, const TitlePage& titlePage,
@@ -84,8 +83,8 @@ PrintResult printResultsListing(const Project& project, const TitlePage& titlePa
     DocxWriter writer;
     buildResultsListing(writer, ReportData{project, results, titlePage, office});
     PrintResult result =
-        deliver(writer, output.newDocumentPath(QStringLiteral("risultati")), output, status,
-                QStringLiteral("ho visualizzato i risultati con WORD"));
+        deliverDocument(writer, output.newDocumentPath(QStringLiteral("risultati")), output, status,
+                        QStringLiteral("ho visualizzato i risultati con WORD"));
     result.results = std::move(results);
     return result;
 }
@@ -97,8 +96,8 @@ PrintResult printDataOnlyReport(const TitlePage& titlePage, const OfficeSettings
     DocxWriter writer;
     buildDataOnlyReport(writer, titlePage, office);
     // The label keeps "sto caricando WORD": this command has no closing text of its own.
-    return deliver(writer, output.newDocumentPath(QStringLiteral("frontespizio")), output, status,
-                   QString());
+    return deliverDocument(writer, output.newDocumentPath(QStringLiteral("frontespizio")), output,
+                           status, QString());
 }
 
 PrintResult printFullReport(const Project& project, const TitlePage& titlePage,
@@ -112,8 +111,8 @@ PrintResult printFullReport(const Project& project, const TitlePage& titlePage,
     DocxWriter writer;
     buildFullReport(writer, ReportData{project, results, titlePage, office});
     PrintResult result =
-        deliver(writer, output.reportPath(titlePage[TitlePage::committente]), output, status,
-                QStringLiteral("ho visualizzato la relazione con WORD"));
+        deliverDocument(writer, output.reportPath(titlePage[TitlePage::committente]), output,
+                        status, QStringLiteral("ho visualizzato la relazione con WORD"));
     result.results = std::move(results);
     return result;
 }

@@ -27,6 +27,14 @@ struct PrintResult
     bool refusedByCheck = false;
 };
 
+class DocxWriter;
+
+// Writes a built document at `path` (its folder made if needed) and opens it for the user; the
+// message tells of a failed write, or where the file is when nothing could open it. `done` is
+// the status text once the document is shown (none when empty).
+PrintResult deliverDocument(const DocxWriter& writer, const QString& path, DocumentOutput& output,
+                            const StatusCallback& status = {}, const QString& done = QString());
+
 // Each print command checks what it needs, builds its document, writes it as a new file in the
 // output folder and opens it for the user. Results are always computed from the data printed.
 PrintResult printDataListing(const Project& project, const TitlePage& titlePage, int& checkFailed,
