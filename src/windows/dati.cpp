@@ -446,7 +446,7 @@ void dati::VScroll2_Change()
         // A slot is shown only when it has both its target and its duration.
         const bool shown = !link.isEmpty() && link.days.has_value();
         m_leg[r - 1]->setText(shown ? QString::number(link.target) : QString());
-        m_gior[r - 1]->setText(shown ? formatDaysForFile(*link.days) : QString());
+        m_gior[r - 1]->setText(shown ? formatDays(*link.days) : QString());
         if (!link.isEmpty())
             m_scrollalegami[r - 1]->setValue(link.target);
         if (link.days)
