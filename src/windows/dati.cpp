@@ -304,30 +304,6 @@ void dati::buildCommands()
         case 4:
             stampa_Click();
             break;
-        case 6:
-            fin1_Click();
-            break;
-        case 7:
-            m_app.showWindow(win::risultati);
-            break;
-        case 8:
-            m_app.showWindow(win::frontespizio);
-            break;
-        case 10:
-            colorare_Click();
-            break;
-        case 12:
-            m_app.showWindow(win::sommario);
-            break;
-        case 13:
-            m_app.showWindow(win::frmTip);
-            break;
-        case 14:
-            m_app.showWindow(win::supportoclienti);
-            break;
-        case 15:
-            m_app.showWindow(win::informa);
-            break;
         case 17:
             controlla_Click();
             break;
@@ -744,7 +720,7 @@ void dati::aiuto_Click()
 
 void dati::fin1_Click()
 {
-    askWindowGuide(QStringLiteral("Dati"), m_app.constants.productName, win::guidadati);
+    askOwnGuide();
 }
 
 void dati::stampa_Click()

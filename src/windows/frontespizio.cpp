@@ -212,30 +212,6 @@ void frontespizio::buildCommands()
         case 4:
             stampa_Click();
             break;
-        case 6:
-            m_app.showWindow(win::dati);
-            break;
-        case 7:
-            m_app.showWindow(win::risultati);
-            break;
-        case 8:
-            fin3_Click();
-            break;
-        case 10:
-            colorare_Click();
-            break;
-        case 12:
-            m_app.showWindow(win::sommario);
-            break;
-        case 13:
-            m_app.showWindow(win::frmTip);
-            break;
-        case 14:
-            m_app.showWindow(win::supportoclienti);
-            break;
-        case 15:
-            m_app.showWindow(win::informa);
-            break;
         case 17:
             controllodat_Click();
             break;
@@ -485,8 +461,7 @@ void frontespizio::aiuto_Click()
 
 void frontespizio::fin3_Click()
 {
-    askWindowGuide(QStringLiteral("Frontespizio"), m_app.constants.helpTitle,
-                   win::guidafrontespizio);
+    askOwnGuide();
 }
 
 void frontespizio::esci_Click()

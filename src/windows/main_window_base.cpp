@@ -24,6 +24,19 @@ constexpr int kDesignClientHeight = 5700;
 constexpr int kDesignWidth = 9600;
 constexpr int kDesignHeight = 6825;
 
+struct MainWindowName
+{
+    const QString* window;
+    const char* label;
+    const QString* guide;
+};
+
+// The three main windows in the order of their numbers ("Fi&nestra n.1 di 3" ...).
+const MainWindowName kMainWindows[] = {
+    {&win::dati, "Dati", &win::guidadati},
+    {&win::risultati, "Risultati", &win::guidarisultati},
+    {&win::frontespizio, "Frontespizio", &win::guidafrontespizio}};
+
 } // namespace
 
 MainWindowBase::MainWindowBase(ModZANT& app, const QString& caption, QWidget* parent)
@@ -83,34 +96,28 @@ void MainWindowBase::enableIfAvailable(QAction* action, const QString& window)
 
 void MainWindowBase::addViewMenu(const WindowItems& names, int ownNumber)
 {
+    m_ownNumber = ownNumber;
     QMenu* visu = menuBar()->addMenu(QStringLiteral("&Visualizza"));
     visu->setObjectName(QStringLiteral("visu"));
-    const QString guides[] = {win::guidadati, win::guidarisultati, win::guidafrontespizio};
-    const QString labels[] = {QStringLiteral("Dati"), QStringLiteral("Risultati"),
-                              QStringLiteral("Frontespizio")};
-    const QString windows[] = {win::dati, win::risultati, win::frontespizio};
     const QString itemNames[] = {names.datiName, names.risultatiName, names.frontespizioName};
     for (int i = 0; i < 3; ++i) {
         if (i == 2)
             visu->addSeparator();
+        const MainWindowName& target = kMainWindows[i];
         const bool own = i + 1 == ownNumber;
-        QAction* item = menuItem(visu, itemNames[i], QStringLiteral("Finestra ") + labels[i],
-                                 [this, own, i, guides, labels, windows] {
+        QAction* item = menuItem(visu, itemNames[i],
+                                 QStringLiteral("Finestra ") + QString::fromLatin1(target.label),
+                                 [this, own, &target] {
                                      if (own)
-                                         askWindowGuide(labels[i],
-                                                        i == 0 ? m_app.constants.productName
-                                                               : m_app.constants.helpTitle,
-                                                        guides[i]);
+                                         askOwnGuide();
                                      else
-                                         m_app.showWindow(windows[i]);
+                                         m_app.showWindow(*target.window);
                                  });
         if (own) {
             item->setCheckable(true);
             item->setChecked(true);
-            enableIfAvailable(item, guides[i]);
-        } else {
-            enableIfAvailable(item, windows[i]);
         }
+        enableIfAvailable(item, own ? *target.guide : *target.window);
     }
 }
 
@@ -142,8 +149,7 @@ void MainWindowBase::addWindowItem(int ownNumber)
     // A second menu bar in the right-hand corner keeps the item at the right end, however wide
     // the window is.
     auto* corner = new QMenuBar(menuBar());
-    const QString guides[] = {win::guidadati, win::guidarisultati, win::guidafrontespizio};
-    const QString guide = guides[ownNumber - 1];
+    const QString guide = *kMainWindows[ownNumber - 1].guide;
     QAction* item = corner->addAction(QStringLiteral("Fi&nestra n.%1 di 3").arg(ownNumber));
     item->setObjectName(QStringLiteral("finestra"));
     connect(item, &QAction::triggered, this, [this, guide] { showGuide(guide); });
@@ -218,18 +224,49 @@ void MainWindowBase::addButtons(std::initializer_list<ButtonSpec> buttons, int t
 
 void MainWindowBase::Toolbar1_ButtonClick(int index)
 {
-    if (m_toolbarHandler)
-        m_toolbarHandler(index);
+    switch (index) {
+    case 6:
+    case 7:
+    case 8:
+        if (index - 5 == m_ownNumber)
+            askOwnGuide();
+        else
+            m_app.showWindow(*kMainWindows[index - 6].window);
+        return;
+    case 10:
+        colorare_Click();
+        return;
+    case 12:
+        m_app.showWindow(win::sommario);
+        return;
+    case 13:
+        m_app.showWindow(win::frmTip);
+        return;
+    case 14:
+        m_app.showWindow(win::supportoclienti);
+        return;
+    case 15:
+        m_app.showWindow(win::informa);
+        return;
+    default:
+        if (m_toolbarHandler)
+            m_toolbarHandler(index);
+    }
 }
 
-void MainWindowBase::askWindowGuide(const QString& windowLabel, const QString& title,
-                                    const QString& guide)
+void MainWindowBase::askOwnGuide()
 {
+    if (m_ownNumber < 1 || m_ownNumber > 3)
+        return;
+    const MainWindowName& own = kMainWindows[m_ownNumber - 1];
+    const QString& title =
+        m_ownNumber == 1 ? m_app.constants.productName : m_app.constants.helpTitle;
     if (m_app.dialogs().question(this, title,
-                                 QStringLiteral("E' questa la finestra '") + windowLabel +
+                                 QStringLiteral("E' questa la finestra '") +
+                                     QString::fromLatin1(own.label) +
                                      QStringLiteral("': si vuole la guida della finestra?"),
                                  true))
-        showGuide(guide);
+        showGuide(*own.guide);
 }
 
 void MainWindowBase::showGuide(const QString& guide)

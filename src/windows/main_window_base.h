@@ -30,6 +30,8 @@ public:
     clsResize& resizer() { return m_resize; }
 
     // The toolbar's handler, by 1-based position; public so that tests can press the buttons.
+    // The positions that open a window or set the colour act alike in the three windows; the
+    // others go to the window's own handler.
     void Toolbar1_ButtonClick(int index);
 
 protected:
@@ -80,8 +82,9 @@ protected:
     // Enabled only when the window it opens is part of the program.
     void enableIfAvailable(QAction* action, const QString& window);
 
-    // Asks whether this is the window whose guide the user wants, under the given title.
-    void askWindowGuide(const QString& windowLabel, const QString& title, const QString& guide);
+    // "E' questa la finestra ...": asks whether the user wants this window's own guide (under
+    // the program's name for the data window, under the help title for the others).
+    void askOwnGuide();
     void showGuide(const QString& guide);
 
     // The background colour command shared by the three windows.

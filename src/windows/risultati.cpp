@@ -243,30 +243,6 @@ risultati::risultati(ModZANT& app, QWidget* parent)
         case 4:
             stampa_Click();
             break;
-        case 6:
-            m_app.showWindow(win::dati);
-            break;
-        case 7:
-            fin2_Click();
-            break;
-        case 8:
-            m_app.showWindow(win::frontespizio);
-            break;
-        case 10:
-            colorare_Click();
-            break;
-        case 12:
-            m_app.showWindow(win::sommario);
-            break;
-        case 13:
-            m_app.showWindow(win::frmTip);
-            break;
-        case 14:
-            m_app.showWindow(win::supportoclienti);
-            break;
-        case 15:
-            m_app.showWindow(win::informa);
-            break;
         case 19:
             usci_Click();
             break;
@@ -456,7 +432,7 @@ void risultati::aiuto_Click()
 
 void risultati::fin2_Click()
 {
-    askWindowGuide(QStringLiteral("Risultati"), m_app.constants.helpTitle, win::guidarisultati);
+    askOwnGuide();
 }
 
 void risultati::eliminare_click()
