@@ -1,5 +1,6 @@
 #include "model/project_file.h"
 #include "shell/modzant.h"
+#include "support/app_fixture.h"
 #include "support/fake_services.h"
 #include "support/project_builder.h"
 #include "windows/dati.h"
@@ -22,12 +23,8 @@ using zant::test::FakeMusicPlayer;
 
 namespace {
 
-struct Fixture
+struct Fixture : zant::test::AppWithFakes
 {
-    FakeDialogs* dialogs = new FakeDialogs;
-    FakeDocumentOutput* output = new FakeDocumentOutput;
-    ModZANT app{std::unique_ptr<Dialogs>(dialogs), std::unique_ptr<DocumentOutput>(output),
-                std::make_unique<FakeMusicPlayer>(), OfficeSettings{"Studio", "Via Roma 1"}};
     dati* window = nullptr;
 
     explicit Fixture(const Project& project = Project())

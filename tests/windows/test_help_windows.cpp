@@ -1,6 +1,7 @@
 #include "report/help_texts.h"
 #include "shell/modzant.h"
 #include "shell/twips.h"
+#include "support/app_fixture.h"
 #include "support/fake_services.h"
 #include "windows/guidaschema.h"
 #include "windows/help_window.h"
@@ -23,12 +24,8 @@ using zant::test::FakeMusicPlayer;
 
 namespace {
 
-struct Fixture
+struct Fixture : zant::test::AppWithFakes
 {
-    FakeDialogs* dialogs = new FakeDialogs;
-    FakeDocumentOutput* output = new FakeDocumentOutput;
-    ModZANT app{std::unique_ptr<Dialogs>(dialogs), std::unique_ptr<DocumentOutput>(output),
-                std::make_unique<FakeMusicPlayer>(), OfficeSettings{"Studio", "Via Roma 1"}};
 
     Fixture() { registerAllWindows(app); }
 

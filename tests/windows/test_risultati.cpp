@@ -1,4 +1,5 @@
 #include "shell/modzant.h"
+#include "support/app_fixture.h"
 #include "support/fake_services.h"
 #include "support/project_builder.h"
 #include "windows/dati.h"
@@ -18,12 +19,8 @@ using zant::test::FakeMusicPlayer;
 
 namespace {
 
-struct Fixture
+struct Fixture : zant::test::AppWithFakes
 {
-    FakeDialogs* dialogs = new FakeDialogs;
-    FakeDocumentOutput* output = new FakeDocumentOutput;
-    ModZANT app{std::unique_ptr<Dialogs>(dialogs), std::unique_ptr<DocumentOutput>(output),
-                std::make_unique<FakeMusicPlayer>(), OfficeSettings{"Studio", "Via Roma 1"}};
 
     explicit Fixture(const Project& project)
     {

@@ -1,5 +1,6 @@
 #include "shell/modzant.h"
 #include "shell/twips.h"
+#include "support/app_fixture.h"
 #include "support/fake_services.h"
 #include "windows/registry.h"
 #include "windows/sommario.h"
@@ -17,12 +18,8 @@ using zant::test::FakeMusicPlayer;
 
 namespace {
 
-struct Fixture
+struct Fixture : zant::test::AppWithFakes
 {
-    FakeDialogs* dialogs = new FakeDialogs;
-    FakeDocumentOutput* output = new FakeDocumentOutput;
-    ModZANT app{std::unique_ptr<Dialogs>(dialogs), std::unique_ptr<DocumentOutput>(output),
-                std::make_unique<FakeMusicPlayer>(), OfficeSettings{"Studio", "Via Roma 1"}};
     sommario* window = nullptr;
 
     Fixture()
