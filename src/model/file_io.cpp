@@ -33,7 +33,7 @@ Result<QByteArray> readWholeFile(const QString& path, qint64 maxBytes)
     return bytes;
 }
 
-std::optional<Message> writeFileSafely(const QString& path, const QByteArray& bytes)
+Outcome saveFile(const QString& path, const FileContentWriter& write)
 {
     QSaveFile file(path);
     // Without a temporary file a failure could leave the old file half written.
@@ -47,7 +47,12 @@ std::optional<Message> writeFileSafely(const QString& path, const QByteArray& by
         return failure(QStringLiteral("è una cartella"));
     if (!file.open(QIODevice::WriteOnly))
         return failure(file.errorString());
-    if (file.write(bytes) != bytes.size()) {
+    if (Outcome refused = write(file)) {
+        file.cancelWriting();
+        return refused;
+    }
+    // QSaveFile::commit() does not notice on every path that its buffer failed to reach the disk.
+    if (file.error() != QFileDevice::NoError || !file.flush()) {
         const QString reason = file.errorString();
         file.cancelWriting();
         return failure(reason);
@@ -55,6 +60,22 @@ std::optional<Message> writeFileSafely(const QString& path, const QByteArray& by
     if (!file.commit())
         return failure(file.errorString());
     return std::nullopt;
+}
+
+Outcome saveFile(const QString& path, const QByteArray& bytes)
+{
+    return saveFile(path, [&](QIODevice& device) -> Outcome {
+        if (device.write(bytes) != bytes.size())
+            return critical(QStringLiteral("Impossibile salvare il file \"%1\": %2. Il file "
+                                           "esistente non è stato modificato.")
+                                .arg(displayPath(path), device.errorString()));
+        return std::nullopt;
+    });
+}
+
+std::optional<Message> writeFileSafely(const QString& path, const QByteArray& bytes)
+{
+    return saveFile(path, bytes);
 }
 
 } // namespace zant

@@ -73,12 +73,31 @@ int ScheduleResults::predecessor(int event, int position) const
     return position <= static_cast<int>(list.size()) ? list[position - 1] : 0;
 }
 
+namespace {
+
+double slotValue(const std::vector<std::vector<double>>& table, int eventCount, int event, int slot)
+{
+    if (event < 1 || event > eventCount || slot < 1 || event >= static_cast<int>(table.size()))
+        return 0;
+    const auto& list = table[event];
+    return slot < static_cast<int>(list.size()) ? list[slot] : 0;
+}
+
+} // namespace
+
 double ScheduleResults::linkFloatAt(int event, int slot) const
 {
-    if (event < 1 || event > eventCount || slot < 1)
-        return 0;
-    const auto& list = linkFloat[event];
-    return slot < static_cast<int>(list.size()) ? list[slot] : 0;
+    return slotValue(linkFloat, eventCount, event, slot);
+}
+
+double ScheduleResults::linkFreeFloatAt(int event, int slot) const
+{
+    return slotValue(linkFreeFloat, eventCount, event, slot);
+}
+
+double ScheduleResults::linkIndependentFloatAt(int event, int slot) const
+{
+    return slotValue(linkIndependentFloat, eventCount, event, slot);
 }
 
 ScheduleResults ComputeSchedule(const Project& project, const ScheduleProgress& progress)
@@ -92,6 +111,8 @@ ScheduleResults ComputeSchedule(const Project& project, const ScheduleProgress& 
     r.earliestDate.assign(n + 1, QString());
     r.latestDate.assign(n + 1, QString());
     r.linkFloat.assign(n + 1, {});
+    r.linkFreeFloat.assign(n + 1, {});
+    r.linkIndependentFloat.assign(n + 1, {});
     r.predecessors.assign(n + 1, {});
     if (n == 0)
         return r;
@@ -158,11 +179,19 @@ ScheduleResults ComputeSchedule(const Project& project, const ScheduleProgress& 
     for (int i = 1; i <= n; ++i) {
         const auto& links = project.event(i).links;
         auto& floats = r.linkFloat[i];
+        auto& freeFloats = r.linkFreeFloat[i];
+        auto& independentFloats = r.linkIndependentFloat[i];
         floats.assign(links.size() + 1, 0.0);
+        freeFloats.assign(links.size() + 1, 0.0);
+        independentFloats.assign(links.size() + 1, 0.0);
         for (std::size_t j = 0; j < links.size(); ++j) {
             const int k = links[j].target;
-            if (k >= 1 && k <= n)
-                floats[j + 1] = r.latest[k] - (r.earliest[i] + durationOf(links[j]));
+            if (k < 1 || k > n)
+                continue;
+            const double d = durationOf(links[j]);
+            floats[j + 1] = r.latest[k] - (r.earliest[i] + d);
+            freeFloats[j + 1] = r.earliest[k] - (r.earliest[i] + d);
+            independentFloats[j + 1] = std::max(0.0, r.earliest[k] - (r.latest[i] + d));
         }
     }
     return r;

@@ -19,7 +19,13 @@ struct ScheduleResults
     std::vector<double> latest;
     std::vector<QString> earliestDate;
     std::vector<QString> latestDate;
+    // Floats of each activity (event i, slot s → target k, duration d), indexed like linkFloat:
+    // total = latest(k) − earliest(i) − d; free = earliest(k) − earliest(i) − d, what it may slip
+    // without delaying any successor; independent = max(0, earliest(k) − latest(i) − d), what
+    // it may slip even when its predecessors finish as late as they may.
     std::vector<std::vector<double>> linkFloat;
+    std::vector<std::vector<double>> linkFreeFloat;
+    std::vector<std::vector<double>> linkIndependentFloat;
     // The events that link into each event, in the order of events and slots.
     std::vector<std::vector<int>> predecessors;
     QString criticalPath;
@@ -30,6 +36,8 @@ struct ScheduleResults
     // Predecessor at position j (1-based) of an event, or 0 when there is none.
     int predecessor(int event, int position) const;
     double linkFloatAt(int event, int slot) const;
+    double linkFreeFloatAt(int event, int slot) const;
+    double linkIndependentFloatAt(int event, int slot) const;
 };
 
 // Called while the computation advances, with a value that runs 0..999 and wraps, for the

@@ -96,6 +96,40 @@ private slots:
         QCOMPARE(r.linkFloatAt(1, 3), 0.0);
     }
 
+    void activityFloats_data()
+    {
+        QTest::addColumn<QString>("network");
+        QTest::addColumn<int>("event");
+        QTest::addColumn<int>("slot");
+        QTest::addColumn<double>("total");
+        QTest::addColumn<double>("free");
+        QTest::addColumn<double>("independent");
+        // Earliest 0 2 6 6 26, latest 0 3 6 22 26; event 2's slots are 2→4, then 2→3.
+        const QString net = "5: 1>2=2 1>3=6 1>4=6 2>4=2 2>3=3 3>5=20 4>5=4";
+        QTest::newRow("critical activity has no float of any kind") << net << 1 << 2 << 0.0 << 0.0 << 0.0;
+        QTest::newRow("total float shared with the next activity, none free")
+            << net << 1 << 1 << 1.0 << 0.0 << 0.0;
+        QTest::newRow("free float lost when the predecessor starts late")
+            << net << 2 << 2 << 1.0 << 1.0 << 0.0;
+        QTest::newRow("total, free and independent all differ") << net << 2 << 1 << 18.0 << 2.0 << 1.0;
+        QTest::newRow("into the final event: free equals total") << net << 4 << 1 << 16.0 << 16.0 << 0.0;
+        QTest::newRow("slot beyond the links") << net << 2 << 3 << 0.0 << 0.0 << 0.0;
+    }
+
+    void activityFloats()
+    {
+        QFETCH(QString, network);
+        QFETCH(int, event);
+        QFETCH(int, slot);
+        QFETCH(double, total);
+        QFETCH(double, free);
+        QFETCH(double, independent);
+        const ScheduleResults r = ComputeSchedule(buildProject(network));
+        QCOMPARE(r.linkFloatAt(event, slot), total);
+        QCOMPARE(r.linkFreeFloatAt(event, slot), free);
+        QCOMPARE(r.linkIndependentFloatAt(event, slot), independent);
+    }
+
     void predecessors()
     {
         const ScheduleResults r =
