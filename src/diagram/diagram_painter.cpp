@@ -1,0 +1,432 @@
+#include "diagram/diagram_painter.h"
+
+#include "model/file_io.h"
+#include "model/text_format.h"
+
+#include <QFileInfo>
+#include <QFontMetricsF>
+#include <QImage>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPdfWriter>
+#include <QSvgGenerator>
+
+#include <algorithm>
+#include <cmath>
+
+namespace zant {
+
+namespace {
+
+const QColor kInk(35, 45, 80);
+const QColor kCritical(200, 30, 30);
+const QColor kPaleCritical(253, 232, 232);
+const QColor kMuted(110, 120, 140);
+const QColor kGrid(225, 228, 236);
+const QColor kSelected(20, 90, 220);
+const QColor kBar(70, 110, 190);
+const QColor kFreeFloat(120, 160, 120);
+const QColor kTotalFloat(190, 200, 215);
+const QColor kToday(20, 150, 60);
+
+QFont pictureFont(double pixels, bool bold = false)
+{
+    QFont font;
+    font.setFamilies({QStringLiteral("Liberation Sans"), QStringLiteral("Arial"),
+                      QStringLiteral("DejaVu Sans")});
+    font.setPixelSize(std::max(1, static_cast<int>(std::lround(pixels))));
+    font.setBold(bold);
+    return font;
+}
+
+void arrowHead(QPainter& p, QPointF tip, QPointF from, double length, const QColor& colour)
+{
+    const double dx = tip.x() - from.x();
+    const double dy = tip.y() - from.y();
+    const double d = std::hypot(dx, dy);
+    if (d <= 0)
+        return;
+    const QPointF u(dx / d, dy / d);
+    const QPointF nrm(-u.y(), u.x());
+    const QPointF base = tip - u * length;
+    QPainterPath head;
+    head.moveTo(tip);
+    head.lineTo(base + nrm * (length * 0.45));
+    head.lineTo(base - nrm * (length * 0.45));
+    head.closeSubpath();
+    p.fillPath(head, colour);
+}
+
+// A nice step of the time axis: at least `minUnits` apart.
+double axisStep(double unitsPerDay, double minUnits)
+{
+    static const double kSteps[] = {1, 2, 5, 7, 10, 14, 15, 30, 60, 90, 120, 180, 365, 730, 1825};
+    for (double s : kSteps)
+        if (s * unitsPerDay >= minUnits)
+            return s;
+    return 3650;
+}
+
+void paintTimeAxis(QPainter& p, const NetworkLayout& layout, const ScheduleResults& results)
+{
+    const LayoutMetrics& m = layout.metrics;
+    const double top = m.margin;
+    const double bottom = layout.height - m.margin;
+    const double finish = results.earliest[results.eventCount];
+    const double step = axisStep(layout.unitsPerDay, 64);
+    p.setFont(pictureFont(10));
+    for (double t = 0; t <= finish + 1e-9; t += step) {
+        const double x = layout.xOfTime(t);
+        p.setPen(QPen(kGrid, 1));
+        p.drawLine(QPointF(x, top + 16), QPointF(x, bottom));
+        p.setPen(kMuted);
+        p.drawText(QRectF(x - 40, top, 80, 14), Qt::AlignCenter,
+                   QStringLiteral("g. %1").arg(formatDays(t)));
+    }
+}
+
+void paintLevelAxis(QPainter& p, const NetworkLayout& layout)
+{
+    int maxLevel = 0;
+    for (const LaidOutEvent& e : layout.events)
+        maxLevel = std::max(maxLevel, e.level);
+    const LayoutMetrics& m = layout.metrics;
+    p.setFont(pictureFont(10));
+    for (int l = 0; l <= maxLevel; ++l) {
+        const double x = m.margin + m.radius + l * m.levelWidth;
+        p.setPen(QPen(kGrid, 1));
+        p.drawLine(QPointF(x, m.margin + 16), QPointF(x, layout.height - m.margin));
+        p.setPen(kMuted);
+        p.drawText(QRectF(x - 40, m.margin, 80, 14), Qt::AlignCenter,
+                   QStringLiteral("livello %1").arg(l));
+    }
+}
+
+void paintActivity(QPainter& p, const LaidOutActivity& a)
+{
+    if (a.points.size() < 2)
+        return;
+    const QColor colour = a.critical ? kCritical : kInk;
+    const double width = a.critical ? 2.6 : 1.1;
+    QPen solid(colour, width);
+    solid.setCapStyle(Qt::FlatCap);
+    solid.setJoinStyle(Qt::RoundJoin);
+    QPen dotted = solid;
+    dotted.setStyle(Qt::DotLine);
+    QPolygonF firm;
+    QPolygonF loose;
+    firm << a.points.front();
+    for (size_t i = 1; i < a.points.size(); ++i) {
+        const QPointF p0 = a.points[i - 1];
+        const QPointF p1 = a.points[i];
+        if (a.floatFromX < 0 || p1.x() <= a.floatFromX) {
+            firm << p1;
+        } else if (p0.x() >= a.floatFromX) {
+            if (loose.isEmpty())
+                loose << p0;
+            loose << p1;
+        } else {
+            const double u = (a.floatFromX - p0.x()) / (p1.x() - p0.x());
+            const QPointF cut = p0 + (p1 - p0) * u;
+            firm << cut;
+            loose << cut << p1;
+        }
+    }
+    p.setBrush(Qt::NoBrush);
+    p.setPen(solid);
+    p.drawPolyline(firm);
+    if (loose.size() > 1) {
+        p.setPen(dotted);
+        p.drawPolyline(loose);
+    }
+    arrowHead(p, a.points.back(), a.points[a.points.size() - 2], a.critical ? 11 : 9, colour);
+
+    const QString text = formatDays(a.days);
+    p.setFont(pictureFont(10, a.critical));
+    const QFontMetricsF fm(p.font());
+    const double w = fm.horizontalAdvance(text) + 4;
+    const QRectF box(a.labelAt.x() - w / 2, a.labelAt.y() - 15, w, 13);
+    p.fillRect(box, QColor(255, 255, 255, 220));
+    p.setPen(colour);
+    p.drawText(box, Qt::AlignCenter, text);
+}
+
+// The event circle of the method: the number in the upper half, the earliest time lower left,
+// the latest time lower right.
+void paintEvent(QPainter& p, const LaidOutEvent& e, const ScheduleResults& results, double r,
+                bool selected)
+{
+    const QPointF c = e.centre;
+    const QColor line = selected ? kSelected : (e.critical ? kCritical : kInk);
+    p.setPen(QPen(line, selected ? 3.0 : (e.critical ? 2.2 : 1.2)));
+    p.setBrush(e.critical ? kPaleCritical : QColor(Qt::white));
+    p.drawEllipse(c, r, r);
+    p.setPen(QPen(line, 0.8));
+    p.drawLine(QPointF(c.x() - r, c.y()), QPointF(c.x() + r, c.y()));
+    p.drawLine(QPointF(c.x(), c.y()), QPointF(c.x(), c.y() + r));
+    p.setPen(kInk);
+    p.setFont(pictureFont(r * 0.58, true));
+    p.drawText(QRectF(c.x() - r, c.y() - r * 0.92, 2 * r, r * 0.9), Qt::AlignCenter,
+               QString::number(e.event));
+    p.setFont(pictureFont(r * 0.40));
+    p.drawText(QRectF(c.x() - r * 0.95, c.y() + r * 0.05, r * 0.95, r * 0.6), Qt::AlignCenter,
+               formatDays(results.earliest[e.event]));
+    p.drawText(QRectF(c.x(), c.y() + r * 0.05, r * 0.95, r * 0.6), Qt::AlignCenter,
+               formatDays(results.latest[e.event]));
+}
+
+} // namespace
+
+void paintNetwork(QPainter& p, const NetworkLayout& layout, const Project& project,
+                  const ScheduleResults& results, int selectedEvent)
+{
+    Q_UNUSED(project);
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing, true);
+    p.setRenderHint(QPainter::TextAntialiasing, true);
+    p.fillRect(QRectF(0, 0, layout.width, layout.height), Qt::white);
+    if (layout.isEmpty()) {
+        p.restore();
+        return;
+    }
+    if (layout.mode == LayoutMode::TimeScale)
+        paintTimeAxis(p, layout, results);
+    else
+        paintLevelAxis(p, layout);
+    if (layout.summaryOnly) {
+        p.setPen(kCritical);
+        p.setFont(pictureFont(12, true));
+        p.drawText(QPointF(layout.metrics.margin, layout.metrics.margin + 28),
+                   QStringLiteral("Sono disegnati solo gli eventi e il percorso critico: le %1 "
+                                  "attività (oltre %2) renderebbero il reticolo illeggibile.")
+                       .arg(layout.activityCount)
+                       .arg(kFullDrawingActivityLimit));
+    }
+    // Critical arrows last, so that they stay on top.
+    for (bool critical : {false, true})
+        for (const LaidOutActivity& a : layout.activities)
+            if (a.critical == critical)
+                paintActivity(p, a);
+    for (const LaidOutEvent& e : layout.events)
+        paintEvent(p, e, results, layout.metrics.radius, e.event == selectedEvent);
+    p.restore();
+}
+
+QSizeF GanttGeometry::size(const GanttChart& chart) const
+{
+    const double days = std::max(1.0, std::ceil(chart.finish)) + 1;
+    return {chartLeft() + days * dayWidth + margin,
+            margin + axisHeight + static_cast<double>(chart.bars.size()) * rowHeight + margin};
+}
+
+int GanttGeometry::rowAt(const GanttChart& chart, double y) const
+{
+    const double top = margin + axisHeight;
+    if (y < top)
+        return -1;
+    const int row = static_cast<int>((y - top) / rowHeight);
+    return row < static_cast<int>(chart.bars.size()) ? row : -1;
+}
+
+void paintGantt(QPainter& p, const GanttChart& chart, const GanttGeometry& g, const QDate& today,
+                int firstRow, int rowCount)
+{
+    const int total = static_cast<int>(chart.bars.size());
+    firstRow = std::clamp(firstRow, 0, total);
+    const int lastRow = rowCount < 0 ? total : std::min(total, firstRow + rowCount);
+    const double days = std::max(1.0, std::ceil(chart.finish)) + 1;
+    const double right = g.xOfDay(days);
+    const double axisTop = g.margin;
+    const double rowsTop = g.margin + g.axisHeight;
+    const double bottom = rowsTop + (lastRow - firstRow) * g.rowHeight;
+    const auto rowY = [&](int row) { return rowsTop + (row - firstRow) * g.rowHeight; };
+
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing, true);
+    p.fillRect(QRectF(0, 0, right + g.margin, bottom + g.margin), Qt::white);
+
+    // Rows: zebra stripes, then the labels.
+    for (int row = firstRow; row < lastRow; ++row) {
+        if (row % 2)
+            p.fillRect(QRectF(g.margin, rowY(row), right - g.margin, g.rowHeight),
+                       QColor(246, 247, 251));
+    }
+
+    // Calendar axis: months above, then weeks, or days when there is room for their numbers.
+    p.setPen(QPen(kMuted, 0.8));
+    p.drawLine(QPointF(g.chartLeft(), axisTop + g.axisHeight / 2),
+               QPointF(right, axisTop + g.axisHeight / 2));
+    p.drawLine(QPointF(g.margin, rowsTop), QPointF(right, rowsTop));
+    // Day numbers once a day is wide enough on the device, whatever zoom brought it there.
+    const double deviceScale = std::abs(p.worldTransform().m11());
+    const bool showDays = g.dayWidth * deviceScale >= 14;
+    const QDate start = chart.startDate.isValid() ? chart.startDate : QDate(1990, 1, 1);
+    p.setFont(pictureFont(10, true));
+    for (int d = 0; d <= static_cast<int>(days); ++d) {
+        const QDate date = start.addDays(d);
+        const double x = g.xOfDay(d);
+        if (date.day() == 1 || d == 0) {
+            p.setPen(QPen(kMuted, 0.8));
+            p.drawLine(QPointF(x, axisTop), QPointF(x, bottom));
+            const double width = std::max(g.dayWidth * date.daysInMonth(), 30.0);
+            QString name = italianMonthAbbreviation(date.month());
+            if (date.month() == 1 || d == 0)
+                name += QStringLiteral(" %1").arg(date.year());
+            if (x + 24 <= right)
+                p.drawText(QRectF(x + 3, axisTop, width, g.axisHeight / 2), Qt::AlignVCenter, name);
+        }
+    }
+    p.setFont(pictureFont(9));
+    for (int d = 0; d <= static_cast<int>(days); ++d) {
+        const QDate date = start.addDays(d);
+        const double x = g.xOfDay(d);
+        if (showDays) {
+            p.setPen(QPen(kGrid, 0.6));
+            p.drawLine(QPointF(x, axisTop + g.axisHeight / 2), QPointF(x, bottom));
+            p.setPen(date.dayOfWeek() >= 6 ? kCritical : kMuted);
+            p.drawText(QRectF(x, axisTop + g.axisHeight / 2, g.dayWidth, g.axisHeight / 2),
+                       Qt::AlignCenter, QString::number(date.day()));
+        } else if (date.dayOfWeek() == 1 && g.dayWidth * 7 >= 22) {
+            p.setPen(QPen(kGrid, 0.6));
+            p.drawLine(QPointF(x, axisTop + g.axisHeight / 2), QPointF(x, bottom));
+            p.setPen(kMuted);
+            p.drawText(QRectF(x + 2, axisTop + g.axisHeight / 2, g.dayWidth * 7, g.axisHeight / 2),
+                       Qt::AlignVCenter, QString::number(date.day()));
+        }
+    }
+
+    p.setFont(pictureFont(10));
+    const QFontMetricsF fm(p.font());
+    for (int row = firstRow; row < lastRow; ++row) {
+        const GanttBar& bar = chart.bars[row];
+        const double y = rowY(row);
+        p.setPen(bar.critical ? kCritical : kInk);
+        const QString label = bar.label + QStringLiteral("  ") + bar.description;
+        p.drawText(QRectF(g.margin + 2, y, g.labelWidth - 8, g.rowHeight), Qt::AlignVCenter,
+                   fm.elidedText(label, Qt::ElideRight, g.labelWidth - 8));
+        const double x0 = g.xOfDay(bar.start);
+        const double x1 = g.xOfDay(bar.finish);
+        const double h = g.rowHeight * 0.5;
+        const QRectF body(x0, y + (g.rowHeight - h) / 2, std::max(1.0, x1 - x0), h);
+        p.fillRect(body, bar.critical ? kCritical : kBar);
+        if (bar.totalFloat > 1e-9) {
+            const double thin = std::max(2.0, g.rowHeight * 0.16);
+            const double ty = y + g.rowHeight / 2 - thin / 2;
+            p.fillRect(QRectF(x1, ty, bar.totalFloat * g.dayWidth, thin), kTotalFloat);
+            if (bar.freeFloat > 1e-9) {
+                p.fillRect(QRectF(x1, ty, bar.freeFloat * g.dayWidth, thin), kFreeFloat);
+                const double xf = g.xOfDay(bar.finish + bar.freeFloat);
+                p.setPen(QPen(kFreeFloat, 1.4));
+                p.drawLine(QPointF(xf, y + 3), QPointF(xf, y + g.rowHeight - 3));
+            }
+        }
+    }
+    // Events as diamonds on their row.
+    for (const GanttMilestone& m : chart.milestones) {
+        if (m.row < firstRow || m.row >= lastRow)
+            continue;
+        const double x = g.xOfDay(m.time);
+        const double cy = rowY(m.row) + g.rowHeight / 2;
+        const double s = g.rowHeight * 0.32;
+        QPolygonF diamond;
+        diamond << QPointF(x, cy - s) << QPointF(x + s, cy) << QPointF(x, cy + s)
+                << QPointF(x - s, cy);
+        p.setPen(QPen(Qt::black, 0.8));
+        p.setBrush(m.critical ? kCritical : QColor(Qt::white));
+        p.drawPolygon(diamond);
+    }
+    if (today.isValid() && chart.startDate.isValid()) {
+        const qint64 d = chart.startDate.daysTo(today);
+        if (d >= 0 && d <= chart.finish) {
+            const double x = g.xOfDay(static_cast<double>(d));
+            p.setPen(QPen(kToday, 1.6, Qt::DashLine));
+            p.drawLine(QPointF(x, axisTop), QPointF(x, bottom));
+            p.setFont(pictureFont(9, true));
+            p.setPen(kToday);
+            p.drawText(QPointF(x + 3, rowsTop - 2), QStringLiteral("oggi"));
+        }
+    }
+    p.restore();
+}
+
+bool isPictureSuffix(const QString& path)
+{
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    return suffix == QLatin1String("svg") || suffix == QLatin1String("png") ||
+           suffix == QLatin1String("pdf");
+}
+
+Outcome exportPicture(const QString& path, const QSizeF& size, const PicturePainter& paint,
+                      double pngScale)
+{
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    if (!isPictureSuffix(path))
+        return critical(QStringLiteral("Formato non riconosciuto per il file %1: usare .svg, "
+                                       ".png o .pdf.")
+                            .arg(displayPath(path)));
+    const QString what =
+        QStringLiteral("Impossibile disegnare l'immagine nel file %1.").arg(displayPath(path));
+    if (suffix == QLatin1String("svg")) {
+        return saveFile(path, [&](QIODevice& device) -> Outcome {
+            QSvgGenerator svg;
+            svg.setOutputDevice(&device);
+            svg.setSize(size.toSize());
+            svg.setViewBox(QRectF(QPointF(0, 0), size));
+            svg.setTitle(QStringLiteral("ZANT"));
+            QPainter painter;
+            if (!painter.begin(&svg))
+                return critical(what);
+            paint(painter);
+            if (!painter.end())
+                return critical(what);
+            return std::nullopt;
+        });
+    }
+    if (suffix == QLatin1String("png")) {
+        // Very large networks: fewer pixels per unit rather than an image nobody can open.
+        constexpr double kMaxPixels = 60e6;
+        constexpr double kMaxSide = 30000;
+        double scale = pngScale;
+        const double pixels = size.width() * size.height() * scale * scale;
+        if (pixels > kMaxPixels)
+            scale *= std::sqrt(kMaxPixels / pixels);
+        scale = std::min({scale, kMaxSide / std::max(1.0, size.width()),
+                          kMaxSide / std::max(1.0, size.height())});
+        QImage image(std::max(1, static_cast<int>(std::ceil(size.width() * scale))),
+                     std::max(1, static_cast<int>(std::ceil(size.height() * scale))),
+                     QImage::Format_RGB32);
+        if (image.isNull())
+            return critical(QStringLiteral("Memoria insufficiente per l'immagine del file %1.")
+                                .arg(displayPath(path)));
+        image.fill(Qt::white);
+        image.setDotsPerMeterX(static_cast<int>(std::lround(96 * scale / 0.0254)));
+        image.setDotsPerMeterY(image.dotsPerMeterX());
+        {
+            QPainter painter(&image);
+            painter.scale(scale, scale);
+            paint(painter);
+        }
+        return saveFile(path, [&](QIODevice& device) -> Outcome {
+            if (!image.save(&device, "PNG"))
+                return critical(what);
+            return std::nullopt;
+        });
+    }
+    return saveFile(path, [&](QIODevice& device) -> Outcome {
+        QPdfWriter pdf(&device);
+        pdf.setResolution(72);
+        pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
+        // A unit of the picture is a point on the page.
+        pdf.setPageSize(QPageSize(size, QPageSize::Point, QString(), QPageSize::ExactMatch));
+        pdf.setTitle(QStringLiteral("ZANT"));
+        QPainter painter;
+        if (!painter.begin(&pdf))
+            return critical(what);
+        paint(painter);
+        if (!painter.end())
+            return critical(what);
+        return std::nullopt;
+    });
+}
+
+} // namespace zant

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "diagram/gantt_chart.h"
+#include "diagram/network_layout.h"
+#include "model/message.h"
+
+#include <QDate>
+#include <QRectF>
+#include <QSizeF>
+
+#include <functional>
+
+class QPainter;
+
+namespace zant {
+
+// Draws the laid-out network in picture units; the painter's transform gives the zoom.
+// `selectedEvent` (0: none) is outlined in blue.
+void paintNetwork(QPainter& painter, const NetworkLayout& layout, const Project& project,
+                  const ScheduleResults& results, int selectedEvent = 0);
+
+// Sizes of the Gantt chart in picture units.
+struct GanttGeometry
+{
+    double dayWidth = 4; // units per day; day numbers appear from 14 units per day
+    double rowHeight = 20;
+    double labelWidth = 280; // the column with "i → k" and the description
+    double axisHeight = 46;  // months on the upper band, weeks or days on the lower one
+    double margin = 12;
+
+    double chartLeft() const { return margin + labelWidth; }
+    double xOfDay(double day) const { return chartLeft() + day * dayWidth; }
+    double rowTop(int row) const { return margin + axisHeight + row * rowHeight; }
+    QSizeF size(const GanttChart& chart) const;
+    // Row under a point, or -1.
+    int rowAt(const GanttChart& chart, double y) const;
+};
+
+// Draws rows firstRow..firstRow+rowCount-1 (all with rowCount < 0) of the chart, with the
+// axis on top; the rows drawn start just under the axis. `today` is marked when it falls
+// inside the chart.
+void paintGantt(QPainter& painter, const GanttChart& chart, const GanttGeometry& geometry,
+                const QDate& today, int firstRow = 0, int rowCount = -1);
+
+// Writes one picture to a file through the save helper; the format follows the suffix:
+// .svg (vector), .png (at `pngScale` pixels per unit, kept under a size any viewer opens) or
+// .pdf (one page of the picture's size). The message says why a file could not be written.
+using PicturePainter = std::function<void(QPainter&)>;
+Outcome exportPicture(const QString& path, const QSizeF& size, const PicturePainter& paint,
+                      double pngScale = 1.0);
+
+// True for the suffixes exportPicture knows.
+bool isPictureSuffix(const QString& path);
+
+} // namespace zant

@@ -1,0 +1,73 @@
+#include "diagram/gantt_chart.h"
+
+#include "model/text_format.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace zant {
+
+QDate GanttChart::dateAt(double days) const
+{
+    return startDate.addDays(std::llround(std::floor(days + 1e-9)));
+}
+
+QString italianMonthAbbreviation(int month)
+{
+    static const char* const kMonths[] = {"gen", "feb", "mar", "apr", "mag", "giu",
+                                          "lug", "ago", "set", "ott", "nov", "dic"};
+    return QString::fromLatin1(kMonths[std::clamp(month, 1, 12) - 1]);
+}
+
+GanttChart buildGantt(const Project& project, const ScheduleResults& results)
+{
+    GanttChart chart;
+    if (results.isEmpty())
+        return chart;
+    const int n = results.eventCount;
+    chart.startDate = parseDate(results.startDateText);
+    chart.finish = results.earliest[n];
+    for (int e = 1; e <= n; ++e) {
+        for (int s = 1; s <= project.linkCount(e); ++s) {
+            const Link& link = project.link(e, s);
+            if (link.target < 1 || link.target > n)
+                continue;
+            GanttBar bar;
+            bar.from = e;
+            bar.slot = s;
+            bar.to = link.target;
+            bar.start = results.earliest[e];
+            bar.finish = bar.start + link.days.value_or(0);
+            bar.totalFloat = results.linkFloatAt(e, s);
+            bar.freeFloat = results.linkFreeFloatAt(e, s);
+            bar.independentFloat = results.linkIndependentFloatAt(e, s);
+            bar.critical = isZeroFloat(bar.totalFloat);
+            bar.label = QStringLiteral("%1 → %2").arg(e).arg(link.target);
+            bar.description = project.description(link.target);
+            chart.bars.push_back(std::move(bar));
+        }
+    }
+    std::stable_sort(chart.bars.begin(), chart.bars.end(),
+                     [](const GanttBar& a, const GanttBar& b) {
+                         if (a.start != b.start)
+                             return a.start < b.start;
+                         if (a.from != b.from)
+                             return a.from < b.from;
+                         return a.slot < b.slot;
+                     });
+    std::vector<char> placed(n + 1, 0);
+    if (!chart.bars.empty()) {
+        chart.milestones.push_back({1, 0, results.earliest[1], results.isCritical(1)});
+        placed[1] = 1;
+    }
+    for (int row = 0; row < static_cast<int>(chart.bars.size()); ++row) {
+        const int k = chart.bars[row].to;
+        if (placed[k])
+            continue;
+        placed[k] = 1;
+        chart.milestones.push_back({k, row, results.earliest[k], results.isCritical(k)});
+    }
+    return chart;
+}
+
+} // namespace zant

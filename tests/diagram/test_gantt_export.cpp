@@ -1,0 +1,160 @@
+#include "diagram/diagram_painter.h"
+#include "diagram/gantt_chart.h"
+#include "model/text_format.h"
+#include "support/project_builder.h"
+
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QPainter>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace zant;
+using zant::test::buildProject;
+
+class TestGanttExport final : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void barsMatchTheComputation_data()
+    {
+        QTest::addColumn<QString>("network");
+        QTest::newRow("diamond with slack") << "4: 1>2=5 1>3=2 2>4=1 3>4=1";
+        QTest::newRow("parallel activities") << "3: 1>2=4 1>2=6 2>3=3 1>3=2";
+        QTest::newRow("shuffled numbering") << "5: 1>4=3 4>2=2 1>3=9 3>5=1 2>5=4 4>3=1";
+        QTest::newRow("zero durations") << "4: 1>2=0 2>3=0 1>3=2 3>4=0";
+    }
+
+    void barsMatchTheComputation()
+    {
+        QFETCH(QString, network);
+        const Project p = buildProject(network, QStringLiteral("01/03/2027"));
+        const ScheduleResults r = ComputeSchedule(p);
+        const GanttChart chart = buildGantt(p, r);
+        int links = 0;
+        for (int e = 1; e <= p.eventCount(); ++e)
+            links += p.linkCount(e);
+        QCOMPARE(int(chart.bars.size()), links);
+        QCOMPARE(chart.startDate, QDate(2027, 3, 1));
+        QCOMPARE(chart.finish, r.earliest[p.eventCount()]);
+        std::vector<int> seen(p.eventCount() + 1, 0);
+        for (size_t i = 0; i < chart.bars.size(); ++i) {
+            const GanttBar& b = chart.bars[i];
+            const Link& link = p.link(b.from, b.slot);
+            QCOMPARE(b.to, link.target);
+            QCOMPARE(b.start, r.earliest[b.from]);
+            QCOMPARE(b.finish, r.earliest[b.from] + *link.days);
+            QCOMPARE(b.totalFloat, r.linkFloatAt(b.from, b.slot));
+            QCOMPARE(b.freeFloat, r.linkFreeFloatAt(b.from, b.slot));
+            QCOMPARE(b.independentFloat, r.linkIndependentFloatAt(b.from, b.slot));
+            QCOMPARE(b.critical, isZeroFloat(b.totalFloat));
+            QCOMPARE(b.label, QStringLiteral("%1 → %2").arg(b.from).arg(b.to));
+            QCOMPARE(b.description, p.description(b.to));
+            if (i > 0) {
+                const GanttBar& a = chart.bars[i - 1];
+                QVERIFY(a.start < b.start ||
+                        (a.start == b.start &&
+                         (a.from < b.from || (a.from == b.from && a.slot < b.slot))));
+            }
+        }
+        for (const GanttMilestone& m : chart.milestones) {
+            QCOMPARE(++seen[m.event], 1);
+            QCOMPARE(m.time, r.earliest[m.event]);
+            QVERIFY(m.event == 1 || chart.bars[m.row].to == m.event);
+        }
+        QCOMPARE(int(chart.milestones.size()), p.eventCount());
+    }
+
+    void calendarInItalian()
+    {
+        QCOMPARE(italianMonthAbbreviation(1), QStringLiteral("gen"));
+        QCOMPARE(italianMonthAbbreviation(9), QStringLiteral("set"));
+        QCOMPARE(italianMonthAbbreviation(12), QStringLiteral("dic"));
+        GanttChart chart;
+        chart.startDate = QDate(2027, 3, 1);
+        QCOMPARE(chart.dateAt(30), QDate(2027, 3, 31));
+        QCOMPARE(chart.dateAt(30.5), QDate(2027, 3, 31));
+    }
+
+    void todayLineOnlyInsideTheChart()
+    {
+        const Project p = buildProject(QStringLiteral("2: 1>2=10"), QStringLiteral("01/03/2027"));
+        const ScheduleResults r = ComputeSchedule(p);
+        const GanttChart chart = buildGantt(p, r);
+        GanttGeometry g;
+        g.dayWidth = 20;
+        const QSize size = g.size(chart).toSize();
+        const auto render = [&](const QDate& today) {
+            QImage image(size, QImage::Format_RGB32);
+            QPainter painter(&image);
+            paintGantt(painter, chart, g, today);
+            painter.end();
+            return image;
+        };
+        const QImage without = render(QDate(2026, 1, 1));
+        const QImage inside = render(QDate(2027, 3, 6));
+        QCOMPARE(render(QDate(2027, 6, 1)), without);
+        QVERIFY(inside != without);
+        // The line stands at day 5, in the first rows' area.
+        const int x = int(g.xOfDay(5));
+        const int y = int(g.rowTop(0) + 2);
+        QCOMPARE(without.pixelColor(x, y).green() > 200, true);
+        QVERIFY(inside.pixelColor(x, y) != without.pixelColor(x, y));
+    }
+
+    void exportWritesEachFormat_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("magic");
+        QTest::newRow("svg") << "rete.svg" << QByteArray("<?xml");
+        QTest::newRow("png") << "rete.png" << QByteArray("\x89PNG");
+        QTest::newRow("pdf") << "rete.pdf" << QByteArray("%PDF");
+    }
+
+    void exportWritesEachFormat()
+    {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, magic);
+        QTemporaryDir dir;
+        const Project p = buildProject(QStringLiteral("3: 1>2=4 2>3=5 1>3=2"));
+        const ScheduleResults r = ComputeSchedule(p);
+        const NetworkLayout layout = layoutNetwork(p, r, LayoutMode::TimeScale);
+        const QString path = dir.filePath(name);
+        const auto error =
+            exportPicture(path, QSizeF(layout.width, layout.height),
+                          [&](QPainter& painter) { paintNetwork(painter, layout, p, r); });
+        QVERIFY2(!error, error ? qPrintable(error->text) : "");
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QVERIFY(f.readAll().startsWith(magic));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{name});
+    }
+
+    void failedExportKeepsTheOldFile_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("unknown suffix") << "rete.bmp"
+                                        << "Formato non riconosciuto";
+        QTest::newRow("missing folder") << "manca/rete.svg"
+                                        << "rete.svg";
+    }
+
+    void failedExportKeepsTheOldFile()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, message);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(name);
+        const auto error = exportPicture(path, QSizeF(100, 100), [](QPainter&) {});
+        QVERIFY(error.has_value());
+        QVERIFY2(error->text.contains(message), qPrintable(error->text));
+        QVERIFY(!QFile::exists(path));
+        QVERIFY(QDir(dir.path()).entryList(QDir::Files).isEmpty());
+    }
+};
+
+QTEST_MAIN(TestGanttExport)
+#include "test_gantt_export.moc"
