@@ -1,5 +1,7 @@
 #include "cli/cli.h"
 
+#include "cli/cli_diagram.h"
+
 #include "model/data_check.h"
 #include "model/project_file.h"
 #include "model/text_format.h"
@@ -32,6 +34,10 @@ const char* const kUsage =
     "                             relazione completa in stampa diretta, su PDF\n"
     "  titlepage FILE -o OUT.docx relazione dei soli dati del frontespizio\n"
     "  guide -o OUT.docx          guida in linea completa, con lo schema di reticolo\n"
+    "  diagram FILE -o OUT.svg|png|pdf [--livelli]\n"
+    "                             reticolo degli eventi (--json: la disposizione)\n"
+    "  gantt FILE -o OUT.svg|png|pdf\n"
+    "                             diagramma di Gantt\n"
     "  <comando> --help           aiuto sul comando\n"
     "opzioni dei documenti:\n"
     "  --frontespizio FILE        prende i dati del frontespizio da un file ZANT-front-\n"
@@ -168,7 +174,9 @@ void writeJson(QTextStream& out, const Project& p, const ScheduleResults& r)
             out << (first ? "" : ", ") << "{\"event\": " << e << ", \"slot\": " << s
                 << ", \"target\": " << link.target
                 << ", \"days\": " << (link.days ? jsonNumber(*link.days) : QStringLiteral("null"))
-                << ", \"float\": " << jsonNumber(r.linkFloatAt(e, s)) << "}";
+                << ", \"float\": " << jsonNumber(r.linkFloatAt(e, s))
+                << ", \"freeFloat\": " << jsonNumber(r.linkFreeFloatAt(e, s))
+                << ", \"independentFloat\": " << jsonNumber(r.linkIndependentFloatAt(e, s)) << "}";
             first = false;
         }
     }
@@ -417,6 +425,10 @@ int runCli(const QStringList& args, QTextStream& out, QTextStream& err)
         return runDocument(command, rest, out, err);
     if (command == QLatin1String("guide"))
         return runGuide(rest, out, err);
+    if (command == QLatin1String("diagram"))
+        return runDiagramCommand(rest, out, err);
+    if (command == QLatin1String("gantt"))
+        return runGanttCommand(rest, out, err);
     return usageError(err, QStringLiteral("comando sconosciuto: %1").arg(command));
 }
 

@@ -15,6 +15,8 @@ namespace zant {
 namespace {
 
 constexpr int kSweeps = 4;
+// Rounds of moving the circles that stand in an arrow's way.
+constexpr int kRepairs = 8;
 constexpr double kAxisBand = 34; // room for the time axis above the first row
 
 struct Arc
@@ -626,7 +628,8 @@ void routeAll(NetworkLayout& layout, const Project& project, const ScheduleResul
 
 // Places the events, given their rows, and routes the activities.
 NetworkLayout place(const Project& project, const ScheduleResults& results, const Graph& g,
-                    std::vector<int> row, LayoutMode mode, const LayoutMetrics& m, bool summary)
+                    std::vector<int> row, LayoutMode mode, const LayoutMetrics& m, bool summary,
+                    int repairs)
 {
     NetworkLayout layout;
     layout.mode = mode;
@@ -681,7 +684,6 @@ NetworkLayout place(const Project& project, const ScheduleResults& results, cons
 
     // Rows are given out again, with the events that stood in the way of an arrow moved out of
     // its rows, until every arrow finds its way or the attempts run out.
-    constexpr int kRepairs = 8;
     const std::vector<int> ordered = row;
     std::vector<int> moved(n + 1, 0);
     std::vector<char> isMoved(n + 1, 0);
@@ -695,7 +697,7 @@ NetworkLayout place(const Project& project, const ScheduleResults& results, cons
         layout.activities.clear();
         placeRows(layout, results, g, x, row, mode, m);
         routeAll(layout, project, results, g, summary, blocked);
-        if (blocked.empty() || attempt == kRepairs)
+        if (blocked.empty() || attempt >= repairs)
             break;
         bool changed = false;
         const auto moveTo = [&](int e, int target) {
@@ -708,7 +710,7 @@ NetworkLayout place(const Project& project, const ScheduleResults& results, cons
         for (const BlockedArrow& arrow : blocked) {
             const int low = std::min(row[arrow.from], row[arrow.to]);
             const int high = std::max(row[arrow.from], row[arrow.to]);
-            bool movable = attempt < kRepairs / 2;
+            bool movable = attempt < repairs / 2;
             for (int b : arrow.blockers)
                 movable = movable && !g.onLine[b];
             if (movable) {
@@ -773,42 +775,54 @@ NetworkLayout layoutNetwork(const Project& project, const ScheduleResults& resul
         rowsOfLevel(order, others / 2, g, row);
     }
 
-    const auto evaluate = [&](std::vector<int> rows, bool straight) {
-        if (straight)
-            straighten(levels, g, rows);
-        return place(project, results, g, std::move(rows), mode, metrics, summary);
+    const auto evaluate = [&](std::vector<int> rows, int repairs) {
+        return place(project, results, g, std::move(rows), mode, metrics, summary, repairs);
     };
-
-    NetworkLayout best = evaluate(row, true);
-    if (ordering == LayoutOrdering::EventNumber)
-        return best;
-    if (summary) {
-        // Too many arrows to count their crossings: the sweeps alone decide.
-        for (int i = 0; i < kSweeps; ++i) {
-            for (int l = 1; l <= g.maxLevel; ++l)
-                sweepLevel(levels[l], g.preds, g, row);
-            for (int l = g.maxLevel - 1; l >= 0; --l)
-                sweepLevel(levels[l], g.succs, g, row);
-        }
-        return evaluate(row, true);
-    }
-    // The ordering that draws the fewest crossings wins, the plain event order included.
-    int bestCrossings = countCrossings(best);
-    for (int i = 0; i < kSweeps && bestCrossings > 0; ++i) {
+    const auto sweep = [&] {
         for (int l = 1; l <= g.maxLevel; ++l)
             sweepLevel(levels[l], g.preds, g, row);
         for (int l = g.maxLevel - 1; l >= 0; --l)
             sweepLevel(levels[l], g.succs, g, row);
-        for (bool straight : {true, false}) {
-            NetworkLayout candidate = evaluate(row, straight);
-            const int crossings = countCrossings(candidate);
-            if (crossings < bestCrossings) {
-                bestCrossings = crossings;
-                best = std::move(candidate);
-            }
-        }
+    };
+    const auto straightened = [&] {
+        std::vector<int> rows = row;
+        straighten(levels, g, rows);
+        return rows;
+    };
+
+    const std::vector<int> baseline = straightened();
+    if (ordering == LayoutOrdering::EventNumber)
+        return evaluate(baseline, kRepairs);
+    if (summary) {
+        // Too many arrows to count their crossings: the sweeps alone decide.
+        for (int i = 0; i < kSweeps; ++i)
+            sweep();
+        return evaluate(straightened(), kRepairs);
     }
-    return best;
+    // The ordering that draws the fewest crossings wins, the plain event order included. The
+    // candidates are compared before the repairs, which only the two finalists get.
+    int bestCrossings = countCrossings(evaluate(baseline, 0));
+    std::vector<int> bestRows;
+    int previous = -1;
+    for (int i = 0; i < kSweeps && bestCrossings > 0; ++i) {
+        sweep();
+        std::vector<int> rows = straightened();
+        const int crossings = countCrossings(evaluate(rows, 0));
+        if (crossings < bestCrossings) {
+            bestCrossings = crossings;
+            bestRows = std::move(rows);
+        }
+        if (crossings == previous)
+            break; // the sweeps have settled
+        previous = crossings;
+    }
+    NetworkLayout result = evaluate(baseline, kRepairs);
+    if (!bestRows.empty()) {
+        NetworkLayout candidate = evaluate(std::move(bestRows), kRepairs);
+        if (countCrossings(candidate) <= countCrossings(result))
+            result = std::move(candidate);
+    }
+    return result;
 }
 
 int eventAtPoint(const NetworkLayout& layout, QPointF point)
@@ -849,43 +863,50 @@ int countCrossings(const NetworkLayout& layout)
     }
     if (segments.empty())
         return 0;
-    // Segments are bucketed by columns of x; a pair is tested in the column where the overlap of
-    // their x ranges begins, so that it is counted once.
-    constexpr double kColumn = 96;
-    const int columns = static_cast<int>(layout.width / kColumn) + 2;
-    std::vector<std::vector<int>> buckets(columns);
-    const auto column = [&](double xv) {
-        return std::clamp(static_cast<int>(xv / kColumn), 0, columns - 1);
+    // Segments are bucketed in square cells of their bounding boxes; a pair is tested in the
+    // cell where the overlap of their boxes begins, so that it is counted once.
+    constexpr double kCell = 96;
+    const int columns = static_cast<int>(layout.width / kCell) + 2;
+    const int rows = static_cast<int>(layout.height / kCell) + 2;
+    std::vector<std::vector<int>> cells(static_cast<size_t>(columns) * rows);
+    const auto column = [&](double v) {
+        return std::clamp(static_cast<int>(v / kCell), 0, columns - 1);
     };
-    for (int i = 0; i < static_cast<int>(segments.size()); ++i) {
-        const auto& s = segments[i];
-        const int c0 = column(std::min(s.a.x(), s.b.x()));
-        const int c1 = column(std::max(s.a.x(), s.b.x()));
-        for (int c = c0; c <= c1; ++c)
-            buckets[c].push_back(i);
+    const auto band = [&](double v) {
+        return std::clamp(static_cast<int>(v / kCell), 0, rows - 1);
+    };
+    struct Box
+    {
+        double left, right, top, bottom;
+    };
+    std::vector<Box> boxes(segments.size());
+    for (size_t i = 0; i < segments.size(); ++i) {
+        const auto& sg = segments[i];
+        Box& bx = boxes[i];
+        bx = {std::min(sg.a.x(), sg.b.x()), std::max(sg.a.x(), sg.b.x()),
+              std::min(sg.a.y(), sg.b.y()), std::max(sg.a.y(), sg.b.y())};
+        for (int c = column(bx.left); c <= column(bx.right); ++c)
+            for (int r = band(bx.top); r <= band(bx.bottom); ++r)
+                cells[static_cast<size_t>(c) * rows + r].push_back(static_cast<int>(i));
     }
-    // Two activities cross at most once per pair of segments; the set of pairs is what counts.
     int crossings = 0;
     for (int c = 0; c < columns; ++c) {
-        const auto& bucket = buckets[c];
-        for (size_t i = 0; i < bucket.size(); ++i) {
-            const Segment& s = segments[bucket[i]];
-            const double sLeft = std::min(s.a.x(), s.b.x());
-            const double sRight = std::max(s.a.x(), s.b.x());
-            const double sTop = std::min(s.a.y(), s.b.y());
-            const double sBottom = std::max(s.a.y(), s.b.y());
-            for (size_t j = i + 1; j < bucket.size(); ++j) {
-                const Segment& t = segments[bucket[j]];
-                if (t.owner == s.owner)
-                    continue;
-                const double overlapLeft = std::max(sLeft, std::min(t.a.x(), t.b.x()));
-                if (overlapLeft > std::min(sRight, std::max(t.a.x(), t.b.x())) ||
-                    column(overlapLeft) != c)
-                    continue;
-                if (std::max(t.a.y(), t.b.y()) < sTop || std::min(t.a.y(), t.b.y()) > sBottom)
-                    continue;
-                if (properlyCross(s, t))
-                    ++crossings;
+        for (int r = 0; r < rows; ++r) {
+            const auto& cell = cells[static_cast<size_t>(c) * rows + r];
+            for (size_t i = 0; i < cell.size(); ++i) {
+                const Box& p = boxes[cell[i]];
+                for (size_t j = i + 1; j < cell.size(); ++j) {
+                    const Box& q = boxes[cell[j]];
+                    const double left = std::max(p.left, q.left);
+                    const double top = std::max(p.top, q.top);
+                    if (left > std::min(p.right, q.right) || top > std::min(p.bottom, q.bottom) ||
+                        column(left) != c || band(top) != r)
+                        continue;
+                    const Segment& s1 = segments[cell[i]];
+                    const Segment& s2 = segments[cell[j]];
+                    if (s1.owner != s2.owner && properlyCross(s1, s2))
+                        ++crossings;
+                }
             }
         }
     }
