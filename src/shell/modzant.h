@@ -39,6 +39,8 @@ inline const QString frmTip = QStringLiteral("frmTip");
 inline const QString supportoclienti = QStringLiteral("supportoclienti");
 inline const QString informa = QStringLiteral("informa");
 inline const QString frmSplash = QStringLiteral("frmSplash");
+inline const QString reticolo = QStringLiteral("reticolo");
+inline const QString gantt = QStringLiteral("gantt");
 } // namespace win
 
 // The light grey that the three main windows can share.

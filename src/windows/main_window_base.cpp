@@ -119,6 +119,14 @@ void MainWindowBase::addViewMenu(const WindowItems& names, int ownNumber)
         }
         enableIfAvailable(item, own ? *target.guide : *target.window);
     }
+    visu->addSeparator();
+    enableIfAvailable(menuItem(visu, QStringLiteral("visreticolo"), QStringLiteral("&Reticolo"),
+                               [this] { m_app.showWindow(win::reticolo); }),
+                      win::reticolo);
+    enableIfAvailable(menuItem(visu, QStringLiteral("visgantt"),
+                               QStringLiteral("Diagramma di &Gantt"),
+                               [this] { m_app.showWindow(win::gantt); }),
+                      win::gantt);
 }
 
 void MainWindowBase::addHelpMenu(const QString& menuName, const QString& tipsName)

@@ -2,13 +2,15 @@
 
 #include "shell/modzant.h"
 #include "windows/dati.h"
-#include "windows/risultati.h"
-#include "windows/frontespizio.h"
 #include "windows/frmSplash.h"
 #include "windows/frmTip.h"
+#include "windows/frontespizio.h"
+#include "windows/gantt.h"
 #include "windows/guidaschema.h"
 #include "windows/help_window.h"
 #include "windows/informa.h"
+#include "windows/reticolo.h"
+#include "windows/risultati.h"
 #include "windows/sommario.h"
 #include "windows/supportoclienti.h"
 
@@ -29,6 +31,8 @@ void registerAllWindows(ModZANT& app)
     app.registerWindow(win::frmSplash, [](ModZANT& a) { return new frmSplash(a); });
     app.registerWindow(win::informa, [](ModZANT& a) { return new informa(a); });
     app.registerWindow(win::supportoclienti, [](ModZANT& a) { return new supportoclienti(a); });
+    app.registerWindow(win::reticolo, [](ModZANT& a) { return new reticolo(a); });
+    app.registerWindow(win::gantt, [](ModZANT& a) { return new gantt(a); });
 }
 
 } // namespace zant

@@ -113,11 +113,19 @@ risultati::risultati(ModZANT& app, QWidget* parent)
         place(new QLabel(QStringLiteral("Eventi del percorso critico")), 375, 3500, 2400, 285);
     label1->setObjectName(QStringLiteral("Label1"));
     label1->setToolTip(QStringLiteral("eventi collegati con scorrimento nullo"));
-    m_Text1 = place(new QLineEdit, 2835, 3500, 6240, 285);
+    m_Text1 = place(new QLineEdit, 2835, 3500, 4050, 285);
     m_Text1->setObjectName(QStringLiteral("Text1"));
     m_Text1->setReadOnly(true);
     m_Text1->setToolTip(
         QStringLiteral("controllare che non vi siano più percorsi critici distinti"));
+    addButtons(
+        {
+            {"reticolo", "&Reticolo", "cliccare per visualizzare il reticolo degli eventi", 6960,
+             [this] { m_app.showWindow(win::reticolo); }, &win::reticolo},
+            {"gantt", "Ga&ntt", "cliccare per visualizzare il diagramma di Gantt", 8040,
+             [this] { m_app.showWindow(win::gantt); }, &win::gantt},
+        },
+        3500, 1035, 285);
     m_Label13 = place(new QLabel(QStringLiteral(
                           "I risultati riportati nelle tabelle in basso si riferiscono all'evento "
                           "evidenziato con il mouse (passando sul rispettivo numero) della tabella "
@@ -397,10 +405,28 @@ void risultati::VScroll3_Change()
         m_out[2][i - 1]->setText(link.target ? m_app.project.description(link.target) : QString());
         m_out[3][i - 1]->setText(link.target && link.days ? formatDays(*link.days) : QString());
         m_out[4][i - 1]->setText(link.target ? formatDays(r.linkFloatAt(e, j)) : QString());
+        m_out[4][i - 1]->setToolTip(
+            link.target
+                ? QStringLiteral("scorrimento totale %1, libero %2, indipendente %3 giorni")
+                      .arg(formatDays(r.linkFloatAt(e, j)), formatDays(r.linkFreeFloatAt(e, j)),
+                           formatDays(r.linkIndependentFloatAt(e, j)))
+                : QStringLiteral("scorrimento (ritardo massimo) dell'attività in uscita"));
         m_out[0][i - 1]->setToolTip(
             QStringLiteral("vengono visualizzati gli eventi che sono collegatri dall'evento n.") +
             withLeadingBlank(e));
     }
+}
+
+void risultati::selectEvent(int event)
+{
+    if (event < 1 || event > kMaxEvents)
+        return;
+    const int top = std::min(event, m_VScroll1->maximum());
+    if (m_VScroll1->value() != top)
+        m_VScroll1->setValue(top);
+    else
+        VScroll1_Change();
+    num_MouseMove(event - top + 1);
 }
 
 void risultati::stampa_Click()

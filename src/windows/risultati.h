@@ -33,6 +33,9 @@ public:
     void fin2_Click();
     void eliminare_click();
     void usci_Click();
+    // Brings an event into the table's rows and highlights it, as the mouse over its number
+    // would (a click on the event in the network or the Gantt chart).
+    void selectEvent(int event);
 
     // For tests.
     int highlightedRow() const { return m_highlightedRow; }
