@@ -100,6 +100,16 @@ Graph buildGraph(const Project& project, const ScheduleResults& results)
         for (int k : g.succs[e])
             if (position[k] > position[e])
                 g.level[k] = std::max(g.level[k], g.level[e] + 1);
+    // An event that starts a branch of its own (no activity leads to it) stands one level
+    // before its first successor rather than beside event 1, so its arrows stay short.
+    for (int e = 2; e <= g.n; ++e) {
+        if (!g.preds[e].empty() || g.succs[e].empty())
+            continue;
+        int first = std::numeric_limits<int>::max();
+        for (int k : g.succs[e])
+            first = std::min(first, g.level[k]);
+        g.level[e] = std::max(0, first - 1);
+    }
     g.maxLevel = *std::max_element(g.level.begin() + 1, g.level.end());
 
     // The critical path drawn on the line: from event 1, or from another event that starts the
