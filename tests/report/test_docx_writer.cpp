@@ -1031,8 +1031,14 @@ void TestDocxWriter::failedSaveKeepsOldFile()
     error = writer.save(file);
 #endif
 
-    QVERIFY2(error.startsWith("Impossibile scrivere il documento \"" +
-                              QDir::toNativeSeparators(file) + "\": "),
+    static const QHash<QString, QString> causes = {
+        {"missing folder", "cartella inesistente"},
+        {"file as folder", "cartella inesistente"},
+        {"read-only", "permesso negato"},
+        {"file size limit", "file troppo grande per il file system"},
+    };
+    QVERIFY2(error.startsWith("Impossibile salvare il file \"" + QDir::toNativeSeparators(file) +
+                              "\": " + causes.value(kind) + "."),
              qPrintable(error));
     if (kind == "read-only" || kind == "file size limit") {
         QFile old(file);
