@@ -127,6 +127,27 @@ QStringList splitParagraphs(const QString& text)
     return lines;
 }
 
+// Calls `line` with each paragraph of a cell's text as it will be written: split at line ends,
+// without the characters XML cannot carry. Most cells hold one clean line and cost no copy.
+template <typename Function> void forEachCleanLine(const QString& text, Function line)
+{
+    bool plain = true;
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u < 0x20 || c.isSurrogate() || u >= 0xFFFE) {
+            plain = false;
+            break;
+        }
+    }
+    if (plain) {
+        line(text);
+        return;
+    }
+    for (const QString& part : splitParagraphs(text)) {
+        line(cleanText(part));
+    }
+}
+
 // Rough advance widths in ems, on the wide side: Century Gothic is a wide face and the fonts
 // that stand in for it where it is missing are wider still. Good enough to size columns and count
 // pages.
@@ -300,8 +321,9 @@ zip_int64_t streamedPartCommand(void* userdata, void* data, zip_uint64_t length,
         if (!stat) {
             return -1;
         }
-        // The exact size, measured beforehand: without it libzip would mark the entry as
-        // Zip64, which older readers refuse.
+        // libzip decides from the announced size whether the entry needs Zip64 headers, which
+        // older readers refuse; the real size is recorded once the part is written. A part far
+        // beyond the estimate and past 4 GB makes libzip fail rather than write a damaged file.
         stat->size = part->size;
         stat->valid |= ZIP_STAT_SIZE;
         return sizeof(zip_stat_t);
@@ -430,6 +452,13 @@ void writeRunProperties(XmlWriter& xml, const QString& font, int halfPoints,
 // blanks: numbers are written with a leading blank that readers would otherwise drop.
 void writeRunText(XmlWriter& xml, const QString& text)
 {
+    if (!text.contains(u'\t') && !text.contains(u'\v')) {
+        xml.writeStartElement(u"w:t"_s);
+        xml.writeAttribute(u"xml:space"_s, u"preserve"_s);
+        xml.writeCharacters(text);
+        xml.writeEndElement();
+        return;
+    }
     QString piece;
     auto flush = [&] {
         if (piece.isEmpty()) {
@@ -495,7 +524,14 @@ QByteArray packageRelsXml()
     return part.finish();
 }
 
-QByteArray stylesXml()
+// Styles of the table cells' paragraphs, one per font and size in use: a cell then names its
+// style instead of repeating the run properties, which keeps the rows of a large table small.
+QString cellStyleId(int index)
+{
+    return u"ZantCella%1"_s.arg(index + 1);
+}
+
+QByteArray stylesXml(const QList<std::pair<QString, int>>& cellLooks)
 {
     XmlPart part;
     XmlWriter& xml = part.xml();
@@ -543,6 +579,15 @@ QByteArray stylesXml()
     startStyle(u"paragraph"_s, u"Normal"_s, u"Normal"_s, true);
     xml.writeEmptyElement(u"w:qFormat"_s);
     xml.writeEndElement();
+
+    for (qsizetype i = 0; i < cellLooks.size(); ++i) {
+        const auto& [font, halfPoints] = cellLooks[i];
+        startStyle(u"paragraph"_s, cellStyleId(int(i)),
+                   u"ZANT cella %1 (%2 pt)"_s.arg(i + 1).arg(halfPoints / 2.0), false);
+        writeValue(xml, u"w:basedOn"_s, u"Normal"_s);
+        writeRunProperties(xml, font, halfPoints);
+        xml.writeEndElement();
+    }
 
     startStyle(u"character"_s, u"DefaultParagraphFont"_s, u"Default Paragraph Font"_s, true);
     writeValue(xml, u"w:uiPriority"_s, u"1"_s);
@@ -970,13 +1015,12 @@ QList<int> DocxWriter::computeColumnWidths(const Table& table) const
             // Header text is bold, and bold faces are wider.
             const double scale = row <= table.headerRows ? 20 * 1.3 : 20;
             for (int column = 1; column <= table.columns; ++column) {
-                for (const QString& line : splitParagraphs(table.cell(row, column).text)) {
-                    const QString clean = cleanText(line);
+                forEachCleanLine(table.cell(row, column).text, [&](const QString& clean) {
                     widest[column - 1] = std::max(widest[column - 1],
                                                   textWidthPoints(clean, points) * scale + padding);
                     narrowest[column - 1] = std::max(
                         narrowest[column - 1], longestWordPoints(clean, points) * scale + padding);
-                }
+                });
             }
         }
         double sumWidest = 0;
@@ -1024,9 +1068,9 @@ int DocxWriter::estimatedPageCount() const
                 for (int column = 1; column <= table.columns; ++column) {
                     const double room = (widths[column - 1] - 2 * kCellMargin) / 20.0;
                     int cellLines = 0;
-                    for (const QString& line : splitParagraphs(table.cell(row, column).text)) {
-                        cellLines += lineCount(textWidthPoints(cleanText(line), points), room);
-                    }
+                    forEachCleanLine(table.cell(row, column).text, [&](const QString& clean) {
+                        cellLines += lineCount(textWidthPoints(clean, points), room);
+                    });
                     lines = std::max(lines, cellLines);
                 }
                 const double height = lines * lineHeight + 1;
@@ -1233,6 +1277,8 @@ void DocxWriter::writeTableRow(XmlWriter& xml, const Table& table, int row,
     const bool header = table.formatted && row <= table.headerRows;
     // The style colours the first row only; further header rows get the same look directly.
     const bool directHeader = header && row > 1;
+    const QString styleId =
+        cellStyleId(int(m_cellLooks.indexOf({table.format.font, table.format.halfPoints})));
     xml.writeStartElement(u"w:tr"_s);
     if (header) {
         xml.writeStartElement(u"w:trPr"_s);
@@ -1250,21 +1296,26 @@ void DocxWriter::writeTableRow(XmlWriter& xml, const Table& table, int row,
         xml.writeEndElement();
         // Every cell ends with a paragraph, also an empty one: Word calls the file corrupt
         // otherwise.
-        for (const QString& line : splitParagraphs(cell.text)) {
+        forEachCleanLine(cell.text, [&](const QString& clean) {
             xml.writeStartElement(u"w:p"_s);
             xml.writeStartElement(u"w:pPr"_s);
+            writeValue(xml, u"w:pStyle"_s, styleId);
             writeAlignment(xml, alignmentValue(cell.alignment));
-            writeRunProperties(xml, table.format.font, table.format.halfPoints, directHeader);
+            // The header look of further header rows is the one formatting a cell repeats.
+            if (directHeader) {
+                writeRunProperties(xml, table.format.font, table.format.halfPoints, true);
+            }
             xml.writeEndElement();
-            const QString clean = cleanText(line);
             if (!clean.isEmpty()) {
                 xml.writeStartElement(u"w:r"_s);
-                writeRunProperties(xml, table.format.font, table.format.halfPoints, directHeader);
+                if (directHeader) {
+                    writeRunProperties(xml, table.format.font, table.format.halfPoints, true);
+                }
                 writeRunText(xml, clean);
                 xml.writeEndElement();
             }
             xml.writeEndElement();
-        }
+        });
         xml.writeEndElement();
     }
     xml.writeEndElement();
@@ -1474,12 +1525,31 @@ QByteArray DocxWriter::appXml(int pageCount) const
     return part.finish();
 }
 
+quint64 DocxWriter::estimatedDocumentBytes() const
+{
+    // Generous per element, text counted at three bytes a character.
+    quint64 bytes = 4096;
+    for (const Block& block : m_blocks) {
+        bytes += 400;
+        for (const Run& run : block.paragraph.runs) {
+            bytes += 400 + quint64(run.text.size()) * 3;
+        }
+    }
+    for (const Table& table : m_tables) {
+        bytes += 1024 + quint64(table.rows) * 64;
+        for (const Cell& cell : table.cells) {
+            bytes += 200 + quint64(cell.text.size()) * 3;
+        }
+    }
+    return bytes;
+}
+
 Outcome DocxWriter::writePackage(QIODevice& device) const
 {
     if (!m_firstFault.isEmpty()) {
         return critical(u"il documento è stato costruito in modo errato (%1)"_s.arg(m_firstFault));
     }
-    // Column widths are measured once for the page count, the size pass and the document.
+    // Column widths are measured once for the page count and the document.
     m_widthCache.clear();
     m_packaging = true;
     const auto done = qScopeGuard([this] {
@@ -1487,12 +1557,18 @@ Outcome DocxWriter::writePackage(QIODevice& device) const
         m_packaging = false;
     });
     const int pageCount = estimatedPageCount();
+    m_cellLooks.clear();
+    for (const Table& table : m_tables) {
+        if (!m_cellLooks.contains({table.format.font, table.format.halfPoints})) {
+            m_cellLooks.append({table.format.font, table.format.halfPoints});
+        }
+    }
 
     QList<Part> parts = {
         {u"[Content_Types].xml"_s, contentTypesXml()},
         {u"_rels/.rels"_s, packageRelsXml()},
         {u"word/_rels/document.xml.rels"_s, documentRelsXml()},
-        {u"word/styles.xml"_s, stylesXml()},
+        {u"word/styles.xml"_s, stylesXml(m_cellLooks)},
         {u"word/settings.xml"_s, settingsXml()},
         {u"docProps/core.xml"_s, coreXml()},
         {u"docProps/app.xml"_s, appXml(pageCount)},
@@ -1503,16 +1579,7 @@ Outcome DocxWriter::writePackage(QIODevice& device) const
 
     StreamedPart document;
     zip_error_init(&document.error);
-    {
-        DocumentXml measure(*this, pageCount);
-        QByteArray piece;
-        bool more = true;
-        while (more) {
-            piece.resize(0);
-            more = measure.next(piece);
-            document.size += quint64(piece.size());
-        }
-    }
+    document.size = estimatedDocumentBytes();
     auto generator = std::make_shared<DocumentXml>(*this, pageCount);
     document.next = [generator](QByteArray& out) { return generator->next(out); };
 

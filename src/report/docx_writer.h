@@ -130,6 +130,7 @@ private:
 
     // document.xml, produced a few blocks or table rows at a time.
     class DocumentXml;
+    quint64 estimatedDocumentBytes() const;
     void writeParagraph(XmlWriter& xml, const Paragraph& paragraph, int pageCount,
                         int& drawingId, bool keepWithNext) const;
     void writeDrawing(XmlWriter& xml, int pictureIndex, int drawingId) const;
@@ -146,6 +147,8 @@ private:
     // document both need them, and measuring every cell is the costly part of a large report.
     mutable QHash<const Table*, QList<int>> m_widthCache;
     mutable bool m_packaging = false;
+    // Font and half-point size of each cell paragraph style, while a package is written.
+    mutable QList<std::pair<QString, int>> m_cellLooks;
     QList<Picture> m_pictures;
     QString m_firstFault;
 };
