@@ -168,16 +168,17 @@ SavePlan planSave(const QString& path)
         plan.target = link.exists() ? link.canonicalFilePath() : link.symLinkTarget();
     }
     const QFileInfo info(plan.target);
-    plan.existed = info.exists();
     if (info.isDir()) {
         plan.refusal = fileErrorCause(EISDIR);
         return plan;
     }
-    if (plan.existed) {
+    if (info.exists()) {
         plan.refusal = specialFileKind(plan.target);
         if (!plan.refusal.isEmpty())
             return plan;
     }
+    // Only a regular file is what the user would call "the existing file".
+    plan.existed = info.exists();
     // The temporary file adds seven characters to the name.
     if (QFile::encodeName(info.fileName()).size() + 7 > 255) {
         plan.refusal = fileErrorCause(ENAMETOOLONG);
@@ -327,6 +328,51 @@ Outcome saveFileByName(const QString& path, const NamedFileWriter& write)
                            plan.existed);
     temporary.setAutoRemove(false);
     return std::nullopt;
+}
+
+WriteCheckingDevice::WriteCheckingDevice(QIODevice& target) : m_target(target)
+{
+    QIODevice::open(QIODevice::WriteOnly | QIODevice::Unbuffered);
+}
+
+bool WriteCheckingDevice::isSequential() const
+{
+    return m_target.isSequential();
+}
+
+bool WriteCheckingDevice::seek(qint64 pos)
+{
+    return QIODevice::seek(pos) && m_target.seek(pos);
+}
+
+qint64 WriteCheckingDevice::size() const
+{
+    return m_target.size();
+}
+
+void WriteCheckingDevice::restoreSystemError() const
+{
+    errno = m_errno;
+}
+
+qint64 WriteCheckingDevice::readData(char*, qint64)
+{
+    return -1;
+}
+
+qint64 WriteCheckingDevice::writeData(const char* data, qint64 size)
+{
+    if (m_failed)
+        return -1;
+    errno = 0;
+    const qint64 written = m_target.write(data, size);
+    if (written != size) {
+        m_failed = true;
+        m_errno = errno;
+        setErrorString(m_target.errorString());
+        return -1;
+    }
+    return written;
 }
 
 std::optional<Message> writeFileSafely(const QString& path, const QByteArray& bytes)

@@ -3,13 +3,12 @@
 #include "model/message.h"
 
 #include <QByteArray>
+#include <QIODevice>
 #include <QString>
 
 #include <functional>
 #include <memory>
 #include <optional>
-
-class QIODevice;
 
 namespace zant {
 
@@ -40,6 +39,30 @@ Outcome saveFileByName(const QString& path, const NamedFileWriter& write);
 // The cause of a failed file operation in Italian, from the system's error number: "spazio su
 // disco esaurito", "permesso negato", ... Empty for an error number it does not know.
 QString fileErrorCause(int systemError);
+
+// Passes writes to another device and remembers the first that failed, with the system's error
+// number then: for writers that do not check what the device answers (QPdfWriter, the JPEG
+// encoder). A content writer that sees failed() returns a message with empty text.
+class WriteCheckingDevice final : public QIODevice
+{
+public:
+    explicit WriteCheckingDevice(QIODevice& target);
+    bool isSequential() const override;
+    bool seek(qint64 pos) override;
+    qint64 size() const override;
+    bool failed() const { return m_failed; }
+    // Sets errno back to what the failed write left, for the save to name the cause.
+    void restoreSystemError() const;
+
+protected:
+    qint64 readData(char* data, qint64 maxSize) override;
+    qint64 writeData(const char* data, qint64 size) override;
+
+private:
+    QIODevice& m_target;
+    bool m_failed = false;
+    int m_errno = 0;
+};
 
 // Kept for the model's writers; the same as saveFile(path, bytes).
 std::optional<Message> writeFileSafely(const QString& path, const QByteArray& bytes);

@@ -127,23 +127,22 @@ private slots:
     {
         QTest::addColumn<QString>("kind");
         QTest::addColumn<QString>("cause");
-        QTest::addColumn<bool>("existed");
         QTest::newRow("folder") << "folder"
-                                << "è una cartella" << true;
+                                << "è una cartella";
         QTest::newRow("missing folder") << "missing folder"
-                                        << "cartella inesistente" << false;
+                                        << "cartella inesistente";
         QTest::newRow("under a plain file") << "under file"
-                                            << "cartella inesistente" << false;
+                                            << "cartella inesistente";
         QTest::newRow("name too long") << "long name"
-                                       << "nome troppo lungo" << false;
+                                       << "nome troppo lungo";
         QTest::newRow("fifo") << "fifo"
-                              << "è una FIFO, non un file" << true;
+                              << "è una FIFO, non un file";
         QTest::newRow("socket") << "socket"
-                                << "è un socket, non un file" << true;
+                                << "è un socket, non un file";
         QTest::newRow("device") << "device"
-                                << "è un dispositivo, non un file" << true;
+                                << "è un dispositivo, non un file";
         QTest::newRow("no name") << "empty"
-                                 << "manca il nome del file" << false;
+                                 << "manca il nome del file";
     }
 
     // Only a regular file or a new name in an existing folder is written.
@@ -151,7 +150,6 @@ private slots:
     {
         QFETCH(QString, kind);
         QFETCH(QString, cause);
-        QFETCH(bool, existed);
         QTemporaryDir dir;
         writeBytes(dir.filePath("semplice"), kOld);
         QString path = dir.filePath("bersaglio");
@@ -188,7 +186,8 @@ private slots:
         const Outcome failure = saveFile(path, QByteArray("nuovo"));
         QVERIFY(failure);
         QVERIFY2(failure->text.contains(": " + cause + "."), qPrintable(failure->text));
-        QCOMPARE(failure->text.contains("Il file esistente non è stato modificato."), existed);
+        // Nothing there is "the existing file".
+        QVERIFY(!failure->text.contains("Il file esistente"));
         QCOMPARE(fileBytes(dir.filePath("semplice")), kOld);
         const QFileInfo after(dir.filePath("bersaglio"));
         QCOMPARE(after.exists() && after.isFile(), false);
