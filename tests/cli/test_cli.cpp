@@ -198,7 +198,8 @@ private slots:
             << QStringList{"report", example, "--pdf", "OUT.pdf", "-o", "OUT.docx"} << 2 << "--pdf va usato con --direct";
         QTest::newRow("form takes no file") << QStringList{"form", example, "-o", "OUT.docx"} << 2 << "argomento in più";
         QTest::newRow("unwritable output")
-            << QStringList{"form", "-o", "/nessuna/cartella/x.docx"} << 2 << "Impossibile scrivere il documento";
+            << QStringList{"form", "-o", "/nessuna/cartella/x.docx"} << 2
+            << "Impossibile salvare il file \"/nessuna/cartella/x.docx\": cartella inesistente.";
     }
 
     void documents()

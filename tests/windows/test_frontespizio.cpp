@@ -689,7 +689,11 @@ private slots:
         f.window->stampa_Click();
         QCOMPARE(f.dialogs->messages.size(), size_t(1));
         QCOMPARE(f.dialogs->messages.back().message.kind, MessageKind::Critical);
-        QVERIFY(f.lastMessage().contains("stampa"));
+        // The message names the file and the true cause.
+        QVERIFY2(f.lastMessage().startsWith("Impossibile salvare il file \"" +
+                                            QDir::toNativeSeparators(f.dialogs->printToPdf) +
+                                            "\": cartella inesistente."),
+                 qPrintable(f.lastMessage()));
         QVERIFY(f.passo().isEmpty());
     }
 
