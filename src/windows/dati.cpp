@@ -168,10 +168,12 @@ void dati::buildGrid()
         del->setIcon(deleteRowIcon());
         // A click deletes at once (Annulla brings the row back); a key never does.
         del->setFocusPolicy(Qt::NoFocus);
+        del->installEventFilter(this);
         connect(del, &QToolButton::clicked, this, [this, r] { delriga_Click(r); });
         m_delriga[r - 1] = del;
 
-        auto* even = place(new QLineEdit, 1080, top, 3735, 285);
+        // One row high, so that the boxes of neighbouring rows do not overlap.
+        auto* even = place(new QLineEdit, 1080, top, 3735, 255);
         even->setObjectName(QStringLiteral("even%1").arg(r));
         connect(even, &QLineEdit::textEdited, this,
                 [this, r](const QString& text) { even_Change(r, text); });
@@ -260,6 +262,7 @@ void dati::buildGrid()
         del->setObjectName(QStringLiteral("cancleg%1").arg(r));
         del->setIcon(deleteRowIcon());
         del->setFocusPolicy(Qt::NoFocus);
+        del->installEventFilter(this);
         connect(del, &QToolButton::clicked, this, [this, r] { cancleg_Click(r); });
         m_cancleg[r - 1] = del;
 
@@ -443,15 +446,18 @@ bool dati::eventFilter(QObject* watched, QEvent* event)
             bar = m_VScroll2;
         } else if (watched == m_scrolladata) {
             return true;
-        } else if (watched == central()) {
-            const QPoint at = wheel->position().toPoint();
+        } else if (auto* w = qobject_cast<QWidget*>(watched)) {
+            // A row's control, or the window between the rows.
+            const QPoint at = w == central() ? wheel->position().toPoint() : w->geometry().center();
             const QRect events = m_num[0]->geometry().united(m_even[kRows - 1]->geometry());
             const QRect links =
                 m_numleg[0]->geometry().united(m_scrollagiorni[kRows - 1]->geometry());
-            if (events.contains(at))
-                bar = m_VScroll1;
-            else if (links.contains(at))
-                bar = m_VScroll2;
+            if (w->parentWidget() == central() || w == central()) {
+                if (events.contains(at))
+                    bar = m_VScroll1;
+                else if (links.contains(at))
+                    bar = m_VScroll2;
+            }
         }
         if (bar) {
             wheelRows(bar, wheel);
@@ -674,8 +680,13 @@ void dati::even_Change(int row, const QString& text)
 
 void dati::updateTargetRanges()
 {
+    // A bar whose value falls beyond the new range moves, and that move must not be taken for a
+    // picked target.
+    const bool was = m_refreshing;
+    m_refreshing = true;
     for (QScrollBar* bar : m_scrollalegami)
         bar->setMaximum(std::max(1, m_app.project.eventCount()));
+    m_refreshing = was;
 }
 
 void dati::num_click(int row)
@@ -908,8 +919,7 @@ void dati::showNewProject()
     setScrollValue(m_VScroll1, 1);
     setScrollValue(m_VScroll2, 1);
     setScrollValue(m_VScroll3, 1);
-    for (QScrollBar* bar : m_scrollalegami)
-        bar->setMaximum(std::max(1, p.eventCount()));
+    updateTargetRanges();
     m_datiniz->setText(p.startDateText());
     m_datiniz->setModified(false);
     const QDate start = parseDate(p.startDateText());
@@ -1000,8 +1010,7 @@ void dati::cancella_click()
                                       m_app.titlePage);
     m_datiniz->clear();
     setScrollValue(m_VScroll1, 1);
-    for (QScrollBar* bar : m_scrollalegami)
-        bar->setMaximum(1);
+    updateTargetRanges();
     VScroll1_Change();
     UpdateGuidance();
 }

@@ -267,6 +267,10 @@ risultati::risultati(ModZANT& app, QWidget* parent)
 
     finishCommands(QStringLiteral("stampa"), QStringLiteral("usci"));
     m_VScroll1->installEventFilter(this);
+    for (auto& column : m_table) {
+        for (QLabel* label : column)
+            label->installEventFilter(this);
+    }
     m_VScroll1->setFocusPolicy(Qt::NoFocus);
     central()->setMouseTracking(true);
     applyDesignSize();
@@ -296,14 +300,16 @@ QLabel* risultati::cell(const QString& column, int row) const
 
 bool risultati::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::Wheel && (watched == central() || watched == m_VScroll1)) {
+    auto* w = qobject_cast<QWidget*>(watched);
+    if (event->type() == QEvent::Wheel && w && (w == central() || w->parentWidget() == central())) {
         // One row a notch over the event table; partial notches of fine wheels add up.
         auto* wheel = static_cast<QWheelEvent*>(event);
         const QRect table = m_table[0][0]
                                 ->geometry()
                                 .united(m_table[5][kRows - 1]->geometry())
                                 .united(m_VScroll1->geometry());
-        if (watched == m_VScroll1 || table.contains(wheel->position().toPoint())) {
+        const QPoint at = w == central() ? wheel->position().toPoint() : w->geometry().center();
+        if (table.contains(at)) {
             m_wheelRemainder += wheel->angleDelta().y();
             const int notches = m_wheelRemainder / 120;
             m_wheelRemainder %= 120;
