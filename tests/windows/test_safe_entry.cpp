@@ -669,6 +669,59 @@ private slots:
         QCOMPARE(a.app.existingWindow(win::risultati)->pos(), first->pos() + QPoint(30, 30));
     }
 
+    void closingTheLastWindowAsks()
+    {
+        zant::test::AppWithFakes a;
+        a.app.registerWindow(win::frontespizio, [](ModZANT& m) { return new frontespizio(m); });
+        auto* w = a.app.windowAs<frontespizio>(win::frontespizio);
+        w->show();
+        QApplication::setActiveWindow(w);
+        QVERIFY(QTest::qWaitForWindowActive(w));
+        QTest::mouseClick(w->campo(TitlePage::luogo), Qt::LeftButton);
+        QTest::keyClicks(w->campo(TitlePage::luogo), "Pavia");
+        a.dialogs->saveAnswers.push_back(SaveChoice::Cancel);
+        w->close();
+        QVERIFY(w->isVisible());
+        QCOMPARE(a.dialogs->saveQuestions.size(), 1);
+        // With another window still open nothing is lost yet: no question.
+        QWidget other;
+        other.show();
+        w->close();
+        QVERIFY(!w->isVisible());
+        QCOMPARE(a.dialogs->saveQuestions.size(), 1);
+    }
+
+    void helpKeyAndSmallWindowsOverTheirWindow()
+    {
+        Fixture f;
+        QWidget* guide = nullptr;
+        f.app.registerWindow(win::guidadati, [&guide](ModZANT&) { return guide = new QWidget; });
+        f.app.registerWindow(win::informa, [](ModZANT&) {
+            auto* w = new QWidget;
+            w->resize(200, 120);
+            return w;
+        });
+        // The window items are enabled when the window is built: a fresh data window sees them.
+        f.app.unloadWindow(win::dati);
+        auto* w = f.app.windowAs<dati>(win::dati);
+        w->show();
+        QApplication::setActiveWindow(w);
+        QVERIFY(QTest::qWaitForWindowActive(w));
+        QTest::keyClick(w, Qt::Key_F1);
+        QVERIFY(guide && guide->isVisible());
+        // Away from the screen's centre, so that "over the window" differs from "centred".
+        w->move(10, 20);
+        QApplication::setActiveWindow(w);
+        f.app.showWindow(win::informa);
+        const QPoint centre = f.app.existingWindow(win::informa)->frameGeometry().center();
+        QVERIFY2((centre - w->frameGeometry().center()).manhattanLength() <= 4,
+                 qPrintable(QString("%1,%2 / %3,%4")
+                                .arg(centre.x())
+                                .arg(centre.y())
+                                .arg(w->frameGeometry().center().x())
+                                .arg(w->frameGeometry().center().y())));
+    }
+
     void resizingKeepsCaptionsWhole_data()
     {
         QTest::addColumn<QString>("window");
