@@ -3,7 +3,7 @@
 #include "report/documents.h"
 #include "report/docx_writer.h"
 
-#include <QCoreApplication>
+#include <QGuiApplication>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
@@ -51,7 +51,9 @@ void fullReportLayout(benchmark::State& state, const Input& input)
 
 int main(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
+    // The full report draws its pictures: fonts need a GUI application, the offscreen one.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;

@@ -7,13 +7,13 @@
 
 int main(int argc, char* argv[])
 {
-    // The direct print, the guide's network picture and the pictures of the plan draw with fonts,
-    // which needs a GUI application; no window is shown, so no display is needed either. Everything
-    // else runs without one.
+    // The direct print, the guide's network picture, the pictures of the plan and the full report
+    // that holds them draw with fonts, which needs a GUI application; no window is shown, so no
+    // display is needed either. Everything else runs without one.
     std::unique_ptr<QCoreApplication> app;
-    bool drawing =
-        argc > 1 && (std::strcmp(argv[1], "guide") == 0 || std::strcmp(argv[1], "diagram") == 0 ||
-                     std::strcmp(argv[1], "gantt") == 0);
+    bool drawing = false;
+    for (const char* command : {"guide", "diagram", "gantt", "report"})
+        drawing = drawing || (argc > 1 && std::strcmp(argv[1], command) == 0);
     for (int i = 1; i < argc; ++i)
         drawing = drawing || std::strcmp(argv[i], "--direct") == 0;
     if (drawing) {

@@ -349,6 +349,53 @@ void paintGantt(QPainter& p, const GanttChart& chart, const GanttGeometry& g, co
     p.restore();
 }
 
+std::vector<QRectF> pageTiles(const QSizeF& picture, const QSizeF& page, double overlap,
+                              double header)
+{
+    std::vector<QRectF> tiles;
+    const double body = std::max(1.0, picture.height() - header);
+    const double pageBody = std::max(1.0, page.height() - header);
+    const auto count = [overlap](double length, double step) {
+        if (length <= step)
+            return 1;
+        return 1 + static_cast<int>(std::ceil((length - step) / std::max(1.0, step - overlap)));
+    };
+    const int columns = count(picture.width(), page.width());
+    const int rows = count(body, pageBody);
+    for (int r = 0; r < rows; ++r) {
+        for (int c = 0; c < columns; ++c) {
+            const double x = std::min(c * (page.width() - overlap),
+                                      std::max(0.0, picture.width() - page.width()));
+            const double y = std::min(r * (pageBody - overlap), std::max(0.0, body - pageBody));
+            tiles.emplace_back(x, header + y, std::min(page.width(), picture.width()),
+                               std::min(pageBody, body));
+        }
+    }
+    return tiles;
+}
+
+double networkHeaderHeight(const NetworkLayout& layout)
+{
+    return layout.metrics.margin + 18;
+}
+
+void paintNetworkTile(QPainter& p, const NetworkLayout& layout, const Project& project,
+                      const ScheduleResults& results, const QRectF& tile)
+{
+    const double header = networkHeaderHeight(layout);
+    p.save();
+    p.fillRect(QRectF(0, 0, tile.width(), header + tile.height()), Qt::white);
+    p.save();
+    p.setClipRect(QRectF(0, 0, tile.width(), header));
+    p.translate(-tile.x(), 0);
+    paintNetwork(p, layout, project, results);
+    p.restore();
+    p.setClipRect(QRectF(0, header, tile.width(), tile.height()));
+    p.translate(-tile.x(), header - tile.y());
+    paintNetwork(p, layout, project, results);
+    p.restore();
+}
+
 bool isPictureSuffix(const QString& path)
 {
     const QString suffix = QFileInfo(path).suffix().toLower();

@@ -9,6 +9,7 @@
 #include <QSizeF>
 
 #include <functional>
+#include <vector>
 
 class QPainter;
 
@@ -41,6 +42,20 @@ struct GanttGeometry
 // inside the chart.
 void paintGantt(QPainter& painter, const GanttChart& chart, const GanttGeometry& geometry,
                 const QDate& today, int firstRow = 0, int rowCount = -1);
+
+// Pieces of a picture for pages that show `page` units of it, overlapping by `overlap` units,
+// row by row. The top `header` units (the axis) are not cut: every piece repeats them, and the
+// pieces' rectangles cover the rest of the picture below the header.
+std::vector<QRectF> pageTiles(const QSizeF& picture, const QSizeF& page, double overlap,
+                              double header);
+
+// Height of the network's axis band, repeated on every page of a network split over pages.
+double networkHeaderHeight(const NetworkLayout& layout);
+
+// Paints one piece of the network from pageTiles: the axis band of its columns, then the piece
+// itself just below it.
+void paintNetworkTile(QPainter& painter, const NetworkLayout& layout, const Project& project,
+                      const ScheduleResults& results, const QRectF& tile);
 
 // Writes one picture to a file through the save helper; the format follows the suffix:
 // .svg (vector), .png (at `pngScale` pixels per unit, kept under a size any viewer opens) or

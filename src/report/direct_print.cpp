@@ -1,5 +1,7 @@
 #include "report/direct_print.h"
 
+#include "report/plan_pictures.h"
+
 #include "model/text_format.h"
 #include "report/report_texts.h"
 
@@ -129,6 +131,16 @@ public:
     }
 
     int pageNumber() const { return static_cast<int>(m_pages.size()); }
+
+    // Puts finished pages before the current page, which is still empty, and numbers it after
+    // them.
+    void insertPages(std::vector<PrintPage> pages)
+    {
+        m_pages.pop_back();
+        for (PrintPage& page : pages)
+            m_pages.push_back(std::move(page));
+        newPage();
+    }
     std::vector<PrintPage> take() { return std::move(m_pages); }
 
 private:
@@ -156,6 +168,8 @@ public:
         tableA();
         tableB();
         tableC();
+        m_p.NewPrintPage();
+        m_p.insertPages(planPrintPages(m_d, m_p.pageNumber()));
         closing();
         m_p.footer();
         return m_p.take();

@@ -2,9 +2,14 @@
 
 #include "report/documents.h"
 
+#include <QSizeF>
 #include <QString>
 
+#include <functional>
+#include <memory>
 #include <vector>
+
+class QPainter;
 
 namespace zant {
 
@@ -16,7 +21,8 @@ struct PrintItem
     enum class Kind
     {
         Text,
-        Rule
+        Rule,
+        Picture
     };
     Kind kind = Kind::Text;
     int x = 0;
@@ -26,12 +32,18 @@ struct PrintItem
     QString text;
     int x2 = 0;        // end of a rule
     int lineWidth = 0; // thickness of a rule, twips
+    // A picture fills the box from (x, y) to (x2, y2), drawn as vectors by its painter in units
+    // of pictureSize.
+    int y2 = 0;
+    std::shared_ptr<const std::function<void(QPainter&)>> picture;
+    QSizeF pictureSize;
 };
 
 struct PrintPage
 {
     int number = 0;
     std::vector<PrintItem> items;
+    bool landscape = false;
 };
 
 inline const QString kCoverFont = QStringLiteral("Roman");

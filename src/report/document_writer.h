@@ -68,6 +68,10 @@ public:
     virtual QString insertPictureFile(const QString& path, QSizeF points) = 0;
     virtual QString insertPicture(const QImage& image, QSizeF points) = 0;
 
+    // Ends the current section of the document and starts a new one on a new page, with A4
+    // pages in landscape or portrait orientation. The document starts in portrait.
+    virtual void startSection(bool landscape) = 0;
+
     // The number of pages the document takes now, estimated from its text, tables and pictures.
     virtual int estimatedPageCount() const = 0;
 

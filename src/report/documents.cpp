@@ -1,6 +1,7 @@
 #include "report/documents.h"
 
 #include "model/text_format.h"
+#include "report/plan_pictures.h"
 #include "report/report_texts.h"
 
 namespace zant {
@@ -279,6 +280,7 @@ void buildFullReport(DocumentWriter& w, const ReportData& d)
     const int links = addEventLinkTable(w, d);
     w.addParagraph(QStringLiteral("\rC) Percorso critico"), 12);
     addCriticalTable(w, d);
+    addPlanSections(w, d);
 
     // The closing sentence states the real page count: a field that Word and LibreOffice fill
     // in when they lay the document out, the closing block included.

@@ -806,6 +806,17 @@ void DocxWriter::addParagraph(const QString& text, double points)
     write(text, format);
 }
 
+void DocxWriter::startSection(bool landscape)
+{
+    // A section ends with a paragraph that holds its page settings; a table cannot.
+    if (m_blocks.last().table != 0)
+        startParagraph(Format{m_format.font, m_format.halfPoints}, Alignment::Left);
+    openParagraph().sectionEnd =
+        m_landscape ? Paragraph::SectionEnd::Landscape : Paragraph::SectionEnd::Portrait;
+    startParagraph(m_format, openParagraph().alignment);
+    m_landscape = landscape;
+}
+
 int DocxWriter::addTable(int rows, int columns, double points)
 {
     if (rows < 1 || columns < 1) {
@@ -1127,6 +1138,27 @@ int DocxWriter::estimatedPageCount() const
     return flow.pages();
 }
 
+void DocxWriter::writeSectionProperties(XmlWriter& xml, bool landscape)
+{
+    xml.writeStartElement(u"w:sectPr"_s);
+    xml.writeEmptyElement(u"w:pgSz"_s);
+    xml.writeAttribute(u"w:w"_s, QString::number(landscape ? kPageHeight : kPageWidth));
+    xml.writeAttribute(u"w:h"_s, QString::number(landscape ? kPageWidth : kPageHeight));
+    if (landscape)
+        xml.writeAttribute(u"w:orient"_s, u"landscape"_s);
+    xml.writeEmptyElement(u"w:pgMar"_s);
+    xml.writeAttribute(u"w:top"_s, QString::number(kMarginTop));
+    xml.writeAttribute(u"w:right"_s, QString::number(kMarginSide));
+    xml.writeAttribute(u"w:bottom"_s, QString::number(kMarginBottom));
+    xml.writeAttribute(u"w:left"_s, QString::number(kMarginSide));
+    xml.writeAttribute(u"w:header"_s, u"708"_s);
+    xml.writeAttribute(u"w:footer"_s, u"708"_s);
+    xml.writeAttribute(u"w:gutter"_s, u"0"_s);
+    xml.writeEmptyElement(u"w:cols"_s);
+    xml.writeAttribute(u"w:space"_s, u"708"_s);
+    xml.writeEndElement();
+}
+
 void DocxWriter::writeParagraph(XmlWriter& xml, const Paragraph& paragraph, int pageCount,
                                 int& drawingId, bool keepWithNext) const
 {
@@ -1137,6 +1169,8 @@ void DocxWriter::writeParagraph(XmlWriter& xml, const Paragraph& paragraph, int 
     }
     writeAlignment(xml, alignmentValue(paragraph.alignment));
     writeRunProperties(xml, paragraph.markFormat.font, paragraph.markFormat.halfPoints);
+    if (paragraph.sectionEnd != Paragraph::SectionEnd::None)
+        writeSectionProperties(xml, paragraph.sectionEnd == Paragraph::SectionEnd::Landscape);
     xml.writeEndElement();
     for (const Run& run : paragraph.runs) {
         const QString& font = run.format.font;
@@ -1414,21 +1448,7 @@ private:
             ++m_block;
             return;
         }
-        m_xml.writeStartElement(u"w:sectPr"_s);
-        m_xml.writeEmptyElement(u"w:pgSz"_s);
-        m_xml.writeAttribute(u"w:w"_s, QString::number(kPageWidth));
-        m_xml.writeAttribute(u"w:h"_s, QString::number(kPageHeight));
-        m_xml.writeEmptyElement(u"w:pgMar"_s);
-        m_xml.writeAttribute(u"w:top"_s, QString::number(kMarginTop));
-        m_xml.writeAttribute(u"w:right"_s, QString::number(kMarginSide));
-        m_xml.writeAttribute(u"w:bottom"_s, QString::number(kMarginBottom));
-        m_xml.writeAttribute(u"w:left"_s, QString::number(kMarginSide));
-        m_xml.writeAttribute(u"w:header"_s, u"708"_s);
-        m_xml.writeAttribute(u"w:footer"_s, u"708"_s);
-        m_xml.writeAttribute(u"w:gutter"_s, u"0"_s);
-        m_xml.writeEmptyElement(u"w:cols"_s);
-        m_xml.writeAttribute(u"w:space"_s, u"708"_s);
-        m_xml.writeEndElement();
+        writeSectionProperties(m_xml, m_writer.m_landscape);
         m_xml.writeEndDocument();
         m_done = true;
     }

@@ -33,6 +33,7 @@ public:
     void justifyDocument() override;
     QString insertPictureFile(const QString& path, QSizeF points) override;
     QString insertPicture(const QImage& image, QSizeF points) override;
+    void startSection(bool landscape) override;
     int estimatedPageCount() const override;
     QString save(const QString& path) const override;
 
@@ -75,6 +76,14 @@ private:
         QList<Run> runs;
         Format markFormat;
         Alignment alignment = Alignment::Left;
+        // A paragraph that ends a section carries that section's page: portrait or landscape.
+        enum class SectionEnd
+        {
+            None,
+            Portrait,
+            Landscape
+        };
+        SectionEnd sectionEnd = SectionEnd::None;
     };
 
     struct Cell
@@ -114,6 +123,7 @@ private:
     };
 
     static QString alignmentValue(Alignment alignment);
+    static void writeSectionProperties(XmlWriter& xml, bool landscape);
 
     // The last paragraph of the document, where typed text goes.
     Paragraph& openParagraph() { return m_blocks.last().paragraph; }
@@ -142,6 +152,7 @@ private:
 
     Format m_format;
     QList<Block> m_blocks;
+    bool m_landscape = false; // orientation of the section being written
     QList<Table> m_tables;
     // Column widths of the tables while one package is being written: the page count and the
     // document both need them, and measuring every cell is the costly part of a large report.

@@ -67,12 +67,27 @@ QString paintPages(const std::vector<PrintPage>& pages, QPagedPaintDevice& devic
     FontCache fonts(&device, dotsPerTwip);
     bool first = true;
     for (const PrintPage& page : pages) {
+        // Sections on landscape pages turn the page before it starts.
+        const auto orientation = page.landscape ? QPageLayout::Landscape : QPageLayout::Portrait;
+        if (device.pageLayout().orientation() != orientation)
+            device.setPageOrientation(orientation);
         if (!first && !device.newPage()) {
             painter.end();
             return QStringLiteral("Impossibile passare alla pagina successiva della stampa.");
         }
         first = false;
         for (const PrintItem& item : page.items) {
+            if (item.kind == PrintItem::Kind::Picture) {
+                if (!item.picture || item.pictureSize.isEmpty())
+                    continue;
+                painter.save();
+                painter.translate(item.x * dotsPerTwip, item.y * dotsPerTwip);
+                painter.scale((item.x2 - item.x) * dotsPerTwip / item.pictureSize.width(),
+                              (item.y2 - item.y) * dotsPerTwip / item.pictureSize.height());
+                (*item.picture)(painter);
+                painter.restore();
+                continue;
+            }
             if (item.kind == PrintItem::Kind::Rule) {
                 QPen pen(Qt::black);
                 pen.setWidthF(item.lineWidth * dotsPerTwip);

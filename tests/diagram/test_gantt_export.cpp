@@ -104,6 +104,45 @@ private slots:
         QVERIFY(inside.pixelColor(x, y) != without.pixelColor(x, y));
     }
 
+    void tilesCoverThePictureWithOverlap_data()
+    {
+        QTest::addColumn<QSizeF>("picture");
+        QTest::addColumn<QSizeF>("page");
+        QTest::addColumn<int>("count");
+        QTest::newRow("fits one page") << QSizeF(500, 300) << QSizeF(700, 400) << 1;
+        QTest::newRow("three pages wide") << QSizeF(1900, 300) << QSizeF(700, 400) << 3;
+        QTest::newRow("two by two") << QSizeF(1200, 700) << QSizeF(700, 400) << 4;
+        QTest::newRow("exactly one page") << QSizeF(700, 400) << QSizeF(700, 400) << 1;
+    }
+
+    void tilesCoverThePictureWithOverlap()
+    {
+        QFETCH(QSizeF, picture);
+        QFETCH(QSizeF, page);
+        QFETCH(int, count);
+        const double header = 50;
+        const double overlap = 30;
+        const auto tiles = pageTiles(picture, page, overlap, header);
+        QCOMPARE(int(tiles.size()), count);
+        // Sample points of the picture below the header: each lies in some tile.
+        for (double x = 0; x <= picture.width(); x += 7)
+            for (double y = header; y <= picture.height(); y += 7) {
+                bool inside = false;
+                for (const QRectF& t : tiles)
+                    inside = inside || (x >= t.left() - 1e-9 && x <= t.right() + 1e-9 &&
+                                        y >= t.top() - 1e-9 && y <= t.bottom() + 1e-9);
+                QVERIFY2(inside, qPrintable(QStringLiteral("%1,%2").arg(x).arg(y)));
+            }
+        for (size_t i = 0; i < tiles.size(); ++i) {
+            const QRectF& t = tiles[i];
+            QVERIFY(t.width() <= page.width() && t.height() <= page.height() - header);
+            QVERIFY(t.top() >= header && t.bottom() <= picture.height() + 1e-9);
+            // Neighbours on one row share at least the overlap strip.
+            if (i > 0 && tiles[i - 1].top() == t.top())
+                QVERIFY(tiles[i - 1].right() - t.left() >= overlap - 1e-9);
+        }
+    }
+
     void exportWritesEachFormat_data()
     {
         QTest::addColumn<QString>("name");

@@ -283,5 +283,6 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestDocuments)
+// The full report draws its pictures, which needs fonts and so a GUI application.
+QTEST_MAIN(TestDocuments)
 #include "test_documents.moc"

@@ -1,0 +1,271 @@
+#include "report/plan_pictures.h"
+
+#include "diagram/diagram_painter.h"
+#include "diagram/gantt_chart.h"
+#include "diagram/network_layout.h"
+
+#include <QPainter>
+
+#include <algorithm>
+#include <cmath>
+
+namespace zant {
+
+namespace {
+
+// The text area of a landscape A4 page (margins of the report), less room for the heading and
+// the explanation above the first sheet, so that every sheet fits a page of its own.
+constexpr double kSheetWidth = 728;
+constexpr double kSheetHeight = 340;
+// The smallest text of the pictures (the times inside the circles, 8.8 units) stays at 7 pt.
+constexpr double kMinScale = 7.0 / 8.8;
+// Pictures are raster images at the resolution of printed documents.
+constexpr double kDpi = 300;
+constexpr double kOverlap = 36;
+
+QImage renderSheet(QSizeF points, const std::function<void(QPainter&)>& paint, double scale)
+{
+    const double pixelsPerPoint = kDpi / 72.0;
+    QImage image(std::max(1, static_cast<int>(std::ceil(points.width() * pixelsPerPoint))),
+                 std::max(1, static_cast<int>(std::ceil(points.height() * pixelsPerPoint))),
+                 QImage::Format_RGB32);
+    image.fill(Qt::white);
+    image.setDotsPerMeterX(static_cast<int>(std::lround(kDpi / 0.0254)));
+    image.setDotsPerMeterY(image.dotsPerMeterX());
+    QPainter painter(&image);
+    painter.scale(pixelsPerPoint * scale, pixelsPerPoint * scale);
+    paint(painter);
+    return image;
+}
+
+const QString kNetworkText = QStringLiteral(
+    "Il reticolo rappresenta ogni evento con un cerchio: in alto il numero dell'evento, in basso "
+    "a sinistra il tempo minimo e a destra il tempo massimo, in giorni dalla data iniziale. Le "
+    "attività sono le frecce, con la loro durata; la posizione orizzontale degli eventi segue il "
+    "tempo minimo, così che la lunghezza delle frecce si legge sulla scala dei giorni in alto. "
+    "Il percorso critico corre in rosso su una sola linea; il tratto punteggiato di una freccia "
+    "è lo scorrimento libero dell'attività, il tempo di cui può ritardare senza spostare "
+    "l'evento che la segue.");
+
+const QString kGanttText = QStringLiteral(
+    "Il diagramma di Gantt riporta una riga per ogni attività, nell'ordine della data minima "
+    "d'inizio: la barra va dall'inizio alla fine al più presto, sul calendario dei lavori; la "
+    "linea sottile che la segue è lo scorrimento totale, con in verde la parte di scorrimento "
+    "libero. Le attività critiche sono in rosso; i rombi segnano gli eventi alla loro data "
+    "minima.");
+
+} // namespace
+
+std::vector<PlanSheet> networkSheets(const ReportData& d)
+{
+    std::vector<PlanSheet> sheets;
+    const NetworkLayout layout = layoutNetwork(d.project, d.results, LayoutMode::TimeScale);
+    if (layout.isEmpty())
+        return sheets;
+    const double scale = std::clamp(
+        std::min(kSheetWidth / layout.width, kSheetHeight / layout.height), kMinScale, 1.0);
+    const double header = networkHeaderHeight(layout);
+    const QSizeF page(kSheetWidth / scale, kSheetHeight / scale);
+    for (const QRectF& tile :
+         pageTiles(QSizeF(layout.width, layout.height), page, kOverlap, header)) {
+        const QSizeF points = QSizeF(tile.width(), tile.height() + header) * scale;
+        sheets.push_back(
+            {renderSheet(
+                 points,
+                 [&](QPainter& p) { paintNetworkTile(p, layout, d.project, d.results, tile); },
+                 scale),
+             points});
+    }
+    return sheets;
+}
+
+std::vector<PlanSheet> ganttSheets(const ReportData& d)
+{
+    std::vector<PlanSheet> sheets;
+    const GanttChart chart = buildGantt(d.project, d.results);
+    if (chart.isEmpty())
+        return sheets;
+    // The calendar is fitted to the page width; the rows run on over as many pages as needed,
+    // each with the calendar on top.
+    GanttGeometry g;
+    const double days = std::max(1.0, std::ceil(chart.finish)) + 1;
+    g.dayWidth = std::clamp((kSheetWidth - g.labelWidth - 2 * g.margin) / days, 0.2, 14.0);
+    const int rowsPerSheet =
+        std::max(1, static_cast<int>((kSheetHeight - g.axisHeight - 2 * g.margin) / g.rowHeight));
+    const int total = static_cast<int>(chart.bars.size());
+    for (int first = 0; first < total; first += rowsPerSheet) {
+        const int rows = std::min(rowsPerSheet, total - first);
+        const QSizeF points(g.size(chart).width(),
+                            g.margin * 2 + g.axisHeight + rows * g.rowHeight);
+        sheets.push_back({renderSheet(
+                              points,
+                              [&](QPainter& p) {
+                                  // The report shows no "today": it is read later.
+                                  paintGantt(p, chart, g, QDate(), first, rows);
+                              },
+                              1.0),
+                          points});
+    }
+    return sheets;
+}
+
+namespace {
+
+// A landscape A4 page of the direct print, in twips from the top-left of the printable area.
+constexpr int kLandscapeLeft = 700;
+constexpr int kLandscapeRight = 15500;
+constexpr int kLandscapeTop = 700;
+constexpr int kLandscapePictureBottom = 10300;
+constexpr int kLandscapeFooterX = 13800;
+constexpr int kLandscapeFooterY = 10700;
+constexpr double kExplanationSize = 10;
+
+// Words of a text in lines of at most `width` characters.
+QStringList wrap(const QString& text, int width)
+{
+    QStringList lines;
+    QString line;
+    for (const QString& word : text.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        if (!line.isEmpty() && line.size() + 1 + word.size() > width) {
+            lines << line;
+            line.clear();
+        }
+        line += (line.isEmpty() ? QString() : QStringLiteral(" ")) + word;
+    }
+    if (!line.isEmpty())
+        lines << line;
+    return lines;
+}
+
+PrintItem textItem(int x, int y, double size, const QString& text)
+{
+    PrintItem item;
+    item.x = x;
+    item.y = y;
+    item.font = kPrintFont;
+    item.size = size;
+    item.text = text;
+    return item;
+}
+
+struct PrintedSheet
+{
+    std::shared_ptr<const std::function<void(QPainter&)>> paint;
+    QSizeF size; // picture units
+};
+
+void addSectionPages(std::vector<PrintPage>& pages, const QString& heading,
+                     const QString& explanation, const std::vector<PrintedSheet>& sheets,
+                     int& number)
+{
+    for (size_t i = 0; i < sheets.size(); ++i) {
+        PrintPage page;
+        page.number = number++;
+        page.landscape = true;
+        int y = kLandscapeTop;
+        QString title = heading;
+        if (sheets.size() > 1)
+            title += QStringLiteral(" - foglio %1 di %2").arg(i + 1).arg(sheets.size());
+        page.items.push_back(textItem(kLandscapeLeft, y, kPrintSize, title));
+        y += lineHeight(kPrintFont, kPrintSize) * 3 / 2;
+        if (i == 0) {
+            const int columns =
+                (kLandscapeRight - kLandscapeLeft) / characterWidth(kPrintFont, kExplanationSize);
+            for (const QString& line : wrap(explanation, columns)) {
+                page.items.push_back(textItem(kLandscapeLeft, y, kExplanationSize, line));
+                y += lineHeight(kPrintFont, kExplanationSize);
+            }
+            y += lineHeight(kPrintFont, kExplanationSize);
+        }
+        // The sheet keeps its proportions inside the room left on the page.
+        const QSizeF size = sheets[i].size;
+        const double room = std::min((kLandscapeRight - kLandscapeLeft) / size.width(),
+                                     (kLandscapePictureBottom - y) / size.height());
+        PrintItem picture;
+        picture.kind = PrintItem::Kind::Picture;
+        picture.x = kLandscapeLeft;
+        picture.y = y;
+        picture.x2 = kLandscapeLeft + static_cast<int>(size.width() * room);
+        picture.y2 = y + static_cast<int>(size.height() * room);
+        picture.picture = sheets[i].paint;
+        picture.pictureSize = size;
+        page.items.push_back(picture);
+        page.items.push_back(textItem(kLandscapeFooterX, kLandscapeFooterY, kPrintSize,
+                                      QStringLiteral("pagina ") + QString::number(page.number)));
+        pages.push_back(std::move(page));
+    }
+}
+
+} // namespace
+
+std::vector<PrintPage> planPrintPages(const ReportData& d, int firstNumber)
+{
+    std::vector<PrintPage> pages;
+    // The pages are drawn after this returns: the pictures keep their own copies.
+    const auto project = std::make_shared<const Project>(d.project);
+    const auto results = std::make_shared<const ScheduleResults>(d.results);
+    int number = firstNumber;
+
+    std::vector<PrintedSheet> network;
+    const auto layout = std::make_shared<const NetworkLayout>(
+        layoutNetwork(*project, *results, LayoutMode::TimeScale));
+    if (!layout->isEmpty()) {
+        const double scale = std::clamp(
+            std::min(kSheetWidth / layout->width, kSheetHeight / layout->height), kMinScale, 1.0);
+        const double header = networkHeaderHeight(*layout);
+        for (const QRectF& tile :
+             pageTiles(QSizeF(layout->width, layout->height),
+                       QSizeF(kSheetWidth / scale, kSheetHeight / scale), kOverlap, header)) {
+            network.push_back({std::make_shared<const std::function<void(QPainter&)>>(
+                                   [layout, project, results, tile](QPainter& p) {
+                                       paintNetworkTile(p, *layout, *project, *results, tile);
+                                   }),
+                               QSizeF(tile.width(), tile.height() + header)});
+        }
+    }
+    addSectionPages(pages, QStringLiteral("D) Reticolo"), kNetworkText, network, number);
+
+    std::vector<PrintedSheet> gantt;
+    const auto chart = std::make_shared<const GanttChart>(buildGantt(*project, *results));
+    if (!chart->isEmpty()) {
+        GanttGeometry g;
+        const double days = std::max(1.0, std::ceil(chart->finish)) + 1;
+        g.dayWidth = std::clamp((kSheetWidth - g.labelWidth - 2 * g.margin) / days, 0.2, 14.0);
+        const int rowsPerSheet = std::max(
+            1, static_cast<int>((kSheetHeight - g.axisHeight - 2 * g.margin) / g.rowHeight));
+        const int total = static_cast<int>(chart->bars.size());
+        for (int first = 0; first < total; first += rowsPerSheet) {
+            const int rows = std::min(rowsPerSheet, total - first);
+            gantt.push_back(
+                {std::make_shared<const std::function<void(QPainter&)>>(
+                     [chart, g, first, rows](QPainter& p) {
+                         paintGantt(p, *chart, g, QDate(), first, rows);
+                     }),
+                 QSizeF(g.size(*chart).width(), g.margin * 2 + g.axisHeight + rows * g.rowHeight)});
+        }
+    }
+    addSectionPages(pages, QStringLiteral("E) Diagramma di Gantt"), kGanttText, gantt, number);
+    return pages;
+}
+
+void addPlanSections(DocumentWriter& w, const ReportData& d)
+{
+    const auto section = [&w](const QString& heading, const QString& text,
+                              const std::vector<PlanSheet>& sheets) {
+        w.addParagraph(heading + QStringLiteral("\r"), 12);
+        w.addParagraph(text + QStringLiteral("\r"), 12);
+        for (size_t i = 0; i < sheets.size(); ++i) {
+            if (sheets.size() > 1)
+                w.addParagraph(QStringLiteral("foglio %1 di %2").arg(i + 1).arg(sheets.size()), 9);
+            w.addParagraph(QString(), 12);
+            w.insertPicture(sheets[i].image, sheets[i].points);
+        }
+    };
+    w.startSection(true);
+    section(QStringLiteral("D) Reticolo"), kNetworkText, networkSheets(d));
+    w.startSection(true);
+    section(QStringLiteral("E) Diagramma di Gantt"), kGanttText, ganttSheets(d));
+    w.startSection(false);
+}
+
+} // namespace zant

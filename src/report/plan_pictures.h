@@ -1,0 +1,28 @@
+#pragma once
+
+#include "report/direct_print.h"
+#include "report/document_writer.h"
+#include "report/documents.h"
+
+namespace zant {
+
+// Sections D (the network) and E (the Gantt chart) of the full report, on landscape pages,
+// each with a short explanation; the document goes on in portrait afterwards. Pictures too
+// large for a page are cut into sheets that overlap a little and repeat their axis, rather than
+// shrunk below a readable size.
+void addPlanSections(DocumentWriter& writer, const ReportData& data);
+
+// The sheets of the two pictures as the report places them, in points on the page.
+struct PlanSheet
+{
+    QImage image;
+    QSizeF points;
+};
+std::vector<PlanSheet> networkSheets(const ReportData& data);
+std::vector<PlanSheet> ganttSheets(const ReportData& data);
+
+// The same sections for the direct print: landscape pages numbered from firstNumber, each with
+// its footer, the pictures drawn as vectors.
+std::vector<PrintPage> planPrintPages(const ReportData& data, int firstNumber);
+
+} // namespace zant

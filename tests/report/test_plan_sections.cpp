@@ -1,0 +1,231 @@
+#include "docx_package.h"
+#include "model/project_file.h"
+#include "report/docx_writer.h"
+#include "report/plan_pictures.h"
+#include "report/print_renderer.h"
+#include "support/project_builder.h"
+
+#include <QFile>
+#include <QGuiApplication>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace zant;
+using namespace zant::test;
+
+namespace {
+
+const OfficeSettings kOffice{"Studio Rossi", "Via Roma 1, Pratoselva"};
+
+// One section of the document as a reader sees it: its paragraphs' text, its pictures, its page.
+struct Section
+{
+    QString text;
+    int pictures = 0;
+    bool landscape = false;
+};
+
+QString textOf(const XmlElement& paragraph)
+{
+    QString out;
+    for (const XmlElement* t : paragraph.descendants(QStringLiteral("w:t")))
+        out += t->text;
+    return out;
+}
+
+bool isLandscape(const XmlElement* sectPr)
+{
+    const XmlElement* size = sectPr ? sectPr->child(QStringLiteral("w:pgSz")) : nullptr;
+    return size && size->attribute(QStringLiteral("w:orient")) == QLatin1String("landscape") &&
+           size->attribute(QStringLiteral("w:w")).toInt() >
+               size->attribute(QStringLiteral("w:h")).toInt();
+}
+
+QList<Section> sectionsOf(const QString& path, int* mediaCount)
+{
+    DocxPackage package;
+    QString error;
+    if (!package.open(path, &error))
+        qFatal("%s", qPrintable(error));
+    *mediaCount = 0;
+    for (const QString& name : package.names())
+        if (name.startsWith(QLatin1String("word/media/")))
+            ++*mediaCount;
+    XmlElement root;
+    if (!parseXml(package.entry(QStringLiteral("word/document.xml")), &root, &error))
+        qFatal("%s", qPrintable(error));
+    const XmlElement* body = root.child(QStringLiteral("w:body"));
+    QList<Section> sections{Section{}};
+    for (const XmlElement& block : body->children) {
+        if (block.name == QLatin1String("w:sectPr")) {
+            sections.last().landscape = isLandscape(&block);
+            continue;
+        }
+        sections.last().text += textOf(block) + QLatin1Char('\n');
+        sections.last().pictures += int(block.descendants(QStringLiteral("w:drawing")).size());
+        const XmlElement* pPr = block.child(QStringLiteral("w:pPr"));
+        if (const XmlElement* sectPr = pPr ? pPr->child(QStringLiteral("w:sectPr")) : nullptr) {
+            sections.last().landscape = isLandscape(sectPr);
+            sections.append(Section{});
+        }
+    }
+    return sections;
+}
+
+} // namespace
+
+class TestPlanSections final : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void reportHasTheNetworkAndTheGanttOnLandscapePages_data()
+    {
+        QTest::addColumn<QString>("source");
+        QTest::addColumn<bool>("networkSplit");
+        QTest::addColumn<int>("ganttCount");
+        // 32 activities, 13 rows a sheet.
+        QTest::newRow("example") << QStringLiteral("example") << true << 3;
+        QTest::newRow("small network")
+            << QStringLiteral("4: 1>2=6 1>3=2 2>4=3 3>4=1") << false << 1;
+    }
+
+    void reportHasTheNetworkAndTheGanttOnLandscapePages()
+    {
+        QFETCH(QString, source);
+        QFETCH(bool, networkSplit);
+        QFETCH(int, ganttCount);
+        Project project;
+        TitlePage title;
+        if (source == QLatin1String("example")) {
+            auto file = readProjectFile(
+                QStringLiteral(ZANT_SOURCE_DIR "/examples/ZANT-dati-esempio-magazzino.txt"));
+            QVERIFY(file.ok());
+            project = file.value().project;
+            title = file.value().titlePage;
+        } else {
+            project = buildProject(source, QStringLiteral("01/03/2027"));
+        }
+        const ScheduleResults results = ComputeSchedule(project);
+        const ReportData data{project, results, title, kOffice};
+        const auto network = networkSheets(data);
+        const auto gantt = ganttSheets(data);
+        QCOMPARE(network.size() > 1, networkSplit);
+        QCOMPARE(int(gantt.size()), ganttCount);
+        // Every sheet fits the text area of a landscape page.
+        for (const auto& sheets : {network, gantt}) {
+            for (const PlanSheet& s : sheets) {
+                QVERIFY(s.points.width() <= 728.5 && s.points.height() <= 467);
+                QVERIFY(!s.image.isNull());
+                // 300 dpi.
+                QVERIFY(std::abs(s.image.width() - s.points.width() * 300 / 72) < 2);
+            }
+        }
+
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("relazione.docx"));
+        DocxWriter writer;
+        buildFullReport(writer, data);
+        QCOMPARE(writer.save(path), QString());
+        int media = 0;
+        const QList<Section> sections = sectionsOf(path, &media);
+        QCOMPARE(media, int(network.size() + gantt.size()));
+
+        int d = -1;
+        int e = -1;
+        for (int i = 0; i < sections.size(); ++i) {
+            if (sections[i].text.contains(QStringLiteral("D) Reticolo")))
+                d = i;
+            if (sections[i].text.contains(QStringLiteral("E) Diagramma di Gantt")))
+                e = i;
+        }
+        QVERIFY(d > 0 && e > d);
+        QVERIFY(sections[d - 1].text.contains(QStringLiteral("C) Percorso critico")));
+        QVERIFY(!sections[d - 1].landscape);
+        QVERIFY(sections[d].landscape);
+        QCOMPARE(sections[d].pictures, int(network.size()));
+        QVERIFY(sections[d].text.contains(QStringLiteral("tempo minimo")));
+        QVERIFY(sections[e].landscape);
+        QCOMPARE(sections[e].pictures, int(gantt.size()));
+        QVERIFY(sections[e].text.contains(QStringLiteral("scorrimento totale")));
+        // The closing block is back on portrait pages.
+        QVERIFY(!sections.last().landscape);
+        QVERIFY(sections.last().text.contains(QStringLiteral("La presente relazione")));
+        if (networkSplit)
+            QVERIFY(
+                sections[d].text.contains(QStringLiteral("foglio 1 di %1").arg(network.size())));
+    }
+
+    void directPrintTurnsThePagesForThePictures()
+    {
+        auto file = readProjectFile(
+            QStringLiteral(ZANT_SOURCE_DIR "/examples/ZANT-dati-esempio-magazzino.txt"));
+        QVERIFY(file.ok());
+        const ScheduleResults results = ComputeSchedule(file.value().project);
+        const ReportData data{file.value().project, results, file.value().titlePage, kOffice};
+        const auto pages = layoutDirectReport(data);
+        QStringList headings;
+        int landscape = 0;
+        for (const PrintPage& page : pages) {
+            int pictures = 0;
+            for (const PrintItem& item : page.items) {
+                if (item.kind == PrintItem::Kind::Picture) {
+                    ++pictures;
+                    QVERIFY(item.picture);
+                    // Proportions kept, inside the page.
+                    QCOMPARE(qRound(double(item.x2 - item.x) / (item.y2 - item.y) * 100),
+                             qRound(item.pictureSize.width() / item.pictureSize.height() * 100));
+                    QVERIFY(item.x2 <= 15500 && item.y2 <= 10300);
+                }
+                if (item.text.startsWith(QLatin1String("D) ")) ||
+                    item.text.startsWith(QLatin1String("E) ")))
+                    headings << item.text;
+            }
+            QCOMPARE(pictures > 0, page.landscape);
+            landscape += page.landscape;
+        }
+        QCOMPARE(landscape, int(networkSheets(data).size() + ganttSheets(data).size()));
+        QVERIFY(headings.first().startsWith(QLatin1String("D) Reticolo - foglio 1 di")));
+        QVERIFY(headings.last().startsWith(QLatin1String("E) Diagramma di Gantt - foglio")));
+        QVERIFY(!pages.back().landscape);
+
+        // The PDF has as many landscape pages (842 x 595 points) as the layout.
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("relazione.pdf"));
+        QCOMPARE(printReportToPdf(data, path), QString());
+        QFile pdf(path);
+        QVERIFY(pdf.open(QIODevice::ReadOnly));
+        const QByteArray bytes = pdf.readAll();
+        static const QRegularExpression box(
+            QStringLiteral("/MediaBox \\[0 0 ([0-9.]+) ([0-9.]+)\\]"));
+        int wide = 0;
+        int pdfPages = 0;
+        for (const auto& m : box.globalMatch(QString::fromLatin1(bytes))) {
+            ++pdfPages;
+            wide += m.captured(1).toDouble() > m.captured(2).toDouble();
+        }
+        QCOMPARE(pdfPages, int(pages.size()));
+        QCOMPARE(wide, landscape);
+    }
+
+    void ganttRowsRunOverSeveralSheets()
+    {
+        QStringList links;
+        for (int i = 1; i < 60; ++i)
+            links << QStringLiteral("%1>%2=%3").arg(i).arg(i + 1).arg(3 + i % 5)
+                  << QStringLiteral("%1>60=2").arg(i);
+        const Project project =
+            buildProject(QStringLiteral("60: ") + links.join(' '), QStringLiteral("01/03/2027"));
+        const ScheduleResults results = ComputeSchedule(project);
+        const TitlePage title;
+        const auto sheets = ganttSheets(ReportData{project, results, title, kOffice});
+        // 118 activities, 13 rows a sheet.
+        QCOMPARE(int(sheets.size()), (118 + 12) / 13);
+        for (const PlanSheet& s : sheets)
+            QVERIFY(s.points.height() <= 340);
+    }
+};
+
+QTEST_MAIN(TestPlanSections)
+#include "test_plan_sections.moc"
