@@ -570,10 +570,11 @@ void placeRows(NetworkLayout& layout, const ScheduleResults& results, const Grap
         maxRow = std::max(maxRow, row[e]);
         maxX = std::max(maxX, x[e]);
     }
-    const double top = m.margin + kAxisBand + m.radius + m.rowHeight / 2;
+    // Room for the lanes half a row above the first row and below the last one.
+    const double top = m.margin + kAxisBand + m.rowHeight / 2;
     layout.criticalY = top - minRow * m.rowHeight;
     layout.width = maxX + m.radius + m.margin;
-    layout.height = top + (maxRow - minRow) * m.rowHeight + m.radius + m.rowHeight / 2 + m.margin;
+    layout.height = top + (maxRow - minRow) * m.rowHeight + m.rowHeight / 2 + m.margin;
     layout.events.resize(n);
     for (int e = 1; e <= n; ++e) {
         LaidOutEvent& ev = layout.events[e - 1];

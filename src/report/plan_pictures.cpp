@@ -16,7 +16,7 @@ namespace {
 // The text area of a landscape A4 page (margins of the report), less room for the heading and
 // the explanation above the first sheet, so that every sheet fits a page of its own.
 constexpr double kSheetWidth = 728;
-constexpr double kSheetHeight = 340;
+constexpr double kSheetHeight = 350;
 // The smallest text of the pictures (the times inside the circles, 8.8 units) stays at 7 pt.
 constexpr double kMinScale = 7.0 / 8.8;
 // Pictures are raster images at the resolution of printed documents.
@@ -253,12 +253,12 @@ void addPlanSections(DocumentWriter& w, const ReportData& d)
     const auto section = [&w](const QString& heading, const QString& text,
                               const std::vector<PlanSheet>& sheets) {
         w.addParagraph(heading + QStringLiteral("\r"), 12);
-        w.addParagraph(text + QStringLiteral("\r"), 12);
+        w.addParagraph(text, 10);
         for (size_t i = 0; i < sheets.size(); ++i) {
-            if (sheets.size() > 1)
-                w.addParagraph(QStringLiteral("foglio %1 di %2").arg(i + 1).arg(sheets.size()), 9);
-            w.addParagraph(QString(), 12);
+            w.addParagraph(QString(), 10);
             w.insertPicture(sheets[i].image, sheets[i].points);
+            if (sheets.size() > 1)
+                w.addParagraph(QStringLiteral("foglio %1 di %2").arg(i + 1).arg(sheets.size()), 8);
         }
     };
     w.startSection(true);
