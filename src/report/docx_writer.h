@@ -20,6 +20,8 @@ public:
 
     void setFontName(const QString& name) override;
     void setFontSize(double points) override;
+    void setParagraphFormat(const ParagraphFormat& format) override;
+    void setPageFooter(const QString& leftText) override;
     void typeText(const QString& text) override;
     void typePageCountField() override;
     void addParagraph(const QString& text, double points) override;
@@ -27,6 +29,9 @@ public:
     void setCellText(int table, int row, int column, const QString& text) override;
     void applyTableFormat(int table, int headerRows) override;
     void alignColumnRight(int table, int column) override;
+    void fitColumnToContent(int table, int column) override;
+    void keepRowsTogether(int table, int firstRow, int lastRow) override;
+    void setMinimumRowHeight(int table, double points) override;
     void justifyDocument() override;
     QString insertPictureFile(const QString& path, QSizeF points) override;
     QString insertPicture(const QImage& image, QSizeF points) override;
@@ -71,6 +76,7 @@ private:
         QList<Run> runs;
         Format markFormat;
         Alignment alignment = Alignment::Left;
+        ParagraphFormat layout;
     };
 
     struct Cell
@@ -87,6 +93,11 @@ private:
         QList<Cell> cells;
         bool formatted = false;
         int headerRows = 0;
+        QList<bool> fitColumns;
+        QList<bool> keepWithNextRow; // the row stays on the page of the row below it
+        int minRowHeight = 0;        // twips
+        QList<double> rowHeights(const QList<int>& widths) const; // points
+        int cellMargin() const;
         Cell& cell(int row, int column) { return cells[(row - 1) * columns + column - 1]; }
         const Cell& cell(int row, int column) const
         {
@@ -113,7 +124,7 @@ private:
 
     // The last paragraph of the document, where typed text goes.
     Paragraph& openParagraph() { return m_blocks.last().paragraph; }
-    void startParagraph(const Format& mark, Alignment alignment);
+    void startParagraph(const Format& mark, const Paragraph& from);
     void write(const QString& text, const Format& format);
     void appendRun(const Run& run);
     bool checkTable(int table);
@@ -129,6 +140,7 @@ private:
                         int& drawingId, bool keepWithNext) const;
     void writeDrawing(XmlWriter& xml, int pictureIndex, int drawingId) const;
     void writeTable(XmlWriter& xml, const Table& table) const;
+    QByteArray footerXml(int pageCount) const;
     QByteArray contentTypesXml() const;
     QByteArray documentRelsXml() const;
     QByteArray appXml(int pageCount) const;
@@ -141,6 +153,8 @@ private:
     mutable QHash<const Table*, QList<int>> m_widthCache;
     mutable bool m_packaging = false;
     QList<Picture> m_pictures;
+    bool m_hasFooter = false;
+    QString m_footerText;
     QString m_firstFault;
 };
 
