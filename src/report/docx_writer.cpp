@@ -687,9 +687,10 @@ void DocxWriter::setParagraphFormat(const ParagraphFormat& format)
     }
 }
 
-void DocxWriter::setPageFooter(const QString& leftText)
+void DocxWriter::setPageFooter(const QString& leftText, bool onFirstPage)
 {
     m_hasFooter = true;
+    m_footerOnFirstPage = onFirstPage;
     m_footerText = cleanText(QString(leftText).replace(u'\t', u' ').replace(u'\v', u' '));
 }
 
@@ -1006,8 +1007,12 @@ QList<int> DocxWriter::computeColumnWidths(const Table& table) const
         const double padding = 2 * table.cellMargin() + 60;
         QList<double> widest(table.columns, padding);
         QList<double> narrowest(table.columns, padding);
-        // A fitted column holds its longest body text unbroken; its headings may wrap at blanks.
+        // A fitted column holds its longest body text unbroken. Its headings stay whole, or take
+        // two lines, or wrap at every blank: the widest of these that still leaves the other
+        // columns all they need, else the narrowest.
         QList<double> fitted(table.columns, padding);
+        QList<double> fittedWhole(table.columns, padding);
+        QList<double> fittedHalf(table.columns, padding);
         for (int row = 1; row <= table.rows; ++row) {
             const bool header = table.formatted && row <= table.headerRows;
             // Header text is bold, and bold faces are wider.
@@ -1021,22 +1026,36 @@ QList<int> DocxWriter::computeColumnWidths(const Table& table) const
                     widest[c] = std::max(widest[c], whole);
                     narrowest[c] = std::max(narrowest[c], word);
                     fitted[c] = std::max(fitted[c], header ? word : whole);
+                    fittedWhole[c] = std::max(fittedWhole[c], whole);
+                    fittedHalf[c] = std::max(
+                        fittedHalf[c],
+                        header ? std::max(word, (whole - padding) * 0.55 + padding) : whole);
                 }
             }
         }
-        double sumFitted = 0;
         double sumWidest = 0;
         double sumNarrowest = 0;
         int freeColumns = 0;
         for (int c = 0; c < table.columns; ++c) {
-            if (table.fitColumns[c]) {
-                sumFitted += fitted[c];
-            } else {
+            if (!table.fitColumns[c]) {
                 ++freeColumns;
                 sumWidest += widest[c];
                 sumNarrowest += narrowest[c];
             }
         }
+        auto sumOf = [&](const QList<double>& candidate) {
+            double sum = 0;
+            for (int c = 0; c < table.columns; ++c) {
+                sum += table.fitColumns[c] ? candidate[c] : 0;
+            }
+            return sum;
+        };
+        if (freeColumns > 0 && sumOf(fittedWhole) + sumWidest <= kTextWidth) {
+            fitted = fittedWhole;
+        } else if (freeColumns > 0 && sumOf(fittedHalf) + sumWidest <= kTextWidth) {
+            fitted = fittedHalf;
+        }
+        const double sumFitted = sumOf(fitted);
         const double room = kTextWidth - sumFitted;
         if (freeColumns == 0 && sumFitted <= kTextWidth) {
             // Numbers only: the spare room is shared in proportion.
@@ -1458,6 +1477,10 @@ QByteArray DocxWriter::documentXml(int pageCount) const
     xml.writeAttribute(u"w:gutter"_s, u"0"_s);
     xml.writeEmptyElement(u"w:cols"_s);
     xml.writeAttribute(u"w:space"_s, u"708"_s);
+    if (m_hasFooter && !m_footerOnFirstPage) {
+        // A first page of its own, whose footer is empty.
+        xml.writeEmptyElement(u"w:titlePg"_s);
+    }
     xml.writeEndElement();
     xml.writeEndElement();
     xml.writeEndElement();

@@ -21,7 +21,7 @@ public:
     void setFontName(const QString& name) override;
     void setFontSize(double points) override;
     void setParagraphFormat(const ParagraphFormat& format) override;
-    void setPageFooter(const QString& leftText) override;
+    void setPageFooter(const QString& leftText, bool onFirstPage = true) override;
     void typeText(const QString& text) override;
     void typePageCountField() override;
     void addParagraph(const QString& text, double points) override;
@@ -154,6 +154,7 @@ private:
     mutable bool m_packaging = false;
     QList<Picture> m_pictures;
     bool m_hasFooter = false;
+    bool m_footerOnFirstPage = true;
     QString m_footerText;
     QString m_firstFault;
 };
