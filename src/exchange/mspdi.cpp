@@ -68,12 +68,12 @@ public:
         bool critical = false;
     };
 
-    void write(int uid, const QString& name, const Times& t, const std::vector<int>& predecessors)
+    void write(int uid, const QString& name, const Times& t, const std::vector<int>& predecessors,
+               bool milestone)
     {
         const auto text = [this](const QString& element, const QString& value) {
             m_xml.writeTextElement(element, value);
         };
-        const bool milestone = t.days == 0;
         m_xml.writeStartElement(QStringLiteral("Task"));
         text(QStringLiteral("UID"), QString::number(uid));
         text(QStringLiteral("ID"), QString::number(uid));
@@ -204,7 +204,8 @@ QByteArray writeMspdi(const Project& project, const ScheduleResults& r, const QS
         m.totalFloat = r.eventFloat(i);
         m.critical = r.isCritical(i);
         tasks.write(milestoneUid[i],
-                    QStringLiteral("Evento %1: %2").arg(i).arg(project.description(i)), m, into[i]);
+                    QStringLiteral("Evento %1: %2").arg(i).arg(project.description(i)), m, into[i],
+                    true);
         for (int s = 1; s <= static_cast<int>(taskUid[i].size()); ++s) {
             const Link& link = project.link(i, s);
             const int k = link.target;
@@ -219,7 +220,7 @@ QByteArray writeMspdi(const Project& project, const ScheduleResults& r, const QS
             t.critical = isZeroFloat(t.totalFloat);
             tasks.write(taskUid[i][s - 1],
                         QStringLiteral("%1 → %2: %3").arg(i).arg(k).arg(project.description(k)), t,
-                        {milestoneUid[i]});
+                        {milestoneUid[i]}, false);
         }
     }
     xml.writeEndElement(); // Tasks
@@ -253,6 +254,7 @@ struct RawTask
     int durationFormat = 7;
     bool summary = false;
     bool isNull = false;
+    std::optional<bool> milestone;
     std::vector<RawLink> links;
 };
 
@@ -415,6 +417,8 @@ void MspdiReader::readTask()
             task.durationFormat = elementText().toInt();
         else if (name == QLatin1String("Summary"))
             task.summary = elementText() == QLatin1String("1");
+        else if (name == QLatin1String("Milestone"))
+            task.milestone = elementText() == QLatin1String("1");
         else if (name == QLatin1String("IsNull"))
             task.isNull = elementText() == QLatin1String("1");
         else if (name == QLatin1String("PredecessorLink"))
@@ -520,7 +524,8 @@ Result<ImportedProject> MspdiReader::read(const QDate& today)
             return refuse(
                 QStringLiteral("la durata dell'attività «%1» è fuori dei limiti.").arg(shown));
         indexOf.insert(raw.uid, static_cast<int>(tasks.size()));
-        tasks.push_back({shown, days});
+        // A zero-duration task is a milestone unless the file says otherwise.
+        tasks.push_back({shown, days, raw.milestone.value_or(days == 0)});
         kept.push_back(&raw);
     }
     const auto nameOf = [](const RawTask& t) {

@@ -495,7 +495,7 @@ Result<EventNetwork> NetworkBuilder::build(const std::vector<NetworkTaskLink>& g
         endNode[t] = addNode();
         m_isStart[startNode[t]] = 1;
         const QString described = storableDescription(eventPartOf(m_tasks[t].name));
-        if (m_tasks[t].days > 0) {
+        if (!(m_tasks[t].milestone && m_tasks[t].days == 0)) {
             addArc(startNode[t], endNode[t], ArcKind::Activity, m_tasks[t].days, t);
             label(endNode[t], TaskEnd, t, described);
         } else {

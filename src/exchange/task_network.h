@@ -14,6 +14,9 @@ struct NetworkTask
 {
     QString name;
     double days = 0;
+    // A zero-duration milestone is a moment, not an activity: it becomes an event. Any other
+    // task, even of zero days, becomes an activity.
+    bool milestone = false;
 };
 
 // "Task `successor` starts after task `predecessor` finishes, plus `lagDays`" (indexes into the
@@ -37,15 +40,14 @@ struct EventNetwork
 // More tasks than this are refused before the network is built.
 inline constexpr int kMaxNetworkTasks = 5000;
 
-// Turns tasks with finish-to-start links into events joined by activities. Every task with a
-// duration becomes one activity from its start event to its end event, a zero-duration task
-// becomes an event, and a positive lag becomes an activity of its own. Start and end events
-// are merged wherever that adds no precedence the tasks did not have; zero-day links are added
-// only where two tasks would otherwise share both events or a precedence would be lost. The
-// result has one start event (1) and one final event (n), every link runs to a higher number,
-// and the earliest time of every task's start event is the task's early start.
-// Refused, with a message naming the tasks: a cycle, more than 500 events, more than 500 links
-// from one event, more tasks than kMaxNetworkTasks.
+// Turns tasks with finish-to-start links into events joined by activities. Every task becomes
+// one activity from its start event to its end event, a milestone becomes an event, and a
+// positive lag becomes an activity of its own. Start and end events are merged wherever that adds
+// no precedence the tasks did not have; zero-day links are added only where two tasks would
+// otherwise share both events or a precedence would be lost. The result has one start event (1) and
+// one final event (n), every link runs to a higher number, and the earliest time of every task's
+// start event is the task's early start. Refused, with a message naming the tasks: a cycle, more
+// than 500 events, more than 500 links from one event, more tasks than kMaxNetworkTasks.
 Result<EventNetwork> buildEventNetwork(const std::vector<NetworkTask>& tasks,
                                        const std::vector<NetworkTaskLink>& links);
 

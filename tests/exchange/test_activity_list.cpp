@@ -1,0 +1,7 @@
+#include <QTest>
+class T final : public QObject
+{
+    Q_OBJECT
+};
+QTEST_GUILESS_MAIN(T)
+#include "test_activity_list.moc"
