@@ -26,6 +26,7 @@ struct RawRow
     int line = 0;
     QString text;
     QStringList fields;
+    QStringList untrimmed; // the same, with their blanks: a description joined back keeps them
 };
 
 std::vector<RawRow> splitRows(const QString& text, QChar separator)
@@ -39,6 +40,7 @@ std::vector<RawRow> splitRows(const QString& text, QChar separator)
     row.line = 1;
     const auto endField = [&]() {
         row.fields << (wasQuoted ? field : field.trimmed());
+        row.untrimmed << field;
         field.clear();
         wasQuoted = false;
     };
@@ -170,7 +172,7 @@ ActivityList parseActivityList(const QString& text)
             continue;
         }
         if (raw.fields.size() > 3)
-            row.description = storableDescription(raw.fields.mid(3).join(sep));
+            row.description = storableDescription(raw.untrimmed.mid(3).join(sep));
         list.rows.push_back(row);
     }
     return list;
