@@ -72,7 +72,7 @@ std::vector<ResultSheet> resultSheets(const Project& p, const ScheduleResults& r
                           QStringLiteral("Scorrimento libero (giorni)"),
                           QStringLiteral("Scorrimento indipendente (giorni)"),
                           QStringLiteral("Critica")};
-    activities.widths = {8, 8, 40, 10, 12, 12, 12, 12, 14, 14, 16, 8};
+    activities.widths = {8, 8, 40, 10, 12, 12, 12, 12, 16, 16, 20, 8};
     for (int i = 1; i < n; ++i) {
         for (int s = 1; s <= p.linkCount(i); ++s) {
             const Link& link = p.link(i, s);
@@ -160,7 +160,12 @@ lxw_error fillWorkbook(lxw_workbook* book, const std::vector<ResultSheet>& sheet
             }
             ++row;
         }
+        // Headings wrap on two lines; the sheet prints across, one page wide, headings repeated.
+        worksheet_set_row(ws, 0, 30, nullptr);
         worksheet_freeze_panes(ws, 1, 0);
+        worksheet_set_landscape(ws);
+        worksheet_fit_to_pages(ws, 1, 0);
+        worksheet_repeat_rows(ws, 0, 0);
         if (columns > 0)
             worksheet_autofilter(ws, 0, 0, row - 1, columns - 1);
     }
