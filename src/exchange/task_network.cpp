@@ -622,20 +622,22 @@ QString storableDescription(const QString& text)
 {
     QString out;
     out.reserve(text.size());
-    for (const QChar c : text) {
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        // One character at a time, a surrogate pair as one; what the code page lacks becomes '?'.
+        QString piece(c);
+        if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+            piece += text[++i];
         if (c == QLatin1Char('"'))
             out += QLatin1Char('\'');
         else if (c.unicode() < 0x20)
             out += QLatin1Char(' ');
         else if (c == QChar(0x2192))
             out += QStringLiteral("->");
+        else if (firstCharOutsideCp1252(piece))
+            out += QLatin1Char('?');
         else
-            out += c;
-    }
-    // Characters the code page lacks become '?', one per character (surrogate pairs included).
-    while (auto bad = firstCharOutsideCp1252(out)) {
-        const char32_t cp = *bad;
-        out.replace(QString::fromUcs4(&cp, 1), QStringLiteral("?"));
+            out += piece;
     }
     out = out.simplified();
     if (unstorableTextReason(out))

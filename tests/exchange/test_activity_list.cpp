@@ -1,4 +1,5 @@
 #include "exchange/activity_list.h"
+#include "exchange/task_network.h"
 #include "model/data_check.h"
 #include "support/project_builder.h"
 
@@ -169,6 +170,24 @@ private slots:
             QVERIFY2(read.error().text.contains(error), qPrintable(read.error().text));
             QVERIFY(read.error().text.contains(QStringLiteral("elenco.csv")));
         }
+    }
+
+    void descriptionsMadeStorable_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("stored");
+        QTest::newRow("quotes and line breaks") << "Getto \"A\"\nfine"
+                                                << "Getto 'A' fine";
+        QTest::newRow("arrow and a character outside the code page") << "1 → 2 ✓"
+                                                                     << "1 -> 2 ?";
+        QTest::newRow("a pair of surrogates is one character")
+            << QString::fromUcs4(U"gru 🏗 x") << "gru ? x";
+        QTest::newRow("lone surrogates") << QString(QChar(0xD800)) + "a" + QChar(0xDC00) << "?a?";
+    }
+    void descriptionsMadeStorable()
+    {
+        QFETCH(QString, text);
+        QTEST(storableDescription(text), "stored");
     }
 
     void accentedDescriptionFromWindows1252()
