@@ -1,9 +1,11 @@
 #include "model/project_file.h"
 #include "shell/fluid_music_player.h"
 #include "shell/modzant.h"
+#include "shell/translations.h"
 #include "windows/registry.h"
 
 #include <QApplication>
+#include <QSessionManager>
 
 using namespace zant;
 
@@ -11,7 +13,7 @@ int main(int argc, char* argv[])
 {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("ZANT"));
-    QApplication::setApplicationDisplayName(QStringLiteral("ZANT"));
+    installItalianTranslations(application);
 
     ModZANT app(std::make_unique<QtDialogs>(), std::make_unique<DocumentOutput>(),
                 std::make_unique<FluidMusicPlayer>(), OfficeSettings::load());
@@ -30,6 +32,18 @@ int main(int argc, char* argv[])
             app.dialogs().message(nullptr, app.constants.messageTitle, contents.error());
         }
     }
+
+    // The desktop session closing: unsaved changes are offered first, and "Annulla" stops the
+    // logout where the session allows it.
+    QObject::connect(&application, &QGuiApplication::commitDataRequest, &app,
+                     [&app](QSessionManager& manager) {
+                         if (!manager.allowsInteraction())
+                             return;
+                         const bool goOn = app.maybeSaveChanges(nullptr);
+                         manager.release();
+                         if (!goOn)
+                             manager.cancel();
+                     });
 
     if (app.hasWindow(win::frmSplash))
         app.showWindow(win::frmSplash);

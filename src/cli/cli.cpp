@@ -1,6 +1,8 @@
 #include "cli/cli.h"
 #include "cli/exchange_commands.h"
 
+#include "cli/compute_json.h"
+
 #include "model/data_check.h"
 #include "model/project_file.h"
 #include "model/text_format.h"
@@ -10,6 +12,7 @@
 #include "report/print_renderer.h"
 #include "schedule/schedule.h"
 
+#include <QIODevice>
 #include <QMap>
 
 #include <charconv>
@@ -68,6 +71,18 @@ QString forTerminal(const QString& text)
     return t;
 }
 
+// UTF-8 text straight to the stream's device when it has one (standard output), without a
+// round trip through QString.
+void writeBytes(QTextStream& out, const QByteArray& utf8)
+{
+    if (QIODevice* device = out.device()) {
+        out.flush();
+        device->write(utf8);
+    } else {
+        out << QString::fromUtf8(utf8);
+    }
+}
+
 int usageError(QTextStream& err, const QString& problem)
 {
     err << "zant-cli: " << problem << "\n" << kUsage;
@@ -113,74 +128,6 @@ bool parseArguments(const QStringList& args, const QStringList& allowedFlags,
         return false;
     }
     return true;
-}
-
-QString jsonString(const QString& text)
-{
-    QString out = QStringLiteral("\"");
-    for (QChar c : text) {
-        switch (c.unicode()) {
-        case '"': out += QStringLiteral("\\\""); break;
-        case '\\': out += QStringLiteral("\\\\"); break;
-        case '\n': out += QStringLiteral("\\n"); break;
-        case '\r': out += QStringLiteral("\\r"); break;
-        case '\t': out += QStringLiteral("\\t"); break;
-        default:
-            if (c.unicode() < 0x20)
-                out += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
-            else
-                out += c;
-        }
-    }
-    return out + QLatin1Char('"');
-}
-
-QString jsonNumber(double value)
-{
-    if (!std::isfinite(value))
-        return QStringLiteral("null");
-    if (isZeroFloat(value))
-        return QStringLiteral("0");
-    char buffer[32];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-    return QString::fromLatin1(buffer, result.ptr - buffer);
-}
-
-QString floatOf(const ScheduleResults& r, int e)
-{
-    return jsonNumber(isZeroFloat(r.eventFloat(e)) ? 0.0 : r.eventFloat(e));
-}
-
-void writeJson(QTextStream& out, const Project& p, const ScheduleResults& r)
-{
-    const int n = r.eventCount;
-    out << "{\"eventCount\": " << n << ", \"startDate\": " << jsonString(p.startDateText())
-        << ", \"events\": [";
-    for (int e = 1; e <= n; ++e) {
-        QStringList preds;
-        for (int pred : r.predecessors[e])
-            preds << QString::number(pred);
-        out << (e > 1 ? ", " : "") << "{\"event\": " << e
-            << ", \"description\": " << jsonString(p.description(e))
-            << ", \"earliest\": " << jsonNumber(r.earliest[e])
-            << ", \"latest\": " << jsonNumber(r.latest[e]) << ", \"float\": " << floatOf(r, e)
-            << ", \"earliestDate\": " << jsonString(r.earliestDate[e])
-            << ", \"latestDate\": " << jsonString(r.latestDate[e]) << ", \"predecessors\": ["
-            << preds.join(QStringLiteral(", ")) << "]}";
-    }
-    out << "], \"links\": [";
-    bool first = true;
-    for (int e = 1; e <= n; ++e) {
-        for (int s = 1; s <= p.linkCount(e); ++s) {
-            const Link& link = p.link(e, s);
-            out << (first ? "" : ", ") << "{\"event\": " << e << ", \"slot\": " << s
-                << ", \"target\": " << link.target
-                << ", \"days\": " << (link.days ? jsonNumber(*link.days) : QStringLiteral("null"))
-                << ", \"float\": " << jsonNumber(r.linkFloatAt(e, s)) << "}";
-            first = false;
-        }
-    }
-    out << "], \"criticalPath\": " << jsonString(r.criticalPath) << "}\n";
 }
 
 QString cell(const QString& text, int width, bool right)
@@ -273,7 +220,7 @@ int runCompute(const QStringList& args, QTextStream& out, QTextStream& err)
     }
     const ScheduleResults results = ComputeSchedule(contents->project);
     if (line.flags.contains(QLatin1String("--json")))
-        writeJson(out, contents->project, results);
+        writeBytes(out, computeJson(contents->project, results));
     else
         writeTable(out, *contents, results);
     return ExitOk;

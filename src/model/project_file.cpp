@@ -150,7 +150,9 @@ Result<ProjectFileContents> ProjectParser::parse()
     if (!dateText.isEmpty()) {
         const QDate date = parseDate(dateText);
         if (!date.isValid()) {
-            fail(header, QStringLiteral("\"%1\" non è una data valida (gg/mm/aaaa)").arg(dateText));
+            fail(header,
+                 QStringLiteral("\"%1\" non è una data valida (gg/mm/aaaa, dal %2 al %3)")
+                     .arg(dateText, formatDate(firstAllowedDate()), formatDate(lastAllowedDate())));
             return *m_error;
         }
         dateText = formatDate(date);

@@ -38,7 +38,19 @@ QDate parseDate(const QString& text)
     QDate date = QDate::fromString(trimmed, QStringLiteral("dd/MM/yyyy"));
     if (!date.isValid())
         date = QDate::fromString(trimmed, QStringLiteral("d/M/yyyy"));
+    if (date.isValid() && (date < firstAllowedDate() || date > lastAllowedDate()))
+        return {};
     return date;
+}
+
+QDate firstAllowedDate()
+{
+    return QDate(1900, 1, 1);
+}
+
+QDate lastAllowedDate()
+{
+    return QDate(2199, 12, 31);
 }
 
 QDate dateScrollOrigin() { return QDate(1989, 12, 31); }

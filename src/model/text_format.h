@@ -19,7 +19,13 @@ QString formatDaysForFile(double days);
 // Dates are always written dd/MM/yyyy whatever the system locale.
 QString formatDate(const QDate& date);
 
-// Reads a date written as dd/MM/yyyy (one-digit day and month are accepted too).
+// The dates a project may hold: far enough either side of any works schedule, and always
+// written with four digits.
+QDate firstAllowedDate();
+QDate lastAllowedDate();
+
+// Reads a date written as dd/MM/yyyy (one-digit day and month are accepted too); a date before
+// firstAllowedDate() or after lastAllowedDate() is invalid.
 QDate parseDate(const QString& text);
 
 // The day after which the start-date scroll bar counts: value 1 is 01/01/1990.

@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <QTextBoundaryFinder>
 #include <QUrl>
 
 namespace zant {
@@ -45,10 +46,23 @@ QString DocumentOutput::reportPath(const QString& client) const
 QString safeFileNamePart(const QString& text)
 {
     static const QString forbidden = QStringLiteral("/\\:*?\"<>|");
-    QString safe = text.left(120);
-    for (QChar& c : safe) {
-        if (c.unicode() < 0x20 || c.unicode() == 0x7F || forbidden.contains(c))
-            c = QLatin1Char('_');
+    QString safe;
+    qsizetype bytes = 0;
+    // Whole characters only, as the user sees them: a cut never leaves half of one.
+    QTextBoundaryFinder characters(QTextBoundaryFinder::Grapheme, text);
+    qsizetype start = 0;
+    for (qsizetype end = characters.toNextBoundary(); end != -1;
+         end = characters.toNextBoundary()) {
+        QString character = text.mid(start, end - start);
+        start = end;
+        for (QChar& c : character) {
+            if (c.unicode() < 0x20 || c.unicode() == 0x7F || forbidden.contains(c))
+                c = QLatin1Char('_');
+        }
+        bytes += character.toUtf8().size();
+        if (bytes > kMaxFileNamePartBytes)
+            break;
+        safe += character;
     }
     if (safe.startsWith(QLatin1Char('.')))
         safe[0] = QLatin1Char('_');

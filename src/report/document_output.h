@@ -27,7 +27,9 @@ public:
 };
 
 // Replaces what a file name cannot hold (/ \ : * ? " < > |, control characters, a leading dot)
-// with "_", and shortens very long names.
+// with "_", and cuts the text at a character boundary to at most kMaxFileNamePartBytes bytes
+// of UTF-8, so that a name built on it stays within the 255 bytes file systems allow.
+inline constexpr qsizetype kMaxFileNamePartBytes = 200;
 QString safeFileNamePart(const QString& text);
 
 } // namespace zant

@@ -1,18 +1,24 @@
 #include "report/docx_writer.h"
 
+#include "model/file_io.h"
+#include "report/xml_writer.h"
+
 #include <QBuffer>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
-#include <QSaveFile>
-#include "report/xml_writer.h"
+#include <QScopeGuard>
 
 #include <zip.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
+#include <cstring>
+#include <functional>
+#include <memory>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -121,6 +127,27 @@ QStringList splitParagraphs(const QString& text)
     return lines;
 }
 
+// Calls `line` with each paragraph of a cell's text as it will be written: split at line ends,
+// without the characters XML cannot carry. Most cells hold one clean line and cost no copy.
+template <typename Function> void forEachCleanLine(const QString& text, Function line)
+{
+    bool plain = true;
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u < 0x20 || c.isSurrogate() || u >= 0xFFFE) {
+            plain = false;
+            break;
+        }
+    }
+    if (plain) {
+        line(text);
+        return;
+    }
+    for (const QString& part : splitParagraphs(text)) {
+        line(cleanText(part));
+    }
+}
+
 // Rough advance widths in ems, on the wide side: Century Gothic is a wide face and the fonts
 // that stand in for it where it is missing are wider still. Good enough to size columns and count
 // pages.
@@ -192,100 +219,148 @@ private:
     double m_used = 0;
 };
 
-QByteArray zipParts(const QList<Part>& parts, QString* error)
+// The archive's output: libzip writes the package straight into the device the save helper
+// opened, seeking back only to complete each entry's header.
+struct DeviceSink
 {
-    zip_error_t zipError;
-    zip_error_init(&zipError);
-    zip_source_t* buffer = zip_source_buffer_create(nullptr, 0, 0, &zipError);
-    if (!buffer) {
-        *error = QString::fromUtf8(zip_error_strerror(&zipError));
-        zip_error_fini(&zipError);
-        return {};
-    }
-    zip_t* archive = zip_open_from_source(buffer, ZIP_TRUNCATE, &zipError);
-    if (!archive) {
-        *error = QString::fromUtf8(zip_error_strerror(&zipError));
-        zip_error_fini(&zipError);
-        zip_source_free(buffer);
-        return {};
-    }
-    zip_error_fini(&zipError);
-    // The buffer must outlive the archive: the finished zip is read back from it.
-    zip_source_keep(buffer);
+    QIODevice* device = nullptr;
+    zip_error_t error;
+    int systemError = 0;
+};
 
-    auto fail = [&] {
-        *error = QString::fromUtf8(zip_strerror(archive));
-        zip_discard(archive);
-        zip_source_free(buffer);
-        return QByteArray();
-    };
-    for (const Part& part : parts) {
-        zip_source_t* source =
-            zip_source_buffer(archive, part.data.constData(), zip_uint64_t(part.data.size()), 0);
-        if (!source) {
-            return fail();
+zip_int64_t deviceSinkCommand(void* userdata, void* data, zip_uint64_t length,
+                              zip_source_cmd_t command)
+{
+    auto* sink = static_cast<DeviceSink*>(userdata);
+    QIODevice& device = *sink->device;
+    switch (command) {
+    case ZIP_SOURCE_STAT:
+        // A new archive: nothing to read back.
+        zip_error_set(&sink->error, ZIP_ER_READ, ENOENT);
+        return -1;
+    case ZIP_SOURCE_OPEN:
+    case ZIP_SOURCE_CLOSE:
+    case ZIP_SOURCE_READ:
+    case ZIP_SOURCE_SEEK:
+    case ZIP_SOURCE_TELL:
+    case ZIP_SOURCE_BEGIN_WRITE:
+    case ZIP_SOURCE_COMMIT_WRITE:
+    case ZIP_SOURCE_ROLLBACK_WRITE:
+    case ZIP_SOURCE_REMOVE:
+    case ZIP_SOURCE_FREE:
+        return 0;
+    case ZIP_SOURCE_WRITE: {
+        errno = 0;
+        const qint64 written = device.write(static_cast<const char*>(data), qint64(length));
+        if (written != qint64(length)) {
+            sink->systemError = errno;
+            zip_error_set(&sink->error, ZIP_ER_WRITE, errno);
+            return -1;
         }
-        const zip_int64_t index = zip_file_add(archive, part.name.toUtf8().constData(), source,
-                                               ZIP_FL_ENC_UTF_8 | ZIP_FL_OVERWRITE);
-        if (index < 0) {
-            zip_source_free(source);
-            return fail();
+        return written;
+    }
+    case ZIP_SOURCE_SEEK_WRITE: {
+        auto* seek = ZIP_SOURCE_GET_ARGS(zip_source_args_seek_t, data, length, &sink->error);
+        if (!seek) {
+            return -1;
         }
-        // Pictures are compressed already; the XML parts take the fastest deflate level, which
-        // keeps large reports quick to write for a small cost in size.
-        if (zip_set_file_compression(archive, zip_uint64_t(index),
-                                     part.compress ? ZIP_CM_DEFLATE : ZIP_CM_STORE,
-                                     part.compress ? 1 : 0) < 0) {
-            return fail();
+        qint64 base = 0;
+        if (seek->whence == SEEK_CUR) {
+            base = device.pos();
+        } else if (seek->whence == SEEK_END) {
+            base = device.size();
         }
+        errno = 0;
+        if (!device.seek(base + seek->offset)) {
+            sink->systemError = errno;
+            zip_error_set(&sink->error, ZIP_ER_SEEK, errno);
+            return -1;
+        }
+        return 0;
     }
-    if (zip_close(archive) < 0) {
-        return fail();
+    case ZIP_SOURCE_TELL_WRITE:
+        return device.pos();
+    case ZIP_SOURCE_ERROR:
+        return zip_error_to_data(&sink->error, data, length);
+    case ZIP_SOURCE_SUPPORTS:
+        return zip_source_make_command_bitmap(
+            ZIP_SOURCE_OPEN, ZIP_SOURCE_READ, ZIP_SOURCE_CLOSE, ZIP_SOURCE_STAT, ZIP_SOURCE_ERROR,
+            ZIP_SOURCE_FREE, ZIP_SOURCE_SEEK, ZIP_SOURCE_TELL, ZIP_SOURCE_BEGIN_WRITE,
+            ZIP_SOURCE_COMMIT_WRITE, ZIP_SOURCE_ROLLBACK_WRITE, ZIP_SOURCE_WRITE,
+            ZIP_SOURCE_SEEK_WRITE, ZIP_SOURCE_TELL_WRITE, ZIP_SOURCE_REMOVE, ZIP_SOURCE_SUPPORTS,
+            -1);
+    default:
+        zip_error_set(&sink->error, ZIP_ER_OPNOTSUPP, 0);
+        return -1;
     }
-
-    QByteArray bytes;
-    zip_stat_t stat;
-    zip_stat_init(&stat);
-    if (zip_source_stat(buffer, &stat) < 0 || zip_source_open(buffer) < 0) {
-        *error = u"archivio in memoria illeggibile"_s;
-        zip_source_free(buffer);
-        return {};
-    }
-    bytes.resize(qsizetype(stat.size));
-    const zip_int64_t read = zip_source_read(buffer, bytes.data(), stat.size);
-    zip_source_close(buffer);
-    zip_source_free(buffer);
-    if (read != zip_int64_t(stat.size)) {
-        *error = u"archivio in memoria illeggibile"_s;
-        return {};
-    }
-    return bytes;
 }
 
-QString describeFileError(const QSaveFile& file, const QString& path)
+// A part produced piece by piece while libzip compresses it, so that the largest document never
+// lies whole in memory. `next` appends the following piece and returns false at the end.
+struct StreamedPart
 {
-    QString reason;
-    switch (file.error()) {
-    case QFileDevice::OpenError:
-    case QFileDevice::PermissionsError:
-        reason = QFileInfo(path).absoluteDir().exists()
-                     ? u"non si può creare il file in quella cartella"_s
-                     : u"la cartella non esiste"_s;
-        break;
-    case QFileDevice::WriteError:
-    case QFileDevice::ResourceError:
-        reason = u"errore di scrittura, il disco potrebbe essere pieno"_s;
-        break;
-    case QFileDevice::RenameError:
-        reason = QStringLiteral("non si può sostituire il file esistente, forse è aperto in un "
-                                "altro programma");
-        break;
-    default:
-        reason = u"errore del sistema"_s;
-        break;
+    std::function<bool(QByteArray&)> next;
+    quint64 size = 0;
+    QByteArray piece;
+    qsizetype offset = 0;
+    bool finished = false;
+    zip_error_t error;
+};
+
+zip_int64_t streamedPartCommand(void* userdata, void* data, zip_uint64_t length,
+                                zip_source_cmd_t command)
+{
+    auto* part = static_cast<StreamedPart*>(userdata);
+    switch (command) {
+    case ZIP_SOURCE_OPEN:
+    case ZIP_SOURCE_CLOSE:
+    case ZIP_SOURCE_FREE:
+        return 0;
+    case ZIP_SOURCE_STAT: {
+        auto* stat = ZIP_SOURCE_GET_ARGS(zip_stat_t, data, length, &part->error);
+        if (!stat) {
+            return -1;
+        }
+        // libzip decides from the announced size whether the entry needs Zip64 headers, which
+        // older readers refuse; the real size is recorded once the part is written. A part far
+        // beyond the estimate and past 4 GB makes libzip fail rather than write a damaged file.
+        stat->size = part->size;
+        stat->valid |= ZIP_STAT_SIZE;
+        return sizeof(zip_stat_t);
     }
-    const QString detail = file.errorString();
-    return detail.isEmpty() ? reason : reason + u" ("_s + detail + u')';
+    case ZIP_SOURCE_READ: {
+        auto* out = static_cast<char*>(data);
+        zip_uint64_t done = 0;
+        while (done < length) {
+            if (part->offset == part->piece.size()) {
+                part->piece.resize(0);
+                part->offset = 0;
+                if (part->finished || !part->next(part->piece)) {
+                    part->finished = true;
+                    if (part->piece.isEmpty()) {
+                        break;
+                    }
+                }
+                continue;
+            }
+            const qsizetype take =
+                qsizetype(std::min<zip_uint64_t>(length - done, part->piece.size() - part->offset));
+            std::memcpy(out + done, part->piece.constData() + part->offset, size_t(take));
+            part->offset += take;
+            done += zip_uint64_t(take);
+        }
+        return zip_int64_t(done);
+    }
+    case ZIP_SOURCE_ERROR:
+        return zip_error_to_data(&part->error, data, length);
+    case ZIP_SOURCE_SUPPORTS:
+        return zip_source_make_command_bitmap(ZIP_SOURCE_OPEN, ZIP_SOURCE_READ, ZIP_SOURCE_CLOSE,
+                                              ZIP_SOURCE_STAT, ZIP_SOURCE_ERROR, ZIP_SOURCE_FREE,
+                                              -1);
+    default:
+        zip_error_set(&part->error, ZIP_ER_OPNOTSUPP, 0);
+        return -1;
+    }
 }
 
 // Writes into a string, which is far faster than through an I/O device for the many small
@@ -377,6 +452,13 @@ void writeRunProperties(XmlWriter& xml, const QString& font, int halfPoints,
 // blanks: numbers are written with a leading blank that readers would otherwise drop.
 void writeRunText(XmlWriter& xml, const QString& text)
 {
+    if (!text.contains(u'\t') && !text.contains(u'\v')) {
+        xml.writeStartElement(u"w:t"_s);
+        xml.writeAttribute(u"xml:space"_s, u"preserve"_s);
+        xml.writeCharacters(text);
+        xml.writeEndElement();
+        return;
+    }
     QString piece;
     auto flush = [&] {
         if (piece.isEmpty()) {
@@ -442,7 +524,14 @@ QByteArray packageRelsXml()
     return part.finish();
 }
 
-QByteArray stylesXml()
+// Styles of the table cells' paragraphs, one per font and size in use: a cell then names its
+// style instead of repeating the run properties, which keeps the rows of a large table small.
+QString cellStyleId(int index)
+{
+    return u"ZantCella%1"_s.arg(index + 1);
+}
+
+QByteArray stylesXml(const QList<std::pair<QString, int>>& cellLooks)
 {
     XmlPart part;
     XmlWriter& xml = part.xml();
@@ -490,6 +579,15 @@ QByteArray stylesXml()
     startStyle(u"paragraph"_s, u"Normal"_s, u"Normal"_s, true);
     xml.writeEmptyElement(u"w:qFormat"_s);
     xml.writeEndElement();
+
+    for (qsizetype i = 0; i < cellLooks.size(); ++i) {
+        const auto& [font, halfPoints] = cellLooks[i];
+        startStyle(u"paragraph"_s, cellStyleId(int(i)),
+                   u"ZANT cella %1 (%2 pt)"_s.arg(i + 1).arg(halfPoints / 2.0), false);
+        writeValue(xml, u"w:basedOn"_s, u"Normal"_s);
+        writeRunProperties(xml, font, halfPoints);
+        xml.writeEndElement();
+    }
 
     startStyle(u"character"_s, u"DefaultParagraphFont"_s, u"Default Paragraph Font"_s, true);
     writeValue(xml, u"w:uiPriority"_s, u"1"_s);
@@ -917,13 +1015,12 @@ QList<int> DocxWriter::computeColumnWidths(const Table& table) const
             // Header text is bold, and bold faces are wider.
             const double scale = row <= table.headerRows ? 20 * 1.3 : 20;
             for (int column = 1; column <= table.columns; ++column) {
-                for (const QString& line : splitParagraphs(table.cell(row, column).text)) {
-                    const QString clean = cleanText(line);
+                forEachCleanLine(table.cell(row, column).text, [&](const QString& clean) {
                     widest[column - 1] = std::max(widest[column - 1],
                                                   textWidthPoints(clean, points) * scale + padding);
                     narrowest[column - 1] = std::max(
                         narrowest[column - 1], longestWordPoints(clean, points) * scale + padding);
-                }
+                });
             }
         }
         double sumWidest = 0;
@@ -971,9 +1068,9 @@ int DocxWriter::estimatedPageCount() const
                 for (int column = 1; column <= table.columns; ++column) {
                     const double room = (widths[column - 1] - 2 * kCellMargin) / 20.0;
                     int cellLines = 0;
-                    for (const QString& line : splitParagraphs(table.cell(row, column).text)) {
-                        cellLines += lineCount(textWidthPoints(cleanText(line), points), room);
-                    }
+                    forEachCleanLine(table.cell(row, column).text, [&](const QString& clean) {
+                        cellLines += lineCount(textWidthPoints(clean, points), room);
+                    });
                     lines = std::max(lines, cellLines);
                 }
                 const double height = lines * lineHeight + 1;
@@ -1147,9 +1244,8 @@ void DocxWriter::writeDrawing(XmlWriter& xml, int pictureIndex, int drawingId) c
     xml.writeEndElement(); // w:drawing
 }
 
-void DocxWriter::writeTable(XmlWriter& xml, const Table& table) const
+void DocxWriter::writeTableStart(XmlWriter& xml, const Table& table, const QList<int>& widths) const
 {
-    const QList<int> widths = columnWidths(table);
     xml.writeStartElement(u"w:tbl"_s);
     xml.writeStartElement(u"w:tblPr"_s);
     writeValue(xml, u"w:tblStyle"_s, table.formatted ? kFormatStyle : kPlainStyle);
@@ -1173,46 +1269,53 @@ void DocxWriter::writeTable(XmlWriter& xml, const Table& table) const
         xml.writeAttribute(u"w:w"_s, QString::number(width));
     }
     xml.writeEndElement();
+}
 
-    for (int row = 1; row <= table.rows; ++row) {
-        const bool header = table.formatted && row <= table.headerRows;
-        // The style colours the first row only; further header rows get the same look directly.
-        const bool directHeader = header && row > 1;
-        xml.writeStartElement(u"w:tr"_s);
-        if (header) {
-            xml.writeStartElement(u"w:trPr"_s);
-            xml.writeEmptyElement(u"w:tblHeader"_s);
-            xml.writeEndElement();
+void DocxWriter::writeTableRow(XmlWriter& xml, const Table& table, int row,
+                               const QList<int>& widths) const
+{
+    const bool header = table.formatted && row <= table.headerRows;
+    // The style colours the first row only; further header rows get the same look directly.
+    const bool directHeader = header && row > 1;
+    const QString styleId =
+        cellStyleId(int(m_cellLooks.indexOf({table.format.font, table.format.halfPoints})));
+    xml.writeStartElement(u"w:tr"_s);
+    if (header) {
+        xml.writeStartElement(u"w:trPr"_s);
+        xml.writeEmptyElement(u"w:tblHeader"_s);
+        xml.writeEndElement();
+    }
+    for (int column = 1; column <= table.columns; ++column) {
+        const Cell& cell = table.cell(row, column);
+        xml.writeStartElement(u"w:tc"_s);
+        xml.writeStartElement(u"w:tcPr"_s);
+        writeTwips(xml, u"w:tcW"_s, widths[column - 1]);
+        if (directHeader) {
+            writeShading(xml, kHeaderFill);
         }
-        for (int column = 1; column <= table.columns; ++column) {
-            const Cell& cell = table.cell(row, column);
-            xml.writeStartElement(u"w:tc"_s);
-            xml.writeStartElement(u"w:tcPr"_s);
-            writeTwips(xml, u"w:tcW"_s, widths[column - 1]);
+        xml.writeEndElement();
+        // Every cell ends with a paragraph, also an empty one: Word calls the file corrupt
+        // otherwise.
+        forEachCleanLine(cell.text, [&](const QString& clean) {
+            xml.writeStartElement(u"w:p"_s);
+            xml.writeStartElement(u"w:pPr"_s);
+            writeValue(xml, u"w:pStyle"_s, styleId);
+            writeAlignment(xml, alignmentValue(cell.alignment));
+            // The header look of further header rows is the one formatting a cell repeats.
             if (directHeader) {
-                writeShading(xml, kHeaderFill);
+                writeRunProperties(xml, table.format.font, table.format.halfPoints, true);
             }
             xml.writeEndElement();
-            // Every cell ends with a paragraph, also an empty one: Word calls the file corrupt
-            // otherwise.
-            for (const QString& line : splitParagraphs(cell.text)) {
-                xml.writeStartElement(u"w:p"_s);
-                xml.writeStartElement(u"w:pPr"_s);
-                writeAlignment(xml, alignmentValue(cell.alignment));
-                writeRunProperties(xml, table.format.font, table.format.halfPoints, directHeader);
-                xml.writeEndElement();
-                const QString clean = cleanText(line);
-                if (!clean.isEmpty()) {
-                    xml.writeStartElement(u"w:r"_s);
-                    writeRunProperties(xml, table.format.font, table.format.halfPoints,
-                                       directHeader);
-                    writeRunText(xml, clean);
-                    xml.writeEndElement();
+            if (!clean.isEmpty()) {
+                xml.writeStartElement(u"w:r"_s);
+                if (directHeader) {
+                    writeRunProperties(xml, table.format.font, table.format.halfPoints, true);
                 }
+                writeRunText(xml, clean);
                 xml.writeEndElement();
             }
             xml.writeEndElement();
-        }
+        });
         xml.writeEndElement();
     }
     xml.writeEndElement();
@@ -1231,59 +1334,117 @@ QString DocxWriter::alignmentValue(Alignment alignment)
     return {};
 }
 
-QByteArray DocxWriter::documentXml(int pageCount) const
+class DocxWriter::DocumentXml final
 {
-    XmlPart part;
-    XmlWriter& xml = part.xml();
-    xml.writeStartElement(u"w:document"_s);
-    xml.writeNamespace(kNsW, u"w"_s);
-    xml.writeNamespace(kNsR, u"r"_s);
-    xml.writeNamespace(kNsWp, u"wp"_s);
-    xml.writeNamespace(kNsA, u"a"_s);
-    xml.writeNamespace(kNsPic, u"pic"_s);
-    xml.writeStartElement(u"w:body"_s);
-    // A table's heading, with the empty lines between them, stays on the table's page rather than
-    // being left alone at the foot of the one before.
-    QList<bool> keepWithNext(m_blocks.size(), false);
-    for (qsizetype i = 1; i < m_blocks.size(); ++i) {
-        if (m_blocks[i].table == 0) {
-            continue;
-        }
-        for (qsizetype j = i - 1; j >= 0 && m_blocks[j].table == 0; --j) {
-            keepWithNext[j] = true;
-            if (!m_blocks[j].paragraph.runs.isEmpty()) {
-                break;
+public:
+    DocumentXml(const DocxWriter& writer, int pageCount)
+        : m_writer(writer), m_pageCount(pageCount), m_xml(&m_text),
+          m_keepWithNext(writer.m_blocks.size(), false)
+    {
+        // A table's heading, with the empty lines between them, stays on the table's page rather
+        // than being left alone at the foot of the one before.
+        const QList<Block>& blocks = writer.m_blocks;
+        for (qsizetype i = 1; i < blocks.size(); ++i) {
+            if (blocks[i].table == 0) {
+                continue;
+            }
+            for (qsizetype j = i - 1; j >= 0 && blocks[j].table == 0; --j) {
+                m_keepWithNext[j] = true;
+                if (!blocks[j].paragraph.runs.isEmpty()) {
+                    break;
+                }
             }
         }
+        m_text.reserve(kPieceSize + 4096);
     }
-    int drawingId = 0;
-    for (qsizetype i = 0; i < m_blocks.size(); ++i) {
-        const Block& block = m_blocks[i];
-        if (block.table > 0) {
-            writeTable(xml, m_tables[block.table - 1]);
-        } else {
-            writeParagraph(xml, block.paragraph, pageCount, drawingId, keepWithNext[i]);
+
+    // Appends the next piece of the part as UTF-8; false once the part is complete.
+    bool next(QByteArray& out)
+    {
+        if (m_done) {
+            return false;
         }
+        while (m_text.size() < kPieceSize && !m_done) {
+            step();
+        }
+        out += m_text.toUtf8();
+        m_text.resize(0);
+        return !m_done;
     }
-    xml.writeStartElement(u"w:sectPr"_s);
-    xml.writeEmptyElement(u"w:pgSz"_s);
-    xml.writeAttribute(u"w:w"_s, QString::number(kPageWidth));
-    xml.writeAttribute(u"w:h"_s, QString::number(kPageHeight));
-    xml.writeEmptyElement(u"w:pgMar"_s);
-    xml.writeAttribute(u"w:top"_s, QString::number(kMarginTop));
-    xml.writeAttribute(u"w:right"_s, QString::number(kMarginSide));
-    xml.writeAttribute(u"w:bottom"_s, QString::number(kMarginBottom));
-    xml.writeAttribute(u"w:left"_s, QString::number(kMarginSide));
-    xml.writeAttribute(u"w:header"_s, u"708"_s);
-    xml.writeAttribute(u"w:footer"_s, u"708"_s);
-    xml.writeAttribute(u"w:gutter"_s, u"0"_s);
-    xml.writeEmptyElement(u"w:cols"_s);
-    xml.writeAttribute(u"w:space"_s, u"708"_s);
-    xml.writeEndElement();
-    xml.writeEndElement();
-    xml.writeEndElement();
-    return part.finish();
-}
+
+private:
+    static constexpr qsizetype kPieceSize = 1 << 16;
+
+    void step()
+    {
+        const QList<Block>& blocks = m_writer.m_blocks;
+        if (!m_started) {
+            m_started = true;
+            m_text += u"<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>"_s;
+            m_xml.writeStartElement(u"w:document"_s);
+            m_xml.writeNamespace(kNsW, u"w"_s);
+            m_xml.writeNamespace(kNsR, u"r"_s);
+            m_xml.writeNamespace(kNsWp, u"wp"_s);
+            m_xml.writeNamespace(kNsA, u"a"_s);
+            m_xml.writeNamespace(kNsPic, u"pic"_s);
+            m_xml.writeStartElement(u"w:body"_s);
+            return;
+        }
+        if (m_block < blocks.size()) {
+            const Block& block = blocks[m_block];
+            if (block.table == 0) {
+                m_writer.writeParagraph(m_xml, block.paragraph, m_pageCount, m_drawingId,
+                                        m_keepWithNext[m_block]);
+                ++m_block;
+                return;
+            }
+            const Table& table = m_writer.m_tables[block.table - 1];
+            if (m_row == 0) {
+                m_widths = m_writer.columnWidths(table);
+                m_writer.writeTableStart(m_xml, table, m_widths);
+                m_row = 1;
+                return;
+            }
+            if (m_row <= table.rows) {
+                m_writer.writeTableRow(m_xml, table, m_row++, m_widths);
+                return;
+            }
+            m_xml.writeEndElement();
+            m_row = 0;
+            ++m_block;
+            return;
+        }
+        m_xml.writeStartElement(u"w:sectPr"_s);
+        m_xml.writeEmptyElement(u"w:pgSz"_s);
+        m_xml.writeAttribute(u"w:w"_s, QString::number(kPageWidth));
+        m_xml.writeAttribute(u"w:h"_s, QString::number(kPageHeight));
+        m_xml.writeEmptyElement(u"w:pgMar"_s);
+        m_xml.writeAttribute(u"w:top"_s, QString::number(kMarginTop));
+        m_xml.writeAttribute(u"w:right"_s, QString::number(kMarginSide));
+        m_xml.writeAttribute(u"w:bottom"_s, QString::number(kMarginBottom));
+        m_xml.writeAttribute(u"w:left"_s, QString::number(kMarginSide));
+        m_xml.writeAttribute(u"w:header"_s, u"708"_s);
+        m_xml.writeAttribute(u"w:footer"_s, u"708"_s);
+        m_xml.writeAttribute(u"w:gutter"_s, u"0"_s);
+        m_xml.writeEmptyElement(u"w:cols"_s);
+        m_xml.writeAttribute(u"w:space"_s, u"708"_s);
+        m_xml.writeEndElement();
+        m_xml.writeEndDocument();
+        m_done = true;
+    }
+
+    const DocxWriter& m_writer;
+    const int m_pageCount;
+    QString m_text;
+    XmlWriter m_xml;
+    QList<bool> m_keepWithNext;
+    QList<int> m_widths;
+    qsizetype m_block = 0;
+    int m_row = 0;
+    int m_drawingId = 0;
+    bool m_started = false;
+    bool m_done = false;
+};
 
 QByteArray DocxWriter::contentTypesXml() const
 {
@@ -1364,21 +1525,50 @@ QByteArray DocxWriter::appXml(int pageCount) const
     return part.finish();
 }
 
-QByteArray DocxWriter::package(QString* error) const
+quint64 DocxWriter::estimatedDocumentBytes() const
+{
+    // Generous per element, text counted at three bytes a character.
+    quint64 bytes = 4096;
+    for (const Block& block : m_blocks) {
+        bytes += 400;
+        for (const Run& run : block.paragraph.runs) {
+            bytes += 400 + quint64(run.text.size()) * 3;
+        }
+    }
+    for (const Table& table : m_tables) {
+        bytes += 1024 + quint64(table.rows) * 64;
+        for (const Cell& cell : table.cells) {
+            bytes += 200 + quint64(cell.text.size()) * 3;
+        }
+    }
+    return bytes;
+}
+
+Outcome DocxWriter::writePackage(QIODevice& device) const
 {
     if (!m_firstFault.isEmpty()) {
-        *error = u"il documento è stato costruito in modo errato (%1)"_s.arg(m_firstFault);
-        return {};
+        return critical(u"il documento è stato costruito in modo errato (%1)"_s.arg(m_firstFault));
     }
+    // Column widths are measured once for the page count and the document.
     m_widthCache.clear();
     m_packaging = true;
+    const auto done = qScopeGuard([this] {
+        m_widthCache.clear();
+        m_packaging = false;
+    });
     const int pageCount = estimatedPageCount();
+    m_cellLooks.clear();
+    for (const Table& table : m_tables) {
+        if (!m_cellLooks.contains({table.format.font, table.format.halfPoints})) {
+            m_cellLooks.append({table.format.font, table.format.halfPoints});
+        }
+    }
+
     QList<Part> parts = {
         {u"[Content_Types].xml"_s, contentTypesXml()},
         {u"_rels/.rels"_s, packageRelsXml()},
-        {u"word/document.xml"_s, documentXml(pageCount)},
         {u"word/_rels/document.xml.rels"_s, documentRelsXml()},
-        {u"word/styles.xml"_s, stylesXml()},
+        {u"word/styles.xml"_s, stylesXml(m_cellLooks)},
         {u"word/settings.xml"_s, settingsXml()},
         {u"docProps/core.xml"_s, coreXml()},
         {u"docProps/app.xml"_s, appXml(pageCount)},
@@ -1386,47 +1576,110 @@ QByteArray DocxWriter::package(QString* error) const
     for (int i = 0; i < m_pictures.size(); ++i) {
         parts.append({u"word/"_s + mediaName(i), m_pictures[i].data, false});
     }
-    m_widthCache.clear();
-    m_packaging = false;
-    QString zipError;
-    QByteArray bytes = zipParts(parts, &zipError);
-    if (bytes.isEmpty()) {
-        *error = u"errore nella creazione dell'archivio (%1)"_s.arg(zipError);
+
+    StreamedPart document;
+    zip_error_init(&document.error);
+    document.size = estimatedDocumentBytes();
+    auto generator = std::make_shared<DocumentXml>(*this, pageCount);
+    document.next = [generator](QByteArray& out) { return generator->next(out); };
+
+    DeviceSink sink;
+    sink.device = &device;
+    zip_error_init(&sink.error);
+    const auto cleanup = qScopeGuard([&] {
+        zip_error_fini(&sink.error);
+        zip_error_fini(&document.error);
+    });
+    auto zipFailure = [&](const QString& detail) -> Outcome {
+        if (sink.systemError != 0 || zip_error_code_zip(&sink.error) == ZIP_ER_WRITE) {
+            // The device refused the bytes: the save names the cause from the error number.
+            errno = sink.systemError;
+            return critical(QString());
+        }
+        return critical(u"errore nella creazione dell'archivio (%1)"_s.arg(detail));
+    };
+
+    zip_error_t openError;
+    zip_error_init(&openError);
+    zip_source_t* output = zip_source_function_create(deviceSinkCommand, &sink, &openError);
+    zip_t* archive =
+        output ? zip_open_from_source(output, ZIP_CREATE | ZIP_TRUNCATE, &openError) : nullptr;
+    if (!archive) {
+        const QString detail = QString::fromUtf8(zip_error_strerror(&openError));
+        zip_error_fini(&openError);
+        if (output) {
+            zip_source_free(output);
+        }
+        return zipFailure(detail);
     }
-    return bytes;
+    zip_error_fini(&openError);
+
+    auto fail = [&] {
+        const QString detail = QString::fromUtf8(zip_strerror(archive));
+        zip_discard(archive);
+        return zipFailure(detail);
+    };
+    // Pictures are compressed already; the XML parts take the fastest deflate level, which
+    // keeps large reports quick to write for a small cost in size.
+    auto add = [&](const QString& name, zip_source_t* source, bool compress) {
+        if (!source) {
+            return false;
+        }
+        const zip_int64_t index = zip_file_add(archive, name.toUtf8().constData(), source,
+                                               ZIP_FL_ENC_UTF_8 | ZIP_FL_OVERWRITE);
+        if (index < 0) {
+            zip_source_free(source);
+            return false;
+        }
+        return zip_set_file_compression(archive, zip_uint64_t(index),
+                                        compress ? ZIP_CM_DEFLATE : ZIP_CM_STORE,
+                                        compress ? 1 : 0) == 0;
+    };
+    // The content types come first, as some readers expect.
+    if (!add(parts[0].name,
+             zip_source_buffer(archive, parts[0].data.constData(),
+                               zip_uint64_t(parts[0].data.size()), 0),
+             true) ||
+        !add(parts[1].name,
+             zip_source_buffer(archive, parts[1].data.constData(),
+                               zip_uint64_t(parts[1].data.size()), 0),
+             true) ||
+        !add(u"word/document.xml"_s, zip_source_function(archive, streamedPartCommand, &document),
+             true)) {
+        return fail();
+    }
+    for (qsizetype i = 2; i < parts.size(); ++i) {
+        const Part& part = parts[i];
+        if (!add(part.name,
+                 zip_source_buffer(archive, part.data.constData(), zip_uint64_t(part.data.size()),
+                                   0),
+                 part.compress)) {
+            return fail();
+        }
+    }
+    if (zip_close(archive) < 0) {
+        return fail();
+    }
+    return std::nullopt;
 }
 
 QString DocxWriter::save(const QString& path) const
 {
-    auto failure = [&](const QString& reason) {
-        return u"Impossibile scrivere il documento \"%1\": %2"_s.arg(QDir::toNativeSeparators(path),
-                                                                     reason);
+    // A fault of the document is told before any file is touched.
+    auto refused = [&](const QString& reason) {
+        return u"Impossibile scrivere il documento \"%1\": %2"_s.arg(displayPath(path), reason);
     };
-    if (path.isEmpty()) {
-        return u"Impossibile scrivere il documento: manca il nome del file"_s;
+    if (!m_firstFault.isEmpty()) {
+        return refused(u"il documento è stato costruito in modo errato (%1)"_s.arg(m_firstFault));
     }
-    QString error;
-    const QByteArray bytes = package(&error);
-    if (bytes.isEmpty()) {
-        return failure(error);
-    }
-    // The package goes to a temporary file next to the target and replaces it only when
-    // complete, so a failed save leaves an older document intact.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        return failure(describeFileError(file, path));
-    }
-    // QSaveFile::commit() does not notice when flushing its buffer fails (a full disk would give
-    // a truncated document reported as saved), so the flush is checked here.
-    if (file.write(bytes) != bytes.size() || !file.flush()) {
-        const QString reason = describeFileError(file, path);
-        file.cancelWriting();
-        return failure(reason);
-    }
-    if (!file.commit()) {
-        return failure(describeFileError(file, path));
-    }
-    return {};
+    const Outcome failure = saveFile(path, [&](QIODevice& device) -> Outcome {
+        Outcome result = writePackage(device);
+        if (result && !result->text.isEmpty()) {
+            result->text = refused(result->text);
+        }
+        return result;
+    });
+    return failure ? failure->text : QString();
 }
 
 } // namespace zant

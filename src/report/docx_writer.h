@@ -1,11 +1,14 @@
 #pragma once
 
+#include "model/message.h"
 #include "report/document_writer.h"
 
 #include <QByteArray>
 #include <QHash>
 #include <QList>
 #include <QString>
+
+class QIODevice;
 
 namespace zant {
 
@@ -33,8 +36,9 @@ public:
     int estimatedPageCount() const override;
     QString save(const QString& path) const override;
 
-    // The finished package as bytes, or empty with error set when it cannot be built.
-    QByteArray package(QString* error) const;
+    // Writes the package into an open device: a file being saved, or a buffer. The message says
+    // why it could not; its text is empty when the device refused the bytes.
+    Outcome writePackage(QIODevice& device) const;
 
 private:
     enum class Alignment
@@ -124,11 +128,14 @@ private:
     QList<int> computeColumnWidths(const Table& table) const;
     QString mediaName(int pictureIndex) const;
 
-    QByteArray documentXml(int pageCount) const;
+    // document.xml, produced a few blocks or table rows at a time.
+    class DocumentXml;
+    quint64 estimatedDocumentBytes() const;
     void writeParagraph(XmlWriter& xml, const Paragraph& paragraph, int pageCount,
                         int& drawingId, bool keepWithNext) const;
     void writeDrawing(XmlWriter& xml, int pictureIndex, int drawingId) const;
-    void writeTable(XmlWriter& xml, const Table& table) const;
+    void writeTableStart(XmlWriter& xml, const Table& table, const QList<int>& widths) const;
+    void writeTableRow(XmlWriter& xml, const Table& table, int row, const QList<int>& widths) const;
     QByteArray contentTypesXml() const;
     QByteArray documentRelsXml() const;
     QByteArray appXml(int pageCount) const;
@@ -140,6 +147,8 @@ private:
     // document both need them, and measuring every cell is the costly part of a large report.
     mutable QHash<const Table*, QList<int>> m_widthCache;
     mutable bool m_packaging = false;
+    // Font and half-point size of each cell paragraph style, while a package is written.
+    mutable QList<std::pair<QString, int>> m_cellLooks;
     QList<Picture> m_pictures;
     QString m_firstFault;
 };

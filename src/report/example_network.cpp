@@ -10,7 +10,6 @@
 #include <QLineF>
 #include <QPainter>
 #include <QPainterPath>
-#include <QSaveFile>
 
 #include <cmath>
 
@@ -246,26 +245,29 @@ QImage drawExampleNetwork(qreal scale)
 
 QString saveExampleNetworkPicture(const QString& path, qreal scale)
 {
-    const QString shown = displayPath(path);
     if (!QDir().mkpath(QFileInfo(path).absolutePath()))
         return QStringLiteral("Impossibile scrivere l'immagine \"%1\": la cartella non si può "
                               "creare.")
-            .arg(shown);
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return QStringLiteral("Impossibile scrivere l'immagine \"%1\": %2.")
-            .arg(shown, file.errorString());
-    QImageWriter writer(&file, "jpeg");
-    writer.setQuality(95);
-    if (!writer.write(drawExampleNetwork(scale))) {
-        file.cancelWriting();
-        return QStringLiteral("Impossibile scrivere l'immagine \"%1\": %2.")
-            .arg(shown, writer.errorString());
-    }
-    if (!file.commit())
-        return QStringLiteral("Impossibile scrivere l'immagine \"%1\": %2.")
-            .arg(shown, file.errorString());
-    return {};
+            .arg(displayPath(path));
+    const QImage picture = drawExampleNetwork(scale);
+    const Outcome failure = saveFile(path, [&](QIODevice& device) -> Outcome {
+        // The encoder does not say when the device refused its bytes; the device in between
+        // does, and the save then names the cause.
+        WriteCheckingDevice checked(device);
+        QImageWriter writer(&checked, "jpeg");
+        writer.setQuality(95);
+        const bool written = writer.write(picture);
+        if (checked.failed()) {
+            checked.restoreSystemError();
+            return critical(QString());
+        }
+        if (written)
+            return std::nullopt;
+        return critical(QStringLiteral("Impossibile scrivere l'immagine \"%1\": la codifica JPEG "
+                                       "non è riuscita.")
+                            .arg(displayPath(path)));
+    });
+    return failure ? failure->text : QString();
 }
 
 } // namespace zant

@@ -40,11 +40,17 @@ PrintResult deliverDocument(const DocxWriter& writer, const QString& path, Docum
         return result;
     }
     result.path = path;
-    if (!output.open(path))
+    if (!output.open(path)) {
         result.message = information(QStringLiteral("Il documento è stato salvato in:\r%1\r"
                                                     "Non c'è un programma per aprirlo: lo si può "
                                                     "aprire da quella cartella.")
                                          .arg(displayPath(path)));
+        // The guidance box says what happened: written, but not shown.
+        say(status, QStringLiteral("ho salvato il documento %1, ma nessun programma ha potuto "
+                                   "aprirlo")
+                        .arg(QFileInfo(path).fileName()));
+        return result;
+    }
     if (!done.isEmpty())
         say(status, done);
     return result;

@@ -2,10 +2,11 @@
 
 #include "model/file_io.h"
 
-#include <QFileInfo>
+#include <QFile>
 #include <QFontMetricsF>
 #include <QPageLayout>
 #include <QPainter>
+#include <QPdfWriter>
 #include <QPrinter>
 
 #include <map>
@@ -54,16 +55,19 @@ private:
 
 } // namespace
 
-QString renderPages(const std::vector<PrintPage>& pages, QPrinter& printer)
+namespace {
+
+// Paints the pages on a printer or a PDF writer. Returns an error text, empty on success.
+QString paintPages(const std::vector<PrintPage>& pages, QPagedPaintDevice& device)
 {
     QPainter painter;
-    if (!painter.begin(&printer))
+    if (!painter.begin(&device))
         return QStringLiteral("Impossibile avviare la stampa.");
-    const double dotsPerTwip = printer.resolution() / 1440.0;
-    FontCache fonts(&printer, dotsPerTwip);
+    const double dotsPerTwip = device.logicalDpiX() / 1440.0;
+    FontCache fonts(&device, dotsPerTwip);
     bool first = true;
     for (const PrintPage& page : pages) {
-        if (!first && !printer.newPage()) {
+        if (!first && !device.newPage()) {
             painter.end();
             return QStringLiteral("Impossibile passare alla pagina successiva della stampa.");
         }
@@ -80,7 +84,7 @@ QString renderPages(const std::vector<PrintPage>& pages, QPrinter& printer)
             const QFont& font = fonts.font(item.font, item.size);
             painter.setFont(font);
             painter.setPen(Qt::black);
-            const double ascent = QFontMetricsF(font, &printer).ascent();
+            const double ascent = QFontMetricsF(font, &device).ascent();
             painter.drawText(QPointF(item.x * dotsPerTwip, item.y * dotsPerTwip + ascent),
                              item.text);
         }
@@ -90,19 +94,66 @@ QString renderPages(const std::vector<PrintPage>& pages, QPrinter& printer)
     return QString();
 }
 
+// A PDF is complete when its end-of-file marker made it to the disk.
+bool pdfIsComplete(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly) || file.size() < 8)
+        return false;
+    file.seek(std::max<qint64>(0, file.size() - 1024));
+    return file.readAll().contains("%%EOF");
+}
+
+QPageLayout reportPageLayout()
+{
+    return QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(5, 5, 5, 5),
+                       QPageLayout::Millimeter);
+}
+
+} // namespace
+
+QString renderPages(const std::vector<PrintPage>& pages, QPrinter& printer)
+{
+    const QString target = printer.outputFileName();
+    if (printer.outputFormat() != QPrinter::PdfFormat || target.isEmpty())
+        return paintPages(pages, printer);
+    // A printer writing a PDF file writes it under a temporary name in the same folder; it takes
+    // the file's name only once complete, so a failed print leaves an older file as it was.
+    const Outcome failure = saveFileByName(target, [&](const QString& temporary) -> Outcome {
+        printer.setOutputFileName(temporary);
+        const QString error = paintPages(pages, printer);
+        printer.setOutputFileName(target);
+        if (!pdfIsComplete(temporary))
+            return critical(QString());
+        if (!error.isEmpty())
+            return critical(QStringLiteral("Impossibile salvare il file \"%1\": %2")
+                                .arg(displayPath(target), error));
+        return std::nullopt;
+    });
+    return failure ? failure->text : QString();
+}
+
 QString printReportToPdf(const ReportData& data, const QString& pdfPath)
 {
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(pdfPath);
-    printer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
-                                      QMarginsF(5, 5, 5, 5), QPageLayout::Millimeter));
-    const QString error = renderPages(layoutDirectReport(data), printer);
-    if (!error.isEmpty())
-        return error;
-    if (!QFileInfo(pdfPath).isFile())
-        return QStringLiteral("Impossibile scrivere il file \"%1\".").arg(displayPath(pdfPath));
-    return QString();
+    const std::vector<PrintPage> pages = layoutDirectReport(data);
+    const Outcome failure = saveFile(pdfPath, [&](QIODevice& device) -> Outcome {
+        // The PDF engine does not check its writes; the device in between does.
+        WriteCheckingDevice checked(device);
+        QPdfWriter writer(&checked);
+        writer.setResolution(1200);
+        writer.setCreator(QStringLiteral("ZANT"));
+        writer.setPageLayout(reportPageLayout());
+        const QString error = paintPages(pages, writer);
+        if (checked.failed()) {
+            checked.restoreSystemError();
+            return critical(QString());
+        }
+        if (!error.isEmpty())
+            return critical(QStringLiteral("Impossibile salvare il file \"%1\": %2")
+                                .arg(displayPath(pdfPath), error));
+        return std::nullopt;
+    });
+    return failure ? failure->text : QString();
 }
 
 } // namespace zant

@@ -3,6 +3,7 @@
 #include "shell/twips.h"
 
 #include <QGuiApplication>
+#include <QLayout>
 #include <QMainWindow>
 #include <QScreen>
 
@@ -46,6 +47,11 @@ void clsResize::RecordLayout()
     m_designHeight = twips(client->height());
     m_controlTable.clear();
     for (QWidget* control : client->findChildren<QWidget*>()) {
+        // A control placed by its frame's layout (the options of a group) follows the frame;
+        // scaling it as well would fight the layout and pile the options on one spot.
+        const QWidget* parent = control->parentWidget();
+        if (parent != client && parent->layout() && parent->layout()->indexOf(control) >= 0)
+            continue;
         const QRect g = control->geometry();
         m_controlTable.push_back({control, {twips(g.x()), twips(g.y()), twips(g.width()), twips(g.height())}});
     }

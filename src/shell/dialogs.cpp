@@ -5,6 +5,7 @@
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QPushButton>
 
 namespace zant {
 
@@ -60,6 +61,22 @@ bool QtDialogs::question(QWidget* parent, const QString& title, const QString& t
     box.setButtonText(QMessageBox::No, QStringLiteral("&No"));
     box.setDefaultButton(defaultYes ? QMessageBox::Yes : QMessageBox::No);
     return box.exec() == QMessageBox::Yes;
+}
+
+SaveChoice QtDialogs::saveChanges(QWidget* parent, const QString& title, const QString& text)
+{
+    QMessageBox box(QMessageBox::Warning, title, text, QMessageBox::NoButton, parent);
+    QPushButton* save = box.addButton(QStringLiteral("&Salva"), QMessageBox::AcceptRole);
+    QPushButton* discard = box.addButton(QStringLiteral("&Non salvare"), QMessageBox::DestructiveRole);
+    QPushButton* cancel = box.addButton(QStringLiteral("Annulla"), QMessageBox::RejectRole);
+    box.setDefaultButton(save);
+    box.setEscapeButton(cancel);
+    box.exec();
+    if (box.clickedButton() == save)
+        return SaveChoice::Save;
+    if (box.clickedButton() == discard)
+        return SaveChoice::Discard;
+    return SaveChoice::Cancel;
 }
 
 QString QtDialogs::openFileName(QWidget* parent, const QString& title, const QString& filters,

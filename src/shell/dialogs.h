@@ -12,6 +12,9 @@ class QWidget;
 
 namespace zant {
 
+// The answer to the question about unsaved changes.
+enum class SaveChoice { Save, Discard, Cancel };
+
 // Every modal dialog of the program goes through here, so that tests can answer in advance.
 class Dialogs
 {
@@ -24,6 +27,9 @@ public:
     // A Yes/No question with the question icon; true for Yes.
     virtual bool question(QWidget* parent, const QString& title, const QString& text,
                           bool defaultYes) = 0;
+
+    // "Salva", "Non salvare", "Annulla", with the warning icon; closing the box cancels.
+    virtual SaveChoice saveChanges(QWidget* parent, const QString& title, const QString& text) = 0;
 
     // File dialogs. `filters` use the program's own form, "Tutti i file (*.*) | *.*|File
     // ZANT-dati- | ZANT-dati-*": description and pattern separated by "|", pairs by "|".
@@ -47,6 +53,7 @@ public:
     void message(QWidget* parent, const QString& title, const Message& message) override;
     bool question(QWidget* parent, const QString& title, const QString& text,
                   bool defaultYes) override;
+    SaveChoice saveChanges(QWidget* parent, const QString& title, const QString& text) override;
     QString openFileName(QWidget* parent, const QString& title, const QString& filters,
                          int selectedFilter) override;
     QString saveFileName(QWidget* parent, const QString& title, const QString& filters,

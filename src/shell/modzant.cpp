@@ -1,5 +1,14 @@
 #include "shell/modzant.h"
 
+#include "model/project_file.h"
+#include "shell/edit_commands.h"
+
+#include <QApplication>
+#include <QGuiApplication>
+#include <QScreen>
+
+#include <algorithm>
+
 namespace zant {
 
 ModZANT::ModZANT(std::unique_ptr<Dialogs> dialogs, std::unique_ptr<DocumentOutput> output,
@@ -9,6 +18,8 @@ ModZANT::ModZANT(std::unique_ptr<Dialogs> dialogs, std::unique_ptr<DocumentOutpu
 {
     InitSharedConstants();
     InitMessageTitles();
+    connect(&m_undoStack, &QUndoStack::cleanChanged, this,
+            [this](bool clean) { emit modifiedChanged(!clean); });
 }
 
 ModZANT::~ModZANT()
@@ -50,11 +61,48 @@ QWidget* ModZANT::window(const QString& name)
     return w;
 }
 
+namespace {
+
+// Centres a window on another one, or on the screen, keeping it on the screen.
+void centreOn(QWidget* w, const QWidget* over)
+{
+    const QScreen* screen = over ? over->screen() : QGuiApplication::primaryScreen();
+    const QRect area = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+    const QRect around = over ? over->frameGeometry() : area;
+    QRect r(QPoint(0, 0), w->frameGeometry().size());
+    r.moveCenter(around.center());
+    r.moveLeft(std::clamp(r.left(), area.left(), std::max(area.left(), area.right() - r.width())));
+    r.moveTop(std::clamp(r.top(), area.top(), std::max(area.top(), area.bottom() - r.height())));
+    w->move(r.topLeft());
+}
+
+} // namespace
+
+void ModZANT::placeMainWindow(QWidget* w)
+{
+    bool othersOpen = false;
+    for (const QString& name : {win::dati, win::risultati, win::frontespizio}) {
+        const QWidget* other = existingWindow(name);
+        othersOpen = othersOpen || (other && other != w && other->isVisible());
+    }
+    if (othersOpen && m_lastPlaced && m_lastPlaced->isVisible()) {
+        const QPoint step(30, 30);
+        w->move(m_lastPlaced->pos() + step);
+    } else {
+        centreOn(w, nullptr);
+    }
+    m_lastPlaced = w;
+}
+
 void ModZANT::showWindow(const QString& name)
 {
     QWidget* w = window(name);
     if (!w)
         return;
+    // The small windows open over the window that asked for them.
+    if (!w->isVisible() && (name == win::frmTip || name == win::informa ||
+                            name == win::supportoclienti))
+        centreOn(w, QApplication::activeWindow());
     if (w->isMinimized())
         w->showNormal();
     else
@@ -130,6 +178,84 @@ void ModZANT::applyMainBackground(QWidget* mainWindow) const
 void ModZANT::showMessage(QWidget* parent, const Message& message)
 {
     m_dialogs->message(parent, constants.messageTitle, message);
+}
+
+Outcome ModZANT::edit(std::unique_ptr<EditCommand> command)
+{
+    if (Outcome refusal = command->apply())
+        return refusal;
+    command->m_applied = true;
+    m_undoStack.push(command.release());
+    return std::nullopt;
+}
+
+void ModZANT::undo()
+{
+    newEditSession();
+    m_undoStack.undo();
+}
+
+void ModZANT::redo()
+{
+    newEditSession();
+    m_undoStack.redo();
+}
+
+void ModZANT::startFreshHistory()
+{
+    newEditSession();
+    m_undoStack.clear();
+}
+
+bool ModZANT::saveProject(QWidget* parent, bool askName)
+{
+    if (auto refusal = checkBeforeSave(project, titlePage, checkFailed)) {
+        showMessage(parent, refusal->message);
+        if (refusal->openTitlePage && hasWindow(win::frontespizio))
+            showWindow(win::frontespizio);
+        return false;
+    }
+    QString path = askName ? QString() : currentDataFile;
+    if (path.isEmpty()) {
+        path = m_dialogs->saveFileName(parent, QStringLiteral("Salva file con nome"),
+                                       QStringLiteral("File ZANT-dati- | ZANT-dati-*"), 1,
+                                       QString());
+        if (path.isEmpty())
+            return false;
+    }
+    if (auto failure = writeProjectFile(path, project, titlePage)) {
+        showMessage(parent, *failure);
+        return false;
+    }
+    currentDataFile = path;
+    markSaved();
+    return true;
+}
+
+bool ModZANT::isLastOpenWindow(const QWidget* w)
+{
+    const auto windows = QApplication::topLevelWidgets();
+    return std::none_of(windows.begin(), windows.end(), [w](const QWidget* other) {
+        return other != w && other->isVisible() && other->isWindow() &&
+               other->windowType() != Qt::Popup && other->windowType() != Qt::ToolTip &&
+               other->windowType() != Qt::Desktop && !other->parentWidget();
+    });
+}
+
+bool ModZANT::maybeSaveChanges(QWidget* parent)
+{
+    if (!isModified())
+        return true;
+    switch (m_dialogs->saveChanges(parent, constants.productName,
+                                   QStringLiteral("Salvare le modifiche al progetto?"))) {
+    case SaveChoice::Save:
+        return saveProject(parent, false);
+    case SaveChoice::Discard:
+        return true;
+    case SaveChoice::Cancel:
+        return false;
+    }
+    return false;
 }
 
 } // namespace zant

@@ -13,6 +13,7 @@
 #include <QDate>
 #include <QObject>
 #include <QPointer>
+#include <QUndoStack>
 #include <QWidget>
 
 #include <functional>
@@ -48,6 +49,8 @@ inline const QColor kLightGrey(192, 192, 192);
 // the check hand-shake, the data window's current file, the shared constants and the services
 // behind which the dialogs, the documents and the music stand. It also creates each window the
 // first time it is referred to, and runs the exit procedure.
+class EditCommand;
+
 class ModZANT final : public QObject
 {
     Q_OBJECT
@@ -100,6 +103,10 @@ public:
 
     void ShowDataWindow() { showWindow(win::dati); }
 
+    // Where a main window opens the first time: centred on the screen when no other main window
+    // is open, otherwise a step lower and to the right of the last one placed.
+    void placeMainWindow(QWidget* w);
+
     // The exit procedure of every exit command: asks, and on Yes closes every window and brings
     // the splash back with its closing caption and music.
     void ConfirmExit(QWidget* parent);
@@ -112,7 +119,44 @@ public:
     // Message with the title of the data checks and input warnings.
     void showMessage(QWidget* parent, const Message& message);
 
+    // The history of the edits of the project and its title page. Its clean state is the
+    // project as last opened or saved.
+    QUndoStack& undoStack() { return m_undoStack; }
+    // Applies an edit and, unless refused, records it as one step that can be undone.
+    Outcome edit(std::unique_ptr<EditCommand> command);
+    template <typename C, typename... Args>
+    Outcome edit(Args&&... args)
+    {
+        return edit(std::make_unique<C>(*this, std::forward<Args>(args)...));
+    }
+    void undo();
+    void redo();
+    // Typing in one box is one step until the box is left: each stretch of typing gets its own
+    // number, and only edits with the same number merge.
+    int editSession() const { return m_editSession; }
+    int newEditSession() { return ++m_editSession; }
+
+    // Whether the project (with its title page) differs from what was last opened or saved.
+    bool isModified() const { return !m_undoStack.isClean(); }
+    // The project was saved: what is in memory is what the file holds.
+    void markSaved() { m_undoStack.setClean(); }
+    // A project was opened or given at start: its history begins here.
+    void startFreshHistory();
+
+    // The data window's save: checks, asks the name when there is none (or always, for "Salva
+    // con nome"), writes, and tells the user why when it cannot. True when the file was written.
+    bool saveProject(QWidget* parent, bool askName);
+    // Whether closing this window leaves none of the program's windows open (the program ends).
+    static bool isLastOpenWindow(const QWidget* w);
+    // Before work could be lost: with unsaved changes asks "Salvare le modifiche al progetto?"
+    // and saves on "Salva". True when the caller may go on.
+    bool maybeSaveChanges(QWidget* parent);
+
 signals:
+    // The project was put back by an undo or a redo: the windows show it again.
+    void projectRestored();
+    // The project became modified, or saved again.
+    void modifiedChanged(bool modified);
     // The splash has to show its closing caption ("elaborazione eseguita con").
     void splashReturned();
     // New results were computed (results command, or a print that computes before printing).
@@ -127,6 +171,9 @@ private:
     std::map<QString, WindowFactory> m_factories;
     std::map<QString, QPointer<QWidget>> m_windows;
     bool m_mainWindowsGrey = false;
+    QPointer<QWidget> m_lastPlaced;
+    QUndoStack m_undoStack;
+    int m_editSession = 0;
 };
 
 // Gives a window a plain background colour.

@@ -4,20 +4,27 @@
 #include "model/project_file.h"
 #include "model/text_format.h"
 #include "report/print_commands.h"
+#include "shell/edit_commands.h"
 #include "shell/twips.h"
 
 #include <QApplication>
+#include <QCalendarWidget>
+#include <QCloseEvent>
 #include <QDir>
 #include <QEvent>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
+#include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QToolButton>
+#include <QWheelEvent>
+#include <QWidgetAction>
 
 namespace zant {
 
@@ -57,10 +64,54 @@ QString deleteRowTip(int number)
 QScrollBar* makeBar(Qt::Orientation orientation, int minimum, int maximum, int large)
 {
     auto* bar = new QScrollBar(orientation);
+    // The boxes beside the bars take the keyboard; a bar with focus would change values on a
+    // stray arrow key.
+    bar->setFocusPolicy(Qt::NoFocus);
     bar->setRange(minimum, maximum);
     bar->setSingleStep(1);
     bar->setPageStep(large);
     return bar;
+}
+
+QLineEdit* makeValueBox()
+{
+    auto* box = new QLineEdit;
+    box->setAlignment(Qt::AlignCenter);
+    box->setFrame(true);
+    box->setTextMargins(0, 0, 0, 0);
+    return box;
+}
+
+// Dates typed as 16/03/2026, 16/3/2026 or 16/3/26 (years of two digits fall in 1990..2089, the
+// years the start date can take).
+QDate parseTypedDate(const QString& typed)
+{
+    const QString text = typed.trimmed();
+    for (const char* format : {"dd/MM/yyyy", "d/M/yyyy"}) {
+        const QDate date = QDate::fromString(text, QString::fromLatin1(format));
+        if (date.isValid())
+            return date;
+    }
+    for (const char* format : {"dd/MM/yy", "d/M/yy"}) {
+        QDate date = QDate::fromString(text, QString::fromLatin1(format));
+        if (date.isValid()) {
+            const int yy = date.year() % 100;
+            return QDate(yy < 90 ? 2000 + yy : 1900 + yy, date.month(), date.day());
+        }
+    }
+    return QDate();
+}
+
+// Durations typed with a decimal comma or a decimal point.
+std::optional<double> parseTypedDays(const QString& typed)
+{
+    QString text = typed.trimmed();
+    text.replace(QLatin1Char(','), QLatin1Char('.'));
+    bool ok = false;
+    const double value = QLocale::c().toDouble(text, &ok);
+    if (!ok)
+        return std::nullopt;
+    return value;
 }
 
 } // namespace
@@ -74,6 +125,7 @@ dati::dati(ModZANT& app, QWidget* parent)
     m_app.InitMessageTitles();
     m_datiniz->setText(m_app.project.startDateText());
     showNewProject();
+    connect(&m_app, &ModZANT::projectRestored, this, &dati::showRestoredProject);
 }
 
 dati::~dati() = default;
@@ -94,6 +146,7 @@ void dati::buildGrid()
 
     m_VScroll1 = place(makeBar(Qt::Vertical, 1, 491, 10), 120, 1080, 255, 2415);
     m_VScroll1->setObjectName(QStringLiteral("VScroll1"));
+    m_VScroll1->installEventFilter(this);
     connect(m_VScroll1, &QScrollBar::valueChanged, this, [this] {
         if (!m_refreshing)
             VScroll1_Change();
@@ -113,13 +166,18 @@ void dati::buildGrid()
         auto* del = place(new QToolButton, 720, top, 375, 255);
         del->setObjectName(QStringLiteral("delriga%1").arg(r));
         del->setIcon(deleteRowIcon());
+        // A click deletes at once (Annulla brings the row back); a key never does.
+        del->setFocusPolicy(Qt::NoFocus);
+        del->installEventFilter(this);
         connect(del, &QToolButton::clicked, this, [this, r] { delriga_Click(r); });
         m_delriga[r - 1] = del;
 
-        auto* even = place(new QLineEdit, 1080, top, 3735, 285);
+        // One row high, so that the boxes of neighbouring rows do not overlap.
+        auto* even = place(new QLineEdit, 1080, top, 3735, 255);
         even->setObjectName(QStringLiteral("even%1").arg(r));
         connect(even, &QLineEdit::textEdited, this,
                 [this, r](const QString& text) { even_Change(r, text); });
+        even->installEventFilter(this);
         m_even[r - 1] = even;
     }
 
@@ -146,13 +204,23 @@ void dati::buildGrid()
     place(makeLabel(QStringLiteral("Data d'inizio degli eventi:"),
                     QStringLiteral("giorno da cui partono le attività da programmare")),
           5520, 1080, 2000, 285);
-    m_datiniz = place(makeLabel(QString()), 7560, 1080, 975, 285);
+    m_datiniz = place(makeValueBox(), 7560, 1080, 735, 285);
     m_datiniz->setObjectName(QStringLiteral("datiniz"));
-    m_datiniz->setFrameShape(QFrame::Panel);
-    m_datiniz->setFrameShadow(QFrame::Sunken);
-    m_datiniz->setAlignment(Qt::AlignCenter);
+    m_datiniz->setAccessibleName(QStringLiteral("Data d'inizio degli eventi"));
+    m_datiniz->setToolTip(QStringLiteral("data d'inizio: digitarla (gg/mm/aaaa), sceglierla dal "
+                                         "calendario o con la barra"));
+    connect(m_datiniz, &QLineEdit::editingFinished, this, [this] { datiniz_Typed(); });
+
+    m_calendario = place(new QToolButton, 8295, 1080, 225, 285);
+    m_calendario->setObjectName(QStringLiteral("calendario"));
+    m_calendario->setAccessibleName(QStringLiteral("Calendario della data d'inizio"));
+    m_calendario->setToolTip(QStringLiteral("scegliere la data d'inizio dal calendario"));
+    m_calendario->setArrowType(Qt::DownArrow);
+    m_calendario->setFocusPolicy(Qt::TabFocus);
+    connect(m_calendario, &QToolButton::clicked, this, &dati::pickDate);
     m_scrolladata = place(makeBar(Qt::Horizontal, 1, 32767, 30), 8520, 1080, 855, 285);
     m_scrolladata->setObjectName(QStringLiteral("scrolladata"));
+    m_scrolladata->installEventFilter(this);
     connect(m_scrolladata, &QScrollBar::valueChanged, this, [this] {
         if (!m_refreshing)
             scrolladata_Change();
@@ -174,6 +242,7 @@ void dati::buildGrid()
 
     m_VScroll2 = place(makeBar(Qt::Vertical, 1, 491, 10), 5280, 2760, 255, 2415);
     m_VScroll2->setObjectName(QStringLiteral("VScroll2"));
+    m_VScroll2->installEventFilter(this);
     connect(m_VScroll2, &QScrollBar::valueChanged, this, [this] {
         if (!m_refreshing)
             VScroll2_Change();
@@ -192,6 +261,8 @@ void dati::buildGrid()
         auto* del = place(new QToolButton, 5880, top, 375, 255);
         del->setObjectName(QStringLiteral("cancleg%1").arg(r));
         del->setIcon(deleteRowIcon());
+        del->setFocusPolicy(Qt::NoFocus);
+        del->installEventFilter(this);
         connect(del, &QToolButton::clicked, this, [this, r] { cancleg_Click(r); });
         m_cancleg[r - 1] = del;
 
@@ -213,20 +284,21 @@ void dati::buildGrid()
                 },
                 Qt::QueuedConnection);
         });
+        target->installEventFilter(this);
         m_scrollalegami[r - 1] = target;
 
-        QLabel* leg = place(makeLabel(QString()), 7080, top, 735, 255);
+        QLineEdit* leg = place(makeValueBox(), 7080, top, 735, 255);
         leg->setObjectName(QStringLiteral("leg%1").arg(r));
-        leg->setAlignment(Qt::AlignCenter);
-        leg->setFrameShape(QFrame::Panel);
-        leg->setFrameShadow(QFrame::Sunken);
+        leg->setToolTip(QStringLiteral("numero dell'evento legato: scorrere la barra o digitarlo"));
+        connect(leg, &QLineEdit::editingFinished, this, [this, r] { leg_Typed(r); });
+        leg->installEventFilter(this);
         m_leg[r - 1] = leg;
 
-        QLabel* gior = place(makeLabel(QString()), 7800, top, 735, 255);
+        QLineEdit* gior = place(makeValueBox(), 7800, top, 735, 255);
         gior->setObjectName(QStringLiteral("gior%1").arg(r));
-        gior->setAlignment(Qt::AlignCenter);
-        gior->setFrameShape(QFrame::Panel);
-        gior->setFrameShadow(QFrame::Sunken);
+        gior->setToolTip(QStringLiteral("giorni del legame: scorrere la barra o digitarli"));
+        connect(gior, &QLineEdit::editingFinished, this, [this, r] { gior_Typed(r); });
+        gior->installEventFilter(this);
         m_gior[r - 1] = gior;
 
         QScrollBar* days = place(makeBar(Qt::Horizontal, 0, 1000, 10), 8520, top, 855, 255);
@@ -245,6 +317,7 @@ void dati::buildGrid()
                 },
                 Qt::QueuedConnection);
         });
+        days->installEventFilter(this);
         m_scrollagiorni[r - 1] = days;
     }
 
@@ -337,10 +410,74 @@ void dati::buildCommands()
             {"esco", "&USCITA", "cliccare per uscire da ZANT", 8280, [this] { usci_Click(); }},
         },
         5760, 1095, 375);
+
+    addUndoItems(modif);
+    finishCommands(QStringLiteral("stampa"), QStringLiteral("usci"));
+
+    // Tab runs through the descriptions, the link rows, the date and the buttons in reading
+    // order.
+    QList<QWidget*> order;
+    for (QLineEdit* even : m_even)
+        order << even;
+    for (int r = 0; r < kRows; ++r)
+        order << m_leg[r] << m_gior[r];
+    order << m_datiniz << m_calendario;
+    for (const char* name : {"aiuto", "guidainlinea", "risult", "esco"}) {
+        if (QPushButton* b = button(name))
+            order << b;
+    }
+    for (qsizetype i = 1; i < order.size(); ++i)
+        setTabOrder(order[i - 1], order[i]);
 }
 
 bool dati::eventFilter(QObject* watched, QEvent* event)
 {
+    if (event->type() == QEvent::Wheel) {
+        auto* wheel = static_cast<QWheelEvent*>(event);
+        QScrollBar* bar = nullptr;
+        if (watched == m_VScroll1) {
+            bar = m_VScroll1;
+        } else if (watched == m_VScroll2 ||
+                   std::find(m_scrollalegami.begin(), m_scrollalegami.end(), watched) !=
+                       m_scrollalegami.end() ||
+                   std::find(m_scrollagiorni.begin(), m_scrollagiorni.end(), watched) !=
+                       m_scrollagiorni.end()) {
+            // Over the link rows the wheel scrolls the list; it never changes a link.
+            bar = m_VScroll2;
+        } else if (watched == m_scrolladata) {
+            return true;
+        } else if (auto* w = qobject_cast<QWidget*>(watched)) {
+            // A row's control, or the window between the rows.
+            const QPoint at = w == central() ? wheel->position().toPoint() : w->geometry().center();
+            const QRect events = m_num[0]->geometry().united(m_even[kRows - 1]->geometry());
+            const QRect links =
+                m_numleg[0]->geometry().united(m_scrollagiorni[kRows - 1]->geometry());
+            if (w->parentWidget() == central() || w == central()) {
+                if (events.contains(at))
+                    bar = m_VScroll1;
+                else if (links.contains(at))
+                    bar = m_VScroll2;
+            }
+        }
+        if (bar) {
+            wheelRows(bar, wheel);
+            return true;
+        }
+    }
+    if (event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        for (int r = 1; r <= kRows; ++r) {
+            if (watched == m_even[r - 1])
+                return moveInRows(r, false, key) || MainWindowBase::eventFilter(watched, event);
+            if (watched == m_leg[r - 1] || watched == m_gior[r - 1])
+                return moveInRows(r, true, key) || MainWindowBase::eventFilter(watched, event);
+        }
+    }
+    if (event->type() == QEvent::FocusIn) {
+        // Typing in a box after coming back to it is a new step of the history.
+        if (std::find(m_even.begin(), m_even.end(), watched) != m_even.end())
+            m_app.newEditSession();
+    }
     for (int r = 1; r <= kRows; ++r) {
         if (watched == m_num[r - 1]) {
             if (event->type() == QEvent::MouseMove || event->type() == QEvent::Enter)
@@ -354,6 +491,68 @@ bool dati::eventFilter(QObject* watched, QEvent* event)
     if (watched == central() && event->type() == QEvent::MouseMove)
         resetHighlight();
     return MainWindowBase::eventFilter(watched, event);
+}
+
+void dati::wheelRows(QScrollBar* bar, QWheelEvent* wheel)
+{
+    m_wheelRemainder += wheel->angleDelta().y();
+    const int notches = m_wheelRemainder / 120;
+    m_wheelRemainder %= 120;
+    if (notches != 0)
+        bar->setValue(bar->value() - notches);
+}
+
+bool dati::moveInRows(int row, bool links, QKeyEvent* key)
+{
+    QScrollBar* bar = links ? m_VScroll2 : m_VScroll1;
+    auto* box = static_cast<QLineEdit*>(QApplication::focusWidget());
+    const auto column = [&](int r) -> QLineEdit* {
+        if (!links)
+            return m_even[r - 1];
+        return box == m_gior[row - 1] ? m_gior[r - 1] : m_leg[r - 1];
+    };
+    int step = 0;
+    switch (key->key()) {
+    case Qt::Key_Up:
+        if (row > 1) {
+            column(row - 1)->setFocus(Qt::OtherFocusReason);
+            return true;
+        }
+        step = -1;
+        break;
+    case Qt::Key_Down:
+        if (row < kRows) {
+            column(row + 1)->setFocus(Qt::OtherFocusReason);
+            return true;
+        }
+        step = 1;
+        break;
+    case Qt::Key_PageUp:
+        step = -10;
+        break;
+    case Qt::Key_PageDown:
+        step = 10;
+        break;
+    default:
+        return false;
+    }
+    // A value typed in the box is stored before the rows move under it.
+    if (links)
+        commitLinkBox(column(row));
+    else
+        m_app.newEditSession();
+    bar->setValue(bar->value() + step);
+    return true;
+}
+
+void dati::commitLinkBox(QLineEdit* box)
+{
+    for (int r = 1; r <= kRows; ++r) {
+        if (box == m_leg[r - 1])
+            leg_Typed(r);
+        else if (box == m_gior[r - 1])
+            gior_Typed(r);
+    }
 }
 
 void dati::setScrollValue(QScrollBar* bar, int value)
@@ -388,6 +587,7 @@ void dati::VScroll1_Change()
         m_even[r - 1]->setText(p.description(e));
         // Long descriptions show their beginning.
         m_even[r - 1]->setCursorPosition(0);
+        m_even[r - 1]->setAccessibleName(QStringLiteral("descrizione evento %1").arg(e));
         m_delriga[r - 1]->setToolTip(deleteRowTip(e));
     }
     VScroll3_Change();
@@ -405,6 +605,8 @@ void dati::VScroll3_Change()
     for (int r = 0; r < kRows; ++r) {
         m_scrollalegami[r]->setEnabled(!final);
         m_scrollagiorni[r]->setEnabled(!final);
+        m_leg[r]->setReadOnly(final);
+        m_gior[r]->setReadOnly(final);
     }
     VScroll2_Change();
 }
@@ -423,10 +625,15 @@ void dati::VScroll2_Change()
         const bool shown = !link.isEmpty() && link.days.has_value();
         m_leg[r - 1]->setText(shown ? QString::number(link.target) : QString());
         m_gior[r - 1]->setText(shown ? formatDays(*link.days) : QString());
-        if (!link.isEmpty())
-            m_scrollalegami[r - 1]->setValue(link.target);
-        if (link.days)
-            m_scrollagiorni[r - 1]->setValue(static_cast<int>(*link.days));
+        m_leg[r - 1]->setModified(false);
+        m_gior[r - 1]->setModified(false);
+        // An empty slot's bars start at their minimum.
+        QScrollBar* targetBar = m_scrollalegami[r - 1];
+        QScrollBar* daysBar = m_scrollagiorni[r - 1];
+        targetBar->setValue(link.isEmpty() ? targetBar->minimum() : link.target);
+        daysBar->setValue(link.days ? static_cast<int>(*link.days) : daysBar->minimum());
+        m_leg[r - 1]->setAccessibleName(QStringLiteral("evento legato, legame %1").arg(s));
+        m_gior[r - 1]->setAccessibleName(QStringLiteral("giorni, legame %1").arg(s));
         m_numleg[r - 1]->setToolTip(insertRowTip(s));
         m_cancleg[r - 1]->setToolTip(deleteRowTip(s));
     }
@@ -454,7 +661,7 @@ void dati::even_Change(int row, const QString& text)
         setStatus(QStringLiteral("Testo non accettato: la descrizione ") + *why + QLatin1Char('.'));
         return;
     }
-    const Outcome refusal = p.setDescription(e, text);
+    const Outcome refusal = m_app.edit<SetDescriptionCommand>(e, text, m_app.editSession());
     if (refusal) {
         const int n = p.eventCount();
         setScrollValue(m_VScroll1, std::clamp(n == 0 ? 1 : n, 1, 491));
@@ -466,18 +673,27 @@ void dati::even_Change(int row, const QString& text)
             m_even[freeRow - 1]->setFocus();
         return;
     }
-    for (QScrollBar* bar : m_scrollalegami)
-        bar->setMaximum(std::max(1, p.eventCount()));
+    updateTargetRanges();
     num_MouseMove(row);
     UpdateGuidance();
 }
 
-void dati::num_click(int row)
+void dati::updateTargetRanges()
 {
-    if (const Outcome message = m_app.project.insertEvent(m_topEvent + row - 1))
-        say(*message);
+    // A bar whose value falls beyond the new range moves, and that move must not be taken for a
+    // picked target.
+    const bool was = m_refreshing;
+    m_refreshing = true;
     for (QScrollBar* bar : m_scrollalegami)
         bar->setMaximum(std::max(1, m_app.project.eventCount()));
+    m_refreshing = was;
+}
+
+void dati::num_click(int row)
+{
+    if (const Outcome message = m_app.edit<InsertEventCommand>(m_topEvent + row - 1))
+        say(*message);
+    updateTargetRanges();
     VScroll1_Change();
     UpdateGuidance();
 }
@@ -487,17 +703,16 @@ void dati::delriga_Click(int row)
     const int e = m_topEvent + row - 1;
     if (m_app.project.description(e).isEmpty())
         return;
-    m_app.project.deleteEvent(e);
-    for (QScrollBar* bar : m_scrollalegami)
-        bar->setMaximum(std::max(1, m_app.project.eventCount()));
+    m_app.edit<DeleteEventCommand>(e);
+    updateTargetRanges();
     VScroll1_Change();
     UpdateGuidance();
 }
 
 void dati::numleg_Click(int row)
 {
-    if (const Outcome message =
-            m_app.project.insertLinkSlot(m_selectedEvent, m_topLinkSlot + row - 1))
+    if (const Outcome message = m_app.edit<LinkEditCommand>(
+            LinkEditCommand::InsertSlot, m_selectedEvent, m_topLinkSlot + row - 1))
         say(*message);
     VScroll2_Change();
     UpdateGuidance();
@@ -510,7 +725,7 @@ void dati::cancleg_Click(int row)
         m_gior[row - 1]->clear();
         return;
     }
-    m_app.project.deleteLinkSlot(m_selectedEvent, s);
+    m_app.edit<LinkEditCommand>(LinkEditCommand::DeleteSlot, m_selectedEvent, s);
     VScroll2_Change();
     UpdateGuidance();
 }
@@ -526,7 +741,8 @@ void dati::scrollalegami_Change(int row)
     const int value = m_scrollalegami[row - 1]->value();
     m_leg[row - 1]->setText(QString::number(value));
     const int s = m_topLinkSlot + row - 1;
-    if (const Outcome refusal = m_app.project.setLinkTarget(m_selectedEvent, s, value)) {
+    if (const Outcome refusal =
+            m_app.edit<LinkEditCommand>(LinkEditCommand::Target, m_selectedEvent, s, value)) {
         scrollLinksToLastFilled();
         say(*refusal);
         if (m_app.project.link(m_selectedEvent, m_topLinkSlot + row - 1).isEmpty())
@@ -538,10 +754,15 @@ void dati::scrollalegami_Change(int row)
 
 void dati::scrollagiorni_Change(int row)
 {
-    const int value = m_scrollagiorni[row - 1]->value();
-    m_gior[row - 1]->setText(QString::number(value));
+    storeDays(row, m_scrollagiorni[row - 1]->value());
+}
+
+void dati::storeDays(int row, double value)
+{
+    m_gior[row - 1]->setText(formatDays(value));
     const int s = m_topLinkSlot + row - 1;
-    if (const Outcome refusal = m_app.project.setLinkDays(m_selectedEvent, s, value)) {
+    if (const Outcome refusal =
+            m_app.edit<LinkEditCommand>(LinkEditCommand::Days, m_selectedEvent, s, value)) {
         say(*refusal);
         m_gior[row - 1]->clear();
         return;
@@ -549,12 +770,123 @@ void dati::scrollagiorni_Change(int row)
     UpdateGuidance();
 }
 
+void dati::leg_Typed(int row)
+{
+    QLineEdit* box = m_leg[row - 1];
+    if (!box->isModified() || box->isReadOnly())
+        return;
+    box->setModified(false);
+    const QString text = box->text().trimmed();
+    if (text.isEmpty())
+        return;
+    QScrollBar* bar = m_scrollalegami[row - 1];
+    bool ok = false;
+    const int value = text.toInt(&ok);
+    if (!ok || value < bar->minimum() || value > bar->maximum()) {
+        const Link& link = m_app.project.link(m_selectedEvent, m_topLinkSlot + row - 1);
+        box->setText(link.isEmpty() ? QString() : QString::number(link.target));
+        say(critical(QStringLiteral("Digitare un numero di evento da 1 a") +
+                     withLeadingBlank(bar->maximum()) + QLatin1Char('.')));
+        return;
+    }
+    setScrollValue(bar, value);
+    scrollalegami_Change(row);
+}
+
+void dati::gior_Typed(int row)
+{
+    QLineEdit* box = m_gior[row - 1];
+    if (!box->isModified() || box->isReadOnly())
+        return;
+    box->setModified(false);
+    if (box->text().trimmed().isEmpty())
+        return;
+    QScrollBar* bar = m_scrollagiorni[row - 1];
+    const std::optional<double> value = parseTypedDays(box->text());
+    if (!value || *value < bar->minimum() || *value > bar->maximum()) {
+        const Link& link = m_app.project.link(m_selectedEvent, m_topLinkSlot + row - 1);
+        box->setText(link.days ? formatDays(*link.days) : QString());
+        say(critical(QStringLiteral("Digitare un numero di giorni da 0 a 1000.")));
+        return;
+    }
+    setScrollValue(bar, static_cast<int>(*value));
+    storeDays(row, *value);
+}
+
 void dati::scrolladata_Change()
 {
     const QString text = formatDate(dateScrollOrigin().addDays(m_scrolladata->value()));
     m_datiniz->setText(text);
-    m_app.project.setStartDateText(text);
+    m_datiniz->setModified(false);
+    m_app.edit<SetStartDateCommand>(text);
     UpdateGuidance();
+}
+
+void dati::datiniz_Typed()
+{
+    if (!m_datiniz->isModified())
+        return;
+    m_datiniz->setModified(false);
+    if (m_datiniz->text().trimmed().isEmpty()) {
+        m_datiniz->setText(m_app.project.startDateText());
+        return;
+    }
+    const QDate date = parseTypedDate(m_datiniz->text());
+    if (!date.isValid()) {
+        m_datiniz->setText(m_app.project.startDateText());
+        say(critical(QStringLiteral("Data non valida: digitarla come giorno/mese/anno, ad "
+                                    "esempio 16/03/2026.")));
+        return;
+    }
+    storeStartDate(date);
+}
+
+bool dati::storeStartDate(const QDate& date)
+{
+    const qint64 days = dateScrollOrigin().daysTo(date);
+    if (days < m_scrolladata->minimum() || days > m_scrolladata->maximum()) {
+        m_datiniz->setText(m_app.project.startDateText());
+        say(critical(QStringLiteral("La data d'inizio va scelta dal %1 al %2.")
+                         .arg(formatDate(dateScrollOrigin().addDays(m_scrolladata->minimum())),
+                              formatDate(dateScrollOrigin().addDays(m_scrolladata->maximum())))));
+        return false;
+    }
+    // Moving the bar stores the date, as a drag of the bar does.
+    if (m_scrolladata->value() != days)
+        m_scrolladata->setValue(static_cast<int>(days));
+    else
+        scrolladata_Change();
+    return true;
+}
+
+void dati::pickDate()
+{
+    QMenu popup(this);
+    auto* calendar = new QCalendarWidget(&popup);
+    calendar->setObjectName(QStringLiteral("calendarioData"));
+    calendar->setLocale(QLocale(QLocale::Italian, QLocale::Italy));
+    calendar->setFirstDayOfWeek(Qt::Monday);
+    calendar->setGridVisible(true);
+    calendar->setDateRange(dateScrollOrigin().addDays(m_scrolladata->minimum()),
+                           dateScrollOrigin().addDays(m_scrolladata->maximum()));
+    const QDate shown = parseDate(m_app.project.startDateText());
+    calendar->setSelectedDate(shown.isValid() ? shown : m_app.today());
+    auto* holder = new QWidgetAction(&popup);
+    holder->setDefaultWidget(calendar);
+    popup.addAction(holder);
+    QDate picked;
+    connect(calendar, &QCalendarWidget::activated, &popup, [&](const QDate& date) {
+        picked = date;
+        popup.close();
+    });
+    connect(calendar, &QCalendarWidget::clicked, &popup, [&](const QDate& date) {
+        picked = date;
+        popup.close();
+    });
+    popup.exec(m_calendario->mapToGlobal(QPoint(m_calendario->width(), m_calendario->height())) -
+               QPoint(calendar->sizeHint().width(), 0));
+    if (picked.isValid())
+        storeStartDate(picked);
 }
 
 void dati::UpdateGuidance()
@@ -587,9 +919,9 @@ void dati::showNewProject()
     setScrollValue(m_VScroll1, 1);
     setScrollValue(m_VScroll2, 1);
     setScrollValue(m_VScroll3, 1);
-    for (QScrollBar* bar : m_scrollalegami)
-        bar->setMaximum(std::max(1, p.eventCount()));
+    updateTargetRanges();
     m_datiniz->setText(p.startDateText());
+    m_datiniz->setModified(false);
     const QDate start = parseDate(p.startDateText());
     const qint64 days = start.isValid() ? dateScrollOrigin().daysTo(start) : 0;
     // A date outside the bar's range stays shown as it was read.
@@ -599,8 +931,38 @@ void dati::showNewProject()
     UpdateGuidance();
 }
 
+void dati::showRestoredProject()
+{
+    const Project& p = m_app.project;
+    updateTargetRanges();
+    m_datiniz->setText(p.startDateText());
+    m_datiniz->setModified(false);
+    const QDate start = parseDate(p.startDateText());
+    const qint64 days = start.isValid() ? dateScrollOrigin().daysTo(start) : 0;
+    if (days >= m_scrolladata->minimum() && days <= m_scrolladata->maximum())
+        setScrollValue(m_scrolladata, static_cast<int>(days));
+    // The lists stay where they were; the selected event and its links are shown anew.
+    const int selected = m_selectedEvent;
+    VScroll1_Change();
+    setScrollValue(m_VScroll3, selected);
+    VScroll3_Change();
+    UpdateGuidance();
+}
+
+void dati::closeEvent(QCloseEvent* event)
+{
+    // The data window asks whether or not it is the last one open.
+    if (!m_app.maybeSaveChanges(this)) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+}
+
 void dati::apri_Click()
 {
+    if (!m_app.maybeSaveChanges(this))
+        return;
     const QString path =
         m_app.dialogs().openFileName(this, QStringLiteral("Apri file"), kDataFilters, 2);
     if (path.isEmpty())
@@ -613,45 +975,19 @@ void dati::apri_Click()
     m_app.project = std::move(contents.value().project);
     m_app.titlePage = contents.value().titlePage;
     m_app.currentDataFile = path;
+    m_app.startFreshHistory();
     emit m_app.titlePageChanged();
     showNewProject();
 }
 
-bool dati::SaveProjectFile()
-{
-    if (auto refusal = checkBeforeSave(m_app.project, m_app.titlePage, m_app.checkFailed)) {
-        say(refusal->message);
-        if (refusal->openTitlePage && m_app.hasWindow(win::frontespizio))
-            m_app.showWindow(win::frontespizio);
-        return false;
-    }
-    QString path = m_app.currentDataFile;
-    if (path.isEmpty()) {
-        path = m_app.dialogs().saveFileName(this, QStringLiteral("Salva file con nome"),
-                                            QStringLiteral("File ZANT-dati- | ZANT-dati-*"), 1,
-                                            QString());
-        if (path.isEmpty())
-            return false;
-    }
-    if (auto failure = writeProjectFile(path, m_app.project, m_app.titlePage)) {
-        say(*failure);
-        return false;
-    }
-    m_app.currentDataFile = path;
-    return true;
-}
-
 void dati::salva_Click()
 {
-    SaveProjectFile();
+    m_app.saveProject(this, false);
 }
 
 void dati::salvanome_Click()
 {
-    const QString before = m_app.currentDataFile;
-    m_app.currentDataFile.clear();
-    if (!SaveProjectFile())
-        m_app.currentDataFile = before;
+    m_app.saveProject(this, true);
 }
 
 void dati::eliminare_click()
@@ -666,11 +1002,15 @@ void dati::controlla_Click()
 
 void dati::cancella_click()
 {
-    m_app.project.clear();
+    if (!m_app.maybeSaveChanges(this))
+        return;
+    Project cleared = m_app.project;
+    cleared.clear();
+    m_app.edit<ReplaceProjectCommand>(QStringLiteral("Cancella dati finestra"), std::move(cleared),
+                                      m_app.titlePage);
     m_datiniz->clear();
     setScrollValue(m_VScroll1, 1);
-    for (QScrollBar* bar : m_scrollalegami)
-        bar->setMaximum(1);
+    updateTargetRanges();
     VScroll1_Change();
     UpdateGuidance();
 }

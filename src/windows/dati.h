@@ -4,7 +4,9 @@
 
 #include <array>
 
+class QKeyEvent;
 class QLabel;
+class QWheelEvent;
 class QLineEdit;
 class QProgressBar;
 class QPushButton;
@@ -40,6 +42,10 @@ public:
     void scrollalegami_Change(int row);
     void scrollagiorni_Change(int row);
     void scrolladata_Change();
+    // Values typed in the link boxes and the date box, stored on Enter or when the box is left.
+    void leg_Typed(int row);
+    void gior_Typed(int row);
+    void datiniz_Typed();
     void UpdateGuidance();
 
     // Commands.
@@ -65,26 +71,46 @@ public:
     int selectedEvent() const { return m_selectedEvent; }
     QLineEdit* even(int row) const { return m_even[row - 1]; }
     QLabel* num(int row) const { return m_num[row - 1]; }
-    QLabel* leg(int row) const { return m_leg[row - 1]; }
-    QLabel* gior(int row) const { return m_gior[row - 1]; }
+    QLineEdit* leg(int row) const { return m_leg[row - 1]; }
+    QLineEdit* gior(int row) const { return m_gior[row - 1]; }
+    QToolButton* delriga(int row) const { return m_delriga[row - 1]; }
+    QToolButton* cancleg(int row) const { return m_cancleg[row - 1]; }
     QScrollBar* scrollalegami(int row) const { return m_scrollalegami[row - 1]; }
     QScrollBar* scrollagiorni(int row) const { return m_scrollagiorni[row - 1]; }
     QScrollBar* VScroll1() const { return m_VScroll1; }
     QScrollBar* VScroll2() const { return m_VScroll2; }
     QScrollBar* VScroll3() const { return m_VScroll3; }
     QScrollBar* scrolladata() const { return m_scrolladata; }
-    QLabel* datiniz() const { return m_datiniz; }
+    QLineEdit* datiniz() const { return m_datiniz; }
+    QToolButton* calendario() const { return m_calendario; }
     QLabel* Label1() const { return m_Label1; }
     QLabel* Label2() const { return m_Label2; }
     QProgressBar* ProgressBar1() const { return m_ProgressBar1; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // Closing the window with its close box: unsaved changes are offered to be saved first; the
+    // project stays in memory either way.
+    void closeEvent(QCloseEvent* event) override;
 
 private:
+    // Shows the project again after an undo or redo, where the lists stand.
+    void showRestoredProject();
+    void updateTargetRanges();
+    // The date picked in the calendar.
+    void pickDate();
+    // Stores a date typed or picked; false (with the message) when it is refused.
+    bool storeStartDate(const QDate& date);
+    // Up, Down, PageUp and PageDown in a box of the event or link rows.
+    bool moveInRows(int row, bool links, QKeyEvent* key);
+    // One row a notch of the wheel; partial notches of fine wheels add up.
+    void wheelRows(QScrollBar* bar, QWheelEvent* wheel);
+    void commitLinkBox(QLineEdit* box);
+    // Shows and stores a duration from the bar or the box.
+    void storeDays(int row, double value);
+    void setAccessibleRowNames();
     void buildGrid();
     void buildCommands();
-    bool SaveProjectFile();
     void scrollLinksToLastFilled();
     void setScrollValue(QScrollBar* bar, int value);
     void setStatus(const QString& text);
@@ -105,8 +131,8 @@ private:
     std::array<QLabel*, kRows> m_numleg{};
     std::array<QToolButton*, kRows> m_cancleg{};
     std::array<QScrollBar*, kRows> m_scrollalegami{};
-    std::array<QLabel*, kRows> m_leg{};
-    std::array<QLabel*, kRows> m_gior{};
+    std::array<QLineEdit*, kRows> m_leg{};
+    std::array<QLineEdit*, kRows> m_gior{};
     std::array<QScrollBar*, kRows> m_scrollagiorni{};
     QScrollBar* m_VScroll1 = nullptr;
     QScrollBar* m_VScroll2 = nullptr;
@@ -114,7 +140,9 @@ private:
     QScrollBar* m_scrolladata = nullptr;
     QLabel* m_Label1 = nullptr;
     QLabel* m_Label2 = nullptr;
-    QLabel* m_datiniz = nullptr;
+    QLineEdit* m_datiniz = nullptr;
+    QToolButton* m_calendario = nullptr;
+    int m_wheelRemainder = 0;
     QProgressBar* m_ProgressBar1 = nullptr;
 };
 

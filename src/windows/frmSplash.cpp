@@ -371,6 +371,11 @@ void frmSplash::keyPressEvent(QKeyEvent* event)
 
 void frmSplash::closeEvent(QCloseEvent* event)
 {
+    // When the splash is the last window the program ends with it: unsaved changes first.
+    if (ModZANT::isLastOpenWindow(this) && !m_app.maybeSaveChanges(this)) {
+        event->ignore();
+        return;
+    }
     event->accept();
     Form_Unload();
 }

@@ -4,6 +4,7 @@
 #include "model/file_io.h"
 #include "report/print_commands.h"
 #include "report/print_renderer.h"
+#include "shell/edit_commands.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -116,6 +117,9 @@ void frontespizio::buildFields()
         auto* edit = place(new QLineEdit, kFieldLeft, top, kFieldWidth, kRowHeight);
         edit->setObjectName(QString::fromLatin1(row.name));
         edit->setToolTip(toolTip);
+        // Read by its label, without the dots and the colon.
+        edit->setAccessibleName(TitlePage::fieldName(row.field));
+        edit->installEventFilter(this);
         const TitlePage::Field field = row.field;
         connect(edit, &QLineEdit::textEdited, this,
                 [this, field](const QString& text) { campo_Change(field, text); });
@@ -193,6 +197,7 @@ void frontespizio::buildCommands()
     modi->addSeparator();
     menuItem(modi, QStringLiteral("cancella"), QStringLiteral("C&ancella dati finestra"),
              [this] { cancella_click(); });
+    addUndoItems(modi);
 
     addViewMenu({}, 3);
     addHelpMenu(QStringLiteral("help"), QStringLiteral("sugger"));
@@ -252,10 +257,15 @@ void frontespizio::buildCommands()
             },
         },
         5640, 1680, 390);
+    finishCommands(QStringLiteral("stampatutto"), QStringLiteral("esci"));
 }
 
 bool frontespizio::eventFilter(QObject* watched, QEvent* event)
 {
+    // Typing in a field after coming back to it is a new step of the history.
+    if (event->type() == QEvent::FocusIn &&
+        std::find(m_campi.begin(), m_campi.end(), watched) != m_campi.end())
+        m_app.newEditSession();
     if (event->type() == QEvent::MouseButtonPress) {
         if (watched == m_Labelstudio)
             Labelstudio_Click();
@@ -267,7 +277,15 @@ bool frontespizio::eventFilter(QObject* watched, QEvent* event)
 
 void frontespizio::setStatus(const QString& text)
 {
+    setPassoWarning(false);
     passo()->setText(text);
+}
+
+void frontespizio::setPassoWarning(bool warning)
+{
+    QPalette p = passo()->palette();
+    p.setColor(QPalette::Window, warning ? QColor(255, 170, 120) : QColor(255, 255, 192));
+    passo()->setPalette(p);
 }
 
 void frontespizio::showTitlePage()
@@ -291,14 +309,23 @@ void frontespizio::campo_Change(TitlePage::Field field, const QString& text)
             *why + QLatin1Char('.'));
         return;
     }
-    m_app.titlePage[field] = text;
-    WarnFieldLength(text);
+    m_app.edit<SetTitleFieldCommand>(field, text, m_app.editSession());
+    WarnFieldLength(field, text);
 }
 
-void frontespizio::WarnFieldLength(const QString& text)
+void frontespizio::WarnFieldLength(TitlePage::Field field, const QString& text)
 {
-    if (auto warning = fieldLengthWarning(text))
-        say(*warning);
+    // Once each time the field goes past the limit, in the guidance box: a message box would
+    // take the keys typed after it.
+    const auto warning = fieldLengthWarning(text);
+    if (warning && !m_lengthWarned[field]) {
+        m_lengthWarned[field] = true;
+        passo()->setText(warning->text);
+        setPassoWarning(true);
+    } else if (!warning && m_lengthWarned[field]) {
+        m_lengthWarned[field] = false;
+        setStatus(kInstruction);
+    }
 }
 
 void frontespizio::Labelstudio_Click()
@@ -326,7 +353,8 @@ void frontespizio::apri_Click()
         say(page.error());
         return;
     }
-    m_app.titlePage = std::move(page).value();
+    m_app.edit<ReplaceTitlePageCommand>(QStringLiteral("apertura frontespizio"),
+                                        std::move(page).value());
     m_currentFile = path;
     showTitlePage();
 }
@@ -440,7 +468,9 @@ void frontespizio::controllodat_Click()
 
 void frontespizio::cancella_click()
 {
-    m_app.titlePage.clear();
+    if (!m_app.maybeSaveChanges(this))
+        return;
+    m_app.edit<ReplaceTitlePageCommand>(QStringLiteral("Cancella dati finestra"), TitlePage());
     showTitlePage();
 }
 

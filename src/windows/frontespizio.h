@@ -61,8 +61,10 @@ private:
     void buildCommands();
     bool SaveTitlePageFile();
     void printDirect();
-    void WarnFieldLength(const QString& text);
+    void WarnFieldLength(TitlePage::Field field, const QString& text);
     void setStatus(const QString& text);
+    // The guidance box in the warning colour, or back in its own.
+    void setPassoWarning(bool warning);
     // Shows the check's fault and brings the data window forward, where the data are mended.
     void refuseForData(const Message& fault);
     void storeResults(ScheduleResults results);
@@ -73,6 +75,8 @@ private:
     QLabel* m_labelindirizzo = nullptr;
     // The title-page file of this window; the data window keeps its own.
     QString m_currentFile;
+    // Fields whose length warning is showing.
+    std::array<bool, TitlePage::kFieldCount> m_lengthWarned{};
 };
 
 } // namespace zant

@@ -2,10 +2,16 @@
 
 #include "shell/twips.h"
 
+#include <algorithm>
+#include <cmath>
+
+#include <QCloseEvent>
 #include <QDir>
 #include <QEvent>
 #include <QFile>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QPainter>
 #include <QPainterPath>
@@ -42,18 +48,18 @@ const MainWindowName kMainWindows[] = {
 MainWindowBase::MainWindowBase(ModZANT& app, const QString& caption, QWidget* parent)
     : QMainWindow(parent), m_app(app)
 {
-    setWindowTitle(caption);
+    // The caption alone, with the mark of unsaved changes.
+    setWindowTitle(caption + QStringLiteral("[*]"));
+    setWindowModified(app.isModified());
+    connect(&app, &ModZANT::modifiedChanged, this, &QWidget::setWindowModified);
     m_central = new QWidget(this);
     m_central->setMouseTracking(true);
-    // The layouts were drawn for the small dialog font of the offices' machines; narrow buttons
-    // and frames keep their captions whole with little padding and a smaller frame title.
-    m_central->setStyleSheet(QStringLiteral(
-        "QWidget { font-family: \"Liberation Sans\", Arial, sans-serif; font-size: 8pt; } "
-        "QPushButton { padding: 1px 2px; } "
-        "QGroupBox { font-size: 7pt; }"));
+    setFontScale(1.0);
     setCentralWidget(m_central);
     m_central->resize(twipsToPixels(kDesignClientWidth, this),
                       twipsToPixels(kDesignClientHeight, this));
+    // Below its design size the captions would no longer fit their controls.
+    m_central->setMinimumSize(m_central->size());
     m_central->installEventFilter(this);
 
     m_passo = new QLabel(m_central);
@@ -71,6 +77,22 @@ MainWindowBase::MainWindowBase(ModZANT& app, const QString& caption, QWidget* pa
 }
 
 MainWindowBase::~MainWindowBase() = default;
+
+void MainWindowBase::setFontScale(double scale)
+{
+    if (scale == m_fontScale)
+        return;
+    m_fontScale = scale;
+    // The layouts were drawn for the small dialog font of the offices' machines; narrow buttons
+    // and frames keep their captions whole with little padding and a smaller frame title.
+    m_central->setStyleSheet(
+        QStringLiteral("QWidget { font-family: \"Liberation Sans\", Arial, sans-serif; "
+                       "font-size: %1pt; } "
+                       "QPushButton { padding: 1px 2px; } "
+                       "QGroupBox { font-size: %2pt; }")
+            .arg(8 * scale, 0, 'f', 1)
+            .arg(7 * scale, 0, 'f', 1));
+}
 
 void MainWindowBase::placeWidget(QWidget* widget, int left, int top, int width, int height)
 {
@@ -316,9 +338,96 @@ void MainWindowBase::deleteChosenFile(const QString& filters)
 
 bool MainWindowBase::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == m_central && event->type() == QEvent::Resize)
+    if (watched == m_central && event->type() == QEvent::Resize) {
+        // Fonts grow with the smaller of the two ratios, in steps, so that captions that fit at
+        // the design size fit at every larger one.
+        const double ratio =
+            std::min(m_central->width() / double(twipsToPixels(kDesignClientWidth, this)),
+                     m_central->height() / double(twipsToPixels(kDesignClientHeight, this)));
+        setFontScale(std::max(1.0, std::floor(ratio * 10) / 10));
         m_resize.ResizeControls();
+    }
+    if (event->type() == QEvent::ShortcutOverride && qobject_cast<QLineEdit*>(watched)) {
+        // The window's history undoes typing, one box at a time; the box's own undo would
+        // change the text behind the project's back.
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->matches(QKeySequence::Undo) || key->matches(QKeySequence::Redo) ||
+            key->keyCombination() == QKeyCombination(Qt::CTRL, Qt::Key_Y) ||
+            key->keyCombination() == QKeyCombination(Qt::CTRL | Qt::SHIFT, Qt::Key_Z)) {
+            event->ignore();
+            return true;
+        }
+    }
     return QMainWindow::eventFilter(watched, event);
+}
+
+void MainWindowBase::addUndoItems(QMenu* modif)
+{
+    QAction* first = modif->actions().value(0);
+    auto* undo = new QAction(QStringLiteral("Annulla"), modif);
+    undo->setObjectName(QStringLiteral("annulla"));
+    undo->setShortcut(QKeySequence::Undo);
+    undo->setEnabled(m_app.undoStack().canUndo());
+    connect(undo, &QAction::triggered, &m_app, &ModZANT::undo);
+    connect(&m_app.undoStack(), &QUndoStack::canUndoChanged, undo, &QAction::setEnabled);
+    auto* redo = new QAction(QStringLiteral("Ripeti"), modif);
+    redo->setObjectName(QStringLiteral("ripeti"));
+    redo->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+    redo->setEnabled(m_app.undoStack().canRedo());
+    connect(redo, &QAction::triggered, &m_app, &ModZANT::redo);
+    connect(&m_app.undoStack(), &QUndoStack::canRedoChanged, redo, &QAction::setEnabled);
+    modif->insertAction(first, undo);
+    modif->insertAction(first, redo);
+    if (first)
+        modif->insertSeparator(first);
+}
+
+void MainWindowBase::finishCommands(const QString& printItem, const QString& exitItem)
+{
+    const auto shortcut = [this](const QString& name, const QKeySequence& keys) {
+        if (auto* action = findChild<QAction*>(name))
+            action->setShortcut(keys);
+    };
+    shortcut(QStringLiteral("apri"), QKeySequence(Qt::CTRL | Qt::Key_O));
+    shortcut(QStringLiteral("salva"), QKeySequence(Qt::CTRL | Qt::Key_S));
+    shortcut(QStringLiteral("salvanome"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+    shortcut(printItem, QKeySequence(Qt::CTRL | Qt::Key_P));
+    shortcut(exitItem, QKeySequence(Qt::CTRL | Qt::Key_Q));
+    // The right-hand item lives in a menu bar of its own: its shortcut is set on it there.
+    if (auto* corner = menuBar()->cornerWidget(Qt::TopRightCorner)) {
+        for (QAction* action : corner->actions()) {
+            action->setShortcut(QKeySequence(Qt::Key_F1));
+            action->setShortcutContext(Qt::WindowShortcut);
+        }
+    }
+    for (auto* edit : m_central->findChildren<QLineEdit*>())
+        edit->installEventFilter(this);
+    for (auto* b : m_central->findChildren<QPushButton*>())
+        b->setAccessibleName(QString(b->text()).remove(QLatin1Char('&')));
+}
+
+QPushButton* MainWindowBase::button(const char* name) const
+{
+    return m_central->findChild<QPushButton*>(QString::fromLatin1(name));
+}
+
+void MainWindowBase::closeEvent(QCloseEvent* event)
+{
+    if (ModZANT::isLastOpenWindow(this) && !m_app.maybeSaveChanges(this)) {
+        event->ignore();
+        return;
+    }
+    QMainWindow::closeEvent(event);
+}
+
+void MainWindowBase::showEvent(QShowEvent* event)
+{
+    if (!m_placed) {
+        m_placed = true;
+        m_app.placeMainWindow(this);
+    }
+    QMainWindow::showEvent(event);
 }
 
 namespace {

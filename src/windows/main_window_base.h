@@ -9,6 +9,7 @@
 
 class QLabel;
 class QMenu;
+class QPushButton;
 class QToolBar;
 
 namespace zant {
@@ -67,6 +68,16 @@ protected:
     // Toolbar positions that open a window are enabled only when that window exists.
     void enableToolbarPositions(std::initializer_list<std::pair<int, QString>> windows);
 
+    // "Annulla" and "Ripeti" at the top of the "&Modifica" menu, enabled when there is
+    // something to undo or redo.
+    void addUndoItems(QMenu* modif);
+
+    // Last step of building a window: the standard shortcuts on the menu items that have one
+    // (Ctrl+O, Ctrl+S, Ctrl+Shift+S, Ctrl+P on `printItem`, Ctrl+Q, F1 on the window's guide),
+    // Ctrl+Z and Ctrl+Y left to the window's history rather than to the text boxes, and the
+    // accessible names of the bottom buttons.
+    void finishCommands(const QString& printItem, const QString& exitItem);
+
     // The buttons along the bottom of a window.
     struct ButtonSpec
     {
@@ -78,6 +89,7 @@ protected:
         const QString* needs = nullptr; // the window it shows, when it shows one
     };
     void addButtons(std::initializer_list<ButtonSpec> buttons, int top, int width, int height);
+    QPushButton* button(const char* name) const;
 
     // Enabled only when the window it opens is part of the program.
     void enableIfAvailable(QAction* action, const QString& window);
@@ -93,6 +105,11 @@ protected:
     // Sizes the window through the scaler as every main window does at load.
     void applyDesignSize();
 
+    // The main windows open centred on the screen, each later one a step lower and to the right.
+    void showEvent(QShowEvent* event) override;
+    // Closing the last open window ends the program: unsaved changes are offered first.
+    void closeEvent(QCloseEvent* event) override;
+
     // Shows a message under the data-check title.
     void say(const Message& message);
 
@@ -105,12 +122,18 @@ protected:
     ModZANT& m_app;
 
 private:
+    // The fonts grow with the window, which cannot become smaller than its design size, so the
+    // captions stay whole.
+    void setFontScale(double scale);
+
     QWidget* m_central = nullptr;
     QLabel* m_passo = nullptr;
     QToolBar* m_toolbar = nullptr;
     std::function<void(int)> m_toolbarHandler;
     clsResize m_resize;
     int m_ownNumber = 0;
+    double m_fontScale = 0;
+    bool m_placed = false;
 };
 
 // The pictures of the toolbar buttons and of the X buttons, drawn here.

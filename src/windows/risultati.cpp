@@ -6,11 +6,13 @@
 
 #include <QEvent>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QWheelEvent>
 
 namespace zant {
 
@@ -231,6 +233,7 @@ risultati::risultati(ModZANT& app, QWidget* parent)
     modif->addSeparator();
     menuItem(modif, QStringLiteral("cancella"), QStringLiteral("C&ancella dati finestra"), {})
         ->setEnabled(false);
+    addUndoItems(modif);
     addViewMenu({QStringLiteral("fin1"), QStringLiteral("fin2"), QStringLiteral("fin8")}, 2);
     addHelpMenu(QStringLiteral("inter"), QStringLiteral("suggerimenti"));
     addWindowItem(2);
@@ -262,6 +265,13 @@ risultati::risultati(ModZANT& app, QWidget* parent)
                             {14, win::supportoclienti},
                             {15, win::informa}});
 
+    finishCommands(QStringLiteral("stampa"), QStringLiteral("usci"));
+    m_VScroll1->installEventFilter(this);
+    for (auto& column : m_table) {
+        for (QLabel* label : column)
+            label->installEventFilter(this);
+    }
+    m_VScroll1->setFocusPolicy(Qt::NoFocus);
     central()->setMouseTracking(true);
     applyDesignSize();
     m_app.InitMessageTitles();
@@ -290,6 +300,23 @@ QLabel* risultati::cell(const QString& column, int row) const
 
 bool risultati::eventFilter(QObject* watched, QEvent* event)
 {
+    auto* w = qobject_cast<QWidget*>(watched);
+    if (event->type() == QEvent::Wheel && w && (w == central() || w->parentWidget() == central())) {
+        // One row a notch over the event table; partial notches of fine wheels add up.
+        auto* wheel = static_cast<QWheelEvent*>(event);
+        const QRect table = m_table[0][0]
+                                ->geometry()
+                                .united(m_table[5][kRows - 1]->geometry())
+                                .united(m_VScroll1->geometry());
+        const QPoint at = w == central() ? wheel->position().toPoint() : w->geometry().center();
+        if (table.contains(at)) {
+            m_wheelRemainder += wheel->angleDelta().y();
+            const int notches = m_wheelRemainder / 120;
+            m_wheelRemainder %= 120;
+            m_VScroll1->setValue(m_VScroll1->value() - notches);
+            return true;
+        }
+    }
     if (event->type() == QEvent::MouseMove || event->type() == QEvent::Enter) {
         for (int r = 1; r <= kRows; ++r) {
             if (watched == m_table[0][r - 1])
@@ -297,6 +324,39 @@ bool risultati::eventFilter(QObject* watched, QEvent* event)
         }
     }
     return MainWindowBase::eventFilter(watched, event);
+}
+
+void risultati::keyPressEvent(QKeyEvent* event)
+{
+    // Up and Down move the highlight between the rows and scroll at the ends; PageUp and
+    // PageDown scroll by ten.
+    const int row = m_highlightedRow;
+    switch (event->key()) {
+    case Qt::Key_Up:
+        if (row > 1) {
+            num_MouseMove(row - 1);
+        } else {
+            m_VScroll1->setValue(m_VScroll1->value() - 1);
+            num_MouseMove(1);
+        }
+        return;
+    case Qt::Key_Down:
+        if (row < kRows) {
+            num_MouseMove(row + 1);
+        } else {
+            m_VScroll1->setValue(m_VScroll1->value() + 1);
+            num_MouseMove(kRows);
+        }
+        return;
+    case Qt::Key_PageUp:
+        m_VScroll1->setValue(m_VScroll1->value() - 10);
+        return;
+    case Qt::Key_PageDown:
+        m_VScroll1->setValue(m_VScroll1->value() + 10);
+        return;
+    default:
+        MainWindowBase::keyPressEvent(event);
+    }
 }
 
 void risultati::resetColours()

@@ -45,6 +45,7 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void resetColours();
@@ -54,6 +55,7 @@ private:
     int highlightedEvent() const;
 
     int m_highlightedRow = 0;
+    int m_wheelRemainder = 0;
     std::array<std::array<QLabel*, kRows>, 6> m_table{}; // num, tmin, datmin, tmax, datmax, scorr
     std::array<std::array<QLabel*, kLinkRows>, 3> m_in{};  // n1, n2, eventrata
     std::array<std::array<QLabel*, kLinkRows>, 5> m_out{}; // n3, n4, evenuscita, tempusc, scorrusc

@@ -151,8 +151,13 @@ private slots:
 
         const QJsonArray links = o["links"].toArray();
         QCOMPARE(links.size(), 6);
-        QCOMPARE(links[0].toObject(), (QJsonObject{{"event", 1}, {"slot", 1}, {"target", 3},
-                                                   {"days", 2}, {"float", 5}}));
+        QCOMPARE(links[0].toObject(), (QJsonObject{{"event", 1},
+                                                   {"slot", 1},
+                                                   {"target", 3},
+                                                   {"days", 2},
+                                                   {"float", 5},
+                                                   {"freeFloat", 2},
+                                                   {"independentFloat", 2}}));
         QCOMPARE(links[1].toObject()["float"].toDouble(), 3.0);
         QCOMPARE(links[5].toObject()["event"].toInt(), 4);
     }
@@ -193,7 +198,8 @@ private slots:
             << QStringList{"report", example, "--pdf", "OUT.pdf", "-o", "OUT.docx"} << 2 << "--pdf va usato con --direct";
         QTest::newRow("form takes no file") << QStringList{"form", example, "-o", "OUT.docx"} << 2 << "argomento in più";
         QTest::newRow("unwritable output")
-            << QStringList{"form", "-o", "/nessuna/cartella/x.docx"} << 2 << "Impossibile scrivere il documento";
+            << QStringList{"form", "-o", "/nessuna/cartella/x.docx"} << 2
+            << "Impossibile salvare il file \"/nessuna/cartella/x.docx\": cartella inesistente.";
     }
 
     void documents()

@@ -207,6 +207,14 @@ private slots:
             << QByteArray("\"01/01/1990\"x,1\r\n\"A\",0\r\n") + tp << "testo inatteso dopo le virgolette";
         QTest::newRow("invalid start date")
             << QByteArray("\"31/02/2027\",1\r\n\"A\",0\r\n") + tp << "non è una data valida";
+        QTest::newRow("negative year")
+            << QByteArray("\"01/01/-2000\",1\r\n\"A\",0\r\n") + tp
+            << "record 1, riga 1, intestazione): \"01/01/-2000\" non è una data valida "
+               "(gg/mm/aaaa, dal 01/01/1900 al 31/12/2199)";
+        QTest::newRow("day before 1900")
+            << QByteArray("\"31/12/1899\",1\r\n\"A\",0\r\n") + tp << "non è una data valida";
+        QTest::newRow("day after 2199")
+            << QByteArray("\"01/01/2200\",1\r\n\"A\",0\r\n") + tp << "non è una data valida";
         QTest::newRow("binary garbage")
             << QByteArray("\x00\xff\xfe\x01,\x02\n\x7f", 8) << "record 1";
     }

@@ -53,6 +53,11 @@ private slots:
         QCOMPARE(parseDate("1/3/2027"), QDate(2027, 3, 1));
         QVERIFY(!parseDate("29/02/2027").isValid());
         QVERIFY(!parseDate("01/01/90").isValid());
+        QCOMPARE(parseDate("01/01/1900"), QDate(1900, 1, 1));
+        QCOMPARE(parseDate("31/12/2199"), QDate(2199, 12, 31));
+        QVERIFY(!parseDate("31/12/1899").isValid());
+        QVERIFY(!parseDate("01/01/2200").isValid());
+        QVERIFY(!parseDate("01/01/-2000").isValid());
     }
 
     void cp1252Codec()

@@ -237,6 +237,38 @@ private slots:
         QCOMPARE(output.opened.size(), opened);
     }
 
+    void longClientNamesFitTheFileSystem_data()
+    {
+        QTest::addColumn<QString>("client");
+        QTest::addColumn<QString>("expected");
+        const QString a199(199, u'a');
+        QTest::newRow("116 accented letters") << QString(116, u'è') << QString(100, u'è');
+        QTest::newRow("300 plain letters") << QString(300, u'a') << QString(200, u'a');
+        QTest::newRow("four-byte emoji across the limit") << a199 + QString::fromUtf8("😀") << a199;
+        QTest::newRow("letter with combining accent across the limit")
+            << a199 + QString::fromUtf8("e\u0301") << a199;
+        QTest::newRow("short name kept") << "Comune di Prova"
+                                         << "Comune di Prova";
+    }
+
+    // The client part of the report's name is cut to 200 bytes of UTF-8 between two whole
+    // characters, and the report is written.
+    void longClientNamesFitTheFileSystem()
+    {
+        QFETCH(QString, client);
+        QFETCH(QString, expected);
+        QCOMPARE(safeFileNamePart(client), expected);
+        zant::test::FakeDocumentOutputLite output;
+        TitlePage title = sampleTitlePage();
+        title[TitlePage::committente] = client;
+        int checkFailed = 0;
+        const PrintResult result =
+            printFullReport(buildProject(kNetwork), title, kOffice, checkFailed, output);
+        QVERIFY2(!result.message, qPrintable(result.message ? result.message->text : QString()));
+        QCOMPARE(QFileInfo(result.path).fileName(), "ZANT-RelazioneZANT-" + expected + ".docx");
+        QVERIFY(QFile::exists(result.path));
+    }
+
     void eventLinkRowsFollowTheLongerList()
     {
         // Event 3 receives more links than any event has slots would allow in one list.

@@ -29,6 +29,9 @@ public:
     QStringList questions; // "title|text"
     QStringList fileDialogs; // "open|title|filters|selected" or "save|title|filters|selected|initial"
     std::deque<bool> answers;
+    // Answers to "Salvare le modifiche al progetto?"; unexpected ones cancel.
+    std::deque<SaveChoice> saveAnswers;
+    QStringList saveQuestions; // "title|text"
     std::deque<QString> fileNames;
     std::deque<std::optional<QColor>> colours;
     std::optional<QColor> lastColourOffered;
@@ -47,6 +50,15 @@ public:
             return false;
         const bool a = answers.front();
         answers.pop_front();
+        return a;
+    }
+    SaveChoice saveChanges(QWidget*, const QString& title, const QString& text) override
+    {
+        saveQuestions << title + QLatin1Char('|') + text;
+        if (saveAnswers.empty())
+            return SaveChoice::Cancel;
+        const SaveChoice a = saveAnswers.front();
+        saveAnswers.pop_front();
         return a;
     }
     QString openFileName(QWidget*, const QString& title, const QString& filters, int selected) override

@@ -388,7 +388,8 @@ private slots:
         f.app.project = buildProject("3: 1>2=1 2>3=1");
         f.output->canOpen = false;
         f.window->stampa_Click();
-        QCOMPARE(f.passo(), QString("ho visualizzato i dati con WORD"));
+        QCOMPARE(f.passo(), QString("ho salvato il documento ZANT-dati-2026-12-07-1530.docx, ma "
+                                    "nessun programma ha potuto aprirlo"));
         QVERIFY(f.lastMessage().contains("ZANT-dati-2026-12-07-1530.docx"));
         QCOMPARE(f.dialogs->messages.back().message.kind, MessageKind::Information);
     }

@@ -1,0 +1,312 @@
+#include "shell/edit_commands.h"
+
+#include "shell/modzant.h"
+
+namespace zant {
+
+EditCommand::EditCommand(ModZANT& app, const QString& text, QUndoCommand* parent)
+    : QUndoCommand(text, parent), m_app(app)
+{
+}
+
+void EditCommand::redo()
+{
+    // The first redo comes from the push, right after ModZANT::edit applied the command.
+    if (m_applied) {
+        m_applied = false;
+        return;
+    }
+    apply();
+    announce();
+}
+
+void EditCommand::undo()
+{
+    revert();
+    announce();
+}
+
+void EditCommand::announce()
+{
+    emit m_app.projectRestored();
+}
+
+// ---------------------------------------------------------------------------------------------
+
+SetDescriptionCommand::SetDescriptionCommand(ModZANT& app, int event, const QString& text,
+                                             int session)
+    : EditCommand(app, QStringLiteral("descrizione evento %1").arg(event)), m_event(event),
+      m_text(text), m_session(session)
+{
+}
+
+Outcome SetDescriptionCommand::apply()
+{
+    m_before = m_app.project.description(m_event);
+    return m_app.project.setDescription(m_event, m_text);
+}
+
+bool SetDescriptionCommand::mergeWith(const QUndoCommand* other)
+{
+    const auto* next = static_cast<const SetDescriptionCommand*>(other);
+    if (next->m_event != m_event || next->m_session != m_session)
+        return false;
+    m_text = next->m_text;
+    setObsolete(m_text == m_before);
+    return true;
+}
+
+void SetDescriptionCommand::revert()
+{
+    // setDescription ignores an empty text, and the text before may be empty (a new event).
+    Event event = m_app.project.event(m_event);
+    event.description = m_before;
+    m_app.project.setEvent(m_event, std::move(event));
+    m_app.project.RecountEvents();
+}
+
+// ---------------------------------------------------------------------------------------------
+
+InsertEventCommand::InsertEventCommand(ModZANT& app, int k)
+    : EditCommand(app, QStringLiteral("inserimento evento %1").arg(k)), m_k(k)
+{
+}
+
+Outcome InsertEventCommand::apply() { return m_app.project.insertEvent(m_k); }
+
+void InsertEventCommand::revert()
+{
+    // The inserted event has no links and no link leads to it: deleting it renumbers the
+    // targets back.
+    m_app.project.deleteEvent(m_k);
+}
+
+// ---------------------------------------------------------------------------------------------
+
+DeleteEventCommand::DeleteEventCommand(ModZANT& app, int k)
+    : EditCommand(app, QStringLiteral("eliminazione evento %1").arg(k)), m_k(k)
+{
+}
+
+Outcome DeleteEventCommand::apply()
+{
+    Project& p = m_app.project;
+    m_event = p.event(m_k);
+    m_removed.clear();
+    for (int e = 1; e <= kMaxEvents; ++e) {
+        if (e == m_k)
+            continue;
+        for (int s = 1; s <= p.linkCount(e); ++s) {
+            if (p.link(e, s).target == m_k)
+                m_removed.push_back({e, s, p.link(e, s)});
+        }
+    }
+    p.deleteEvent(m_k);
+    return std::nullopt;
+}
+
+void DeleteEventCommand::revert()
+{
+    Project& p = m_app.project;
+    // Inserting at k renumbers the targets above k back; then the event and the links that led
+    // to it return to their places, in slot order so that each lands where it was.
+    p.insertEvent(m_k);
+    p.setEvent(m_k, m_event);
+    for (const RemovedLink& r : m_removed) {
+        Event event = p.event(r.event);
+        event.links.insert(event.links.begin() + (r.slot - 1), r.link);
+        p.setEvent(r.event, std::move(event));
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+
+namespace {
+
+QString linkEditText(LinkEditCommand::Kind kind, int event, int slot)
+{
+    static const char* const names[] = {"legame", "tempi", "inserimento legame",
+                                        "eliminazione legame"};
+    return QStringLiteral("%1 %2 dell'evento %3")
+        .arg(QString::fromLatin1(names[kind]))
+        .arg(slot)
+        .arg(event);
+}
+
+} // namespace
+
+LinkEditCommand::LinkEditCommand(ModZANT& app, Kind kind, int event, int slot, double value)
+    : EditCommand(app, linkEditText(kind, event, slot)), m_kind(kind), m_event(event),
+      m_slot(slot), m_value(value)
+{
+}
+
+Outcome LinkEditCommand::apply()
+{
+    Project& p = m_app.project;
+    m_before = p.event(m_event);
+    switch (m_kind) {
+    case Target:
+        return p.setLinkTarget(m_event, m_slot, static_cast<int>(m_value));
+    case Days:
+        return p.setLinkDays(m_event, m_slot, m_value);
+    case InsertSlot:
+        return p.insertLinkSlot(m_event, m_slot);
+    case DeleteSlot:
+        p.deleteLinkSlot(m_event, m_slot);
+        return std::nullopt;
+    }
+    return std::nullopt;
+}
+
+bool LinkEditCommand::mergeWith(const QUndoCommand* other)
+{
+    const auto* next = static_cast<const LinkEditCommand*>(other);
+    if ((m_kind != Target && m_kind != Days) || next->m_kind != m_kind ||
+        next->m_event != m_event || next->m_slot != m_slot)
+        return false;
+    m_value = next->m_value;
+    setObsolete(m_app.project.event(m_event) == m_before);
+    return true;
+}
+
+void LinkEditCommand::revert() { m_app.project.setEvent(m_event, m_before); }
+
+// ---------------------------------------------------------------------------------------------
+
+SetStartDateCommand::SetStartDateCommand(ModZANT& app, const QString& text)
+    : EditCommand(app, QStringLiteral("data d'inizio")), m_text(text)
+{
+}
+
+Outcome SetStartDateCommand::apply()
+{
+    m_before = m_app.project.startDateText();
+    m_app.project.setStartDateText(m_text);
+    return std::nullopt;
+}
+
+bool SetStartDateCommand::mergeWith(const QUndoCommand* other)
+{
+    m_text = static_cast<const SetStartDateCommand*>(other)->m_text;
+    setObsolete(m_text == m_before);
+    return true;
+}
+
+void SetStartDateCommand::revert() { m_app.project.setStartDateText(m_before); }
+
+// ---------------------------------------------------------------------------------------------
+
+ReplaceProjectCommand::ReplaceProjectCommand(ModZANT& app, const QString& text, Project project,
+                                             TitlePage titlePage)
+    : EditCommand(app, text), m_project(std::move(project)), m_titlePage(std::move(titlePage))
+{
+}
+
+Outcome ReplaceProjectCommand::apply()
+{
+    m_beforeProject = m_app.project;
+    m_beforeTitlePage = m_app.titlePage;
+    m_app.project = m_project;
+    m_app.titlePage = m_titlePage;
+    return std::nullopt;
+}
+
+void ReplaceProjectCommand::revert()
+{
+    m_app.project = m_beforeProject;
+    m_app.titlePage = m_beforeTitlePage;
+}
+
+void ReplaceProjectCommand::announce()
+{
+    emit m_app.projectRestored();
+    emit m_app.titlePageChanged();
+}
+
+// ---------------------------------------------------------------------------------------------
+
+SetTitleFieldCommand::SetTitleFieldCommand(ModZANT& app, TitlePage::Field field,
+                                           const QString& text, int session)
+    : EditCommand(app, TitlePage::fieldName(field)), m_field(field), m_text(text),
+      m_session(session)
+{
+}
+
+Outcome SetTitleFieldCommand::apply()
+{
+    m_before = m_app.titlePage[m_field];
+    m_app.titlePage[m_field] = m_text;
+    return std::nullopt;
+}
+
+bool SetTitleFieldCommand::mergeWith(const QUndoCommand* other)
+{
+    const auto* next = static_cast<const SetTitleFieldCommand*>(other);
+    if (next->m_field != m_field || next->m_session != m_session)
+        return false;
+    m_text = next->m_text;
+    setObsolete(m_text == m_before);
+    return true;
+}
+
+void SetTitleFieldCommand::revert() { m_app.titlePage[m_field] = m_before; }
+
+void SetTitleFieldCommand::announce() { emit m_app.titlePageChanged(); }
+
+// ---------------------------------------------------------------------------------------------
+
+ReplaceTitlePageCommand::ReplaceTitlePageCommand(ModZANT& app, const QString& text,
+                                                 TitlePage titlePage)
+    : EditCommand(app, text), m_titlePage(std::move(titlePage))
+{
+}
+
+Outcome ReplaceTitlePageCommand::apply()
+{
+    m_before = m_app.titlePage;
+    m_app.titlePage = m_titlePage;
+    return std::nullopt;
+}
+
+void ReplaceTitlePageCommand::revert() { m_app.titlePage = m_before; }
+
+void ReplaceTitlePageCommand::announce() { emit m_app.titlePageChanged(); }
+
+// ---------------------------------------------------------------------------------------------
+
+CompoundEditCommand::CompoundEditCommand(ModZANT& app, const QString& text)
+    : EditCommand(app, text)
+{
+}
+
+void CompoundEditCommand::add(std::unique_ptr<EditCommand> part)
+{
+    m_parts.push_back(std::move(part));
+}
+
+Outcome CompoundEditCommand::apply()
+{
+    for (std::size_t i = 0; i < m_parts.size(); ++i) {
+        if (Outcome refusal = m_parts[i]->apply()) {
+            for (std::size_t j = i; j-- > 0;)
+                m_parts[j]->revert();
+            return refusal;
+        }
+    }
+    return std::nullopt;
+}
+
+void CompoundEditCommand::revert()
+{
+    for (auto it = m_parts.rbegin(); it != m_parts.rend(); ++it)
+        (*it)->revert();
+}
+
+void CompoundEditCommand::announce()
+{
+    emit m_app.projectRestored();
+    emit m_app.titlePageChanged();
+}
+
+} // namespace zant

@@ -1,0 +1,205 @@
+#pragma once
+
+#include "model/message.h"
+#include "model/project.h"
+#include "model/title_page.h"
+
+#include <QUndoCommand>
+
+#include <memory>
+#include <vector>
+
+namespace zant {
+
+class ModZANT;
+
+// The undoable edits of the project and its title page. Every change the windows make goes
+// through one of these, pushed with ModZANT::edit(): the command applies the model's operation,
+// and its undo puts back exactly what was there before. Undo and redo tell the windows through
+// ModZANT::projectRestored / titlePageChanged, so they show the restored state.
+//
+// Several edits can form one step: put them in a CompoundEditCommand (all or nothing), or
+// push them between ModZANT::undoStack().beginMacro() and endMacro().
+class EditCommand : public QUndoCommand
+{
+public:
+    EditCommand(ModZANT& app, const QString& text, QUndoCommand* parent = nullptr);
+
+    // Applies the edit; a refusal leaves everything as it was. Redo applies it again.
+    virtual Outcome apply() = 0;
+    // Puts back what apply() changed.
+    virtual void revert() = 0;
+
+    void redo() final;
+    void undo() final;
+
+protected:
+    // Tells the windows what changed after an undo or a later redo.
+    virtual void announce();
+
+    ModZANT& m_app;
+
+private:
+    bool m_applied = false;
+    friend class ModZANT;
+};
+
+// A typed description. Keys typed into the same box in one go merge into one step.
+class SetDescriptionCommand final : public EditCommand
+{
+public:
+    SetDescriptionCommand(ModZANT& app, int event, const QString& text, int session);
+    Outcome apply() override;
+    int id() const override { return 1; }
+    bool mergeWith(const QUndoCommand* other) override;
+
+    void revert() override;
+
+private:
+    int m_event;
+    QString m_text;
+    QString m_before;
+    int m_session;
+};
+
+// A row "*" inserted before event k, every target >= k moved up by one.
+class InsertEventCommand final : public EditCommand
+{
+public:
+    InsertEventCommand(ModZANT& app, int k);
+    Outcome apply() override;
+
+    void revert() override;
+
+private:
+    int m_k;
+};
+
+// Event k removed with the links that led to it; undo puts back the event, its links and every
+// removed link in its old slot.
+class DeleteEventCommand final : public EditCommand
+{
+public:
+    DeleteEventCommand(ModZANT& app, int k);
+    Outcome apply() override;
+
+    void revert() override;
+
+private:
+    struct RemovedLink
+    {
+        int event;
+        int slot;
+        Link link;
+    };
+    int m_k;
+    Event m_event;
+    std::vector<RemovedLink> m_removed;
+};
+
+// The edits of one event's link slots: target, duration, slot insert and delete. The event's
+// slots as they were are kept and put back by undo.
+class LinkEditCommand final : public EditCommand
+{
+public:
+    enum Kind { Target, Days, InsertSlot, DeleteSlot };
+    // `value` is the target or the days; unused for slot inserts and deletes. Consecutive
+    // changes of the same slot's target or days (a scroll-bar drag) merge into one step.
+    LinkEditCommand(ModZANT& app, Kind kind, int event, int slot, double value = 0);
+    Outcome apply() override;
+    int id() const override { return 2; }
+    bool mergeWith(const QUndoCommand* other) override;
+
+    void revert() override;
+
+private:
+    Kind m_kind;
+    int m_event;
+    int m_slot;
+    double m_value;
+    Event m_before;
+};
+
+class SetStartDateCommand final : public EditCommand
+{
+public:
+    SetStartDateCommand(ModZANT& app, const QString& text);
+    Outcome apply() override;
+    int id() const override { return 3; }
+    bool mergeWith(const QUndoCommand* other) override;
+
+    void revert() override;
+
+private:
+    QString m_text;
+    QString m_before;
+};
+
+// Replaces the whole project and title page at once: "Cancella dati finestra", imports.
+class ReplaceProjectCommand final : public EditCommand
+{
+public:
+    ReplaceProjectCommand(ModZANT& app, const QString& text, Project project, TitlePage titlePage);
+    Outcome apply() override;
+
+    void revert() override;
+
+private:
+    void announce() override;
+    Project m_project;
+    TitlePage m_titlePage;
+    Project m_beforeProject;
+    TitlePage m_beforeTitlePage;
+};
+
+// One typed title-page field; keys typed into the same field in one go are one step.
+class SetTitleFieldCommand final : public EditCommand
+{
+public:
+    SetTitleFieldCommand(ModZANT& app, TitlePage::Field field, const QString& text, int session);
+    Outcome apply() override;
+    int id() const override { return 4; }
+    bool mergeWith(const QUndoCommand* other) override;
+
+    void revert() override;
+
+private:
+    void announce() override;
+    TitlePage::Field m_field;
+    QString m_text;
+    QString m_before;
+    int m_session;
+};
+
+// The seven title-page fields replaced at once: clear, a title-page file opened.
+class ReplaceTitlePageCommand final : public EditCommand
+{
+public:
+    ReplaceTitlePageCommand(ModZANT& app, const QString& text, TitlePage titlePage);
+    Outcome apply() override;
+
+    void revert() override;
+
+private:
+    void announce() override;
+    TitlePage m_titlePage;
+    TitlePage m_before;
+};
+
+// Several edits applied in order as one step, undone in reverse order. When one of them is
+// refused, those before it are reverted and the whole step is refused.
+class CompoundEditCommand final : public EditCommand
+{
+public:
+    CompoundEditCommand(ModZANT& app, const QString& text);
+    void add(std::unique_ptr<EditCommand> part);
+    bool isEmpty() const { return m_parts.empty(); }
+    Outcome apply() override;
+    void revert() override;
+
+private:
+    void announce() override;
+    std::vector<std::unique_ptr<EditCommand>> m_parts;
+};
+
+} // namespace zant

@@ -1,0 +1,184 @@
+#include "model/file_io.h"
+#include "model/project_file.h"
+#include "model/title_page.h"
+#include "report/documents.h"
+#include "report/docx_writer.h"
+#include "report/example_network.h"
+#include "report/print_renderer.h"
+#include "schedule/schedule.h"
+#include "support/fail_device.h"
+#include "support/project_builder.h"
+
+#include <QDir>
+#include <QFile>
+#include <QPrinter>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace zant;
+using namespace zant::test;
+
+Q_DECLARE_METATYPE(zant::test::FailAt)
+
+namespace {
+
+const QByteArray kOld = "il file di ieri, da non perdere\r\n";
+
+struct Fixture
+{
+    Project project = buildProject("4: 1>2=5 1>3=2 2>4=1 3>4=1", "01/03/2027");
+    TitlePage titlePage;
+    OfficeSettings office{QStringLiteral("Studio Prova"), QStringLiteral("Via Roma 1")};
+    ScheduleResults results = ComputeSchedule(project);
+
+    Fixture() { titlePage.fields[TitlePage::progetto] = QStringLiteral("Magazzino"); }
+
+    // Writes one kind of file the program makes; the error text, empty on success.
+    QString write(const QString& kind, const QString& path) const
+    {
+        const ReportData data{project, results, titlePage, office};
+        if (kind == "project") {
+            const Outcome failure = writeProjectFile(path, project, titlePage);
+            return failure ? failure->text : QString();
+        }
+        if (kind == "title page") {
+            const Outcome failure = writeTitlePageFile(path, titlePage);
+            return failure ? failure->text : QString();
+        }
+        if (kind == "docx") {
+            DocxWriter writer;
+            buildFullReport(writer, data);
+            return writer.save(path);
+        }
+        if (kind == "pdf")
+            return printReportToPdf(data, path);
+        if (kind == "print dialog pdf") {
+            QPrinter printer(QPrinter::HighResolution);
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(path);
+            return renderPages(layoutDirectReport(data), printer);
+        }
+        return saveExampleNetworkPicture(path, 1);
+    }
+};
+
+QStringList names(const QString& dir)
+{
+    return QDir(dir).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+}
+
+void writeOld(const QString& path)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(kOld);
+}
+
+const QStringList kKinds = {"project", "title page", "docx", "pdf", "picture"};
+
+} // namespace
+
+class TestSaveFailures final : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void everyKindAtEveryStep_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<FailAt>("step");
+        QTest::addColumn<int>("systemError");
+        QTest::addColumn<QString>("cause");
+        const QList<std::tuple<const char*, FailAt, int, const char*>> steps = {
+            {"open", FailAt::Open, EROFS, "file system di sola lettura"},
+            {"write", FailAt::Write, ENOSPC, "spazio su disco esaurito"},
+            {"flush", FailAt::Flush, ENOSPC, "spazio su disco esaurito"},
+            {"commit", FailAt::Commit, EACCES, "permesso negato"},
+        };
+        for (const QString& kind : kKinds) {
+            for (const auto& [name, step, error, cause] : steps)
+                QTest::addRow("%s fails at %s", qPrintable(kind), name)
+                    << kind << step << error << QString(cause);
+        }
+    }
+
+    // Each kind of file, with the disk failing at each step of the save: the true cause is
+    // named, the old file keeps every byte and no temporary file is left.
+    void everyKindAtEveryStep()
+    {
+        QFETCH(QString, kind);
+        QFETCH(FailAt, step);
+        QFETCH(int, systemError);
+        QFETCH(QString, cause);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("uscita");
+        writeOld(path);
+        const Fixture fixture;
+        QString error;
+        {
+            // A few bytes get through before the disk is full, even of the shortest file.
+            SaveFaults faults(step, systemError, 16);
+            error = fixture.write(kind, path);
+        }
+        QVERIFY2(error.startsWith("Impossibile salvare il file \"" +
+                                  QDir::toNativeSeparators(path) + "\": " + cause + "."),
+                 qPrintable(error));
+        QVERIFY2(error.endsWith("Il file esistente non è stato modificato."), qPrintable(error));
+        QCOMPARE(fileBytes(path), kOld);
+        QCOMPARE(names(dir.path()), QStringList{"uscita"});
+    }
+
+    void everyKindReplacesTheOldFile_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QByteArray>("start");
+        QTest::newRow("project") << "project" << QByteArray("\"01/03/2027\",4");
+        QTest::newRow("title page") << "title page" << QByteArray("\"Magazzino\"");
+        QTest::newRow("docx") << "docx" << QByteArray("PK");
+        QTest::newRow("pdf") << "pdf" << QByteArray("%PDF");
+        QTest::newRow("print dialog pdf") << "print dialog pdf" << QByteArray("%PDF");
+        QTest::newRow("picture") << "picture" << QByteArray("\xFF\xD8");
+    }
+
+    void everyKindReplacesTheOldFile()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QByteArray, start);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("uscita");
+        writeOld(path);
+        const QString error = Fixture().write(kind, path);
+        QVERIFY2(error.isEmpty(), qPrintable(error));
+        QVERIFY(fileBytes(path).startsWith(start));
+        QCOMPARE(names(dir.path()), QStringList{"uscita"});
+    }
+
+    void onARealFullDisk_data()
+    {
+        QTest::addColumn<QString>("kind");
+        for (const QString& kind : kKinds + QStringList{"print dialog pdf"})
+            QTest::newRow(qPrintable(kind)) << kind;
+    }
+
+    // A small tmpfs filled to its last block.
+    void onARealFullDisk()
+    {
+        QFETCH(QString, kind);
+        SmallFileSystem fs(256);
+        if (!fs.usable())
+            QSKIP(qPrintable(fs.why()));
+        const QString path = fs.filePath("uscita");
+        writeOld(path);
+        fs.fill();
+        const QString error = Fixture().write(kind, path);
+        QVERIFY2(error.startsWith("Impossibile salvare il file \"" + path +
+                                  "\": spazio su disco esaurito."),
+                 qPrintable(error));
+        QVERIFY2(error.endsWith("Il file esistente non è stato modificato."), qPrintable(error));
+        QCOMPARE(fileBytes(path), kOld);
+        QCOMPARE(fs.entries(), QStringList{"uscita"});
+    }
+};
+
+QTEST_MAIN(TestSaveFailures)
+#include "test_save_failures.moc"
