@@ -334,6 +334,9 @@ private:
             for (const QString& l : m_p.wrap(10, text))
                 m_p.textLine(10, l);
         }
+        m_p.emptyLines(1);
+        for (const QString& l : m_p.wrap(10, kPlanPicturesNote))
+            m_p.textLine(10, l);
         if (!s.leastFloat.empty()) {
             m_p.emptyLines(1);
             m_p.textLine(10, kLeastFloatHeading);

@@ -58,6 +58,10 @@ inline constexpr double kPrintSize = 12;
 inline constexpr int kPrintableWidth = 11340;
 inline constexpr int kPrintableHeight = 16272;
 inline constexpr int kRightLimit = kPrintableWidth - 283;
+// The same limits on the landscape pages of the report's pictures.
+inline constexpr int kLandscapePrintableWidth = kPrintableHeight;
+inline constexpr int kLandscapePrintableHeight = kPrintableWidth;
+inline constexpr int kLandscapeRightLimit = kLandscapePrintableWidth - 283;
 
 // Widths and heights of the two print fonts, in twips, for a size in points.
 int characterWidth(const QString& font, double size);

@@ -198,6 +198,7 @@ void addSummaryPage(DocumentWriter& w, const ReportData& d)
     w.setFontSize(12);
     for (const QString& line : summaryLines(summary))
         w.typeText(line + QStringLiteral("\r"));
+    w.typeText(QStringLiteral("\r") + kPlanPicturesNote + QStringLiteral("\r"));
     if (summary.leastFloat.empty())
         return;
     typeHeading(w, QStringLiteral("\r") + kLeastFloatHeading + QStringLiteral("\r"));

@@ -62,6 +62,10 @@ ProgrammeSummary summarizeProgramme(const Project& project, const ScheduleResult
 QStringList summaryLines(const ProgrammeSummary& summary);
 
 inline const QString kSummaryHeading = QStringLiteral("SINTESI DELLA PROGRAMMAZIONE");
+// The summary page's pointer to the two pictures of the report.
+inline const QString kPlanPicturesNote =
+    QStringLiteral("Il reticolo degli eventi e il diagramma di Gantt sono riportati nelle sezioni "
+                   "D) ed E), in fondo ai risultati.");
 inline const QString kLeastFloatHeading =
     QStringLiteral("Attività con il minore scorrimento (diverso da zero)");
 inline constexpr int kLeastFloatCount = 10;

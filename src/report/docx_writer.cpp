@@ -862,12 +862,12 @@ void DocxWriter::startSection(bool landscape)
 {
     // A section ends with a paragraph that holds its page settings; a table cannot.
     if (m_blocks.last().table != 0)
-        startParagraph(Format{m_format.font, m_format.halfPoints}, Alignment::Left);
+        startParagraph(m_format, Paragraph{});
     openParagraph().sectionEnd =
         m_landscape ? Paragraph::SectionEnd::Landscape : Paragraph::SectionEnd::Portrait;
     openParagraph().firstSection = !m_sectionEnded;
     m_sectionEnded = true;
-    startParagraph(m_format, openParagraph().alignment);
+    startParagraph(m_format, openParagraph());
     m_landscape = landscape;
 }
 

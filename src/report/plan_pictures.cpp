@@ -145,6 +145,7 @@ PrintItem textItem(int x, int y, double size, const QString& text)
     item.font = kPrintFont;
     item.size = size;
     item.text = text;
+    item.maxWidth = kLandscapeRightLimit - x;
     return item;
 }
 

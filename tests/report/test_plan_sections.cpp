@@ -24,6 +24,7 @@ struct Section
     QString text;
     int pictures = 0;
     bool landscape = false;
+    bool footer = false;
 };
 
 QString textOf(const XmlElement& paragraph)
@@ -60,6 +61,7 @@ QList<Section> sectionsOf(const QString& path, int* mediaCount)
     for (const XmlElement& block : body->children) {
         if (block.name == QLatin1String("w:sectPr")) {
             sections.last().landscape = isLandscape(&block);
+            sections.last().footer = block.child(QStringLiteral("w:footerReference")) != nullptr;
             continue;
         }
         sections.last().text += textOf(block) + QLatin1Char('\n');
@@ -67,6 +69,7 @@ QList<Section> sectionsOf(const QString& path, int* mediaCount)
         const XmlElement* pPr = block.child(QStringLiteral("w:pPr"));
         if (const XmlElement* sectPr = pPr ? pPr->child(QStringLiteral("w:sectPr")) : nullptr) {
             sections.last().landscape = isLandscape(sectPr);
+            sections.last().footer = sectPr->child(QStringLiteral("w:footerReference")) != nullptr;
             sections.append(Section{});
         }
     }
@@ -141,6 +144,10 @@ private slots:
                 e = i;
         }
         QVERIFY(d > 0 && e > d);
+        // The summary page points to the pictures; every section keeps the page footer.
+        QVERIFY(sections.first().text.contains(kPlanPicturesNote));
+        for (const Section& section : sections)
+            QVERIFY(section.footer);
         QVERIFY(sections[d - 1].text.contains(QStringLiteral("C) Percorso critico")));
         QVERIFY(!sections[d - 1].landscape);
         QVERIFY(sections[d].landscape);
