@@ -889,15 +889,20 @@ int countCrossings(const NetworkLayout& layout)
     struct Box
     {
         double left, right, top, bottom;
+        int column, band; // the first cell the box covers
     };
     std::vector<Box> boxes(segments.size());
     for (size_t i = 0; i < segments.size(); ++i) {
         const auto& sg = segments[i];
         Box& bx = boxes[i];
-        bx = {std::min(sg.a.x(), sg.b.x()), std::max(sg.a.x(), sg.b.x()),
-              std::min(sg.a.y(), sg.b.y()), std::max(sg.a.y(), sg.b.y())};
-        for (int c = column(bx.left); c <= column(bx.right); ++c)
-            for (int r = band(bx.top); r <= band(bx.bottom); ++r)
+        bx.left = std::min(sg.a.x(), sg.b.x());
+        bx.right = std::max(sg.a.x(), sg.b.x());
+        bx.top = std::min(sg.a.y(), sg.b.y());
+        bx.bottom = std::max(sg.a.y(), sg.b.y());
+        bx.column = column(bx.left);
+        bx.band = band(bx.top);
+        for (int c = bx.column; c <= column(bx.right); ++c)
+            for (int r = bx.band; r <= band(bx.bottom); ++r)
                 cells[static_cast<size_t>(c) * rows + r].push_back(static_cast<int>(i));
     }
     int crossings = 0;
@@ -906,16 +911,17 @@ int countCrossings(const NetworkLayout& layout)
             const auto& cell = cells[static_cast<size_t>(c) * rows + r];
             for (size_t i = 0; i < cell.size(); ++i) {
                 const Box& p = boxes[cell[i]];
+                const int owner = segments[cell[i]].owner;
                 for (size_t j = i + 1; j < cell.size(); ++j) {
                     const Box& q = boxes[cell[j]];
-                    const double left = std::max(p.left, q.left);
-                    const double top = std::max(p.top, q.top);
-                    if (left > std::min(p.right, q.right) || top > std::min(p.bottom, q.bottom) ||
-                        column(left) != c || band(top) != r)
+                    // The overlap of two boxes begins in the cell of the later start.
+                    if (std::max(p.column, q.column) != c || std::max(p.band, q.band) != r)
                         continue;
-                    const Segment& s1 = segments[cell[i]];
+                    if (std::max(p.left, q.left) > std::min(p.right, q.right) ||
+                        std::max(p.top, q.top) > std::min(p.bottom, q.bottom))
+                        continue;
                     const Segment& s2 = segments[cell[j]];
-                    if (s1.owner != s2.owner && properlyCross(s1, s2))
+                    if (owner != s2.owner && properlyCross(segments[cell[i]], s2))
                         ++crossings;
                 }
             }
