@@ -15,6 +15,9 @@ namespace zant {
 namespace {
 
 constexpr int kSweeps = 4;
+// Up to this many activities the orderings are compared by the crossings they draw; above it
+// counting them would cost more than the drawing, and the sweeps alone decide.
+constexpr int kCrossingCountLimit = 2500;
 // Rounds of moving the circles that stand in an arrow's way.
 constexpr int kRepairs = 8;
 constexpr double kAxisBand = 34; // room for the time axis above the first row
@@ -804,7 +807,7 @@ NetworkLayout layoutNetwork(const Project& project, const ScheduleResults& resul
     const std::vector<int> baseline = straightened();
     if (ordering == LayoutOrdering::EventNumber)
         return evaluate(baseline, kRepairs);
-    if (summary) {
+    if (summary || static_cast<int>(g.arcs.size()) > kCrossingCountLimit) {
         // Too many arrows to count their crossings: the sweeps alone decide.
         for (int i = 0; i < kSweeps; ++i)
             sweep();

@@ -6,6 +6,8 @@
 
 #include <QPainter>
 
+#include <memory>
+
 #include <algorithm>
 #include <cmath>
 
@@ -56,57 +58,111 @@ const QString kGanttText = QStringLiteral(
 
 } // namespace
 
-std::vector<PlanSheet> networkSheets(const ReportData& d)
+namespace {
+
+// One sheet of a picture: how to paint it and its size, in picture units and on the page.
+struct SheetSpec
+{
+    std::shared_ptr<const std::function<void(QPainter&)>> paint;
+    QSizeF units;
+    double scale = 1; // points per unit
+};
+
+// More sheets than this and the report shows the whole picture reduced to one page instead:
+// hundreds of pages of a picture help nobody, and the windows export it whole.
+constexpr int kMaxSheets = 24;
+
+// The pages of the network; pictures keep shared copies of what they draw, so that the direct
+// print can paint them after the data are gone.
+std::vector<SheetSpec> networkSpecs(const std::shared_ptr<const Project>& project,
+                                    const std::shared_ptr<const ScheduleResults>& results)
+{
+    std::vector<SheetSpec> specs;
+    const auto layout = std::make_shared<const NetworkLayout>(
+        layoutNetwork(*project, *results, LayoutMode::TimeScale));
+    if (layout->isEmpty())
+        return specs;
+    const QSizeF whole(layout->width, layout->height);
+    const double fit = std::min(kSheetWidth / whole.width(), kSheetHeight / whole.height());
+    const double scale = std::clamp(fit, kMinScale, 1.0);
+    const double header = networkHeaderHeight(*layout);
+    const auto tiles =
+        pageTiles(whole, QSizeF(kSheetWidth / scale, kSheetHeight / scale), kOverlap, header);
+    if (static_cast<int>(tiles.size()) > kMaxSheets) {
+        specs.push_back({std::make_shared<const std::function<void(QPainter&)>>(
+                             [layout, project, results](QPainter& p) {
+                                 paintNetwork(p, *layout, *project, *results);
+                             }),
+                         whole, fit});
+        return specs;
+    }
+    for (const QRectF& tile : tiles)
+        specs.push_back({std::make_shared<const std::function<void(QPainter&)>>(
+                             [layout, project, results, tile](QPainter& p) {
+                                 paintNetworkTile(p, *layout, *project, *results, tile);
+                             }),
+                         QSizeF(tile.width(), tile.height() + header), scale});
+    return specs;
+}
+
+// The Gantt chart: the calendar fitted to the page width, the rows running on over as many
+// pages as needed, each with the calendar on top. The report shows no "today": it is read later.
+std::vector<SheetSpec> ganttSpecs(const std::shared_ptr<const Project>& project,
+                                  const std::shared_ptr<const ScheduleResults>& results)
+{
+    std::vector<SheetSpec> specs;
+    const auto chart = std::make_shared<const GanttChart>(buildGantt(*project, *results));
+    if (chart->isEmpty())
+        return specs;
+    GanttGeometry g;
+    const double days = std::max(1.0, std::ceil(chart->finish)) + 1;
+    g.dayWidth = std::clamp((kSheetWidth - g.labelWidth - 2 * g.margin) / days, 0.2, 14.0);
+    const int rowsPerSheet =
+        std::max(1, static_cast<int>((kSheetHeight - g.axisHeight - 2 * g.margin) / g.rowHeight));
+    const int total = static_cast<int>(chart->bars.size());
+    if ((total + rowsPerSheet - 1) / rowsPerSheet > kMaxSheets) {
+        const QSizeF whole = g.size(*chart);
+        specs.push_back({std::make_shared<const std::function<void(QPainter&)>>(
+                             [chart, g](QPainter& p) { paintGantt(p, *chart, g, QDate()); }),
+                         whole,
+                         std::min(kSheetWidth / whole.width(), kSheetHeight / whole.height())});
+        return specs;
+    }
+    for (int first = 0; first < total; first += rowsPerSheet) {
+        const int rows = std::min(rowsPerSheet, total - first);
+        specs.push_back(
+            {std::make_shared<const std::function<void(QPainter&)>>(
+                 [chart, g, first, rows](QPainter& p) {
+                     paintGantt(p, *chart, g, QDate(), first, rows);
+                 }),
+             QSizeF(g.size(*chart).width(), g.margin * 2 + g.axisHeight + rows * g.rowHeight),
+             1.0});
+    }
+    return specs;
+}
+
+std::vector<PlanSheet> render(const std::vector<SheetSpec>& specs)
 {
     std::vector<PlanSheet> sheets;
-    const NetworkLayout layout = layoutNetwork(d.project, d.results, LayoutMode::TimeScale);
-    if (layout.isEmpty())
-        return sheets;
-    const double scale = std::clamp(
-        std::min(kSheetWidth / layout.width, kSheetHeight / layout.height), kMinScale, 1.0);
-    const double header = networkHeaderHeight(layout);
-    const QSizeF page(kSheetWidth / scale, kSheetHeight / scale);
-    for (const QRectF& tile :
-         pageTiles(QSizeF(layout.width, layout.height), page, kOverlap, header)) {
-        const QSizeF points = QSizeF(tile.width(), tile.height() + header) * scale;
-        sheets.push_back(
-            {renderSheet(
-                 points,
-                 [&](QPainter& p) { paintNetworkTile(p, layout, d.project, d.results, tile); },
-                 scale),
-             points});
+    for (const SheetSpec& spec : specs) {
+        const QSizeF points = spec.units * spec.scale;
+        sheets.push_back({renderSheet(points, *spec.paint, spec.scale), points});
     }
     return sheets;
 }
 
+} // namespace
+
+std::vector<PlanSheet> networkSheets(const ReportData& d)
+{
+    return render(networkSpecs(std::make_shared<const Project>(d.project),
+                               std::make_shared<const ScheduleResults>(d.results)));
+}
+
 std::vector<PlanSheet> ganttSheets(const ReportData& d)
 {
-    std::vector<PlanSheet> sheets;
-    const GanttChart chart = buildGantt(d.project, d.results);
-    if (chart.isEmpty())
-        return sheets;
-    // The calendar is fitted to the page width; the rows run on over as many pages as needed,
-    // each with the calendar on top.
-    GanttGeometry g;
-    const double days = std::max(1.0, std::ceil(chart.finish)) + 1;
-    g.dayWidth = std::clamp((kSheetWidth - g.labelWidth - 2 * g.margin) / days, 0.2, 14.0);
-    const int rowsPerSheet =
-        std::max(1, static_cast<int>((kSheetHeight - g.axisHeight - 2 * g.margin) / g.rowHeight));
-    const int total = static_cast<int>(chart.bars.size());
-    for (int first = 0; first < total; first += rowsPerSheet) {
-        const int rows = std::min(rowsPerSheet, total - first);
-        const QSizeF points(g.size(chart).width(),
-                            g.margin * 2 + g.axisHeight + rows * g.rowHeight);
-        sheets.push_back({renderSheet(
-                              points,
-                              [&](QPainter& p) {
-                                  // The report shows no "today": it is read later.
-                                  paintGantt(p, chart, g, QDate(), first, rows);
-                              },
-                              1.0),
-                          points});
-    }
-    return sheets;
+    return render(ganttSpecs(std::make_shared<const Project>(d.project),
+                             std::make_shared<const ScheduleResults>(d.results)));
 }
 
 namespace {
@@ -206,46 +262,16 @@ std::vector<PrintPage> planPrintPages(const ReportData& d, int firstNumber)
     const auto project = std::make_shared<const Project>(d.project);
     const auto results = std::make_shared<const ScheduleResults>(d.results);
     int number = firstNumber;
-
-    std::vector<PrintedSheet> network;
-    const auto layout = std::make_shared<const NetworkLayout>(
-        layoutNetwork(*project, *results, LayoutMode::TimeScale));
-    if (!layout->isEmpty()) {
-        const double scale = std::clamp(
-            std::min(kSheetWidth / layout->width, kSheetHeight / layout->height), kMinScale, 1.0);
-        const double header = networkHeaderHeight(*layout);
-        for (const QRectF& tile :
-             pageTiles(QSizeF(layout->width, layout->height),
-                       QSizeF(kSheetWidth / scale, kSheetHeight / scale), kOverlap, header)) {
-            network.push_back({std::make_shared<const std::function<void(QPainter&)>>(
-                                   [layout, project, results, tile](QPainter& p) {
-                                       paintNetworkTile(p, *layout, *project, *results, tile);
-                                   }),
-                               QSizeF(tile.width(), tile.height() + header)});
-        }
-    }
-    addSectionPages(pages, QStringLiteral("D) Reticolo"), kNetworkText, network, number);
-
-    std::vector<PrintedSheet> gantt;
-    const auto chart = std::make_shared<const GanttChart>(buildGantt(*project, *results));
-    if (!chart->isEmpty()) {
-        GanttGeometry g;
-        const double days = std::max(1.0, std::ceil(chart->finish)) + 1;
-        g.dayWidth = std::clamp((kSheetWidth - g.labelWidth - 2 * g.margin) / days, 0.2, 14.0);
-        const int rowsPerSheet = std::max(
-            1, static_cast<int>((kSheetHeight - g.axisHeight - 2 * g.margin) / g.rowHeight));
-        const int total = static_cast<int>(chart->bars.size());
-        for (int first = 0; first < total; first += rowsPerSheet) {
-            const int rows = std::min(rowsPerSheet, total - first);
-            gantt.push_back(
-                {std::make_shared<const std::function<void(QPainter&)>>(
-                     [chart, g, first, rows](QPainter& p) {
-                         paintGantt(p, *chart, g, QDate(), first, rows);
-                     }),
-                 QSizeF(g.size(*chart).width(), g.margin * 2 + g.axisHeight + rows * g.rowHeight)});
-        }
-    }
-    addSectionPages(pages, QStringLiteral("E) Diagramma di Gantt"), kGanttText, gantt, number);
+    const auto sheets = [](const std::vector<SheetSpec>& specs) {
+        std::vector<PrintedSheet> out;
+        for (const SheetSpec& spec : specs)
+            out.push_back({spec.paint, spec.units});
+        return out;
+    };
+    addSectionPages(pages, QStringLiteral("D) Reticolo"), kNetworkText,
+                    sheets(networkSpecs(project, results)), number);
+    addSectionPages(pages, QStringLiteral("E) Diagramma di Gantt"), kGanttText,
+                    sheets(ganttSpecs(project, results)), number);
     return pages;
 }
 
