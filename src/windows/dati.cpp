@@ -791,7 +791,10 @@ void dati::leg_Typed(int row)
         return;
     }
     setScrollValue(bar, value);
+    // A typed value is a step of its own, never merged with a drag of the bar.
+    m_app.newEditSession();
     scrollalegami_Change(row);
+    m_app.newEditSession();
 }
 
 void dati::gior_Typed(int row)
@@ -811,7 +814,9 @@ void dati::gior_Typed(int row)
         return;
     }
     setScrollValue(bar, static_cast<int>(*value));
+    m_app.newEditSession();
     storeDays(row, *value);
+    m_app.newEditSession();
 }
 
 void dati::scrolladata_Change()
@@ -852,11 +857,14 @@ bool dati::storeStartDate(const QDate& date)
                               formatDate(dateScrollOrigin().addDays(m_scrolladata->maximum())))));
         return false;
     }
-    // Moving the bar stores the date, as a drag of the bar does.
+    // Moving the bar stores the date, as a drag of the bar does; a typed or picked date is a
+    // step of its own.
+    m_app.newEditSession();
     if (m_scrolladata->value() != days)
         m_scrolladata->setValue(static_cast<int>(days));
     else
         scrolladata_Change();
+    m_app.newEditSession();
     return true;
 }
 
