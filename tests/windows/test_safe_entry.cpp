@@ -784,9 +784,17 @@ private slots:
         const QSize minimum = w->minimumSizeHint();
         const QSize sizes[] = {minimum,          minimum + QSize(20, 20), QSize(900, 640),
                                QSize(1400, 900), minimum - QSize(50, 50), minimum};
+        auto* button = w->centralWidget()->findChild<QPushButton*>();
+        double smallest = 0;
         for (const QSize& size : sizes) {
             w->resize(size);
             QApplication::processEvents();
+            // The fonts grow with the window and come back with it.
+            const double points = button->font().pointSizeF();
+            if (size == minimum)
+                smallest = points;
+            else if (size.width() >= 900)
+                QVERIFY(points > smallest * 1.3);
             QVERIFY(w->width() >= minimum.width() && w->height() >= minimum.height());
             const QString at = QStringLiteral(" at %1x%2").arg(w->width()).arg(w->height());
             QWidgetList controls;
