@@ -4,6 +4,7 @@
 #include "cli/compute_json.h"
 
 #include "model/data_check.h"
+#include "model/file_io.h"
 #include "model/project_file.h"
 #include "model/text_format.h"
 #include "report/documents.h"
@@ -42,9 +43,9 @@ const char* const kUsage =
     "                             esporta in Microsoft Project XML o come calendario\n"
     "  import IN.xml|IN.csv -o OUT.txt\n"
     "                             nuovo file di dati da Microsoft Project XML o da un\n"
-    "                             elenco di attivita'\n"
+    "                             elenco di attività\n"
     "  <comando> --help           aiuto sul comando\n"
-    "opzioni dei documenti:\n"
+    "opzioni dei documenti (quali prende ogni comando: zant-cli <comando> --help):\n"
     "  --frontespizio FILE        prende i dati del frontespizio da un file ZANT-front-\n"
     "  --config FILE              file delle impostazioni dello studio (INI)\n"
     "uscita: 0 eseguito, 1 dati rifiutati dal controllo, 2 file illeggibile o errore d'uso\n";
@@ -100,7 +101,7 @@ struct CommandLine
 // that take a value ("-o OUT", "--config FILE").
 bool parseArguments(const QStringList& args, const QStringList& allowedFlags,
                     const QStringList& valueOptions, bool needsFile, CommandLine& line,
-                    QString& problem)
+                    QString& problem, bool fileRequired = true)
 {
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString& arg = args[i];
@@ -123,7 +124,7 @@ bool parseArguments(const QStringList& args, const QStringList& allowedFlags,
             return false;
         }
     }
-    if (needsFile && line.file.isEmpty()) {
+    if (needsFile && fileRequired && line.file.isEmpty()) {
         problem = QStringLiteral("manca il nome del file di dati");
         return false;
     }
@@ -226,39 +227,126 @@ int runCompute(const QStringList& args, QTextStream& out, QTextStream& err)
     return ExitOk;
 }
 
+// What each document command takes; the help of a command lists exactly these.
+struct DocumentCommand
+{
+    const char* name;
+    bool needsFile;
+    bool titlePage; // --frontespizio
+    bool office;    // --config
+    const char* help;
+};
 
-const char* const kDocumentHelp =
-    "uso: zant-cli listing FILE -o OUT.docx\n"
-    "     zant-cli form -o OUT.docx\n"
-    "     zant-cli results FILE -o OUT.docx\n"
-    "     zant-cli report FILE -o OUT.docx\n"
-    "     zant-cli report FILE --direct --pdf OUT.pdf\n"
-    "     zant-cli titlepage FILE -o OUT.docx\n"
-    "Scrive il documento richiesto. FILE e' un file di dati ZANT; i dati del frontespizio\n"
-    "vengono dal file stesso, oppure da --frontespizio FILE. Nome e indirizzo dello studio\n"
-    "vengono dal file delle impostazioni (--config FILE per sceglierne un altro).\n"
-    "uscita: 0 documento scritto, 1 dati rifiutati dal controllo, 2 file illeggibile,\n"
-    "non valido o non scrivibile\n";
+const DocumentCommand kDocumentCommands[] = {
+    {"listing", true, true, false,
+     "uso: zant-cli listing FILE -o OUT.docx [--frontespizio FILE]\n"
+     "Scrive l'elenco dei dati del progetto, una riga per legame. FILE è un file di dati\n"
+     "ZANT; il nome del progetto viene dal file stesso, oppure da --frontespizio FILE.\n"
+     "opzioni:\n"
+     "  -o OUT.docx                documento da scrivere\n"
+     "  --frontespizio FILE        prende i dati del frontespizio da un file ZANT-front-\n"
+     "uscita: 0 documento scritto, 1 dati rifiutati dal controllo, 2 file illeggibile,\n"
+     "non valido o non scrivibile\n"},
+    {"form", false, false, false,
+     "uso: zant-cli form -o OUT.docx\n"
+     "Scrive il modulo di acquisizione dei dati, in bianco, da compilare a mano. Non legge\n"
+     "alcun file.\n"
+     "opzioni:\n"
+     "  -o OUT.docx                documento da scrivere\n"
+     "uscita: 0 documento scritto, 2 errore d'uso o file non scrivibile\n"},
+    {"results", true, true, false,
+     "uso: zant-cli results FILE -o OUT.docx [--frontespizio FILE]\n"
+     "Calcola il progetto e scrive l'elenco dei risultati (tabelle A, B e C). FILE è un\n"
+     "file di dati ZANT; il nome del progetto viene dal file stesso, oppure da\n"
+     "--frontespizio FILE.\n"
+     "opzioni:\n"
+     "  -o OUT.docx                documento da scrivere\n"
+     "  --frontespizio FILE        prende i dati del frontespizio da un file ZANT-front-\n"
+     "uscita: 0 documento scritto, 1 dati rifiutati dal controllo, 2 file illeggibile,\n"
+     "non valido o non scrivibile\n"},
+    {"report", true, true, true,
+     "uso: zant-cli report FILE -o OUT.docx [--frontespizio FILE] [--config FILE]\n"
+     "     zant-cli report FILE --direct --pdf OUT.pdf [--frontespizio FILE] [--config FILE]\n"
+     "Calcola il progetto e scrive la relazione completa: in Word, oppure con --direct\n"
+     "nell'impaginazione della stampa diretta, su PDF. FILE è un file di dati ZANT; i dati\n"
+     "del frontespizio vengono dal file stesso, oppure da --frontespizio FILE. Nome e\n"
+     "indirizzo dello studio vengono dal file delle impostazioni, oppure da --config FILE.\n"
+     "opzioni:\n"
+     "  -o OUT.docx                documento da scrivere\n"
+     "  --direct --pdf OUT.pdf     stampa diretta su un file PDF\n"
+     "  --frontespizio FILE        prende i dati del frontespizio da un file ZANT-front-\n"
+     "  --config FILE              file delle impostazioni dello studio (INI)\n"
+     "uscita: 0 documento scritto, 1 dati rifiutati dal controllo, 2 file illeggibile,\n"
+     "non valido o non scrivibile\n"},
+    {"titlepage", true, true, true,
+     "uso: zant-cli titlepage FILE -o OUT.docx [--frontespizio FILE] [--config FILE]\n"
+     "     zant-cli titlepage --frontespizio FILE -o OUT.docx [--config FILE]\n"
+     "Scrive la relazione dei soli dati del frontespizio. I dati vengono dal file di dati\n"
+     "ZANT FILE, oppure da --frontespizio FILE (allora il file di dati si può omettere);\n"
+     "i dati del progetto non vengono controllati. Nome e indirizzo dello studio vengono\n"
+     "dal file delle impostazioni, oppure da --config FILE.\n"
+     "opzioni:\n"
+     "  -o OUT.docx                documento da scrivere\n"
+     "  --frontespizio FILE        prende i dati del frontespizio da un file ZANT-front-\n"
+     "  --config FILE              file delle impostazioni dello studio (INI)\n"
+     "uscita: 0 documento scritto, 2 file illeggibile, non valido o non scrivibile\n"},
+};
+
+const DocumentCommand* documentCommand(const QString& name)
+{
+    for (const DocumentCommand& command : kDocumentCommands) {
+        if (name == QLatin1String(command.name))
+            return &command;
+    }
+    return nullptr;
+}
+
+// The office from --config, which must be readable, or from the default settings file, which
+// may be missing: then the documents say so, and so does the standard error.
+std::optional<OfficeSettings> officeFor(const CommandLine& line, QTextStream& err)
+{
+    if (line.values.contains(QStringLiteral("--config"))) {
+        auto office = OfficeSettings::read(line.values.value(QStringLiteral("--config")));
+        if (!office) {
+            err << "zant-cli: " << forTerminal(office.error().text) << "\n";
+            return std::nullopt;
+        }
+        return office.value();
+    }
+    const QString path = OfficeSettings::defaultPath();
+    auto office = OfficeSettings::read(path);
+    if (office)
+        return office.value();
+    err << "zant-cli: nessun file delle impostazioni dello studio in \"" << displayPath(path)
+        << "\": nome e indirizzo dello studio non configurati\n";
+    return OfficeSettings::parse(QByteArray());
+}
 
 int runDocument(const QString& command, const QStringList& args, QTextStream& out,
                 QTextStream& err)
 {
+    const DocumentCommand& spec = *documentCommand(command);
     if (args.contains(QLatin1String("--help"))) {
-        out << kDocumentHelp;
+        out << spec.help;
         return ExitOk;
     }
-    const bool needsFile = command != QLatin1String("form");
     const bool report = command == QLatin1String("report");
     CommandLine line;
     QString problem;
     const QStringList flags = report ? QStringList{QStringLiteral("--direct")} : QStringList{};
-    QStringList values{QStringLiteral("-o"), QStringLiteral("--config")};
-    if (needsFile)
+    QStringList values{QStringLiteral("-o")};
+    if (spec.titlePage)
         values << QStringLiteral("--frontespizio");
+    if (spec.office)
+        values << QStringLiteral("--config");
     if (report)
         values << QStringLiteral("--pdf");
-    if (!parseArguments(args, flags, values, needsFile, line, problem))
+    // The data-only report needs no project when the title page comes from its own file.
+    const bool fileRequired =
+        !(command == QLatin1String("titlepage") && args.contains(QLatin1String("--frontespizio")));
+    if (!parseArguments(args, flags, values, spec.needsFile, line, problem, fileRequired))
         return usageError(err, problem);
+    const bool needsFile = !line.file.isEmpty();
     const bool direct = line.flags.contains(QLatin1String("--direct"));
     const QString output = direct ? line.values.value(QStringLiteral("--pdf"))
                                   : line.values.value(QStringLiteral("-o"));
@@ -268,8 +356,13 @@ int runDocument(const QString& command, const QStringList& args, QTextStream& ou
     if (!direct && line.values.contains(QStringLiteral("--pdf")))
         return usageError(err, QStringLiteral("--pdf va usato con --direct"));
 
-    const OfficeSettings office = OfficeSettings::load(
-        line.values.value(QStringLiteral("--config"), OfficeSettings::defaultPath()));
+    OfficeSettings office;
+    if (spec.office) {
+        auto settings = officeFor(line, err);
+        if (!settings)
+            return ExitError;
+        office = *settings;
+    }
     ProjectFileContents contents;
     if (needsFile) {
         auto loaded = load(line.file, err);
@@ -327,6 +420,9 @@ const char* const kGuideHelp =
     "uso: zant-cli guide -o OUT.docx\n"
     "Scrive la guida in linea completa: le sette pagine di testo, una per pagina, e lo\n"
     "schema di reticolo di esempio, come il tasto Stampa del sommario della guida.\n"
+    "Non legge alcun file: non prende --frontespizio né --config.\n"
+    "opzioni:\n"
+    "  -o OUT.docx                documento da scrivere\n"
     "uscita: 0 documento scritto, 2 errore d'uso o file non scrivibile\n";
 
 int runGuide(const QStringList& args, QTextStream& out, QTextStream& err)
@@ -373,8 +469,7 @@ int runCli(const QStringList& args, QTextStream& out, QTextStream& err)
         return runExport(rest, out, err);
     if (command == QLatin1String("import"))
         return runImport(rest, out, err);
-    static const QStringList documents{"listing", "form", "results", "report", "titlepage"};
-    if (documents.contains(command))
+    if (documentCommand(command))
         return runDocument(command, rest, out, err);
     if (command == QLatin1String("guide"))
         return runGuide(rest, out, err);

@@ -3,6 +3,9 @@
 #include "model/text_format.h"
 #include "report/report_texts.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace zant {
 
 namespace {
@@ -16,17 +19,48 @@ constexpr int kFooterY = 15500;
 // Running text that would reach the footer continues on the next page.
 constexpr int kTextBottom = kFooterY - 100;
 constexpr int kRuleWidth = 15;
+constexpr int kRuleEnd = std::min(11000, kRightLimit);
+const QString kSignatureLine = QString(30, QLatin1Char('_'));
 
 const QString kTableAHeading1 = QStringLiteral(
     "evento   tempo minimo   data minima   tempo massimo   data massima   scorrimento");
 const QString kTableAHeading2 =
     QStringLiteral("  n.        giorni       gg/mm/aa        giorni         gg/mm/aa       giorni");
-const QString kTableBHeading1 =
-    QStringLiteral("evento  in entrata  descrizione                    in uscita  descrizione      "
-                   "              attività  scorrimento");
-const QString kTableBHeading2 =
-    QStringLiteral("  n.     n.evento                                   n.evento                "
-                   "                  giorni     giorni");
+// Texts placed at character columns of one line, for the heading lines of the tables.
+QString columnsLine(int firstColumn, std::initializer_list<std::pair<int, const char*>> texts)
+{
+    QString line;
+    for (const auto& [column, text] : texts) {
+        const QString piece = QString::fromUtf8(text);
+        const int at = column - firstColumn;
+        if (line.size() < at)
+            line += QString(at - line.size(), QLatin1Char(' '));
+        line += piece;
+    }
+    return line;
+}
+
+// Table B, at 8 points, fills the width inside the margins: the two descriptions keep their
+// 30 characters and the number columns sit close to them.
+constexpr int kTableBStart = 4;
+const QString kTableBHeading1 = columnsLine(kTableBStart, {{4, "evento"},
+                                                           {11, "in entrata"},
+                                                           {22, "descrizione"},
+                                                           {53, "in uscita"},
+                                                           {63, "descrizione"},
+                                                           {94, "attività"},
+                                                           {103, "scorrimento"}});
+const QString kTableBHeading2 = columnsLine(
+    kTableBStart, {{6, "n."}, {12, "n.evento"}, {53, "n.evento"}, {96, "giorni"}, {108, "giorni"}});
+
+// The summary's table of the activities with least float, at 10 points.
+constexpr int kFloatTableStart = 6;
+const QString kFloatHeading1 = columnsLine(kFloatTableStart, {{6, "da evento"},
+                                                              {17, "a evento"},
+                                                              {27, "descrizione dell'evento"},
+                                                              {70, "giorni"},
+                                                              {78, "scorrimento"}});
+const QString kFloatHeading2 = columnsLine(kFloatTableStart, {{27, "di arrivo"}});
 
 QString numberText(double value)
 {
@@ -58,8 +92,80 @@ public:
         item.font = m_font;
         item.size = m_size;
         item.text = text;
+        item.maxWidth = std::max(0, kRightLimit - item.x);
         m_pages.back().items.push_back(item);
         m_lineHeight = std::max(m_lineHeight, lineHeight(m_font, m_size));
+    }
+
+    // Room from column c to the right margin, in twips.
+    int room(int column) const
+    {
+        return kRightLimit - (column - 1) * characterWidth(m_font, m_size);
+    }
+
+    // A text broken at blanks into lines that fit between column c and the right margin; a
+    // word longer than a line is cut.
+    QStringList wrap(int column, const QString& text) const
+    {
+        const int width = room(column);
+        QStringList lines;
+        QString current;
+        for (const QString& word : text.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+            const QString candidate = current.isEmpty() ? word : current + QLatin1Char(' ') + word;
+            if (textWidth(m_font, m_size, candidate) <= width) {
+                current = candidate;
+                continue;
+            }
+            if (!current.isEmpty())
+                lines << current;
+            current = word;
+            while (current.size() > 1 && textWidth(m_font, m_size, current) > width) {
+                qsizetype fit = current.size() - 1;
+                while (fit > 1 && textWidth(m_font, m_size, current.left(fit)) > width)
+                    --fit;
+                lines << current.left(fit);
+                current = current.mid(fit);
+            }
+        }
+        if (!current.isEmpty() || lines.isEmpty())
+            lines << current;
+        return lines;
+    }
+
+    // Prints a text from column c, on as many lines as it needs; returns how many.
+    int wrapped(int column, const QString& text)
+    {
+        const QStringList lines = wrap(column, text);
+        for (const QString& l : lines)
+            line(column, l);
+        return static_cast<int>(lines.size());
+    }
+
+    // One line at the current size, or smaller (never below 8 points) when it would not fit;
+    // what does not fit even then is wrapped. Returns the number of lines.
+    int fitted(int column, const QString& text)
+    {
+        const double size = m_size;
+        const int width = textWidth(m_font, size, text);
+        if (width > room(column) && width > 0) {
+            const double room = kRightLimit - (column - 1) * characterWidth(m_font, size);
+            m_size = std::max(8.0, std::floor(size * room / width * 2) / 2);
+        }
+        // The column keeps its place when the size changes.
+        const int x = (column - 1) * characterWidth(m_font, size);
+        const int smallColumn = x / std::max(1, characterWidth(m_font, m_size)) + 1;
+        const int lines = wrapped(smallColumn, text);
+        m_size = size;
+        return lines;
+    }
+
+    // Text whose last character falls on the right margin.
+    void rightAligned(const QString& text)
+    {
+        const int column = (kRightLimit - textWidth(m_font, m_size, text)) /
+                               std::max(1, characterWidth(m_font, m_size)) +
+                           1;
+        line(std::max(1, column), text);
     }
 
     // A number with its leading blank, its last character on column c.
@@ -106,11 +212,13 @@ public:
     void footer()
     {
         PrintItem item;
-        item.x = kFooterX;
         item.y = kFooterY;
         item.font = kPrintFont;
         item.size = kPrintSize;
         item.text = QStringLiteral("pagina ") + QString::number(pageNumber());
+        // Long page numbers move left rather than past the margin.
+        item.x = std::min(kFooterX, kRightLimit - textWidth(item.font, item.size, item.text));
+        item.maxWidth = kRightLimit - item.x;
         m_pages.back().items.push_back(item);
     }
 
@@ -147,6 +255,7 @@ public:
     std::vector<PrintPage> run()
     {
         cover();
+        summary();
         section(QStringLiteral("IL METODO"), ReportTexts::standard().method, kPageStart);
         section(QStringLiteral("DATI DELLA ELABORAZIONE"), ReportTexts::standard().data,
                 kPageStart);
@@ -180,17 +289,57 @@ private:
             {QStringLiteral("committente.........: ") + t[TitlePage::committente], 1},
             {t[TitlePage::luogo] + QStringLiteral(": ") + t[TitlePage::data], 12},
         };
+        // Long texts are printed smaller to keep on one line; a line that still had to be
+        // wrapped takes the place of one of the empty lines before the rule.
+        int extraLines = 0;
         for (const auto& [text, empty] : rows) {
-            m_p.line(10, text);
+            extraLines += m_p.fitted(10, text) - 1;
             m_p.emptyLines(empty);
         }
-        m_p.rule(1000, 11000, 14000);
+        m_p.moveTo(m_p.y() - std::min(extraLines, 12) * lineHeight(kCoverFont, 14));
+        m_p.rule(1000, kRuleEnd, 14000);
         m_p.emptyLines(1);
         m_p.setSize(16);
-        m_p.line(8, m_d.office.officeName);
-        m_p.line(8, m_d.office.officeAddress);
-        m_p.rule(1000, 11000, 15300);
+        m_p.fitted(8, m_d.office.officeName);
+        m_p.fitted(8, m_d.office.officeAddress);
+        m_p.rule(1000, kRuleEnd, std::max(15300, m_p.y()));
         m_p.newPage();
+    }
+
+    // The programme at a glance, on the page after the cover.
+    void summary()
+    {
+        const ProgrammeSummary s = summarizeProgramme(m_d.project, m_d.results);
+        m_p.setFont(kPrintFont);
+        m_p.moveTo(kPageStart);
+        m_p.setSize(18);
+        m_p.line(10, kSummaryHeading);
+        m_p.emptyLines(1);
+        m_p.setSize(kPrintSize);
+        for (const QString& text : summaryLines(s)) {
+            for (const QString& l : m_p.wrap(10, text))
+                m_p.textLine(10, l);
+        }
+        if (!s.leastFloat.empty()) {
+            m_p.emptyLines(1);
+            m_p.textLine(10, kLeastFloatHeading);
+            m_p.emptyLines(1);
+            m_p.setSize(10);
+            tableHeading(kFloatTableStart, kFloatHeading1, kFloatHeading2);
+            for (const ActivityFloat& a : s.leastFloat) {
+                if (m_p.y() + lineHeight(kPrintFont, 10) > kTextBottom) {
+                    m_p.NewPrintPage();
+                    m_p.setSize(10);
+                }
+                m_p.rightAt(14, withLeadingBlank(a.from));
+                m_p.rightAt(24, withLeadingBlank(a.to));
+                m_p.at(27, m_d.project.description(a.to).left(40));
+                m_p.rightAt(75, numberText(a.days));
+                m_p.rightAt(88, numberText(a.totalFloat));
+                m_p.endLine();
+            }
+        }
+        m_p.NewPrintPage();
     }
 
     void section(const QString& title, const QStringList& paragraphs, int top)
@@ -206,13 +355,20 @@ private:
         m_p.NewPrintPage();
     }
 
+    // The data table at 8 points: number, description and four links a line, all inside the
+    // margins even for the widest link ("500/1000").
+    static constexpr int kDataNumber = 5;
+    static constexpr int kDataDescription = 7;
+    static constexpr int kDataLinks = 79;
+    static constexpr int kDataLinkStep = 9;
+
     void PrintDataHeading()
     {
         m_p.NewPrintPage();
         m_p.setSize(8);
-        m_p.at(8, QStringLiteral("n."));
-        m_p.at(13, QStringLiteral("descrizione evento"));
-        m_p.at(85, QStringLiteral("legami/eventi"));
+        m_p.at(kDataNumber - 1, QStringLiteral("n."));
+        m_p.at(kDataDescription, QStringLiteral("descrizione evento"));
+        m_p.at(kDataLinks, QStringLiteral("legami/eventi"));
         m_p.endLine();
     }
 
@@ -225,26 +381,27 @@ private:
         m_p.line(10, QStringLiteral("Data iniziale: ") + p.startDateText());
         m_p.emptyLines(1);
         m_p.setSize(8);
-        m_p.at(8, QStringLiteral("n."));
-        m_p.at(13, QStringLiteral("descrizione evento"));
-        m_p.at(85, QStringLiteral("legami/tempi"));
+        m_p.at(kDataNumber - 1, QStringLiteral("n."));
+        m_p.at(kDataDescription, QStringLiteral("descrizione evento"));
+        m_p.at(kDataLinks, QStringLiteral("legami/tempi"));
         m_p.endLine();
         for (int i = 1; i <= n; ++i) {
             m_p.emptyLines(1);
-            m_p.rightAt(8, withLeadingBlank(i));
+            m_p.rightAt(kDataNumber, withLeadingBlank(i));
             // Long descriptions stop before the links column.
             QString description = p.description(i).left(71);
             if (description.size() < 70)
                 description += QString(70 - description.size() + 1, QLatin1Char('_'));
-            m_p.at(13, description);
+            m_p.at(kDataDescription, description);
             const int links = p.linkCount(i);
             if (links == 0)
                 m_p.endLine();
             for (int j = 1; j <= links; j += 4) {
                 for (int k = 0; k < 4 && j + k <= links; ++k) {
                     const Link& link = p.link(i, j + k);
-                    m_p.at(85 + 9 * k, QString::number(link.target) + QLatin1Char('/') +
-                                           (link.days ? formatDays(*link.days) : QString()));
+                    m_p.at(kDataLinks + kDataLinkStep * k,
+                           QString::number(link.target) + QLatin1Char('/') +
+                               (link.days ? formatDays(*link.days) : QString()));
                 }
                 m_p.endLine();
                 if (m_p.y() > kDataTableLimit && (j + 3 < links || i < n))
@@ -254,11 +411,11 @@ private:
         m_p.NewPrintPage();
     }
 
-    void tableHeading(const QString& first, const QString& second)
+    void tableHeading(int column, const QString& first, const QString& second)
     {
-        m_p.at(6, first);
+        m_p.at(column, first);
         m_p.endLine();
-        m_p.at(6, second);
+        m_p.at(column, second);
         m_p.endLine();
         m_p.emptyLines(1);
     }
@@ -270,7 +427,7 @@ private:
         m_p.setSize(10);
         m_p.line(10, QStringLiteral("A) Tempi e date"));
         m_p.emptyLines(1);
-        tableHeading(kTableAHeading1, kTableAHeading2);
+        tableHeading(6, kTableAHeading1, kTableAHeading2);
         int counter = 7;
         for (int i = 1; i <= n; ++i) {
             m_p.rightAt(9, withLeadingBlank(i));
@@ -284,7 +441,7 @@ private:
             if (counter == 60 && i < n) {
                 m_p.NewPrintPage();
                 m_p.setSize(10);
-                tableHeading(kTableAHeading1, kTableAHeading2);
+                tableHeading(6, kTableAHeading1, kTableAHeading2);
                 counter = 3;
             }
             if (counter <= 60 && i == n)
@@ -303,27 +460,27 @@ private:
         m_p.line(10, QStringLiteral("B) Eventi e legami"));
         m_p.emptyLines(1);
         m_p.setSize(8);
-        tableHeading(kTableBHeading1, kTableBHeading2);
+        tableHeading(kTableBStart, kTableBHeading1, kTableBHeading2);
         int counter = 3;
         for (const EventLinkRow& row : rows) {
             if (counter == 80) {
                 m_p.NewPrintPage();
                 m_p.setSize(8);
-                tableHeading(kTableBHeading1, kTableBHeading2);
+                tableHeading(kTableBStart, kTableBHeading1, kTableBHeading2);
                 counter = 3;
             }
             m_p.rightAt(9, withLeadingBlank(row.event));
             if (row.predecessor) {
-                m_p.rightAt(21, withLeadingBlank(row.predecessor));
-                m_p.at(26, p.description(row.predecessor).left(30));
+                m_p.rightAt(20, withLeadingBlank(row.predecessor));
+                m_p.at(22, p.description(row.predecessor).left(30));
             }
             if (row.target) {
                 const Link& link = p.link(row.event, row.position);
-                m_p.rightAt(65, withLeadingBlank(row.target));
-                m_p.at(68, p.description(row.target).left(30));
+                m_p.rightAt(61, withLeadingBlank(row.target));
+                m_p.at(63, p.description(row.target).left(30));
                 if (link.days)
-                    m_p.rightAt(105, numberText(*link.days));
-                m_p.rightAt(115, numberText(r.linkFloatAt(row.event, row.position)));
+                    m_p.rightAt(101, numberText(*link.days));
+                m_p.rightAt(113, numberText(r.linkFloatAt(row.event, row.position)));
             }
             m_p.endLine();
             ++counter;
@@ -343,19 +500,23 @@ private:
         m_p.setSize(kPrintSize);
         m_p.line(10, QStringLiteral("C) Percorso critico"));
         m_p.emptyLines(1);
-        tableHeading(QStringLiteral("evento  descrizione"), QStringLiteral("  n."));
+        tableHeading(6, QStringLiteral("evento  descrizione"), QStringLiteral("  n."));
         int counter = 5;
         for (std::size_t k = 0; k < critical.size(); ++k) {
             const int i = critical[k];
-            m_p.rightAt(9, withLeadingBlank(i));
-            m_p.at(14, m_d.project.description(i));
-            m_p.endLine();
-            ++counter;
-            // A new page only when more critical events follow.
-            if (counter == 60 && k + 1 < critical.size()) {
-                m_p.NewPrintPage();
-                tableHeading(QStringLiteral("evento  descrizione"), QStringLiteral("  n."));
-                counter = 3;
+            const QStringList lines = m_p.wrap(14, m_d.project.description(i));
+            for (qsizetype l = 0; l < lines.size(); ++l) {
+                if (l == 0)
+                    m_p.rightAt(9, withLeadingBlank(i));
+                m_p.at(14, lines[l]);
+                m_p.endLine();
+                ++counter;
+                // A new page only when more follows.
+                if (counter == 60 && (l + 1 < lines.size() || k + 1 < critical.size())) {
+                    m_p.NewPrintPage();
+                    tableHeading(6, QStringLiteral("evento  descrizione"), QStringLiteral("  n."));
+                    counter = 3;
+                }
             }
         }
     }
@@ -369,11 +530,16 @@ private:
             m_p.NewPrintPage();
         m_p.line(8, QStringLiteral("La presente relazione è composta di n.") +
                         withLeadingBlank(m_p.pageNumber()) + QStringLiteral(" pagine."));
-        m_p.line(8, QStringLiteral("Si allegano: ") + t[TitlePage::allegati]);
+        m_p.wrapped(8, QStringLiteral("Si allegano: ") + t[TitlePage::allegati]);
         m_p.emptyLines(1);
-        m_p.line(8, t[TitlePage::luogo] + QStringLiteral(": ") + t[TitlePage::data]);
+        m_p.wrapped(8, t[TitlePage::luogo] + QStringLiteral(": ") + t[TitlePage::data]);
         m_p.line(50, QStringLiteral("Studio:"));
-        m_p.line(50, QStringLiteral("(") + m_d.office.officeName + QStringLiteral(")"));
+        m_p.wrapped(50, QStringLiteral("(") + m_d.office.officeName + QStringLiteral(")"));
+        // Room to sign.
+        m_p.emptyLines(2);
+        m_p.rightAligned(QStringLiteral("Il progettista"));
+        m_p.emptyLines(1);
+        m_p.rightAligned(kSignatureLine);
     }
 
     const ReportData& m_d;
@@ -387,6 +553,24 @@ int characterWidth(const QString& font, double size)
     // Courier New advances 0.6 em for every character; the cover font is proportional and
     // columns there use its average width.
     return static_cast<int>(size * 20 * (font == kPrintFont ? 0.6 : 0.5) + 0.5);
+}
+
+int textWidth(const QString& font, double size, const QString& text)
+{
+    if (font == kPrintFont)
+        return static_cast<int>(text.size()) * characterWidth(font, size);
+    // Capitals and wide letters of a proportional serif face take about 0.75 em, blanks and
+    // narrow letters less; counting every other character at 0.5 em stays on the wide side.
+    double ems = 0;
+    for (const QChar c : text) {
+        if (c == QLatin1Char(' '))
+            ems += 0.25;
+        else if (c.isUpper() || c == QLatin1Char('m') || c == QLatin1Char('w'))
+            ems += 0.75;
+        else
+            ems += 0.5;
+    }
+    return static_cast<int>(ems * size * 20 + 0.5);
 }
 
 int lineHeight(const QString& font, double size)

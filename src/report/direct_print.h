@@ -26,6 +26,9 @@ struct PrintItem
     QString text;
     int x2 = 0;        // end of a rule
     int lineWidth = 0; // thickness of a rule, twips
+    // Room for the text up to the right margin: a printer font wider than the layout's
+    // measure is drawn smaller so that the text keeps inside it.
+    int maxWidth = 0;
 };
 
 struct PrintPage
@@ -38,9 +41,18 @@ inline const QString kCoverFont = QStringLiteral("Roman");
 inline const QString kPrintFont = QStringLiteral("Courier New");
 inline constexpr double kPrintSize = 12;
 
+// The printable area the layout fills: an A4 sheet less the 5 mm a printer keeps clear on
+// every side. Text ends by kRightLimit, 1 cm from the sheet's edge.
+inline constexpr int kPrintableWidth = 11340;
+inline constexpr int kPrintableHeight = 16272;
+inline constexpr int kRightLimit = kPrintableWidth - 283;
+
 // Widths and heights of the two print fonts, in twips, for a size in points.
 int characterWidth(const QString& font, double size);
 int lineHeight(const QString& font, double size);
+// Width of a text: exact for the monospaced print font, on the wide side for the cover's
+// proportional font.
+int textWidth(const QString& font, double size, const QString& text);
 
 // Lays out the whole report: cover, method, data and their table, results, tables A, B and C,
 // the closing block, with "pagina N" footers on every page but the cover.

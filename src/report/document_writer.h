@@ -17,12 +17,31 @@ namespace zant {
 class DocumentWriter
 {
 public:
+    // How a paragraph stands on the page.
+    struct ParagraphFormat
+    {
+        double spaceAfter = 0;     // points below the paragraph
+        double lineSpacing = 1;    // a multiple of single spacing
+        bool keepWithNext = false; // on the same page as the paragraph that follows
+        bool alignRight = false;   // right-aligned, and left so by justifyDocument()
+        bool operator==(const ParagraphFormat&) const = default;
+    };
+
     virtual ~DocumentWriter() = default;
 
     // Font of the text typed next and of paragraphs and tables added from now on. Only new text
     // is affected.
     virtual void setFontName(const QString& name) = 0;
     virtual void setFontSize(double points) = 0;
+
+    // Layout of the paragraph where text goes now and of the paragraphs started after it, until
+    // the next call. A new document starts single-spaced, with no space after paragraphs.
+    virtual void setParagraphFormat(const ParagraphFormat& format) = 0;
+
+    // Gives every page a footer in 8 points: leftText (none when empty) on the left and
+    // "pagina X di Y" centred, X and Y being fields that Word and LibreOffice fill in; until they
+    // do, they show 1 and estimatedPageCount(). A cover page goes without: onFirstPage false.
+    virtual void setPageFooter(const QString& leftText, bool onFirstPage = true) = 0;
 
     // Types text at the end of the document with the current font. A carriage return (13) ends
     // the paragraph, a form feed (12) breaks the page, a tab (9) is a tab stop and a vertical
@@ -58,8 +77,20 @@ public:
     // Right-aligns every cell of one column, header rows included.
     virtual void alignColumnRight(int table, int column) = 0;
 
-    // Justifies every paragraph written so far, table cells included; paragraphs started later
-    // from a justified one are justified too.
+    // Gives one column the width of its longest content (the longest word of header rows), so
+    // that numbers never wrap; the columns not so marked share the rest of the page width.
+    virtual void fitColumnToContent(int table, int column) = 0;
+
+    // Keeps rows firstRow..lastRow on one page when they fit on one. No row of any table is ever
+    // split across two pages.
+    virtual void keepRowsTogether(int table, int firstRow, int lastRow) = 0;
+
+    // Every row of the table at least this high, in points.
+    virtual void setMinimumRowHeight(int table, double points) = 0;
+
+    // Justifies every paragraph of running text written so far, except the right-aligned ones;
+    // paragraphs started later from a justified one are justified too. Table cells keep their
+    // alignment: a justified narrow cell reads badly.
     virtual void justifyDocument() = 0;
 
     // Inserts an inline picture at the end of the document. An empty size keeps the picture's

@@ -3,11 +3,22 @@
 #include "model/text_format.h"
 #include "report/report_texts.h"
 
+#include <algorithm>
+
 namespace zant {
 
 namespace {
 
 const QString kFont = QStringLiteral("Century Gothic");
+// Headings of narrow number columns, with soft hyphens where a long word may break: the
+// columns then need only the width of their numbers.
+QString hyphenated(const char* text)
+{
+    return QString::fromUtf8(text).replace(QLatin1Char('|'), QChar(0x00AD));
+}
+
+const QString kSignatureLine = QString(30, QLatin1Char('_'));
+constexpr double kHandwrittenRowHeight = 0.85 / 2.54 * 72; // 0.85 cm
 constexpr int kFormatHeaderOne = 1;
 constexpr int kFormatHeaderTwo = 2;
 
@@ -24,10 +35,34 @@ void setRow(DocumentWriter& w, int table, int row, const QStringList& cells)
     }
 }
 
+// Number columns: right-aligned and as wide as their longest number, so the descriptions get
+// the rest of the page.
 void alignRight(DocumentWriter& w, int table, std::initializer_list<int> columns)
 {
     for (int c : columns)
         w.alignColumnRight(table, c);
+}
+
+void fitColumns(DocumentWriter& w, int table, std::initializer_list<int> columns)
+{
+    for (int c : columns)
+        w.fitColumnToContent(table, c);
+}
+
+using ParagraphFormat = DocumentWriter::ParagraphFormat;
+// The layouts drawn for them: single-spaced lines counted to fill the cover, and running text
+// that breathes.
+const ParagraphFormat kPlain{};
+const ParagraphFormat kBody{6, 1.15, false, false};
+const ParagraphFormat kHeading{0, 1, true, false};
+const ParagraphFormat kRight{0, 1, false, true};
+
+// A section heading typed with its empty lines, kept on the page of the text below it.
+void typeHeading(DocumentWriter& w, const QString& text)
+{
+    w.setParagraphFormat(kHeading);
+    w.typeText(text);
+    w.setParagraphFormat(kBody);
 }
 
 // The title block of the listings: product, subtitle, heading in capitals, project name.
@@ -59,9 +94,13 @@ int addDataTable(DocumentWriter& w, const Project& p)
             setRow(w, table, row + j - 1,
                    {QString(), QString(), QString::number(link.target), daysText(link)});
         }
-        row += std::max(1, p.linkCount(i));
+        const int rows = std::max(1, p.linkCount(i));
+        if (rows > 1)
+            w.keepRowsTogether(table, row, row + rows - 1);
+        row += rows;
     }
     w.applyTableFormat(table, kFormatHeaderOne);
+    fitColumns(w, table, {1, 3, 4});
     return table;
 }
 
@@ -82,6 +121,7 @@ int addTimesTable(DocumentWriter& w, const ReportData& d)
                 formatDays(r.latest[i]), r.latestDate[i], formatDays(r.eventFloat(i))});
     }
     w.applyTableFormat(table, kFormatHeaderTwo);
+    fitColumns(w, table, {1, 2, 3, 4, 5, 6});
     return table;
 }
 
@@ -91,14 +131,16 @@ int addEventLinkTable(DocumentWriter& w, const ReportData& d)
     const std::vector<EventLinkRow> rows = eventLinkRows(p, d.results);
     const int table = w.addTable(static_cast<int>(rows.size()) + 2, 7, 8);
     setRow(w, table, 1,
-           {QStringLiteral("evento"), QStringLiteral("in entrata"), QStringLiteral("descrizione"),
-            QStringLiteral("in uscita"), QStringLiteral("descrizione"), QStringLiteral("attività"),
-            QStringLiteral("scorrimento")});
+           {hyphenated("e|vento"), hyphenated("in en|trata"), QStringLiteral("descrizione"),
+            hyphenated("in us|cita"), QStringLiteral("descrizione"), hyphenated("atti|vità"),
+            hyphenated("scorri|mento")});
     setRow(w, table, 2,
-           {QStringLiteral("n."), QStringLiteral("n.evento"), QString(), QStringLiteral("n.evento"),
+           {QStringLiteral("n."), hyphenated("n.e|vento"), QString(), hyphenated("n.e|vento"),
             QString(), QStringLiteral("giorni"), QStringLiteral("giorni")});
     int row = 3;
-    for (const EventLinkRow& e : rows) {
+    int eventFirstRow = row;
+    for (std::size_t k = 0; k < rows.size(); ++k) {
+        const EventLinkRow& e = rows[k];
         QStringList cells{withLeadingBlank(e.event)};
         if (e.predecessor)
             cells << QString::number(e.predecessor) << p.description(e.predecessor);
@@ -109,9 +151,16 @@ int addEventLinkTable(DocumentWriter& w, const ReportData& d)
             cells << QString::number(e.target) << p.description(e.target) << daysText(link)
                   << formatDays(d.results.linkFloatAt(e.event, e.position));
         }
-        setRow(w, table, row++, cells);
+        setRow(w, table, row, cells);
+        if (k + 1 == rows.size() || rows[k + 1].event != e.event) {
+            if (row > eventFirstRow)
+                w.keepRowsTogether(table, eventFirstRow, row);
+            eventFirstRow = row + 1;
+        }
+        ++row;
     }
     w.applyTableFormat(table, kFormatHeaderTwo);
+    fitColumns(w, table, {1, 2, 4, 6, 7});
     return table;
 }
 
@@ -129,6 +178,7 @@ int addCriticalTable(DocumentWriter& w, const ReportData& d)
     for (int i : critical)
         setRow(w, table, row++, {withLeadingBlank(i), d.project.description(i)});
     w.applyTableFormat(table, kFormatHeaderOne);
+    fitColumns(w, table, {1});
     return table;
 }
 
@@ -138,7 +188,75 @@ void typeParagraphs(DocumentWriter& w, const QStringList& paragraphs)
         w.typeText(paragraph + QStringLiteral("\r"));
 }
 
+// The page after the cover: the programme at a glance.
+void addSummaryPage(DocumentWriter& w, const ReportData& d)
+{
+    const ProgrammeSummary summary = summarizeProgramme(d.project, d.results);
+    w.setFontSize(16);
+    typeHeading(w, kSummaryHeading + QStringLiteral("\r\r"));
+    w.setFontSize(12);
+    for (const QString& line : summaryLines(summary))
+        w.typeText(line + QStringLiteral("\r"));
+    if (summary.leastFloat.empty())
+        return;
+    typeHeading(w, QStringLiteral("\r") + kLeastFloatHeading + QStringLiteral("\r"));
+    const int table = w.addTable(static_cast<int>(summary.leastFloat.size()) + 1, 5, 10);
+    setRow(w, table, 1,
+           {QStringLiteral("da evento"), QStringLiteral("a evento"),
+            QStringLiteral("descrizione dell'evento di arrivo"), QStringLiteral("giorni"),
+            hyphenated("scorri|mento")});
+    int row = 2;
+    for (const ActivityFloat& a : summary.leastFloat)
+        setRow(w, table, row++,
+               {withLeadingBlank(a.from), QString::number(a.to), d.project.description(a.to),
+                formatDays(a.days), formatDays(a.totalFloat)});
+    w.applyTableFormat(table, kFormatHeaderOne);
+    alignRight(w, table, {1, 2, 4, 5});
+    fitColumns(w, table, {1, 2, 4, 5});
+}
+
 } // namespace
+
+ProgrammeSummary summarizeProgramme(const Project& project, const ScheduleResults& results)
+{
+    ProgrammeSummary s;
+    const int n = results.eventCount;
+    s.startDate = project.startDateText();
+    s.events = n;
+    s.criticalPath = results.criticalPath;
+    if (n > 0) {
+        s.finishDate = results.latestDate[n];
+        s.totalDays = results.latest[n];
+    }
+    std::vector<ActivityFloat> floating;
+    for (int i = 1; i <= n; ++i) {
+        s.activities += project.linkCount(i);
+        for (int j = 1; j <= project.linkCount(i); ++j) {
+            const Link& link = project.link(i, j);
+            const double total = results.linkFloatAt(i, j);
+            if (link.target > 0 && !isZeroFloat(total) && total > 0)
+                floating.push_back({i, j, link.target, link.days.value_or(0), total});
+        }
+    }
+    std::stable_sort(
+        floating.begin(), floating.end(),
+        [](const ActivityFloat& a, const ActivityFloat& b) { return a.totalFloat < b.totalFloat; });
+    if (floating.size() > static_cast<std::size_t>(kLeastFloatCount))
+        floating.resize(kLeastFloatCount);
+    s.leastFloat = std::move(floating);
+    return s;
+}
+
+QStringList summaryLines(const ProgrammeSummary& s)
+{
+    return {QStringLiteral("Data d'inizio: ") + s.startDate,
+            QStringLiteral("Data di fine prevista: ") + s.finishDate,
+            QStringLiteral("Durata complessiva: ") + formatDays(s.totalDays) +
+                QStringLiteral(" giorni"),
+            QStringLiteral("Numero degli eventi: ") + QString::number(s.events),
+            QStringLiteral("Numero delle attività: ") + QString::number(s.activities),
+            QStringLiteral("Percorso critico: ") + s.criticalPath};
+}
 
 std::vector<EventLinkRow> eventLinkRows(const Project& project, const ScheduleResults& results)
 {
@@ -164,6 +282,7 @@ int dataTableRows(const Project& project)
 void buildDataListing(DocumentWriter& w, const Project& project, const TitlePage& titlePage,
                       const SharedConstants& constants)
 {
+    w.setPageFooter(titlePage[TitlePage::progetto]);
     typeListingTitle(w, constants, QStringLiteral("DATI DEL CALCOLO"),
                      titlePage[TitlePage::progetto]);
     w.typeText(QStringLiteral("data iniziale: ") + project.startDateText() + QStringLiteral("\r"));
@@ -181,9 +300,12 @@ void buildBlankForm(DocumentWriter& w, const SharedConstants& constants)
     w.typeText(QStringLiteral("Modulo di acquisizione dei dati\r\r"));
     w.typeText(QStringLiteral("Progetto: ") + QString(37, QLatin1Char('_')) +
                QStringLiteral("\r\r"));
+    // The empty line keeps the date to be written by hand clear of the table.
     w.typeText(QStringLiteral("data d'inizio degli eventi: ") + QString(18, QLatin1Char('_')) +
-               QStringLiteral("\r"));
+               QStringLiteral("\r\r"));
     const int table = w.addTable(41, 4, 10);
+    // Rows high enough to write in by hand.
+    w.setMinimumRowHeight(table, kHandwrittenRowHeight);
     setRow(w, table, 1,
            {QStringLiteral("n."),
             QStringLiteral("descrizione del singolo evento") + QString(25, QLatin1Char(' ')),
@@ -193,6 +315,7 @@ void buildBlankForm(DocumentWriter& w, const SharedConstants& constants)
 
 void buildResultsListing(DocumentWriter& w, const ReportData& d)
 {
+    w.setPageFooter(d.titlePage[TitlePage::progetto]);
     typeListingTitle(w, d.constants, QStringLiteral("RISULTATI DEL CALCOLO"),
                      d.titlePage[TitlePage::progetto]);
     w.typeText(QStringLiteral("A) Tempi e date"));
@@ -241,6 +364,7 @@ void buildFullReport(DocumentWriter& w, const ReportData& d)
     const ReportTexts& texts = ReportTexts::standard();
     const QString cr = QStringLiteral("\r");
 
+    w.setPageFooter(t[TitlePage::progetto], false);
     w.setFontName(kFont);
     w.setFontSize(24);
     w.typeText(d.constants.productName + cr);
@@ -257,22 +381,28 @@ void buildFullReport(DocumentWriter& w, const ReportData& d)
     w.typeText(d.office.officeName + cr);
     w.typeText(d.office.officeAddress + QStringLiteral("\f"));
 
+    addSummaryPage(w, d);
+
     w.setFontSize(16);
-    w.typeText(QStringLiteral("IL METODO\r\r"));
+    typeHeading(w, QStringLiteral("\fIL METODO\r\r"));
     w.setFontSize(12);
     typeParagraphs(w, texts.method);
 
     w.setFontSize(16);
-    w.typeText(QStringLiteral("\fDATI DELLA ELABORAZIONE\r\r"));
+    typeHeading(w, QStringLiteral("\fDATI DELLA ELABORAZIONE\r\r"));
     w.setFontSize(12);
     typeParagraphs(w, texts.data);
+    w.setParagraphFormat(kHeading);
     w.typeText(cr + QStringLiteral("Data iniziale: ") + d.project.startDateText() + cr);
     const int data = addDataTable(w, d.project);
 
+    w.setParagraphFormat(kHeading);
     w.addParagraph(QStringLiteral("\fRISULTATI DELLA ELABORAZIONE\r\r"), 16);
+    w.setParagraphFormat(kBody);
     w.setFontSize(12);
     typeParagraphs(w, texts.results);
 
+    w.setParagraphFormat(kHeading);
     w.addParagraph(QStringLiteral("\rA) Tempi e date"), 12);
     const int times = addTimesTable(w, d);
     w.addParagraph(QStringLiteral("\rB) Eventi e legami"), 12);
@@ -282,13 +412,18 @@ void buildFullReport(DocumentWriter& w, const ReportData& d)
 
     // The closing sentence states the real page count: a field that Word and LibreOffice fill
     // in when they lay the document out, the closing block included.
+    w.setParagraphFormat(kPlain);
     w.addParagraph(cr + QStringLiteral("La presente relazione è composta di n. "), 12);
     w.typePageCountField();
     w.typeText(QStringLiteral(" pagine.") + cr);
     w.typeText(QStringLiteral("Si allegano: ") + t[TitlePage::allegati] + cr + cr);
     w.typeText(t[TitlePage::luogo] + QStringLiteral(": ") + t[TitlePage::data] + cr + cr);
     w.typeText(QStringLiteral("il progettista") + cr);
-    w.typeText(QStringLiteral("(") + d.office.officeName + QStringLiteral(")"));
+    w.typeText(QStringLiteral("(") + d.office.officeName + QStringLiteral(")") + cr + cr + cr);
+    // Room to sign, kept on the page of the closing text.
+    w.setParagraphFormat(kRight);
+    w.typeText(QStringLiteral("Il progettista") + cr + cr);
+    w.typeText(kSignatureLine);
 
     w.justifyDocument();
     alignRight(w, data, {1, 3, 4});

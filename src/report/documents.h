@@ -34,6 +34,38 @@ struct EventLinkRow
 };
 std::vector<EventLinkRow> eventLinkRows(const Project& project, const ScheduleResults& results);
 
+// One activity of the summary's list of those with the least float.
+struct ActivityFloat
+{
+    int from = 0;
+    int slot = 0;
+    int to = 0;
+    double days = 0;
+    double totalFloat = 0;
+};
+
+// The figures of the summary page, all from the same computation as the tables.
+struct ProgrammeSummary
+{
+    QString startDate;
+    QString finishDate; // latest date of the final event
+    double totalDays = 0;
+    int events = 0;
+    int activities = 0;
+    QString criticalPath;
+    // Up to ten activities with the least float above zero, least first.
+    std::vector<ActivityFloat> leastFloat;
+};
+ProgrammeSummary summarizeProgramme(const Project& project, const ScheduleResults& results);
+
+// The lines of running text of the summary page, before its table, in the order printed.
+QStringList summaryLines(const ProgrammeSummary& summary);
+
+inline const QString kSummaryHeading = QStringLiteral("SINTESI DELLA PROGRAMMAZIONE");
+inline const QString kLeastFloatHeading =
+    QStringLiteral("Attività con il minore scorrimento (diverso da zero)");
+inline constexpr int kLeastFloatCount = 10;
+
 // Number of rows of the data table: a header, then one row per link, and a row of its own for
 // each event without links.
 int dataTableRows(const Project& project);

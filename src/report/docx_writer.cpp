@@ -36,6 +36,11 @@ constexpr int kTextWidth = kPageWidth - 2 * kMarginSide;
 constexpr int kTextHeight = kPageHeight - kMarginTop - kMarginBottom;
 // Left and right padding of every cell, from the default table style.
 constexpr int kCellMargin = 108;
+// Formatted tables sit closer to their lines: with seven columns on a page the default padding
+// alone would take 3.4 cm from the descriptions.
+constexpr int kFormattedCellMargin = 57;
+// A soft hyphen: where a long heading word may break, with a hyphen shown only when it does.
+constexpr char16_t kSoftHyphen = 0x00AD;
 constexpr double kEmuPerPoint = 12700.0;
 constexpr int kMaxHalfPoints = 3276;
 
@@ -68,6 +73,8 @@ struct Part
     QString name;
     QByteArray data;
     bool compress = true;
+    // Produced while the archive is written instead of held in data.
+    bool streamed = false;
 };
 
 int toHalfPoints(double points)
@@ -155,6 +162,9 @@ double textWidthPoints(QStringView text, double points)
 {
     double ems = 0;
     for (const QChar c : text) {
+        if (c == kSoftHyphen) {
+            continue;
+        }
         if (c == u' ') {
             ems += 0.3;
         } else if (c == u'\t') {
@@ -172,11 +182,17 @@ double textWidthPoints(QStringView text, double points)
     return ems * points;
 }
 
+// The widest piece a line break can leave: a word, or the part of it up to a soft hyphen
+// with the hyphen shown.
 double longestWordPoints(const QString& text, double points)
 {
     double widest = 0;
     for (const QString& word : text.split(u' ', Qt::SkipEmptyParts)) {
-        widest = std::max(widest, textWidthPoints(word, points));
+        const QStringList pieces = word.split(QChar(kSoftHyphen));
+        for (qsizetype i = 0; i < pieces.size(); ++i) {
+            const QString piece = i + 1 < pieces.size() ? pieces[i] + u'-' : pieces[i];
+            widest = std::max(widest, textWidthPoints(piece, points));
+        }
     }
     return widest;
 }
@@ -211,6 +227,8 @@ public:
         ++m_pages;
         m_used = 0;
     }
+    // Space after a paragraph, dropped at the foot of a page.
+    void addSpace(double height) { m_used = std::min(m_used + height, kTextHeight / 20.0); }
     double used() const { return m_used; }
     int pages() const { return m_pages; }
 
@@ -452,7 +470,7 @@ void writeRunProperties(XmlWriter& xml, const QString& font, int halfPoints,
 // blanks: numbers are written with a leading blank that readers would otherwise drop.
 void writeRunText(XmlWriter& xml, const QString& text)
 {
-    if (!text.contains(u'\t') && !text.contains(u'\v')) {
+    if (!text.contains(u'\t') && !text.contains(u'\v') && !text.contains(QChar(kSoftHyphen))) {
         xml.writeStartElement(u"w:t"_s);
         xml.writeAttribute(u"xml:space"_s, u"preserve"_s);
         xml.writeCharacters(text);
@@ -477,6 +495,9 @@ void writeRunText(XmlWriter& xml, const QString& text)
         } else if (c == u'\v') {
             flush();
             xml.writeEmptyElement(u"w:br"_s);
+        } else if (c == kSoftHyphen) {
+            flush();
+            xml.writeEmptyElement(u"w:softHyphen"_s);
         } else {
             piece += c;
         }
@@ -625,6 +646,10 @@ QByteArray stylesXml(const QList<std::pair<QString, int>>& cellLooks)
     xml.writeStartElement(u"w:tblPr"_s);
     writeValue(xml, u"w:tblStyleRowBandSize"_s, u"1"_s);
     writeBorders(xml, 12, kHeaderFill, 4, kInnerBorder);
+    xml.writeStartElement(u"w:tblCellMar"_s);
+    writeTwips(xml, u"w:left"_s, kFormattedCellMargin);
+    writeTwips(xml, u"w:right"_s, kFormattedCellMargin);
+    xml.writeEndElement();
     xml.writeEndElement();
     xml.writeStartElement(u"w:tcPr"_s);
     writeShading(xml, kBodyFill);
@@ -706,7 +731,9 @@ DocxWriter::DocxWriter()
 {
     m_format.font = kDefaultFont;
     m_format.halfPoints = 24;
-    startParagraph(m_format, Alignment::Left);
+    Block first;
+    first.paragraph.markFormat = m_format;
+    m_blocks.append(first);
 }
 
 void DocxWriter::recordFault(const QString& fault)
@@ -734,12 +761,37 @@ void DocxWriter::setFontSize(double points)
     m_format.halfPoints = toHalfPoints(points);
 }
 
-void DocxWriter::startParagraph(const Format& mark, Alignment alignment)
+// A new paragraph takes its layout from the one it follows, as in Word.
+void DocxWriter::startParagraph(const Format& mark, const Paragraph& from)
 {
     Block block;
     block.paragraph.markFormat = mark;
-    block.paragraph.alignment = alignment;
+    block.paragraph.alignment = from.alignment;
+    block.paragraph.layout = from.layout;
     m_blocks.append(block);
+}
+
+void DocxWriter::setParagraphFormat(const ParagraphFormat& format)
+{
+    if (!std::isfinite(format.spaceAfter) || format.spaceAfter < 0 || format.spaceAfter > 1584 ||
+        !std::isfinite(format.lineSpacing) || format.lineSpacing <= 0 || format.lineSpacing > 10) {
+        recordFault(u"formato di paragrafo non valido"_s);
+        return;
+    }
+    Paragraph& paragraph = openParagraph();
+    paragraph.layout = format;
+    if (format.alignRight) {
+        paragraph.alignment = Alignment::Right;
+    } else if (paragraph.alignment == Alignment::Right) {
+        paragraph.alignment = Alignment::Left;
+    }
+}
+
+void DocxWriter::setPageFooter(const QString& leftText, bool onFirstPage)
+{
+    m_hasFooter = true;
+    m_footerOnFirstPage = onFirstPage;
+    m_footerText = cleanText(QString(leftText).replace(u'\t', u' ').replace(u'\v', u' '));
 }
 
 void DocxWriter::appendRun(const Run& run)
@@ -771,7 +823,7 @@ void DocxWriter::write(const QString& text, const Format& format)
         if (c == u'\r' || c == u'\n') {
             flush();
             openParagraph().markFormat = format;
-            startParagraph(format, openParagraph().alignment);
+            startParagraph(format, openParagraph());
             if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') {
                 ++i;
             }
@@ -802,7 +854,7 @@ void DocxWriter::addParagraph(const QString& text, double points)
         return;
     }
     const Format format{m_format.font, toHalfPoints(points)};
-    startParagraph(format, openParagraph().alignment);
+    startParagraph(format, openParagraph());
     write(text, format);
 }
 
@@ -816,12 +868,13 @@ int DocxWriter::addTable(int rows, int columns, double points)
         recordFault(u"dimensione del carattere non valida: %1"_s.arg(points));
         return 0;
     }
-    const Alignment alignment = openParagraph().alignment;
     Table table;
     table.rows = rows;
     table.columns = columns;
     table.format = {m_format.font, toHalfPoints(points)};
-    table.cells.fill(Cell{{}, alignment}, qsizetype(rows) * columns);
+    table.cells.fill(Cell{{}, Alignment::Left}, qsizetype(rows) * columns);
+    table.fitColumns.fill(false, columns);
+    table.keepWithNextRow.fill(false, rows);
     m_tables.append(table);
     const int number = int(m_tables.size());
 
@@ -835,7 +888,8 @@ int DocxWriter::addTable(int rows, int columns, double points)
     } else {
         m_blocks.append(block);
     }
-    startParagraph(m_format, alignment);
+    const Paragraph before = openParagraph();
+    startParagraph(m_format, before);
     return number;
 }
 
@@ -905,13 +959,55 @@ void DocxWriter::alignColumnRight(int table, int column)
 void DocxWriter::justifyDocument()
 {
     for (Block& block : m_blocks) {
-        block.paragraph.alignment = Alignment::Justify;
-    }
-    for (Table& table : m_tables) {
-        for (Cell& cell : table.cells) {
-            cell.alignment = Alignment::Justify;
+        if (block.paragraph.alignment != Alignment::Right) {
+            block.paragraph.alignment = Alignment::Justify;
         }
     }
+}
+
+void DocxWriter::fitColumnToContent(int table, int column)
+{
+    if (!checkTable(table)) {
+        return;
+    }
+    Table& t = m_tables[table - 1];
+    if (column < 1 || column > t.columns) {
+        recordFault(
+            u"la colonna %1 è fuori dalla tabella %2 di %3 colonne"_s.arg(column).arg(table).arg(
+                t.columns));
+        return;
+    }
+    t.fitColumns[column - 1] = true;
+}
+
+void DocxWriter::keepRowsTogether(int table, int firstRow, int lastRow)
+{
+    if (!checkTable(table)) {
+        return;
+    }
+    Table& t = m_tables[table - 1];
+    if (firstRow < 1 || lastRow > t.rows || firstRow > lastRow) {
+        recordFault(u"righe da %1 a %2 fuori dalla tabella %3 di %4 righe"_s.arg(firstRow)
+                        .arg(lastRow)
+                        .arg(table)
+                        .arg(t.rows));
+        return;
+    }
+    for (int row = firstRow; row < lastRow; ++row) {
+        t.keepWithNextRow[row - 1] = true;
+    }
+}
+
+void DocxWriter::setMinimumRowHeight(int table, double points)
+{
+    if (!checkTable(table)) {
+        return;
+    }
+    if (!std::isfinite(points) || points < 0 || points > kTextHeight / 20.0) {
+        recordFault(u"altezza di riga non valida: %1"_s.arg(points));
+        return;
+    }
+    m_tables[table - 1].minRowHeight = int(std::lround(points * 20));
 }
 
 QString DocxWriter::insertPictureFile(const QString& path, QSizeF points)
@@ -1006,42 +1102,89 @@ QList<int> DocxWriter::columnWidths(const Table& table) const
 QList<int> DocxWriter::computeColumnWidths(const Table& table) const
 {
     QList<int> widths(table.columns, kTextWidth / table.columns);
-    if (table.formatted) {
+    if (table.formatted || table.fitColumns.contains(true)) {
         const double points = table.format.halfPoints / 2.0;
-        const double padding = 2 * kCellMargin + 60;
+        const double padding = 2 * table.cellMargin() + 60;
         QList<double> widest(table.columns, padding);
         QList<double> narrowest(table.columns, padding);
+        // A fitted column holds its longest body text unbroken. Its headings stay whole, or take
+        // two lines, or wrap at every blank: the widest of these that still leaves the other
+        // columns all they need, else the narrowest.
+        QList<double> fitted(table.columns, padding);
+        QList<double> fittedWhole(table.columns, padding);
+        QList<double> fittedHalf(table.columns, padding);
         for (int row = 1; row <= table.rows; ++row) {
+            const bool header = table.formatted && row <= table.headerRows;
             // Header text is bold, and bold faces are wider.
-            const double scale = row <= table.headerRows ? 20 * 1.3 : 20;
+            const double scale = header ? 20 * 1.3 : 20;
             for (int column = 1; column <= table.columns; ++column) {
+                const int c = column - 1;
                 forEachCleanLine(table.cell(row, column).text, [&](const QString& clean) {
-                    widest[column - 1] = std::max(widest[column - 1],
-                                                  textWidthPoints(clean, points) * scale + padding);
-                    narrowest[column - 1] = std::max(
-                        narrowest[column - 1], longestWordPoints(clean, points) * scale + padding);
+                    const double whole = textWidthPoints(clean, points) * scale + padding;
+                    const double word = longestWordPoints(clean, points) * scale + padding;
+                    widest[c] = std::max(widest[c], whole);
+                    narrowest[c] = std::max(narrowest[c], word);
+                    fitted[c] = std::max(fitted[c], header ? word : whole);
+                    fittedWhole[c] = std::max(fittedWhole[c], whole);
+                    fittedHalf[c] = std::max(
+                        fittedHalf[c],
+                        header ? std::max(word, (whole - padding) * 0.55 + padding) : whole);
                 });
             }
         }
         double sumWidest = 0;
         double sumNarrowest = 0;
+        int freeColumns = 0;
         for (int c = 0; c < table.columns; ++c) {
-            sumWidest += widest[c];
-            sumNarrowest += narrowest[c];
-        }
-        for (int c = 0; c < table.columns; ++c) {
-            double width;
-            if (sumWidest <= kTextWidth) {
-                width = widest[c] * kTextWidth / sumWidest;
-            } else if (sumNarrowest <= kTextWidth) {
-                // Every column gets its longest word, the rest of the room goes to the columns
-                // that would wrap most.
-                width = narrowest[c] + (kTextWidth - sumNarrowest) * (widest[c] - narrowest[c]) /
-                                           (sumWidest - sumNarrowest);
-            } else {
-                width = narrowest[c] * kTextWidth / sumNarrowest;
+            if (!table.fitColumns[c]) {
+                ++freeColumns;
+                sumWidest += widest[c];
+                sumNarrowest += narrowest[c];
             }
-            widths[c] = int(width);
+        }
+        auto sumOf = [&](const QList<double>& candidate) {
+            double sum = 0;
+            for (int c = 0; c < table.columns; ++c) {
+                sum += table.fitColumns[c] ? candidate[c] : 0;
+            }
+            return sum;
+        };
+        if (freeColumns > 0 && sumOf(fittedWhole) + sumWidest <= kTextWidth) {
+            fitted = fittedWhole;
+        } else if (freeColumns > 0 && sumOf(fittedHalf) + sumWidest <= kTextWidth) {
+            fitted = fittedHalf;
+        }
+        const double sumFitted = sumOf(fitted);
+        const double room = kTextWidth - sumFitted;
+        if (freeColumns == 0 && sumFitted <= kTextWidth) {
+            // Numbers only: the spare room is shared in proportion.
+            for (int c = 0; c < table.columns; ++c) {
+                widths[c] = int(fitted[c] * kTextWidth / sumFitted);
+            }
+        } else if (freeColumns > 0 && sumNarrowest <= room) {
+            // The descriptions share what the numbers leave, each at least its longest word,
+            // the rest going to those that would wrap most.
+            for (int c = 0; c < table.columns; ++c) {
+                if (table.fitColumns[c]) {
+                    widths[c] = int(fitted[c]);
+                } else if (sumWidest <= room) {
+                    widths[c] = int(widest[c] * room / sumWidest);
+                } else {
+                    widths[c] =
+                        int(narrowest[c] + (room - sumNarrowest) * (widest[c] - narrowest[c]) /
+                                               std::max(1.0, sumWidest - sumNarrowest));
+                }
+            }
+        } else {
+            // Too much for the page: every column gets its share of its longest word.
+            double sum = 0;
+            for (int c = 0; c < table.columns; ++c) {
+                sum += table.fitColumns[c] ? fitted[c] : narrowest[c];
+            }
+            for (int c = 0; c < table.columns; ++c) {
+                widths[c] =
+                    int((table.fitColumns[c] ? fitted[c] : narrowest[c]) * kTextWidth / sum);
+            }
         }
     }
     int used = 0;
@@ -1052,6 +1195,31 @@ QList<int> DocxWriter::computeColumnWidths(const Table& table) const
     return widths;
 }
 
+int DocxWriter::Table::cellMargin() const
+{
+    return formatted ? kFormattedCellMargin : kCellMargin;
+}
+
+QList<double> DocxWriter::Table::rowHeights(const QList<int>& widths) const
+{
+    const double points = format.halfPoints / 2.0;
+    const double lineHeight = lineHeightPoints(points);
+    QList<double> heights(rows);
+    for (int row = 1; row <= rows; ++row) {
+        int lines = 1;
+        for (int column = 1; column <= columns; ++column) {
+            const double room = (widths[column - 1] - 2 * cellMargin()) / 20.0;
+            int cellLines = 0;
+            forEachCleanLine(cell(row, column).text, [&](const QString& clean) {
+                cellLines += lineCount(textWidthPoints(clean, points), room);
+            });
+            lines = std::max(lines, cellLines);
+        }
+        heights[row - 1] = std::max(lines * lineHeight + 1, minRowHeight / 20.0);
+    }
+    return heights;
+}
+
 int DocxWriter::estimatedPageCount() const
 {
     PageFlow flow;
@@ -1059,37 +1227,43 @@ int DocxWriter::estimatedPageCount() const
     for (const Block& block : m_blocks) {
         if (block.table > 0) {
             const Table& table = m_tables[block.table - 1];
-            const QList<int> widths = columnWidths(table);
-            const double points = table.format.halfPoints / 2.0;
-            const double lineHeight = lineHeightPoints(points);
+            const QList<double> heights = table.rowHeights(columnWidths(table));
+            const double page = kTextHeight / 20.0;
             double headerHeight = 0;
             for (int row = 1; row <= table.rows; ++row) {
-                int lines = 1;
-                for (int column = 1; column <= table.columns; ++column) {
-                    const double room = (widths[column - 1] - 2 * kCellMargin) / 20.0;
-                    int cellLines = 0;
-                    forEachCleanLine(table.cell(row, column).text, [&](const QString& clean) {
-                        cellLines += lineCount(textWidthPoints(clean, points), room);
-                    });
-                    lines = std::max(lines, cellLines);
-                }
-                const double height = lines * lineHeight + 1;
                 const bool header = table.formatted && row <= table.headerRows;
-                if (!header && flow.used() > 0 && flow.used() + height > kTextHeight / 20.0) {
+                if (header) {
+                    flow.addLine(heights[row - 1]);
+                    headerHeight += heights[row - 1];
+                    continue;
+                }
+                // A group of rows kept together moves to the next page as a whole when it
+                // does not fit on this one but fits on an empty page.
+                double height = heights[row - 1];
+                if (row == 1 || !table.keepWithNextRow[row - 2]) {
+                    for (int next = row; next < table.rows && table.keepWithNextRow[next - 1];
+                         ++next) {
+                        height += heights[next];
+                    }
+                    if (height + headerHeight > page) {
+                        height = heights[row - 1];
+                    }
+                } else {
+                    height = heights[row - 1];
+                }
+                if (flow.used() > 0 && flow.used() + height > page) {
                     flow.newPage();
                     flow.addLine(headerHeight);
                 }
-                flow.addLine(height);
-                if (header) {
-                    headerHeight += height;
-                }
+                flow.addLine(heights[row - 1]);
             }
             continue;
         }
         // A paragraph is cut by its page breaks into stretches; each takes at least one line.
         const Paragraph& paragraph = block.paragraph;
+        const double spacing = paragraph.layout.lineSpacing;
         double width = 0;
-        double lineHeight = lineHeightPoints(paragraph.markFormat.halfPoints / 2.0);
+        double lineHeight = lineHeightPoints(paragraph.markFormat.halfPoints / 2.0) * spacing;
         double pictureHeight = 0;
         auto finishStretch = [&] {
             const int lines = lineCount(width, textWidth);
@@ -1101,7 +1275,7 @@ int DocxWriter::estimatedPageCount() const
         };
         for (const Run& run : paragraph.runs) {
             const double points = run.format.halfPoints / 2.0;
-            lineHeight = std::max(lineHeight, lineHeightPoints(points));
+            lineHeight = std::max(lineHeight, lineHeightPoints(points) * spacing);
             switch (run.kind) {
             case Run::Kind::Text:
                 for (const QString& line : run.text.split(u'\v')) {
@@ -1123,6 +1297,7 @@ int DocxWriter::estimatedPageCount() const
             }
         }
         finishStretch();
+        flow.addSpace(paragraph.layout.spaceAfter);
     }
     return flow.pages();
 }
@@ -1132,8 +1307,16 @@ void DocxWriter::writeParagraph(XmlWriter& xml, const Paragraph& paragraph, int 
 {
     xml.writeStartElement(u"w:p"_s);
     xml.writeStartElement(u"w:pPr"_s);
-    if (keepWithNext) {
+    if (keepWithNext || paragraph.layout.keepWithNext) {
         xml.writeEmptyElement(u"w:keepNext"_s);
+    }
+    if (paragraph.layout.spaceAfter > 0 || paragraph.layout.lineSpacing != 1) {
+        xml.writeEmptyElement(u"w:spacing"_s);
+        xml.writeAttribute(u"w:after"_s,
+                           QString::number(std::lround(paragraph.layout.spaceAfter * 20)));
+        xml.writeAttribute(u"w:line"_s,
+                           QString::number(std::lround(paragraph.layout.lineSpacing * 240)));
+        xml.writeAttribute(u"w:lineRule"_s, u"auto"_s);
     }
     writeAlignment(xml, alignmentValue(paragraph.alignment));
     writeRunProperties(xml, paragraph.markFormat.font, paragraph.markFormat.halfPoints);
@@ -1277,14 +1460,23 @@ void DocxWriter::writeTableRow(XmlWriter& xml, const Table& table, int row,
     const bool header = table.formatted && row <= table.headerRows;
     // The style colours the first row only; further header rows get the same look directly.
     const bool directHeader = header && row > 1;
+    const bool keepWithNext = table.keepWithNextRow[row - 1];
     const QString styleId =
         cellStyleId(int(m_cellLooks.indexOf({table.format.font, table.format.halfPoints})));
     xml.writeStartElement(u"w:tr"_s);
-    if (header) {
-        xml.writeStartElement(u"w:trPr"_s);
-        xml.writeEmptyElement(u"w:tblHeader"_s);
-        xml.writeEndElement();
+    // A row is never split across pages: half a description at the foot of a page reads as two
+    // rows.
+    xml.writeStartElement(u"w:trPr"_s);
+    xml.writeEmptyElement(u"w:cantSplit"_s);
+    if (table.minRowHeight > 0) {
+        xml.writeEmptyElement(u"w:trHeight"_s);
+        xml.writeAttribute(u"w:val"_s, QString::number(table.minRowHeight));
+        xml.writeAttribute(u"w:hRule"_s, u"atLeast"_s);
     }
+    if (header) {
+        xml.writeEmptyElement(u"w:tblHeader"_s);
+    }
+    xml.writeEndElement();
     for (int column = 1; column <= table.columns; ++column) {
         const Cell& cell = table.cell(row, column);
         xml.writeStartElement(u"w:tc"_s);
@@ -1300,6 +1492,9 @@ void DocxWriter::writeTableRow(XmlWriter& xml, const Table& table, int row,
             xml.writeStartElement(u"w:p"_s);
             xml.writeStartElement(u"w:pPr"_s);
             writeValue(xml, u"w:pStyle"_s, styleId);
+            if (keepWithNext) {
+                xml.writeEmptyElement(u"w:keepNext"_s);
+            }
             writeAlignment(xml, alignmentValue(cell.alignment));
             // The header look of further header rows is the one formatting a cell repeats.
             if (directHeader) {
@@ -1415,6 +1610,12 @@ private:
             return;
         }
         m_xml.writeStartElement(u"w:sectPr"_s);
+        if (m_writer.m_hasFooter) {
+            m_xml.writeEmptyElement(u"w:footerReference"_s);
+            m_xml.writeAttribute(u"w:type"_s, u"default"_s);
+            m_xml.writeAttribute(u"r:id"_s,
+                                 u"rId%1"_s.arg(kFirstPictureRel + m_writer.m_pictures.size()));
+        }
         m_xml.writeEmptyElement(u"w:pgSz"_s);
         m_xml.writeAttribute(u"w:w"_s, QString::number(kPageWidth));
         m_xml.writeAttribute(u"w:h"_s, QString::number(kPageHeight));
@@ -1428,6 +1629,10 @@ private:
         m_xml.writeAttribute(u"w:gutter"_s, u"0"_s);
         m_xml.writeEmptyElement(u"w:cols"_s);
         m_xml.writeAttribute(u"w:space"_s, u"708"_s);
+        if (m_writer.m_hasFooter && !m_writer.m_footerOnFirstPage) {
+            // A first page of its own, whose footer is empty.
+            m_xml.writeEmptyElement(u"w:titlePg"_s);
+        }
         m_xml.writeEndElement();
         m_xml.writeEndDocument();
         m_done = true;
@@ -1445,6 +1650,69 @@ private:
     bool m_started = false;
     bool m_done = false;
 };
+
+QByteArray DocxWriter::footerXml(int pageCount) const
+{
+    constexpr int kFooterHalfPoints = 16;
+    const QString& font = m_format.font;
+    XmlPart part;
+    XmlWriter& xml = part.xml();
+    xml.writeStartElement(u"w:ftr"_s);
+    xml.writeNamespace(kNsW, u"w"_s);
+    xml.writeNamespace(kNsR, u"r"_s);
+    xml.writeStartElement(u"w:p"_s);
+    xml.writeStartElement(u"w:pPr"_s);
+    xml.writeStartElement(u"w:tabs"_s);
+    xml.writeEmptyElement(u"w:tab"_s);
+    xml.writeAttribute(u"w:val"_s, u"center"_s);
+    xml.writeAttribute(u"w:pos"_s, QString::number(kTextWidth / 2));
+    xml.writeEndElement();
+    writeRunProperties(xml, font, kFooterHalfPoints);
+    xml.writeEndElement();
+
+    auto run = [&](const QString& text) {
+        xml.writeStartElement(u"w:r"_s);
+        writeRunProperties(xml, font, kFooterHalfPoints);
+        writeRunText(xml, text);
+        xml.writeEndElement();
+    };
+    auto field = [&](const QString& instruction, int cached) {
+        writeFieldChar(xml, font, kFooterHalfPoints, u"begin"_s);
+        xml.writeStartElement(u"w:r"_s);
+        writeRunProperties(xml, font, kFooterHalfPoints);
+        xml.writeStartElement(u"w:instrText"_s);
+        xml.writeAttribute(u"xml:space"_s, u"preserve"_s);
+        xml.writeCharacters(instruction);
+        xml.writeEndElement();
+        xml.writeEndElement();
+        writeFieldChar(xml, font, kFooterHalfPoints, u"separate"_s);
+        run(QString::number(cached));
+        writeFieldChar(xml, font, kFooterHalfPoints, u"end"_s);
+    };
+    // The project name stops short of the centred page number.
+    QString left = m_footerText;
+    const double room = kTextWidth / 40.0 - textWidthPoints(u"pagina 999 di 999"_s, 4) - 12;
+    if (textWidthPoints(left, 8) > room) {
+        while (!left.isEmpty() && textWidthPoints(left + u"…"_s, 8) > room) {
+            left.chop(1);
+        }
+        left = left.trimmed() + u"…"_s;
+    }
+    if (!left.isEmpty()) {
+        run(left);
+    }
+    xml.writeStartElement(u"w:r"_s);
+    writeRunProperties(xml, font, kFooterHalfPoints);
+    xml.writeEmptyElement(u"w:tab"_s);
+    xml.writeEndElement();
+    run(u"pagina "_s);
+    field(u" PAGE "_s, 1);
+    run(u" di "_s);
+    field(u" NUMPAGES "_s, pageCount);
+    xml.writeEndElement();
+    xml.writeEndElement();
+    return part.finish();
+}
 
 QByteArray DocxWriter::contentTypesXml() const
 {
@@ -1471,11 +1739,15 @@ QByteArray DocxWriter::contentTypesXml() const
         {u"/word/document.xml"_s, kMainType},
         {u"/word/styles.xml"_s, kWmlType + u"styles+xml"_s},
         {u"/word/settings.xml"_s, kWmlType + u"settings+xml"_s},
+        {u"/word/footer1.xml"_s, kWmlType + u"footer+xml"_s},
         {u"/docProps/core.xml"_s, u"application/vnd.openxmlformats-package.core-properties+xml"_s},
         {u"/docProps/app.xml"_s,
          u"application/vnd.openxmlformats-officedocument.extended-properties+xml"_s},
     };
     for (const auto& [name, type] : overrides) {
+        if (name.endsWith(u"footer1.xml"_s) && !m_hasFooter) {
+            continue;
+        }
         xml.writeEmptyElement(u"Override"_s);
         xml.writeAttribute(u"PartName"_s, name);
         xml.writeAttribute(u"ContentType"_s, type);
@@ -1500,6 +1772,9 @@ QByteArray DocxWriter::documentRelsXml() const
     relationship(2, u"settings"_s, u"settings.xml"_s);
     for (int i = 0; i < m_pictures.size(); ++i) {
         relationship(kFirstPictureRel + i, u"image"_s, mediaName(i));
+    }
+    if (m_hasFooter) {
+        relationship(kFirstPictureRel + int(m_pictures.size()), u"footer"_s, u"footer1.xml"_s);
     }
     xml.writeEndElement();
     return part.finish();
@@ -1567,12 +1842,16 @@ Outcome DocxWriter::writePackage(QIODevice& device) const
     QList<Part> parts = {
         {u"[Content_Types].xml"_s, contentTypesXml()},
         {u"_rels/.rels"_s, packageRelsXml()},
+        {u"word/document.xml"_s, {}, true, true},
         {u"word/_rels/document.xml.rels"_s, documentRelsXml()},
         {u"word/styles.xml"_s, stylesXml(m_cellLooks)},
         {u"word/settings.xml"_s, settingsXml()},
         {u"docProps/core.xml"_s, coreXml()},
         {u"docProps/app.xml"_s, appXml(pageCount)},
     };
+    if (m_hasFooter) {
+        parts.append({u"word/footer1.xml"_s, footerXml(pageCount)});
+    }
     for (int i = 0; i < m_pictures.size(); ++i) {
         parts.append({u"word/"_s + mediaName(i), m_pictures[i].data, false});
     }
@@ -1635,25 +1914,12 @@ Outcome DocxWriter::writePackage(QIODevice& device) const
                                         compress ? ZIP_CM_DEFLATE : ZIP_CM_STORE,
                                         compress ? 1 : 0) == 0;
     };
-    // The content types come first, as some readers expect.
-    if (!add(parts[0].name,
-             zip_source_buffer(archive, parts[0].data.constData(),
-                               zip_uint64_t(parts[0].data.size()), 0),
-             true) ||
-        !add(parts[1].name,
-             zip_source_buffer(archive, parts[1].data.constData(),
-                               zip_uint64_t(parts[1].data.size()), 0),
-             true) ||
-        !add(u"word/document.xml"_s, zip_source_function(archive, streamedPartCommand, &document),
-             true)) {
-        return fail();
-    }
-    for (qsizetype i = 2; i < parts.size(); ++i) {
-        const Part& part = parts[i];
-        if (!add(part.name,
-                 zip_source_buffer(archive, part.data.constData(), zip_uint64_t(part.data.size()),
-                                   0),
-                 part.compress)) {
+    for (const Part& part : parts) {
+        zip_source_t* source = part.streamed
+                                   ? zip_source_function(archive, streamedPartCommand, &document)
+                                   : zip_source_buffer(archive, part.data.constData(),
+                                                       zip_uint64_t(part.data.size()), 0);
+        if (!add(part.name, source, part.compress)) {
             return fail();
         }
     }

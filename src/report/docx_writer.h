@@ -23,6 +23,8 @@ public:
 
     void setFontName(const QString& name) override;
     void setFontSize(double points) override;
+    void setParagraphFormat(const ParagraphFormat& format) override;
+    void setPageFooter(const QString& leftText, bool onFirstPage = true) override;
     void typeText(const QString& text) override;
     void typePageCountField() override;
     void addParagraph(const QString& text, double points) override;
@@ -30,6 +32,9 @@ public:
     void setCellText(int table, int row, int column, const QString& text) override;
     void applyTableFormat(int table, int headerRows) override;
     void alignColumnRight(int table, int column) override;
+    void fitColumnToContent(int table, int column) override;
+    void keepRowsTogether(int table, int firstRow, int lastRow) override;
+    void setMinimumRowHeight(int table, double points) override;
     void justifyDocument() override;
     QString insertPictureFile(const QString& path, QSizeF points) override;
     QString insertPicture(const QImage& image, QSizeF points) override;
@@ -75,6 +80,7 @@ private:
         QList<Run> runs;
         Format markFormat;
         Alignment alignment = Alignment::Left;
+        ParagraphFormat layout;
     };
 
     struct Cell
@@ -91,6 +97,11 @@ private:
         QList<Cell> cells;
         bool formatted = false;
         int headerRows = 0;
+        QList<bool> fitColumns;
+        QList<bool> keepWithNextRow; // the row stays on the page of the row below it
+        int minRowHeight = 0;        // twips
+        QList<double> rowHeights(const QList<int>& widths) const; // points
+        int cellMargin() const;
         Cell& cell(int row, int column) { return cells[(row - 1) * columns + column - 1]; }
         const Cell& cell(int row, int column) const
         {
@@ -117,7 +128,7 @@ private:
 
     // The last paragraph of the document, where typed text goes.
     Paragraph& openParagraph() { return m_blocks.last().paragraph; }
-    void startParagraph(const Format& mark, Alignment alignment);
+    void startParagraph(const Format& mark, const Paragraph& from);
     void write(const QString& text, const Format& format);
     void appendRun(const Run& run);
     bool checkTable(int table);
@@ -136,6 +147,7 @@ private:
     void writeDrawing(XmlWriter& xml, int pictureIndex, int drawingId) const;
     void writeTableStart(XmlWriter& xml, const Table& table, const QList<int>& widths) const;
     void writeTableRow(XmlWriter& xml, const Table& table, int row, const QList<int>& widths) const;
+    QByteArray footerXml(int pageCount) const;
     QByteArray contentTypesXml() const;
     QByteArray documentRelsXml() const;
     QByteArray appXml(int pageCount) const;
@@ -150,6 +162,9 @@ private:
     // Font and half-point size of each cell paragraph style, while a package is written.
     mutable QList<std::pair<QString, int>> m_cellLooks;
     QList<Picture> m_pictures;
+    bool m_hasFooter = false;
+    bool m_footerOnFirstPage = true;
+    QString m_footerText;
     QString m_firstFault;
 };
 

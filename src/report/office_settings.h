@@ -1,5 +1,8 @@
 #pragma once
 
+#include "model/message.h"
+
+#include <QByteArray>
 #include <QString>
 
 namespace zant {
@@ -8,7 +11,9 @@ namespace zant {
 //   [studio]
 //   nome=Studio tecnico ...
 //   indirizzo=Via ..., città
-// Missing values read as readable placeholders, so a cover is never blank.
+// A value is everything after the "=", commas and quotes included; a value wholly in double
+// quotes loses the outer pair. The file may be UTF-8 or Windows-1252. Missing values read as
+// readable placeholders, so a cover is never blank.
 struct OfficeSettings
 {
     QString officeName;
@@ -16,7 +21,12 @@ struct OfficeSettings
 
     // ~/.config/ZANT/zant.ini on Linux (the platform's configuration folder elsewhere).
     static QString defaultPath();
+    // Reads the file when it can; a missing or unreadable file gives the placeholders.
     static OfficeSettings load(const QString& path = defaultPath());
+    // Reads a file the user named: one that is missing, unreadable or a folder is an error.
+    static Result<OfficeSettings> read(const QString& path);
+    // The settings held by the text of an INI file.
+    static OfficeSettings parse(const QByteArray& bytes);
 };
 
 } // namespace zant

@@ -81,7 +81,14 @@ QString paintPages(const std::vector<PrintPage>& pages, QPagedPaintDevice& devic
                                  QPointF(item.x2 * dotsPerTwip, item.y * dotsPerTwip));
                 continue;
             }
-            const QFont& font = fonts.font(item.font, item.size);
+            QFont font = fonts.font(item.font, item.size);
+            if (item.maxWidth > 0) {
+                // The machine's substitute for a font may be wider than the layout measured.
+                const double room = item.maxWidth * dotsPerTwip;
+                const double width = QFontMetricsF(font, &device).horizontalAdvance(item.text);
+                if (width > room)
+                    font.setPointSizeF(font.pointSizeF() * room / width * 0.98);
+            }
             painter.setFont(font);
             painter.setPen(Qt::black);
             const double ascent = QFontMetricsF(font, &device).ascent();

@@ -256,6 +256,123 @@ private slots:
         QCOMPARE(broken.code, 2);
         QVERIFY(broken.err.contains("contiene 2 campi invece di 7"));
     }
+
+    void configThatCannotBeReadIsAnError_data()
+    {
+        QTest::addColumn<QString>("config");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("missing") << "manca.ini"
+                                 << "il file non esiste";
+        QTest::newRow("a folder") << "cartella"
+                                  << "è una cartella";
+    }
+
+    void configThatCannotBeReadIsAnError()
+    {
+        QFETCH(QString, config);
+        QFETCH(QString, reason);
+        QVERIFY(QDir(m_dir.path()).mkpath("cartella"));
+        const QString example =
+            QStringLiteral(ZANT_SOURCE_DIR "/examples/ZANT-dati-esempio-magazzino.txt");
+        const QString out = m_dir.filePath("non-scritto.docx");
+        const QString path = m_dir.filePath(config);
+        for (const QString& command : {"report", "titlepage"}) {
+            const Run r = run({command, example, "--config", path, "-o", out});
+            QCOMPARE(r.code, 2);
+            QVERIFY2(r.err.contains("\"" + QDir::toNativeSeparators(path) + "\"") &&
+                         r.err.contains(reason),
+                     qPrintable(r.err));
+            QVERIFY(!QFile::exists(out));
+        }
+    }
+
+    void settingsWithCommasReachTheReport()
+    {
+        const QString example =
+            QStringLiteral(ZANT_SOURCE_DIR "/examples/ZANT-dati-esempio-magazzino.txt");
+        const QString config =
+            file("virgole.ini",
+                 "[studio]\nnome=Studio Rossi, Bianchi\nindirizzo=Via Roma 1, 00100 Roma\n");
+        const QString out = m_dir.filePath("virgole.docx");
+        const Run r = run({"report", example, "--config", config, "-o", out});
+        QCOMPARE(r.code, 0);
+        QCOMPARE(r.err, QString());
+        QProcess unzip;
+        unzip.start("unzip", {"-p", out, "word/document.xml"});
+        if (!unzip.waitForFinished() || unzip.exitCode() != 0)
+            QSKIP("unzip is not available");
+        const QString xml = QString::fromUtf8(unzip.readAllStandardOutput());
+        QVERIFY(xml.contains(">Via Roma 1, 00100 Roma<"));
+        QVERIFY(xml.contains(">progettista: Studio Rossi, Bianchi<"));
+    }
+
+    void missingDefaultSettingsAreNamed()
+    {
+        // The default settings file lives in the configuration folder, here an empty one.
+        QTemporaryDir config;
+        const QByteArray old = qgetenv("XDG_CONFIG_HOME");
+        qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
+        const QString example =
+            QStringLiteral(ZANT_SOURCE_DIR "/examples/ZANT-dati-esempio-magazzino.txt");
+        const QString out = m_dir.filePath("senza-impostazioni.docx");
+        const Run r = run({"report", example, "-o", out});
+        qputenv("XDG_CONFIG_HOME", old);
+        QCOMPARE(r.code, 0);
+        QVERIFY2(r.err.contains("nessun file delle impostazioni") &&
+                     r.err.contains(QDir::toNativeSeparators(config.path() + "/ZANT/zant.ini")),
+                 qPrintable(r.err));
+    }
+
+    void titlePageWithoutProject()
+    {
+        const QString front =
+            file("ZANT-front-solo", "\"Ponte\",\"b\",\"c\",\"d\",\"e\",\"f\",\"g\"\r\n");
+        const QString config = file("solo.ini", "[studio]\nnome=Studio Bianchi\n");
+        const QString out = m_dir.filePath("solo-frontespizio.docx");
+        QCOMPARE(run({"titlepage", "--frontespizio", front, "--config", config, "-o", out}).code,
+                 0);
+        QVERIFY(QFile::exists(out));
+        QCOMPARE(run({"titlepage", "--config", config, "-o", out}).code, 2);
+    }
+
+    void helpNamesEachCommandsOptions_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QStringList>("takes");
+        QTest::addColumn<QStringList>("refuses");
+        QTest::newRow("listing") << "listing" << QStringList{"-o", "--frontespizio"}
+                                 << QStringList{"--config"};
+        QTest::newRow("form") << "form" << QStringList{"-o"}
+                              << QStringList{"--frontespizio", "--config"};
+        QTest::newRow("results") << "results" << QStringList{"-o", "--frontespizio"}
+                                 << QStringList{"--config"};
+        QTest::newRow("report") << "report"
+                                << QStringList{"-o", "--frontespizio", "--config", "--direct"}
+                                << QStringList{};
+        QTest::newRow("titlepage")
+            << "titlepage" << QStringList{"-o", "--frontespizio", "--config"} << QStringList{};
+        QTest::newRow("guide") << "guide" << QStringList{"-o"}
+                               << QStringList{"--frontespizio", "--config"};
+    }
+
+    void helpNamesEachCommandsOptions()
+    {
+        QFETCH(QString, command);
+        QFETCH(QStringList, takes);
+        QFETCH(QStringList, refuses);
+        const Run help = run({command, "--help"});
+        QCOMPARE(help.code, 0);
+        QVERIFY2(!help.out.contains("e'"), qPrintable(help.out));
+        const QString options = help.out.mid(help.out.indexOf("opzioni:"));
+        for (const QString& option : takes)
+            QVERIFY2(options.contains("  " + option + " "), qPrintable(option));
+        for (const QString& option : refuses) {
+            QVERIFY2(!options.contains("  " + option + " "), qPrintable(option));
+            const Run r = run({command, option, "x", "-o", m_dir.filePath("x.docx")});
+            QCOMPARE(r.code, 2);
+        }
+        QVERIFY(!run({"--help"}).out.contains("e'"));
+    }
 };
 
 QTEST_MAIN(TestCli)

@@ -83,13 +83,38 @@ std::optional<DocxView> readDocx(const QString& path, QString* error)
     for (const XmlElement& element : body->children) {
         if (element.name == "w:p") {
             view.outline << "p";
-            view.paragraphs.push_back({paragraphText(element), firstRunSize(element), alignmentOf(element)});
+            DocxView::Paragraph paragraph{paragraphText(element), firstRunSize(element),
+                                          alignmentOf(element)};
+            if (const XmlElement* properties = element.child("w:pPr")) {
+                paragraph.keepNext = properties->child("w:keepNext") != nullptr;
+                if (const XmlElement* spacing = properties->child("w:spacing")) {
+                    paragraph.spaceAfter = spacing->attribute("w:after").toDouble() / 20;
+                    if (!spacing->attribute("w:line").isEmpty())
+                        paragraph.lineSpacing = spacing->attribute("w:line").toDouble() / 240;
+                }
+            }
+            view.paragraphs.push_back(paragraph);
         } else if (element.name == "w:tbl") {
             view.outline << "tbl";
             DocxView::Table table;
+            if (const XmlElement* grid = element.child("w:tblGrid")) {
+                for (const XmlElement* column : grid->childrenNamed("w:gridCol"))
+                    table.gridWidths << column->attribute("w:w").toInt();
+            }
             for (const XmlElement* row : element.childrenNamed("w:tr")) {
                 QStringList cells;
                 QStringList alignments;
+                const XmlElement* rowProperties = row->child("w:trPr");
+                table.cantSplit << (rowProperties && rowProperties->child("w:cantSplit"));
+                const XmlElement* height =
+                    rowProperties ? rowProperties->child("w:trHeight") : nullptr;
+                table.minHeight << (height ? height->attribute("w:val").toInt() : 0);
+                bool keep = true;
+                for (const XmlElement* p : row->descendants("w:p")) {
+                    const XmlElement* properties = p->child("w:pPr");
+                    keep = keep && properties && properties->child("w:keepNext");
+                }
+                table.keepNext << keep;
                 for (const XmlElement* cell : row->childrenNamed("w:tc")) {
                     QStringList lines;
                     QString alignment;
@@ -108,6 +133,14 @@ std::optional<DocxView> readDocx(const QString& path, QString* error)
     }
     for (const XmlElement* instruction : body->descendants("w:instrText"))
         view.fieldInstructions << instruction->text.trimmed();
+    XmlElement footer;
+    if (package.contains("word/footer1.xml") &&
+        parseXml(package.entry("word/footer1.xml"), &footer, &why)) {
+        for (const XmlElement* p : footer.descendants("w:p"))
+            view.footerText += paragraphText(*p);
+        for (const XmlElement* instruction : footer.descendants("w:instrText"))
+            view.footerFields << instruction->text.trimmed();
+    }
     return view;
 }
 

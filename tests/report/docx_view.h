@@ -18,11 +18,18 @@ struct DocxView
         QString text;
         double size = 0; // points, 0 when not set
         QString alignment;
+        bool keepNext = false;
+        double spaceAfter = 0;  // points
+        double lineSpacing = 1; // multiple of single spacing
     };
     struct Table
     {
         QList<QStringList> cells;      // [row][column]
         QList<QStringList> alignments; // [row][column]: "right", "both" or ""
+        QList<bool> cantSplit;         // [row]
+        QList<bool> keepNext;          // [row]: every paragraph of the row keeps with the next
+        QList<int> minHeight;          // [row]: twips, 0 when not set
+        QList<int> gridWidths;         // twips
         int rows() const { return static_cast<int>(cells.size()); }
         int columns() const { return cells.isEmpty() ? 0 : static_cast<int>(cells.first().size()); }
         // The alignment shared by every cell of a column, or "" when they differ.
@@ -33,6 +40,10 @@ struct DocxView
     QList<Paragraph> paragraphs;
     QList<Table> tables;
     QStringList fieldInstructions;
+    // The page footer, when the document has one: its text with the fields' shown values, and
+    // its fields' instructions.
+    QString footerText;
+    QStringList footerFields;
     QByteArray documentXml;
 
     // Paragraph texts in order, for comparisons of whole passages.

@@ -139,10 +139,84 @@ private slots:
             QCOMPARE(footer->x, 9800);
             QCOMPARE(footer->y, 15500);
         }
-        // The closing sentence names the page it stands on.
+        // The summary follows the cover.
+        QVERIFY(find(pages[1], kSummaryHeading));
+        const ProgrammeSummary s = summarizeProgramme(p, r);
+        for (const QString& line : summaryLines(s))
+            QVERIFY2(find(pages[1], line), qPrintable(line));
+        QVERIFY(find(pages[2], "IL METODO"));
+        // The closing sentence names the page it stands on, and there is room to sign.
         const PrintPage& last = pages.back();
         QVERIFY(find(last, QString("La presente relazione è composta di n. %1 pagine.").arg(last.number)));
         QVERIFY(find(last, "(Studio Rossi)"));
+        const PrintItem* signer = find(last, "Il progettista");
+        const PrintItem* line = find(last, QString(30, '_'));
+        QVERIFY(signer && line && line->y > signer->y &&
+                signer->y > find(last, "(Studio Rossi)")->y);
+        QVERIFY(line->x + textWidth(line->font, line->size, line->text) == kRightLimit ||
+                kRightLimit - (line->x + textWidth(line->font, line->size, line->text)) <
+                    characterWidth(line->font, line->size));
+    }
+
+    void everyTextStaysInsideThePrintableArea()
+    {
+        // The longest texts the fields allow (60 characters are asked for, more is only
+        // warned about), an office name of 120 characters and long descriptions, with the widest
+        // numbers: 500 events, links to 500 of 1000 days.
+        const QString sixty = "Ristrutturazione e ampliamento della scuola elementare Verdi";
+        QCOMPARE(sixty.size(), 60);
+        TitlePage t;
+        for (QString& field : t.fields)
+            field = sixty + " e palestra";
+        const OfficeSettings office{"Studio Tecnico Associato di Ingegneria e Architettura Ing. "
+                                    "Mario Rossi, Arch. Giovanna Bianchi, Geom. Luca Verdi e soci",
+                                    "Via Giuseppe Garibaldi 1234, 00100 Roma (RM) - tel. 06 "
+                                    "1234567 - posta@studiotecnicoassociato.it"};
+        QString net = "500:";
+        for (int i = 1; i < 500; i += 1)
+            net += QStringLiteral(" %1>%2=1000").arg(i).arg(i + 1);
+        for (int k = 0; k < 5; ++k)
+            net += QStringLiteral(" 1>500=%1").arg(k);
+        Project p = buildProject(net, "01/01/2100");
+        for (int i = 1; i <= 500; ++i) {
+            Event e = p.event(i);
+            e.description = QString("Descrizione molto lunga dell'evento numero %1 con lavorazioni "
+                                    "di carpenteria metallica e di finitura delle facciate")
+                                .arg(i);
+            p.setEvent(i, e);
+        }
+        const ScheduleResults r = ComputeSchedule(p);
+        const auto pages = layoutDirectReport(ReportData{p, r, t, office});
+        int texts = 0;
+        for (const PrintPage& page : pages) {
+            for (const PrintItem& item : page.items) {
+                if (item.kind == PrintItem::Kind::Rule) {
+                    QVERIFY(item.x >= 0 && item.x2 <= kRightLimit);
+                    continue;
+                }
+                ++texts;
+                const int right = item.x + textWidth(item.font, item.size, item.text);
+                QVERIFY2(item.x >= 0 && right <= kRightLimit && item.size >= 8,
+                         qPrintable(QString("page %1: \"%2\" ends at %3")
+                                        .arg(page.number)
+                                        .arg(item.text)
+                                        .arg(right)));
+                QVERIFY2(item.y >= 0 &&
+                             item.y + lineHeight(item.font, item.size) <= kPrintableHeight,
+                         qPrintable(QString("page %1: \"%2\" at height %3")
+                                        .arg(page.number)
+                                        .arg(item.text)
+                                        .arg(item.y)));
+                QCOMPARE(item.maxWidth, kRightLimit - item.x);
+            }
+        }
+        QVERIFY(texts > 1000);
+        // Long cover lines are shrunk, never dropped; the office name wraps where it must.
+        QString cover;
+        for (const PrintItem& item : pages[0].items)
+            cover += item.text + ' ';
+        QVERIFY(cover.contains("progetto..............: " + sixty));
+        QVERIFY(cover.simplified().contains(office.officeName));
     }
 
     void dataTableLines_data()
@@ -175,10 +249,10 @@ private slots:
                 text = &item;
         }
         QVERIFY(text);
-        QCOMPARE(column(*text), 13);
+        QCOMPARE(column(*text), 7);
         QCOMPARE(int(text->text.count('_')), underscores);
-        QVERIFY(lastColumn(*text) < 85);
-        // Five links: four on the description's line at 85, 94, 103, 112, the fifth below at 85.
+        QVERIFY(lastColumn(*text) < 79);
+        // Five links: four on the description's line at 79, 88, 97, 106, the fifth below at 79.
         QStringList sameLine;
         QStringList below;
         for (const PrintItem& item : page.items) {
@@ -189,8 +263,8 @@ private slots:
                     below << QString("%1:%2").arg(column(item)).arg(item.text);
             }
         }
-        QCOMPARE(sameLine, QStringList({"85:2/1", "94:3/2", "103:2/3", "112:3/4"}));
-        QCOMPARE(below, QStringList({"85:2/5"}));
+        QCOMPARE(sameLine, QStringList({"79:2/1", "88:3/2", "97:2/3", "106:3/4"}));
+        QCOMPARE(below, QStringList({"79:2/5"}));
     }
 
     void justifiedTexts()

@@ -5,6 +5,8 @@
 #include "support/fake_output_lite.h"
 #include "support/project_builder.h"
 
+#include "model/text_format.h"
+
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -179,22 +181,41 @@ private slots:
         QVERIFY(texts[results + 2].startsWith("I risultati della elaborazione consistono"));
         QCOMPARE(data - method, 2 + 11);
 
-        QCOMPARE(v.tables.size(), 4);
-        QCOMPARE(v.tables[0].rows(), 6 + 2);
-        QCOMPARE(v.tables[1].rows(), 5 + 2);
-        QCOMPARE(v.tables[2].rows(), 9 + 2);
-        QCOMPARE(v.tables[3].rows(), 5 + 1);
+        // The summary's table of least floats first, then the data table and tables A, B, C.
+        QCOMPARE(v.tables.size(), 5);
+        QCOMPARE(v.tables[1].rows(), 6 + 2);
+        QCOMPARE(v.tables[2].rows(), 5 + 2);
+        QCOMPARE(v.tables[3].rows(), 9 + 2);
+        QCOMPARE(v.tables[4].rows(), 5 + 1);
         for (int c : {1, 3, 4})
-            QCOMPARE(v.tables[0].columnAlignment(c), QString("right"));
-        QCOMPARE(v.tables[3].columnAlignment(2), QString("both"));
+            QCOMPARE(v.tables[1].columnAlignment(c), QString("right"));
+        // Descriptions are left-aligned, never justified.
+        QCOMPARE(v.tables[1].columnAlignment(2), QString());
+        QCOMPARE(v.tables[3].columnAlignment(3), QString());
+        QCOMPARE(v.tables[3].columnAlignment(5), QString());
+        QCOMPARE(v.tables[4].columnAlignment(2), QString());
 
         // The closing block states the real page count through a field.
         QVERIFY(v.fieldInstructions.contains("NUMPAGES"));
         const int closing = texts.indexOf(QRegularExpression("^La presente relazione è composta di n\\. \\d+ pagine\\.$"));
         QVERIFY2(closing > 0, qPrintable(texts.mid(texts.size() - 8).join(" | ")));
-        QCOMPARE(texts.mid(closing + 1), QStringList({"Si allegano: planimetria", "", "Ufficio tecnico: lunedì, 7 dic 2026", "",
-                                                      "il progettista", "(Studio Rossi)"}));
+        QCOMPARE(texts.mid(closing + 1),
+                 QStringList({"Si allegano: planimetria", "", "Ufficio tecnico: lunedì, 7 dic 2026",
+                              "", "il progettista", "(Studio Rossi)", "", "", "Il progettista", "",
+                              QString(30, '_')}));
         QCOMPARE(v.paragraphs[method + 2].alignment, QString("both"));
+        // Room to sign, on the right.
+        QCOMPARE(v.paragraphs[closing + 9].alignment, QString("right"));
+        QCOMPARE(v.paragraphs[closing + 11].alignment, QString("right"));
+        // Running text breathes; headings stay with what follows them.
+        QCOMPARE(v.paragraphs[method + 2].spaceAfter, 6.0);
+        QCOMPARE(v.paragraphs[method + 2].lineSpacing, 1.15);
+        QVERIFY(!v.paragraphs[method + 2].keepNext);
+        for (int heading : {method, data, results})
+            QVERIFY(v.paragraphs[heading].keepNext && v.paragraphs[heading + 1].keepNext);
+        // The cover keeps its counted single lines.
+        QCOMPARE(v.paragraphs[3].spaceAfter, 0.0);
+        QCOMPARE(v.paragraphs[3].lineSpacing, 1.0);
     }
 
     void printCommandsWriteSafelyNamedFiles()
@@ -235,6 +256,166 @@ private slots:
         QVERIFY(failed.path.isEmpty());
         QVERIFY(failed.message && failed.message->kind == MessageKind::Critical);
         QCOMPARE(output.opened.size(), opened);
+    }
+
+    void summaryPageShowsTheComputation()
+    {
+        // Floats of the activities: 1>2 0, 1>3 3, 1>4 5, 2>4 0... and one of 2 days.
+        const Project p =
+            buildProject("6: 1>2=5 1>3=2 1>4=1 2>4=1 3>4=1 4>5=2 4>6=1 5>6=3", "01/03/2027");
+        const ScheduleResults r = ComputeSchedule(p);
+        const ProgrammeSummary s = summarizeProgramme(p, r);
+        QCOMPARE(s.events, 6);
+        QCOMPARE(s.activities, 8);
+        QCOMPARE(s.startDate, QString("01/03/2027"));
+        QCOMPARE(s.finishDate, r.latestDate[6]);
+        QCOMPARE(s.totalDays, r.latest[6]);
+        QCOMPARE(s.criticalPath, r.criticalPath);
+        std::vector<double> floats;
+        for (const ActivityFloat& a : s.leastFloat) {
+            QCOMPARE(a.totalFloat, r.linkFloatAt(a.from, a.slot));
+            QVERIFY(a.totalFloat > 0);
+            QCOMPARE(a.to, p.link(a.from, a.slot).target);
+            floats.push_back(a.totalFloat);
+        }
+        QVERIFY(!floats.empty());
+        QVERIFY(std::is_sorted(floats.begin(), floats.end()));
+
+        DocxWriter w;
+        buildFullReport(w, ReportData{p, r, sampleTitlePage(), kOffice});
+        const DocxView v = m_docs.save(w);
+        const QStringList texts = v.texts();
+        const int heading = texts.indexOf(QRegularExpression(".*\fSINTESI DELLA PROGRAMMAZIONE$"));
+        QVERIFY2(heading > 0, qPrintable(texts.mid(0, 40).join(" | ")));
+        QVERIFY(heading < texts.indexOf(QRegularExpression(".*IL METODO$")));
+        QCOMPARE(texts.mid(heading + 2, 6), summaryLines(s));
+        QVERIFY(texts[heading + 7].startsWith("Percorso critico: " + r.criticalPath));
+        const DocxView::Table& leastTable = v.tables[0];
+        QCOMPARE(leastTable.rows(), int(s.leastFloat.size()) + 1);
+        QCOMPARE(leastTable.cells[1],
+                 QStringList({withLeadingBlank(s.leastFloat[0].from),
+                              QString::number(s.leastFloat[0].to),
+                              p.description(s.leastFloat[0].to), formatDays(s.leastFloat[0].days),
+                              formatDays(s.leastFloat[0].totalFloat)}));
+
+        // At most ten, least first.
+        QString big = "30:";
+        for (int i = 1; i < 30; ++i)
+            big += QString(" %1>%2=1 %1>30=%3").arg(i).arg(i + 1).arg(i);
+        const Project bigProject = buildProject(big);
+        const ProgrammeSummary bigSummary =
+            summarizeProgramme(bigProject, ComputeSchedule(bigProject));
+        QCOMPARE(int(bigSummary.leastFloat.size()), kLeastFloatCount);
+        const ScheduleResults bigResults = ComputeSchedule(bigProject);
+        double least = 1e9;
+        int positive = 0;
+        for (int i = 1; i <= 30; ++i) {
+            for (int j = 1; j <= bigProject.linkCount(i); ++j) {
+                if (bigResults.linkFloatAt(i, j) > 0) {
+                    least = std::min(least, bigResults.linkFloatAt(i, j));
+                    ++positive;
+                }
+            }
+        }
+        QVERIFY(positive > kLeastFloatCount);
+        QCOMPARE(bigSummary.leastFloat.front().totalFloat, least);
+        QCOMPARE(bigSummary.leastFloat.back().totalFloat >= least, true);
+    }
+
+    void tablesReadWell()
+    {
+        Project p = buildProject(kNetwork, "01/03/2027");
+        Event four = p.event(4);
+        four.description =
+            "Lavorazione in officina della struttura in acciaio e montaggio in opera";
+        p.setEvent(4, four);
+        const ScheduleResults r = ComputeSchedule(p);
+        DocxWriter w;
+        buildFullReport(w, ReportData{p, r, sampleTitlePage(), kOffice});
+        const DocxView v = m_docs.save(w);
+        // No row of any table is split across pages.
+        for (const DocxView::Table& t : v.tables) {
+            QCOMPARE(t.cantSplit.size(), t.rows());
+            QVERIFY(!t.cantSplit.contains(false));
+        }
+        // The rows of one event keep together: every row but the event's last keeps with the
+        // next. Data table: event 1 has rows 2..4; table B: event 1 rows 3..5, event 4 rows 8..10.
+        const DocxView::Table& data = v.tables[1];
+        QCOMPARE(data.keepNext.mid(1, 4), QList<bool>({true, true, false, false}));
+        const DocxView::Table& links = v.tables[3];
+        QCOMPARE(links.keepNext.mid(2, 3), QList<bool>({true, true, false}));
+        QCOMPARE(links.keepNext.mid(7, 4), QList<bool>({true, true, false, false}));
+        // Number columns take what their numbers need; the descriptions get the rest.
+        QCOMPARE(links.gridWidths.size(), 7);
+        for (int number : {0, 1, 3, 5, 6}) {
+            QVERIFY2(links.gridWidths[number] < links.gridWidths[2],
+                     qPrintable(QString::number(number)));
+            QVERIFY(links.gridWidths[number] < 1400);
+        }
+        QVERIFY2(links.gridWidths[2] > 2800 && links.gridWidths[4] > 2800,
+                 qPrintable(QString("%1 %2").arg(links.gridWidths[2]).arg(links.gridWidths[4])));
+        QVERIFY(data.gridWidths[1] > data.gridWidths[0] + data.gridWidths[2] + data.gridWidths[3]);
+    }
+
+    void footersNumberThePages_data()
+    {
+        QTest::addColumn<QString>("document");
+        QTest::newRow("full report") << "report";
+        QTest::newRow("results listing") << "results";
+        QTest::newRow("data listing") << "listing";
+    }
+
+    void footersNumberThePages()
+    {
+        QFETCH(QString, document);
+        const Project p = buildProject(kNetwork, "01/03/2027");
+        const ScheduleResults r = ComputeSchedule(p);
+        const ReportData d{p, r, sampleTitlePage(), kOffice};
+        DocxWriter w;
+        if (document == "report")
+            buildFullReport(w, d);
+        else if (document == "results")
+            buildResultsListing(w, d);
+        else
+            buildDataListing(w, p, d.titlePage);
+        const DocxView v = m_docs.save(w);
+        QCOMPARE(v.footerFields, QStringList({"PAGE", "NUMPAGES"}));
+        QCOMPARE(v.footerText,
+                 QString("Magazzino comunale\tpagina 1 di %1").arg(w.estimatedPageCount()));
+        QVERIFY(v.documentXml.contains("w:footerReference"));
+    }
+
+    void blankFormCanBeWrittenOnByHand()
+    {
+        DocxWriter w;
+        buildBlankForm(w);
+        const DocxView v = m_docs.save(w);
+        const DocxView::Table& t = v.tables.value(0);
+        for (int height : t.minHeight)
+            QVERIFY(height >= 0.8 / 2.54 * 1440);
+        // An empty line between the date to be written and the table.
+        const int date = v.texts().indexOf("data d'inizio degli eventi: " + QString(18, '_'));
+        QCOMPARE(v.outline.mid(date, 3), QStringList({"p", "p", "tbl"}));
+        QVERIFY(v.paragraphs[date + 1].text.isEmpty());
+    }
+
+    void officeSettingsWithCommasReachTheReport()
+    {
+        QTemporaryDir dir;
+        const QString ini = dir.filePath("zant.ini");
+        QFile f(ini);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("[studio]\nnome=Studio Rossi, Bianchi & C.\nindirizzo=Via Roma 1, 00100 Roma\n");
+        f.close();
+        const OfficeSettings office = OfficeSettings::load(ini);
+        const Project p = buildProject(kNetwork, "01/03/2027");
+        const ScheduleResults r = ComputeSchedule(p);
+        DocxWriter w;
+        buildFullReport(w, ReportData{p, r, sampleTitlePage(), office});
+        const QStringList texts = m_docs.save(w).texts();
+        QVERIFY(texts.contains("progettista: Studio Rossi, Bianchi & C."));
+        QVERIFY(texts.indexOf(QRegularExpression("Via Roma 1, 00100 Roma\f.*")) > 0);
+        QVERIFY(texts.contains("(Studio Rossi, Bianchi & C.)"));
     }
 
     void longClientNamesFitTheFileSystem_data()

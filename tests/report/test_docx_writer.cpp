@@ -191,6 +191,11 @@ private slots:
     void columnAlignment_data();
     void columnAlignment();
     void justifyDocument();
+    void paragraphFormat();
+    void tableRowOptions();
+    void fittedColumns();
+    void pageFooter_data();
+    void pageFooter();
     void pictures_data();
     void pictures();
     void pictureErrors_data();
@@ -693,8 +698,204 @@ void TestDocxWriter::justifyDocument()
     for (const XmlElement* row : saved->body->child("w:tbl")->childrenNamed("w:tr")) {
         const QList<const XmlElement*> cells = row->childrenNamed("w:tc");
         QCOMPARE(alignmentOf(*cells[0]->child("w:p")), "right");
-        QCOMPARE(alignmentOf(*cells[1]->child("w:p")), "both");
+        // A justified narrow cell reads badly: cells keep their left alignment.
+        QCOMPARE(alignmentOf(*cells[1]->child("w:p")), QString());
     }
+
+    // A right-aligned paragraph stays so.
+    DocxWriter signed_;
+    signed_.typeText("testo\r");
+    signed_.setParagraphFormat({0, 1, false, true});
+    signed_.typeText("Il progettista");
+    signed_.justifyDocument();
+    const auto signedSaved = saveAndRead(signed_, path("firma.docx"));
+    QVERIFY(signedSaved);
+    const QList<const XmlElement*> signedParagraphs = signedSaved->body->childrenNamed("w:p");
+    QCOMPARE(alignmentOf(*signedParagraphs[0]), "both");
+    QCOMPARE(alignmentOf(*signedParagraphs[1]), "right");
+}
+
+void TestDocxWriter::paragraphFormat()
+{
+    DocxWriter writer;
+    writer.typeText("copertina\r");
+    writer.setParagraphFormat({0, 1, true, false});
+    writer.typeText("TITOLO\r\r");
+    writer.setParagraphFormat({6, 1.15, false, false});
+    writer.typeText("primo\rsecondo");
+    const auto saved = saveAndRead(writer, path("paragrafi.docx"));
+    QVERIFY(saved);
+    const QList<const XmlElement*> paragraphs = saved->body->childrenNamed("w:p");
+    QCOMPARE(paragraphs.size(), 5);
+    struct Expected
+    {
+        bool keepNext;
+        QString after;
+        QString line;
+    };
+    const Expected expected[] = {{false, "", ""},
+                                 {true, "", ""},
+                                 {true, "", ""},
+                                 {false, "120", "276"},
+                                 {false, "120", "276"}};
+    for (int i = 0; i < 5; ++i) {
+        const XmlElement* properties = paragraphs[i]->child("w:pPr");
+        QCOMPARE(properties->child("w:keepNext") != nullptr, expected[i].keepNext);
+        const XmlElement* spacing = properties->child("w:spacing");
+        QCOMPARE(spacing ? spacing->attribute("w:after") : QString(), expected[i].after);
+        QCOMPARE(spacing ? spacing->attribute("w:line") : QString(), expected[i].line);
+    }
+    // Spaced text takes more room than single-spaced text.
+    DocxWriter single;
+    DocxWriter spaced;
+    spaced.setParagraphFormat({6, 1.15, false, false});
+    for (int i = 0; i < 45; ++i) {
+        single.typeText("Una riga di testo.\r");
+        spaced.typeText("Una riga di testo.\r");
+    }
+    QVERIFY(spaced.estimatedPageCount() > single.estimatedPageCount());
+}
+
+void TestDocxWriter::tableRowOptions()
+{
+    DocxWriter writer;
+    const int table = writer.addTable(6, 3, 8);
+    writer.setCellText(table, 2, 2, "riga\rsu due paragrafi");
+    writer.applyTableFormat(table, 1);
+    writer.keepRowsTogether(table, 2, 4);
+    writer.setMinimumRowHeight(table, 24);
+    const auto saved = saveAndRead(writer, path("righe.docx"));
+    QVERIFY(saved);
+    const QList<const XmlElement*> rows = saved->body->child("w:tbl")->childrenNamed("w:tr");
+    QCOMPARE(rows.size(), 6);
+    for (int row = 0; row < 6; ++row) {
+        const XmlElement* properties = rows[row]->child("w:trPr");
+        QVERIFY2(properties && properties->child("w:cantSplit"), "no row may split");
+        QCOMPARE(properties->child("w:trHeight")->attribute("w:val"), "480");
+        QCOMPARE(properties->child("w:trHeight")->attribute("w:hRule"), "atLeast");
+        // Rows 2 and 3 keep with the row below; row 4 ends the group.
+        const bool keep = row == 1 || row == 2;
+        for (const XmlElement* paragraph : rows[row]->descendants("w:p")) {
+            QCOMPARE(paragraph->child("w:pPr")->child("w:keepNext") != nullptr, keep);
+        }
+    }
+}
+
+void TestDocxWriter::fittedColumns()
+{
+    // Table B's shape: number columns with long headings, two description columns.
+    DocxWriter writer;
+    const int table = writer.addTable(4, 5, 8);
+    const QString soft(QChar(0x00AD));
+    const QStringList heading{"evento", "descrizione", "in en" + soft + "trata", "descrizione",
+                              "scorri" + soft + "mento"};
+    for (int c = 0; c < 5; ++c) {
+        writer.setCellText(table, 1, c + 1, heading[c]);
+    }
+    for (int row = 2; row <= 4; ++row) {
+        writer.setCellText(table, row, 1, " 120");
+        writer.setCellText(table, row, 2, "Lavorazione in officina della struttura in acciaio");
+        writer.setCellText(table, row, 3, "12");
+        writer.setCellText(table, row, 4, "Serramenti, portoni sezionali e lucernari");
+        writer.setCellText(table, row, 5, "104");
+    }
+    writer.applyTableFormat(table, 1);
+    for (int c : {1, 3, 5}) {
+        writer.fitColumnToContent(table, c);
+    }
+    const auto saved = saveAndRead(writer, path("colonne.docx"));
+    QVERIFY(saved);
+    const XmlElement& tbl = *saved->body->child("w:tbl");
+    QList<int> widths;
+    for (const XmlElement* column : tbl.child("w:tblGrid")->childrenNamed("w:gridCol")) {
+        widths << column->attribute("w:w").toInt();
+    }
+    QCOMPARE(widths.size(), 5);
+    QCOMPARE(widths[0] + widths[1] + widths[2] + widths[3] + widths[4], kTextWidth);
+    for (int number : {0, 2, 4}) {
+        QVERIFY2(widths[number] < 900, qPrintable(QString::number(widths[number])));
+    }
+    QVERIFY(widths[1] > 3000 && widths[3] > 3000);
+    // The soft hyphens are where the headings may break.
+    QCOMPARE(tbl.descendants("w:softHyphen").size(), 2);
+}
+
+void TestDocxWriter::pageFooter_data()
+{
+    QTest::addColumn<QString>("left");
+    QTest::addColumn<bool>("onFirstPage");
+    QTest::addColumn<bool>("cut");
+    QTest::newRow("project on the left") << "Magazzino comunale" << true << false;
+    QTest::newRow("no project") << "" << true << false;
+    QTest::newRow("a long project name stops before the page number")
+        << QString("Ristrutturazione ed ampliamento della scuola elementare Verdi e della "
+                   "palestra comunale")
+        << true << true;
+    QTest::newRow("not on the cover") << "Magazzino comunale" << false << false;
+}
+
+void TestDocxWriter::pageFooter()
+{
+    QFETCH(QString, left);
+    QFETCH(bool, onFirstPage);
+    QFETCH(bool, cut);
+    DocxWriter writer;
+    writer.setPageFooter(left, onFirstPage);
+    for (int i = 0; i < 80; ++i) {
+        writer.typeText("Una riga di testo che si ripete per riempire le pagine.\r");
+    }
+    const int pages = writer.estimatedPageCount();
+    QVERIFY(pages >= 2);
+    const auto saved = saveAndRead(writer, path("pie.docx"));
+    QVERIFY(saved);
+    const XmlElement* section = saved->body->child("w:sectPr");
+    const XmlElement* reference = section->child("w:footerReference");
+    QVERIFY(reference);
+    QCOMPARE(section->child("w:titlePg") != nullptr, !onFirstPage);
+
+    const XmlElement rels = parsePart(saved->package, "word/_rels/document.xml.rels");
+    QString target;
+    for (const XmlElement* rel : rels.childrenNamed("Relationship")) {
+        if (rel->attribute("Id") == reference->attribute("r:id"))
+            target = rel->attribute("Target");
+    }
+    QCOMPARE(target, "footer1.xml");
+    QVERIFY(saved->package.entry("[Content_Types].xml").contains("/word/footer1.xml"));
+
+    const XmlElement footer = parsePart(saved->package, "word/footer1.xml");
+    const XmlElement* paragraph = footer.child("w:p");
+    QCOMPARE(paragraph->child("w:pPr")->child("w:tabs")->child("w:tab")->attribute("w:val"),
+             "center");
+    QString text;
+    for (const XmlElement* run : paragraph->childrenNamed("w:r")) {
+        for (const XmlElement& item : run->children) {
+            if (item.name == "w:t")
+                text += item.text;
+            else if (item.name == "w:tab")
+                text += '\t';
+            else if (item.name == "w:instrText")
+                text += '{' + item.text.trimmed() + '}';
+            QVERIFY(item.name != "w:rPr" || item.child("w:sz")->attribute("w:val") == "16");
+        }
+    }
+    const QString pageText = QString("\tpagina {PAGE}1 di {NUMPAGES}%1").arg(pages);
+    QVERIFY2(text.endsWith(pageText), qPrintable(text));
+    const QString shown = text.chopped(pageText.size());
+    if (cut) {
+        QVERIFY(shown.endsWith(QChar(0x2026)));
+        QVERIFY(shown.size() > 20 && shown.size() < 60);
+        QVERIFY(left.startsWith(shown.chopped(1)));
+    } else {
+        QCOMPARE(shown, left);
+    }
+
+    // Without a footer there is no footer part.
+    DocxWriter plain;
+    plain.typeText("testo");
+    const auto plainSaved = saveAndRead(plain, path("senza.docx"));
+    QVERIFY(plainSaved);
+    QVERIFY(!plainSaved->package.contains("word/footer1.xml"));
+    QVERIFY(!plainSaved->body->child("w:sectPr")->child("w:footerReference"));
 }
 
 void TestDocxWriter::pictures_data()
@@ -944,6 +1145,21 @@ void TestDocxWriter::builderFaultsStopTheSave_data()
         << "tabella di 0 righe";
     QTest::newRow("font size zero")
         << Build([](DocumentWriter& w) { w.setFontSize(0); }) << "dimensione del carattere";
+    QTest::newRow("fitted column beyond the last")
+        << Build([](DocumentWriter& w) { w.fitColumnToContent(w.addTable(2, 2, 10), 3); })
+        << "la colonna 3";
+    QTest::newRow("rows kept together past the end")
+        << Build([](DocumentWriter& w) { w.keepRowsTogether(w.addTable(3, 2, 10), 2, 4); })
+        << "righe da 2 a 4";
+    QTest::newRow("rows kept together backwards")
+        << Build([](DocumentWriter& w) { w.keepRowsTogether(w.addTable(3, 2, 10), 3, 2); })
+        << "righe da 3 a 2";
+    QTest::newRow("negative row height")
+        << Build([](DocumentWriter& w) { w.setMinimumRowHeight(w.addTable(3, 2, 10), -1); })
+        << "altezza di riga";
+    QTest::newRow("negative space after a paragraph") << Build([](DocumentWriter& w) {
+        w.setParagraphFormat({-6, 1, false, false});
+    }) << "formato di paragrafo";
     QTest::newRow("first fault is the one reported") << Build([](DocumentWriter& w) {
         w.alignColumnRight(7, 1);
         w.setCellText(8, 1, 1, "x");

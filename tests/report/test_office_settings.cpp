@@ -1,0 +1,108 @@
+#include "report/office_settings.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace zant;
+
+class TestOfficeSettings final : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+
+    QString file(const QString& name, const QByteArray& bytes)
+    {
+        const QString path = m_dir.filePath(name);
+        QFile f(path);
+        if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
+            qFatal("cannot write %s", qPrintable(path));
+        return path;
+    }
+
+private slots:
+    void valuesComeThroughWhole_data()
+    {
+        QTest::addColumn<QByteArray>("ini");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("address");
+        QTest::newRow("commas")
+            << QByteArray(
+                   "[studio]\nnome=Studio Rossi, Bianchi & C.\nindirizzo=Via Roma 1, 00100 Roma\n")
+            << "Studio Rossi, Bianchi & C."
+            << "Via Roma 1, 00100 Roma";
+        QTest::newRow("quotes inside")
+            << QByteArray("[studio]\nnome=Studio \"Alfa\"\nindirizzo=Via dell'Orto 3\n")
+            << "Studio \"Alfa\""
+            << "Via dell'Orto 3";
+        QTest::newRow("a value wholly quoted loses the quotes")
+            << QByteArray(
+                   "[studio]\nnome=\"Studio Rossi, Roma\"\nindirizzo=\"  Via \\\"Po\\\" 2\"\n")
+            << "Studio Rossi, Roma"
+            << "  Via \"Po\" 2";
+        QTest::newRow("blanks around the equals sign, CR LF lines")
+            << QByteArray("[studio]\r\n  nome =   Studio Verdi\r\nindirizzo= Piazza Duomo 1 \r\n")
+            << "Studio Verdi"
+            << "Piazza Duomo 1";
+        QTest::newRow("UTF-8 accents")
+            << QByteArray("[studio]\nnome=Studio Nicolò Lucà\nindirizzo=Città di Castello\n")
+            << "Studio Nicolò Lucà"
+            << "Città di Castello";
+        QTest::newRow("Windows-1252 accents")
+            << QByteArray("[studio]\nnome=Studio Nicol\xf2\nindirizzo=Citt\xe0 di Castello\n")
+            << "Studio Nicolò"
+            << "Città di Castello";
+        QTest::newRow("UTF-8 byte order mark and comments")
+            << QByteArray("\xef\xbb\xbf; ufficio\n[studio]\n# nome=no\nnome=Studio Blu\n")
+            << "Studio Blu"
+            << "Indirizzo non configurato";
+        QTest::newRow("other sections are not read")
+            << QByteArray("[altro]\nnome=Altro\n[studio]\nindirizzo=Via Po 2\n")
+            << "Studio tecnico non configurato"
+            << "Via Po 2";
+        QTest::newRow("empty file") << QByteArray() << "Studio tecnico non configurato"
+                                    << "Indirizzo non configurato";
+    }
+
+    void valuesComeThroughWhole()
+    {
+        QFETCH(QByteArray, ini);
+        QFETCH(QString, name);
+        QFETCH(QString, address);
+        const auto settings = OfficeSettings::read(file("zant.ini", ini));
+        QVERIFY(settings);
+        QCOMPARE(settings.value().officeName, name);
+        QCOMPARE(settings.value().officeAddress, address);
+        QCOMPARE(OfficeSettings::load(file("zant.ini", ini)).officeName, name);
+    }
+
+    void unreadableFilesAreErrorsOnlyWhenNamed_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("missing") << "manca.ini"
+                                 << "il file non esiste";
+        QTest::newRow("a folder") << "cartella"
+                                  << "è una cartella";
+    }
+
+    void unreadableFilesAreErrorsOnlyWhenNamed()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, reason);
+        QVERIFY(QDir(m_dir.path()).mkpath("cartella"));
+        const QString full = m_dir.filePath(path);
+        const auto settings = OfficeSettings::read(full);
+        QVERIFY(!settings);
+        QVERIFY2(settings.error().text.contains(QDir::toNativeSeparators(full)),
+                 qPrintable(settings.error().text));
+        QVERIFY2(settings.error().text.contains(reason), qPrintable(settings.error().text));
+        // The default file may be missing: the documents then show the placeholders.
+        QCOMPARE(OfficeSettings::load(full).officeName, QString("Studio tecnico non configurato"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestOfficeSettings)
+#include "test_office_settings.moc"
