@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-base-dev-tools
-  libzip-dev
+  libzip-dev libxlsxwriter-dev
   libfluidsynth-dev timgm6mb-soundfont
   libbenchmark-dev
   fonts-liberation2 unzip

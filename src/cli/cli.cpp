@@ -1,4 +1,5 @@
 #include "cli/cli.h"
+#include "cli/exchange_commands.h"
 
 #include "cli/compute_json.h"
 
@@ -36,6 +37,13 @@ const char* const kUsage =
     "                             relazione completa in stampa diretta, su PDF\n"
     "  titlepage FILE -o OUT.docx relazione dei soli dati del frontespizio\n"
     "  guide -o OUT.docx          guida in linea completa, con lo schema di reticolo\n"
+    "  results FILE --xlsx OUT.xlsx | --csv CARTELLA\n"
+    "                             risultati per Excel (fogli o file CSV)\n"
+    "  export FILE --mspdi OUT.xml | --ics OUT.ics\n"
+    "                             esporta in Microsoft Project XML o come calendario\n"
+    "  import IN.xml|IN.csv -o OUT.txt\n"
+    "                             nuovo file di dati da Microsoft Project XML o da un\n"
+    "                             elenco di attività\n"
     "  <comando> --help           aiuto sul comando\n"
     "opzioni dei documenti (quali prende ogni comando: zant-cli <comando> --help):\n"
     "  --frontespizio FILE        prende i dati del frontespizio da un file ZANT-front-\n"
@@ -455,6 +463,12 @@ int runCli(const QStringList& args, QTextStream& out, QTextStream& err)
         return runCheck(rest, out, err);
     if (command == QLatin1String("compute"))
         return runCompute(rest, out, err);
+    if (command == QLatin1String("results") && wantsResultsExport(rest))
+        return runResultsExport(rest, out, err);
+    if (command == QLatin1String("export"))
+        return runExport(rest, out, err);
+    if (command == QLatin1String("import"))
+        return runImport(rest, out, err);
     if (documentCommand(command))
         return runDocument(command, rest, out, err);
     if (command == QLatin1String("guide"))

@@ -190,6 +190,26 @@ SavePlan planSave(const QString& path)
     return plan;
 }
 
+QFileDevice::Permissions newFilePermissions()
+{
+    QFileDevice::Permissions permissions = QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                           QFileDevice::ReadGroup | QFileDevice::WriteGroup |
+                                           QFileDevice::ReadOther | QFileDevice::WriteOther;
+#ifdef Q_OS_UNIX
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    if (mask & S_IWGRP)
+        permissions &= ~QFileDevice::WriteGroup;
+    if (mask & S_IRGRP)
+        permissions &= ~QFileDevice::ReadGroup;
+    if (mask & S_IWOTH)
+        permissions &= ~QFileDevice::WriteOther;
+    if (mask & S_IROTH)
+        permissions &= ~QFileDevice::ReadOther;
+#endif
+    return permissions;
+}
+
 } // namespace
 
 QString fileErrorCause(int systemError)
@@ -307,8 +327,12 @@ Outcome saveFileByName(const QString& path, const NamedFileWriter& write)
                                            QStringLiteral("impossibile creare il file")),
                            plan.existed);
     }
+    // A temporary file is private to its owner; the file it becomes gets the permissions of the
+    // file it replaces, or those a new file would have.
     if (plan.existed)
         temporary.setPermissions(QFile::permissions(plan.target));
+    else
+        temporary.setPermissions(newFilePermissions());
     temporary.close();
     if (Outcome refused = write(temporary.fileName())) {
         if (refused->text.isEmpty())

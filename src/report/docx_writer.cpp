@@ -73,6 +73,8 @@ struct Part
     QString name;
     QByteArray data;
     bool compress = true;
+    // Produced while the archive is written instead of held in data.
+    bool streamed = false;
 };
 
 int toHalfPoints(double points)
@@ -1835,6 +1837,7 @@ Outcome DocxWriter::writePackage(QIODevice& device) const
     QList<Part> parts = {
         {u"[Content_Types].xml"_s, contentTypesXml()},
         {u"_rels/.rels"_s, packageRelsXml()},
+        {u"word/document.xml"_s, {}, true, true},
         {u"word/_rels/document.xml.rels"_s, documentRelsXml()},
         {u"word/styles.xml"_s, stylesXml(m_cellLooks)},
         {u"word/settings.xml"_s, settingsXml()},
@@ -1906,25 +1909,12 @@ Outcome DocxWriter::writePackage(QIODevice& device) const
                                         compress ? ZIP_CM_DEFLATE : ZIP_CM_STORE,
                                         compress ? 1 : 0) == 0;
     };
-    // The content types come first, as some readers expect.
-    if (!add(parts[0].name,
-             zip_source_buffer(archive, parts[0].data.constData(),
-                               zip_uint64_t(parts[0].data.size()), 0),
-             true) ||
-        !add(parts[1].name,
-             zip_source_buffer(archive, parts[1].data.constData(),
-                               zip_uint64_t(parts[1].data.size()), 0),
-             true) ||
-        !add(u"word/document.xml"_s, zip_source_function(archive, streamedPartCommand, &document),
-             true)) {
-        return fail();
-    }
-    for (qsizetype i = 2; i < parts.size(); ++i) {
-        const Part& part = parts[i];
-        if (!add(part.name,
-                 zip_source_buffer(archive, part.data.constData(), zip_uint64_t(part.data.size()),
-                                   0),
-                 part.compress)) {
+    for (const Part& part : parts) {
+        zip_source_t* source = part.streamed
+                                   ? zip_source_function(archive, streamedPartCommand, &document)
+                                   : zip_source_buffer(archive, part.data.constData(),
+                                                       zip_uint64_t(part.data.size()), 0);
+        if (!add(part.name, source, part.compress)) {
             return fail();
         }
     }

@@ -203,22 +203,23 @@ void dati::buildGrid()
 
     place(makeLabel(QStringLiteral("Data d'inizio degli eventi:"),
                     QStringLiteral("giorno da cui partono le attività da programmare")),
-          5520, 1080, 2000, 285);
-    m_datiniz = place(makeValueBox(), 7560, 1080, 735, 285);
+          5520, 1080, 1860, 285);
+    // The date box is wide enough for a whole date; the calendar button and the bar follow it.
+    m_datiniz = place(makeValueBox(), 7395, 1080, 960, 285);
     m_datiniz->setObjectName(QStringLiteral("datiniz"));
     m_datiniz->setAccessibleName(QStringLiteral("Data d'inizio degli eventi"));
     m_datiniz->setToolTip(QStringLiteral("data d'inizio: digitarla (gg/mm/aaaa), sceglierla dal "
                                          "calendario o con la barra"));
     connect(m_datiniz, &QLineEdit::editingFinished, this, [this] { datiniz_Typed(); });
 
-    m_calendario = place(new QToolButton, 8295, 1080, 225, 285);
+    m_calendario = place(new QToolButton, 8355, 1080, 225, 285);
     m_calendario->setObjectName(QStringLiteral("calendario"));
     m_calendario->setAccessibleName(QStringLiteral("Calendario della data d'inizio"));
     m_calendario->setToolTip(QStringLiteral("scegliere la data d'inizio dal calendario"));
     m_calendario->setArrowType(Qt::DownArrow);
     m_calendario->setFocusPolicy(Qt::TabFocus);
     connect(m_calendario, &QToolButton::clicked, this, &dati::pickDate);
-    m_scrolladata = place(makeBar(Qt::Horizontal, 1, 32767, 30), 8520, 1080, 855, 285);
+    m_scrolladata = place(makeBar(Qt::Horizontal, 1, 32767, 30), 8595, 1080, 780, 285);
     m_scrolladata->setObjectName(QStringLiteral("scrolladata"));
     m_scrolladata->installEventFilter(this);
     connect(m_scrolladata, &QScrollBar::valueChanged, this, [this] {

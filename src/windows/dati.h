@@ -108,7 +108,6 @@ private:
     void commitLinkBox(QLineEdit* box);
     // Shows and stores a duration from the bar or the box.
     void storeDays(int row, double value);
-    void setAccessibleRowNames();
     void buildGrid();
     void buildCommands();
     void scrollLinksToLastFilled();

@@ -228,6 +228,14 @@ private slots:
         }));
         QCOMPARE(fileBytes(path), QByteArray("%PDF nuovo"));
         QCOMPARE(entries(dir.path()), QStringList{"stampa.pdf"});
+        // A new file is not left private as temporary files are.
+        const QString fresh = dir.filePath("nuovo.pdf");
+        QVERIFY(!saveFileByName(fresh, [](const QString& temporary) -> Outcome {
+            writeBytes(temporary, "%PDF");
+            return std::nullopt;
+        }));
+        QCOMPARE(QFile::permissions(fresh) & QFile::ReadOther,
+                 QFile::permissions(path) & QFile::ReadOther);
     }
 
     // A real full and then read-only file system: the buffered small file fails at the flush,

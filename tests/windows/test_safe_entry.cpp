@@ -12,6 +12,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QCalendarWidget>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -19,8 +20,10 @@
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QScrollBar>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 #include <QWheelEvent>
 
@@ -270,6 +273,28 @@ private slots:
         f.key(Qt::Key_Tab);
         QCOMPARE(f.app.undoStack().count(), steps);
         QCOMPARE(f.app.isModified(), message.isEmpty());
+    }
+
+    void dateFromTheCalendar()
+    {
+        Fixture f;
+        QTimer::singleShot(0, [] {
+            QWidget* popup = QApplication::activePopupWidget();
+            QVERIFY(popup);
+            auto* calendar = popup->findChild<QCalendarWidget*>();
+            QVERIFY(calendar);
+            QCOMPARE(calendar->selectedDate(), QDate(2026, 3, 16));
+            calendar->setSelectedDate(QDate(2026, 4, 1));
+            QTest::keyClick(calendar->findChild<QTableView*>(), Qt::Key_Return);
+        });
+        QTest::mouseClick(f.window->calendario(), Qt::LeftButton);
+        QCOMPARE(f.app.project.startDateText(), QString("01/04/2026"));
+        QCOMPARE(f.window->datiniz()->text(), QString("01/04/2026"));
+        QCOMPARE(f.window->scrolladata()->value(),
+                 int(QDate(1989, 12, 31).daysTo(QDate(2026, 4, 1))));
+        QApplication::setActiveWindow(f.window);
+        f.key(Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(f.app.project.startDateText(), QString("16/03/2026"));
     }
 
     void leavingATypedBoxStoresItsValue()

@@ -1,0 +1,252 @@
+#include "cli/exchange_commands.h"
+
+#include "cli/cli.h"
+#include "exchange/activity_list.h"
+#include "exchange/icalendar.h"
+#include "exchange/mspdi.h"
+#include "exchange/results_export.h"
+#include "model/data_check.h"
+#include "model/file_io.h"
+#include "model/project_file.h"
+#include "schedule/schedule.h"
+
+#include <QDateTime>
+#include <QFile>
+#include <QMap>
+
+namespace zant {
+
+namespace {
+
+const char* const kExportHelp =
+    "uso: zant-cli export FILE --mspdi OUT.xml\n"
+    "     zant-cli export FILE --ics OUT.ics\n"
+    "Controlla i dati del file, calcola i risultati e li esporta:\n"
+    "  --mspdi OUT.xml  Microsoft Project XML: un'attivita' per legame, una milestone per\n"
+    "                   evento, durate in giorni trascorsi (calendario di 24 ore, 7 giorni)\n"
+    "  --ics OUT.ics    calendario iCalendar: un evento di un giorno per ogni evento, alla\n"
+    "                   data minima; quelli critici segnati nel titolo\n"
+    "uscita: 0 esportato, 1 dati rifiutati dal controllo, 2 file illeggibile o non scrivibile\n";
+
+const char* const kImportHelp =
+    "uso: zant-cli import IN.xml -o OUT.txt\n"
+    "     zant-cli import IN.csv -o OUT.txt\n"
+    "Crea un nuovo file di dati ZANT da un file Microsoft Project XML (MSPDI) o da un elenco\n"
+    "di attivita' (righe \"evento da; evento a; giorni[; descrizione evento a]\", separate da\n"
+    "tabulazioni, punti e virgola o virgole; una prima riga di intestazione viene saltata).\n"
+    "Il tipo si riconosce dal contenuto. Quello che non si puo' rappresentare viene rifiutato.\n"
+    "uscita: 0 importato, 2 file illeggibile, rifiutato o non scrivibile\n";
+
+const char* const kResultsExportHelp =
+    "uso: zant-cli results FILE --xlsx OUT.xlsx\n"
+    "     zant-cli results FILE --csv CARTELLA\n"
+    "Controlla i dati, calcola i risultati e li scrive come cartella di lavoro Excel (fogli\n"
+    "Eventi, Attivita', Percorso critico) o come tre file CSV per Excel in italiano (UTF-8,\n"
+    "punto e virgola, virgola decimale) nella cartella indicata.\n"
+    "uscita: 0 scritto, 1 dati rifiutati dal controllo, 2 file illeggibile o non scrivibile\n";
+
+QString forTerminal(QString text)
+{
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return text;
+}
+
+int fail(QTextStream& err, const QString& text)
+{
+    err << "zant-cli: " << forTerminal(text) << "\n";
+    return ExitError;
+}
+
+int usage(QTextStream& err, const QString& problem, const char* help)
+{
+    err << "zant-cli: " << problem << "\n" << help;
+    return ExitError;
+}
+
+// One file argument and the options that take a value.
+bool parse(const QStringList& args, const QStringList& valueOptions, QString& file,
+           QMap<QString, QString>& values, QString& problem)
+{
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString& arg = args[i];
+        if (valueOptions.contains(arg)) {
+            if (i + 1 >= args.size()) {
+                problem = QStringLiteral("manca il valore dell'opzione %1").arg(arg);
+                return false;
+            }
+            values.insert(arg, args[++i]);
+        } else if (arg.startsWith(QLatin1Char('-')) && arg.size() > 1) {
+            problem = QStringLiteral("opzione sconosciuta: %1").arg(arg);
+            return false;
+        } else if (file.isEmpty()) {
+            file = arg;
+        } else {
+            problem = QStringLiteral("argomento in più: %1").arg(arg);
+            return false;
+        }
+    }
+    if (file.isEmpty()) {
+        problem = QStringLiteral("manca il nome del file");
+        return false;
+    }
+    return true;
+}
+
+// Reads and checks a data file and computes its results; on failure the exit code is set.
+struct Computed
+{
+    ProjectFileContents contents;
+    ScheduleResults results;
+};
+
+std::optional<Computed> loadAndCompute(const QString& file, QTextStream& out, QTextStream& err,
+                                       int& code)
+{
+    auto contents = readProjectFile(file);
+    if (!contents) {
+        code = fail(err, contents.error().text);
+        return std::nullopt;
+    }
+    int checkFailed = 0;
+    if (auto fault = requireValidData(contents.value().project, checkFailed)) {
+        out << forTerminal(fault->text) << "\n";
+        code = ExitRefused;
+        return std::nullopt;
+    }
+    Computed c{std::move(contents).value(), {}};
+    c.results = ComputeSchedule(c.contents.project);
+    return c;
+}
+
+} // namespace
+
+int runExport(const QStringList& args, QTextStream& out, QTextStream& err)
+{
+    if (args.contains(QLatin1String("--help"))) {
+        out << kExportHelp;
+        return ExitOk;
+    }
+    QString file;
+    QMap<QString, QString> values;
+    QString problem;
+    if (!parse(args, {QStringLiteral("--mspdi"), QStringLiteral("--ics")}, file, values, problem))
+        return usage(err, problem, kExportHelp);
+    if (values.isEmpty())
+        return usage(err, QStringLiteral("manca --mspdi OUT.xml o --ics OUT.ics"), kExportHelp);
+    int code = ExitOk;
+    const auto computed = loadAndCompute(file, out, err, code);
+    if (!computed)
+        return code;
+    const Project& project = computed->contents.project;
+    const QString title = computed->contents.titlePage[TitlePage::progetto];
+    if (values.contains(QStringLiteral("--mspdi"))) {
+        const QString path = values.value(QStringLiteral("--mspdi"));
+        if (Outcome failed = exportMspdi(path, project, computed->results, title))
+            return fail(err, failed->text);
+        out << "scritto " << path << "\n";
+    }
+    if (values.contains(QStringLiteral("--ics"))) {
+        const QString path = values.value(QStringLiteral("--ics"));
+        if (Outcome failed = exportICalendar(path, project, computed->results, title,
+                                             QDateTime::currentDateTimeUtc()))
+            return fail(err, failed->text);
+        out << "scritto " << path << "\n";
+    }
+    return ExitOk;
+}
+
+int runImport(const QStringList& args, QTextStream& out, QTextStream& err, const QDate& today)
+{
+    if (args.contains(QLatin1String("--help"))) {
+        out << kImportHelp;
+        return ExitOk;
+    }
+    QString file;
+    QMap<QString, QString> values;
+    QString problem;
+    if (!parse(args, {QStringLiteral("-o")}, file, values, problem))
+        return usage(err, problem, kImportHelp);
+    const QString output = values.value(QStringLiteral("-o"));
+    if (output.isEmpty())
+        return usage(err, QStringLiteral("manca -o OUT.txt"), kImportHelp);
+
+    // An XML document starts with '<' (after a byte order mark and blanks); anything else is
+    // read as an activity list.
+    QFile probe(file);
+    QByteArray head;
+    if (probe.open(QIODevice::ReadOnly))
+        head = probe.read(4096);
+    probe.close();
+    if (head.startsWith("\xEF\xBB\xBF"))
+        head.remove(0, 3);
+    const bool xml = head.trimmed().startsWith('<');
+
+    ProjectFileContents imported;
+    QString summary;
+    if (xml) {
+        auto read = readMspdiFile(file, today);
+        if (!read)
+            return fail(err, read.error().text);
+        imported.project = read.value().project;
+        imported.titlePage = read.value().titlePage;
+        summary = QStringLiteral("importate %1 attività: %2 eventi, %3 legami di 0 giorni")
+                      .arg(read.value().tasks.size())
+                      .arg(imported.project.eventCount())
+                      .arg(read.value().dummyCount);
+    } else {
+        auto read = readActivityListFile(file, today);
+        if (!read)
+            return fail(err, read.error().text);
+        imported.project = std::move(read).value();
+        int links = 0;
+        for (int e = 1; e <= imported.project.eventCount(); ++e)
+            links += imported.project.linkCount(e);
+        summary = QStringLiteral("importati %1 legami tra %2 eventi")
+                      .arg(links)
+                      .arg(imported.project.eventCount());
+    }
+    if (auto failed = writeProjectFile(output, imported.project, imported.titlePage))
+        return fail(err, failed->text);
+    out << summary << "\nscritto " << output << "\n";
+    return ExitOk;
+}
+
+bool wantsResultsExport(const QStringList& args)
+{
+    return args.contains(QLatin1String("--xlsx")) || args.contains(QLatin1String("--csv"));
+}
+
+int runResultsExport(const QStringList& args, QTextStream& out, QTextStream& err)
+{
+    if (args.contains(QLatin1String("--help"))) {
+        out << kResultsExportHelp;
+        return ExitOk;
+    }
+    QString file;
+    QMap<QString, QString> values;
+    QString problem;
+    if (!parse(args, {QStringLiteral("--xlsx"), QStringLiteral("--csv")}, file, values, problem))
+        return usage(err, problem, kResultsExportHelp);
+    int code = ExitOk;
+    const auto computed = loadAndCompute(file, out, err, code);
+    if (!computed)
+        return code;
+    const Project& project = computed->contents.project;
+    if (values.contains(QStringLiteral("--xlsx"))) {
+        const QString path = values.value(QStringLiteral("--xlsx"));
+        if (Outcome failed = exportResultsXlsx(path, project, computed->results))
+            return fail(err, failed->text);
+        out << "scritto " << path << "\n";
+    }
+    if (values.contains(QStringLiteral("--csv"))) {
+        QStringList written;
+        if (Outcome failed = exportResultsCsv(values.value(QStringLiteral("--csv")), project,
+                                              computed->results, &written))
+            return fail(err, failed->text);
+        for (const QString& path : written)
+            out << "scritto " << path << "\n";
+    }
+    return ExitOk;
+}
+
+} // namespace zant

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "model/message.h"
+#include "model/project.h"
+#include "schedule/schedule.h"
+
+#include <QDate>
+#include <QString>
+#include <QStringList>
+
+#include <variant>
+#include <vector>
+
+namespace zant {
+
+// One cell of an exported table: a number, a calendar date or a text.
+using ResultCell = std::variant<double, QDate, QString>;
+
+struct ResultSheet
+{
+    QString name;
+    QStringList headers;
+    std::vector<int> widths; // in characters, one per column
+    std::vector<std::vector<ResultCell>> rows;
+};
+
+// The three tables of the results: "Eventi" (times and dates of every event), "Attività" (every
+// activity with its dates and its three floats) and "Percorso critico".
+std::vector<ResultSheet> resultSheets(const Project& project, const ScheduleResults& results);
+
+// An Excel workbook with one sheet per table: real dates and numbers, the header row bold and
+// frozen, the columns sized, an autofilter on each table.
+Outcome exportResultsXlsx(const QString& path, const Project& project,
+                          const ScheduleResults& results);
+
+// One table as the Italian Excel reads it: UTF-8 with a byte order mark, semicolons, decimal
+// commas, dates dd/MM/yyyy, CR LF line ends.
+QByteArray resultSheetCsv(const ResultSheet& sheet);
+
+// The three tables as "Eventi.csv", "Attività.csv" and "Percorso critico.csv" in `folder`
+// (created when missing). `written` receives the paths of the files written.
+Outcome exportResultsCsv(const QString& folder, const Project& project,
+                         const ScheduleResults& results, QStringList* written = nullptr);
+
+} // namespace zant

@@ -1,0 +1,338 @@
+#include "exchange/mspdi.h"
+#include "model/data_check.h"
+#include "model/project_file.h"
+#include "support/project_builder.h"
+
+#include <QRandomGenerator>
+#include <QTest>
+#include <QXmlStreamReader>
+
+using namespace zant;
+
+namespace {
+
+const QDate kToday(2026, 12, 8);
+
+QByteArray document(const QByteArray& tasks, const QByteArray& head = QByteArray())
+{
+    return "<?xml version=\"1.0\"?>\n<Project xmlns=\"http://schemas.microsoft.com/project\">" +
+           head + "<StartDate>2027-03-01T08:00:00</StartDate><Tasks>" + tasks +
+           "</Tasks></Project>";
+}
+
+QByteArray task(int uid, const QByteArray& name, const QByteArray& duration,
+                const QByteArray& extra = QByteArray())
+{
+    return "<Task><UID>" + QByteArray::number(uid) + "</UID><Name>" + name + "</Name><Duration>" +
+           duration + "</Duration>" + extra + "</Task>";
+}
+
+QByteArray link(int predecessor, int type = 1, int lag = 0, int lagFormat = 7)
+{
+    return "<PredecessorLink><PredecessorUID>" + QByteArray::number(predecessor) +
+           "</PredecessorUID><Type>" + QByteArray::number(type) + "</Type><LinkLag>" +
+           QByteArray::number(lag) + "</LinkLag><LagFormat>" + QByteArray::number(lagFormat) +
+           "</LagFormat></PredecessorLink>";
+}
+
+std::vector<QString> earliestDates(const Project& project)
+{
+    const ScheduleResults r = ComputeSchedule(project);
+    return std::vector<QString>(r.earliestDate.begin() + 1, r.earliestDate.end());
+}
+
+// A random project with one start event, links to higher events, and every event leading to
+// the last.
+Project randomProject(int seed)
+{
+    QRandomGenerator random(static_cast<quint32>(seed));
+    const int n = 3 + random.bounded(30);
+    QMap<QPair<int, int>, int> links;
+    std::vector<bool> reached(n + 1, false);
+    for (int i = 1; i < n; ++i) {
+        const int k = i + 1 + random.bounded(std::min(4, n - i));
+        links.insert({i, k}, random.bounded(0, 40));
+        reached[k] = true;
+        for (int j = i + 2; j <= n; ++j) {
+            if (random.bounded(10) == 0) {
+                links.insert({i, j}, random.bounded(1, 40));
+                reached[j] = true;
+            }
+        }
+    }
+    for (int k = 2; k <= n; ++k)
+        if (!reached[k])
+            links.insert({k - 1, k}, random.bounded(1, 40));
+    QStringList text;
+    for (auto it = links.cbegin(); it != links.cend(); ++it)
+        text << QStringLiteral("%1>%2=%3").arg(it.key().first).arg(it.key().second).arg(it.value());
+    return test::buildProject(QStringLiteral("%1: %2").arg(n).arg(text.join(QLatin1Char(' '))),
+                              QStringLiteral("15/06/2027"));
+}
+
+} // namespace
+
+class TestMspdi final : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void exampleRoundTripKeepsTheEventDates()
+    {
+        const auto example = readProjectFile(
+            QStringLiteral(ZANT_SOURCE_DIR "/examples/ZANT-dati-esempio-magazzino.txt"));
+        QVERIFY(example.ok());
+        const Project& original = example.value().project;
+        const QByteArray xml = writeMspdi(original, ComputeSchedule(original),
+                                          example.value().titlePage[TitlePage::progetto]);
+        const auto back = parseMspdi(xml, QStringLiteral("esempio.xml"), kToday);
+        QVERIFY2(back.ok(), back.ok() ? "" : qPrintable(back.error().text));
+        const Project& imported = back.value().project;
+        QCOMPARE(imported.eventCount(), 25);
+        QCOMPARE(imported.startDateText(), QStringLiteral("01/03/2027"));
+        QCOMPARE(earliestDates(imported), earliestDates(original));
+        QCOMPARE(test::describeLinks(imported), test::describeLinks(original));
+        for (int e = 1; e <= 25; ++e)
+            QCOMPARE(imported.description(e), original.description(e));
+        QCOMPARE(back.value().titlePage[TitlePage::progetto],
+                 example.value().titlePage[TitlePage::progetto]);
+        QVERIFY(!findDataFault(imported));
+    }
+
+    void generatedRoundTrips_data()
+    {
+        QTest::addColumn<int>("seed");
+        for (int seed = 1; seed <= 25; ++seed)
+            QTest::addRow("seed %d", seed) << seed;
+    }
+    void generatedRoundTrips()
+    {
+        QFETCH(int, seed);
+        const Project original = randomProject(seed);
+        QVERIFY(!findDataFault(original));
+        const auto back =
+            parseMspdi(writeMspdi(original, ComputeSchedule(original), QString()), "x.xml", kToday);
+        QVERIFY2(back.ok(), back.ok() ? "" : qPrintable(back.error().text));
+        QVERIFY(!findDataFault(back.value().project));
+        QCOMPARE(earliestDates(back.value().project), earliestDates(original));
+        QCOMPARE(ComputeSchedule(back.value().project).criticalPath,
+                 ComputeSchedule(original).criticalPath);
+    }
+
+    // Programs drop elements that are out of the schema's order, so the order is checked here.
+    void exportFollowsTheSchemaOrder()
+    {
+        const Project p = test::buildProject(QStringLiteral("4: 1>2=5 1>3=2 2>4=1 3>4=1"),
+                                             QStringLiteral("01/03/2027"));
+        const ScheduleResults r = ComputeSchedule(p);
+        QXmlStreamReader xml(writeMspdi(p, r, QStringLiteral("Prova")));
+        const QStringList projectOrder{
+            "SaveVersion",   "Title",          "ScheduleFromStart", "StartDate",
+            "FinishDate",    "CalendarUID",    "DefaultStartTime",  "DefaultFinishTime",
+            "MinutesPerDay", "MinutesPerWeek", "DaysPerMonth",      "DurationFormat",
+            "Calendars",     "Tasks"};
+        const QStringList taskOrder{"UID",
+                                    "ID",
+                                    "Name",
+                                    "Type",
+                                    "IsNull",
+                                    "OutlineNumber",
+                                    "OutlineLevel",
+                                    "Priority",
+                                    "Start",
+                                    "Finish",
+                                    "Duration",
+                                    "DurationFormat",
+                                    "Estimated",
+                                    "Milestone",
+                                    "Summary",
+                                    "Critical",
+                                    "EarlyStart",
+                                    "EarlyFinish",
+                                    "LateStart",
+                                    "LateFinish",
+                                    "FreeSlack",
+                                    "TotalSlack",
+                                    "ConstraintType",
+                                    "PredecessorLink"};
+        QStringList seenProject;
+        QList<QMap<QString, QString>> tasks;
+        int depth = 0;
+        int lastTaskIndex = -1;
+        while (!xml.atEnd()) {
+            xml.readNext();
+            if (xml.isStartElement()) {
+                ++depth;
+                const QString name = xml.name().toString();
+                if (depth == 2)
+                    seenProject << name;
+                if (depth == 3 && name == QLatin1String("Task")) {
+                    tasks.append(QMap<QString, QString>());
+                    lastTaskIndex = -1;
+                }
+                if (depth == 4 && !tasks.isEmpty() &&
+                    xml.namespaceUri() == QLatin1String("http://schemas.microsoft.com/project")) {
+                    const int index = static_cast<int>(taskOrder.indexOf(name));
+                    QVERIFY2(index >= lastTaskIndex, qPrintable(name));
+                    lastTaskIndex = index;
+                    if (name != QLatin1String("PredecessorLink")) {
+                        tasks.last().insert(name, xml.readElementText());
+                        --depth;
+                    }
+                }
+            } else if (xml.isEndElement()) {
+                --depth;
+            }
+        }
+        QVERIFY(!xml.hasError());
+        QCOMPARE(seenProject, projectOrder);
+        QCOMPARE(tasks.size(), 4 + 4); // four milestones, four activities
+        // Task "1 → 3" (UID 3): 2 days from 01/03, total slack 3 days, not critical.
+        QCOMPARE(tasks[2].value("Name"), QStringLiteral("1 → 3: Evento 3"));
+        QCOMPARE(tasks[2].value("Duration"), QStringLiteral("PT48H0M0S"));
+        QCOMPARE(tasks[2].value("DurationFormat"), QStringLiteral("8"));
+        QCOMPARE(tasks[2].value("EarlyFinish"), QStringLiteral("2027-03-03T00:00:00"));
+        QCOMPARE(tasks[2].value("LateFinish"), QStringLiteral("2027-03-06T00:00:00"));
+        QCOMPARE(tasks[2].value("TotalSlack"), QString::number(3 * 14400));
+        QCOMPARE(tasks[2].value("Critical"), QStringLiteral("0"));
+        QCOMPARE(tasks[0].value("Name"), QStringLiteral("Evento 1: Evento 1"));
+        QCOMPARE(tasks[0].value("Milestone"), QStringLiteral("1"));
+        QCOMPARE(tasks[0].value("Critical"), QStringLiteral("1"));
+    }
+
+    // Elapsed formats count 24 hours a day; the others the project's working minutes a day.
+    void durationsByFormat_data()
+    {
+        QTest::addColumn<QByteArray>("head");
+        QTest::addColumn<QByteArray>("duration");
+        QTest::addColumn<int>("format");
+        QTest::addColumn<double>("days");
+        QTest::newRow("working days, 480 minutes when absent")
+            << QByteArray() << QByteArray("PT16H0M0S") << 7 << 2.0;
+        QTest::newRow("working days at 600 minutes a day")
+            << QByteArray("<MinutesPerDay>600</MinutesPerDay>") << QByteArray("PT30H0M0S") << 7
+            << 3.0;
+        QTest::newRow("elapsed days") << QByteArray() << QByteArray("PT72H0M0S") << 8 << 3.0;
+        QTest::newRow("elapsed hours, half a day")
+            << QByteArray() << QByteArray("PT12H0M0S") << 6 << 0.5;
+        QTest::newRow("estimated elapsed weeks")
+            << QByteArray() << QByteArray("PT168H0M0S") << 42 << 7.0;
+        QTest::newRow("minutes and seconds")
+            << QByteArray() << QByteArray("PT3H59M60S") << 7 << 0.5;
+    }
+    void durationsByFormat()
+    {
+        QFETCH(QByteArray, head);
+        QFETCH(QByteArray, duration);
+        QFETCH(int, format);
+        QFETCH(double, days);
+        const QByteArray xml =
+            document(task(1, "A", duration,
+                          "<DurationFormat>" + QByteArray::number(format) + "</DurationFormat>"),
+                     head);
+        const auto read = parseMspdi(xml, "d.xml", kToday);
+        QVERIFY2(read.ok(), read.ok() ? "" : qPrintable(read.error().text));
+        QCOMPARE(read.value().project.eventCount(), 2);
+        QCOMPARE(*read.value().project.link(1, 1).days, days);
+    }
+
+    void lagsSummariesAndNullTasks()
+    {
+        // Summary S holds A and B; B starts 2 working days (960 minutes) after A ends.
+        const QByteArray xml =
+            document(task(0, "Progetto", "PT0H0M0S", "<Summary>1</Summary>") +
+                     task(1, "S", "PT40H0M0S", "<Summary>1</Summary>") + task(2, "A", "PT24H0M0S") +
+                     task(3, "B", "PT8H0M0S", link(2, 1, 9600, 7)) +
+                     "<Task><UID>4</UID><IsNull>1</IsNull></Task>");
+        const auto read = parseMspdi(xml, "l.xml", kToday);
+        QVERIFY2(read.ok(), read.ok() ? "" : qPrintable(read.error().text));
+        const Project& p = read.value().project;
+        QCOMPARE(test::describeLinks(p), QStringLiteral("4: 1>2=3 2>3=2 3>4=1"));
+        QCOMPARE(p.description(3), QStringLiteral("Fine dell'attesa dopo A"));
+        QCOMPARE(p.startDateText(), QStringLiteral("01/03/2027"));
+        QCOMPARE(read.value().tasks.size(), std::size_t(2));
+        QCOMPARE(read.value().tasks[1].startEvent, 3);
+    }
+
+    void refusals_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("not XML") << QByteArray("\"01/01/2027\",3\r\n")
+                                 << "non è un documento XML valido";
+        QTest::newRow("broken XML")
+            << document(task(1, "A", "PT8H")).chopped(5) << "non è un documento XML valido";
+        QTest::newRow("XML that is not MSPDI")
+            << QByteArray("<?xml version=\"1.0\"?><html><body/></html>")
+            << "non è un file Microsoft Project XML";
+        QTest::newRow("Project of another namespace")
+            << QByteArray("<Project xmlns=\"urn:altro\"><Tasks/></Project>")
+            << "non è un file Microsoft Project XML";
+        QTest::newRow("no tasks") << document(QByteArray()) << "non contiene attività";
+        QTest::newRow("entity expansion")
+            << QByteArray(
+                   "<?xml version=\"1.0\"?><!DOCTYPE Project [<!ENTITY a \"aaaaaaaaaa\">"
+                   "<!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;\">]>"
+                   "<Project xmlns=\"http://schemas.microsoft.com/project\"><Title>&b;</Title>"
+                   "</Project>")
+            << "dichiarazione DTD";
+        QTest::newRow("external entity")
+            << QByteArray("<?xml version=\"1.0\"?><!DOCTYPE Project [<!ENTITY x SYSTEM "
+                          "\"file:///etc/passwd\">]><Project><Title>&x;</Title></Project>")
+            << "dichiarazione DTD";
+        QTest::newRow("undeclared entity") << QByteArray("<Project><Title>&x;</Title></Project>")
+                                           << "non è un documento XML valido";
+        QTest::newRow("start-to-start link names the tasks")
+            << document(task(1, "Scavi", "PT8H") + task(2, "Getti", "PT8H", link(1, 3)))
+            << "il legame «Scavi» → «Getti» è inizio-inizio";
+        QTest::newRow("finish-to-finish link")
+            << document(task(1, "A", "PT8H") + task(2, "B", "PT8H", link(1, 0))) << "è fine-fine";
+        QTest::newRow("start-to-finish link")
+            << document(task(1, "A", "PT8H") + task(2, "B", "PT8H", link(1, 2))) << "è inizio-fine";
+        QTest::newRow("negative lag")
+            << document(task(1, "A", "PT8H") + task(2, "B", "PT8H", link(1, 1, -4800)))
+            << "«A» → «B» ha un ritardo negativo";
+        QTest::newRow("percentage lag")
+            << document(task(1, "A", "PT8H") + task(2, "B", "PT8H", link(1, 1, 5000, 19)))
+            << "in percentuale";
+        QTest::newRow("unknown predecessor")
+            << document(task(2, "B", "PT8H", link(9))) << "un'attività che non esiste";
+        QTest::newRow("link to a summary task")
+            << document(task(1, "S", "PT8H", "<Summary>1</Summary>") +
+                        task(2, "B", "PT8H", link(1)))
+            << "riguarda un'attività di riepilogo";
+        QTest::newRow("cycle names the tasks")
+            << document(task(1, "A", "PT8H", link(2)) + task(2, "B", "PT8H", link(1)))
+            << "«A» e «B» formano un ciclo";
+        QTest::newRow("duplicate UID")
+            << document(task(1, "A", "PT8H") + task(1, "B", "PT8H")) << "stesso identificativo";
+        QTest::newRow("no duration")
+            << document("<Task><UID>1</UID><Name>A</Name></Task>") << "«A» non ha una durata";
+        QTest::newRow("months have no fixed length")
+            << document(task(1, "A", "P1M")) << "non è leggibile";
+    }
+    void refusals()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, message);
+        const auto read = parseMspdi(bytes, QStringLiteral("prova.xml"), kToday);
+        QVERIFY(!read.ok());
+        QCOMPARE(read.error().kind, MessageKind::Critical);
+        QVERIFY2(read.error().text.contains(message), qPrintable(read.error().text));
+        QVERIFY(read.error().text.contains(QStringLiteral("prova.xml")));
+    }
+
+    void tooManyTasksRefusedQuickly()
+    {
+        QByteArray tasks;
+        for (int t = 1; t <= kMaxNetworkTasks + 1; ++t)
+            tasks += task(t, "T", "PT8H");
+        const auto read = parseMspdi(document(tasks), "grande.xml", kToday);
+        QVERIFY(!read.ok());
+        QVERIFY2(read.error().text.contains(QStringLiteral("al massimo 5000")),
+                 qPrintable(read.error().text));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestMspdi)
+#include "test_mspdi.moc"

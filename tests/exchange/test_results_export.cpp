@@ -1,0 +1,208 @@
+#include "exchange/results_export.h"
+#include "report/docx_package.h"
+#include "support/project_builder.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace zant;
+using test::XmlElement;
+
+namespace {
+
+Project diamond()
+{
+    return test::buildProject(QStringLiteral("4: 1>2=5 1>3=2 2>4=1 3>4=1"),
+                              QStringLiteral("01/03/2027"));
+}
+
+// The cells of a worksheet part by reference ("B2"), with their type, style and value.
+struct CellInfo
+{
+    QString type;
+    QString style;
+    QString value;
+};
+
+QMap<QString, CellInfo> cellsOf(const QByteArray& part)
+{
+    XmlElement root;
+    QString error;
+    QMap<QString, CellInfo> cells;
+    if (!test::parseXml(part, &root, &error))
+        return cells;
+    for (const XmlElement* c : root.descendants(QStringLiteral("c"))) {
+        const XmlElement* v = c->child(QStringLiteral("v"));
+        cells.insert(c->attribute(QStringLiteral("r")),
+                     {c->attribute(QStringLiteral("t")), c->attribute(QStringLiteral("s")),
+                      v ? v->text : QString()});
+    }
+    return cells;
+}
+
+} // namespace
+
+class TestResultsExport final : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+
+private slots:
+    void sheetsHoldTheResults()
+    {
+        const Project p = diamond();
+        const auto sheets = resultSheets(p, ComputeSchedule(p));
+        QCOMPARE(sheets.size(), std::size_t(3));
+        QCOMPARE(sheets[0].name, QStringLiteral("Eventi"));
+        QCOMPARE(sheets[0].rows.size(), std::size_t(4));
+        QCOMPARE(sheets[1].name, QStringLiteral("Attività"));
+        QCOMPARE(sheets[1].rows.size(), std::size_t(4));
+        QCOMPARE(sheets[2].name, QStringLiteral("Percorso critico"));
+        QCOMPARE(sheets[2].rows.size(), std::size_t(3)); // events 1, 2, 4
+        // Activity 1 → 3 (2 days): starts 01/03, latest finish 06/03; total float 3, but event 3
+        // is reached as soon as it ends, so no free or independent float.
+        const auto& row = sheets[1].rows[1];
+        QCOMPARE(std::get<double>(row[1]), 3.0);
+        QCOMPARE(std::get<QDate>(row[4]), QDate(2027, 3, 1));
+        QCOMPARE(std::get<QDate>(row[5]), QDate(2027, 3, 3));
+        QCOMPARE(std::get<QDate>(row[6]), QDate(2027, 3, 4));
+        QCOMPARE(std::get<QDate>(row[7]), QDate(2027, 3, 6));
+        QCOMPARE(std::get<double>(row[8]), 3.0);
+        QCOMPARE(std::get<double>(row[9]), 0.0);
+        QCOMPARE(std::get<double>(sheets[1].rows[3][9]), 3.0); // 3 → 4 may slip 3 days
+        QCOMPARE(std::get<double>(row[10]), 0.0);
+        QCOMPARE(std::get<QString>(row[11]), QStringLiteral("no"));
+    }
+
+    // The workbook is a zip of XML parts: numbers and dates are stored as numbers, dates with a
+    // date format, the header bold and frozen, with an autofilter.
+    void workbookHoldsNumbersAndDates()
+    {
+        const QString path = m_dir.filePath(QStringLiteral("risultati.xlsx"));
+        const Project p = diamond();
+        QCOMPARE(exportResultsXlsx(path, p, ComputeSchedule(p)), Outcome());
+        QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden),
+                 QStringList{QStringLiteral("risultati.xlsx")}); // no temporary file left
+        test::DocxPackage package;
+        QString error;
+        QVERIFY2(package.open(path, &error), qPrintable(error));
+        const QString workbook =
+            QString::fromUtf8(package.entry(QStringLiteral("xl/workbook.xml")));
+        QVERIFY(workbook.contains(QStringLiteral("name=\"Eventi\"")));
+        QVERIFY(workbook.contains(QStringLiteral("name=\"Attività\"")));
+        QVERIFY(workbook.contains(QStringLiteral("name=\"Percorso critico\"")));
+
+        const QByteArray events = package.entry(QStringLiteral("xl/worksheets/sheet1.xml"));
+        const auto cells = cellsOf(events);
+        QCOMPARE(cells.value("A1").type, QStringLiteral("s")); // heading text
+        QCOMPARE(cells.value("A3").type, QString());           // event 2 as a number
+        QCOMPARE(cells.value("A3").value, QStringLiteral("2"));
+        QCOMPARE(cells.value("C3").value, QStringLiteral("5"));
+        // 06/03/2027 is day 46452 of Excel's calendar.
+        QCOMPARE(cells.value("D3").type, QString());
+        QCOMPARE(cells.value("D3").value, QStringLiteral("46452"));
+        const QString dateStyle = cells.value("D3").style;
+        QVERIFY(!dateStyle.isEmpty());
+        QVERIFY(events.contains("state=\"frozen\""));
+        QVERIFY(events.contains("<autoFilter ref=\"A1:H5\"/>"));
+        QVERIFY(events.contains("<cols>"));
+
+        const QByteArray styles = package.entry(QStringLiteral("xl/styles.xml"));
+        QVERIFY(styles.contains("formatCode=\"dd/mm/yyyy\""));
+        QVERIFY(styles.contains("<b/>"));
+        XmlElement root;
+        QVERIFY(test::parseXml(styles, &root, &error));
+        const XmlElement* cellXfs = root.descendants(QStringLiteral("cellXfs")).value(0);
+        QVERIFY(cellXfs);
+        const auto xfs = cellXfs->childrenNamed(QStringLiteral("xf"));
+        const QString numFmtId =
+            xfs.value(dateStyle.toInt())->attribute(QStringLiteral("numFmtId"));
+        bool isDateFormat = false;
+        for (const XmlElement* f : root.descendants(QStringLiteral("numFmt")))
+            isDateFormat = isDateFormat || (f->attribute(QStringLiteral("numFmtId")) == numFmtId &&
+                                            f->attribute(QStringLiteral("formatCode")) ==
+                                                QLatin1String("dd/mm/yyyy"));
+        QVERIFY(isDateFormat);
+    }
+
+    void failedWriteLeavesTheOldFile()
+    {
+        const QString folder = m_dir.filePath(QStringLiteral("sola-lettura"));
+        QVERIFY(QDir().mkpath(folder));
+        const QString path = folder + QStringLiteral("/r.xlsx");
+        QFile old(path);
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write("vecchio");
+        old.close();
+        QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+        const Project p = diamond();
+        const Outcome failed = exportResultsXlsx(path, p, ComputeSchedule(p));
+        QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                          QFileDevice::ExeOwner);
+        if (QFileInfo(folder).isWritable() && failed == Outcome())
+            QSKIP("running with permissions that ignore a read-only folder");
+        QVERIFY(failed.has_value());
+        QVERIFY(failed->text.contains(QStringLiteral("r.xlsx")));
+        QVERIFY(old.open(QIODevice::ReadOnly));
+        QCOMPARE(old.readAll(), QByteArray("vecchio"));
+        QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{"r.xlsx"});
+    }
+
+    void unwritableTargetsRefused_data()
+    {
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("missing folder") << "manca/r.xlsx"
+                                        << "Impossibile salvare il file";
+        QTest::newRow("target is a folder") << "."
+                                            << "è una cartella";
+    }
+    void unwritableTargetsRefused()
+    {
+        QFETCH(QString, target);
+        QFETCH(QString, reason);
+        const QStringList before = QDir(m_dir.path()).entryList(QDir::AllEntries | QDir::Hidden);
+        const Project p = diamond();
+        const Outcome failed = exportResultsXlsx(m_dir.filePath(target), p, ComputeSchedule(p));
+        QVERIFY(failed.has_value());
+        QVERIFY2(failed->text.contains(reason), qPrintable(failed->text));
+        QCOMPARE(QDir(m_dir.path()).entryList(QDir::AllEntries | QDir::Hidden), before);
+    }
+
+    void csvForItalianExcel()
+    {
+        const Project p = diamond();
+        const auto sheets = resultSheets(p, ComputeSchedule(p));
+        const QByteArray csv = resultSheetCsv(sheets[1]);
+        QVERIFY(csv.startsWith("\xEF\xBB\xBF"));
+        const QStringList lines = QString::fromUtf8(csv.mid(3)).split(QStringLiteral("\r\n"));
+        QCOMPARE(lines.first().section(QLatin1Char(';'), 0, 2),
+                 QStringLiteral("Da evento;A evento;Descrizione"));
+        QCOMPARE(lines[2], QStringLiteral("1;3;Evento 3;2;01/03/2027;03/03/2027;04/03/2027;"
+                                          "06/03/2027;3;0;0;no"));
+
+        Project fractional =
+            test::buildProject(QStringLiteral("2: 1>2=2.5"), QStringLiteral("01/03/2027"));
+        fractional.setDescription(2, QStringLiteral("Scavi; \"fondazioni\""));
+        const QByteArray more =
+            resultSheetCsv(resultSheets(fractional, ComputeSchedule(fractional))[1]);
+        QVERIFY2(more.contains("1;2;\"Scavi; \"\"fondazioni\"\"\";2,5;"), more.constData());
+    }
+
+    void csvFolder()
+    {
+        const QString folder = m_dir.filePath(QStringLiteral("csv/nuova"));
+        const Project p = diamond();
+        QStringList written;
+        QCOMPARE(exportResultsCsv(folder, p, ComputeSchedule(p), &written), Outcome());
+        QCOMPARE(written.size(), 3);
+        QVERIFY(QFile::exists(folder + QStringLiteral("/Attività.csv")));
+        QVERIFY(QFile::exists(folder + QStringLiteral("/Percorso critico.csv")));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestResultsExport)
+#include "test_results_export.moc"
