@@ -787,10 +787,9 @@ void DocxWriter::setParagraphFormat(const ParagraphFormat& format)
     }
 }
 
-void DocxWriter::setPageFooter(const QString& leftText, bool onFirstPage)
+void DocxWriter::setPageFooter(const QString& leftText)
 {
     m_hasFooter = true;
-    m_footerOnFirstPage = onFirstPage;
     m_footerText = cleanText(QString(leftText).replace(u'\t', u' ').replace(u'\v', u' '));
 }
 
@@ -1629,10 +1628,6 @@ private:
         m_xml.writeAttribute(u"w:gutter"_s, u"0"_s);
         m_xml.writeEmptyElement(u"w:cols"_s);
         m_xml.writeAttribute(u"w:space"_s, u"708"_s);
-        if (m_writer.m_hasFooter && !m_writer.m_footerOnFirstPage) {
-            // A first page of its own, whose footer is empty.
-            m_xml.writeEmptyElement(u"w:titlePg"_s);
-        }
         m_xml.writeEndElement();
         m_xml.writeEndDocument();
         m_done = true;

@@ -24,7 +24,7 @@ public:
     void setFontName(const QString& name) override;
     void setFontSize(double points) override;
     void setParagraphFormat(const ParagraphFormat& format) override;
-    void setPageFooter(const QString& leftText, bool onFirstPage = true) override;
+    void setPageFooter(const QString& leftText) override;
     void typeText(const QString& text) override;
     void typePageCountField() override;
     void addParagraph(const QString& text, double points) override;
@@ -163,7 +163,6 @@ private:
     mutable QList<std::pair<QString, int>> m_cellLooks;
     QList<Picture> m_pictures;
     bool m_hasFooter = false;
-    bool m_footerOnFirstPage = true;
     QString m_footerText;
     QString m_firstFault;
 };
