@@ -267,6 +267,8 @@ const DocumentCommand kDocumentCommands[] = {
      "opzioni:\n"
      "  -o OUT.docx                documento da scrivere\n"
      "  --frontespizio FILE        prende i dati del frontespizio da un file ZANT-front-\n"
+     "I risultati per Excel: zant-cli results FILE --xlsx OUT.xlsx | --csv CARTELLA\n"
+     "(zant-cli results --xlsx --help).\n"
      "uscita: 0 documento scritto, 1 dati rifiutati dal controllo, 2 file illeggibile,\n"
      "non valido o non scrivibile\n"},
     {"report", true, true, true,

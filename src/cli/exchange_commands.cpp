@@ -22,7 +22,7 @@ const char* const kExportHelp =
     "uso: zant-cli export FILE --mspdi OUT.xml\n"
     "     zant-cli export FILE --ics OUT.ics\n"
     "Controlla i dati del file, calcola i risultati e li esporta:\n"
-    "  --mspdi OUT.xml  Microsoft Project XML: un'attivita' per legame, una milestone per\n"
+    "  --mspdi OUT.xml  Microsoft Project XML: un'attività per legame, una milestone per\n"
     "                   evento, durate in giorni trascorsi (calendario di 24 ore, 7 giorni)\n"
     "  --ics OUT.ics    calendario iCalendar: un evento di un giorno per ogni evento, alla\n"
     "                   data minima; quelli critici segnati nel titolo\n"
@@ -32,16 +32,16 @@ const char* const kImportHelp =
     "uso: zant-cli import IN.xml -o OUT.txt\n"
     "     zant-cli import IN.csv -o OUT.txt\n"
     "Crea un nuovo file di dati ZANT da un file Microsoft Project XML (MSPDI) o da un elenco\n"
-    "di attivita' (righe \"evento da; evento a; giorni[; descrizione evento a]\", separate da\n"
+    "di attività (righe \"evento da; evento a; giorni[; descrizione evento a]\", separate da\n"
     "tabulazioni, punti e virgola o virgole; una prima riga di intestazione viene saltata).\n"
-    "Il tipo si riconosce dal contenuto. Quello che non si puo' rappresentare viene rifiutato.\n"
+    "Il tipo si riconosce dal contenuto. Quello che non si può rappresentare viene rifiutato.\n"
     "uscita: 0 importato, 2 file illeggibile, rifiutato o non scrivibile\n";
 
 const char* const kResultsExportHelp =
     "uso: zant-cli results FILE --xlsx OUT.xlsx\n"
     "     zant-cli results FILE --csv CARTELLA\n"
     "Controlla i dati, calcola i risultati e li scrive come cartella di lavoro Excel (fogli\n"
-    "Eventi, Attivita', Percorso critico) o come tre file CSV per Excel in italiano (UTF-8,\n"
+    "Eventi, Attività, Percorso critico) o come tre file CSV per Excel in italiano (UTF-8,\n"
     "punto e virgola, virgola decimale) nella cartella indicata.\n"
     "uscita: 0 scritto, 1 dati rifiutati dal controllo, 2 file illeggibile o non scrivibile\n";
 

@@ -40,8 +40,8 @@ public:
 
     // Gives every page a footer in 8 points: leftText (none when empty) on the left and
     // "pagina X di Y" centred, X and Y being fields that Word and LibreOffice fill in; until they
-    // do, they show 1 and estimatedPageCount(). A cover page goes without: onFirstPage false.
-    virtual void setPageFooter(const QString& leftText, bool onFirstPage = true) = 0;
+    // do, they show 1 and estimatedPageCount().
+    virtual void setPageFooter(const QString& leftText) = 0;
 
     // Types text at the end of the document with the current font. A carriage return (13) ends
     // the paragraph, a form feed (12) breaks the page, a tab (9) is a tab stop and a vertical

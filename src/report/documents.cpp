@@ -366,7 +366,7 @@ void buildFullReport(DocumentWriter& w, const ReportData& d)
     const ReportTexts& texts = ReportTexts::standard();
     const QString cr = QStringLiteral("\r");
 
-    w.setPageFooter(t[TitlePage::progetto], false);
+    w.setPageFooter(t[TitlePage::progetto]);
     w.setFontName(kFont);
     w.setFontSize(24);
     w.typeText(d.constants.productName + cr);

@@ -787,10 +787,9 @@ void DocxWriter::setParagraphFormat(const ParagraphFormat& format)
     }
 }
 
-void DocxWriter::setPageFooter(const QString& leftText, bool onFirstPage)
+void DocxWriter::setPageFooter(const QString& leftText)
 {
     m_hasFooter = true;
-    m_footerOnFirstPage = onFirstPage;
     m_footerText = cleanText(QString(leftText).replace(u'\t', u' ').replace(u'\v', u' '));
 }
 
@@ -865,8 +864,6 @@ void DocxWriter::startSection(bool landscape)
         startParagraph(m_format, Paragraph{});
     openParagraph().sectionEnd =
         m_landscape ? Paragraph::SectionEnd::Landscape : Paragraph::SectionEnd::Portrait;
-    openParagraph().firstSection = !m_sectionEnded;
-    m_sectionEnded = true;
     startParagraph(m_format, openParagraph());
     m_landscape = landscape;
 }
@@ -1315,7 +1312,7 @@ int DocxWriter::estimatedPageCount() const
     return flow.pages();
 }
 
-void DocxWriter::writeSectionProperties(XmlWriter& xml, bool landscape, bool firstSection) const
+void DocxWriter::writeSectionProperties(XmlWriter& xml, bool landscape) const
 {
     xml.writeStartElement(u"w:sectPr"_s);
     // Every section names the footer: a section without one would print none.
@@ -1339,10 +1336,6 @@ void DocxWriter::writeSectionProperties(XmlWriter& xml, bool landscape, bool fir
     xml.writeAttribute(u"w:gutter"_s, u"0"_s);
     xml.writeEmptyElement(u"w:cols"_s);
     xml.writeAttribute(u"w:space"_s, u"708"_s);
-    if (firstSection && m_hasFooter && !m_footerOnFirstPage) {
-        // A first page of its own, whose footer is empty.
-        xml.writeEmptyElement(u"w:titlePg"_s);
-    }
     xml.writeEndElement();
 }
 
@@ -1365,8 +1358,7 @@ void DocxWriter::writeParagraph(XmlWriter& xml, const Paragraph& paragraph, int 
     writeAlignment(xml, alignmentValue(paragraph.alignment));
     writeRunProperties(xml, paragraph.markFormat.font, paragraph.markFormat.halfPoints);
     if (paragraph.sectionEnd != Paragraph::SectionEnd::None)
-        writeSectionProperties(xml, paragraph.sectionEnd == Paragraph::SectionEnd::Landscape,
-                               paragraph.firstSection);
+        writeSectionProperties(xml, paragraph.sectionEnd == Paragraph::SectionEnd::Landscape);
     xml.writeEndElement();
     for (const Run& run : paragraph.runs) {
         const QString& font = run.format.font;
@@ -1656,7 +1648,7 @@ private:
             ++m_block;
             return;
         }
-        m_writer.writeSectionProperties(m_xml, m_writer.m_landscape, !m_writer.m_sectionEnded);
+        m_writer.writeSectionProperties(m_xml, m_writer.m_landscape);
         m_xml.writeEndDocument();
         m_done = true;
     }

@@ -24,7 +24,7 @@ public:
     void setFontName(const QString& name) override;
     void setFontSize(double points) override;
     void setParagraphFormat(const ParagraphFormat& format) override;
-    void setPageFooter(const QString& leftText, bool onFirstPage = true) override;
+    void setPageFooter(const QString& leftText) override;
     void typeText(const QString& text) override;
     void typePageCountField() override;
     void addParagraph(const QString& text, double points) override;
@@ -90,7 +90,6 @@ private:
             Landscape
         };
         SectionEnd sectionEnd = SectionEnd::None;
-        bool firstSection = false;
     };
 
     struct Cell
@@ -135,7 +134,7 @@ private:
     };
 
     static QString alignmentValue(Alignment alignment);
-    void writeSectionProperties(XmlWriter& xml, bool landscape, bool firstSection) const;
+    void writeSectionProperties(XmlWriter& xml, bool landscape) const;
 
     // The last paragraph of the document, where typed text goes.
     Paragraph& openParagraph() { return m_blocks.last().paragraph; }
@@ -166,7 +165,6 @@ private:
     Format m_format;
     QList<Block> m_blocks;
     bool m_landscape = false; // orientation of the section being written
-    bool m_sectionEnded = false; // a section break was written before
     QList<Table> m_tables;
     // Column widths of the tables while one package is being written: the page count and the
     // document both need them, and measuring every cell is the costly part of a large report.
@@ -176,7 +174,6 @@ private:
     mutable QList<std::pair<QString, int>> m_cellLooks;
     QList<Picture> m_pictures;
     bool m_hasFooter = false;
-    bool m_footerOnFirstPage = true;
     QString m_footerText;
     QString m_firstFault;
 };

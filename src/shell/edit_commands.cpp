@@ -136,8 +136,8 @@ QString linkEditText(LinkEditCommand::Kind kind, int event, int slot)
 } // namespace
 
 LinkEditCommand::LinkEditCommand(ModZANT& app, Kind kind, int event, int slot, double value)
-    : EditCommand(app, linkEditText(kind, event, slot)), m_kind(kind), m_event(event),
-      m_slot(slot), m_value(value)
+    : EditCommand(app, linkEditText(kind, event, slot)), m_kind(kind), m_event(event), m_slot(slot),
+      m_value(value), m_session(app.editSession())
 {
 }
 
@@ -163,7 +163,7 @@ bool LinkEditCommand::mergeWith(const QUndoCommand* other)
 {
     const auto* next = static_cast<const LinkEditCommand*>(other);
     if ((m_kind != Target && m_kind != Days) || next->m_kind != m_kind ||
-        next->m_event != m_event || next->m_slot != m_slot)
+        next->m_event != m_event || next->m_slot != m_slot || next->m_session != m_session)
         return false;
     m_value = next->m_value;
     setObsolete(m_app.project.event(m_event) == m_before);
@@ -175,7 +175,7 @@ void LinkEditCommand::revert() { m_app.project.setEvent(m_event, m_before); }
 // ---------------------------------------------------------------------------------------------
 
 SetStartDateCommand::SetStartDateCommand(ModZANT& app, const QString& text)
-    : EditCommand(app, QStringLiteral("data d'inizio")), m_text(text)
+    : EditCommand(app, QStringLiteral("data d'inizio")), m_text(text), m_session(app.editSession())
 {
 }
 
@@ -188,7 +188,10 @@ Outcome SetStartDateCommand::apply()
 
 bool SetStartDateCommand::mergeWith(const QUndoCommand* other)
 {
-    m_text = static_cast<const SetStartDateCommand*>(other)->m_text;
+    const auto* next = static_cast<const SetStartDateCommand*>(other);
+    if (next->m_session != m_session)
+        return false;
+    m_text = next->m_text;
     setObsolete(m_text == m_before);
     return true;
 }

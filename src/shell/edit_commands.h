@@ -104,7 +104,8 @@ class LinkEditCommand final : public EditCommand
 public:
     enum Kind { Target, Days, InsertSlot, DeleteSlot };
     // `value` is the target or the days; unused for slot inserts and deletes. Consecutive
-    // changes of the same slot's target or days (a scroll-bar drag) merge into one step.
+    // changes of the same slot's target or days within one edit session (a scroll-bar drag)
+    // merge into one step.
     LinkEditCommand(ModZANT& app, Kind kind, int event, int slot, double value = 0);
     Outcome apply() override;
     int id() const override { return 2; }
@@ -118,8 +119,10 @@ private:
     int m_slot;
     double m_value;
     Event m_before;
+    int m_session;
 };
 
+// The start date; consecutive changes within one edit session (a drag of the bar) are one step.
 class SetStartDateCommand final : public EditCommand
 {
 public:
@@ -133,6 +136,7 @@ public:
 private:
     QString m_text;
     QString m_before;
+    int m_session;
 };
 
 // Replaces the whole project and title page at once: "Cancella dati finestra", imports.

@@ -47,12 +47,12 @@ inline const QString gantt = QStringLiteral("gantt");
 // The light grey that the three main windows can share.
 inline const QColor kLightGrey(192, 192, 192);
 
+class EditCommand;
+
 // The application state shared by all windows: the project, its last results, the title page,
 // the check hand-shake, the data window's current file, the shared constants and the services
 // behind which the dialogs, the documents and the music stand. It also creates each window the
 // first time it is referred to, and runs the exit procedure.
-class EditCommand;
-
 class ModZANT final : public QObject
 {
     Q_OBJECT

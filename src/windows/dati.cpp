@@ -5,14 +5,17 @@
 #include "model/text_format.h"
 #include "report/print_commands.h"
 #include "shell/edit_commands.h"
+#include "shell/exchange_actions.h"
 #include "shell/twips.h"
 
 #include <QApplication>
 #include <QCalendarWidget>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QDir>
 #include <QEvent>
 #include <QFile>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
@@ -343,6 +346,19 @@ void dati::buildCommands()
     menuItem(file, QStringLiteral("eliminare"), QStringLiteral("&Elimina..."),
              [this] { eliminare_click(); });
     file->addSeparator();
+    QMenu* esporta = file->addMenu(QStringLiteral("Es&porta"));
+    esporta->setObjectName(QStringLiteral("esporta"));
+    menuItem(esporta, QStringLiteral("esportamspdi"), QStringLiteral("&Microsoft Project XML…"),
+             [this] { esportamspdi_Click(); });
+    menuItem(esporta, QStringLiteral("esportacalendario"), QStringLiteral("&Calendario…"),
+             [this] { esportacalendario_Click(); });
+    QMenu* importa = file->addMenu(QStringLiteral("I&mporta"));
+    importa->setObjectName(QStringLiteral("importa"));
+    menuItem(importa, QStringLiteral("importamspdi"), QStringLiteral("&Microsoft Project XML…"),
+             [this] { importamspdi_Click(); });
+    menuItem(importa, QStringLiteral("importaelenco"), QStringLiteral("&Elenco di attività…"),
+             [this] { importaelenco_Click(); });
+    file->addSeparator();
     QMenu* stamp = file->addMenu(QStringLiteral("S&tampa..."));
     stamp->setObjectName(QStringLiteral("stamp"));
     menuItem(stamp, QStringLiteral("modulo"), QStringLiteral("modulo di acquisizione dei dati"),
@@ -362,6 +378,10 @@ void dati::buildCommands()
     modif->addSeparator();
     menuItem(modif, QStringLiteral("cancella"), QStringLiteral("C&ancella dati finestra"),
              [this] { cancella_click(); });
+    modif->addSeparator();
+    menuItem(modif, QStringLiteral("incollaattivita"), QStringLiteral("&Incolla attività"), [this] {
+        incollaattivita_Click();
+    })->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_V));
 
     addViewMenu({}, 1);
     addHelpMenu(QStringLiteral("inter"), QStringLiteral("suggerimenti"));
@@ -791,7 +811,10 @@ void dati::leg_Typed(int row)
         return;
     }
     setScrollValue(bar, value);
+    // A typed value is a step of its own, never merged with a drag of the bar.
+    m_app.newEditSession();
     scrollalegami_Change(row);
+    m_app.newEditSession();
 }
 
 void dati::gior_Typed(int row)
@@ -811,7 +834,9 @@ void dati::gior_Typed(int row)
         return;
     }
     setScrollValue(bar, static_cast<int>(*value));
+    m_app.newEditSession();
     storeDays(row, *value);
+    m_app.newEditSession();
 }
 
 void dati::scrolladata_Change()
@@ -852,11 +877,14 @@ bool dati::storeStartDate(const QDate& date)
                               formatDate(dateScrollOrigin().addDays(m_scrolladata->maximum())))));
         return false;
     }
-    // Moving the bar stores the date, as a drag of the bar does.
+    // Moving the bar stores the date, as a drag of the bar does; a typed or picked date is a
+    // step of its own.
+    m_app.newEditSession();
     if (m_scrolladata->value() != days)
         m_scrolladata->setValue(static_cast<int>(days));
     else
         scrolladata_Change();
+    m_app.newEditSession();
     return true;
 }
 
@@ -979,6 +1007,34 @@ void dati::apri_Click()
     m_app.startFreshHistory();
     emit m_app.titlePageChanged();
     showNewProject();
+}
+
+void dati::esportamspdi_Click()
+{
+    exportMspdiFile(m_app, this);
+}
+
+void dati::esportacalendario_Click()
+{
+    exportCalendarFile(m_app, this);
+}
+
+void dati::importamspdi_Click()
+{
+    if (importMspdiFile(m_app, this))
+        showNewProject();
+}
+
+void dati::importaelenco_Click()
+{
+    if (importActivityListFile(m_app, this))
+        showNewProject();
+}
+
+void dati::incollaattivita_Click()
+{
+    if (pasteActivities(m_app, this, QGuiApplication::clipboard()->text()))
+        showRestoredProject();
 }
 
 void dati::salva_Click()

@@ -61,6 +61,11 @@ public:
     void stampa_Click();
     void modulo_click();
     void usci_Click();
+    void esportamspdi_Click();
+    void esportacalendario_Click();
+    void importamspdi_Click();
+    void importaelenco_Click();
+    void incollaattivita_Click();
 
     // Shows the project from event 1 after it was replaced (open, or a project given at start).
     void showNewProject();

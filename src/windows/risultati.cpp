@@ -2,6 +2,7 @@
 
 #include "model/text_format.h"
 #include "report/print_commands.h"
+#include "shell/exchange_actions.h"
 #include "shell/twips.h"
 
 #include <QEvent>
@@ -229,6 +230,11 @@ risultati::risultati(ModZANT& app, QWidget* parent)
     file->addSeparator();
     menuItem(file, QStringLiteral("stampa"), QStringLiteral("S&tampa dati finestra"),
              [this] { stampa_Click(); });
+    file->addSeparator();
+    QMenu* esporta = file->addMenu(QStringLiteral("Es&porta"));
+    esporta->setObjectName(QStringLiteral("esporta"));
+    menuItem(esporta, QStringLiteral("esportaexcel"), QStringLiteral("&Excel…"),
+             [this] { exportResultsWorkbook(m_app, this); });
     file->addSeparator();
     menuItem(file, QStringLiteral("usci"), QStringLiteral("Es&ci"), [this] { usci_Click(); });
     QMenu* modif = menuBar()->addMenu(QStringLiteral("&Modifica"));

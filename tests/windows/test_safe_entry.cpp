@@ -503,6 +503,21 @@ private slots:
         f.key(Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(f.window->even(4)->text(), QString("Evento 4"));
         QCOMPARE(f.app.project.description(3), QString("Getto"));
+
+        // Each typed value is a step; clicks on a bar's arrow in a row are one step.
+        f.window->VScroll3()->setValue(1);
+        f.typeInto(f.window->gior(1), "5");
+        f.typeInto(f.window->gior(1), "7");
+        QScrollBar* bar = f.window->scrollagiorni(1);
+        for (int i = 0; i < 3; ++i)
+            QTest::mouseClick(bar, Qt::LeftButton, {}, QPoint(bar->width() - 4, bar->height() / 2));
+        QCOMPARE(*f.app.project.link(1, 1).days, 10.0);
+        QCOMPARE(f.app.undoStack().count(), 4);
+        QApplication::setActiveWindow(f.window);
+        f.key(Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(*f.app.project.link(1, 1).days, 7.0);
+        f.key(Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(*f.app.project.link(1, 1).days, 5.0);
     }
 
     void titlePageFieldsUndo()
@@ -769,9 +784,17 @@ private slots:
         const QSize minimum = w->minimumSizeHint();
         const QSize sizes[] = {minimum,          minimum + QSize(20, 20), QSize(900, 640),
                                QSize(1400, 900), minimum - QSize(50, 50), minimum};
+        auto* button = w->centralWidget()->findChild<QPushButton*>();
+        double smallest = 0;
         for (const QSize& size : sizes) {
             w->resize(size);
             QApplication::processEvents();
+            // The fonts grow with the window and come back with it.
+            const double points = button->font().pointSizeF();
+            if (size == minimum)
+                smallest = points;
+            else if (size.width() >= 900)
+                QVERIFY(points > smallest * 1.3);
             QVERIFY(w->width() >= minimum.width() && w->height() >= minimum.height());
             const QString at = QStringLiteral(" at %1x%2").arg(w->width()).arg(w->height());
             QWidgetList controls;

@@ -1,0 +1,218 @@
+// The exchange commands of the data and results windows: exports, imports that can be undone,
+// and the paste of activities from the clipboard with its preview.
+
+#include "exchange/mspdi.h"
+#include "model/project_file.h"
+#include "shell/edit_commands.h"
+#include "shell/modzant.h"
+#include "support/app_fixture.h"
+#include "support/project_builder.h"
+#include "windows/dati.h"
+#include "windows/risultati.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QFile>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace zant;
+using zant::test::buildProject;
+using zant::test::describeLinks;
+
+namespace {
+
+const char* const kNetwork = "4: 1>2=5 1>3=2 2>4=1 3>4=1";
+
+struct Fixture : zant::test::AppWithFakes
+{
+    dati* window = nullptr;
+    QTemporaryDir dir;
+
+    Fixture()
+    {
+        app.project = buildProject(kNetwork, "01/03/2027");
+        app.titlePage[TitlePage::progetto] = "Scuola";
+        app.registerWindow(win::dati, [](ModZANT& a) { return new dati(a); });
+        app.registerWindow(win::risultati, [](ModZANT& a) { return new risultati(a); });
+        window = app.windowAs<dati>(win::dati);
+        window->show();
+        QApplication::setActiveWindow(window);
+        [[maybe_unused]] const bool active = QTest::qWaitForWindowActive(window);
+    }
+    QAction* action(const QString& name) const { return window->findChild<QAction*>(name); }
+    QString links() const { return describeLinks(app.project); }
+    QString lastMessage() const
+    {
+        return dialogs->messages.empty() ? QString() : dialogs->messages.back().message.text;
+    }
+    QString write(const QString& name, const QByteArray& bytes) const
+    {
+        QFile f(dir.filePath(name));
+        f.open(QIODevice::WriteOnly);
+        f.write(bytes);
+        return f.fileName();
+    }
+};
+
+} // namespace
+
+class TestExchangeWindows final : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void menusHoldTheCommands()
+    {
+        Fixture f;
+        const QStringList names{"esportamspdi", "esportacalendario", "importamspdi",
+                                "importaelenco", "incollaattivita"};
+        for (const QString& name : names)
+            QVERIFY2(f.action(name), qPrintable(name));
+        QCOMPARE(f.action("esportamspdi")->text(), QStringLiteral("&Microsoft Project XML…"));
+        QCOMPARE(f.action("incollaattivita")->shortcut(),
+                 QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_V));
+    }
+
+    void exportThenImportBackIsOneUndoableStep()
+    {
+        Fixture f;
+        const QString xml = f.dir.filePath("piano.xml");
+        f.dialogs->fileNames.push_back(xml);
+        f.action("esportamspdi")->trigger();
+        QVERIFY2(f.lastMessage().contains("Esportazione eseguita"), qPrintable(f.lastMessage()));
+        QVERIFY(f.dialogs->fileDialogs.last().startsWith("save|Esporta in Microsoft Project XML"));
+
+        // Change the project, then import the exported plan: the unsaved change is offered for
+        // saving first, and one undo brings the changed project back.
+        f.app.edit<LinkEditCommand>(LinkEditCommand::Days, 1, 1, 9.0);
+        const QString changed = f.links();
+        f.dialogs->saveAnswers.push_back(SaveChoice::Discard);
+        f.dialogs->fileNames.push_back(xml);
+        f.app.currentDataFile = f.dir.filePath("ZANT-dati-scuola.txt");
+        f.action("importamspdi")->trigger();
+        QCOMPARE(f.links(), QStringLiteral("4: 1>2=5 1>3=2 2>4=1 3>4=1"));
+        QCOMPARE(f.app.project.startDateText(), QStringLiteral("01/03/2027"));
+        QVERIFY(f.app.currentDataFile.isEmpty());
+        QCOMPARE(f.window->findChild<QLineEdit*>("datiniz")->text(), QStringLiteral("01/03/2027"));
+        QTest::keyClick(f.window, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(f.links(), changed);
+    }
+
+    void refusedImportChangesNothing()
+    {
+        Fixture f;
+        const QString bad =
+            f.write("ss.xml", "<Project xmlns=\"http://schemas.microsoft.com/project\"><Tasks>"
+                              "<Task><UID>1</UID><Name>A</Name><Duration>PT8H</Duration></Task>"
+                              "<Task><UID>2</UID><Name>B</Name><Duration>PT8H</Duration>"
+                              "<PredecessorLink><PredecessorUID>1</PredecessorUID><Type>3</Type>"
+                              "</PredecessorLink></Task></Tasks></Project>");
+        f.dialogs->fileNames.push_back(bad);
+        f.action("importamspdi")->trigger();
+        QCOMPARE(f.links(), QString::fromLatin1(kNetwork));
+        QVERIFY2(f.lastMessage().contains("«A» → «B» è inizio-inizio"),
+                 qPrintable(f.lastMessage()));
+        QCOMPARE(f.dialogs->messages.back().message.kind, MessageKind::Critical);
+        QVERIFY(!f.app.isModified());
+    }
+
+    void activityListFromAFile()
+    {
+        Fixture f;
+        f.dialogs->fileNames.push_back(f.write("elenco.csv", "Da;A;Giorni\n1;2;3\n2;3;4,5\n"));
+        f.action("importaelenco")->trigger();
+        QCOMPARE(f.links(), QStringLiteral("3: 1>2=3 2>3=4.5"));
+        QCOMPARE(f.app.titlePage[TitlePage::progetto], QString());
+        f.app.undo();
+        QCOMPARE(f.links(), QString::fromLatin1(kNetwork));
+        QCOMPARE(f.app.titlePage[TitlePage::progetto], QStringLiteral("Scuola"));
+    }
+
+    // Ctrl+Shift+V shows what will be added and what is refused; Yes adds it as one step.
+    void pasteWithPreview()
+    {
+        Fixture f;
+        QGuiApplication::clipboard()->setText(
+            "evento da\tevento a\tgiorni\tdescrizione\n4\t5\t3\tCollaudo\n2\t4\t1\n3\t3\t1\n");
+        f.dialogs->answers.push_back(true);
+        QTest::keyClick(f.window, Qt::Key_V, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(f.dialogs->questions.size(), 1);
+        const QString preview = f.dialogs->questions.first();
+        QVERIFY2(preview.startsWith("Incolla attività|Legami da aggiungere: 1 (nuovi eventi: 1)."),
+                 qPrintable(preview));
+        QVERIFY(preview.contains("4 → 5: 3 giorni (Collaudo)"));
+        QVERIFY(preview.contains("Righe rifiutate: 2."));
+        QVERIFY(preview.contains("riga 3 (2 → 4: 1): il legame da 2 a 4 c'è già"));
+        QVERIFY(preview.contains("riga 4 (3 → 3: 1): un legame deve portare a un altro evento"));
+        QCOMPARE(f.links(), QStringLiteral("5: 1>2=5 1>3=2 2>4=1 3>4=1 4>5=3"));
+        QCOMPARE(f.app.project.description(5), QStringLiteral("Collaudo"));
+        QTest::keyClick(f.window, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(f.links(), QString::fromLatin1(kNetwork));
+    }
+
+    void pasteDeclinedOrEmpty_data()
+    {
+        QTest::addColumn<QString>("clipboard");
+        QTest::addColumn<bool>("asked");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("answered No") << "4\t5\t3" << true << QString();
+        QTest::newRow("plain text")
+            << "Buongiorno" << false << "non ci sono attività da aggiungere";
+        QTest::newRow("only refused rows") << "1;2;3\n1;1;2" << false << "Righe rifiutate: 2.";
+    }
+    void pasteDeclinedOrEmpty()
+    {
+        QFETCH(QString, clipboard);
+        QFETCH(bool, asked);
+        QFETCH(QString, message);
+        Fixture f;
+        QGuiApplication::clipboard()->setText(clipboard);
+        f.dialogs->answers.push_back(false);
+        QTest::keyClick(f.window, Qt::Key_V, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(f.dialogs->questions.size(), asked ? 1 : 0);
+        QCOMPARE(f.links(), QString::fromLatin1(kNetwork));
+        QVERIFY(!f.app.isModified());
+        if (!message.isEmpty())
+            QVERIFY2(f.lastMessage().contains(message), qPrintable(f.lastMessage()));
+    }
+
+    void exportsNeedDataThatPassTheCheck()
+    {
+        Fixture f;
+        f.app.project = buildProject("3: 1>2=1", "01/03/2027");
+        f.action("esportacalendario")->trigger();
+        QVERIFY(f.dialogs->fileDialogs.isEmpty());
+        QVERIFY2(f.lastMessage().contains("Evento n. 2"), qPrintable(f.lastMessage()));
+    }
+
+    void calendarAndWorkbook()
+    {
+        Fixture f;
+        const QString ics = f.dir.filePath("c.ics");
+        f.dialogs->fileNames.push_back(ics);
+        f.action("esportacalendario")->trigger();
+        QFile calendar(ics);
+        QVERIFY(calendar.open(QIODevice::ReadOnly));
+        QVERIFY(calendar.readAll().startsWith("BEGIN:VCALENDAR\r\n"));
+
+        auto* results = f.app.windowAs<risultati>(win::risultati);
+        QAction* excel = results->findChild<QAction*>("esportaexcel");
+        QVERIFY(excel);
+        QCOMPARE(excel->text(), QStringLiteral("&Excel…"));
+        excel->trigger(); // nothing computed yet
+        QVERIFY2(f.lastMessage().contains("eseguire prima il calcolo"),
+                 qPrintable(f.lastMessage()));
+        f.window->risult_Click();
+        const QString xlsx = f.dir.filePath("r.xlsx");
+        f.dialogs->fileNames.push_back(xlsx);
+        excel->trigger();
+        QFile book(xlsx);
+        QVERIFY(book.open(QIODevice::ReadOnly));
+        QVERIFY(book.readAll().startsWith("PK"));
+    }
+};
+
+QTEST_MAIN(TestExchangeWindows)
+#include "test_exchange_windows.moc"
