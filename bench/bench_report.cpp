@@ -33,7 +33,8 @@ void fullReportDocx(benchmark::State& state, const Input& input, const QString& 
 {
     for (auto _ : state) {
         DocxWriter writer;
-        buildFullReport(writer, ReportData{input.project, input.results, input.titlePage, input.office});
+        buildFullReport(writer,
+                        ReportData{input.project, input.results, input.titlePage, input.office});
         const QString error = writer.save(path);
         if (!error.isEmpty()) {
             state.SkipWithError(error.toStdString().c_str());
@@ -52,8 +53,8 @@ void fullReportDocx(benchmark::State& state, const Input& input, const QString& 
 void fullReportLayout(benchmark::State& state, const Input& input)
 {
     for (auto _ : state) {
-        auto pages =
-            layoutDirectReport(ReportData{input.project, input.results, input.titlePage, input.office});
+        auto pages = layoutDirectReport(
+            ReportData{input.project, input.results, input.titlePage, input.office});
         benchmark::DoNotOptimize(pages);
     }
 }

@@ -154,8 +154,9 @@ void writeTable(QTextStream& out, const ProjectFileContents& c, const ScheduleRe
         << cell("tempo massimo", 13, true) << "  " << cell("data massima", 12, false) << "  "
         << cell("scorrimento", 11, true) << "\n";
     for (int e = 1; e <= n; ++e) {
-        out << cell(QString::number(e), 6, true) << "  " << cell(p.description(e).left(30), 30, false)
-            << "  " << cell(formatDays(r.earliest[e]), 12, true) << "  "
+        out << cell(QString::number(e), 6, true) << "  "
+            << cell(p.description(e).left(30), 30, false) << "  "
+            << cell(formatDays(r.earliest[e]), 12, true) << "  "
             << cell(r.earliestDate[e], 11, false) << "  " << cell(formatDays(r.latest[e]), 13, true)
             << "  " << cell(r.latestDate[e], 12, false) << "  "
             << cell(formatDays(r.eventFloat(e)), 11, true) << "\n";
@@ -329,8 +330,7 @@ std::optional<OfficeSettings> officeFor(const CommandLine& line, QTextStream& er
     return OfficeSettings::parse(QByteArray());
 }
 
-int runDocument(const QString& command, const QStringList& args, QTextStream& out,
-                QTextStream& err)
+int runDocument(const QString& command, const QStringList& args, QTextStream& out, QTextStream& err)
 {
     const DocumentCommand& spec = *documentCommand(command);
     if (args.contains(QLatin1String("--help"))) {
@@ -386,7 +386,8 @@ int runDocument(const QString& command, const QStringList& args, QTextStream& ou
         contents.titlePage = title.value();
     }
 
-    const bool needsData = command != QLatin1String("form") && command != QLatin1String("titlepage");
+    const bool needsData =
+        command != QLatin1String("form") && command != QLatin1String("titlepage");
     if (needsData) {
         int checkFailed = 0;
         if (auto fault = requireValidData(contents.project, checkFailed)) {

@@ -6,7 +6,12 @@
 namespace zant {
 
 // Exit codes of zant-cli.
-enum CliExit : int { ExitOk = 0, ExitRefused = 1, ExitError = 2 };
+enum CliExit : int
+{
+    ExitOk = 0,
+    ExitRefused = 1,
+    ExitError = 2
+};
 
 // Runs zant-cli with its arguments (without the program name), writing results to `out` and
 // problems to `err`. Returns the exit code.

@@ -47,7 +47,12 @@ std::vector<int> findCycle(const Project& project)
     const int n = project.eventCount();
     // Depth-first search from each event in ascending order, following slots in order; the
     // first link back into the current path closes a cycle.
-    enum : char { White, Grey, Black };
+    enum : char
+    {
+        White,
+        Grey,
+        Black
+    };
     std::vector<char> colour(n + 1, White);
     std::vector<int> path;
     std::vector<int> nextSlot(n + 1, 1);
@@ -103,8 +108,9 @@ std::optional<Message> findDataFault(const Project& project)
 
 Message dataConfirmation(int eventCount)
 {
-    return information(QStringLiteral("I dati sono stati immessi formalmente corretti (per numero ") +
-                       withLeadingBlank(eventCount) + QStringLiteral(" eventi)."));
+    return information(
+        QStringLiteral("I dati sono stati immessi formalmente corretti (per numero ") +
+        withLeadingBlank(eventCount) + QStringLiteral(" eventi)."));
 }
 
 Message controlla_Click(const Project& project, int& checkFailed)

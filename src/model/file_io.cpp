@@ -17,7 +17,10 @@
 
 namespace zant {
 
-QString displayPath(const QString& path) { return QDir::toNativeSeparators(path); }
+QString displayPath(const QString& path)
+{
+    return QDir::toNativeSeparators(path);
+}
 
 Result<QByteArray> readWholeFile(const QString& path, qint64 maxBytes)
 {

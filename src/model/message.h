@@ -9,7 +9,13 @@
 namespace zant {
 
 // The icon a message box shows; the window picks the box, the core only says which kind.
-enum class MessageKind { Critical, Exclamation, Information, Question };
+enum class MessageKind
+{
+    Critical,
+    Exclamation,
+    Information,
+    Question
+};
 
 struct Message
 {
@@ -23,13 +29,21 @@ struct Message
 // that explains why it was refused (or, for the limits, why nothing changed).
 using Outcome = std::optional<Message>;
 
-inline Message critical(QString text) { return {MessageKind::Critical, std::move(text)}; }
-inline Message exclamation(QString text) { return {MessageKind::Exclamation, std::move(text)}; }
-inline Message information(QString text) { return {MessageKind::Information, std::move(text)}; }
+inline Message critical(QString text)
+{
+    return {MessageKind::Critical, std::move(text)};
+}
+inline Message exclamation(QString text)
+{
+    return {MessageKind::Exclamation, std::move(text)};
+}
+inline Message information(QString text)
+{
+    return {MessageKind::Information, std::move(text)};
+}
 
 // A value or the message that tells why there is none.
-template <typename T>
-class Result final
+template <typename T> class Result final
 {
 public:
     Result(T value) : m_data(std::move(value)) {}

@@ -34,9 +34,15 @@ const Event& Project::event(int event) const
     return isValidEvent(event) ? m_events[event] : emptyEvent();
 }
 
-const QString& Project::description(int e) const { return event(e).description; }
+const QString& Project::description(int e) const
+{
+    return event(e).description;
+}
 
-int Project::linkCount(int e) const { return event(e).linkCount(); }
+int Project::linkCount(int e) const
+{
+    return event(e).linkCount();
+}
 
 const Link& Project::link(int e, int slot) const
 {
@@ -74,17 +80,16 @@ Outcome Project::setDescription(int e, const QString& text)
 
 void Project::RecountEvents()
 {
-    m_eventCount = static_cast<int>(std::count_if(m_events.begin() + 1, m_events.end(),
-                                                  [](const Event& ev) {
-                                                      return !ev.description.isEmpty();
-                                                  }));
+    m_eventCount =
+        static_cast<int>(std::count_if(m_events.begin() + 1, m_events.end(),
+                                       [](const Event& ev) { return !ev.description.isEmpty(); }));
 }
 
 Outcome Project::insertEvent(int k)
 {
     if (m_eventCount >= kMaxEvents)
-        return information(QStringLiteral(
-            "Siamo già a 500 eventi: non è possibile aggiungerne degli altri."));
+        return information(
+            QStringLiteral("Siamo già a 500 eventi: non è possibile aggiungerne degli altri."));
     if (k < 1)
         return std::nullopt;
     if (k > m_eventCount + 1)
@@ -152,8 +157,8 @@ Outcome Project::insertLinkSlot(int e, int slot)
         return std::nullopt;
     auto& links = m_events[e].links;
     if (links.size() >= static_cast<std::size_t>(kMaxLinks))
-        return information(QStringLiteral(
-            "Siamo già a 500 legami: non è possibile aggiungerne degli altri."));
+        return information(
+            QStringLiteral("Siamo già a 500 legami: non è possibile aggiungerne degli altri."));
     if (slot < 1 || slot > static_cast<int>(links.size()))
         return std::nullopt;
     const Link copy = links[slot - 1];
@@ -169,7 +174,10 @@ void Project::deleteLinkSlot(int e, int slot)
     links.erase(links.begin() + (slot - 1));
 }
 
-void Project::setEventCount(int count) { m_eventCount = std::clamp(count, 0, kMaxEvents); }
+void Project::setEventCount(int count)
+{
+    m_eventCount = std::clamp(count, 0, kMaxEvents);
+}
 
 void Project::setEvent(int e, Event contents)
 {

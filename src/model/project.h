@@ -25,7 +25,7 @@ struct Link
 
 struct Event
 {
-    QString description; // empty marks a free row
+    QString description;     // empty marks a free row
     std::vector<Link> links; // slots 1..linkCount, all with a target
 
     int linkCount() const { return static_cast<int>(links.size()); }

@@ -130,8 +130,7 @@ bool ProjectParser::readWhole(const FieldPlace& place, int low, int high, const 
     if (!read(place, text))
         return false;
     double number = 0;
-    if (!parseNumber(text, number) || number != std::floor(number) || number < low ||
-        number > high)
+    if (!parseNumber(text, number) || number != std::floor(number) || number < low || number > high)
         return fail(place, QStringLiteral("\"%1\" non è un numero intero %2").arg(text, range));
     value = static_cast<int>(number);
     return true;
@@ -295,9 +294,9 @@ std::optional<SaveRefusal> checkBeforeSave(const Project& project, const TitlePa
     if (auto fault = requireValidData(project, checkFailed))
         return SaveRefusal{*fault, false};
     if (titlePage[TitlePage::progetto].isEmpty())
-        return SaveRefusal{critical(QStringLiteral(
-                               "E' necessario digitare almeno il dato del 'progetto'.")),
-                           true};
+        return SaveRefusal{
+            critical(QStringLiteral("E' necessario digitare almeno il dato del 'progetto'.")),
+            true};
     return std::nullopt;
 }
 

@@ -17,7 +17,12 @@ public:
         QString text;
         bool quoted = false;
     };
-    enum class Status { Ok, End, Malformed };
+    enum class Status
+    {
+        Ok,
+        End,
+        Malformed
+    };
 
     explicit RecordReader(QString text) : m_text(std::move(text)) {}
 

@@ -9,7 +9,10 @@ QString withLeadingBlank(long long value)
     return value < 0 ? QString::number(value) : QLatin1Char(' ') + QString::number(value);
 }
 
-bool isZeroFloat(double value) { return std::fabs(value) < 1e-9; }
+bool isZeroFloat(double value)
+{
+    return std::fabs(value) < 1e-9;
+}
 
 QString formatDaysForFile(double days)
 {
@@ -53,6 +56,9 @@ QDate lastAllowedDate()
     return QDate(2199, 12, 31);
 }
 
-QDate dateScrollOrigin() { return QDate(1989, 12, 31); }
+QDate dateScrollOrigin()
+{
+    return QDate(1989, 12, 31);
+}
 
 } // namespace zant

@@ -12,14 +12,17 @@ namespace {
 
 constexpr qint64 kMaxTitlePageFileBytes = 1 << 20;
 
-QString quoted(const QString& text) { return QLatin1Char('"') + text + QLatin1Char('"'); }
+QString quoted(const QString& text)
+{
+    return QLatin1Char('"') + text + QLatin1Char('"');
+}
 
 } // namespace
 
 QString TitlePage::fieldName(int field)
 {
     static const char16_t* const names[kFieldCount] = {
-        u"progetto", u"località", u"tipologia di studio", u"committente",
+        u"progetto",           u"località",          u"tipologia di studio",    u"committente",
         u"luogo elaborazione", u"data elaborazione", u"allegati alla relazione"};
     return field >= 0 && field < kFieldCount ? QString::fromUtf16(names[field]) : QString();
 }

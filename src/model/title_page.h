@@ -12,7 +12,16 @@ namespace zant {
 // The seven title-page texts, in the order in which the files store them.
 struct TitlePage
 {
-    enum Field { progetto, localita, tipostudio, committente, luogo, data, allegati };
+    enum Field
+    {
+        progetto,
+        localita,
+        tipostudio,
+        committente,
+        luogo,
+        data,
+        allegati
+    };
     static constexpr int kFieldCount = 7;
 
     std::array<QString, kFieldCount> fields;

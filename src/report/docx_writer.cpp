@@ -447,8 +447,7 @@ void writeTwips(XmlWriter& xml, const QString& element, int twips)
 
 // Run properties; header carries the bold light text of header rows beyond the first, which
 // the table style only gives to the first row.
-void writeRunProperties(XmlWriter& xml, const QString& font, int halfPoints,
-                        bool header = false)
+void writeRunProperties(XmlWriter& xml, const QString& font, int halfPoints, bool header = false)
 {
     xml.writeStartElement(u"w:rPr"_s);
     static const QString fontSlots[] = {u"w:ascii"_s, u"w:hAnsi"_s, u"w:eastAsia"_s, u"w:cs"_s};

@@ -152,8 +152,8 @@ private:
     // document.xml, produced a few blocks or table rows at a time.
     class DocumentXml;
     quint64 estimatedDocumentBytes() const;
-    void writeParagraph(XmlWriter& xml, const Paragraph& paragraph, int pageCount,
-                        int& drawingId, bool keepWithNext) const;
+    void writeParagraph(XmlWriter& xml, const Paragraph& paragraph, int pageCount, int& drawingId,
+                        bool keepWithNext) const;
     void writeDrawing(XmlWriter& xml, int pictureIndex, int drawingId) const;
     void writeTableStart(XmlWriter& xml, const Table& table, const QList<int>& widths) const;
     void writeTableRow(XmlWriter& xml, const Table& table, int row, const QList<int>& widths) const;

@@ -17,10 +17,18 @@ void XmlWriter::escape(QStringView text, bool attribute)
     for (qsizetype i = 0; i < text.size(); ++i) {
         QLatin1String entity;
         switch (text[i].unicode()) {
-        case '&': entity = QLatin1String("&amp;"); break;
-        case '<': entity = QLatin1String("&lt;"); break;
-        case '>': entity = QLatin1String("&gt;"); break;
-        case '\r': entity = QLatin1String("&#13;"); break;
+        case '&':
+            entity = QLatin1String("&amp;");
+            break;
+        case '<':
+            entity = QLatin1String("&lt;");
+            break;
+        case '>':
+            entity = QLatin1String("&gt;");
+            break;
+        case '\r':
+            entity = QLatin1String("&#13;");
+            break;
         case '"':
             if (attribute)
                 entity = QLatin1String("&quot;");
@@ -33,7 +41,8 @@ void XmlWriter::escape(QStringView text, bool attribute)
             if (attribute)
                 entity = QLatin1String("&#9;");
             break;
-        default: break;
+        default:
+            break;
         }
         if (entity.isEmpty())
             continue;

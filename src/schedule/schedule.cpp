@@ -11,11 +11,17 @@ namespace zant {
 
 namespace {
 
-double durationOf(const Link& link) { return link.days.value_or(0.0); }
+double durationOf(const Link& link)
+{
+    return link.days.value_or(0.0);
+}
 
 // Links that take part in the passes: those of events 1..n-1 whose target is an event of the
 // network. The final event's own links are ignored, as its successors would be.
-bool takesPart(const Link& link, int from, int n) { return from < n && link.target >= 1 && link.target <= n; }
+bool takesPart(const Link& link, int from, int n)
+{
+    return from < n && link.target >= 1 && link.target <= n;
+}
 
 // Events in an order where every event comes after all the events that link into it
 // (Kahn's algorithm, lower numbers first among the ready ones). Events of a closed cycle, which
@@ -63,7 +69,10 @@ QString dateAfter(const QDate& start, double days)
 
 } // namespace
 
-bool ScheduleResults::isCritical(int event) const { return isZeroFloat(eventFloat(event)); }
+bool ScheduleResults::isCritical(int event) const
+{
+    return isZeroFloat(eventFloat(event));
+}
 
 int ScheduleResults::predecessor(int event, int position) const
 {

@@ -14,8 +14,8 @@ namespace zant {
 clsResize::clsResize()
 {
     screenSizeTwips = [this] {
-        const QScreen* screen = m_form && m_form->screen() ? m_form->screen()
-                                                           : QGuiApplication::primaryScreen();
+        const QScreen* screen =
+            m_form && m_form->screen() ? m_form->screen() : QGuiApplication::primaryScreen();
         const QSize px = screen ? screen->availableGeometry().size() : QSize(1024, 768);
         return QSize(static_cast<int>(std::lround(pixelsToTwips(px.width(), m_form))),
                      static_cast<int>(std::lround(pixelsToTwips(px.height(), m_form))));
@@ -28,7 +28,10 @@ clsResize::~clsResize()
     m_form = nullptr;
 }
 
-void clsResize::setSourceForm(QWidget* form) { m_form = form; }
+void clsResize::setSourceForm(QWidget* form)
+{
+    m_form = form;
+}
 
 QWidget* clsResize::clientArea() const
 {
@@ -42,7 +45,9 @@ void clsResize::RecordLayout()
     QWidget* client = clientArea();
     if (!client)
         return;
-    const auto twips = [&](int px) { return static_cast<int>(std::lround(pixelsToTwips(px, client))); };
+    const auto twips = [&](int px) {
+        return static_cast<int>(std::lround(pixelsToTwips(px, client)));
+    };
     m_designWidth = twips(client->width());
     m_designHeight = twips(client->height());
     m_controlTable.clear();
@@ -53,7 +58,8 @@ void clsResize::RecordLayout()
         if (parent != client && parent->layout() && parent->layout()->indexOf(control) >= 0)
             continue;
         const QRect g = control->geometry();
-        m_controlTable.push_back({control, {twips(g.x()), twips(g.y()), twips(g.width()), twips(g.height())}});
+        m_controlTable.push_back(
+            {control, {twips(g.x()), twips(g.y()), twips(g.width()), twips(g.height())}});
     }
     m_needsLayout = false;
 }
@@ -102,7 +108,8 @@ void clsResize::ResizeControls()
             return twipsToPixels(twips, control);
         };
         control->setGeometry(value(QLatin1Char('L'), 0, ratioX), value(QLatin1Char('T'), 1, ratioY),
-                             value(QLatin1Char('W'), 2, ratioX), value(QLatin1Char('H'), 3, ratioY));
+                             value(QLatin1Char('W'), 2, ratioX),
+                             value(QLatin1Char('H'), 3, ratioY));
     }
     m_form->setUpdatesEnabled(true);
 }

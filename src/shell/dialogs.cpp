@@ -14,10 +14,14 @@ namespace {
 QMessageBox::Icon iconOf(MessageKind kind)
 {
     switch (kind) {
-    case MessageKind::Critical: return QMessageBox::Critical;
-    case MessageKind::Exclamation: return QMessageBox::Warning;
-    case MessageKind::Information: return QMessageBox::Information;
-    case MessageKind::Question: return QMessageBox::Question;
+    case MessageKind::Critical:
+        return QMessageBox::Critical;
+    case MessageKind::Exclamation:
+        return QMessageBox::Warning;
+    case MessageKind::Information:
+        return QMessageBox::Information;
+    case MessageKind::Question:
+        return QMessageBox::Question;
     }
     return QMessageBox::NoIcon;
 }
@@ -55,8 +59,8 @@ void QtDialogs::message(QWidget* parent, const QString& title, const Message& me
 bool QtDialogs::question(QWidget* parent, const QString& title, const QString& text,
                          bool defaultYes)
 {
-    QMessageBox box(QMessageBox::Question, title, boxText(text),
-                    QMessageBox::Yes | QMessageBox::No, parent);
+    QMessageBox box(QMessageBox::Question, title, boxText(text), QMessageBox::Yes | QMessageBox::No,
+                    parent);
     box.setButtonText(QMessageBox::Yes, QStringLiteral("&Sì"));
     box.setButtonText(QMessageBox::No, QStringLiteral("&No"));
     box.setDefaultButton(defaultYes ? QMessageBox::Yes : QMessageBox::No);
@@ -67,7 +71,8 @@ SaveChoice QtDialogs::saveChanges(QWidget* parent, const QString& title, const Q
 {
     QMessageBox box(QMessageBox::Warning, title, text, QMessageBox::NoButton, parent);
     QPushButton* save = box.addButton(QStringLiteral("&Salva"), QMessageBox::AcceptRole);
-    QPushButton* discard = box.addButton(QStringLiteral("&Non salvare"), QMessageBox::DestructiveRole);
+    QPushButton* discard =
+        box.addButton(QStringLiteral("&Non salvare"), QMessageBox::DestructiveRole);
     QPushButton* cancel = box.addButton(QStringLiteral("Annulla"), QMessageBox::RejectRole);
     box.setDefaultButton(save);
     box.setEscapeButton(cancel);
@@ -93,8 +98,8 @@ QString QtDialogs::saveFileName(QWidget* parent, const QString& title, const QSt
 {
     const QStringList list = qtFileFilters(filters);
     QString selected = list.value(selectedFilter - 1);
-    return QFileDialog::getSaveFileName(parent, title, initialName,
-                                        list.join(QStringLiteral(";;")), &selected);
+    return QFileDialog::getSaveFileName(parent, title, initialName, list.join(QStringLiteral(";;")),
+                                        &selected);
 }
 
 std::optional<QColor> QtDialogs::color(QWidget* parent, const QColor& initial)

@@ -13,7 +13,12 @@ class QWidget;
 namespace zant {
 
 // The answer to the question about unsaved changes.
-enum class SaveChoice { Save, Discard, Cancel };
+enum class SaveChoice
+{
+    Save,
+    Discard,
+    Cancel
+};
 
 // Every modal dialog of the program goes through here, so that tests can answer in advance.
 class Dialogs

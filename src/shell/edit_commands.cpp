@@ -72,7 +72,10 @@ InsertEventCommand::InsertEventCommand(ModZANT& app, int k)
 {
 }
 
-Outcome InsertEventCommand::apply() { return m_app.project.insertEvent(m_k); }
+Outcome InsertEventCommand::apply()
+{
+    return m_app.project.insertEvent(m_k);
+}
 
 void InsertEventCommand::revert()
 {
@@ -170,7 +173,10 @@ bool LinkEditCommand::mergeWith(const QUndoCommand* other)
     return true;
 }
 
-void LinkEditCommand::revert() { m_app.project.setEvent(m_event, m_before); }
+void LinkEditCommand::revert()
+{
+    m_app.project.setEvent(m_event, m_before);
+}
 
 // ---------------------------------------------------------------------------------------------
 
@@ -196,7 +202,10 @@ bool SetStartDateCommand::mergeWith(const QUndoCommand* other)
     return true;
 }
 
-void SetStartDateCommand::revert() { m_app.project.setStartDateText(m_before); }
+void SetStartDateCommand::revert()
+{
+    m_app.project.setStartDateText(m_before);
+}
 
 // ---------------------------------------------------------------------------------------------
 
@@ -253,9 +262,15 @@ bool SetTitleFieldCommand::mergeWith(const QUndoCommand* other)
     return true;
 }
 
-void SetTitleFieldCommand::revert() { m_app.titlePage[m_field] = m_before; }
+void SetTitleFieldCommand::revert()
+{
+    m_app.titlePage[m_field] = m_before;
+}
 
-void SetTitleFieldCommand::announce() { emit m_app.titlePageChanged(); }
+void SetTitleFieldCommand::announce()
+{
+    emit m_app.titlePageChanged();
+}
 
 // ---------------------------------------------------------------------------------------------
 
@@ -272,14 +287,19 @@ Outcome ReplaceTitlePageCommand::apply()
     return std::nullopt;
 }
 
-void ReplaceTitlePageCommand::revert() { m_app.titlePage = m_before; }
+void ReplaceTitlePageCommand::revert()
+{
+    m_app.titlePage = m_before;
+}
 
-void ReplaceTitlePageCommand::announce() { emit m_app.titlePageChanged(); }
+void ReplaceTitlePageCommand::announce()
+{
+    emit m_app.titlePageChanged();
+}
 
 // ---------------------------------------------------------------------------------------------
 
-CompoundEditCommand::CompoundEditCommand(ModZANT& app, const QString& text)
-    : EditCommand(app, text)
+CompoundEditCommand::CompoundEditCommand(ModZANT& app, const QString& text) : EditCommand(app, text)
 {
 }
 

@@ -102,7 +102,13 @@ private:
 class LinkEditCommand final : public EditCommand
 {
 public:
-    enum Kind { Target, Days, InsertSlot, DeleteSlot };
+    enum Kind
+    {
+        Target,
+        Days,
+        InsertSlot,
+        DeleteSlot
+    };
     // `value` is the target or the days; unused for slot inserts and deletes. Consecutive
     // changes of the same slot's target or days within one edit session (a scroll-bar drag)
     // merge into one step.

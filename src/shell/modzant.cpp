@@ -30,9 +30,15 @@ ModZANT::~ModZANT()
     }
 }
 
-void ModZANT::InitSharedConstants() { zant::InitSharedConstants(constants); }
+void ModZANT::InitSharedConstants()
+{
+    zant::InitSharedConstants(constants);
+}
 
-void ModZANT::InitMessageTitles() { zant::InitMessageTitles(constants); }
+void ModZANT::InitMessageTitles()
+{
+    zant::InitMessageTitles(constants);
+}
 
 void ModZANT::registerWindow(const QString& name, WindowFactory factory)
 {
@@ -100,8 +106,8 @@ void ModZANT::showWindow(const QString& name)
     if (!w)
         return;
     // The small windows open over the window that asked for them.
-    if (!w->isVisible() && (name == win::frmTip || name == win::informa ||
-                            name == win::supportoclienti))
+    if (!w->isVisible() &&
+        (name == win::frmTip || name == win::informa || name == win::supportoclienti))
         centreOn(w, QApplication::activeWindow());
     if (w->isMinimized())
         w->showNormal();
@@ -128,17 +134,17 @@ void ModZANT::unloadWindow(const QString& name)
 
 void ModZANT::ConfirmExit(QWidget* parent)
 {
-    if (!m_dialogs->question(parent, QStringLiteral("Attenzione: i dati non archiviati andranno "
-                                                    "persi !"),
-                             QStringLiteral("Vuoi uscire da ") + constants.productName +
-                                 QStringLiteral("?"),
-                             false))
+    if (!m_dialogs->question(
+            parent,
+            QStringLiteral("Attenzione: i dati non archiviati andranno "
+                           "persi !"),
+            QStringLiteral("Vuoi uscire da ") + constants.productName + QStringLiteral("?"), false))
         return;
     static const QString order[] = {
-        win::dati,     win::sommario,         win::risultati,   win::frontespizio,
-        win::manuale,  win::guidafunzionamento, win::guidastampa, win::guidadati,
-        win::guidarisultati, win::guidafrontespizio, win::metodo, win::guidaschema,
-        win::frmTip,   win::supportoclienti,  win::informa};
+        win::dati,           win::sommario,           win::risultati,   win::frontespizio,
+        win::manuale,        win::guidafunzionamento, win::guidastampa, win::guidadati,
+        win::guidarisultati, win::guidafrontespizio,  win::metodo,      win::guidaschema,
+        win::frmTip,         win::supportoclienti,    win::informa};
     for (const QString& name : order)
         unloadWindow(name);
     // A splash that was closed meanwhile is loaded anew, which starts its music; otherwise
@@ -158,7 +164,10 @@ void setBackground(QWidget* w, const QColor& colour)
     w->setAutoFillBackground(true);
 }
 
-QColor background(const QWidget* w) { return w->palette().color(QPalette::Window); }
+QColor background(const QWidget* w)
+{
+    return w->palette().color(QPalette::Window);
+}
 
 void ModZANT::greyMainWindows()
 {
@@ -217,9 +226,9 @@ bool ModZANT::saveProject(QWidget* parent, bool askName)
     }
     QString path = askName ? QString() : currentDataFile;
     if (path.isEmpty()) {
-        path = m_dialogs->saveFileName(parent, QStringLiteral("Salva file con nome"),
-                                       QStringLiteral("File ZANT-dati- | ZANT-dati-*"), 1,
-                                       QString());
+        path =
+            m_dialogs->saveFileName(parent, QStringLiteral("Salva file con nome"),
+                                    QStringLiteral("File ZANT-dati- | ZANT-dati-*"), 1, QString());
         if (path.isEmpty())
             return false;
     }

@@ -90,8 +90,7 @@ public:
     bool hasWindow(const QString& name) const { return m_factories.count(name) > 0; }
     // The window, created on first reference.
     QWidget* window(const QString& name);
-    template <typename W>
-    W* windowAs(const QString& name)
+    template <typename W> W* windowAs(const QString& name)
     {
         return qobject_cast<W*>(window(name));
     }
@@ -126,8 +125,7 @@ public:
     QUndoStack& undoStack() { return m_undoStack; }
     // Applies an edit and, unless refused, records it as one step that can be undone.
     Outcome edit(std::unique_ptr<EditCommand> command);
-    template <typename C, typename... Args>
-    Outcome edit(Args&&... args)
+    template <typename C, typename... Args> Outcome edit(Args&&... args)
     {
         return edit(std::make_unique<C>(*this, std::forward<Args>(args)...));
     }

@@ -23,7 +23,10 @@ int twipsToPixels(double twips, const QWidget* widget)
     return static_cast<int>(std::lround(twips / twipsPerPixel(widget)));
 }
 
-double pixelsToTwips(double pixels, const QWidget* widget) { return pixels * twipsPerPixel(widget); }
+double pixelsToTwips(double pixels, const QWidget* widget)
+{
+    return pixels * twipsPerPixel(widget);
+}
 
 QRect twipsRect(int left, int top, int width, int height, const QWidget* widget)
 {

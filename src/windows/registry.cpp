@@ -22,9 +22,9 @@ void registerAllWindows(ModZANT& app)
     app.registerWindow(win::risultati, [](ModZANT& a) { return new risultati(a); });
     app.registerWindow(win::frontespizio, [](ModZANT& a) { return new frontespizio(a); });
     app.registerWindow(win::sommario, [](ModZANT& a) { return new sommario(a); });
-    for (const QString& page : {win::manuale, win::guidafunzionamento, win::guidastampa,
-                                win::guidadati, win::guidarisultati, win::guidafrontespizio,
-                                win::metodo})
+    for (const QString& page :
+         {win::manuale, win::guidafunzionamento, win::guidastampa, win::guidadati,
+          win::guidarisultati, win::guidafrontespizio, win::metodo})
         app.registerWindow(page, [page](ModZANT& a) { return new HelpWindow(a, page); });
     app.registerWindow(win::guidaschema, [](ModZANT& a) { return new guidaschema(a); });
     app.registerWindow(win::frmTip, [](ModZANT&) { return new frmTip; });

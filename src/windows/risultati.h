@@ -59,7 +59,7 @@ private:
 
     int m_highlightedRow = 0;
     int m_wheelRemainder = 0;
-    std::array<std::array<QLabel*, kRows>, 6> m_table{}; // num, tmin, datmin, tmax, datmax, scorr
+    std::array<std::array<QLabel*, kRows>, 6> m_table{};   // num, tmin, datmin, tmax, datmax, scorr
     std::array<std::array<QLabel*, kLinkRows>, 3> m_in{};  // n1, n2, eventrata
     std::array<std::array<QLabel*, kLinkRows>, 5> m_out{}; // n3, n4, evenuscita, tempusc, scorrusc
     QScrollBar* m_VScroll1 = nullptr;

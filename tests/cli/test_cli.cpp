@@ -60,33 +60,46 @@ private slots:
         QTest::addColumn<QString>("out");
         QTest::addColumn<QString>("err");
 
-        const QByteArray good = "\"01/01/1990\",2\r\n\"A\",1\r\n\"2\",\"3\"\r\n\"B\",0\r\n" + kTitle;
-        const QByteArray missingDays = "\"01/01/1990\",2\r\n\"A\",1\r\n\"2\",\"\"\r\n\"B\",0\r\n" + kTitle;
-        const QByteArray cyclic = "\"01/01/1990\",3\r\n\"A\",1\r\n\"2\",\"1\"\r\n\"B\",1\r\n\"2\",\"1\"\r\n\"C\",0\r\n" + kTitle;
+        const QByteArray good =
+            "\"01/01/1990\",2\r\n\"A\",1\r\n\"2\",\"3\"\r\n\"B\",0\r\n" + kTitle;
+        const QByteArray missingDays =
+            "\"01/01/1990\",2\r\n\"A\",1\r\n\"2\",\"\"\r\n\"B\",0\r\n" + kTitle;
+        const QByteArray cyclic =
+            "\"01/01/1990\",3\r\n\"A\",1\r\n\"2\",\"1\"\r\n\"B\",1\r\n\"2\",\"1\"\r\n\"C\",0\r\n" +
+            kTitle;
         QTest::newRow("check passes")
             << QStringList{"check", "FILE"} << good << 0
-            << "I dati sono stati immessi formalmente corretti (per numero  2 eventi).\n" << "";
+            << "I dati sono stati immessi formalmente corretti (per numero  2 eventi).\n"
+            << "";
         QTest::newRow("check refuses a missing duration")
             << QStringList{"check", "FILE"} << missingDays << 1
-            << "Evento n. 1: i tempi medi per l'attività n. 1 non sono stati dichiarati.\n" << "";
+            << "Evento n. 1: i tempi medi per l'attività n. 1 non sono stati dichiarati.\n"
+            << "";
         QTest::newRow("compute refuses a cycle")
             << QStringList{"compute", "FILE", "--json"} << cyclic << 1
-            << "Evento n. 2: i legami formano un ciclo chiuso (2 → 2).\n" << "";
+            << "Evento n. 2: i legami formano un ciclo chiuso (2 → 2).\n"
+            << "";
         QTest::newRow("malformed file")
-            << QStringList{"compute", "FILE"} << QByteArray("\"01/01/1990\",2\r\n\"A\",1\r\n\"7\",\"1\"") << 2
-            << "" << "legame n. 1 dell'evento n. 1";
-        QTest::newRow("missing file") << QStringList{"check", "/nessuna/cartella/file"} << QByteArray()
-                                      << 2 << "" << "Impossibile aprire il file";
-        QTest::newRow("unknown option") << QStringList{"compute", "FILE", "--xml"} << good << 2 << ""
-                                        << "opzione sconosciuta: --xml";
+            << QStringList{"compute", "FILE"}
+            << QByteArray("\"01/01/1990\",2\r\n\"A\",1\r\n\"7\",\"1\"") << 2 << ""
+            << "legame n. 1 dell'evento n. 1";
+        QTest::newRow("missing file")
+            << QStringList{"check", "/nessuna/cartella/file"} << QByteArray() << 2 << ""
+            << "Impossibile aprire il file";
+        QTest::newRow("unknown option")
+            << QStringList{"compute", "FILE", "--xml"} << good << 2 << ""
+            << "opzione sconosciuta: --xml";
         QTest::newRow("unknown command") << QStringList{"stampa"} << good << 2 << ""
                                          << "comando sconosciuto: stampa";
-        QTest::newRow("no command") << QStringList{} << good << 2 << "" << "uso: zant-cli";
+        QTest::newRow("no command") << QStringList{} << good << 2 << ""
+                                    << "uso: zant-cli";
         QTest::newRow("no file") << QStringList{"check"} << good << 2 << ""
                                  << "manca il nome del file";
-        QTest::newRow("help") << QStringList{"--help"} << good << 0 << "uso: zant-cli" << "";
+        QTest::newRow("help") << QStringList{"--help"} << good << 0 << "uso: zant-cli"
+                              << "";
         QTest::newRow("compute help") << QStringList{"compute", "--help"} << good << 0
-                                      << "uso: zant-cli compute FILE [--json]" << "";
+                                      << "uso: zant-cli compute FILE [--json]"
+                                      << "";
     }
 
     void exitCodes()
@@ -113,14 +126,15 @@ private slots:
     {
         // Numbered against its links, two links between 1 and 3, a dead end (event 4), commas
         // and accents in a Windows-1252 file, dates across 29 February.
-        const QByteArray bytes = encodeCp1252(QString::fromUtf8(
-                                     "\"27/02/2028\",5\r\n"
-                                     "\"Inizio, consegna\",3\r\n\"3\",\"2\"\r\n\"3\",\"4\"\r\n\"4\",\"9\"\r\n"
-                                     "\"Getto solaio\",1\r\n\"5\",\"1\"\r\n"
-                                     "\"Verifica qualità\",1\r\n\"2\",\"1\"\r\n"
-                                     "\"Ramo morto\",1\r\n\"5\",\"0\"\r\n"
-                                     "\"Fine\",0\r\n")) +
-                                 kTitle;
+        const QByteArray bytes =
+            encodeCp1252(QString::fromUtf8(
+                "\"27/02/2028\",5\r\n"
+                "\"Inizio, consegna\",3\r\n\"3\",\"2\"\r\n\"3\",\"4\"\r\n\"4\",\"9\"\r\n"
+                "\"Getto solaio\",1\r\n\"5\",\"1\"\r\n"
+                "\"Verifica qualità\",1\r\n\"2\",\"1\"\r\n"
+                "\"Ramo morto\",1\r\n\"5\",\"0\"\r\n"
+                "\"Fine\",0\r\n")) +
+            kTitle;
         const Run r = run({"compute", file("awkward", bytes), "--json"});
         QCOMPARE(r.code, 0);
         QJsonParseError error;
@@ -164,7 +178,8 @@ private slots:
 
     void exampleProject()
     {
-        const QString path = QStringLiteral(ZANT_SOURCE_DIR "/examples/ZANT-dati-esempio-magazzino.txt");
+        const QString path =
+            QStringLiteral(ZANT_SOURCE_DIR "/examples/ZANT-dati-esempio-magazzino.txt");
         const Run json = run({"compute", path, "--json"});
         QCOMPARE(json.code, 0);
         const QJsonObject o = QJsonDocument::fromJson(json.out.toUtf8()).object();
@@ -185,18 +200,25 @@ private slots:
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<int>("code");
         QTest::addColumn<QString>("expected");
-        const QString example = QStringLiteral(ZANT_SOURCE_DIR "/examples/ZANT-dati-esempio-magazzino.txt");
-        QTest::newRow("listing") << QStringList{"listing", example, "-o", "OUT.docx"} << 0 << "docx";
+        const QString example =
+            QStringLiteral(ZANT_SOURCE_DIR "/examples/ZANT-dati-esempio-magazzino.txt");
+        QTest::newRow("listing") << QStringList{"listing", example, "-o", "OUT.docx"} << 0
+                                 << "docx";
         QTest::newRow("form") << QStringList{"form", "-o", "OUT.docx"} << 0 << "docx";
-        QTest::newRow("results") << QStringList{"results", example, "-o", "OUT.docx"} << 0 << "docx";
+        QTest::newRow("results") << QStringList{"results", example, "-o", "OUT.docx"} << 0
+                                 << "docx";
         QTest::newRow("report") << QStringList{"report", example, "-o", "OUT.docx"} << 0 << "docx";
-        QTest::newRow("titlepage") << QStringList{"titlepage", example, "-o", "OUT.docx"} << 0 << "docx";
+        QTest::newRow("titlepage")
+            << QStringList{"titlepage", example, "-o", "OUT.docx"} << 0 << "docx";
         QTest::newRow("direct print to PDF")
             << QStringList{"report", example, "--direct", "--pdf", "OUT.pdf"} << 0 << "pdf";
-        QTest::newRow("report without output") << QStringList{"report", example} << 2 << "manca -o OUT.docx";
+        QTest::newRow("report without output")
+            << QStringList{"report", example} << 2 << "manca -o OUT.docx";
         QTest::newRow("pdf without direct")
-            << QStringList{"report", example, "--pdf", "OUT.pdf", "-o", "OUT.docx"} << 2 << "--pdf va usato con --direct";
-        QTest::newRow("form takes no file") << QStringList{"form", example, "-o", "OUT.docx"} << 2 << "argomento in più";
+            << QStringList{"report", example, "--pdf", "OUT.pdf", "-o", "OUT.docx"} << 2
+            << "--pdf va usato con --direct";
+        QTest::newRow("form takes no file")
+            << QStringList{"form", example, "-o", "OUT.docx"} << 2 << "argomento in più";
         QTest::newRow("unwritable output")
             << QStringList{"form", "-o", "/nessuna/cartella/x.docx"} << 2
             << "Impossibile salvare il file \"/nessuna/cartella/x.docx\": cartella inesistente.";
@@ -207,8 +229,9 @@ private slots:
         QFETCH(QStringList, args);
         QFETCH(int, code);
         QFETCH(QString, expected);
-        const QString out = m_dir.filePath(QStringLiteral("%1.%2").arg(QTest::currentDataTag()).arg(
-            args.contains("--direct") ? "pdf" : "docx"));
+        const QString out = m_dir.filePath(QStringLiteral("%1.%2")
+                                               .arg(QTest::currentDataTag())
+                                               .arg(args.contains("--direct") ? "pdf" : "docx"));
         args.replaceInStrings(QRegularExpression("^OUT\\.(docx|pdf)$"), out);
         const Run r = run(args);
         QCOMPARE(r.code, code);
@@ -236,11 +259,15 @@ private slots:
 
     void titlePageAndOfficeFromOtherFiles()
     {
-        const QString example = QStringLiteral(ZANT_SOURCE_DIR "/examples/ZANT-dati-esempio-magazzino.txt");
-        const QString front = file("ZANT-front-x", "\"Ponte\",\"b\",\"c\",\"d\",\"e\",\"f\",\"g\"\r\n");
-        const QString config = file("zant.ini", "[studio]\nnome=Studio Bianchi\nindirizzo=Via Po 2\n");
+        const QString example =
+            QStringLiteral(ZANT_SOURCE_DIR "/examples/ZANT-dati-esempio-magazzino.txt");
+        const QString front =
+            file("ZANT-front-x", "\"Ponte\",\"b\",\"c\",\"d\",\"e\",\"f\",\"g\"\r\n");
+        const QString config =
+            file("zant.ini", "[studio]\nnome=Studio Bianchi\nindirizzo=Via Po 2\n");
         const QString out = m_dir.filePath("dati-generali.docx");
-        const Run r = run({"titlepage", example, "--frontespizio", front, "--config", config, "-o", out});
+        const Run r =
+            run({"titlepage", example, "--frontespizio", front, "--config", config, "-o", out});
         QCOMPARE(r.code, 0);
         // The package is compressed: read the text through the data-only report's own table.
         QProcess unzip;
@@ -252,7 +279,8 @@ private slots:
         QVERIFY(xml.contains(">Studio Bianchi<"));
         QVERIFY(xml.contains(">Via Po 2<"));
 
-        const Run broken = run({"titlepage", example, "--frontespizio", file("corto", "a,b\r\n"), "-o", out});
+        const Run broken =
+            run({"titlepage", example, "--frontespizio", file("corto", "a,b\r\n"), "-o", out});
         QCOMPARE(broken.code, 2);
         QVERIFY(broken.err.contains("contiene 2 campi invece di 7"));
     }

@@ -21,30 +21,38 @@ private slots:
         QTest::addColumn<MessageKind>("kind");
 
         QTest::newRow("no start date comes first")
-            << "0" << "" << "Scegliere la data d'inizio degli eventi." << MessageKind::Critical;
+            << "0"
+            << ""
+            << "Scegliere la data d'inizio degli eventi." << MessageKind::Critical;
         QTest::newRow("no events")
-            << "0" << "01/01/1990"
+            << "0"
+            << "01/01/1990"
             << "Non esistono dati riconosciuti:\r- per procedere è necessario digitare almeno il "
                "primo evento."
             << MessageKind::Exclamation;
         QTest::newRow("event without links")
-            << "4: 1>2=1 2>4=1" << "01/01/1990"
+            << "4: 1>2=1 2>4=1"
+            << "01/01/1990"
             << "Evento n. 3: scegliere gli eventi ad esso legati per la corrispondente attività."
             << MessageKind::Exclamation;
         QTest::newRow("missing duration names its slot")
-            << "4: 1>2=1 2>3=1 2>4 3>4=1" << "01/01/1990"
+            << "4: 1>2=1 2>3=1 2>4 3>4=1"
+            << "01/01/1990"
             << "Evento n. 2: i tempi medi per l'attività n. 2 non sono stati dichiarati."
             << MessageKind::Exclamation;
         QTest::newRow("earliest event fault wins")
-            << "4: 1>2=1 1>3 2>4" << "01/01/1990"
+            << "4: 1>2=1 1>3 2>4"
+            << "01/01/1990"
             << "Evento n. 1: i tempi medi per l'attività n. 2 non sono stati dichiarati."
             << MessageKind::Exclamation;
         QTest::newRow("the final event is not examined")
-            << "3: 1>2=1 2>3=1 3>1" << "01/01/1990"
+            << "3: 1>2=1 2>3=1 3>1"
+            << "01/01/1990"
             << "I dati sono stati immessi formalmente corretti (per numero  3 eventi)."
             << MessageKind::Information;
         QTest::newRow("one event and a start date pass")
-            << "1" << "01/01/1990"
+            << "1"
+            << "01/01/1990"
             << "I dati sono stati immessi formalmente corretti (per numero  1 eventi)."
             << MessageKind::Information;
         QTest::newRow("two-digit count keeps two blanks")
@@ -53,22 +61,27 @@ private slots:
             << "I dati sono stati immessi formalmente corretti (per numero  12 eventi)."
             << MessageKind::Information;
         QTest::newRow("cycle of two events")
-            << "4: 1>2=1 2>3=1 3>2=1 3>4=1" << "01/01/1990"
+            << "4: 1>2=1 2>3=1 3>2=1 3>4=1"
+            << "01/01/1990"
             << "Evento n. 2: i legami formano un ciclo chiuso (2 → 3 → 2)."
             << MessageKind::Critical;
         QTest::newRow("link to itself is a cycle")
-            << "3: 1>2=1 2>2=0 2>3=1" << "01/01/1990"
+            << "3: 1>2=1 2>2=0 2>3=1"
+            << "01/01/1990"
             << "Evento n. 2: i legami formano un ciclo chiuso (2 → 2)." << MessageKind::Critical;
         QTest::newRow("cycle written from its lowest event")
-            << "5: 1>4=1 4>2=1 2>3=1 3>4=1 4>5=1" << "01/01/1990"
+            << "5: 1>4=1 4>2=1 2>3=1 3>4=1 4>5=1"
+            << "01/01/1990"
             << "Evento n. 2: i legami formano un ciclo chiuso (2 → 3 → 4 → 2)."
             << MessageKind::Critical;
         QTest::newRow("backward links without a cycle pass")
-            << "4: 1>3=1 3>2=1 2>4=1" << "01/01/1990"
+            << "4: 1>3=1 3>2=1 2>4=1"
+            << "01/01/1990"
             << "I dati sono stati immessi formalmente corretti (per numero  4 eventi)."
             << MessageKind::Information;
         QTest::newRow("missing data reported before the cycle")
-            << "4: 1>2=1 2>1=1 3>4" << "01/01/1990"
+            << "4: 1>2=1 2>1=1 3>4"
+            << "01/01/1990"
             << "Evento n. 3: i tempi medi per l'attività n. 1 non sono stati dichiarati."
             << MessageKind::Exclamation;
     }

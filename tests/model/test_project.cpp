@@ -62,57 +62,100 @@ private slots:
 
         const QString diamond = "4: 1>2=5 1>3=2 2>4=1 3>4=1";
         QTest::newRow("insert before event 2 renumbers targets from 2 up")
-            << diamond << "ins 2" << "5: 1>3=5 1>4=2 3>5=1 4>5=1" << "";
+            << diamond << "ins 2"
+            << "5: 1>3=5 1>4=2 3>5=1 4>5=1"
+            << "";
         QTest::newRow("insert before event 1 renumbers every target")
-            << diamond << "ins 1" << "5: 2>3=5 2>4=2 3>5=1 4>5=1" << "";
-        QTest::newRow("insert before the final event")
-            << diamond << "ins 4" << "5: 1>2=5 1>3=2 2>5=1 3>5=1" << "";
-        QTest::newRow("insert at the first free event appends it")
-            << diamond << "ins 5" << "5: 1>2=5 1>3=2 2>4=1 3>4=1" << "";
+            << diamond << "ins 1"
+            << "5: 2>3=5 2>4=2 3>5=1 4>5=1"
+            << "";
+        QTest::newRow("insert before the final event") << diamond << "ins 4"
+                                                       << "5: 1>2=5 1>3=2 2>5=1 3>5=1"
+                                                       << "";
+        QTest::newRow("insert at the first free event appends it") << diamond << "ins 5"
+                                                                   << "5: 1>2=5 1>3=2 2>4=1 3>4=1"
+                                                                   << "";
         QTest::newRow("insert beyond the first free event is refused")
             << diamond << "ins 7" << diamond << "Digitare prima l'evento n. 5";
-        QTest::newRow("insert renumbers targets held by events above it")
-            << "3: 1>3=1 2>3=2 3>1=4" << "ins 2" << "4: 1>4=1 3>4=2 4>1=4" << "";
-        QTest::newRow("backward link is kept")
-            << "3: 1>2=1" << "tgt 2 1 1|days 2 1 3" << "3: 1>2=1 2>1=3" << "";
-        QTest::newRow("delete a middle event drops its links and renumbers")
-            << diamond << "del 3" << "3: 1>2=5 2>3=1" << "";
-        QTest::newRow("delete event 1")
-            << diamond << "del 1" << "3: 1>3=1 2>3=1" << "";
-        QTest::newRow("delete the final event drops the links into it")
-            << diamond << "del 4" << "3: 1>2=5 1>3=2" << "";
-        QTest::newRow("delete keeps later slots in order")
-            << "4: 1>2=1 1>3=2 1>4=3" << "del 2" << "3: 1>2=2 1>3=3" << "";
+        QTest::newRow("insert renumbers targets held by events above it") << "3: 1>3=1 2>3=2 3>1=4"
+                                                                          << "ins 2"
+                                                                          << "4: 1>4=1 3>4=2 4>1=4"
+                                                                          << "";
+        QTest::newRow("backward link is kept") << "3: 1>2=1"
+                                               << "tgt 2 1 1|days 2 1 3"
+                                               << "3: 1>2=1 2>1=3"
+                                               << "";
+        QTest::newRow("delete a middle event drops its links and renumbers") << diamond << "del 3"
+                                                                             << "3: 1>2=5 2>3=1"
+                                                                             << "";
+        QTest::newRow("delete event 1") << diamond << "del 1"
+                                        << "3: 1>3=1 2>3=1"
+                                        << "";
+        QTest::newRow("delete the final event drops the links into it") << diamond << "del 4"
+                                                                        << "3: 1>2=5 1>3=2"
+                                                                        << "";
+        QTest::newRow("delete keeps later slots in order") << "4: 1>2=1 1>3=2 1>4=3"
+                                                           << "del 2"
+                                                           << "3: 1>2=2 1>3=3"
+                                                           << "";
         QTest::newRow("delete of a free row does nothing")
             << diamond << "del 5|del 0" << diamond << "";
         QTest::newRow("typing beyond the first free event is refused")
-            << "2: 1>2=1" << "desc 5 Scavi" << "2: 1>2=1" << "Digitare prima l'evento n. 3";
-        QTest::newRow("typing at the first free event adds it")
-            << "2: 1>2=1" << "desc 3 Scavi" << "3: 1>2=1" << "";
-        QTest::newRow("an empty description changes nothing")
-            << "2: 1>2=1" << "desc 2" << "2: 1>2=1" << "";
+            << "2: 1>2=1"
+            << "desc 5 Scavi"
+            << "2: 1>2=1"
+            << "Digitare prima l'evento n. 3";
+        QTest::newRow("typing at the first free event adds it") << "2: 1>2=1"
+                                                                << "desc 3 Scavi"
+                                                                << "3: 1>2=1"
+                                                                << "";
+        QTest::newRow("an empty description changes nothing") << "2: 1>2=1"
+                                                              << "desc 2"
+                                                              << "2: 1>2=1"
+                                                              << "";
         QTest::newRow("target before the previous slot is refused")
-            << "3: 1>2=1" << "tgt 1 3 3" << "3: 1>2=1" << "Scegliere prima il legame n. 2";
-        QTest::newRow("target of the first slot of an event without links")
-            << "3: 1>2=1" << "tgt 2 1 3" << "3: 1>2=1 2>3" << "";
-        QTest::newRow("changing a target keeps the duration")
-            << "3: 1>2=4" << "tgt 1 1 3" << "3: 1>3=4" << "";
+            << "3: 1>2=1"
+            << "tgt 1 3 3"
+            << "3: 1>2=1"
+            << "Scegliere prima il legame n. 2";
+        QTest::newRow("target of the first slot of an event without links") << "3: 1>2=1"
+                                                                            << "tgt 2 1 3"
+                                                                            << "3: 1>2=1 2>3"
+                                                                            << "";
+        QTest::newRow("changing a target keeps the duration") << "3: 1>2=4"
+                                                              << "tgt 1 1 3"
+                                                              << "3: 1>3=4"
+                                                              << "";
         QTest::newRow("duration without a target is refused")
-            << "3: 1>2=1" << "days 1 2 5" << "3: 1>2=1"
+            << "3: 1>2=1"
+            << "days 1 2 5"
+            << "3: 1>2=1"
             << "Scegliere prima il legame a cui corrispondono i tempi.";
-        QTest::newRow("duration of a filled slot")
-            << "3: 1>2" << "days 1 1 7" << "3: 1>2=7" << "";
-        QTest::newRow("inserted slot copies the slot it is inserted at")
-            << "3: 1>2=1 1>3=2" << "inslink 1 1" << "3: 1>2=1 1>2=1 1>3=2" << "";
-        QTest::newRow("inserted slot then overwritten")
-            << "3: 1>2=1 1>3=2" << "inslink 1 2|tgt 1 2 2|days 1 2 9"
-            << "3: 1>2=1 1>2=9 1>3=2" << "";
+        QTest::newRow("duration of a filled slot") << "3: 1>2"
+                                                   << "days 1 1 7"
+                                                   << "3: 1>2=7"
+                                                   << "";
+        QTest::newRow("inserted slot copies the slot it is inserted at") << "3: 1>2=1 1>3=2"
+                                                                         << "inslink 1 1"
+                                                                         << "3: 1>2=1 1>2=1 1>3=2"
+                                                                         << "";
+        QTest::newRow("inserted slot then overwritten") << "3: 1>2=1 1>3=2"
+                                                        << "inslink 1 2|tgt 1 2 2|days 1 2 9"
+                                                        << "3: 1>2=1 1>2=9 1>3=2"
+                                                        << "";
         QTest::newRow("slot insert at an empty position changes nothing")
-            << "3: 1>2=1" << "inslink 1 2|inslink 2 1" << "3: 1>2=1" << "";
-        QTest::newRow("delete a filled slot moves the later ones up")
-            << "4: 1>2=1 1>3=2 1>4=3" << "dellink 1 1" << "4: 1>3=2 1>4=3" << "";
-        QTest::newRow("delete an empty slot does nothing")
-            << "3: 1>2=1" << "dellink 1 2" << "3: 1>2=1" << "";
+            << "3: 1>2=1"
+            << "inslink 1 2|inslink 2 1"
+            << "3: 1>2=1"
+            << "";
+        QTest::newRow("delete a filled slot moves the later ones up") << "4: 1>2=1 1>3=2 1>4=3"
+                                                                      << "dellink 1 1"
+                                                                      << "4: 1>3=2 1>4=3"
+                                                                      << "";
+        QTest::newRow("delete an empty slot does nothing") << "3: 1>2=1"
+                                                           << "dellink 1 2"
+                                                           << "3: 1>2=1"
+                                                           << "";
     }
 
     void editing()
@@ -150,13 +193,18 @@ private slots:
         QTest::addColumn<QString>("command");
         QTest::addColumn<QString>("message");
         QTest::newRow("501st event by insert")
-            << 500 << 1 << "ins 3" << "Siamo già a 500 eventi: non è possibile aggiungerne degli altri.";
+            << 500 << 1 << "ins 3"
+            << "Siamo già a 500 eventi: non è possibile aggiungerne degli altri.";
         QTest::newRow("501st event at the end")
-            << 500 << 1 << "ins 501" << "Siamo già a 500 eventi: non è possibile aggiungerne degli altri.";
+            << 500 << 1 << "ins 501"
+            << "Siamo già a 500 eventi: non è possibile aggiungerne degli altri.";
         QTest::newRow("501st link by insert")
-            << 3 << 500 << "inslink 1 1" << "Siamo già a 500 legami: non è possibile aggiungerne degli altri.";
-        QTest::newRow("499 events still take one more") << 499 << 1 << "ins 1" << "";
-        QTest::newRow("499 links still take one more") << 3 << 499 << "inslink 1 1" << "";
+            << 3 << 500 << "inslink 1 1"
+            << "Siamo già a 500 legami: non è possibile aggiungerne degli altri.";
+        QTest::newRow("499 events still take one more") << 499 << 1 << "ins 1"
+                                                        << "";
+        QTest::newRow("499 links still take one more") << 3 << 499 << "inslink 1 1"
+                                                       << "";
     }
 
     void limits()

@@ -16,11 +16,15 @@ TitlePage sampleTitlePage()
 {
     TitlePage t;
     t.fields = {"Magazzino, lotto 2", "Località Ca' Bianca", "ipotesi situazione di progetto",
-                "Comune di Prova", "Ufficio tecnico", "lunedì, 7 dic 2026", "tavole 1-3"};
+                "Comune di Prova",    "Ufficio tecnico",     "lunedì, 7 dic 2026",
+                "tavole 1-3"};
     return t;
 }
 
-QByteArray cp1252(const char* utf8) { return encodeCp1252(QString::fromUtf8(utf8)); }
+QByteArray cp1252(const char* utf8)
+{
+    return encodeCp1252(QString::fromUtf8(utf8));
+}
 
 QByteArray readBytes(const QString& path)
 {
@@ -88,8 +92,9 @@ private slots:
     {
         const auto bytes = serializeProjectData(buildProject("2: 1>2=12"), TitlePage{});
         QVERIFY(bytes.ok());
-        QCOMPARE(bytes.value(), QByteArray("\"01/01/1990\",2\r\n\"Evento 1\",1\r\n\"2\",\"12\"\r\n"
-                                           "\"Evento 2\",0\r\n\"\",\"\",\"\",\"\",\"\",\"\",\"\"\r\n"));
+        QCOMPARE(bytes.value(),
+                 QByteArray("\"01/01/1990\",2\r\n\"Evento 1\",1\r\n\"2\",\"12\"\r\n"
+                            "\"Evento 2\",0\r\n\"\",\"\",\"\",\"\",\"\",\"\",\"\"\r\n"));
     }
 
     void readsVariants_data()
@@ -98,38 +103,49 @@ private slots:
         QTest::addColumn<QString>("links");
         QTest::addColumn<QString>("firstDescription");
 
-        QTest::newRow("CR LF with quoted numbers") << QByteArray(kValidFile)
-                                                   << "3: 1>2=5 1>3=2 2>3=1" << "Inizio, lavori";
+        QTest::newRow("CR LF with quoted numbers")
+            << QByteArray(kValidFile) << "3: 1>2=5 1>3=2 2>3=1"
+            << "Inizio, lavori";
         QTest::newRow("LF only") << QByteArray(kValidFile).replace("\r\n", "\n")
-                                 << "3: 1>2=5 1>3=2 2>3=1" << "Inizio, lavori";
+                                 << "3: 1>2=5 1>3=2 2>3=1"
+                                 << "Inizio, lavori";
         QTest::newRow("CR only") << QByteArray(kValidFile).replace("\r\n", "\r")
-                                 << "3: 1>2=5 1>3=2 2>3=1" << "Inizio, lavori";
+                                 << "3: 1>2=5 1>3=2 2>3=1"
+                                 << "Inizio, lavori";
         QTest::newRow("unquoted renumbered targets and blanks")
             << QByteArray("\"01/01/1990\", 2\r\n\"A\",1\r\n2 , 3.5\r\n\"B\",0\r\n"
                           "\"\",\"\",\"\",\"\",\"\",\"\",\"\"\r\n")
-            << "2: 1>2=3.5" << "A";
+            << "2: 1>2=3.5"
+            << "A";
         QTest::newRow("blank lines between records")
-            << QByteArray("\"01/01/1990\",1\r\n\r\n\"A\",0\r\n\r\n\"\",\"\",\"\",\"\",\"\",\"\",\"\"")
-            << "1: " << "A";
+            << QByteArray(
+                   "\"01/01/1990\",1\r\n\r\n\"A\",0\r\n\r\n\"\",\"\",\"\",\"\",\"\",\"\",\"\"")
+            << "1: "
+            << "A";
         QTest::newRow("Windows-1252 accents")
             << cp1252("\"01/01/1990\",1\r\n\"Agibilità e collaudo\",0\r\n"
                       "\"\",\"\",\"\",\"\",\"\",\"\",\"\"\r\n")
-            << "1: " << "Agibilità e collaudo";
+            << "1: "
+            << "Agibilità e collaudo";
         QTest::newRow("UTF-8 accents")
             << QByteArray("\"01/01/1990\",1\r\n\"Agibilità e collaudo\",0\r\n"
                           "\"\",\"\",\"\",\"\",\"\",\"\",\"\"\r\n")
-            << "1: " << "Agibilità e collaudo";
+            << "1: "
+            << "Agibilità e collaudo";
         QTest::newRow("one-digit day and month")
             << QByteArray("\"1/3/2027\",1\r\n\"A\",0\r\n\"\",\"\",\"\",\"\",\"\",\"\",\"\"\r\n")
-            << "1: " << "A";
+            << "1: "
+            << "A";
         QTest::newRow("duration not yet given")
             << QByteArray("\"01/01/1990\",2\r\n\"A\",1\r\n\"2\",\"\"\r\n\"B\",0\r\n"
                           "\"\",\"\",\"\",\"\",\"\",\"\",\"\"\r\n")
-            << "2: 1>2" << "A";
+            << "2: 1>2"
+            << "A";
         QTest::newRow("numbers with leading zeros and blanks")
             << QByteArray("\"01/01/1990\",002\r\n\"A\",02\r\n\"0000000002\",\"007\"\r\n"
                           "\"02\",\" 5 \"\r\n\"B\",0\r\n\"\",\"\",\"\",\"\",\"\",\"\",\"\"\r\n")
-            << "2: 1>2=7 1>2=5" << "A";
+            << "2: 1>2=7 1>2=5"
+            << "A";
     }
 
     void readsVariants()
@@ -159,11 +175,13 @@ private slots:
 
         const QByteArray tp = "\"\",\"\",\"\",\"\",\"\",\"\",\"\"\r\n";
         QTest::newRow("empty file") << QByteArray() << "record 1";
-        QTest::newRow("short file") << QByteArray(kValidFile).left(40) << "il file finisce prima del previsto";
+        QTest::newRow("short file")
+            << QByteArray(kValidFile).left(40) << "il file finisce prima del previsto";
         QTest::newRow("title page missing")
             << QByteArray("\"01/01/1990\",1\r\n\"A\",0\r\n") << "frontespizio";
         QTest::newRow("title page cut short")
-            << QByteArray("\"01/01/1990\",1\r\n\"A\",0\r\n\"p\",\"l\"\r\n") << "campo 'tipologia di studio'";
+            << QByteArray("\"01/01/1990\",1\r\n\"A\",0\r\n\"p\",\"l\"\r\n")
+            << "campo 'tipologia di studio'";
         QTest::newRow("event count above 500")
             << QByteArray("\"01/01/1990\",501\r\n") + tp << "di eventi da 0 a 500";
         QTest::newRow("negative event count")
@@ -174,21 +192,29 @@ private slots:
             << QByteArray("\"01/01/1990\",1\r\n\"A\",501\r\n") + tp << "di legami da 0 a 500";
         QTest::newRow("target above the event count")
             << QByteArray("\"01/01/1990\",2\r\n\"A\",1\r\n\"3\",\"1\"\r\n\"B\",0\r\n") + tp
-            << "record 3, riga 3, legame n. 1 dell'evento n. 1): \"3\" non è un numero intero da 1 a 2";
+            << "record 3, riga 3, legame n. 1 dell'evento n. 1): \"3\" non è un numero intero da 1 "
+               "a 2";
         QTest::newRow("target zero")
-            << QByteArray("\"01/01/1990\",2\r\n\"A\",1\r\n\"0\",\"1\"\r\n\"B\",0\r\n") + tp << "da 1 a 2";
+            << QByteArray("\"01/01/1990\",2\r\n\"A\",1\r\n\"0\",\"1\"\r\n\"B\",0\r\n") + tp
+            << "da 1 a 2";
         QTest::newRow("target not a number")
-            << QByteArray("\"01/01/1990\",2\r\n\"A\",1\r\n\"due\",\"1\"\r\n\"B\",0\r\n") + tp << "\"due\"";
+            << QByteArray("\"01/01/1990\",2\r\n\"A\",1\r\n\"due\",\"1\"\r\n\"B\",0\r\n") + tp
+            << "\"due\"";
         QTest::newRow("empty target")
-            << QByteArray("\"01/01/1990\",2\r\n\"A\",1\r\n\"\",\"1\"\r\n\"B\",0\r\n") + tp << "da 1 a 2";
+            << QByteArray("\"01/01/1990\",2\r\n\"A\",1\r\n\"\",\"1\"\r\n\"B\",0\r\n") + tp
+            << "da 1 a 2";
         QTest::newRow("negative duration")
-            << QByteArray("\"01/01/1990\",2\r\n\"A\",1\r\n\"2\",\"-1\"\r\n\"B\",0\r\n") + tp << "la durata \"-1\"";
+            << QByteArray("\"01/01/1990\",2\r\n\"A\",1\r\n\"2\",\"-1\"\r\n\"B\",0\r\n") + tp
+            << "la durata \"-1\"";
         QTest::newRow("duration with decimal comma")
-            << QByteArray("\"01/01/1990\",2\r\n\"A\",1\r\n\"2\",\"1,5\"\r\n\"B\",0\r\n") + tp << "legame n. 1";
+            << QByteArray("\"01/01/1990\",2\r\n\"A\",1\r\n\"2\",\"1,5\"\r\n\"B\",0\r\n") + tp
+            << "legame n. 1";
         QTest::newRow("duration infinite")
-            << QByteArray("\"01/01/1990\",2\r\n\"A\",1\r\n\"2\",\"inf\"\r\n\"B\",0\r\n") + tp << "la durata \"inf\"";
+            << QByteArray("\"01/01/1990\",2\r\n\"A\",1\r\n\"2\",\"inf\"\r\n\"B\",0\r\n") + tp
+            << "la durata \"inf\"";
         QTest::newRow("duration beyond a million days")
-            << QByteArray("\"01/01/1990\",2\r\n\"A\",1\r\n\"2\",\"1e300\"\r\n\"B\",0\r\n") + tp << "la durata";
+            << QByteArray("\"01/01/1990\",2\r\n\"A\",1\r\n\"2\",\"1e300\"\r\n\"B\",0\r\n") + tp
+            << "la durata";
         QTest::newRow("nine-digit target")
             << QByteArray("\"01/01/1990\",2\r\n\"A\",1\r\n\"999999999\",\"1\"\r\n\"B\",0\r\n") + tp
             << "\"999999999\" non è un numero intero da 1 a 2";
@@ -197,14 +223,17 @@ private slots:
             << "\"1000000000\" non è un numero intero da 1 a 2";
         QTest::newRow("event count not a number names the header")
             << QByteArray("\"01/01/1990\",tre\r\n") + tp
-            << "record 1, riga 1, intestazione): \"tre\" non è un numero intero di eventi da 0 a 500";
+            << "record 1, riga 1, intestazione): \"tre\" non è un numero intero di eventi da 0 a "
+               "500";
         QTest::newRow("link count names its event")
             << QByteArray("\"01/01/1990\",1\r\n\"A\",501\r\n") + tp
-            << "record 2, riga 2, evento n. 1): \"501\" non è un numero intero di legami da 0 a 500";
+            << "record 2, riga 2, evento n. 1): \"501\" non è un numero intero di legami da 0 a "
+               "500";
         QTest::newRow("unclosed quote")
             << QByteArray("\"01/01/1990\",1\r\n\"A,0\r\n") + tp << "virgolette non chiuse";
         QTest::newRow("text after closing quote")
-            << QByteArray("\"01/01/1990\"x,1\r\n\"A\",0\r\n") + tp << "testo inatteso dopo le virgolette";
+            << QByteArray("\"01/01/1990\"x,1\r\n\"A\",0\r\n") + tp
+            << "testo inatteso dopo le virgolette";
         QTest::newRow("invalid start date")
             << QByteArray("\"31/02/2027\",1\r\n\"A\",0\r\n") + tp << "non è una data valida";
         QTest::newRow("negative year")
@@ -226,7 +255,8 @@ private slots:
         const auto result = parseProjectData(bytes, "ZANT-dati-rotto");
         QVERIFY(!result.ok());
         QVERIFY2(result.error().text.contains(expected), qPrintable(result.error().text));
-        QVERIFY(result.error().text.startsWith("Il file \"ZANT-dati-rotto\" non è un file di dati ZANT valido"));
+        QVERIFY(result.error().text.startsWith(
+            "Il file \"ZANT-dati-rotto\" non è un file di dati ZANT valido"));
         QCOMPARE(result.error().kind, MessageKind::Critical);
     }
 
@@ -248,13 +278,15 @@ private slots:
         QTest::addColumn<QString>("titleText");
         QTest::addColumn<QString>("expected");
         QTest::newRow("double quote in a description")
-            << "Trave \"HEB\"" << -1 << "" << "la descrizione dell'evento n. 2 contiene le virgolette";
-        QTest::newRow("line break in a description")
-            << "Scavi\nfondazioni" << -1 << "" << "dell'evento n. 2 contiene un a capo";
-        QTest::newRow("character outside Windows-1252")
-            << "Cantiere ≥ 2" << -1 << "" << "contiene il carattere «≥» (U+2265)";
+            << "Trave \"HEB\"" << -1 << ""
+            << "la descrizione dell'evento n. 2 contiene le virgolette";
+        QTest::newRow("line break in a description") << "Scavi\nfondazioni" << -1 << ""
+                                                     << "dell'evento n. 2 contiene un a capo";
+        QTest::newRow("character outside Windows-1252") << "Cantiere ≥ 2" << -1 << ""
+                                                        << "contiene il carattere «≥» (U+2265)";
         QTest::newRow("emoji outside Windows-1252")
-            << QString::fromUtf8("Gru \xF0\x9F\x8F\x97") << -1 << "" << "(U+1F3D7)";
+            << QString::fromUtf8("Gru \xF0\x9F\x8F\x97") << -1 << ""
+            << "(U+1F3D7)";
         QTest::newRow("accents that pair up as UTF-8 in a description")
             << "Pavimento Ã© posato" << -1 << ""
             << "la descrizione dell'evento n. 2 contiene «Ã©», che alla rilettura del file "
@@ -297,13 +329,16 @@ private slots:
         // A folder where the file should go, and a path under a plain file: both cannot be written.
         QVERIFY(QDir(dir.path()).mkdir("occupato"));
         writeBytes(dir.filePath("semplice"), "x");
-        for (const QString& path : {dir.filePath("occupato"), dir.filePath("semplice/ZANT-dati-x")}) {
+        for (const QString& path :
+             {dir.filePath("occupato"), dir.filePath("semplice/ZANT-dati-x")}) {
             const auto failure = writeProjectFile(path, buildProject("1"), TitlePage{});
             QVERIFY(failure);
-            QVERIFY2(failure->text.startsWith("Impossibile salvare il file"), qPrintable(failure->text));
+            QVERIFY2(failure->text.startsWith("Impossibile salvare il file"),
+                     qPrintable(failure->text));
         }
         QCOMPARE(readBytes(dir.filePath("semplice")), QByteArray("x"));
-        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::NoDotAndDotDot), QStringList{"semplice"});
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::NoDotAndDotDot),
+                 QStringList{"semplice"});
     }
 
     void saveRules()
@@ -319,7 +354,8 @@ private slots:
         refusal = checkBeforeSave(buildProject("3: 1>2=1 2>3=1"), title, checkFailed);
         QVERIFY(refusal);
         QVERIFY(refusal->openTitlePage);
-        QCOMPARE(refusal->message.text, QString("E' necessario digitare almeno il dato del 'progetto'."));
+        QCOMPARE(refusal->message.text,
+                 QString("E' necessario digitare almeno il dato del 'progetto'."));
         QCOMPARE(refusal->message.kind, MessageKind::Critical);
 
         title[TitlePage::progetto] = "Magazzino";

@@ -82,8 +82,11 @@ private slots:
         QTest::newRow("plain ASCII") << QByteArray("abc") << "abc";
         QTest::newRow("Windows-1252 accent") << QByteArray("citt\xe0") << "città";
         QTest::newRow("UTF-8 accent") << QByteArray("citt\xc3\xa0") << "città";
-        QTest::newRow("UTF-8 with byte order mark") << QByteArray("\xef\xbb\xbf" "abc") << "abc";
-        QTest::newRow("Windows-1252 that looks like broken UTF-8") << QByteArray("\xc3 \xa0") << QString::fromUtf8("Ã \u00a0");
+        QTest::newRow("UTF-8 with byte order mark") << QByteArray("\xef\xbb\xbf"
+                                                                  "abc")
+                                                    << "abc";
+        QTest::newRow("Windows-1252 that looks like broken UTF-8")
+            << QByteArray("\xc3 \xa0") << QString::fromUtf8("Ã \u00a0");
     }
 
     void textFileEncoding()

@@ -14,8 +14,13 @@ namespace {
 TitlePage filled()
 {
     TitlePage t;
-    t.fields = {"Magazzino comunale", "Pratoselva, via Roma", "ipotesi situazione di progetto",
-                "Comune di Pratoselva", "Ufficio tecnico", "lunedì, 7 dic 2026", "tavole"};
+    t.fields = {"Magazzino comunale",
+                "Pratoselva, via Roma",
+                "ipotesi situazione di progetto",
+                "Comune di Pratoselva",
+                "Ufficio tecnico",
+                "lunedì, 7 dic 2026",
+                "tavole"};
     return t;
 }
 
@@ -37,9 +42,8 @@ private slots:
         QTest::newRow("after clear, date empty too")
             << QStringList{"", "", "", "", "", "", ""} << "Non è stato immesso alcun dato."
             << MessageKind::Question;
-        QTest::newRow("only luogo")
-            << QStringList{"", "", "", "", "Ufficio", "", ""} << "Inserire dati per ogni campo."
-            << MessageKind::Exclamation;
+        QTest::newRow("only luogo") << QStringList{"", "", "", "", "Ufficio", "", ""}
+                                    << "Inserire dati per ogni campo." << MessageKind::Exclamation;
         QTest::newRow("all but the date")
             << QStringList{"a", "b", "c", "d", "e", "", "g"} << "Inserire dati per ogni campo."
             << MessageKind::Exclamation;
@@ -96,11 +100,12 @@ private slots:
         QTest::newRow("unquoted items with blanks")
             << QByteArray(" a , b,c,d,e,f,g\r\n") << QStringList{"a", "b", "c", "d", "e", "f", "g"};
         QTest::newRow("items over several lines")
-            << QByteArray("\"a\",\"b\"\n\"c\"\r\"d\",\"e\",\"f\",\"g\"") << QStringList{"a", "b", "c", "d", "e", "f", "g"};
-        QTest::newRow("extra items are ignored")
-            << QByteArray("1,2,3,4,5,6,7,8,9\r\n") << QStringList{"1", "2", "3", "4", "5", "6", "7"};
-        QTest::newRow("empty quoted items")
-            << QByteArray("\"\",\"\",\"\",\"\",\"\",\"\",\"\"\r\n") << QStringList{"", "", "", "", "", "", ""};
+            << QByteArray("\"a\",\"b\"\n\"c\"\r\"d\",\"e\",\"f\",\"g\"")
+            << QStringList{"a", "b", "c", "d", "e", "f", "g"};
+        QTest::newRow("extra items are ignored") << QByteArray("1,2,3,4,5,6,7,8,9\r\n")
+                                                 << QStringList{"1", "2", "3", "4", "5", "6", "7"};
+        QTest::newRow("empty quoted items") << QByteArray("\"\",\"\",\"\",\"\",\"\",\"\",\"\"\r\n")
+                                            << QStringList{"", "", "", "", "", "", ""};
     }
 
     void reads()
@@ -118,8 +123,10 @@ private slots:
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QString>("expected");
         QTest::newRow("empty file") << QByteArray() << "contiene 0 campi invece di 7";
-        QTest::newRow("six items") << QByteArray("a,b,c,d,e,f\r\n") << "contiene 6 campi invece di 7";
-        QTest::newRow("unclosed quote") << QByteArray("\"a,b,c,d,e,f,g\r\n") << "virgolette non chiuse";
+        QTest::newRow("six items")
+            << QByteArray("a,b,c,d,e,f\r\n") << "contiene 6 campi invece di 7";
+        QTest::newRow("unclosed quote")
+            << QByteArray("\"a,b,c,d,e,f,g\r\n") << "virgolette non chiuse";
     }
 
     void refuses()

@@ -27,8 +27,14 @@ Project chain(int n)
     return buildProject(net);
 }
 
-int column(const PrintItem& item) { return item.x / characterWidth(item.font, item.size) + 1; }
-int lastColumn(const PrintItem& item) { return column(item) + item.text.size() - 1; }
+int column(const PrintItem& item)
+{
+    return item.x / characterWidth(item.font, item.size) + 1;
+}
+int lastColumn(const PrintItem& item)
+{
+    return column(item) + item.text.size() - 1;
+}
 
 // The pages from the one holding `from` up to (not including) the one holding `to`.
 std::vector<const PrintPage*> pagesBetween(const std::vector<PrintPage>& pages, const QString& from,
@@ -73,9 +79,11 @@ private slots:
         QTest::addColumn<int>("endColumn");
         QTest::addColumn<QList<int>>("rowsPerPage");
         QTest::newRow("A: 53, then 57 a page")
-            << "A) Tempi e date" << "B) Eventi e legami" << 10.0 << 9 << QList<int>{53, 57, 10};
+            << "A) Tempi e date"
+            << "B) Eventi e legami" << 10.0 << 9 << QList<int>{53, 57, 10};
         QTest::newRow("B: 77 lines a page")
-            << "B) Eventi e legami" << "C) Percorso critico" << 8.0 << 9 << QList<int>{77, 43};
+            << "B) Eventi e legami"
+            << "C) Percorso critico" << 8.0 << 9 << QList<int>{77, 43};
         QTest::newRow("C: 55, then 57 a page")
             << "C) Percorso critico"
             << "D) Reticolo" << 12.0 << 9 << QList<int>{55, 57, 8};
@@ -153,7 +161,8 @@ private slots:
         QVERIFY(find(pages[2], "IL METODO"));
         // The closing sentence names the page it stands on, and there is room to sign.
         const PrintPage& last = pages.back();
-        QVERIFY(find(last, QString("La presente relazione è composta di n. %1 pagine.").arg(last.number)));
+        QVERIFY(find(
+            last, QString("La presente relazione è composta di n. %1 pagine.").arg(last.number)));
         QVERIFY(find(last, "(Studio Rossi)"));
         const PrintItem* signer = find(last, "Il progettista");
         const PrintItem* line = find(last, QString(30, '_'));
@@ -255,7 +264,8 @@ private slots:
         const ScheduleResults r = ComputeSchedule(p);
         const TitlePage t = title();
         const auto pages = layoutDirectReport(ReportData{p, r, t, kOffice});
-        const auto data = pagesBetween(pages, "Data iniziale: 01/01/1990", "RISULTATI DELLA ELABORAZIONE");
+        const auto data =
+            pagesBetween(pages, "Data iniziale: 01/01/1990", "RISULTATI DELLA ELABORAZIONE");
         QVERIFY(!data.empty());
         const PrintPage& page = *data.front();
         const PrintItem* text = nullptr;
@@ -284,8 +294,9 @@ private slots:
 
     void justifiedTexts()
     {
-        for (const QStringList* section : {&ReportTexts::standard().method, &ReportTexts::standard().data,
-                                           &ReportTexts::standard().results}) {
+        for (const QStringList* section :
+             {&ReportTexts::standard().method, &ReportTexts::standard().data,
+              &ReportTexts::standard().results}) {
             QVERIFY(!section->isEmpty());
             for (const QString& paragraph : *section) {
                 const QStringList lines = justifyParagraphs({paragraph}, 66);

@@ -21,8 +21,9 @@ namespace {
 TitlePage sampleTitlePage()
 {
     TitlePage t;
-    t.fields = {"Magazzino comunale", "Pratoselva", "ipotesi di progetto", "Comune di Pratoselva",
-                "Ufficio tecnico", "lunedì, 7 dic 2026", "planimetria"};
+    t.fields = {"Magazzino comunale",   "Pratoselva",      "ipotesi di progetto",
+                "Comune di Pratoselva", "Ufficio tecnico", "lunedì, 7 dic 2026",
+                "planimetria"};
     return t;
 }
 
@@ -67,15 +68,17 @@ private slots:
         DocxWriter w;
         buildDataListing(w, buildProject("3: 1>2=5 1>3=2 2>3=1", "01/03/2027"), sampleTitlePage());
         const DocxView v = m_docs.save(w);
-        QCOMPARE(v.texts().mid(0, 8),
-                 QStringList({"ZANT", "tecnica reticolare di programmazione", "", "DATI DEL CALCOLO", "",
-                              "Progetto: Magazzino comunale", "", "data iniziale: 01/03/2027"}));
+        QCOMPARE(
+            v.texts().mid(0, 8),
+            QStringList({"ZANT", "tecnica reticolare di programmazione", "", "DATI DEL CALCOLO", "",
+                         "Progetto: Magazzino comunale", "", "data iniziale: 01/03/2027"}));
         QCOMPARE(v.paragraphs[0].size, 18.0);
         QCOMPARE(v.paragraphs[1].size, 12.0);
         QCOMPARE(v.tables.size(), 1);
         const DocxView::Table& t = v.tables[0];
         QCOMPARE(t.rows(), 3 + 2);
-        QCOMPARE(t.cells[0], QStringList({"n.", "descrizione evento", "legami con evento n.", "tempi in giorni"}));
+        QCOMPARE(t.cells[0], QStringList({"n.", "descrizione evento", "legami con evento n.",
+                                          "tempi in giorni"}));
         QCOMPARE(t.cells[1], QStringList({" 1", "Evento 1", "2", "5"}));
         QCOMPARE(t.cells[2], QStringList({"", "", "3", "2"}));
         QCOMPARE(t.cells[3], QStringList({" 2", "Evento 2", "3", "1"}));
@@ -114,8 +117,10 @@ private slots:
 
         const DocxView::Table& a = v.tables[0];
         QCOMPARE(a.rows(), 5 + 2);
-        QCOMPARE(a.cells[0], QStringList({"evento", "tempo minimo", "data minima", "tempo massimo", "data massima", "scorrimento"}));
-        QCOMPARE(a.cells[1], QStringList({"n.", "giorni", "gg/mm/aa", "giorni", "gg/mm/aa", "giorni"}));
+        QCOMPARE(a.cells[0], QStringList({"evento", "tempo minimo", "data minima", "tempo massimo",
+                                          "data massima", "scorrimento"}));
+        QCOMPARE(a.cells[1],
+                 QStringList({"n.", "giorni", "gg/mm/aa", "giorni", "gg/mm/aa", "giorni"}));
         QCOMPARE(a.cells[4], QStringList({" 3", "2", "03/03/2027", "2", "03/03/2027", "0"}));
         QCOMPARE(a.cells[3], QStringList({" 2", "5", "06/03/2027", "5", "06/03/2027", "0"}));
         for (int c = 1; c <= 6; ++c)
@@ -135,9 +140,12 @@ private slots:
         QCOMPARE(b.columnAlignment(3), QString());
 
         const DocxView::Table& c = v.tables[2];
-        QCOMPARE(c.cells, (QList<QStringList>{{"n. evento", "descrizione"}, {" 1", "Evento 1"},
-                                              {" 2", "Evento 2"}, {" 3", "Evento 3"},
-                                              {" 4", "Evento 4"}, {" 5", "Evento 5"}}));
+        QCOMPARE(c.cells, (QList<QStringList>{{"n. evento", "descrizione"},
+                                              {" 1", "Evento 1"},
+                                              {" 2", "Evento 2"},
+                                              {" 3", "Evento 3"},
+                                              {" 4", "Evento 4"},
+                                              {" 5", "Evento 5"}}));
     }
 
     void dataOnlyReport()
@@ -145,7 +153,8 @@ private slots:
         DocxWriter w;
         buildDataOnlyReport(w, TitlePage{}, kOffice);
         const DocxView v = m_docs.save(w);
-        QCOMPARE(v.texts().mid(0, 4), QStringList({"ZANT", "tecnica reticolare di programmazione", "", "Dati generali"}));
+        QCOMPARE(v.texts().mid(0, 4), QStringList({"ZANT", "tecnica reticolare di programmazione",
+                                                   "", "Dati generali"}));
         const DocxView::Table& t = v.tables.value(0);
         QCOMPARE(t.rows(), 10);
         QCOMPARE(t.cells[0], QStringList({"tipologia", "dati"}));
@@ -162,9 +171,10 @@ private slots:
         buildFullReport(w, ReportData{p, r, sampleTitlePage(), kOffice});
         const DocxView v = m_docs.save(w);
         const QStringList texts = v.texts();
-        QCOMPARE(texts.mid(0, 6), QStringList({"ZANT", "tecnica reticolare di programmazione", "",
-                                               "progetto: Magazzino comunale", "località: Pratoselva",
-                                               "tipologia di studio: ipotesi di progetto"}));
+        QCOMPARE(texts.mid(0, 6),
+                 QStringList({"ZANT", "tecnica reticolare di programmazione", "",
+                              "progetto: Magazzino comunale", "località: Pratoselva",
+                              "tipologia di studio: ipotesi di progetto"}));
         QCOMPARE(v.paragraphs[0].size, 24.0);
         QVERIFY(texts.contains("progettista: Studio Rossi"));
         QVERIFY(texts.contains("Ufficio tecnico: lunedì, 7 dic 2026"));
@@ -173,8 +183,10 @@ private slots:
         // Sections in order, each explanatory paragraph a paragraph of its own.
         const int method = texts.indexOf(QRegularExpression("(.*\f)?IL METODO"));
         const int data = texts.indexOf(QRegularExpression("(.*\f)?DATI DELLA ELABORAZIONE"));
-        const int results = texts.indexOf(QRegularExpression("(.*\f)?RISULTATI DELLA ELABORAZIONE"));
-        QVERIFY2(method > 0 && data > method && results > data, qPrintable(texts.mid(0, 50).join(" | ")));
+        const int results =
+            texts.indexOf(QRegularExpression("(.*\f)?RISULTATI DELLA ELABORAZIONE"));
+        QVERIFY2(method > 0 && data > method && results > data,
+                 qPrintable(texts.mid(0, 50).join(" | ")));
         QVERIFY(texts[method + 2].startsWith("Il metodo di programmazione ZANT"));
         QVERIFY(texts[method + 8].startsWith("Lo scorrimento si calcola come differenza"));
         QVERIFY(texts[data + 2].startsWith("I dati necessari alla elaborazione del reticolo ZANT"));
@@ -197,7 +209,8 @@ private slots:
 
         // The closing block states the real page count through a field.
         QVERIFY(v.fieldInstructions.contains("NUMPAGES"));
-        const int closing = texts.indexOf(QRegularExpression("^La presente relazione è composta di n\\. \\d+ pagine\\.$"));
+        const int closing = texts.indexOf(
+            QRegularExpression("^La presente relazione è composta di n\\. \\d+ pagine\\.$"));
         QVERIFY2(closing > 0, qPrintable(texts.mid(texts.size() - 8).join(" | ")));
         QCOMPARE(texts.mid(closing + 1),
                  QStringList({"Si allegano: planimetria", "", "Ufficio tecnico: lunedì, 7 dic 2026",
@@ -229,9 +242,11 @@ private slots:
         PrintResult result = printFullReport(p, title, kOffice, checkFailed, output,
                                              [&](const QString& s) { statuses << s; });
         QVERIFY(!result.message);
-        QCOMPARE(QFileInfo(result.path).fileName(), QString("ZANT-RelazioneZANT-_._.._etc_Comune_ A_B_.docx"));
+        QCOMPARE(QFileInfo(result.path).fileName(),
+                 QString("ZANT-RelazioneZANT-_._.._etc_Comune_ A_B_.docx"));
         QCOMPARE(QFileInfo(result.path).absolutePath(), QDir(output.folder()).absolutePath());
-        QCOMPARE(statuses, QStringList({"sto caricando WORD", "ho visualizzato la relazione con WORD"}));
+        QCOMPARE(statuses,
+                 QStringList({"sto caricando WORD", "ho visualizzato la relazione con WORD"}));
         QVERIFY(result.results && result.results->eventCount == 5);
 
         // Dated names never replace an earlier document.
@@ -241,7 +256,8 @@ private slots:
         QVERIFY(second.path.endsWith("ZANT-modulo-2026-12-07-1530-2.docx"));
 
         // Refused by the check: no document at all.
-        const PrintResult refused = printResultsListing(buildProject("3: 1>2=1"), title, checkFailed, output);
+        const PrintResult refused =
+            printResultsListing(buildProject("3: 1>2=1"), title, checkFailed, output);
         QVERIFY(refused.refusedByCheck);
         QVERIFY(refused.path.isEmpty());
         QCOMPARE(checkFailed, 1);
@@ -459,8 +475,12 @@ private slots:
         net += " 2>3=1";
         const Project p = buildProject(net);
         const auto rows = eventLinkRows(p, ComputeSchedule(p));
-        QCOMPARE(std::count_if(rows.begin(), rows.end(), [](const EventLinkRow& r) { return r.event == 3; }), 7L);
-        QCOMPARE(std::count_if(rows.begin(), rows.end(), [](const EventLinkRow& r) { return r.event == 1; }), 7L);
+        QCOMPARE(std::count_if(rows.begin(), rows.end(),
+                               [](const EventLinkRow& r) { return r.event == 3; }),
+                 7L);
+        QCOMPARE(std::count_if(rows.begin(), rows.end(),
+                               [](const EventLinkRow& r) { return r.event == 1; }),
+                 7L);
     }
 };
 

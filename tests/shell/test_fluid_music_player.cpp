@@ -261,8 +261,9 @@ private slots:
             QVERIFY(player.isPlaying());
             // The first move after resuming goes on from there rather than from the start.
             QTRY_VERIFY_WITH_TIMEOUT(player.position() != stoppedAt, 5000);
-            QVERIFY2(player.position() > stoppedAt,
-                     qPrintable(QStringLiteral("%1 after %2").arg(player.position()).arg(stoppedAt)));
+            QVERIFY2(
+                player.position() > stoppedAt,
+                qPrintable(QStringLiteral("%1 after %2").arg(player.position()).arg(stoppedAt)));
             player.close();
             QCOMPARE(player.position(), 0);
         }

@@ -66,7 +66,8 @@ private slots:
         App a;
         QCOMPARE(a.app.constants.productName, QString("ZANT"));
         QCOMPARE(a.app.constants.versionText, QString("3.04.05"));
-        QCOMPARE(a.app.constants.messageTitle, QString("ZANT: controllo dati immessi nella finestra attiva"));
+        QCOMPARE(a.app.constants.messageTitle,
+                 QString("ZANT: controllo dati immessi nella finestra attiva"));
         QCOMPARE(a.app.constants.helpTitle, QString("ZANT: aiuto in linea"));
         QCOMPARE(a.app.constants.deleteDialogTitle,
                  QString("Elimina: seleziona il file desiderato e clicca su Apri per cancellarlo"));
@@ -91,7 +92,8 @@ private slots:
         a.app.showWindow(win::informa);
         a.app.ConfirmExit(nullptr);
         QCOMPARE(a.dialogs->questions,
-                 QStringList{"Attenzione: i dati non archiviati andranno persi !|Vuoi uscire da ZANT?|No"});
+                 QStringList{
+                     "Attenzione: i dati non archiviati andranno persi !|Vuoi uscire da ZANT?|No"});
         QVERIFY(a.app.isLoaded(win::dati));
         QVERIFY(a.app.isLoaded(win::informa));
         QVERIFY(a.music->commands.isEmpty());
@@ -149,9 +151,11 @@ private slots:
         QTest::newRow("open data file")
             << "Tutti i file (*.*) | *.*|File ZANT-dati- | ZANT-dati-*"
             << QStringList{"Tutti i file (*)", "File ZANT-dati- (ZANT-dati-*)"};
-        QTest::newRow("delete, without blanks") << "Tutti i file (*.*)|*.*|File ZANT-front- | ZANT-front-*"
-                                                << QStringList{"Tutti i file (*)", "File ZANT-front- (ZANT-front-*)"};
-        QTest::newRow("save") << "File ZANT-dati- | ZANT-dati-*" << QStringList{"File ZANT-dati- (ZANT-dati-*)"};
+        QTest::newRow("delete, without blanks")
+            << "Tutti i file (*.*)|*.*|File ZANT-front- | ZANT-front-*"
+            << QStringList{"Tutti i file (*)", "File ZANT-front- (ZANT-front-*)"};
+        QTest::newRow("save") << "File ZANT-dati- | ZANT-dati-*"
+                              << QStringList{"File ZANT-dati- (ZANT-dati-*)"};
     }
 
     void fileFilters()
@@ -211,7 +215,8 @@ private slots:
         QTest::newRow("a tag without @ scales everything") << "L" << twipsRect(600, 1200, 300, 300);
         QTest::newRow("@ alone keeps the design") << "@" << twipsRect(300, 600, 150, 150);
         QTest::newRow("width and height only") << "@W,H" << twipsRect(300, 600, 300, 300);
-        QTest::newRow("lower case letters do not count") << "@l,t,w,h" << twipsRect(300, 600, 150, 150);
+        QTest::newRow("lower case letters do not count")
+            << "@l,t,w,h" << twipsRect(300, 600, 150, 150);
     }
 
     void tagsChooseWhatScales()

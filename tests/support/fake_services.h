@@ -27,7 +27,8 @@ public:
 
     std::vector<Shown> messages;
     QStringList questions; // "title|text"
-    QStringList fileDialogs; // "open|title|filters|selected" or "save|title|filters|selected|initial"
+    QStringList
+        fileDialogs; // "open|title|filters|selected" or "save|title|filters|selected|initial"
     std::deque<bool> answers;
     // Answers to "Salvare le modifiche al progetto?"; unexpected ones cancel.
     std::deque<SaveChoice> saveAnswers;
@@ -61,7 +62,8 @@ public:
         saveAnswers.pop_front();
         return a;
     }
-    QString openFileName(QWidget*, const QString& title, const QString& filters, int selected) override
+    QString openFileName(QWidget*, const QString& title, const QString& filters,
+                         int selected) override
     {
         fileDialogs << QStringLiteral("open|%1|%2|%3").arg(title, filters).arg(selected);
         return nextFileName();
@@ -69,7 +71,8 @@ public:
     QString saveFileName(QWidget*, const QString& title, const QString& filters, int selected,
                          const QString& initial) override
     {
-        fileDialogs << QStringLiteral("save|%1|%2|%3|%4").arg(title, filters).arg(selected).arg(initial);
+        fileDialogs
+            << QStringLiteral("save|%1|%2|%3|%4").arg(title, filters).arg(selected).arg(initial);
         return nextFileName();
     }
     std::optional<QColor> color(QWidget*, const QColor& initial) override
@@ -94,7 +97,10 @@ public:
         return a;
     }
 
-    QString lastMessageText() const { return messages.empty() ? QString() : messages.back().message.text; }
+    QString lastMessageText() const
+    {
+        return messages.empty() ? QString() : messages.back().message.text;
+    }
 
 private:
     QString nextFileName()

@@ -20,7 +20,8 @@ inline Project buildProject(const QString& network, const QString& startDate = "
     for (int i = 1; i <= n; ++i)
         events[i].description = QStringLiteral("Evento %1").arg(i);
     if (parts.size() > 1) {
-        static const QRegularExpression linkPattern(QStringLiteral("^(\\d+)>(\\d+)(?:=([0-9.]+))?$"));
+        static const QRegularExpression linkPattern(
+            QStringLiteral("^(\\d+)>(\\d+)(?:=([0-9.]+))?$"));
         const QStringList links = parts[1].split(QLatin1Char(' '), Qt::SkipEmptyParts);
         for (const QString& text : links) {
             const auto m = linkPattern.match(text);
@@ -48,7 +49,8 @@ inline QString describeLinks(const Project& project)
                        (l.days ? QStringLiteral("=%1").arg(*l.days) : QString());
         }
     }
-    return QString::number(project.eventCount()) + QStringLiteral(": ") + out.join(QLatin1Char(' '));
+    return QString::number(project.eventCount()) + QStringLiteral(": ") +
+           out.join(QLatin1Char(' '));
 }
 
 } // namespace zant::test

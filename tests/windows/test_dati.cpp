@@ -38,7 +38,10 @@ struct Fixture : zant::test::AppWithFakes
     QString passo() const { return window->passo()->text(); }
 };
 
-QString tempPath(const QTemporaryDir& dir, const QString& name) { return dir.filePath(name); }
+QString tempPath(const QTemporaryDir& dir, const QString& name)
+{
+    return dir.filePath(name);
+}
 
 } // namespace
 
@@ -90,10 +93,11 @@ private slots:
     {
         QTest::addColumn<QString>("action");
         QTest::addColumn<QString>("message");
-        QTest::newRow("target before the previous slot")
-            << "target row 3" << "Scegliere prima il legame n. 2";
+        QTest::newRow("target before the previous slot") << "target row 3"
+                                                         << "Scegliere prima il legame n. 2";
         QTest::newRow("duration without a target")
-            << "days row 2" << "Scegliere prima il legame a cui corrispondono i tempi.";
+            << "days row 2"
+            << "Scegliere prima il legame a cui corrispondono i tempi.";
     }
 
     void linkRefusals()
@@ -123,8 +127,9 @@ private slots:
         QCOMPARE(f.passo(), QString("Immettere i tempi del legame n. 2 dell'evento n. 1"));
         f.window->scrollagiorni(2)->setValue(12);
         QCOMPARE(describeLinks(f.app.project), QString("3: 1>2=1 1>3=12 2>3=1"));
-        QCOMPARE(f.passo(), QString("Correggere, archiviare quanto immesso, digitare ulteriori dati, "
-                                    "andare oltre (risultati, stampa)."));
+        QCOMPARE(f.passo(),
+                 QString("Correggere, archiviare quanto immesso, digitare ulteriori dati, "
+                         "andare oltre (risultati, stampa)."));
     }
 
     void slotWithoutDurationShowsBlank()
@@ -168,11 +173,13 @@ private slots:
         big.setEvent(1, Event{"E1", std::vector<Link>(500, Link{2, 1.0})});
         Fixture f(big);
         f.window->num_click(3);
-        QCOMPARE(f.lastMessage(), QString("Siamo già a 500 eventi: non è possibile aggiungerne degli altri."));
+        QCOMPARE(f.lastMessage(),
+                 QString("Siamo già a 500 eventi: non è possibile aggiungerne degli altri."));
         QCOMPARE(f.dialogs->messages.back().message.kind, MessageKind::Information);
         f.window->num_MouseMove(1);
         f.window->numleg_Click(1);
-        QCOMPARE(f.lastMessage(), QString("Siamo già a 500 legami: non è possibile aggiungerne degli altri."));
+        QCOMPARE(f.lastMessage(),
+                 QString("Siamo già a 500 legami: non è possibile aggiungerne degli altri."));
         QCOMPARE(f.app.project.eventCount(), 500);
         QCOMPARE(f.app.project.linkCount(1), 500);
     }
@@ -213,7 +220,8 @@ private slots:
     {
         Fixture f;
         f.window->cancella_click();
-        QCOMPARE(f.passo(), QString("Scegliere la data iniziale del calcolo o aprire un file archiviato."));
+        QCOMPARE(f.passo(),
+                 QString("Scegliere la data iniziale del calcolo o aprire un file archiviato."));
         f.window->scrolladata()->setValue(31);
         QCOMPARE(f.window->datiniz()->text(), QString("31/01/1990"));
         QCOMPARE(f.passo(), QString("Digitare l'elenco degli eventi della programmazione."));
@@ -248,7 +256,8 @@ private slots:
         f.window->scrollalegami(1)->setValue(3);
         f.window->scrollagiorni(1)->setValue(2);
         f.window->controlla_Click();
-        QCOMPARE(f.lastMessage(), QString("I dati sono stati immessi formalmente corretti (per numero  3 eventi)."));
+        QCOMPARE(f.lastMessage(),
+                 QString("I dati sono stati immessi formalmente corretti (per numero  3 eventi)."));
     }
 
     void resultsCommandComputes()
@@ -279,7 +288,8 @@ private slots:
         // Cancelled: nothing changes.
         f.window->apri_Click();
         QCOMPARE(f.app.project.eventCount(), 3);
-        QVERIFY(f.dialogs->fileDialogs.last().startsWith("open|Apri file|Tutti i file (*.*) | *.*|File ZANT-dati- | ZANT-dati-*|2"));
+        QVERIFY(f.dialogs->fileDialogs.last().startsWith(
+            "open|Apri file|Tutti i file (*.*) | *.*|File ZANT-dati- | ZANT-dati-*|2"));
 
         // A broken file: a message naming it, the project as it was.
         f.dialogs->fileNames.push_back(bad);
@@ -294,7 +304,8 @@ private slots:
         QCOMPARE(f.app.titlePage[TitlePage::progetto], QString("Magazzino"));
         QCOMPARE(f.app.currentDataFile, good);
         QCOMPARE(f.window->datiniz()->text(), QString("05/05/2027"));
-        QCOMPARE(f.window->scrolladata()->value(), int(QDate(1989, 12, 31).daysTo(QDate(2027, 5, 5))));
+        QCOMPARE(f.window->scrolladata()->value(),
+                 int(QDate(1989, 12, 31).daysTo(QDate(2027, 5, 5))));
         QCOMPARE(f.window->even(1)->text(), QString("Evento 1"));
     }
 
@@ -311,7 +322,8 @@ private slots:
         f.app.titlePage[TitlePage::progetto] = "Strada";
         // Cancelled dialog: no file, no name.
         f.window->salva_Click();
-        QCOMPARE(f.dialogs->fileDialogs.last(), QString("save|Salva file con nome|File ZANT-dati- | ZANT-dati-*|1|"));
+        QCOMPARE(f.dialogs->fileDialogs.last(),
+                 QString("save|Salva file con nome|File ZANT-dati- | ZANT-dati-*|1|"));
         QCOMPARE(f.app.currentDataFile, QString());
 
         const QString first = tempPath(dir, "ZANT-dati-primo");
@@ -405,7 +417,9 @@ private slots:
         QCOMPARE(f.dialogs->messages.back().title, QString("ZANT: aiuto in linea"));
         QCOMPARE(f.lastMessage().count('\r'), 6);
         f.window->Toolbar1_ButtonClick(19);
-        QCOMPARE(f.dialogs->questions.last(), QString("Attenzione: i dati non archiviati andranno persi !|Vuoi uscire da ZANT?|No"));
+        QCOMPARE(
+            f.dialogs->questions.last(),
+            QString("Attenzione: i dati non archiviati andranno persi !|Vuoi uscire da ZANT?|No"));
         // No: the window stays.
         QVERIFY(f.app.isLoaded(win::dati));
         f.window->Toolbar1_ButtonClick(18);
@@ -419,7 +433,9 @@ private slots:
         f.dialogs->answers.push_back(false);
         f.dialogs->colours.push_back(QColor(10, 20, 30));
         f.window->Toolbar1_ButtonClick(10);
-        QCOMPARE(f.dialogs->questions.last(), QString("ZANT: colore di sfondo|Colori uguali e riposanti (grigio) per tutte le finestre?|Yes"));
+        QCOMPARE(f.dialogs->questions.last(),
+                 QString("ZANT: colore di sfondo|Colori uguali e riposanti (grigio) per tutte le "
+                         "finestre?|Yes"));
         QCOMPARE(background(f.window), QColor(10, 20, 30));
         QCOMPARE(f.app.lastColor, QColor(10, 20, 30));
         // Yes: grey, and a grey window is not asked again.

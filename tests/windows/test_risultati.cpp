@@ -114,7 +114,8 @@ private slots:
         QCOMPARE(f.outgoing(5), QString("5|6|Evento 6|1|4"));
         QCOMPARE(f.incoming(1), QString("1||"));
         QCOMPARE(f.results()->Label13()->text(),
-                 QString("I risultati riportati nelle tabelle in basso si riferiscono all'evento evidenziato n. 1"));
+                 QString("I risultati riportati nelle tabelle in basso si riferiscono all'evento "
+                         "evidenziato n. 1"));
         // More than five links: scrolling shows the later slots, then empty ones.
         f.results()->VScroll3()->setValue(5);
         QCOMPARE(f.outgoing(1), QString("5|6|Evento 6|1|4"));
@@ -226,7 +227,8 @@ private slots:
         QVERIFY(f.dialogs->lastMessageText().startsWith("- La finestra è di sola lettura;\r"));
         f.results()->fin2_Click();
         QCOMPARE(f.dialogs->questions.last(),
-                 QString("ZANT: aiuto in linea|E' questa la finestra 'Risultati': si vuole la guida della finestra?|Yes"));
+                 QString("ZANT: aiuto in linea|E' questa la finestra 'Risultati': si vuole la "
+                         "guida della finestra?|Yes"));
     }
 };
 
