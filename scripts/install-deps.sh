@@ -9,6 +9,7 @@ packages=(
   libfluidsynth-dev timgm6mb-soundfont
   libbenchmark-dev
   fonts-liberation2 unzip
+  clang-format
   qt6-translations-l10n
 )
 missing=()

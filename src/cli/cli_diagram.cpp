@@ -21,14 +21,14 @@ const char* const kDiagramHelp =
     "     zant-cli diagram FILE --json [--livelli]\n"
     "Disegna il reticolo degli eventi del progetto calcolato: a scala dei tempi, oppure per\n"
     "livelli con --livelli. Con --json stampa la disposizione (posizioni degli eventi e\n"
-    "percorsi delle attivita') invece di scrivere l'immagine.\n"
-    "Oltre 6000 attivita' sono disegnati solo gli eventi e il percorso critico.\n"
+    "percorsi delle attività) invece di scrivere l'immagine.\n"
+    "Oltre 6000 attività sono disegnati solo gli eventi e il percorso critico.\n"
     "uscita: 0 eseguito, 1 dati rifiutati dal controllo, 2 file illeggibile, errore d'uso\n"
     "o immagine non scrivibile\n";
 
 const char* const kGanttHelp =
     "uso: zant-cli gantt FILE -o OUT.svg|OUT.png|OUT.pdf\n"
-    "Disegna il diagramma di Gantt del progetto calcolato: una riga per attivita', dalla data\n"
+    "Disegna il diagramma di Gantt del progetto calcolato: una riga per attività, dalla data\n"
     "minima d'inizio, con gli scorrimenti.\n"
     "uscita: 0 eseguito, 1 dati rifiutati dal controllo, 2 file illeggibile, errore d'uso\n"
     "o immagine non scrivibile\n";
