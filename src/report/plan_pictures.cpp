@@ -56,6 +56,22 @@ const QString kGanttText = QStringLiteral(
     "libero. Le attività critiche sono in rosso; i rombi segnano gli eventi alla loro data "
     "minima.");
 
+// The explanation of a section, and what the reader needs to know when its picture is shown
+// reduced to one page because whole it would fill too many.
+QString explanationOf(const QString& text, int wholeSheets, const QString& window)
+{
+    if (wholeSheets == 0)
+        return text;
+    return text + QStringLiteral(" Il disegno intero occuperebbe %1 fogli: qui è riportato ridotto "
+                                 "a una sola pagina, come quadro d'insieme; intero e leggibile si "
+                                 "ottiene dalla finestra «%2» del programma, con «Esporta…».")
+                      .arg(wholeSheets)
+                      .arg(window);
+}
+
+const QString kNetworkWindow = QStringLiteral("ZANT: reticolo");
+const QString kGanttWindow = QStringLiteral("ZANT: diagramma di Gantt");
+
 } // namespace
 
 namespace {
@@ -65,7 +81,8 @@ struct SheetSpec
 {
     std::shared_ptr<const std::function<void(QPainter&)>> paint;
     QSizeF units;
-    double scale = 1; // points per unit
+    double scale = 1;    // points per unit
+    int wholeSheets = 0; // as in PlanSheet
 };
 
 // More sheets than this and the report shows the whole picture reduced to one page instead:
@@ -93,7 +110,7 @@ std::vector<SheetSpec> networkSpecs(const std::shared_ptr<const Project>& projec
                              [layout, project, results](QPainter& p) {
                                  paintNetwork(p, *layout, *project, *results);
                              }),
-                         whole, fit});
+                         whole, fit, static_cast<int>(tiles.size())});
         return specs;
     }
     for (const QRectF& tile : tiles)
@@ -120,12 +137,14 @@ std::vector<SheetSpec> ganttSpecs(const std::shared_ptr<const Project>& project,
     const int rowsPerSheet =
         std::max(1, static_cast<int>((kSheetHeight - g.axisHeight - 2 * g.margin) / g.rowHeight));
     const int total = static_cast<int>(chart->bars.size());
-    if ((total + rowsPerSheet - 1) / rowsPerSheet > kMaxSheets) {
+    const int sheetCount = (total + rowsPerSheet - 1) / rowsPerSheet;
+    if (sheetCount > kMaxSheets) {
         const QSizeF whole = g.size(*chart);
         specs.push_back({std::make_shared<const std::function<void(QPainter&)>>(
                              [chart, g](QPainter& p) { paintGantt(p, *chart, g, QDate()); }),
                          whole,
-                         std::min(kSheetWidth / whole.width(), kSheetHeight / whole.height())});
+                         std::min(kSheetWidth / whole.width(), kSheetHeight / whole.height()),
+                         sheetCount});
         return specs;
     }
     for (int first = 0; first < total; first += rowsPerSheet) {
@@ -146,7 +165,7 @@ std::vector<PlanSheet> render(const std::vector<SheetSpec>& specs)
     std::vector<PlanSheet> sheets;
     for (const SheetSpec& spec : specs) {
         const QSizeF points = spec.units * spec.scale;
-        sheets.push_back({renderSheet(points, *spec.paint, spec.scale), points});
+        sheets.push_back({renderSheet(points, *spec.paint, spec.scale), points, spec.wholeSheets});
     }
     return sheets;
 }
@@ -262,25 +281,28 @@ std::vector<PrintPage> planPrintPages(const ReportData& d, int firstNumber)
     const auto project = std::make_shared<const Project>(d.project);
     const auto results = std::make_shared<const ScheduleResults>(d.results);
     int number = firstNumber;
-    const auto sheets = [](const std::vector<SheetSpec>& specs) {
-        std::vector<PrintedSheet> out;
+    const auto section = [&](const QString& heading, const QString& text, const QString& window,
+                             const std::vector<SheetSpec>& specs) {
+        std::vector<PrintedSheet> sheets;
         for (const SheetSpec& spec : specs)
-            out.push_back({spec.paint, spec.units});
-        return out;
+            sheets.push_back({spec.paint, spec.units});
+        const int whole = specs.size() == 1 ? specs.front().wholeSheets : 0;
+        addSectionPages(pages, heading, explanationOf(text, whole, window), sheets, number);
     };
-    addSectionPages(pages, QStringLiteral("D) Reticolo"), kNetworkText,
-                    sheets(networkSpecs(project, results)), number);
-    addSectionPages(pages, QStringLiteral("E) Diagramma di Gantt"), kGanttText,
-                    sheets(ganttSpecs(project, results)), number);
+    section(QStringLiteral("D) Reticolo"), kNetworkText, kNetworkWindow,
+            networkSpecs(project, results));
+    section(QStringLiteral("E) Diagramma di Gantt"), kGanttText, kGanttWindow,
+            ganttSpecs(project, results));
     return pages;
 }
 
 void addPlanSections(DocumentWriter& w, const ReportData& d)
 {
-    const auto section = [&w](const QString& heading, const QString& text,
+    const auto section = [&w](const QString& heading, const QString& text, const QString& window,
                               const std::vector<PlanSheet>& sheets) {
         w.addParagraph(heading + QStringLiteral("\r"), 12);
-        w.addParagraph(text, 10);
+        const int whole = sheets.size() == 1 ? sheets.front().wholeSheets : 0;
+        w.addParagraph(explanationOf(text, whole, window), 10);
         for (size_t i = 0; i < sheets.size(); ++i) {
             w.addParagraph(QString(), 10);
             w.insertPicture(sheets[i].image, sheets[i].points);
@@ -289,9 +311,9 @@ void addPlanSections(DocumentWriter& w, const ReportData& d)
         }
     };
     w.startSection(true);
-    section(QStringLiteral("D) Reticolo"), kNetworkText, networkSheets(d));
+    section(QStringLiteral("D) Reticolo"), kNetworkText, kNetworkWindow, networkSheets(d));
     w.startSection(true);
-    section(QStringLiteral("E) Diagramma di Gantt"), kGanttText, ganttSheets(d));
+    section(QStringLiteral("E) Diagramma di Gantt"), kGanttText, kGanttWindow, ganttSheets(d));
     w.startSection(false);
 }
 

@@ -17,6 +17,8 @@ struct PlanSheet
 {
     QImage image;
     QSizeF points;
+    // Nonzero when the picture would need that many sheets and is shown reduced to this one.
+    int wholeSheets = 0;
 };
 std::vector<PlanSheet> networkSheets(const ReportData& data);
 std::vector<PlanSheet> ganttSheets(const ReportData& data);

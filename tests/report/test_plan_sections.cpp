@@ -156,6 +156,8 @@ private slots:
         QVERIFY(sections[e].landscape);
         QCOMPARE(sections[e].pictures, int(gantt.size()));
         QVERIFY(sections[e].text.contains(QStringLiteral("scorrimento totale")));
+        QVERIFY(!sections[d].text.contains(QStringLiteral("occuperebbe")));
+        QVERIFY(!sections[e].text.contains(QStringLiteral("occuperebbe")));
         // The closing block is back on portrait pages.
         QVERIFY(!sections.last().landscape);
         QVERIFY(sections.last().text.contains(QStringLiteral("La presente relazione")));
@@ -231,6 +233,45 @@ private slots:
         QCOMPARE(int(sheets.size()), (118 + 13) / 14);
         for (const PlanSheet& s : sheets)
             QVERIFY(s.points.height() <= 350);
+    }
+
+    void aPictureTooLargeForTheReportIsShownReducedAndSaysSo()
+    {
+        // 340 activities: 25 Gantt sheets of 14 rows, one more than the report prints. They run
+        // in parallel between three events, so that the network itself stays one small sheet.
+        QStringList links;
+        for (int k = 1; k <= 170; ++k)
+            links << QStringLiteral("1>2=%1").arg(k % 9 + 1)
+                  << QStringLiteral("2>3=%1").arg(k % 7 + 1);
+        const Project project =
+            buildProject(QStringLiteral("3: ") + links.join(' '), QStringLiteral("01/03/2027"));
+        const ScheduleResults results = ComputeSchedule(project);
+        const TitlePage title;
+        const ReportData data{project, results, title, kOffice};
+        const auto sheets = ganttSheets(data);
+        QCOMPARE(int(sheets.size()), 1);
+        QCOMPARE(sheets.front().wholeSheets, 25);
+        const QString note = QStringLiteral("Il disegno intero occuperebbe 25 fogli");
+
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("relazione.docx"));
+        DocxWriter writer;
+        buildFullReport(writer, data);
+        QCOMPARE(writer.save(path), QString());
+        int media = 0;
+        bool noted = false;
+        for (const Section& section : sectionsOf(path, &media)) {
+            if (section.text.contains(QStringLiteral("E) Diagramma di Gantt")))
+                noted = section.text.contains(note) &&
+                        section.text.contains(QStringLiteral("«ZANT: diagramma di Gantt»"));
+        }
+        QVERIFY(noted);
+
+        QString printed;
+        for (const PrintPage& page : planPrintPages(data, 1))
+            for (const PrintItem& item : page.items)
+                printed += item.text + QLatin1Char(' ');
+        QVERIFY(printed.simplified().contains(note));
     }
 };
 
