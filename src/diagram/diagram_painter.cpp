@@ -297,13 +297,18 @@ void paintGantt(QPainter& p, const GanttChart& chart, const GanttGeometry& g, co
 
     p.setFont(pictureFont(10));
     const QFontMetricsF fm(p.font());
+    // Rows a few device pixels high leave no label readable, and shaping the labels of a
+    // quarter of a million rows for a reduced overview took seconds.
+    const bool showLabels = g.rowHeight * std::abs(p.worldTransform().m22()) >= 3;
     for (int row = firstRow; row < lastRow; ++row) {
         const GanttBar& bar = chart.bars[row];
         const double y = rowY(row);
         p.setPen(bar.critical ? kCritical : kInk);
-        const QString label = bar.label + QStringLiteral("  ") + bar.description;
-        p.drawText(QRectF(g.margin + 2, y, g.labelWidth - 8, g.rowHeight), Qt::AlignVCenter,
-                   fm.elidedText(label, Qt::ElideRight, g.labelWidth - 8));
+        if (showLabels) {
+            const QString label = bar.label + QStringLiteral("  ") + bar.description;
+            p.drawText(QRectF(g.margin + 2, y, g.labelWidth - 8, g.rowHeight), Qt::AlignVCenter,
+                       fm.elidedText(label, Qt::ElideRight, g.labelWidth - 8));
+        }
         const double x0 = g.xOfDay(bar.start);
         const double x1 = g.xOfDay(bar.finish);
         const double h = g.rowHeight * 0.5;

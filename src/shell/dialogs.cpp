@@ -61,8 +61,8 @@ bool QtDialogs::question(QWidget* parent, const QString& title, const QString& t
 {
     QMessageBox box(QMessageBox::Question, title, boxText(text), QMessageBox::Yes | QMessageBox::No,
                     parent);
-    box.setButtonText(QMessageBox::Yes, QStringLiteral("&Sì"));
-    box.setButtonText(QMessageBox::No, QStringLiteral("&No"));
+    box.button(QMessageBox::Yes)->setText(QStringLiteral("&Sì"));
+    box.button(QMessageBox::No)->setText(QStringLiteral("&No"));
     box.setDefaultButton(defaultYes ? QMessageBox::Yes : QMessageBox::No);
     return box.exec() == QMessageBox::Yes;
 }

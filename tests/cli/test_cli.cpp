@@ -304,7 +304,7 @@ private slots:
             QStringLiteral(ZANT_SOURCE_DIR "/examples/ZANT-dati-esempio-magazzino.txt");
         const QString out = m_dir.filePath("non-scritto.docx");
         const QString path = m_dir.filePath(config);
-        for (const QString& command : {"report", "titlepage"}) {
+        for (const char* command : {"report", "titlepage"}) {
             const Run r = run({command, example, "--config", path, "-o", out});
             QCOMPARE(r.code, 2);
             QVERIFY2(r.err.contains("\"" + QDir::toNativeSeparators(path) + "\"") &&

@@ -258,7 +258,7 @@ private slots:
         App a;
         a.app.project = tangled();
         const int session = a.app.newEditSession();
-        for (const QString& text : {"S", "Sc", "Sca", "Scav", "Scavi"})
+        for (const char* text : {"S", "Sc", "Sca", "Scav", "Scavi"})
             QVERIFY(!a.app.edit<SetDescriptionCommand>(2, text, session));
         QCOMPARE(a.app.undoStack().count(), 1);
         // Another box, or the same box later, is another step.
