@@ -2,6 +2,7 @@
 #include "cli/exchange_commands.h"
 
 #include "cli/cli_diagram.h"
+#include "cli/cli_support.h"
 #include "cli/compute_json.h"
 
 #include "model/data_check.h"
@@ -68,14 +69,6 @@ const char* const kComputeHelp =
     "  --json   stampa un solo oggetto JSON invece della tabella\n"
     "uscita: 0 calcolo eseguito, 1 dati rifiutati dal controllo, 2 file illeggibile o non "
     "valido\n";
-
-// Messages join their lines with CR; a terminal wants LF.
-QString forTerminal(const QString& text)
-{
-    QString t = text;
-    t.replace(QStringLiteral("\r"), QStringLiteral("\n"));
-    return t;
-}
 
 // UTF-8 text straight to the stream's device when it has one (standard output), without a
 // round trip through QString.
@@ -332,9 +325,9 @@ std::optional<OfficeSettings> officeFor(const CommandLine& line, QTextStream& er
 
 int runDocument(const QString& command, const QStringList& args, QTextStream& out, QTextStream& err)
 {
-    const DocumentCommand& spec = *documentCommand(command);
+    const DocumentCommand& entry = *documentCommand(command);
     if (args.contains(QLatin1String("--help"))) {
-        out << spec.help;
+        out << entry.help;
         return ExitOk;
     }
     const bool report = command == QLatin1String("report");
@@ -342,16 +335,16 @@ int runDocument(const QString& command, const QStringList& args, QTextStream& ou
     QString problem;
     const QStringList flags = report ? QStringList{QStringLiteral("--direct")} : QStringList{};
     QStringList values{QStringLiteral("-o")};
-    if (spec.titlePage)
+    if (entry.titlePage)
         values << QStringLiteral("--frontespizio");
-    if (spec.office)
+    if (entry.office)
         values << QStringLiteral("--config");
     if (report)
         values << QStringLiteral("--pdf");
     // The data-only report needs no project when the title page comes from its own file.
     const bool fileRequired =
         !(command == QLatin1String("titlepage") && args.contains(QLatin1String("--frontespizio")));
-    if (!parseArguments(args, flags, values, spec.needsFile, line, problem, fileRequired))
+    if (!parseArguments(args, flags, values, entry.needsFile, line, problem, fileRequired))
         return usageError(err, problem);
     const bool needsFile = !line.file.isEmpty();
     const bool direct = line.flags.contains(QLatin1String("--direct"));
@@ -364,7 +357,7 @@ int runDocument(const QString& command, const QStringList& args, QTextStream& ou
         return usageError(err, QStringLiteral("--pdf va usato con --direct"));
 
     OfficeSettings office;
-    if (spec.office) {
+    if (entry.office) {
         auto settings = officeFor(line, err);
         if (!settings)
             return ExitError;

@@ -1,6 +1,7 @@
 #include "cli/cli_diagram.h"
 
 #include "cli/cli.h"
+#include "cli/cli_support.h"
 #include "diagram/diagram_painter.h"
 #include "diagram/gantt_chart.h"
 #include "diagram/network_layout.h"
@@ -35,12 +36,6 @@ const char* const kGanttHelp =
 
 // PNG files are drawn at the resolution of printed documents.
 constexpr double kPngScale = 300.0 / 96.0;
-
-QString forTerminal(QString text)
-{
-    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    return text;
-}
 
 struct Arguments
 {
@@ -95,33 +90,6 @@ std::optional<Arguments> parse(const QStringList& args, bool diagram, QString& p
     return a;
 }
 
-struct Computed
-{
-    Project project;
-    ScheduleResults results;
-};
-
-// Reads, checks and computes; on failure says why and gives the exit code.
-std::optional<Computed> loadAndCompute(const QString& file, QTextStream& out, QTextStream& err,
-                                       int& code)
-{
-    auto contents = readProjectFile(file);
-    if (!contents) {
-        err << "zant-cli: " << forTerminal(contents.error().text) << "\n";
-        code = ExitError;
-        return std::nullopt;
-    }
-    int checkFailed = 0;
-    if (auto fault = requireValidData(contents.value().project, checkFailed)) {
-        out << forTerminal(fault->text) << "\n";
-        code = ExitRefused;
-        return std::nullopt;
-    }
-    Computed c{std::move(contents.value().project), {}};
-    c.results = ComputeSchedule(c.project);
-    return c;
-}
-
 int finish(const Outcome& error, const QString& output, QTextStream& out, QTextStream& err)
 {
     if (error) {
@@ -149,14 +117,14 @@ int runDiagramCommand(const QStringList& args, QTextStream& out, QTextStream& er
     if (!c)
         return code;
     const NetworkLayout layout = layoutNetwork(
-        c->project, c->results, a->levels ? LayoutMode::Levels : LayoutMode::TimeScale);
+        c->contents.project, c->results, a->levels ? LayoutMode::Levels : LayoutMode::TimeScale);
     if (a->json) {
         out << layoutToJson(layout);
         return ExitOk;
     }
     const auto error = exportPicture(
         a->output, QSizeF(layout.width, layout.height),
-        [&](QPainter& p) { paintNetwork(p, layout, c->project, c->results); }, kPngScale);
+        [&](QPainter& p) { paintNetwork(p, layout, c->contents.project, c->results); }, kPngScale);
     return finish(error, a->output, out, err);
 }
 
@@ -174,7 +142,7 @@ int runGanttCommand(const QStringList& args, QTextStream& out, QTextStream& err)
     const auto c = loadAndCompute(a->file, out, err, code);
     if (!c)
         return code;
-    const GanttChart chart = buildGantt(c->project, c->results);
+    const GanttChart chart = buildGantt(c->contents.project, c->results);
     const GanttGeometry geometry;
     const QDate today = QDate::currentDate();
     const auto error = exportPicture(

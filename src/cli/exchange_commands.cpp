@@ -1,6 +1,7 @@
 #include "cli/exchange_commands.h"
 
 #include "cli/cli.h"
+#include "cli/cli_support.h"
 #include "exchange/activity_list.h"
 #include "exchange/icalendar.h"
 #include "exchange/mspdi.h"
@@ -45,18 +46,6 @@ const char* const kResultsExportHelp =
     "punto e virgola, virgola decimale) nella cartella indicata.\n"
     "uscita: 0 scritto, 1 dati rifiutati dal controllo, 2 file illeggibile o non scrivibile\n";
 
-QString forTerminal(QString text)
-{
-    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    return text;
-}
-
-int fail(QTextStream& err, const QString& text)
-{
-    err << "zant-cli: " << forTerminal(text) << "\n";
-    return ExitError;
-}
-
 int usage(QTextStream& err, const QString& problem, const char* help)
 {
     err << "zant-cli: " << problem << "\n" << help;
@@ -92,32 +81,6 @@ bool parse(const QStringList& args, const QStringList& valueOptions, QString& fi
     return true;
 }
 
-// Reads and checks a data file and computes its results; on failure the exit code is set.
-struct Computed
-{
-    ProjectFileContents contents;
-    ScheduleResults results;
-};
-
-std::optional<Computed> loadAndCompute(const QString& file, QTextStream& out, QTextStream& err,
-                                       int& code)
-{
-    auto contents = readProjectFile(file);
-    if (!contents) {
-        code = fail(err, contents.error().text);
-        return std::nullopt;
-    }
-    int checkFailed = 0;
-    if (auto fault = requireValidData(contents.value().project, checkFailed)) {
-        out << forTerminal(fault->text) << "\n";
-        code = ExitRefused;
-        return std::nullopt;
-    }
-    Computed c{std::move(contents).value(), {}};
-    c.results = ComputeSchedule(c.contents.project);
-    return c;
-}
-
 } // namespace
 
 int runExport(const QStringList& args, QTextStream& out, QTextStream& err)
@@ -142,14 +105,14 @@ int runExport(const QStringList& args, QTextStream& out, QTextStream& err)
     if (values.contains(QStringLiteral("--mspdi"))) {
         const QString path = values.value(QStringLiteral("--mspdi"));
         if (Outcome failed = exportMspdi(path, project, computed->results, title))
-            return fail(err, failed->text);
+            return failWith(err, failed->text);
         out << "scritto " << path << "\n";
     }
     if (values.contains(QStringLiteral("--ics"))) {
         const QString path = values.value(QStringLiteral("--ics"));
         if (Outcome failed = exportICalendar(path, project, computed->results, title,
                                              QDateTime::currentDateTimeUtc()))
-            return fail(err, failed->text);
+            return failWith(err, failed->text);
         out << "scritto " << path << "\n";
     }
     return ExitOk;
@@ -186,7 +149,7 @@ int runImport(const QStringList& args, QTextStream& out, QTextStream& err, const
     if (xml) {
         auto read = readMspdiFile(file, today);
         if (!read)
-            return fail(err, read.error().text);
+            return failWith(err, read.error().text);
         imported.project = read.value().project;
         imported.titlePage = read.value().titlePage;
         summary = QStringLiteral("importate %1 attività: %2 eventi, %3 legami di 0 giorni")
@@ -196,7 +159,7 @@ int runImport(const QStringList& args, QTextStream& out, QTextStream& err, const
     } else {
         auto read = readActivityListFile(file, today);
         if (!read)
-            return fail(err, read.error().text);
+            return failWith(err, read.error().text);
         imported.project = std::move(read).value();
         int links = 0;
         for (int e = 1; e <= imported.project.eventCount(); ++e)
@@ -206,7 +169,7 @@ int runImport(const QStringList& args, QTextStream& out, QTextStream& err, const
                       .arg(imported.project.eventCount());
     }
     if (auto failed = writeProjectFile(output, imported.project, imported.titlePage))
-        return fail(err, failed->text);
+        return failWith(err, failed->text);
     out << summary << "\nscritto " << output << "\n";
     return ExitOk;
 }
@@ -235,14 +198,14 @@ int runResultsExport(const QStringList& args, QTextStream& out, QTextStream& err
     if (values.contains(QStringLiteral("--xlsx"))) {
         const QString path = values.value(QStringLiteral("--xlsx"));
         if (Outcome failed = exportResultsXlsx(path, project, computed->results))
-            return fail(err, failed->text);
+            return failWith(err, failed->text);
         out << "scritto " << path << "\n";
     }
     if (values.contains(QStringLiteral("--csv"))) {
         QStringList written;
         if (Outcome failed = exportResultsCsv(values.value(QStringLiteral("--csv")), project,
                                               computed->results, &written))
-            return fail(err, failed->text);
+            return failWith(err, failed->text);
         for (const QString& path : written)
             out << "scritto " << path << "\n";
     }

@@ -77,7 +77,7 @@ const QString kGanttWindow = QStringLiteral("ZANT: diagramma di Gantt");
 namespace {
 
 // One sheet of a picture: how to paint it and its size, in picture units and on the page.
-struct SheetSpec
+struct SheetPlan
 {
     std::shared_ptr<const std::function<void(QPainter&)>> paint;
     QSizeF units;
@@ -91,14 +91,14 @@ constexpr int kMaxSheets = 24;
 
 // The pages of the network; pictures keep shared copies of what they draw, so that the direct
 // print can paint them after the data are gone.
-std::vector<SheetSpec> networkSpecs(const std::shared_ptr<const Project>& project,
+std::vector<SheetPlan> networkPlans(const std::shared_ptr<const Project>& project,
                                     const std::shared_ptr<const ScheduleResults>& results)
 {
-    std::vector<SheetSpec> specs;
+    std::vector<SheetPlan> plans;
     const auto layout = std::make_shared<const NetworkLayout>(
         layoutNetwork(*project, *results, LayoutMode::TimeScale));
     if (layout->isEmpty())
-        return specs;
+        return plans;
     const QSizeF whole(layout->width, layout->height);
     const double fit = std::min(kSheetWidth / whole.width(), kSheetHeight / whole.height());
     const double scale = std::clamp(fit, kMinScale, 1.0);
@@ -106,31 +106,31 @@ std::vector<SheetSpec> networkSpecs(const std::shared_ptr<const Project>& projec
     const auto tiles =
         pageTiles(whole, QSizeF(kSheetWidth / scale, kSheetHeight / scale), kOverlap, header);
     if (static_cast<int>(tiles.size()) > kMaxSheets) {
-        specs.push_back({std::make_shared<const std::function<void(QPainter&)>>(
+        plans.push_back({std::make_shared<const std::function<void(QPainter&)>>(
                              [layout, project, results](QPainter& p) {
                                  paintNetwork(p, *layout, *project, *results);
                              }),
                          whole, fit, static_cast<int>(tiles.size())});
-        return specs;
+        return plans;
     }
     for (const QRectF& tile : tiles)
-        specs.push_back({std::make_shared<const std::function<void(QPainter&)>>(
+        plans.push_back({std::make_shared<const std::function<void(QPainter&)>>(
                              [layout, project, results, tile](QPainter& p) {
                                  paintNetworkTile(p, *layout, *project, *results, tile);
                              }),
                          QSizeF(tile.width(), tile.height() + header), scale});
-    return specs;
+    return plans;
 }
 
 // The Gantt chart: the calendar fitted to the page width, the rows running on over as many
 // pages as needed, each with the calendar on top. The report shows no "today": it is read later.
-std::vector<SheetSpec> ganttSpecs(const std::shared_ptr<const Project>& project,
+std::vector<SheetPlan> ganttPlans(const std::shared_ptr<const Project>& project,
                                   const std::shared_ptr<const ScheduleResults>& results)
 {
-    std::vector<SheetSpec> specs;
+    std::vector<SheetPlan> plans;
     const auto chart = std::make_shared<const GanttChart>(buildGantt(*project, *results));
     if (chart->isEmpty())
-        return specs;
+        return plans;
     GanttGeometry g;
     const double days = std::max(1.0, std::ceil(chart->finish)) + 1;
     g.dayWidth = std::clamp((kSheetWidth - g.labelWidth - 2 * g.margin) / days, 0.2, 14.0);
@@ -140,16 +140,16 @@ std::vector<SheetSpec> ganttSpecs(const std::shared_ptr<const Project>& project,
     const int sheetCount = (total + rowsPerSheet - 1) / rowsPerSheet;
     if (sheetCount > kMaxSheets) {
         const QSizeF whole = g.size(*chart);
-        specs.push_back({std::make_shared<const std::function<void(QPainter&)>>(
+        plans.push_back({std::make_shared<const std::function<void(QPainter&)>>(
                              [chart, g](QPainter& p) { paintGantt(p, *chart, g, QDate()); }),
                          whole,
                          std::min(kSheetWidth / whole.width(), kSheetHeight / whole.height()),
                          sheetCount});
-        return specs;
+        return plans;
     }
     for (int first = 0; first < total; first += rowsPerSheet) {
         const int rows = std::min(rowsPerSheet, total - first);
-        specs.push_back(
+        plans.push_back(
             {std::make_shared<const std::function<void(QPainter&)>>(
                  [chart, g, first, rows](QPainter& p) {
                      paintGantt(p, *chart, g, QDate(), first, rows);
@@ -157,15 +157,15 @@ std::vector<SheetSpec> ganttSpecs(const std::shared_ptr<const Project>& project,
              QSizeF(g.size(*chart).width(), g.margin * 2 + g.axisHeight + rows * g.rowHeight),
              1.0});
     }
-    return specs;
+    return plans;
 }
 
-std::vector<PlanSheet> render(const std::vector<SheetSpec>& specs)
+std::vector<PlanSheet> render(const std::vector<SheetPlan>& plans)
 {
     std::vector<PlanSheet> sheets;
-    for (const SheetSpec& spec : specs) {
-        const QSizeF points = spec.units * spec.scale;
-        sheets.push_back({renderSheet(points, *spec.paint, spec.scale), points, spec.wholeSheets});
+    for (const SheetPlan& plan : plans) {
+        const QSizeF points = plan.units * plan.scale;
+        sheets.push_back({renderSheet(points, *plan.paint, plan.scale), points, plan.wholeSheets});
     }
     return sheets;
 }
@@ -174,13 +174,13 @@ std::vector<PlanSheet> render(const std::vector<SheetSpec>& specs)
 
 std::vector<PlanSheet> networkSheets(const ReportData& d)
 {
-    return render(networkSpecs(std::make_shared<const Project>(d.project),
+    return render(networkPlans(std::make_shared<const Project>(d.project),
                                std::make_shared<const ScheduleResults>(d.results)));
 }
 
 std::vector<PlanSheet> ganttSheets(const ReportData& d)
 {
-    return render(ganttSpecs(std::make_shared<const Project>(d.project),
+    return render(ganttPlans(std::make_shared<const Project>(d.project),
                              std::make_shared<const ScheduleResults>(d.results)));
 }
 
@@ -282,17 +282,17 @@ std::vector<PrintPage> planPrintPages(const ReportData& d, int firstNumber)
     const auto results = std::make_shared<const ScheduleResults>(d.results);
     int number = firstNumber;
     const auto section = [&](const QString& heading, const QString& text, const QString& window,
-                             const std::vector<SheetSpec>& specs) {
+                             const std::vector<SheetPlan>& plans) {
         std::vector<PrintedSheet> sheets;
-        for (const SheetSpec& spec : specs)
-            sheets.push_back({spec.paint, spec.units});
-        const int whole = specs.size() == 1 ? specs.front().wholeSheets : 0;
+        for (const SheetPlan& plan : plans)
+            sheets.push_back({plan.paint, plan.units});
+        const int whole = plans.size() == 1 ? plans.front().wholeSheets : 0;
         addSectionPages(pages, heading, explanationOf(text, whole, window), sheets, number);
     };
     section(QStringLiteral("D) Reticolo"), kNetworkText, kNetworkWindow,
-            networkSpecs(project, results));
+            networkPlans(project, results));
     section(QStringLiteral("E) Diagramma di Gantt"), kGanttText, kGanttWindow,
-            ganttSpecs(project, results));
+            ganttPlans(project, results));
     return pages;
 }
 

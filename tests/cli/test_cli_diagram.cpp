@@ -1,4 +1,5 @@
 #include "cli/cli.h"
+#include "support/cli_run.h"
 
 #include <QDir>
 #include <QFile>
@@ -11,26 +12,10 @@
 #include <cmath>
 
 using namespace zant;
+using zant::test::Run;
+using zant::test::run;
 
 namespace {
-
-struct Run
-{
-    int code = -1;
-    QString out;
-    QString err;
-};
-
-Run run(const QStringList& args)
-{
-    Run r;
-    QTextStream out(&r.out);
-    QTextStream err(&r.err);
-    r.code = runCli(args, out, err);
-    out.flush();
-    err.flush();
-    return r;
-}
 
 const QByteArray kTitle = "\"Prova\",\"\",\"\",\"\",\"\",\"\",\"\"\r\n";
 

@@ -1,5 +1,6 @@
 #include "cli/cli.h"
 #include "cli/exchange_commands.h"
+#include "support/cli_run.h"
 
 #include <QDir>
 #include <QFile>
@@ -10,26 +11,10 @@
 #include <QTest>
 
 using namespace zant;
+using zant::test::Run;
+using zant::test::run;
 
 namespace {
-
-struct Run
-{
-    int code = -1;
-    QString out;
-    QString err;
-};
-
-Run run(const QStringList& args)
-{
-    Run r;
-    QTextStream out(&r.out);
-    QTextStream err(&r.err);
-    r.code = runCli(args, out, err);
-    out.flush();
-    err.flush();
-    return r;
-}
 
 const QString kExample =
     QStringLiteral(ZANT_SOURCE_DIR "/examples/ZANT-dati-esempio-magazzino.txt");

@@ -1,4 +1,5 @@
 #include "cli/cli.h"
+#include "support/cli_run.h"
 
 #include <QFile>
 #include <QProcess>
@@ -6,26 +7,10 @@
 #include <QTest>
 
 using namespace zant;
+using zant::test::Run;
+using zant::test::run;
 
 namespace {
-
-struct Run
-{
-    int code = -1;
-    QString out;
-    QString err;
-};
-
-Run run(const QStringList& args)
-{
-    Run r;
-    QTextStream out(&r.out);
-    QTextStream err(&r.err);
-    r.code = runCli(args, out, err);
-    out.flush();
-    err.flush();
-    return r;
-}
 
 // The document part of a package, read with unzip.
 QString documentXml(const QString& docx)

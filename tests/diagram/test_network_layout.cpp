@@ -23,9 +23,9 @@ namespace {
 // A random acyclic network of n events whose numbers do not follow the order of the network:
 // event 1 starts it and event n ends it, the others are shuffled. Every event but the last
 // links to one to three events after it in that order; durations minDays..maxDays.
-QString randomNetwork(int n, unsigned seed, int minDays, int maxDays, int maxLinks = 3)
+QString randomNetwork(int n, unsigned variant, int minDays, int maxDays, int maxLinks = 3)
 {
-    std::mt19937 engine(seed);
+    std::mt19937 engine(variant);
     std::vector<int> order(n);
     std::iota(order.begin(), order.end(), 1);
     std::shuffle(order.begin() + 1, order.end() - 1, engine);
@@ -147,9 +147,10 @@ private slots:
             row("random 60 with zero durations", randomNetwork(60, 11, 0, 25));
             row("random 120, dense", randomNetwork(120, 3, 1, 60, 4));
             // Random networks of 20 to 109 events, some with very short activities.
-            for (unsigned seed = 100; seed < 160; ++seed)
-                QTest::addRow("random %u, seed %u, %s", 20 + seed % 90, seed, m)
-                    << randomNetwork(20 + seed % 90, seed, seed % 3, 5 + seed % 50, 1 + seed % 4)
+            for (unsigned variant = 100; variant < 160; ++variant)
+                QTest::addRow("random %u, variant %u, %s", 20 + variant % 90, variant, m)
+                    << randomNetwork(20 + variant % 90, variant, variant % 3, 5 + variant % 50,
+                                     1 + variant % 4)
                     << mode << (mode == int(LayoutMode::TimeScale) ? 5 : 0);
         }
     }

@@ -43,9 +43,9 @@ std::vector<QString> earliestDates(const Project& project)
 
 // A random project with one start event, links to higher events, and every event leading to
 // the last.
-Project randomProject(int seed)
+Project randomProject(int variant)
 {
-    QRandomGenerator random(static_cast<quint32>(seed));
+    QRandomGenerator random(static_cast<quint32>(variant));
     const int n = 3 + random.bounded(30);
     QMap<QPair<int, int>, int> links;
     std::vector<bool> reached(n + 1, false);
@@ -101,14 +101,14 @@ private slots:
 
     void generatedRoundTrips_data()
     {
-        QTest::addColumn<int>("seed");
-        for (int seed = 1; seed <= 25; ++seed)
-            QTest::addRow("seed %d", seed) << seed;
+        QTest::addColumn<int>("variant");
+        for (int variant = 1; variant <= 25; ++variant)
+            QTest::addRow("variant %d", variant) << variant;
     }
     void generatedRoundTrips()
     {
-        QFETCH(int, seed);
-        const Project original = randomProject(seed);
+        QFETCH(int, variant);
+        const Project original = randomProject(variant);
         QVERIFY(!findDataFault(original));
         const auto back =
             parseMspdi(writeMspdi(original, ComputeSchedule(original), QString()), "x.xml", kToday);

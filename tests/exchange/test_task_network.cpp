@@ -212,18 +212,19 @@ private slots:
     // early start of every task read from its start event equals the CPM on the tasks.
     void generatedNetworksKeepEarlyStarts_data()
     {
-        QTest::addColumn<int>("seed");
+        QTest::addColumn<int>("variant");
         QTest::addColumn<int>("taskCount");
         QTest::addColumn<int>("linkPercent");
-        for (int seed = 1; seed <= 40; ++seed)
-            QTest::addRow("seed %d", seed) << seed << 5 + seed * 3 << 10 + seed % 5 * 10;
+        for (int variant = 1; variant <= 40; ++variant)
+            QTest::addRow("variant %d", variant)
+                << variant << 5 + variant * 3 << 10 + variant % 5 * 10;
     }
     void generatedNetworksKeepEarlyStarts()
     {
-        QFETCH(int, seed);
+        QFETCH(int, variant);
         QFETCH(int, taskCount);
         QFETCH(int, linkPercent);
-        QRandomGenerator random(static_cast<quint32>(seed));
+        QRandomGenerator random(static_cast<quint32>(variant));
         std::vector<NetworkTask> tasks;
         std::vector<NetworkTaskLink> links;
         for (int t = 0; t < taskCount; ++t) {

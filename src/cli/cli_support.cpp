@@ -1,0 +1,40 @@
+#include "cli/cli_support.h"
+
+#include "cli/cli.h"
+#include "model/data_check.h"
+
+namespace zant {
+
+QString forTerminal(const QString& text)
+{
+    QString t = text;
+    t.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return t;
+}
+
+int failWith(QTextStream& err, const QString& text)
+{
+    err << "zant-cli: " << forTerminal(text) << "\n";
+    return ExitError;
+}
+
+std::optional<ComputedProject> loadAndCompute(const QString& file, QTextStream& out,
+                                              QTextStream& err, int& code)
+{
+    auto contents = readProjectFile(file);
+    if (!contents) {
+        code = failWith(err, contents.error().text);
+        return std::nullopt;
+    }
+    int checkFailed = 0;
+    if (auto fault = requireValidData(contents.value().project, checkFailed)) {
+        out << forTerminal(fault->text) << "\n";
+        code = ExitRefused;
+        return std::nullopt;
+    }
+    ComputedProject c{std::move(contents).value(), {}};
+    c.results = ComputeSchedule(c.contents.project);
+    return c;
+}
+
+} // namespace zant

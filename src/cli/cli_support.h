@@ -1,0 +1,31 @@
+#pragma once
+
+#include "model/project_file.h"
+#include "schedule/schedule.h"
+
+#include <QString>
+#include <QTextStream>
+
+#include <optional>
+
+namespace zant {
+
+// Messages join their lines with CR; a terminal wants LF.
+QString forTerminal(const QString& text);
+
+// Prints a problem on standard error and gives the exit code of a failure.
+int failWith(QTextStream& err, const QString& text);
+
+// A data file read, checked and computed.
+struct ComputedProject
+{
+    ProjectFileContents contents;
+    ScheduleResults results;
+};
+
+// Reads, checks and computes a data file; on failure says why (a refusal of the check on
+// standard output, anything else on standard error) and sets the exit code.
+std::optional<ComputedProject> loadAndCompute(const QString& file, QTextStream& out,
+                                              QTextStream& err, int& code);
+
+} // namespace zant
