@@ -3,6 +3,7 @@
 
 #include "cli/cli_diagram.h"
 #include "cli/cli_support.h"
+#include "cli/command_line.h"
 #include "cli/compute_json.h"
 
 #include "model/data_check.h"
@@ -16,7 +17,6 @@
 #include "schedule/schedule.h"
 
 #include <QIODevice>
-#include <QMap>
 
 #include <charconv>
 #include <cmath>
@@ -82,53 +82,6 @@ void writeBytes(QTextStream& out, const QByteArray& utf8)
     }
 }
 
-int usageError(QTextStream& err, const QString& problem)
-{
-    err << "zant-cli: " << problem << "\n" << kUsage;
-    return ExitError;
-}
-
-struct CommandLine
-{
-    QString file;
-    QStringList flags;
-    QMap<QString, QString> values;
-};
-
-// Splits the arguments of a command into at most one file, the flags it allows and the options
-// that take a value ("-o OUT", "--config FILE").
-bool parseArguments(const QStringList& args, const QStringList& allowedFlags,
-                    const QStringList& valueOptions, bool needsFile, CommandLine& line,
-                    QString& problem, bool fileRequired = true)
-{
-    for (qsizetype i = 0; i < args.size(); ++i) {
-        const QString& arg = args[i];
-        if (valueOptions.contains(arg)) {
-            if (i + 1 >= args.size()) {
-                problem = QStringLiteral("manca il valore dell'opzione %1").arg(arg);
-                return false;
-            }
-            line.values.insert(arg, args[++i]);
-        } else if (arg.startsWith(QLatin1Char('-')) && arg.size() > 1) {
-            if (!allowedFlags.contains(arg)) {
-                problem = QStringLiteral("opzione sconosciuta: %1").arg(arg);
-                return false;
-            }
-            line.flags << arg;
-        } else if (needsFile && line.file.isEmpty()) {
-            line.file = arg;
-        } else {
-            problem = QStringLiteral("argomento in più: %1").arg(arg);
-            return false;
-        }
-    }
-    if (needsFile && fileRequired && line.file.isEmpty()) {
-        problem = QStringLiteral("manca il nome del file di dati");
-        return false;
-    }
-    return true;
-}
-
 QString cell(const QString& text, int width, bool right)
 {
     return right ? text.rightJustified(width) : text.leftJustified(width);
@@ -175,22 +128,14 @@ std::optional<ProjectFileContents> load(const QString& file, QTextStream& err)
 {
     auto contents = readProjectFile(file);
     if (!contents) {
-        err << "zant-cli: " << forTerminal(contents.error().text) << "\n";
+        failWith(err, contents.error().text);
         return std::nullopt;
     }
     return std::move(contents).value();
 }
 
-int runCheck(const QStringList& args, QTextStream& out, QTextStream& err)
+int runCheck(const CliCommand&, const CommandLine& line, QTextStream& out, QTextStream& err)
 {
-    if (args.contains(QLatin1String("--help"))) {
-        out << kCheckHelp;
-        return ExitOk;
-    }
-    CommandLine line;
-    QString problem;
-    if (!parseArguments(args, {}, {}, true, line, problem))
-        return usageError(err, problem);
     const auto contents = load(line.file, err);
     if (!contents)
         return ExitError;
@@ -200,16 +145,8 @@ int runCheck(const QStringList& args, QTextStream& out, QTextStream& err)
     return answer.kind == MessageKind::Information ? ExitOk : ExitRefused;
 }
 
-int runCompute(const QStringList& args, QTextStream& out, QTextStream& err)
+int runCompute(const CliCommand&, const CommandLine& line, QTextStream& out, QTextStream& err)
 {
-    if (args.contains(QLatin1String("--help"))) {
-        out << kComputeHelp;
-        return ExitOk;
-    }
-    CommandLine line;
-    QString problem;
-    if (!parseArguments(args, {QStringLiteral("--json")}, {}, true, line, problem))
-        return usageError(err, problem);
     const auto contents = load(line.file, err);
     if (!contents)
         return ExitError;
@@ -219,25 +156,22 @@ int runCompute(const QStringList& args, QTextStream& out, QTextStream& err)
         return ExitRefused;
     }
     const ScheduleResults results = ComputeSchedule(contents->project);
-    if (line.flags.contains(QLatin1String("--json")))
+    if (line.has(QStringLiteral("--json")))
         writeBytes(out, computeJson(contents->project, results));
     else
         writeTable(out, *contents, results);
     return ExitOk;
 }
 
-// What each document command takes; the help of a command lists exactly these.
-struct DocumentCommand
-{
-    const char* name;
-    bool needsFile;
-    bool titlePage; // --frontespizio
-    bool office;    // --config
-    const char* help;
-};
+int runDocument(const CliCommand& command, const CommandLine& line, QTextStream& out,
+                QTextStream& err);
 
-const DocumentCommand kDocumentCommands[] = {
-    {"listing", true, true, false,
+const CommandOptions::File kNoFile = CommandOptions::File::None;
+
+// What each document command takes; the help of a command lists exactly these.
+const CliCommand kDocumentCommands[] = {
+    {"listing",
+     {{}, {"-o", "--frontespizio"}},
      "uso: zant-cli listing FILE -o OUT.docx [--frontespizio FILE]\n"
      "Scrive l'elenco dei dati del progetto, una riga per legame. FILE è un file di dati\n"
      "ZANT; il nome del progetto viene dal file stesso, oppure da --frontespizio FILE.\n"
@@ -245,15 +179,21 @@ const DocumentCommand kDocumentCommands[] = {
      "  -o OUT.docx                documento da scrivere\n"
      "  --frontespizio FILE        prende i dati del frontespizio da un file ZANT-front-\n"
      "uscita: 0 documento scritto, 1 dati rifiutati dal controllo, 2 file illeggibile,\n"
-     "non valido o non scrivibile\n"},
-    {"form", false, false, false,
+     "non valido o non scrivibile\n",
+     runDocument,
+     kUsage},
+    {"form",
+     {{}, {"-o"}, kNoFile},
      "uso: zant-cli form -o OUT.docx\n"
      "Scrive il modulo di acquisizione dei dati, in bianco, da compilare a mano. Non legge\n"
      "alcun file.\n"
      "opzioni:\n"
      "  -o OUT.docx                documento da scrivere\n"
-     "uscita: 0 documento scritto, 2 errore d'uso o file non scrivibile\n"},
-    {"results", true, true, false,
+     "uscita: 0 documento scritto, 2 errore d'uso o file non scrivibile\n",
+     runDocument,
+     kUsage},
+    {"results",
+     {{}, {"-o", "--frontespizio"}},
      "uso: zant-cli results FILE -o OUT.docx [--frontespizio FILE]\n"
      "Calcola il progetto e scrive l'elenco dei risultati (tabelle A, B e C). FILE è un\n"
      "file di dati ZANT; il nome del progetto viene dal file stesso, oppure da\n"
@@ -264,8 +204,11 @@ const DocumentCommand kDocumentCommands[] = {
      "I risultati per Excel: zant-cli results FILE --xlsx OUT.xlsx | --csv CARTELLA\n"
      "(zant-cli results --xlsx --help).\n"
      "uscita: 0 documento scritto, 1 dati rifiutati dal controllo, 2 file illeggibile,\n"
-     "non valido o non scrivibile\n"},
-    {"report", true, true, true,
+     "non valido o non scrivibile\n",
+     runDocument,
+     kUsage},
+    {"report",
+     {{"--direct"}, {"-o", "--frontespizio", "--config", "--pdf"}},
      "uso: zant-cli report FILE -o OUT.docx [--frontespizio FILE] [--config FILE]\n"
      "     zant-cli report FILE --direct --pdf OUT.pdf [--frontespizio FILE] [--config FILE]\n"
      "Calcola il progetto e scrive la relazione completa: in Word, oppure con --direct\n"
@@ -278,8 +221,12 @@ const DocumentCommand kDocumentCommands[] = {
      "  --frontespizio FILE        prende i dati del frontespizio da un file ZANT-front-\n"
      "  --config FILE              file delle impostazioni dello studio (INI)\n"
      "uscita: 0 documento scritto, 1 dati rifiutati dal controllo, 2 file illeggibile,\n"
-     "non valido o non scrivibile\n"},
-    {"titlepage", true, true, true,
+     "non valido o non scrivibile\n",
+     runDocument,
+     kUsage},
+    // The data-only report needs no project when the title page comes from its own file.
+    {"titlepage",
+     {{}, {"-o", "--frontespizio", "--config"}, CommandOptions::File::Optional},
      "uso: zant-cli titlepage FILE -o OUT.docx [--frontespizio FILE] [--config FILE]\n"
      "     zant-cli titlepage --frontespizio FILE -o OUT.docx [--config FILE]\n"
      "Scrive la relazione dei soli dati del frontespizio. I dati vengono dal file di dati\n"
@@ -290,26 +237,19 @@ const DocumentCommand kDocumentCommands[] = {
      "  -o OUT.docx                documento da scrivere\n"
      "  --frontespizio FILE        prende i dati del frontespizio da un file ZANT-front-\n"
      "  --config FILE              file delle impostazioni dello studio (INI)\n"
-     "uscita: 0 documento scritto, 2 file illeggibile, non valido o non scrivibile\n"},
+     "uscita: 0 documento scritto, 2 file illeggibile, non valido o non scrivibile\n",
+     runDocument,
+     kUsage},
 };
-
-const DocumentCommand* documentCommand(const QString& name)
-{
-    for (const DocumentCommand& command : kDocumentCommands) {
-        if (name == QLatin1String(command.name))
-            return &command;
-    }
-    return nullptr;
-}
 
 // The office from --config, which must be readable, or from the default settings file, which
 // may be missing: then the documents say so, and so does the standard error.
 std::optional<OfficeSettings> officeFor(const CommandLine& line, QTextStream& err)
 {
     if (line.values.contains(QStringLiteral("--config"))) {
-        auto office = OfficeSettings::read(line.values.value(QStringLiteral("--config")));
+        auto office = OfficeSettings::read(line.value(QStringLiteral("--config")));
         if (!office) {
-            err << "zant-cli: " << forTerminal(office.error().text) << "\n";
+            failWith(err, office.error().text);
             return std::nullopt;
         }
         return office.value();
@@ -323,41 +263,27 @@ std::optional<OfficeSettings> officeFor(const CommandLine& line, QTextStream& er
     return OfficeSettings::parse(QByteArray());
 }
 
-int runDocument(const QString& command, const QStringList& args, QTextStream& out, QTextStream& err)
+int runDocument(const CliCommand& entry, const CommandLine& line, QTextStream& out,
+                QTextStream& err)
 {
-    const DocumentCommand& entry = *documentCommand(command);
-    if (args.contains(QLatin1String("--help"))) {
-        out << entry.help;
-        return ExitOk;
-    }
-    const bool report = command == QLatin1String("report");
-    CommandLine line;
-    QString problem;
-    const QStringList flags = report ? QStringList{QStringLiteral("--direct")} : QStringList{};
-    QStringList values{QStringLiteral("-o")};
-    if (entry.titlePage)
-        values << QStringLiteral("--frontespizio");
-    if (entry.office)
-        values << QStringLiteral("--config");
-    if (report)
-        values << QStringLiteral("--pdf");
-    // The data-only report needs no project when the title page comes from its own file.
-    const bool fileRequired =
-        !(command == QLatin1String("titlepage") && args.contains(QLatin1String("--frontespizio")));
-    if (!parseArguments(args, flags, values, entry.needsFile, line, problem, fileRequired))
-        return usageError(err, problem);
+    const QLatin1String command(entry.name);
+    if (entry.options.file == CommandOptions::File::Optional && line.file.isEmpty() &&
+        !line.values.contains(QStringLiteral("--frontespizio")))
+        return usageError(err, QStringLiteral("manca il nome del file di dati"), kUsage);
     const bool needsFile = !line.file.isEmpty();
-    const bool direct = line.flags.contains(QLatin1String("--direct"));
-    const QString output = direct ? line.values.value(QStringLiteral("--pdf"))
-                                  : line.values.value(QStringLiteral("-o"));
+    const bool direct = line.has(QStringLiteral("--direct"));
+    const QString output =
+        direct ? line.value(QStringLiteral("--pdf")) : line.value(QStringLiteral("-o"));
     if (output.isEmpty())
-        return usageError(err, direct ? QStringLiteral("manca --pdf OUT.pdf")
-                                      : QStringLiteral("manca -o OUT.docx"));
+        return usageError(err,
+                          direct ? QStringLiteral("manca --pdf OUT.pdf")
+                                 : QStringLiteral("manca -o OUT.docx"),
+                          kUsage);
     if (!direct && line.values.contains(QStringLiteral("--pdf")))
-        return usageError(err, QStringLiteral("--pdf va usato con --direct"));
+        return usageError(err, QStringLiteral("--pdf va usato con --direct"), kUsage);
 
     OfficeSettings office;
-    if (entry.office) {
+    if (entry.options.values.contains(QStringLiteral("--config"))) {
         auto settings = officeFor(line, err);
         if (!settings)
             return ExitError;
@@ -371,11 +297,9 @@ int runDocument(const QString& command, const QStringList& args, QTextStream& ou
         contents = std::move(*loaded);
     }
     if (line.values.contains(QStringLiteral("--frontespizio"))) {
-        auto title = readTitlePageFile(line.values.value(QStringLiteral("--frontespizio")));
-        if (!title) {
-            err << "zant-cli: " << forTerminal(title.error().text) << "\n";
-            return ExitError;
-        }
+        auto title = readTitlePageFile(line.value(QStringLiteral("--frontespizio")));
+        if (!title)
+            return failWith(err, title.error().text);
         contents.titlePage = title.value();
     }
 
@@ -392,9 +316,9 @@ int runDocument(const QString& command, const QStringList& args, QTextStream& ou
         needsData ? ComputeSchedule(contents.project) : ScheduleResults{};
     const ReportData data{contents.project, results, contents.titlePage, office};
 
-    QString error;
+    Outcome failed;
     if (direct) {
-        error = printReportToPdf(data, output);
+        failed = outcomeOf(printReportToPdf(data, output));
     } else {
         DocxWriter writer;
         if (command == QLatin1String("listing"))
@@ -407,14 +331,9 @@ int runDocument(const QString& command, const QStringList& args, QTextStream& ou
             buildFullReport(writer, data);
         else
             buildDataOnlyReport(writer, contents.titlePage, office);
-        error = writer.save(output);
+        failed = outcomeOf(writer.save(output));
     }
-    if (!error.isEmpty()) {
-        err << "zant-cli: " << forTerminal(error) << "\n";
-        return ExitError;
-    }
-    out << "scritto " << output << "\n";
-    return ExitOk;
+    return reportWritten(failed, output, out, err);
 }
 
 const char* const kGuideHelp =
@@ -426,25 +345,34 @@ const char* const kGuideHelp =
     "  -o OUT.docx                documento da scrivere\n"
     "uscita: 0 documento scritto, 2 errore d'uso o file non scrivibile\n";
 
-int runGuide(const QStringList& args, QTextStream& out, QTextStream& err)
+int runGuide(const CliCommand&, const CommandLine& line, QTextStream& out, QTextStream& err)
 {
-    if (args.contains(QLatin1String("--help"))) {
-        out << kGuideHelp;
-        return ExitOk;
-    }
-    CommandLine line;
-    QString problem;
-    if (!parseArguments(args, {}, {QStringLiteral("-o")}, false, line, problem))
-        return usageError(err, problem);
-    const QString output = line.values.value(QStringLiteral("-o"));
+    const QString output = line.value(QStringLiteral("-o"));
     if (output.isEmpty())
-        return usageError(err, QStringLiteral("manca -o OUT.docx"));
-    if (const QString error = writeGuide(output); !error.isEmpty()) {
-        err << "zant-cli: " << forTerminal(error) << "\n";
-        return ExitError;
+        return usageError(err, QStringLiteral("manca -o OUT.docx"), kUsage);
+    return reportWritten(outcomeOf(writeGuide(output)), output, out, err);
+}
+
+const CliCommand kCheckCommand{"check", {}, kCheckHelp, runCheck, kUsage};
+const CliCommand kComputeCommand{"compute", {{"--json"}, {}}, kComputeHelp, runCompute, kUsage};
+const CliCommand kGuideCommand{"guide", {{}, {"-o"}, kNoFile}, kGuideHelp, runGuide, kUsage};
+
+const CliCommand* findCommand(const QString& name, const QStringList& args)
+{
+    // "results" writes the spreadsheets when asked for them, else the document.
+    if (name == QLatin1String("results") && wantsResultsExport(args))
+        return &kResultsExportCommand;
+    for (const CliCommand& command : kDocumentCommands) {
+        if (name == QLatin1String(command.name))
+            return &command;
     }
-    out << "scritto " << output << "\n";
-    return ExitOk;
+    for (const CliCommand* command :
+         {&kCheckCommand, &kComputeCommand, &kGuideCommand, &kExportCommand, &kImportCommand,
+          &kDiagramCommand, &kGanttCommand}) {
+        if (name == QLatin1String(command->name))
+            return command;
+    }
+    return nullptr;
 }
 
 } // namespace
@@ -452,7 +380,7 @@ int runGuide(const QStringList& args, QTextStream& out, QTextStream& err)
 int runCli(const QStringList& args, QTextStream& out, QTextStream& err)
 {
     if (args.isEmpty())
-        return usageError(err, QStringLiteral("manca il comando"));
+        return usageError(err, QStringLiteral("manca il comando"), kUsage);
     const QString command = args.first();
     const QStringList rest = args.mid(1);
     if (command == QLatin1String("--help") || command == QLatin1String("-h") ||
@@ -460,25 +388,9 @@ int runCli(const QStringList& args, QTextStream& out, QTextStream& err)
         out << kUsage;
         return ExitOk;
     }
-    if (command == QLatin1String("check"))
-        return runCheck(rest, out, err);
-    if (command == QLatin1String("compute"))
-        return runCompute(rest, out, err);
-    if (command == QLatin1String("results") && wantsResultsExport(rest))
-        return runResultsExport(rest, out, err);
-    if (command == QLatin1String("export"))
-        return runExport(rest, out, err);
-    if (command == QLatin1String("import"))
-        return runImport(rest, out, err);
-    if (documentCommand(command))
-        return runDocument(command, rest, out, err);
-    if (command == QLatin1String("guide"))
-        return runGuide(rest, out, err);
-    if (command == QLatin1String("diagram"))
-        return runDiagramCommand(rest, out, err);
-    if (command == QLatin1String("gantt"))
-        return runGanttCommand(rest, out, err);
-    return usageError(err, QStringLiteral("comando sconosciuto: %1").arg(command));
+    if (const CliCommand* entry = findCommand(command, rest))
+        return runCommand(*entry, rest, out, err);
+    return usageError(err, QStringLiteral("comando sconosciuto: %1").arg(command), kUsage);
 }
 
 } // namespace zant

@@ -11,8 +11,6 @@
 #include <QDate>
 #include <QPainter>
 
-#include <optional>
-
 namespace zant {
 
 namespace {
@@ -37,118 +35,66 @@ const char* const kGanttHelp =
 // PNG files are drawn at the resolution of printed documents.
 constexpr double kPngScale = 300.0 / 96.0;
 
-struct Arguments
+// What the output options ask for, or why they do not go together.
+Outcome outputProblem(const CommandLine& line)
 {
-    QString file;
-    QString output;
-    bool json = false;
-    bool levels = false;
-};
-
-int usage(QTextStream& err, const QString& problem, const char* help)
-{
-    err << "zant-cli: " << problem << "\n" << help;
-    return ExitError;
+    const QString output = line.value(QStringLiteral("-o"));
+    const bool json = line.has(QStringLiteral("--json"));
+    if (json && !output.isEmpty())
+        return critical(QStringLiteral("--json e -o non vanno insieme"));
+    if (!json && output.isEmpty())
+        return critical(QStringLiteral("manca -o OUT.svg, OUT.png o OUT.pdf"));
+    if (!json && !isPictureSuffix(output))
+        return critical(
+            QStringLiteral("il file d'uscita deve finire in .svg, .png o .pdf: %1").arg(output));
+    return std::nullopt;
 }
 
-std::optional<Arguments> parse(const QStringList& args, bool diagram, QString& problem)
+int runDiagram(const CliCommand& command, const CommandLine& line, QTextStream& out,
+               QTextStream& err)
 {
-    Arguments a;
-    for (qsizetype i = 0; i < args.size(); ++i) {
-        const QString& arg = args[i];
-        if (arg == QLatin1String("-o")) {
-            if (i + 1 >= args.size()) {
-                problem = QStringLiteral("manca il valore dell'opzione -o");
-                return std::nullopt;
-            }
-            a.output = args[++i];
-        } else if (diagram && arg == QLatin1String("--json")) {
-            a.json = true;
-        } else if (diagram && arg == QLatin1String("--livelli")) {
-            a.levels = true;
-        } else if (arg.startsWith(QLatin1Char('-')) && arg.size() > 1) {
-            problem = QStringLiteral("opzione sconosciuta: %1").arg(arg);
-            return std::nullopt;
-        } else if (a.file.isEmpty()) {
-            a.file = arg;
-        } else {
-            problem = QStringLiteral("argomento in più: %1").arg(arg);
-            return std::nullopt;
-        }
-    }
-    if (a.file.isEmpty())
-        problem = QStringLiteral("manca il nome del file di dati");
-    else if (a.json && !a.output.isEmpty())
-        problem = QStringLiteral("--json e -o non vanno insieme");
-    else if (!a.json && a.output.isEmpty())
-        problem = QStringLiteral("manca -o OUT.svg, OUT.png o OUT.pdf");
-    else if (!a.json && !isPictureSuffix(a.output))
-        problem =
-            QStringLiteral("il file d'uscita deve finire in .svg, .png o .pdf: %1").arg(a.output);
-    if (!problem.isEmpty())
-        return std::nullopt;
-    return a;
-}
-
-int finish(const Outcome& error, const QString& output, QTextStream& out, QTextStream& err)
-{
-    if (error) {
-        err << "zant-cli: " << forTerminal(error->text) << "\n";
-        return ExitError;
-    }
-    out << "scritto " << output << "\n";
-    return ExitOk;
-}
-
-} // namespace
-
-int runDiagramCommand(const QStringList& args, QTextStream& out, QTextStream& err)
-{
-    if (args.contains(QLatin1String("--help"))) {
-        out << kDiagramHelp;
-        return ExitOk;
-    }
-    QString problem;
-    const auto a = parse(args, true, problem);
-    if (!a)
-        return usage(err, problem, kDiagramHelp);
+    if (const Outcome problem = outputProblem(line))
+        return usageError(err, problem->text, command.help);
     int code = ExitOk;
-    const auto c = loadAndCompute(a->file, out, err, code);
+    const auto c = loadAndCompute(line.file, out, err, code);
     if (!c)
         return code;
-    const NetworkLayout layout = layoutNetwork(
-        c->contents.project, c->results, a->levels ? LayoutMode::Levels : LayoutMode::TimeScale);
-    if (a->json) {
+    const bool levels = line.has(QStringLiteral("--livelli"));
+    const NetworkLayout layout = layoutNetwork(c->contents.project, c->results,
+                                               levels ? LayoutMode::Levels : LayoutMode::TimeScale);
+    if (line.has(QStringLiteral("--json"))) {
         out << layoutToJson(layout);
         return ExitOk;
     }
+    const QString output = line.value(QStringLiteral("-o"));
     const auto error = exportPicture(
-        a->output, QSizeF(layout.width, layout.height),
+        output, QSizeF(layout.width, layout.height),
         [&](QPainter& p) { paintNetwork(p, layout, c->contents.project, c->results); }, kPngScale);
-    return finish(error, a->output, out, err);
+    return reportWritten(error, output, out, err);
 }
 
-int runGanttCommand(const QStringList& args, QTextStream& out, QTextStream& err)
+int runGantt(const CliCommand& command, const CommandLine& line, QTextStream& out, QTextStream& err)
 {
-    if (args.contains(QLatin1String("--help"))) {
-        out << kGanttHelp;
-        return ExitOk;
-    }
-    QString problem;
-    const auto a = parse(args, false, problem);
-    if (!a)
-        return usage(err, problem, kGanttHelp);
+    if (const Outcome problem = outputProblem(line))
+        return usageError(err, problem->text, command.help);
     int code = ExitOk;
-    const auto c = loadAndCompute(a->file, out, err, code);
+    const auto c = loadAndCompute(line.file, out, err, code);
     if (!c)
         return code;
     const GanttChart chart = buildGantt(c->contents.project, c->results);
     const GanttGeometry geometry;
     const QDate today = QDate::currentDate();
+    const QString output = line.value(QStringLiteral("-o"));
     const auto error = exportPicture(
-        a->output, geometry.size(chart),
-        [&](QPainter& p) { paintGantt(p, chart, geometry, today); }, kPngScale);
-    return finish(error, a->output, out, err);
+        output, geometry.size(chart), [&](QPainter& p) { paintGantt(p, chart, geometry, today); },
+        kPngScale);
+    return reportWritten(error, output, out, err);
 }
+
+} // namespace
+
+const CliCommand kDiagramCommand{
+    "diagram", {{"--json", "--livelli"}, {"-o"}}, kDiagramHelp, runDiagram};
+const CliCommand kGanttCommand{"gantt", {{}, {"-o"}}, kGanttHelp, runGantt};
 
 } // namespace zant

@@ -1,14 +1,13 @@
 #pragma once
 
-#include <QStringList>
-#include <QTextStream>
+#include "cli/command_line.h"
 
 namespace zant {
 
 // zant-cli diagram FILE (-o OUT.{svg,png,pdf} | --json) [--livelli]
-int runDiagramCommand(const QStringList& args, QTextStream& out, QTextStream& err);
+extern const CliCommand kDiagramCommand;
 
 // zant-cli gantt FILE -o OUT.{svg,png,pdf}
-int runGanttCommand(const QStringList& args, QTextStream& out, QTextStream& err);
+extern const CliCommand kGanttCommand;
 
 } // namespace zant

@@ -18,6 +18,27 @@ int failWith(QTextStream& err, const QString& text)
     return ExitError;
 }
 
+int usageError(QTextStream& err, const QString& problem, const char* usage)
+{
+    err << "zant-cli: " << problem << "\n" << usage;
+    return ExitError;
+}
+
+Outcome outcomeOf(const QString& error)
+{
+    if (error.isEmpty())
+        return std::nullopt;
+    return critical(error);
+}
+
+int reportWritten(const Outcome& failed, const QString& output, QTextStream& out, QTextStream& err)
+{
+    if (failed)
+        return failWith(err, failed->text);
+    out << "scritto " << output << "\n";
+    return ExitOk;
+}
+
 std::optional<ComputedProject> loadAndCompute(const QString& file, QTextStream& out,
                                               QTextStream& err, int& code)
 {

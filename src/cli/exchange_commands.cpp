@@ -13,7 +13,6 @@
 
 #include <QDateTime>
 #include <QFile>
-#include <QMap>
 
 namespace zant {
 
@@ -46,58 +45,16 @@ const char* const kResultsExportHelp =
     "punto e virgola, virgola decimale) nella cartella indicata.\n"
     "uscita: 0 scritto, 1 dati rifiutati dal controllo, 2 file illeggibile o non scrivibile\n";
 
-int usage(QTextStream& err, const QString& problem, const char* help)
-{
-    err << "zant-cli: " << problem << "\n" << help;
-    return ExitError;
-}
+const char* const kMissingFile = "manca il nome del file";
 
-// One file argument and the options that take a value.
-bool parse(const QStringList& args, const QStringList& valueOptions, QString& file,
-           QMap<QString, QString>& values, QString& problem)
+int runExport(const CliCommand&, const CommandLine& line, QTextStream& out, QTextStream& err)
 {
-    for (qsizetype i = 0; i < args.size(); ++i) {
-        const QString& arg = args[i];
-        if (valueOptions.contains(arg)) {
-            if (i + 1 >= args.size()) {
-                problem = QStringLiteral("manca il valore dell'opzione %1").arg(arg);
-                return false;
-            }
-            values.insert(arg, args[++i]);
-        } else if (arg.startsWith(QLatin1Char('-')) && arg.size() > 1) {
-            problem = QStringLiteral("opzione sconosciuta: %1").arg(arg);
-            return false;
-        } else if (file.isEmpty()) {
-            file = arg;
-        } else {
-            problem = QStringLiteral("argomento in più: %1").arg(arg);
-            return false;
-        }
-    }
-    if (file.isEmpty()) {
-        problem = QStringLiteral("manca il nome del file");
-        return false;
-    }
-    return true;
-}
-
-} // namespace
-
-int runExport(const QStringList& args, QTextStream& out, QTextStream& err)
-{
-    if (args.contains(QLatin1String("--help"))) {
-        out << kExportHelp;
-        return ExitOk;
-    }
-    QString file;
-    QMap<QString, QString> values;
-    QString problem;
-    if (!parse(args, {QStringLiteral("--mspdi"), QStringLiteral("--ics")}, file, values, problem))
-        return usage(err, problem, kExportHelp);
+    const auto& values = line.values;
     if (values.isEmpty())
-        return usage(err, QStringLiteral("manca --mspdi OUT.xml o --ics OUT.ics"), kExportHelp);
+        return usageError(err, QStringLiteral("manca --mspdi OUT.xml o --ics OUT.ics"),
+                          kExportHelp);
     int code = ExitOk;
-    const auto computed = loadAndCompute(file, out, err, code);
+    const auto computed = loadAndCompute(line.file, out, err, code);
     if (!computed)
         return code;
     const Project& project = computed->contents.project;
@@ -118,20 +75,13 @@ int runExport(const QStringList& args, QTextStream& out, QTextStream& err)
     return ExitOk;
 }
 
-int runImport(const QStringList& args, QTextStream& out, QTextStream& err, const QDate& today)
+int runImport(const CliCommand&, const CommandLine& line, QTextStream& out, QTextStream& err)
 {
-    if (args.contains(QLatin1String("--help"))) {
-        out << kImportHelp;
-        return ExitOk;
-    }
-    QString file;
-    QMap<QString, QString> values;
-    QString problem;
-    if (!parse(args, {QStringLiteral("-o")}, file, values, problem))
-        return usage(err, problem, kImportHelp);
-    const QString output = values.value(QStringLiteral("-o"));
+    const QString output = line.value(QStringLiteral("-o"));
     if (output.isEmpty())
-        return usage(err, QStringLiteral("manca -o OUT.txt"), kImportHelp);
+        return usageError(err, QStringLiteral("manca -o OUT.txt"), kImportHelp);
+    const QString& file = line.file;
+    const QDate today = QDate::currentDate();
 
     // An XML document starts with '<' (after a byte order mark and blanks); anything else is
     // read as an activity list.
@@ -174,24 +124,11 @@ int runImport(const QStringList& args, QTextStream& out, QTextStream& err, const
     return ExitOk;
 }
 
-bool wantsResultsExport(const QStringList& args)
+int runResultsExport(const CliCommand&, const CommandLine& line, QTextStream& out, QTextStream& err)
 {
-    return args.contains(QLatin1String("--xlsx")) || args.contains(QLatin1String("--csv"));
-}
-
-int runResultsExport(const QStringList& args, QTextStream& out, QTextStream& err)
-{
-    if (args.contains(QLatin1String("--help"))) {
-        out << kResultsExportHelp;
-        return ExitOk;
-    }
-    QString file;
-    QMap<QString, QString> values;
-    QString problem;
-    if (!parse(args, {QStringLiteral("--xlsx"), QStringLiteral("--csv")}, file, values, problem))
-        return usage(err, problem, kResultsExportHelp);
+    const auto& values = line.values;
     int code = ExitOk;
-    const auto computed = loadAndCompute(file, out, err, code);
+    const auto computed = loadAndCompute(line.file, out, err, code);
     if (!computed)
         return code;
     const Project& project = computed->contents.project;
@@ -210,6 +147,26 @@ int runResultsExport(const QStringList& args, QTextStream& out, QTextStream& err
             out << "scritto " << path << "\n";
     }
     return ExitOk;
+}
+
+} // namespace
+
+const CliCommand kExportCommand{
+    "export",
+    {{}, {"--mspdi", "--ics"}, CommandOptions::File::Required, kMissingFile},
+    kExportHelp,
+    runExport};
+const CliCommand kImportCommand{
+    "import", {{}, {"-o"}, CommandOptions::File::Required, kMissingFile}, kImportHelp, runImport};
+const CliCommand kResultsExportCommand{
+    "results",
+    {{}, {"--xlsx", "--csv"}, CommandOptions::File::Required, kMissingFile},
+    kResultsExportHelp,
+    runResultsExport};
+
+bool wantsResultsExport(const QStringList& args)
+{
+    return args.contains(QLatin1String("--xlsx")) || args.contains(QLatin1String("--csv"));
 }
 
 } // namespace zant

@@ -393,6 +393,88 @@ private slots:
                                                           {"import", "--help"}})
             QVERIFY2(!run(args).out.contains(apostropheAccent), qPrintable(args.join(' ')));
     }
+
+    // Every mistake in a command line: the message, then how the command is used (the general
+    // usage or the command's own help), exit code 2 and nothing on standard output.
+    void commandLineRefusals_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QStringList>("usage");
+        const QStringList general{"help"};
+        QTest::newRow("unknown option")
+            << QStringList{"check", "FILE", "--xml"} << "opzione sconosciuta: --xml" << general;
+        QTest::newRow("option of another command")
+            << QStringList{"compute", "FILE", "-o", "x"} << "opzione sconosciuta: -o" << general;
+        QTest::newRow("flag written with a value") << QStringList{"compute", "FILE", "--json=1"}
+                                                   << "opzione sconosciuta: --json=1" << general;
+        QTest::newRow("single dash for a long option")
+            << QStringList{"compute", "FILE", "-json"} << "opzione sconosciuta: -json" << general;
+        QTest::newRow("double dash for a short option")
+            << QStringList{"listing", "FILE", "--o", "x.docx"} << "opzione sconosciuta: --o"
+            << general;
+        QTest::newRow("bare double dash")
+            << QStringList{"check", "--", "FILE"} << "opzione sconosciuta: --" << general;
+        QTest::newRow("-h after a command")
+            << QStringList{"check", "-h"} << "opzione sconosciuta: -h" << general;
+        QTest::newRow("office settings for a listing")
+            << QStringList{"listing", "FILE", "-o", "x.docx", "--config", "c.ini"}
+            << "opzione sconosciuta: --config" << general;
+        QTest::newRow("levels for the Gantt chart")
+            << QStringList{"gantt", "FILE", "--livelli", "-o", "x.svg"}
+            << "opzione sconosciuta: --livelli" << QStringList{"gantt", "--help"};
+        QTest::newRow("unknown option of an export")
+            << QStringList{"export", "FILE", "--xml", "x"} << "opzione sconosciuta: --xml"
+            << QStringList{"export", "--help"};
+        QTest::newRow("missing value")
+            << QStringList{"listing", "FILE", "-o"} << "manca il valore dell'opzione -o" << general;
+        QTest::newRow("a value that looks like an option")
+            << QStringList{"listing", "FILE", "-o", "--", "--frontespizio"}
+            << "manca il valore dell'opzione --frontespizio" << general;
+        QTest::newRow("missing value of a spreadsheet")
+            << QStringList{"results", "FILE", "--xlsx"} << "manca il valore dell'opzione --xlsx"
+            << QStringList{"results", "--xlsx", "--help"};
+        QTest::newRow("missing value of an import")
+            << QStringList{"import", "-o", "x", "-o"} << "manca il valore dell'opzione -o"
+            << QStringList{"import", "--help"};
+        QTest::newRow("missing data file")
+            << QStringList{"compute", "--json"} << "manca il nome del file di dati" << general;
+        QTest::newRow("title page without a file") << QStringList{"titlepage", "-o", "x.docx"}
+                                                   << "manca il nome del file di dati" << general;
+        QTest::newRow("missing file of an export")
+            << QStringList{"export", "--ics", "x"} << "manca il nome del file"
+            << QStringList{"export", "--help"};
+        QTest::newRow("missing file of a picture")
+            << QStringList{"diagram", "--json"} << "manca il nome del file di dati"
+            << QStringList{"diagram", "--help"};
+        QTest::newRow("argument too many")
+            << QStringList{"compute", "FILE", "extra"} << "argomento in più: extra" << general;
+        QTest::newRow("a file for the blank form")
+            << QStringList{"form", "FILE", "-o", "x.docx"} << "argomento in più: FILE" << general;
+        QTest::newRow("argument too many for an import")
+            << QStringList{"import", "x.csv", "y", "-o", "z"} << "argomento in più: y"
+            << QStringList{"import", "--help"};
+        QTest::newRow("unknown command")
+            << QStringList{"stampa"} << "comando sconosciuto: stampa" << general;
+        QTest::newRow("no command") << QStringList{} << "manca il comando" << general;
+    }
+
+    void commandLineRefusals()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(QString, message);
+        QFETCH(QStringList, usage);
+        const QString example =
+            QStringLiteral(ZANT_SOURCE_DIR "/examples/ZANT-dati-esempio-magazzino.txt");
+        args.replaceInStrings(QRegularExpression("^FILE$"), example);
+        message.replace(QLatin1String("FILE"), example);
+        const Run help = run(usage);
+        QCOMPARE(help.code, 0);
+        const Run r = run(args);
+        QCOMPARE(r.code, 2);
+        QCOMPARE(r.out, QString());
+        QCOMPARE(r.err, "zant-cli: " + message + "\n" + help.out);
+    }
 };
 
 QTEST_MAIN(TestCli)
