@@ -1,0 +1,232 @@
+#include "exchange/mspdi.h"
+#include "exchange/mspdi_format.h"
+
+#include "model/file_io.h"
+#include "model/text_format.h"
+
+#include <QBuffer>
+#include <QDateTime>
+#include <QXmlStreamWriter>
+
+#include <cmath>
+
+namespace zant {
+
+namespace {
+
+constexpr int kElapsedDaysFormat = 8;
+
+// XML 1.0 has no place for most control characters.
+QString xmlText(const QString& text)
+{
+    QString out = text;
+    for (QChar& c : out) {
+        if (c.unicode() < 0x20 && c != QLatin1Char('\t') && c != QLatin1Char('\n') &&
+            c != QLatin1Char('\r'))
+            c = QLatin1Char(' ');
+    }
+    return out;
+}
+
+QString dateTimeText(const QDate& start, double days)
+{
+    const QDateTime at =
+        QDateTime(start, QTime(0, 0), Qt::UTC).addSecs(std::llround(days * 86400.0));
+    return at.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss"));
+}
+
+QString durationText(double days)
+{
+    const long long seconds = std::llround(std::max(0.0, days) * 86400.0);
+    return QStringLiteral("PT%1H%2M%3S")
+        .arg(seconds / 3600)
+        .arg(seconds / 60 % 60)
+        .arg(seconds % 60);
+}
+
+// Slack in tenths of a minute.
+QString slackText(double days)
+{
+    return QString::number(std::llround((isZeroFloat(days) ? 0.0 : days) * 14400.0));
+}
+
+class TaskWriter final
+{
+public:
+    TaskWriter(QXmlStreamWriter& xml, const QDate& start) : m_xml(xml), m_start(start) {}
+
+    struct Times
+    {
+        double earlyStart = 0, days = 0, lateFinish = 0, freeFloat = 0, totalFloat = 0;
+        bool critical = false;
+    };
+
+    void write(int uid, const QString& name, const Times& t, const std::vector<int>& predecessors,
+               bool milestone)
+    {
+        const auto text = [this](const QString& element, const QString& value) {
+            m_xml.writeTextElement(element, value);
+        };
+        m_xml.writeStartElement(QStringLiteral("Task"));
+        text(QStringLiteral("UID"), QString::number(uid));
+        text(QStringLiteral("ID"), QString::number(uid));
+        text(QStringLiteral("Name"), xmlText(name));
+        text(QStringLiteral("Type"), QStringLiteral("1")); // fixed duration
+        text(QStringLiteral("IsNull"), QStringLiteral("0"));
+        text(QStringLiteral("OutlineNumber"), QString::number(uid));
+        text(QStringLiteral("OutlineLevel"), QStringLiteral("1"));
+        text(QStringLiteral("Priority"), QStringLiteral("500"));
+        text(QStringLiteral("Start"), dateTimeText(m_start, t.earlyStart));
+        text(QStringLiteral("Finish"), dateTimeText(m_start, t.earlyStart + t.days));
+        text(QStringLiteral("Duration"), durationText(t.days));
+        text(QStringLiteral("DurationFormat"), QString::number(kElapsedDaysFormat));
+        text(QStringLiteral("Estimated"), QStringLiteral("0"));
+        text(QStringLiteral("Milestone"), milestone ? QStringLiteral("1") : QStringLiteral("0"));
+        text(QStringLiteral("Summary"), QStringLiteral("0"));
+        text(QStringLiteral("Critical"), t.critical ? QStringLiteral("1") : QStringLiteral("0"));
+        text(QStringLiteral("EarlyStart"), dateTimeText(m_start, t.earlyStart));
+        text(QStringLiteral("EarlyFinish"), dateTimeText(m_start, t.earlyStart + t.days));
+        text(QStringLiteral("LateStart"), dateTimeText(m_start, t.lateFinish - t.days));
+        text(QStringLiteral("LateFinish"), dateTimeText(m_start, t.lateFinish));
+        text(QStringLiteral("FreeSlack"), slackText(t.freeFloat));
+        text(QStringLiteral("TotalSlack"), slackText(t.totalFloat));
+        text(QStringLiteral("ConstraintType"), QStringLiteral("0")); // as soon as possible
+        for (int p : predecessors) {
+            m_xml.writeStartElement(QStringLiteral("PredecessorLink"));
+            text(QStringLiteral("PredecessorUID"), QString::number(p));
+            text(QStringLiteral("Type"), QStringLiteral("1")); // finish-to-start
+            text(QStringLiteral("CrossProject"), QStringLiteral("0"));
+            text(QStringLiteral("LinkLag"), QStringLiteral("0"));
+            text(QStringLiteral("LagFormat"), QString::number(kElapsedDaysFormat));
+            m_xml.writeEndElement();
+        }
+        m_xml.writeEndElement();
+    }
+
+private:
+    QXmlStreamWriter& m_xml;
+    QDate m_start;
+};
+
+void writeCalendar(QXmlStreamWriter& xml)
+{
+    xml.writeStartElement(QStringLiteral("Calendars"));
+    xml.writeStartElement(QStringLiteral("Calendar"));
+    xml.writeTextElement(QStringLiteral("UID"), QStringLiteral("1"));
+    xml.writeTextElement(QStringLiteral("Name"), QStringLiteral("24 ore, 7 giorni"));
+    xml.writeTextElement(QStringLiteral("IsBaseCalendar"), QStringLiteral("1"));
+    xml.writeTextElement(QStringLiteral("BaseCalendarUID"), QStringLiteral("-1"));
+    xml.writeStartElement(QStringLiteral("WeekDays"));
+    for (int day = 1; day <= 7; ++day) {
+        xml.writeStartElement(QStringLiteral("WeekDay"));
+        xml.writeTextElement(QStringLiteral("DayType"), QString::number(day));
+        xml.writeTextElement(QStringLiteral("DayWorking"), QStringLiteral("1"));
+        xml.writeStartElement(QStringLiteral("WorkingTimes"));
+        xml.writeStartElement(QStringLiteral("WorkingTime"));
+        xml.writeTextElement(QStringLiteral("FromTime"), QStringLiteral("00:00:00"));
+        xml.writeTextElement(QStringLiteral("ToTime"), QStringLiteral("00:00:00")); // midnight
+        xml.writeEndElement();
+        xml.writeEndElement();
+        xml.writeEndElement();
+    }
+    xml.writeEndElement();
+    xml.writeEndElement();
+    xml.writeEndElement();
+}
+
+} // namespace
+
+QByteArray writeMspdi(const Project& project, const ScheduleResults& r, const QString& title)
+{
+    QDate start = parseDate(project.startDateText());
+    if (!start.isValid())
+        start = parseDate(kInitialStartDate);
+    const int n = r.eventCount;
+
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QXmlStreamWriter xml(&buffer);
+    xml.setAutoFormatting(true);
+    xml.setAutoFormattingIndent(1);
+    xml.writeStartDocument();
+    xml.writeStartElement(QStringLiteral("Project"));
+    xml.writeDefaultNamespace(mspdi::kNamespace);
+    xml.writeTextElement(QStringLiteral("SaveVersion"), QStringLiteral("14"));
+    if (!title.isEmpty())
+        xml.writeTextElement(QStringLiteral("Title"), xmlText(title));
+    xml.writeTextElement(QStringLiteral("ScheduleFromStart"), QStringLiteral("1"));
+    xml.writeTextElement(QStringLiteral("StartDate"), dateTimeText(start, 0));
+    xml.writeTextElement(QStringLiteral("FinishDate"),
+                         dateTimeText(start, n > 0 ? r.earliest[n] : 0.0));
+    xml.writeTextElement(QStringLiteral("CalendarUID"), QStringLiteral("1"));
+    xml.writeTextElement(QStringLiteral("DefaultStartTime"), QStringLiteral("00:00:00"));
+    xml.writeTextElement(QStringLiteral("DefaultFinishTime"), QStringLiteral("00:00:00"));
+    xml.writeTextElement(QStringLiteral("MinutesPerDay"),
+                         QString::number(mspdi::kMinutesPerCalendarDay));
+    xml.writeTextElement(QStringLiteral("MinutesPerWeek"),
+                         QString::number(7 * mspdi::kMinutesPerCalendarDay));
+    xml.writeTextElement(QStringLiteral("DaysPerMonth"), QStringLiteral("30"));
+    xml.writeTextElement(QStringLiteral("DurationFormat"), QString::number(kElapsedDaysFormat));
+    writeCalendar(xml);
+
+    // Milestone of event i, then the tasks of its slots, numbered in that order.
+    std::vector<int> milestoneUid(n + 1, 0);
+    std::vector<std::vector<int>> taskUid(n + 1);
+    int next = 0;
+    for (int i = 1; i <= n; ++i) {
+        milestoneUid[i] = ++next;
+        const int slotCount = i < n ? project.linkCount(i) : 0;
+        for (int s = 1; s <= slotCount; ++s)
+            taskUid[i].push_back(++next);
+    }
+    std::vector<std::vector<int>> into(n + 1); // tasks that end at each event
+    for (int i = 1; i < n; ++i) {
+        for (int s = 1; s <= project.linkCount(i); ++s) {
+            const int k = project.link(i, s).target;
+            if (k >= 1 && k <= n)
+                into[k].push_back(taskUid[i][s - 1]);
+        }
+    }
+
+    xml.writeStartElement(QStringLiteral("Tasks"));
+    TaskWriter tasks(xml, start);
+    for (int i = 1; i <= n; ++i) {
+        TaskWriter::Times m;
+        m.earlyStart = r.earliest[i];
+        m.lateFinish = r.latest[i];
+        m.totalFloat = r.eventFloat(i);
+        m.critical = r.isCritical(i);
+        tasks.write(milestoneUid[i],
+                    QStringLiteral("Evento %1: %2").arg(i).arg(project.description(i)), m, into[i],
+                    true);
+        for (int s = 1; s <= static_cast<int>(taskUid[i].size()); ++s) {
+            const Link& link = project.link(i, s);
+            const int k = link.target;
+            if (k < 1 || k > n)
+                continue;
+            TaskWriter::Times t;
+            t.earlyStart = r.earliest[i];
+            t.days = link.days.value_or(0.0);
+            t.lateFinish = r.latest[k];
+            t.freeFloat = r.linkFreeFloatAt(i, s);
+            t.totalFloat = r.linkFloatAt(i, s);
+            t.critical = isZeroFloat(t.totalFloat);
+            tasks.write(taskUid[i][s - 1],
+                        QStringLiteral("%1 → %2: %3").arg(i).arg(k).arg(project.description(k)), t,
+                        {milestoneUid[i]}, false);
+        }
+    }
+    xml.writeEndElement(); // Tasks
+    xml.writeEndElement(); // Project
+    xml.writeEndDocument();
+    return bytes;
+}
+
+Outcome exportMspdi(const QString& path, const Project& project, const ScheduleResults& results,
+                    const QString& projectTitle)
+{
+    return saveFile(path, writeMspdi(project, results, projectTitle));
+}
+
+} // namespace zant
