@@ -4,9 +4,14 @@
 #include "model/project_file.h"
 #include "schedule/schedule.h"
 
+#include <QCoreApplication>
+#include <QProcess>
+#include <QTemporaryDir>
+
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
+#include <utility>
 
 using namespace zant;
 
@@ -22,10 +27,25 @@ void json(benchmark::State& state, const Project& project)
     state.counters["bytes"] = static_cast<double>(computeJson(project, results).size());
 }
 
+// zant-cli as the user runs it on a file, its standard output sent to a file.
+void process(benchmark::State& state, const QStringList& args, const QString& output)
+{
+    for (auto _ : state) {
+        QProcess cli;
+        cli.setStandardOutputFile(output);
+        cli.start(QStringLiteral(ZANT_CLI_PATH), args);
+        if (!cli.waitForFinished(60000) || cli.exitCode() != 0) {
+            state.SkipWithError(cli.readAllStandardError().constData());
+            return;
+        }
+    }
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
+    QCoreApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;
@@ -42,6 +62,21 @@ int main(int argc, char** argv)
     benchmark::RegisterBenchmark("compute_json/generated_500_events_99800_links",
                                  [&](benchmark::State& s) { json(s, generated); })
         ->Unit(benchmark::kMillisecond);
+    QTemporaryDir temp;
+    const QString file = temp.filePath(QStringLiteral("generated.txt"));
+    if (auto error = writeProjectFile(file, generated, bench::sampleTitlePage())) {
+        std::fprintf(stderr, "zant_bench_cli: %s\n", qPrintable(error->text));
+        return 1;
+    }
+    const std::pair<const char*, QStringList> runs[] = {
+        {"cli_process/check/generated_500_events_99800_links", {"check", file}},
+        {"cli_process/compute_json/generated_500_events_99800_links", {"compute", file, "--json"}}};
+    const QString output = temp.filePath(QStringLiteral("output"));
+    for (const auto& [name, args] : runs) {
+        benchmark::RegisterBenchmark(name, [args, output](benchmark::State& s) {
+            process(s, args, output);
+        })->Unit(benchmark::kMillisecond);
+    }
     benchmark::RegisterBenchmark("compute_json/example_magazzino", [&](benchmark::State& s) {
         json(s, sample);
     })->Unit(benchmark::kMicrosecond);

@@ -70,15 +70,17 @@ const char* const kComputeHelp =
     "uscita: 0 calcolo eseguito, 1 dati rifiutati dal controllo, 2 file illeggibile o non "
     "valido\n";
 
-// UTF-8 text straight to the stream's device when it has one (standard output), without a
-// round trip through QString.
-void writeBytes(QTextStream& out, const QByteArray& utf8)
+// The JSON goes straight to the stream's device when it has one (standard output), a piece at
+// a time, without a round trip through QString.
+void writeJson(QTextStream& out, const Project& project, const ScheduleResults& results)
 {
     if (QIODevice* device = out.device()) {
         out.flush();
-        device->write(utf8);
+        writeComputeJson(project, results, [device](QByteArrayView piece) {
+            device->write(piece.data(), piece.size());
+        });
     } else {
-        out << QString::fromUtf8(utf8);
+        out << QString::fromUtf8(computeJson(project, results));
     }
 }
 
@@ -157,7 +159,7 @@ int runCompute(const CliCommand&, const CommandLine& line, QTextStream& out, QTe
     }
     const ScheduleResults results = ComputeSchedule(contents->project);
     if (line.has(QStringLiteral("--json")))
-        writeBytes(out, computeJson(contents->project, results));
+        writeJson(out, contents->project, results);
     else
         writeTable(out, *contents, results);
     return ExitOk;

@@ -17,8 +17,9 @@ QString nameOf(const QString& spelling)
 }
 
 // Refuses the first argument written as an option that is not one of the command's, named as
-// the user wrote it. Only the documented spellings count: the parser alone would also take "--o", "-json",
-// "--config=FILE", and a bare "--" as the end of the options, which zant-cli has always refused.
+// the user wrote it. Only the documented spellings count: the parser alone would also take
+// "--o", "-json", "--config=FILE", and a bare "--" as the end of the options, which zant-cli has
+// always refused.
 Outcome unknownOption(const QStringList& args, const CommandOptions& options)
 {
     for (qsizetype i = 0; i < args.size(); ++i) {

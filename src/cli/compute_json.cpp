@@ -10,46 +10,74 @@ namespace zant {
 
 namespace {
 
-// Built as bytes in one buffer written through a cursor: through QString the JSON of the largest
-// network took five times as long as reading and checking it, and appending to a std::string
-// spent a third of the time copying.
+// Built as bytes through a cursor: through QString the JSON of the largest network took five
+// times as long as reading and checking it. Each record first makes room for the most it can
+// take, so that its pieces are written without a check each. Writing to a stream, the buffer is
+// handed over whenever it fills and used again, which keeps it in the cache and spares the pages
+// of a 12 MB array.
 class JsonBuffer final
 {
 public:
-    explicit JsonBuffer(qsizetype expected) : m_bytes(expected, Qt::Uninitialized) {}
+    using Sink = std::function<void(QByteArrayView)>;
+
+    // Without a sink, everything is collected for take().
+    JsonBuffer(qsizetype capacity, const Sink* sink)
+        : m_bytes(capacity, Qt::Uninitialized), m_sink(sink)
+    {
+        point(0);
+    }
+
+    // Makes room for `size` more bytes.
+    void reserve(qsizetype size)
+    {
+        if (m_end - m_at < size)
+            makeRoom(size);
+    }
 
     template <std::size_t N> JsonBuffer& raw(const char (&text)[N])
     {
-        append(text, N - 1);
+        std::memcpy(m_at, text, N - 1);
+        m_at += N - 1;
         return *this;
     }
 
-    // For the separators chosen at run time.
-    JsonBuffer& rawText(const char* text)
-    {
-        append(text, static_cast<qsizetype>(std::strlen(text)));
-        return *this;
-    }
-
+    // Event numbers, slots and days are small: those go two digits at a time without the
+    // general conversion's count of digits.
     JsonBuffer& integer(long long value)
     {
-        char* at = room(24);
-        m_used += std::to_chars(at, at + 24, value).ptr - at;
+        if (value < 0 || value >= 10000) {
+            m_at = std::to_chars(m_at, m_at + kMaxNumber, value).ptr;
+            return *this;
+        }
+        const auto v = static_cast<unsigned>(value);
+        if (v < 10) {
+            *m_at++ = static_cast<char>('0' + v);
+        } else if (v < 100) {
+            std::memcpy(m_at, kDigitPairs + 2 * v, 2);
+            m_at += 2;
+        } else if (v < 1000) {
+            *m_at = static_cast<char>('0' + v / 100);
+            std::memcpy(m_at + 1, kDigitPairs + 2 * (v % 100), 2);
+            m_at += 3;
+        } else {
+            std::memcpy(m_at, kDigitPairs + 2 * (v / 100), 2);
+            std::memcpy(m_at + 2, kDigitPairs + 2 * (v % 100), 2);
+            m_at += 4;
+        }
         return *this;
     }
 
     // Shortest text that reads back as the same double; null where JSON has no number.
     JsonBuffer& number(double value)
     {
+        // Whole days are the common case, and integers convert several times faster.
+        if (value == std::trunc(value) && std::abs(value) < 1e15)
+            return integer(static_cast<long long>(value));
         if (!std::isfinite(value))
             return raw("null");
         if (isZeroFloat(value))
             return raw("0");
-        // Whole days are the common case, and integers convert several times faster.
-        if (std::abs(value) < 1e15 && value == std::trunc(value))
-            return integer(static_cast<long long>(value));
-        char* at = room(32);
-        m_used += std::to_chars(at, at + 32, value).ptr - at;
+        m_at = std::to_chars(m_at, m_at + kMaxNumber, value).ptr;
         return *this;
     }
 
@@ -58,8 +86,8 @@ public:
         static const char hex[] = "0123456789abcdef";
         const QByteArray utf8 = text.toUtf8();
         // Every byte takes at most six ("\u00XX"), plus the quotes.
-        char* out = room(utf8.size() * 6 + 2);
-        char* const first = out;
+        reserve(utf8.size() * 6 + 2);
+        char* out = m_at;
         *out++ = '"';
         for (const char c : utf8) {
             switch (c) {
@@ -95,70 +123,108 @@ public:
             }
         }
         *out++ = '"';
-        m_used += out - first;
+        m_at = out;
         return *this;
     }
 
     QByteArray take()
     {
-        m_bytes.resize(m_used);
+        m_bytes.resize(used());
         return std::move(m_bytes);
     }
 
-private:
-    void append(const char* text, qsizetype size)
+    // Hands what is left to the sink.
+    void finish()
     {
-        std::memcpy(room(size), text, static_cast<std::size_t>(size));
-        m_used += size;
+        if (used() > 0)
+            (*m_sink)(QByteArrayView(m_begin, used()));
+        m_at = m_begin;
     }
 
-    // Where the next `size` bytes go, growing the buffer when they would not fit.
-    char* room(qsizetype size)
+    // The most a number takes: to_chars of a double writes up to 24 characters.
+    static constexpr qsizetype kMaxNumber = 32;
+
+private:
+    static constexpr char kDigitPairs[] = "00010203040506070809101112131415161718192021222324"
+                                          "25262728293031323334353637383940414243444546474849"
+                                          "50515253545556575859606162636465666768697071727374"
+                                          "75767778798081828384858687888990919293949596979899";
+
+    qsizetype used() const { return m_at - m_begin; }
+
+    // The cursor into the array, kept as pointers: asking the array for its data checks
+    // whether it is shared, every time.
+    void point(qsizetype filled)
     {
-        if (m_used + size > m_bytes.size())
-            m_bytes.resize(std::max(m_bytes.size() * 2, m_used + size));
-        return m_bytes.data() + m_used;
+        m_begin = m_bytes.data();
+        m_at = m_begin + filled;
+        m_end = m_begin + m_bytes.size();
+    }
+
+    void makeRoom(qsizetype size)
+    {
+        if (m_sink)
+            finish();
+        const qsizetype filled = used();
+        if (filled + size > m_bytes.size())
+            m_bytes.resize(std::max(m_bytes.size() * 2, filled + size));
+        point(filled);
     }
 
     QByteArray m_bytes;
-    qsizetype m_used = 0;
+    const Sink* m_sink;
+    char* m_begin = nullptr;
+    char* m_at = nullptr;
+    char* m_end = nullptr;
 };
 
-} // namespace
+// The most a link's record takes: its names and separators, and seven numbers.
+constexpr qsizetype kLinkRecord = 128 + 7 * JsonBuffer::kMaxNumber;
+constexpr qsizetype kEventRecord = 192 + 4 * JsonBuffer::kMaxNumber;
 
-QByteArray computeJson(const Project& p, const ScheduleResults& r)
+void write(JsonBuffer& out, const Project& p, const ScheduleResults& r)
 {
     const int n = r.eventCount;
-    std::size_t links = 0;
-    for (int e = 1; e <= n; ++e)
-        links += static_cast<std::size_t>(p.linkCount(e));
-    JsonBuffer out(static_cast<qsizetype>(4096 + static_cast<std::size_t>(n) * 256 + links * 160));
-
+    out.reserve(128);
     out.raw("{\"eventCount\": ").integer(n).raw(", \"startDate\": ").string(p.startDateText());
+    out.reserve(16);
     out.raw(", \"events\": [");
     for (int e = 1; e <= n; ++e) {
-        const double eventFloat = r.eventFloat(e);
-        out.rawText(e > 1 ? ", {\"event\": " : "{\"event\": ").integer(e);
-        out.raw(", \"description\": ").string(p.description(e));
+        out.reserve(kEventRecord);
+        if (e > 1)
+            out.raw(", ");
+        out.raw("{\"event\": ").integer(e).raw(", \"description\": ").string(p.description(e));
+        out.reserve(kEventRecord);
         out.raw(", \"earliest\": ").number(r.earliest[e]);
         out.raw(", \"latest\": ").number(r.latest[e]);
-        out.raw(", \"float\": ").number(isZeroFloat(eventFloat) ? 0.0 : eventFloat);
+        out.raw(", \"float\": ").number(r.eventFloat(e));
         out.raw(", \"earliestDate\": ").string(r.earliestDate[e]);
+        out.reserve(kEventRecord);
         out.raw(", \"latestDate\": ").string(r.latestDate[e]);
+        out.reserve(kEventRecord);
         out.raw(", \"predecessors\": [");
         bool firstPredecessor = true;
         for (int predecessor : r.predecessors[e]) {
-            out.rawText(firstPredecessor ? "" : ", ").integer(predecessor);
+            out.reserve(2 + JsonBuffer::kMaxNumber);
+            if (!firstPredecessor)
+                out.raw(", ");
+            out.integer(predecessor);
             firstPredecessor = false;
         }
+        out.reserve(2);
         out.raw("]}");
     }
+    out.reserve(16);
     out.raw("], \"links\": [");
     bool first = true;
     for (int e = 1; e <= n; ++e) {
-        for (int s = 1; s <= p.linkCount(e); ++s) {
-            const Link& link = p.link(e, s);
-            out.rawText(first ? "{\"event\": " : ", {\"event\": ").integer(e);
+        const std::vector<Link>& links = p.event(e).links;
+        for (int s = 1; s <= static_cast<int>(links.size()); ++s) {
+            const Link& link = links[s - 1];
+            out.reserve(kLinkRecord);
+            if (!first)
+                out.raw(", ");
+            out.raw("{\"event\": ").integer(e);
             out.raw(", \"slot\": ").integer(s);
             out.raw(", \"target\": ").integer(link.target);
             out.raw(", \"days\": ");
@@ -173,8 +239,33 @@ QByteArray computeJson(const Project& p, const ScheduleResults& r)
             first = false;
         }
     }
-    out.raw("], \"criticalPath\": ").string(r.criticalPath).raw("}\n");
+    out.reserve(32);
+    out.raw("], \"criticalPath\": ").string(r.criticalPath);
+    out.reserve(2);
+    out.raw("}\n");
+}
+
+} // namespace
+
+QByteArray computeJson(const Project& p, const ScheduleResults& r)
+{
+    std::size_t links = 0;
+    for (int e = 1; e <= r.eventCount; ++e)
+        links += static_cast<std::size_t>(p.linkCount(e));
+    // About the size of the result, so that it seldom grows.
+    JsonBuffer out(
+        static_cast<qsizetype>(4096 + static_cast<std::size_t>(r.eventCount) * 256 + links * 128),
+        nullptr);
+    write(out, p, r);
     return out.take();
+}
+
+void writeComputeJson(const Project& p, const ScheduleResults& r,
+                      const std::function<void(QByteArrayView)>& sink)
+{
+    JsonBuffer out(256 * 1024, &sink);
+    write(out, p, r);
+    out.finish();
 }
 
 } // namespace zant

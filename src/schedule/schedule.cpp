@@ -82,33 +82,6 @@ int ScheduleResults::predecessor(int event, int position) const
     return position <= static_cast<int>(list.size()) ? list[position - 1] : 0;
 }
 
-namespace {
-
-double slotValue(const std::vector<std::vector<double>>& table, int eventCount, int event, int slot)
-{
-    if (event < 1 || event > eventCount || slot < 1 || event >= static_cast<int>(table.size()))
-        return 0;
-    const auto& list = table[event];
-    return slot < static_cast<int>(list.size()) ? list[slot] : 0;
-}
-
-} // namespace
-
-double ScheduleResults::linkFloatAt(int event, int slot) const
-{
-    return slotValue(linkFloat, eventCount, event, slot);
-}
-
-double ScheduleResults::linkFreeFloatAt(int event, int slot) const
-{
-    return slotValue(linkFreeFloat, eventCount, event, slot);
-}
-
-double ScheduleResults::linkIndependentFloatAt(int event, int slot) const
-{
-    return slotValue(linkIndependentFloat, eventCount, event, slot);
-}
-
 ScheduleResults ComputeSchedule(const Project& project, const ScheduleProgress& progress)
 {
     const int n = project.eventCount();

@@ -35,9 +35,26 @@ struct ScheduleResults
     bool isCritical(int event) const;
     // Predecessor at position j (1-based) of an event, or 0 when there is none.
     int predecessor(int event, int position) const;
-    double linkFloatAt(int event, int slot) const;
-    double linkFreeFloatAt(int event, int slot) const;
-    double linkIndependentFloatAt(int event, int slot) const;
+    // Inline: the JSON of the largest network asks for them three hundred thousand times.
+    double linkFloatAt(int event, int slot) const { return slotValue(linkFloat, event, slot); }
+    double linkFreeFloatAt(int event, int slot) const
+    {
+        return slotValue(linkFreeFloat, event, slot);
+    }
+    double linkIndependentFloatAt(int event, int slot) const
+    {
+        return slotValue(linkIndependentFloat, event, slot);
+    }
+
+private:
+    // A value of a table indexed by event and slot; 0 outside what was computed.
+    double slotValue(const std::vector<std::vector<double>>& table, int event, int slot) const
+    {
+        if (event < 1 || event > eventCount || slot < 1 || event >= static_cast<int>(table.size()))
+            return 0;
+        const auto& list = table[event];
+        return slot < static_cast<int>(list.size()) ? list[slot] : 0;
+    }
 };
 
 // Called while the computation advances, with a value that runs 0..999 and wraps, for the
