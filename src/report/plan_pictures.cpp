@@ -310,11 +310,11 @@ void addPlanSections(DocumentWriter& w, const ReportData& d)
                 w.addParagraph(QStringLiteral("foglio %1 di %2").arg(i + 1).arg(sheets.size()), 8);
         }
     };
-    w.startSection(true);
+    w.startSection(SectionPage::Landscape);
     section(QStringLiteral("D) Reticolo"), kNetworkText, kNetworkWindow, networkSheets(d));
-    w.startSection(true);
+    w.startSection(SectionPage::Landscape);
     section(QStringLiteral("E) Diagramma di Gantt"), kGanttText, kGanttWindow, ganttSheets(d));
-    w.startSection(false);
+    w.startSection(SectionPage::Portrait);
 }
 
 } // namespace zant

@@ -25,6 +25,9 @@ struct Section
     int pictures = 0;
     bool landscape = false;
     bool footer = false;
+    int textWidth = 0;      // twips between the side margins
+    int footerCentre = 0;   // twips from the left margin to the footer's centred tab
+    QList<int> tableWidths; // the grid of each table, summed
 };
 
 QString textOf(const XmlElement& paragraph)
@@ -43,6 +46,35 @@ bool isLandscape(const XmlElement* sectPr)
                size->attribute(QStringLiteral("w:h")).toInt();
 }
 
+// Reads a section's page and the centre of the footer it names.
+void readPage(const XmlElement& sectPr, const DocxPackage& package, const XmlElement& rels,
+              Section* section)
+{
+    section->landscape = isLandscape(&sectPr);
+    const XmlElement* size = sectPr.child(QStringLiteral("w:pgSz"));
+    const XmlElement* margins = sectPr.child(QStringLiteral("w:pgMar"));
+    section->textWidth = size->attribute(QStringLiteral("w:w")).toInt() -
+                         margins->attribute(QStringLiteral("w:left")).toInt() -
+                         margins->attribute(QStringLiteral("w:right")).toInt();
+    const XmlElement* reference = sectPr.child(QStringLiteral("w:footerReference"));
+    section->footer = reference != nullptr;
+    if (!reference)
+        return;
+    for (const XmlElement* rel : rels.childrenNamed(QStringLiteral("Relationship"))) {
+        if (rel->attribute(QStringLiteral("Id")) != reference->attribute(QStringLiteral("r:id")))
+            continue;
+        XmlElement footer;
+        QString error;
+        if (!parseXml(
+                package.entry(QStringLiteral("word/") + rel->attribute(QStringLiteral("Target"))),
+                &footer, &error))
+            qFatal("%s", qPrintable(error));
+        for (const XmlElement* tab : footer.descendants(QStringLiteral("w:tab")))
+            if (tab->attribute(QStringLiteral("w:val")) == QLatin1String("center"))
+                section->footerCentre = tab->attribute(QStringLiteral("w:pos")).toInt();
+    }
+}
+
 QList<Section> sectionsOf(const QString& path, int* mediaCount)
 {
     DocxPackage package;
@@ -56,20 +88,27 @@ QList<Section> sectionsOf(const QString& path, int* mediaCount)
     XmlElement root;
     if (!parseXml(package.entry(QStringLiteral("word/document.xml")), &root, &error))
         qFatal("%s", qPrintable(error));
+    XmlElement rels;
+    if (!parseXml(package.entry(QStringLiteral("word/_rels/document.xml.rels")), &rels, &error))
+        qFatal("%s", qPrintable(error));
     const XmlElement* body = root.child(QStringLiteral("w:body"));
     QList<Section> sections{Section{}};
     for (const XmlElement& block : body->children) {
         if (block.name == QLatin1String("w:sectPr")) {
-            sections.last().landscape = isLandscape(&block);
-            sections.last().footer = block.child(QStringLiteral("w:footerReference")) != nullptr;
+            readPage(block, package, rels, &sections.last());
             continue;
+        }
+        if (block.name == QLatin1String("w:tbl")) {
+            int width = 0;
+            for (const XmlElement* column : block.descendants(QStringLiteral("w:gridCol")))
+                width += column->attribute(QStringLiteral("w:w")).toInt();
+            sections.last().tableWidths.append(width);
         }
         sections.last().text += textOf(block) + QLatin1Char('\n');
         sections.last().pictures += int(block.descendants(QStringLiteral("w:drawing")).size());
         const XmlElement* pPr = block.child(QStringLiteral("w:pPr"));
         if (const XmlElement* sectPr = pPr ? pPr->child(QStringLiteral("w:sectPr")) : nullptr) {
-            sections.last().landscape = isLandscape(sectPr);
-            sections.last().footer = sectPr->child(QStringLiteral("w:footerReference")) != nullptr;
+            readPage(*sectPr, package, rels, &sections.last());
             sections.append(Section{});
         }
     }
@@ -146,10 +185,21 @@ private slots:
         QVERIFY(d > 0 && e > d);
         // The summary page points to the pictures; every section keeps the page footer.
         QVERIFY(sections.first().text.contains(kPlanPicturesNote));
-        for (const Section& section : sections)
+        // Every section keeps the page footer, centred on its own page; every table fills the
+        // width between its section's margins.
+        for (const Section& section : sections) {
             QVERIFY(section.footer);
+            QCOMPARE(section.footerCentre, section.textWidth / 2);
+            for (const int width : section.tableWidths)
+                QCOMPARE(width, section.textWidth);
+        }
+        // Tables B and C have pages of their own with narrow side margins.
+        QVERIFY(sections[d - 1].text.startsWith(QStringLiteral("B) Eventi e legami")));
         QVERIFY(sections[d - 1].text.contains(QStringLiteral("C) Percorso critico")));
+        QCOMPARE(sections[d - 1].tableWidths.size(), 2);
         QVERIFY(!sections[d - 1].landscape);
+        QVERIFY(sections[d - 1].textWidth > sections[d - 2].textWidth);
+        QVERIFY(!sections[d - 2].landscape);
         QVERIFY(sections[d].landscape);
         QCOMPARE(sections[d].pictures, int(network.size()));
         QVERIFY(sections[d].text.contains(QStringLiteral("tempo minimo")));
