@@ -1088,7 +1088,9 @@ QString DocxWriter::insertPicture(const QImage& image, QSizeF points)
     QByteArray data;
     QBuffer buffer(&data);
     buffer.open(QIODevice::WriteOnly);
-    if (!image.save(&buffer, "PNG")) {
+    // Quality 80 is zlib level 1: line drawings shrink almost as much as at the default level in
+    // a fraction of the time, which matters for a report of many sheets.
+    if (!image.save(&buffer, "PNG", 80)) {
         return u"Impossibile inserire l'immagine: conversione in PNG non riuscita"_s;
     }
     return addPictureData(data, u"png"_s, image.size(), image.dotsPerMeterX(), points);

@@ -283,25 +283,72 @@ private slots:
         QCOMPARE(int(sheets.size()), (118 + 13) / 14);
         for (const PlanSheet& s : sheets)
             QVERIFY(s.points.height() <= 350);
+
+        // A schedule of years keeps its calendar inside the page's width.
+        const Project years = buildProject(QStringLiteral("4: 1>2=1000 2>3=1000 3>4=1000"),
+                                           QStringLiteral("01/03/2027"));
+        const auto long_ = ganttSheets(ReportData{years, ComputeSchedule(years), title, kOffice});
+        QCOMPARE(int(long_.size()), 1);
+        QVERIFY(long_.front().points.width() <= 728.5);
     }
 
-    void aPictureTooLargeForTheReportIsShownReducedAndSaysSo()
+    void aPictureTooLargeForTheReportShowsItsCriticalPartAndSaysSo_data()
     {
-        // 340 activities: 25 Gantt sheets of 14 rows, one more than the report prints. They run
-        // in parallel between three events, so that the network itself stays one small sheet.
-        QStringList links;
-        for (int k = 1; k <= 170; ++k)
-            links << QStringLiteral("1>2=%1").arg(k % 9 + 1)
+        QTest::addColumn<QString>("source");
+        QTest::addColumn<bool>("gantt");
+        QTest::addColumn<int>("sheetCount");
+        QTest::addColumn<int>("shown");
+        QTest::addColumn<QString>("note");
+        // 340 activities in parallel between three events: 25 Gantt sheets of 14 rows, one more
+        // than the report prints, while the network stays one small sheet.
+        QStringList mixed;
+        QStringList equal;
+        for (int k = 1; k <= 170; ++k) {
+            mixed << QStringLiteral("1>2=%1").arg(k % 9 + 1)
                   << QStringLiteral("2>3=%1").arg(k % 7 + 1);
-        const Project project =
-            buildProject(QStringLiteral("3: ") + links.join(' '), QStringLiteral("01/03/2027"));
+            equal << QStringLiteral("1>2=4") << QStringLiteral("2>3=4");
+        }
+        // 19 of the longest first and 24 of the longest second activities are critical.
+        QTest::newRow("gantt: the critical activities")
+            << QStringLiteral("3: ") + mixed.join(' ') << true << 4
+            << int(PlanSheet::Shown::CriticalPart)
+            << QStringLiteral("Il disegno intero occuperebbe 25 fogli: qui sono riportate, a "
+                              "grandezza leggibile, le sole attività critiche;");
+        QTest::newRow("gantt: all critical, reduced")
+            << QStringLiteral("3: ") + equal.join(' ') << true << 1
+            << int(PlanSheet::Shown::Reduced)
+            << QStringLiteral("Il disegno intero occuperebbe 25 fogli: qui è riportato ridotto a "
+                              "una sola pagina, come quadro d'insieme;");
+        // 198 side events one day after the start stack up in rows far above and below the
+        // critical path 1 > 2 > 200: the picture is tall and one sheet wide.
+        QStringList tall{QStringLiteral("1>2=5"), QStringLiteral("2>200=5")};
+        for (int k = 3; k < 200; ++k)
+            tall << QStringLiteral("1>%1=1").arg(k) << QStringLiteral("%1>200=1").arg(k);
+        QTest::newRow("network: the band of the critical path")
+            << QStringLiteral("200: ") + tall.join(' ') << false << 1
+            << int(PlanSheet::Shown::CriticalPart)
+            << QStringLiteral("qui è riportata, a grandezza leggibile, la sola fascia del "
+                              "percorso critico con gli eventi che gli stanno accanto;");
+    }
+
+    void aPictureTooLargeForTheReportShowsItsCriticalPartAndSaysSo()
+    {
+        QFETCH(QString, source);
+        QFETCH(bool, gantt);
+        QFETCH(int, sheetCount);
+        QFETCH(int, shown);
+        QFETCH(QString, note);
+        const Project project = buildProject(source, QStringLiteral("01/03/2027"));
         const ScheduleResults results = ComputeSchedule(project);
         const TitlePage title;
         const ReportData data{project, results, title, kOffice};
-        const auto sheets = ganttSheets(data);
-        QCOMPARE(int(sheets.size()), 1);
-        QCOMPARE(sheets.front().wholeSheets, 25);
-        const QString note = QStringLiteral("Il disegno intero occuperebbe 25 fogli");
+        const auto sheets = gantt ? ganttSheets(data) : networkSheets(data);
+        QCOMPARE(int(sheets.size()), sheetCount);
+        for (const PlanSheet& sheet : sheets) {
+            QCOMPARE(int(sheet.shown), shown);
+            QVERIFY(sheet.wholeSheets > 24);
+            QVERIFY(sheet.points.width() <= 728.5 && sheet.points.height() <= 467);
+        }
 
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("relazione.docx"));
@@ -309,11 +356,14 @@ private slots:
         buildFullReport(writer, data);
         QCOMPARE(writer.save(path), QString());
         int media = 0;
+        const QString heading =
+            gantt ? QStringLiteral("E) Diagramma di Gantt") : QStringLiteral("D) Reticolo");
+        const QString window = gantt ? QStringLiteral("«ZANT: diagramma di Gantt»")
+                                     : QStringLiteral("«ZANT: reticolo»");
         bool noted = false;
         for (const Section& section : sectionsOf(path, &media)) {
-            if (section.text.contains(QStringLiteral("E) Diagramma di Gantt")))
-                noted = section.text.contains(note) &&
-                        section.text.contains(QStringLiteral("«ZANT: diagramma di Gantt»"));
+            if (section.text.contains(heading))
+                noted = section.text.contains(note) && section.text.contains(window);
         }
         QVERIFY(noted);
 
