@@ -19,7 +19,7 @@ constexpr int kSweeps = 4;
 // counting them would cost more than the drawing, and the sweeps alone decide.
 constexpr int kCrossingCountLimit = 2500;
 // Rounds of moving the circles that stand in an arrow's way.
-constexpr int kRepairs = 8;
+constexpr int kRepairs = 24;
 constexpr double kAxisBand = 34; // room for the time axis above the first row
 
 struct Arc
@@ -369,6 +369,46 @@ private:
     std::vector<std::vector<std::pair<double, int>>> m_rows;
 };
 
+// A way across rows that leave no column free from one end to the other: out of the top or bottom
+// of the source, then down (or up) a staircase that crosses each row through a gap of its own and
+// runs right along the lanes between rows, into the top or bottom of the target. False when a
+// row has no gap left of the target's right side.
+bool staircase(const LaidOutEvent& s, const LaidOutEvent& t, double lane,
+               const NetworkLayout& layout, const CircleIndex& index, std::vector<QPointF>& pts)
+{
+    const LayoutMetrics& m = layout.metrics;
+    const int dir = t.row > s.row ? 1 : -1;
+    const auto laneAfter = [&](int row) {
+        return layout.criticalY + (row + dir * 0.5) * m.rowHeight + lane;
+    };
+    double x = s.centre.x();
+    // The last stretch comes straight down (or up) into the target's circle.
+    const double reachable = t.centre.x() + 0.9 * m.radius;
+    std::vector<QPointF> way{QPointF(x, s.centre.y() + dir * m.radius),
+                             QPointF(x, laneAfter(s.row))};
+    std::vector<double> edges;
+    for (int row = s.row + dir; row != t.row; row += dir) {
+        edges.assign(1, x);
+        index.blockedEdges(x, reachable, row, row, edges);
+        std::sort(edges.begin(), edges.end());
+        const auto gap = std::find_if(edges.begin(), edges.end(), [&](double candidate) {
+            return candidate >= x - 1e-9 && !index.columnBlocked(candidate, row, row);
+        });
+        if (gap == edges.end() || *gap > reachable + 1e-9)
+            return false;
+        x = *gap;
+        way.emplace_back(x, way.back().y());
+        way.emplace_back(x, laneAfter(row));
+    }
+    // Into the top or bottom of the target; right of its centre when the last gap lies there.
+    x = std::max(x, t.centre.x());
+    const double side = x - t.centre.x();
+    way.emplace_back(x, way.back().y());
+    way.emplace_back(x, t.centre.y() - dir * std::sqrt(m.radius * m.radius - side * side));
+    pts = std::move(way);
+    return true;
+}
+
 // Routes one activity: straight (a curve for parallel activities) when nothing is in the way,
 // otherwise along the free lanes between rows, crossing rows only where no circle stands.
 // When no column is free for the run across the rows, the circles in the way are added to
@@ -399,7 +439,11 @@ void route(LaidOutActivity& a, int parallelIndex, int parallelCount, const Netwo
         constexpr int kSteps = 8;
         for (int i = 0; i <= kSteps && clear; ++i) {
             const double u = static_cast<double>(i) / kSteps;
-            const QPointF b = (1 - u) * (1 - u) * p + 2 * u * (1 - u) * control + u * u * q;
+            QPointF b = (1 - u) * (1 - u) * p + 2 * u * (1 - u) * control + u * u * q;
+            // A curve leaving or entering a circle steeply may bend back a little: it keeps
+            // going right.
+            if (!a.points.empty() && i < kSteps)
+                b.setX(std::max(a.points.back().x(), std::min(b.x(), q.x())));
             if (!a.points.empty() && index.hits(a.points.back(), b, a.from, a.to))
                 clear = false;
             a.points.push_back(b);
@@ -445,6 +489,7 @@ void route(LaidOutActivity& a, int parallelIndex, int parallelCount, const Netwo
             Between,
             FromSource,
             IntoTarget,
+            Staircase,
             Blocked
         };
         Run run = Run::Blocked;
@@ -475,7 +520,11 @@ void route(LaidOutActivity& a, int parallelIndex, int parallelCount, const Netwo
             index.eventsNear(cs.x(), ct.x(), firstRow, lastRow, blockers);
 
         std::vector<QPointF> pts;
+        if (run == Run::Blocked && staircase(s, t, lane, layout, index, pts))
+            run = Run::Staircase;
         switch (run) {
+        case Run::Staircase:
+            break;
         case Run::FromSource:
             pts = {exitPoint, QPointF(cs.x(), y2), QPointF(std::max(x1, cs.x()), y2)};
             pts.push_back(towards(ct, pts.back(), m.radius));
