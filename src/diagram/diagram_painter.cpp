@@ -1,5 +1,7 @@
 #include "diagram/diagram_painter.h"
 
+#include "diagram/picture_style.h"
+
 #include "model/file_io.h"
 #include "model/text_format.h"
 
@@ -18,10 +20,8 @@ namespace zant {
 
 namespace {
 
-const QColor kInk(35, 45, 80);
-const QColor kCritical(200, 30, 30);
-const QColor kPaleCritical(253, 232, 232);
-const QColor kMuted(110, 120, 140);
+using namespace pictures;
+
 const QColor kGrid(225, 228, 236);
 const QColor kSelected(20, 90, 220);
 const QColor kBar(70, 110, 190);
@@ -31,12 +31,7 @@ const QColor kToday(20, 150, 60);
 
 QFont pictureFont(double pixels, bool bold = false)
 {
-    QFont font;
-    font.setFamilies({QStringLiteral("Liberation Sans"), QStringLiteral("Arial"),
-                      QStringLiteral("DejaVu Sans")});
-    font.setPixelSize(std::max(1, static_cast<int>(std::lround(pixels))));
-    font.setBold(bold);
-    return font;
+    return pictures::font(pixels, bold);
 }
 
 void arrowHead(QPainter& p, QPointF tip, QPointF from, double length, const QColor& colour)
@@ -262,18 +257,30 @@ void paintGantt(QPainter& p, const GanttChart& chart, const GanttGeometry& g, co
     const bool showDays = g.dayWidth * deviceScale >= 14;
     const QDate start = chart.startDate.isValid() ? chart.startDate : QDate(1990, 1, 1);
     p.setFont(pictureFont(10, true));
+    // Months while they have room for their names; on a schedule of many years, the years, every
+    // so many of them.
+    const bool months = g.dayWidth * 30 >= 30;
+    const int yearStep = months ? 1 : static_cast<int>(std::ceil(48 / (g.dayWidth * 365.25)));
+    double nameEnd = 0;
     for (int d = 0; d <= static_cast<int>(days); ++d) {
         const QDate date = start.addDays(d);
         const double x = g.xOfDay(d);
-        if (date.day() == 1 || d == 0) {
+        const bool mark =
+            months ? date.day() == 1 : date.dayOfYear() == 1 && date.year() % yearStep == 0;
+        if (mark || d == 0) {
             p.setPen(QPen(kMuted, 0.8));
             p.drawLine(QPointF(x, axisTop), QPointF(x, bottom));
-            const double width = std::max(g.dayWidth * date.daysInMonth(), 30.0);
-            QString name = italianMonthAbbreviation(date.month());
+            const double width = months ? std::max(g.dayWidth * date.daysInMonth(), 30.0)
+                                        : std::max(g.dayWidth * 365.25 * yearStep, 30.0);
+            QString name = months || d == 0 ? italianMonthAbbreviation(date.month()) : QString();
             if (date.month() == 1 || d == 0)
                 name += QStringLiteral(" %1").arg(date.year());
-            if (x + 24 <= right)
+            name = name.trimmed();
+            // A name never runs into the one before it (the start's, on a chart of years).
+            if (x + 24 <= right && x >= nameEnd) {
                 p.drawText(QRectF(x + 3, axisTop, width, g.axisHeight / 2), Qt::AlignVCenter, name);
+                nameEnd = x + 6 + QFontMetricsF(p.font()).horizontalAdvance(name);
+            }
         }
     }
     p.setFont(pictureFont(9));
@@ -479,6 +486,16 @@ Outcome exportPicture(const QString& path, const QSizeF& size, const PicturePain
             return critical(what);
         return std::nullopt;
     });
+}
+
+QFont pictures::font(double pixels, bool bold)
+{
+    QFont font;
+    font.setFamilies({QStringLiteral("Liberation Sans"), QStringLiteral("Arial"),
+                      QStringLiteral("DejaVu Sans")});
+    font.setPixelSize(std::max(1, static_cast<int>(std::lround(pixels))));
+    font.setBold(bold);
+    return font;
 }
 
 } // namespace zant
