@@ -16,6 +16,7 @@
 #include "report/print_renderer.h"
 #include "schedule/schedule.h"
 
+#include <QFileDevice>
 #include <QIODevice>
 
 #include <charconv>
@@ -393,6 +394,20 @@ int runCli(const QStringList& args, QTextStream& out, QTextStream& err)
     if (const CliCommand* entry = findCommand(command, rest))
         return runCommand(*entry, rest, out, err);
     return usageError(err, QStringLiteral("comando sconosciuto: %1").arg(command), kUsage);
+}
+
+int finishOutput(QTextStream& out, QTextStream& err, int code)
+{
+    out.flush();
+    // The JSON went to the device past the stream, which then has nothing of its own to flush.
+    auto* file = qobject_cast<QFileDevice*>(out.device());
+    const bool lost = out.status() != QTextStream::Ok ||
+                      (file && (!file->flush() || file->error() != QFileDevice::NoError));
+    if (lost && code == ExitOk)
+        code = failWith(err, QStringLiteral("impossibile scrivere sullo standard output: i "
+                                            "risultati non sono completi."));
+    err.flush();
+    return code;
 }
 
 } // namespace zant

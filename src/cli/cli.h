@@ -17,4 +17,8 @@ enum CliExit : int
 // problems to `err`. Returns the exit code.
 int runCli(const QStringList& args, QTextStream& out, QTextStream& err);
 
+// Flushes both streams and gives the exit code: results that could not all be written to
+// standard output (a full disk, a closed pipe) are no success.
+int finishOutput(QTextStream& out, QTextStream& err, int code);
+
 } // namespace zant

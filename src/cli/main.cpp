@@ -27,8 +27,5 @@ int main(int argc, char* argv[])
     QTextStream err(stderr);
     QStringList args = QCoreApplication::arguments();
     args.removeFirst();
-    const int code = zant::runCli(args, out, err);
-    out.flush();
-    err.flush();
-    return code;
+    return zant::finishOutput(out, err, zant::runCli(args, out, err));
 }

@@ -475,6 +475,42 @@ private slots:
         QCOMPARE(r.out, QString());
         QCOMPARE(r.err, "zant-cli: " + message + "\n" + help.out);
     }
+
+    // Standard output on a full disk: what was printed is lost, and so the run failed.
+    void resultsThatCannotBeWrittenAreAFailure_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("code");
+        const QString example =
+            QStringLiteral(ZANT_SOURCE_DIR "/examples/ZANT-dati-esempio-magazzino.txt");
+        QTest::newRow("JSON") << QStringList{"compute", example, "--json"} << 2;
+        QTest::newRow("table") << QStringList{"compute", example} << 2;
+        QTest::newRow("check") << QStringList{"check", example} << 2;
+        QTest::newRow("help") << QStringList{"--help"} << 2;
+        QTest::newRow("a refusal keeps its code")
+            << QStringList{"compute",
+                           file("rifiutato", "\"01/01/1990\",2\r\n\"A\",1\r\n\"2\",\"\"\r\n"
+                                             "\"B\",0\r\n" +
+                                                 kTitle)}
+            << 1;
+    }
+
+    void resultsThatCannotBeWrittenAreAFailure()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(int, code);
+        if (!QFile::exists("/dev/full"))
+            QSKIP("no /dev/full here");
+        QProcess cli;
+        cli.setStandardOutputFile("/dev/full");
+        cli.start(ZANT_CLI_PATH, args);
+        QVERIFY(cli.waitForFinished(60000));
+        QCOMPARE(cli.exitCode(), code);
+        if (code == 2)
+            QCOMPARE(QString::fromUtf8(cli.readAllStandardError()),
+                     "zant-cli: impossibile scrivere sullo standard output: i risultati non sono "
+                     "completi.\n");
+    }
 };
 
 QTEST_MAIN(TestCli)
