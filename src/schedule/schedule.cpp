@@ -107,6 +107,16 @@ ScheduleResults ComputeSchedule(const Project& project, const ScheduleProgress& 
         }
     };
 
+    // Counted first, so that each list is allocated once.
+    std::vector<int> incoming(n + 1, 0);
+    for (int i = 1; i < n; ++i) {
+        for (const Link& link : project.event(i).links) {
+            if (takesPart(link, i, n))
+                ++incoming[link.target];
+        }
+    }
+    for (int k = 1; k <= n; ++k)
+        r.predecessors[k].reserve(incoming[k]);
     for (int i = 1; i < n; ++i) {
         for (const Link& link : project.event(i).links) {
             if (takesPart(link, i, n))
@@ -122,9 +132,10 @@ ScheduleResults ComputeSchedule(const Project& project, const ScheduleProgress& 
         for (const Link& link : project.event(i).links) {
             if (!takesPart(link, i, n))
                 continue;
-            const double candidate = r.earliest[i] + durationOf(link);
-            if (candidate > r.earliest[link.target])
-                r.earliest[link.target] = candidate;
+            // max and min rather than a comparison and a jump: which activity is the longest is
+            // anyone's guess, and a mispredicted jump per link cost more than the rest.
+            double& earliest = r.earliest[link.target];
+            earliest = std::max(earliest, r.earliest[i] + durationOf(link));
         }
     }
 
@@ -133,13 +144,16 @@ ScheduleResults ComputeSchedule(const Project& project, const ScheduleProgress& 
     for (auto it = order.rbegin(); it != order.rend(); ++it) {
         const int i = *it;
         tick();
+        // Kept in a register while the links are visited, not stored and read back each time;
+        // a link of the event to itself (refused by the check) sees it as it goes.
+        double latest = r.latest[i];
         for (const Link& link : project.event(i).links) {
             if (!takesPart(link, i, n))
                 continue;
-            const double candidate = r.latest[link.target] - durationOf(link);
-            if (candidate < r.latest[i])
-                r.latest[i] = candidate;
+            const double successor = link.target == i ? latest : r.latest[link.target];
+            latest = std::min(latest, successor - durationOf(link));
         }
+        r.latest[i] = latest;
     }
     r.latest[1] = 0;
 
