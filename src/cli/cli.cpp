@@ -19,9 +19,6 @@
 #include <QFileDevice>
 #include <QIODevice>
 
-#include <charconv>
-#include <cmath>
-
 namespace zant {
 
 namespace {

@@ -54,7 +54,7 @@ struct CliCommand
     CommandOptions options;
     const char* help;
     CommandRunner run;
-    // After a mistake in the command line: the command's own help, or the general usage.
+    // Printed after a mistake in the command line; null for the command's own help.
     const char* usage = nullptr;
 };
 
