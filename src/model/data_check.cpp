@@ -113,20 +113,20 @@ Message dataConfirmation(int eventCount)
         withLeadingBlank(eventCount) + QStringLiteral(" eventi)."));
 }
 
-Message controlla_Click(const Project& project, int& checkFailed)
+Message CheckConfirmation::checkOnRequest(const Project& project)
 {
-    checkFailed = 0;
+    m_refusalPending = false;
     if (auto fault = findDataFault(project))
         return *fault;
     return dataConfirmation(project.eventCount());
 }
 
-std::optional<Message> requireValidData(const Project& project, int& checkFailed)
+std::optional<Message> CheckConfirmation::requireValidData(const Project& project)
 {
-    checkFailed = 1;
+    m_refusalPending = true;
     if (auto fault = findDataFault(project))
         return fault;
-    checkFailed = 0;
+    m_refusalPending = false;
     return std::nullopt;
 }
 

@@ -40,7 +40,7 @@ QString suggestedName(const ModZANT& app, const QString& suffix)
 // The check the export needs, then the results of the data as they are now.
 std::optional<ScheduleResults> computeForExport(ModZANT& app, QWidget* parent)
 {
-    if (auto fault = requireValidData(app.project, app.checkFailed)) {
+    if (auto fault = app.checkConfirmation.requireValidData(app.project)) {
         app.showMessage(parent, *fault);
         return std::nullopt;
     }

@@ -218,7 +218,7 @@ void ModZANT::startFreshHistory()
 
 bool ModZANT::saveProject(QWidget* parent, bool askName)
 {
-    if (auto refusal = checkBeforeSave(project, titlePage, checkFailed)) {
+    if (auto refusal = checkBeforeSave(project, titlePage, checkConfirmation)) {
         showMessage(parent, refusal->message);
         if (refusal->openTitlePage && hasWindow(win::frontespizio))
             showWindow(win::frontespizio);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/constants.h"
+#include "model/data_check.h"
 #include "model/project.h"
 #include "model/title_page.h"
 #include "report/document_output.h"
@@ -68,7 +69,7 @@ public:
     Project project;
     ScheduleResults results;
     TitlePage titlePage;
-    int checkFailed = 0;
+    CheckConfirmation checkConfirmation;
     QString currentDataFile;
     SharedConstants constants;
     OfficeSettings office;

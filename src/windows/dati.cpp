@@ -1054,7 +1054,7 @@ void dati::eliminare_click()
 
 void dati::controlla_Click()
 {
-    say(zant::controlla_Click(m_app.project, m_app.checkFailed));
+    say(m_app.checkConfirmation.checkOnRequest(m_app.project));
 }
 
 void dati::cancella_click()
@@ -1074,7 +1074,7 @@ void dati::cancella_click()
 
 bool dati::computeResults()
 {
-    if (auto fault = requireValidData(m_app.project, m_app.checkFailed)) {
+    if (auto fault = m_app.checkConfirmation.requireValidData(m_app.project)) {
         say(*fault);
         return false;
     }
@@ -1123,7 +1123,7 @@ void dati::fin1_Click()
 void dati::stampa_Click()
 {
     const PrintResult result =
-        printDataListing(m_app.project, m_app.titlePage, m_app.checkFailed, m_app.output(),
+        printDataListing(m_app.project, m_app.titlePage, m_app.checkConfirmation, m_app.output(),
                          [this](const QString& text) { setStatus(text); });
     if (result.message)
         say(*result.message);

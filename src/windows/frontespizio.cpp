@@ -414,7 +414,7 @@ void frontespizio::stampa_Click()
         return;
     }
     PrintResult result =
-        printFullReport(m_app.project, m_app.titlePage, m_app.office, m_app.checkFailed,
+        printFullReport(m_app.project, m_app.titlePage, m_app.office, m_app.checkConfirmation,
                         m_app.output(), [this](const QString& text) { setStatus(text); });
     if (result.refusedByCheck) {
         refuseForData(*result.message);
@@ -428,7 +428,7 @@ void frontespizio::stampa_Click()
 
 void frontespizio::printDirect()
 {
-    if (auto fault = requireValidData(m_app.project, m_app.checkFailed)) {
+    if (auto fault = m_app.checkConfirmation.requireValidData(m_app.project)) {
         refuseForData(*fault);
         return;
     }

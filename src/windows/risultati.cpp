@@ -498,7 +498,7 @@ void risultati::selectEvent(int event)
 void risultati::stampa_Click()
 {
     PrintResult result =
-        printResultsListing(m_app.project, m_app.titlePage, m_app.checkFailed, m_app.output(),
+        printResultsListing(m_app.project, m_app.titlePage, m_app.checkConfirmation, m_app.output(),
                             [this](const QString& text) { passo()->setText(text); });
     if (result.results) {
         m_app.results = std::move(*result.results);
