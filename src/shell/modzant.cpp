@@ -216,15 +216,55 @@ void ModZANT::startFreshHistory()
     m_undoStack.clear();
 }
 
+void ModZANT::loadProject(ProjectFileContents contents, const QString& dataFile)
+{
+    m_project = std::move(contents.project);
+    m_titlePage = std::move(contents.titlePage);
+    m_currentDataFile = dataFile;
+    startFreshHistory();
+    emit titlePageChanged();
+}
+
+Outcome ModZANT::openProject(const QString& path)
+{
+    auto contents = readProjectFile(path);
+    if (!contents)
+        return contents.error();
+    loadProject(std::move(contents.value()), path);
+    return std::nullopt;
+}
+
+Outcome ModZANT::importProject(const QString& what, Project project, TitlePage titlePage)
+{
+    if (Outcome refused =
+            edit<ReplaceProjectCommand>(what, std::move(project), std::move(titlePage)))
+        return refused;
+    m_currentDataFile.clear();
+    emit titlePageChanged();
+    return std::nullopt;
+}
+
+void ModZANT::dateTitlePage(const QString& today)
+{
+    if (m_titlePage[TitlePage::data].isEmpty())
+        m_titlePage[TitlePage::data] = today;
+}
+
+void ModZANT::setResults(ScheduleResults results)
+{
+    m_results = std::move(results);
+    emit resultsChanged();
+}
+
 bool ModZANT::saveProject(QWidget* parent, bool askName)
 {
-    if (auto refusal = checkBeforeSave(project, titlePage, checkConfirmation)) {
+    if (auto refusal = checkBeforeSave(m_project, m_titlePage, m_checkConfirmation)) {
         showMessage(parent, refusal->message);
         if (refusal->openTitlePage && hasWindow(win::frontespizio))
             showWindow(win::frontespizio);
         return false;
     }
-    QString path = askName ? QString() : currentDataFile;
+    QString path = askName ? QString() : m_currentDataFile;
     if (path.isEmpty()) {
         path =
             m_dialogs->saveFileName(parent, QStringLiteral("Salva file con nome"),
@@ -232,11 +272,11 @@ bool ModZANT::saveProject(QWidget* parent, bool askName)
         if (path.isEmpty())
             return false;
     }
-    if (auto failure = writeProjectFile(path, project, titlePage)) {
+    if (auto failure = writeProjectFile(path, m_project, m_titlePage)) {
         showMessage(parent, *failure);
         return false;
     }
-    currentDataFile = path;
+    m_currentDataFile = path;
     markSaved();
     return true;
 }

@@ -126,7 +126,7 @@ dati::dati(ModZANT& app, QWidget* parent)
     buildCommands();
     applyDesignSize();
     m_app.InitMessageTitles();
-    m_datiniz->setText(m_app.project.startDateText());
+    m_datiniz->setText(m_app.project().startDateText());
     showNewProject();
     connect(&m_app, &ModZANT::projectRestored, this, &dati::showRestoredProject);
 }
@@ -600,7 +600,7 @@ void dati::VScroll1_Change()
 {
     resetHighlight();
     m_topEvent = m_VScroll1->value();
-    const Project& p = m_app.project;
+    const Project& p = m_app.project();
     for (int r = 1; r <= kRows; ++r) {
         const int e = m_topEvent + r - 1;
         m_num[r - 1]->setText(QString::number(e));
@@ -617,7 +617,7 @@ void dati::VScroll1_Change()
 void dati::VScroll3_Change()
 {
     m_selectedEvent = m_VScroll3->value();
-    const Project& p = m_app.project;
+    const Project& p = m_app.project();
     m_Label1->setText(QStringLiteral("Evento n.") + withLeadingBlank(m_selectedEvent));
     // The final event, and any event above it, cannot receive links.
     const bool final = m_selectedEvent >= p.eventCount();
@@ -635,7 +635,7 @@ void dati::VScroll3_Change()
 void dati::VScroll2_Change()
 {
     m_topLinkSlot = m_VScroll2->value();
-    const Project& p = m_app.project;
+    const Project& p = m_app.project();
     const bool was = m_refreshing;
     m_refreshing = true;
     for (int r = 1; r <= kRows; ++r) {
@@ -673,7 +673,7 @@ void dati::num_MouseMove(int row)
 void dati::even_Change(int row, const QString& text)
 {
     const int e = m_topEvent + row - 1;
-    Project& p = m_app.project;
+    Project& p = m_app.project();
     if (text.isEmpty())
         return;
     if (auto why = unstorableTextReason(text)) {
@@ -706,7 +706,7 @@ void dati::updateTargetRanges()
     const bool was = m_refreshing;
     m_refreshing = true;
     for (QScrollBar* bar : m_scrollalegami)
-        bar->setMaximum(std::max(1, m_app.project.eventCount()));
+        bar->setMaximum(std::max(1, m_app.project().eventCount()));
     m_refreshing = was;
 }
 
@@ -722,7 +722,7 @@ void dati::num_click(int row)
 void dati::delriga_Click(int row)
 {
     const int e = m_topEvent + row - 1;
-    if (m_app.project.description(e).isEmpty())
+    if (m_app.project().description(e).isEmpty())
         return;
     m_app.edit<DeleteEventCommand>(e);
     updateTargetRanges();
@@ -742,7 +742,7 @@ void dati::numleg_Click(int row)
 void dati::cancleg_Click(int row)
 {
     const int s = m_topLinkSlot + row - 1;
-    if (m_app.project.link(m_selectedEvent, s).isEmpty()) {
+    if (m_app.project().link(m_selectedEvent, s).isEmpty()) {
         m_gior[row - 1]->clear();
         return;
     }
@@ -753,7 +753,7 @@ void dati::cancleg_Click(int row)
 
 void dati::scrollLinksToLastFilled()
 {
-    setScrollValue(m_VScroll2, std::clamp(m_app.project.linkCount(m_selectedEvent), 1, 491));
+    setScrollValue(m_VScroll2, std::clamp(m_app.project().linkCount(m_selectedEvent), 1, 491));
     VScroll2_Change();
 }
 
@@ -766,7 +766,7 @@ void dati::scrollalegami_Change(int row)
             m_app.edit<LinkEditCommand>(LinkEditCommand::Target, m_selectedEvent, s, value)) {
         scrollLinksToLastFilled();
         say(*refusal);
-        if (m_app.project.link(m_selectedEvent, m_topLinkSlot + row - 1).isEmpty())
+        if (m_app.project().link(m_selectedEvent, m_topLinkSlot + row - 1).isEmpty())
             m_leg[row - 1]->clear();
         return;
     }
@@ -804,7 +804,7 @@ void dati::leg_Typed(int row)
     bool ok = false;
     const int value = text.toInt(&ok);
     if (!ok || value < bar->minimum() || value > bar->maximum()) {
-        const Link& link = m_app.project.link(m_selectedEvent, m_topLinkSlot + row - 1);
+        const Link& link = m_app.project().link(m_selectedEvent, m_topLinkSlot + row - 1);
         box->setText(link.isEmpty() ? QString() : QString::number(link.target));
         say(critical(QStringLiteral("Digitare un numero di evento da 1 a") +
                      withLeadingBlank(bar->maximum()) + QLatin1Char('.')));
@@ -828,7 +828,7 @@ void dati::gior_Typed(int row)
     QScrollBar* bar = m_scrollagiorni[row - 1];
     const std::optional<double> value = parseTypedDays(box->text());
     if (!value || *value < bar->minimum() || *value > bar->maximum()) {
-        const Link& link = m_app.project.link(m_selectedEvent, m_topLinkSlot + row - 1);
+        const Link& link = m_app.project().link(m_selectedEvent, m_topLinkSlot + row - 1);
         box->setText(link.days ? formatDays(*link.days) : QString());
         say(critical(QStringLiteral("Digitare un numero di giorni da 0 a 1000.")));
         return;
@@ -854,12 +854,12 @@ void dati::datiniz_Typed()
         return;
     m_datiniz->setModified(false);
     if (m_datiniz->text().trimmed().isEmpty()) {
-        m_datiniz->setText(m_app.project.startDateText());
+        m_datiniz->setText(m_app.project().startDateText());
         return;
     }
     const QDate date = parseTypedDate(m_datiniz->text());
     if (!date.isValid()) {
-        m_datiniz->setText(m_app.project.startDateText());
+        m_datiniz->setText(m_app.project().startDateText());
         say(critical(QStringLiteral("Data non valida: digitarla come giorno/mese/anno, ad "
                                     "esempio 16/03/2026.")));
         return;
@@ -871,7 +871,7 @@ bool dati::storeStartDate(const QDate& date)
 {
     const qint64 days = dateScrollOrigin().daysTo(date);
     if (days < m_scrolladata->minimum() || days > m_scrolladata->maximum()) {
-        m_datiniz->setText(m_app.project.startDateText());
+        m_datiniz->setText(m_app.project().startDateText());
         say(critical(QStringLiteral("La data d'inizio va scelta dal %1 al %2.")
                          .arg(formatDate(dateScrollOrigin().addDays(m_scrolladata->minimum())),
                               formatDate(dateScrollOrigin().addDays(m_scrolladata->maximum())))));
@@ -898,7 +898,7 @@ void dati::pickDate()
     calendar->setGridVisible(true);
     calendar->setDateRange(dateScrollOrigin().addDays(m_scrolladata->minimum()),
                            dateScrollOrigin().addDays(m_scrolladata->maximum()));
-    const QDate shown = parseDate(m_app.project.startDateText());
+    const QDate shown = parseDate(m_app.project().startDateText());
     calendar->setSelectedDate(shown.isValid() ? shown : m_app.today());
     auto* holder = new QWidgetAction(&popup);
     holder->setDefaultWidget(calendar);
@@ -920,7 +920,7 @@ void dati::pickDate()
 
 void dati::UpdateGuidance()
 {
-    const Project& p = m_app.project;
+    const Project& p = m_app.project();
     const auto text = [&]() -> QString {
         if (m_datiniz->text().isEmpty())
             return QStringLiteral("Scegliere la data iniziale del calcolo o aprire un file "
@@ -944,7 +944,7 @@ void dati::UpdateGuidance()
 
 void dati::showNewProject()
 {
-    const Project& p = m_app.project;
+    const Project& p = m_app.project();
     setScrollValue(m_VScroll1, 1);
     setScrollValue(m_VScroll2, 1);
     setScrollValue(m_VScroll3, 1);
@@ -962,7 +962,7 @@ void dati::showNewProject()
 
 void dati::showRestoredProject()
 {
-    const Project& p = m_app.project;
+    const Project& p = m_app.project();
     updateTargetRanges();
     m_datiniz->setText(p.startDateText());
     m_datiniz->setModified(false);
@@ -996,16 +996,10 @@ void dati::apri_Click()
         m_app.dialogs().openFileName(this, QStringLiteral("Apri file"), kDataFilters, 2);
     if (path.isEmpty())
         return;
-    auto contents = readProjectFile(path);
-    if (!contents) {
-        say(contents.error());
+    if (Outcome failure = m_app.openProject(path)) {
+        say(*failure);
         return;
     }
-    m_app.project = std::move(contents.value().project);
-    m_app.titlePage = contents.value().titlePage;
-    m_app.currentDataFile = path;
-    m_app.startFreshHistory();
-    emit m_app.titlePageChanged();
     showNewProject();
 }
 
@@ -1054,17 +1048,17 @@ void dati::eliminare_click()
 
 void dati::controlla_Click()
 {
-    say(m_app.checkConfirmation.checkOnRequest(m_app.project));
+    say(m_app.checkConfirmation().checkOnRequest(m_app.project()));
 }
 
 void dati::cancella_click()
 {
     if (!m_app.maybeSaveChanges(this))
         return;
-    Project cleared = m_app.project;
+    Project cleared = m_app.project();
     cleared.clear();
     m_app.edit<ReplaceProjectCommand>(QStringLiteral("Cancella dati finestra"), std::move(cleared),
-                                      m_app.titlePage);
+                                      m_app.titlePage());
     m_datiniz->clear();
     setScrollValue(m_VScroll1, 1);
     updateTargetRanges();
@@ -1074,19 +1068,19 @@ void dati::cancella_click()
 
 bool dati::computeResults()
 {
-    if (auto fault = m_app.checkConfirmation.requireValidData(m_app.project)) {
+    if (auto fault = m_app.checkConfirmation().requireValidData(m_app.project())) {
         say(*fault);
         return false;
     }
     QApplication::setOverrideCursor(Qt::WaitCursor);
     m_ProgressBar1->setValue(0);
     m_ProgressBar1->show();
-    m_app.results =
-        ComputeSchedule(m_app.project, [this](int value) { m_ProgressBar1->setValue(value); });
+    ScheduleResults results =
+        ComputeSchedule(m_app.project(), [this](int value) { m_ProgressBar1->setValue(value); });
     m_ProgressBar1->setValue(0);
     m_ProgressBar1->hide();
     QApplication::restoreOverrideCursor();
-    emit m_app.resultsChanged();
+    m_app.setResults(std::move(results));
     return true;
 }
 
@@ -1098,7 +1092,7 @@ void dati::risult_Click()
         m_app.showWindow(win::risultati);
     else
         setStatus(QStringLiteral("Calcolo eseguito: percorso critico") +
-                  m_app.results.criticalPath);
+                  m_app.results().criticalPath);
 }
 
 void dati::aiuto_Click()
@@ -1123,8 +1117,8 @@ void dati::fin1_Click()
 void dati::stampa_Click()
 {
     const PrintResult result =
-        printDataListing(m_app.project, m_app.titlePage, m_app.checkConfirmation, m_app.output(),
-                         [this](const QString& text) { setStatus(text); });
+        printDataListing(m_app.project(), m_app.titlePage(), m_app.checkConfirmation(),
+                         m_app.output(), [this](const QString& text) { setStatus(text); });
     if (result.message)
         say(*result.message);
 }

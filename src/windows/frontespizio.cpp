@@ -89,8 +89,7 @@ frontespizio::frontespizio(ModZANT& app, QWidget* parent)
     buildCommands();
     applyDesignSize();
     // A project that was opened brings its own date; only an empty one gets today's.
-    if (m_app.titlePage[TitlePage::data].isEmpty())
-        m_app.titlePage[TitlePage::data] = todayInItalian(m_app.today());
+    m_app.dateTitlePage(todayInItalian(m_app.today()));
     showTitlePage();
     setStatus(kInstruction);
     connect(&m_app, &ModZANT::titlePageChanged, this, &frontespizio::showTitlePage);
@@ -291,7 +290,7 @@ void frontespizio::setPassoWarning(bool warning)
 void frontespizio::showTitlePage()
 {
     for (int f = 0; f < TitlePage::kFieldCount; ++f)
-        m_campi[f]->setText(m_app.titlePage.fields[f]);
+        m_campi[f]->setText(m_app.titlePage().fields[f]);
 }
 
 void frontespizio::campo_Change(TitlePage::Field field, const QString& text)
@@ -299,9 +298,9 @@ void frontespizio::campo_Change(TitlePage::Field field, const QString& text)
     if (auto why = unstorableTextReason(text)) {
         // The field keeps the text it had: the files could not store this one.
         QLineEdit* edit = m_campi[field];
-        const qsizetype typed = text.size() - m_app.titlePage[field].size();
+        const qsizetype typed = text.size() - m_app.titlePage()[field].size();
         const qsizetype cursor = edit->cursorPosition() - std::max<qsizetype>(typed, 0);
-        edit->setText(m_app.titlePage[field]);
+        edit->setText(m_app.titlePage()[field]);
         edit->setCursorPosition(
             static_cast<int>(std::clamp<qsizetype>(cursor, 0, edit->text().size())));
         setStatus(
@@ -368,7 +367,7 @@ bool frontespizio::SaveTitlePageFile()
         if (path.isEmpty())
             return false;
     }
-    if (auto failure = writeTitlePageFile(path, m_app.titlePage)) {
+    if (auto failure = writeTitlePageFile(path, m_app.titlePage())) {
         say(*failure);
         return false;
     }
@@ -403,8 +402,7 @@ void frontespizio::refuseForData(const Message& fault)
 
 void frontespizio::storeResults(ScheduleResults results)
 {
-    m_app.results = std::move(results);
-    emit m_app.resultsChanged();
+    m_app.setResults(std::move(results));
 }
 
 void frontespizio::stampa_Click()
@@ -414,7 +412,7 @@ void frontespizio::stampa_Click()
         return;
     }
     PrintResult result =
-        printFullReport(m_app.project, m_app.titlePage, m_app.office, m_app.checkConfirmation,
+        printFullReport(m_app.project(), m_app.titlePage(), m_app.office, m_app.checkConfirmation(),
                         m_app.output(), [this](const QString& text) { setStatus(text); });
     if (result.refusedByCheck) {
         refuseForData(*result.message);
@@ -428,7 +426,7 @@ void frontespizio::stampa_Click()
 
 void frontespizio::printDirect()
 {
-    if (auto fault = m_app.checkConfirmation.requireValidData(m_app.project)) {
+    if (auto fault = m_app.checkConfirmation().requireValidData(m_app.project())) {
         refuseForData(*fault);
         return;
     }
@@ -437,9 +435,9 @@ void frontespizio::printDirect()
         return;
     setStatus(QStringLiteral("sto stampando la relazione"));
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    ScheduleResults results = ComputeSchedule(m_app.project);
+    ScheduleResults results = ComputeSchedule(m_app.project());
     const QString error =
-        renderPages(layoutDirectReport(ReportData{m_app.project, results, m_app.titlePage,
+        renderPages(layoutDirectReport(ReportData{m_app.project(), results, m_app.titlePage(),
                                                   m_app.office, m_app.constants}),
                     printer);
     QApplication::restoreOverrideCursor();
@@ -455,7 +453,7 @@ void frontespizio::printDirect()
 void frontespizio::solodati_Click()
 {
     const PrintResult result =
-        printDataOnlyReport(m_app.titlePage, m_app.office, m_app.output(),
+        printDataOnlyReport(m_app.titlePage(), m_app.office, m_app.output(),
                             [this](const QString& text) { setStatus(text); });
     if (result.message)
         say(*result.message);
@@ -463,7 +461,7 @@ void frontespizio::solodati_Click()
 
 void frontespizio::controllodat_Click()
 {
-    say(checkTitlePage(m_app.titlePage));
+    say(checkTitlePage(m_app.titlePage()));
 }
 
 void frontespizio::cancella_click()

@@ -396,7 +396,7 @@ void risultati::clearLinkTables()
 void risultati::showResults()
 {
     VScroll1_Change();
-    m_Text1->setText(m_app.results.criticalPath);
+    m_Text1->setText(m_app.results().criticalPath);
     if (m_highlightedRow) {
         VScroll2_Change();
         VScroll3_Change();
@@ -406,7 +406,7 @@ void risultati::showResults()
 void risultati::VScroll1_Change()
 {
     resetColours();
-    const ScheduleResults& r = m_app.results;
+    const ScheduleResults& r = m_app.results();
     for (int i = 1; i <= kRows; ++i) {
         const int k = m_VScroll1->value() + i - 1;
         m_table[0][i - 1]->setText(QString::number(k));
@@ -445,13 +445,13 @@ void risultati::num_MouseMove(int row)
 void risultati::VScroll2_Change()
 {
     const int e = highlightedEvent();
-    const ScheduleResults& r = m_app.results;
+    const ScheduleResults& r = m_app.results();
     for (int i = 1; i <= kLinkRows; ++i) {
         const int p = m_VScroll2->value() + i - 1;
         const int predecessor = r.predecessor(e, p);
         m_in[0][i - 1]->setText(QString::number(p));
         m_in[1][i - 1]->setText(numberOrEmpty(predecessor));
-        m_in[2][i - 1]->setText(predecessor ? m_app.project.description(predecessor) : QString());
+        m_in[2][i - 1]->setText(predecessor ? m_app.project().description(predecessor) : QString());
         m_in[0][i - 1]->setToolTip(
             QStringLiteral("vengono visualizzati gli eventi che si collegano all'evento n.") +
             withLeadingBlank(e));
@@ -461,14 +461,15 @@ void risultati::VScroll2_Change()
 void risultati::VScroll3_Change()
 {
     const int e = highlightedEvent();
-    const ScheduleResults& r = m_app.results;
+    const ScheduleResults& r = m_app.results();
     const bool computed = e >= 1 && e <= r.eventCount;
     for (int i = 1; i <= kLinkRows; ++i) {
         const int j = m_VScroll3->value() + i - 1;
-        const Link& link = computed ? m_app.project.link(e, j) : Link{};
+        const Link& link = computed ? m_app.project().link(e, j) : Link{};
         m_out[0][i - 1]->setText(QString::number(j));
         m_out[1][i - 1]->setText(numberOrEmpty(link.target));
-        m_out[2][i - 1]->setText(link.target ? m_app.project.description(link.target) : QString());
+        m_out[2][i - 1]->setText(link.target ? m_app.project().description(link.target)
+                                             : QString());
         m_out[3][i - 1]->setText(link.target && link.days ? formatDays(*link.days) : QString());
         m_out[4][i - 1]->setText(link.target ? formatDays(r.linkFloatAt(e, j)) : QString());
         m_out[4][i - 1]->setToolTip(
@@ -497,12 +498,11 @@ void risultati::selectEvent(int event)
 
 void risultati::stampa_Click()
 {
-    PrintResult result =
-        printResultsListing(m_app.project, m_app.titlePage, m_app.checkConfirmation, m_app.output(),
-                            [this](const QString& text) { passo()->setText(text); });
+    PrintResult result = printResultsListing(
+        m_app.project(), m_app.titlePage(), m_app.checkConfirmation(), m_app.output(),
+        [this](const QString& text) { passo()->setText(text); });
     if (result.results) {
-        m_app.results = std::move(*result.results);
-        emit m_app.resultsChanged();
+        m_app.setResults(std::move(*result.results));
     }
     if (result.message)
         say(*result.message);
