@@ -7,6 +7,7 @@
 #include "shell/edit_commands.h"
 #include "shell/exchange_actions.h"
 #include "shell/twips.h"
+#include "windows/window_style.h"
 
 #include <QApplication>
 #include <QCalendarWidget>
@@ -33,8 +34,6 @@ namespace zant {
 
 namespace {
 
-const QColor kCyan(0, 255, 255);
-const QColor kYellow(255, 255, 0);
 const QString kDataFilters =
     QStringLiteral("Tutti i file (*.*) | *.*|File ZANT-dati- | ZANT-dati-*");
 
@@ -44,14 +43,6 @@ QLabel* makeLabel(const QString& text, const QString& toolTip = QString())
     if (!toolTip.isEmpty())
         label->setToolTip(toolTip);
     return label;
-}
-
-void setLabelColour(QLabel* label, const QColor& colour)
-{
-    QPalette p = label->palette();
-    p.setColor(QPalette::Window, colour);
-    label->setPalette(p);
-    label->setAutoFillBackground(true);
 }
 
 QString insertRowTip(int number)
@@ -156,14 +147,14 @@ void dati::buildGrid()
     });
 
     for (int r = 1; r <= kRows; ++r) {
-        const int top = 1080 + 240 * (r - 1);
+        const int top = 1080 + kGridRowPitch * (r - 1);
         QLabel* num = place(makeLabel(QString::number(r)), 360, top, 375, 255);
         num->setObjectName(QStringLiteral("num%1").arg(r));
         num->setAlignment(Qt::AlignCenter);
         num->setFrameShape(QFrame::Box);
         num->setMouseTracking(true);
         num->installEventFilter(this);
-        setLabelColour(num, kCyan);
+        setBackground(num, kRowNumberColour);
         m_num[r - 1] = num;
 
         auto* del = place(new QToolButton, 720, top, 375, 255);
@@ -253,13 +244,13 @@ void dati::buildGrid()
     });
 
     for (int r = 1; r <= kRows; ++r) {
-        const int top = 2760 + 240 * (r - 1);
+        const int top = 2760 + kGridRowPitch * (r - 1);
         QLabel* numleg = place(makeLabel(QString::number(r)), 5520, top, 375, 255);
         numleg->setObjectName(QStringLiteral("numleg%1").arg(r));
         numleg->setAlignment(Qt::AlignCenter);
         numleg->setFrameShape(QFrame::Box);
         numleg->installEventFilter(this);
-        setLabelColour(numleg, kCyan);
+        setBackground(numleg, kRowNumberColour);
         m_numleg[r - 1] = numleg;
 
         auto* del = place(new QToolButton, 5880, top, 375, 255);
@@ -335,90 +326,50 @@ void dati::buildGrid()
 
 void dati::buildCommands()
 {
-    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
-    file->setObjectName(QStringLiteral("file"));
-    menuItem(file, QStringLiteral("apri"), QStringLiteral("&Apri..."), [this] { apri_Click(); });
-    file->addSeparator();
-    menuItem(file, QStringLiteral("salva"), QStringLiteral("&Salva"), [this] { salva_Click(); });
-    menuItem(file, QStringLiteral("salvanome"), QStringLiteral("Salva con &nome..."),
-             [this] { salvanome_Click(); });
-    file->addSeparator();
-    menuItem(file, QStringLiteral("eliminare"), QStringLiteral("&Elimina..."),
-             [this] { eliminare_click(); });
-    file->addSeparator();
-    QMenu* esporta = file->addMenu(QStringLiteral("Es&porta"));
-    esporta->setObjectName(QStringLiteral("esporta"));
-    menuItem(esporta, QStringLiteral("esportamspdi"), QStringLiteral("&Microsoft Project XML…"),
-             [this] { esportamspdi_Click(); });
-    menuItem(esporta, QStringLiteral("esportacalendario"), QStringLiteral("&Calendario…"),
-             [this] { esportacalendario_Click(); });
-    QMenu* importa = file->addMenu(QStringLiteral("I&mporta"));
-    importa->setObjectName(QStringLiteral("importa"));
-    menuItem(importa, QStringLiteral("importamspdi"), QStringLiteral("&Microsoft Project XML…"),
-             [this] { importamspdi_Click(); });
-    menuItem(importa, QStringLiteral("importaelenco"), QStringLiteral("&Elenco di attività…"),
-             [this] { importaelenco_Click(); });
-    file->addSeparator();
-    QMenu* stamp = file->addMenu(QStringLiteral("S&tampa..."));
-    stamp->setObjectName(QStringLiteral("stamp"));
-    menuItem(stamp, QStringLiteral("modulo"), QStringLiteral("modulo di acquisizione dei dati"),
-             [this] { modulo_click(); });
-    menuItem(stamp, QStringLiteral("stampa"), QStringLiteral("dati finestra"),
-             [this] { stampa_Click(); });
-    file->addSeparator();
-    menuItem(file, QStringLiteral("usci"), QStringLiteral("Es&ci"), [this] { usci_Click(); });
-
-    QMenu* modif = menuBar()->addMenu(QStringLiteral("&Modifica"));
-    modif->setObjectName(QStringLiteral("modif"));
-    menuItem(modif, QStringLiteral("colorare"), QStringLiteral("&Colore di sfondo"),
-             [this] { colorare_Click(); });
-    modif->addSeparator();
-    menuItem(modif, QStringLiteral("controlla"), QStringLiteral("Controllo &dati immessi"),
-             [this] { controlla_Click(); });
-    modif->addSeparator();
-    menuItem(modif, QStringLiteral("cancella"), QStringLiteral("C&ancella dati finestra"),
-             [this] { cancella_click(); });
-    modif->addSeparator();
-    menuItem(modif, QStringLiteral("incollaattivita"), QStringLiteral("&Incolla attività"), [this] {
-        incollaattivita_Click();
-    })->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_V));
+    addMenu("file", "&File",
+            {item("apri", "&Apri...", [this] { apri_Click(); }),
+             separator(),
+             item("salva", "&Salva", [this] { salva_Click(); }),
+             item("salvanome", "Salva con &nome...", [this] { salvanome_Click(); }),
+             separator(),
+             item("eliminare", "&Elimina...", [this] { eliminare_click(); }),
+             separator(),
+             submenu("esporta", "Es&porta"),
+             item("esportamspdi", "&Microsoft Project XML…", [this] { esportamspdi_Click(); }),
+             item("esportacalendario", "&Calendario…", [this] { esportacalendario_Click(); }),
+             endSubmenu(),
+             submenu("importa", "I&mporta"),
+             item("importamspdi", "&Microsoft Project XML…", [this] { importamspdi_Click(); }),
+             item("importaelenco", "&Elenco di attività…", [this] { importaelenco_Click(); }),
+             endSubmenu(),
+             separator(),
+             submenu("stamp", "S&tampa..."),
+             item("modulo", "modulo di acquisizione dei dati", [this] { modulo_click(); }),
+             item("stampa", "dati finestra", [this] { stampa_Click(); }),
+             endSubmenu(),
+             separator(),
+             item("usci", "Es&ci", [this] { usci_Click(); })});
+    QMenu* modif = addMenu(
+        "modif", "&Modifica",
+        {item("colorare", "&Colore di sfondo", [this] { colorare_Click(); }), separator(),
+         item("controlla", "Controllo &dati immessi", [this] { controlla_Click(); }), separator(),
+         item("cancella", "C&ancella dati finestra", [this] { cancella_click(); }), separator(),
+         item(
+             "incollaattivita", "&Incolla attività", [this] { incollaattivita_Click(); },
+             QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_V))});
 
     addViewMenu({}, 1);
     addHelpMenu(QStringLiteral("inter"), QStringLiteral("suggerimenti"));
     addWindowItem(1);
 
-    buildToolbar(toolbarTips(QStringLiteral("apri files")), [this](int index) {
-        switch (index) {
-        case 2:
-            salva_Click();
-            break;
-        case 3:
-            eliminare_click();
-            break;
-        case 4:
-            stampa_Click();
-            break;
-        case 17:
-            controlla_Click();
-            break;
-        case 18:
-            cancella_click();
-            break;
-        case 19:
-            usci_Click();
-            break;
-        default:
-            apri_Click();
-            break;
-        }
-    });
-    enableToolbarPositions({std::pair{7, win::risultati},
-                            {8, win::frontespizio},
-                            {12, win::sommario},
-                            {13, win::frmTip},
-                            {14, win::supportoclienti},
-                            {15, win::informa},
-                            {6, win::guidadati}});
+    buildToolbar({{ToolbarButton::Apri, [this] { apri_Click(); }},
+                  {ToolbarButton::Salva, [this] { salva_Click(); }},
+                  {ToolbarButton::Elimina, [this] { eliminare_click(); }},
+                  {ToolbarButton::Stampa, [this] { stampa_Click(); }},
+                  {ToolbarButton::Controllo, [this] { controlla_Click(); }},
+                  {ToolbarButton::Cancella, [this] { cancella_click(); }},
+                  {ToolbarButton::Uscita, [this] { usci_Click(); }}},
+                 QStringLiteral("apri files"));
 
     addButtons(
         {
@@ -593,7 +544,7 @@ void dati::resetHighlight()
 {
     m_highlightedRow = 0;
     for (QLabel* num : m_num)
-        setLabelColour(num, kCyan);
+        setBackground(num, kRowNumberColour);
 }
 
 void dati::VScroll1_Change()
@@ -665,7 +616,7 @@ void dati::num_MouseMove(int row)
 {
     resetHighlight();
     m_highlightedRow = row;
-    setLabelColour(m_num[row - 1], kYellow);
+    setBackground(m_num[row - 1], kHighlightColour);
     setScrollValue(m_VScroll3, m_topEvent + row - 1);
     VScroll3_Change();
 }
@@ -673,7 +624,7 @@ void dati::num_MouseMove(int row)
 void dati::even_Change(int row, const QString& text)
 {
     const int e = m_topEvent + row - 1;
-    Project& p = m_app.project();
+    const Project& p = m_app.project();
     if (text.isEmpty())
         return;
     if (auto why = unstorableTextReason(text)) {

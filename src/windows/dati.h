@@ -1,6 +1,7 @@
 #pragma once
 
 #include "windows/main_window_base.h"
+#include "windows/window_style.h"
 
 #include <array>
 
@@ -26,7 +27,7 @@ public:
     ~dati() override;
     Q_DISABLE_COPY_MOVE(dati)
 
-    static constexpr int kRows = 10;
+    static constexpr int kRows = kGridRows;
 
     // Grid handlers; rows are 1..10 as in the window.
     void VScroll1_Change();

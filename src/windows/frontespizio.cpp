@@ -5,6 +5,7 @@
 #include "report/print_commands.h"
 #include "report/print_renderer.h"
 #include "shell/edit_commands.h"
+#include "windows/window_style.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -167,75 +168,33 @@ void frontespizio::buildFields()
 
 void frontespizio::buildCommands()
 {
-    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
-    file->setObjectName(QStringLiteral("file"));
-    menuItem(file, QStringLiteral("apri"), QStringLiteral("&Apri..."), [this] { apri_Click(); });
-    file->addSeparator();
-    menuItem(file, QStringLiteral("salva"), QStringLiteral("&Salva"), [this] { salva_Click(); });
-    menuItem(file, QStringLiteral("salvanome"), QStringLiteral("Salva con &nome..."),
-             [this] { salvanome_Click(); });
-    file->addSeparator();
-    menuItem(file, QStringLiteral("eliminare"), QStringLiteral("&Elimina..."),
-             [this] { eliminare_click(); });
-    QMenu* stamp = file->addMenu(QStringLiteral("S&tampa"));
-    stamp->setObjectName(QStringLiteral("stamp"));
-    menuItem(stamp, QStringLiteral("solodati"), QStringLiteral("&solo dati finestra"),
-             [this] { solodati_Click(); });
-    menuItem(stamp, QStringLiteral("stampatutto"), QStringLiteral("&intera elaborazione"),
-             [this] { stampa_Click(); });
-    file->addSeparator();
-    menuItem(file, QStringLiteral("esci"), QStringLiteral("Es&ci"), [this] { esci_Click(); });
-
-    QMenu* modi = menuBar()->addMenu(QStringLiteral("&Modifica"));
-    modi->setObjectName(QStringLiteral("modi"));
-    menuItem(modi, QStringLiteral("colorare"), QStringLiteral("&Colore di sfondo"),
-             [this] { colorare_Click(); });
-    modi->addSeparator();
-    menuItem(modi, QStringLiteral("controllodat"), QStringLiteral("Controllo &dati immessi"),
-             [this] { controllodat_Click(); });
-    modi->addSeparator();
-    menuItem(modi, QStringLiteral("cancella"), QStringLiteral("C&ancella dati finestra"),
-             [this] { cancella_click(); });
+    addMenu("file", "&File",
+            {item("apri", "&Apri...", [this] { apri_Click(); }), separator(),
+             item("salva", "&Salva", [this] { salva_Click(); }),
+             item("salvanome", "Salva con &nome...", [this] { salvanome_Click(); }), separator(),
+             item("eliminare", "&Elimina...", [this] { eliminare_click(); }),
+             submenu("stamp", "S&tampa"),
+             item("solodati", "&solo dati finestra", [this] { solodati_Click(); }),
+             item("stampatutto", "&intera elaborazione", [this] { stampa_Click(); }), endSubmenu(),
+             separator(), item("esci", "Es&ci", [this] { esci_Click(); })});
+    QMenu* modi = addMenu(
+        "modi", "&Modifica",
+        {item("colorare", "&Colore di sfondo", [this] { colorare_Click(); }), separator(),
+         item("controllodat", "Controllo &dati immessi", [this] { controllodat_Click(); }),
+         separator(), item("cancella", "C&ancella dati finestra", [this] { cancella_click(); })});
     addUndoItems(modi);
 
     addViewMenu({}, 3);
     addHelpMenu(QStringLiteral("help"), QStringLiteral("sugger"));
     addWindowItem(3);
 
-    buildToolbar(toolbarTips(), [this](int index) {
-        switch (index) {
-        case 1:
-            apri_Click();
-            break;
-        case 2:
-            salva_Click();
-            break;
-        case 3:
-            eliminare_click();
-            break;
-        case 4:
-            stampa_Click();
-            break;
-        case 17:
-            controllodat_Click();
-            break;
-        case 18:
-            cancella_click();
-            break;
-        case 19:
-            esci_Click();
-            break;
-        default:
-            break;
-        }
-    });
-    enableToolbarPositions({std::pair{6, win::dati},
-                            {7, win::risultati},
-                            {8, win::guidafrontespizio},
-                            {12, win::sommario},
-                            {13, win::frmTip},
-                            {14, win::supportoclienti},
-                            {15, win::informa}});
+    buildToolbar({{ToolbarButton::Apri, [this] { apri_Click(); }},
+                  {ToolbarButton::Salva, [this] { salva_Click(); }},
+                  {ToolbarButton::Elimina, [this] { eliminare_click(); }},
+                  {ToolbarButton::Stampa, [this] { stampa_Click(); }},
+                  {ToolbarButton::Controllo, [this] { controllodat_Click(); }},
+                  {ToolbarButton::Cancella, [this] { cancella_click(); }},
+                  {ToolbarButton::Uscita, [this] { esci_Click(); }}});
 
     addButtons(
         {
@@ -283,7 +242,7 @@ void frontespizio::setStatus(const QString& text)
 void frontespizio::setPassoWarning(bool warning)
 {
     QPalette p = passo()->palette();
-    p.setColor(QPalette::Window, warning ? QColor(255, 170, 120) : QColor(255, 255, 192));
+    p.setColor(QPalette::Window, warning ? kWarningColour : kGuidanceColour);
     passo()->setPalette(p);
 }
 

@@ -1,4 +1,5 @@
 #include "windows/help_window.h"
+#include "windows/window_style.h"
 
 #include "report/help_documents.h"
 #include "report/help_texts.h"
@@ -129,7 +130,7 @@ HelpWindow::HelpWindow(ModZANT& app, const QString& name)
     titleFont.setBold(true);
     m_label1->setFont(titleFont);
     QPalette navy = m_label1->palette();
-    navy.setColor(QPalette::WindowText, QColor(0, 0, 128));
+    navy.setColor(QPalette::WindowText, kCaptionColour);
     m_label1->setPalette(navy);
     placeWidget(m_label1, kMargin, 120, width - 2 * kMargin, 480);
 

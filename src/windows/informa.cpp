@@ -1,4 +1,5 @@
 #include "windows/informa.h"
+#include "windows/window_style.h"
 
 #include "model/text_format.h"
 #include "shell/modzant.h"
@@ -97,7 +98,7 @@ void informa::buildControls()
     name.setWeight(QFont::Black);
     m_label1->setFont(name);
     QPalette navy = m_label1->palette();
-    navy.setColor(QPalette::WindowText, QColor(0, 0, 128));
+    navy.setColor(QPalette::WindowText, kCaptionColour);
     m_label1->setPalette(navy);
     m_label1->setGeometry(twipsRect(1200, 120, 4860, 660, this));
 

@@ -1,4 +1,5 @@
 #include "windows/sommario.h"
+#include "windows/window_style.h"
 
 #include "report/help_documents.h"
 #include "shell/modzant.h"
@@ -64,7 +65,7 @@ void sommario::buildControls()
     heading.setBold(true);
     m_label1->setFont(heading);
     QPalette navy = m_label1->palette();
-    navy.setColor(QPalette::WindowText, QColor(0, 0, 128));
+    navy.setColor(QPalette::WindowText, kCaptionColour);
     m_label1->setPalette(navy);
     m_label1->setGeometry(twipsRect(120, 150, 3735, 420, this));
 
