@@ -113,6 +113,27 @@ Message dataConfirmation(int eventCount)
         withLeadingBlank(eventCount) + QStringLiteral(" eventi)."));
 }
 
+QString dataEntryGuidance(const Project& project, bool startDateShown)
+{
+    if (!startDateShown)
+        return QStringLiteral("Scegliere la data iniziale del calcolo o aprire un file "
+                              "archiviato.");
+    const int n = project.eventCount();
+    if (n == 0)
+        return QStringLiteral("Digitare l'elenco degli eventi della programmazione.");
+    for (int i = 1; i < n; ++i) {
+        if (project.linkCount(i) == 0)
+            return QStringLiteral("Immettere i legami dell'evento n.") + withLeadingBlank(i);
+        for (int j = 1; j <= project.linkCount(i); ++j) {
+            if (!project.link(i, j).days)
+                return QStringLiteral("Immettere i tempi del legame n.") + withLeadingBlank(j) +
+                       QStringLiteral(" dell'evento n.") + withLeadingBlank(i);
+        }
+    }
+    return QStringLiteral("Correggere, archiviare quanto immesso, digitare ulteriori dati, "
+                          "andare oltre (risultati, stampa).");
+}
+
 Message CheckConfirmation::checkOnRequest(const Project& project)
 {
     m_refusalPending = false;

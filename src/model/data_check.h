@@ -37,6 +37,11 @@ private:
     bool m_refusalPending = false;
 };
 
+// The next step the data window suggests while the data are typed: the start date (when the
+// window shows none), the first event, then each event's links and their durations in order,
+// and what can be done once everything is in.
+QString dataEntryGuidance(const Project& project, bool startDateShown);
+
 // One closed cycle among the links of events 1..n-1, written from its lowest event and
 // ending with it again (2, 3, 2), or an empty list.
 std::vector<int> findCycle(const Project& project);

@@ -871,26 +871,7 @@ void dati::pickDate()
 
 void dati::UpdateGuidance()
 {
-    const Project& p = m_app.project();
-    const auto text = [&]() -> QString {
-        if (m_datiniz->text().isEmpty())
-            return QStringLiteral("Scegliere la data iniziale del calcolo o aprire un file "
-                                  "archiviato.");
-        if (p.eventCount() == 0)
-            return QStringLiteral("Digitare l'elenco degli eventi della programmazione.");
-        for (int i = 1; i < p.eventCount(); ++i) {
-            if (p.linkCount(i) == 0)
-                return QStringLiteral("Immettere i legami dell'evento n.") + withLeadingBlank(i);
-            for (int j = 1; j <= p.linkCount(i); ++j) {
-                if (!p.link(i, j).days)
-                    return QStringLiteral("Immettere i tempi del legame n.") + withLeadingBlank(j) +
-                           QStringLiteral(" dell'evento n.") + withLeadingBlank(i);
-            }
-        }
-        return QStringLiteral("Correggere, archiviare quanto immesso, digitare ulteriori dati, "
-                              "andare oltre (risultati, stampa).");
-    };
-    setStatus(text());
+    setStatus(dataEntryGuidance(m_app.project(), !m_datiniz->text().isEmpty()));
 }
 
 void dati::showNewProject()

@@ -139,15 +139,21 @@ private:
     std::array<QLineEdit*, kRows> m_leg{};
     std::array<QLineEdit*, kRows> m_gior{};
     std::array<QScrollBar*, kRows> m_scrollagiorni{};
+    // Scrolls the event rows (the top event shown).
     QScrollBar* m_VScroll1 = nullptr;
+    // Scrolls the link rows (the top slot shown).
     QScrollBar* m_VScroll2 = nullptr;
+    // Chooses the event whose links the link rows show.
     QScrollBar* m_VScroll3 = nullptr;
     QScrollBar* m_scrolladata = nullptr;
+    // "Evento n. k": the number of the event whose links are shown.
     QLabel* m_Label1 = nullptr;
+    // The description of that event ("Evento finale senza legami" for the last one).
     QLabel* m_Label2 = nullptr;
     QLineEdit* m_datiniz = nullptr;
     QToolButton* m_calendario = nullptr;
     int m_wheelRemainder = 0;
+    // The progress of the computation started by "Risultati".
     QProgressBar* m_ProgressBar1 = nullptr;
 };
 

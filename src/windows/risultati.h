@@ -63,9 +63,13 @@ private:
     std::array<std::array<QLabel*, kLinkListRows>, 3> m_in{}; // n1, n2, eventrata
     std::array<std::array<QLabel*, kLinkListRows>, 5>
         m_out{}; // n3, n4, evenuscita, tempusc, scorrusc
+    // Scrolls the rows of the events' times.
     QScrollBar* m_VScroll1 = nullptr;
+    // Scrolls the list of the links entering the highlighted event.
     QScrollBar* m_VScroll2 = nullptr;
+    // Scrolls the list of the links leaving the highlighted event.
     QScrollBar* m_VScroll3 = nullptr;
+    // The critical path, read-only.
     QLineEdit* m_Text1 = nullptr;
     QLabel* m_Label13 = nullptr;
 };

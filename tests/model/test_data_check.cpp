@@ -162,6 +162,41 @@ private slots:
         QCOMPARE(confirmation.refusalPending(), pending);
     }
 
+    void guidance_data()
+    {
+        QTest::addColumn<QString>("network");
+        QTest::addColumn<bool>("startDateShown");
+        QTest::addColumn<QString>("text");
+
+        QTest::newRow("no start date shown comes first")
+            << "0" << false
+            << "Scegliere la data iniziale del calcolo o aprire un file archiviato.";
+        QTest::newRow("no events")
+            << "0" << true << "Digitare l'elenco degli eventi della programmazione.";
+        QTest::newRow("an event without links")
+            << "3: 1>2=1" << true << "Immettere i legami dell'evento n. 2";
+        QTest::newRow("a link without its duration")
+            << "3: 1>2=1 1>3 2>3=1" << true << "Immettere i tempi del legame n. 2 dell'evento n. 1";
+        QTest::newRow("an event's durations before the next event's links")
+            << "4: 1>2 3>4=1" << true << "Immettere i tempi del legame n. 1 dell'evento n. 1";
+        QTest::newRow("the final event needs no links")
+            << "2: 1>2=3" << true
+            << "Correggere, archiviare quanto immesso, digitare ulteriori dati, andare oltre "
+               "(risultati, stampa).";
+        QTest::newRow("a single event is complete")
+            << "1" << true
+            << "Correggere, archiviare quanto immesso, digitare ulteriori dati, andare oltre "
+               "(risultati, stampa).";
+    }
+
+    void guidance()
+    {
+        QFETCH(QString, network);
+        QFETCH(bool, startDateShown);
+        QFETCH(QString, text);
+        QCOMPARE(dataEntryGuidance(buildProject(network), startDateShown), text);
+    }
+
     void findsCycleInLargeNetwork()
     {
         // A long chain closed at the end: the search must not recurse event by event.
