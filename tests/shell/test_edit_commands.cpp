@@ -103,7 +103,7 @@ private slots:
         row(
             "whole project replaced",
             [](ModZANT& a) {
-                Project cleared = a.project;
+                Project cleared = a.project();
                 cleared.clear();
                 return a.edit<ReplaceProjectCommand>(QString("Cancella"), cleared, TitlePage());
             },
