@@ -23,7 +23,7 @@ int main(int argc, char* argv[])
     const QStringList args = QApplication::arguments();
     if (args.size() > 1) {
         if (Outcome failure = app.openProject(args.at(1)))
-            app.dialogs().message(nullptr, app.constants.messageTitle, *failure);
+            app.dialogs().message(nullptr, app.constants().messageTitle, *failure);
     }
 
     // The desktop session closing: unsaved changes are offered first, and "Annulla" stops the

@@ -13,7 +13,7 @@ namespace zant {
 
 ModZANT::ModZANT(std::unique_ptr<Dialogs> dialogs, std::unique_ptr<DocumentOutput> output,
                  std::unique_ptr<MusicPlayer> music, OfficeSettings office)
-    : office(std::move(office)), m_dialogs(std::move(dialogs)), m_output(std::move(output)),
+    : m_office(std::move(office)), m_dialogs(std::move(dialogs)), m_output(std::move(output)),
       m_music(std::move(music))
 {
     InitSharedConstants();
@@ -32,12 +32,12 @@ ModZANT::~ModZANT()
 
 void ModZANT::InitSharedConstants()
 {
-    zant::InitSharedConstants(constants);
+    zant::InitSharedConstants(m_constants);
 }
 
 void ModZANT::InitMessageTitles()
 {
-    zant::InitMessageTitles(constants);
+    zant::InitMessageTitles(m_constants);
 }
 
 void ModZANT::registerWindow(const QString& name, WindowFactory factory)
@@ -134,11 +134,12 @@ void ModZANT::unloadWindow(const QString& name)
 
 void ModZANT::ConfirmExit(QWidget* parent)
 {
-    if (!m_dialogs->question(
-            parent,
-            QStringLiteral("Attenzione: i dati non archiviati andranno "
-                           "persi !"),
-            QStringLiteral("Vuoi uscire da ") + constants.productName + QStringLiteral("?"), false))
+    if (!m_dialogs->question(parent,
+                             QStringLiteral("Attenzione: i dati non archiviati andranno "
+                                            "persi !"),
+                             QStringLiteral("Vuoi uscire da ") + m_constants.productName +
+                                 QStringLiteral("?"),
+                             false))
         return;
     static const QString order[] = {
         win::dati,           win::sommario,           win::risultati,   win::frontespizio,
@@ -186,7 +187,7 @@ void ModZANT::applyMainBackground(QWidget* mainWindow) const
 
 void ModZANT::showMessage(QWidget* parent, const Message& message)
 {
-    m_dialogs->message(parent, constants.messageTitle, message);
+    m_dialogs->message(parent, m_constants.messageTitle, message);
 }
 
 Outcome ModZANT::edit(std::unique_ptr<EditCommand> command)
@@ -295,7 +296,7 @@ bool ModZANT::maybeSaveChanges(QWidget* parent)
 {
     if (!isModified())
         return true;
-    switch (m_dialogs->saveChanges(parent, constants.productName,
+    switch (m_dialogs->saveChanges(parent, m_constants.productName,
                                    QStringLiteral("Salvare le modifiche al progetto?"))) {
     case SaveChoice::Save:
         return saveProject(parent, false);

@@ -89,9 +89,12 @@ public:
     // New results were computed: the windows that show them are told.
     void setResults(ScheduleResults results);
 
-    SharedConstants constants;
-    OfficeSettings office;
-    QColor lastColor = Qt::white;
+    const SharedConstants& constants() const { return m_constants; }
+    // The office name and address the documents carry.
+    const OfficeSettings& office() const { return m_office; }
+    // The colour last chosen for a window's background, offered again next time.
+    QColor lastColor() const { return m_lastColor; }
+    void setLastColor(const QColor& colour) { m_lastColor = colour; }
     // Today's date, replaceable by tests.
     std::function<QDate()> today = [] { return QDate::currentDate(); };
 
@@ -192,6 +195,9 @@ private:
     TitlePage m_titlePage;
     CheckConfirmation m_checkConfirmation;
     QString m_currentDataFile;
+    SharedConstants m_constants;
+    OfficeSettings m_office;
+    QColor m_lastColor = Qt::white;
     std::unique_ptr<Dialogs> m_dialogs;
     std::unique_ptr<DocumentOutput> m_output;
     std::unique_ptr<MusicPlayer> m_music;

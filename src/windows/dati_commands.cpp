@@ -238,7 +238,7 @@ void dati::risult_Click()
 void dati::aiuto_Click()
 {
     m_app.dialogs().message(
-        this, m_app.constants.helpTitle,
+        this, m_app.constants().helpTitle,
         information(QStringLiteral(
             "- Aprire un file archiviato per prelevare i dati (ZANT-dati-...);\r"
             "- digitare i dati seguendo le indicazioni della casella gialla posta in basso;\r"

@@ -148,11 +148,11 @@ void frontespizio::buildFields()
     };
     m_Labelstudio =
         officeRow(kOfficeTop, QStringLiteral(" studio tecnico...........:"),
-                  QStringLiteral("Labelstudio"), m_app.office.officeName,
+                  QStringLiteral("Labelstudio"), m_app.office().officeName,
                   QStringLiteral("nome dello studio tecnico: non si modifica in questa finestra"));
     m_labelindirizzo = officeRow(
         kOfficeTop + kRowPitch, QStringLiteral(" indirizzo.....................:"),
-        QStringLiteral("labelindirizzo"), m_app.office.officeAddress,
+        QStringLiteral("labelindirizzo"), m_app.office().officeAddress,
         QStringLiteral("indirizzo dello studio tecnico: non si modifica in questa finestra"));
 
     auto* frame =
@@ -379,9 +379,9 @@ void frontespizio::stampa_Click()
         printDirect();
         return;
     }
-    PrintResult result =
-        printFullReport(m_app.project(), m_app.titlePage(), m_app.office, m_app.checkConfirmation(),
-                        m_app.output(), [this](const QString& text) { setStatus(text); });
+    PrintResult result = printFullReport(m_app.project(), m_app.titlePage(), m_app.office(),
+                                         m_app.checkConfirmation(), m_app.output(),
+                                         [this](const QString& text) { setStatus(text); });
     if (result.refusedByCheck) {
         refuseForData(*result.message);
         return;
@@ -406,7 +406,7 @@ void frontespizio::printDirect()
     ScheduleResults results = ComputeSchedule(m_app.project());
     const Outcome failure =
         printPages(layoutDirectReport(ReportData{m_app.project(), results, m_app.titlePage(),
-                                                 m_app.office, m_app.constants}),
+                                                 m_app.office(), m_app.constants()}),
                    printer);
     QApplication::restoreOverrideCursor();
     storeResults(std::move(results));
@@ -421,7 +421,7 @@ void frontespizio::printDirect()
 void frontespizio::solodati_Click()
 {
     const PrintResult result =
-        printDataOnlyReport(m_app.titlePage(), m_app.office, m_app.output(),
+        printDataOnlyReport(m_app.titlePage(), m_app.office(), m_app.output(),
                             [this](const QString& text) { setStatus(text); });
     if (result.message)
         say(*result.message);
@@ -443,7 +443,7 @@ void frontespizio::cancella_click()
 void frontespizio::aiuto_Click()
 {
     m_app.dialogs().message(
-        this, m_app.constants.helpTitle,
+        this, m_app.constants().helpTitle,
         information(QStringLiteral(
             "- Digitare o correggere i dati spostandosi con il tasto TAB, o con il mouse, nei "
             "campi;\r"

@@ -98,7 +98,7 @@ void HelpWindowBase::cmdsommario_Click()
 void HelpWindowBase::showPrintOutcome(const PrintResult& result)
 {
     if (result.message)
-        m_app.dialogs().message(this, m_app.constants.helpTitle, *result.message);
+        m_app.dialogs().message(this, m_app.constants().helpTitle, *result.message);
 }
 
 void HelpWindowBase::resizeEvent(QResizeEvent* event)
@@ -166,7 +166,7 @@ HelpWindow::~HelpWindow() = default;
 
 void HelpWindow::cmdstampa_Click()
 {
-    showPrintOutcome(PrintHelpWindow(m_label1->text(), m_body, m_app.output(), m_app.constants));
+    showPrintOutcome(PrintHelpWindow(m_label1->text(), m_body, m_app.output(), m_app.constants()));
 }
 
 } // namespace zant

@@ -153,7 +153,7 @@ void informa::buildControls()
 
 void informa::Form_Load()
 {
-    const SharedConstants& c = m_app.constants;
+    const SharedConstants& c = m_app.constants();
     setWindowTitle(QStringLiteral("Informazioni su ") + c.productName);
     m_label1->setText(c.productName);
     m_label2->setText(c.productSubtitle);

@@ -364,7 +364,7 @@ void MainWindowBase::askOwnGuide()
         return;
     const MainWindowName& own = kMainWindows[m_ownNumber - 1];
     const QString& title =
-        m_ownNumber == 1 ? m_app.constants.productName : m_app.constants.helpTitle;
+        m_ownNumber == 1 ? m_app.constants().productName : m_app.constants().helpTitle;
     if (m_app.dialogs().question(this, title,
                                  QStringLiteral("E' questa la finestra '") +
                                      QString::fromLatin1(own.label) +
@@ -388,8 +388,8 @@ void MainWindowBase::colorare_Click()
         m_app.greyMainWindows();
         return;
     }
-    if (auto colour = m_app.dialogs().color(this, m_app.lastColor)) {
-        m_app.lastColor = *colour;
+    if (auto colour = m_app.dialogs().color(this, m_app.lastColor())) {
+        m_app.setLastColor(*colour);
         setBackground(this, *colour);
     }
 }
@@ -409,7 +409,7 @@ void MainWindowBase::say(const Message& message)
 void MainWindowBase::deleteChosenFile(const QString& filters)
 {
     const QString path =
-        m_app.dialogs().openFileName(this, m_app.constants.deleteDialogTitle, filters, 2);
+        m_app.dialogs().openFileName(this, m_app.constants().deleteDialogTitle, filters, 2);
     if (path.isEmpty())
         return;
     QFile file(path);

@@ -461,7 +461,7 @@ void risultati::stampa_Click()
 void risultati::aiuto_Click()
 {
     m_app.dialogs().message(
-        this, m_app.constants.helpTitle,
+        this, m_app.constants().helpTitle,
         information(QStringLiteral(
             "- La finestra è di sola lettura;\r"
             "- visualizzare gli eventi successivi con la barra di scorrimento verticali;\r"

@@ -108,8 +108,9 @@ void sommario::Form_Load()
     m_resize.setSourceForm(this);
     m_resize.SizeFormToScreen(75);
     resize(twipsToPixels(kDesignWidth, this), twipsToPixels(kDesignHeight, this));
-    m_command1->setToolTip(QStringLiteral("cliccare per uscire da ") + m_app.constants.productName);
-    setWindowTitle(m_app.constants.productName + QStringLiteral(": guida in linea"));
+    m_command1->setToolTip(QStringLiteral("cliccare per uscire da ") +
+                           m_app.constants().productName);
+    setWindowTitle(m_app.constants().productName + QStringLiteral(": guida in linea"));
 }
 
 void sommario::puls_Click(int index)
@@ -161,9 +162,9 @@ void sommario::Command1_Click()
 
 void sommario::cmdstampa_Click()
 {
-    const PrintResult result = printGuide(m_app.output(), m_app.constants);
+    const PrintResult result = printGuide(m_app.output(), m_app.constants());
     if (result.message)
-        m_app.dialogs().message(this, m_app.constants.helpTitle, *result.message);
+        m_app.dialogs().message(this, m_app.constants().helpTitle, *result.message);
 }
 
 bool sommario::eventFilter(QObject* watched, QEvent* event)

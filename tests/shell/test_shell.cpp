@@ -67,12 +67,12 @@ private slots:
     void constantsAndTitles()
     {
         App a;
-        QCOMPARE(a.app.constants.productName, QString("ZANT"));
-        QCOMPARE(a.app.constants.versionText, QString("3.04.05"));
-        QCOMPARE(a.app.constants.messageTitle,
+        QCOMPARE(a.app.constants().productName, QString("ZANT"));
+        QCOMPARE(a.app.constants().versionText, QString("3.04.05"));
+        QCOMPARE(a.app.constants().messageTitle,
                  QString("ZANT: controllo dati immessi nella finestra attiva"));
-        QCOMPARE(a.app.constants.helpTitle, QString("ZANT: aiuto in linea"));
-        QCOMPARE(a.app.constants.deleteDialogTitle,
+        QCOMPARE(a.app.constants().helpTitle, QString("ZANT: aiuto in linea"));
+        QCOMPARE(a.app.constants().deleteDialogTitle,
                  QString("Elimina: seleziona il file desiderato e clicca su Apri per cancellarlo"));
     }
 

@@ -438,7 +438,7 @@ private slots:
                  QString("ZANT: colore di sfondo|Colori uguali e riposanti (grigio) per tutte le "
                          "finestre?|Yes"));
         QCOMPARE(background(f.window), QColor(10, 20, 30));
-        QCOMPARE(f.app.lastColor, QColor(10, 20, 30));
+        QCOMPARE(f.app.lastColor(), QColor(10, 20, 30));
         // Yes: grey, and a grey window is not asked again.
         f.dialogs->answers.push_back(true);
         f.window->Toolbar1_ButtonClick(10);

@@ -290,7 +290,7 @@ private slots:
         QVERIFY(f.lastMessage().contains(said));
         QVERIFY(f.lastMessage().contains("non si modifica in questa finestra"));
         QCOMPARE(l->text(), shown);
-        QCOMPARE(f.app.office.officeName, QString("Studio Bianchi"));
+        QCOMPARE(f.app.office().officeName, QString("Studio Bianchi"));
     }
 
     void fileRoundTrip()
@@ -682,7 +682,7 @@ private slots:
         QCOMPARE(f.app.results().eventCount, 25);
         // Every laid-out page reached the printer: cover, texts, data table, tables A, B and C.
         const auto pages = layoutDirectReport(
-            ReportData{f.app.project(), f.app.results(), f.app.titlePage(), f.app.office});
+            ReportData{f.app.project(), f.app.results(), f.app.titlePage(), f.app.office()});
         QVERIFY(pages.size() >= 8);
         QCOMPARE(pdfPageCount(pdf), int(pages.size()));
         QVERIFY(f.dialogs->messages.empty());
@@ -751,7 +751,7 @@ private slots:
         QCOMPARE(f.dialogs->questions.size(), asked);
         QCOMPARE(background(f.window), QColor(200, 220, 255));
         QCOMPARE(background(f.app.existingWindow(win::dati)), kLightGrey);
-        QCOMPARE(f.app.lastColor, QColor(200, 220, 255));
+        QCOMPARE(f.app.lastColor(), QColor(200, 220, 255));
     }
 
     void projectOpenedInTheDataWindowRefreshesTheFields()
