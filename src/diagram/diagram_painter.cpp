@@ -262,18 +262,30 @@ void paintGantt(QPainter& p, const GanttChart& chart, const GanttGeometry& g, co
     const bool showDays = g.dayWidth * deviceScale >= 14;
     const QDate start = chart.startDate.isValid() ? chart.startDate : QDate(1990, 1, 1);
     p.setFont(pictureFont(10, true));
+    // Months while they have room for their names; on a schedule of many years, the years, every
+    // so many of them.
+    const bool months = g.dayWidth * 30 >= 30;
+    const int yearStep = months ? 1 : static_cast<int>(std::ceil(48 / (g.dayWidth * 365.25)));
+    double nameEnd = 0;
     for (int d = 0; d <= static_cast<int>(days); ++d) {
         const QDate date = start.addDays(d);
         const double x = g.xOfDay(d);
-        if (date.day() == 1 || d == 0) {
+        const bool mark =
+            months ? date.day() == 1 : date.dayOfYear() == 1 && date.year() % yearStep == 0;
+        if (mark || d == 0) {
             p.setPen(QPen(kMuted, 0.8));
             p.drawLine(QPointF(x, axisTop), QPointF(x, bottom));
-            const double width = std::max(g.dayWidth * date.daysInMonth(), 30.0);
-            QString name = italianMonthAbbreviation(date.month());
+            const double width = months ? std::max(g.dayWidth * date.daysInMonth(), 30.0)
+                                        : std::max(g.dayWidth * 365.25 * yearStep, 30.0);
+            QString name = months || d == 0 ? italianMonthAbbreviation(date.month()) : QString();
             if (date.month() == 1 || d == 0)
                 name += QStringLiteral(" %1").arg(date.year());
-            if (x + 24 <= right)
+            name = name.trimmed();
+            // A name never runs into the one before it (the start's, on a chart of years).
+            if (x + 24 <= right && x >= nameEnd) {
                 p.drawText(QRectF(x + 3, axisTop, width, g.axisHeight / 2), Qt::AlignVCenter, name);
+                nameEnd = x + 6 + QFontMetricsF(p.font()).horizontalAdvance(name);
+            }
         }
     }
     p.setFont(pictureFont(9));

@@ -6,6 +6,15 @@
 
 namespace zant {
 
+// The page of a section: A4 upright or on its side, or upright with narrow side margins for a
+// table whose descriptions need the width.
+enum class SectionPage
+{
+    Portrait,
+    Landscape,
+    PortraitWide
+};
+
 // The operations every printed document of the program is built from. A document grows from top
 // to bottom: typed text, added paragraphs, tables and pictures always go at its end, so a builder
 // only states texts, sizes and tables in reading order.
@@ -99,9 +108,9 @@ public:
     virtual QString insertPictureFile(const QString& path, QSizeF points) = 0;
     virtual QString insertPicture(const QImage& image, QSizeF points) = 0;
 
-    // Ends the current section of the document and starts a new one on a new page, with A4
-    // pages in landscape or portrait orientation. The document starts in portrait.
-    virtual void startSection(bool landscape) = 0;
+    // Ends the current section of the document and starts a new one on a new page with the
+    // given A4 page. The document starts in portrait.
+    virtual void startSection(SectionPage page) = 0;
 
     // The number of pages the document takes now, estimated from its text, tables and pictures.
     virtual int estimatedPageCount() const = 0;

@@ -132,12 +132,12 @@ int addEventLinkTable(DocumentWriter& w, const ReportData& d)
     const std::vector<EventLinkRow> rows = eventLinkRows(p, d.results);
     const int table = w.addTable(static_cast<int>(rows.size()) + 2, 7, 8);
     setRow(w, table, 1,
-           {hyphenated("e|vento"), hyphenated("in en|trata"), QStringLiteral("descrizione"),
-            hyphenated("in us|cita"), QStringLiteral("descrizione"), hyphenated("atti|vità"),
-            hyphenated("scorri|mento")});
+           {hyphenated("e|ven|to"), hyphenated("in en|tra|ta"), QStringLiteral("descrizione"),
+            hyphenated("in u|sci|ta"), QStringLiteral("descrizione"), hyphenated("at|ti|vi|tà"),
+            hyphenated("scor|ri|men|to")});
     setRow(w, table, 2,
-           {QStringLiteral("n."), hyphenated("n.e|vento"), QString(), hyphenated("n.e|vento"),
-            QString(), QStringLiteral("giorni"), QStringLiteral("giorni")});
+           {QStringLiteral("n."), hyphenated("n.e|ven|to"), QString(), hyphenated("n.e|ven|to"),
+            QString(), hyphenated("gior|ni"), hyphenated("gior|ni")});
     int row = 3;
     int eventFirstRow = row;
     for (std::size_t k = 0; k < rows.size(); ++k) {
@@ -180,6 +180,20 @@ int addCriticalTable(DocumentWriter& w, const ReportData& d)
         setRow(w, table, row++, {withLeadingBlank(i), d.project.description(i)});
     w.applyTableFormat(table, kFormatHeaderOne);
     fitColumns(w, table, {1});
+    return table;
+}
+
+// Tables B and C on pages with narrow side margins: the two description columns of table B then
+// hold most descriptions on one line, which roughly halves its pages. The section runs on until
+// the caller starts the next one. Returns table B.
+int addEventLinkSection(DocumentWriter& w, const ReportData& d, const QString& headingB,
+                        const QString& headingC)
+{
+    w.startSection(SectionPage::PortraitWide);
+    w.addParagraph(headingB, 12);
+    const int table = addEventLinkTable(w, d);
+    w.addParagraph(headingC, 12);
+    addCriticalTable(w, d);
     return table;
 }
 
@@ -322,10 +336,8 @@ void buildResultsListing(DocumentWriter& w, const ReportData& d)
                      d.titlePage[TitlePage::progetto]);
     w.typeText(QStringLiteral("A) Tempi e date"));
     const int times = addTimesTable(w, d);
-    w.addParagraph(QStringLiteral("B) Eventi e legami\r"), 12);
-    const int links = addEventLinkTable(w, d);
-    w.addParagraph(QStringLiteral("C) Percorso critico\r"), 12);
-    addCriticalTable(w, d);
+    const int links = addEventLinkSection(w, d, QStringLiteral("B) Eventi e legami\r"),
+                                          QStringLiteral("C) Percorso critico\r"));
     alignRight(w, times, {1, 2, 3, 4, 5, 6});
     alignRight(w, links, {1, 2, 4, 6, 7});
 }
@@ -407,10 +419,8 @@ void buildFullReport(DocumentWriter& w, const ReportData& d)
     w.setParagraphFormat(kHeading);
     w.addParagraph(QStringLiteral("\rA) Tempi e date"), 12);
     const int times = addTimesTable(w, d);
-    w.addParagraph(QStringLiteral("\rB) Eventi e legami"), 12);
-    const int links = addEventLinkTable(w, d);
-    w.addParagraph(QStringLiteral("\rC) Percorso critico"), 12);
-    addCriticalTable(w, d);
+    const int links = addEventLinkSection(w, d, QStringLiteral("B) Eventi e legami"),
+                                          QStringLiteral("\rC) Percorso critico"));
     addPlanSections(w, d);
 
     // The closing sentence states the real page count: a field that Word and LibreOffice fill

@@ -8,6 +8,8 @@
 #include <QList>
 #include <QString>
 
+#include <optional>
+
 class QIODevice;
 
 namespace zant {
@@ -38,7 +40,7 @@ public:
     void justifyDocument() override;
     QString insertPictureFile(const QString& path, QSizeF points) override;
     QString insertPicture(const QImage& image, QSizeF points) override;
-    void startSection(bool landscape) override;
+    void startSection(SectionPage page) override;
     int estimatedPageCount() const override;
     QString save(const QString& path) const override;
 
@@ -82,14 +84,8 @@ private:
         Format markFormat;
         Alignment alignment = Alignment::Left;
         ParagraphFormat layout;
-        // A paragraph that ends a section carries that section's page: portrait or landscape.
-        enum class SectionEnd
-        {
-            None,
-            Portrait,
-            Landscape
-        };
-        SectionEnd sectionEnd = SectionEnd::None;
+        // A paragraph that ends a section carries that section's page.
+        std::optional<SectionPage> sectionEnd;
     };
 
     struct Cell
@@ -109,6 +105,7 @@ private:
         QList<bool> fitColumns;
         QList<bool> keepWithNextRow; // the row stays on the page of the row below it
         int minRowHeight = 0;        // twips
+        int width = 0;               // twips: the text width of the table's section
         QList<double> rowHeights(const QList<int>& widths) const; // points
         int cellMargin() const;
         Cell& cell(int row, int column) { return cells[(row - 1) * columns + column - 1]; }
@@ -134,7 +131,7 @@ private:
     };
 
     static QString alignmentValue(Alignment alignment);
-    void writeSectionProperties(XmlWriter& xml, bool landscape) const;
+    void writeSectionProperties(XmlWriter& xml, SectionPage page) const;
 
     // The last paragraph of the document, where typed text goes.
     Paragraph& openParagraph() { return m_blocks.last().paragraph; }
@@ -157,14 +154,15 @@ private:
     void writeDrawing(XmlWriter& xml, int pictureIndex, int drawingId) const;
     void writeTableStart(XmlWriter& xml, const Table& table, const QList<int>& widths) const;
     void writeTableRow(XmlWriter& xml, const Table& table, int row, const QList<int>& widths) const;
-    QByteArray footerXml(int pageCount) const;
+    QByteArray footerXml(int pageCount, int textWidth) const;
     QByteArray contentTypesXml() const;
     QByteArray documentRelsXml() const;
     QByteArray appXml(int pageCount) const;
 
     Format m_format;
     QList<Block> m_blocks;
-    bool m_landscape = false; // orientation of the section being written
+    SectionPage m_section = SectionPage::Portrait; // the page of the section being written
+    qsizetype m_sectionStart = -1; // the block that opened it, when it was started by a call
     QList<Table> m_tables;
     // Column widths of the tables while one package is being written: the page count and the
     // document both need them, and measuring every cell is the costly part of a large report.

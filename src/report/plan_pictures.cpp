@@ -56,17 +56,33 @@ const QString kGanttText = QStringLiteral(
     "libero. Le attività critiche sono in rosso; i rombi segnano gli eventi alla loro data "
     "minima.");
 
-// The explanation of a section, and what the reader needs to know when its picture is shown
-// reduced to one page because whole it would fill too many.
-QString explanationOf(const QString& text, int wholeSheets, const QString& window)
+// The explanation of a section, and what the reader needs to know when the picture whole would
+// fill too many sheets and only its critical part, or the whole reduced to one page, is shown.
+template <typename Sheet>
+QString explanationOf(const QString& text, const std::vector<Sheet>& sheets, const QString& window)
 {
-    if (wholeSheets == 0)
+    if (sheets.empty())
         return text;
-    return text + QStringLiteral(" Il disegno intero occuperebbe %1 fogli: qui è riportato ridotto "
-                                 "a una sola pagina, come quadro d'insieme; intero e leggibile si "
-                                 "ottiene dalla finestra «%2» del programma, con «Esporta…».")
-                      .arg(wholeSheets)
-                      .arg(window);
+    const Sheet& first = sheets.front();
+    QString shown;
+    switch (first.shown) {
+    case PlanSheet::Shown::Whole:
+        return text;
+    case PlanSheet::Shown::CriticalPart:
+        shown = first.gantt ? QStringLiteral("qui sono riportate, a grandezza leggibile, le sole "
+                                             "attività critiche")
+                            : QStringLiteral("qui è riportata, a grandezza leggibile, la sola "
+                                             "fascia del percorso critico con gli eventi che gli "
+                                             "stanno accanto");
+        break;
+    case PlanSheet::Shown::Reduced:
+        shown = QStringLiteral("qui è riportato ridotto a una sola pagina, come quadro d'insieme");
+        break;
+    }
+    return text + QStringLiteral(" Il disegno intero occuperebbe %1 fogli: %2; intero e leggibile "
+                                 "si ottiene dalla finestra «%3» del programma, con «Esporta…».")
+                      .arg(first.wholeSheets)
+                      .arg(shown, window);
 }
 
 const QString kNetworkWindow = QStringLiteral("ZANT: reticolo");
@@ -81,13 +97,36 @@ struct SheetPlan
 {
     std::shared_ptr<const std::function<void(QPainter&)>> paint;
     QSizeF units;
-    double scale = 1;    // points per unit
-    int wholeSheets = 0; // as in PlanSheet
+    double scale = 1; // points per unit
+    int wholeSheets = 0;
+    PlanSheet::Shown shown = PlanSheet::Shown::Whole;
+    bool gantt = false;
 };
 
-// More sheets than this and the report shows the whole picture reduced to one page instead:
-// hundreds of pages of a picture help nobody, and the windows export it whole.
+// More sheets than this and the report shows only the critical part of a picture at the readable
+// size, or when even that is too long the whole reduced to one page: hundreds of pages of a
+// picture help nobody, and the windows export it whole.
 constexpr int kMaxSheets = 24;
+
+using Paint = std::shared_ptr<const std::function<void(QPainter&)>>;
+
+template <typename F> Paint paintWith(F f)
+{
+    return std::make_shared<const std::function<void(QPainter&)>>(std::move(f));
+}
+
+// One row of sheets along the critical path's line: the band of the picture centred on it.
+std::vector<QRectF> criticalBand(const NetworkLayout& layout, const QSizeF& page, double header)
+{
+    const double body = layout.height - header;
+    const double height = std::min(page.height() - header, body);
+    const double top = std::clamp(layout.criticalY - height / 2, header, header + body - height);
+    std::vector<QRectF> tiles =
+        pageTiles(QSizeF(layout.width, header + height), page, kOverlap, header);
+    for (QRectF& tile : tiles)
+        tile.moveTop(top);
+    return tiles;
+}
 
 // The pages of the network; pictures keep shared copies of what they draw, so that the direct
 // print can paint them after the data are gone.
@@ -103,23 +142,50 @@ std::vector<SheetPlan> networkPlans(const std::shared_ptr<const Project>& projec
     const double fit = std::min(kSheetWidth / whole.width(), kSheetHeight / whole.height());
     const double scale = std::clamp(fit, kMinScale, 1.0);
     const double header = networkHeaderHeight(*layout);
-    const auto tiles =
-        pageTiles(whole, QSizeF(kSheetWidth / scale, kSheetHeight / scale), kOverlap, header);
+    const QSizeF page(kSheetWidth / scale, kSheetHeight / scale);
+    std::vector<QRectF> tiles = pageTiles(whole, page, kOverlap, header);
+    const int wholeSheets = static_cast<int>(tiles.size());
+    auto shown = PlanSheet::Shown::Whole;
+    if (wholeSheets > kMaxSheets) {
+        tiles = criticalBand(*layout, page, header);
+        shown = PlanSheet::Shown::CriticalPart;
+    }
     if (static_cast<int>(tiles.size()) > kMaxSheets) {
-        plans.push_back({std::make_shared<const std::function<void(QPainter&)>>(
-                             [layout, project, results](QPainter& p) {
-                                 paintNetwork(p, *layout, *project, *results);
-                             }),
-                         whole, fit, static_cast<int>(tiles.size())});
+        plans.push_back({paintWith([layout, project, results](QPainter& p) {
+                             paintNetwork(p, *layout, *project, *results);
+                         }),
+                         whole, fit, wholeSheets, PlanSheet::Shown::Reduced});
         return plans;
     }
     for (const QRectF& tile : tiles)
-        plans.push_back({std::make_shared<const std::function<void(QPainter&)>>(
-                             [layout, project, results, tile](QPainter& p) {
-                                 paintNetworkTile(p, *layout, *project, *results, tile);
-                             }),
-                         QSizeF(tile.width(), tile.height() + header), scale});
+        plans.push_back({paintWith([layout, project, results, tile](QPainter& p) {
+                             paintNetworkTile(p, *layout, *project, *results, tile);
+                         }),
+                         QSizeF(tile.width(), tile.height() + header), scale,
+                         shown == PlanSheet::Shown::Whole ? 0 : wholeSheets, shown});
     return plans;
+}
+
+// The critical activities of a chart alone, with the diamonds of their rows.
+GanttChart criticalActivities(const GanttChart& chart)
+{
+    GanttChart critical;
+    critical.startDate = chart.startDate;
+    critical.finish = chart.finish;
+    std::vector<int> newRow(chart.bars.size(), -1);
+    for (size_t row = 0; row < chart.bars.size(); ++row) {
+        if (chart.bars[row].critical) {
+            newRow[row] = static_cast<int>(critical.bars.size());
+            critical.bars.push_back(chart.bars[row]);
+        }
+    }
+    for (GanttMilestone milestone : chart.milestones) {
+        if (milestone.row >= 0 && newRow[milestone.row] >= 0) {
+            milestone.row = newRow[milestone.row];
+            critical.milestones.push_back(milestone);
+        }
+    }
+    return critical;
 }
 
 // The Gantt chart: the calendar fitted to the page width, the rows running on over as many
@@ -128,34 +194,42 @@ std::vector<SheetPlan> ganttPlans(const std::shared_ptr<const Project>& project,
                                   const std::shared_ptr<const ScheduleResults>& results)
 {
     std::vector<SheetPlan> plans;
-    const auto chart = std::make_shared<const GanttChart>(buildGantt(*project, *results));
+    auto chart = std::make_shared<const GanttChart>(buildGantt(*project, *results));
     if (chart->isEmpty())
         return plans;
     GanttGeometry g;
     const double days = std::max(1.0, std::ceil(chart->finish)) + 1;
-    g.dayWidth = std::clamp((kSheetWidth - g.labelWidth - 2 * g.margin) / days, 0.2, 14.0);
+    // The calendar always fits the sheet's width: a schedule of many years is drawn by years.
+    g.dayWidth = std::min((kSheetWidth - g.labelWidth - 2 * g.margin) / days, 14.0);
     const int rowsPerSheet =
         std::max(1, static_cast<int>((kSheetHeight - g.axisHeight - 2 * g.margin) / g.rowHeight));
-    const int total = static_cast<int>(chart->bars.size());
-    const int sheetCount = (total + rowsPerSheet - 1) / rowsPerSheet;
-    if (sheetCount > kMaxSheets) {
-        const QSizeF whole = g.size(*chart);
-        plans.push_back({std::make_shared<const std::function<void(QPainter&)>>(
-                             [chart, g](QPainter& p) { paintGantt(p, *chart, g, QDate()); }),
-                         whole,
-                         std::min(kSheetWidth / whole.width(), kSheetHeight / whole.height()),
-                         sheetCount});
-        return plans;
+    const auto sheetsFor = [rowsPerSheet](const GanttChart& c) {
+        return (static_cast<int>(c.bars.size()) + rowsPerSheet - 1) / rowsPerSheet;
+    };
+    const int wholeSheets = sheetsFor(*chart);
+    auto shown = PlanSheet::Shown::Whole;
+    if (wholeSheets > kMaxSheets) {
+        auto critical = std::make_shared<const GanttChart>(criticalActivities(*chart));
+        if (sheetsFor(*critical) > kMaxSheets || critical->isEmpty()) {
+            const QSizeF whole = g.size(*chart);
+            plans.push_back(
+                {paintWith([chart, g](QPainter& p) { paintGantt(p, *chart, g, QDate()); }), whole,
+                 std::min(kSheetWidth / whole.width(), kSheetHeight / whole.height()), wholeSheets,
+                 PlanSheet::Shown::Reduced, true});
+            return plans;
+        }
+        chart = critical;
+        shown = PlanSheet::Shown::CriticalPart;
     }
+    const int total = static_cast<int>(chart->bars.size());
     for (int first = 0; first < total; first += rowsPerSheet) {
         const int rows = std::min(rowsPerSheet, total - first);
         plans.push_back(
-            {std::make_shared<const std::function<void(QPainter&)>>(
-                 [chart, g, first, rows](QPainter& p) {
-                     paintGantt(p, *chart, g, QDate(), first, rows);
-                 }),
-             QSizeF(g.size(*chart).width(), g.margin * 2 + g.axisHeight + rows * g.rowHeight),
-             1.0});
+            {paintWith([chart, g, first, rows](QPainter& p) {
+                 paintGantt(p, *chart, g, QDate(), first, rows);
+             }),
+             QSizeF(g.size(*chart).width(), g.margin * 2 + g.axisHeight + rows * g.rowHeight), 1.0,
+             shown == PlanSheet::Shown::Whole ? 0 : wholeSheets, shown, true});
     }
     return plans;
 }
@@ -165,7 +239,8 @@ std::vector<PlanSheet> render(const std::vector<SheetPlan>& plans)
     std::vector<PlanSheet> sheets;
     for (const SheetPlan& plan : plans) {
         const QSizeF points = plan.units * plan.scale;
-        sheets.push_back({renderSheet(points, *plan.paint, plan.scale), points, plan.wholeSheets});
+        sheets.push_back({renderSheet(points, *plan.paint, plan.scale), points, plan.shown,
+                          plan.wholeSheets, plan.gantt});
     }
     return sheets;
 }
@@ -286,8 +361,7 @@ std::vector<PrintPage> planPrintPages(const ReportData& d, int firstNumber)
         std::vector<PrintedSheet> sheets;
         for (const SheetPlan& plan : plans)
             sheets.push_back({plan.paint, plan.units});
-        const int whole = plans.size() == 1 ? plans.front().wholeSheets : 0;
-        addSectionPages(pages, heading, explanationOf(text, whole, window), sheets, number);
+        addSectionPages(pages, heading, explanationOf(text, plans, window), sheets, number);
     };
     section(QStringLiteral("D) Reticolo"), kNetworkText, kNetworkWindow,
             networkPlans(project, results));
@@ -301,8 +375,7 @@ void addPlanSections(DocumentWriter& w, const ReportData& d)
     const auto section = [&w](const QString& heading, const QString& text, const QString& window,
                               const std::vector<PlanSheet>& sheets) {
         w.addParagraph(heading + QStringLiteral("\r"), 12);
-        const int whole = sheets.size() == 1 ? sheets.front().wholeSheets : 0;
-        w.addParagraph(explanationOf(text, whole, window), 10);
+        w.addParagraph(explanationOf(text, sheets, window), 10);
         for (size_t i = 0; i < sheets.size(); ++i) {
             w.addParagraph(QString(), 10);
             w.insertPicture(sheets[i].image, sheets[i].points);
@@ -310,11 +383,11 @@ void addPlanSections(DocumentWriter& w, const ReportData& d)
                 w.addParagraph(QStringLiteral("foglio %1 di %2").arg(i + 1).arg(sheets.size()), 8);
         }
     };
-    w.startSection(true);
+    w.startSection(SectionPage::Landscape);
     section(QStringLiteral("D) Reticolo"), kNetworkText, kNetworkWindow, networkSheets(d));
-    w.startSection(true);
+    w.startSection(SectionPage::Landscape);
     section(QStringLiteral("E) Diagramma di Gantt"), kGanttText, kGanttWindow, ganttSheets(d));
-    w.startSection(false);
+    w.startSection(SectionPage::Portrait);
 }
 
 } // namespace zant

@@ -17,8 +17,17 @@ struct PlanSheet
 {
     QImage image;
     QSizeF points;
-    // Nonzero when the picture would need that many sheets and is shown reduced to this one.
-    int wholeSheets = 0;
+    // What the sheets show when the whole picture would need more sheets than the report
+    // prints: its critical part at the readable size, else the whole reduced to one sheet.
+    enum class Shown
+    {
+        Whole,
+        CriticalPart,
+        Reduced
+    };
+    Shown shown = Shown::Whole;
+    int wholeSheets = 0; // sheets the whole picture would need, when it is not shown whole
+    bool gantt = false;  // a sheet of the Gantt chart, else of the network
 };
 std::vector<PlanSheet> networkSheets(const ReportData& data);
 std::vector<PlanSheet> ganttSheets(const ReportData& data);

@@ -25,6 +25,9 @@ struct Section
     int pictures = 0;
     bool landscape = false;
     bool footer = false;
+    int textWidth = 0;      // twips between the side margins
+    int footerCentre = 0;   // twips from the left margin to the footer's centred tab
+    QList<int> tableWidths; // the grid of each table, summed
 };
 
 QString textOf(const XmlElement& paragraph)
@@ -43,6 +46,35 @@ bool isLandscape(const XmlElement* sectPr)
                size->attribute(QStringLiteral("w:h")).toInt();
 }
 
+// Reads a section's page and the centre of the footer it names.
+void readPage(const XmlElement& sectPr, const DocxPackage& package, const XmlElement& rels,
+              Section* section)
+{
+    section->landscape = isLandscape(&sectPr);
+    const XmlElement* size = sectPr.child(QStringLiteral("w:pgSz"));
+    const XmlElement* margins = sectPr.child(QStringLiteral("w:pgMar"));
+    section->textWidth = size->attribute(QStringLiteral("w:w")).toInt() -
+                         margins->attribute(QStringLiteral("w:left")).toInt() -
+                         margins->attribute(QStringLiteral("w:right")).toInt();
+    const XmlElement* reference = sectPr.child(QStringLiteral("w:footerReference"));
+    section->footer = reference != nullptr;
+    if (!reference)
+        return;
+    for (const XmlElement* rel : rels.childrenNamed(QStringLiteral("Relationship"))) {
+        if (rel->attribute(QStringLiteral("Id")) != reference->attribute(QStringLiteral("r:id")))
+            continue;
+        XmlElement footer;
+        QString error;
+        if (!parseXml(
+                package.entry(QStringLiteral("word/") + rel->attribute(QStringLiteral("Target"))),
+                &footer, &error))
+            qFatal("%s", qPrintable(error));
+        for (const XmlElement* tab : footer.descendants(QStringLiteral("w:tab")))
+            if (tab->attribute(QStringLiteral("w:val")) == QLatin1String("center"))
+                section->footerCentre = tab->attribute(QStringLiteral("w:pos")).toInt();
+    }
+}
+
 QList<Section> sectionsOf(const QString& path, int* mediaCount)
 {
     DocxPackage package;
@@ -56,20 +88,27 @@ QList<Section> sectionsOf(const QString& path, int* mediaCount)
     XmlElement root;
     if (!parseXml(package.entry(QStringLiteral("word/document.xml")), &root, &error))
         qFatal("%s", qPrintable(error));
+    XmlElement rels;
+    if (!parseXml(package.entry(QStringLiteral("word/_rels/document.xml.rels")), &rels, &error))
+        qFatal("%s", qPrintable(error));
     const XmlElement* body = root.child(QStringLiteral("w:body"));
     QList<Section> sections{Section{}};
     for (const XmlElement& block : body->children) {
         if (block.name == QLatin1String("w:sectPr")) {
-            sections.last().landscape = isLandscape(&block);
-            sections.last().footer = block.child(QStringLiteral("w:footerReference")) != nullptr;
+            readPage(block, package, rels, &sections.last());
             continue;
+        }
+        if (block.name == QLatin1String("w:tbl")) {
+            int width = 0;
+            for (const XmlElement* column : block.descendants(QStringLiteral("w:gridCol")))
+                width += column->attribute(QStringLiteral("w:w")).toInt();
+            sections.last().tableWidths.append(width);
         }
         sections.last().text += textOf(block) + QLatin1Char('\n');
         sections.last().pictures += int(block.descendants(QStringLiteral("w:drawing")).size());
         const XmlElement* pPr = block.child(QStringLiteral("w:pPr"));
         if (const XmlElement* sectPr = pPr ? pPr->child(QStringLiteral("w:sectPr")) : nullptr) {
-            sections.last().landscape = isLandscape(sectPr);
-            sections.last().footer = sectPr->child(QStringLiteral("w:footerReference")) != nullptr;
+            readPage(*sectPr, package, rels, &sections.last());
             sections.append(Section{});
         }
     }
@@ -146,10 +185,21 @@ private slots:
         QVERIFY(d > 0 && e > d);
         // The summary page points to the pictures; every section keeps the page footer.
         QVERIFY(sections.first().text.contains(kPlanPicturesNote));
-        for (const Section& section : sections)
+        // Every section keeps the page footer, centred on its own page; every table fills the
+        // width between its section's margins.
+        for (const Section& section : sections) {
             QVERIFY(section.footer);
+            QCOMPARE(section.footerCentre, section.textWidth / 2);
+            for (const int width : section.tableWidths)
+                QCOMPARE(width, section.textWidth);
+        }
+        // Tables B and C have pages of their own with narrow side margins.
+        QVERIFY(sections[d - 1].text.startsWith(QStringLiteral("B) Eventi e legami")));
         QVERIFY(sections[d - 1].text.contains(QStringLiteral("C) Percorso critico")));
+        QCOMPARE(sections[d - 1].tableWidths.size(), 2);
         QVERIFY(!sections[d - 1].landscape);
+        QVERIFY(sections[d - 1].textWidth > sections[d - 2].textWidth);
+        QVERIFY(!sections[d - 2].landscape);
         QVERIFY(sections[d].landscape);
         QCOMPARE(sections[d].pictures, int(network.size()));
         QVERIFY(sections[d].text.contains(QStringLiteral("tempo minimo")));
@@ -233,25 +283,72 @@ private slots:
         QCOMPARE(int(sheets.size()), (118 + 13) / 14);
         for (const PlanSheet& s : sheets)
             QVERIFY(s.points.height() <= 350);
+
+        // A schedule of years keeps its calendar inside the page's width.
+        const Project years = buildProject(QStringLiteral("4: 1>2=1000 2>3=1000 3>4=1000"),
+                                           QStringLiteral("01/03/2027"));
+        const auto long_ = ganttSheets(ReportData{years, ComputeSchedule(years), title, kOffice});
+        QCOMPARE(int(long_.size()), 1);
+        QVERIFY(long_.front().points.width() <= 728.5);
     }
 
-    void aPictureTooLargeForTheReportIsShownReducedAndSaysSo()
+    void aPictureTooLargeForTheReportShowsItsCriticalPartAndSaysSo_data()
     {
-        // 340 activities: 25 Gantt sheets of 14 rows, one more than the report prints. They run
-        // in parallel between three events, so that the network itself stays one small sheet.
-        QStringList links;
-        for (int k = 1; k <= 170; ++k)
-            links << QStringLiteral("1>2=%1").arg(k % 9 + 1)
+        QTest::addColumn<QString>("source");
+        QTest::addColumn<bool>("gantt");
+        QTest::addColumn<int>("sheetCount");
+        QTest::addColumn<int>("shown");
+        QTest::addColumn<QString>("note");
+        // 340 activities in parallel between three events: 25 Gantt sheets of 14 rows, one more
+        // than the report prints, while the network stays one small sheet.
+        QStringList mixed;
+        QStringList equal;
+        for (int k = 1; k <= 170; ++k) {
+            mixed << QStringLiteral("1>2=%1").arg(k % 9 + 1)
                   << QStringLiteral("2>3=%1").arg(k % 7 + 1);
-        const Project project =
-            buildProject(QStringLiteral("3: ") + links.join(' '), QStringLiteral("01/03/2027"));
+            equal << QStringLiteral("1>2=4") << QStringLiteral("2>3=4");
+        }
+        // 19 of the longest first and 24 of the longest second activities are critical.
+        QTest::newRow("gantt: the critical activities")
+            << QStringLiteral("3: ") + mixed.join(' ') << true << 4
+            << int(PlanSheet::Shown::CriticalPart)
+            << QStringLiteral("Il disegno intero occuperebbe 25 fogli: qui sono riportate, a "
+                              "grandezza leggibile, le sole attività critiche;");
+        QTest::newRow("gantt: all critical, reduced")
+            << QStringLiteral("3: ") + equal.join(' ') << true << 1
+            << int(PlanSheet::Shown::Reduced)
+            << QStringLiteral("Il disegno intero occuperebbe 25 fogli: qui è riportato ridotto a "
+                              "una sola pagina, come quadro d'insieme;");
+        // 198 side events one day after the start stack up in rows far above and below the
+        // critical path 1 > 2 > 200: the picture is tall and one sheet wide.
+        QStringList tall{QStringLiteral("1>2=5"), QStringLiteral("2>200=5")};
+        for (int k = 3; k < 200; ++k)
+            tall << QStringLiteral("1>%1=1").arg(k) << QStringLiteral("%1>200=1").arg(k);
+        QTest::newRow("network: the band of the critical path")
+            << QStringLiteral("200: ") + tall.join(' ') << false << 1
+            << int(PlanSheet::Shown::CriticalPart)
+            << QStringLiteral("qui è riportata, a grandezza leggibile, la sola fascia del "
+                              "percorso critico con gli eventi che gli stanno accanto;");
+    }
+
+    void aPictureTooLargeForTheReportShowsItsCriticalPartAndSaysSo()
+    {
+        QFETCH(QString, source);
+        QFETCH(bool, gantt);
+        QFETCH(int, sheetCount);
+        QFETCH(int, shown);
+        QFETCH(QString, note);
+        const Project project = buildProject(source, QStringLiteral("01/03/2027"));
         const ScheduleResults results = ComputeSchedule(project);
         const TitlePage title;
         const ReportData data{project, results, title, kOffice};
-        const auto sheets = ganttSheets(data);
-        QCOMPARE(int(sheets.size()), 1);
-        QCOMPARE(sheets.front().wholeSheets, 25);
-        const QString note = QStringLiteral("Il disegno intero occuperebbe 25 fogli");
+        const auto sheets = gantt ? ganttSheets(data) : networkSheets(data);
+        QCOMPARE(int(sheets.size()), sheetCount);
+        for (const PlanSheet& sheet : sheets) {
+            QCOMPARE(int(sheet.shown), shown);
+            QVERIFY(sheet.wholeSheets > 24);
+            QVERIFY(sheet.points.width() <= 728.5 && sheet.points.height() <= 467);
+        }
 
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("relazione.docx"));
@@ -259,11 +356,14 @@ private slots:
         buildFullReport(writer, data);
         QCOMPARE(writer.save(path), QString());
         int media = 0;
+        const QString heading =
+            gantt ? QStringLiteral("E) Diagramma di Gantt") : QStringLiteral("D) Reticolo");
+        const QString window = gantt ? QStringLiteral("«ZANT: diagramma di Gantt»")
+                                     : QStringLiteral("«ZANT: reticolo»");
         bool noted = false;
         for (const Section& section : sectionsOf(path, &media)) {
-            if (section.text.contains(QStringLiteral("E) Diagramma di Gantt")))
-                noted = section.text.contains(note) &&
-                        section.text.contains(QStringLiteral("«ZANT: diagramma di Gantt»"));
+            if (section.text.contains(heading))
+                noted = section.text.contains(note) && section.text.contains(window);
         }
         QVERIFY(noted);
 
