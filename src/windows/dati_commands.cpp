@@ -3,34 +3,19 @@
 #include "windows/dati.h"
 
 #include "model/data_check.h"
-#include "model/project_file.h"
-#include "model/text_format.h"
 #include "report/print_commands.h"
 #include "shell/edit_commands.h"
 #include "shell/exchange_actions.h"
-#include "shell/twips.h"
-#include "windows/window_style.h"
 
 #include <QApplication>
-#include <QCalendarWidget>
 #include <QClipboard>
 #include <QCloseEvent>
-#include <QDir>
-#include <QEvent>
-#include <QFile>
 #include <QGuiApplication>
-#include <QLabel>
 #include <QLineEdit>
-#include <QLocale>
 #include <QMenu>
-#include <QMenuBar>
-#include <QMouseEvent>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QScrollBar>
 #include <QToolButton>
-#include <QWheelEvent>
-#include <QWidgetAction>
 namespace zant {
 
 namespace {
