@@ -139,8 +139,7 @@ int runCheck(const CliCommand&, const CommandLine& line, QTextStream& out, QText
     const auto contents = load(line.file, err);
     if (!contents)
         return ExitError;
-    int checkFailed = 0;
-    const Message answer = controlla_Click(contents->project, checkFailed);
+    const Message answer = CheckConfirmation().checkOnRequest(contents->project);
     out << forTerminal(answer.text) << "\n";
     return answer.kind == MessageKind::Information ? ExitOk : ExitRefused;
 }
@@ -150,8 +149,7 @@ int runCompute(const CliCommand&, const CommandLine& line, QTextStream& out, QTe
     const auto contents = load(line.file, err);
     if (!contents)
         return ExitError;
-    int checkFailed = 0;
-    if (auto fault = requireValidData(contents->project, checkFailed)) {
+    if (auto fault = CheckConfirmation().requireValidData(contents->project)) {
         out << forTerminal(fault->text) << "\n";
         return ExitRefused;
     }
@@ -306,8 +304,7 @@ int runDocument(const CliCommand& entry, const CommandLine& line, QTextStream& o
     const bool needsData =
         command != QLatin1String("form") && command != QLatin1String("titlepage");
     if (needsData) {
-        int checkFailed = 0;
-        if (auto fault = requireValidData(contents.project, checkFailed)) {
+        if (auto fault = CheckConfirmation().requireValidData(contents.project)) {
             out << forTerminal(fault->text) << "\n";
             return ExitRefused;
         }
