@@ -60,8 +60,6 @@ private:
     double m_used = 0;
 };
 
-// The archive's output: libzip writes the package straight into the device the save helper
-
 // A plain table has equal columns across the page; a formatted one, or one with columns fitted
 // to their contents, shares the width by what the cells hold.
 QList<int> columnWidths(const Table& table)
