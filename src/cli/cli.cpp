@@ -392,7 +392,7 @@ int runDocument(const QString& command, const QStringList& args, QTextStream& ou
         needsData ? ComputeSchedule(contents.project) : ScheduleResults{};
     const ReportData data{contents.project, results, contents.titlePage, office};
 
-    QString error;
+    Outcome error;
     if (direct) {
         error = printReportToPdf(data, output);
     } else {
@@ -409,8 +409,8 @@ int runDocument(const QString& command, const QStringList& args, QTextStream& ou
             buildDataOnlyReport(writer, contents.titlePage, office);
         error = writer.save(output);
     }
-    if (!error.isEmpty()) {
-        err << "zant-cli: " << forTerminal(error) << "\n";
+    if (error) {
+        err << "zant-cli: " << forTerminal(error->text) << "\n";
         return ExitError;
     }
     out << "scritto " << output << "\n";
@@ -439,8 +439,8 @@ int runGuide(const QStringList& args, QTextStream& out, QTextStream& err)
     const QString output = line.values.value(QStringLiteral("-o"));
     if (output.isEmpty())
         return usageError(err, QStringLiteral("manca -o OUT.docx"));
-    if (const QString error = writeGuide(output); !error.isEmpty()) {
-        err << "zant-cli: " << forTerminal(error) << "\n";
+    if (const Outcome error = writeGuide(output)) {
+        err << "zant-cli: " << forTerminal(error->text) << "\n";
         return ExitError;
     }
     out << "scritto " << output << "\n";

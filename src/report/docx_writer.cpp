@@ -34,6 +34,11 @@ bool validSize(double points)
            toHalfPoints(points) <= kMaxHalfPoints;
 }
 
+QString builtWrongly(const QString& fault)
+{
+    return QStringLiteral("il documento è stato costruito in modo errato (%1)").arg(fault);
+}
+
 } // namespace
 
 DocxWriter::DocxWriter()
@@ -325,11 +330,11 @@ void DocxWriter::setMinimumRowHeight(int table, double points)
     m_content.tables[table - 1].minRowHeight = int(std::lround(points * 20));
 }
 
-QString DocxWriter::insertPictureFile(const QString& path, QSizeF points)
+Outcome DocxWriter::insertPictureFile(const QString& path, QSizeF points)
 {
     auto failure = [&](const QString& reason) {
-        return QStringLiteral("Impossibile inserire l'immagine \"%1\": %2")
-            .arg(QDir::toNativeSeparators(path), reason);
+        return critical(QStringLiteral("Impossibile inserire l'immagine \"%1\": %2")
+                            .arg(QDir::toNativeSeparators(path), reason));
     };
     QFile file(path);
     if (!file.exists())
@@ -352,21 +357,22 @@ QString DocxWriter::insertPictureFile(const QString& path, QSizeF points)
                           points);
 }
 
-QString DocxWriter::insertPicture(const QImage& image, QSizeF points)
+Outcome DocxWriter::insertPicture(const QImage& image, QSizeF points)
 {
     if (image.isNull())
-        return QStringLiteral("Impossibile inserire l'immagine: l'immagine è vuota");
+        return critical(QStringLiteral("Impossibile inserire l'immagine: l'immagine è vuota"));
     QByteArray data;
     QBuffer buffer(&data);
     buffer.open(QIODevice::WriteOnly);
     // Quality 80 is zlib level 1: line drawings shrink almost as much as at the default level in
     // a fraction of the time, which matters for a report of many sheets.
     if (!image.save(&buffer, "PNG", 80))
-        return QStringLiteral("Impossibile inserire l'immagine: conversione in PNG non riuscita");
+        return critical(
+            QStringLiteral("Impossibile inserire l'immagine: conversione in PNG non riuscita"));
     return addPictureData(data, QStringLiteral("png"), image.size(), image.dotsPerMeterX(), points);
 }
 
-QString DocxWriter::addPictureData(const QByteArray& data, const QString& extension, QSize pixels,
+Outcome DocxWriter::addPictureData(const QByteArray& data, const QString& extension, QSize pixels,
                                    double dotsPerMeter, QSizeF points)
 {
     const double aspect = double(pixels.height()) / pixels.width();
@@ -392,7 +398,7 @@ QString DocxWriter::addPictureData(const QByteArray& data, const QString& extens
     Run run{Run::Kind::Picture, {}, m_content.format};
     run.picture = int(m_content.pictures.size()) - 1;
     appendRun(run);
-    return {};
+    return std::nullopt;
 }
 
 int DocxWriter::estimatedPageCount() const
@@ -402,10 +408,8 @@ int DocxWriter::estimatedPageCount() const
 
 Outcome DocxWriter::writePackage(QIODevice& device) const
 {
-    if (!m_firstFault.isEmpty()) {
-        return critical(
-            QStringLiteral("il documento è stato costruito in modo errato (%1)").arg(m_firstFault));
-    }
+    if (!m_firstFault.isEmpty())
+        return critical(builtWrongly(m_firstFault));
     // The tables are measured once, for the page count and the document.
     const Layout layout = layOut(m_content);
     const QList<CellLook> looks = cellLooks(m_content);
@@ -437,24 +441,21 @@ Outcome DocxWriter::writePackage(QIODevice& device) const
     return writeZip(device, entries);
 }
 
-QString DocxWriter::save(const QString& path) const
+Outcome DocxWriter::save(const QString& path) const
 {
     // A fault of the document is told before any file is touched.
     auto refused = [&](const QString& reason) {
         return QStringLiteral("Impossibile scrivere il documento \"%1\": %2")
             .arg(displayPath(path), reason);
     };
-    if (!m_firstFault.isEmpty()) {
-        return refused(
-            QStringLiteral("il documento è stato costruito in modo errato (%1)").arg(m_firstFault));
-    }
-    const Outcome failure = saveFile(path, [&](QIODevice& device) -> Outcome {
+    if (!m_firstFault.isEmpty())
+        return critical(refused(builtWrongly(m_firstFault)));
+    return saveFile(path, [&](QIODevice& device) -> Outcome {
         Outcome result = writePackage(device);
         if (result && !result->text.isEmpty())
             result->text = refused(result->text);
         return result;
     });
-    return failure ? failure->text : QString();
 }
 
 } // namespace zant

@@ -33,11 +33,11 @@ public:
     void keepRowsTogether(int table, int firstRow, int lastRow) override;
     void setMinimumRowHeight(int table, double points) override;
     void justifyDocument() override;
-    QString insertPictureFile(const QString& path, QSizeF points) override;
-    QString insertPicture(const QImage& image, QSizeF points) override;
+    Outcome insertPictureFile(const QString& path, QSizeF points) override;
+    Outcome insertPicture(const QImage& image, QSizeF points) override;
     void startSection(SectionPage page) override;
     int estimatedPageCount() const override;
-    QString save(const QString& path) const override;
+    Outcome save(const QString& path) const override;
 
     // Writes the package into an open device: a file being saved, or a buffer. The message says
     // why it could not; its text is empty when the device refused the bytes.
@@ -52,7 +52,7 @@ private:
     bool checkTable(int table);
     bool checkColumn(int table, int column);
     void recordFault(const QString& fault);
-    QString addPictureData(const QByteArray& data, const QString& extension, QSize pixels,
+    Outcome addPictureData(const QByteArray& data, const QString& extension, QSize pixels,
                            double dotsPerMeter, QSizeF points);
 
     docx::Content m_content;

@@ -438,15 +438,15 @@ void frontespizio::printDirect()
     setStatus(QStringLiteral("sto stampando la relazione"));
     QApplication::setOverrideCursor(Qt::WaitCursor);
     ScheduleResults results = ComputeSchedule(m_app.project);
-    const QString error =
+    const Outcome error =
         renderPages(layoutDirectReport(ReportData{m_app.project, results, m_app.titlePage,
                                                   m_app.office, m_app.constants}),
                     printer);
     QApplication::restoreOverrideCursor();
     storeResults(std::move(results));
-    if (!error.isEmpty()) {
+    if (error) {
         setStatus(QString());
-        say(critical(error));
+        say(*error);
         return;
     }
     setStatus(QStringLiteral("ho stampato la relazione"));

@@ -6,6 +6,7 @@
 #include "support/project_builder.h"
 
 #include "model/text_format.h"
+#include "support/message_text.h"
 
 #include <QDir>
 #include <QFile>
@@ -37,7 +38,7 @@ public:
     DocxView save(const DocxWriter& writer)
     {
         const QString path = dir.filePath(QString("doc%1.docx").arg(m_count++));
-        const QString error = writer.save(path);
+        const QString error = zant::test::messageText(writer.save(path));
         if (!error.isEmpty())
             qFatal("save failed: %s", qPrintable(error));
         QString why;

@@ -3,6 +3,7 @@
 #include "report/docx_writer.h"
 #include "report/plan_pictures.h"
 #include "report/print_renderer.h"
+#include "support/message_text.h"
 #include "support/project_builder.h"
 
 #include <QFile>
@@ -169,7 +170,7 @@ private slots:
         const QString path = dir.filePath(QStringLiteral("relazione.docx"));
         DocxWriter writer;
         buildFullReport(writer, data);
-        QCOMPARE(writer.save(path), QString());
+        QCOMPARE(zant::test::messageText(writer.save(path)), QString());
         int media = 0;
         const QList<Section> sections = sectionsOf(path, &media);
         QCOMPARE(media, int(network.size() + gantt.size()));
@@ -252,7 +253,7 @@ private slots:
         // The PDF has as many landscape pages (842 x 595 points) as the layout.
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("relazione.pdf"));
-        QCOMPARE(printReportToPdf(data, path), QString());
+        QCOMPARE(zant::test::messageText(printReportToPdf(data, path)), QString());
         QFile pdf(path);
         QVERIFY(pdf.open(QIODevice::ReadOnly));
         const QByteArray bytes = pdf.readAll();
@@ -354,7 +355,7 @@ private slots:
         const QString path = dir.filePath(QStringLiteral("relazione.docx"));
         DocxWriter writer;
         buildFullReport(writer, data);
-        QCOMPARE(writer.save(path), QString());
+        QCOMPARE(zant::test::messageText(writer.save(path)), QString());
         int media = 0;
         const QString heading =
             gantt ? QStringLiteral("E) Diagramma di Gantt") : QStringLiteral("D) Reticolo");
