@@ -1,8 +1,8 @@
-#include "docx_view.h"
 #include "report/documents.h"
 #include "report/docx_writer.h"
 #include "report/print_commands.h"
-#include "support/fake_output_lite.h"
+#include "support/docx_view.h"
+#include "support/fake_document_output.h"
 #include "support/project_builder.h"
 
 #include "model/text_format.h"
@@ -234,7 +234,7 @@ private slots:
 
     void printCommandsWriteSafelyNamedFiles()
     {
-        zant::test::FakeDocumentOutputLite output;
+        zant::test::FakeDocumentOutput output;
         const Project p = buildProject(kNetwork);
         TitlePage title = sampleTitlePage();
         title[TitlePage::committente] = "../../etc/Comune: A*B?";
@@ -456,7 +456,7 @@ private slots:
         QFETCH(QString, client);
         QFETCH(QString, expected);
         QCOMPARE(safeFileNamePart(client), expected);
-        zant::test::FakeDocumentOutputLite output;
+        zant::test::FakeDocumentOutput output;
         TitlePage title = sampleTitlePage();
         title[TitlePage::committente] = client;
         int checkFailed = 0;

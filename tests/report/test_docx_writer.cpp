@@ -1,5 +1,5 @@
-#include "docx_package.h"
 #include "report/docx_writer.h"
+#include "support/docx_view.h"
 #include "support/message_text.h"
 
 #include <QBuffer>
@@ -20,7 +20,10 @@
 
 using zant::DocumentWriter;
 using zant::DocxWriter;
+using zant::test::alignmentOf;
+using zant::test::cellText;
 using zant::test::DocxPackage;
+using zant::test::paragraphText;
 using zant::test::XmlElement;
 
 using Build = std::function<void(DocumentWriter&)>;
@@ -49,9 +52,7 @@ std::optional<Saved> saveAndRead(const DocxWriter& writer, const QString& path)
     }
     Saved saved;
     QString readError;
-    if (!saved.package.open(path, &readError) ||
-        !zant::test::parseXml(saved.package.entry("word/document.xml"), &saved.document,
-                              &readError)) {
+    if (!zant::test::readDocument(path, &saved.package, &saved.document, &readError)) {
         qWarning() << "cannot read back:" << readError;
         return std::nullopt;
     }
@@ -72,34 +73,6 @@ XmlElement parsePart(const DocxPackage& package, const QString& name)
     return root;
 }
 
-// The text of a paragraph as it was typed: page breaks read back as form feeds, tabs as tabs
-// and line breaks as vertical tabs.
-QString paragraphText(const XmlElement& paragraph)
-{
-    QString text;
-    for (const XmlElement* run : paragraph.childrenNamed("w:r")) {
-        for (const XmlElement& item : run->children) {
-            if (item.name == "w:t") {
-                text += item.text;
-            } else if (item.name == "w:tab") {
-                text += u'\t';
-            } else if (item.name == "w:br") {
-                text += item.attribute("w:type") == "page" ? u'\f' : u'\v';
-            }
-        }
-    }
-    return text;
-}
-
-QString cellText(const XmlElement& cell)
-{
-    QStringList lines;
-    for (const XmlElement* paragraph : cell.childrenNamed("w:p")) {
-        lines += paragraphText(*paragraph);
-    }
-    return lines.join(u'\r');
-}
-
 // The body as a list: "p:<text>" for a paragraph, "p+:<text>" for one kept on the same page as
 // the next, "tbl" for a table.
 QStringList bodyOutline(const XmlElement& body)
@@ -115,13 +88,6 @@ QStringList bodyOutline(const XmlElement& body)
         }
     }
     return outline;
-}
-
-QString alignmentOf(const XmlElement& paragraph)
-{
-    const XmlElement* properties = paragraph.child("w:pPr");
-    const XmlElement* jc = properties ? properties->child("w:jc") : nullptr;
-    return jc ? jc->attribute("w:val") : QString();
 }
 
 QString markSize(const XmlElement& paragraph)

@@ -1,10 +1,11 @@
-#include "docx_package.h"
 #include "model/data_check.h"
 #include "report/docx_writer.h"
 #include "report/example_network.h"
 #include "report/help_documents.h"
 #include "report/help_texts.h"
 #include "schedule/schedule.h"
+#include "support/docx_package.h"
+#include "support/fake_document_output.h"
 #include "support/message_text.h"
 
 #include <QFile>
@@ -14,6 +15,7 @@
 
 using namespace zant;
 using zant::test::DocxPackage;
+using zant::test::FakeDocumentOutput;
 using zant::test::XmlElement;
 
 namespace {
@@ -32,8 +34,7 @@ QList<Para> readParagraphs(const QString& path, QStringList* media = nullptr)
     DocxPackage package;
     QString error;
     XmlElement document;
-    if (!package.open(path, &error) ||
-        !zant::test::parseXml(package.entry("word/document.xml"), &document, &error)) {
+    if (!zant::test::readDocument(path, &package, &document, &error)) {
         qWarning() << "cannot read" << path << error;
         return {};
     }
@@ -75,27 +76,6 @@ QStringList texts(const QList<Para>& paragraphs)
         out << p.text;
     return out;
 }
-
-// Documents go to a temporary folder; opening succeeds or fails on request.
-class TestOutput final : public DocumentOutput
-{
-public:
-    QTemporaryDir dir;
-    bool canOpen = true;
-    QStringList opened;
-    QString folderOverride;
-
-    QString folder() const override
-    {
-        return folderOverride.isEmpty() ? dir.path() + "/ZANT" : folderOverride;
-    }
-    QDateTime now() const override { return QDateTime(QDate(2026, 12, 7), QTime(15, 30)); }
-    bool open(const QString& path) override
-    {
-        opened << path;
-        return canOpen;
-    }
-};
 
 } // namespace
 
@@ -331,7 +311,7 @@ private slots:
     {
         QFETCH(QString, command);
         QFETCH(QString, fileName);
-        TestOutput output;
+        FakeDocumentOutput output;
         const auto print = [&] {
             if (command == "help")
                 return PrintHelpWindow("COME STAMPARE", "Testo.", output);
@@ -354,7 +334,7 @@ private slots:
 
     void documentThatCannotBeOpenedIsShownByPath()
     {
-        TestOutput output;
+        FakeDocumentOutput output;
         output.canOpen = false;
         const PrintResult result = printGuide(output);
         QVERIFY(result.message);
@@ -374,7 +354,7 @@ private slots:
     void unwritableFolder()
     {
         QFETCH(QString, command);
-        TestOutput output;
+        FakeDocumentOutput output;
         QFile blocker(output.dir.filePath("ZANT"));
         QVERIFY(blocker.open(QIODevice::WriteOnly));
         blocker.close();

@@ -1,8 +1,8 @@
-#include "docx_package.h"
 #include "model/project_file.h"
 #include "report/docx_writer.h"
 #include "report/plan_pictures.h"
 #include "report/print_renderer.h"
+#include "support/docx_package.h"
 #include "support/message_text.h"
 #include "support/project_builder.h"
 
