@@ -1,4 +1,3 @@
-#include "model/project_file.h"
 #include "shell/fluid_music_player.h"
 #include "shell/modzant.h"
 #include "shell/translations.h"
@@ -23,14 +22,8 @@ int main(int argc, char* argv[])
     // loaded now, so that the first click on the splash shows it.
     const QStringList args = QApplication::arguments();
     if (args.size() > 1) {
-        auto contents = readProjectFile(args.at(1));
-        if (contents) {
-            app.project = std::move(contents.value().project);
-            app.titlePage = contents.value().titlePage;
-            app.currentDataFile = args.at(1);
-        } else {
-            app.dialogs().message(nullptr, app.constants.messageTitle, contents.error());
-        }
+        if (Outcome failure = app.openProject(args.at(1)))
+            app.dialogs().message(nullptr, app.constants().messageTitle, *failure);
     }
 
     // The desktop session closing: unsaved changes are offered first, and "Annulla" stops the

@@ -194,8 +194,7 @@ int runCheck(const QStringList& args, QTextStream& out, QTextStream& err)
     const auto contents = load(line.file, err);
     if (!contents)
         return ExitError;
-    int checkFailed = 0;
-    const Message answer = controlla_Click(contents->project, checkFailed);
+    const Message answer = CheckConfirmation().checkOnRequest(contents->project);
     out << forTerminal(answer.text) << "\n";
     return answer.kind == MessageKind::Information ? ExitOk : ExitRefused;
 }
@@ -213,8 +212,7 @@ int runCompute(const QStringList& args, QTextStream& out, QTextStream& err)
     const auto contents = load(line.file, err);
     if (!contents)
         return ExitError;
-    int checkFailed = 0;
-    if (auto fault = requireValidData(contents->project, checkFailed)) {
+    if (auto fault = CheckConfirmation().requireValidData(contents->project)) {
         out << forTerminal(fault->text) << "\n";
         return ExitRefused;
     }
@@ -382,8 +380,7 @@ int runDocument(const QString& command, const QStringList& args, QTextStream& ou
     const bool needsData =
         command != QLatin1String("form") && command != QLatin1String("titlepage");
     if (needsData) {
-        int checkFailed = 0;
-        if (auto fault = requireValidData(contents.project, checkFailed)) {
+        if (auto fault = CheckConfirmation().requireValidData(contents.project)) {
             out << forTerminal(fault->text) << "\n";
             return ExitRefused;
         }

@@ -26,8 +26,7 @@ std::optional<ComputedProject> loadAndCompute(const QString& file, QTextStream& 
         code = failWith(err, contents.error().text);
         return std::nullopt;
     }
-    int checkFailed = 0;
-    if (auto fault = requireValidData(contents.value().project, checkFailed)) {
+    if (auto fault = CheckConfirmation().requireValidData(contents.value().project)) {
         out << forTerminal(fault->text) << "\n";
         code = ExitRefused;
         return std::nullopt;

@@ -1,5 +1,7 @@
 #include "diagram/diagram_painter.h"
 
+#include "diagram/picture_style.h"
+
 #include "model/file_io.h"
 #include "model/text_format.h"
 
@@ -18,10 +20,8 @@ namespace zant {
 
 namespace {
 
-const QColor kInk(35, 45, 80);
-const QColor kCritical(200, 30, 30);
-const QColor kPaleCritical(253, 232, 232);
-const QColor kMuted(110, 120, 140);
+using namespace pictures;
+
 const QColor kGrid(225, 228, 236);
 const QColor kSelected(20, 90, 220);
 const QColor kBar(70, 110, 190);
@@ -31,12 +31,7 @@ const QColor kToday(20, 150, 60);
 
 QFont pictureFont(double pixels, bool bold = false)
 {
-    QFont font;
-    font.setFamilies({QStringLiteral("Liberation Sans"), QStringLiteral("Arial"),
-                      QStringLiteral("DejaVu Sans")});
-    font.setPixelSize(std::max(1, static_cast<int>(std::lround(pixels))));
-    font.setBold(bold);
-    return font;
+    return pictures::font(pixels, bold);
 }
 
 void arrowHead(QPainter& p, QPointF tip, QPointF from, double length, const QColor& colour)
@@ -491,6 +486,16 @@ Outcome exportPicture(const QString& path, const QSizeF& size, const PicturePain
             return critical(what);
         return std::nullopt;
     });
+}
+
+QFont pictures::font(double pixels, bool bold)
+{
+    QFont font;
+    font.setFamilies({QStringLiteral("Liberation Sans"), QStringLiteral("Arial"),
+                      QStringLiteral("DejaVu Sans")});
+    font.setPixelSize(std::max(1, static_cast<int>(std::lround(pixels))));
+    font.setBold(bold);
+    return font;
 }
 
 } // namespace zant

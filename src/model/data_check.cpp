@@ -113,20 +113,41 @@ Message dataConfirmation(int eventCount)
         withLeadingBlank(eventCount) + QStringLiteral(" eventi)."));
 }
 
-Message controlla_Click(const Project& project, int& checkFailed)
+QString dataEntryGuidance(const Project& project, bool startDateShown)
 {
-    checkFailed = 0;
+    if (!startDateShown)
+        return QStringLiteral("Scegliere la data iniziale del calcolo o aprire un file "
+                              "archiviato.");
+    const int n = project.eventCount();
+    if (n == 0)
+        return QStringLiteral("Digitare l'elenco degli eventi della programmazione.");
+    for (int i = 1; i < n; ++i) {
+        if (project.linkCount(i) == 0)
+            return QStringLiteral("Immettere i legami dell'evento n.") + withLeadingBlank(i);
+        for (int j = 1; j <= project.linkCount(i); ++j) {
+            if (!project.link(i, j).days)
+                return QStringLiteral("Immettere i tempi del legame n.") + withLeadingBlank(j) +
+                       QStringLiteral(" dell'evento n.") + withLeadingBlank(i);
+        }
+    }
+    return QStringLiteral("Correggere, archiviare quanto immesso, digitare ulteriori dati, "
+                          "andare oltre (risultati, stampa).");
+}
+
+Message CheckConfirmation::checkOnRequest(const Project& project)
+{
+    m_refusalPending = false;
     if (auto fault = findDataFault(project))
         return *fault;
     return dataConfirmation(project.eventCount());
 }
 
-std::optional<Message> requireValidData(const Project& project, int& checkFailed)
+std::optional<Message> CheckConfirmation::requireValidData(const Project& project)
 {
-    checkFailed = 1;
+    m_refusalPending = true;
     if (auto fault = findDataFault(project))
         return fault;
-    checkFailed = 0;
+    m_refusalPending = false;
     return std::nullopt;
 }
 

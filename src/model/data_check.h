@@ -15,13 +15,32 @@ std::optional<Message> findDataFault(const Project& project);
 // "I dati sono stati immessi formalmente corretti (per numero  n eventi)."
 Message dataConfirmation(int eventCount);
 
-// The check the user asks for directly: always answers, with the fault or the confirmation.
-// It also settles a flag left at 1 by a command that the check refused earlier.
-Message controlla_Click(const Project& project, int& checkFailed);
+// The hand-shake between the data check and the commands that need valid data. A command
+// refused by the check leaves its refusal pending until the data pass again, either in the
+// next such command or in the check the user asks for directly, which always answers.
+class CheckConfirmation final
+{
+public:
+    // The check the user asks for directly: always answers, with the fault or the
+    // confirmation of the data, and settles a refusal left pending.
+    Message checkOnRequest(const Project& project);
 
-// The hand-shake of the commands that need valid data: sets checkFailed to 1, checks, and
-// sets it back to 0 when the data pass. Returns the fault to show, or nothing to go on.
-std::optional<Message> requireValidData(const Project& project, int& checkFailed);
+    // For the commands that need valid data: the fault to show (the refusal stays pending), or
+    // nothing to go on (and nothing is pending any longer).
+    std::optional<Message> requireValidData(const Project& project);
+
+    // Whether the last command that needed valid data was refused and no check has passed
+    // since.
+    bool refusalPending() const { return m_refusalPending; }
+
+private:
+    bool m_refusalPending = false;
+};
+
+// The next step the data window suggests while the data are typed: the start date (when the
+// window shows none), the first event, then each event's links and their durations in order,
+// and what can be done once everything is in.
+QString dataEntryGuidance(const Project& project, bool startDateShown);
 
 // One closed cycle among the links of events 1..n-1, written from its lowest event and
 // ending with it again (2, 3, 2), or an empty list.

@@ -289,9 +289,9 @@ std::optional<Message> writeProjectFile(const QString& path, const Project& proj
 }
 
 std::optional<SaveRefusal> checkBeforeSave(const Project& project, const TitlePage& titlePage,
-                                           int& checkFailed)
+                                           CheckConfirmation& confirmation)
 {
-    if (auto fault = requireValidData(project, checkFailed))
+    if (auto fault = confirmation.requireValidData(project))
         return SaveRefusal{*fault, false};
     if (titlePage[TitlePage::progetto].isEmpty())
         return SaveRefusal{

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/data_check.h"
 #include "model/message.h"
 #include "model/project.h"
 #include "model/title_page.h"
@@ -30,13 +31,14 @@ std::optional<Message> writeProjectFile(const QString& path, const Project& proj
                                         const TitlePage& titlePage);
 
 // What a save needs before a file is chosen: data that pass the check (hand-shake through
-// checkFailed) and the project name. `openTitlePage` tells the window to show the title page.
+// the check confirmation) and the project name. `openTitlePage` tells the window to show the title
+// page.
 struct SaveRefusal
 {
     Message message;
     bool openTitlePage = false;
 };
 std::optional<SaveRefusal> checkBeforeSave(const Project& project, const TitlePage& titlePage,
-                                           int& checkFailed);
+                                           CheckConfirmation& confirmation);
 
 } // namespace zant

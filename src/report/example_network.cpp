@@ -1,5 +1,6 @@
 #include "report/example_network.h"
 
+#include "diagram/picture_style.h"
 #include "model/file_io.h"
 #include "model/text_format.h"
 #include "schedule/schedule.h"
@@ -33,20 +34,7 @@ constexpr qreal kRadius = 19;
 const QPointF kCentres[kEvents + 1] = {{},         {48, 150}, {165, 68},  {165, 232}, {300, 68},
                                        {300, 232}, {435, 68}, {435, 232}, {552, 150}};
 
-const QColor kInk(35, 45, 80);
-const QColor kCritical(200, 30, 30);
-const QColor kPaleCritical(253, 228, 228);
-const QColor kMuted(95, 105, 125);
-
-QFont pixelFont(int pixels, bool bold = false)
-{
-    QFont font;
-    font.setFamilies({QStringLiteral("Liberation Sans"), QStringLiteral("Arial"),
-                      QStringLiteral("DejaVu Sans")});
-    font.setPixelSize(pixels);
-    font.setBold(bold);
-    return font;
-}
+using namespace pictures;
 
 void drawArrowHead(QPainter& p, QPointF tip, QPointF direction, qreal length, qreal halfWidth,
                    const QColor& colour)
@@ -79,7 +67,7 @@ void drawActivity(QPainter& p, QPointF from, QPointF to, bool critical)
 void drawDuration(QPainter& p, QPointF from, QPointF to, int days, bool critical)
 {
     const QString text = QStringLiteral("%1 gg").arg(days);
-    p.setFont(pixelFont(12, critical));
+    p.setFont(pictures::font(12, critical));
     const QRectF box = p.fontMetrics().boundingRect(text).adjusted(-5, -2, 5, 2);
     const QRectF placed(QPointF((from + to) / 2) - box.center() + box.topLeft(), box.size());
     p.setPen(QPen(critical ? kCritical : kMuted, 1));
@@ -94,7 +82,7 @@ void drawEvent(QPainter& p, int event, QPointF centre, bool critical)
     p.setPen(QPen(critical ? kCritical : kInk, critical ? 3 : 1.8));
     p.setBrush(critical ? kPaleCritical : QColor(Qt::white));
     p.drawEllipse(centre, kRadius, kRadius);
-    p.setFont(pixelFont(16, true));
+    p.setFont(pictures::font(16, true));
     p.setPen(critical ? kCritical : kInk);
     p.drawText(QRectF(centre.x() - kRadius, centre.y() - kRadius, 2 * kRadius, 2 * kRadius),
                Qt::AlignCenter, QString::number(event));
@@ -104,7 +92,7 @@ void drawEvent(QPainter& p, int event, QPointF centre, bool critical)
 void drawTimes(QPainter& p, QPointF centre, double earliest, double latest, bool critical)
 {
     const QString text = QStringLiteral("%1 | %2").arg(earliest).arg(latest);
-    p.setFont(pixelFont(12, critical));
+    p.setFont(pictures::font(12, critical));
     p.setPen(critical ? kCritical : kMuted);
     const bool below = centre.y() > 200;
     const QRectF area(centre.x() - 40, below ? centre.y() + kRadius + 2 : centre.y() - kRadius - 19,
@@ -118,7 +106,7 @@ void drawLegend(QPainter& p, const ScheduleResults& results)
     p.setPen(QPen(QColor(200, 205, 215), 1));
     p.drawLine(QPointF(12, top), QPointF(591, top));
 
-    p.setFont(pixelFont(12));
+    p.setFont(pictures::font(12));
     const auto label = [&](qreal x, qreal y, const QString& text, const QColor& colour) {
         p.setPen(colour);
         p.drawText(QRectF(x, y - 9, 280, 18), Qt::AlignLeft | Qt::AlignVCenter, text);
@@ -149,10 +137,10 @@ void drawLegend(QPainter& p, const ScheduleResults& results)
     p.setPen(QPen(kInk, 1.5));
     p.setBrush(Qt::white);
     p.drawEllipse(QPointF(41, row2), 11, 11);
-    p.setFont(pixelFont(11, true));
+    p.setFont(pictures::font(11, true));
     p.setPen(kInk);
     p.drawText(QRectF(30, row2 - 11, 22, 22), Qt::AlignCenter, QStringLiteral("n"));
-    p.setFont(pixelFont(12));
+    p.setFont(pictures::font(12));
     label(72, row2, QStringLiteral("evento numerato"), kInk);
     p.setPen(kMuted);
     p.drawText(QRectF(306, row2 - 9, 60, 18), Qt::AlignCenter, QStringLiteral("0 | 3"));
@@ -189,7 +177,7 @@ void paintExampleNetwork(QPainter& p)
     p.setBrush(Qt::NoBrush);
     p.drawRect(QRectF(0.5, 0.5, kExampleNetworkSize.width() - 1, kExampleNetworkSize.height() - 1));
 
-    p.setFont(pixelFont(12, true));
+    p.setFont(pictures::font(12, true));
     p.setPen(kInk);
     p.drawText(
         QRectF(12, 6, 400, 18), Qt::AlignLeft | Qt::AlignVCenter,

@@ -55,10 +55,11 @@ PrintResult deliverDocument(const DocxWriter& writer, const QString& path, Docum
     return result;
 }
 
-PrintResult printDataListing(const Project& project, const TitlePage& titlePage, int& checkFailed,
-                             DocumentOutput& output, const StatusCallback& status)
+PrintResult printDataListing(const Project& project, const TitlePage& titlePage,
+                             CheckConfirmation& confirmation, DocumentOutput& output,
+                             const StatusCallback& status)
 {
-    if (auto fault = requireValidData(project, checkFailed))
+    if (auto fault = confirmation.requireValidData(project))
         return {QString(), fault, std::nullopt, true};
     say(status, kLoading);
     DocxWriter writer;
@@ -77,10 +78,10 @@ PrintResult printBlankForm(DocumentOutput& output, const StatusCallback& status)
 }
 
 PrintResult printResultsListing(const Project& project, const TitlePage& titlePage,
-                                int& checkFailed, DocumentOutput& output,
+                                CheckConfirmation& confirmation, DocumentOutput& output,
                                 const StatusCallback& status)
 {
-    if (auto fault = requireValidData(project, checkFailed))
+    if (auto fault = confirmation.requireValidData(project))
         return {QString(), fault, std::nullopt, true};
     say(status, kLoading);
     ScheduleResults results = ComputeSchedule(project);
@@ -106,10 +107,10 @@ PrintResult printDataOnlyReport(const TitlePage& titlePage, const OfficeSettings
 }
 
 PrintResult printFullReport(const Project& project, const TitlePage& titlePage,
-                            const OfficeSettings& office, int& checkFailed, DocumentOutput& output,
-                            const StatusCallback& status)
+                            const OfficeSettings& office, CheckConfirmation& confirmation,
+                            DocumentOutput& output, const StatusCallback& status)
 {
-    if (auto fault = requireValidData(project, checkFailed))
+    if (auto fault = confirmation.requireValidData(project))
         return {QString(), fault, std::nullopt, true};
     say(status, kLoading);
     ScheduleResults results = ComputeSchedule(project);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/data_check.h"
 #include "model/message.h"
 #include "model/project.h"
 #include "model/title_page.h"
@@ -37,17 +38,18 @@ PrintResult deliverDocument(const DocxWriter& writer, const QString& path, Docum
 
 // Each print command checks what it needs, builds its document, writes it as a new file in the
 // output folder and opens it for the user. Results are always computed from the data printed.
-PrintResult printDataListing(const Project& project, const TitlePage& titlePage, int& checkFailed,
-                             DocumentOutput& output, const StatusCallback& status = {});
+PrintResult printDataListing(const Project& project, const TitlePage& titlePage,
+                             CheckConfirmation& confirmation, DocumentOutput& output,
+                             const StatusCallback& status = {});
 PrintResult printBlankForm(DocumentOutput& output, const StatusCallback& status = {});
 PrintResult printResultsListing(const Project& project, const TitlePage& titlePage,
-                                int& checkFailed, DocumentOutput& output,
+                                CheckConfirmation& confirmation, DocumentOutput& output,
                                 const StatusCallback& status = {});
 PrintResult printDataOnlyReport(const TitlePage& titlePage, const OfficeSettings& office,
                                 DocumentOutput& output, const StatusCallback& status = {});
 // The full report keeps its name, ZANT-RelazioneZANT-<client>.docx, replacing an older one.
 PrintResult printFullReport(const Project& project, const TitlePage& titlePage,
-                            const OfficeSettings& office, int& checkFailed, DocumentOutput& output,
-                            const StatusCallback& status = {});
+                            const OfficeSettings& office, CheckConfirmation& confirmation,
+                            DocumentOutput& output, const StatusCallback& status = {});
 
 } // namespace zant

@@ -9,6 +9,16 @@ EditCommand::EditCommand(ModZANT& app, const QString& text, QUndoCommand* parent
 {
 }
 
+Project& EditCommand::project()
+{
+    return m_app.m_project;
+}
+
+TitlePage& EditCommand::titlePage()
+{
+    return m_app.m_titlePage;
+}
+
 void EditCommand::redo()
 {
     // The first redo comes from the push, right after ModZANT::edit applied the command.
@@ -42,8 +52,8 @@ SetDescriptionCommand::SetDescriptionCommand(ModZANT& app, int event, const QStr
 
 Outcome SetDescriptionCommand::apply()
 {
-    m_before = m_app.project.description(m_event);
-    return m_app.project.setDescription(m_event, m_text);
+    m_before = project().description(m_event);
+    return project().setDescription(m_event, m_text);
 }
 
 bool SetDescriptionCommand::mergeWith(const QUndoCommand* other)
@@ -59,10 +69,10 @@ bool SetDescriptionCommand::mergeWith(const QUndoCommand* other)
 void SetDescriptionCommand::revert()
 {
     // setDescription ignores an empty text, and the text before may be empty (a new event).
-    Event event = m_app.project.event(m_event);
+    Event event = project().event(m_event);
     event.description = m_before;
-    m_app.project.setEvent(m_event, std::move(event));
-    m_app.project.RecountEvents();
+    project().setEvent(m_event, std::move(event));
+    project().RecountEvents();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -74,14 +84,14 @@ InsertEventCommand::InsertEventCommand(ModZANT& app, int k)
 
 Outcome InsertEventCommand::apply()
 {
-    return m_app.project.insertEvent(m_k);
+    return project().insertEvent(m_k);
 }
 
 void InsertEventCommand::revert()
 {
     // The inserted event has no links and no link leads to it: deleting it renumbers the
     // targets back.
-    m_app.project.deleteEvent(m_k);
+    project().deleteEvent(m_k);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -93,7 +103,7 @@ DeleteEventCommand::DeleteEventCommand(ModZANT& app, int k)
 
 Outcome DeleteEventCommand::apply()
 {
-    Project& p = m_app.project;
+    Project& p = project();
     m_event = p.event(m_k);
     m_removed.clear();
     for (int e = 1; e <= kMaxEvents; ++e) {
@@ -110,7 +120,7 @@ Outcome DeleteEventCommand::apply()
 
 void DeleteEventCommand::revert()
 {
-    Project& p = m_app.project;
+    Project& p = project();
     // Inserting at k renumbers the targets above k back; then the event and the links that led
     // to it return to their places, in slot order so that each lands where it was.
     p.insertEvent(m_k);
@@ -146,7 +156,7 @@ LinkEditCommand::LinkEditCommand(ModZANT& app, Kind kind, int event, int slot, d
 
 Outcome LinkEditCommand::apply()
 {
-    Project& p = m_app.project;
+    Project& p = project();
     m_before = p.event(m_event);
     switch (m_kind) {
     case Target:
@@ -169,13 +179,13 @@ bool LinkEditCommand::mergeWith(const QUndoCommand* other)
         next->m_event != m_event || next->m_slot != m_slot || next->m_session != m_session)
         return false;
     m_value = next->m_value;
-    setObsolete(m_app.project.event(m_event) == m_before);
+    setObsolete(project().event(m_event) == m_before);
     return true;
 }
 
 void LinkEditCommand::revert()
 {
-    m_app.project.setEvent(m_event, m_before);
+    project().setEvent(m_event, m_before);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -187,8 +197,8 @@ SetStartDateCommand::SetStartDateCommand(ModZANT& app, const QString& text)
 
 Outcome SetStartDateCommand::apply()
 {
-    m_before = m_app.project.startDateText();
-    m_app.project.setStartDateText(m_text);
+    m_before = project().startDateText();
+    project().setStartDateText(m_text);
     return std::nullopt;
 }
 
@@ -204,7 +214,7 @@ bool SetStartDateCommand::mergeWith(const QUndoCommand* other)
 
 void SetStartDateCommand::revert()
 {
-    m_app.project.setStartDateText(m_before);
+    project().setStartDateText(m_before);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -217,17 +227,17 @@ ReplaceProjectCommand::ReplaceProjectCommand(ModZANT& app, const QString& text, 
 
 Outcome ReplaceProjectCommand::apply()
 {
-    m_beforeProject = m_app.project;
-    m_beforeTitlePage = m_app.titlePage;
-    m_app.project = m_project;
-    m_app.titlePage = m_titlePage;
+    m_beforeProject = project();
+    m_beforeTitlePage = titlePage();
+    project() = m_project;
+    titlePage() = m_titlePage;
     return std::nullopt;
 }
 
 void ReplaceProjectCommand::revert()
 {
-    m_app.project = m_beforeProject;
-    m_app.titlePage = m_beforeTitlePage;
+    project() = m_beforeProject;
+    titlePage() = m_beforeTitlePage;
 }
 
 void ReplaceProjectCommand::announce()
@@ -247,8 +257,8 @@ SetTitleFieldCommand::SetTitleFieldCommand(ModZANT& app, TitlePage::Field field,
 
 Outcome SetTitleFieldCommand::apply()
 {
-    m_before = m_app.titlePage[m_field];
-    m_app.titlePage[m_field] = m_text;
+    m_before = titlePage()[m_field];
+    titlePage()[m_field] = m_text;
     return std::nullopt;
 }
 
@@ -264,7 +274,7 @@ bool SetTitleFieldCommand::mergeWith(const QUndoCommand* other)
 
 void SetTitleFieldCommand::revert()
 {
-    m_app.titlePage[m_field] = m_before;
+    titlePage()[m_field] = m_before;
 }
 
 void SetTitleFieldCommand::announce()
@@ -282,14 +292,14 @@ ReplaceTitlePageCommand::ReplaceTitlePageCommand(ModZANT& app, const QString& te
 
 Outcome ReplaceTitlePageCommand::apply()
 {
-    m_before = m_app.titlePage;
-    m_app.titlePage = m_titlePage;
+    m_before = titlePage();
+    titlePage() = m_titlePage;
     return std::nullopt;
 }
 
 void ReplaceTitlePageCommand::revert()
 {
-    m_app.titlePage = m_before;
+    titlePage() = m_before;
 }
 
 void ReplaceTitlePageCommand::announce()

@@ -36,6 +36,9 @@ public:
 protected:
     // Tells the windows what changed after an undo or a later redo.
     virtual void announce();
+    // The project and the title page the edits change.
+    Project& project();
+    TitlePage& titlePage();
 
     ModZANT& m_app;
 

@@ -33,18 +33,18 @@ constexpr int kShownRows = 12;
 // A name for the exported file from the project's own file, or a plain one.
 QString suggestedName(const ModZANT& app, const QString& suffix)
 {
-    const QString base = QFileInfo(app.currentDataFile).completeBaseName();
+    const QString base = QFileInfo(app.currentDataFile()).completeBaseName();
     return (base.isEmpty() ? QStringLiteral("ZANT-progetto") : base) + suffix;
 }
 
 // The check the export needs, then the results of the data as they are now.
 std::optional<ScheduleResults> computeForExport(ModZANT& app, QWidget* parent)
 {
-    if (auto fault = requireValidData(app.project, app.checkFailed)) {
+    if (auto fault = app.checkConfirmation().requireValidData(app.project())) {
         app.showMessage(parent, *fault);
         return std::nullopt;
     }
-    return ComputeSchedule(app.project);
+    return ComputeSchedule(app.project());
 }
 
 void reportWritten(ModZANT& app, QWidget* parent, const Outcome& failed, const QString& path)
@@ -61,14 +61,10 @@ void reportWritten(ModZANT& app, QWidget* parent, const Outcome& failed, const Q
 bool replaceWithImported(ModZANT& app, QWidget* parent, const QString& what, Project project,
                          TitlePage titlePage)
 {
-    if (Outcome refused =
-            app.edit<ReplaceProjectCommand>(what, std::move(project), std::move(titlePage))) {
+    if (Outcome refused = app.importProject(what, std::move(project), std::move(titlePage))) {
         app.showMessage(parent, *refused);
         return false;
     }
-    // The imported project has no data file of its own yet: "Salva" asks for one.
-    app.currentDataFile.clear();
-    emit app.titlePageChanged();
     return true;
 }
 
@@ -94,7 +90,7 @@ void exportMspdiFile(ModZANT& app, QWidget* parent)
     if (path.isEmpty())
         return;
     reportWritten(app, parent,
-                  exportMspdi(path, app.project, *results, app.titlePage[TitlePage::progetto]),
+                  exportMspdi(path, app.project(), *results, app.titlePage()[TitlePage::progetto]),
                   path);
 }
 
@@ -109,14 +105,15 @@ void exportCalendarFile(ModZANT& app, QWidget* parent)
     if (path.isEmpty())
         return;
     reportWritten(app, parent,
-                  exportICalendar(path, app.project, *results, app.titlePage[TitlePage::progetto],
+                  exportICalendar(path, app.project(), *results,
+                                  app.titlePage()[TitlePage::progetto],
                                   QDateTime::currentDateTimeUtc()),
                   path);
 }
 
 void exportResultsWorkbook(ModZANT& app, QWidget* parent)
 {
-    if (app.results.isEmpty()) {
+    if (app.results().isEmpty()) {
         app.showMessage(parent, exclamation(QStringLiteral("Non ci sono risultati da esportare: "
                                                            "eseguire prima il calcolo.")));
         return;
@@ -125,7 +122,7 @@ void exportResultsWorkbook(ModZANT& app, QWidget* parent)
                                                     kExcelFilters, 1, suggestedName(app, ".xlsx"));
     if (path.isEmpty())
         return;
-    reportWritten(app, parent, exportResultsXlsx(path, app.project, app.results), path);
+    reportWritten(app, parent, exportResultsXlsx(path, app.project(), app.results()), path);
 }
 
 bool importMspdiFile(ModZANT& app, QWidget* parent)
@@ -193,7 +190,7 @@ bool pasteActivities(ModZANT& app, QWidget* parent, const QString& text)
                                                         "elenco di attività.")));
         return false;
     }
-    const ActivityPaste paste = planActivityPaste(app.project, parseActivityList(text));
+    const ActivityPaste paste = planActivityPaste(app.project(), parseActivityList(text));
     QStringList added;
     for (const ActivityRow& row : paste.added)
         added << rowText(row);
@@ -214,7 +211,7 @@ bool pasteActivities(ModZANT& app, QWidget* parent, const QString& text)
     if (!app.dialogs().question(parent, QStringLiteral("Incolla attività"), preview, true))
         return false;
     if (Outcome failed = app.edit<ReplaceProjectCommand>(QStringLiteral("Incolla attività"),
-                                                         paste.result, app.titlePage)) {
+                                                         paste.result, app.titlePage())) {
         app.showMessage(parent, *failed);
         return false;
     }

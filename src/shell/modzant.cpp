@@ -13,7 +13,7 @@ namespace zant {
 
 ModZANT::ModZANT(std::unique_ptr<Dialogs> dialogs, std::unique_ptr<DocumentOutput> output,
                  std::unique_ptr<MusicPlayer> music, OfficeSettings office)
-    : office(std::move(office)), m_dialogs(std::move(dialogs)), m_output(std::move(output)),
+    : m_office(std::move(office)), m_dialogs(std::move(dialogs)), m_output(std::move(output)),
       m_music(std::move(music))
 {
     InitSharedConstants();
@@ -32,12 +32,12 @@ ModZANT::~ModZANT()
 
 void ModZANT::InitSharedConstants()
 {
-    zant::InitSharedConstants(constants);
+    zant::InitSharedConstants(m_constants);
 }
 
 void ModZANT::InitMessageTitles()
 {
-    zant::InitMessageTitles(constants);
+    zant::InitMessageTitles(m_constants);
 }
 
 void ModZANT::registerWindow(const QString& name, WindowFactory factory)
@@ -134,11 +134,12 @@ void ModZANT::unloadWindow(const QString& name)
 
 void ModZANT::ConfirmExit(QWidget* parent)
 {
-    if (!m_dialogs->question(
-            parent,
-            QStringLiteral("Attenzione: i dati non archiviati andranno "
-                           "persi !"),
-            QStringLiteral("Vuoi uscire da ") + constants.productName + QStringLiteral("?"), false))
+    if (!m_dialogs->question(parent,
+                             QStringLiteral("Attenzione: i dati non archiviati andranno "
+                                            "persi !"),
+                             QStringLiteral("Vuoi uscire da ") + m_constants.productName +
+                                 QStringLiteral("?"),
+                             false))
         return;
     static const QString order[] = {
         win::dati,           win::sommario,           win::risultati,   win::frontespizio,
@@ -186,7 +187,7 @@ void ModZANT::applyMainBackground(QWidget* mainWindow) const
 
 void ModZANT::showMessage(QWidget* parent, const Message& message)
 {
-    m_dialogs->message(parent, constants.messageTitle, message);
+    m_dialogs->message(parent, m_constants.messageTitle, message);
 }
 
 Outcome ModZANT::edit(std::unique_ptr<EditCommand> command)
@@ -216,15 +217,55 @@ void ModZANT::startFreshHistory()
     m_undoStack.clear();
 }
 
+void ModZANT::loadProject(ProjectFileContents contents, const QString& dataFile)
+{
+    m_project = std::move(contents.project);
+    m_titlePage = std::move(contents.titlePage);
+    m_currentDataFile = dataFile;
+    startFreshHistory();
+    emit titlePageChanged();
+}
+
+Outcome ModZANT::openProject(const QString& path)
+{
+    auto contents = readProjectFile(path);
+    if (!contents)
+        return contents.error();
+    loadProject(std::move(contents.value()), path);
+    return std::nullopt;
+}
+
+Outcome ModZANT::importProject(const QString& what, Project project, TitlePage titlePage)
+{
+    if (Outcome refused =
+            edit<ReplaceProjectCommand>(what, std::move(project), std::move(titlePage)))
+        return refused;
+    m_currentDataFile.clear();
+    emit titlePageChanged();
+    return std::nullopt;
+}
+
+void ModZANT::dateTitlePage(const QString& today)
+{
+    if (m_titlePage[TitlePage::data].isEmpty())
+        m_titlePage[TitlePage::data] = today;
+}
+
+void ModZANT::setResults(ScheduleResults results)
+{
+    m_results = std::move(results);
+    emit resultsChanged();
+}
+
 bool ModZANT::saveProject(QWidget* parent, bool askName)
 {
-    if (auto refusal = checkBeforeSave(project, titlePage, checkFailed)) {
+    if (auto refusal = checkBeforeSave(m_project, m_titlePage, m_checkConfirmation)) {
         showMessage(parent, refusal->message);
         if (refusal->openTitlePage && hasWindow(win::frontespizio))
             showWindow(win::frontespizio);
         return false;
     }
-    QString path = askName ? QString() : currentDataFile;
+    QString path = askName ? QString() : m_currentDataFile;
     if (path.isEmpty()) {
         path =
             m_dialogs->saveFileName(parent, QStringLiteral("Salva file con nome"),
@@ -232,11 +273,11 @@ bool ModZANT::saveProject(QWidget* parent, bool askName)
         if (path.isEmpty())
             return false;
     }
-    if (auto failure = writeProjectFile(path, project, titlePage)) {
+    if (auto failure = writeProjectFile(path, m_project, m_titlePage)) {
         showMessage(parent, *failure);
         return false;
     }
-    currentDataFile = path;
+    m_currentDataFile = path;
     markSaved();
     return true;
 }
@@ -255,7 +296,7 @@ bool ModZANT::maybeSaveChanges(QWidget* parent)
 {
     if (!isModified())
         return true;
-    switch (m_dialogs->saveChanges(parent, constants.productName,
+    switch (m_dialogs->saveChanges(parent, m_constants.productName,
                                    QStringLiteral("Salvare le modifiche al progetto?"))) {
     case SaveChoice::Save:
         return saveProject(parent, false);

@@ -1,7 +1,9 @@
 #pragma once
 
 #include "model/constants.h"
+#include "model/data_check.h"
 #include "model/project.h"
+#include "model/project_file.h"
 #include "model/title_page.h"
 #include "report/document_output.h"
 #include "report/office_settings.h"
@@ -65,14 +67,34 @@ public:
             std::unique_ptr<MusicPlayer> music, OfficeSettings office);
     ~ModZANT() override;
 
-    Project project;
-    ScheduleResults results;
-    TitlePage titlePage;
-    int checkFailed = 0;
-    QString currentDataFile;
-    SharedConstants constants;
-    OfficeSettings office;
-    QColor lastColor = Qt::white;
+    // The project and its title page change through loadProject, importProject and edit();
+    // the results through setResults.
+    const Project& project() const { return m_project; }
+    const TitlePage& titlePage() const { return m_titlePage; }
+    const ScheduleResults& results() const { return m_results; }
+    // The data file the project was read from or last saved to; empty when it has none.
+    const QString& currentDataFile() const { return m_currentDataFile; }
+    CheckConfirmation& checkConfirmation() { return m_checkConfirmation; }
+
+    // Swaps in a project read from `dataFile` (empty when it comes from no file): its history
+    // starts here and the windows show its title page.
+    void loadProject(ProjectFileContents contents, const QString& dataFile);
+    // Reads a data file and loads it; on failure nothing changes and the message says why.
+    Outcome openProject(const QString& path);
+    // Replaces the project with one imported from another program's file, as one step that can
+    // be undone; the imported project has no data file of its own yet, so "Salva" asks for one.
+    Outcome importProject(const QString& what, Project project, TitlePage titlePage);
+    // A title page without a date gets today's (a project that was opened brings its own).
+    void dateTitlePage(const QString& today);
+    // New results were computed: the windows that show them are told.
+    void setResults(ScheduleResults results);
+
+    const SharedConstants& constants() const { return m_constants; }
+    // The office name and address the documents carry.
+    const OfficeSettings& office() const { return m_office; }
+    // The colour last chosen for a window's background, offered again next time.
+    QColor lastColor() const { return m_lastColor; }
+    void setLastColor(const QColor& colour) { m_lastColor = colour; }
     // Today's date, replaceable by tests.
     std::function<QDate()> today = [] { return QDate::currentDate(); };
 
@@ -165,6 +187,17 @@ signals:
     void titlePageChanged();
 
 private:
+    // The edit commands change the project and the title page, and put them back.
+    friend class EditCommand;
+
+    Project m_project;
+    ScheduleResults m_results;
+    TitlePage m_titlePage;
+    CheckConfirmation m_checkConfirmation;
+    QString m_currentDataFile;
+    SharedConstants m_constants;
+    OfficeSettings m_office;
+    QColor m_lastColor = Qt::white;
     std::unique_ptr<Dialogs> m_dialogs;
     std::unique_ptr<DocumentOutput> m_output;
     std::unique_ptr<MusicPlayer> m_music;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "windows/main_window_base.h"
+#include "windows/window_style.h"
 
 #include <array>
 
@@ -26,7 +27,7 @@ public:
     ~dati() override;
     Q_DISABLE_COPY_MOVE(dati)
 
-    static constexpr int kRows = 10;
+    static constexpr int kRows = kGridRows;
 
     // Grid handlers; rows are 1..10 as in the window.
     void VScroll1_Change();
@@ -138,15 +139,21 @@ private:
     std::array<QLineEdit*, kRows> m_leg{};
     std::array<QLineEdit*, kRows> m_gior{};
     std::array<QScrollBar*, kRows> m_scrollagiorni{};
+    // Scrolls the event rows (the top event shown).
     QScrollBar* m_VScroll1 = nullptr;
+    // Scrolls the link rows (the top slot shown).
     QScrollBar* m_VScroll2 = nullptr;
+    // Chooses the event whose links the link rows show.
     QScrollBar* m_VScroll3 = nullptr;
     QScrollBar* m_scrolladata = nullptr;
+    // "Evento n. k": the number of the event whose links are shown.
     QLabel* m_Label1 = nullptr;
+    // The description of that event ("Evento finale senza legami" for the last one).
     QLabel* m_Label2 = nullptr;
     QLineEdit* m_datiniz = nullptr;
     QToolButton* m_calendario = nullptr;
     int m_wheelRemainder = 0;
+    // The progress of the computation started by "Risultati".
     QProgressBar* m_ProgressBar1 = nullptr;
 };
 

@@ -260,7 +260,7 @@ void DiagramWindow::esporta_Click()
     const auto error = exportPicture(
         path, pictureSize(), [this](QPainter& p) { paintPicture(p); }, 300.0 / 96.0);
     if (error)
-        m_app.dialogs().message(this, m_app.constants.messageTitle, *error);
+        m_app.dialogs().message(this, m_app.constants().messageTitle, *error);
 }
 
 } // namespace zant

@@ -303,7 +303,7 @@ void frmSplash::Form_Load()
     m_app.music().play();
     m_app.InitMessageTitles();
     m_app.InitSharedConstants();
-    const SharedConstants& c = m_app.constants;
+    const SharedConstants& c = m_app.constants();
     setWindowTitle(c.productName);
     label(3)->setText(c.productName);
     label(4)->setText(c.productSubtitle);

@@ -46,7 +46,9 @@ private:
 
     ModZANT& m_app;
     std::array<QLabel*, labelCount> m_label{};
+    // The picture on the left.
     QLabel* m_image1 = nullptr;
+    // The decorative frame behind the program's name.
     QWidget* m_shape1 = nullptr;
 };
 

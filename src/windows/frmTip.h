@@ -45,7 +45,9 @@ private:
     void buildControls();
     void Form_Load(const QString& tipsFile);
 
+    // The light-bulb picture.
     QLabel* m_picture1 = nullptr;
+    // The heading "Non tutti sanno che...".
     QLabel* m_label1 = nullptr;
     QLabel* m_lblTipText = nullptr;
     QPushButton* m_cmdprecedente = nullptr;

@@ -5,6 +5,7 @@
 #include "report/print_commands.h"
 #include "report/print_renderer.h"
 #include "shell/edit_commands.h"
+#include "windows/window_style.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -89,8 +90,7 @@ frontespizio::frontespizio(ModZANT& app, QWidget* parent)
     buildCommands();
     applyDesignSize();
     // A project that was opened brings its own date; only an empty one gets today's.
-    if (m_app.titlePage[TitlePage::data].isEmpty())
-        m_app.titlePage[TitlePage::data] = todayInItalian(m_app.today());
+    m_app.dateTitlePage(todayInItalian(m_app.today()));
     showTitlePage();
     setStatus(kInstruction);
     connect(&m_app, &ModZANT::titlePageChanged, this, &frontespizio::showTitlePage);
@@ -139,11 +139,11 @@ void frontespizio::buildFields()
     };
     m_Labelstudio =
         officeRow(kOfficeTop, QStringLiteral(" studio tecnico...........:"),
-                  QStringLiteral("Labelstudio"), m_app.office.officeName,
+                  QStringLiteral("Labelstudio"), m_app.office().officeName,
                   QStringLiteral("nome dello studio tecnico: non si modifica in questa finestra"));
     m_labelindirizzo = officeRow(
         kOfficeTop + kRowPitch, QStringLiteral(" indirizzo.....................:"),
-        QStringLiteral("labelindirizzo"), m_app.office.officeAddress,
+        QStringLiteral("labelindirizzo"), m_app.office().officeAddress,
         QStringLiteral("indirizzo dello studio tecnico: non si modifica in questa finestra"));
 
     auto* frame =
@@ -168,75 +168,33 @@ void frontespizio::buildFields()
 
 void frontespizio::buildCommands()
 {
-    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
-    file->setObjectName(QStringLiteral("file"));
-    menuItem(file, QStringLiteral("apri"), QStringLiteral("&Apri..."), [this] { apri_Click(); });
-    file->addSeparator();
-    menuItem(file, QStringLiteral("salva"), QStringLiteral("&Salva"), [this] { salva_Click(); });
-    menuItem(file, QStringLiteral("salvanome"), QStringLiteral("Salva con &nome..."),
-             [this] { salvanome_Click(); });
-    file->addSeparator();
-    menuItem(file, QStringLiteral("eliminare"), QStringLiteral("&Elimina..."),
-             [this] { eliminare_click(); });
-    QMenu* stamp = file->addMenu(QStringLiteral("S&tampa"));
-    stamp->setObjectName(QStringLiteral("stamp"));
-    menuItem(stamp, QStringLiteral("solodati"), QStringLiteral("&solo dati finestra"),
-             [this] { solodati_Click(); });
-    menuItem(stamp, QStringLiteral("stampatutto"), QStringLiteral("&intera elaborazione"),
-             [this] { stampa_Click(); });
-    file->addSeparator();
-    menuItem(file, QStringLiteral("esci"), QStringLiteral("Es&ci"), [this] { esci_Click(); });
-
-    QMenu* modi = menuBar()->addMenu(QStringLiteral("&Modifica"));
-    modi->setObjectName(QStringLiteral("modi"));
-    menuItem(modi, QStringLiteral("colorare"), QStringLiteral("&Colore di sfondo"),
-             [this] { colorare_Click(); });
-    modi->addSeparator();
-    menuItem(modi, QStringLiteral("controllodat"), QStringLiteral("Controllo &dati immessi"),
-             [this] { controllodat_Click(); });
-    modi->addSeparator();
-    menuItem(modi, QStringLiteral("cancella"), QStringLiteral("C&ancella dati finestra"),
-             [this] { cancella_click(); });
+    addMenu("file", "&File",
+            {item("apri", "&Apri...", [this] { apri_Click(); }), separator(),
+             item("salva", "&Salva", [this] { salva_Click(); }),
+             item("salvanome", "Salva con &nome...", [this] { salvanome_Click(); }), separator(),
+             item("eliminare", "&Elimina...", [this] { eliminare_click(); }),
+             submenu("stamp", "S&tampa"),
+             item("solodati", "&solo dati finestra", [this] { solodati_Click(); }),
+             item("stampatutto", "&intera elaborazione", [this] { stampa_Click(); }), endSubmenu(),
+             separator(), item("esci", "Es&ci", [this] { esci_Click(); })});
+    QMenu* modi = addMenu(
+        "modi", "&Modifica",
+        {item("colorare", "&Colore di sfondo", [this] { colorare_Click(); }), separator(),
+         item("controllodat", "Controllo &dati immessi", [this] { controllodat_Click(); }),
+         separator(), item("cancella", "C&ancella dati finestra", [this] { cancella_click(); })});
     addUndoItems(modi);
 
     addViewMenu({}, 3);
     addHelpMenu(QStringLiteral("help"), QStringLiteral("sugger"));
     addWindowItem(3);
 
-    buildToolbar(toolbarTips(), [this](int index) {
-        switch (index) {
-        case 1:
-            apri_Click();
-            break;
-        case 2:
-            salva_Click();
-            break;
-        case 3:
-            eliminare_click();
-            break;
-        case 4:
-            stampa_Click();
-            break;
-        case 17:
-            controllodat_Click();
-            break;
-        case 18:
-            cancella_click();
-            break;
-        case 19:
-            esci_Click();
-            break;
-        default:
-            break;
-        }
-    });
-    enableToolbarPositions({std::pair{6, win::dati},
-                            {7, win::risultati},
-                            {8, win::guidafrontespizio},
-                            {12, win::sommario},
-                            {13, win::frmTip},
-                            {14, win::supportoclienti},
-                            {15, win::informa}});
+    buildToolbar({{ToolbarButton::Apri, [this] { apri_Click(); }},
+                  {ToolbarButton::Salva, [this] { salva_Click(); }},
+                  {ToolbarButton::Elimina, [this] { eliminare_click(); }},
+                  {ToolbarButton::Stampa, [this] { stampa_Click(); }},
+                  {ToolbarButton::Controllo, [this] { controllodat_Click(); }},
+                  {ToolbarButton::Cancella, [this] { cancella_click(); }},
+                  {ToolbarButton::Uscita, [this] { esci_Click(); }}});
 
     addButtons(
         {
@@ -284,14 +242,14 @@ void frontespizio::setStatus(const QString& text)
 void frontespizio::setPassoWarning(bool warning)
 {
     QPalette p = passo()->palette();
-    p.setColor(QPalette::Window, warning ? QColor(255, 170, 120) : QColor(255, 255, 192));
+    p.setColor(QPalette::Window, warning ? kWarningColour : kGuidanceColour);
     passo()->setPalette(p);
 }
 
 void frontespizio::showTitlePage()
 {
     for (int f = 0; f < TitlePage::kFieldCount; ++f)
-        m_campi[f]->setText(m_app.titlePage.fields[f]);
+        m_campi[f]->setText(m_app.titlePage().fields[f]);
 }
 
 void frontespizio::campo_Change(TitlePage::Field field, const QString& text)
@@ -299,9 +257,9 @@ void frontespizio::campo_Change(TitlePage::Field field, const QString& text)
     if (auto why = unstorableTextReason(text)) {
         // The field keeps the text it had: the files could not store this one.
         QLineEdit* edit = m_campi[field];
-        const qsizetype typed = text.size() - m_app.titlePage[field].size();
+        const qsizetype typed = text.size() - m_app.titlePage()[field].size();
         const qsizetype cursor = edit->cursorPosition() - std::max<qsizetype>(typed, 0);
-        edit->setText(m_app.titlePage[field]);
+        edit->setText(m_app.titlePage()[field]);
         edit->setCursorPosition(
             static_cast<int>(std::clamp<qsizetype>(cursor, 0, edit->text().size())));
         setStatus(
@@ -368,7 +326,7 @@ bool frontespizio::SaveTitlePageFile()
         if (path.isEmpty())
             return false;
     }
-    if (auto failure = writeTitlePageFile(path, m_app.titlePage)) {
+    if (auto failure = writeTitlePageFile(path, m_app.titlePage())) {
         say(*failure);
         return false;
     }
@@ -403,8 +361,7 @@ void frontespizio::refuseForData(const Message& fault)
 
 void frontespizio::storeResults(ScheduleResults results)
 {
-    m_app.results = std::move(results);
-    emit m_app.resultsChanged();
+    m_app.setResults(std::move(results));
 }
 
 void frontespizio::stampa_Click()
@@ -413,9 +370,9 @@ void frontespizio::stampa_Click()
         printDirect();
         return;
     }
-    PrintResult result =
-        printFullReport(m_app.project, m_app.titlePage, m_app.office, m_app.checkFailed,
-                        m_app.output(), [this](const QString& text) { setStatus(text); });
+    PrintResult result = printFullReport(m_app.project(), m_app.titlePage(), m_app.office(),
+                                         m_app.checkConfirmation(), m_app.output(),
+                                         [this](const QString& text) { setStatus(text); });
     if (result.refusedByCheck) {
         refuseForData(*result.message);
         return;
@@ -428,7 +385,7 @@ void frontespizio::stampa_Click()
 
 void frontespizio::printDirect()
 {
-    if (auto fault = requireValidData(m_app.project, m_app.checkFailed)) {
+    if (auto fault = m_app.checkConfirmation().requireValidData(m_app.project())) {
         refuseForData(*fault);
         return;
     }
@@ -437,16 +394,16 @@ void frontespizio::printDirect()
         return;
     setStatus(QStringLiteral("sto stampando la relazione"));
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    ScheduleResults results = ComputeSchedule(m_app.project);
-    const Outcome error =
-        renderPages(layoutDirectReport(ReportData{m_app.project, results, m_app.titlePage,
-                                                  m_app.office, m_app.constants}),
+    ScheduleResults results = ComputeSchedule(m_app.project());
+    const Outcome failure =
+        renderPages(layoutDirectReport(ReportData{m_app.project(), results, m_app.titlePage(),
+                                                  m_app.office(), m_app.constants()}),
                     printer);
     QApplication::restoreOverrideCursor();
     storeResults(std::move(results));
-    if (error) {
+    if (failure) {
         setStatus(QString());
-        say(*error);
+        say(*failure);
         return;
     }
     setStatus(QStringLiteral("ho stampato la relazione"));
@@ -455,7 +412,7 @@ void frontespizio::printDirect()
 void frontespizio::solodati_Click()
 {
     const PrintResult result =
-        printDataOnlyReport(m_app.titlePage, m_app.office, m_app.output(),
+        printDataOnlyReport(m_app.titlePage(), m_app.office(), m_app.output(),
                             [this](const QString& text) { setStatus(text); });
     if (result.message)
         say(*result.message);
@@ -463,7 +420,7 @@ void frontespizio::solodati_Click()
 
 void frontespizio::controllodat_Click()
 {
-    say(checkTitlePage(m_app.titlePage));
+    say(checkTitlePage(m_app.titlePage()));
 }
 
 void frontespizio::cancella_click()
@@ -477,7 +434,7 @@ void frontespizio::cancella_click()
 void frontespizio::aiuto_Click()
 {
     m_app.dialogs().message(
-        this, m_app.constants.helpTitle,
+        this, m_app.constants().helpTitle,
         information(QStringLiteral(
             "- Digitare o correggere i dati spostandosi con il tasto TAB, o con il mouse, nei "
             "campi;\r"

@@ -50,7 +50,7 @@ gantt::gantt(ModZANT& app, QWidget* parent)
 
 bool gantt::rebuild()
 {
-    m_chart = buildGantt(m_app.project, m_app.results);
+    m_chart = buildGantt(m_app.project(), m_app.results());
     return !m_chart.isEmpty();
 }
 
@@ -89,9 +89,9 @@ QString gantt::toolTipAt(QPointF p) const
     const double reach = m_geometry.rowHeight * 0.4;
     for (const GanttMilestone& m : m_chart.milestones)
         if (m.row == row && std::abs(m_geometry.xOfDay(m.time) - p.x()) <= reach)
-            return eventToolTip(m_app.project, m_app.results, m.event);
+            return eventToolTip(m_app.project(), m_app.results(), m.event);
     const GanttBar& bar = m_chart.bars[row];
-    return activityToolTip(m_app.project, m_app.results, bar.from, bar.slot);
+    return activityToolTip(m_app.project(), m_app.results(), bar.from, bar.slot);
 }
 
 } // namespace zant

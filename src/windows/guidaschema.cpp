@@ -43,7 +43,7 @@ void guidaschema::controlsResized()
 
 void guidaschema::cmdstampa_Click()
 {
-    showPrintOutcome(printNetworkExample(m_app.output(), m_app.constants));
+    showPrintOutcome(printNetworkExample(m_app.output(), m_app.constants()));
 }
 
 } // namespace zant

@@ -23,6 +23,7 @@ protected:
     void controlsResized() override;
 
 private:
+    // The picture of the example network.
     QLabel* m_image1 = nullptr;
 };
 

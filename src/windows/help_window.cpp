@@ -1,4 +1,5 @@
 #include "windows/help_window.h"
+#include "windows/window_style.h"
 
 #include "report/help_documents.h"
 #include "report/help_texts.h"
@@ -97,7 +98,7 @@ void HelpWindowBase::cmdsommario_Click()
 void HelpWindowBase::showPrintOutcome(const PrintResult& result)
 {
     if (result.message)
-        m_app.dialogs().message(this, m_app.constants.helpTitle, *result.message);
+        m_app.dialogs().message(this, m_app.constants().helpTitle, *result.message);
 }
 
 void HelpWindowBase::resizeEvent(QResizeEvent* event)
@@ -129,7 +130,7 @@ HelpWindow::HelpWindow(ModZANT& app, const QString& name)
     titleFont.setBold(true);
     m_label1->setFont(titleFont);
     QPalette navy = m_label1->palette();
-    navy.setColor(QPalette::WindowText, QColor(0, 0, 128));
+    navy.setColor(QPalette::WindowText, kCaptionColour);
     m_label1->setPalette(navy);
     placeWidget(m_label1, kMargin, 120, width - 2 * kMargin, 480);
 
@@ -165,7 +166,7 @@ HelpWindow::~HelpWindow() = default;
 
 void HelpWindow::cmdstampa_Click()
 {
-    showPrintOutcome(PrintHelpWindow(m_label1->text(), m_body, m_app.output(), m_app.constants));
+    showPrintOutcome(PrintHelpWindow(m_label1->text(), m_body, m_app.output(), m_app.constants()));
 }
 
 } // namespace zant

@@ -84,7 +84,9 @@ public:
     void cmdstampa_Click() override;
 
 private:
+    // The title of the topic.
     QLabel* m_label1 = nullptr;
+    // The text of the topic.
     QLabel* m_label2 = nullptr;
     QScrollArea* m_area = nullptr;
     QString m_body;

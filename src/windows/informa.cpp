@@ -1,4 +1,5 @@
 #include "windows/informa.h"
+#include "windows/window_style.h"
 
 #include "model/text_format.h"
 #include "shell/modzant.h"
@@ -97,7 +98,7 @@ void informa::buildControls()
     name.setWeight(QFont::Black);
     m_label1->setFont(name);
     QPalette navy = m_label1->palette();
-    navy.setColor(QPalette::WindowText, QColor(0, 0, 128));
+    navy.setColor(QPalette::WindowText, kCaptionColour);
     m_label1->setPalette(navy);
     m_label1->setGeometry(twipsRect(1200, 120, 4860, 660, this));
 
@@ -152,7 +153,7 @@ void informa::buildControls()
 
 void informa::Form_Load()
 {
-    const SharedConstants& c = m_app.constants;
+    const SharedConstants& c = m_app.constants();
     setWindowTitle(QStringLiteral("Informazioni su ") + c.productName);
     m_label1->setText(c.productName);
     m_label2->setText(c.productSubtitle);

@@ -38,14 +38,14 @@ private:
 
     ModZANT& m_app;
     QLabel* m_picIcon = nullptr;
-    QLabel* m_label1 = nullptr;
-    QLabel* m_label2 = nullptr;
-    QLabel* m_label3 = nullptr;
-    QLabel* m_label5 = nullptr;
-    QLabel* m_label6 = nullptr;
-    QFrame* m_line1 = nullptr;
-    QFrame* m_line2 = nullptr;
-    QFrame* m_line3 = nullptr;
+    QLabel* m_label1 = nullptr; // the program's name
+    QLabel* m_label2 = nullptr; // the subtitle under the name
+    QLabel* m_label3 = nullptr; // the publisher
+    QLabel* m_label5 = nullptr; // the systems the program was written for
+    QLabel* m_label6 = nullptr; // the version line
+    QFrame* m_line1 = nullptr;  // the rule under the name and subtitle
+    QFrame* m_line2 = nullptr;  // the rule above the publisher
+    QFrame* m_line3 = nullptr;  // the rule above the buttons
     QPushButton* m_cmdOK = nullptr;
 };
 

@@ -1,6 +1,7 @@
 #include "windows/main_window_base.h"
 
 #include "shell/twips.h"
+#include "windows/window_style.h"
 
 #include <algorithm>
 #include <cmath>
@@ -13,8 +14,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
-#include <QPainter>
-#include <QPainterPath>
 #include <QPushButton>
 #include <QToolBar>
 
@@ -69,7 +68,7 @@ MainWindowBase::MainWindowBase(ModZANT& app, const QString& caption, QWidget* pa
     m_passo->setFrameShadow(QFrame::Sunken);
     m_passo->setAutoFillBackground(true);
     QPalette yellow = m_passo->palette();
-    yellow.setColor(QPalette::Window, QColor(255, 255, 192));
+    yellow.setColor(QPalette::Window, kGuidanceColour);
     m_passo->setPalette(yellow);
     m_passo->setToolTip(
         QStringLiteral("indicazioni sulla corretta procedura di immissione dei dati"));
@@ -109,6 +108,37 @@ QAction* MainWindowBase::menuItem(QMenu* menu, const QString& name, const QStrin
     if (handler)
         connect(action, &QAction::triggered, this, [handler] { handler(); });
     return action;
+}
+
+QMenu* MainWindowBase::addMenu(const char* name, const char* caption,
+                               std::initializer_list<MenuEntry> entries)
+{
+    QMenu* top = menuBar()->addMenu(QString::fromUtf8(caption));
+    top->setObjectName(QString::fromLatin1(name));
+    QMenu* menu = top;
+    for (const MenuEntry& entry : entries) {
+        switch (entry.kind) {
+        case MenuEntry::Separator:
+            menu->addSeparator();
+            break;
+        case MenuEntry::Submenu:
+            menu = top->addMenu(QString::fromUtf8(entry.caption));
+            menu->setObjectName(QString::fromLatin1(entry.name));
+            break;
+        case MenuEntry::EndSubmenu:
+            menu = top;
+            break;
+        case MenuEntry::Item: {
+            QAction* action = menuItem(menu, QString::fromLatin1(entry.name),
+                                       QString::fromUtf8(entry.caption), entry.handler);
+            action->setEnabled(static_cast<bool>(entry.handler));
+            if (!entry.shortcut.isEmpty())
+                action->setShortcut(entry.shortcut);
+            break;
+        }
+        }
+    }
+    return top;
 }
 
 void MainWindowBase::enableIfAvailable(QAction* action, const QString& window)
@@ -187,54 +217,102 @@ void MainWindowBase::addWindowItem(int ownNumber)
     menuBar()->setCornerWidget(corner, Qt::TopRightCorner);
 }
 
-void MainWindowBase::buildToolbar(const QStringList& toolTips, std::function<void(int)> onClick)
+namespace {
+
+// The tool-tips of the toolbar, by position; an empty one is a separator.
+QString toolbarTip(ToolbarButton button, const QString& openTip)
 {
-    m_toolbarHandler = std::move(onClick);
+    switch (button) {
+    case ToolbarButton::Apri:
+        return openTip;
+    case ToolbarButton::Salva:
+        return QStringLiteral("salva file");
+    case ToolbarButton::Elimina:
+        return QStringLiteral("elimina file");
+    case ToolbarButton::Stampa:
+        return QStringLiteral("stampa dati finestra");
+    case ToolbarButton::Dati:
+        return QStringLiteral("visualizza finestra 'Dati'");
+    case ToolbarButton::Risultati:
+        return QStringLiteral("visualizza finestra 'Risultati'");
+    case ToolbarButton::Frontespizio:
+        return QStringLiteral("visualizza finestra 'Frontespizio'");
+    case ToolbarButton::Colore:
+        return QStringLiteral("colore di sfondo");
+    case ToolbarButton::Guida:
+        return QStringLiteral("guida in linea");
+    case ToolbarButton::Suggerimenti:
+        return QStringLiteral("suggerimenti");
+    case ToolbarButton::Supporto:
+        return QStringLiteral("supporto prodotto");
+    case ToolbarButton::Informazioni:
+        return QStringLiteral("informazioni su ZANT");
+    case ToolbarButton::Controllo:
+        return QStringLiteral("controllo dati immessi");
+    case ToolbarButton::Cancella:
+        return QStringLiteral("cancella dati finestra");
+    case ToolbarButton::Uscita:
+        return QStringLiteral("uscita da ZANT");
+    case ToolbarButton::Separator1:
+    case ToolbarButton::Separator2:
+    case ToolbarButton::Separator3:
+    case ToolbarButton::Separator4:
+        break;
+    }
+    return QString();
+}
+
+// The window a shared position opens, or none for the window's own commands.
+const QString* toolbarWindow(ToolbarButton button)
+{
+    switch (button) {
+    case ToolbarButton::Dati:
+    case ToolbarButton::Risultati:
+    case ToolbarButton::Frontespizio:
+        return kMainWindows[static_cast<int>(button) - static_cast<int>(ToolbarButton::Dati)]
+            .window;
+    case ToolbarButton::Guida:
+        return &win::sommario;
+    case ToolbarButton::Suggerimenti:
+        return &win::frmTip;
+    case ToolbarButton::Supporto:
+        return &win::supportoclienti;
+    case ToolbarButton::Informazioni:
+        return &win::informa;
+    default:
+        return nullptr;
+    }
+}
+
+} // namespace
+
+void MainWindowBase::buildToolbar(std::initializer_list<ToolbarAction> actions,
+                                  const QString& openTip)
+{
+    for (const ToolbarAction& action : actions)
+        m_toolbarHandlers[action.button] = action.handler;
     m_toolbar = addToolBar(QStringLiteral("Toolbar1"));
     m_toolbar->setObjectName(QStringLiteral("Toolbar1"));
     m_toolbar->setMovable(false);
     m_toolbar->setIconSize(QSize(20, 20));
-    for (int i = 0; i < toolTips.size(); ++i) {
-        if (toolTips[i].isEmpty()) {
+    for (int index = 1; index <= kToolbarPositions; ++index) {
+        const auto position = static_cast<ToolbarButton>(index);
+        const QString tip = toolbarTip(position, openTip);
+        if (tip.isEmpty()) {
             m_toolbar->addSeparator();
             continue;
         }
-        QAction* button = m_toolbar->addAction(toolbarIcon(toolTips[i]), toolTips[i]);
-        button->setObjectName(QStringLiteral("Toolbar1_%1").arg(i + 1));
-        button->setToolTip(toolTips[i]);
-        const int index = i + 1;
+        QAction* button = m_toolbar->addAction(toolbarIcon(position), tip);
+        button->setObjectName(QStringLiteral("Toolbar1_%1").arg(index));
+        button->setToolTip(tip);
         connect(button, &QAction::triggered, this, [this, index] { Toolbar1_ButtonClick(index); });
-    }
-}
-
-QStringList MainWindowBase::toolbarTips(const QString& openTip)
-{
-    return {openTip,
-            QStringLiteral("salva file"),
-            QStringLiteral("elimina file"),
-            QStringLiteral("stampa dati finestra"),
-            QString(),
-            QStringLiteral("visualizza finestra 'Dati'"),
-            QStringLiteral("visualizza finestra 'Risultati'"),
-            QStringLiteral("visualizza finestra 'Frontespizio'"),
-            QString(),
-            QStringLiteral("colore di sfondo"),
-            QString(),
-            QStringLiteral("guida in linea"),
-            QStringLiteral("suggerimenti"),
-            QStringLiteral("supporto prodotto"),
-            QStringLiteral("informazioni su ZANT"),
-            QString(),
-            QStringLiteral("controllo dati immessi"),
-            QStringLiteral("cancella dati finestra"),
-            QStringLiteral("uscita da ZANT")};
-}
-
-void MainWindowBase::enableToolbarPositions(std::initializer_list<std::pair<int, QString>> windows)
-{
-    for (const auto& [position, window] : windows) {
-        if (auto* action = findChild<QAction*>(QStringLiteral("Toolbar1_%1").arg(position)))
-            enableIfAvailable(action, window);
+        if (const QString* window = toolbarWindow(position)) {
+            const int main = index - static_cast<int>(ToolbarButton::Dati) + 1;
+            enableIfAvailable(button,
+                              main == m_ownNumber ? *kMainWindows[main - 1].guide : *window);
+        } else if (position != ToolbarButton::Colore) {
+            button->setEnabled(m_toolbarHandlers.count(position) > 0);
+        }
     }
 }
 
@@ -254,33 +332,29 @@ void MainWindowBase::addButtons(std::initializer_list<ButtonSpec> buttons, int t
 
 void MainWindowBase::Toolbar1_ButtonClick(int index)
 {
-    switch (index) {
-    case 6:
-    case 7:
-    case 8:
-        if (index - 5 == m_ownNumber)
+    const auto position = static_cast<ToolbarButton>(index);
+    switch (position) {
+    case ToolbarButton::Dati:
+    case ToolbarButton::Risultati:
+    case ToolbarButton::Frontespizio:
+        if (index - static_cast<int>(ToolbarButton::Dati) + 1 == m_ownNumber)
             askOwnGuide();
         else
-            m_app.showWindow(*kMainWindows[index - 6].window);
+            m_app.showWindow(*toolbarWindow(position));
         return;
-    case 10:
+    case ToolbarButton::Colore:
         colorare_Click();
         return;
-    case 12:
-        m_app.showWindow(win::sommario);
-        return;
-    case 13:
-        m_app.showWindow(win::frmTip);
-        return;
-    case 14:
-        m_app.showWindow(win::supportoclienti);
-        return;
-    case 15:
-        m_app.showWindow(win::informa);
+    case ToolbarButton::Guida:
+    case ToolbarButton::Suggerimenti:
+    case ToolbarButton::Supporto:
+    case ToolbarButton::Informazioni:
+        m_app.showWindow(*toolbarWindow(position));
         return;
     default:
-        if (m_toolbarHandler)
-            m_toolbarHandler(index);
+        if (const auto handler = m_toolbarHandlers.find(position);
+            handler != m_toolbarHandlers.end())
+            handler->second();
     }
 }
 
@@ -290,7 +364,7 @@ void MainWindowBase::askOwnGuide()
         return;
     const MainWindowName& own = kMainWindows[m_ownNumber - 1];
     const QString& title =
-        m_ownNumber == 1 ? m_app.constants.productName : m_app.constants.helpTitle;
+        m_ownNumber == 1 ? m_app.constants().productName : m_app.constants().helpTitle;
     if (m_app.dialogs().question(this, title,
                                  QStringLiteral("E' questa la finestra '") +
                                      QString::fromLatin1(own.label) +
@@ -314,8 +388,8 @@ void MainWindowBase::colorare_Click()
         m_app.greyMainWindows();
         return;
     }
-    if (auto colour = m_app.dialogs().color(this, m_app.lastColor)) {
-        m_app.lastColor = *colour;
+    if (auto colour = m_app.dialogs().color(this, m_app.lastColor())) {
+        m_app.setLastColor(*colour);
         setBackground(this, *colour);
     }
 }
@@ -335,7 +409,7 @@ void MainWindowBase::say(const Message& message)
 void MainWindowBase::deleteChosenFile(const QString& filters)
 {
     const QString path =
-        m_app.dialogs().openFileName(this, m_app.constants.deleteDialogTitle, filters, 2);
+        m_app.dialogs().openFileName(this, m_app.constants().deleteDialogTitle, filters, 2);
     if (path.isEmpty())
         return;
     QFile file(path);
@@ -436,140 +510,6 @@ void MainWindowBase::showEvent(QShowEvent* event)
         m_app.placeMainWindow(this);
     }
     QMainWindow::showEvent(event);
-}
-
-namespace {
-
-QPixmap canvas(int size = 40)
-{
-    QPixmap pixmap(size, size);
-    pixmap.fill(Qt::transparent);
-    return pixmap;
-}
-
-void drawLetters(QPainter& p, const QString& text, const QColor& colour, int pointSize)
-{
-    QFont f(QStringLiteral("Sans Serif"));
-    f.setBold(true);
-    f.setPixelSize(pointSize);
-    p.setFont(f);
-    p.setPen(colour);
-    p.drawText(QRect(0, 0, 40, 40), Qt::AlignCenter, text);
-}
-
-void drawWindow(QPainter& p, const QColor& bar, const QString& mark)
-{
-    p.setPen(QPen(QColor(40, 40, 60), 2));
-    p.setBrush(Qt::white);
-    p.drawRect(5, 7, 30, 26);
-    p.fillRect(6, 8, 29, 6, bar);
-    drawLetters(p, mark, QColor(40, 40, 60), 16);
-}
-
-} // namespace
-
-QIcon toolbarIcon(const QString& toolTip)
-{
-    QPixmap pixmap = canvas();
-    QPainter p(&pixmap);
-    p.setRenderHint(QPainter::Antialiasing);
-    const QColor ink(40, 40, 60);
-    if (toolTip.startsWith(QLatin1String("apri"))) {
-        p.setPen(QPen(ink, 2));
-        p.setBrush(QColor(240, 200, 90));
-        p.drawRect(4, 12, 32, 22);
-        p.setBrush(QColor(250, 220, 120));
-        p.drawPolygon(QPolygon({QPoint(4, 34), QPoint(10, 18), QPoint(38, 18), QPoint(32, 34)}));
-    } else if (toolTip.startsWith(QLatin1String("salva"))) {
-        p.setPen(QPen(ink, 2));
-        p.setBrush(QColor(70, 100, 170));
-        p.drawRect(6, 6, 28, 28);
-        p.fillRect(12, 7, 16, 10, Qt::white);
-        p.fillRect(11, 23, 18, 10, QColor(200, 200, 210));
-    } else if (toolTip.startsWith(QLatin1String("elimina"))) {
-        p.setPen(QPen(ink, 2));
-        p.setBrush(QColor(220, 220, 225));
-        p.drawRect(10, 10, 20, 26);
-        p.drawLine(7, 10, 33, 10);
-        p.drawLine(16, 6, 24, 6);
-        p.setPen(QPen(QColor(190, 30, 30), 3));
-        p.drawLine(14, 16, 26, 30);
-        p.drawLine(26, 16, 14, 30);
-    } else if (toolTip.startsWith(QLatin1String("stampa"))) {
-        p.setPen(QPen(ink, 2));
-        p.setBrush(Qt::white);
-        p.drawRect(11, 4, 18, 14);
-        p.setBrush(QColor(150, 150, 160));
-        p.drawRect(4, 16, 32, 14);
-        p.setBrush(Qt::white);
-        p.drawRect(11, 26, 18, 10);
-    } else if (toolTip.contains(QLatin1String("'Dati'"))) {
-        drawWindow(p, QColor(60, 120, 200), QStringLiteral("D"));
-    } else if (toolTip.contains(QLatin1String("'Risultati'"))) {
-        drawWindow(p, QColor(60, 160, 90), QStringLiteral("R"));
-    } else if (toolTip.contains(QLatin1String("'Frontespizio'"))) {
-        drawWindow(p, QColor(190, 110, 40), QStringLiteral("F"));
-    } else if (toolTip.startsWith(QLatin1String("colore"))) {
-        const QColor colours[] = {QColor(220, 50, 50), QColor(50, 160, 60), QColor(50, 90, 210),
-                                  QColor(240, 200, 40)};
-        for (int i = 0; i < 4; ++i) {
-            p.setPen(Qt::NoPen);
-            p.setBrush(colours[i]);
-            p.drawEllipse(QPoint(i % 2 ? 26 : 14, i < 2 ? 14 : 26), 9, 9);
-        }
-    } else if (toolTip.startsWith(QLatin1String("guida"))) {
-        p.setPen(QPen(ink, 2));
-        p.setBrush(QColor(90, 140, 210));
-        p.drawEllipse(5, 5, 30, 30);
-        drawLetters(p, QStringLiteral("?"), Qt::white, 22);
-    } else if (toolTip.startsWith(QLatin1String("suggerimenti"))) {
-        p.setPen(QPen(ink, 2));
-        p.setBrush(QColor(255, 230, 90));
-        p.drawEllipse(10, 4, 20, 20);
-        p.setBrush(QColor(160, 160, 170));
-        p.drawRect(14, 24, 12, 10);
-    } else if (toolTip.startsWith(QLatin1String("supporto"))) {
-        p.setPen(QPen(ink, 3));
-        p.setBrush(Qt::NoBrush);
-        p.drawArc(8, 6, 24, 24, 0, 180 * 16);
-        p.setBrush(ink);
-        p.drawRect(6, 18, 6, 12);
-        p.drawRect(28, 18, 6, 12);
-    } else if (toolTip.startsWith(QLatin1String("informazioni"))) {
-        p.setPen(QPen(ink, 2));
-        p.setBrush(QColor(60, 140, 90));
-        p.drawEllipse(5, 5, 30, 30);
-        drawLetters(p, QStringLiteral("i"), Qt::white, 22);
-    } else if (toolTip.startsWith(QLatin1String("controllo"))) {
-        drawLetters(p, QStringLiteral("ABC"), QColor(30, 100, 40), 14);
-        p.setPen(QPen(QColor(30, 140, 50), 3));
-        p.drawPolyline(QPolygon({QPoint(10, 32), QPoint(16, 37), QPoint(30, 27)}));
-    } else if (toolTip.startsWith(QLatin1String("cancella"))) {
-        p.setPen(QPen(ink, 2));
-        p.setBrush(QColor(250, 170, 180));
-        p.drawPolygon(QPolygon({QPoint(6, 26), QPoint(20, 8), QPoint(34, 18), QPoint(22, 34)}));
-        p.drawLine(4, 36, 36, 36);
-    } else if (toolTip.startsWith(QLatin1String("uscita"))) {
-        p.setPen(QPen(ink, 2));
-        p.setBrush(QColor(160, 110, 70));
-        p.drawRect(8, 4, 18, 32);
-        p.setPen(QPen(QColor(190, 30, 30), 3));
-        p.drawLine(22, 20, 36, 20);
-        p.drawLine(31, 15, 36, 20);
-        p.drawLine(31, 25, 36, 20);
-    }
-    return QIcon(pixmap);
-}
-
-QIcon deleteRowIcon()
-{
-    QPixmap pixmap = canvas(16);
-    QPainter p(&pixmap);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(QPen(QColor(190, 30, 30), 2.5));
-    p.drawLine(4, 4, 12, 12);
-    p.drawLine(12, 4, 4, 12);
-    return QIcon(pixmap);
 }
 
 } // namespace zant

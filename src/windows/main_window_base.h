@@ -2,10 +2,14 @@
 
 #include "shell/cls_resize.h"
 #include "shell/modzant.h"
+#include "windows/toolbar_icons.h"
 
 #include <QMainWindow>
 
+#include <QKeySequence>
+
 #include <functional>
+#include <map>
 
 class QLabel;
 class QMenu;
@@ -30,9 +34,9 @@ public:
     QLabel* passo() const { return m_passo; }
     clsResize& resizer() { return m_resize; }
 
-    // The toolbar's handler, by 1-based position; public so that tests can press the buttons.
-    // The positions that open a window or set the colour act alike in the three windows; the
-    // others go to the window's own handler.
+    // The toolbar's handler, by 1-based position (a ToolbarButton); public so that tests can
+    // press the buttons. The positions that open a window or set the colour act alike in the
+    // three windows; the others go to the window's own handler.
     void Toolbar1_ButtonClick(int index);
 
 protected:
@@ -48,6 +52,39 @@ protected:
     // A menu item with its control name and caption.
     QAction* menuItem(QMenu* menu, const QString& name, const QString& caption,
                       std::function<void()> handler);
+    // One line of a window's own menu: an item, a separator, or the start or end of a submenu.
+    struct MenuEntry
+    {
+        enum Kind
+        {
+            Item,
+            Separator,
+            Submenu,
+            EndSubmenu
+        };
+        Kind kind = Item;
+        const char* name = nullptr;
+        const char* caption = nullptr;
+        std::function<void()> handler; // none: shown but disabled in this window
+        QKeySequence shortcut = {};
+    };
+    static MenuEntry item(const char* name, const char* caption, std::function<void()> handler,
+                          QKeySequence shortcut = {})
+    {
+        return {MenuEntry::Item, name, caption, std::move(handler), std::move(shortcut)};
+    }
+    static MenuEntry disabledItem(const char* name, const char* caption)
+    {
+        return {MenuEntry::Item, name, caption, {}};
+    }
+    static MenuEntry separator() { return {MenuEntry::Separator}; }
+    static MenuEntry submenu(const char* name, const char* caption)
+    {
+        return {MenuEntry::Submenu, name, caption, {}};
+    }
+    static MenuEntry endSubmenu() { return {MenuEntry::EndSubmenu}; }
+    // A menu of the menu bar, built from its table.
+    QMenu* addMenu(const char* name, const char* caption, std::initializer_list<MenuEntry> entries);
     // The "&Visualizza" menu: the three windows, this window's item asking for its guide.
     struct WindowItems
     {
@@ -61,12 +98,17 @@ protected:
     // The right-hand "Fi&nestra n.N di 3" item, opening the window's own guide.
     void addWindowItem(int ownNumber);
 
-    // The 19 positions: an empty tool-tip is a separator.
-    void buildToolbar(const QStringList& toolTips, std::function<void(int)> onClick);
-    // The tool-tips the three windows share; the data window calls its first button "apri files".
-    static QStringList toolbarTips(const QString& openTip = QStringLiteral("apri file"));
-    // Toolbar positions that open a window are enabled only when that window exists.
-    void enableToolbarPositions(std::initializer_list<std::pair<int, QString>> windows);
+    // The 19 positions, with the window's own handlers of the file and data commands; the data
+    // window calls its first button "apri files". A command the window has no handler for is
+    // shown disabled, and the positions that open a window are enabled only when that window
+    // (or, for the window's own position, its guide) exists. Call after addViewMenu.
+    struct ToolbarAction
+    {
+        ToolbarButton button;
+        std::function<void()> handler;
+    };
+    void buildToolbar(std::initializer_list<ToolbarAction> actions,
+                      const QString& openTip = QStringLiteral("apri file"));
 
     // "Annulla" and "Ripeti" at the top of the "&Modifica" menu, enabled when there is
     // something to undo or redo.
@@ -129,15 +171,11 @@ private:
     QWidget* m_central = nullptr;
     QLabel* m_passo = nullptr;
     QToolBar* m_toolbar = nullptr;
-    std::function<void(int)> m_toolbarHandler;
+    std::map<ToolbarButton, std::function<void()>> m_toolbarHandlers;
     clsResize m_resize;
     int m_ownNumber = 0;
     double m_fontScale = 0;
     bool m_placed = false;
 };
-
-// The pictures of the toolbar buttons and of the X buttons, drawn here.
-QIcon toolbarIcon(const QString& toolTip);
-QIcon deleteRowIcon();
 
 } // namespace zant

@@ -48,14 +48,14 @@ void reticolo::selectEvent(int event)
 
 bool reticolo::rebuild()
 {
-    if (m_app.results.isEmpty()) {
+    if (m_app.results().isEmpty()) {
         m_layout = NetworkLayout{};
         return false;
     }
     m_layout =
-        layoutNetwork(m_app.project, m_app.results,
+        layoutNetwork(m_app.project(), m_app.results(),
                       m_modo->currentIndex() == 1 ? LayoutMode::Levels : LayoutMode::TimeScale);
-    if (m_selected > m_app.results.eventCount)
+    if (m_selected > m_app.results().eventCount)
         m_selected = 0;
     return true;
 }
@@ -67,7 +67,7 @@ QSizeF reticolo::pictureSize() const
 
 void reticolo::paintPicture(QPainter& painter) const
 {
-    paintNetwork(painter, m_layout, m_app.project, m_app.results, m_selected);
+    paintNetwork(painter, m_layout, m_app.project(), m_app.results(), m_selected);
 }
 
 QString reticolo::exportBaseName() const
@@ -80,12 +80,12 @@ QString reticolo::toolTipAt(QPointF p) const
     if (m_layout.isEmpty())
         return {};
     if (const int e = eventAtPoint(m_layout, p))
-        return eventToolTip(m_app.project, m_app.results, e);
+        return eventToolTip(m_app.project(), m_app.results(), e);
     const int a = activityAtPoint(m_layout, p, 5 / canvas()->zoom());
     if (a < 0)
         return {};
     const LaidOutActivity& activity = m_layout.activities[a];
-    return activityToolTip(m_app.project, m_app.results, activity.from, activity.slot);
+    return activityToolTip(m_app.project(), m_app.results(), activity.from, activity.slot);
 }
 
 } // namespace zant

@@ -4,6 +4,7 @@
 #include "report/print_commands.h"
 #include "shell/exchange_actions.h"
 #include "shell/twips.h"
+#include "windows/window_style.h"
 
 #include <QEvent>
 #include <QGroupBox>
@@ -19,20 +20,9 @@ namespace zant {
 
 namespace {
 
-const QColor kCyan(0, 255, 255);
-const QColor kYellow(255, 255, 0);
-
 const char* const kTableNames[] = {"num", "tmin", "datmin", "tmax", "datmax", "scorr"};
 const char* const kInNames[] = {"n1", "n2", "eventrata"};
 const char* const kOutNames[] = {"n3", "n4", "evenuscita", "tempusc", "scorrusc"};
-
-void paint(QLabel* label, const QColor& colour)
-{
-    QPalette p = label->palette();
-    p.setColor(QPalette::Window, colour);
-    label->setPalette(p);
-    label->setAutoFillBackground(true);
-}
 
 QLabel* cellLabel(QWidget* parent, const QString& name, Qt::Alignment alignment)
 {
@@ -98,8 +88,8 @@ risultati::risultati(ModZANT& app, QWidget* parent)
             QLabel* label = cellLabel(
                 central(), QStringLiteral("%1%2").arg(QLatin1String(kTableNames[c])).arg(r),
                 c == 2 || c == 4 ? Qt::AlignHCenter : Qt::AlignRight);
-            place(label, col.left, 1080 + 240 * (r - 1), col.width, 240);
-            paint(label, kCyan);
+            place(label, col.left, 1080 + kGridRowPitch * (r - 1), col.width, kGridRowPitch);
+            setBackground(label, kRowNumberColour);
             if (c == 0) {
                 label->setText(QString::number(r));
                 label->setMouseTracking(true);
@@ -169,7 +159,7 @@ risultati::risultati(ModZANT& app, QWidget* parent)
                       {1140, 2220, "descrizione dell'evento collegato in uscita"},
                       {3375, 750, "tempo corrispondente alla durata dell'attività in uscita"},
                       {4140, 750, "scorrimento (ritardo massimo) dell'attività in uscita"}};
-    for (int r = 1; r <= kLinkRows; ++r) {
+    for (int r = 1; r <= kLinkListRows; ++r) {
         const int top = 300 + 225 * (r - 1);
         for (int c = 0; c < 3; ++c) {
             QLabel* label =
@@ -217,67 +207,27 @@ risultati::risultati(ModZANT& app, QWidget* parent)
         5760, 1095, 375);
 
     // Menus: the file and edit commands that would change data are shown but disabled here.
-    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
-    file->setObjectName(QStringLiteral("file"));
-    menuItem(file, QStringLiteral("apri"), QStringLiteral("&Apri..."), {})->setEnabled(false);
-    file->addSeparator();
-    menuItem(file, QStringLiteral("salva"), QStringLiteral("&Salva"), {})->setEnabled(false);
-    menuItem(file, QStringLiteral("salvanome"), QStringLiteral("Salva con &nome..."), {})
-        ->setEnabled(false);
-    file->addSeparator();
-    menuItem(file, QStringLiteral("eliminare"), QStringLiteral("&Elimina..."),
-             [this] { eliminare_click(); });
-    file->addSeparator();
-    menuItem(file, QStringLiteral("stampa"), QStringLiteral("S&tampa dati finestra"),
-             [this] { stampa_Click(); });
-    file->addSeparator();
-    QMenu* esporta = file->addMenu(QStringLiteral("Es&porta"));
-    esporta->setObjectName(QStringLiteral("esporta"));
-    menuItem(esporta, QStringLiteral("esportaexcel"), QStringLiteral("&Excel…"),
-             [this] { exportResultsWorkbook(m_app, this); });
-    file->addSeparator();
-    menuItem(file, QStringLiteral("usci"), QStringLiteral("Es&ci"), [this] { usci_Click(); });
-    QMenu* modif = menuBar()->addMenu(QStringLiteral("&Modifica"));
-    modif->setObjectName(QStringLiteral("modif"));
-    menuItem(modif, QStringLiteral("colora"), QStringLiteral("&Colore di sfondo"),
-             [this] { colorare_Click(); });
-    modif->addSeparator();
-    menuItem(modif, QStringLiteral("controlla"), QStringLiteral("Controllo &dati immessi"), {})
-        ->setEnabled(false);
-    modif->addSeparator();
-    menuItem(modif, QStringLiteral("cancella"), QStringLiteral("C&ancella dati finestra"), {})
-        ->setEnabled(false);
+    addMenu("file", "&File",
+            {disabledItem("apri", "&Apri..."), separator(), disabledItem("salva", "&Salva"),
+             disabledItem("salvanome", "Salva con &nome..."), separator(),
+             item("eliminare", "&Elimina...", [this] { eliminare_click(); }), separator(),
+             item("stampa", "S&tampa dati finestra", [this] { stampa_Click(); }), separator(),
+             submenu("esporta", "Es&porta"),
+             item("esportaexcel", "&Excel…", [this] { exportResultsWorkbook(m_app, this); }),
+             endSubmenu(), separator(), item("usci", "Es&ci", [this] { usci_Click(); })});
+    QMenu* modif = addMenu("modif", "&Modifica",
+                           {item("colora", "&Colore di sfondo", [this] { colorare_Click(); }),
+                            separator(), disabledItem("controlla", "Controllo &dati immessi"),
+                            separator(), disabledItem("cancella", "C&ancella dati finestra")});
     addUndoItems(modif);
     addViewMenu({QStringLiteral("fin1"), QStringLiteral("fin2"), QStringLiteral("fin8")}, 2);
     addHelpMenu(QStringLiteral("inter"), QStringLiteral("suggerimenti"));
     addWindowItem(2);
 
-    buildToolbar(toolbarTips(), [this](int index) {
-        switch (index) {
-        case 3:
-            eliminare_click();
-            break;
-        case 4:
-            stampa_Click();
-            break;
-        case 19:
-            usci_Click();
-            break;
-        default:
-            break; // open, save, check and clear do not apply to results
-        }
-    });
-    for (int position : {1, 2, 17, 18}) {
-        if (auto* action = findChild<QAction*>(QStringLiteral("Toolbar1_%1").arg(position)))
-            action->setEnabled(false);
-    }
-    enableToolbarPositions({std::pair{6, win::dati},
-                            {7, win::guidarisultati},
-                            {8, win::frontespizio},
-                            {12, win::sommario},
-                            {13, win::frmTip},
-                            {14, win::supportoclienti},
-                            {15, win::informa}});
+    // Open, save, check and clear do not apply to results: their buttons are disabled.
+    buildToolbar({{ToolbarButton::Elimina, [this] { eliminare_click(); }},
+                  {ToolbarButton::Stampa, [this] { stampa_Click(); }},
+                  {ToolbarButton::Uscita, [this] { usci_Click(); }}});
 
     finishCommands(QStringLiteral("stampa"), QStringLiteral("usci"));
     m_VScroll1->installEventFilter(this);
@@ -377,7 +327,7 @@ void risultati::resetColours()
 {
     for (auto& column : m_table) {
         for (QLabel* label : column)
-            paint(label, kCyan);
+            setBackground(label, kRowNumberColour);
     }
 }
 
@@ -396,7 +346,7 @@ void risultati::clearLinkTables()
 void risultati::showResults()
 {
     VScroll1_Change();
-    m_Text1->setText(m_app.results.criticalPath);
+    m_Text1->setText(m_app.results().criticalPath);
     if (m_highlightedRow) {
         VScroll2_Change();
         VScroll3_Change();
@@ -406,7 +356,7 @@ void risultati::showResults()
 void risultati::VScroll1_Change()
 {
     resetColours();
-    const ScheduleResults& r = m_app.results;
+    const ScheduleResults& r = m_app.results();
     for (int i = 1; i <= kRows; ++i) {
         const int k = m_VScroll1->value() + i - 1;
         m_table[0][i - 1]->setText(QString::number(k));
@@ -433,7 +383,7 @@ void risultati::num_MouseMove(int row)
     resetColours();
     m_highlightedRow = row;
     for (auto& column : m_table)
-        paint(column[row - 1], kYellow);
+        setBackground(column[row - 1], kHighlightColour);
     clearLinkTables();
     VScroll2_Change();
     VScroll3_Change();
@@ -445,13 +395,13 @@ void risultati::num_MouseMove(int row)
 void risultati::VScroll2_Change()
 {
     const int e = highlightedEvent();
-    const ScheduleResults& r = m_app.results;
-    for (int i = 1; i <= kLinkRows; ++i) {
+    const ScheduleResults& r = m_app.results();
+    for (int i = 1; i <= kLinkListRows; ++i) {
         const int p = m_VScroll2->value() + i - 1;
         const int predecessor = r.predecessor(e, p);
         m_in[0][i - 1]->setText(QString::number(p));
         m_in[1][i - 1]->setText(numberOrEmpty(predecessor));
-        m_in[2][i - 1]->setText(predecessor ? m_app.project.description(predecessor) : QString());
+        m_in[2][i - 1]->setText(predecessor ? m_app.project().description(predecessor) : QString());
         m_in[0][i - 1]->setToolTip(
             QStringLiteral("vengono visualizzati gli eventi che si collegano all'evento n.") +
             withLeadingBlank(e));
@@ -461,14 +411,15 @@ void risultati::VScroll2_Change()
 void risultati::VScroll3_Change()
 {
     const int e = highlightedEvent();
-    const ScheduleResults& r = m_app.results;
+    const ScheduleResults& r = m_app.results();
     const bool computed = e >= 1 && e <= r.eventCount;
-    for (int i = 1; i <= kLinkRows; ++i) {
+    for (int i = 1; i <= kLinkListRows; ++i) {
         const int j = m_VScroll3->value() + i - 1;
-        const Link& link = computed ? m_app.project.link(e, j) : Link{};
+        const Link& link = computed ? m_app.project().link(e, j) : Link{};
         m_out[0][i - 1]->setText(QString::number(j));
         m_out[1][i - 1]->setText(numberOrEmpty(link.target));
-        m_out[2][i - 1]->setText(link.target ? m_app.project.description(link.target) : QString());
+        m_out[2][i - 1]->setText(link.target ? m_app.project().description(link.target)
+                                             : QString());
         m_out[3][i - 1]->setText(link.target && link.days ? formatDays(*link.days) : QString());
         m_out[4][i - 1]->setText(link.target ? formatDays(r.linkFloatAt(e, j)) : QString());
         m_out[4][i - 1]->setToolTip(
@@ -497,12 +448,11 @@ void risultati::selectEvent(int event)
 
 void risultati::stampa_Click()
 {
-    PrintResult result =
-        printResultsListing(m_app.project, m_app.titlePage, m_app.checkFailed, m_app.output(),
-                            [this](const QString& text) { passo()->setText(text); });
+    PrintResult result = printResultsListing(
+        m_app.project(), m_app.titlePage(), m_app.checkConfirmation(), m_app.output(),
+        [this](const QString& text) { passo()->setText(text); });
     if (result.results) {
-        m_app.results = std::move(*result.results);
-        emit m_app.resultsChanged();
+        m_app.setResults(std::move(*result.results));
     }
     if (result.message)
         say(*result.message);
@@ -511,7 +461,7 @@ void risultati::stampa_Click()
 void risultati::aiuto_Click()
 {
     m_app.dialogs().message(
-        this, m_app.constants.helpTitle,
+        this, m_app.constants().helpTitle,
         information(QStringLiteral(
             "- La finestra è di sola lettura;\r"
             "- visualizzare gli eventi successivi con la barra di scorrimento verticali;\r"

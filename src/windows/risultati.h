@@ -1,6 +1,7 @@
 #pragma once
 
 #include "windows/main_window_base.h"
+#include "windows/window_style.h"
 
 #include <array>
 
@@ -21,8 +22,7 @@ public:
     ~risultati() override;
     Q_DISABLE_COPY_MOVE(risultati)
 
-    static constexpr int kRows = 10;
-    static constexpr int kLinkRows = 5;
+    static constexpr int kRows = kGridRows;
 
     void VScroll1_Change();
     void VScroll2_Change();
@@ -59,12 +59,17 @@ private:
 
     int m_highlightedRow = 0;
     int m_wheelRemainder = 0;
-    std::array<std::array<QLabel*, kRows>, 6> m_table{};   // num, tmin, datmin, tmax, datmax, scorr
-    std::array<std::array<QLabel*, kLinkRows>, 3> m_in{};  // n1, n2, eventrata
-    std::array<std::array<QLabel*, kLinkRows>, 5> m_out{}; // n3, n4, evenuscita, tempusc, scorrusc
+    std::array<std::array<QLabel*, kRows>, 6> m_table{}; // num, tmin, datmin, tmax, datmax, scorr
+    std::array<std::array<QLabel*, kLinkListRows>, 3> m_in{}; // n1, n2, eventrata
+    std::array<std::array<QLabel*, kLinkListRows>, 5>
+        m_out{}; // n3, n4, evenuscita, tempusc, scorrusc
+    // Scrolls the rows of the events' times.
     QScrollBar* m_VScroll1 = nullptr;
+    // Scrolls the list of the links entering the highlighted event.
     QScrollBar* m_VScroll2 = nullptr;
+    // Scrolls the list of the links leaving the highlighted event.
     QScrollBar* m_VScroll3 = nullptr;
+    // The critical path, read-only.
     QLineEdit* m_Text1 = nullptr;
     QLabel* m_Label13 = nullptr;
 };

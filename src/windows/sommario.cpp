@@ -1,4 +1,5 @@
 #include "windows/sommario.h"
+#include "windows/window_style.h"
 
 #include "report/help_documents.h"
 #include "shell/modzant.h"
@@ -64,7 +65,7 @@ void sommario::buildControls()
     heading.setBold(true);
     m_label1->setFont(heading);
     QPalette navy = m_label1->palette();
-    navy.setColor(QPalette::WindowText, QColor(0, 0, 128));
+    navy.setColor(QPalette::WindowText, kCaptionColour);
     m_label1->setPalette(navy);
     m_label1->setGeometry(twipsRect(120, 150, 3735, 420, this));
 
@@ -107,8 +108,9 @@ void sommario::Form_Load()
     m_resize.setSourceForm(this);
     m_resize.SizeFormToScreen(75);
     resize(twipsToPixels(kDesignWidth, this), twipsToPixels(kDesignHeight, this));
-    m_command1->setToolTip(QStringLiteral("cliccare per uscire da ") + m_app.constants.productName);
-    setWindowTitle(m_app.constants.productName + QStringLiteral(": guida in linea"));
+    m_command1->setToolTip(QStringLiteral("cliccare per uscire da ") +
+                           m_app.constants().productName);
+    setWindowTitle(m_app.constants().productName + QStringLiteral(": guida in linea"));
 }
 
 void sommario::puls_Click(int index)
@@ -160,9 +162,9 @@ void sommario::Command1_Click()
 
 void sommario::cmdstampa_Click()
 {
-    const PrintResult result = printGuide(m_app.output(), m_app.constants);
+    const PrintResult result = printGuide(m_app.output(), m_app.constants());
     if (result.message)
-        m_app.dialogs().message(this, m_app.constants.helpTitle, *result.message);
+        m_app.dialogs().message(this, m_app.constants().helpTitle, *result.message);
 }
 
 bool sommario::eventFilter(QObject* watched, QEvent* event)

@@ -60,11 +60,13 @@ private:
 
     ModZANT& m_app;
     clsResize m_resize;
+    // The heading "Argomenti della guida".
     QLabel* m_label1 = nullptr;
     std::array<QLabel*, kTopics> m_lbl{};
     std::array<QPushButton*, kTopics> m_puls{};
     QPushButton* m_cmdchiudi = nullptr;
     QPushButton* m_cmdstampa = nullptr;
+    // "USCITA": closes the contents.
     QPushButton* m_command1 = nullptr;
 };
 

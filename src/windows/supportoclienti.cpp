@@ -1,4 +1,5 @@
 #include "windows/supportoclienti.h"
+#include "windows/window_style.h"
 
 #include "shell/modzant.h"
 #include "shell/twips.h"
@@ -83,7 +84,7 @@ supportoclienti::supportoclienti(ModZANT&, QWidget* parent) : QWidget(parent, Qt
         label->setFont(contact.heading ? heading : text);
         if (contact.heading) {
             QPalette navy = label->palette();
-            navy.setColor(QPalette::WindowText, QColor(0, 0, 128));
+            navy.setColor(QPalette::WindowText, kCaptionColour);
             label->setPalette(navy);
         }
         const int height = contact.heading ? 390 : 285;

@@ -29,9 +29,9 @@ public:
 
 private:
     QList<QLabel*> m_labels;
-    QFrame* m_line1 = nullptr;
-    QFrame* m_line2 = nullptr;
-    QPushButton* m_command1 = nullptr;
+    QFrame* m_line1 = nullptr;         // the rule above the support paragraphs
+    QFrame* m_line2 = nullptr;         // the rule above the custom-work paragraph
+    QPushButton* m_command1 = nullptr; // "OK": closes the window
 };
 
 } // namespace zant

@@ -93,11 +93,11 @@ private slots:
         QFETCH(QString, text);
         QFETCH(MessageKind, kind);
         const Project p = buildProject(network, startDate);
-        int checkFailed = 0;
-        const Message m = controlla_Click(p, checkFailed);
+        CheckConfirmation confirmation;
+        const Message m = confirmation.checkOnRequest(p);
         QCOMPARE(m.text, text);
         QCOMPARE(m.kind, kind);
-        QCOMPARE(checkFailed, 0);
+        QVERIFY(!confirmation.refusalPending());
     }
 
     void missingDescriptionBeforeMissingLinks()
@@ -106,33 +106,95 @@ private slots:
         Event third = p.event(3);
         third.description.clear();
         p.setEvent(3, third);
-        int checkFailed = 0;
-        const Message m = controlla_Click(p, checkFailed);
+        const Message m = CheckConfirmation().checkOnRequest(p);
         QCOMPARE(m.text, QString("Evento n. 3: digitare la descrizione."));
         QCOMPARE(m.kind, MessageKind::Critical);
     }
 
+    // Each step is a command that needs valid data ("command") or the check the user asks for
+    // ("check"), on good or bad data; each answer is the text shown, empty when the command
+    // goes on.
+    void handshake_data()
+    {
+        QTest::addColumn<QStringList>("steps");
+        QTest::addColumn<QStringList>("answers");
+        QTest::addColumn<bool>("pending");
+
+        const QString fault =
+            "Evento n. 2: scegliere gli eventi ad esso legati per la corrispondente attività.";
+        const QString confirmed =
+            "I dati sono stati immessi formalmente corretti (per numero  3 eventi).";
+        QTest::newRow("a command on good data goes on silently")
+            << QStringList{"command good"} << QStringList{""} << false;
+        QTest::newRow("a refused command leaves its refusal pending")
+            << QStringList{"command bad"} << QStringList{fault} << true;
+        QTest::newRow("the next direct check still confirms, and settles the refusal")
+            << QStringList{"command bad", "check good"} << QStringList{fault, confirmed} << false;
+        QTest::newRow("a direct check that finds the fault settles the refusal too")
+            << QStringList{"command bad", "check bad"} << QStringList{fault, fault} << false;
+        QTest::newRow("a later command on good data settles the refusal")
+            << QStringList{"command bad", "command good"} << QStringList{fault, ""} << false;
+        QTest::newRow("a command refused after a passed check is pending again")
+            << QStringList{"check good", "command bad"} << QStringList{confirmed, fault} << true;
+        QTest::newRow("a direct check alone leaves nothing pending")
+            << QStringList{"check bad"} << QStringList{fault} << false;
+    }
+
     void handshake()
     {
+        QFETCH(QStringList, steps);
+        QFETCH(QStringList, answers);
+        QFETCH(bool, pending);
         const Project good = buildProject("3: 1>2=1 2>3=1");
         const Project bad = buildProject("3: 1>2=1");
-        int checkFailed = 0;
+        CheckConfirmation confirmation;
+        QStringList shown;
+        for (const QString& step : steps) {
+            const Project& data = step.endsWith("good") ? good : bad;
+            if (step.startsWith("check")) {
+                shown << confirmation.checkOnRequest(data).text;
+            } else {
+                const auto fault = confirmation.requireValidData(data);
+                shown << (fault ? fault->text : QString());
+            }
+        }
+        QCOMPARE(shown, answers);
+        QCOMPARE(confirmation.refusalPending(), pending);
+    }
 
-        // A command on good data goes on silently.
-        QVERIFY(!requireValidData(good, checkFailed));
-        QCOMPARE(checkFailed, 0);
+    void guidance_data()
+    {
+        QTest::addColumn<QString>("network");
+        QTest::addColumn<bool>("startDateShown");
+        QTest::addColumn<QString>("text");
 
-        // A refused command leaves the flag at 1 and gets the fault.
-        const auto fault = requireValidData(bad, checkFailed);
-        QVERIFY(fault);
-        QCOMPARE(fault->text, QString("Evento n. 2: scegliere gli eventi ad esso legati per la "
-                                      "corrispondente attività."));
-        QCOMPARE(checkFailed, 1);
+        QTest::newRow("no start date shown comes first")
+            << "0" << false
+            << "Scegliere la data iniziale del calcolo o aprire un file archiviato.";
+        QTest::newRow("no events")
+            << "0" << true << "Digitare l'elenco degli eventi della programmazione.";
+        QTest::newRow("an event without links")
+            << "3: 1>2=1" << true << "Immettere i legami dell'evento n. 2";
+        QTest::newRow("a link without its duration")
+            << "3: 1>2=1 1>3 2>3=1" << true << "Immettere i tempi del legame n. 2 dell'evento n. 1";
+        QTest::newRow("an event's durations before the next event's links")
+            << "4: 1>2 3>4=1" << true << "Immettere i tempi del legame n. 1 dell'evento n. 1";
+        QTest::newRow("the final event needs no links")
+            << "2: 1>2=3" << true
+            << "Correggere, archiviare quanto immesso, digitare ulteriori dati, andare oltre "
+               "(risultati, stampa).";
+        QTest::newRow("a single event is complete")
+            << "1" << true
+            << "Correggere, archiviare quanto immesso, digitare ulteriori dati, andare oltre "
+               "(risultati, stampa).";
+    }
 
-        // The next direct check still confirms, and settles the flag.
-        const Message m = controlla_Click(good, checkFailed);
-        QCOMPARE(m.kind, MessageKind::Information);
-        QCOMPARE(checkFailed, 0);
+    void guidance()
+    {
+        QFETCH(QString, network);
+        QFETCH(bool, startDateShown);
+        QFETCH(QString, text);
+        QCOMPARE(dataEntryGuidance(buildProject(network), startDateShown), text);
     }
 
     void findsCycleInLargeNetwork()

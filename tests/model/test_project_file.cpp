@@ -343,15 +343,15 @@ private slots:
 
     void saveRules()
     {
-        int checkFailed = 0;
+        CheckConfirmation confirmation;
         TitlePage title;
-        auto refusal = checkBeforeSave(buildProject("3: 1>2=1"), title, checkFailed);
+        auto refusal = checkBeforeSave(buildProject("3: 1>2=1"), title, confirmation);
         QVERIFY(refusal);
         QVERIFY(!refusal->openTitlePage);
         QVERIFY(refusal->message.text.startsWith("Evento n. 2:"));
-        QCOMPARE(checkFailed, 1);
+        QVERIFY(confirmation.refusalPending());
 
-        refusal = checkBeforeSave(buildProject("3: 1>2=1 2>3=1"), title, checkFailed);
+        refusal = checkBeforeSave(buildProject("3: 1>2=1 2>3=1"), title, confirmation);
         QVERIFY(refusal);
         QVERIFY(refusal->openTitlePage);
         QCOMPARE(refusal->message.text,
@@ -359,8 +359,8 @@ private slots:
         QCOMPARE(refusal->message.kind, MessageKind::Critical);
 
         title[TitlePage::progetto] = "Magazzino";
-        QVERIFY(!checkBeforeSave(buildProject("3: 1>2=1 2>3=1"), title, checkFailed));
-        QCOMPARE(checkFailed, 0);
+        QVERIFY(!checkBeforeSave(buildProject("3: 1>2=1 2>3=1"), title, confirmation));
+        QVERIFY(!confirmation.refusalPending());
     }
 };
 

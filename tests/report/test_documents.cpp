@@ -238,9 +238,9 @@ private slots:
         const Project p = buildProject(kNetwork);
         TitlePage title = sampleTitlePage();
         title[TitlePage::committente] = "../../etc/Comune: A*B?";
-        int checkFailed = 0;
+        CheckConfirmation confirmation;
         QStringList statuses;
-        PrintResult result = printFullReport(p, title, kOffice, checkFailed, output,
+        PrintResult result = printFullReport(p, title, kOffice, confirmation, output,
                                              [&](const QString& s) { statuses << s; });
         QVERIFY(!result.message);
         QCOMPARE(QFileInfo(result.path).fileName(),
@@ -258,10 +258,10 @@ private slots:
 
         // Refused by the check: no document at all.
         const PrintResult refused =
-            printResultsListing(buildProject("3: 1>2=1"), title, checkFailed, output);
+            printResultsListing(buildProject("3: 1>2=1"), title, confirmation, output);
         QVERIFY(refused.refusedByCheck);
         QVERIFY(refused.path.isEmpty());
-        QCOMPARE(checkFailed, 1);
+        QVERIFY(confirmation.refusalPending());
 
         // A folder that cannot be made: the failure is told, nothing is opened.
         QFile blocker(output.dir.filePath("blocco"));
@@ -459,9 +459,9 @@ private slots:
         zant::test::FakeDocumentOutput output;
         TitlePage title = sampleTitlePage();
         title[TitlePage::committente] = client;
-        int checkFailed = 0;
+        CheckConfirmation confirmation;
         const PrintResult result =
-            printFullReport(buildProject(kNetwork), title, kOffice, checkFailed, output);
+            printFullReport(buildProject(kNetwork), title, kOffice, confirmation, output);
         QVERIFY2(!result.message, qPrintable(result.message ? result.message->text : QString()));
         QCOMPARE(QFileInfo(result.path).fileName(), "ZANT-RelazioneZANT-" + expected + ".docx");
         QVERIFY(QFile::exists(result.path));

@@ -236,8 +236,7 @@ private slots:
     void exampleNetworkIsAValidProject()
     {
         const Project project = exampleNetworkProject();
-        int checkFailed = 0;
-        QCOMPARE(requireValidData(project, checkFailed), std::nullopt);
+        QCOMPARE(CheckConfirmation().requireValidData(project), std::nullopt);
         const ScheduleResults results = ComputeSchedule(project);
         QCOMPARE(results.criticalPath, QString("- 1- 3- 5- 7- 8"));
         QCOMPARE(results.earliest[8], 23.0);

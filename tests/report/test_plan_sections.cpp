@@ -116,6 +116,19 @@ QList<Section> sectionsOf(const QString& path, int* mediaCount)
     return sections;
 }
 
+// The sections of the full report written as a .docx package.
+QList<Section> fullReportSections(const ReportData& data, int* mediaCount)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("relazione.docx"));
+    DocxWriter writer;
+    buildFullReport(writer, data);
+    const QString error = zant::test::messageText(writer.save(path));
+    if (!error.isEmpty())
+        qFatal("%s", qPrintable(error));
+    return sectionsOf(path, mediaCount);
+}
+
 } // namespace
 
 class TestPlanSections final : public QObject
@@ -166,13 +179,8 @@ private slots:
             }
         }
 
-        QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("relazione.docx"));
-        DocxWriter writer;
-        buildFullReport(writer, data);
-        QCOMPARE(zant::test::messageText(writer.save(path)), QString());
         int media = 0;
-        const QList<Section> sections = sectionsOf(path, &media);
+        const QList<Section> sections = fullReportSections(data, &media);
         QCOMPARE(media, int(network.size() + gantt.size()));
 
         int d = -1;
@@ -351,18 +359,13 @@ private slots:
             QVERIFY(sheet.points.width() <= 728.5 && sheet.points.height() <= 467);
         }
 
-        QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("relazione.docx"));
-        DocxWriter writer;
-        buildFullReport(writer, data);
-        QCOMPARE(zant::test::messageText(writer.save(path)), QString());
         int media = 0;
         const QString heading =
             gantt ? QStringLiteral("E) Diagramma di Gantt") : QStringLiteral("D) Reticolo");
         const QString window = gantt ? QStringLiteral("«ZANT: diagramma di Gantt»")
                                      : QStringLiteral("«ZANT: reticolo»");
         bool noted = false;
-        for (const Section& section : sectionsOf(path, &media)) {
+        for (const Section& section : fullReportSections(data, &media)) {
             if (section.text.contains(heading))
                 noted = section.text.contains(note) && section.text.contains(window);
         }

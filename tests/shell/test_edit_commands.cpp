@@ -2,6 +2,7 @@
 #include "shell/edit_commands.h"
 #include "shell/modzant.h"
 #include "shell/translations.h"
+#include "support/app_fixture.h"
 #include "support/fake_services.h"
 #include "support/project_builder.h"
 
@@ -18,6 +19,7 @@
 #include <functional>
 
 using namespace zant;
+using namespace zant::test;
 using zant::test::buildProject;
 using zant::test::describeLinks;
 using zant::test::FakeDialogs;
@@ -101,7 +103,7 @@ private slots:
         row(
             "whole project replaced",
             [](ModZANT& a) {
-                Project cleared = a.project;
+                Project cleared = a.project();
                 cleared.clear();
                 return a.edit<ReplaceProjectCommand>(QString("Cancella"), cleared, TitlePage());
             },
@@ -123,31 +125,31 @@ private slots:
         QFETCH(Edit, edit);
         QFETCH(QString, after);
         App a;
-        a.app.project = tangled();
-        a.app.titlePage[TitlePage::progetto] = "Scuola";
-        a.app.titlePage[TitlePage::committente] = "Provincia";
-        const Project before = a.app.project;
-        const TitlePage beforePage = a.app.titlePage;
+        TitlePage page = titlePageWith(TitlePage::progetto, "Scuola");
+        page[TitlePage::committente] = "Provincia";
+        giveProject(a.app, tangled(), page);
+        const Project before = a.app.project();
+        const TitlePage beforePage = a.app.titlePage();
         QSignalSpy restored(&a.app, &ModZANT::projectRestored);
         QSignalSpy pageRestored(&a.app, &ModZANT::titlePageChanged);
 
         QVERIFY(!edit(a.app));
-        QCOMPARE(describeLinks(a.app.project), after);
+        QCOMPARE(describeLinks(a.app.project()), after);
         QVERIFY(a.app.isModified());
-        const Project edited = a.app.project;
-        const TitlePage editedPage = a.app.titlePage;
+        const Project edited = a.app.project();
+        const TitlePage editedPage = a.app.titlePage();
         QVERIFY(!(edited == before) || !(editedPage == beforePage));
         QCOMPARE(restored.count() + pageRestored.count(), 0);
 
         a.app.undo();
-        QVERIFY(a.app.project == before);
-        QVERIFY(a.app.titlePage == beforePage);
+        QVERIFY(a.app.project() == before);
+        QVERIFY(a.app.titlePage() == beforePage);
         QVERIFY(!a.app.isModified());
         QVERIFY(restored.count() + pageRestored.count() > 0);
 
         a.app.redo();
-        QVERIFY(a.app.project == edited);
-        QVERIFY(a.app.titlePage == editedPage);
+        QVERIFY(a.app.project() == edited);
+        QVERIFY(a.app.titlePage() == editedPage);
         QVERIFY(a.app.isModified());
     }
 
@@ -166,28 +168,28 @@ private slots:
     {
         QFETCH(QList<int>, deletions);
         App a;
-        a.app.project = tangled();
-        std::vector<Project> states{a.app.project};
+        giveProject(a.app, tangled());
+        std::vector<Project> states{a.app.project()};
         for (int k : deletions) {
             QVERIFY(!a.app.edit<DeleteEventCommand>(k));
-            states.push_back(a.app.project);
+            states.push_back(a.app.project());
         }
         for (auto it = states.rbegin() + 1; it != states.rend(); ++it) {
             a.app.undo();
-            QCOMPARE(describeLinks(a.app.project), describeLinks(*it));
-            QVERIFY(a.app.project == *it);
+            QCOMPARE(describeLinks(a.app.project()), describeLinks(*it));
+            QVERIFY(a.app.project() == *it);
         }
         for (auto it = states.begin() + 1; it != states.end(); ++it) {
             a.app.redo();
-            QVERIFY(a.app.project == *it);
+            QVERIFY(a.app.project() == *it);
         }
     }
 
     void insertsAndDeletesMixed()
     {
         App a;
-        a.app.project = tangled();
-        const Project start = a.app.project;
+        giveProject(a.app, tangled());
+        const Project start = a.app.project();
         QVERIFY(!a.app.edit<InsertEventCommand>(2));
         QVERIFY(!a.app.edit<SetDescriptionCommand>(2, QString("Nuovo"), 1));
         QVERIFY(!a.app.edit<LinkEditCommand>(LinkEditCommand::Target, 2, 1, 5.0));
@@ -195,7 +197,7 @@ private slots:
         QVERIFY(!a.app.edit<DeleteEventCommand>(1));
         while (a.app.undoStack().canUndo())
             a.app.undo();
-        QVERIFY(a.app.project == start);
+        QVERIFY(a.app.project() == start);
     }
 
     void refusedEditsLeaveNoStep_data()
@@ -225,12 +227,12 @@ private slots:
         QFETCH(Edit, edit);
         QFETCH(QString, message);
         App a;
-        a.app.project = tangled();
-        const Project before = a.app.project;
+        giveProject(a.app, tangled());
+        const Project before = a.app.project();
         const Outcome refusal = edit(a.app);
         QVERIFY(refusal);
         QCOMPARE(refusal->text, message);
-        QVERIFY(a.app.project == before);
+        QVERIFY(a.app.project() == before);
         QVERIFY(!a.app.undoStack().canUndo());
         QVERIFY(!a.app.isModified());
     }
@@ -238,25 +240,25 @@ private slots:
     void compoundIsOneStep()
     {
         App a;
-        a.app.project = tangled();
-        const Project before = a.app.project;
+        giveProject(a.app, tangled());
+        const Project before = a.app.project();
         auto step = std::make_unique<CompoundEditCommand>(a.app, QString("Incolla attività"));
         step->add(std::make_unique<LinkEditCommand>(a.app, LinkEditCommand::Target, 1, 4, 6.0));
         step->add(std::make_unique<LinkEditCommand>(a.app, LinkEditCommand::Days, 1, 4, 8.0));
         step->add(std::make_unique<InsertEventCommand>(a.app, 1));
         QVERIFY(!a.app.edit(std::move(step)));
         QCOMPARE(a.app.undoStack().count(), 1);
-        QCOMPARE(describeLinks(a.app.project),
+        QCOMPARE(describeLinks(a.app.project()),
                  QString("7: 2>3=3 2>4=4 2>6=2 2>7=8 3>5=1 3>4 4>5=2 4>7=7 5>7=1 5>3=0 6>7=9 "
                          "6>6=1"));
         a.app.undo();
-        QVERIFY(a.app.project == before);
+        QVERIFY(a.app.project() == before);
     }
 
     void typingInOneBoxIsOneStep()
     {
         App a;
-        a.app.project = tangled();
+        giveProject(a.app, tangled());
         const int session = a.app.newEditSession();
         for (const char* text : {"S", "Sc", "Sca", "Scav", "Scavi"})
             QVERIFY(!a.app.edit<SetDescriptionCommand>(2, text, session));
@@ -266,10 +268,10 @@ private slots:
         QVERIFY(!a.app.edit<SetDescriptionCommand>(2, QString("Scavo"), a.app.newEditSession()));
         QCOMPARE(a.app.undoStack().count(), 3);
         a.app.undo();
-        QCOMPARE(a.app.project.description(2), QString("Scavi"));
+        QCOMPARE(a.app.project().description(2), QString("Scavi"));
         a.app.undo();
         a.app.undo();
-        QCOMPARE(a.app.project.description(2), QString("Evento 2"));
+        QCOMPARE(a.app.project().description(2), QString("Evento 2"));
 
         // Typing back to the text it had leaves nothing to undo.
         const int again = a.app.newEditSession();
@@ -281,16 +283,16 @@ private slots:
     void dragOfABarIsOneStep()
     {
         App a;
-        a.app.project = tangled();
+        giveProject(a.app, tangled());
         for (double days : {4.0, 5.0, 6.0, 7.0})
             QVERIFY(!a.app.edit<LinkEditCommand>(LinkEditCommand::Days, 1, 1, days));
         for (const char* date : {"02/01/1990", "03/01/1990"})
             QVERIFY(!a.app.edit<SetStartDateCommand>(QString(date)));
         QCOMPARE(a.app.undoStack().count(), 2);
         a.app.undo();
-        QCOMPARE(a.app.project.startDateText(), QString("16/03/2026"));
+        QCOMPARE(a.app.project().startDateText(), QString("16/03/2026"));
         a.app.undo();
-        QCOMPARE(*a.app.project.link(1, 1).days, 3.0);
+        QCOMPARE(*a.app.project().link(1, 1).days, 3.0);
     }
 
     void modifiedFollowsSavesAndOpens()
@@ -342,12 +344,11 @@ private slots:
         QFETCH(bool, stillModified);
         App a;
         QTemporaryDir dir;
-        a.app.project = buildProject("2: 1>2=3");
-        a.app.titlePage[TitlePage::progetto] = "Scuola";
+        giveProject(a.app, buildProject("2: 1>2=3"), titlePageWith(TitlePage::progetto, "Scuola"));
         if (file == "ok")
-            a.app.currentDataFile = dir.filePath("ZANT-dati-scuola");
+            giveDataFile(a.app, dir.filePath("ZANT-dati-scuola"));
         else if (file == "bad")
-            a.app.currentDataFile = dir.filePath("no/such/folder/ZANT-dati-scuola");
+            giveDataFile(a.app, dir.filePath("no/such/folder/ZANT-dati-scuola"));
         if (modified)
             a.app.edit<SetStartDateCommand>(QString("02/01/1990"));
         if (answer >= 0)
@@ -359,13 +360,13 @@ private slots:
             QCOMPARE(a.dialogs->saveQuestions.first(),
                      QString("ZANT|Salvare le modifiche al progetto?"));
         QCOMPARE(a.app.isModified(), stillModified);
-        QCOMPARE(a.app.project.startDateText(), QString(modified ? "02/01/1990" : "01/01/1990"));
+        QCOMPARE(a.app.project().startDateText(), QString(modified ? "02/01/1990" : "01/01/1990"));
         if (file == "bad") {
             QCOMPARE(a.dialogs->messages.size(), size_t(1));
-            QVERIFY(!QFile::exists(a.app.currentDataFile));
+            QVERIFY(!QFile::exists(a.app.currentDataFile()));
         }
         if (answer == int(SaveChoice::Save) && file == "ok")
-            QVERIFY(readProjectFile(a.app.currentDataFile));
+            QVERIFY(readProjectFile(a.app.currentDataFile()));
     }
 
     void qtDialogsSpeakItalian()

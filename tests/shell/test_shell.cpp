@@ -1,7 +1,9 @@
 #include "shell/cls_resize.h"
 #include "shell/dialogs.h"
+#include "shell/edit_commands.h"
 #include "shell/modzant.h"
 #include "shell/twips.h"
+#include "support/app_fixture.h"
 #include "support/fake_services.h"
 
 #include <QLabel>
@@ -10,6 +12,7 @@
 #include <QTest>
 
 using namespace zant;
+using namespace zant::test;
 using zant::test::FakeDialogs;
 using zant::test::FakeDocumentOutput;
 using zant::test::FakeMusicPlayer;
@@ -64,12 +67,12 @@ private slots:
     void constantsAndTitles()
     {
         App a;
-        QCOMPARE(a.app.constants.productName, QString("ZANT"));
-        QCOMPARE(a.app.constants.versionText, QString("3.04.05"));
-        QCOMPARE(a.app.constants.messageTitle,
+        QCOMPARE(a.app.constants().productName, QString("ZANT"));
+        QCOMPARE(a.app.constants().versionText, QString("3.04.05"));
+        QCOMPARE(a.app.constants().messageTitle,
                  QString("ZANT: controllo dati immessi nella finestra attiva"));
-        QCOMPARE(a.app.constants.helpTitle, QString("ZANT: aiuto in linea"));
-        QCOMPARE(a.app.constants.deleteDialogTitle,
+        QCOMPARE(a.app.constants().helpTitle, QString("ZANT: aiuto in linea"));
+        QCOMPARE(a.app.constants().deleteDialogTitle,
                  QString("Elimina: seleziona il file desiderato e clicca su Apri per cancellarlo"));
     }
 
@@ -105,7 +108,7 @@ private slots:
         a.app.showWindow(win::frmSplash);
         a.app.showWindow(win::dati);
         a.app.showWindow(win::informa);
-        a.app.project.setDescription(1, "Inizio");
+        a.app.edit<SetDescriptionCommand>(1, QString("Inizio"), a.app.newEditSession());
         QSignalSpy returned(&a.app, &ModZANT::splashReturned);
         a.dialogs->answers.push_back(true);
         a.app.ConfirmExit(nullptr);
@@ -118,7 +121,7 @@ private slots:
         QCOMPARE(a.music->commands, QStringList{"play"});
         QCOMPARE(returned.count(), 1);
         // The project stays in memory for the next click on the splash.
-        QCOMPARE(a.app.project.eventCount(), 1);
+        QCOMPARE(a.app.project().eventCount(), 1);
     }
 
     void exitBringsBackAClosedSplash()

@@ -16,4 +16,25 @@ struct AppWithFakes
                 std::unique_ptr<MusicPlayer>(music), OfficeSettings{"Studio", "Via Roma 1"}};
 };
 
+// The application with a project as if it had been opened from `dataFile`.
+inline void giveProject(ModZANT& app, Project project, TitlePage titlePage = {},
+                        const QString& dataFile = {})
+{
+    app.loadProject({std::move(project), std::move(titlePage)}, dataFile);
+}
+
+// The same project and title page, as if they had been read from `dataFile`.
+inline void giveDataFile(ModZANT& app, const QString& dataFile)
+{
+    giveProject(app, app.project(), app.titlePage(), dataFile);
+}
+
+// A title page with one field filled.
+inline TitlePage titlePageWith(TitlePage::Field field, const QString& text)
+{
+    TitlePage page;
+    page[field] = text;
+    return page;
+}
+
 } // namespace zant::test

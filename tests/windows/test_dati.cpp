@@ -1,4 +1,5 @@
 #include "model/project_file.h"
+#include "shell/edit_commands.h"
 #include "shell/modzant.h"
 #include "support/app_fixture.h"
 #include "support/fake_services.h"
@@ -15,6 +16,7 @@
 #include <QTest>
 
 using namespace zant;
+using namespace zant::test;
 using zant::test::buildProject;
 using zant::test::describeLinks;
 using zant::test::FakeDialogs;
@@ -29,7 +31,7 @@ struct Fixture : zant::test::AppWithFakes
 
     explicit Fixture(const Project& project = Project())
     {
-        app.project = project;
+        giveProject(app, project);
         app.registerWindow(win::dati, [](ModZANT& a) { return new dati(a); });
         window = app.windowAs<dati>(win::dati);
     }
@@ -55,7 +57,7 @@ private slots:
         Fixture f;
         f.window->even_Change(1, "Inizio");
         f.window->even_Change(2, "Scavi");
-        QCOMPARE(f.app.project.eventCount(), 2);
+        QCOMPARE(f.app.project().eventCount(), 2);
         QCOMPARE(f.window->scrollalegami(1)->maximum(), 2);
         // Typing selects the row, as a hover does.
         QCOMPARE(f.window->Label1()->text(), QString("Evento n. 2"));
@@ -71,7 +73,7 @@ private slots:
         QCOMPARE(f.dialogs->messages.back().message.kind, MessageKind::Critical);
         QCOMPARE(f.dialogs->messages.back().title,
                  QString("ZANT: controllo dati immessi nella finestra attiva"));
-        QCOMPARE(f.app.project.eventCount(), 2);
+        QCOMPARE(f.app.project().eventCount(), 2);
         QCOMPARE(f.window->topEvent(), 2);
         QCOMPARE(f.window->even(4)->text(), QString());
         // The first free event (3) stands in row 2 now, and has the focus.
@@ -83,7 +85,7 @@ private slots:
         Fixture f(buildProject("2: 1>2=1"));
         f.window->even(1)->setText("Trave \"HEB\"");
         f.window->even_Change(1, "Trave \"HEB\"");
-        QCOMPARE(f.app.project.description(1), QString("Evento 1"));
+        QCOMPARE(f.app.project().description(1), QString("Evento 1"));
         QCOMPARE(f.window->even(1)->text(), QString("Evento 1"));
         QVERIFY(f.passo().contains("virgolette"));
         QVERIFY(f.dialogs->messages.empty());
@@ -113,7 +115,7 @@ private slots:
             f.window->scrollagiorni(row)->setValue(7);
         }
         QCOMPARE(f.lastMessage(), message);
-        QCOMPARE(describeLinks(f.app.project), QString("3: 1>2=1 2>3=1"));
+        QCOMPARE(describeLinks(f.app.project()), QString("3: 1>2=1 2>3=1"));
         QCOMPARE(f.window->leg(3)->text(), QString());
         QCOMPARE(f.window->gior(2)->text(), QString());
     }
@@ -123,10 +125,10 @@ private slots:
         Fixture f(buildProject("3: 1>2=1 2>3=1"));
         f.window->num_MouseMove(1);
         f.window->scrollalegami(2)->setValue(3);
-        QCOMPARE(describeLinks(f.app.project), QString("3: 1>2=1 1>3 2>3=1"));
+        QCOMPARE(describeLinks(f.app.project()), QString("3: 1>2=1 1>3 2>3=1"));
         QCOMPARE(f.passo(), QString("Immettere i tempi del legame n. 2 dell'evento n. 1"));
         f.window->scrollagiorni(2)->setValue(12);
-        QCOMPARE(describeLinks(f.app.project), QString("3: 1>2=1 1>3=12 2>3=1"));
+        QCOMPARE(describeLinks(f.app.project()), QString("3: 1>2=1 1>3=12 2>3=1"));
         QCOMPARE(f.passo(),
                  QString("Correggere, archiviare quanto immesso, digitare ulteriori dati, "
                          "andare oltre (risultati, stampa)."));
@@ -138,10 +140,8 @@ private slots:
         f.window->num_MouseMove(1);
         QCOMPARE(f.window->leg(1)->text(), QString());
         QCOMPARE(f.window->gior(1)->text(), QString());
-        int checkFailed = 0;
         f.window->controlla_Click();
         QVERIFY(f.lastMessage().contains("i tempi medi per l'attività n. 1"));
-        Q_UNUSED(checkFailed);
     }
 
     void finalEventDisablesLinkBars_data()
@@ -180,8 +180,8 @@ private slots:
         f.window->numleg_Click(1);
         QCOMPARE(f.lastMessage(),
                  QString("Siamo già a 500 legami: non è possibile aggiungerne degli altri."));
-        QCOMPARE(f.app.project.eventCount(), 500);
-        QCOMPARE(f.app.project.linkCount(1), 500);
+        QCOMPARE(f.app.project().eventCount(), 500);
+        QCOMPARE(f.app.project().linkCount(1), 500);
     }
 
     void scrollingToTheLastRows()
@@ -199,21 +199,21 @@ private slots:
     {
         Fixture f(buildProject("4: 1>2=5 1>3=2 2>4=1 3>4=1"));
         f.window->num_click(2);
-        QCOMPARE(describeLinks(f.app.project), QString("5: 1>3=5 1>4=2 3>5=1 4>5=1"));
+        QCOMPARE(describeLinks(f.app.project()), QString("5: 1>3=5 1>4=2 3>5=1 4>5=1"));
         QCOMPARE(f.window->even(2)->text(), QString("*"));
         QCOMPARE(f.window->even(3)->text(), QString("Evento 2"));
         f.window->delriga_Click(2);
-        QCOMPARE(describeLinks(f.app.project), QString("4: 1>2=5 1>3=2 2>4=1 3>4=1"));
+        QCOMPARE(describeLinks(f.app.project()), QString("4: 1>2=5 1>3=2 2>4=1 3>4=1"));
         // A free row has no X to press.
         f.window->delriga_Click(9);
-        QCOMPARE(f.app.project.eventCount(), 4);
+        QCOMPARE(f.app.project().eventCount(), 4);
 
         f.window->num_MouseMove(1);
         f.window->numleg_Click(1);
-        QCOMPARE(describeLinks(f.app.project), QString("4: 1>2=5 1>2=5 1>3=2 2>4=1 3>4=1"));
+        QCOMPARE(describeLinks(f.app.project()), QString("4: 1>2=5 1>2=5 1>3=2 2>4=1 3>4=1"));
         f.window->cancleg_Click(1);
         f.window->cancleg_Click(2);
-        QCOMPARE(describeLinks(f.app.project), QString("4: 1>2=5 2>4=1 3>4=1"));
+        QCOMPARE(describeLinks(f.app.project()), QString("4: 1>2=5 2>4=1 3>4=1"));
     }
 
     void guidanceInOrder()
@@ -241,7 +241,7 @@ private slots:
         f.window->cancella_click();
         f.window->controlla_Click();
         QCOMPARE(f.lastMessage(), QString("Scegliere la data d'inizio degli eventi."));
-        QCOMPARE(f.app.project.eventCount(), 0);
+        QCOMPARE(f.app.project().eventCount(), 0);
         QCOMPARE(f.window->even(1)->text(), QString());
     }
 
@@ -250,8 +250,8 @@ private slots:
         Fixture f(buildProject("3: 1>2=1"));
         f.window->risult_Click();
         QVERIFY(f.lastMessage().startsWith("Evento n. 2"));
-        QCOMPARE(f.app.checkFailed, 1);
-        QVERIFY(f.app.results.isEmpty());
+        QVERIFY(f.app.checkConfirmation().refusalPending());
+        QVERIFY(f.app.results().isEmpty());
         f.window->num_MouseMove(2);
         f.window->scrollalegami(1)->setValue(3);
         f.window->scrollagiorni(1)->setValue(2);
@@ -266,8 +266,8 @@ private slots:
         QSignalSpy spy(&f.app, &ModZANT::resultsChanged);
         f.window->risult_Click();
         QCOMPARE(spy.count(), 1);
-        QCOMPARE(f.app.results.criticalPath, QString("- 1- 2- 3"));
-        QCOMPARE(f.app.results.earliest[3], 7.0);
+        QCOMPARE(f.app.results().criticalPath, QString("- 1- 2- 3"));
+        QCOMPARE(f.app.results().earliest[3], 7.0);
         QVERIFY(f.window->ProgressBar1()->isHidden());
     }
 
@@ -287,7 +287,7 @@ private slots:
 
         // Cancelled: nothing changes.
         f.window->apri_Click();
-        QCOMPARE(f.app.project.eventCount(), 3);
+        QCOMPARE(f.app.project().eventCount(), 3);
         QVERIFY(f.dialogs->fileDialogs.last().startsWith(
             "open|Apri file|Tutti i file (*.*) | *.*|File ZANT-dati- | ZANT-dati-*|2"));
 
@@ -295,14 +295,14 @@ private slots:
         f.dialogs->fileNames.push_back(bad);
         f.window->apri_Click();
         QVERIFY(f.lastMessage().contains("ZANT-dati-rotto"));
-        QCOMPARE(describeLinks(f.app.project), QString("3: 1>2=1 2>3=1"));
-        QCOMPARE(f.app.currentDataFile, QString());
+        QCOMPARE(describeLinks(f.app.project()), QString("3: 1>2=1 2>3=1"));
+        QCOMPARE(f.app.currentDataFile(), QString());
 
         f.dialogs->fileNames.push_back(good);
         f.window->apri_Click();
-        QCOMPARE(describeLinks(f.app.project), QString("2: 1>2=9"));
-        QCOMPARE(f.app.titlePage[TitlePage::progetto], QString("Magazzino"));
-        QCOMPARE(f.app.currentDataFile, good);
+        QCOMPARE(describeLinks(f.app.project()), QString("2: 1>2=9"));
+        QCOMPARE(f.app.titlePage()[TitlePage::progetto], QString("Magazzino"));
+        QCOMPARE(f.app.currentDataFile(), good);
         QCOMPARE(f.window->datiniz()->text(), QString("05/05/2027"));
         QCOMPARE(f.window->scrolladata()->value(),
                  int(QDate(1989, 12, 31).daysTo(QDate(2027, 5, 5))));
@@ -319,22 +319,23 @@ private slots:
         QCOMPARE(f.lastMessage(), QString("E' necessario digitare almeno il dato del 'progetto'."));
         QVERIFY(f.dialogs->fileDialogs.isEmpty());
 
-        f.app.titlePage[TitlePage::progetto] = "Strada";
+        giveProject(f.app, f.app.project(), titlePageWith(TitlePage::progetto, "Strada"),
+                    f.app.currentDataFile());
         // Cancelled dialog: no file, no name.
         f.window->salva_Click();
         QCOMPARE(f.dialogs->fileDialogs.last(),
                  QString("save|Salva file con nome|File ZANT-dati- | ZANT-dati-*|1|"));
-        QCOMPARE(f.app.currentDataFile, QString());
+        QCOMPARE(f.app.currentDataFile(), QString());
 
         const QString first = tempPath(dir, "ZANT-dati-primo");
         f.dialogs->fileNames.push_back(first);
         f.window->salva_Click();
-        QCOMPARE(f.app.currentDataFile, first);
+        QCOMPARE(f.app.currentDataFile(), first);
         QVERIFY(readProjectFile(first).ok());
 
         // Save again: no dialog.
         const int dialogsBefore = f.dialogs->fileDialogs.size();
-        f.app.project.setDescription(1, "Inizio lavori");
+        f.app.edit<SetDescriptionCommand>(1, QString("Inizio lavori"), f.app.newEditSession());
         f.window->salva_Click();
         QCOMPARE(f.dialogs->fileDialogs.size(), dialogsBefore);
         QCOMPARE(readProjectFile(first).value().project.description(1), QString("Inizio lavori"));
@@ -342,18 +343,18 @@ private slots:
         // Save as, cancelled: the current file stays.
         f.window->salvanome_Click();
         QCOMPARE(f.dialogs->fileDialogs.size(), dialogsBefore + 1);
-        QCOMPARE(f.app.currentDataFile, first);
+        QCOMPARE(f.app.currentDataFile(), first);
 
         // Save as onto a folder: the failure is reported and the name stays.
         f.dialogs->fileNames.push_back(dir.path());
         f.window->salvanome_Click();
         QVERIFY(f.lastMessage().startsWith("Impossibile salvare il file"));
-        QCOMPARE(f.app.currentDataFile, first);
+        QCOMPARE(f.app.currentDataFile(), first);
 
         const QString second = tempPath(dir, "ZANT-dati-secondo");
         f.dialogs->fileNames.push_back(second);
         f.window->salvanome_Click();
-        QCOMPARE(f.app.currentDataFile, second);
+        QCOMPARE(f.app.currentDataFile(), second);
     }
 
     void deleteMovesToTrashOrRemoves()
@@ -397,7 +398,7 @@ private slots:
         QCOMPARE(f.output->opened.size(), 1);
         QVERIFY(f.output->opened.first().endsWith("ZANT-modulo-2026-12-07-1530.docx"));
 
-        f.app.project = buildProject("3: 1>2=1 2>3=1");
+        giveProject(f.app, buildProject("3: 1>2=1 2>3=1"));
         f.output->canOpen = false;
         f.window->stampa_Click();
         QCOMPARE(f.passo(), QString("ho salvato il documento ZANT-dati-2026-12-07-1530.docx, ma "
@@ -423,7 +424,7 @@ private slots:
         // No: the window stays.
         QVERIFY(f.app.isLoaded(win::dati));
         f.window->Toolbar1_ButtonClick(18);
-        QCOMPARE(f.app.project.eventCount(), 0);
+        QCOMPARE(f.app.project().eventCount(), 0);
     }
 
     void backgroundColour()
@@ -437,7 +438,7 @@ private slots:
                  QString("ZANT: colore di sfondo|Colori uguali e riposanti (grigio) per tutte le "
                          "finestre?|Yes"));
         QCOMPARE(background(f.window), QColor(10, 20, 30));
-        QCOMPARE(f.app.lastColor, QColor(10, 20, 30));
+        QCOMPARE(f.app.lastColor(), QColor(10, 20, 30));
         // Yes: grey, and a grey window is not asked again.
         f.dialogs->answers.push_back(true);
         f.window->Toolbar1_ButtonClick(10);

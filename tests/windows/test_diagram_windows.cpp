@@ -21,6 +21,7 @@
 #include <QToolBar>
 
 using namespace zant;
+using namespace zant::test;
 using zant::test::buildProject;
 
 namespace {
@@ -32,7 +33,7 @@ struct Fixture : zant::test::AppWithFakes
 {
     Fixture()
     {
-        app.project = buildProject(QString::fromLatin1(kNetwork), QStringLiteral("01/03/2027"));
+        giveProject(app, buildProject(QString::fromLatin1(kNetwork), QStringLiteral("01/03/2027")));
         app.registerWindow(win::dati, [](ModZANT& a) { return new dati(a); });
         app.registerWindow(win::risultati, [](ModZANT& a) { return new risultati(a); });
         app.registerWindow(win::reticolo, [](ModZANT& a) { return new reticolo(a); });

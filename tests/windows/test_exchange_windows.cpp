@@ -18,6 +18,7 @@
 #include <QTest>
 
 using namespace zant;
+using namespace zant::test;
 using zant::test::buildProject;
 using zant::test::describeLinks;
 
@@ -32,8 +33,8 @@ struct Fixture : zant::test::AppWithFakes
 
     Fixture()
     {
-        app.project = buildProject(kNetwork, "01/03/2027");
-        app.titlePage[TitlePage::progetto] = "Scuola";
+        giveProject(app, buildProject(kNetwork, "01/03/2027"),
+                    titlePageWith(TitlePage::progetto, "Scuola"));
         app.registerWindow(win::dati, [](ModZANT& a) { return new dati(a); });
         app.registerWindow(win::risultati, [](ModZANT& a) { return new risultati(a); });
         window = app.windowAs<dati>(win::dati);
@@ -42,7 +43,7 @@ struct Fixture : zant::test::AppWithFakes
         [[maybe_unused]] const bool active = QTest::qWaitForWindowActive(window);
     }
     QAction* action(const QString& name) const { return window->findChild<QAction*>(name); }
-    QString links() const { return describeLinks(app.project); }
+    QString links() const { return describeLinks(app.project()); }
     QString lastMessage() const
     {
         return dialogs->messages.empty() ? QString() : dialogs->messages.back().message.text;
@@ -90,11 +91,11 @@ private slots:
         const QString changed = f.links();
         f.dialogs->saveAnswers.push_back(SaveChoice::Discard);
         f.dialogs->fileNames.push_back(xml);
-        f.app.currentDataFile = f.dir.filePath("ZANT-dati-scuola.txt");
+        giveDataFile(f.app, f.dir.filePath("ZANT-dati-scuola.txt"));
         f.action("importamspdi")->trigger();
         QCOMPARE(f.links(), QStringLiteral("4: 1>2=5 1>3=2 2>4=1 3>4=1"));
-        QCOMPARE(f.app.project.startDateText(), QStringLiteral("01/03/2027"));
-        QVERIFY(f.app.currentDataFile.isEmpty());
+        QCOMPARE(f.app.project().startDateText(), QStringLiteral("01/03/2027"));
+        QVERIFY(f.app.currentDataFile().isEmpty());
         QCOMPARE(f.window->findChild<QLineEdit*>("datiniz")->text(), QStringLiteral("01/03/2027"));
         QTest::keyClick(f.window, Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(f.links(), changed);
@@ -124,10 +125,10 @@ private slots:
         f.dialogs->fileNames.push_back(f.write("elenco.csv", "Da;A;Giorni\n1;2;3\n2;3;4,5\n"));
         f.action("importaelenco")->trigger();
         QCOMPARE(f.links(), QStringLiteral("3: 1>2=3 2>3=4.5"));
-        QCOMPARE(f.app.titlePage[TitlePage::progetto], QString());
+        QCOMPARE(f.app.titlePage()[TitlePage::progetto], QString());
         f.app.undo();
         QCOMPARE(f.links(), QString::fromLatin1(kNetwork));
-        QCOMPARE(f.app.titlePage[TitlePage::progetto], QStringLiteral("Scuola"));
+        QCOMPARE(f.app.titlePage()[TitlePage::progetto], QStringLiteral("Scuola"));
     }
 
     // Ctrl+Shift+V shows what will be added and what is refused; Yes adds it as one step.
@@ -147,7 +148,7 @@ private slots:
         QVERIFY(preview.contains("riga 3 (2 → 4: 1): il legame da 2 a 4 c'è già"));
         QVERIFY(preview.contains("riga 4 (3 → 3: 1): un legame deve portare a un altro evento"));
         QCOMPARE(f.links(), QStringLiteral("5: 1>2=5 1>3=2 2>4=1 3>4=1 4>5=3"));
-        QCOMPARE(f.app.project.description(5), QStringLiteral("Collaudo"));
+        QCOMPARE(f.app.project().description(5), QStringLiteral("Collaudo"));
         QTest::keyClick(f.window, Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(f.links(), QString::fromLatin1(kNetwork));
     }
@@ -181,7 +182,8 @@ private slots:
     void exportsNeedDataThatPassTheCheck()
     {
         Fixture f;
-        f.app.project = buildProject("3: 1>2=1", "01/03/2027");
+        giveProject(f.app, buildProject("3: 1>2=1", "01/03/2027"), f.app.titlePage(),
+                    f.app.currentDataFile());
         f.action("esportacalendario")->trigger();
         QVERIFY(f.dialogs->fileDialogs.isEmpty());
         QVERIFY2(f.lastMessage().contains("Evento n. 2"), qPrintable(f.lastMessage()));

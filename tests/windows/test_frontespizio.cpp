@@ -1,6 +1,7 @@
 #include "model/project_file.h"
 #include "report/direct_print.h"
 #include "shell/modzant.h"
+#include "support/app_fixture.h"
 #include "support/fake_services.h"
 #include "support/project_builder.h"
 #include "windows/dati.h"
@@ -20,6 +21,7 @@
 #include <QTest>
 
 using namespace zant;
+using namespace zant::test;
 using zant::test::buildProject;
 using zant::test::FakeDialogs;
 using zant::test::FakeDocumentOutput;
@@ -46,7 +48,7 @@ struct Fixture
     explicit Fixture(bool allWindows = false,
                      const Project& project = buildProject("3: 1>2=2 2>3=5"))
     {
-        app.project = project;
+        giveProject(app, project);
         app.today = [] { return QDate(2026, 12, 7); };
         if (allWindows) {
             app.registerWindow(win::dati, [](ModZANT& a) { return new dati(a); });
@@ -139,12 +141,13 @@ private slots:
         ModZANT app(std::unique_ptr<Dialogs>(dialogs), std::make_unique<FakeDocumentOutput>(),
                     std::make_unique<FakeMusicPlayer>(), OfficeSettings{"Studio", "Via"});
         app.today = [] { return QDate(2026, 12, 7); };
-        app.titlePage[TitlePage::data] = before;
-        app.titlePage[TitlePage::committente] = "Comune";
+        TitlePage page = titlePageWith(TitlePage::data, before);
+        page[TitlePage::committente] = "Comune";
+        giveProject(app, Project(), page);
         app.registerWindow(win::frontespizio, [](ModZANT& a) { return new frontespizio(a); });
         auto* w = app.windowAs<frontespizio>(win::frontespizio);
         QCOMPARE(w->campo(TitlePage::data)->text(), shown);
-        QCOMPARE(app.titlePage[TitlePage::data], shown);
+        QCOMPARE(app.titlePage()[TitlePage::data], shown);
         QCOMPARE(w->campo(TitlePage::committente)->text(), QString("Comune"));
         QCOMPARE(w->passo()->text(),
                  QString("Digitare i dati fino ad un massimo di 60 caratteri per "
@@ -185,16 +188,16 @@ private slots:
             f.dialogs->saveAnswers.push_back(SaveChoice::Discard);
             f.action("cancella")->trigger();
             QCOMPARE(f.shownFields(), QStringList(7, QString()));
-            QVERIFY(f.app.titlePage == TitlePage());
+            QVERIFY(f.app.titlePage() == TitlePage());
         }
-        const TitlePage before = f.app.titlePage;
+        const TitlePage before = f.app.titlePage();
         f.action("controllodat")->trigger();
         QCOMPARE(f.dialogs->messages.size(), size_t(1));
         QCOMPARE(f.dialogs->messages.back().title, kMessageTitle);
         QCOMPARE(f.lastMessage(), message);
         QCOMPARE(int(f.dialogs->messages.back().message.kind), kind);
         // The check only reports.
-        QVERIFY(f.app.titlePage == before);
+        QVERIFY(f.app.titlePage() == before);
     }
 
     void lengthWarning()
@@ -204,14 +207,14 @@ private slots:
         f.field(TitlePage::progetto)->setFocus();
         f.type(TitlePage::progetto, QString(60, 'a'));
         QVERIFY(f.passo() != warning);
-        QCOMPARE(f.app.titlePage[TitlePage::progetto].size(), 60);
+        QCOMPARE(f.app.titlePage()[TitlePage::progetto].size(), 60);
 
         // The 61st character warns in the guidance box, once, and every key typed after it
         // reaches the field: nothing takes the keyboard away.
         f.type(TitlePage::progetto, "bcd");
         QCOMPARE(f.passo(), warning);
         QVERIFY(f.dialogs->messages.empty());
-        QCOMPARE(f.app.titlePage[TitlePage::progetto], QString(60, 'a') + "bcd");
+        QCOMPARE(f.app.titlePage()[TitlePage::progetto], QString(60, 'a') + "bcd");
         QCOMPARE(f.field(TitlePage::progetto)->text(), QString(60, 'a') + "bcd");
 
         // Back within 60 the instruction returns; passing 60 again warns again.
@@ -224,7 +227,7 @@ private slots:
         // Every field warns, the date too, and no message box ever appears.
         f.field(TitlePage::data)->clear();
         f.type(TitlePage::data, QString(61, 'd'));
-        QCOMPARE(f.app.titlePage[TitlePage::data], QString(61, 'd'));
+        QCOMPARE(f.app.titlePage()[TitlePage::data], QString(61, 'd'));
         QVERIFY(f.dialogs->messages.empty());
     }
 
@@ -248,13 +251,13 @@ private slots:
         f.type(TitlePage::committente, "Comune ");
         f.field(TitlePage::committente)->insert(inserted);
         QCOMPARE(f.field(TitlePage::committente)->text(), QString("Comune "));
-        QCOMPARE(f.app.titlePage[TitlePage::committente], QString("Comune "));
+        QCOMPARE(f.app.titlePage()[TitlePage::committente], QString("Comune "));
         QVERIFY2(f.passo().contains(why), qPrintable(f.passo()));
         QVERIFY(f.passo().contains("committente"));
         QVERIFY(f.dialogs->messages.empty());
         // Typing goes on where it was.
         f.type(TitlePage::committente, "Pavia");
-        QCOMPARE(f.app.titlePage[TitlePage::committente], QString("Comune Pavia"));
+        QCOMPARE(f.app.titlePage()[TitlePage::committente], QString("Comune Pavia"));
     }
 
     void officeRowsCannotBeChanged_data()
@@ -287,7 +290,7 @@ private slots:
         QVERIFY(f.lastMessage().contains(said));
         QVERIFY(f.lastMessage().contains("non si modifica in questa finestra"));
         QCOMPARE(l->text(), shown);
-        QCOMPARE(f.app.office.officeName, QString("Studio Bianchi"));
+        QCOMPARE(f.app.office().officeName, QString("Studio Bianchi"));
     }
 
     void fileRoundTrip()
@@ -295,9 +298,9 @@ private slots:
         Fixture f;
         QTemporaryDir dir;
         const QString dataFile = dir.filePath("ZANT-dati-progetto");
-        f.app.currentDataFile = dataFile;
+        giveDataFile(f.app, dataFile);
         f.fillAll();
-        const TitlePage typed = f.app.titlePage;
+        const TitlePage typed = f.app.titlePage();
 
         // No own file yet: the dialog, even though the data window has one.
         const QString path = dir.filePath("ZANT-front-magazzino");
@@ -307,7 +310,7 @@ private slots:
                  QString("save|Salva file con nome|File ZANT-front- | ZANT-front-*|1|ZANT-front-"));
         QCOMPARE(f.window->currentFile(), path);
         QVERIFY(!QFile::exists(dataFile));
-        QCOMPARE(f.app.currentDataFile, dataFile);
+        QCOMPARE(f.app.currentDataFile(), dataFile);
         QVERIFY(readTitlePageFile(path).value() == typed);
 
         // Save again: straight to the same file.
@@ -326,7 +329,7 @@ private slots:
         f.dialogs->fileNames.push_back(copy);
         f.action("salvanome")->trigger();
         QCOMPARE(f.window->currentFile(), copy);
-        const TitlePage saved = f.app.titlePage;
+        const TitlePage saved = f.app.titlePage();
 
         // Clear keeps the file name; open restores every field in order.
         f.action("cancella")->trigger();
@@ -336,7 +339,7 @@ private slots:
         QCOMPARE(
             f.dialogs->fileDialogs.last(),
             QString("open|Apri file|Tutti i file (*.*) | *.*|File ZANT-front- | ZANT-front-*|2"));
-        QVERIFY(f.app.titlePage == saved);
+        QVERIFY(f.app.titlePage() == saved);
         QCOMPARE(f.shownFields(), QStringList(saved.fields.begin(), saved.fields.end()));
         QCOMPARE(f.window->currentFile(), path);
         QVERIFY(f.dialogs->messages.empty());
@@ -359,7 +362,7 @@ private slots:
         f.fillAll();
         f.dialogs->fileNames.push_back(mine);
         f.window->salva_Click();
-        const TitlePage before = f.app.titlePage;
+        const TitlePage before = f.app.titlePage();
 
         const QString broken = dir.filePath("ZANT-front-rotto");
         if (!contents.isEmpty())
@@ -368,7 +371,7 @@ private slots:
         f.window->apri_Click();
         QVERIFY2(f.lastMessage().contains("ZANT-front-rotto"), qPrintable(f.lastMessage()));
         QCOMPARE(f.dialogs->messages.back().message.kind, MessageKind::Critical);
-        QVERIFY(f.app.titlePage == before);
+        QVERIFY(f.app.titlePage() == before);
         QCOMPARE(f.shownFields(), QStringList(before.fields.begin(), before.fields.end()));
         QCOMPARE(f.window->currentFile(), mine);
     }
@@ -395,7 +398,7 @@ private slots:
         f.window->salva_Click();
         QVERIFY(f.lastMessage().contains("ZANT-front-buono"));
         QCOMPARE(f.window->currentFile(), path);
-        QCOMPARE(f.app.titlePage[TitlePage::progetto], QString("Magazzino comunale"));
+        QCOMPARE(f.app.titlePage()[TitlePage::progetto], QString("Magazzino comunale"));
     }
 
     void deleteFile()
@@ -410,7 +413,7 @@ private slots:
         const QString path = dir.filePath("ZANT-front-vecchio");
         writeBytes(path, "\"a\",\"b\",\"c\",\"d\",\"e\",\"f\",\"g\"\r\n");
         f.fillAll();
-        const TitlePage before = f.app.titlePage;
+        const TitlePage before = f.app.titlePage();
 
         f.action("eliminare")->trigger(); // cancelled
         QVERIFY(QFile::exists(path));
@@ -423,7 +426,7 @@ private slots:
         QVERIFY(!QFile::exists(path));
         QVERIFY(QFile::exists(dir.filePath("share/Trash/files/ZANT-front-vecchio")));
         QVERIFY(f.dialogs->messages.empty());
-        QVERIFY(f.app.titlePage == before);
+        QVERIFY(f.app.titlePage() == before);
 
         f.dialogs->fileNames.push_back(dir.filePath("non-esiste"));
         f.action("eliminare")->trigger();
@@ -571,7 +574,7 @@ private slots:
         f.dialogs->answers.push_back(true);
         f.window->esci_Click();
         QVERIFY(!f.app.isLoaded(win::frontespizio));
-        QCOMPARE(f.app.titlePage[TitlePage::progetto], QString("Scuola"));
+        QCOMPARE(f.app.titlePage()[TitlePage::progetto], QString("Scuola"));
         auto* again = f.app.windowAs<frontespizio>(win::frontespizio);
         QCOMPARE(again->campo(TitlePage::progetto)->text(), QString("Scuola"));
     }
@@ -597,7 +600,9 @@ private slots:
         QFETCH(bool, canOpen);
         Fixture f(true);
         f.output->canOpen = canOpen;
-        f.app.titlePage[TitlePage::committente] = client;
+        TitlePage page = f.app.titlePage();
+        page[TitlePage::committente] = client;
+        giveProject(f.app, f.app.project(), page);
         QSignalSpy results(&f.app, &ModZANT::resultsChanged);
         f.window->stampa_Click();
         QCOMPARE(f.documents(), QStringList{fileName});
@@ -607,9 +612,9 @@ private slots:
                                           ", ma nessun programma ha potuto aprirlo");
         // Computed from the data just printed, and handed to the results window.
         QCOMPARE(results.count(), 1);
-        QCOMPARE(f.app.results.eventCount, 3);
-        QCOMPARE(f.app.results.earliest[3], 7.0);
-        QCOMPARE(f.app.checkFailed, 0);
+        QCOMPARE(f.app.results().eventCount, 3);
+        QCOMPARE(f.app.results().earliest[3], 7.0);
+        QVERIFY(!f.app.checkConfirmation().refusalPending());
         if (canOpen) {
             QVERIFY(f.dialogs->messages.empty());
         } else {
@@ -637,7 +642,7 @@ private slots:
         f.dialogs->printAnswers.push_back(true);
         f.window->stampa_Click();
         QVERIFY2(f.lastMessage().startsWith("Evento n. 2"), qPrintable(f.lastMessage()));
-        QCOMPARE(f.app.checkFailed, 1);
+        QVERIFY(f.app.checkConfirmation().refusalPending());
         QVERIFY(f.documents().isEmpty());
         QVERIFY(f.output->opened.isEmpty());
         QCOMPARE(f.dialogs->printAnswers.size(), size_t(1)); // no print dialog
@@ -674,10 +679,10 @@ private slots:
         f.window->stampa_Click();
         QVERIFY(QFile::exists(pdf));
         QCOMPARE(results.count(), 1);
-        QCOMPARE(f.app.results.eventCount, 25);
+        QCOMPARE(f.app.results().eventCount, 25);
         // Every laid-out page reached the printer: cover, texts, data table, tables A, B and C.
         const auto pages = layoutDirectReport(
-            ReportData{f.app.project, f.app.results, f.app.titlePage, f.app.office});
+            ReportData{f.app.project(), f.app.results(), f.app.titlePage(), f.app.office()});
         QVERIFY(pages.size() >= 8);
         QCOMPARE(pdfPageCount(pdf), int(pages.size()));
         QVERIFY(f.dialogs->messages.empty());
@@ -722,7 +727,7 @@ private slots:
         QCOMPARE(f.passo(), QString("sto caricando WORD"));
         QVERIFY(f.dialogs->messages.empty());
         QVERIFY(f.dialogs->printAnswers.empty());
-        QCOMPARE(f.app.checkFailed, 0);
+        QVERIFY(!f.app.checkConfirmation().refusalPending());
     }
 
     void greyForTheMainWindows()
@@ -746,7 +751,7 @@ private slots:
         QCOMPARE(f.dialogs->questions.size(), asked);
         QCOMPARE(background(f.window), QColor(200, 220, 255));
         QCOMPARE(background(f.app.existingWindow(win::dati)), kLightGrey);
-        QCOMPARE(f.app.lastColor, QColor(200, 220, 255));
+        QCOMPARE(f.app.lastColor(), QColor(200, 220, 255));
     }
 
     void projectOpenedInTheDataWindowRefreshesTheFields()

@@ -12,6 +12,7 @@
 #include <QTest>
 
 using namespace zant;
+using namespace zant::test;
 using zant::test::buildProject;
 using zant::test::FakeDialogs;
 using zant::test::FakeDocumentOutput;
@@ -24,7 +25,7 @@ struct Fixture : zant::test::AppWithFakes
 
     explicit Fixture(const Project& project)
     {
-        app.project = project;
+        giveProject(app, project);
         app.registerWindow(win::dati, [](ModZANT& a) { return new dati(a); });
         app.registerWindow(win::risultati, [](ModZANT& a) { return new risultati(a); });
     }
@@ -93,7 +94,7 @@ private slots:
     {
         Fixture f(buildProject(kNetwork));
         f.compute();
-        f.app.project = buildProject("2: 1>2=4");
+        giveProject(f.app, buildProject("2: 1>2=4"));
         f.compute();
         QCOMPARE(f.row(2), QString("2|4|05/01/1990|4|05/01/1990|0"));
         QCOMPARE(f.row(3), QString("3|||||"));
@@ -207,16 +208,16 @@ private slots:
     {
         Fixture f(buildProject("2: 1>2=4"));
         f.compute();
-        f.app.project = buildProject(kNetwork);
+        giveProject(f.app, buildProject(kNetwork));
         f.results()->stampa_Click();
         QCOMPARE(f.results()->passo()->text(), QString("ho visualizzato i risultati con WORD"));
-        QCOMPARE(f.app.results.eventCount, 7);
+        QCOMPARE(f.app.results().eventCount, 7);
         QCOMPARE(f.row(7), QString("7|6|07/01/1990|6|07/01/1990|0"));
 
-        f.app.project = buildProject("3: 1>2=1");
+        giveProject(f.app, buildProject("3: 1>2=1"));
         f.results()->stampa_Click();
         QVERIFY(f.dialogs->lastMessageText().startsWith("Evento n. 2"));
-        QCOMPARE(f.app.results.eventCount, 7);
+        QCOMPARE(f.app.results().eventCount, 7);
     }
 
     void quickHelpAndGuideQuestion()

@@ -28,6 +28,7 @@
 #include <QWheelEvent>
 
 using namespace zant;
+using namespace zant::test;
 using zant::test::buildProject;
 using zant::test::describeLinks;
 
@@ -44,8 +45,7 @@ struct Fixture : zant::test::AppWithFakes
 
     explicit Fixture(const Project& project = buildProject(kNetwork, "16/03/2026"))
     {
-        app.project = project;
-        app.titlePage[TitlePage::progetto] = "Scuola";
+        giveProject(app, project, titlePageWith(TitlePage::progetto, "Scuola"));
         app.registerWindow(win::dati, [](ModZANT& a) { return new dati(a); });
         app.registerWindow(win::frmSplash, [](ModZANT& a) { return new frmSplash(a); });
         window = app.windowAs<dati>(win::dati);
@@ -54,7 +54,7 @@ struct Fixture : zant::test::AppWithFakes
         [[maybe_unused]] const bool active = QTest::qWaitForWindowActive(window);
     }
 
-    QString links() const { return describeLinks(app.project); }
+    QString links() const { return describeLinks(app.project()); }
     QAction* action(const QString& name) const { return window->findChild<QAction*>(name); }
     QPushButton* button(const QString& name) const { return window->findChild<QPushButton*>(name); }
     // Clicks into a box, selects what it holds and types over it.
@@ -161,12 +161,12 @@ private slots:
         QTest::mouseClick(f.window->even(1), Qt::LeftButton);
         f.key(Qt::Key_Tab);
         f.key(Qt::Key_Space);
-        QCOMPARE(f.app.project.eventCount(), 5);
+        QCOMPARE(f.app.project().eventCount(), 5);
         QCOMPARE(f.links(), QString(kNetwork));
         // The space went into the description, which Annulla gives back.
-        QCOMPARE(f.app.project.description(2), QString(" "));
+        QCOMPARE(f.app.project().description(2), QString(" "));
         f.key(Qt::Key_Z, Qt::ControlModifier);
-        QCOMPARE(f.app.project.description(2), QString("Evento 2"));
+        QCOMPARE(f.app.project().description(2), QString("Evento 2"));
         QVERIFY(!f.window->isWindowModified());
     }
 
@@ -177,8 +177,8 @@ private slots:
         QTest::keyClicks(f.window->even(1), "Inizio");
         f.key(Qt::Key_Tab);
         QTest::keyClicks(QApplication::focusWidget(), "Fine lavori");
-        QCOMPARE(f.app.project.eventCount(), 2);
-        QCOMPARE(f.app.project.description(2), QString("Fine lavori"));
+        QCOMPARE(f.app.project().eventCount(), 2);
+        QCOMPARE(f.app.project().description(2), QString("Fine lavori"));
         QVERIFY(f.dialogs->messages.empty());
     }
 
@@ -257,11 +257,11 @@ private slots:
                                                   : f.window->gior(box.section(' ', 1).toInt());
         f.typeInto(edit, typed);
         QCOMPARE(f.links(), links);
-        QCOMPARE(f.app.project.startDateText(), date);
+        QCOMPARE(f.app.project().startDateText(), date);
         QCOMPARE(f.dialogs->lastMessageText(), message);
         // The bar follows the box.
         QCOMPARE(f.window->scrolladata()->value(),
-                 int(QDate(1989, 12, 31).daysTo(parseDate(f.app.project.startDateText()))));
+                 int(QDate(1989, 12, 31).daysTo(parseDate(f.app.project().startDateText()))));
         if (message.isEmpty() && box != "date") {
             const int row = box.section(' ', 1).toInt();
             QScrollBar* bar =
@@ -288,13 +288,13 @@ private slots:
             QTest::keyClick(calendar->findChild<QTableView*>(), Qt::Key_Return);
         });
         QTest::mouseClick(f.window->calendario(), Qt::LeftButton);
-        QCOMPARE(f.app.project.startDateText(), QString("01/04/2026"));
+        QCOMPARE(f.app.project().startDateText(), QString("01/04/2026"));
         QCOMPARE(f.window->datiniz()->text(), QString("01/04/2026"));
         QCOMPARE(f.window->scrolladata()->value(),
                  int(QDate(1989, 12, 31).daysTo(QDate(2026, 4, 1))));
         QApplication::setActiveWindow(f.window);
         f.key(Qt::Key_Z, Qt::ControlModifier);
-        QCOMPARE(f.app.project.startDateText(), QString("16/03/2026"));
+        QCOMPARE(f.app.project().startDateText(), QString("16/03/2026"));
     }
 
     void leavingATypedBoxStoresItsValue()
@@ -302,9 +302,9 @@ private slots:
         Fixture f;
         f.hoverEvent(1);
         f.typeInto(f.window->gior(1), "7", false);
-        QCOMPARE(*f.app.project.link(1, 1).days, 3.0);
+        QCOMPARE(*f.app.project().link(1, 1).days, 3.0);
         f.key(Qt::Key_Tab);
-        QCOMPARE(*f.app.project.link(1, 1).days, 7.0);
+        QCOMPARE(*f.app.project().link(1, 1).days, 7.0);
     }
 
     void boxesOfTheFinalEventTakeNothing()
@@ -352,10 +352,10 @@ private slots:
         wheel(f.window->gior(5), -2);
         QCOMPARE(f.window->topLinkSlot(), 3);
         // Over a duration bar the wheel scrolls the list and changes no duration.
-        const Project before = f.app.project;
+        const Project before = f.app.project();
         wheel(f.window->scrollagiorni(3), -1);
         QCOMPARE(f.window->topLinkSlot(), 4);
-        QVERIFY(f.app.project == before);
+        QVERIFY(f.app.project() == before);
         QVERIFY(!f.app.isModified());
     }
 
@@ -389,8 +389,8 @@ private slots:
     void resultsTableScrollsByWheelAndKeys()
     {
         zant::test::AppWithFakes a;
-        a.app.project = buildProject("30: 1>30=1");
-        a.app.results = ComputeSchedule(a.app.project);
+        giveProject(a.app, buildProject("30: 1>30=1"));
+        a.app.setResults(ComputeSchedule(a.app.project()));
         a.app.registerWindow(win::risultati, [](ModZANT& m) { return new risultati(m); });
         auto* w = a.app.windowAs<risultati>(win::risultati);
         w->show();
@@ -441,7 +441,7 @@ private slots:
         QFETCH(QString, edit);
         QFETCH(QString, after);
         Fixture f;
-        const Project before = f.app.project;
+        const Project before = f.app.project();
         QVERIFY(!f.action("annulla")->isEnabled());
         QVERIFY(!f.action("ripeti")->isEnabled());
         f.hoverEvent(1);
@@ -469,14 +469,14 @@ private slots:
             f.action("cancella")->trigger();
         }
         QCOMPARE(f.links(), after);
-        const Project edited = f.app.project;
+        const Project edited = f.app.project();
         QVERIFY(!(edited == before));
         QVERIFY(f.window->isWindowModified());
         QVERIFY(f.action("annulla")->isEnabled());
         QCOMPARE(f.app.undoStack().count(), 1);
 
         f.key(Qt::Key_Z, Qt::ControlModifier);
-        QVERIFY(f.app.project == before);
+        QVERIFY(f.app.project() == before);
         QVERIFY(!f.window->isWindowModified());
         QVERIFY(!f.action("annulla")->isEnabled());
         QVERIFY(f.action("ripeti")->isEnabled());
@@ -485,12 +485,12 @@ private slots:
         QCOMPARE(f.window->datiniz()->text(), QString("16/03/2026"));
 
         f.key(Qt::Key_Y, Qt::ControlModifier);
-        QVERIFY(f.app.project == edited);
+        QVERIFY(f.app.project() == edited);
         f.key(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
-        QVERIFY(f.app.project == edited);
+        QVERIFY(f.app.project() == edited);
         f.key(Qt::Key_Z, Qt::ControlModifier);
         f.key(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
-        QVERIFY(f.app.project == edited);
+        QVERIFY(f.app.project() == edited);
         QCOMPARE(f.links(), after);
     }
 
@@ -502,7 +502,7 @@ private slots:
         QCOMPARE(f.app.undoStack().count(), 2);
         f.key(Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(f.window->even(4)->text(), QString("Evento 4"));
-        QCOMPARE(f.app.project.description(3), QString("Getto"));
+        QCOMPARE(f.app.project().description(3), QString("Getto"));
 
         // Each typed value is a step; clicks on a bar's arrow in a row are one step.
         f.window->VScroll3()->setValue(1);
@@ -511,13 +511,13 @@ private slots:
         QScrollBar* bar = f.window->scrollagiorni(1);
         for (int i = 0; i < 3; ++i)
             QTest::mouseClick(bar, Qt::LeftButton, {}, QPoint(bar->width() - 4, bar->height() / 2));
-        QCOMPARE(*f.app.project.link(1, 1).days, 10.0);
+        QCOMPARE(*f.app.project().link(1, 1).days, 10.0);
         QCOMPARE(f.app.undoStack().count(), 4);
         QApplication::setActiveWindow(f.window);
         f.key(Qt::Key_Z, Qt::ControlModifier);
-        QCOMPARE(*f.app.project.link(1, 1).days, 7.0);
+        QCOMPARE(*f.app.project().link(1, 1).days, 7.0);
         f.key(Qt::Key_Z, Qt::ControlModifier);
-        QCOMPARE(*f.app.project.link(1, 1).days, 5.0);
+        QCOMPARE(*f.app.project().link(1, 1).days, 5.0);
     }
 
     void titlePageFieldsUndo()
@@ -534,7 +534,7 @@ private slots:
         QVERIFY(w->isWindowModified());
         QTest::keyClick(w->campo(TitlePage::committente), Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(w->campo(TitlePage::committente)->text(), QString());
-        QCOMPARE(a.app.titlePage[TitlePage::committente], QString());
+        QCOMPARE(a.app.titlePage()[TitlePage::committente], QString());
         QVERIFY(!w->isWindowModified());
         QTest::keyClick(w->campo(TitlePage::committente), Qt::Key_Y, Qt::ControlModifier);
         QCOMPARE(w->campo(TitlePage::committente)->text(), QString("Comune"));
@@ -567,11 +567,11 @@ private slots:
         Fixture f;
         const QString file = f.dir.filePath("ZANT-dati-scuola");
         const QString other = f.dir.filePath("ZANT-dati-altro");
-        QVERIFY(!writeProjectFile(other, buildProject("2: 1>2=1"), f.app.titlePage));
-        f.app.currentDataFile = file;
+        QVERIFY(!writeProjectFile(other, buildProject("2: 1>2=1"), f.app.titlePage()));
+        giveDataFile(f.app, file);
         if (changed)
             f.typeInto(f.window->even(2), "Scavi", false);
-        const Project edited = f.app.project;
+        const Project edited = f.app.project();
         if (answer >= 0)
             f.dialogs->saveAnswers.push_back(SaveChoice(answer));
 
@@ -602,12 +602,12 @@ private slots:
         if (path == "open")
             QCOMPARE(f.links(), QString(wentOn ? "2: 1>2=1" : kNetwork));
         if (path == "clear")
-            QCOMPARE(f.app.project.eventCount(), wentOn ? 0 : 5);
+            QCOMPARE(f.app.project().eventCount(), wentOn ? 0 : 5);
         if (path == "splash key")
             QCOMPARE(splash && splash->isVisible(), !wentOn);
         // Closing the window or ending keeps the project in memory as it was.
         if (path == "close box" || path == "splash key")
-            QVERIFY(f.app.project == edited);
+            QVERIFY(f.app.project() == edited);
         if (answer == int(SaveChoice::Save))
             QVERIFY(path == "clear" || !f.app.isModified() || path == "open");
     }
@@ -615,23 +615,23 @@ private slots:
     void failedSaveKeepsTheProjectModified()
     {
         Fixture f;
-        f.app.currentDataFile = f.dir.filePath("no/such/folder/ZANT-dati-scuola");
+        giveDataFile(f.app, f.dir.filePath("no/such/folder/ZANT-dati-scuola"));
         f.typeInto(f.window->even(1), "Inizio", false);
         f.key(Qt::Key_S, Qt::ControlModifier);
         QCOMPARE(f.dialogs->messages.size(), size_t(1));
         QVERIFY(f.app.isModified());
         QVERIFY(f.window->isWindowModified());
         // A save that works clears the mark.
-        f.app.currentDataFile = f.dir.filePath("ZANT-dati-scuola");
+        giveDataFile(f.app, f.dir.filePath("ZANT-dati-scuola"));
         f.key(Qt::Key_S, Qt::ControlModifier);
         QVERIFY(!f.window->isWindowModified());
-        QVERIFY(readProjectFile(f.app.currentDataFile));
+        QVERIFY(readProjectFile(f.app.currentDataFile()));
         // Opening a file starts a fresh history.
         f.typeInto(f.window->even(1), "Avvio", false);
         f.dialogs->saveAnswers.push_back(SaveChoice::Discard);
-        f.dialogs->fileNames.push_back(f.app.currentDataFile);
+        f.dialogs->fileNames.push_back(f.app.currentDataFile());
         f.key(Qt::Key_O, Qt::ControlModifier);
-        QCOMPARE(f.app.project.description(1), QString("Inizio"));
+        QCOMPARE(f.app.project().description(1), QString("Inizio"));
         QVERIFY(!f.action("annulla")->isEnabled());
     }
 
@@ -774,7 +774,7 @@ private slots:
     {
         QFETCH(QString, window);
         zant::test::AppWithFakes a;
-        a.app.project = buildProject(kNetwork);
+        giveProject(a.app, buildProject(kNetwork));
         a.app.registerWindow(win::dati, [](ModZANT& m) { return new dati(m); });
         a.app.registerWindow(win::risultati, [](ModZANT& m) { return new risultati(m); });
         a.app.registerWindow(win::frontespizio, [](ModZANT& m) { return new frontespizio(m); });

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QColor>
+#include <QFont>
+
+// The colours and the lettering shared by the program's pictures: the network, the Gantt chart
+// and the example network of the report.
+namespace zant::pictures {
+
+inline const QColor kInk(35, 45, 80);
+inline const QColor kCritical(200, 30, 30);
+inline const QColor kPaleCritical(253, 232, 232);
+inline const QColor kMuted(110, 120, 140);
+
+// A sans-serif face (the metric twin of Arial where there is one) at a size in pixels.
+QFont font(double pixels, bool bold = false);
+
+} // namespace zant::pictures
