@@ -62,7 +62,17 @@ double axisStep(double unitsPerDay, double minUnits)
     return 3650;
 }
 
-void paintTimeAxis(QPainter& p, const NetworkLayout& layout, const ScheduleResults& results)
+// Writes a text, unless it would stand partly outside `area` (when that is not empty): a piece
+// of a picture cut into sheets leaves to its neighbour the words it would show only in part.
+void drawText(QPainter& p, const QRectF& area, const QRectF& box, int flags, const QString& text)
+{
+    if (!area.isEmpty() && !area.contains(p.boundingRect(box, flags, text)))
+        return;
+    p.drawText(box, flags, text);
+}
+
+void paintTimeAxis(QPainter& p, const NetworkLayout& layout, const ScheduleResults& results,
+                   const QRectF& area)
 {
     const LayoutMetrics& m = layout.metrics;
     const double top = m.margin;
@@ -75,12 +85,12 @@ void paintTimeAxis(QPainter& p, const NetworkLayout& layout, const ScheduleResul
         p.setPen(QPen(kGrid, 1));
         p.drawLine(QPointF(x, top + 16), QPointF(x, bottom));
         p.setPen(kMuted);
-        p.drawText(QRectF(x - 40, top, 80, 14), Qt::AlignCenter,
-                   QStringLiteral("g. %1").arg(formatDays(t)));
+        drawText(p, area, QRectF(x - 40, top, 80, 14), Qt::AlignCenter,
+                 QStringLiteral("g. %1").arg(formatDays(t)));
     }
 }
 
-void paintLevelAxis(QPainter& p, const NetworkLayout& layout)
+void paintLevelAxis(QPainter& p, const NetworkLayout& layout, const QRectF& area)
 {
     int maxLevel = 0;
     for (const LaidOutEvent& e : layout.events)
@@ -92,12 +102,12 @@ void paintLevelAxis(QPainter& p, const NetworkLayout& layout)
         p.setPen(QPen(kGrid, 1));
         p.drawLine(QPointF(x, m.margin + 16), QPointF(x, layout.height - m.margin));
         p.setPen(kMuted);
-        p.drawText(QRectF(x - 40, m.margin, 80, 14), Qt::AlignCenter,
-                   QStringLiteral("livello %1").arg(l));
+        drawText(p, area, QRectF(x - 40, m.margin, 80, 14), Qt::AlignCenter,
+                 QStringLiteral("livello %1").arg(l));
     }
 }
 
-void paintActivity(QPainter& p, const LaidOutActivity& a)
+void paintActivity(QPainter& p, const LaidOutActivity& a, const QRectF& area)
 {
     if (a.points.size() < 2)
         return;
@@ -141,6 +151,8 @@ void paintActivity(QPainter& p, const LaidOutActivity& a)
     const QFontMetricsF fm(p.font());
     const double w = fm.horizontalAdvance(text) + 4;
     const QRectF box(a.labelAt.x() - w / 2, a.labelAt.y() - 15, w, 13);
+    if (!area.isEmpty() && !area.contains(box))
+        return;
     p.fillRect(box, QColor(255, 255, 255, 220));
     p.setPen(colour);
     p.drawText(box, Qt::AlignCenter, text);
@@ -149,7 +161,7 @@ void paintActivity(QPainter& p, const LaidOutActivity& a)
 // The event circle of the method: the number in the upper half, the earliest time lower left,
 // the latest time lower right.
 void paintEvent(QPainter& p, const LaidOutEvent& e, const ScheduleResults& results, double r,
-                bool selected)
+                bool selected, const QRectF& area)
 {
     const QPointF c = e.centre;
     const QColor line = selected ? kSelected : (e.critical ? kCritical : kInk);
@@ -161,19 +173,19 @@ void paintEvent(QPainter& p, const LaidOutEvent& e, const ScheduleResults& resul
     p.drawLine(QPointF(c.x(), c.y()), QPointF(c.x(), c.y() + r));
     p.setPen(kInk);
     p.setFont(pictureFont(r * 0.58, true));
-    p.drawText(QRectF(c.x() - r, c.y() - r * 0.92, 2 * r, r * 0.9), Qt::AlignCenter,
-               QString::number(e.event));
+    drawText(p, area, QRectF(c.x() - r, c.y() - r * 0.92, 2 * r, r * 0.9), Qt::AlignCenter,
+             QString::number(e.event));
     p.setFont(pictureFont(r * 0.40));
-    p.drawText(QRectF(c.x() - r * 0.95, c.y() + r * 0.05, r * 0.95, r * 0.6), Qt::AlignCenter,
-               formatDays(results.earliest[e.event]));
-    p.drawText(QRectF(c.x(), c.y() + r * 0.05, r * 0.95, r * 0.6), Qt::AlignCenter,
-               formatDays(results.latest[e.event]));
+    drawText(p, area, QRectF(c.x() - r * 0.95, c.y() + r * 0.05, r * 0.95, r * 0.6),
+             Qt::AlignCenter, formatDays(results.earliest[e.event]));
+    drawText(p, area, QRectF(c.x(), c.y() + r * 0.05, r * 0.95, r * 0.6), Qt::AlignCenter,
+             formatDays(results.latest[e.event]));
 }
 
 } // namespace
 
 void paintNetwork(QPainter& p, const NetworkLayout& layout, const Project& project,
-                  const ScheduleResults& results, int selectedEvent)
+                  const ScheduleResults& results, int selectedEvent, const QRectF& textArea)
 {
     Q_UNUSED(project);
     p.save();
@@ -185,25 +197,29 @@ void paintNetwork(QPainter& p, const NetworkLayout& layout, const Project& proje
         return;
     }
     if (layout.mode == LayoutMode::TimeScale)
-        paintTimeAxis(p, layout, results);
+        paintTimeAxis(p, layout, results, textArea);
     else
-        paintLevelAxis(p, layout);
+        paintLevelAxis(p, layout, textArea);
     if (layout.summaryOnly) {
         p.setPen(kCritical);
         p.setFont(pictureFont(12, true));
-        p.drawText(QPointF(layout.metrics.margin, layout.metrics.margin + 28),
-                   QStringLiteral("Sono disegnati solo gli eventi e il percorso critico: le %1 "
-                                  "attività (oltre %2) renderebbero il reticolo illeggibile.")
-                       .arg(layout.activityCount)
-                       .arg(kFullDrawingActivityLimit));
+        const QString note =
+            QStringLiteral("Sono disegnati solo gli eventi e il percorso critico: le %1 "
+                           "attività (oltre %2) renderebbero il reticolo illeggibile.")
+                .arg(layout.activityCount)
+                .arg(kFullDrawingActivityLimit);
+        const QPointF at(layout.metrics.margin, layout.metrics.margin + 28);
+        if (textArea.isEmpty() ||
+            textArea.contains(QFontMetricsF(p.font()).boundingRect(note).translated(at)))
+            p.drawText(at, note);
     }
     // Critical arrows last, so that they stay on top.
     for (bool critical : {false, true})
         for (const LaidOutActivity& a : layout.activities)
             if (a.critical == critical)
-                paintActivity(p, a);
+                paintActivity(p, a, textArea);
     for (const LaidOutEvent& e : layout.events)
-        paintEvent(p, e, results, layout.metrics.radius, e.event == selectedEvent);
+        paintEvent(p, e, results, layout.metrics.radius, e.event == selectedEvent, textArea);
     p.restore();
 }
 
@@ -400,11 +416,11 @@ void paintNetworkTile(QPainter& p, const NetworkLayout& layout, const Project& p
     p.save();
     p.setClipRect(QRectF(0, 0, tile.width(), header));
     p.translate(-tile.x(), 0);
-    paintNetwork(p, layout, project, results);
+    paintNetwork(p, layout, project, results, 0, QRectF(tile.x(), 0, tile.width(), header));
     p.restore();
     p.setClipRect(QRectF(0, header, tile.width(), tile.height()));
     p.translate(-tile.x(), header - tile.y());
-    paintNetwork(p, layout, project, results);
+    paintNetwork(p, layout, project, results, 0, tile);
     p.restore();
 }
 

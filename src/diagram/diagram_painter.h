@@ -16,9 +16,11 @@ class QPainter;
 namespace zant {
 
 // Draws the laid-out network in picture units; the painter's transform gives the zoom.
-// `selectedEvent` (0: none) is outlined in blue.
+// `selectedEvent` (0: none) is outlined in blue. Texts not wholly inside a non-empty `textArea`
+// are left out.
 void paintNetwork(QPainter& painter, const NetworkLayout& layout, const Project& project,
-                  const ScheduleResults& results, int selectedEvent = 0);
+                  const ScheduleResults& results, int selectedEvent = 0,
+                  const QRectF& textArea = QRectF());
 
 // Sizes of the Gantt chart in picture units.
 struct GanttGeometry

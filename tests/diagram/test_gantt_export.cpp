@@ -1,17 +1,77 @@
 #include "diagram/diagram_painter.h"
 #include "diagram/gantt_chart.h"
+#include "diagram/network_layout.h"
 #include "model/text_format.h"
 #include "support/project_builder.h"
 
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QTemporaryDir>
 #include <QTest>
 
 using namespace zant;
 using zant::test::buildProject;
+
+namespace {
+
+// A paint device that only notes where texts are written, in device units.
+class TextRecorder final : public QPaintEngine
+{
+public:
+    TextRecorder() : QPaintEngine(QPaintEngine::AllFeatures) {}
+    bool begin(QPaintDevice*) override { return true; }
+    bool end() override { return true; }
+    void updateState(const QPaintEngineState&) override {}
+    void drawPixmap(const QRectF&, const QPixmap&, const QRectF&) override {}
+    // Shapes are not recorded; the defaults would turn them into one another endlessly.
+    void drawPath(const QPainterPath&) override {}
+    void drawPolygon(const QPointF*, int, PolygonDrawMode) override {}
+    void drawPolygon(const QPoint*, int, PolygonDrawMode) override {}
+    void drawLines(const QLineF*, int) override {}
+    void drawLines(const QLine*, int) override {}
+    void drawRects(const QRectF*, int) override {}
+    void drawRects(const QRect*, int) override {}
+    void drawEllipse(const QRectF&) override {}
+    void drawEllipse(const QRect&) override {}
+    void drawPoints(const QPointF*, int) override {}
+    void drawPoints(const QPoint*, int) override {}
+    void drawTextItem(const QPointF& at, const QTextItem& item) override
+    {
+        const QRectF box(at.x(), at.y() - item.ascent(), item.width(),
+                         item.ascent() + item.descent());
+        texts.push_back(painter()->combinedTransform().mapRect(box));
+    }
+    Type type() const override { return QPaintEngine::User; }
+    std::vector<QRectF> texts;
+};
+
+class TextDevice final : public QPaintDevice
+{
+public:
+    QPaintEngine* paintEngine() const override { return &engine; }
+    int metric(PaintDeviceMetric metric) const override
+    {
+        switch (metric) {
+        case PdmWidth:
+        case PdmHeight:
+            return 100000;
+        case PdmDepth:
+            return 32;
+        case PdmDevicePixelRatio:
+            return 1;
+        case PdmDevicePixelRatioScaled:
+            return int(devicePixelRatioFScale());
+        default:
+            return 72;
+        }
+    }
+    mutable TextRecorder engine;
+};
+
+} // namespace
 
 class TestGanttExport final : public QObject
 {
@@ -141,6 +201,39 @@ private slots:
             if (i > 0 && tiles[i - 1].top() == t.top())
                 QVERIFY(tiles[i - 1].right() - t.left() >= overlap - 1e-9);
         }
+    }
+
+    void aSheetOfTheNetworkWritesOnlyWordsItShowsWhole()
+    {
+        // Printed sheets carry their words as text: a word cut by the sheet's edge would stand
+        // beyond the paper in the PDF.
+        const Project project =
+            buildProject(QStringLiteral("6: 1>2=5 1>3=9 2>4=7 3>4=2 2>5=12 4>6=8 5>6=3"),
+                         QStringLiteral("01/03/2027"));
+        const ScheduleResults results = ComputeSchedule(project);
+        const NetworkLayout layout = layoutNetwork(project, results, LayoutMode::TimeScale);
+        const double header = networkHeaderHeight(layout);
+        const auto tiles =
+            pageTiles(QSizeF(layout.width, layout.height), QSizeF(150, 140), 20, header);
+        QVERIFY(tiles.size() > 2);
+        int words = 0;
+        for (const QRectF& tile : tiles) {
+            TextDevice device;
+            {
+                QPainter painter(&device);
+                paintNetworkTile(painter, layout, project, results, tile);
+            }
+            const QRectF sheet(0, 0, tile.width(), header + tile.height());
+            for (const QRectF& text : device.engine.texts)
+                QVERIFY2(sheet.adjusted(-0.5, -0.5, 0.5, 0.5).contains(text),
+                         qPrintable(QStringLiteral("%1,%2 %3x%4")
+                                        .arg(text.x())
+                                        .arg(text.y())
+                                        .arg(text.width())
+                                        .arg(text.height())));
+            words += int(device.engine.texts.size());
+        }
+        QVERIFY(words > 0);
     }
 
     void exportWritesEachFormat_data()
