@@ -35,9 +35,8 @@ void fullReportDocx(benchmark::State& state, const Input& input, const QString& 
         DocxWriter writer;
         buildFullReport(writer,
                         ReportData{input.project, input.results, input.titlePage, input.office});
-        const QString error = writer.save(path);
-        if (!error.isEmpty()) {
-            state.SkipWithError(error.toStdString().c_str());
+        if (const zant::Outcome error = writer.save(path)) {
+            state.SkipWithError(error->text.toStdString().c_str());
             return;
         }
     }

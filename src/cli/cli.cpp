@@ -330,7 +330,7 @@ int runDocument(const CliCommand& entry, const CommandLine& line, QTextStream& o
 
     Outcome failed;
     if (direct) {
-        failed = outcomeOf(printReportToPdf(data, output));
+        failed = printReportToPdf(data, output);
     } else {
         DocxWriter writer;
         if (command == QLatin1String("listing"))
@@ -343,7 +343,7 @@ int runDocument(const CliCommand& entry, const CommandLine& line, QTextStream& o
             buildFullReport(writer, data);
         else
             buildDataOnlyReport(writer, contents.titlePage, office);
-        failed = outcomeOf(writer.save(output));
+        failed = writer.save(output);
     }
     return reportWritten(failed, output, out, err);
 }
@@ -362,7 +362,7 @@ int runGuide(const CliCommand&, const CommandLine& line, QTextStream& out, QText
     const QString output = line.value(QStringLiteral("-o"));
     if (output.isEmpty())
         return usageError(err, QStringLiteral("manca -o OUT.docx"), kUsage);
-    return reportWritten(outcomeOf(writeGuide(output)), output, out, err);
+    return reportWritten(writeGuide(output), output, out, err);
 }
 
 const CliCommand kCheckCommand{"check", {}, kCheckHelp, runCheck, kUsage};

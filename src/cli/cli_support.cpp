@@ -24,13 +24,6 @@ int usageError(QTextStream& err, const QString& problem, const char* usage)
     return ExitError;
 }
 
-Outcome outcomeOf(const QString& error)
-{
-    if (error.isEmpty())
-        return std::nullopt;
-    return critical(error);
-}
-
 int reportWritten(const Outcome& failed, const QString& output, QTextStream& out, QTextStream& err)
 {
     if (failed)

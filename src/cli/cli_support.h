@@ -20,9 +20,6 @@ int failWith(QTextStream& err, const QString& text);
 // Prints a mistake in the command line, then how the command is used; gives the exit code.
 int usageError(QTextStream& err, const QString& problem, const char* usage);
 
-// The report layer answers with an empty text when it wrote its file.
-Outcome outcomeOf(const QString& error);
-
 // Says that `output` was written, or why not, and gives the exit code.
 int reportWritten(const Outcome& failed, const QString& output, QTextStream& out, QTextStream& err);
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "model/message.h"
+
 #include <QImage>
 #include <QSizeF>
 #include <QString>
@@ -103,10 +105,10 @@ public:
     virtual void justifyDocument() = 0;
 
     // Inserts an inline picture at the end of the document. An empty size keeps the picture's
-    // own size, shrunk to fit the page. Returns an error text, empty on success; a picture that
-    // cannot be read leaves the document as it was.
-    virtual QString insertPictureFile(const QString& path, QSizeF points) = 0;
-    virtual QString insertPicture(const QImage& image, QSizeF points) = 0;
+    // own size, shrunk to fit the page. Returns the message of a picture that cannot be read,
+    // which leaves the document as it was.
+    virtual Outcome insertPictureFile(const QString& path, QSizeF points) = 0;
+    virtual Outcome insertPicture(const QImage& image, QSizeF points) = 0;
 
     // Ends the current section of the document and starts a new one on a new page with the
     // given A4 page. The document starts in portrait.
@@ -115,9 +117,9 @@ public:
     // The number of pages the document takes now, estimated from its text, tables and pictures.
     virtual int estimatedPageCount() const = 0;
 
-    // Writes the whole document to path. Returns an error text, empty on success; on failure an
-    // existing file at path is left as it was. The document stays open for further calls.
-    virtual QString save(const QString& path) const = 0;
+    // Writes the whole document to path. Returns the message of a failure, which leaves an
+    // existing file at path as it was. The document stays open for further calls.
+    virtual Outcome save(const QString& path) const = 0;
 };
 
 } // namespace zant

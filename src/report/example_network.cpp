@@ -231,14 +231,14 @@ QImage drawExampleNetwork(qreal scale)
     return image;
 }
 
-QString saveExampleNetworkPicture(const QString& path, qreal scale)
+Outcome saveExampleNetworkPicture(const QString& path, qreal scale)
 {
     if (!QDir().mkpath(QFileInfo(path).absolutePath()))
-        return QStringLiteral("Impossibile scrivere l'immagine \"%1\": la cartella non si può "
-                              "creare.")
-            .arg(displayPath(path));
+        return critical(QStringLiteral("Impossibile scrivere l'immagine \"%1\": la cartella non "
+                                       "si può creare.")
+                            .arg(displayPath(path)));
     const QImage picture = drawExampleNetwork(scale);
-    const Outcome failure = saveFile(path, [&](QIODevice& device) -> Outcome {
+    return saveFile(path, [&](QIODevice& device) -> Outcome {
         // The encoder does not say when the device refused its bytes; the device in between
         // does, and the save then names the cause.
         WriteCheckingDevice checked(device);
@@ -255,7 +255,6 @@ QString saveExampleNetworkPicture(const QString& path, qreal scale)
                                        "non è riuscita.")
                             .arg(displayPath(path)));
     });
-    return failure ? failure->text : QString();
 }
 
 } // namespace zant

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/message.h"
 #include "model/project.h"
 
 #include <QImage>
@@ -24,8 +25,8 @@ void paintExampleNetwork(QPainter& painter);
 // The picture at `scale` times 603 x 363 pixels.
 QImage drawExampleNetwork(qreal scale = 1);
 
-// Writes the picture as a JPEG file, replacing any file of that name. Returns an error text,
-// empty on success.
-QString saveExampleNetworkPicture(const QString& path, qreal scale = 2);
+// Writes the picture as a JPEG file, replacing any file of that name. Returns the message of a
+// failure.
+Outcome saveExampleNetworkPicture(const QString& path, qreal scale = 2);
 
 } // namespace zant

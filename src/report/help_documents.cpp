@@ -30,7 +30,7 @@ void typeTitleBlock(DocumentWriter& w, const SharedConstants& k, const QString& 
 }
 
 // The heading, an empty paragraph at the end of the document and the picture in it.
-QString appendNetwork(DocumentWriter& w, const QString& picturePath, double points)
+Outcome appendNetwork(DocumentWriter& w, const QString& picturePath, double points)
 {
     w.typeText(kNetworkHeading + QStringLiteral("\r"));
     w.addParagraph(QString(), points);
@@ -42,10 +42,10 @@ QString picturePathIn(const QString& folder)
     return folder + QLatin1Char('/') + kExampleNetworkFileName;
 }
 
-PrintResult refused(const QString& error)
+PrintResult refused(const Message& error)
 {
     PrintResult result;
-    result.message = critical(error);
+    result.message = error;
     return result;
 }
 
@@ -61,14 +61,14 @@ void buildHelpDocument(DocumentWriter& w, const QString& title, const QString& b
     w.justifyDocument();
 }
 
-QString buildNetworkDocument(DocumentWriter& w, const QString& picturePath,
+Outcome buildNetworkDocument(DocumentWriter& w, const QString& picturePath,
                              const SharedConstants& k)
 {
     typeTitleBlock(w, k, QStringLiteral("\r\r"));
     return appendNetwork(w, picturePath, 16);
 }
 
-QString buildGuide(DocumentWriter& w, const QString& picturePath, const SharedConstants& k)
+Outcome buildGuide(DocumentWriter& w, const QString& picturePath, const SharedConstants& k)
 {
     typeTitleBlock(w, k, QStringLiteral("\r\r\r"));
     bool first = true;
@@ -81,7 +81,7 @@ QString buildGuide(DocumentWriter& w, const QString& picturePath, const SharedCo
         first = false;
         w.typeText(topic.body + QStringLiteral("\r\f"));
     }
-    const QString error = appendNetwork(w, picturePath, 12);
+    Outcome error = appendNetwork(w, picturePath, 12);
     w.justifyDocument();
     return error;
 }
@@ -97,11 +97,11 @@ PrintResult PrintHelpWindow(const QString& title, const QString& body, DocumentO
 PrintResult printNetworkExample(DocumentOutput& output, const SharedConstants& k)
 {
     const QString picture = picturePathIn(output.folder());
-    if (const QString error = saveExampleNetworkPicture(picture); !error.isEmpty())
-        return refused(error);
+    if (const Outcome error = saveExampleNetworkPicture(picture))
+        return refused(*error);
     DocxWriter writer;
-    if (const QString error = buildNetworkDocument(writer, picture, k); !error.isEmpty())
-        return refused(error);
+    if (const Outcome error = buildNetworkDocument(writer, picture, k))
+        return refused(*error);
     return deliverDocument(writer, output.newDocumentPath(QStringLiteral("schema")), output);
 }
 
@@ -113,25 +113,25 @@ QString guidePath(const DocumentOutput& output, const SharedConstants& k)
 PrintResult printGuide(DocumentOutput& output, const SharedConstants& k)
 {
     const QString picture = picturePathIn(output.folder());
-    if (const QString error = saveExampleNetworkPicture(picture); !error.isEmpty())
-        return refused(error);
+    if (const Outcome error = saveExampleNetworkPicture(picture))
+        return refused(*error);
     DocxWriter writer;
-    if (const QString error = buildGuide(writer, picture, k); !error.isEmpty())
-        return refused(error);
+    if (const Outcome error = buildGuide(writer, picture, k))
+        return refused(*error);
     return deliverDocument(writer, guidePath(output, k), output);
 }
 
-QString writeGuide(const QString& path, const SharedConstants& k)
+Outcome writeGuide(const QString& path, const SharedConstants& k)
 {
     QTemporaryDir folder;
     if (!folder.isValid())
-        return QStringLiteral("Impossibile creare una cartella temporanea: %1.")
-            .arg(folder.errorString());
+        return critical(QStringLiteral("Impossibile creare una cartella temporanea: %1.")
+                            .arg(folder.errorString()));
     const QString picture = picturePathIn(folder.path());
-    if (const QString error = saveExampleNetworkPicture(picture); !error.isEmpty())
+    if (const Outcome error = saveExampleNetworkPicture(picture))
         return error;
     DocxWriter writer;
-    if (const QString error = buildGuide(writer, picture, k); !error.isEmpty())
+    if (const Outcome error = buildGuide(writer, picture, k))
         return error;
     return writer.save(path);
 }

@@ -13,12 +13,12 @@ void buildHelpDocument(DocumentWriter& w, const QString& title, const QString& b
                        const SharedConstants& constants = sharedConstants());
 
 // The example network: product name, subtitle, heading and the picture read from picturePath.
-// Returns the error text of a picture that could not be inserted, empty otherwise.
-QString buildNetworkDocument(DocumentWriter& w, const QString& picturePath,
+// Returns the message of a picture that could not be inserted.
+Outcome buildNetworkDocument(DocumentWriter& w, const QString& picturePath,
                              const SharedConstants& constants = sharedConstants());
 
 // The whole guide: the seven text pages, one per page, then the example network.
-QString buildGuide(DocumentWriter& w, const QString& picturePath,
+Outcome buildGuide(DocumentWriter& w, const QString& picturePath,
                    const SharedConstants& constants = sharedConstants());
 
 // The print commands of the guide. Each writes its document in the output folder and opens it
@@ -33,8 +33,8 @@ PrintResult printGuide(DocumentOutput& output,
 QString guidePath(const DocumentOutput& output,
                   const SharedConstants& constants = sharedConstants());
 
-// The whole guide written to path, its picture made in a temporary folder. Returns an error
-// text, empty on success.
-QString writeGuide(const QString& path, const SharedConstants& constants = sharedConstants());
+// The whole guide written to path, its picture made in a temporary folder. Returns the message
+// of a failure.
+Outcome writeGuide(const QString& path, const SharedConstants& constants = sharedConstants());
 
 } // namespace zant

@@ -33,9 +33,8 @@ PrintResult deliverDocument(const DocxWriter& writer, const QString& path, Docum
         say(status, QString());
         return result;
     }
-    const QString error = writer.save(path);
-    if (!error.isEmpty()) {
-        result.message = critical(error);
+    if (Outcome error = writer.save(path)) {
+        result.message = std::move(error);
         say(status, QString());
         return result;
     }

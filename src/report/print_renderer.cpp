@@ -57,12 +57,12 @@ private:
 
 namespace {
 
-// Paints the pages on a printer or a PDF writer. Returns an error text, empty on success.
-QString paintPages(const std::vector<PrintPage>& pages, QPagedPaintDevice& device)
+// Paints the pages on a printer or a PDF writer. Returns the message of a failure.
+Outcome paintPages(const std::vector<PrintPage>& pages, QPagedPaintDevice& device)
 {
     QPainter painter;
     if (!painter.begin(&device))
-        return QStringLiteral("Impossibile avviare la stampa.");
+        return critical(QStringLiteral("Impossibile avviare la stampa."));
     const double dotsPerTwip = device.logicalDpiX() / 1440.0;
     FontCache fonts(&device, dotsPerTwip);
     bool first = true;
@@ -73,7 +73,8 @@ QString paintPages(const std::vector<PrintPage>& pages, QPagedPaintDevice& devic
             device.setPageOrientation(orientation);
         if (!first && !device.newPage()) {
             painter.end();
-            return QStringLiteral("Impossibile passare alla pagina successiva della stampa.");
+            return critical(
+                QStringLiteral("Impossibile passare alla pagina successiva della stampa."));
         }
         first = false;
         for (const PrintItem& item : page.items) {
@@ -112,8 +113,8 @@ QString paintPages(const std::vector<PrintPage>& pages, QPagedPaintDevice& devic
         }
     }
     if (!painter.end())
-        return QStringLiteral("La stampa non è stata completata.");
-    return QString();
+        return critical(QStringLiteral("La stampa non è stata completata."));
+    return std::nullopt;
 }
 
 // A PDF is complete when its end-of-file marker made it to the disk.
@@ -134,48 +135,46 @@ QPageLayout reportPageLayout()
 
 } // namespace
 
-QString renderPages(const std::vector<PrintPage>& pages, QPrinter& printer)
+Outcome renderPages(const std::vector<PrintPage>& pages, QPrinter& printer)
 {
     const QString target = printer.outputFileName();
     if (printer.outputFormat() != QPrinter::PdfFormat || target.isEmpty())
         return paintPages(pages, printer);
     // A printer writing a PDF file writes it under a temporary name in the same folder; it takes
     // the file's name only once complete, so a failed print leaves an older file as it was.
-    const Outcome failure = saveFileByName(target, [&](const QString& temporary) -> Outcome {
+    return saveFileByName(target, [&](const QString& temporary) -> Outcome {
         printer.setOutputFileName(temporary);
-        const QString error = paintPages(pages, printer);
+        const Outcome error = paintPages(pages, printer);
         printer.setOutputFileName(target);
         if (!pdfIsComplete(temporary))
             return critical(QString());
-        if (!error.isEmpty())
+        if (error)
             return critical(QStringLiteral("Impossibile salvare il file \"%1\": %2")
-                                .arg(displayPath(target), error));
+                                .arg(displayPath(target), error->text));
         return std::nullopt;
     });
-    return failure ? failure->text : QString();
 }
 
-QString printReportToPdf(const ReportData& data, const QString& pdfPath)
+Outcome printReportToPdf(const ReportData& data, const QString& pdfPath)
 {
     const std::vector<PrintPage> pages = layoutDirectReport(data);
-    const Outcome failure = saveFile(pdfPath, [&](QIODevice& device) -> Outcome {
+    return saveFile(pdfPath, [&](QIODevice& device) -> Outcome {
         // The PDF engine does not check its writes; the device in between does.
         WriteCheckingDevice checked(device);
         QPdfWriter writer(&checked);
         writer.setResolution(1200);
         writer.setCreator(QStringLiteral("ZANT"));
         writer.setPageLayout(reportPageLayout());
-        const QString error = paintPages(pages, writer);
+        const Outcome error = paintPages(pages, writer);
         if (checked.failed()) {
             checked.restoreSystemError();
             return critical(QString());
         }
-        if (!error.isEmpty())
+        if (error)
             return critical(QStringLiteral("Impossibile salvare il file \"%1\": %2")
-                                .arg(displayPath(pdfPath), error));
+                                .arg(displayPath(pdfPath), error->text));
         return std::nullopt;
     });
-    return failure ? failure->text : QString();
 }
 
 } // namespace zant

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/message.h"
 #include "report/direct_print.h"
 
 #include <QString>
@@ -9,10 +10,10 @@ class QPrinter;
 
 namespace zant {
 
-// Draws laid-out pages on a printer (or a PDF printer). Returns an error text, empty on success.
-QString renderPages(const std::vector<PrintPage>& pages, QPrinter& printer);
+// Draws laid-out pages on a printer (or a PDF printer). Returns the message of a failure.
+Outcome renderPages(const std::vector<PrintPage>& pages, QPrinter& printer);
 
 // Renders the direct-print report into a PDF file.
-QString printReportToPdf(const ReportData& data, const QString& pdfPath);
+Outcome printReportToPdf(const ReportData& data, const QString& pdfPath);
 
 } // namespace zant

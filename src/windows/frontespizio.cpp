@@ -75,15 +75,6 @@ QLabel* makeLabel(const QString& text, const QString& toolTip = QString())
     return label;
 }
 
-// Paints the pages on the printer; the failure, if any, as the message to show.
-Outcome printPages(const std::vector<PrintPage>& pages, QPrinter& printer)
-{
-    const QString error = renderPages(pages, printer);
-    if (error.isEmpty())
-        return std::nullopt;
-    return critical(error);
-}
-
 QString todayInItalian(const QDate& date)
 {
     return QLocale(QLocale::Italian, QLocale::Italy)
@@ -405,9 +396,9 @@ void frontespizio::printDirect()
     QApplication::setOverrideCursor(Qt::WaitCursor);
     ScheduleResults results = ComputeSchedule(m_app.project());
     const Outcome failure =
-        printPages(layoutDirectReport(ReportData{m_app.project(), results, m_app.titlePage(),
-                                                 m_app.office(), m_app.constants()}),
-                   printer);
+        renderPages(layoutDirectReport(ReportData{m_app.project(), results, m_app.titlePage(),
+                                                  m_app.office(), m_app.constants()}),
+                    printer);
     QApplication::restoreOverrideCursor();
     storeResults(std::move(results));
     if (failure) {

@@ -1,5 +1,5 @@
 #include "exchange/results_export.h"
-#include "report/docx_package.h"
+#include "support/docx_package.h"
 #include "support/project_builder.h"
 
 #include <QDir>

@@ -1,5 +1,6 @@
-#include "docx_package.h"
 #include "report/docx_writer.h"
+#include "support/docx_view.h"
+#include "support/message_text.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -19,7 +20,10 @@
 
 using zant::DocumentWriter;
 using zant::DocxWriter;
+using zant::test::alignmentOf;
+using zant::test::cellText;
 using zant::test::DocxPackage;
+using zant::test::paragraphText;
 using zant::test::XmlElement;
 
 using Build = std::function<void(DocumentWriter&)>;
@@ -41,16 +45,14 @@ struct Saved
 // Saves the document, reads the package back and parses document.xml.
 std::optional<Saved> saveAndRead(const DocxWriter& writer, const QString& path)
 {
-    const QString error = writer.save(path);
+    const QString error = zant::test::messageText(writer.save(path));
     if (!error.isEmpty()) {
         qWarning() << "save failed:" << error;
         return std::nullopt;
     }
     Saved saved;
     QString readError;
-    if (!saved.package.open(path, &readError) ||
-        !zant::test::parseXml(saved.package.entry("word/document.xml"), &saved.document,
-                              &readError)) {
+    if (!zant::test::readDocument(path, &saved.package, &saved.document, &readError)) {
         qWarning() << "cannot read back:" << readError;
         return std::nullopt;
     }
@@ -71,34 +73,6 @@ XmlElement parsePart(const DocxPackage& package, const QString& name)
     return root;
 }
 
-// The text of a paragraph as it was typed: page breaks read back as form feeds, tabs as tabs
-// and line breaks as vertical tabs.
-QString paragraphText(const XmlElement& paragraph)
-{
-    QString text;
-    for (const XmlElement* run : paragraph.childrenNamed("w:r")) {
-        for (const XmlElement& item : run->children) {
-            if (item.name == "w:t") {
-                text += item.text;
-            } else if (item.name == "w:tab") {
-                text += u'\t';
-            } else if (item.name == "w:br") {
-                text += item.attribute("w:type") == "page" ? u'\f' : u'\v';
-            }
-        }
-    }
-    return text;
-}
-
-QString cellText(const XmlElement& cell)
-{
-    QStringList lines;
-    for (const XmlElement* paragraph : cell.childrenNamed("w:p")) {
-        lines += paragraphText(*paragraph);
-    }
-    return lines.join(u'\r');
-}
-
 // The body as a list: "p:<text>" for a paragraph, "p+:<text>" for one kept on the same page as
 // the next, "tbl" for a table.
 QStringList bodyOutline(const XmlElement& body)
@@ -114,13 +88,6 @@ QStringList bodyOutline(const XmlElement& body)
         }
     }
     return outline;
-}
-
-QString alignmentOf(const XmlElement& paragraph)
-{
-    const XmlElement* properties = paragraph.child("w:pPr");
-    const XmlElement* jc = properties ? properties->child("w:jc") : nullptr;
-    return jc ? jc->attribute("w:val") : QString();
 }
 
 QString markSize(const XmlElement& paragraph)
@@ -225,7 +192,7 @@ void TestDocxWriter::packageHasEveryPart()
 {
     DocxWriter writer;
     writer.typeText("ZANT\r");
-    QVERIFY(writer.insertPicture(QImage(QSize(8, 8), QImage::Format_RGB32), {}).isEmpty());
+    QVERIFY(!writer.insertPicture(QImage(QSize(8, 8), QImage::Format_RGB32), {}));
     const auto saved = saveAndRead(writer, path("parti.docx"));
     QVERIFY(saved);
     const DocxPackage& package = saved->package;
@@ -933,7 +900,7 @@ void TestDocxWriter::pictures()
     for (int i = 0; i < 2; ++i) {
         QString error;
         if (source == "image") {
-            error = writer.insertPicture(picture(pixels), requested);
+            error = zant::test::messageText(writer.insertPicture(picture(pixels), requested));
         } else {
             fileBytes = pictureBytes(source, pixels);
             const QString file = path("schemaZANT." + source);
@@ -941,7 +908,7 @@ void TestDocxWriter::pictures()
             QVERIFY(out.open(QIODevice::WriteOnly));
             out.write(fileBytes);
             out.close();
-            error = writer.insertPictureFile(file, requested);
+            error = zant::test::messageText(writer.insertPictureFile(file, requested));
         }
         QVERIFY2(error.isEmpty(), qPrintable(error));
     }
@@ -1006,14 +973,14 @@ void TestDocxWriter::pictureErrors()
     QString error;
     const QString file = path("schemaZANT.jpg");
     if (kind == "null") {
-        error = writer.insertPicture(QImage(), {});
+        error = zant::test::messageText(writer.insertPicture(QImage(), {}));
     } else {
         if (kind == "text") {
             QFile out(file);
             QVERIFY(out.open(QIODevice::WriteOnly));
             out.write("non sono un'immagine");
         }
-        error = writer.insertPictureFile(file, {});
+        error = zant::test::messageText(writer.insertPictureFile(file, {}));
         QVERIFY2(error.contains(QDir::toNativeSeparators(file)), qPrintable(error));
     }
     QVERIFY(error.startsWith("Impossibile inserire l'immagine"));
@@ -1171,7 +1138,7 @@ void TestDocxWriter::builderFaultsStopTheSave()
     writer.typeText("testo\r");
     build(writer);
     const QString file = path("errato.docx");
-    const QString error = writer.save(file);
+    const QString error = zant::test::messageText(writer.save(file));
     QVERIFY2(error.startsWith("Impossibile scrivere il documento"), qPrintable(error));
     QVERIFY2(error.contains(fault), qPrintable(error));
     QVERIFY(!QFile::exists(file));
@@ -1235,7 +1202,7 @@ void TestDocxWriter::failedSaveKeepsOldFile()
             QSKIP("root writes into read-only folders");
         }
         QVERIFY(QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner));
-        error = writer.save(file);
+        error = zant::test::messageText(writer.save(file));
         QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     } else if (kind == "file size limit") {
         // Writes past the limit fail as on a full disk, whoever runs the test.
@@ -1245,17 +1212,17 @@ void TestDocxWriter::failedSaveKeepsOldFile()
         rlimit limit = saved;
         limit.rlim_cur = 512;
         QCOMPARE(setrlimit(RLIMIT_FSIZE, &limit), 0);
-        error = writer.save(file);
+        error = zant::test::messageText(writer.save(file));
         setrlimit(RLIMIT_FSIZE, &saved);
         std::signal(SIGXFSZ, oldHandler);
     } else {
-        error = writer.save(file);
+        error = zant::test::messageText(writer.save(file));
     }
 #else
     if (kind == "read-only" || kind == "file size limit") {
         QSKIP("needs POSIX permissions and limits");
     }
-    error = writer.save(file);
+    error = zant::test::messageText(writer.save(file));
 #endif
 
     static const QHash<QString, QString> causes = {

@@ -1,10 +1,12 @@
-#include "docx_package.h"
 #include "model/data_check.h"
 #include "report/docx_writer.h"
 #include "report/example_network.h"
 #include "report/help_documents.h"
 #include "report/help_texts.h"
 #include "schedule/schedule.h"
+#include "support/docx_package.h"
+#include "support/fake_document_output.h"
+#include "support/message_text.h"
 
 #include <QFile>
 #include <QImageReader>
@@ -13,6 +15,7 @@
 
 using namespace zant;
 using zant::test::DocxPackage;
+using zant::test::FakeDocumentOutput;
 using zant::test::XmlElement;
 
 namespace {
@@ -31,8 +34,7 @@ QList<Para> readParagraphs(const QString& path, QStringList* media = nullptr)
     DocxPackage package;
     QString error;
     XmlElement document;
-    if (!package.open(path, &error) ||
-        !zant::test::parseXml(package.entry("word/document.xml"), &document, &error)) {
+    if (!zant::test::readDocument(path, &package, &document, &error)) {
         qWarning() << "cannot read" << path << error;
         return {};
     }
@@ -74,27 +76,6 @@ QStringList texts(const QList<Para>& paragraphs)
         out << p.text;
     return out;
 }
-
-// Documents go to a temporary folder; opening succeeds or fails on request.
-class TestOutput final : public DocumentOutput
-{
-public:
-    QTemporaryDir dir;
-    bool canOpen = true;
-    QStringList opened;
-    QString folderOverride;
-
-    QString folder() const override
-    {
-        return folderOverride.isEmpty() ? dir.path() + "/ZANT" : folderOverride;
-    }
-    QDateTime now() const override { return QDateTime(QDate(2026, 12, 7), QTime(15, 30)); }
-    bool open(const QString& path) override
-    {
-        opened << path;
-        return canOpen;
-    }
-};
 
 } // namespace
 
@@ -174,7 +155,7 @@ private slots:
         DocxWriter writer;
         buildHelpDocument(writer, "Finestra DATI", "Primo paragrafo.\nSecondo paragrafo.");
         const QString path = dir.filePath("aiuto.docx");
-        QCOMPARE(writer.save(path), QString());
+        QCOMPARE(zant::test::messageText(writer.save(path)), QString());
         const QList<Para> paragraphs = readParagraphs(path);
         QCOMPARE(texts(paragraphs), QStringList({"ZANT", "tecnica reticolare di programmazione", "",
                                                  "", "Guida: Finestra DATI", "", "Primo paragrafo.",
@@ -192,11 +173,11 @@ private slots:
     {
         QTemporaryDir dir;
         const QString picture = dir.filePath(kExampleNetworkFileName);
-        QCOMPARE(saveExampleNetworkPicture(picture), QString());
+        QCOMPARE(zant::test::messageText(saveExampleNetworkPicture(picture)), QString());
         DocxWriter writer;
-        QCOMPARE(buildNetworkDocument(writer, picture), QString());
+        QCOMPARE(zant::test::messageText(buildNetworkDocument(writer, picture)), QString());
         const QString path = dir.filePath("schema.docx");
-        QCOMPARE(writer.save(path), QString());
+        QCOMPARE(zant::test::messageText(writer.save(path)), QString());
         QStringList media;
         const QList<Para> paragraphs = readParagraphs(path, &media);
         QCOMPARE(texts(paragraphs), QStringList({"ZANT", "tecnica reticolare di programmazione", "",
@@ -211,11 +192,11 @@ private slots:
     {
         QTemporaryDir dir;
         const QString picture = dir.filePath(kExampleNetworkFileName);
-        QCOMPARE(saveExampleNetworkPicture(picture), QString());
+        QCOMPARE(zant::test::messageText(saveExampleNetworkPicture(picture)), QString());
         DocxWriter writer;
-        QCOMPARE(buildGuide(writer, picture), QString());
+        QCOMPARE(zant::test::messageText(buildGuide(writer, picture)), QString());
         const QString path = dir.filePath("guida.docx");
-        QCOMPARE(writer.save(path), QString());
+        QCOMPARE(zant::test::messageText(writer.save(path)), QString());
         QStringList media;
         const QList<Para> paragraphs = readParagraphs(path, &media);
         QCOMPARE(paragraphs[0].text, QString("ZANT"));
@@ -293,8 +274,8 @@ private slots:
     {
         QTemporaryDir dir;
         const QString path = dir.filePath("sub/" + kExampleNetworkFileName);
-        QCOMPARE(saveExampleNetworkPicture(path, 1), QString());
-        QCOMPARE(saveExampleNetworkPicture(path, 2), QString());
+        QCOMPARE(zant::test::messageText(saveExampleNetworkPicture(path, 1)), QString());
+        QCOMPARE(zant::test::messageText(saveExampleNetworkPicture(path, 2)), QString());
         QImageReader reader(path);
         QCOMPARE(reader.format(), QByteArray("jpeg"));
         QCOMPARE(reader.size(), QSize(1206, 726));
@@ -307,7 +288,8 @@ private slots:
         QFile blocker(dir.filePath("ZANT"));
         QVERIFY(blocker.open(QIODevice::WriteOnly));
         blocker.close();
-        const QString error = saveExampleNetworkPicture(dir.filePath("ZANT/schemaZANT.jpg"));
+        const QString error =
+            zant::test::messageText(saveExampleNetworkPicture(dir.filePath("ZANT/schemaZANT.jpg")));
         QVERIFY(error.startsWith("Impossibile scrivere l'immagine"));
         QVERIFY(error.contains("schemaZANT.jpg"));
     }
@@ -328,7 +310,7 @@ private slots:
     {
         QFETCH(QString, command);
         QFETCH(QString, fileName);
-        TestOutput output;
+        FakeDocumentOutput output;
         const auto print = [&] {
             if (command == "help")
                 return PrintHelpWindow("COME STAMPARE", "Testo.", output);
@@ -351,7 +333,7 @@ private slots:
 
     void documentThatCannotBeOpenedIsShownByPath()
     {
-        TestOutput output;
+        FakeDocumentOutput output;
         output.canOpen = false;
         const PrintResult result = printGuide(output);
         QVERIFY(result.message);
@@ -371,7 +353,7 @@ private slots:
     void unwritableFolder()
     {
         QFETCH(QString, command);
-        TestOutput output;
+        FakeDocumentOutput output;
         QFile blocker(output.dir.filePath("ZANT"));
         QVERIFY(blocker.open(QIODevice::WriteOnly));
         blocker.close();

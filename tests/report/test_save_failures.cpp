@@ -7,6 +7,7 @@
 #include "report/print_renderer.h"
 #include "schedule/schedule.h"
 #include "support/fail_device.h"
+#include "support/message_text.h"
 #include "support/project_builder.h"
 
 #include <QDir>
@@ -37,28 +38,24 @@ struct Fixture
     QString write(const QString& kind, const QString& path) const
     {
         const ReportData data{project, results, titlePage, office};
-        if (kind == "project") {
-            const Outcome failure = writeProjectFile(path, project, titlePage);
-            return failure ? failure->text : QString();
-        }
-        if (kind == "title page") {
-            const Outcome failure = writeTitlePageFile(path, titlePage);
-            return failure ? failure->text : QString();
-        }
+        if (kind == "project")
+            return messageText(writeProjectFile(path, project, titlePage));
+        if (kind == "title page")
+            return messageText(writeTitlePageFile(path, titlePage));
         if (kind == "docx") {
             DocxWriter writer;
             buildFullReport(writer, data);
-            return writer.save(path);
+            return messageText(writer.save(path));
         }
         if (kind == "pdf")
-            return printReportToPdf(data, path);
+            return messageText(printReportToPdf(data, path));
         if (kind == "print dialog pdf") {
             QPrinter printer(QPrinter::HighResolution);
             printer.setOutputFormat(QPrinter::PdfFormat);
             printer.setOutputFileName(path);
-            return renderPages(layoutDirectReport(data), printer);
+            return messageText(renderPages(layoutDirectReport(data), printer));
         }
-        return saveExampleNetworkPicture(path, 1);
+        return messageText(saveExampleNetworkPicture(path, 1));
     }
 };
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "report/document_output.h"
 #include "shell/dialogs.h"
 #include "shell/music_player.h"
+#include "support/fake_document_output.h"
 
 #include <QPrinter>
 #include <QStringList>
@@ -110,23 +110,6 @@ private:
         QString name = fileNames.front();
         fileNames.pop_front();
         return name;
-    }
-};
-
-// Documents go to a temporary folder at a fixed time; opening succeeds or fails on request.
-class FakeDocumentOutput final : public DocumentOutput
-{
-public:
-    QTemporaryDir dir;
-    bool canOpen = true;
-    QStringList opened;
-
-    QString folder() const override { return dir.path() + QStringLiteral("/ZANT"); }
-    QDateTime now() const override { return QDateTime(QDate(2026, 12, 7), QTime(15, 30)); }
-    bool open(const QString& path) override
-    {
-        opened << path;
-        return canOpen;
     }
 };
 

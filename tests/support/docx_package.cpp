@@ -1,4 +1,4 @@
-#include "docx_package.h"
+#include "support/docx_package.h"
 
 #include <QXmlStreamReader>
 
@@ -105,6 +105,12 @@ bool DocxPackage::open(const QString& path, QString* error)
     }
     zip_discard(archive);
     return true;
+}
+
+bool readDocument(const QString& path, DocxPackage* package, XmlElement* document, QString* error)
+{
+    return package->open(path, error) &&
+           parseXml(package->entry(QStringLiteral("word/document.xml")), document, error);
 }
 
 } // namespace zant::test

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "docx_package.h"
+#include "support/docx_package.h"
 
 #include <QList>
 #include <QStringList>
@@ -51,5 +51,13 @@ struct DocxView
 };
 
 std::optional<DocxView> readDocx(const QString& path, QString* error = nullptr);
+
+// The text of a paragraph as it was typed: page breaks read back as form feeds, tabs as tabs
+// and line breaks as vertical tabs.
+QString paragraphText(const XmlElement& paragraph);
+// A table cell's paragraphs, joined by carriage returns.
+QString cellText(const XmlElement& cell);
+// The paragraph's alignment ("right", "both"), empty when it has none.
+QString alignmentOf(const XmlElement& paragraph);
 
 } // namespace zant::test

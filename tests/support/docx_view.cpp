@@ -1,8 +1,24 @@
-#include "docx_view.h"
+#include "support/docx_view.h"
 
 namespace zant::test {
 
 namespace {
+
+double firstRunSize(const XmlElement& paragraph)
+{
+    for (const XmlElement* run : paragraph.childrenNamed("w:r")) {
+        const XmlElement* properties = run->child("w:rPr");
+        const XmlElement* size = properties ? properties->child("w:sz") : nullptr;
+        if (size)
+            return size->attribute("w:val").toDouble() / 2;
+    }
+    const XmlElement* properties = paragraph.child("w:pPr");
+    const XmlElement* marks = properties ? properties->child("w:rPr") : nullptr;
+    const XmlElement* size = marks ? marks->child("w:sz") : nullptr;
+    return size ? size->attribute("w:val").toDouble() / 2 : 0;
+}
+
+} // namespace
 
 QString paragraphText(const XmlElement& paragraph)
 {
@@ -27,21 +43,13 @@ QString alignmentOf(const XmlElement& paragraph)
     return jc ? jc->attribute("w:val") : QString();
 }
 
-double firstRunSize(const XmlElement& paragraph)
+QString cellText(const XmlElement& cell)
 {
-    for (const XmlElement* run : paragraph.childrenNamed("w:r")) {
-        const XmlElement* properties = run->child("w:rPr");
-        const XmlElement* size = properties ? properties->child("w:sz") : nullptr;
-        if (size)
-            return size->attribute("w:val").toDouble() / 2;
-    }
-    const XmlElement* properties = paragraph.child("w:pPr");
-    const XmlElement* marks = properties ? properties->child("w:rPr") : nullptr;
-    const XmlElement* size = marks ? marks->child("w:sz") : nullptr;
-    return size ? size->attribute("w:val").toDouble() / 2 : 0;
+    QStringList lines;
+    for (const XmlElement* paragraph : cell.childrenNamed("w:p"))
+        lines << paragraphText(*paragraph);
+    return lines.join(u'\r');
 }
-
-} // namespace
 
 QString DocxView::Table::columnAlignment(int column) const
 {
@@ -69,8 +77,7 @@ std::optional<DocxView> readDocx(const QString& path, QString* error)
     DocxPackage package;
     QString why;
     XmlElement document;
-    if (!package.open(path, &why) ||
-        !parseXml(package.entry("word/document.xml"), &document, &why)) {
+    if (!readDocument(path, &package, &document, &why)) {
         if (error)
             *error = why;
         return std::nullopt;
@@ -116,13 +123,10 @@ std::optional<DocxView> readDocx(const QString& path, QString* error)
                 }
                 table.keepNext << keep;
                 for (const XmlElement* cell : row->childrenNamed("w:tc")) {
-                    QStringList lines;
                     QString alignment;
-                    for (const XmlElement* p : cell->childrenNamed("w:p")) {
-                        lines << paragraphText(*p);
+                    for (const XmlElement* p : cell->childrenNamed("w:p"))
                         alignment = alignmentOf(*p);
-                    }
-                    cells << lines.join(u'\r');
+                    cells << cellText(*cell);
                     alignments << alignment;
                 }
                 table.cells << cells;

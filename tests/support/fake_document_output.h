@@ -7,12 +7,14 @@
 
 namespace zant::test {
 
-// Documents go to a temporary folder at a fixed time; nothing opens them.
-class FakeDocumentOutputLite final : public DocumentOutput
+// Documents go to a temporary folder at a fixed time; opening succeeds or fails on request.
+class FakeDocumentOutput final : public DocumentOutput
 {
 public:
     QTemporaryDir dir;
+    // The documents folder inside dir.
     QString sub = QStringLiteral("ZANT");
+    bool canOpen = true;
     QStringList opened;
 
     QString folder() const override { return dir.filePath(sub); }
@@ -20,7 +22,7 @@ public:
     bool open(const QString& path) override
     {
         opened << path;
-        return true;
+        return canOpen;
     }
 };
 

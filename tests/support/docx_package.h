@@ -42,4 +42,7 @@ private:
     QMap<QString, QByteArray> m_entries;
 };
 
+// Opens the package at path and parses its word/document.xml; false with the reason otherwise.
+bool readDocument(const QString& path, DocxPackage* package, XmlElement* document, QString* error);
+
 } // namespace zant::test
