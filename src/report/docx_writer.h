@@ -13,7 +13,7 @@ namespace zant {
 
 // Writes the document as an Office Open XML package (.docx) on an A4 page, default font
 // "Century Gothic". Word is not needed: the package is built here and zipped with libzip.
-class DocxWriter final : public DocumentWriter
+class DocxWriter : public DocumentWriter
 {
 public:
     DocxWriter();

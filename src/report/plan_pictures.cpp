@@ -378,7 +378,9 @@ void addPlanSections(DocumentWriter& w, const ReportData& d)
         w.addParagraph(explanationOf(text, sheets, window), 10);
         for (size_t i = 0; i < sheets.size(); ++i) {
             w.addParagraph(QString(), 10);
-            w.insertPicture(sheets[i].image, sheets[i].points);
+            // A sheet that cannot go in says so where it would stand.
+            if (const Outcome failed = w.insertPicture(sheets[i].image, sheets[i].points))
+                w.typeText(failed->text);
             if (sheets.size() > 1)
                 w.addParagraph(QStringLiteral("foglio %1 di %2").arg(i + 1).arg(sheets.size()), 8);
         }

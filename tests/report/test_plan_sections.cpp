@@ -225,6 +225,34 @@ private slots:
                 sections[d].text.contains(QStringLiteral("foglio 1 di %1").arg(network.size())));
     }
 
+    void aSheetThatCannotGoInSaysSoInItsPlace()
+    {
+        // A writer whose pictures all fail, as when memory runs out converting them.
+        class NoPictures final : public DocxWriter
+        {
+        public:
+            Outcome insertPicture(const QImage&, QSizeF) override
+            {
+                return critical(QStringLiteral("immagine non inserita"));
+            }
+        };
+        const Project project = buildProject(QStringLiteral("4: 1>2=6 1>3=2 2>4=3 3>4=1"),
+                                             QStringLiteral("01/03/2027"));
+        const ScheduleResults results = ComputeSchedule(project);
+        const TitlePage title;
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("relazione.docx"));
+        NoPictures writer;
+        buildFullReport(writer, ReportData{project, results, title, kOffice});
+        QVERIFY(!writer.save(path));
+        int media = 0;
+        int noted = 0;
+        for (const Section& section : sectionsOf(path, &media))
+            noted += int(section.text.count(QStringLiteral("immagine non inserita")));
+        QCOMPARE(media, 0);
+        QCOMPARE(noted, 2); // the network's sheet and the Gantt chart's
+    }
+
     void directPrintTurnsThePagesForThePictures()
     {
         auto file = readProjectFile(
