@@ -26,6 +26,15 @@ void drawLetters(QPainter& p, const QString& text, const QColor& colour, int poi
     p.drawText(QRect(0, 0, 40, 40), Qt::AlignCenter, text);
 }
 
+// A round badge of one colour with a white letter: the guide's and the information's icons.
+void drawBadge(QPainter& p, const QColor& ink, const QColor& fill, const QString& letter)
+{
+    p.setPen(QPen(ink, 2));
+    p.setBrush(fill);
+    p.drawEllipse(5, 5, 30, 30);
+    drawLetters(p, letter, Qt::white, 22);
+}
+
 void drawWindow(QPainter& p, const QColor& bar, const QString& mark)
 {
     p.setPen(QPen(QColor(40, 40, 60), 2));
@@ -97,10 +106,7 @@ QIcon toolbarIcon(ToolbarButton button)
         break;
     }
     case ToolbarButton::Guida:
-        p.setPen(QPen(ink, 2));
-        p.setBrush(QColor(90, 140, 210));
-        p.drawEllipse(5, 5, 30, 30);
-        drawLetters(p, QStringLiteral("?"), Qt::white, 22);
+        drawBadge(p, ink, QColor(90, 140, 210), QStringLiteral("?"));
         break;
     case ToolbarButton::Suggerimenti:
         p.setPen(QPen(ink, 2));
@@ -118,10 +124,7 @@ QIcon toolbarIcon(ToolbarButton button)
         p.drawRect(28, 18, 6, 12);
         break;
     case ToolbarButton::Informazioni:
-        p.setPen(QPen(ink, 2));
-        p.setBrush(QColor(60, 140, 90));
-        p.drawEllipse(5, 5, 30, 30);
-        drawLetters(p, QStringLiteral("i"), Qt::white, 22);
+        drawBadge(p, ink, QColor(60, 140, 90), QStringLiteral("i"));
         break;
     case ToolbarButton::Controllo:
         drawLetters(p, QStringLiteral("ABC"), QColor(30, 100, 40), 14);

@@ -1,6 +1,7 @@
 #include "cli/cli.h"
 #include "model/cp1252.h"
 #include "support/cli_run.h"
+#include "support/test_files.h"
 
 #include <QDir>
 #include <QFile>
@@ -29,11 +30,7 @@ class TestCli final : public QObject
 
     QString file(const QString& name, const QByteArray& bytes)
     {
-        const QString path = m_dir.filePath(name);
-        QFile f(path);
-        f.open(QIODevice::WriteOnly);
-        f.write(bytes);
-        return path;
+        return test::writeTestFile(m_dir, name, bytes);
     }
 
 private slots:

@@ -1,6 +1,7 @@
 #include "cli/cli.h"
 #include "cli/exchange_commands.h"
 #include "support/cli_run.h"
+#include "support/test_files.h"
 
 #include <QDir>
 #include <QFile>
@@ -38,11 +39,7 @@ class TestCliExchange final : public QObject
 
     QString file(const QString& name, const QByteArray& bytes)
     {
-        const QString path = m_dir.filePath(name);
-        QFile f(path);
-        f.open(QIODevice::WriteOnly);
-        f.write(bytes);
-        return path;
+        return test::writeTestFile(m_dir, name, bytes);
     }
     QByteArray contents(const QString& path)
     {

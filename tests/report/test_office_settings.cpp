@@ -1,4 +1,5 @@
 #include "report/office_settings.h"
+#include "support/test_files.h"
 
 #include <QDir>
 #include <QFile>
@@ -15,11 +16,7 @@ class TestOfficeSettings final : public QObject
 
     QString file(const QString& name, const QByteArray& bytes)
     {
-        const QString path = m_dir.filePath(name);
-        QFile f(path);
-        if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
-            qFatal("cannot write %s", qPrintable(path));
-        return path;
+        return test::writeTestFile(m_dir, name, bytes);
     }
 
 private slots:

@@ -7,6 +7,7 @@
 #include "shell/modzant.h"
 #include "support/app_fixture.h"
 #include "support/project_builder.h"
+#include "support/test_files.h"
 #include "windows/dati.h"
 #include "windows/risultati.h"
 
@@ -50,10 +51,7 @@ struct Fixture : zant::test::AppWithFakes
     }
     QString write(const QString& name, const QByteArray& bytes) const
     {
-        QFile f(dir.filePath(name));
-        f.open(QIODevice::WriteOnly);
-        f.write(bytes);
-        return f.fileName();
+        return test::writeTestFile(dir, name, bytes);
     }
 };
 
