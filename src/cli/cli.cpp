@@ -126,16 +126,23 @@ void writeTable(QTextStream& out, const ProjectFileContents& c, const ScheduleRe
         << cell("evento", 6, true) << "  " << cell("legame", 6, true) << "  "
         << cell("con evento", 10, true) << "  " << cell("giorni", 8, true) << "  "
         << cell("scorrimento", 11, true) << "\n";
-    for (int e = 1; e <= n; ++e) {
-        for (int s = 1; s <= p.linkCount(e); ++s) {
-            const Link& link = p.link(e, s);
-            out << cell(QString::number(e), 6, true) << "  " << cell(QString::number(s), 6, true)
-                << "  " << cell(QString::number(link.target), 10, true) << "  "
-                << cell(link.days ? formatDays(*link.days) : QString(), 8, true) << "  "
-                << cell(formatDays(r.linkFloatAt(e, s)), 11, true) << "\n";
-        }
+    for (const Activity a : p.activities()) {
+        out << cell(QString::number(a.from), 6, true) << "  "
+            << cell(QString::number(a.slot), 6, true) << "  "
+            << cell(QString::number(a.to), 10, true) << "  "
+            << cell(a.link->days ? formatDays(*a.link->days) : QString(), 8, true) << "  "
+            << cell(formatDays(r.linkFloatAt(a.from, a.slot)), 11, true) << "\n";
     }
     out << "\nC) Percorso critico: " << r.criticalPath << "\n";
+}
+
+// What the data allow but the office should know, on standard error, one "avviso:" a line.
+void warnAboutData(const Project& project, QTextStream& err)
+{
+    if (const auto warning = findDataWarnings(project)) {
+        for (const QString& line : warning->text.split(QLatin1Char('\r')))
+            err << "avviso: " << forTerminal(line) << "\n";
+    }
 }
 
 // Loads the file; on failure prints why and returns nothing.
@@ -156,7 +163,10 @@ int runCheck(const CliCommand&, const CommandLine& line, QTextStream& out, QText
         return ExitError;
     const Message answer = CheckConfirmation().checkOnRequest(contents->project);
     out << forTerminal(answer.text) << "\n";
-    return answer.kind == MessageKind::Information ? ExitOk : ExitRefused;
+    if (answer.kind != MessageKind::Information)
+        return ExitRefused;
+    warnAboutData(contents->project, err);
+    return ExitOk;
 }
 
 int runCompute(const CliCommand&, const CommandLine& line, QTextStream& out, QTextStream& err)
@@ -168,6 +178,7 @@ int runCompute(const CliCommand&, const CommandLine& line, QTextStream& out, QTe
         out << forTerminal(fault->text) << "\n";
         return ExitRefused;
     }
+    warnAboutData(contents->project, err);
     const ScheduleResults results = ComputeSchedule(contents->project);
     if (line.has(QStringLiteral("--json")))
         writeJson(out, contents->project, results);

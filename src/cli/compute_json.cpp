@@ -217,10 +217,13 @@ void write(JsonBuffer& out, const Project& p, const ScheduleResults& r)
     out.reserve(16);
     out.raw("], \"links\": [");
     bool first = true;
-    for (int e = 1; e <= n; ++e) {
+    // The activities: the final event's own links are not part of the network.
+    for (int e = 1; e < n; ++e) {
         const std::vector<Link>& links = p.event(e).links;
         for (int s = 1; s <= static_cast<int>(links.size()); ++s) {
             const Link& link = links[s - 1];
+            if (link.target < 1 || link.target > n)
+                continue;
             out.reserve(kLinkRecord);
             if (!first)
                 out.raw(", ");

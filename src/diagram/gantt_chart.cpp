@@ -27,25 +27,25 @@ GanttChart buildGantt(const Project& project, const ScheduleResults& results)
     const int n = results.eventCount;
     chart.startDate = parseDate(results.startDateText);
     chart.finish = results.earliest[n];
-    for (int e = 1; e <= n; ++e) {
-        for (int s = 1; s <= project.linkCount(e); ++s) {
-            const Link& link = project.link(e, s);
-            if (link.target < 1 || link.target > n)
-                continue;
-            GanttBar bar;
-            bar.from = e;
-            bar.slot = s;
-            bar.to = link.target;
-            bar.start = results.earliest[e];
-            bar.finish = bar.start + link.days.value_or(0);
-            bar.totalFloat = results.linkFloatAt(e, s);
-            bar.freeFloat = results.linkFreeFloatAt(e, s);
-            bar.independentFloat = results.linkIndependentFloatAt(e, s);
-            bar.critical = isZeroFloat(bar.totalFloat);
-            bar.label = QStringLiteral("%1 → %2").arg(e).arg(link.target);
-            bar.description = project.description(link.target);
-            chart.bars.push_back(std::move(bar));
-        }
+    for (const Activity a : project.activities()) {
+        const int e = a.from;
+        const int s = a.slot;
+        const Link& link = *a.link;
+        if (e > n || a.to > n)
+            continue;
+        GanttBar bar;
+        bar.from = e;
+        bar.slot = s;
+        bar.to = link.target;
+        bar.start = results.earliest[e];
+        bar.finish = bar.start + link.days.value_or(0);
+        bar.totalFloat = results.linkFloatAt(e, s);
+        bar.freeFloat = results.linkFreeFloatAt(e, s);
+        bar.independentFloat = results.linkIndependentFloatAt(e, s);
+        bar.critical = isZeroFloat(bar.totalFloat);
+        bar.label = QStringLiteral("%1 → %2").arg(e).arg(link.target);
+        bar.description = project.description(link.target);
+        chart.bars.push_back(std::move(bar));
     }
     std::stable_sort(chart.bars.begin(), chart.bars.end(),
                      [](const GanttBar& a, const GanttBar& b) {

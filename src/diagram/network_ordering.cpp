@@ -35,15 +35,12 @@ Graph buildGraph(const Project& project, const ScheduleResults& results)
     g.preds.resize(g.n + 1);
     g.succs.resize(g.n + 1);
     std::vector<int> indegree(g.n + 1, 0);
-    for (int e = 1; e <= g.n; ++e) {
-        for (int s = 1; s <= project.linkCount(e); ++s) {
-            const Link& link = project.link(e, s);
-            if (link.target < 1 || link.target > g.n || link.target == e)
-                continue;
-            g.arcs.push_back({e, s, link.target, link.days.value_or(0)});
-            g.succs[e].push_back(link.target);
-            g.preds[link.target].push_back(e);
-        }
+    for (const Activity a : project.activities()) {
+        if (a.from > g.n || a.to > g.n || a.to == a.from)
+            continue;
+        g.arcs.push_back({a.from, a.slot, a.to, a.days()});
+        g.succs[a.from].push_back(a.to);
+        g.preds[a.to].push_back(a.from);
     }
     for (int e = 1; e <= g.n; ++e) {
         uniqueSort(g.succs[e]);
@@ -104,9 +101,10 @@ Graph buildGraph(const Project& project, const ScheduleResults& results)
             seen[e] = 1;
             line.push_back(e);
             int next = 0;
-            for (int s = 1; s <= project.linkCount(e); ++s) {
-                const int k = project.link(e, s).target;
-                if (k < 1 || k > g.n || seen[k] || g.level[k] <= g.level[e])
+            for (const Activity a : project.activities(e)) {
+                const int k = a.to;
+                const int s = a.slot;
+                if (k > g.n || seen[k] || g.level[k] <= g.level[e])
                     continue;
                 if (isZeroFloat(results.linkFloatAt(e, s)) && results.isCritical(k) &&
                     (next == 0 || k < next))

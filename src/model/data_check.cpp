@@ -106,6 +106,37 @@ std::optional<Message> findDataFault(const Project& project)
                     events.join(QStringLiteral(" → ")) + QStringLiteral(")."));
 }
 
+std::optional<Message> findDataWarnings(const Project& project)
+{
+    // A long list helps nobody: the first lines and how many more there are.
+    constexpr int kShownWarnings = 20;
+    const int n = project.eventCount();
+    std::vector<char> entered(n + 1, 0);
+    for (const Activity a : project.activities())
+        entered[a.to] = 1;
+    QStringList lines;
+    int more = 0;
+    const auto add = [&](QString line) {
+        if (lines.size() < kShownWarnings)
+            lines << std::move(line);
+        else
+            ++more;
+    };
+    for (int e = 2; e <= n; ++e) {
+        if (!entered[e])
+            add(eventPrefix(e) +
+                QStringLiteral("nessun legame in entrata; sarà trattato come un secondo inizio."));
+    }
+    if (n >= 1 && project.linkCount(n) > 0)
+        add(eventPrefix(n) + QStringLiteral("è l'evento finale: i suoi legami in uscita non sono "
+                                            "attività e non entrano nel calcolo."));
+    if (lines.isEmpty())
+        return std::nullopt;
+    if (more > 0)
+        lines << QStringLiteral("(altri %1 avvisi non mostrati)").arg(more);
+    return exclamation(lines.join(QLatin1Char('\r')));
+}
+
 Message dataConfirmation(int eventCount)
 {
     return information(

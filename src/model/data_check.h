@@ -12,6 +12,12 @@ namespace zant {
 // scheduled.
 std::optional<Message> findDataFault(const Project& project);
 
+// What the data allow but the office should know, as one message (nothing when all is plain):
+// every event other than the first without incoming activities ("Evento n. 12: nessun legame in
+// entrata; sarà trattato come un secondo inizio.") and the links that leave the final event,
+// which are not activities. They never stop a command; the windows show them once per check.
+std::optional<Message> findDataWarnings(const Project& project);
+
 // "I dati sono stati immessi formalmente corretti (per numero  n eventi)."
 Message dataConfirmation(int eventCount);
 

@@ -50,6 +50,62 @@ const Link& Project::link(int e, int slot) const
     return slot >= 1 && slot <= ev.linkCount() ? ev.links[slot - 1] : emptyLink();
 }
 
+ActivityRange Project::activities() const
+{
+    return ActivityRange(this, 1, m_eventCount - 1, m_eventCount);
+}
+
+ActivityRange Project::activities(int e) const
+{
+    if (e < 1 || e >= m_eventCount)
+        return ActivityRange(this, 1, 0, m_eventCount);
+    return ActivityRange(this, e, e, m_eventCount);
+}
+
+bool Project::isActivity(int from, int slot) const
+{
+    if (from < 1 || from >= m_eventCount || slot < 1 || slot > linkCount(from))
+        return false;
+    const int to = m_events[from].links[slot - 1].target;
+    return to >= 1 && to <= m_eventCount;
+}
+
+ActivityRange::iterator::iterator(const Project* project, int event, int slot, int lastEvent, int n)
+    : m_project(project), m_event(event), m_slot(slot), m_lastEvent(lastEvent), m_n(n)
+{
+    settle();
+}
+
+void ActivityRange::iterator::settle()
+{
+    while (m_event <= m_lastEvent) {
+        const auto& links = m_project->event(m_event).links;
+        while (m_slot < static_cast<int>(links.size())) {
+            const int to = links[m_slot].target;
+            if (to >= 1 && to <= m_n)
+                return;
+            ++m_slot;
+        }
+        ++m_event;
+        m_slot = 0;
+    }
+    m_slot = 0;
+}
+
+Activity ActivityRange::iterator::operator*() const
+{
+    const Link& link = m_project->event(m_event).links[m_slot];
+    return {m_event, m_slot + 1, link.target, &link};
+}
+
+int ActivityRange::size() const
+{
+    int count = 0;
+    for (auto it = begin(); it != end(); ++it)
+        ++count;
+    return count;
+}
+
 void Project::clear()
 {
     m_startDateText.clear();

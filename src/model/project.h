@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include <algorithm>
+#include <cstddef>
 #include <optional>
 #include <vector>
 
@@ -32,6 +34,81 @@ struct Event
     friend bool operator==(const Event&, const Event&) = default;
 };
 
+class Project;
+
+// One activity of the network: slot `slot` of event `from`, leading to event `to`.
+struct Activity
+{
+    int from = 0;
+    int slot = 0;
+    int to = 0;
+    const Link* link = nullptr;
+
+    double days() const { return link->days.value_or(0.0); }
+};
+
+// The activities of a project, the one rule every layer reads them by: the links of events
+// 1..n-1 that lead to an event of the network, in the order of events and slots. The links a
+// final event may hold (the window and old files allow them) are not activities: the final
+// event ends the network.
+class ActivityRange final
+{
+public:
+    class iterator
+    {
+    public:
+        using value_type = Activity;
+        using difference_type = std::ptrdiff_t;
+
+        Activity operator*() const;
+        iterator& operator++()
+        {
+            ++m_slot;
+            settle();
+            return *this;
+        }
+        iterator operator++(int)
+        {
+            iterator before = *this;
+            ++*this;
+            return before;
+        }
+        bool operator==(const iterator& other) const
+        {
+            return m_event == other.m_event && m_slot == other.m_slot;
+        }
+
+    private:
+        friend class ActivityRange;
+        iterator(const Project* project, int event, int slot, int lastEvent, int n);
+        // Moves forward to the first activity at or after the current slot.
+        void settle();
+
+        const Project* m_project = nullptr;
+        int m_event = 0;
+        int m_slot = 0; // 0-based index into the event's links
+        int m_lastEvent = 0;
+        int m_n = 0;
+    };
+
+    iterator begin() const { return {m_project, m_first, 0, m_last, m_n}; }
+    iterator end() const { return {m_project, m_last + 1, 0, m_last, m_n}; }
+    bool empty() const { return begin() == end(); }
+    int size() const;
+
+private:
+    friend class Project;
+    ActivityRange(const Project* project, int first, int last, int n)
+        : m_project(project), m_first(first), m_last(std::max(last, first - 1)), m_n(n)
+    {
+    }
+
+    const Project* m_project;
+    int m_first;
+    int m_last;
+    int m_n;
+};
+
 // The network being planned: the start date and events 1..500 with their link slots 1..500.
 // Events 1..eventCount have a description; event eventCount is the final event. Slots
 // 1..linkCount of every event hold a target, so an event's links are always contiguous.
@@ -50,6 +127,12 @@ public:
     int linkCount(int event) const;
     const Link& link(int event, int slot) const;
     const Event& event(int event) const;
+
+    // Every activity of the network, or those that leave one event (none for the final event).
+    ActivityRange activities() const;
+    ActivityRange activities(int event) const;
+    // Whether slot `slot` of event `from` is an activity of the network.
+    bool isActivity(int from, int slot) const;
 
     // Clear: no start date, no events, no links.
     void clear();

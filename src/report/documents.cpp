@@ -245,14 +245,13 @@ ProgrammeSummary summarizeProgramme(const Project& project, const ScheduleResult
         s.totalDays = results.latest[n];
     }
     std::vector<ActivityFloat> floating;
-    for (int i = 1; i <= n; ++i) {
-        s.activities += project.linkCount(i);
-        for (int j = 1; j <= project.linkCount(i); ++j) {
-            const Link& link = project.link(i, j);
-            const double total = results.linkFloatAt(i, j);
-            if (link.target > 0 && !isZeroFloat(total) && total > 0)
-                floating.push_back({i, j, link.target, link.days.value_or(0), total});
-        }
+    for (const Activity a : project.activities()) {
+        if (a.from > n)
+            break;
+        ++s.activities;
+        const double total = results.linkFloatAt(a.from, a.slot);
+        if (!isZeroFloat(total) && total > 0)
+            floating.push_back({a.from, a.slot, a.to, a.days(), total});
     }
     std::stable_sort(
         floating.begin(), floating.end(),
@@ -279,10 +278,12 @@ std::vector<EventLinkRow> eventLinkRows(const Project& project, const ScheduleRe
     std::vector<EventLinkRow> rows;
     for (int i = 1; i <= results.eventCount; ++i) {
         // An event can have more incoming links than slots, so the longer list decides.
-        const int positions =
-            std::max(static_cast<int>(results.predecessors[i].size()), project.linkCount(i));
+        // Only activities go out: the final event's own links are not part of the network.
+        const int outgoing = project.isActivity(i, 1) ? project.linkCount(i) : 0;
+        const int positions = std::max(static_cast<int>(results.predecessors[i].size()), outgoing);
         for (int j = 1; j <= positions; ++j)
-            rows.push_back({i, j, results.predecessor(i, j), project.link(i, j).target});
+            rows.push_back({i, j, results.predecessor(i, j),
+                            project.isActivity(i, j) ? project.link(i, j).target : 0});
     }
     return rows;
 }

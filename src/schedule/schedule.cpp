@@ -11,30 +11,14 @@ namespace zant {
 
 namespace {
 
-double durationOf(const Link& link)
-{
-    return link.days.value_or(0.0);
-}
-
-// Links that take part in the passes: those of events 1..n-1 whose target is an event of the
-// network. The final event's own links are ignored, as its successors would be.
-bool takesPart(const Link& link, int from, int n)
-{
-    return from < n && link.target >= 1 && link.target <= n;
-}
-
 // Events in an order where every event comes after all the events that link into it
 // (Kahn's algorithm, lower numbers first among the ready ones). Events of a closed cycle, which
 // the data check refuses, are appended in number order so the computation still ends.
 std::vector<int> topologicalOrder(const Project& project, int n)
 {
     std::vector<int> pending(n + 1, 0);
-    for (int i = 1; i < n; ++i) {
-        for (const Link& link : project.event(i).links) {
-            if (takesPart(link, i, n))
-                ++pending[link.target];
-        }
-    }
+    for (const Activity a : project.activities())
+        ++pending[a.to];
     std::vector<int> order;
     order.reserve(n);
     for (int i = 1; i <= n; ++i) {
@@ -42,10 +26,9 @@ std::vector<int> topologicalOrder(const Project& project, int n)
             order.push_back(i);
     }
     for (std::size_t head = 0; head < order.size(); ++head) {
-        const int i = order[head];
-        for (const Link& link : project.event(i).links) {
-            if (takesPart(link, i, n) && --pending[link.target] == 0)
-                order.push_back(link.target);
+        for (const Activity a : project.activities(order[head])) {
+            if (--pending[a.to] == 0)
+                order.push_back(a.to);
         }
     }
     if (static_cast<int>(order.size()) < n) {
@@ -109,37 +92,29 @@ ScheduleResults ComputeSchedule(const Project& project, const ScheduleProgress& 
 
     // Counted first, so that each list is allocated once.
     std::vector<int> incoming(n + 1, 0);
-    for (int i = 1; i < n; ++i) {
-        for (const Link& link : project.event(i).links) {
-            if (takesPart(link, i, n))
-                ++incoming[link.target];
-        }
-    }
+    for (const Activity a : project.activities())
+        ++incoming[a.to];
     for (int k = 1; k <= n; ++k)
         r.predecessors[k].reserve(incoming[k]);
-    for (int i = 1; i < n; ++i) {
-        for (const Link& link : project.event(i).links) {
-            if (takesPart(link, i, n))
-                r.predecessors[link.target].push_back(i);
-        }
-    }
+    for (const Activity a : project.activities())
+        r.predecessors[a.to].push_back(a.from);
 
     const std::vector<int> order = topologicalOrder(project, n);
 
     // Forward: each event starts when the longest of its incoming activities has ended.
     for (int i : order) {
         tick();
-        for (const Link& link : project.event(i).links) {
-            if (!takesPart(link, i, n))
-                continue;
+        for (const Activity a : project.activities(i)) {
             // max and min rather than a comparison and a jump: which activity is the longest is
             // anyone's guess, and a mispredicted jump per link cost more than the rest.
-            double& earliest = r.earliest[link.target];
-            earliest = std::max(earliest, r.earliest[i] + durationOf(link));
+            double& earliest = r.earliest[a.to];
+            earliest = std::max(earliest, r.earliest[i] + a.days());
         }
     }
 
     // Backward from the final event: an event may occur as late as its tightest successor allows.
+    // Every event, the first included, gets exactly that: an event without predecessors other
+    // than event 1 (a second start) may have float, and event 1 too when it is not critical.
     std::fill(r.latest.begin() + 1, r.latest.end(), r.earliest[n]);
     for (auto it = order.rbegin(); it != order.rend(); ++it) {
         const int i = *it;
@@ -147,15 +122,18 @@ ScheduleResults ComputeSchedule(const Project& project, const ScheduleProgress& 
         // Kept in a register while the links are visited, not stored and read back each time;
         // a link of the event to itself (refused by the check) sees it as it goes.
         double latest = r.latest[i];
-        for (const Link& link : project.event(i).links) {
-            if (!takesPart(link, i, n))
-                continue;
-            const double successor = link.target == i ? latest : r.latest[link.target];
-            latest = std::min(latest, successor - durationOf(link));
+        for (const Activity a : project.activities(i)) {
+            const double successor = a.to == i ? latest : r.latest[a.to];
+            latest = std::min(latest, successor - a.days());
         }
         r.latest[i] = latest;
     }
-    r.latest[1] = 0;
+    // Fractional durations leave rounding noise (0.3 - 0.2 - 0.1): an event on the critical
+    // path gets its earliest time exactly, so that every figure derived from it is clean.
+    for (int i = 1; i <= n; ++i) {
+        if (isZeroFloat(r.latest[i] - r.earliest[i]))
+            r.latest[i] = r.earliest[i];
+    }
 
     for (int i = 1; i <= n; ++i) {
         if (r.isCritical(i))
@@ -172,22 +150,16 @@ ScheduleResults ComputeSchedule(const Project& project, const ScheduleProgress& 
         r.latestDate[1] = project.startDateText();
     }
 
-    for (int i = 1; i <= n; ++i) {
-        const auto& links = project.event(i).links;
-        auto& floats = r.linkFloat[i];
-        auto& freeFloats = r.linkFreeFloat[i];
-        auto& independentFloats = r.linkIndependentFloat[i];
-        floats.assign(links.size() + 1, 0.0);
-        freeFloats.assign(links.size() + 1, 0.0);
-        independentFloats.assign(links.size() + 1, 0.0);
-        for (std::size_t j = 0; j < links.size(); ++j) {
-            const int k = links[j].target;
-            if (k < 1 || k > n)
-                continue;
-            const double d = durationOf(links[j]);
-            floats[j + 1] = r.latest[k] - (r.earliest[i] + d);
-            freeFloats[j + 1] = r.earliest[k] - (r.earliest[i] + d);
-            independentFloats[j + 1] = std::max(0.0, r.earliest[k] - (r.latest[i] + d));
+    for (int i = 1; i < n; ++i) {
+        const std::size_t slotCount = project.event(i).links.size() + 1;
+        r.linkFloat[i].assign(slotCount, 0.0);
+        r.linkFreeFloat[i].assign(slotCount, 0.0);
+        r.linkIndependentFloat[i].assign(slotCount, 0.0);
+        for (const Activity a : project.activities(i)) {
+            const double d = a.days();
+            r.linkFloat[i][a.slot] = r.latest[a.to] - (r.earliest[i] + d);
+            r.linkFreeFloat[i][a.slot] = r.earliest[a.to] - (r.earliest[i] + d);
+            r.linkIndependentFloat[i][a.slot] = std::max(0.0, r.earliest[a.to] - (r.latest[i] + d));
         }
     }
     return r;

@@ -11,6 +11,9 @@ EditCommand::EditCommand(ModZANT& app, const QString& text, QUndoCommand* parent
 
 Project& EditCommand::project()
 {
+    // Whoever may change the project comes through here, so results computed before are
+    // known to be out of date from now on.
+    m_app.touchProject();
     return m_app.m_project;
 }
 

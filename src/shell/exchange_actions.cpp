@@ -113,16 +113,15 @@ void exportCalendarFile(ModZANT& app, QWidget* parent)
 
 void exportResultsWorkbook(ModZANT& app, QWidget* parent)
 {
-    if (app.results().isEmpty()) {
-        app.showMessage(parent, exclamation(QStringLiteral("Non ci sono risultati da esportare: "
-                                                           "eseguire prima il calcolo.")));
+    // Computed from the data as they are now, never the figures of an earlier computation.
+    const auto results = computeForExport(app, parent);
+    if (!results)
         return;
-    }
     const QString path = app.dialogs().saveFileName(parent, QStringLiteral("Esporta in Excel"),
                                                     kExcelFilters, 1, suggestedName(app, ".xlsx"));
     if (path.isEmpty())
         return;
-    reportWritten(app, parent, exportResultsXlsx(path, app.project(), app.results()), path);
+    reportWritten(app, parent, exportResultsXlsx(path, app.project(), *results), path);
 }
 
 bool importMspdiFile(ModZANT& app, QWidget* parent)

@@ -192,23 +192,35 @@ void ModZANT::showMessage(QWidget* parent, const Message& message)
 
 Outcome ModZANT::edit(std::unique_ptr<EditCommand> command)
 {
-    if (Outcome refusal = command->apply())
+    const quint64 before = m_revision;
+    if (Outcome refusal = command->apply()) {
+        if (m_revision != before)
+            emit projectChanged();
         return refusal;
+    }
     command->m_applied = true;
     m_undoStack.push(command.release());
+    if (m_revision != before)
+        emit projectChanged();
     return std::nullopt;
 }
 
 void ModZANT::undo()
 {
     newEditSession();
+    const quint64 before = m_revision;
     m_undoStack.undo();
+    if (m_revision != before)
+        emit projectChanged();
 }
 
 void ModZANT::redo()
 {
     newEditSession();
+    const quint64 before = m_revision;
     m_undoStack.redo();
+    if (m_revision != before)
+        emit projectChanged();
 }
 
 void ModZANT::startFreshHistory()
@@ -219,11 +231,13 @@ void ModZANT::startFreshHistory()
 
 void ModZANT::loadProject(ProjectFileContents contents, const QString& dataFile)
 {
+    touchProject();
     m_project = std::move(contents.project);
     m_titlePage = std::move(contents.titlePage);
     m_currentDataFile = dataFile;
     startFreshHistory();
     emit titlePageChanged();
+    emit projectChanged();
 }
 
 Outcome ModZANT::openProject(const QString& path)
@@ -254,7 +268,21 @@ void ModZANT::dateTitlePage(const QString& today)
 void ModZANT::setResults(ScheduleResults results)
 {
     m_results = std::move(results);
+    m_resultsRevision = m_revision;
     emit resultsChanged();
+}
+
+Result<const ScheduleResults*> ModZANT::freshResults()
+{
+    if (resultsCurrent())
+        return &m_results;
+    if (auto fault = findDataFault(m_project))
+        return *fault;
+    // Stored without telling the windows: whoever shows results follows projectChanged and asks
+    // here, so a window refreshing itself does not make the others refresh again.
+    m_results = ComputeSchedule(m_project);
+    m_resultsRevision = m_revision;
+    return &m_results;
 }
 
 bool ModZANT::saveProject(QWidget* parent, bool askName)

@@ -68,10 +68,20 @@ public:
     ~ModZANT() override;
 
     // The project and its title page change through loadProject, importProject and edit();
-    // the results through setResults.
+    // the results through setResults and freshResults.
     const Project& project() const { return m_project; }
     const TitlePage& titlePage() const { return m_titlePage; }
+    // The results of the last computation. They may belong to an earlier state of the project:
+    // whatever shows or writes them asks freshResults() first.
     const ScheduleResults& results() const { return m_results; }
+    // Counts the changes of the project: every edit, undo, redo, import and open.
+    quint64 revision() const { return m_revision; }
+    // Whether the results were computed from the project as it is now.
+    bool resultsCurrent() const { return !m_results.isEmpty() && m_resultsRevision == m_revision; }
+    // The results of the project as it is now: computed again, after the data check, when the
+    // project changed since the last computation (well under 50 ms for the largest project).
+    // When the check refuses the data, its message instead: old figures are never given.
+    Result<const ScheduleResults*> freshResults();
     // The data file the project was read from or last saved to; empty when it has none.
     const QString& currentDataFile() const { return m_currentDataFile; }
     CheckConfirmation& checkConfirmation() { return m_checkConfirmation; }
@@ -86,7 +96,8 @@ public:
     Outcome importProject(const QString& what, Project project, TitlePage titlePage);
     // A title page without a date gets today's (a project that was opened brings its own).
     void dateTitlePage(const QString& today);
-    // New results were computed: the windows that show them are told.
+    // New results were computed from the project as it is now: the windows that show them are
+    // told.
     void setResults(ScheduleResults results);
 
     const SharedConstants& constants() const { return m_constants; }
@@ -177,6 +188,9 @@ public:
 signals:
     // The project was put back by an undo or a redo: the windows show it again.
     void projectRestored();
+    // The project changed in any way (edit, undo, redo, import, open): results shown so far
+    // belong to an earlier state.
+    void projectChanged();
     // The project became modified, or saved again.
     void modifiedChanged(bool modified);
     // The splash has to show its closing caption ("elaborazione eseguita con").
@@ -189,9 +203,13 @@ signals:
 private:
     // The edit commands change the project and the title page, and put them back.
     friend class EditCommand;
+    // The project is about to change: results computed so far are out of date.
+    void touchProject() { ++m_revision; }
 
     Project m_project;
     ScheduleResults m_results;
+    quint64 m_revision = 1;
+    quint64 m_resultsRevision = 0;
     TitlePage m_titlePage;
     CheckConfirmation m_checkConfirmation;
     QString m_currentDataFile;

@@ -121,6 +121,9 @@ private:
     void setStatus(const QString& text);
     // Runs the check and the computation; false when the check refused the data.
     bool computeResults();
+    // After a passing check: what the data allow but the office should know (second starts,
+    // links of the final event).
+    void warnAboutData();
 
     int m_topEvent = 1;
     int m_topLinkSlot = 1;

@@ -173,7 +173,16 @@ void dati::eliminare_click()
 
 void dati::controlla_Click()
 {
-    say(m_app.checkConfirmation().checkOnRequest(m_app.project()));
+    const Message answer = m_app.checkConfirmation().checkOnRequest(m_app.project());
+    say(answer);
+    if (answer.kind == MessageKind::Information)
+        warnAboutData();
+}
+
+void dati::warnAboutData()
+{
+    if (auto warning = findDataWarnings(m_app.project()))
+        say(*warning);
 }
 
 void dati::cancella_click()
@@ -197,6 +206,7 @@ bool dati::computeResults()
         say(*fault);
         return false;
     }
+    warnAboutData();
     QApplication::setOverrideCursor(Qt::WaitCursor);
     m_ProgressBar1->setValue(0);
     m_ProgressBar1->show();

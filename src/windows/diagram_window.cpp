@@ -200,10 +200,7 @@ DiagramWindow::DiagramWindow(ModZANT& app, const QString& caption, const QString
     m_canvas->setAccessibleName(caption);
     m_canvas->paintPicture = [this](QPainter& p) { paintPicture(p); };
     m_scroll->setWidget(m_canvas);
-    m_empty = new QLabel(QStringLiteral("Nessun risultato da rappresentare: calcolare prima i "
-                                        "risultati con il comando \"Risultati\" della finestra "
-                                        "Dati."),
-                         stack);
+    m_empty = new QLabel(stack);
     m_empty->setObjectName(QStringLiteral("nessunrisultato"));
     m_empty->setAlignment(Qt::AlignCenter);
     m_empty->setWordWrap(true);
@@ -212,9 +209,34 @@ DiagramWindow::DiagramWindow(ModZANT& app, const QString& caption, const QString
     setCentralWidget(stack);
     resize(960, 640);
     connect(&m_app, &ModZANT::resultsChanged, this, &DiagramWindow::refresh);
+    // The picture always belongs to the data as they are: drawn again at each change while on
+    // screen, and when shown again otherwise.
+    connect(&m_app, &ModZANT::projectChanged, this, [this] {
+        if (isVisible())
+            refresh();
+    });
 }
 
 DiagramWindow::~DiagramWindow() = default;
+
+const ScheduleResults* DiagramWindow::currentResults()
+{
+    auto fresh = m_app.freshResults();
+    if (!fresh) {
+        m_empty->setText(QStringLiteral("Nessun risultato da rappresentare: i dati non superano "
+                                        "il controllo.\n\n") +
+                         QString(fresh.error().text).replace(QLatin1Char('\r'), QLatin1Char('\n')));
+        return nullptr;
+    }
+    m_empty->setText(QStringLiteral("Nessun risultato da rappresentare."));
+    return fresh.value();
+}
+
+void DiagramWindow::showEvent(QShowEvent* event)
+{
+    refresh();
+    QMainWindow::showEvent(event);
+}
 
 void DiagramWindow::refresh()
 {

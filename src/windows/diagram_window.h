@@ -80,8 +80,13 @@ public:
     void esporta_Click();
 
 protected:
-    // Rebuilds the picture from the application's results; false when there is nothing.
+    // Rebuilds the picture from the results of the project as it is now (currentResults());
+    // false when there is nothing to draw.
     virtual bool rebuild() = 0;
+    // The results of the project as it is now, computed again when it changed; nothing when the
+    // data do not pass the check, whose message the window then shows in place of the picture.
+    const ScheduleResults* currentResults();
+    void showEvent(QShowEvent* event) override;
     virtual QSizeF pictureSize() const = 0;
     virtual void paintPicture(QPainter& painter) const = 0;
     virtual QString exportBaseName() const = 0;

@@ -50,7 +50,8 @@ gantt::gantt(ModZANT& app, QWidget* parent)
 
 bool gantt::rebuild()
 {
-    m_chart = buildGantt(m_app.project(), m_app.results());
+    const ScheduleResults* results = currentResults();
+    m_chart = results ? buildGantt(m_app.project(), *results) : GanttChart{};
     return !m_chart.isEmpty();
 }
 

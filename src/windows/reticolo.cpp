@@ -48,14 +48,15 @@ void reticolo::selectEvent(int event)
 
 bool reticolo::rebuild()
 {
-    if (m_app.results().isEmpty()) {
+    const ScheduleResults* results = currentResults();
+    if (!results || results->isEmpty()) {
         m_layout = NetworkLayout{};
         return false;
     }
     m_layout =
-        layoutNetwork(m_app.project(), m_app.results(),
+        layoutNetwork(m_app.project(), *results,
                       m_modo->currentIndex() == 1 ? LayoutMode::Levels : LayoutMode::TimeScale);
-    if (m_selected > m_app.results().eventCount)
+    if (m_selected > results->eventCount)
         m_selected = 0;
     return true;
 }

@@ -43,6 +43,9 @@ QScrollBar* listBar()
     return bar;
 }
 
+const QString kReadOnlyGuidance = QStringLiteral(
+    "Finestra di sola lettura: visualizzare i risultati con le barre di scorrimento.");
+
 // Shows a number, or nothing for 0 (no event, no link).
 QString numberOrEmpty(int value)
 {
@@ -189,8 +192,7 @@ risultati::risultati(ModZANT& app, QWidget* parent)
 
     place(passo(), 2400, 5640, 3540, 450);
     passo()->setToolTip(QStringLiteral("indicazioni sulle funzioni della finestra"));
-    passo()->setText(QStringLiteral(
-        "Finestra di sola lettura: visualizzare i risultati con le barre di scorrimento."));
+    passo()->setText(kReadOnlyGuidance);
 
     addButtons(
         {
@@ -240,7 +242,25 @@ risultati::risultati(ModZANT& app, QWidget* parent)
     applyDesignSize();
     m_app.InitMessageTitles();
     connect(&m_app, &ModZANT::resultsChanged, this, &risultati::showResults);
+    // A change of the data makes the figures shown out of date: they are computed again at
+    // once while the window is on screen, and when it is shown again otherwise.
+    connect(&m_app, &ModZANT::projectChanged, this, [this] {
+        if (isVisible())
+            showResults();
+    });
     showResults();
+}
+
+void risultati::showEvent(QShowEvent* event)
+{
+    showResults();
+    MainWindowBase::showEvent(event);
+}
+
+const ScheduleResults* risultati::currentResults()
+{
+    auto fresh = m_app.freshResults();
+    return fresh ? fresh.value() : nullptr;
 }
 
 risultati::~risultati() = default;
@@ -345,8 +365,16 @@ void risultati::clearLinkTables()
 
 void risultati::showResults()
 {
+    const auto fresh = m_app.freshResults();
     VScroll1_Change();
-    m_Text1->setText(m_app.results().criticalPath);
+    m_Text1->setText(fresh ? fresh.value()->criticalPath : QString());
+    // The check's message stands in the guidance while the data are refused; the guidance
+    // comes back when they pass (a print's progress stays until then).
+    if (!fresh)
+        passo()->setText(fresh.error().text);
+    else if (m_showingFault)
+        passo()->setText(kReadOnlyGuidance);
+    m_showingFault = !fresh;
     if (m_highlightedRow) {
         VScroll2_Change();
         VScroll3_Change();
@@ -356,7 +384,9 @@ void risultati::showResults()
 void risultati::VScroll1_Change()
 {
     resetColours();
-    const ScheduleResults& r = m_app.results();
+    static const ScheduleResults kNone;
+    const ScheduleResults* shown = currentResults();
+    const ScheduleResults& r = shown ? *shown : kNone;
     for (int i = 1; i <= kRows; ++i) {
         const int k = m_VScroll1->value() + i - 1;
         m_table[0][i - 1]->setText(QString::number(k));
@@ -364,8 +394,7 @@ void risultati::VScroll1_Change()
             "vengono visualizzati i risultati di tempi, date e collegamenti di ogni evento"));
         // Only the events of the last computation have results; the others show blank cells.
         const bool computed = k <= r.eventCount;
-        m_table[1][i - 1]->setText(computed ? formatDays(r.earliest[k])
-                                            : (k == 1 ? QStringLiteral("0") : QString()));
+        m_table[1][i - 1]->setText(computed ? formatDays(r.earliest[k]) : QString());
         m_table[2][i - 1]->setText(computed ? r.earliestDate[k] : QString());
         m_table[3][i - 1]->setText(computed ? formatDays(r.latest[k]) : QString());
         m_table[4][i - 1]->setText(computed ? r.latestDate[k] : QString());
@@ -395,7 +424,9 @@ void risultati::num_MouseMove(int row)
 void risultati::VScroll2_Change()
 {
     const int e = highlightedEvent();
-    const ScheduleResults& r = m_app.results();
+    static const ScheduleResults kNone;
+    const ScheduleResults* shown = currentResults();
+    const ScheduleResults& r = shown ? *shown : kNone;
     for (int i = 1; i <= kLinkListRows; ++i) {
         const int p = m_VScroll2->value() + i - 1;
         const int predecessor = r.predecessor(e, p);
@@ -411,15 +442,18 @@ void risultati::VScroll2_Change()
 void risultati::VScroll3_Change()
 {
     const int e = highlightedEvent();
-    const ScheduleResults& r = m_app.results();
-    const bool computed = e >= 1 && e <= r.eventCount;
+    static const ScheduleResults kNone;
+    const ScheduleResults* shown = currentResults();
+    const ScheduleResults& r = shown ? *shown : kNone;
+    const Project& project = m_app.project();
     for (int i = 1; i <= kLinkListRows; ++i) {
         const int j = m_VScroll3->value() + i - 1;
-        const Link& link = computed ? m_app.project().link(e, j) : Link{};
+        // Only activities have durations and floats: the final event's own links are not shown.
+        const bool activity = shown && project.isActivity(e, j);
+        const Link& link = activity ? project.link(e, j) : Link{};
         m_out[0][i - 1]->setText(QString::number(j));
         m_out[1][i - 1]->setText(numberOrEmpty(link.target));
-        m_out[2][i - 1]->setText(link.target ? m_app.project().description(link.target)
-                                             : QString());
+        m_out[2][i - 1]->setText(link.target ? project.description(link.target) : QString());
         m_out[3][i - 1]->setText(link.target && link.days ? formatDays(*link.days) : QString());
         m_out[4][i - 1]->setText(link.target ? formatDays(r.linkFloatAt(e, j)) : QString());
         m_out[4][i - 1]->setToolTip(
@@ -429,7 +463,7 @@ void risultati::VScroll3_Change()
                            formatDays(r.linkIndependentFloatAt(e, j)))
                 : QStringLiteral("scorrimento (ritardo massimo) dell'attività in uscita"));
         m_out[0][i - 1]->setToolTip(
-            QStringLiteral("vengono visualizzati gli eventi che sono collegatri dall'evento n.") +
+            QStringLiteral("vengono visualizzati gli eventi che sono collegati dall'evento n.") +
             withLeadingBlank(e));
     }
 }

@@ -47,17 +47,24 @@ public:
     QScrollBar* VScroll3() const { return m_VScroll3; }
 
 protected:
+    void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void resetColours();
     void clearLinkTables();
-    // Shows the results of a new computation.
+    // Shows the results of the project as it is now, or the data check's message when they
+    // cannot be computed.
     void showResults();
+    // The results to show: those of the project as it is now, or nothing when the data do not
+    // pass the check.
+    const ScheduleResults* currentResults();
     int highlightedEvent() const;
 
     int m_highlightedRow = 0;
+    // Whether the guidance label shows the data check's message instead of results.
+    bool m_showingFault = false;
     int m_wheelRemainder = 0;
     std::array<std::array<QLabel*, kRows>, 6> m_table{}; // num, tmin, datmin, tmax, datmax, scorr
     std::array<std::array<QLabel*, kLinkListRows>, 3> m_in{}; // n1, n2, eventrata

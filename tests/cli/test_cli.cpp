@@ -158,6 +158,56 @@ private slots:
         QCOMPARE(links[5].toObject()["event"].toInt(), 4);
     }
 
+    // One rule for the activities: the final event's own links are in no table, and the
+    // check says that they are left out; a second start is said, and event 1 gets its float.
+    void finalEventLinksAndSecondStarts_data()
+    {
+        QTest::addColumn<QByteArray>("data");
+        QTest::addColumn<int>("links");
+        QTest::addColumn<QString>("criticalPath");
+        QTest::addColumn<double>("latestOfEvent1");
+        QTest::addColumn<QString>("warning");
+
+        QTest::newRow("a link back from the final event")
+            << QByteArray("\"01/03/2027\",3\r\n\"Scavi\",1\r\n\"2\",\"5\"\r\n"
+                          "\"Getti\",1\r\n\"3\",\"4\"\r\n\"Fine\",1\r\n\"2\",\"0\"\r\n")
+            << 2 << "- 1- 2- 3" << 0.0
+            << "avviso: Evento n. 3: è l'evento finale: i suoi legami in uscita non sono attività "
+               "e non entrano nel calcolo.\n";
+        QTest::newRow("two starts: event 1 has float")
+            << QByteArray("\"01/03/2027\",4\r\n\"A\",1\r\n\"3\",\"2\"\r\n\"B\",1\r\n"
+                          "\"3\",\"6\"\r\n\"C\",1\r\n\"4\",\"1\"\r\n\"D\",0\r\n")
+            << 3 << "- 2- 3- 4" << 4.0
+            << "avviso: Evento n. 2: nessun legame in entrata; sarà trattato come un secondo "
+               "inizio.\n";
+    }
+
+    void finalEventLinksAndSecondStarts()
+    {
+        QFETCH(QByteArray, data);
+        QFETCH(int, links);
+        QFETCH(QString, criticalPath);
+        QFETCH(double, latestOfEvent1);
+        QFETCH(QString, warning);
+        const QString path = file("rete", encodeCp1252(QString::fromLatin1(data)) + kTitle);
+
+        const Run check = run({"check", path});
+        QCOMPARE(check.code, 0);
+        QCOMPARE(check.err, warning);
+
+        const Run json = run({"compute", path, "--json"});
+        QCOMPARE(json.code, 0);
+        const QJsonObject o = QJsonDocument::fromJson(json.out.toUtf8()).object();
+        QCOMPARE(o["links"].toArray().size(), links);
+        QCOMPARE(o["criticalPath"].toString(), criticalPath);
+        QCOMPARE(o["events"].toArray()[0].toObject()["latest"].toDouble(), latestOfEvent1);
+
+        const Run table = run({"compute", path});
+        QCOMPARE(table.code, 0);
+        const QString linkTable = table.out.section("B) Legami\n", 1).section("\n\n", 0, 0);
+        QCOMPARE(linkTable.count('\n'), links); // the heading and one line a link
+    }
+
     void exampleProject()
     {
         const QString path =

@@ -197,6 +197,58 @@ private slots:
         QCOMPARE(dataEntryGuidance(buildProject(network), startDateShown), text);
     }
 
+    void warnings_data()
+    {
+        QTest::addColumn<QString>("network");
+        QTest::addColumn<QString>("warning");
+
+        QTest::newRow("a plain network has none") << "4: 1>2=5 1>3=2 2>4=1 3>4=1"
+                                                  << "";
+        QTest::newRow("second start")
+            << "4: 1>3=2 2>3=6 3>4=1"
+            << "Evento n. 2: nessun legame in entrata; sarà trattato come un secondo inizio.";
+        QTest::newRow("a link back from the final event, two digits")
+            << "12: 1>2=1 2>3=1 3>4=1 4>5=1 5>6=1 6>7=1 7>8=1 8>9=1 9>10=1 10>11=1 11>12=1 12>1=0"
+            << "Evento n. 12: è l'evento finale: i suoi legami in uscita non sono attività e non "
+               "entrano nel calcolo.";
+        QTest::newRow("an intermediate event without incoming links")
+            << "5: 1>2=3 2>5=4 3>4=2 4>5=1"
+            << "Evento n. 3: nessun legame in entrata; sarà trattato come un secondo inizio.";
+        QTest::newRow("a link into event 1 does not make it a second start") << "3: 1>2=1 2>3=1"
+                                                                             << "";
+        QTest::newRow("links of the final event only")
+            << "3: 1>2=1 2>3=1 3>2=0"
+            << "Evento n. 3: è l'evento finale: i suoi legami in uscita non sono attività e non "
+               "entrano nel calcolo.";
+    }
+
+    void warnings()
+    {
+        QFETCH(QString, network);
+        QFETCH(QString, warning);
+        const Project p = buildProject(network);
+        QVERIFY(!findDataFault(p));
+        const auto found = findDataWarnings(p);
+        QCOMPARE(found ? found->text : QString(), warning);
+        if (found)
+            QCOMPARE(found->kind, MessageKind::Exclamation);
+    }
+
+    void manyWarningsAreCounted()
+    {
+        // 30 events that start on their own, all joined to the final one.
+        QString net = "31:";
+        for (int i = 1; i < 31; ++i)
+            net += QStringLiteral(" %1>31=1").arg(i);
+        const auto found = findDataWarnings(buildProject(net));
+        QVERIFY(found);
+        const QStringList lines = found->text.split(QLatin1Char('\r'));
+        QCOMPARE(lines.size(), 21);
+        QCOMPARE(lines.first(),
+                 "Evento n. 2: nessun legame in entrata; sarà trattato come un secondo inizio.");
+        QCOMPARE(lines.last(), "(altri 9 avvisi non mostrati)");
+    }
+
     void findsCycleInLargeNetwork()
     {
         // A long chain closed at the end: the search must not recurse event by event.

@@ -222,6 +222,47 @@ private slots:
         QVERIFY(p.linkCount(1) <= kMaxLinks);
     }
 
+    void activities_data()
+    {
+        QTest::addColumn<QString>("network");
+        QTest::addColumn<QString>("activities");
+
+        QTest::newRow("every link of events before the final one") << "4: 1>2=5 1>3=2 2>4=1 3>4=1"
+                                                                   << "1.1>2 1.2>3 2.1>4 3.1>4";
+        QTest::newRow("links leaving the final event are not activities") << "3: 1>2=1 2>3=1 3>2=0"
+                                                                          << "1.1>2 2.1>3";
+        QTest::newRow("backward links and slots are kept in order") << "4: 1>3=1 3>2=1 2>4=1 1>2=2"
+                                                                    << "1.1>3 1.2>2 2.1>4 3.1>2";
+        QTest::newRow("an event without links is skipped") << "4: 1>4=2 2>3=1 3>4=1"
+                                                           << "1.1>4 2.1>3 3.1>4";
+        QTest::newRow("a single event has none") << "1"
+                                                 << "";
+        QTest::newRow("a link beyond the final event is not an activity") << "3: 1>2=1 1>5=1 2>3=1"
+                                                                          << "1.1>2 2.1>3";
+    }
+
+    void activities()
+    {
+        QFETCH(QString, network);
+        QFETCH(QString, activities);
+        const Project p = buildProject(network);
+        QStringList seen;
+        QStringList perEvent;
+        for (const Activity a : p.activities()) {
+            seen << QStringLiteral("%1.%2>%3").arg(a.from).arg(a.slot).arg(a.to);
+            QVERIFY(p.isActivity(a.from, a.slot));
+            QCOMPARE(a.days(), p.link(a.from, a.slot).days.value_or(0));
+        }
+        for (int e = 0; e <= p.eventCount() + 1; ++e) {
+            for (const Activity a : p.activities(e))
+                perEvent << QStringLiteral("%1.%2>%3").arg(a.from).arg(a.slot).arg(a.to);
+        }
+        QCOMPARE(seen.join(QLatin1Char(' ')), activities);
+        QCOMPARE(perEvent, seen);
+        QCOMPARE(p.activities().size(), static_cast<int>(seen.size()));
+        QVERIFY(!p.isActivity(p.eventCount(), 1));
+    }
+
     void clearEmptiesEverything()
     {
         Project p = buildProject("4: 1>2=5 1>3=2 2>4=1 3>4=1");

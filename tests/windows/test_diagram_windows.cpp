@@ -6,6 +6,7 @@
 #include "windows/reticolo.h"
 #include "windows/risultati.h"
 
+#include "shell/edit_commands.h"
 #include <QAction>
 #include <QComboBox>
 #include <QFile>
@@ -17,6 +18,7 @@
 #include <QScrollBar>
 #include <QStackedWidget>
 #include <QTemporaryDir>
+
 #include <QTest>
 #include <QToolBar>
 
@@ -78,17 +80,47 @@ class TestDiagramWindows final : public QObject
     Q_OBJECT
 
 private slots:
-    void nothingComputedSaysSo()
+    void refusedDataSaySo()
     {
         Fixture f;
+        giveProject(f.app, buildProject("4: 1>2=6 1>3 2>4=3 3>4=1"));
         for (DiagramWindow* w : std::initializer_list<DiagramWindow*>{f.network(), f.chart()}) {
             QVERIFY(!showsPicture(w));
-            QVERIFY(
-                w->emptyLabel()->text().contains(QStringLiteral("calcolare prima i risultati")));
+            QVERIFY2(w->emptyLabel()->text().contains(
+                         QStringLiteral("i dati non superano il controllo")),
+                     qPrintable(w->emptyLabel()->text()));
             QVERIFY(!toolAction(w, "esporta")->isEnabled());
         }
         QCOMPARE(f.network()->windowTitle(), QStringLiteral("ZANT: reticolo"));
         QCOMPARE(f.chart()->windowTitle(), QStringLiteral("ZANT: diagramma di Gantt"));
+    }
+
+    // The pictures follow every change of the data, whether a computation was asked for or not.
+    void picturesFollowEveryEdit()
+    {
+        Fixture f;
+        reticolo* net = f.network();
+        gantt* g = f.chart();
+        QVERIFY(showsPicture(net));
+        QCOMPARE(int(g->chart().bars.size()), 5);
+        f.app.edit<LinkEditCommand>(LinkEditCommand::InsertSlot, 1, 1);
+        QCOMPARE(int(g->chart().bars.size()), 6);
+        QCOMPARE(int(net->layout().activities.size()), 6);
+        f.app.edit<LinkEditCommand>(LinkEditCommand::Days, 1, 2, 20.0);
+        const auto finish = [&] {
+            double latest = 0;
+            for (const GanttBar& bar : g->chart().bars)
+                latest = std::max(latest, bar.finish);
+            return latest;
+        };
+        QCOMPARE(finish(), 23.0); // 1 → 2 now 20 days, then 2 → 4 in 3
+        f.app.undo();
+        f.app.undo();
+        QCOMPARE(int(g->chart().bars.size()), 5);
+        QCOMPARE(finish(), 9.0);
+        giveProject(f.app, buildProject("4: 1>2=6 1>3 2>4=3 3>4=1"));
+        QVERIFY(!showsPicture(net));
+        QVERIFY(!showsPicture(g));
     }
 
     void newResultsRefreshBothWindows()

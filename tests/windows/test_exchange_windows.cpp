@@ -6,6 +6,7 @@
 #include "shell/edit_commands.h"
 #include "shell/modzant.h"
 #include "support/app_fixture.h"
+#include "support/docx_package.h"
 #include "support/project_builder.h"
 #include "support/test_files.h"
 #include "windows/dati.h"
@@ -15,6 +16,7 @@
 #include <QClipboard>
 #include <QFile>
 #include <QLineEdit>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -201,16 +203,34 @@ private slots:
         QAction* excel = results->findChild<QAction*>("esportaexcel");
         QVERIFY(excel);
         QCOMPARE(excel->text(), QStringLiteral("&Excel…"));
-        excel->trigger(); // nothing computed yet
-        QVERIFY2(f.lastMessage().contains("eseguire prima il calcolo"),
-                 qPrintable(f.lastMessage()));
+        // Computed, then edited: the workbook holds the figures of the data as they are now.
         f.window->risult_Click();
+        f.app.edit<LinkEditCommand>(LinkEditCommand::Days, 1, 1, 50.0);
         const QString xlsx = f.dir.filePath("r.xlsx");
         f.dialogs->fileNames.push_back(xlsx);
         excel->trigger();
         QFile book(xlsx);
         QVERIFY(book.open(QIODevice::ReadOnly));
         QVERIFY(book.readAll().startsWith("PK"));
+        test::DocxPackage package;
+        QString error;
+        QVERIFY2(package.open(xlsx, &error), qPrintable(error));
+        // Sheet "Eventi": event 2 now at day 50 (it was 5), the final event at 51.
+        const QByteArray events = package.entry(QStringLiteral("xl/worksheets/sheet1.xml"));
+        const QRegularExpression earliestOfEvent2(QStringLiteral("<c r=\"C3\"[^>]*><v>50</v>"));
+        QVERIFY2(earliestOfEvent2.match(QString::fromUtf8(events)).hasMatch(), events.constData());
+
+        // Data the check refuses: no workbook, the check's message.
+        Project incomplete = f.app.project();
+        Event first = incomplete.event(1);
+        first.links[0].days.reset();
+        incomplete.setEvent(1, first);
+        giveProject(f.app, incomplete);
+        const QString refused = f.dir.filePath("refused.xlsx");
+        f.dialogs->fileNames.push_back(refused);
+        excel->trigger();
+        QVERIFY(!QFile::exists(refused));
+        QVERIFY2(f.lastMessage().startsWith("Evento n. 1"), qPrintable(f.lastMessage()));
     }
 };
 

@@ -1,3 +1,7 @@
+#include "model/data_check.h"
+#include "model/text_format.h"
+#include "schedule/schedule.h"
+#include "shell/edit_commands.h"
 #include "shell/modzant.h"
 #include "support/app_fixture.h"
 #include "support/fake_services.h"
@@ -67,15 +71,114 @@ class TestRisultati final : public QObject
     Q_OBJECT
 
 private slots:
-    void beforeAnyComputation()
+    void opensWithTheResultsOfTheDataShown()
     {
         Fixture f(buildProject(kNetwork));
-        QCOMPARE(f.row(1), QString("1|0||||"));
-        QCOMPARE(f.row(2), QString("2|||||"));
-        QCOMPARE(f.results()->Text1()->text(), QString());
+        QCOMPARE(f.row(1), QString("1|0|01/01/1990|0|01/01/1990|0"));
+        QCOMPARE(f.row(7), QString("7|6|07/01/1990|6|07/01/1990|0"));
+        QCOMPARE(f.results()->Text1()->text(), QString("- 1- 2- 7"));
         f.results()->VScroll1()->setValue(491);
         QCOMPARE(f.row(1), QString("491|||||"));
         QCOMPARE(f.row(10), QString("500|||||"));
+    }
+
+    void refusedDataShowTheCheckInsteadOfFigures()
+    {
+        Fixture f(buildProject(kNetwork));
+        f.compute();
+        // An open brings data without the duration of 1 → 2: the figures computed before are
+        // not shown.
+        giveProject(f.app, buildProject("3: 1>2 2>3=1"));
+        QCOMPARE(f.row(1), QString("1|||||"));
+        QCOMPARE(f.results()->Text1()->text(), QString());
+        QVERIFY2(f.results()->passo()->text().startsWith("Evento n. 1: i tempi medi"),
+                 qPrintable(f.results()->passo()->text()));
+        giveProject(f.app, buildProject(kNetwork));
+        QCOMPARE(f.row(1), QString("1|0|01/01/1990|0|01/01/1990|0"));
+        QCOMPARE(f.results()->passo()->text(),
+                 QString("Finestra di sola lettura: visualizzare i risultati con le barre di "
+                         "scorrimento."));
+    }
+
+    // Edits in any order, the window on screen or hidden meanwhile: every row and every link
+    // shown is what a computation of the project as it is now gives.
+    void followsEveryEdit_data()
+    {
+        QTest::addColumn<QString>("edits");
+        QTest::addColumn<bool>("hiddenMeanwhile");
+
+        QTest::newRow("a longer duration moves the later events") << "days 1 1 50" << false;
+        QTest::newRow("an inserted event without links: the check refuses") << "insert 2" << false;
+        QTest::newRow("an inserted event linked: a second start")
+            << "insert 2,target 2 1 3,days 2 1 1" << false;
+        QTest::newRow("a deleted event") << "delete 3" << false;
+        QTest::newRow("edit, undo, redo") << "days 1 2 40,undo,redo,undo" << false;
+        QTest::newRow("insert, link, lengthen, hidden meanwhile")
+            << "insert 2,target 2 1 3,days 2 1 1,days 1 3 30" << true;
+        QTest::newRow("retarget and delete a slot") << "target 3 1 6,delslot 1 1" << false;
+        QTest::newRow("start date moved") << "start 15/08/2027" << true;
+    }
+
+    void followsEveryEdit()
+    {
+        QFETCH(QString, edits);
+        QFETCH(bool, hiddenMeanwhile);
+        Fixture f(buildProject(kNetwork));
+        f.compute();
+        if (hiddenMeanwhile)
+            f.results()->hide();
+        for (const QString& edit : edits.split(',')) {
+            const QStringList w = edit.split(' ');
+            if (w[0] == "days")
+                f.app.edit<LinkEditCommand>(LinkEditCommand::Days, w[1].toInt(), w[2].toInt(),
+                                            w[3].toDouble());
+            else if (w[0] == "target")
+                f.app.edit<LinkEditCommand>(LinkEditCommand::Target, w[1].toInt(), w[2].toInt(),
+                                            w[3].toDouble());
+            else if (w[0] == "delslot")
+                f.app.edit<LinkEditCommand>(LinkEditCommand::DeleteSlot, w[1].toInt(),
+                                            w[2].toInt());
+            else if (w[0] == "insert")
+                f.app.edit<InsertEventCommand>(w[1].toInt());
+            else if (w[0] == "delete")
+                f.app.edit<DeleteEventCommand>(w[1].toInt());
+            else if (w[0] == "start")
+                f.app.edit<SetStartDateCommand>(w[1]);
+            else if (w[0] == "undo")
+                f.app.undo();
+            else if (w[0] == "redo")
+                f.app.redo();
+        }
+        if (hiddenMeanwhile)
+            f.results()->show();
+
+        const Project& p = f.app.project();
+        if (const auto fault = findDataFault(p)) {
+            for (int r = 1; r <= risultati::kRows; ++r)
+                QCOMPARE(f.row(r), QString::number(r) + "|||||");
+            QCOMPARE(f.results()->Text1()->text(), QString());
+            QCOMPARE(f.results()->passo()->text(), fault->text);
+            return;
+        }
+        const ScheduleResults expected = ComputeSchedule(p);
+        for (int e = 1; e <= p.eventCount(); ++e) {
+            f.results()->selectEvent(e);
+            const int row = f.results()->highlightedRow();
+            QCOMPARE(f.row(row),
+                     QStringList({QString::number(e), formatDays(expected.earliest[e]),
+                                  expected.earliestDate[e], formatDays(expected.latest[e]),
+                                  expected.latestDate[e], formatDays(expected.eventFloat(e))})
+                         .join('|'));
+            for (int s = 1; s <= std::min(p.linkCount(e), 5); ++s) {
+                const Link& link = p.link(e, s);
+                QCOMPARE(f.outgoing(s),
+                         QStringList({QString::number(s), QString::number(link.target),
+                                      p.description(link.target), formatDays(link.days.value_or(0)),
+                                      formatDays(expected.linkFloatAt(e, s))})
+                             .join('|'));
+            }
+        }
+        QCOMPARE(f.results()->Text1()->text(), expected.criticalPath);
     }
 
     void showsTheComputedResults()
@@ -114,6 +217,8 @@ private slots:
         QCOMPARE(f.outgoing(2), QString("2|3|Evento 3|2|3"));
         QCOMPARE(f.outgoing(5), QString("5|6|Evento 6|1|4"));
         QCOMPARE(f.incoming(1), QString("1||"));
+        QCOMPARE(f.results()->cell("n3", 1)->toolTip(),
+                 QString("vengono visualizzati gli eventi che sono collegati dall'evento n. 1"));
         QCOMPARE(f.results()->Label13()->text(),
                  QString("I risultati riportati nelle tabelle in basso si riferiscono all'evento "
                          "evidenziato n. 1"));
