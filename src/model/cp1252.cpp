@@ -1,8 +1,11 @@
 #include "model/cp1252.h"
 
+#include <QList>
 #include <QStringDecoder>
 
+#include <algorithm>
 #include <array>
+#include <iterator>
 
 namespace zant {
 
@@ -68,6 +71,62 @@ std::optional<char32_t> firstCharOutsideCp1252(const QString& text)
         return c.unicode();
     }
     return std::nullopt;
+}
+
+QString traditionalSubstitute(const QString& text)
+{
+    struct Spelling
+    {
+        char32_t symbol;
+        const char* text;
+    };
+    static constexpr Spelling kSpellings[] = {
+        {0x2265, ">="},  {0x2264, "<="}, {0x2260, "<>"}, {0x2192, "->"},   {0x2190, "<-"},
+        {0x2194, "<->"}, {0x21D2, "=>"}, {0x2248, "~"},  {0x223C, "~"},    {0x2212, "-"},
+        {0x2010, "-"},   {0x2011, "-"},  {0x2012, "-"},  {0x2015, "-"},    {0x2032, "'"},
+        {0x2033, "''"},  {0x2044, "/"},  {0x2215, "/"},  {0x2219, "\xB7"}, {0x00A0, " "},
+        {0x2009, " "},   {0x202F, " "}};
+    QString out;
+    out.reserve(text.size());
+    const QList<uint> codePoints = text.toUcs4();
+    for (const uint cp : codePoints) {
+        if (cp == '"') {
+            out += QLatin1Char('\'');
+            continue;
+        }
+        if (cp < 0x20 || cp == 0x7F || (cp >= 0x80 && cp < 0xA0 && !encodeChar(char16_t(cp)))) {
+            out += QLatin1Char(' ');
+            continue;
+        }
+        if (cp < 0x10000 && encodeChar(static_cast<char16_t>(cp))) {
+            out += QChar(static_cast<char16_t>(cp));
+            continue;
+        }
+        const auto spelling = std::find_if(std::begin(kSpellings), std::end(kSpellings),
+                                           [cp](const Spelling& s) { return s.symbol == cp; });
+        if (spelling != std::end(kSpellings)) {
+            out += QString::fromLatin1(spelling->text);
+            continue;
+        }
+        // Compatibility decomposition: "ő" is "o" and a combining mark, "ﬁ" is "fi". Marks the
+        // code page cannot hold are left out; the letters must all fit.
+        const char32_t one = cp;
+        const QString decomposed =
+            QString::fromUcs4(&one, 1).normalized(QString::NormalizationForm_KD);
+        QString kept;
+        bool fits = true;
+        for (const QChar c : decomposed) {
+            if (c.category() == QChar::Mark_NonSpacing)
+                continue;
+            if (!encodeChar(c.unicode()) || c.unicode() < 0x20) {
+                fits = false;
+                break;
+            }
+            kept += c;
+        }
+        out += fits && !kept.isEmpty() ? kept : QStringLiteral("?");
+    }
+    return out;
 }
 
 QString decodeTextFile(const QByteArray& bytes)

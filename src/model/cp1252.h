@@ -19,6 +19,12 @@ QByteArray encodeCp1252(const QString& text);
 // The first character that Windows-1252 cannot hold, if any.
 std::optional<char32_t> firstCharOutsideCp1252(const QString& text);
 
+// The closest text Windows-1252 can hold, for the records that older versions of the program
+// read: a double quote becomes an apostrophe, line breaks and other control characters a
+// blank, a few symbols their usual spelling ("≥" ">=", "→" "->"), letters the code page lacks
+// their base letter where they have one ("ő" "o"), anything else '?'.
+QString traditionalSubstitute(const QString& text);
+
 // Decodes a text file: as UTF-8 when it is valid UTF-8 holding non-ASCII characters (or starts
 // with a UTF-8 byte order mark), otherwise as Windows-1252.
 QString decodeTextFile(const QByteArray& bytes);

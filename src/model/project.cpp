@@ -70,6 +70,20 @@ bool Project::isActivity(int from, int slot) const
     return to >= 1 && to <= m_eventCount;
 }
 
+const QString& Project::activityName(int from, int slot) const
+{
+    const Link& l = link(from, slot);
+    return l.name.isEmpty() ? description(l.target) : l.name;
+}
+
+int Project::dummyCount() const
+{
+    int count = 0;
+    for (const Activity a : activities())
+        count += a.isDummy() ? 1 : 0;
+    return count;
+}
+
 ActivityRange::iterator::iterator(const Project* project, int event, int slot, int lastEvent, int n)
     : m_project(project), m_event(event), m_slot(slot), m_lastEvent(lastEvent), m_n(n)
 {
@@ -196,6 +210,18 @@ Outcome Project::setLinkTarget(int e, int slot, int target)
         links.push_back(Link{target, std::nullopt});
     else
         links[slot - 1].target = target;
+    return std::nullopt;
+}
+
+Outcome Project::setLinkName(int e, int slot, const QString& name)
+{
+    if (!isValidEvent(e) || slot < 1 || slot > linkCount(e))
+        return critical(
+            QStringLiteral("Scegliere prima il legame a cui dare il nome dell'attività."));
+    if (name.size() > kMaxActivityNameLength)
+        return critical(QStringLiteral("Il nome dell'attività non può superare %1 caratteri.")
+                            .arg(kMaxActivityNameLength));
+    m_events[e].links[slot - 1].name = name;
     return std::nullopt;
 }
 

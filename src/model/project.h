@@ -3,6 +3,7 @@
 #include "model/message.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <algorithm>
 #include <cstddef>
@@ -15,11 +16,21 @@ inline constexpr int kMaxEvents = 500;
 inline constexpr int kMaxLinks = 500;
 inline const QString kInitialStartDate = QStringLiteral("01/01/1990");
 
-// One link slot: the event it leads to and the duration of the activity in days.
+inline constexpr int kMaxActivityNameLength = 120;
+
+// One link slot: the event it leads to, the duration of the activity in days and the name the
+// activity may have of its own.
 struct Link
 {
+    Link() = default;
+    Link(int target, std::optional<double> days, QString name = {})
+        : target(target), days(days), name(std::move(name))
+    {
+    }
+
     int target = 0;             // 0 marks an empty slot
     std::optional<double> days; // not given yet
+    QString name;               // empty: the activity is known by the event it leads to
 
     bool isEmpty() const { return target == 0; }
     friend bool operator==(const Link&, const Link&) = default;
@@ -45,6 +56,10 @@ struct Activity
     const Link* link = nullptr;
 
     double days() const { return link->days.value_or(0.0); }
+    const QString& name() const { return link->name; }
+    // A pure precedence: no duration and no name of its own. Drawn dashed, left out of the
+    // Gantt chart and written to other programs as a link rather than a task.
+    bool isDummy() const { return days() == 0 && link->name.isEmpty(); }
 };
 
 // The activities of a project, the one rule every layer reads them by: the links of events
@@ -133,6 +148,10 @@ public:
     ActivityRange activities(int event) const;
     // Whether slot `slot` of event `from` is an activity of the network.
     bool isActivity(int from, int slot) const;
+    // What an activity is called: its own name, or the description of the event it leads to.
+    const QString& activityName(int from, int slot) const;
+    // How many activities are dummies (0 days, no name).
+    int dummyCount() const;
 
     // Clear: no start date, no events, no links.
     void clear();
@@ -154,6 +173,10 @@ public:
     // Picks the target of a slot; the slot before it must be filled.
     Outcome setLinkTarget(int event, int slot, int target);
 
+    // Names the activity of a filled slot (an empty text takes the name away). Names longer
+    // than 120 characters are refused.
+    Outcome setLinkName(int event, int slot, const QString& name);
+
     // Gives the duration of a slot, which must have a target.
     Outcome setLinkDays(int event, int slot, double days);
 
@@ -168,6 +191,11 @@ public:
     void setEventCount(int count);
     void setEvent(int event, Event contents);
 
+    // Records of a file's extended section that this version does not know: written back as
+    // they were, so that a newer program's data survive a save here.
+    const QStringList& keptRecords() const { return m_keptRecords; }
+    void setKeptRecords(QStringList records) { m_keptRecords = std::move(records); }
+
     friend bool operator==(const Project&, const Project&) = default;
 
 private:
@@ -177,6 +205,7 @@ private:
     QString m_startDateText;
     int m_eventCount = 0;
     std::vector<Event> m_events; // index 0 unused
+    QStringList m_keptRecords;
 };
 
 } // namespace zant

@@ -52,8 +52,8 @@ struct FieldPlace
 class ProjectParser final
 {
 public:
-    ProjectParser(const QByteArray& bytes, QString fileName)
-        : m_reader(decodeTextFile(bytes)), m_fileName(std::move(fileName))
+    ProjectParser(const QByteArray& bytes, QString fileName, ProjectRecords records)
+        : m_reader(decodeTextFile(bytes)), m_fileName(std::move(fileName)), m_records(records)
     {
     }
 
@@ -67,6 +67,7 @@ private:
 
     RecordReader m_reader;
     QString m_fileName;
+    ProjectRecords m_records;
     int m_record = 0;
     std::optional<Message> m_error;
 };
@@ -201,14 +202,22 @@ Result<ProjectFileContents> ProjectParser::parse()
         if (!read(FieldPlace{FieldPlace::titleField, f}, contents.titlePage.fields[f]))
             return *m_error;
     }
+    if (m_records == ProjectRecords::TraditionalOnly)
+        return contents;
+    auto section = readExtendedSection(m_reader.remaining(), m_reader.remainingLine(), m_fileName,
+                                       &project, &contents.titlePage);
+    if (!section)
+        return section.error();
+    contents.sectionVersion = section.value().version;
     return contents;
 }
 
 } // namespace
 
-Result<ProjectFileContents> parseProjectData(const QByteArray& bytes, const QString& fileName)
+Result<ProjectFileContents> parseProjectData(const QByteArray& bytes, const QString& fileName,
+                                             ProjectRecords records)
 {
-    return ProjectParser(bytes, fileName).parse();
+    return ProjectParser(bytes, fileName, records).parse();
 }
 
 Result<ProjectFileContents> readProjectFile(const QString& path)
@@ -219,20 +228,18 @@ Result<ProjectFileContents> readProjectFile(const QString& path)
     return parseProjectData(bytes.value(), path);
 }
 
-Result<QByteArray> serializeProjectData(const Project& project, const TitlePage& titlePage)
+Result<QByteArray> serializeProjectData(const Project& project, const TitlePage& titlePage,
+                                        bool* substituted)
 {
     const int n = project.eventCount();
-    for (int i = 1; i <= n; ++i) {
-        if (auto why = unstorableTextReason(project.description(i)))
-            return critical(QStringLiteral("Impossibile salvare: la descrizione dell'evento n.") +
-                            withLeadingBlank(i) + QLatin1Char(' ') + *why + QLatin1Char('.'));
-    }
-    if (auto why = unstorableTextReason(project.startDateText()))
-        return critical(QStringLiteral("Impossibile salvare: la data d'inizio ") + *why +
-                        QLatin1Char('.'));
     auto titleLine = serializeTitlePage(titlePage);
     if (!titleLine)
         return titleLine.error();
+    // Descriptions the traditional records cannot hold go there in their closest form; the
+    // extended section keeps them whole.
+    const auto traditional = [](const QString& text) {
+        return needsExtendedText(text) ? traditionalSubstitute(text) : text;
+    };
 
     // Written straight into the bytes of the file: a large network has a hundred thousand link
     // records, and temporary strings per field would dominate the time of a save.
@@ -257,13 +264,13 @@ Result<QByteArray> serializeProjectData(const Project& project, const TitlePage&
         }
         bytes += '"';
     };
-    quotedText(project.startDateText());
+    quotedText(traditional(project.startDateText()));
     bytes += ',';
     bytes += QByteArray::number(n);
     bytes += "\r\n";
     for (int i = 1; i <= n; ++i) {
         const Event& event = project.event(i);
-        quotedText(event.description);
+        quotedText(traditional(event.description));
         bytes += ',';
         bytes += QByteArray::number(event.linkCount());
         bytes += "\r\n";
@@ -276,13 +283,14 @@ Result<QByteArray> serializeProjectData(const Project& project, const TitlePage&
         }
     }
     bytes += titleLine.value();
+    bytes += serializeExtendedSection(project, titlePage, substituted);
     return bytes;
 }
 
 std::optional<Message> writeProjectFile(const QString& path, const Project& project,
-                                        const TitlePage& titlePage)
+                                        const TitlePage& titlePage, bool* substituted)
 {
-    auto bytes = serializeProjectData(project, titlePage);
+    auto bytes = serializeProjectData(project, titlePage, substituted);
     if (!bytes)
         return bytes.error();
     return writeFileSafely(path, bytes.value());

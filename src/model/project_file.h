@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/data_check.h"
+#include "model/extended_section.h"
 #include "model/message.h"
 #include "model/project.h"
 #include "model/title_page.h"
@@ -15,20 +16,36 @@ struct ProjectFileContents
 {
     Project project;
     TitlePage titlePage;
+    // The version of the file's extended section (0: the file has none). A version newer than
+    // this program's is opened without being rewritten.
+    int sectionVersion = 0;
+
+    bool newerSection() const { return sectionVersion > kExtendedSectionVersion; }
+};
+
+// How much of a file to read: everything, or the traditional records alone, as the versions
+// before the extended section did (the tests read files that way).
+enum class ProjectRecords
+{
+    All,
+    TraditionalOnly
 };
 
 // Reads a data file into a fresh project; the caller swaps it in only on success. A refusal
-// names the file and the record where reading stopped.
-Result<ProjectFileContents> parseProjectData(const QByteArray& bytes, const QString& fileName);
+// names the file and the record (or the line of the extended section) where reading stopped.
+Result<ProjectFileContents> parseProjectData(const QByteArray& bytes, const QString& fileName,
+                                             ProjectRecords records = ProjectRecords::All);
 Result<ProjectFileContents> readProjectFile(const QString& path);
 
-// The records of a data file, in Windows-1252. Refused when a description or a title-page
-// field holds text that would not read back.
-Result<QByteArray> serializeProjectData(const Project& project, const TitlePage& titlePage);
+// The records of a data file, in Windows-1252, then the extended section when the project has
+// anything those records cannot hold. `substituted` (if given) tells whether some text went into
+// the traditional records as its closest Windows-1252 form (the section keeps it whole).
+Result<QByteArray> serializeProjectData(const Project& project, const TitlePage& titlePage,
+                                        bool* substituted = nullptr);
 
 // Writes the file through a temporary one: a failure leaves the old file intact.
 std::optional<Message> writeProjectFile(const QString& path, const Project& project,
-                                        const TitlePage& titlePage);
+                                        const TitlePage& titlePage, bool* substituted = nullptr);
 
 // What a save needs before a file is chosen: data that pass the check (hand-shake through
 // the check confirmation) and the project name. `openTitlePage` tells the window to show the title

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringView>
 
 namespace zant {
 
@@ -31,6 +32,9 @@ public:
 
     // 1-based line of the field read last.
     int line() const { return m_fieldLine; }
+    // What is left after the fields read so far, and the line it starts on.
+    QStringView remaining() const { return QStringView(m_text).mid(m_pos); }
+    int remainingLine() const { return m_line; }
 
 private:
     bool atLineEnd() const;

@@ -1,6 +1,7 @@
 #include "model/title_page.h"
 
 #include "model/cp1252.h"
+#include "model/extended_section.h"
 #include "model/file_io.h"
 #include "model/record_reader.h"
 
@@ -102,6 +103,10 @@ Result<TitlePage> parseTitlePageData(const QByteArray& bytes, const QString& fil
                                 .arg(f));
         page.fields[f] = field.text;
     }
+    auto section =
+        readExtendedSection(reader.remaining(), reader.remainingLine(), fileName, nullptr, &page);
+    if (!section)
+        return section.error();
     return page;
 }
 
@@ -115,12 +120,12 @@ Result<TitlePage> readTitlePageFile(const QString& path)
 
 Result<QByteArray> serializeTitlePage(const TitlePage& page)
 {
+    // A field the record cannot hold goes there in its closest form; the extended section that
+    // follows the record keeps it whole.
     QStringList items;
     for (int f = 0; f < TitlePage::kFieldCount; ++f) {
-        if (auto why = unstorableTextReason(page.fields[f]))
-            return critical(QStringLiteral("Impossibile salvare: il campo '%1' %2.")
-                                .arg(TitlePage::fieldName(f), *why));
-        items << quoted(page.fields[f]);
+        const QString& text = page.fields[f];
+        items << quoted(unstorableTextReason(text) ? traditionalSubstitute(text) : text);
     }
     return encodeCp1252(items.join(QLatin1Char(',')) + QStringLiteral("\r\n"));
 }
@@ -130,7 +135,7 @@ std::optional<Message> writeTitlePageFile(const QString& path, const TitlePage& 
     auto bytes = serializeTitlePage(page);
     if (!bytes)
         return bytes.error();
-    return writeFileSafely(path, bytes.value());
+    return writeFileSafely(path, bytes.value() + serializeTitlePageSection(page, nullptr));
 }
 
 } // namespace zant

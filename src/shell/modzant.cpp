@@ -240,12 +240,16 @@ void ModZANT::loadProject(ProjectFileContents contents, const QString& dataFile)
     emit projectChanged();
 }
 
-Outcome ModZANT::openProject(const QString& path)
+Outcome ModZANT::openProject(const QString& path, QWidget* parent)
 {
     auto contents = readProjectFile(path);
     if (!contents)
         return contents.error();
-    loadProject(std::move(contents.value()), path);
+    const bool newer = contents.value().newerSection();
+    const int version = contents.value().sectionVersion;
+    loadProject(std::move(contents.value()), newer ? QString() : path);
+    if (newer)
+        showMessage(parent, newerSectionWarning(path, version));
     return std::nullopt;
 }
 
@@ -301,12 +305,15 @@ bool ModZANT::saveProject(QWidget* parent, bool askName)
         if (path.isEmpty())
             return false;
     }
-    if (auto failure = writeProjectFile(path, m_project, m_titlePage)) {
+    bool substituted = false;
+    if (auto failure = writeProjectFile(path, m_project, m_titlePage, &substituted)) {
         showMessage(parent, *failure);
         return false;
     }
     m_currentDataFile = path;
     markSaved();
+    if (substituted)
+        showMessage(parent, substitutedTextNotice());
     return true;
 }
 

@@ -89,8 +89,10 @@ public:
     // Swaps in a project read from `dataFile` (empty when it comes from no file): its history
     // starts here and the windows show its title page.
     void loadProject(ProjectFileContents contents, const QString& dataFile);
-    // Reads a data file and loads it; on failure nothing changes and the message says why.
-    Outcome openProject(const QString& path);
+    // Reads a data file and loads it; on failure nothing changes and the message says why. A
+    // file written by a newer version is loaded with a warning (shown over `parent`) and not
+    // taken as the current file, so that "Salva" asks for a new name instead of rewriting it.
+    Outcome openProject(const QString& path, QWidget* parent = nullptr);
     // Replaces the project with one imported from another program's file, as one step that can
     // be undone; the imported project has no data file of its own yet, so "Salva" asks for one.
     Outcome importProject(const QString& what, Project project, TitlePage titlePage);

@@ -121,7 +121,7 @@ void dati::apri_Click()
         m_app.dialogs().openFileName(this, QStringLiteral("Apri file"), kDataFilters, 2);
     if (path.isEmpty())
         return;
-    if (Outcome failure = m_app.openProject(path)) {
+    if (Outcome failure = m_app.openProject(path, this)) {
         say(*failure);
         return;
     }

@@ -277,12 +277,6 @@ void dati::even_Change(int row, const QString& text)
     const Project& p = m_app.project();
     if (text.isEmpty())
         return;
-    if (auto why = unstorableTextReason(text)) {
-        // The box keeps the text it had: the file could not store this one.
-        m_even[row - 1]->setText(p.description(e));
-        setStatus(QStringLiteral("Testo non accettato: la descrizione ") + *why + QLatin1Char('.'));
-        return;
-    }
     const Outcome refusal = m_app.edit<SetDescriptionCommand>(e, text, m_app.editSession());
     if (refusal) {
         const int n = p.eventCount();

@@ -254,19 +254,6 @@ void frontespizio::showTitlePage()
 
 void frontespizio::campo_Change(TitlePage::Field field, const QString& text)
 {
-    if (auto why = unstorableTextReason(text)) {
-        // The field keeps the text it had: the files could not store this one.
-        QLineEdit* edit = m_campi[field];
-        const qsizetype typed = text.size() - m_app.titlePage()[field].size();
-        const qsizetype cursor = edit->cursorPosition() - std::max<qsizetype>(typed, 0);
-        edit->setText(m_app.titlePage()[field]);
-        edit->setCursorPosition(
-            static_cast<int>(std::clamp<qsizetype>(cursor, 0, edit->text().size())));
-        setStatus(
-            QStringLiteral("Testo non accettato: il campo '%1' ").arg(TitlePage::fieldName(field)) +
-            *why + QLatin1Char('.'));
-        return;
-    }
     m_app.edit<SetTitleFieldCommand>(field, text, m_app.editSession());
     WarnFieldLength(field, text);
 }

@@ -1,6 +1,7 @@
 #include "model/cp1252.h"
 #include "model/title_page.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -139,17 +140,21 @@ private slots:
         QVERIFY(t.error().text.contains("ZANT-front-x"));
     }
 
-    void refusedSaveLeavesOldFile()
+    void failedSaveLeavesOldFile()
     {
         QTemporaryDir dir;
         const QString path = dir.filePath("ZANT-front-vecchio");
         QVERIFY(!writeTitlePageFile(path, filled()));
-        TitlePage bad = filled();
-        bad[TitlePage::luogo] = "Ufficio\r\ntecnico";
-        const auto refusal = writeTitlePageFile(path, bad);
+        TitlePage other = filled();
+        other[TitlePage::luogo] = "Ufficio\r\ntecnico ≥ 2";
+        // A folder where the temporary file would go: the save fails, the old file stays.
+        QVERIFY(QDir(dir.path()).mkdir("ZANT-front-vecchio.d"));
+        const auto refusal = writeTitlePageFile(dir.filePath("ZANT-front-vecchio.d"), other);
         QVERIFY(refusal);
-        QVERIFY(refusal->text.contains("il campo 'luogo elaborazione' contiene un a capo"));
         QCOMPARE(readTitlePageFile(path).value(), filled());
+        // Saved where it can be, every character comes back.
+        QVERIFY(!writeTitlePageFile(path, other));
+        QCOMPARE(readTitlePageFile(path).value(), other);
     }
 };
 

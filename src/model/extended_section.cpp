@@ -1,0 +1,379 @@
+#include "model/extended_section.h"
+
+#include "model/cp1252.h"
+#include "model/file_io.h"
+#include "model/text_format.h"
+
+#include <QStringDecoder>
+#include <QStringList>
+
+namespace zant {
+
+namespace {
+
+const QString kHeader = QStringLiteral("ZANT-SEZIONE-ESTESA");
+const QString kEnd = QStringLiteral("FINE");
+const QString kDescription = QStringLiteral("DESCRIZIONE");
+const QString kTitleField = QStringLiteral("FRONTESPIZIO");
+const QString kActivity = QStringLiteral("ATTIVITA");
+
+// Bytes written as they are: printable ASCII but the escape and the field separator.
+bool plainByte(uchar b)
+{
+    return b >= 0x20 && b < 0x7F && b != '%' && b != ';';
+}
+
+QByteArray escaped(const QString& text)
+{
+    static const char hex[] = "0123456789ABCDEF";
+    const QByteArray utf8 = text.toUtf8();
+    QByteArray out;
+    out.reserve(utf8.size());
+    for (const char c : utf8) {
+        const auto b = static_cast<uchar>(c);
+        if (plainByte(b)) {
+            out += c;
+        } else {
+            out += '%';
+            out += hex[b >> 4];
+            out += hex[b & 0xF];
+        }
+    }
+    return out;
+}
+
+int hexValue(QChar c)
+{
+    const char16_t u = c.unicode();
+    if (u >= '0' && u <= '9')
+        return u - '0';
+    if (u >= 'A' && u <= 'F')
+        return u - 'A' + 10;
+    if (u >= 'a' && u <= 'f')
+        return u - 'a' + 10;
+    return -1;
+}
+
+// The text of an escaped field, or nothing when the escapes are broken or the bytes are not
+// UTF-8.
+std::optional<QString> unescaped(QStringView field)
+{
+    QByteArray bytes;
+    bytes.reserve(field.size());
+    for (qsizetype i = 0; i < field.size(); ++i) {
+        const QChar c = field[i];
+        if (c == QLatin1Char('%')) {
+            if (i + 2 >= field.size())
+                return std::nullopt;
+            const int high = hexValue(field[i + 1]);
+            const int low = hexValue(field[i + 2]);
+            if (high < 0 || low < 0)
+                return std::nullopt;
+            bytes += static_cast<char>(high * 16 + low);
+            i += 2;
+        } else if (c.unicode() >= 0x20 && c.unicode() < 0x7F) {
+            bytes += static_cast<char>(c.unicode());
+        } else {
+            return std::nullopt;
+        }
+    }
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = utf8.decode(bytes);
+    if (utf8.hasError())
+        return std::nullopt;
+    return text;
+}
+
+class SectionWriter final
+{
+public:
+    void record(const QString& kind, std::initializer_list<QByteArray> fields)
+    {
+        m_bytes += kind.toLatin1();
+        for (const QByteArray& f : fields) {
+            m_bytes += ';';
+            m_bytes += f;
+        }
+        m_bytes += "\r\n";
+        ++m_records;
+    }
+    void raw(const QString& line)
+    {
+        m_bytes += line.toLatin1();
+        m_bytes += "\r\n";
+        ++m_records;
+    }
+    bool empty() const { return m_records == 0; }
+    QByteArray finish()
+    {
+        if (m_records == 0)
+            return {};
+        QByteArray out = kHeader.toLatin1() + ';' + QByteArray::number(kExtendedSectionVersion) +
+                         "\r\n" + m_bytes;
+        out += kEnd.toLatin1() + ';' + QByteArray::number(m_records) + "\r\n";
+        return out;
+    }
+
+private:
+    QByteArray m_bytes;
+    int m_records = 0;
+};
+
+void writeTitleFields(SectionWriter& w, const TitlePage& titlePage, bool* substituted)
+{
+    for (int f = 0; f < TitlePage::kFieldCount; ++f) {
+        if (needsExtendedText(titlePage.fields[f])) {
+            w.record(kTitleField, {QByteArray::number(f), escaped(titlePage.fields[f])});
+            *substituted = true;
+        }
+    }
+}
+
+class SectionReader final
+{
+public:
+    SectionReader(QString fileName, int firstLine, Project* project, TitlePage* titlePage)
+        : m_fileName(std::move(fileName)), m_line(firstLine), m_project(project),
+          m_titlePage(titlePage)
+    {
+    }
+
+    Result<ExtendedSectionInfo> read(QStringView text);
+
+private:
+    Message fail(const QString& why) const
+    {
+        return critical(QStringLiteral("Il file \"%1\" non è un file di dati ZANT valido "
+                                       "(sezione estesa, riga %2): %3.")
+                            .arg(displayPath(m_fileName))
+                            .arg(m_line)
+                            .arg(why));
+    }
+    // A whole number of the field, within low..high, or nothing.
+    static std::optional<int> number(QStringView field, int low, int high)
+    {
+        bool ok = false;
+        const int value = field.toInt(&ok);
+        if (!ok || value < low || value > high || field.startsWith(QLatin1Char('+')))
+            return std::nullopt;
+        return value;
+    }
+    std::optional<Message> readRecord(const QList<QStringView>& fields, QStringView line);
+
+    QString m_fileName;
+    int m_line;
+    Project* m_project;
+    TitlePage* m_titlePage;
+    QStringList m_kept;
+};
+
+std::optional<Message> SectionReader::readRecord(const QList<QStringView>& fields, QStringView line)
+{
+    const QStringView kind = fields.first();
+    const auto expect = [&](int count) -> std::optional<Message> {
+        if (fields.size() != count)
+            return fail(QStringLiteral("il record %1 ha %2 campi invece di %3")
+                            .arg(kind.toString())
+                            .arg(fields.size())
+                            .arg(count));
+        return std::nullopt;
+    };
+    const auto text = [&](QStringView field) -> std::optional<QString> { return unescaped(field); };
+    if (kind == kDescription) {
+        if (auto bad = expect(3))
+            return bad;
+        const int n = m_project ? m_project->eventCount() : 0;
+        const auto event = number(fields[1], 1, n);
+        if (!event)
+            return fail(QStringLiteral("l'evento \"%1\" non è un evento da 1 a %2")
+                            .arg(fields[1].toString())
+                            .arg(n));
+        const auto value = text(fields[2]);
+        if (!value || value->isEmpty())
+            return fail(QStringLiteral("la descrizione non è un testo valido"));
+        Event e = m_project->event(*event);
+        e.description = *value;
+        m_project->setEvent(*event, std::move(e));
+        return std::nullopt;
+    }
+    if (kind == kTitleField) {
+        if (auto bad = expect(3))
+            return bad;
+        const auto field = number(fields[1], 0, TitlePage::kFieldCount - 1);
+        const auto value = text(fields[2]);
+        if (!field)
+            return fail(QStringLiteral("il campo del frontespizio \"%1\" non è un numero da 0 a 6")
+                            .arg(fields[1].toString()));
+        if (!value)
+            return fail(QStringLiteral("il campo del frontespizio non è un testo valido"));
+        m_titlePage->fields[*field] = *value;
+        return std::nullopt;
+    }
+    if (kind == kActivity) {
+        if (auto bad = expect(4))
+            return bad;
+        const int n = m_project ? m_project->eventCount() : 0;
+        const auto event = number(fields[1], 1, n);
+        const auto slot =
+            event ? number(fields[2], 1, m_project->linkCount(*event)) : std::optional<int>();
+        if (!event || !slot)
+            return fail(QStringLiteral("il legame %1 dell'evento %2 non esiste")
+                            .arg(fields[2].toString(), fields[1].toString()));
+        const auto value = text(fields[3]);
+        if (!value || value->size() > kMaxActivityNameLength)
+            return fail(QStringLiteral("il nome dell'attività non è un testo valido di al più %1 "
+                                       "caratteri")
+                            .arg(kMaxActivityNameLength));
+        Event e = m_project->event(*event);
+        e.links[*slot - 1].name = *value;
+        m_project->setEvent(*event, std::move(e));
+        return std::nullopt;
+    }
+    // A kind of a newer version: kept as it is, if it is a record at all.
+    for (const QChar c : kind) {
+        if (!(c.isUpper() || c.isDigit() || c == QLatin1Char('-') || c == QLatin1Char('_')) ||
+            c.unicode() >= 0x80)
+            return fail(QStringLiteral("\"%1\" non è un record della sezione")
+                            .arg(kind.left(40).toString()));
+    }
+    for (const QChar c : line) {
+        if (c.unicode() < 0x20 || c.unicode() >= 0x7F)
+            return fail(
+                QStringLiteral("il record %1 contiene caratteri non ammessi").arg(kind.toString()));
+    }
+    m_kept << line.toString();
+    return std::nullopt;
+}
+
+Result<ExtendedSectionInfo> SectionReader::read(QStringView text)
+{
+    ExtendedSectionInfo info;
+    const QList<QStringView> lines = text.split(QLatin1Char('\n'));
+    qsizetype i = 0;
+    const auto lineAt = [&](qsizetype k) {
+        QStringView l = lines[k];
+        if (l.endsWith(QLatin1Char('\r')))
+            l.chop(1);
+        return l;
+    };
+    // Blank lines before the section are allowed; anything else means there is none.
+    while (i < lines.size() && lineAt(i).trimmed().isEmpty()) {
+        ++i;
+        ++m_line;
+    }
+    if (i >= lines.size() || !lineAt(i).startsWith(kHeader + QLatin1Char(';')))
+        return info;
+    info.present = true;
+    const auto version = number(lineAt(i).mid(kHeader.size() + 1), 1, 1'000'000);
+    if (!version)
+        return fail(QStringLiteral("versione della sezione non valida"));
+    info.version = *version;
+    ++i;
+    ++m_line;
+    int records = 0;
+    for (; i < lines.size(); ++i, ++m_line) {
+        const QStringView line = lineAt(i);
+        if (line.trimmed().isEmpty()) {
+            bool onlyBlanksLeft = true;
+            for (qsizetype k = i; k < lines.size() && onlyBlanksLeft; ++k)
+                onlyBlanksLeft = lineAt(k).trimmed().isEmpty();
+            if (onlyBlanksLeft)
+                break;
+            return fail(QStringLiteral("riga vuota dentro la sezione"));
+        }
+        const QList<QStringView> fields = line.split(QLatin1Char(';'));
+        if (fields.first() == kEnd) {
+            const auto count =
+                fields.size() == 2 ? number(fields[1], 0, 100'000'000) : std::optional<int>();
+            if (!count || *count != records)
+                return fail(QStringLiteral("la sezione dichiara %1 record e ne contiene %2")
+                                .arg(fields.value(1).toString())
+                                .arg(records));
+            for (qsizetype k = i + 1; k < lines.size(); ++k) {
+                if (!lineAt(k).trimmed().isEmpty()) {
+                    m_line += int(k - i);
+                    return fail(QStringLiteral("testo dopo la fine della sezione"));
+                }
+            }
+            if (m_project)
+                m_project->setKeptRecords(m_kept);
+            return info;
+        }
+        if (auto bad = readRecord(fields, line))
+            return *bad;
+        ++records;
+    }
+    return fail(QStringLiteral("la sezione non è completa: manca il record FINE"));
+}
+
+} // namespace
+
+bool needsExtendedText(const QString& text)
+{
+    return unstorableTextReason(text).has_value();
+}
+
+QByteArray serializeExtendedSection(const Project& project, const TitlePage& titlePage,
+                                    bool* substituted)
+{
+    bool changed = false;
+    SectionWriter w;
+    for (int i = 1; i <= project.eventCount(); ++i) {
+        const QString& description = project.description(i);
+        if (needsExtendedText(description)) {
+            w.record(kDescription, {QByteArray::number(i), escaped(description)});
+            changed = true;
+        }
+    }
+    writeTitleFields(w, titlePage, &changed);
+    for (int i = 1; i <= project.eventCount(); ++i) {
+        const auto& links = project.event(i).links;
+        for (std::size_t s = 0; s < links.size(); ++s) {
+            if (!links[s].name.isEmpty())
+                w.record(kActivity, {QByteArray::number(i), QByteArray::number(qsizetype(s + 1)),
+                                     escaped(links[s].name)});
+        }
+    }
+    for (const QString& kept : project.keptRecords())
+        w.raw(kept);
+    if (substituted)
+        *substituted = changed;
+    return w.finish();
+}
+
+QByteArray serializeTitlePageSection(const TitlePage& titlePage, bool* substituted)
+{
+    bool changed = false;
+    SectionWriter w;
+    writeTitleFields(w, titlePage, &changed);
+    if (substituted)
+        *substituted = changed;
+    return w.finish();
+}
+
+Result<ExtendedSectionInfo> readExtendedSection(QStringView text, int firstLine,
+                                                const QString& fileName, Project* project,
+                                                TitlePage* titlePage)
+{
+    return SectionReader(fileName, firstLine, project, titlePage).read(text);
+}
+
+Message substitutedTextNotice()
+{
+    return information(QStringLiteral("Alcuni caratteri non sono rappresentabili nel formato "
+                                      "tradizionale del file: sono conservati nella sezione "
+                                      "estesa."));
+}
+
+Message newerSectionWarning(const QString& fileName, int version)
+{
+    return exclamation(
+        QStringLiteral("Il file \"%1\" è stato scritto da una versione più recente di ZANT "
+                       "(sezione estesa, versione %2): è aperto in sola lettura. I dati che "
+                       "questa versione non conosce sono conservati; per salvare le modifiche "
+                       "scegliere un nuovo nome con \"Salva con nome\".")
+            .arg(displayPath(fileName))
+            .arg(version));
+}
+
+} // namespace zant
