@@ -11,199 +11,80 @@
 #include <QXmlStreamReader>
 
 #include <algorithm>
+#include <utility>
 
 using namespace zant;
 
 namespace {
 
-// One child of a sequence: "Name:type", with "!" after the name when it is required and "*" when
-// it may repeat. Types: i integer, b boolean, d dateTime, t time, u duration, f a duration format,
-// e<list> an integer among the digits or ranges listed, s<n> a string of at most n characters,
-// c an element with a sequence of its own.
+// The children of each element, in order, separated by blanks: "Name:type", with "!" after the
+// name when it is required and "*" when it may repeat. Types: i integer, b boolean, d dateTime,
+// t time, u duration, f a duration format, e<a>-<b> an integer from a to b, s<n> a string of at
+// most n characters, c an element with a sequence of its own.
 const QHash<QString, QStringList>& schema()
 {
-    static const QHash<QString, QStringList> sequences = {
-        {"Project",
-         {"SaveVersion!:i",
-          "UID:s16",
-          "Name:s255",
-          "Title:s512",
-          "Subject:s512",
-          "Category:s512",
-          "Company:s512",
-          "Manager:s512",
-          "Author:s512",
-          "CreationDate:d",
-          "Revision:i",
-          "LastSaved:d",
-          "ScheduleFromStart:b",
-          "StartDate:d",
-          "FinishDate:d",
-          "FYStartDate:i",
-          "CriticalSlackLimit:i",
-          "CurrencyDigits:i",
-          "CurrencySymbol:s20",
-          "CurrencyCode!:s3",
-          "CurrencySymbolPosition:e0-3",
-          "CalendarUID:i",
-          "DefaultStartTime:t",
-          "DefaultFinishTime:t",
-          "MinutesPerDay:i",
-          "MinutesPerWeek:i",
-          "DaysPerMonth:i",
-          "DefaultTaskType:e0-2",
-          "DefaultFixedCostAccrual:e1-3",
-          "DefaultStandardRate:s999",
-          "DefaultOvertimeRate:s999",
-          "DurationFormat:f",
-          "WorkFormat:e1-5",
-          "EditableActualCosts:b",
-          "HonorConstraints:b",
-          "EarnedValueMethod:e0-1",
-          "InsertedProjectsLikeSummary:b",
-          "MultipleCriticalPaths:b",
-          "NewTasksEffortDriven:b",
-          "NewTasksEstimated:b",
-          "SplitsInProgressTasks:b",
-          "SpreadActualCost:b",
-          "SpreadPercentComplete:b",
-          "TaskUpdatesResource:b",
-          "FiscalYearStart:b",
-          "WeekStartDay:e0-6",
-          "MoveCompletedEndsBack:b",
-          "MoveRemainingStartsBack:b",
-          "MoveRemainingStartsForward:b",
-          "MoveCompletedEndsForward:b",
-          "BaselineForEarnedValue:e0-10",
-          "AutoAddNewResourcesAndTasks:b",
-          "StatusDate:d",
-          "CurrentDate:d",
-          "MicrosoftProjectServerURL:b",
-          "Autolink:b",
-          "NewTaskStartDate:e0-1",
-          "DefaultTaskEVMethod:e0-1",
-          "ProjectExternallyEdited:b",
-          "ExtendedCreationDate:d",
-          "ActualsInSync:b",
-          "RemoveFileProperties:b",
-          "AdminProject:b",
-          "OutlineCodes:c",
-          "WBSMasks:c",
-          "ExtendedAttributes:c",
-          "Calendars:c",
-          "Tasks:c",
-          "Resources:c",
-          "Assignments:c"}},
-        {"Calendars", {"Calendar!*:c"}},
-        {"Calendar",
-         {"UID!:i", "Name:s512", "IsBaseCalendar:b", "BaseCalendarUID:i", "WeekDays:c",
-          "Exceptions:c", "WorkWeeks:c"}},
-        {"WeekDays", {"WeekDay*:c"}},
-        {"WeekDay", {"DayType!:e0-7", "DayWorking:b", "TimePeriod:c", "WorkingTimes:c"}},
-        {"WorkingTimes", {"WorkingTime*:c"}},
-        {"WorkingTime", {"FromTime:t", "ToTime:t"}},
-        {"Tasks", {"Task*:c"}},
-        {"Task",
-         {"UID!:i",
-          "ID:i",
-          "Name:s512",
-          "Type:e0-2",
-          "IsNull:b",
-          "CreateDate:d",
-          "Contact:s512",
-          "WBS:s999",
-          "WBSLevel:s999",
-          "OutlineNumber:s512",
-          "OutlineLevel:i",
-          "Priority:i",
-          "Start:d",
-          "Finish:d",
-          "Duration:u",
-          "DurationFormat:f",
-          "Work:u",
-          "Stop:d",
-          "Resume:d",
-          "ResumeValid:b",
-          "EffortDriven:b",
-          "Recurring:b",
-          "OverAllocated:b",
-          "Estimated:b",
-          "Milestone:b",
-          "Summary:b",
-          "Critical:b",
-          "IsSubproject:b",
-          "IsSubprojectReadOnly:b",
-          "SubprojectName:s512",
-          "ExternalTask:b",
-          "ExternalTaskProject:s512",
-          "EarlyStart:d",
-          "EarlyFinish:d",
-          "LateStart:d",
-          "LateFinish:d",
-          "StartVariance:i",
-          "FinishVariance:i",
-          "WorkVariance:s999",
-          "FreeSlack:i",
-          "TotalSlack:i",
-          "FixedCost:s999",
-          "FixedCostAccrual:e1-3",
-          "PercentComplete:i",
-          "PercentWorkComplete:i",
-          "Cost:s999",
-          "OvertimeCost:s999",
-          "OvertimeWork:u",
-          "ActualStart:d",
-          "ActualFinish:d",
-          "ActualDuration:u",
-          "ActualCost:s999",
-          "ActualOvertimeCost:s999",
-          "ActualWork:u",
-          "ActualOvertimeWork:u",
-          "RegularWork:u",
-          "RemainingDuration:u",
-          "RemainingCost:s999",
-          "RemainingWork:u",
-          "RemainingOvertimeCost:s999",
-          "RemainingOvertimeWork:u",
-          "ACWP:s999",
-          "CV:s999",
-          "ConstraintType:e0-7",
-          "CalendarUID:i",
-          "ConstraintDate:d",
-          "Deadline:d",
-          "LevelAssignments:b",
-          "LevelingCanSplit:b",
-          "LevelingDelay:i",
-          "LevelingDelayFormat:f",
-          "PreLeveledStart:d",
-          "PreLeveledFinish:d",
-          "Hyperlink:s512",
-          "HyperlinkAddress:s512",
-          "HyperlinkSubAddress:s512",
-          "IgnoreResourceCalendar:b",
-          "Notes:s999999",
-          "HideBar:b",
-          "Rollup:b",
-          "BCWS:s999",
-          "BCWP:s999",
-          "PhysicalPercentComplete:i",
-          "EarnedValueMethod:e0-1",
-          "PredecessorLink*:c",
-          "ActualWorkProtected:u",
-          "ActualOvertimeWorkProtected:u",
-          "ExtendedAttribute*:c",
-          "Baseline*:c",
-          "OutlineCode*:c",
-          "IsPublished:b",
-          "StatusManager:s999",
-          "CommitmentStart:d",
-          "CommitmentFinish:d",
-          "CommitmentType:e0-2",
-          "TimephasedData*:c"}},
-        {"PredecessorLink",
-         {"PredecessorUID:i", "Type:e0-3", "CrossProject:b", "CrossProjectName:s999", "LinkLag:i",
-          "LagFormat:f"}},
-    };
+    static const QHash<QString, QStringList> sequences = [] {
+        const std::pair<const char*, const char*> table[] = {
+            {"Project",
+             "SaveVersion!:i UID:s16 Name:s255 Title:s512 Subject:s512 Category:s512 "
+             "Company:s512 Manager:s512 Author:s512 CreationDate:d Revision:i LastSaved:d "
+             "ScheduleFromStart:b StartDate:d FinishDate:d FYStartDate:i "
+             "CriticalSlackLimit:i CurrencyDigits:i CurrencySymbol:s20 CurrencyCode!:s3 "
+             "CurrencySymbolPosition:e0-3 CalendarUID:i DefaultStartTime:t "
+             "DefaultFinishTime:t MinutesPerDay:i MinutesPerWeek:i DaysPerMonth:i "
+             "DefaultTaskType:e0-2 DefaultFixedCostAccrual:e1-3 DefaultStandardRate:s999 "
+             "DefaultOvertimeRate:s999 DurationFormat:f WorkFormat:e1-5 "
+             "EditableActualCosts:b HonorConstraints:b EarnedValueMethod:e0-1 "
+             "InsertedProjectsLikeSummary:b MultipleCriticalPaths:b NewTasksEffortDriven:b "
+             "NewTasksEstimated:b SplitsInProgressTasks:b SpreadActualCost:b "
+             "SpreadPercentComplete:b TaskUpdatesResource:b FiscalYearStart:b "
+             "WeekStartDay:e0-6 MoveCompletedEndsBack:b MoveRemainingStartsBack:b "
+             "MoveRemainingStartsForward:b MoveCompletedEndsForward:b "
+             "BaselineForEarnedValue:e0-10 AutoAddNewResourcesAndTasks:b StatusDate:d "
+             "CurrentDate:d MicrosoftProjectServerURL:b Autolink:b NewTaskStartDate:e0-1 "
+             "DefaultTaskEVMethod:e0-1 ProjectExternallyEdited:b ExtendedCreationDate:d "
+             "ActualsInSync:b RemoveFileProperties:b AdminProject:b OutlineCodes:c "
+             "WBSMasks:c ExtendedAttributes:c Calendars:c Tasks:c Resources:c Assignments:c"},
+            {"Calendars", "Calendar!*:c"},
+            {"Calendar",
+             "UID!:i Name:s512 IsBaseCalendar:b BaseCalendarUID:i WeekDays:c Exceptions:c "
+             "WorkWeeks:c"},
+            {"WeekDays", "WeekDay*:c"},
+            {"WeekDay", "DayType!:e0-7 DayWorking:b TimePeriod:c WorkingTimes:c"},
+            {"WorkingTimes", "WorkingTime*:c"},
+            {"WorkingTime", "FromTime:t ToTime:t"},
+            {"Tasks", "Task*:c"},
+            {"Task",
+             "UID!:i ID:i Name:s512 Type:e0-2 IsNull:b CreateDate:d Contact:s512 WBS:s999 "
+             "WBSLevel:s999 OutlineNumber:s512 OutlineLevel:i Priority:i Start:d Finish:d "
+             "Duration:u DurationFormat:f Work:u Stop:d Resume:d ResumeValid:b "
+             "EffortDriven:b Recurring:b OverAllocated:b Estimated:b Milestone:b Summary:b "
+             "Critical:b IsSubproject:b IsSubprojectReadOnly:b SubprojectName:s512 "
+             "ExternalTask:b ExternalTaskProject:s512 EarlyStart:d EarlyFinish:d LateStart:d "
+             "LateFinish:d StartVariance:i FinishVariance:i WorkVariance:s999 FreeSlack:i "
+             "TotalSlack:i FixedCost:s999 FixedCostAccrual:e1-3 PercentComplete:i "
+             "PercentWorkComplete:i Cost:s999 OvertimeCost:s999 OvertimeWork:u ActualStart:d "
+             "ActualFinish:d ActualDuration:u ActualCost:s999 ActualOvertimeCost:s999 "
+             "ActualWork:u ActualOvertimeWork:u RegularWork:u RemainingDuration:u "
+             "RemainingCost:s999 RemainingWork:u RemainingOvertimeCost:s999 "
+             "RemainingOvertimeWork:u ACWP:s999 CV:s999 ConstraintType:e0-7 CalendarUID:i "
+             "ConstraintDate:d Deadline:d LevelAssignments:b LevelingCanSplit:b "
+             "LevelingDelay:i LevelingDelayFormat:f PreLeveledStart:d PreLeveledFinish:d "
+             "Hyperlink:s512 HyperlinkAddress:s512 HyperlinkSubAddress:s512 "
+             "IgnoreResourceCalendar:b Notes:s999999 HideBar:b Rollup:b BCWS:s999 BCWP:s999 "
+             "PhysicalPercentComplete:i EarnedValueMethod:e0-1 PredecessorLink*:c "
+             "ActualWorkProtected:u ActualOvertimeWorkProtected:u ExtendedAttribute*:c "
+             "Baseline*:c OutlineCode*:c IsPublished:b StatusManager:s999 CommitmentStart:d "
+             "CommitmentFinish:d CommitmentType:e0-2 TimephasedData*:c"},
+            {"PredecessorLink",
+             "PredecessorUID:i Type:e0-3 CrossProject:b CrossProjectName:s999 LinkLag:i "
+             "LagFormat:f"},
+        };
+        QHash<QString, QStringList> parsed;
+        for (const auto& [element, children] : table)
+            parsed.insert(element, QString::fromLatin1(children).split(QLatin1Char(' ')));
+        return parsed;
+    }();
     return sequences;
 }
 
