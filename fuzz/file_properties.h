@@ -18,8 +18,8 @@
 
 namespace zant::fuzz {
 
-// The file keeps a duration as the screens show it, to 15 significant digits (and a value closer
-// to zero than 1e-9 as 0); a duration read with more digits comes back in that form.
+// The file keeps a duration to 15 significant digits (and a value closer to zero than 1e-9 as
+// 0); a duration read with more digits comes back in that form.
 inline Project asStored(const Project& project)
 {
     Project stored = project;

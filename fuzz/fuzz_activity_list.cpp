@@ -1,5 +1,7 @@
 // Feeds arbitrary bytes to the activity-list reader, as a file and as text pasted into a small
-// project. What it adds must keep the project's invariants and be storable in a data file.
+// project. What it adds must keep the project's invariants (no link from the final event) and be
+// storable in a data file; a list imported as a file must give a data file that the data file
+// reader accepts and reads back unchanged.
 
 #include "exchange/activity_list.h"
 #include "model/cp1252.h"
@@ -63,6 +65,8 @@ void checkPaste(const Project& before, const ActivityList& list)
     for (const RefusedRow& r : paste.refused)
         if (r.reason.isEmpty())
             fault("a row refused without a reason");
+    if (n > 0 && after.linkCount(n) > 0)
+        fault("a link leaves the final event");
     if (!serializeProjectData(after, TitlePage()))
         fault("the pasted project cannot be saved");
 }
@@ -73,7 +77,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     const QByteArray bytes =
         QByteArray::fromRawData(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
-    const ActivityList list = parseActivityList(decodeTextFile(bytes));
+    const ActivityList list = parseActivityList(decodeForeignText(bytes));
     Project empty;
     empty.clear();
     checkPaste(empty, list);
@@ -81,8 +85,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     const auto file = parseActivityListFile(bytes, QStringLiteral("fuzz.csv"), QDate(2026, 12, 8));
     if (file) {
-        if (auto problem = findDataFault(file.value()))
+        const Project& imported = file.value().project;
+        if (auto problem = findDataFault(imported))
             fault("an imported list fails the data check", problem->text);
+        const auto bytesOfFile = serializeProjectData(imported, TitlePage());
+        if (!bytesOfFile)
+            fault("an imported list cannot be saved", bytesOfFile.error().text);
+        const auto reopened = parseProjectData(bytesOfFile.value(), QStringLiteral("fuzz.txt"));
+        if (!reopened)
+            fault("the file of an imported list does not open", reopened.error().text);
+        if (!(reopened.value().project == imported))
+            fault("the file of an imported list opens with other data");
     } else if (file.error().text.isEmpty()) {
         fault("a refused list without a message");
     }

@@ -1,9 +1,11 @@
 // Feeds arbitrary bytes to the Microsoft Project XML reader. A project it accepts must pass the
-// data check, have every link run to a higher event, and come back with the same event dates
-// when it is exported and read again.
+// data check, have every link run to a higher event, give a data file that the data file reader
+// accepts and reads back unchanged, and come back with the same event dates when it is exported
+// and read again.
 
 #include "exchange/mspdi.h"
 #include "model/data_check.h"
+#include "model/project_file.h"
 #include "schedule/schedule.h"
 
 #include <cstdint>
@@ -47,6 +49,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const auto& task : read.value().tasks)
         if (task.startEvent < 1 || task.startEvent > n || task.endEvent < 1 || task.endEvent > n)
             fault("a task placed outside the network", task.name);
+
+    const auto bytesOfFile = serializeProjectData(p, read.value().titlePage);
+    if (!bytesOfFile)
+        fault("an imported project cannot be saved", bytesOfFile.error().text);
+    const auto reopened = parseProjectData(bytesOfFile.value(), QStringLiteral("fuzz.txt"));
+    if (!reopened)
+        fault("the file of an imported project does not open", reopened.error().text);
+    if (!(reopened.value().project == p) || !(reopened.value().titlePage == read.value().titlePage))
+        fault("the file of an imported project opens with other data");
 
     const ScheduleResults results = ComputeSchedule(p);
     const auto again =

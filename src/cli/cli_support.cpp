@@ -2,14 +2,24 @@
 
 #include "cli/cli.h"
 #include "model/data_check.h"
+#include "model/text_format.h"
+
+#include <QStringList>
 
 namespace zant {
 
 QString forTerminal(const QString& text)
 {
-    QString t = text;
-    t.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    return t;
+    // Lines joined by CR or LF stay lines; any other control character that came from the input
+    // is shown, so that it cannot move the cursor or retitle the terminal.
+    QStringList lines = text.split(QLatin1Char('\r'));
+    for (QString& line : lines) {
+        QStringList parts = line.split(QLatin1Char('\n'));
+        for (QString& part : parts)
+            part = visibleText(part);
+        line = parts.join(QLatin1Char('\n'));
+    }
+    return lines.join(QLatin1Char('\n'));
 }
 
 int failWith(QTextStream& err, const QString& text)
@@ -20,7 +30,7 @@ int failWith(QTextStream& err, const QString& text)
 
 int usageError(QTextStream& err, const QString& problem, const char* usage)
 {
-    err << "zant-cli: " << problem << "\n" << usage;
+    err << "zant-cli: " << forTerminal(problem) << "\n" << usage;
     return ExitError;
 }
 

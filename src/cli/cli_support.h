@@ -11,7 +11,8 @@
 
 namespace zant {
 
-// Messages join their lines with CR; a terminal wants LF.
+// Messages join their lines with CR; a terminal wants LF. Other control characters are shown as
+// \xNN.
 QString forTerminal(const QString& text);
 
 // Prints a problem on standard error and gives the exit code of a failure.

@@ -6,6 +6,7 @@
 #include "exchange/icalendar.h"
 #include "exchange/mspdi.h"
 #include "exchange/results_export.h"
+#include "model/cp1252.h"
 #include "model/data_check.h"
 #include "model/file_io.h"
 #include "model/project_file.h"
@@ -13,6 +14,8 @@
 
 #include <QDateTime>
 #include <QFile>
+
+#include <algorithm>
 
 namespace zant {
 
@@ -32,8 +35,10 @@ const char* const kImportHelp =
     "uso: zant-cli import IN.xml -o OUT.txt\n"
     "     zant-cli import IN.csv -o OUT.txt\n"
     "Crea un nuovo file di dati ZANT da un file Microsoft Project XML (MSPDI) o da un elenco\n"
-    "di attività (righe \"evento da; evento a; giorni[; descrizione evento a]\", separate da\n"
-    "tabulazioni, punti e virgola o virgole; una prima riga di intestazione viene saltata).\n"
+    "di attività (righe \"evento da; evento a; giorni[; descrizione evento a]\": il separatore,\n"
+    "tabulazione, punto e virgola o virgola, si riconosce dalle prime righe; una prima riga di\n"
+    "sole parole è un'intestazione e viene saltata). Le attività inattive di Microsoft Project\n"
+    "vengono tralasciate e nominate.\n"
     "Il tipo si riconosce dal contenuto. Quello che non si può rappresentare viene rifiutato.\n"
     "uscita: 0 importato, 2 file illeggibile, rifiutato o non scrivibile\n";
 
@@ -90,9 +95,7 @@ int runImport(const CliCommand&, const CommandLine& line, QTextStream& out, QTex
     if (probe.open(QIODevice::ReadOnly))
         head = probe.read(4096);
     probe.close();
-    if (head.startsWith("\xEF\xBB\xBF"))
-        head.remove(0, 3);
-    const bool xml = head.trimmed().startsWith('<');
+    const bool xml = decodeForeignText(head).trimmed().startsWith(QLatin1Char('<'));
 
     ProjectFileContents imported;
     QString summary;
@@ -102,25 +105,30 @@ int runImport(const CliCommand&, const CommandLine& line, QTextStream& out, QTex
             return failWith(err, read.error().text);
         imported.project = read.value().project;
         imported.titlePage = read.value().titlePage;
-        summary = QStringLiteral("importate %1 attività: %2 eventi, %3 legami di 0 giorni")
-                      .arg(read.value().tasks.size())
+        const auto& tasks = read.value().tasks;
+        const auto milestones = std::count_if(tasks.begin(), tasks.end(),
+                                              [](const auto& task) { return task.milestone; });
+        summary = QStringLiteral("importate %1 attività e %2 milestone: %3 eventi, %4 legami "
+                                 "di 0 giorni")
+                      .arg(static_cast<qsizetype>(tasks.size()) - milestones)
+                      .arg(milestones)
                       .arg(imported.project.eventCount())
                       .arg(read.value().dummyCount);
+        if (const QStringList& leftOut = read.value().leftOut; !leftOut.isEmpty())
+            summary += QStringLiteral("\n") + describeLeftOut(leftOut);
     } else {
         auto read = readActivityListFile(file, today);
         if (!read)
             return failWith(err, read.error().text);
-        imported.project = std::move(read).value();
-        int links = 0;
-        for (int e = 1; e <= imported.project.eventCount(); ++e)
-            links += imported.project.linkCount(e);
-        summary = QStringLiteral("importati %1 legami tra %2 eventi")
-                      .arg(links)
-                      .arg(imported.project.eventCount());
+        imported.project = std::move(read.value().project);
+        summary = QStringLiteral("importati %1 legami tra %2 eventi\n%3")
+                      .arg(read.value().links)
+                      .arg(imported.project.eventCount())
+                      .arg(read.value().layout);
     }
     if (auto failed = writeProjectFile(output, imported.project, imported.titlePage))
         return failWith(err, failed->text);
-    out << summary << "\nscritto " << output << "\n";
+    out << forTerminal(summary) << "\nscritto " << output << "\n";
     return ExitOk;
 }
 

@@ -1,5 +1,6 @@
 #include "exchange/activity_list.h"
 
+#include "exchange/import_check.h"
 #include "exchange/task_network.h"
 #include "model/cp1252.h"
 #include "model/data_check.h"
@@ -9,8 +10,12 @@
 #include <QFileInfo>
 #include <QStringList>
 
+#include <algorithm>
 #include <cmath>
+#include <map>
 #include <set>
+#include <tuple>
+#include <utility>
 
 namespace zant {
 
@@ -18,78 +23,149 @@ namespace {
 
 constexpr qint64 kMaxListBytes = 8 << 20;
 constexpr double kMaxDays = 1'000'000;
+// How many of the first lines decide the separator.
+constexpr int kLinesForSeparator = 5;
+constexpr qsizetype kShownRowChars = 120;
+constexpr qsizetype kShownFieldChars = 40;
 
-// Splits the text into rows of fields, honouring quoted fields (which may hold separators and
-// line breaks). Each row keeps the line it started on and its text.
+// A text of the input as a message shows it: tabs as blanks, control characters visible, and cut
+// when long.
+QString shown(QString text, qsizetype limit)
+{
+    text.replace(QLatin1Char('\t'), QLatin1Char(' '));
+    if (text.size() > limit) {
+        text.truncate(limit);
+        if (text.back().isHighSurrogate())
+            text.chop(1);
+        text += QStringLiteral("…");
+    }
+    return visibleText(text);
+}
+
+// One row of fields. A quoted field may hold separators and line breaks; the row keeps the line
+// it started on and its text.
 struct RawRow
 {
     int line = 0;
     QString text;
     QStringList fields;
     QStringList untrimmed; // the same, with their blanks: a description joined back keeps them
+    bool unclosedQuote = false;
 };
 
-std::vector<RawRow> splitRows(const QString& text, QChar separator)
+bool isLineBreak(QChar c)
 {
-    std::vector<RawRow> rows;
-    RawRow row;
-    QString field;
-    bool quoted = false;
-    bool wasQuoted = false;
-    int line = 1;
-    row.line = 1;
-    const auto endField = [&]() {
-        row.fields << (wasQuoted ? field : field.trimmed());
-        row.untrimmed << field;
-        field.clear();
-        wasQuoted = false;
-    };
-    const auto endRow = [&]() {
-        endField();
-        rows.push_back(row);
-        row = RawRow();
-        row.line = line;
-    };
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text[i];
-        if (quoted) {
-            if (c == QLatin1Char('"')) {
-                if (i + 1 < text.size() && text[i + 1] == QLatin1Char('"')) {
-                    field += c;
-                    row.text += c;
-                    ++i;
-                } else {
-                    quoted = false;
-                }
-            } else {
-                if (c == QLatin1Char('\n'))
-                    ++line;
-                field += c;
-            }
-            row.text += c;
-            continue;
-        }
-        if (c == QLatin1Char('\r') || c == QLatin1Char('\n')) {
-            if (c == QLatin1Char('\r') && i + 1 < text.size() && text[i + 1] == QLatin1Char('\n'))
-                ++i;
-            ++line;
-            endRow();
-            continue;
-        }
-        row.text += c;
-        if (c == separator) {
-            endField();
-        } else if (c == QLatin1Char('"') && field.trimmed().isEmpty() && !wasQuoted) {
-            quoted = wasQuoted = true;
-            field.clear();
-        } else {
-            field += c;
-        }
-    }
-    if (!row.text.isEmpty() || !field.isEmpty())
-        endRow();
-    return rows;
+    return c == QLatin1Char('\r') || c == QLatin1Char('\n');
 }
+
+class RowSplitter final
+{
+public:
+    RowSplitter(const QString& text, QChar separator) : m_text(text), m_separator(separator) {}
+
+    std::vector<RawRow> split()
+    {
+        while (m_at < m_text.size())
+            readRow();
+        return std::move(m_rows);
+    }
+
+private:
+    // Steps over the line break at m_at (CR LF, LF or CR), counting the line.
+    void skipLineBreak()
+    {
+        if (m_text[m_at] == QLatin1Char('\r') && m_at + 1 < m_text.size() &&
+            m_text[m_at + 1] == QLatin1Char('\n'))
+            ++m_at;
+        ++m_at;
+        ++m_line;
+    }
+
+    void readRow()
+    {
+        RawRow row;
+        row.line = m_line;
+        const qsizetype start = m_at;
+        QString field;
+        bool wasQuoted = false;
+        const auto endField = [&]() {
+            row.fields << (wasQuoted ? field : field.trimmed());
+            row.untrimmed << field;
+            field.clear();
+            wasQuoted = false;
+        };
+        while (m_at < m_text.size()) {
+            const QChar c = m_text[m_at];
+            if (c == QLatin1Char('"') && !wasQuoted && field.trimmed().isEmpty()) {
+                const qsizetype opened = m_at;
+                const int openedLine = m_line;
+                if (!readQuoted(field)) {
+                    // Everything after an unclosed quote would end in one description: the row
+                    // is refused up to the end of its line, and the next lines are read anew.
+                    m_at = opened;
+                    while (m_at < m_text.size() && !isLineBreak(m_text[m_at]))
+                        ++m_at;
+                    m_line = openedLine;
+                    row.text = m_text.mid(start, m_at - start);
+                    row.unclosedQuote = true;
+                    m_rows.push_back(std::move(row));
+                    if (m_at < m_text.size())
+                        skipLineBreak();
+                    return;
+                }
+                wasQuoted = true;
+                continue;
+            }
+            if (isLineBreak(c)) {
+                row.text = m_text.mid(start, m_at - start);
+                skipLineBreak();
+                endField();
+                m_rows.push_back(std::move(row));
+                return;
+            }
+            if (c == m_separator)
+                endField();
+            else
+                field += c;
+            ++m_at;
+        }
+        row.text = m_text.mid(start);
+        endField();
+        m_rows.push_back(std::move(row));
+    }
+
+    // Reads a quoted field from its opening quote; false when the quote is never closed.
+    bool readQuoted(QString& field)
+    {
+        field.clear();
+        ++m_at;
+        while (m_at < m_text.size()) {
+            const QChar c = m_text[m_at];
+            if (c == QLatin1Char('"')) {
+                if (m_at + 1 < m_text.size() && m_text[m_at + 1] == QLatin1Char('"')) {
+                    field += c;
+                    m_at += 2;
+                    continue;
+                }
+                ++m_at;
+                return true;
+            }
+            if (c == QLatin1Char('\n') ||
+                (c == QLatin1Char('\r') &&
+                 !(m_at + 1 < m_text.size() && m_text[m_at + 1] == QLatin1Char('\n'))))
+                ++m_line;
+            field += c;
+            ++m_at;
+        }
+        return false;
+    }
+
+    const QString& m_text;
+    QChar m_separator;
+    qsizetype m_at = 0;
+    int m_line = 1;
+    std::vector<RawRow> m_rows;
+};
 
 bool readWhole(const QString& text, int& value)
 {
@@ -116,12 +192,100 @@ bool readDays(QString text, QChar separator, double& value)
     return ok && std::isfinite(value);
 }
 
-bool looksLikeHeading(const QStringList& fields, QChar separator)
+// The fields of one line split at `separator` outside quotes, without their quotes and blanks.
+QStringList lineFields(const QString& line, QChar separator)
 {
-    int whole = 0;
-    double days = 0;
-    return fields.size() < 3 || !readWhole(fields[0], whole) || !readWhole(fields[1], whole) ||
-           !readDays(fields[2], separator, days);
+    QStringList fields;
+    QString field;
+    bool quoted = false;
+    for (const QChar c : line) {
+        if (c == QLatin1Char('"'))
+            quoted = !quoted;
+        else if (c == separator && !quoted)
+            fields << std::exchange(field, QString()).trimmed();
+        else
+            field += c;
+    }
+    fields << field.trimmed();
+    return fields;
+}
+
+// The separator that makes rows of numbers of the first lines: for each of tab, semicolon and
+// comma, the lines it splits into event, event and more, then the lines it splits into three
+// fields or more, then how often it occurs; the first best in that order. One tab inside a
+// description of a semicolon list gives no row of numbers, so it does not decide.
+QChar detectSeparator(const QString& text)
+{
+    QStringList lines;
+    qsizetype start = 0;
+    while (start <= text.size() && lines.size() < kLinesForSeparator) {
+        qsizetype end = start;
+        while (end < text.size() && !isLineBreak(text[end]))
+            ++end;
+        const QString line = text.mid(start, end - start);
+        if (!line.trimmed().isEmpty())
+            lines << line;
+        start = end + 1;
+    }
+    QChar best = QLatin1Char(';');
+    std::tuple<int, int, int> bestScore{0, 0, 0};
+    for (const QChar candidate : {QChar(u'\t'), QChar(u';'), QChar(u',')}) {
+        int numbered = 0;
+        int wide = 0;
+        int occurrences = 0;
+        for (const QString& line : lines) {
+            const QStringList fields = lineFields(line, candidate);
+            occurrences += static_cast<int>(fields.size()) - 1;
+            int whole = 0;
+            if (fields.size() >= 3) {
+                ++wide;
+                if (readWhole(fields[0], whole) && readWhole(fields[1], whole))
+                    ++numbered;
+            }
+        }
+        const std::tuple<int, int, int> score{numbered, wide, occurrences};
+        if (score > bestScore) {
+            bestScore = score;
+            best = candidate;
+        }
+    }
+    return best;
+}
+
+// A heading is told by its words: no number where the events and the days go, and letters.
+bool isHeading(const QStringList& fields, QChar separator)
+{
+    for (int i = 0; i < std::min<int>(3, static_cast<int>(fields.size())); ++i) {
+        int whole = 0;
+        double days = 0;
+        if (readWhole(fields[i], whole) || readDays(fields[i], separator, days))
+            return false;
+    }
+    return std::any_of(fields.begin(), fields.end(), [](const QString& f) {
+        return std::any_of(f.begin(), f.end(), [](QChar c) { return c.isLetter(); });
+    });
+}
+
+bool holdsNothing(const RawRow& row)
+{
+    return std::all_of(row.fields.begin(), row.fields.end(),
+                       [](const QString& f) { return f.trimmed().isEmpty(); });
+}
+
+QString separatorName(QChar separator)
+{
+    if (separator == QLatin1Char('\t'))
+        return QStringLiteral("tabulazione");
+    if (separator == QLatin1Char(','))
+        return QStringLiteral("virgola");
+    return QStringLiteral("punto e virgola");
+}
+
+QString finalEventReason(int event)
+{
+    return QStringLiteral("l'evento %1 è l'evento finale (il numero più alto): da esso non può "
+                          "partire un legame")
+        .arg(event);
 }
 
 } // namespace
@@ -129,24 +293,26 @@ bool looksLikeHeading(const QStringList& fields, QChar separator)
 ActivityList parseActivityList(const QString& text)
 {
     ActivityList list;
-    list.separator = text.contains(QLatin1Char('\t'))  ? QLatin1Char('\t')
-                     : text.contains(QLatin1Char(';')) ? QLatin1Char(';')
-                                                       : QLatin1Char(',');
+    list.separator = detectSeparator(text);
     const QChar sep = list.separator;
     bool first = true;
-    for (RawRow& raw : splitRows(text, sep)) {
-        if (raw.text.trimmed().isEmpty())
-            continue;
-        if (first) {
-            first = false;
-            if (looksLikeHeading(raw.fields, sep)) {
-                list.headingSkipped = true;
-                continue;
-            }
-        }
+    for (RawRow& raw : RowSplitter(text, sep).split()) {
         const auto refuse = [&](const QString& why) {
-            list.refused.push_back({raw.line, raw.text.trimmed(), why});
+            list.refused.push_back({raw.line, shown(raw.text.trimmed(), kShownRowChars), why});
         };
+        if (raw.unclosedQuote) {
+            first = false;
+            refuse(QStringLiteral("le virgolette aperte in questa riga non sono chiuse"));
+            continue;
+        }
+        if (holdsNothing(raw))
+            continue;
+        if (std::exchange(first, false) && isHeading(raw.fields, sep)) {
+            list.headingSkipped = true;
+            list.headingLine = raw.line;
+            list.heading = shown(raw.text.trimmed(), kShownRowChars);
+            continue;
+        }
         if (raw.fields.size() < 3) {
             refuse(QStringLiteral("servono almeno evento da, evento a e giorni"));
             continue;
@@ -155,20 +321,19 @@ ActivityList parseActivityList(const QString& text)
         row.line = raw.line;
         if (!readWhole(raw.fields[0], row.from) || row.from < 1 || row.from > kMaxEvents) {
             refuse(QStringLiteral("l'evento da \"%1\" non è un numero intero da 1 a %2")
-                       .arg(raw.fields[0])
+                       .arg(shown(raw.fields[0], kShownFieldChars))
                        .arg(kMaxEvents));
             continue;
         }
         if (!readWhole(raw.fields[1], row.to) || row.to < 1 || row.to > kMaxEvents) {
             refuse(QStringLiteral("l'evento a \"%1\" non è un numero intero da 1 a %2")
-                       .arg(raw.fields[1])
+                       .arg(shown(raw.fields[1], kShownFieldChars))
                        .arg(kMaxEvents));
             continue;
         }
         if (!readDays(raw.fields[2], sep, row.days) || row.days > kMaxDays) {
             refuse(QStringLiteral("i giorni \"%1\" non sono un numero da 0 a %2")
-                       .arg(raw.fields[2])
-                       .arg(formatDays(kMaxDays)));
+                       .arg(shown(raw.fields[2], kShownFieldChars), formatDays(kMaxDays)));
             continue;
         }
         if (raw.fields.size() > 3)
@@ -178,49 +343,106 @@ ActivityList parseActivityList(const QString& text)
     return list;
 }
 
+QString describeLayout(const ActivityList& list)
+{
+    QString text = QStringLiteral("Separatore delle colonne: %1 (riconosciuto dalle prime righe)")
+                       .arg(separatorName(list.separator));
+    if (list.headingSkipped)
+        text += QStringLiteral("; riga %1 di intestazione saltata: «%2»")
+                    .arg(list.headingLine)
+                    .arg(list.heading);
+    return text + QLatin1Char('.');
+}
+
 ActivityPaste planActivityPaste(const Project& project, const ActivityList& list)
 {
     ActivityPaste paste;
     paste.result = project;
     paste.refused = list.refused;
     const int before = project.eventCount();
-    int n = before;
     std::vector<Event> events(kMaxEvents + 1);
     for (int e = 1; e <= before; ++e)
         events[e] = project.event(e);
     std::set<std::pair<int, int>> existing;
-    for (int e = 1; e <= before; ++e)
+    std::vector<int> linkCount(kMaxEvents + 1, 0);
+    for (int e = 1; e <= before; ++e) {
+        linkCount[e] = events[e].linkCount();
         for (const Link& link : events[e].links)
             existing.insert({e, link.target});
+    }
 
-    for (const ActivityRow& row : list.rows) {
-        const auto refuse = [&](const QString& why) {
-            paste.refused.push_back(
-                {row.line,
-                 QStringLiteral("%1 → %2: %3").arg(row.from).arg(row.to).arg(formatDays(row.days)),
-                 why});
-        };
-        if (row.from == row.to) {
-            refuse(QStringLiteral("un legame deve portare a un altro evento"));
+    const auto rowText = [](const ActivityRow& row) {
+        return QStringLiteral("%1 → %2: %3").arg(row.from).arg(row.to).arg(formatDays(row.days));
+    };
+    const std::size_t rowCount = list.rows.size();
+    std::vector<QString> reasonOf(rowCount); // empty for a row taken
+    std::vector<std::vector<std::size_t>> takenFrom(kMaxEvents + 1);
+    std::map<std::pair<int, int>, std::size_t> firstOf; // the row that adds each pair
+    for (std::size_t r = 0; r < rowCount; ++r) {
+        const ActivityRow& row = list.rows[r];
+        const std::pair<int, int> pair{row.from, row.to};
+        if (row.from == row.to)
+            reasonOf[r] = QStringLiteral("un legame deve portare a un altro evento");
+        else if (existing.count(pair))
+            reasonOf[r] = QStringLiteral("il legame da %1 a %2 c'è già").arg(row.from).arg(row.to);
+        else if (linkCount[row.from] >= kMaxLinks)
+            reasonOf[r] =
+                QStringLiteral("l'evento %1 ha già %2 legami").arg(row.from).arg(kMaxLinks);
+        if (!reasonOf[r].isEmpty())
+            continue;
+        existing.insert(pair);
+        firstOf.emplace(pair, r);
+        ++linkCount[row.from];
+        takenFrom[row.from].push_back(r);
+    }
+
+    // The final event is the highest number of the result; the links from it are refused, which
+    // may leave a lower number the highest, and so on.
+    std::vector<int> mentions(kMaxEvents + 1, 0);
+    for (int e = 1; e <= kMaxEvents; ++e) {
+        for (std::size_t r : takenFrom[e]) {
+            ++mentions[e];
+            ++mentions[list.rows[r].to];
+        }
+    }
+    std::vector<char> leavesFinal(rowCount, 0);
+    int n = kMaxEvents;
+    while (n >= 1) {
+        while (n > before && mentions[n] == 0)
+            --n;
+        if (n < 1 || takenFrom[n].empty())
+            break;
+        for (std::size_t r : takenFrom[n]) {
+            reasonOf[r] = finalEventReason(n);
+            leavesFinal[r] = 1;
+            --mentions[n];
+            --mentions[list.rows[r].to];
+        }
+        takenFrom[n].clear();
+    }
+    // A repeat of a row refused so is refused for the same reason, not as a link already there.
+    for (std::size_t r = 0; r < rowCount; ++r) {
+        const ActivityRow& row = list.rows[r];
+        const auto first = firstOf.find({row.from, row.to});
+        if (first != firstOf.end() && first->second != r && leavesFinal[first->second])
+            reasonOf[r] = reasonOf[first->second];
+    }
+
+    for (std::size_t r = 0; r < rowCount; ++r) {
+        const ActivityRow& row = list.rows[r];
+        if (!reasonOf[r].isEmpty()) {
+            paste.refused.push_back({row.line, rowText(row), reasonOf[r]});
             continue;
         }
-        if (existing.count({row.from, row.to})) {
-            refuse(QStringLiteral("il legame da %1 a %2 c'è già").arg(row.from).arg(row.to));
-            continue;
-        }
-        if (events[row.from].linkCount() >= kMaxLinks) {
-            refuse(QStringLiteral("l'evento %1 ha già %2 legami").arg(row.from).arg(kMaxLinks));
-            continue;
-        }
-        existing.insert({row.from, row.to});
         events[row.from].links.push_back({row.to, row.days});
-        const int top = std::max(row.from, row.to);
-        if (top > n)
-            n = top;
         if (row.to > before && events[row.to].description.isEmpty() && !row.description.isEmpty())
             events[row.to].description = row.description;
         paste.added.push_back(row);
     }
+    std::stable_sort(paste.refused.begin(), paste.refused.end(),
+                     [](const RefusedRow& a, const RefusedRow& b) { return a.line < b.line; });
+
+    n = std::max(n, before);
     for (int e = before + 1; e <= n; ++e) {
         if (events[e].description.isEmpty())
             events[e].description = QStringLiteral("Evento %1").arg(e);
@@ -232,14 +454,14 @@ ActivityPaste planActivityPaste(const Project& project, const ActivityList& list
     return paste;
 }
 
-Result<Project> parseActivityListFile(const QByteArray& bytes, const QString& fileName,
-                                      const QDate& today)
+Result<ImportedActivityList> parseActivityListFile(const QByteArray& bytes, const QString& fileName,
+                                                   const QDate& today)
 {
     const auto refuse = [&](const QString& why) {
         return critical(QStringLiteral("Impossibile importare il file \"%1\": %2")
-                            .arg(displayPath(fileName), why));
+                            .arg(visibleText(displayPath(fileName)), why));
     };
-    const ActivityList list = parseActivityList(decodeTextFile(bytes));
+    const ActivityList list = parseActivityList(decodeForeignText(bytes));
     Project empty;
     empty.clear();
     empty.setStartDateText(formatDate(today));
@@ -257,15 +479,19 @@ Result<Project> parseActivityListFile(const QByteArray& bytes, const QString& fi
         return refuse(QStringLiteral("il progetto che ne risulta non supera il controllo dei "
                                      "dati. ") +
                       fault->text);
-    return paste.result;
+    auto reopened = asReopened(paste.result, TitlePage());
+    if (!reopened)
+        return refuse(reopened.error().text);
+    return ImportedActivityList{std::move(reopened).value().project, describeLayout(list),
+                                static_cast<int>(paste.added.size())};
 }
 
-Result<Project> readActivityListFile(const QString& path, const QDate& today)
+Result<ImportedActivityList> readActivityListFile(const QString& path, const QDate& today)
 {
     if (QFileInfo(path).size() > kMaxListBytes)
         return critical(QStringLiteral("Impossibile importare il file \"%1\": è troppo grande "
                                        "(oltre %2 MB) per essere un elenco di attività.")
-                            .arg(displayPath(path))
+                            .arg(visibleText(displayPath(path)))
                             .arg(kMaxListBytes >> 20));
     auto bytes = readWholeFile(path, kMaxListBytes);
     if (!bytes)

@@ -21,6 +21,8 @@ struct ActivityRow
     QString description; // of event `to`; may be empty
 };
 
+// A row that is not taken. Both texts are ready for a message: control characters are shown as
+// \xNN and a long row is cut.
 struct RefusedRow
 {
     int line = 0;
@@ -32,21 +34,31 @@ struct ActivityList
 {
     std::vector<ActivityRow> rows;
     std::vector<RefusedRow> refused;
+    // The first row, when its words make it a heading (it holds no number where the events and
+    // the days go); it is skipped and said.
     bool headingSkipped = false;
-    QChar separator; // the one recognised: tab, semicolon or comma
+    int headingLine = 0;
+    QString heading;
+    QChar separator; // tab, semicolon or comma, decided from the first lines
 };
 
-// Reads rows of text copied from a spreadsheet. The fields are separated by tabs, semicolons or
-// commas (the first of these found in the text, in that order); durations take a decimal comma
-// or point (with commas as separators, only the point); a field may be quoted as spreadsheets
-// do. A first row that is not made of numbers is a heading and is skipped; blank rows are
-// ignored; any other row that cannot be read is refused with its reason.
+// Reads rows of text copied from a spreadsheet. The separator is the one of tab, semicolon and
+// comma that splits the first lines into rows of numbers (a tab inside a description of a
+// semicolon list does not change it); durations take a decimal comma or point (with commas as
+// separators, only the point); a field may be quoted as spreadsheets do. A first row made of
+// words is a heading and is skipped; rows with nothing in them are ignored; any other row that
+// cannot be read is refused with its reason, a quote left open included (the rows after it are
+// read again on their own).
 ActivityList parseActivityList(const QString& text);
+
+// "Separatore delle colonne: punto e virgola (...); riga 1 di intestazione saltata: «...»."
+QString describeLayout(const ActivityList& list);
 
 // What adding the rows to a project gives: the project with the links appended to their events
 // and the new events created (described by their row, or "Evento N"), the rows taken and the
-// rows refused (events beyond 500, an event's 501st link, a link to its own event, a link
-// already there).
+// rows refused, in the order of the text (events beyond 500, an event's 501st link, a link to
+// its own event, a link already there, a link leaving the final event: the highest event number
+// of the result, which has no links of its own).
 struct ActivityPaste
 {
     Project result;
@@ -56,11 +68,20 @@ struct ActivityPaste
 };
 ActivityPaste planActivityPaste(const Project& project, const ActivityList& list);
 
-// A new project from an activity list file: today's start date, every row taken. Refused when
-// the file cannot be read, when a row is refused, or when the result does not pass the data
-// check (an event left without links, a cycle), with the reason.
-Result<Project> parseActivityListFile(const QByteArray& bytes, const QString& fileName,
-                                      const QDate& today);
-Result<Project> readActivityListFile(const QString& path, const QDate& today);
+// A new project read from an activity list file, and how the file was read.
+struct ImportedActivityList
+{
+    Project project;
+    QString layout; // describeLayout()
+    int links = 0;
+};
+
+// A new project from an activity list file (UTF-8, Windows-1252, or UTF-16 or UTF-32 with a
+// byte order mark): today's start date, every row taken. Refused when the file cannot be read,
+// when a row is refused, when the result does not pass the data check (an event left without
+// links, a cycle), or when the data file reader would not take it back, with the reason.
+Result<ImportedActivityList> parseActivityListFile(const QByteArray& bytes, const QString& fileName,
+                                                   const QDate& today);
+Result<ImportedActivityList> readActivityListFile(const QString& path, const QDate& today);
 
 } // namespace zant

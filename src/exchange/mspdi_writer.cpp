@@ -15,6 +15,8 @@ namespace zant {
 namespace {
 
 constexpr int kElapsedDaysFormat = 8;
+// The longest task name and project title the format's schema allows.
+constexpr qsizetype kMaxNameLength = 512;
 
 // XML 1.0 has no place for most control characters.
 QString xmlText(const QString& text)
@@ -26,6 +28,22 @@ QString xmlText(const QString& text)
             c = QLatin1Char(' ');
     }
     return out;
+}
+
+// A name or title the schema accepts: at most kMaxNameLength characters (a pair of surrogates
+// is one character).
+QString schemaName(const QString& text)
+{
+    const QString clean = xmlText(text);
+    qsizetype characters = 0;
+    for (qsizetype i = 0; i < clean.size(); ++i) {
+        if (characters == kMaxNameLength)
+            return clean.left(i);
+        if (clean[i].isHighSurrogate() && i + 1 < clean.size() && clean[i + 1].isLowSurrogate())
+            ++i;
+        ++characters;
+    }
+    return clean;
 }
 
 QString dateTimeText(const QDate& start, double days)
@@ -70,7 +88,7 @@ public:
         m_xml.writeStartElement(QStringLiteral("Task"));
         text(QStringLiteral("UID"), QString::number(uid));
         text(QStringLiteral("ID"), QString::number(uid));
-        text(QStringLiteral("Name"), xmlText(name));
+        text(QStringLiteral("Name"), schemaName(name));
         text(QStringLiteral("Type"), QStringLiteral("1")); // fixed duration
         text(QStringLiteral("IsNull"), QStringLiteral("0"));
         text(QStringLiteral("OutlineNumber"), QString::number(uid));
@@ -154,11 +172,13 @@ QByteArray writeMspdi(const Project& project, const ScheduleResults& r, const QS
     xml.writeDefaultNamespace(mspdi::kNamespace);
     xml.writeTextElement(QStringLiteral("SaveVersion"), QStringLiteral("14"));
     if (!title.isEmpty())
-        xml.writeTextElement(QStringLiteral("Title"), xmlText(title));
+        xml.writeTextElement(QStringLiteral("Title"), schemaName(title));
     xml.writeTextElement(QStringLiteral("ScheduleFromStart"), QStringLiteral("1"));
     xml.writeTextElement(QStringLiteral("StartDate"), dateTimeText(start, 0));
     xml.writeTextElement(QStringLiteral("FinishDate"),
                          dateTimeText(start, n > 0 ? r.earliest[n] : 0.0));
+    // Required by the schema, though nothing here has a cost.
+    xml.writeTextElement(QStringLiteral("CurrencyCode"), QStringLiteral("EUR"));
     xml.writeTextElement(QStringLiteral("CalendarUID"), QStringLiteral("1"));
     xml.writeTextElement(QStringLiteral("DefaultStartTime"), QStringLiteral("00:00:00"));
     xml.writeTextElement(QStringLiteral("DefaultFinishTime"), QStringLiteral("00:00:00"));

@@ -9,7 +9,6 @@
 
 #include <algorithm>
 #include <climits>
-#include <cstdint>
 #include <map>
 #include <queue>
 
@@ -81,6 +80,80 @@ std::vector<int> findTaskCycle(int count, const std::vector<std::vector<int>>& s
     return {};
 }
 
+// The links without the zero-lag ones that another path already implies: task `to` follows
+// `from` through another of its successors. A search from the successors of each task, which
+// looks no further than the latest of its targets in a topological order; past a budget of steps
+// the remaining links are kept, which changes no date and at most adds a dummy.
+std::vector<NetworkTaskLink> withoutImpliedLinks(int taskCount,
+                                                 const std::vector<std::vector<int>>& successors,
+                                                 const std::map<std::pair<int, int>, double>& lagOf)
+{
+    constexpr long long kStepBudget = 50'000'000;
+    std::vector<int> position(taskCount, 0);
+    {
+        std::vector<int> pending(taskCount, 0);
+        for (const auto& list : successors)
+            for (int s : list)
+                ++pending[s];
+        std::vector<int> order;
+        for (int t = 0; t < taskCount; ++t)
+            if (pending[t] == 0)
+                order.push_back(t);
+        for (std::size_t h = 0; h < order.size(); ++h)
+            for (int s : successors[order[h]])
+                if (--pending[s] == 0)
+                    order.push_back(s);
+        for (std::size_t i = 0; i < order.size(); ++i)
+            position[order[i]] = static_cast<int>(i);
+    }
+    std::vector<int> reachedAt(taskCount, -1);
+    std::vector<int> expandedAt(taskCount, -1);
+    std::vector<int> stack;
+    long long steps = 0;
+    std::vector<NetworkTaskLink> links;
+    auto it = lagOf.begin();
+    while (it != lagOf.end()) {
+        const int from = it->first.first;
+        auto last = it;
+        int latest = -1;
+        bool zeroLag = false;
+        for (; last != lagOf.end() && last->first.first == from; ++last) {
+            if (last->second == 0) {
+                zeroLag = true;
+                latest = std::max(latest, position[last->first.second]);
+            }
+        }
+        if (zeroLag && successors[from].size() > 1 && steps < kStepBudget) {
+            stack.clear();
+            for (int s : successors[from]) {
+                if (position[s] < latest) {
+                    expandedAt[s] = from;
+                    stack.push_back(s);
+                }
+            }
+            while (!stack.empty() && steps < kStepBudget) {
+                const int u = stack.back();
+                stack.pop_back();
+                for (int w : successors[u]) {
+                    ++steps;
+                    reachedAt[w] = from;
+                    if (position[w] < latest && expandedAt[w] != from) {
+                        expandedAt[w] = from;
+                        stack.push_back(w);
+                    }
+                }
+            }
+        }
+        // A search cut short by the budget still found true paths.
+        for (; it != last; ++it) {
+            const auto [pair, lag] = *it;
+            if (!(lag == 0 && reachedAt[pair.second] == from))
+                links.push_back({pair.first, pair.second, lag});
+        }
+    }
+    return links;
+}
+
 } // namespace
 
 namespace event_network {
@@ -117,49 +190,20 @@ Result<EventNetwork> NetworkBuilder::build(const std::vector<NetworkTaskLink>& g
                                        "di esse può iniziare per prima.")
                             .arg(taskList(cycle, m_tasks)));
 
-    // Reachability, to leave out the zero-lag links that other paths already imply.
-    std::vector<int> order;
-    {
-        std::vector<int> pending(taskCount, 0);
-        for (const auto& list : successors)
-            for (int s : list)
-                ++pending[s];
-        for (int t = 0; t < taskCount; ++t)
-            if (pending[t] == 0)
-                order.push_back(t);
-        for (std::size_t h = 0; h < order.size(); ++h)
-            for (int s : successors[order[h]])
-                if (--pending[s] == 0)
-                    order.push_back(s);
-    }
-    const std::size_t words = (static_cast<std::size_t>(taskCount) + 63) / 64;
-    std::vector<std::uint64_t> reach(words * taskCount, 0);
-    const auto reaches = [&](int from, int to) {
-        return (reach[from * words + to / 64] >> (to % 64)) & 1u;
-    };
-    for (auto it = order.rbegin(); it != order.rend(); ++it) {
-        const int t = *it;
-        for (int s : successors[t]) {
-            reach[t * words + s / 64] |= std::uint64_t{1} << (s % 64);
-            for (std::size_t w = 0; w < words; ++w)
-                reach[t * words + w] |= reach[s * words + w];
-        }
-    }
-    std::vector<NetworkTaskLink> links;
-    for (const auto& [key, lag] : lagOf) {
-        const auto [from, to] = key;
-        bool implied = false;
-        if (lag == 0) {
-            for (int s : successors[from]) {
-                if (s != to && reaches(s, to)) {
-                    implied = true;
-                    break;
-                }
-            }
-        }
-        if (!implied)
-            links.push_back({from, to, lag});
-    }
+    // Every task that lasts and every wait becomes an activity, and no two activities join the
+    // same two events.
+    long long activities = 0;
+    for (const NetworkTask& task : m_tasks)
+        activities += task.milestone && task.days == 0 ? 0 : 1;
+    for (const auto& [key, lag] : lagOf)
+        activities += lag > 0 ? 1 : 0;
+    if (activities > static_cast<long long>(kMaxEvents) * (kMaxEvents - 1) / 2)
+        return critical(QStringLiteral("Le attività e le attese sono %1: per rappresentarle "
+                                       "servirebbero più dei %2 eventi che ZANT gestisce.")
+                            .arg(activities)
+                            .arg(kMaxEvents));
+
+    const std::vector<NetworkTaskLink> links = withoutImpliedLinks(taskCount, successors, lagOf);
 
     // Two events per task, one activity (or, for a zero-duration task, a dummy) between them.
     std::vector<int> startNode(taskCount), endNode(taskCount);
@@ -293,29 +337,21 @@ Result<EventNetwork> buildEventNetwork(const std::vector<NetworkTask>& tasks,
 
 QString storableDescription(const QString& text)
 {
-    QString out;
-    out.reserve(text.size());
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text[i];
-        // One character at a time, a surrogate pair as one; what the code page lacks becomes '?'.
-        QString piece(c);
-        if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
-            piece += text[++i];
-        if (c == QLatin1Char('"'))
-            out += QLatin1Char('\'');
-        else if (c.unicode() < 0x20)
-            out += QLatin1Char(' ');
-        else if (c == QChar(0x2192))
-            out += QStringLiteral("->");
-        else if (firstCharOutsideCp1252(piece))
-            out += QLatin1Char('?');
-        else
-            out += piece;
+    // Every character is kept (the data file's extended section holds what its traditional
+    // records cannot); line breaks and other control characters become blanks, as a one-line
+    // description wants.
+    QString out = text;
+    for (qsizetype i = 0; i < out.size(); ++i) {
+        const QChar c = out[i];
+        if (c.unicode() < 0x20 || c.unicode() == 0x7F) {
+            out[i] = QLatin1Char(' ');
+        } else if (c.isHighSurrogate() && i + 1 < out.size() && out[i + 1].isLowSurrogate()) {
+            ++i;
+        } else if (c.isSurrogate()) {
+            out[i] = QLatin1Char('?'); // half a character: no text can hold it
+        }
     }
-    out = out.simplified();
-    if (unstorableTextReason(out))
-        return QString();
-    return out;
+    return out.simplified();
 }
 
 } // namespace zant

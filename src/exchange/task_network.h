@@ -37,8 +37,10 @@ struct EventNetwork
     int dummyCount = 0; // zero-day links added only to keep the precedences
 };
 
-// More tasks than this are refused before the network is built.
-inline constexpr int kMaxNetworkTasks = 5000;
+// The most tasks 500 events can hold: a milestone at every event and an activity between every
+// two of them, as the program exports its largest plans. More are refused before the network is
+// built.
+inline constexpr int kMaxNetworkTasks = kMaxEvents + kMaxEvents * (kMaxEvents - 1) / 2;
 
 // Turns tasks with finish-to-start links into events joined by activities. Every task becomes
 // one activity from its start event to its end event, a milestone becomes an event, and a
@@ -47,12 +49,13 @@ inline constexpr int kMaxNetworkTasks = 5000;
 // otherwise share both events or a precedence would be lost. The result has one start event (1) and
 // one final event (n), every link runs to a higher number, and the earliest time of every task's
 // start event is the task's early start. Refused, with a message naming the tasks: a cycle, more
-// than 500 events, more than 500 links from one event, more tasks than kMaxNetworkTasks.
+// than 500 events (or more activities and waits than 500 events can hold), more than 500 links
+// from one event, more tasks than kMaxNetworkTasks.
 Result<EventNetwork> buildEventNetwork(const std::vector<NetworkTask>& tasks,
                                        const std::vector<NetworkTaskLink>& links);
 
-// A description the data file can hold: quotes, line breaks and characters outside its code
-// page replaced. Empty when nothing sensible remains.
+// A one-line description: line breaks and control characters become blanks, runs of blanks one;
+// every other character is kept.
 QString storableDescription(const QString& text);
 
 } // namespace zant

@@ -144,4 +144,33 @@ QString decodeTextFile(const QByteArray& bytes)
     return decodeCp1252(bytes);
 }
 
+std::optional<QString> decodeWithUnicodeBom(const QByteArray& bytes)
+{
+    // UTF-32 first: its little-endian mark begins like the UTF-16 one.
+    static const struct
+    {
+        QByteArrayView mark;
+        QStringConverter::Encoding encoding;
+    } kMarks[] = {
+        {QByteArrayView("\xFF\xFE\x00\x00", 4), QStringConverter::Utf32LE},
+        {QByteArrayView("\x00\x00\xFE\xFF", 4), QStringConverter::Utf32BE},
+        {QByteArrayView("\xFF\xFE", 2), QStringConverter::Utf16LE},
+        {QByteArrayView("\xFE\xFF", 2), QStringConverter::Utf16BE},
+    };
+    for (const auto& [mark, encoding] : kMarks) {
+        if (!bytes.startsWith(mark))
+            continue;
+        QStringDecoder decoder(encoding, QStringDecoder::Flag::Stateless);
+        return QString(decoder.decode(QByteArrayView(bytes).sliced(mark.size())));
+    }
+    return std::nullopt;
+}
+
+QString decodeForeignText(const QByteArray& bytes)
+{
+    if (auto text = decodeWithUnicodeBom(bytes))
+        return *std::move(text);
+    return decodeTextFile(bytes);
+}
+
 } // namespace zant

@@ -29,4 +29,12 @@ QString traditionalSubstitute(const QString& text);
 // with a UTF-8 byte order mark), otherwise as Windows-1252.
 QString decodeTextFile(const QByteArray& bytes);
 
+// Decodes a text that starts with a UTF-16 or UTF-32 byte order mark (Windows programs save
+// "Unicode" text so), without the mark; nothing when it has no such mark.
+std::optional<QString> decodeWithUnicodeBom(const QByteArray& bytes);
+
+// Text written by other programs: UTF-16 or UTF-32 with a byte order mark, otherwise as
+// decodeTextFile() reads it.
+QString decodeForeignText(const QByteArray& bytes);
+
 } // namespace zant

@@ -25,9 +25,36 @@ QString formatDaysForFile(double days)
 
 QString formatDays(double days)
 {
-    QString text = formatDaysForFile(days);
+    const double rounded = std::round(days * 1000) / 1000;
+    if (isZeroFloat(rounded))
+        return QStringLiteral("0");
+    QString text;
+    if (std::fabs(rounded) < 1e12) {
+        text = QString::number(rounded, 'f', 3);
+        while (text.endsWith(QLatin1Char('0')))
+            text.chop(1);
+        if (text.endsWith(QLatin1Char('.')))
+            text.chop(1);
+    } else {
+        text = formatDaysForFile(days);
+    }
     text.replace(QLatin1Char('.'), QLatin1Char(','));
     return text;
+}
+
+QString visibleText(const QString& text)
+{
+    QString out;
+    out.reserve(text.size());
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u < 0x20 || (u >= 0x7F && u < 0xA0))
+            out += QStringLiteral("\\x") +
+                   QString::number(u, 16).toUpper().rightJustified(2, QLatin1Char('0'));
+        else
+            out += c;
+    }
+    return out;
 }
 
 QString formatDate(const QDate& date)

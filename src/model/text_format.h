@@ -9,12 +9,17 @@ namespace zant {
 // the minus sign in that place otherwise (7 -> " 7", -3 -> "-3").
 QString withLeadingBlank(long long value);
 
-// Times, durations and floats in days, with the Italian decimal comma and no grouping
-// (12 -> "12", 12.5 -> "12,5", -3 -> "-3"). Values closer to zero than 1e-9 read "0".
+// Times, durations and floats in days as the screens, documents and messages show them: with the
+// Italian decimal comma, no grouping, and at most three decimals (12 -> "12", 12.5 -> "12,5",
+// 50/3 -> "16,667", -3 -> "-3"). Values that round to zero read "0". The data keep their value.
 QString formatDays(double days);
 
-// Same value with "." as decimal point, as the data files store it.
+// The value as the data files store it: "." as decimal point, 15 significant digits.
 QString formatDaysForFile(double days);
+
+// Text taken from a file or the clipboard as a message quotes it: every control character (which
+// could move a terminal's cursor or retitle its window) is shown as \xNN.
+QString visibleText(const QString& text);
 
 // Dates are always written dd/MM/yyyy whatever the system locale.
 QString formatDate(const QDate& date);

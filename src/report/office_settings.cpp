@@ -50,7 +50,10 @@ OfficeSettings OfficeSettings::parse(const QByteArray& bytes)
     QString name;
     QString address;
     QString section;
-    const QString text = decodeTextFile(bytes);
+    // Notepad's "Unicode" saves UTF-16; old Mac editors end lines with CR alone.
+    QString text = decodeForeignText(bytes);
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     for (QString line : text.split(QLatin1Char('\n'))) {
         if (line.startsWith(QChar(0xFEFF)))
             line.remove(0, 1);

@@ -12,7 +12,8 @@ namespace zant {
 //   nome=Studio tecnico ...
 //   indirizzo=Via ..., città
 // A value is everything after the "=", commas and quotes included; a value wholly in double
-// quotes loses the outer pair. The file may be UTF-8 or Windows-1252. Missing values read as
+// quotes loses the outer pair. The file may be UTF-8, Windows-1252, or UTF-16 or UTF-32 with a
+// byte order mark; lines may end with CR LF, LF or CR. Missing values read as
 // readable placeholders, so a cover is never blank.
 struct OfficeSettings
 {

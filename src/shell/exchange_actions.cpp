@@ -137,8 +137,13 @@ bool importMspdiFile(ModZANT& app, QWidget* parent)
         app.showMessage(parent, read.error());
         return false;
     }
-    return replaceWithImported(app, parent, QStringLiteral("Importa da Microsoft Project XML"),
-                               std::move(read.value().project), std::move(read.value().titlePage));
+    const QStringList leftOut = read.value().leftOut;
+    if (!replaceWithImported(app, parent, QStringLiteral("Importa da Microsoft Project XML"),
+                             std::move(read.value().project), std::move(read.value().titlePage)))
+        return false;
+    if (!leftOut.isEmpty())
+        app.showMessage(parent, information(describeLeftOut(leftOut)));
+    return true;
 }
 
 bool importActivityListFile(ModZANT& app, QWidget* parent)
@@ -155,15 +160,17 @@ bool importActivityListFile(ModZANT& app, QWidget* parent)
         return false;
     }
     return replaceWithImported(app, parent, QStringLiteral("Importa un elenco di attività"),
-                               std::move(read).value(), TitlePage());
+                               std::move(read.value().project), TitlePage());
 }
 
 QString pastePreview(int added, int newEvents, const QStringList& addedRows,
-                     const QStringList& refusedRows)
+                     const QStringList& refusedRows, const QString& layout)
 {
     QStringList lines;
     lines
         << QStringLiteral("Legami da aggiungere: %1 (nuovi eventi: %2).").arg(added).arg(newEvents);
+    if (!layout.isEmpty())
+        lines << layout;
     for (int i = 0; i < std::min<int>(addedRows.size(), kShownRows); ++i)
         lines << QStringLiteral("  ") + addedRows[i];
     if (addedRows.size() > kShownRows)
@@ -189,7 +196,8 @@ bool pasteActivities(ModZANT& app, QWidget* parent, const QString& text)
                                                         "elenco di attività.")));
         return false;
     }
-    const ActivityPaste paste = planActivityPaste(app.project(), parseActivityList(text));
+    const ActivityList list = parseActivityList(text);
+    const ActivityPaste paste = planActivityPaste(app.project(), list);
     QStringList added;
     for (const ActivityRow& row : paste.added)
         added << rowText(row);
@@ -201,12 +209,12 @@ bool pasteActivities(ModZANT& app, QWidget* parent, const QString& text)
             QStringLiteral("Negli appunti non ci sono attività da aggiungere: servono righe "
                            "\"evento da, evento a, giorni[, descrizione evento a]\".");
         if (!refused.isEmpty())
-            why = pastePreview(0, 0, {}, refused);
+            why = pastePreview(0, 0, {}, refused, describeLayout(list));
         app.showMessage(parent, exclamation(why));
         return false;
     }
-    const QString preview =
-        pastePreview(static_cast<int>(paste.added.size()), paste.newEvents, added, refused);
+    const QString preview = pastePreview(static_cast<int>(paste.added.size()), paste.newEvents,
+                                         added, refused, describeLayout(list));
     if (!app.dialogs().question(parent, QStringLiteral("Incolla attività"), preview, true))
         return false;
     if (Outcome failed = app.edit<ReplaceProjectCommand>(QStringLiteral("Incolla attività"),

@@ -19,7 +19,8 @@ void exportCalendarFile(ModZANT& app, QWidget* parent);
 void exportResultsWorkbook(ModZANT& app, QWidget* parent);
 
 // Offers to save unsaved changes, asks for the file and, when it reads, puts the imported
-// project in place of the current one. True when the project was replaced.
+// project in place of the current one, saying which inactive tasks were left out. True when the
+// project was replaced.
 bool importMspdiFile(ModZANT& app, QWidget* parent);
 bool importActivityListFile(ModZANT& app, QWidget* parent);
 
@@ -27,8 +28,8 @@ bool importActivityListFile(ModZANT& app, QWidget* parent);
 // and on Yes adds them. True when links were added.
 bool pasteActivities(ModZANT& app, QWidget* parent, const QString& text);
 
-// What the paste shows before it adds anything.
+// What the paste shows before it adds anything; `layout` says how the text was read.
 QString pastePreview(int added, int newEvents, const QStringList& addedRows,
-                     const QStringList& refusedRows);
+                     const QStringList& refusedRows, const QString& layout);
 
 } // namespace zant

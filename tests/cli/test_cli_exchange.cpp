@@ -129,6 +129,110 @@ private slots:
         QCOMPARE(contents(out), QByteArray("vecchio"));
     }
 
+    // What the import says on success: activities and milestones apart, what was left out, how
+    // a list was read.
+    void importSummaries_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("input");
+        QTest::addColumn<QString>("summary");
+        const QByteArray project = "<Project xmlns=\"http://schemas.microsoft.com/project\">"
+                                   "<StartDate>2027-03-01T08:00:00</StartDate><Tasks>";
+        QTest::newRow("milestones are not activities")
+            << "m.xml"
+            << project + "<Task><UID>1</UID><Name>A</Name><Duration>PT8H</Duration></Task>"
+                         "<Task><UID>2</UID><Name>Fine</Name><Milestone>1</Milestone>"
+                         "<PredecessorLink><PredecessorUID>1</PredecessorUID></PredecessorLink>"
+                         "</Task></Tasks></Project>"
+            << "importate 1 attività e 1 milestone: 2 eventi, 0 legami di 0 giorni";
+        QTest::newRow("inactive tasks are named")
+            << "i.xml"
+            << project + "<Task><UID>1</UID><Name>A</Name><Duration>PT8H</Duration></Task>"
+                         "<Task><UID>2</UID><Name>Varianti\xC2\x9B"
+                         "2J</Name><Duration>PT8H</Duration>"
+                         "<Active>0</Active></Task></Tasks></Project>"
+            << "importate 1 attività e 0 milestone: 2 eventi, 0 legami di 0 giorni\n"
+               "Tralasciata 1 attività inattiva: «Varianti\\x9B2J».";
+        QTest::newRow("the separator and the heading of a list")
+            << "l.csv" << QByteArray("Da;A;Giorni\n1;2;3;Scavi\tfondazioni\n2;3;4\n")
+            << "importati 2 legami tra 3 eventi\nSeparatore delle colonne: punto e virgola "
+               "(riconosciuto dalle prime righe); riga 1 di intestazione saltata: «Da;A;Giorni».";
+        QString unicode = QStringLiteral("Da;A;Giorni\r\n1;2;3;Città\r\n");
+        QByteArray utf16("\xFF\xFE");
+        for (const QChar c : unicode)
+            utf16 += QByteArray(1, char(c.unicode() & 0xFF)) + char(c.unicode() >> 8);
+        QTest::newRow("a list saved as Unicode text")
+            << "u.csv" << utf16 << "importati 1 legami tra 2 eventi";
+        unicode = QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-16\"?>") +
+                  QString::fromUtf8(project) +
+                  QStringLiteral("<Task><UID>1</UID><Name>Città</Name><Duration>PT8H</Duration>"
+                                 "</Task></Tasks></Project>");
+        utf16 = "\xFF\xFE";
+        for (const QChar c : unicode)
+            utf16 += QByteArray(1, char(c.unicode() & 0xFF)) + char(c.unicode() >> 8);
+        QTest::newRow("Microsoft Project XML saved as Unicode")
+            << "u.xml" << utf16 << "importate 1 attività e 0 milestone: 2 eventi";
+    }
+    void importSummaries()
+    {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, input);
+        QFETCH(QString, summary);
+        const QString out = m_dir.filePath(QStringLiteral("ZANT-dati-sommario.txt"));
+        const Run r = run({"import", file(name, input), "-o", out});
+        QCOMPARE(r.code, int(ExitOk));
+        QVERIFY2(r.out.startsWith(summary), qPrintable(r.out));
+        QCOMPARE(run({"check", out}).code, int(ExitOk));
+    }
+
+    // Refused imports: the output is not written, and what standard error echoes of the input
+    // shows its control characters.
+    void importsRefusedAndNamed_data()
+    {
+        QTest::addColumn<QByteArray>("input");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("a start date the data file cannot hold")
+            << QByteArray("<Project xmlns=\"http://schemas.microsoft.com/project\"><StartDate>"
+                          "1850-01-01T08:00:00</StartDate><Tasks><Task><UID>1</UID><Name>A</Name>"
+                          "<Duration>PT8H0M0S</Duration></Task></Tasks></Project>")
+            << "(StartDate) \"1850-01-01T08:00:00\" non è tra il 01/01/1900 e il 31/12/2199";
+        QTest::newRow("a cycle through the final event")
+            << QByteArray("1;2;5\n2;3;4\n3;2;0\n")
+            << "riga 3 (3 → 2: 0): l'evento 3 è l'evento finale";
+        QTest::newRow("terminal escapes in a refused row")
+            << QByteArray("1;2;3;\x1b]0;PWNED\x07\n1;2;x\x1b[31m\n")
+            << "riga 2 (1;2;x\\x1B[31m): i giorni \"x\\x1B[31m\"";
+    }
+    void importsRefusedAndNamed()
+    {
+        QFETCH(QByteArray, input);
+        QFETCH(QString, message);
+        const QString out = m_dir.filePath(QStringLiteral("ZANT-dati-rifiutato.txt"));
+        QFile::remove(out);
+        const Run r = run({"import", file(QStringLiteral("rifiutato"), input), "-o", out});
+        QCOMPARE(r.code, int(ExitError));
+        QVERIFY2(r.err.contains(message), qPrintable(r.err));
+        for (const QChar c : r.err)
+            QVERIFY2(c.unicode() >= 0x20 || c == QLatin1Char('\n'), qPrintable(r.err));
+        QVERIFY(!QFile::exists(out));
+    }
+
+    // Imported durations keep their value; the listing shows them to three decimals.
+    void importedDurationsShownRounded()
+    {
+        const QString xml = file(
+            QStringLiteral("terzi.xml"),
+            "<Project xmlns=\"http://schemas.microsoft.com/project\"><StartDate>2027-03-01"
+            "</StartDate><Tasks><Task><UID>1</UID><Name>A</Name><Duration>PT400H0M0S</Duration>"
+            "<DurationFormat>8</DurationFormat></Task></Tasks></Project>");
+        const QString out = m_dir.filePath(QStringLiteral("ZANT-dati-terzi.txt"));
+        QCOMPARE(run({"import", xml, "-o", out}).code, int(ExitOk));
+        QVERIFY(contents(out).contains("\"16.6666666666667\""));
+        const Run r = run({"compute", out});
+        QVERIFY2(r.out.contains(QStringLiteral("16,667")), qPrintable(r.out));
+        QVERIFY2(!r.out.contains(QStringLiteral("16,6666")), qPrintable(r.out));
+    }
+
     void tenMegabyteTaskListsRefused()
     {
         QByteArray csv;

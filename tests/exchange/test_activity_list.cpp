@@ -22,8 +22,24 @@ QString refusedOf(const std::vector<RefusedRow>& refused)
 {
     QStringList out;
     for (const RefusedRow& r : refused)
-        out << QStringLiteral("%1: %2").arg(r.line).arg(r.reason);
+        out << QStringLiteral("%1 (%2): %3").arg(r.line).arg(r.text, r.reason);
     return out.join(QStringLiteral(" | "));
+}
+
+QByteArray utf16le(const QString& text)
+{
+    QByteArray bytes("\xFF\xFE");
+    for (const QChar c : text)
+        bytes += QByteArray(1, char(c.unicode() & 0xFF)) + char(c.unicode() >> 8);
+    return bytes;
+}
+
+QByteArray utf32be(const QString& text)
+{
+    QByteArray bytes("\x00\x00\xFE\xFF", 4);
+    for (const QChar c : text)
+        bytes += QByteArray(2, '\0') + char(c.unicode() >> 8) + char(c.unicode() & 0xFF);
+    return bytes;
 }
 
 } // namespace
@@ -38,59 +54,137 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("rows");
         QTest::addColumn<bool>("heading");
+        QTest::addColumn<QString>("separator");
 
         QTest::newRow("tabs from a spreadsheet, decimal comma")
             << "1\t2\t5\tScavi\r\n2\t3\t2,5\tGetti\r\n"
-            << "1>2=5:Scavi 2>3=2.5:Getti" << false;
+            << "1>2=5:Scavi 2>3=2.5:Getti" << false << "\t";
         QTest::newRow("semicolons with a heading")
             << "Da;A;Giorni;Descrizione\n1;2;3;Tracciamenti\n"
-            << "1>2=3:Tracciamenti" << true;
+            << "1>2=3:Tracciamenti" << true << ";";
         QTest::newRow("commas take the decimal point") << "1,2,1.5,Scavi\n"
-                                                       << "1>2=1.5:Scavi" << false;
+                                                       << "1>2=1.5:Scavi" << false << ",";
         QTest::newRow("commas: the description keeps the rest of the row")
             << "1,2,3,Scavi, fondazioni\n"
-            << "1>2=3:Scavi, fondazioni" << false;
+            << "1>2=3:Scavi, fondazioni" << false << ",";
         QTest::newRow("quoted field with the separator and a quote")
             << "1;2;4;\"Getti; \"\"plinti\"\"\"\n"
-            << "1>2=4:Getti; 'plinti'" << false;
-        QTest::newRow("description is optional, blank rows ignored") << "\n1;2;4\n\n2;3;0\n"
-                                                                     << "1>2=4 2>3=0" << false;
+            << "1>2=4:Getti; \"plinti\"" << false << ";";
+        QTest::newRow("description is optional, blank rows ignored")
+            << "\n1;2;4\n\n2;3;0\n"
+            << "1>2=4 2>3=0" << false << ";";
         QTest::newRow("blanks around numbers") << " 1 ; 2 ; 7 \n"
-                                               << "1>2=7" << false;
+                                               << "1>2=7" << false << ";";
+        QTest::newRow("one tab inside a description keeps the semicolons")
+            << "1;2;3;Scavi\tfondazioni\n2;3;4;Getti\n"
+            << "1>2=3:Scavi fondazioni 2>3=4:Getti" << false << ";";
+        QTest::newRow("tabs in every description of a one-row list keep the semicolons")
+            << "1;2;3;a\tb\tc\n"
+            << "1>2=3:a b c" << false << ";";
+        QTest::newRow("semicolons in a description of a tab list keep the tabs")
+            << "1\t2\t3\tScavi; fondazioni\n2\t3\t1\tGetti\n"
+            << "1>2=3:Scavi; fondazioni 2>3=1:Getti" << false << "\t";
+        QTest::newRow("rows of separators alone hold nothing") << "1;2;3\n;;;\n\t\n2;3;1\n"
+                                                               << "1>2=3 2>3=1" << false << ";";
+        QTest::newRow("a quoted line break stays in the description")
+            << "1;2;3;\"Getti\nplinti\"\n2;3;1\n"
+            << "1>2=3:Getti plinti 2>3=1" << false << ";";
     }
     void parsing()
     {
         QFETCH(QString, text);
+        QFETCH(QString, separator);
         const ActivityList list = parseActivityList(text);
         QCOMPARE(refusedOf(list.refused), QString());
         QTEST(rowsOf(list), "rows");
         QTEST(list.headingSkipped, "heading");
+        QCOMPARE(QString(list.separator), separator);
     }
 
+    // Nothing is dropped without a word: each row that is not taken is named with its reason.
     void refusedRows_data()
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("refused");
+        QTest::addColumn<QString>("rows");
         QTest::newRow("too few fields") << "1;2;3\n1;2\n"
-                                        << "2: servono almeno evento da, evento a e giorni";
+                                        << "2 (1;2): servono almeno evento da, evento a e giorni"
+                                        << "1>2=3";
         QTest::newRow("event beyond 500")
             << "1;2;3\n1;501;3\n"
-            << "2: l'evento a \"501\" non è un numero intero da 1 a 500";
+            << "2 (1;501;3): l'evento a \"501\" non è un numero intero da 1 a 500"
+            << "1>2=3";
         QTest::newRow("event zero") << "1;2;3\n0;2;3\n"
-                                    << "2: l'evento da \"0\" non è un numero intero da 1 a 500";
-        QTest::newRow("negative days") << "1;2;3\n1;3;-2\n"
-                                       << "2: i giorni \"-2\" non sono un numero da 0 a 1000000";
+                                    << "2 (0;2;3): l'evento da \"0\" non è un numero intero da 1 a "
+                                       "500"
+                                    << "1>2=3";
+        QTest::newRow("negative days")
+            << "1;2;3\n1;3;-2\n"
+            << "2 (1;3;-2): i giorni \"-2\" non sono un numero da 0 a 1000000"
+            << "1>2=3";
         QTest::newRow("a later row of words is not a heading")
             << "1;2;3\nda;a;giorni\n"
-            << "2: l'evento da \"da\" non è un numero intero da 1 a 500";
+            << "2 (da;a;giorni): l'evento da \"da\" non è un numero intero da 1 a 500"
+            << "1>2=3";
         QTest::newRow("fractional event")
             << "1;2;3\n1.5;2;3\n"
-            << "2: l'evento da \"1.5\" non è un numero intero da 1 a 500";
+            << "2 (1.5;2;3): l'evento da \"1.5\" non è un numero intero da 1 a 500"
+            << "1>2=3";
+        QTest::newRow("a first row with a typo in the days is no heading")
+            << "1;2;x;Scavi\n2;3;4\n3;4;1\n"
+            << "1 (1;2;x;Scavi): i giorni \"x\" non sono un numero da 0 a 1000000"
+            << "2>3=4 3>4=1";
+        QTest::newRow("a first row with numbers and words is no heading")
+            << "Da;2;3\n2;3;4\n"
+            << "1 (Da;2;3): l'evento da \"Da\" non è un numero intero da 1 a 500"
+            << "2>3=4";
+        QTest::newRow("an unclosed quote refuses its row, the next rows are read")
+            << "1;2;3;\"aperta\n2;3;4\n3;4;1\n"
+            << "1 (1;2;3;\"aperta): le virgolette aperte in questa riga non sono chiuse"
+            << "2>3=4 3>4=1";
+        QTest::newRow("an unclosed quote after a quoted line break")
+            << "1;2;3;\"a\nb\";\"c\n2;3;4\n"
+            << "1 (1;2;3;\"a\\x0Ab\";\"c): le virgolette aperte in questa riga non sono chiuse"
+            << "2>3=4";
+        QTest::newRow("control characters are shown, tabs as blanks")
+            << "1;2;3\n1\t2;x\x1b[31m\n"
+            << "2 (1 2;x\\x1B[31m): servono almeno evento da, evento a e giorni"
+            << "1>2=3";
+        QTest::newRow("a terminal title sequence in the days")
+            << "1;2;3\n1;3;\x1b]0;PWNED\x07\n"
+            << "2 (1;3;\\x1B]0;PWNED\\x07): i giorni \"\\x1B]0\" non sono un numero da 0 a "
+               "1000000"
+            << "1>2=3";
     }
     void refusedRows()
     {
         QFETCH(QString, text);
-        QTEST(refusedOf(parseActivityList(text).refused), "refused");
+        const ActivityList list = parseActivityList(text);
+        QTEST(refusedOf(list.refused), "refused");
+        QTEST(rowsOf(list), "rows");
+        QVERIFY(!list.headingSkipped);
+    }
+
+    void layoutIsSaid_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("layout");
+        QTest::newRow("heading") << "\nDa;A;Giorni\n1;2;3\n"
+                                 << "Separatore delle colonne: punto e virgola (riconosciuto dalle "
+                                    "prime righe); riga 2 di "
+                                    "intestazione saltata: «Da;A;Giorni».";
+        QTest::newRow("tabs, no heading")
+            << "1\t2\t3\n"
+            << "Separatore delle colonne: tabulazione (riconosciuto dalle prime righe).";
+        QTest::newRow("a heading's control characters")
+            << "Da,A,Giorni\x1b\n1,2,3\n"
+            << "Separatore delle colonne: virgola (riconosciuto dalle prime righe); riga 1 di "
+               "intestazione saltata: «Da,A,Giorni\\x1B».";
+    }
+    void layoutIsSaid()
+    {
+        QFETCH(QString, text);
+        QTEST(describeLayout(parseActivityList(text)), "layout");
     }
 
     void pasteIntoAProject()
@@ -112,11 +206,58 @@ private slots:
         QCOMPARE(paste.result.description(4), QStringLiteral("Evento 4"));
         QCOMPARE(paste.result.description(5), QStringLiteral("Collaudo"));
         QCOMPARE(paste.result.startDateText(), QStringLiteral("01/03/2027"));
-        QCOMPARE(
-            refusedOf(paste.refused),
-            QStringLiteral(
-                "2: il legame da 2 a 3 c'è già | 5: un legame deve portare a un altro evento"));
+        QCOMPARE(refusedOf(paste.refused),
+                 QStringLiteral("2 (2 → 3: 9): il legame da 2 a 3 c'è già | 5 (4 → 4: 1): un "
+                                "legame deve portare a un altro evento"));
         QCOMPARE(paste.added.size(), std::size_t(3));
+    }
+
+    // The final event is the highest number of the result; the links from it are refused (in the
+    // data check and the computation it has none), and so is a cycle through it.
+    void linksLeavingTheFinalEvent_data()
+    {
+        QTest::addColumn<QString>("before");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("links");
+        QTest::addColumn<QString>("refused");
+        const QString leaving3 =
+            QStringLiteral("l'evento 3 è l'evento finale (il numero più alto): da esso non può "
+                           "partire un legame");
+        QTest::newRow("a cycle through the final event") << "0"
+                                                         << "1;2;5\n2;3;4\n3;2;0\n"
+                                                         << "3: 1>2=5 2>3=4"
+                                                         << "3 (3 → 2: 0): " + leaving3;
+        QTest::newRow("the refused row named the highest event: the next one is the final")
+            << "0"
+            << "1;2;1\n2;1;1\n3;1;1\n"
+            << "2: 1>2=1"
+            << "2 (2 → 1: 1): l'evento 2 è l'evento finale (il numero più alto): da esso non "
+               "può partire un legame | 3 (3 → 1: 1): " +
+                   leaving3;
+        QTest::newRow("the project's own final event") << "3: 1>2=4 2>3=1"
+                                                       << "3;1;2\n"
+                                                       << "3: 1>2=4 2>3=1"
+                                                       << "1 (3 → 1: 2): " + leaving3;
+        QTest::newRow("a link beyond the final event moves it")
+            << "3: 1>2=4 2>3=1"
+            << "3;4;2\n"
+            << "4: 1>2=4 2>3=1 3>4=2" << QString();
+        QTest::newRow("a repeat of a refused row is refused for the same reason")
+            << "0"
+            << "1;2;1\n2;3;1\n3;1;1\n3;1;2\n"
+            << "3: 1>2=1 2>3=1"
+            << "3 (3 → 1: 1): " + leaving3 + " | 4 (3 → 1: 2): " + leaving3;
+    }
+    void linksLeavingTheFinalEvent()
+    {
+        QFETCH(QString, before);
+        QFETCH(QString, text);
+        Project project = test::buildProject(before, QStringLiteral("01/03/2027"));
+        const ActivityPaste paste = planActivityPaste(project, parseActivityList(text));
+        QTEST(test::describeLinks(paste.result), "links");
+        QTEST(refusedOf(paste.refused), "refused");
+        const int n = paste.result.eventCount();
+        QCOMPARE(paste.result.linkCount(n), 0);
     }
 
     void fiveHundredLinksPerEvent()
@@ -137,14 +278,28 @@ private slots:
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QString>("links");
         QTest::addColumn<QString>("error");
+        const QString list = QStringLiteral("Da;A;Giorni\r\n1;2;5;Città\r\n2;3;1,5;Fine\r\n");
         QTest::newRow("a complete network")
             << QByteArray("Da;A;Giorni;Descrizione\r\n1;2;5;Scavi\r\n2;3;1,5;Fine\r\n")
             << "3: 1>2=5 2>3=1.5" << QString();
         QTest::newRow("Windows-1252 descriptions")
             << QByteArray("1;2;5;Attivit\xE0\r\n") << "2: 1>2=5" << QString();
+        QTest::newRow("UTF-16 with a byte order mark, as Excel saves Unicode text")
+            << utf16le(list) << "3: 1>2=5 2>3=1.5" << QString();
+        QTest::newRow("UTF-32 big-endian with a byte order mark")
+            << utf32be(list) << "3: 1>2=5 2>3=1.5" << QString();
         QTest::newRow("a refused row refuses the file")
             << QByteArray("1;2;5\n2;2;1\n") << QString()
             << "riga 2 (2 → 2: 1): un legame deve portare";
+        QTest::newRow("a first row with a typo is named, not skipped")
+            << QByteArray("1;2;x;Scavi\n2;3;4\n") << QString()
+            << "riga 1 (1;2;x;Scavi): i giorni \"x\" non sono un numero";
+        QTest::newRow("an unclosed quote is named")
+            << QByteArray("1;2;3;\"aperta\n2;3;4\n") << QString()
+            << "riga 1 (1;2;3;\"aperta): le virgolette aperte in questa riga non sono chiuse";
+        QTest::newRow("a cycle through the final event")
+            << QByteArray("1;2;5\n2;3;4\n3;2;0\n") << QString()
+            << "riga 3 (3 → 2: 0): l'evento 3 è l'evento finale";
         QTest::newRow("an event leading nowhere fails the check")
             << QByteArray("1;2;5\n1;3;1\n") << QString()
             << "non supera il controllo dei dati. Evento n. 2: scegliere gli eventi";
@@ -162,9 +317,9 @@ private slots:
             parseActivityListFile(bytes, QStringLiteral("elenco.csv"), QDate(2026, 12, 8));
         if (error.isEmpty()) {
             QVERIFY2(read.ok(), read.ok() ? "" : qPrintable(read.error().text));
-            QCOMPARE(test::describeLinks(read.value()), links);
-            QCOMPARE(read.value().startDateText(), QStringLiteral("08/12/2026"));
-            QVERIFY(!findDataFault(read.value()));
+            QCOMPARE(test::describeLinks(read.value().project), links);
+            QCOMPARE(read.value().project.startDateText(), QStringLiteral("08/12/2026"));
+            QVERIFY(!findDataFault(read.value().project));
         } else {
             QVERIFY(!read.ok());
             QVERIFY2(read.error().text.contains(error), qPrintable(read.error().text));
@@ -176,13 +331,15 @@ private slots:
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("stored");
-        QTest::newRow("quotes and line breaks") << "Getto \"A\"\nfine"
-                                                << "Getto 'A' fine";
-        QTest::newRow("arrow and a character outside the code page") << "1 → 2 ✓"
-                                                                     << "1 -> 2 ?";
+        QTest::newRow("quotes kept, line breaks made blanks") << "Getto \"A\"\nfine"
+                                                              << "Getto \"A\" fine";
+        QTest::newRow("characters outside Windows-1252 kept") << "1 → 2 ✓ ≥ Москва"
+                                                              << "1 → 2 ✓ ≥ Москва";
         QTest::newRow("a pair of surrogates is one character")
-            << QString::fromUcs4(U"gru 🏗 x") << "gru ? x";
+            << QString::fromUcs4(U"gru 🏗 x") << QString::fromUcs4(U"gru 🏗 x");
         QTest::newRow("lone surrogates") << QString(QChar(0xD800)) + "a" + QChar(0xDC00) << "?a?";
+        QTest::newRow("runs of blanks and tabs") << "  Scavi\t\tfondazioni  "
+                                                 << "Scavi fondazioni";
     }
     void descriptionsMadeStorable()
     {
@@ -195,7 +352,11 @@ private slots:
         const auto read =
             parseActivityListFile("1;2;5;Attivit\xE0\r\n", "e.csv", QDate(2026, 12, 8));
         QVERIFY(read.ok());
-        QCOMPARE(read.value().description(2), QStringLiteral("Attività"));
+        QCOMPARE(read.value().project.description(2), QStringLiteral("Attività"));
+        QCOMPARE(
+            read.value().layout,
+            QStringLiteral("Separatore delle colonne: punto e virgola (riconosciuto dalle prime "
+                           "righe)."));
     }
 };
 

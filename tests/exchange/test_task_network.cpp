@@ -159,7 +159,7 @@ private slots:
         QCOMPARE(p.eventCount(), 3);
         QCOMPARE(p.description(1), QStringLiteral("Consegna"));
         QCOMPARE(p.description(2), QStringLiteral("Scavi"));
-        QCOMPARE(p.description(3), QStringLiteral("Getto 'a' fine"));
+        QCOMPARE(p.description(3), QStringLiteral("Getto \"a\" fine"));
     }
 
     void refusals_data()

@@ -37,6 +37,11 @@ private slots:
         QTest::newRow("thousands without grouping") << 12345.0 << "12345";
         QTest::newRow("rounding noise reads zero") << 1e-12 << "0";
         QTest::newRow("negative zero") << -0.0 << "0";
+        QTest::newRow("thirds shown to three decimals") << 50.0 / 3 << "16,667";
+        QTest::newRow("no trailing zeros") << 2.5000000001 << "2,5";
+        QTest::newRow("half a thousandth rounds up") << 0.0005 << "0,001";
+        QTest::newRow("less than half a thousandth reads zero") << -0.0004 << "0";
+        QTest::newRow("a million days and a fraction") << 999999.9996 << "1000000";
     }
 
     void days()
@@ -44,6 +49,25 @@ private slots:
         QFETCH(double, value);
         QFETCH(QString, text);
         QCOMPARE(formatDays(value), text);
+    }
+
+    void visibleControlCharacters_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("a terminal title sequence") << "\x1b]0;PWNED\x07"
+                                                   << "\\x1B]0;PWNED\\x07";
+        QTest::newRow("tab, line breaks, NUL")
+            << QString("a\tb\r\n") + QChar(0) << "a\\x09b\\x0D\\x0A\\x00";
+        QTest::newRow("DEL and C1 controls")
+            << QString("x") + QChar(0x7F) + QChar(0x9B) << "x\\x7F\\x9B";
+        QTest::newRow("accents and symbols stay") << "città € ✓"
+                                                  << "città € ✓";
+    }
+    void visibleControlCharacters()
+    {
+        QFETCH(QString, text);
+        QTEST(visibleText(text), "shown");
     }
 
     void dates()

@@ -59,6 +59,22 @@ private slots:
             << QByteArray("[altro]\nnome=Altro\n[studio]\nindirizzo=Via Po 2\n")
             << "Studio tecnico non configurato"
             << "Via Po 2";
+        const QString unicode =
+            QStringLiteral("[studio]\r\nnome=Studio Nicolò\r\nindirizzo=Città\r\n");
+        QByteArray utf16le("\xff\xfe");
+        for (const QChar c : unicode)
+            utf16le += QByteArray(1, char(c.unicode() & 0xFF)) + char(c.unicode() >> 8);
+        QTest::newRow("UTF-16 with its byte order mark, as Notepad saves Unicode")
+            << utf16le << "Studio Nicolò"
+            << "Città";
+        QByteArray utf32be("\x00\x00\xfe\xff", 4);
+        for (const QChar c : unicode)
+            utf32be += QByteArray(2, '\0') + char(c.unicode() >> 8) + char(c.unicode() & 0xFF);
+        QTest::newRow("UTF-32 big-endian with its mark") << utf32be << "Studio Nicolò"
+                                                         << "Città";
+        QTest::newRow("lines ended by CR alone")
+            << QByteArray("[studio]\rnome=Studio Verdi\rindirizzo=Via Po 2\r") << "Studio Verdi"
+            << "Via Po 2";
         QTest::newRow("empty file") << QByteArray() << "Studio tecnico non configurato"
                                     << "Indirizzo non configurato";
     }

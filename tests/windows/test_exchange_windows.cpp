@@ -153,6 +153,63 @@ private slots:
         QCOMPARE(f.links(), QString::fromLatin1(kNetwork));
     }
 
+    // The preview names every row it does not take and says how the text was read.
+    void pastePreviewHidesNothing_data()
+    {
+        QTest::addColumn<QString>("clipboard");
+        QTest::addColumn<QStringList>("lines");
+        QTest::newRow("a typo in the first row is no heading")
+            << "4;5;x;Collaudo\n4;6;1\n"
+            << QStringList{
+                   "Legami da aggiungere: 1 (nuovi eventi: 2).",
+                   "Separatore delle colonne: punto e virgola (riconosciuto dalle prime righe).",
+                   "riga 1 (4;5;x;Collaudo): i giorni \"x\" non sono un numero da 0 a "
+                   "1000000"};
+        QTest::newRow("a heading, a tab inside a description, an unclosed quote")
+            << "Da;A;Giorni\n4;5;3;Collaudo\tfinale\n5;6;1;\"aperta\n"
+            << QStringList{
+                   "Legami da aggiungere: 1 (nuovi eventi: 1).",
+                   "Separatore delle colonne: punto e virgola (riconosciuto dalle prime righe); "
+                   "riga 1 di intestazione saltata: «Da;A;Giorni».",
+                   "4 → 5: 3 giorni (Collaudo finale)",
+                   "riga 3 (5;6;1;\"aperta): le virgolette aperte in questa riga non sono "
+                   "chiuse"};
+        QTest::newRow("a link from the final event")
+            << "4\t5\t1\n5\t2\t1\n"
+            << QStringList{"Legami da aggiungere: 1 (nuovi eventi: 1).",
+                           "riga 2 (5 → 2: 1): l'evento 5 è l'evento finale (il numero più alto): "
+                           "da esso non può partire un legame"};
+    }
+    void pastePreviewHidesNothing()
+    {
+        QFETCH(QString, clipboard);
+        QFETCH(QStringList, lines);
+        Fixture f;
+        QGuiApplication::clipboard()->setText(clipboard);
+        f.dialogs->answers.push_back(false);
+        QTest::keyClick(f.window, Qt::Key_V, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(f.dialogs->questions.size(), 1);
+        const QString preview = f.dialogs->questions.first();
+        for (const QString& line : lines)
+            QVERIFY2(preview.contains(line), qPrintable(preview));
+    }
+
+    void inactiveTasksLeftOutAreSaid()
+    {
+        Fixture f;
+        f.dialogs->saveAnswers.push_back(SaveChoice::Discard);
+        f.dialogs->fileNames.push_back(
+            f.write("inattive.xml", "<Project xmlns=\"http://schemas.microsoft.com/project\">"
+                                    "<Tasks><Task><UID>1</UID><Name>A</Name><Duration>PT8H"
+                                    "</Duration></Task><Task><UID>2</UID><Name>Varianti</Name>"
+                                    "<Duration>PT80H</Duration><Active>0</Active></Task>"
+                                    "</Tasks></Project>"));
+        f.action("importamspdi")->trigger();
+        QCOMPARE(f.links(), QStringLiteral("2: 1>2=1"));
+        QCOMPARE(f.lastMessage(), QStringLiteral("Tralasciata 1 attività inattiva: «Varianti»."));
+        QCOMPARE(f.dialogs->messages.back().message.kind, MessageKind::Information);
+    }
+
     void pasteDeclinedOrEmpty_data()
     {
         QTest::addColumn<QString>("clipboard");
