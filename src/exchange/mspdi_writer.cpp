@@ -16,16 +16,10 @@ namespace {
 
 constexpr int kElapsedDaysFormat = 8;
 
-// XML 1.0 has no place for most control characters.
+// Names and the title are the user's texts, which may hold characters XML cannot carry.
 QString xmlText(const QString& text)
 {
-    QString out = text;
-    for (QChar& c : out) {
-        if (c.unicode() < 0x20 && c != QLatin1Char('\t') && c != QLatin1Char('\n') &&
-            c != QLatin1Char('\r'))
-            c = QLatin1Char(' ');
-    }
-    return out;
+    return cleanXmlText(text);
 }
 
 QString dateTimeText(const QDate& start, double days)
