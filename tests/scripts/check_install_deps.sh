@@ -6,7 +6,7 @@
 set -euo pipefail
 source_dir=${1:?source folder}
 
-for tool in dpkg-query dpkg apt-cache; do
+for tool in dpkg-query dpkg awk; do
   command -v "$tool" >/dev/null || { echo "skipped: no $tool, not a Debian system"; exit 77; }
 done
 
@@ -19,22 +19,46 @@ mapfile -t listed < <(sed -n '/^packages=(/,/^)/p' "$source_dir/scripts/install-
                       sed -e 's/#.*//' -e 's/packages=(//' -e 's/)//' | tr -s ' \t' '\n' | sed '/^$/d')
 [ ${#listed[@]} -gt 0 ] || { echo "no package list in scripts/install-deps.sh"; exit 1; }
 
-# What the listed packages bring with them.
+# What every Debian system has, and what the listed packages bring with them: their
+# dependencies as the installed packages record them (alternatives and provided names count).
 declare -A available
 while read -r name; do
   available[$name]=1
-done < <(apt-cache depends --recurse --no-recommends --no-suggests --no-conflicts --no-breaks \
-           --no-replaces --no-enhances "${listed[@]}" 2>/dev/null | grep -v '^ ' | sed 's/:.*//')
-for name in "${listed[@]}"; do
-  available[$name]=1
-done
-# What every Debian system has.
-while read -r name priority essential; do
-  if [ "$priority" = required ] || [ "$essential" = yes ]; then
-    available[$name]=1
-  fi
-done < <(dpkg-query -W -f='${Package} ${Priority} ${Essential}\n' | sed 's/:[^ ]*//')
+done < <(dpkg-query -W -f='${Package}\t${Priority}\t${Essential}\t${Provides}\t${Depends}, ${Pre-Depends}\n' |
+  awk -F'\t' -v listed="${listed[*]}" '
+    {
+      sub(/:.*/, "", $1)
+      if ($2 == "required" || $3 == "yes") print $1
+      depends[$1] = $5
+      n = split($4, provided, /, */)
+      for (i = 1; i <= n; i++) {
+        sub(/ .*/, "", provided[i])
+        if (provided[i] != "") provider[provided[i]] = provider[provided[i]] " " $1
+      }
+    }
+    END {
+      n = split(listed, queue, " ")
+      for (i = 1; i <= n; i++) seen[queue[i]] = 1
+      for (head = 1; head <= n; head++) {
+        name = queue[head]
+        print name
+        targets = depends[name]
+        if (name in provider) targets = targets "," provider[name]
+        gsub(/\|/, ",", targets)
+        m = split(targets, parts, /[, ]+/)
+        for (j = 1; j <= m; j++) {
+          dep = parts[j]
+          if (dep == "" || dep ~ /^[(<>=]/ || dep ~ /[)]$/) continue
+          sub(/:.*/, "", dep)
+          if (!(dep in seen)) { seen[dep] = 1; queue[++n] = dep }
+        }
+      }
+    }')
 
+# Which package owns each program: its path, the file a link leads to, and, on a merged /usr,
+# the /bin path the package lists. One dpkg call for all of them.
+declare -A path_of candidates_of
+all=()
 missing=0
 for tool in "${tools[@]}"; do
   path=$(command -v "$tool" || true)
@@ -43,18 +67,27 @@ for tool in "${tools[@]}"; do
     missing=1
     continue
   fi
+  real=$(readlink -f "$path")
+  path_of[$tool]=$path
+  candidates_of[$tool]="$path $real ${path#/usr} ${real#/usr}"
+  all+=($path $real ${path#/usr} ${real#/usr})
+done
+declare -A owner_of
+while IFS= read -r line; do
+  owner_of[${line#*: }]=${line%%:*}
+done < <(dpkg -S "${all[@]}" 2>/dev/null | grep -v '^diversion' | sed 's/, [^:]*//')
+
+for tool in "${!path_of[@]}"; do
   owner=""
-  for candidate in "$path" "$(readlink -f "$path")"; do
-    owner=$(dpkg -S "$candidate" 2>/dev/null | head -n1 | cut -d: -f1 || true)
-    # A merged /usr lists /bin files under /bin only.
-    [ -n "$owner" ] || owner=$(dpkg -S "${candidate#/usr}" 2>/dev/null | head -n1 | cut -d: -f1 || true)
+  for candidate in ${candidates_of[$tool]}; do
+    owner=${owner_of[$candidate]:-}
     [ -n "$owner" ] && break
   done
   if [ -z "$owner" ]; then
-    echo "$tool ($path): no package owns it"
+    echo "$tool (${path_of[$tool]}): no package owns it"
     missing=1
   elif [ -z "${available[$owner]:-}" ]; then
-    echo "$tool ($path) comes from $owner, which scripts/install-deps.sh does not install"
+    echo "$tool (${path_of[$tool]}) comes from $owner, which scripts/install-deps.sh does not install"
     missing=1
   fi
 done
