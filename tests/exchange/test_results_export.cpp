@@ -175,6 +175,24 @@ private slots:
         QCOMPARE(QDir(m_dir.path()).entryList(QDir::AllEntries | QDir::Hidden), before);
     }
 
+    // Excel holds 32,767 characters in a cell: a longer description is refused by name, in
+    // Italian, and nothing is written.
+    void descriptionTooLongForACell()
+    {
+        Project p = diamond();
+        p.setDescription(3, QString(32768, QLatin1Char('d')));
+        const QString path = m_dir.filePath(QStringLiteral("lunga.xlsx"));
+        const Outcome refused = exportResultsXlsx(path, p, ComputeSchedule(p));
+        QVERIFY(refused);
+        QCOMPARE(refused->text, QStringLiteral("Impossibile salvare il file \"%1\": la descrizione "
+                                               "dell'evento n. 3 supera i 32767 caratteri che una "
+                                               "cella di Excel può contenere.")
+                                    .arg(QDir::toNativeSeparators(path)));
+        QVERIFY(!QFile::exists(path));
+        p.setDescription(3, QString(32767, QLatin1Char('d')));
+        QCOMPARE(exportResultsXlsx(path, p, ComputeSchedule(p)), Outcome());
+    }
+
     void csvForItalianExcel()
     {
         const Project p = diamond();
