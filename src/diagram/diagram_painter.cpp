@@ -5,6 +5,7 @@
 #include "model/file_io.h"
 #include "model/text_format.h"
 
+#include <QBuffer>
 #include <QFileInfo>
 #include <QFontMetricsF>
 #include <QImage>
@@ -431,6 +432,18 @@ bool isPictureSuffix(const QString& path)
            suffix == QLatin1String("pdf");
 }
 
+namespace {
+
+// Hands finished bytes to the save; a device that refuses them leaves the cause to the save.
+Outcome writeAll(QIODevice& device, const QByteArray& bytes)
+{
+    if (device.write(bytes) != bytes.size())
+        return critical(QString());
+    return std::nullopt;
+}
+
+} // namespace
+
 Outcome exportPicture(const QString& path, const QSizeF& size, const PicturePainter& paint,
                       double pngScale)
 {
@@ -442,20 +455,23 @@ Outcome exportPicture(const QString& path, const QSizeF& size, const PicturePain
     const QString what =
         QStringLiteral("Impossibile disegnare l'immagine nel file %1.").arg(displayPath(path));
     if (suffix == QLatin1String("svg")) {
-        return saveFile(path, [&](QIODevice& device) -> Outcome {
-            QSvgGenerator svg;
-            svg.setOutputDevice(&device);
-            svg.setSize(size.toSize());
-            svg.setViewBox(QRectF(QPointF(0, 0), size));
-            svg.setTitle(QStringLiteral("ZANT"));
-            QPainter painter;
-            if (!painter.begin(&svg))
-                return critical(what);
-            paint(painter);
-            if (!painter.end())
-                return critical(what);
-            return std::nullopt;
-        });
+        // The SVG generator writes texts as it is given them; the finished document is cleaned
+        // of the characters XML cannot carry before it reaches the file.
+        QBuffer buffer;
+        buffer.open(QIODevice::WriteOnly);
+        QSvgGenerator svg;
+        svg.setOutputDevice(&buffer);
+        svg.setSize(size.toSize());
+        svg.setViewBox(QRectF(QPointF(0, 0), size));
+        svg.setTitle(QStringLiteral("ZANT"));
+        QPainter painter;
+        if (!painter.begin(&svg))
+            return critical(what);
+        paint(painter);
+        if (!painter.end())
+            return critical(what);
+        const QByteArray bytes = cleanXmlText(QString::fromUtf8(buffer.data())).toUtf8();
+        return saveFile(path, [&](QIODevice& device) { return writeAll(device, bytes); });
     }
     if (suffix == QLatin1String("png")) {
         // Very large networks: fewer pixels per unit rather than an image nobody can open.
@@ -481,24 +497,34 @@ Outcome exportPicture(const QString& path, const QSizeF& size, const PicturePain
             painter.scale(scale, scale);
             paint(painter);
         }
-        return saveFile(path, [&](QIODevice& device) -> Outcome {
-            if (!image.save(&device, "PNG"))
-                return critical(what);
-            return std::nullopt;
-        });
+        // Encoded in memory: the encoder then never meets a failing disk, whose cause the save
+        // names, and prints nothing of its own on the terminal.
+        QBuffer encoded;
+        encoded.open(QIODevice::WriteOnly);
+        if (!image.save(&encoded, "PNG"))
+            return critical(what);
+        return saveFile(path, [&](QIODevice& device) { return writeAll(device, encoded.data()); });
     }
     return saveFile(path, [&](QIODevice& device) -> Outcome {
-        QPdfWriter pdf(&device);
+        // The PDF engine does not check its writes; the device in between does.
+        WriteCheckingDevice checked(device);
+        QPdfWriter pdf(&checked);
         pdf.setResolution(72);
         pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
         // A unit of the picture is a point on the page.
         pdf.setPageSize(QPageSize(size, QPageSize::Point, QString(), QPageSize::ExactMatch));
         pdf.setTitle(QStringLiteral("ZANT"));
         QPainter painter;
-        if (!painter.begin(&pdf))
-            return critical(what);
-        paint(painter);
-        if (!painter.end())
+        bool painted = painter.begin(&pdf);
+        if (painted) {
+            paint(painter);
+            painted = painter.end();
+        }
+        if (checked.failed()) {
+            checked.restoreSystemError();
+            return critical(QString());
+        }
+        if (!painted)
             return critical(what);
         return std::nullopt;
     });

@@ -18,16 +18,10 @@ constexpr int kElapsedDaysFormat = 8;
 // The longest task name and project title the format's schema allows.
 constexpr qsizetype kMaxNameLength = 512;
 
-// XML 1.0 has no place for most control characters.
+// Names and the title are the user's texts, which may hold characters XML cannot carry.
 QString xmlText(const QString& text)
 {
-    QString out = text;
-    for (QChar& c : out) {
-        if (c.unicode() < 0x20 && c != QLatin1Char('\t') && c != QLatin1Char('\n') &&
-            c != QLatin1Char('\r'))
-            c = QLatin1Char(' ');
-    }
-    return out;
+    return cleanXmlText(text);
 }
 
 // A name or title the schema accepts: at most kMaxNameLength characters (a pair of surrogates

@@ -6,11 +6,17 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QTemporaryFile>
 
 #include <xlsxwriter.h>
 
+#include <cerrno>
 #include <cmath>
+#include <cstdio>
+
+#ifdef Q_OS_UNIX
+#include <fcntl.h>
+#include <unistd.h>
+#endif
 
 namespace zant {
 
@@ -104,11 +110,61 @@ std::vector<ResultSheet> resultSheets(const Project& p, const ScheduleResults& r
 
 namespace {
 
+// Excel keeps at most this many characters in a cell.
+constexpr qsizetype kCellTextLimit = 32767;
+
+// What a failed export says when no disk is to blame.
 Message xlsxFailure(const QString& path, const QString& reason)
 {
-    return critical(QStringLiteral("Impossibile salvare il file \"%1\": %2. Il file esistente "
-                                   "non è stato modificato.")
-                        .arg(displayPath(path), reason));
+    QString text =
+        QStringLiteral("Impossibile salvare il file \"%1\": %2.").arg(displayPath(path), reason);
+    if (QFileInfo(path).isFile())
+        text += QStringLiteral(" Il file esistente non è stato modificato.");
+    return critical(text);
+}
+
+// The workbook library writes its complaints straight to the standard error; while it works,
+// they go nowhere, as the export's own message says what went wrong. (A window program on the
+// other systems has no terminal to keep clean.)
+class QuietStandardError final
+{
+public:
+    QuietStandardError()
+    {
+#ifdef Q_OS_UNIX
+        std::fflush(stderr);
+        m_saved = ::dup(STDERR_FILENO);
+        const int nowhere = ::open("/dev/null", O_WRONLY);
+        if (m_saved >= 0 && nowhere >= 0)
+            ::dup2(nowhere, STDERR_FILENO);
+        if (nowhere >= 0)
+            ::close(nowhere);
+#endif
+    }
+    ~QuietStandardError()
+    {
+#ifdef Q_OS_UNIX
+        // The save reads errno after the writer returns: putting the terminal back must not
+        // change it.
+        const int systemError = errno;
+        if (m_saved >= 0) {
+            std::fflush(stderr);
+            ::dup2(m_saved, STDERR_FILENO);
+            ::close(m_saved);
+        }
+        errno = systemError;
+#endif
+    }
+    Q_DISABLE_COPY_MOVE(QuietStandardError)
+
+private:
+    int m_saved = -1;
+};
+
+// A text as the workbook stores it: without the characters XML cannot carry.
+QByteArray cellText(const QString& text)
+{
+    return cleanXmlText(text).toUtf8();
 }
 
 // Fills the workbook; returns libxlsxwriter's error of the first call that failed.
@@ -129,7 +185,7 @@ lxw_error fillWorkbook(lxw_workbook* book, const std::vector<ResultSheet>& sheet
             return LXW_ERROR_MEMORY_MALLOC_FAILED;
         const auto columns = static_cast<lxw_col_t>(sheet.headers.size());
         for (lxw_col_t c = 0; c < columns; ++c) {
-            const QByteArray text = sheet.headers[c].toUtf8();
+            const QByteArray text = cellText(sheet.headers[c]);
             if (lxw_error e = worksheet_write_string(ws, 0, c, text.constData(), header))
                 return e;
             const double width = c < sheet.widths.size() ? sheet.widths[c] : 12;
@@ -152,7 +208,7 @@ lxw_error fillWorkbook(lxw_workbook* book, const std::vector<ResultSheet>& sheet
                         e = worksheet_write_datetime(ws, row, c, &when, date);
                     }
                 } else {
-                    const QByteArray text = std::get<QString>(cells[c]).toUtf8();
+                    const QByteArray text = cellText(std::get<QString>(cells[c]));
                     e = worksheet_write_string(ws, row, c, text.constData(), nullptr);
                 }
                 if (e != LXW_NO_ERROR)
@@ -172,41 +228,60 @@ lxw_error fillWorkbook(lxw_workbook* book, const std::vector<ResultSheet>& sheet
     return LXW_NO_ERROR;
 }
 
+// A text a spreadsheet would take for a formula (or for the start of one) is written with an
+// apostrophe in front, which the spreadsheet reads as "this is text"; numbers are not texts and
+// keep their sign.
+QString defused(const QString& text)
+{
+    if (!text.isEmpty() && QStringView(u"=+-@\t\r").contains(text.front()))
+        return QLatin1Char('\'') + text;
+    return text;
+}
+
 } // namespace
 
 Outcome exportResultsXlsx(const QString& path, const Project& project,
                           const ScheduleResults& results)
 {
-    const QFileInfo target(path);
-    if (target.isDir())
-        return xlsxFailure(path, QStringLiteral("è una cartella"));
-    // libxlsxwriter writes only to a named file: it builds the workbook in a temporary file
-    // beside the target, whose bytes then go through the one save routine.
-    QTemporaryFile temporary(target.absolutePath() + QStringLiteral("/.zant-XXXXXX.xlsx"));
-    if (!temporary.open())
-        return xlsxFailure(path, temporary.errorString());
-    const QByteArray tempName = QFile::encodeName(temporary.fileName());
-    temporary.close();
-
-    lxw_workbook* book = workbook_new(tempName.constData());
-    if (!book)
-        return xlsxFailure(path, QStringLiteral("impossibile creare la cartella di lavoro"));
-    const lxw_error filled = fillWorkbook(book, resultSheets(project, results));
-    const lxw_error closed = workbook_close(book); // frees the workbook in every case
-    if (filled != LXW_NO_ERROR || closed != LXW_NO_ERROR)
-        return xlsxFailure(
-            path, QString::fromUtf8(lxw_strerror(filled != LXW_NO_ERROR ? filled : closed)));
-    QFile built(temporary.fileName());
-    if (!built.open(QIODevice::ReadOnly))
-        return xlsxFailure(path, built.errorString());
-    const QByteArray bytes = built.readAll();
-    built.close();
-    return saveFile(path, bytes);
+    const std::vector<ResultSheet> sheets = resultSheets(project, results);
+    for (int e = 1; e <= results.eventCount && e <= project.eventCount(); ++e) {
+        if (cleanXmlText(project.description(e)).size() > kCellTextLimit)
+            return xlsxFailure(path, QStringLiteral("la descrizione dell'evento n. %1 supera i "
+                                                    "%2 caratteri che una cella di Excel può "
+                                                    "contenere")
+                                         .arg(e)
+                                         .arg(kCellTextLimit));
+    }
+    // libxlsxwriter writes only to a file it names itself: it builds the workbook in a scratch
+    // file, whose bytes then go through the one save routine.
+    return saveFileThroughScratch(
+        path, QStringLiteral(".xlsx"), [&](const QString& scratch) -> Outcome {
+            const QByteArray name = QFile::encodeName(scratch);
+            QuietStandardError quiet;
+            errno = 0;
+            lxw_workbook* book = workbook_new(name.constData());
+            if (!book)
+                return critical(QString());
+            const lxw_error filled = fillWorkbook(book, sheets);
+            // Frees the workbook in every case.
+            const lxw_error closed = workbook_close(book);
+            if (filled == LXW_ERROR_MEMORY_MALLOC_FAILED)
+                return xlsxFailure(path, QStringLiteral("memoria insufficiente"));
+            if (filled != LXW_NO_ERROR)
+                return xlsxFailure(path, QStringLiteral("la cartella di lavoro non si "
+                                                        "può comporre (errore n. %1)")
+                                             .arg(int(filled)));
+            // The scratch file could not be written: the save names the cause.
+            if (closed != LXW_NO_ERROR)
+                return critical(QString());
+            return std::nullopt;
+        });
 }
 
 QByteArray resultSheetCsv(const ResultSheet& sheet)
 {
-    const auto field = [](QString text) {
+    const auto field = [](const QString& cell) {
+        QString text = defused(cell);
         if (text.contains(QLatin1Char(';')) || text.contains(QLatin1Char('"')) ||
             text.contains(QLatin1Char('\n')) || text.contains(QLatin1Char('\r'))) {
             text.replace(QStringLiteral("\""), QStringLiteral("\"\""));
@@ -237,16 +312,22 @@ QByteArray resultSheetCsv(const ResultSheet& sheet)
 Outcome exportResultsCsv(const QString& folder, const Project& project,
                          const ScheduleResults& results, QStringList* written)
 {
-    QDir dir(folder);
-    if (!dir.exists() && !QDir().mkpath(folder))
-        return critical(
-            QStringLiteral("Impossibile creare la cartella \"%1\".").arg(displayPath(folder)));
-    for (const ResultSheet& sheet : resultSheets(project, results)) {
-        const QString path = dir.filePath(sheet.name + QStringLiteral(".csv"));
-        if (Outcome failed = saveFile(path, resultSheetCsv(sheet)))
-            return failed;
-        if (written)
-            *written << path;
+    const bool created = !QFileInfo(folder).isDir();
+    if (Outcome failed = createFolder(folder))
+        return failed;
+    const QDir dir(folder);
+    std::vector<FileBytes> files;
+    for (const ResultSheet& sheet : resultSheets(project, results))
+        files.push_back({dir.filePath(sheet.name + QStringLiteral(".csv")), resultSheetCsv(sheet)});
+    if (Outcome failed = saveFiles(files)) {
+        // A folder made for the tables does not stay behind empty.
+        if (created)
+            QDir().rmdir(folder);
+        return failed;
+    }
+    if (written) {
+        for (const FileBytes& file : files)
+            *written << file.path;
     }
     return std::nullopt;
 }

@@ -29,16 +29,19 @@ struct ResultSheet
 std::vector<ResultSheet> resultSheets(const Project& project, const ScheduleResults& results);
 
 // An Excel workbook with one sheet per table: real dates and numbers, the header row bold and
-// frozen, the columns sized, an autofilter on each table.
+// frozen, the columns sized, an autofilter on each table. A description longer than a cell can
+// hold is refused, naming its event.
 Outcome exportResultsXlsx(const QString& path, const Project& project,
                           const ScheduleResults& results);
 
 // One table as the Italian Excel reads it: UTF-8 with a byte order mark, semicolons, decimal
-// commas, dates dd/MM/yyyy, CR LF line ends.
+// commas, dates dd/MM/yyyy, CR LF line ends. A text that a spreadsheet would run as a formula
+// (beginning with =, +, -, @, a tab or a carriage return) gets a leading apostrophe.
 QByteArray resultSheetCsv(const ResultSheet& sheet);
 
 // The three tables as "Eventi.csv", "Attività.csv" and "Percorso critico.csv" in `folder`
-// (created when missing). `written` receives the paths of the files written.
+// (created when missing), written as one: either all three are replaced or none is. `written`
+// receives the paths of the files written.
 Outcome exportResultsCsv(const QString& folder, const Project& project,
                          const ScheduleResults& results, QStringList* written = nullptr);
 

@@ -1,9 +1,12 @@
 #include "model/file_io.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
+#include <QRegularExpression>
+#include <QScopeGuard>
 #include <QStorageInfo>
 #include <QTemporaryFile>
 
@@ -12,7 +15,16 @@
 #include <system_error>
 
 #ifdef Q_OS_UNIX
+#include <signal.h>
 #include <sys/stat.h>
+#include <unistd.h>
+#endif
+#ifdef Q_OS_WIN
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <io.h>
+#include <windows.h>
 #endif
 
 namespace zant {
@@ -54,35 +66,132 @@ SaveTargetFactory& targetFactory()
     return factory;
 }
 
-class QSaveFileTarget final : public SaveTarget
+std::filesystem::path nativePath(const QString& path)
+{
+#ifdef Q_OS_WIN
+    return std::filesystem::path(path.toStdWString());
+#else
+    return std::filesystem::path(QFile::encodeName(path).toStdString());
+#endif
+}
+
+// Whether a process with this id runs now; one that cannot be asked about counts as running.
+bool processIsRunning(qint64 processId)
+{
+    if (processId <= 0)
+        return true;
+#ifdef Q_OS_UNIX
+    return ::kill(static_cast<pid_t>(processId), 0) == 0 || errno != ESRCH;
+#elif defined(Q_OS_WIN)
+    HANDLE process =
+        ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, static_cast<DWORD>(processId));
+    if (!process)
+        return ::GetLastError() != ERROR_INVALID_PARAMETER;
+    DWORD exitCode = 0;
+    const bool running = ::GetExitCodeProcess(process, &exitCode) && exitCode == STILL_ACTIVE;
+    ::CloseHandle(process);
+    return running;
+#else
+    return true;
+#endif
+}
+
+const QString kTemporaryTag = QStringLiteral(".zant-");
+const QString kTemporaryEnd = QStringLiteral(".tmp");
+
+// The start of the temporary names of a file: a dot, then the file's name, shortened when the
+// whole temporary name would be longer than a file system allows.
+QString temporaryPrefix(const QString& fileName)
+{
+    // The process id takes at most ten digits.
+    const qsizetype room = 255 - 1 - kTemporaryTag.size() - 10 - kTemporaryEnd.size();
+    QString name = fileName;
+    while (QFile::encodeName(name).size() > room) {
+        name.chop(1);
+        if (!name.isEmpty() && name.back().isHighSurrogate())
+            name.chop(1);
+    }
+    return QLatin1Char('.') + name + kTemporaryTag;
+}
+
+// Removes the temporary files that saves of `path` by processes no longer running left behind;
+// those of a running process are its own business.
+void removeStaleTemporaries(const QString& path)
+{
+    const QFileInfo info(path);
+    const QString prefix = temporaryPrefix(info.fileName());
+    const qint64 own = QCoreApplication::applicationPid();
+    QDirIterator entries(info.absolutePath(), QDir::Files | QDir::Hidden | QDir::System);
+    while (entries.hasNext()) {
+        entries.next();
+        const QString name = entries.fileName();
+        if (!name.startsWith(prefix) || !name.endsWith(kTemporaryEnd))
+            continue;
+        bool isNumber = false;
+        const qint64 owner =
+            QStringView(name)
+                .mid(prefix.size(), name.size() - prefix.size() - kTemporaryEnd.size())
+                .toLongLong(&isNumber);
+        if (isNumber && (owner == own || !processIsRunning(owner)))
+            QFile::remove(entries.filePath());
+    }
+}
+
+// Writes the new content under the file's temporary name, which replaces the file by a rename
+// once every byte is on the disk; a cancelled or failed save removes it.
+class TemporaryFileTarget final : public SaveTarget
 {
 public:
-    explicit QSaveFileTarget(const QString& path) : m_file(path)
+    explicit TemporaryFileTarget(const QString& path)
+        : m_path(path), m_file(temporaryFilePath(path, QCoreApplication::applicationPid()))
     {
-        // Without a temporary file a failure could leave the old file half written.
-        m_file.setDirectWriteFallback(false);
+    }
+    ~TemporaryFileTarget() override
+    {
+        if (!m_finished)
+            cancel();
     }
     bool open() override
     {
+        removeStaleTemporaries(m_path);
         errno = 0;
-        return step(m_file.open(QIODevice::WriteOnly));
+        if (!step(m_file.open(QIODevice::WriteOnly | QIODevice::NewOnly)))
+            return false;
+        m_created = true;
+        // The file keeps its permissions; a new one gets those every new file gets.
+        if (QFileInfo::exists(m_path))
+            m_file.setPermissions(QFile::permissions(m_path));
+        return true;
     }
     QIODevice& device() override { return m_file; }
     bool flush() override
     {
-        // QSaveFile::commit() does not notice on every path that its buffer failed to reach
-        // the disk, so the flush is a step of its own.
         errno = 0;
-        return step(m_file.error() == QFileDevice::NoError && m_file.flush());
+        return step(m_file.error() == QFileDevice::NoError && m_file.flush() && syncToDisk());
     }
     bool commit() override
     {
         errno = 0;
-        return step(m_file.commit());
+        m_file.close();
+        if (!step(m_file.error() == QFileDevice::NoError))
+            return false;
+        std::error_code error;
+        std::filesystem::rename(nativePath(m_file.fileName()), nativePath(m_path), error);
+        if (error) {
+            m_errno = error.value();
+            return false;
+        }
+        m_finished = true;
+        return true;
     }
-    void cancel() override { m_file.cancelWriting(); }
+    void cancel() override
+    {
+        m_file.close();
+        if (m_created)
+            QFile::remove(m_file.fileName());
+        m_finished = true;
+    }
     int systemError() const override { return m_errno; }
-    QString errorString() const override { return m_file.errorString(); }
 
 private:
     // Keeps the error number of the failing call before later calls overwrite it.
@@ -92,8 +201,23 @@ private:
             m_errno = errno;
         return ok;
     }
+    // A rename only makes the content the file's once the content is on the disk; file systems
+    // that cannot say so are taken at their word.
+    bool syncToDisk()
+    {
+#ifdef Q_OS_UNIX
+        if (::fsync(m_file.handle()) != 0 && errno != EINVAL && errno != ENOTSUP)
+            return false;
+#elif defined(Q_OS_WIN)
+        ::_commit(m_file.handle());
+#endif
+        return true;
+    }
 
-    QSaveFile m_file;
+    QString m_path;
+    QFile m_file;
+    bool m_created = false;
+    bool m_finished = false;
     int m_errno = 0;
 };
 
@@ -107,9 +231,9 @@ Message saveFailure(const QString& path, const QString& cause, bool existed)
 }
 
 // Why a step failed: the error number when it says something, otherwise what the file system
-// shows now (full, read-only), otherwise Qt's text when it is not an empty "Unknown error".
-QString describeFailure(const QString& path, int systemError, const QString& qtText,
-                        const QString& fallback)
+// shows now (full, read-only), otherwise what the program was doing, with the error number when
+// there is one. The system's own texts are not used: they are in English.
+QString describeFailure(const QString& path, int systemError, const QString& fallback)
 {
     const QString known = fileErrorCause(systemError);
     if (!known.isEmpty())
@@ -119,8 +243,8 @@ QString describeFailure(const QString& path, int systemError, const QString& qtT
         return fileErrorCause(EROFS);
     if (storage.isValid() && storage.bytesAvailable() == 0)
         return fileErrorCause(ENOSPC);
-    if (!qtText.isEmpty() && !qtText.contains(QLatin1String("Unknown error"), Qt::CaseInsensitive))
-        return QStringLiteral("%1 (%2)").arg(fallback, qtText);
+    if (systemError != 0)
+        return QStringLiteral("%1 (errore di sistema n. %2)").arg(fallback).arg(systemError);
     return fallback;
 }
 
@@ -182,8 +306,7 @@ SavePlan planSave(const QString& path)
     }
     // Only a regular file is what the user would call "the existing file".
     plan.existed = info.exists();
-    // The temporary file adds seven characters to the name.
-    if (QFile::encodeName(info.fileName()).size() + 7 > 255) {
+    if (QFile::encodeName(info.fileName()).size() > 255) {
         plan.refusal = fileErrorCause(ENAMETOOLONG);
         return plan;
     }
@@ -191,26 +314,6 @@ SavePlan planSave(const QString& path)
     if (!folder.exists() || !folder.isDir())
         plan.refusal = fileErrorCause(ENOENT);
     return plan;
-}
-
-QFileDevice::Permissions newFilePermissions()
-{
-    QFileDevice::Permissions permissions = QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                           QFileDevice::ReadGroup | QFileDevice::WriteGroup |
-                                           QFileDevice::ReadOther | QFileDevice::WriteOther;
-#ifdef Q_OS_UNIX
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    if (mask & S_IWGRP)
-        permissions &= ~QFileDevice::WriteGroup;
-    if (mask & S_IRGRP)
-        permissions &= ~QFileDevice::ReadGroup;
-    if (mask & S_IWOTH)
-        permissions &= ~QFileDevice::WriteOther;
-    if (mask & S_IROTH)
-        permissions &= ~QFileDevice::ReadOther;
-#endif
-    return permissions;
 }
 
 } // namespace
@@ -249,6 +352,8 @@ QString fileErrorCause(int systemError)
         return QStringLiteral("il file è in uso");
     case EINVAL:
         return QStringLiteral("nome di file non valido");
+    case EEXIST:
+        return QStringLiteral("esiste già un file con quel nome");
     default:
         return {};
     }
@@ -259,50 +364,94 @@ void setSaveTargetFactory(SaveTargetFactory factory)
     targetFactory() = std::move(factory);
 }
 
-std::unique_ptr<SaveTarget> makeQSaveFileTarget(const QString& path)
+std::unique_ptr<SaveTarget> makeFileTarget(const QString& path)
 {
-    return std::make_unique<QSaveFileTarget>(path);
+    return std::make_unique<TemporaryFileTarget>(path);
 }
+
+QString temporaryFilePath(const QString& path, qint64 processId)
+{
+    const QFileInfo info(path);
+    return info.absolutePath() + QLatin1Char('/') + temporaryPrefix(info.fileName()) +
+           QString::number(processId) + kTemporaryEnd;
+}
+
+namespace {
+
+std::unique_ptr<SaveTarget> makeTarget(const QString& path)
+{
+    return targetFactory() ? targetFactory()(path) : makeFileTarget(path);
+}
+
+// Opens the target and fills it until its content is on the disk, ready for the commit; on
+// failure the target is cancelled and the message says why. `existed` adds that the old file
+// was left as it was.
+Outcome fillTarget(SaveTarget& target, const QString& path, const SavePlan& plan, bool existed,
+                   const FileContentWriter& write)
+{
+    const auto failure = [&](const QString& fallback) {
+        return saveFailure(path, describeFailure(plan.target, target.systemError(), fallback),
+                           existed);
+    };
+    if (!target.open())
+        return failure(QStringLiteral("impossibile creare il file"));
+    errno = 0;
+    if (Outcome refused = write(target.device())) {
+        // The content's own message names the cause; a write error of the device is described
+        // here, where the error number is known.
+        const int systemError = target.systemError() ? target.systemError() : errno;
+        target.cancel();
+        if (refused->text.isEmpty())
+            return saveFailure(
+                path,
+                describeFailure(plan.target, systemError, QStringLiteral("errore di scrittura")),
+                existed);
+        return refused;
+    }
+    if (!target.flush()) {
+        const Message message = failure(QStringLiteral("errore di scrittura"));
+        target.cancel();
+        return message;
+    }
+    return std::nullopt;
+}
+
+Outcome commitTarget(SaveTarget& target, const QString& path, const SavePlan& plan, bool existed)
+{
+    if (target.commit())
+        return std::nullopt;
+    const Message message =
+        saveFailure(path,
+                    describeFailure(plan.target, target.systemError(),
+                                    QStringLiteral("impossibile sostituire il file")),
+                    existed);
+    target.cancel();
+    return message;
+}
+
+// "A", "B" e "C".
+QString listOfFiles(const QStringList& paths)
+{
+    QStringList quoted;
+    for (const QString& path : paths)
+        quoted << QStringLiteral("\"%1\"").arg(displayPath(path));
+    if (quoted.size() < 2)
+        return quoted.join(QString());
+    const QString last = quoted.takeLast();
+    return quoted.join(QStringLiteral(", ")) + QStringLiteral(" e ") + last;
+}
+
+} // namespace
 
 Outcome saveFile(const QString& path, const FileContentWriter& write)
 {
     const SavePlan plan = planSave(path);
     if (!plan.refusal.isEmpty())
         return saveFailure(path, plan.refusal, plan.existed);
-    std::unique_ptr<SaveTarget> target =
-        targetFactory() ? targetFactory()(plan.target) : makeQSaveFileTarget(plan.target);
-    const auto failure = [&](const QString& fallback) {
-        return saveFailure(
-            path,
-            describeFailure(plan.target, target->systemError(), target->errorString(), fallback),
-            plan.existed);
-    };
-    if (!target->open())
-        return failure(QStringLiteral("impossibile creare il file"));
-    errno = 0;
-    if (Outcome refused = write(target->device())) {
-        // The content's own message names the cause; a write error of the device is described
-        // here, where the error number is known.
-        const int systemError = target->systemError() ? target->systemError() : errno;
-        target->cancel();
-        if (refused->text.isEmpty())
-            return saveFailure(path,
-                               describeFailure(plan.target, systemError, target->errorString(),
-                                               QStringLiteral("errore di scrittura")),
-                               plan.existed);
-        return refused;
-    }
-    if (!target->flush()) {
-        const Message message = failure(QStringLiteral("errore di scrittura"));
-        target->cancel();
-        return message;
-    }
-    if (!target->commit()) {
-        const Message message = failure(QStringLiteral("impossibile sostituire il file"));
-        target->cancel();
-        return message;
-    }
-    return std::nullopt;
+    std::unique_ptr<SaveTarget> target = makeTarget(plan.target);
+    if (Outcome failed = fillTarget(*target, path, plan, plan.existed, write))
+        return failed;
+    return commitTarget(*target, path, plan, plan.existed);
 }
 
 Outcome saveFile(const QString& path, const QByteArray& bytes)
@@ -314,47 +463,191 @@ Outcome saveFile(const QString& path, const QByteArray& bytes)
     });
 }
 
+Outcome saveFiles(const std::vector<FileBytes>& files)
+{
+    std::vector<SavePlan> plans;
+    bool anyExisted = false;
+    for (const FileBytes& file : files) {
+        plans.push_back(planSave(file.path));
+        anyExisted = anyExisted || plans.back().existed;
+    }
+    const QString untouched =
+        anyExisted ? QStringLiteral(" I file esistenti non sono stati modificati.") : QString();
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        if (!plans[i].refusal.isEmpty()) {
+            Message message = saveFailure(files[i].path, plans[i].refusal, false);
+            message.text += untouched;
+            return message;
+        }
+    }
+    std::vector<std::unique_ptr<SaveTarget>> targets;
+    const auto cancelFrom = [&](std::size_t first) {
+        for (std::size_t i = first; i < targets.size(); ++i)
+            targets[i]->cancel();
+    };
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        targets.push_back(makeTarget(plans[i].target));
+        const QByteArray& bytes = files[i].bytes;
+        Outcome failed = fillTarget(*targets.back(), files[i].path, plans[i], false,
+                                    [&](QIODevice& device) -> Outcome {
+                                        if (device.write(bytes) != bytes.size())
+                                            return critical(QString());
+                                        return std::nullopt;
+                                    });
+        if (failed) {
+            cancelFrom(0);
+            failed->text += untouched;
+            return failed;
+        }
+    }
+    // Every file is complete: they take their names one after the other.
+    QStringList replaced;
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        if (Outcome failed = commitTarget(*targets[i], files[i].path, plans[i], false)) {
+            cancelFrom(i + 1);
+            if (replaced.isEmpty())
+                failed->text += untouched;
+            else
+                failed->text +=
+                    (replaced.size() == 1
+                         ? QStringLiteral(" Era già stato scritto il file %1; gli altri file non "
+                                          "sono stati modificati.")
+                         : QStringLiteral(" Erano già stati scritti i file %1; gli altri file "
+                                          "non sono stati modificati."))
+                        .arg(listOfFiles(replaced));
+            return failed;
+        }
+        replaced << files[i].path;
+    }
+    return std::nullopt;
+}
+
 Outcome saveFileByName(const QString& path, const NamedFileWriter& write)
 {
     const SavePlan plan = planSave(path);
     if (!plan.refusal.isEmpty())
         return saveFailure(path, plan.refusal, plan.existed);
-    const QFileInfo info(plan.target);
-    QTemporaryFile temporary(info.absolutePath() + QLatin1Char('/') + info.fileName() +
-                             QStringLiteral(".XXXXXX"));
+    removeStaleTemporaries(plan.target);
+    const QString temporary = temporaryFilePath(plan.target, QCoreApplication::applicationPid());
+    QFile file(temporary);
     errno = 0;
-    if (!temporary.open()) {
+    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
         const int systemError = errno;
-        return saveFailure(path,
-                           describeFailure(plan.target, systemError, temporary.errorString(),
-                                           QStringLiteral("impossibile creare il file")),
-                           plan.existed);
+        return saveFailure(
+            path,
+            describeFailure(plan.target, systemError, QStringLiteral("impossibile creare il file")),
+            plan.existed);
     }
-    // A temporary file is private to its owner; the file it becomes gets the permissions of the
-    // file it replaces, or those a new file would have.
+    // The file keeps its permissions; a new one gets those every new file gets.
     if (plan.existed)
-        temporary.setPermissions(QFile::permissions(plan.target));
-    else
-        temporary.setPermissions(newFilePermissions());
-    temporary.close();
-    if (Outcome refused = write(temporary.fileName())) {
+        file.setPermissions(QFile::permissions(plan.target));
+    file.close();
+    // Whatever happens below, the temporary name does not outlive the save.
+    const auto removeTemporary = qScopeGuard([&] { QFile::remove(temporary); });
+    errno = 0;
+    if (Outcome refused = write(temporary)) {
+        const int systemError = errno;
         if (refused->text.isEmpty())
             return saveFailure(
                 path,
-                describeFailure(plan.target, 0, QString(), QStringLiteral("errore di scrittura")),
+                describeFailure(plan.target, systemError, QStringLiteral("errore di scrittura")),
                 plan.existed);
         return refused;
     }
     std::error_code error;
-    std::filesystem::rename(QFile::encodeName(temporary.fileName()).toStdString(),
-                            QFile::encodeName(plan.target).toStdString(), error);
+    std::filesystem::rename(nativePath(temporary), nativePath(plan.target), error);
     if (error)
         return saveFailure(path,
-                           describeFailure(plan.target, error.value(), QString(),
+                           describeFailure(plan.target, error.value(),
                                            QStringLiteral("impossibile sostituire il file")),
                            plan.existed);
-    temporary.setAutoRemove(false);
     return std::nullopt;
+}
+
+namespace {
+
+const QString kScratchStart = QStringLiteral("zant-");
+
+// Scratch files of processes that died before they could remove them.
+void removeStaleScratchFiles(const QString& folder, const QString& suffix)
+{
+    static const QRegularExpression name(QStringLiteral("^zant-(\\d+)-[A-Za-z0-9]{6}(.*)$"));
+    const qint64 own = QCoreApplication::applicationPid();
+    QDirIterator entries(folder, {kScratchStart + QLatin1Char('*')},
+                         QDir::Files | QDir::Hidden | QDir::System);
+    while (entries.hasNext()) {
+        entries.next();
+        const QRegularExpressionMatch match = name.match(entries.fileName());
+        if (!match.hasMatch() || match.captured(2) != suffix)
+            continue;
+        const qint64 owner = match.captured(1).toLongLong();
+        if (owner != own && !processIsRunning(owner))
+            QFile::remove(entries.filePath());
+    }
+}
+
+} // namespace
+
+Outcome saveFileThroughScratch(const QString& path, const QString& suffix,
+                               const NamedFileWriter& write)
+{
+    const SavePlan plan = planSave(path);
+    if (!plan.refusal.isEmpty())
+        return saveFailure(path, plan.refusal, plan.existed);
+    QString folder = QDir::tempPath();
+    // Qt gives no path for a TMPDIR that does not exist.
+    if (folder.isEmpty())
+        folder = QDir::cleanPath(qEnvironmentVariable("TMPDIR"));
+    const auto scratchFailure = [&](int systemError) {
+        return saveFailure(path,
+                           QStringLiteral("%1 nella cartella dei file temporanei \"%2\"")
+                               .arg(describeFailure(folder + QStringLiteral("/x"), systemError,
+                                                    QStringLiteral("errore di scrittura")),
+                                    displayPath(folder)),
+                           plan.existed);
+    };
+    if (!QFileInfo(folder).isDir())
+        return scratchFailure(ENOENT);
+    removeStaleScratchFiles(folder, suffix);
+    QTemporaryFile scratch(folder + QLatin1Char('/') + kScratchStart +
+                           QString::number(QCoreApplication::applicationPid()) +
+                           QStringLiteral("-XXXXXX") + suffix);
+    errno = 0;
+    if (!scratch.open())
+        return scratchFailure(errno);
+    scratch.close();
+    errno = 0;
+    if (Outcome refused = write(scratch.fileName())) {
+        if (refused->text.isEmpty())
+            return scratchFailure(errno);
+        return refused;
+    }
+    QFile built(scratch.fileName());
+    errno = 0;
+    if (!built.open(QIODevice::ReadOnly))
+        return scratchFailure(errno);
+    const QByteArray bytes = built.readAll();
+    if (built.error() != QFileDevice::NoError)
+        return scratchFailure(errno);
+    built.close();
+    return saveFile(path, bytes);
+}
+
+Outcome createFolder(const QString& path)
+{
+    const QFileInfo info(path);
+    if (info.exists() && !info.isDir())
+        return critical(QStringLiteral("Impossibile creare la cartella \"%1\": %2.")
+                            .arg(displayPath(path), fileErrorCause(EEXIST)));
+    std::error_code error;
+    std::filesystem::create_directories(nativePath(path), error);
+    if (!error && QFileInfo(path).isDir())
+        return std::nullopt;
+    QString cause = fileErrorCause(error ? error.value() : EEXIST);
+    if (cause.isEmpty())
+        cause = QStringLiteral("errore del file system");
+    return critical(
+        QStringLiteral("Impossibile creare la cartella \"%1\": %2.").arg(displayPath(path), cause));
 }
 
 WriteCheckingDevice::WriteCheckingDevice(QIODevice& target) : m_target(target)

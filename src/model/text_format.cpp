@@ -88,4 +88,41 @@ QDate dateScrollOrigin()
     return QDate(1989, 12, 31);
 }
 
+namespace {
+
+// Whether the character at i, with its partner when it is half of a surrogate pair, may stand
+// in XML; `length` receives how many code units it takes.
+bool isXmlCharacterAt(const QString& text, qsizetype i, qsizetype& length)
+{
+    const QChar c = text[i];
+    length = 1;
+    if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+        length = 2;
+        return true;
+    }
+    const char16_t u = c.unicode();
+    if (u < 0x20)
+        return u == u'\t' || u == u'\n' || u == u'\r';
+    return !c.isSurrogate() && u != 0xFFFE && u != 0xFFFF;
+}
+
+} // namespace
+
+QString cleanXmlText(const QString& text)
+{
+    qsizetype length = 1;
+    qsizetype first = 0;
+    while (first < text.size() && isXmlCharacterAt(text, first, length))
+        first += length;
+    if (first == text.size())
+        return text;
+    QString out = text.left(first);
+    out.reserve(text.size());
+    for (qsizetype i = first; i < text.size(); i += length) {
+        if (isXmlCharacterAt(text, i, length))
+            out.append(text.constData() + i, length);
+    }
+    return out;
+}
+
 } // namespace zant

@@ -39,4 +39,10 @@ QDate dateScrollOrigin();
 // True when |value| is small enough to count as zero (floats of the critical path).
 bool isZeroFloat(double value);
 
+// The text without the characters XML 1.0 cannot carry: control characters other than tab,
+// line feed and carriage return, surrogates that are not part of a pair, U+FFFE and U+FFFF.
+// Every text the program writes into XML (documents, pictures, workbooks, Microsoft Project
+// files) goes through here; a text with nothing to drop comes back as it is, without a copy.
+QString cleanXmlText(const QString& text);
+
 } // namespace zant

@@ -38,15 +38,15 @@ struct TitlePage
 
 inline constexpr int kTitleFieldWarnLength = 60;
 
-// controllodat_Click: says whether the fields are all empty, partly empty or all filled.
+// Whether the fields are all empty, partly empty or all filled, as the title-page window's check
+// tells the user.
 Message checkTitlePage(const TitlePage& page);
 
 // The warning shown while a field is longer than 60 characters, or nothing.
 std::optional<Message> fieldLengthWarning(const QString& text);
 
 // Why a text cannot be stored in the files (a double quote, a line break, a character
-// Windows-1252 lacks, accents whose bytes would read back as UTF-8), or nothing. `what` names
-// the text in the message.
+// Windows-1252 lacks, accents whose bytes would read back as UTF-8), or nothing.
 std::optional<QString> unstorableTextReason(const QString& text);
 
 // Title-page file: one line with the seven fields quoted and separated by commas.

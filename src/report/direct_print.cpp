@@ -375,21 +375,59 @@ int characterWidth(const QString& font, double size)
     return static_cast<int>(size * 20 * (font == kPrintFont ? 0.6 : 0.5) + 0.5);
 }
 
-int textWidth(const QString& font, double size, const QString& text)
+namespace {
+
+// Advance of one character of the cover's proportional font, in ems. Capitals and wide letters
+// of a serif face take about 0.75 em, blanks and narrow letters less; counting every other
+// character at 0.5 em stays on the wide side.
+double coverCharacterEms(QChar c)
+{
+    if (c == QLatin1Char(' '))
+        return 0.25;
+    if (c.isUpper() || c == QLatin1Char('m') || c == QLatin1Char('w'))
+        return 0.75;
+    return 0.5;
+}
+
+int twipsOfEms(double ems, double size)
+{
+    return static_cast<int>(ems * size * 20 + 0.5);
+}
+
+} // namespace
+
+int textWidth(const QString& font, double size, QStringView text)
 {
     if (font == kPrintFont)
         return static_cast<int>(text.size()) * characterWidth(font, size);
-    // Capitals and wide letters of a proportional serif face take about 0.75 em, blanks and
-    // narrow letters less; counting every other character at 0.5 em stays on the wide side.
     double ems = 0;
     for (const QChar c : text)
-        if (c == QLatin1Char(' '))
-            ems += 0.25;
-        else if (c.isUpper() || c == QLatin1Char('m') || c == QLatin1Char('w'))
-            ems += 0.75;
-        else
-            ems += 0.5;
-    return static_cast<int>(ems * size * 20 + 0.5);
+        ems += coverCharacterEms(c);
+    return twipsOfEms(ems, size);
+}
+
+qsizetype fittingLength(const QString& font, double size, QStringView text, int width)
+{
+    const bool monospaced = font == kPrintFont;
+    const int advance = characterWidth(font, size);
+    double ems = 0;
+    qsizetype fit = 0;
+    while (fit < text.size()) {
+        const qsizetype step =
+            text[fit].isHighSurrogate() && fit + 1 < text.size() && text[fit + 1].isLowSurrogate()
+                ? 2
+                : 1;
+        double wider = ems;
+        for (qsizetype i = fit; i < fit + step; ++i)
+            wider += coverCharacterEms(text[i]);
+        const int twips =
+            monospaced ? static_cast<int>(fit + step) * advance : twipsOfEms(wider, size);
+        if (fit > 0 && twips > width)
+            break;
+        ems = wider;
+        fit += step;
+    }
+    return fit;
 }
 
 int lineHeight(const QString& font, double size)

@@ -68,7 +68,10 @@ int characterWidth(const QString& font, double size);
 int lineHeight(const QString& font, double size);
 // Width of a text: exact for the monospaced print font, on the wide side for the cover's
 // proportional font.
-int textWidth(const QString& font, double size, const QString& text);
+int textWidth(const QString& font, double size, QStringView text);
+// How many characters from the start of `text` fit in `width` twips as textWidth() measures
+// them, each character measured once; at least one, and a surrogate pair is never cut.
+qsizetype fittingLength(const QString& font, double size, QStringView text, int width);
 
 // Lays out the whole report: cover, method, data and their table, results, tables A, B and C,
 // the closing block, with "pagina N" footers on every page but the cover.

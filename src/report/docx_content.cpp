@@ -1,5 +1,7 @@
 #include "report/docx_content.h"
 
+#include "model/text_format.h"
+
 namespace zant::docx {
 
 int textWidthOf(SectionPage page)
@@ -17,21 +19,22 @@ int textWidthOf(SectionPage page)
 
 QString cleanText(QStringView text)
 {
+    // The vertical tab is kept for the line break it becomes; line ends have already split the
+    // text into paragraphs, and any left over have no place inside one.
     QString out;
-    out.reserve(text.size());
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text[i];
-        if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
-            out += c;
-            out += text[++i];
-            continue;
+    if (text.contains(u'\v')) {
+        const QList<QStringView> pieces = text.split(u'\v');
+        for (qsizetype i = 0; i < pieces.size(); ++i) {
+            if (i > 0)
+                out += u'\v';
+            out += cleanXmlText(pieces[i].toString());
         }
-        const char16_t u = c.unicode();
-        if (c.isSurrogate() || u == 0xFFFE || u == 0xFFFF)
-            continue;
-        if (u < 0x20 && u != u'\t' && u != u'\v')
-            continue;
-        out += c;
+    } else {
+        out = cleanXmlText(text.toString());
+    }
+    if (out.contains(u'\r') || out.contains(u'\n')) {
+        out.remove(u'\r');
+        out.remove(u'\n');
     }
     return out;
 }

@@ -125,8 +125,8 @@ struct Content
     QString footerText;
 };
 
-// Keeps what a paragraph can carry: XML 1.0 has no place for most control characters, lone
-// surrogates or U+FFFE/U+FFFF. Tab and vertical tab survive because they become w:tab and w:br.
+// Keeps what a paragraph can carry: the text cleaned for XML, without line ends. Tab and vertical
+// tab survive because they become w:tab and w:br.
 QString cleanText(QStringView text);
 
 // Splits on carriage returns and line feeds, a CR LF pair counting once.

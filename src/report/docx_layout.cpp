@@ -174,29 +174,56 @@ QList<double> rowHeights(const Table& table, const QList<int>& widths)
 
 } // namespace
 
+namespace {
+
 // Rough advance widths in ems, on the wide side: Century Gothic is a wide face and the fonts
 // that stand in for it where it is missing are wider still. Good enough to size columns and count
 // pages.
+double characterEms(QChar c, double points)
+{
+    if (c == kSoftHyphen)
+        return 0;
+    if (c == u' ')
+        return 0.3;
+    if (c == u'\t')
+        return 36.0 / points;
+    if (c.isDigit())
+        return 0.6;
+    if (c.isUpper() || c == u'm' || c == u'w')
+        return 0.75;
+    if (QStringView(u"iljtfr.,:;'!|()").contains(c))
+        return 0.3;
+    return 0.56;
+}
+
+} // namespace
+
 double textWidthPoints(QStringView text, double points)
 {
     double ems = 0;
-    for (const QChar c : text) {
-        if (c == kSoftHyphen)
-            continue;
-        if (c == u' ')
-            ems += 0.3;
-        else if (c == u'\t')
-            ems += 36.0 / points;
-        else if (c.isDigit())
-            ems += 0.6;
-        else if (c.isUpper() || c == u'm' || c == u'w')
-            ems += 0.75;
-        else if (QStringView(u"iljtfr.,:;'!|()").contains(c))
-            ems += 0.3;
-        else
-            ems += 0.56;
-    }
+    for (const QChar c : text)
+        ems += characterEms(c, points);
     return ems * points;
+}
+
+qsizetype fittingLength(QStringView text, double points, double room)
+{
+    double ems = 0;
+    qsizetype fit = 0;
+    while (fit < text.size()) {
+        const qsizetype step =
+            text[fit].isHighSurrogate() && fit + 1 < text.size() && text[fit + 1].isLowSurrogate()
+                ? 2
+                : 1;
+        double wider = ems;
+        for (qsizetype i = fit; i < fit + step; ++i)
+            wider += characterEms(text[i], points);
+        if (wider * points > room)
+            break;
+        ems = wider;
+        fit += step;
+    }
+    return fit;
 }
 
 Layout layOut(const Content& content)

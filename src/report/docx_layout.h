@@ -12,6 +12,10 @@ namespace zant::docx {
 // Rough width of text in points at the given size.
 double textWidthPoints(QStringView text, double points);
 
+// How many characters from the start of `text` fit in `room` points, measured as
+// textWidthPoints() does, each character once; a surrogate pair is never cut.
+qsizetype fittingLength(QStringView text, double points, double room);
+
 struct Layout
 {
     // The width of every column of every table, in twips, in table order: Word's table format

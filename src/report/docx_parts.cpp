@@ -399,9 +399,8 @@ QByteArray footerXml(const Content& content, int pageCount, SectionPage page)
     const double room =
         textWidth / 40.0 - textWidthPoints(QStringLiteral("pagina 999 di 999"), 4) - 12;
     if (textWidthPoints(left, 8) > room) {
-        while (!left.isEmpty() && textWidthPoints(left + QStringLiteral("…"), 8) > room)
-            left.chop(1);
-        left = left.trimmed() + QStringLiteral("…");
+        const double ellipsis = textWidthPoints(u"…", 8);
+        left = left.left(fittingLength(left, 8, room - ellipsis)).trimmed() + QStringLiteral("…");
     }
     if (!left.isEmpty())
         run(left);

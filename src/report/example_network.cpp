@@ -5,6 +5,7 @@
 #include "model/text_format.h"
 #include "schedule/schedule.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFileInfo>
 #include <QImageWriter>
@@ -238,23 +239,17 @@ Outcome saveExampleNetworkPicture(const QString& path, qreal scale)
                                        "si può creare.")
                             .arg(displayPath(path)));
     const QImage picture = drawExampleNetwork(scale);
-    return saveFile(path, [&](QIODevice& device) -> Outcome {
-        // The encoder does not say when the device refused its bytes; the device in between
-        // does, and the save then names the cause.
-        WriteCheckingDevice checked(device);
-        QImageWriter writer(&checked, "jpeg");
-        writer.setQuality(95);
-        const bool written = writer.write(picture);
-        if (checked.failed()) {
-            checked.restoreSystemError();
-            return critical(QString());
-        }
-        if (written)
-            return std::nullopt;
+    // Encoded in memory: the encoder then never meets a failing disk, whose cause the save
+    // names, and prints nothing of its own on the terminal.
+    QBuffer encoded;
+    encoded.open(QIODevice::WriteOnly);
+    QImageWriter writer(&encoded, "jpeg");
+    writer.setQuality(95);
+    if (!writer.write(picture))
         return critical(QStringLiteral("Impossibile scrivere l'immagine \"%1\": la codifica JPEG "
                                        "non è riuscita.")
                             .arg(displayPath(path)));
-    });
+    return saveFile(path, encoded.data());
 }
 
 } // namespace zant

@@ -54,7 +54,8 @@ public:
     }
 
     // A text broken at blanks into lines that fit between column c and the right margin; a
-    // word longer than a line is cut.
+    // word longer than a line is cut where the line is full, with nothing added, and its last
+    // piece may share its line with the words after it.
     QStringList wrap(int column, const QString& text) const
     {
         const int width = room(column);
@@ -68,13 +69,17 @@ public:
             }
             if (!current.isEmpty())
                 lines << current;
-            current = word;
-            while (current.size() > 1 && textWidth(m_font, m_size, current) > width) {
-                qsizetype fit = current.size() - 1;
-                while (fit > 1 && textWidth(m_font, m_size, current.left(fit)) > width)
-                    --fit;
-                lines << current.left(fit);
-                current = current.mid(fit);
+            // Each cut measures only the characters of its own line.
+            qsizetype start = 0;
+            for (;;) {
+                const QStringView rest = QStringView(word).mid(start);
+                const qsizetype fit = fittingLength(m_font, m_size, rest, width);
+                if (fit >= rest.size()) {
+                    current = rest.toString();
+                    break;
+                }
+                lines << rest.left(fit).toString();
+                start += fit;
             }
         }
         if (!current.isEmpty() || lines.isEmpty())

@@ -1,5 +1,7 @@
 #include "report/xml_writer.h"
 
+#include "model/text_format.h"
+
 namespace zant {
 
 void XmlWriter::closeOpenTag()
@@ -77,7 +79,7 @@ void XmlWriter::writeAttribute(const QString& name, const QString& value)
     m_out += QLatin1Char(' ');
     m_out += name;
     m_out += QLatin1String("=\"");
-    escape(value, true);
+    escape(cleanXmlText(value), true);
     m_out += QLatin1Char('"');
 }
 
@@ -94,7 +96,7 @@ void XmlWriter::writeDefaultNamespace(const QString& uri)
 void XmlWriter::writeCharacters(const QString& text)
 {
     closeOpenTag();
-    escape(text, false);
+    escape(cleanXmlText(text), false);
 }
 
 void XmlWriter::writeTextElement(const QString& name, const QString& text)

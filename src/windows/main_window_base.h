@@ -75,14 +75,16 @@ protected:
     }
     static MenuEntry disabledItem(const char* name, const char* caption)
     {
-        return {MenuEntry::Item, name, caption, {}};
+        return {MenuEntry::Item, name, caption, {}, {}};
     }
-    static MenuEntry separator() { return {MenuEntry::Separator}; }
+    // Every member is given, also the empty ones, so that no entry relies on the defaults of a
+    // partial brace list.
+    static MenuEntry separator() { return {MenuEntry::Separator, nullptr, nullptr, {}, {}}; }
     static MenuEntry submenu(const char* name, const char* caption)
     {
-        return {MenuEntry::Submenu, name, caption, {}};
+        return {MenuEntry::Submenu, name, caption, {}, {}};
     }
-    static MenuEntry endSubmenu() { return {MenuEntry::EndSubmenu}; }
+    static MenuEntry endSubmenu() { return {MenuEntry::EndSubmenu, nullptr, nullptr, {}, {}}; }
     // A menu of the menu bar, built from its table.
     QMenu* addMenu(const char* name, const char* caption, std::initializer_list<MenuEntry> entries);
     // The "&Visualizza" menu: the three windows, this window's item asking for its guide.

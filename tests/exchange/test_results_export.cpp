@@ -1,5 +1,6 @@
 #include "exchange/results_export.h"
 #include "support/docx_package.h"
+#include "support/fail_device.h"
 #include "support/project_builder.h"
 
 #include <QDir>
@@ -9,6 +10,8 @@
 
 using namespace zant;
 using test::XmlElement;
+
+Q_DECLARE_METATYPE(zant::test::FailAt)
 
 namespace {
 
@@ -172,6 +175,24 @@ private slots:
         QCOMPARE(QDir(m_dir.path()).entryList(QDir::AllEntries | QDir::Hidden), before);
     }
 
+    // Excel holds 32,767 characters in a cell: a longer description is refused by name, in
+    // Italian, and nothing is written.
+    void descriptionTooLongForACell()
+    {
+        Project p = diamond();
+        p.setDescription(3, QString(32768, QLatin1Char('d')));
+        const QString path = m_dir.filePath(QStringLiteral("lunga.xlsx"));
+        const Outcome refused = exportResultsXlsx(path, p, ComputeSchedule(p));
+        QVERIFY(refused);
+        QCOMPARE(refused->text, QStringLiteral("Impossibile salvare il file \"%1\": la descrizione "
+                                               "dell'evento n. 3 supera i 32767 caratteri che una "
+                                               "cella di Excel può contenere.")
+                                    .arg(QDir::toNativeSeparators(path)));
+        QVERIFY(!QFile::exists(path));
+        p.setDescription(3, QString(32767, QLatin1Char('d')));
+        QCOMPARE(exportResultsXlsx(path, p, ComputeSchedule(p)), Outcome());
+    }
+
     void csvForItalianExcel()
     {
         const Project p = diamond();
@@ -190,6 +211,128 @@ private slots:
         const QByteArray more =
             resultSheetCsv(resultSheets(fractional, ComputeSchedule(fractional))[1]);
         QVERIFY2(more.contains("1;2;\"Scavi; \"\"fondazioni\"\"\";2,5;"), more.constData());
+    }
+
+    void csvDefusesFormulas_data()
+    {
+        QTest::addColumn<QString>("description");
+        QTest::addColumn<QString>("field");
+        QTest::newRow("equals sign") << "=HYPERLINK(\"http://x\";\"clic\")"
+                                     << "\"'=HYPERLINK(\"\"http://x\"\";\"\"clic\"\")\"";
+        QTest::newRow("plus sign") << "+39 06 1234"
+                                   << "'+39 06 1234";
+        QTest::newRow("minus sign") << "-2+3"
+                                    << "'-2+3";
+        QTest::newRow("at sign") << "@SUM(A1)"
+                                 << "'@SUM(A1)";
+        QTest::newRow("tab") << "\t=1"
+                             << "'\t=1";
+        QTest::newRow("carriage return") << "\r=1"
+                                         << "\"'\r=1\"";
+        QTest::newRow("a sign later in the text") << "Scavi = 3 giorni"
+                                                  << "Scavi = 3 giorni";
+        QTest::newRow("a blank first") << " =1"
+                                       << " =1";
+    }
+
+    // A text a spreadsheet would run as a formula is written with an apostrophe before it.
+    void csvDefusesFormulas()
+    {
+        QFETCH(QString, description);
+        QFETCH(QString, field);
+        Project p = diamond();
+        p.setDescription(2, description);
+        const QString csv =
+            QString::fromUtf8(resultSheetCsv(resultSheets(p, ComputeSchedule(p))[0]).mid(3));
+        const QString row =
+            csv.section(QStringLiteral("\r\n2;"), 1).section(QStringLiteral("\r\n"), 0, 0);
+        QVERIFY2(row.startsWith(field + QStringLiteral(";5;")), qPrintable(row));
+    }
+
+    // Numbers are not texts: a negative one keeps its sign and stays a number.
+    void csvNumbersStayNumbers()
+    {
+        ResultSheet sheet;
+        sheet.headers = {QStringLiteral("numero"), QStringLiteral("testo")};
+        sheet.rows.push_back({-3.0, QStringLiteral("-3")});
+        sheet.rows.push_back({-2.5, QDate(2027, 3, 1)});
+        const QString csv = QString::fromUtf8(resultSheetCsv(sheet).mid(3));
+        QCOMPARE(csv, QStringLiteral("numero;testo\r\n-3;'-3\r\n-2,5;01/03/2027\r\n"));
+    }
+
+    void csvFolderAllOrNothing_data()
+    {
+        QTest::addColumn<QString>("failing");
+        QTest::addColumn<test::FailAt>("step");
+        QTest::addColumn<int>("systemError");
+        QTest::addColumn<QString>("cause");
+        QTest::addColumn<QStringList>("replaced");
+        QTest::newRow("third file cannot be made") << "Percorso critico.csv" << test::FailAt::Open
+                                                   << EACCES << "permesso negato" << QStringList{};
+        QTest::newRow("disk full while the third file is written")
+            << "Percorso critico.csv" << test::FailAt::Write << ENOSPC << "spazio su disco esaurito"
+            << QStringList{};
+        QTest::newRow("disk full when the second file is flushed")
+            << "Attività.csv" << test::FailAt::Flush << ENOSPC << "spazio su disco esaurito"
+            << QStringList{};
+        QTest::newRow("the first file cannot take its name")
+            << "Eventi.csv" << test::FailAt::Commit << EROFS << "file system di sola lettura"
+            << QStringList{};
+        QTest::newRow("the third file cannot take its name after the other two")
+            << "Percorso critico.csv" << test::FailAt::Commit << EIO
+            << "errore di lettura o scrittura del disco"
+            << QStringList{"Eventi.csv", "Attività.csv"};
+    }
+
+    // The three tables are written complete under temporary names before any takes its name: a
+    // failure leaves the folder as it was, or, when a file could not take its name after
+    // others had, the message lists exactly those. No temporary file stays behind.
+    void csvFolderAllOrNothing()
+    {
+        QFETCH(QString, failing);
+        QFETCH(test::FailAt, step);
+        QFETCH(int, systemError);
+        QFETCH(QString, cause);
+        QFETCH(QStringList, replaced);
+        QTemporaryDir dir;
+        const QStringList names = {"Attività.csv", "Eventi.csv", "Percorso critico.csv"};
+        for (const QString& name : names) {
+            QFile old(dir.filePath(name));
+            QVERIFY(old.open(QIODevice::WriteOnly));
+            old.write("vecchio");
+        }
+        const Project p = diamond();
+        QStringList written;
+        Outcome failed;
+        setSaveTargetFactory([&](const QString& path) -> std::unique_ptr<SaveTarget> {
+            if (path.endsWith(failing))
+                return std::make_unique<test::FailingTarget>(path, step, systemError, 10);
+            return makeFileTarget(path);
+        });
+        failed = exportResultsCsv(dir.path(), p, ComputeSchedule(p), &written);
+        setSaveTargetFactory({});
+        QVERIFY(failed.has_value());
+        QVERIFY(written.isEmpty());
+        const QString start = QStringLiteral("Impossibile salvare il file \"%1\": %2.")
+                                  .arg(QDir::toNativeSeparators(dir.filePath(failing)), cause);
+        QVERIFY2(failed->text.startsWith(start), qPrintable(failed->text));
+        if (replaced.isEmpty()) {
+            QVERIFY2(failed->text.endsWith(" I file esistenti non sono stati modificati."),
+                     qPrintable(failed->text));
+        } else {
+            QVERIFY2(failed->text.endsWith(
+                         QStringLiteral(" Erano già stati scritti i file \"%1\" e \"%2\"; gli "
+                                        "altri file non sono stati modificati.")
+                             .arg(QDir::toNativeSeparators(dir.filePath(replaced[0])),
+                                  QDir::toNativeSeparators(dir.filePath(replaced[1])))),
+                     qPrintable(failed->text));
+        }
+        for (const QString& name : names) {
+            QFile file(dir.filePath(name));
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            QCOMPARE(file.readAll() == "vecchio", !replaced.contains(name));
+        }
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name), names);
     }
 
     void csvFolder()

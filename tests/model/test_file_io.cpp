@@ -1,8 +1,10 @@
 #include "model/file_io.h"
 #include "support/fail_device.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -35,6 +37,39 @@ QStringList entries(const QString& dir)
 }
 
 const QByteArray kOld = "contenuto precedente\r\n";
+
+// The id of a process that has ended.
+qint64 endedProcessId()
+{
+    QProcess process;
+    process.start(QStringLiteral("true"));
+    if (!process.waitForStarted())
+        return 0;
+    const qint64 id = process.processId();
+    process.waitForFinished();
+    return id;
+}
+
+// Saves `bytes` to `path` by one of the routes the program has.
+Outcome saveBy(const QString& route, const QString& path, const QByteArray& bytes)
+{
+    if (route == "by content")
+        return saveFile(path, bytes);
+    if (route == "by name")
+        return saveFileByName(path, [&](const QString& temporary) -> Outcome {
+            writeBytes(temporary, bytes);
+            return std::nullopt;
+        });
+    if (route == "as a set")
+        return saveFiles({{path, bytes}});
+    return saveFileThroughScratch(path, QStringLiteral(".prova"),
+                                  [&](const QString& scratch) -> Outcome {
+                                      writeBytes(scratch, bytes);
+                                      return std::nullopt;
+                                  });
+}
+
+const QStringList kRoutes = {"by content", "by name", "as a set", "through a scratch file"};
 
 } // namespace
 
@@ -236,6 +271,118 @@ private slots:
         }));
         QCOMPARE(QFile::permissions(fresh) & QFile::ReadOther,
                  QFile::permissions(path) & QFile::ReadOther);
+    }
+
+    void temporariesOfEndedProcessesAreRemoved_data()
+    {
+        QTest::addColumn<QString>("route");
+        for (const QString& route : kRoutes)
+            QTest::newRow(qPrintable(route)) << route;
+    }
+
+    // A save killed before it could clean up leaves its temporary file; the next save of the
+    // same file removes it. A running process's temporary file, and those of other files, stay.
+    void temporariesOfEndedProcessesAreRemoved()
+    {
+        QFETCH(QString, route);
+        const qint64 ended = endedProcessId();
+        QVERIFY(ended > 0);
+        QTemporaryDir dir;
+        QTemporaryDir scratchFolder;
+        qputenv("TMPDIR", QFile::encodeName(scratchFolder.path()));
+        const QString path = dir.filePath("Eventi.csv");
+        const QString left = temporaryFilePath(path, ended);
+        const QString running = temporaryFilePath(path, 1);
+        const QString other = temporaryFilePath(dir.filePath("Attività.csv"), ended);
+        const QString leftScratch =
+            scratchFolder.filePath(QStringLiteral("zant-%1-aB3dE9.prova").arg(ended));
+        for (const QString& file : {path, left, running, other, leftScratch})
+            writeBytes(file, kOld);
+        const Outcome saved = saveBy(route, path, "nuovo");
+        qunsetenv("TMPDIR");
+        QVERIFY2(!saved, saved ? qPrintable(saved->text) : "");
+        QCOMPARE(fileBytes(path), QByteArray("nuovo"));
+        QStringList expected = {"Eventi.csv", QFileInfo(running).fileName(),
+                                QFileInfo(other).fileName()};
+        expected.sort();
+        QStringList found = entries(dir.path());
+        found.sort();
+        QCOMPARE(found, expected);
+        const bool scratch = route == "through a scratch file";
+        QCOMPARE(entries(scratchFolder.path()),
+                 scratch ? QStringList{} : QStringList{QFileInfo(leftScratch).fileName()});
+    }
+
+    // While a save runs, its content is in the file's own temporary name, hidden beside it;
+    // the folder holds nothing else new.
+    void contentGoesUnderTheTemporaryName()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("relazione.pdf");
+        const QString temporary = temporaryFilePath(path, QCoreApplication::applicationPid());
+        QCOMPARE(QFileInfo(temporary).absolutePath(), QFileInfo(path).absolutePath());
+        QVERIFY(QFileInfo(temporary).fileName().startsWith(".relazione.pdf.zant-"));
+        QStringList during;
+        QVERIFY(!saveFile(path, [&](QIODevice& device) -> Outcome {
+            device.write("%PDF");
+            during = entries(dir.path());
+            return std::nullopt;
+        }));
+        QCOMPARE(during, QStringList{QFileInfo(temporary).fileName()});
+        QCOMPARE(entries(dir.path()), QStringList{"relazione.pdf"});
+        // A name as long as the file system allows still has a temporary name that fits.
+        const QString longest = dir.filePath(QString(255, QLatin1Char('n')));
+        QVERIFY(
+            QFile::encodeName(QFileInfo(temporaryFilePath(longest, 4194304)).fileName()).size() <=
+            255);
+        QVERIFY(!saveFile(longest, QByteArray("n")));
+        QCOMPARE(fileBytes(longest), QByteArray("n"));
+    }
+
+    void scratchFailuresNameTheFolder()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("risultati.xlsx");
+        qputenv("TMPDIR", QFile::encodeName(dir.filePath("manca")));
+        const Outcome failed = saveBy("through a scratch file", path, "nuovo");
+        qunsetenv("TMPDIR");
+        QVERIFY(failed);
+        QCOMPARE(failed->text, QStringLiteral("Impossibile salvare il file \"%1\": cartella "
+                                              "inesistente nella cartella dei file temporanei "
+                                              "\"%2\".")
+                                   .arg(QDir::toNativeSeparators(path),
+                                        QDir::toNativeSeparators(dir.filePath("manca"))));
+        QCOMPARE(entries(dir.path()), QStringList{});
+    }
+
+    void foldersAreMade_data()
+    {
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("new, with the folders above") << "a/b/c" << QString();
+        QTest::newRow("already there") << "." << QString();
+        QTest::newRow("a file in its place") << "file"
+                                             << ": esiste già un file con quel nome.";
+        QTest::newRow("under a file") << "file/sotto"
+                                      << ": cartella inesistente.";
+    }
+
+    void foldersAreMade()
+    {
+        QFETCH(QString, folder);
+        QFETCH(QString, message);
+        QTemporaryDir dir;
+        writeBytes(dir.filePath("file"), kOld);
+        const Outcome made = createFolder(dir.filePath(folder));
+        if (message.isEmpty()) {
+            QVERIFY2(!made, made ? qPrintable(made->text) : "");
+            QVERIFY(QFileInfo(dir.filePath(folder)).isDir());
+        } else {
+            QVERIFY(made);
+            QVERIFY2(made->text.startsWith("Impossibile creare la cartella") &&
+                         made->text.endsWith(message),
+                     qPrintable(made->text));
+        }
     }
 
     // A real full and then read-only file system: the buffered small file fails at the flush,

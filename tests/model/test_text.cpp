@@ -119,6 +119,38 @@ private slots:
         QFETCH(QString, text);
         QCOMPARE(decodeTextFile(bytes), text);
     }
+
+    void xmlText_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("clean");
+        const QChar high(0xD83D);
+        const QChar low(0xDE00);
+        QTest::newRow("tab, line feed and carriage return stay") << "a\tb\nc\rd"
+                                                                 << "a\tb\nc\rd";
+        QTest::newRow("NUL and vertical tab go") << QString("a") + QChar(0) + "b\vc"
+                                                 << "abc";
+        QTest::newRow("escape and unit separator go") << "a\x1b[0m\x1f"
+                                                      << "a[0m";
+        QTest::newRow("U+FFFE and U+FFFF go")
+            << QString("a") + QChar(0xFFFE) + QChar(0xFFFF) << "a";
+        QTest::newRow("a surrogate pair stays")
+            << QString("a") + high + low << QString("a") + high + low;
+        QTest::newRow("half a pair at the end goes") << QString("a") + high << "a";
+        QTest::newRow("a low half alone goes") << QString("a") + low + "b"
+                                               << "ab";
+        QTest::newRow("two high halves keep the one that pairs")
+            << QString(high) + high + low << QString(high) + low;
+        QTest::newRow("DEL and C1 controls stay (XML allows them)")
+            << QString("a\x7f") + QChar(0x85) << QString("a\x7f") + QChar(0x85);
+    }
+
+    void xmlText()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, clean);
+        QCOMPARE(cleanXmlText(text), clean);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestText)

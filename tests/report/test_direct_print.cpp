@@ -1,4 +1,5 @@
 #include "report/direct_print.h"
+#include "report/page_printer.h"
 #include "report/report_texts.h"
 #include "support/project_builder.h"
 
@@ -290,6 +291,57 @@ private slots:
         }
         QCOMPARE(sameLine, QStringList({"79:2/1", "88:3/2", "97:2/3", "106:3/4"}));
         QCOMPARE(below, QStringList({"79:2/5"}));
+    }
+
+    void longWordsAreCutWhereTheLineIsFull_data()
+    {
+        QTest::addColumn<QString>("font");
+        QTest::addColumn<double>("size");
+        QTest::addColumn<QString>("text");
+        const QString pair = QString::fromUtf8("\xF0\x9D\x92\x9C");
+        QTest::newRow("print font, one word of 2,000 letters")
+            << kPrintFont << 12.0 << QString(2000, QLatin1Char('x'));
+        QTest::newRow("cover font, wide and narrow letters")
+            << kCoverFont << 14.0 << QString("MiwaTo").repeated(300);
+        QTest::newRow("cover font, words around a long word")
+            << kCoverFont << 16.0 << "Studio " + QString("Wi").repeated(400) + " tecnico Rossi";
+        QTest::newRow("print font, characters outside the basic plane")
+            << kPrintFont << 12.0 << pair.repeated(333);
+        QTest::newRow("cover font, characters outside the basic plane")
+            << kCoverFont << 14.0 << "a" + pair.repeated(333);
+    }
+
+    // Every line fits, a piece of a cut word fills its line, a character outside the basic
+    // plane is never split, and the lines hold the text's characters, nothing added (no
+    // hyphen) and nothing lost.
+    void longWordsAreCutWhereTheLineIsFull()
+    {
+        QFETCH(QString, font);
+        QFETCH(double, size);
+        QFETCH(QString, text);
+        PagePrinter printer;
+        printer.setFont(font);
+        printer.setSize(size);
+        const int room = printer.room(10);
+        const QStringList lines = printer.wrap(10, text);
+        QVERIFY(lines.size() > 3);
+        // A piece of a cut word, not a whole word that went on to the next line.
+        const QStringList words = text.split(QLatin1Char(' '));
+        const auto isPiece = [&](const QString& line) {
+            return !line.contains(QLatin1Char(' ')) && !words.contains(line);
+        };
+        for (qsizetype i = 0; i < lines.size(); ++i) {
+            const QString& line = lines[i];
+            QVERIFY2(textWidth(font, size, line) <= room, qPrintable(QString::number(i)));
+            QVERIFY(!line.front().isLowSurrogate() && !line.back().isHighSurrogate());
+            if (i + 1 < lines.size() && isPiece(line) && isPiece(lines[i + 1])) {
+                const QString next =
+                    lines[i + 1].left(lines[i + 1].front().isHighSurrogate() ? 2 : 1);
+                QVERIFY(textWidth(font, size, line + next) > room);
+            }
+        }
+        QCOMPARE(lines.join(QString()).remove(QLatin1Char(' ')),
+                 QString(text).remove(QLatin1Char(' ')));
     }
 
     void justifiedTexts()

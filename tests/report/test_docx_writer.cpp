@@ -797,6 +797,12 @@ void TestDocxWriter::pageFooter_data()
         << QString("Ristrutturazione ed ampliamento della scuola elementare Verdi e della "
                    "palestra comunale")
         << true;
+    // Cut in one pass, however long; a character outside the basic plane stays whole.
+    QTest::newRow("a title of one 100,000-character word") << QString(100000, 'W') << true;
+    QString pairs;
+    for (int i = 0; i < 50000; ++i)
+        pairs += QString::fromUtf8("\xF0\x9D\x92\x9C");
+    QTest::newRow("a title of characters outside the basic plane") << pairs << true;
 }
 
 void TestDocxWriter::pageFooter()
@@ -848,6 +854,7 @@ void TestDocxWriter::pageFooter()
         QVERIFY(shown.endsWith(QChar(0x2026)));
         QVERIFY(shown.size() > 20 && shown.size() < 60);
         QVERIFY(left.startsWith(shown.chopped(1)));
+        QVERIFY(!shown.chopped(1).back().isHighSurrogate());
     } else {
         QCOMPARE(shown, left);
     }

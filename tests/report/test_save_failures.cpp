@@ -1,3 +1,6 @@
+#include "diagram/diagram_painter.h"
+#include "diagram/gantt_chart.h"
+#include "exchange/results_export.h"
 #include "model/file_io.h"
 #include "model/project_file.h"
 #include "model/title_page.h"
@@ -12,9 +15,18 @@
 
 #include <QDir>
 #include <QFile>
+#include <QPainter>
 #include <QPrinter>
+#include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QTemporaryFile>
 #include <QTest>
+
+#include <cstdio>
+
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
 
 using namespace zant;
 using namespace zant::test;
@@ -55,8 +67,71 @@ struct Fixture
             printer.setOutputFileName(path);
             return messageText(renderPages(layoutDirectReport(data), printer));
         }
+        if (kind == "xlsx")
+            return messageText(exportResultsXlsx(path, project, results));
+        if (kind.startsWith("gantt")) {
+            const GanttChart chart = buildGantt(project, results);
+            const GanttGeometry geometry;
+            return messageText(exportPicture(path, geometry.size(chart), [&](QPainter& p) {
+                paintGantt(p, chart, geometry, QDate(2027, 3, 1));
+            }));
+        }
         return messageText(saveExampleNetworkPicture(path, 1));
     }
+};
+
+// The name each kind is written to: pictures take their format from the suffix.
+QString outputName(const QString& kind)
+{
+    if (kind == "gantt png")
+        return QStringLiteral("uscita.png");
+    if (kind == "gantt svg")
+        return QStringLiteral("uscita.svg");
+    if (kind == "gantt pdf")
+        return QStringLiteral("uscita.pdf");
+    return QStringLiteral("uscita");
+}
+
+// What the process writes on its standard error meanwhile: the libraries' own complaints must
+// not reach the terminal.
+class CapturedStandardError final
+{
+public:
+    CapturedStandardError()
+    {
+#ifdef Q_OS_UNIX
+        if (!m_file.open())
+            return;
+        std::fflush(stderr);
+        m_saved = ::dup(STDERR_FILENO);
+        ::dup2(m_file.handle(), STDERR_FILENO);
+#endif
+    }
+    ~CapturedStandardError()
+    {
+        restore();
+    }
+    QByteArray text()
+    {
+        restore();
+        m_file.seek(0);
+        return m_file.readAll();
+    }
+
+private:
+    void restore()
+    {
+#ifdef Q_OS_UNIX
+        if (m_saved < 0)
+            return;
+        std::fflush(stderr);
+        ::dup2(m_saved, STDERR_FILENO);
+        ::close(m_saved);
+        m_saved = -1;
+#endif
+    }
+    QTemporaryFile m_file;
+    int m_saved = -1;
 };
 
 QStringList names(const QString& dir)
@@ -71,7 +146,8 @@ void writeOld(const QString& path)
     file.write(kOld);
 }
 
-const QStringList kKinds = {"project", "title page", "docx", "pdf", "picture"};
+const QStringList kKinds = {"project",   "title page", "docx",      "pdf", "picture",
+                            "gantt png", "gantt svg",  "gantt pdf", "xlsx"};
 
 } // namespace
 
@@ -107,22 +183,53 @@ private slots:
         QFETCH(FailAt, step);
         QFETCH(int, systemError);
         QFETCH(QString, cause);
+        // Qt's own warnings (an encoder's complaint about the device) count as terminal output.
+        QTest::failOnWarning(QRegularExpression(QStringLiteral(".")));
         QTemporaryDir dir;
-        const QString path = dir.filePath("uscita");
+        const QString path = dir.filePath(outputName(kind));
         writeOld(path);
         const Fixture fixture;
         QString error;
+        QByteArray terminal;
         {
             // A few bytes get through before the disk is full, even of the shortest file.
             SaveFaults faults(step, systemError, 16);
+            CapturedStandardError captured;
             error = fixture.write(kind, path);
+            terminal = captured.text();
         }
         QVERIFY2(error.startsWith("Impossibile salvare il file \"" +
                                   QDir::toNativeSeparators(path) + "\": " + cause + "."),
                  qPrintable(error));
         QVERIFY2(error.endsWith("Il file esistente non è stato modificato."), qPrintable(error));
+        QVERIFY2(terminal.isEmpty(), terminal.constData());
         QCOMPARE(fileBytes(path), kOld);
-        QCOMPARE(names(dir.path()), QStringList{"uscita"});
+        QCOMPARE(names(dir.path()), QStringList{outputName(kind)});
+    }
+
+    void newFileFailureSpeaksOfNoOldFile_data()
+    {
+        QTest::addColumn<QString>("kind");
+        for (const QString& kind : kKinds)
+            QTest::newRow(qPrintable(kind)) << kind;
+    }
+
+    // Where there was no file, the message does not speak of one, and nothing is left.
+    void newFileFailureSpeaksOfNoOldFile()
+    {
+        QFETCH(QString, kind);
+        QTest::failOnWarning(QRegularExpression(QStringLiteral(".")));
+        QTemporaryDir dir;
+        const QString path = dir.filePath(outputName(kind));
+        QString error;
+        {
+            SaveFaults faults(FailAt::Write, ENOSPC, 16);
+            error = Fixture().write(kind, path);
+        }
+        QVERIFY2(error == "Impossibile salvare il file \"" + QDir::toNativeSeparators(path) +
+                              "\": spazio su disco esaurito.",
+                 qPrintable(error));
+        QCOMPARE(names(dir.path()), QStringList{});
     }
 
     void everyKindReplacesTheOldFile_data()
@@ -135,6 +242,10 @@ private slots:
         QTest::newRow("pdf") << "pdf" << QByteArray("%PDF");
         QTest::newRow("print dialog pdf") << "print dialog pdf" << QByteArray("%PDF");
         QTest::newRow("picture") << "picture" << QByteArray("\xFF\xD8");
+        QTest::newRow("gantt png") << "gantt png" << QByteArray("\x89PNG");
+        QTest::newRow("gantt svg") << "gantt svg" << QByteArray("<?xml");
+        QTest::newRow("gantt pdf") << "gantt pdf" << QByteArray("%PDF");
+        QTest::newRow("xlsx") << "xlsx" << QByteArray("PK");
     }
 
     void everyKindReplacesTheOldFile()
@@ -142,12 +253,12 @@ private slots:
         QFETCH(QString, kind);
         QFETCH(QByteArray, start);
         QTemporaryDir dir;
-        const QString path = dir.filePath("uscita");
+        const QString path = dir.filePath(outputName(kind));
         writeOld(path);
         const QString error = Fixture().write(kind, path);
         QVERIFY2(error.isEmpty(), qPrintable(error));
         QVERIFY(fileBytes(path).startsWith(start));
-        QCOMPARE(names(dir.path()), QStringList{"uscita"});
+        QCOMPARE(names(dir.path()), QStringList{outputName(kind)});
     }
 
     void onARealFullDisk_data()
@@ -164,16 +275,46 @@ private slots:
         SmallFileSystem fs(256);
         if (!fs.usable())
             QSKIP(qPrintable(fs.why()));
-        const QString path = fs.filePath("uscita");
+        const QString path = fs.filePath(outputName(kind));
         writeOld(path);
         fs.fill();
+        QTest::failOnWarning(QRegularExpression(QStringLiteral(".")));
+        CapturedStandardError captured;
         const QString error = Fixture().write(kind, path);
+        const QByteArray terminal = captured.text();
         QVERIFY2(error.startsWith("Impossibile salvare il file \"" + path +
                                   "\": spazio su disco esaurito."),
                  qPrintable(error));
         QVERIFY2(error.endsWith("Il file esistente non è stato modificato."), qPrintable(error));
+        QVERIFY2(terminal.isEmpty(), terminal.constData());
         QCOMPARE(fileBytes(path), kOld);
-        QCOMPARE(fs.entries(), QStringList{"uscita"});
+        QCOMPARE(fs.entries(), QStringList{outputName(kind)});
+    }
+
+    // The workbook is built in the temporary folder first: when that is full the message says
+    // so, and the library's own lines stay off the terminal.
+    void workbookWithAFullTemporaryFolder()
+    {
+        SmallFileSystem fs(256);
+        if (!fs.usable())
+            QSKIP(qPrintable(fs.why()));
+        QTemporaryDir dir;
+        const QString path = dir.filePath("risultati.xlsx");
+        writeOld(path);
+        fs.fill();
+        const QString folder = QFileInfo(fs.filePath("x")).absolutePath();
+        qputenv("TMPDIR", QFile::encodeName(folder));
+        CapturedStandardError captured;
+        const QString error = Fixture().write("xlsx", path);
+        const QByteArray terminal = captured.text();
+        qunsetenv("TMPDIR");
+        QCOMPARE(error, "Impossibile salvare il file \"" + path +
+                            "\": spazio su disco esaurito nella cartella dei file temporanei \"" +
+                            folder + "\". Il file esistente non è stato modificato.");
+        QVERIFY2(terminal.isEmpty(), terminal.constData());
+        QCOMPARE(fileBytes(path), kOld);
+        QCOMPARE(names(dir.path()), QStringList{"risultati.xlsx"});
+        QCOMPARE(fs.entries(), QStringList{});
     }
 };
 

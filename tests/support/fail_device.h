@@ -69,14 +69,13 @@ enum class FailAt
     Commit
 };
 
-// A real QSaveFile that fails at one step: what it wrote before is thrown away by the save, as
+// The real save target failing at one step: what it wrote before is thrown away by the save, as
 // the real one would be.
 class FailingTarget final : public SaveTarget
 {
 public:
     FailingTarget(const QString& path, FailAt step, int systemError, qint64 writeLimit = 0)
-        : m_real(makeQSaveFileTarget(path)), m_step(step), m_errno(systemError),
-          m_writeLimit(writeLimit)
+        : m_real(makeFileTarget(path)), m_step(step), m_errno(systemError), m_writeLimit(writeLimit)
     {
     }
     bool open() override
@@ -94,10 +93,6 @@ public:
     bool commit() override { return m_step == FailAt::Commit ? fail() : m_real->commit(); }
     void cancel() override { m_real->cancel(); }
     int systemError() const override { return m_failed ? m_errno : m_real->systemError(); }
-    QString errorString() const override
-    {
-        return m_failed ? QStringLiteral("Unknown error") : m_real->errorString();
-    }
 
 private:
     bool fail()
