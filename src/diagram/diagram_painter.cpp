@@ -55,11 +55,12 @@ void arrowHead(QPainter& p, QPointF tip, QPointF from, double length, const QCol
 // A nice step of the time axis: at least `minUnits` apart.
 double axisStep(double unitsPerDay, double minUnits)
 {
-    static const double kSteps[] = {1, 2, 5, 7, 10, 14, 15, 30, 60, 90, 120, 180, 365, 730, 1825};
+    static const double kSteps[] = {1,   2,   5,   7,   10,   14,   15,   30,    60,   90,
+                                    120, 180, 365, 730, 1825, 3650, 7300, 18250, 36500};
     for (double s : kSteps)
         if (s * unitsPerDay >= minUnits)
             return s;
-    return 3650;
+    return 73000;
 }
 
 // Writes a text, unless it would stand partly outside `area` (when that is not empty): a piece
@@ -71,22 +72,52 @@ void drawText(QPainter& p, const QRectF& area, const QRectF& box, int flags, con
     p.drawText(box, flags, text);
 }
 
+// Whether a rectangle of the picture can be seen: inside the exposed part of the painter, if
+// it has one.
+struct Exposed
+{
+    QRectF rect;
+    bool contains(const QRectF& r) const { return rect.isEmpty() || rect.intersects(r); }
+};
+
+// Texts smaller than this on the device cannot be read, and shaping them is most of the cost of
+// painting a reduced overview.
+bool readable(const QPainter& p, double pixelSize)
+{
+    const QTransform& t = p.worldTransform();
+    return pixelSize * std::sqrt(std::abs(t.m11() * t.m22() - t.m12() * t.m21())) >= 2.5;
+}
+
 void paintTimeAxis(QPainter& p, const NetworkLayout& layout, const ScheduleResults& results,
-                   const QRectF& area)
+                   const QRectF& area, const Exposed& exposed)
 {
     const LayoutMetrics& m = layout.metrics;
     const double top = m.margin;
     const double bottom = layout.height - m.margin;
     const double finish = results.earliest[results.eventCount];
-    const double step = axisStep(layout.unitsPerDay, 64);
+    const double step = axisStep(layout.unitsPerDay, 90);
+    const QDate start = parseDate(results.startDateText);
+    const bool texts = readable(p, 10);
     p.setFont(pictureFont(10));
-    for (double t = 0; t <= finish + 1e-9; t += step) {
+    double first = 0;
+    if (!exposed.rect.isEmpty())
+        first = std::max(
+            0.0,
+            std::floor((exposed.rect.left() - layout.originX) / layout.unitsPerDay / step) * step);
+    for (double t = first; t <= finish + 1e-9; t += step) {
         const double x = layout.xOfTime(t);
+        if (!exposed.rect.isEmpty() && x > exposed.rect.right() + 60)
+            break;
         p.setPen(QPen(kGrid, 1));
-        p.drawLine(QPointF(x, top + 16), QPointF(x, bottom));
+        p.drawLine(QPointF(x, top + 30), QPointF(x, bottom));
+        if (!texts)
+            continue;
         p.setPen(kMuted);
-        drawText(p, area, QRectF(x - 40, top, 80, 14), Qt::AlignCenter,
+        drawText(p, area, QRectF(x - 45, top, 90, 14), Qt::AlignCenter,
                  QStringLiteral("g. %1").arg(formatDays(t)));
+        if (start.isValid())
+            drawText(p, area, QRectF(x - 45, top + 14, 90, 14), Qt::AlignCenter,
+                     start.addDays(std::llround(t)).toString(QStringLiteral("dd/MM/yy")));
     }
 }
 
@@ -96,18 +127,36 @@ void paintLevelAxis(QPainter& p, const NetworkLayout& layout, const QRectF& area
     for (const LaidOutEvent& e : layout.events)
         maxLevel = std::max(maxLevel, e.level);
     const LayoutMetrics& m = layout.metrics;
+    const bool texts = readable(p, 10);
     p.setFont(pictureFont(10));
     for (int l = 0; l <= maxLevel; ++l) {
-        const double x = m.margin + m.radius + l * m.levelWidth;
+        const double x = layout.xOfLevel(l);
         p.setPen(QPen(kGrid, 1));
-        p.drawLine(QPointF(x, m.margin + 16), QPointF(x, layout.height - m.margin));
+        p.drawLine(QPointF(x, m.margin + 30), QPointF(x, layout.height - m.margin));
+        if (!texts)
+            continue;
         p.setPen(kMuted);
-        drawText(p, area, QRectF(x - 40, m.margin, 80, 14), Qt::AlignCenter,
+        drawText(p, area, QRectF(x - 40, m.margin + 7, 80, 14), Qt::AlignCenter,
                  QStringLiteral("livello %1").arg(l));
     }
 }
 
-void paintActivity(QPainter& p, const LaidOutActivity& a, const QRectF& area)
+// The largest font, up to `pixels`, at which `text` is no wider than `width`.
+QFont fittedFont(const QString& text, double pixels, double width, bool bold = false)
+{
+    QFont f = pictureFont(pixels, bold);
+    for (int i = 0; i < 8; ++i) {
+        const double advance = QFontMetricsF(f).horizontalAdvance(text);
+        if (advance <= width || pixels <= 1)
+            break;
+        pixels = std::max(1.0, pixels * width / advance - 0.25);
+        f.setPixelSize(std::max(1, static_cast<int>(std::floor(pixels))));
+    }
+    return f;
+}
+
+void paintActivity(QPainter& p, const LaidOutActivity& a, double headLength, const QRectF& area,
+                   bool texts)
 {
     if (a.points.size() < 2)
         return;
@@ -115,7 +164,9 @@ void paintActivity(QPainter& p, const LaidOutActivity& a, const QRectF& area)
     const double width = a.critical ? 2.6 : 1.1;
     QPen solid(colour, width);
     solid.setCapStyle(Qt::FlatCap);
-    solid.setJoinStyle(Qt::RoundJoin);
+    solid.setJoinStyle(Qt::MiterJoin);
+    if (a.dummy)
+        solid.setStyle(Qt::DashLine);
     QPen dotted = solid;
     dotted.setStyle(Qt::DotLine);
     QPolygonF firm;
@@ -124,9 +175,9 @@ void paintActivity(QPainter& p, const LaidOutActivity& a, const QRectF& area)
     for (size_t i = 1; i < a.points.size(); ++i) {
         const QPointF p0 = a.points[i - 1];
         const QPointF p1 = a.points[i];
-        if (a.floatFromX < 0 || p1.x() <= a.floatFromX) {
+        if (a.floatFromX < 0 || (loose.isEmpty() && p1.x() <= a.floatFromX)) {
             firm << p1;
-        } else if (p0.x() >= a.floatFromX) {
+        } else if (!loose.isEmpty() || p0.x() >= a.floatFromX) {
             if (loose.isEmpty())
                 loose << p0;
             loose << p1;
@@ -138,30 +189,32 @@ void paintActivity(QPainter& p, const LaidOutActivity& a, const QRectF& area)
         }
     }
     p.setBrush(Qt::NoBrush);
-    p.setPen(solid);
-    p.drawPolyline(firm);
+    if (firm.size() > 1) {
+        p.setPen(solid);
+        p.drawPolyline(firm);
+    }
     if (loose.size() > 1) {
         p.setPen(dotted);
         p.drawPolyline(loose);
     }
-    arrowHead(p, a.points.back(), a.points[a.points.size() - 2], a.critical ? 11 : 9, colour);
+    arrowHead(p, a.points.back(), a.points[a.points.size() - 2], headLength, colour);
 
-    const QString text = formatDays(a.days);
-    p.setFont(pictureFont(10, a.critical));
-    const QFontMetricsF fm(p.font());
-    const double w = fm.horizontalAdvance(text) + 4;
-    const QRectF box(a.labelAt.x() - w / 2, a.labelAt.y() - 15, w, 13);
+    if (!texts || a.labelBox.isEmpty())
+        return;
+    const QRectF& box = a.labelBox;
     if (!area.isEmpty() && !area.contains(box))
         return;
-    p.fillRect(box, QColor(255, 255, 255, 220));
+    const QString text = formatDays(a.days);
+    p.fillRect(box, Qt::white);
     p.setPen(colour);
+    p.setFont(fittedFont(text, box.height() * 0.8, box.width() - 1, a.critical));
     p.drawText(box, Qt::AlignCenter, text);
 }
 
 // The event circle of the method: the number in the upper half, the earliest time lower left,
 // the latest time lower right.
 void paintEvent(QPainter& p, const LaidOutEvent& e, const ScheduleResults& results, double r,
-                bool selected, const QRectF& area)
+                bool selected, const QRectF& area, bool texts)
 {
     const QPointF c = e.centre;
     const QColor line = selected ? kSelected : (e.critical ? kCritical : kInk);
@@ -171,18 +224,72 @@ void paintEvent(QPainter& p, const LaidOutEvent& e, const ScheduleResults& resul
     p.setPen(QPen(line, 0.8));
     p.drawLine(QPointF(c.x() - r, c.y()), QPointF(c.x() + r, c.y()));
     p.drawLine(QPointF(c.x(), c.y()), QPointF(c.x(), c.y() + r));
+    if (!texts)
+        return;
+    const CircleTexts t =
+        circleTexts(c, r, e.event, results.earliest[e.event], results.latest[e.event]);
     p.setPen(kInk);
-    p.setFont(pictureFont(r * 0.58, true));
-    drawText(p, area, QRectF(c.x() - r, c.y() - r * 0.92, 2 * r, r * 0.9), Qt::AlignCenter,
-             QString::number(e.event));
-    p.setFont(pictureFont(r * 0.40));
-    drawText(p, area, QRectF(c.x() - r * 0.95, c.y() + r * 0.05, r * 0.95, r * 0.6),
-             Qt::AlignCenter, formatDays(results.earliest[e.event]));
-    drawText(p, area, QRectF(c.x(), c.y() + r * 0.05, r * 0.95, r * 0.6), Qt::AlignCenter,
-             formatDays(results.latest[e.event]));
+    p.setFont(t.numberFont);
+    drawText(p, area, t.numberBox, Qt::AlignCenter, t.number);
+    p.setFont(t.earliestFont);
+    drawText(p, area, t.earliestBox, Qt::AlignCenter, t.earliest);
+    p.setFont(t.latestFont);
+    drawText(p, area, t.latestBox, Qt::AlignCenter, t.latest);
+}
+
+QRectF boundsOf(const LaidOutActivity& a)
+{
+    double left = a.points.front().x();
+    double right = left;
+    double top = a.points.front().y();
+    double bottom = top;
+    for (const QPointF& q : a.points) {
+        left = std::min(left, q.x());
+        right = std::max(right, q.x());
+        top = std::min(top, q.y());
+        bottom = std::max(bottom, q.y());
+    }
+    return QRectF(QPointF(left, top), QPointF(right, bottom)).adjusted(-12, -12, 12, 12);
 }
 
 } // namespace
+
+CircleTexts circleTexts(QPointF c, double r, int event, double earliest, double latest)
+{
+    CircleTexts t;
+    t.number = QString::number(event);
+    t.earliest = formatDays(earliest);
+    t.latest = formatDays(latest);
+    // The number: in the upper half, within the chord a little above the middle line.
+    const double numberTop = c.y() - 0.86 * r;
+    const double numberBottom = c.y() - 0.06 * r;
+    const double chord = 2 * std::sqrt(r * r - std::pow(0.62 * r, 2)) - 4;
+    t.numberFont = fittedFont(t.number, 0.5 * r, chord, true);
+    t.numberBox = QRectF(c.x() - chord / 2, numberTop, chord, numberBottom - numberTop);
+    // The times: in the two quarters under the middle line; their width is the half chord at the
+    // bottom of the text, less the dividing line and the rim.
+    const auto fit = [&](const QString& text, QFont& font, QRectF& box, int side) {
+        double pixels = 0.36 * r;
+        for (int i = 0; i < 10; ++i) {
+            font = pictureFont(pixels);
+            const QFontMetricsF fm(font);
+            const double top = c.y() + 0.08 * r;
+            const double height = fm.ascent() + fm.descent() * 0.4;
+            const double depth = top + height - c.y();
+            const double half = std::sqrt(std::max(0.0, r * r - depth * depth)) - 2.5;
+            const double advance = fm.horizontalAdvance(text);
+            if (advance <= half || pixels <= 2) {
+                const double left = side < 0 ? c.x() - 1.2 - half : c.x() + 1.2;
+                box = QRectF(left, top, half, height);
+                return;
+            }
+            pixels = std::max(2.0, pixels * half / advance - 0.2);
+        }
+    };
+    fit(t.earliest, t.earliestFont, t.earliestBox, -1);
+    fit(t.latest, t.latestFont, t.latestBox, 1);
+    return t;
+}
 
 void paintNetwork(QPainter& p, const NetworkLayout& layout, const Project& project,
                   const ScheduleResults& results, int selectedEvent, const QRectF& textArea)
@@ -191,16 +298,19 @@ void paintNetwork(QPainter& p, const NetworkLayout& layout, const Project& proje
     p.save();
     p.setRenderHint(QPainter::Antialiasing, true);
     p.setRenderHint(QPainter::TextAntialiasing, true);
-    p.fillRect(QRectF(0, 0, layout.width, layout.height), Qt::white);
+    const Exposed exposed{p.hasClipping() ? p.clipBoundingRect() : QRectF()};
+    const QRectF whole(0, 0, layout.width, layout.height);
+    p.fillRect(exposed.rect.isEmpty() ? whole : exposed.rect.intersected(whole), Qt::white);
     if (layout.isEmpty()) {
         p.restore();
         return;
     }
     if (layout.mode == LayoutMode::TimeScale)
-        paintTimeAxis(p, layout, results, textArea);
+        paintTimeAxis(p, layout, results, textArea, exposed);
     else
         paintLevelAxis(p, layout, textArea);
-    if (layout.summaryOnly) {
+    const bool texts = readable(p, layout.metrics.labelFont);
+    if (layout.summaryOnly && texts) {
         p.setPen(kCritical);
         p.setFont(pictureFont(12, true));
         const QString note =
@@ -208,18 +318,31 @@ void paintNetwork(QPainter& p, const NetworkLayout& layout, const Project& proje
                            "attività (oltre %2) renderebbero il reticolo illeggibile.")
                 .arg(layout.activityCount)
                 .arg(kFullDrawingActivityLimit);
-        const QPointF at(layout.metrics.margin, layout.metrics.margin + 28);
+        const QPointF at(layout.metrics.margin, layout.metrics.margin - 10);
         if (textArea.isEmpty() ||
             textArea.contains(QFontMetricsF(p.font()).boundingRect(note).translated(at)))
             p.drawText(at, note);
     }
+    // Arrow heads no wider than the spacing of the arrows entering one circle.
+    std::vector<int> entering(layout.events.size() + 1, 0);
+    for (const LaidOutActivity& a : layout.activities)
+        ++entering[a.to];
+    const double r = layout.metrics.radius;
+    const auto headOf = [&](const LaidOutActivity& a) {
+        const int k = entering[a.to];
+        const double spacing = k > 1 ? 1.2 * r / (k - 1) : 2 * r;
+        return std::clamp((spacing - 1) / 0.9, 3.0, a.critical ? 11.0 : 9.0);
+    };
     // Critical arrows last, so that they stay on top.
     for (bool critical : {false, true})
         for (const LaidOutActivity& a : layout.activities)
-            if (a.critical == critical)
-                paintActivity(p, a, textArea);
-    for (const LaidOutEvent& e : layout.events)
-        paintEvent(p, e, results, layout.metrics.radius, e.event == selectedEvent, textArea);
+            if (a.critical == critical && !a.points.empty() && exposed.contains(boundsOf(a)))
+                paintActivity(p, a, headOf(a), textArea, texts);
+    for (const LaidOutEvent& e : layout.events) {
+        const QRectF box(e.centre.x() - r - 3, e.centre.y() - r - 3, 2 * r + 6, 2 * r + 6);
+        if (exposed.contains(box))
+            paintEvent(p, e, results, r, e.event == selectedEvent, textArea, texts);
+    }
     p.restore();
 }
 
@@ -404,7 +527,7 @@ std::vector<QRectF> pageTiles(const QSizeF& picture, const QSizeF& page, double 
 
 double networkHeaderHeight(const NetworkLayout& layout)
 {
-    return layout.metrics.margin + 18;
+    return layout.metrics.margin + 30;
 }
 
 void paintNetworkTile(QPainter& p, const NetworkLayout& layout, const Project& project,

@@ -5,6 +5,7 @@
 #include "model/message.h"
 
 #include <QDate>
+#include <QFont>
 #include <QRectF>
 #include <QSizeF>
 
@@ -21,6 +22,23 @@ namespace zant {
 void paintNetwork(QPainter& painter, const NetworkLayout& layout, const Project& project,
                   const ScheduleResults& results, int selectedEvent = 0,
                   const QRectF& textArea = QRectF());
+
+// Where the three numbers of an event circle are written and at which size: the number in the
+// upper half, the earliest time in the lower left quarter, the latest in the lower right one.
+// Each text is made small enough to fit its part of the circle, whatever its length.
+struct CircleTexts
+{
+    QString number;
+    QString earliest;
+    QString latest;
+    QFont numberFont;
+    QFont earliestFont;
+    QFont latestFont;
+    QRectF numberBox;
+    QRectF earliestBox;
+    QRectF latestBox;
+};
+CircleTexts circleTexts(QPointF centre, double radius, int event, double earliest, double latest);
 
 // Sizes of the Gantt chart in picture units.
 struct GanttGeometry

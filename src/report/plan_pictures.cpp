@@ -115,19 +115,6 @@ template <typename F> Paint paintWith(F f)
     return std::make_shared<const std::function<void(QPainter&)>>(std::move(f));
 }
 
-// One row of sheets along the critical path's line: the band of the picture centred on it.
-std::vector<QRectF> criticalBand(const NetworkLayout& layout, const QSizeF& page, double header)
-{
-    const double body = layout.height - header;
-    const double height = std::min(page.height() - header, body);
-    const double top = std::clamp(layout.criticalY - height / 2, header, header + body - height);
-    std::vector<QRectF> tiles =
-        pageTiles(QSizeF(layout.width, header + height), page, kOverlap, header);
-    for (QRectF& tile : tiles)
-        tile.moveTop(top);
-    return tiles;
-}
-
 // The pages of the network; pictures keep shared copies of what they draw, so that the direct
 // print can paint them after the data are gone.
 std::vector<SheetPlan> networkPlans(const std::shared_ptr<const Project>& project,
@@ -145,12 +132,8 @@ std::vector<SheetPlan> networkPlans(const std::shared_ptr<const Project>& projec
     const QSizeF page(kSheetWidth / scale, kSheetHeight / scale);
     std::vector<QRectF> tiles = pageTiles(whole, page, kOverlap, header);
     const int wholeSheets = static_cast<int>(tiles.size());
-    auto shown = PlanSheet::Shown::Whole;
+    const auto shown = PlanSheet::Shown::Whole;
     if (wholeSheets > kMaxSheets) {
-        tiles = criticalBand(*layout, page, header);
-        shown = PlanSheet::Shown::CriticalPart;
-    }
-    if (static_cast<int>(tiles.size()) > kMaxSheets) {
         plans.push_back({paintWith([layout, project, results](QPainter& p) {
                              paintNetwork(p, *layout, *project, *results);
                          }),

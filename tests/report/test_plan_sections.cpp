@@ -361,11 +361,10 @@ private slots:
         QStringList tall{QStringLiteral("1>2=5"), QStringLiteral("2>200=5")};
         for (int k = 3; k < 200; ++k)
             tall << QStringLiteral("1>%1=1").arg(k) << QStringLiteral("%1>200=1").arg(k);
-        QTest::newRow("network: the band of the critical path")
+        QTest::newRow("network: the whole reduced")
             << QStringLiteral("200: ") + tall.join(' ') << false << 1
-            << int(PlanSheet::Shown::CriticalPart)
-            << QStringLiteral("qui è riportata, a grandezza leggibile, la sola fascia del "
-                              "percorso critico con gli eventi che gli stanno accanto;");
+            << int(PlanSheet::Shown::Reduced)
+            << QStringLiteral("qui è riportato ridotto a una sola pagina, come quadro d'insieme;");
     }
 
     void aPictureTooLargeForTheReportShowsItsCriticalPartAndSaysSo()
