@@ -5,7 +5,6 @@
 
 #include "model/text_format.h"
 
-#include <QElapsedTimer>
 #include <QHash>
 #include <QStringList>
 
@@ -63,7 +62,7 @@ double timeScale(const Graph& g, const ScheduleResults& results, double gap)
     std::sort(steps.begin(), steps.end());
     const double typical = steps[static_cast<size_t>(0.3 * static_cast<double>(steps.size() - 1))];
     const double finish = std::max(times.back(), 1e-9);
-    const double widest = std::max(2000.0, 1.5 * gap * static_cast<double>(steps.size() + 1));
+    const double widest = std::max(8000.0, 1.5 * gap * static_cast<double>(steps.size() + 1));
     return std::max(std::min(gap / typical, widest / finish), 1e-3);
 }
 
@@ -155,15 +154,8 @@ NetworkLayout layoutOnce(const Project& project, const ScheduleResults& results,
         emptyColumnX.assign(cluster + 1, 0);
     }
 
-    QElapsedTimer clock;
-    clock.start();
     Layers l = buildLayers(g, column, drawn);
-    const qint64 built = clock.elapsed();
     orderColumns(l, ordering == LayoutOrdering::Barycentre);
-    const qint64 ordered = clock.elapsed();
-    if (qEnvironmentVariableIsSet("ZANT_DEBUG_ORDER"))
-        qInfo("order crossings %lld nodes %zu columns %zu built %lld ordered %lld",
-              orderCrossings(l), l.nodes.size(), l.columns.size(), built, ordered);
     placeSlots(l, x, m.radius);
     placeHeights(l, m);
     placeColumns(l, x, m, labels, emptyColumnX);
@@ -188,10 +180,7 @@ NetworkLayout layoutOnce(const Project& project, const ScheduleResults& results,
         ev.critical = results.isCritical(e);
         ev.onCriticalLine = g.onLine[e] != 0;
     }
-    const qint64 placed = clock.elapsed();
     routeChains(l, g, project, results, layout);
-    if (qEnvironmentVariableIsSet("ZANT_DEBUG_ORDER"))
-        qInfo("placed %lld routed %lld", placed, clock.elapsed());
     double right = 0;
     for (const Column& c : l.columns)
         right = std::max(right, c.right);

@@ -21,7 +21,7 @@ enum class LayoutMode
 // Picture units: one unit is one pixel at 100 % zoom.
 struct LayoutMetrics
 {
-    double radius = 24;     // event circle
+    double radius = 26;     // event circle
     double circleGap = 14;  // free space between two circles one above the other
     double portMargin = 12; // room beside a circle for the arrow heads, inside its column
     double channel = 16;    // the narrowest space between two columns, where arrows change height

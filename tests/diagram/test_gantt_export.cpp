@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFontMetricsF>
 #include <QImage>
 #include <QPaintEngine>
 #include <QPainter>
@@ -201,6 +202,56 @@ private slots:
             if (i > 0 && tiles[i - 1].top() == t.top())
                 QVERIFY(tiles[i - 1].right() - t.left() >= overlap - 1e-9);
         }
+    }
+
+    void circleNumbersFitTheirHalves_data()
+    {
+        QTest::addColumn<int>("event");
+        QTest::addColumn<double>("earliest");
+        QTest::addColumn<double>("latest");
+        QTest::newRow("short") << 7 << 0.0 << 12.0;
+        QTest::newRow("six characters both") << 499 << 1000.5 << 1000.5;
+        QTest::newRow("the report's 477,5") << 120 << 477.5 << 477.5;
+        QTest::newRow("six digits") << 500 << 499999.0 << 500000.0;
+        QTest::newRow("longer than six") << 500 << 123456.25 << 123456.75;
+    }
+
+    void circleNumbersFitTheirHalves()
+    {
+        QFETCH(int, event);
+        QFETCH(double, earliest);
+        QFETCH(double, latest);
+        const double r = LayoutMetrics().radius;
+        const QPointF c(100, 100);
+        const CircleTexts t = circleTexts(c, r, event, earliest, latest);
+        QCOMPARE(t.earliest, formatDays(earliest));
+        QCOMPARE(t.latest, formatDays(latest));
+        // Where the texts really stand, centred in their boxes.
+        const auto inked = [](const QString& text, const QFont& font, const QRectF& box) {
+            const QFontMetricsF fm(font);
+            const double w = fm.horizontalAdvance(text);
+            const double h = fm.ascent() + fm.descent() * 0.4;
+            return QRectF(box.center().x() - w / 2, box.center().y() - h / 2, w, h);
+        };
+        const auto inside = [&](const QRectF& rect) {
+            for (QPointF p :
+                 {rect.topLeft(), rect.topRight(), rect.bottomLeft(), rect.bottomRight()})
+                if (std::hypot(p.x() - c.x(), p.y() - c.y()) > r)
+                    return false;
+            return true;
+        };
+        const QRectF number = inked(t.number, t.numberFont, t.numberBox);
+        const QRectF early = inked(t.earliest, t.earliestFont, t.earliestBox);
+        const QRectF late = inked(t.latest, t.latestFont, t.latestBox);
+        QVERIFY(inside(number) && inside(early) && inside(late));
+        // Each in its own part: the number over the middle line, the times either side of the
+        // dividing line, never running into each other.
+        QVERIFY(number.bottom() <= c.y());
+        QVERIFY(early.top() >= c.y() && late.top() >= c.y());
+        QVERIFY(early.right() < c.x() && late.left() > c.x());
+        // Numbers of up to six characters stay readable.
+        if (t.earliest.size() <= 6)
+            QVERIFY(t.earliestFont.pixelSize() >= 6);
     }
 
     void aSheetOfTheNetworkWritesOnlyWordsItShowsWhole()
