@@ -22,13 +22,6 @@ namespace {
 
 using namespace pictures;
 
-const QColor kGrid(225, 228, 236);
-const QColor kSelected(20, 90, 220);
-const QColor kBar(70, 110, 190);
-const QColor kFreeFloat(120, 160, 120);
-const QColor kTotalFloat(190, 200, 215);
-const QColor kToday(20, 150, 60);
-
 QFont pictureFont(double pixels, bool bold = false)
 {
     return pictures::font(pixels, bold);
@@ -614,12 +607,13 @@ Outcome exportPicture(const QString& path, const QSizeF& size, const PicturePain
         QPdfWriter pdf(&device);
         pdf.setResolution(72);
         pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
-        // A unit of the picture is a point on the page.
-        pdf.setPageSize(QPageSize(size, QPageSize::Point, QString(), QPageSize::ExactMatch));
+        // A unit of the picture is a pixel at 96 dots an inch, as in SVG and PNG.
+        pdf.setPageSize(QPageSize(size * 0.75, QPageSize::Point, QString(), QPageSize::ExactMatch));
         pdf.setTitle(QStringLiteral("ZANT"));
         QPainter painter;
         if (!painter.begin(&pdf))
             return critical(what);
+        painter.scale(0.75, 0.75);
         paint(painter);
         if (!painter.end())
             return critical(what);
