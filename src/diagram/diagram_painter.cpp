@@ -1,5 +1,6 @@
 #include "diagram/diagram_painter.h"
 
+#include "diagram/picture_export.h"
 #include "diagram/picture_style.h"
 
 #include "model/file_io.h"
@@ -339,11 +340,12 @@ void paintNetwork(QPainter& p, const NetworkLayout& layout, const Project& proje
     p.restore();
 }
 
-QSizeF GanttGeometry::size(const GanttChart& chart) const
+QSizeF GanttGeometry::size(const GanttChart& chart, int rowCount) const
 {
     const double days = std::max(1.0, std::ceil(chart.finish)) + 1;
+    const int rows = rowCount < 0 ? static_cast<int>(chart.bars.size()) : rowCount;
     return {chartLeft() + days * dayWidth + margin,
-            margin + axisHeight + static_cast<double>(chart.bars.size()) * rowHeight + margin};
+            margin + axisHeight + static_cast<double>(rows) * rowHeight + legendHeight + margin};
 }
 
 int GanttGeometry::rowAt(const GanttChart& chart, double y) const
@@ -367,34 +369,73 @@ void paintGantt(QPainter& p, const GanttChart& chart, const GanttGeometry& g, co
     const double rowsTop = g.margin + g.axisHeight;
     const double bottom = rowsTop + (lastRow - firstRow) * g.rowHeight;
     const auto rowY = [&](int row) { return rowsTop + (row - firstRow) * g.rowHeight; };
+    const Exposed exposed{p.hasClipping() ? p.clipBoundingRect() : QRectF()};
+    // Only the rows the clip shows: a window of a few dozen rows paints as fast as a small chart.
+    int shownFirst = firstRow;
+    int shownLast = lastRow;
+    if (!exposed.rect.isEmpty()) {
+        shownFirst = std::clamp(
+            firstRow + static_cast<int>(std::floor((exposed.rect.top() - rowsTop) / g.rowHeight)),
+            firstRow, lastRow);
+        shownLast = std::clamp(
+            firstRow + static_cast<int>(std::ceil((exposed.rect.bottom() - rowsTop) / g.rowHeight)),
+            firstRow, lastRow);
+    }
 
     p.save();
     p.setRenderHint(QPainter::Antialiasing, true);
-    p.fillRect(QRectF(0, 0, right + g.margin, bottom + g.margin), Qt::white);
+    const QRectF whole(0, 0, right + g.margin, bottom + g.legendHeight + g.margin);
+    p.fillRect(exposed.rect.isEmpty() ? whole : exposed.rect.intersected(whole), Qt::white);
 
-    // Rows: zebra stripes, then the labels.
-    for (int row = firstRow; row < lastRow; ++row) {
+    for (int row = shownFirst; row < shownLast; ++row) {
         if (row % 2)
             p.fillRect(QRectF(g.margin, rowY(row), right - g.margin, g.rowHeight),
                        QColor(246, 247, 251));
     }
 
-    // Calendar axis: months above, then weeks, or days when there is room for their numbers.
+    // Calendar axis: months above, then weeks with their dates, or days when there is room for
+    // their numbers. Left of it, the headings of the columns.
+    const double middle = axisTop + g.axisHeight / 2;
     p.setPen(QPen(kMuted, 0.8));
-    p.drawLine(QPointF(g.chartLeft(), axisTop + g.axisHeight / 2),
-               QPointF(right, axisTop + g.axisHeight / 2));
+    p.drawLine(QPointF(g.chartLeft(), middle), QPointF(right, middle));
     p.drawLine(QPointF(g.margin, rowsTop), QPointF(right, rowsTop));
-    // Day numbers once a day is wide enough on the device, whatever zoom brought it there.
+    const double columnX[] = {g.margin,
+                              g.margin + g.labelWidth,
+                              g.margin + g.labelWidth + g.numberWidth,
+                              g.margin + g.labelWidth + g.numberWidth + g.dateWidth,
+                              g.margin + g.labelWidth + g.numberWidth + 2 * g.dateWidth,
+                              g.chartLeft()};
+    for (int c = 1; c < 6; ++c)
+        p.drawLine(QPointF(columnX[c], middle), QPointF(columnX[c], bottom));
+    p.setFont(pictureFont(10, true));
+    p.setPen(kInk);
+    const QString headings[] = {QStringLiteral("Attività"), QStringLiteral("giorni"),
+                                QStringLiteral("inizio"), QStringLiteral("fine"),
+                                QStringLiteral("C")};
+    for (int c = 0; c < 5; ++c)
+        p.drawText(
+            QRectF(columnX[c] + 3, middle, columnX[c + 1] - columnX[c] - 6, g.axisHeight / 2),
+            c == 0 ? Qt::AlignVCenter | Qt::AlignLeft : Qt::AlignCenter, headings[c]);
+
     const double deviceScale = std::abs(p.worldTransform().m11());
     const bool showDays = g.dayWidth * deviceScale >= 14;
     const QDate start = chart.startDate.isValid() ? chart.startDate : QDate(1990, 1, 1);
+    // The days of the calendar the clip shows.
+    int firstDay = 0;
+    int lastDay = static_cast<int>(days);
+    if (!exposed.rect.isEmpty()) {
+        firstDay = std::clamp(
+            static_cast<int>(std::floor((exposed.rect.left() - g.chartLeft()) / g.dayWidth)) - 40,
+            0, lastDay);
+        lastDay = std::clamp(
+            static_cast<int>(std::ceil((exposed.rect.right() - g.chartLeft()) / g.dayWidth)) + 1, 0,
+            lastDay);
+    }
     p.setFont(pictureFont(10, true));
-    // Months while they have room for their names; on a schedule of many years, the years, every
-    // so many of them.
     const bool months = g.dayWidth * 30 >= 30;
     const int yearStep = months ? 1 : static_cast<int>(std::ceil(48 / (g.dayWidth * 365.25)));
     double nameEnd = 0;
-    for (int d = 0; d <= static_cast<int>(days); ++d) {
+    for (int d = firstDay; d <= lastDay; ++d) {
         const QDate date = start.addDays(d);
         const double x = g.xOfDay(d);
         const bool mark =
@@ -408,7 +449,6 @@ void paintGantt(QPainter& p, const GanttChart& chart, const GanttGeometry& g, co
             if (date.month() == 1 || d == 0)
                 name += QStringLiteral(" %1").arg(date.year());
             name = name.trimmed();
-            // A name never runs into the one before it (the start's, on a chart of years).
             if (x + 24 <= right && x >= nameEnd) {
                 p.drawText(QRectF(x + 3, axisTop, width, g.axisHeight / 2), Qt::AlignVCenter, name);
                 nameEnd = x + 6 + QFontMetricsF(p.font()).horizontalAdvance(name);
@@ -416,21 +456,24 @@ void paintGantt(QPainter& p, const GanttChart& chart, const GanttGeometry& g, co
         }
     }
     p.setFont(pictureFont(9));
-    for (int d = 0; d <= static_cast<int>(days); ++d) {
+    const double weekWidth = g.dayWidth * 7;
+    const bool weekDates = weekWidth >= 36;
+    for (int d = firstDay; d <= lastDay; ++d) {
         const QDate date = start.addDays(d);
         const double x = g.xOfDay(d);
         if (showDays) {
             p.setPen(QPen(kGrid, 0.6));
-            p.drawLine(QPointF(x, axisTop + g.axisHeight / 2), QPointF(x, bottom));
+            p.drawLine(QPointF(x, middle), QPointF(x, bottom));
             p.setPen(date.dayOfWeek() >= 6 ? kCritical : kMuted);
-            p.drawText(QRectF(x, axisTop + g.axisHeight / 2, g.dayWidth, g.axisHeight / 2),
-                       Qt::AlignCenter, QString::number(date.day()));
-        } else if (date.dayOfWeek() == 1 && g.dayWidth * 7 >= 22) {
+            p.drawText(QRectF(x, middle, g.dayWidth, g.axisHeight / 2), Qt::AlignCenter,
+                       QString::number(date.day()));
+        } else if (date.dayOfWeek() == 1 && weekWidth >= 16) {
             p.setPen(QPen(kGrid, 0.6));
-            p.drawLine(QPointF(x, axisTop + g.axisHeight / 2), QPointF(x, bottom));
+            p.drawLine(QPointF(x, middle), QPointF(x, bottom));
             p.setPen(kMuted);
-            p.drawText(QRectF(x + 2, axisTop + g.axisHeight / 2, g.dayWidth * 7, g.axisHeight / 2),
-                       Qt::AlignVCenter, QString::number(date.day()));
+            p.drawText(QRectF(x + 2, middle, weekWidth, g.axisHeight / 2), Qt::AlignVCenter,
+                       weekDates ? date.toString(QStringLiteral("dd/MM"))
+                                 : QString::number(date.day()));
         }
     }
 
@@ -439,14 +482,29 @@ void paintGantt(QPainter& p, const GanttChart& chart, const GanttGeometry& g, co
     // Rows a few device pixels high leave no label readable, and shaping the labels of a
     // quarter of a million rows for a reduced overview took seconds.
     const bool showLabels = g.rowHeight * std::abs(p.worldTransform().m22()) >= 3;
-    for (int row = firstRow; row < lastRow; ++row) {
+    const auto dateText = [&](double t) {
+        return chart.dateAt(t).toString(QStringLiteral("dd/MM/yy"));
+    };
+    for (int row = shownFirst; row < shownLast; ++row) {
         const GanttBar& bar = chart.bars[row];
         const double y = rowY(row);
         p.setPen(bar.critical ? kCritical : kInk);
         if (showLabels) {
             const QString label = bar.label + QStringLiteral("  ") + bar.description;
-            p.drawText(QRectF(g.margin + 2, y, g.labelWidth - 8, g.rowHeight), Qt::AlignVCenter,
-                       fm.elidedText(label, Qt::ElideRight, g.labelWidth - 8));
+            p.drawText(QRectF(g.margin + 3, y, g.labelWidth - 6, g.rowHeight), Qt::AlignVCenter,
+                       fm.elidedText(label, Qt::ElideRight, g.labelWidth - 6));
+            p.drawText(QRectF(columnX[1], y, g.numberWidth - 4, g.rowHeight),
+                       Qt::AlignVCenter | Qt::AlignRight, formatDays(bar.finish - bar.start));
+            p.drawText(QRectF(columnX[2], y, g.dateWidth, g.rowHeight), Qt::AlignCenter,
+                       dateText(bar.start));
+            p.drawText(QRectF(columnX[3], y, g.dateWidth, g.rowHeight), Qt::AlignCenter,
+                       dateText(bar.finish));
+            if (bar.critical) {
+                p.setFont(pictureFont(10, true));
+                p.drawText(QRectF(columnX[4], y, g.markWidth, g.rowHeight), Qt::AlignCenter,
+                           QStringLiteral("C"));
+                p.setFont(pictureFont(10));
+            }
         }
         const double x0 = g.xOfDay(bar.start);
         const double x1 = g.xOfDay(bar.finish);
@@ -467,7 +525,7 @@ void paintGantt(QPainter& p, const GanttChart& chart, const GanttGeometry& g, co
     }
     // Events as diamonds on their row.
     for (const GanttMilestone& m : chart.milestones) {
-        if (m.row < firstRow || m.row >= lastRow)
+        if (m.row < shownFirst || m.row >= shownLast)
             continue;
         const double x = g.xOfDay(m.time);
         const double cy = rowY(m.row) + g.rowHeight / 2;
@@ -490,6 +548,11 @@ void paintGantt(QPainter& p, const GanttChart& chart, const GanttGeometry& g, co
             p.drawText(QPointF(x + 3, rowsTop - 2), QStringLiteral("oggi"));
         }
     }
+    // The legend of every mark and colour, under the rows of every page.
+    const QRectF legend(g.margin, bottom + 8, std::max(right - g.margin, 600.0),
+                        g.legendHeight - 8);
+    if (exposed.contains(legend))
+        paintLegend(p, TitleBlock::Legend::Gantt, legend);
     p.restore();
 }
 

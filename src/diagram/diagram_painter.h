@@ -40,26 +40,34 @@ struct CircleTexts
 };
 CircleTexts circleTexts(QPointF centre, double radius, int event, double earliest, double latest);
 
-// Sizes of the Gantt chart in picture units.
+// Sizes of the Gantt chart in picture units. Left of the calendar stand the columns of the
+// activity ("i → k" and its description), its duration, its earliest start and finish, and
+// the mark of a critical activity.
 struct GanttGeometry
 {
     double dayWidth = 4; // units per day; day numbers appear from 14 units per day
     double rowHeight = 20;
-    double labelWidth = 280; // the column with "i → k" and the description
-    double axisHeight = 46;  // months on the upper band, weeks or days on the lower one
+    double labelWidth = 250;  // "i → k" and the description
+    double numberWidth = 44;  // duration in days
+    double dateWidth = 66;    // each of start and finish
+    double markWidth = 18;    // "C" for a critical activity
+    double axisHeight = 46;   // months on the upper band, weeks or days on the lower one
+    double legendHeight = 44; // under the rows, on every page
     double margin = 12;
 
-    double chartLeft() const { return margin + labelWidth; }
+    double columnsWidth() const { return labelWidth + numberWidth + 2 * dateWidth + markWidth; }
+    double chartLeft() const { return margin + columnsWidth(); }
     double xOfDay(double day) const { return chartLeft() + day * dayWidth; }
     double rowTop(int row) const { return margin + axisHeight + row * rowHeight; }
-    QSizeF size(const GanttChart& chart) const;
+    // The whole chart (rowCount < 0) or a page of rowCount rows.
+    QSizeF size(const GanttChart& chart, int rowCount = -1) const;
     // Row under a point, or -1.
     int rowAt(const GanttChart& chart, double y) const;
 };
 
 // Draws rows firstRow..firstRow+rowCount-1 (all with rowCount < 0) of the chart, with the
-// axis on top; the rows drawn start just under the axis. `today` is marked when it falls
-// inside the chart.
+// axis on top and the legend under them; the rows drawn start just under the axis. `today` is
+// marked when it falls inside the chart. Only the rows the painter's clip shows are drawn.
 void paintGantt(QPainter& painter, const GanttChart& chart, const GanttGeometry& geometry,
                 const QDate& today, int firstRow = 0, int rowCount = -1);
 

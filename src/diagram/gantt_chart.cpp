@@ -1,5 +1,6 @@
 #include "diagram/gantt_chart.h"
 
+#include "diagram/network_layout.h"
 #include "model/text_format.h"
 
 #include <algorithm>
@@ -30,7 +31,7 @@ GanttChart buildGantt(const Project& project, const ScheduleResults& results)
     for (int e = 1; e <= n; ++e) {
         for (int s = 1; s <= project.linkCount(e); ++s) {
             const Link& link = project.link(e, s);
-            if (link.target < 1 || link.target > n)
+            if (link.target < 1 || link.target > n || isDummyActivity(project, e, s))
                 continue;
             GanttBar bar;
             bar.from = e;
@@ -62,6 +63,14 @@ GanttChart buildGantt(const Project& project, const ScheduleResults& results)
     }
     for (int row = 0; row < static_cast<int>(chart.bars.size()); ++row) {
         const int k = chart.bars[row].to;
+        if (placed[k])
+            continue;
+        placed[k] = 1;
+        chart.milestones.push_back({k, row, results.earliest[k], results.isCritical(k)});
+    }
+    // An event reached only by dummies stands on the first row of an activity leaving it.
+    for (int row = 0; row < static_cast<int>(chart.bars.size()); ++row) {
+        const int k = chart.bars[row].from;
         if (placed[k])
             continue;
         placed[k] = 1;

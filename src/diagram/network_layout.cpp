@@ -62,7 +62,7 @@ double timeScale(const Graph& g, const ScheduleResults& results, double gap)
     std::sort(steps.begin(), steps.end());
     const double typical = steps[static_cast<size_t>(0.3 * static_cast<double>(steps.size() - 1))];
     const double finish = std::max(times.back(), 1e-9);
-    const double widest = std::max(8000.0, 1.5 * gap * static_cast<double>(steps.size() + 1));
+    const double widest = std::max(4000.0, 1.5 * gap * static_cast<double>(steps.size() + 1));
     return std::max(std::min(gap / typical, widest / finish), 1e-3);
 }
 
