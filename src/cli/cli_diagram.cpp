@@ -101,7 +101,7 @@ int runDiagram(const CliCommand& command, const CommandLine& line, QTextStream& 
     const auto error = exportStandalone(
         output, QSizeF(layout.width, layout.height),
         [&](QPainter& p) { paintNetwork(p, layout, c->contents.project, c->results); }, block,
-        networkSmallestText(layout));
+        networkSmallestText(layout, c->results));
     return reportWritten(error, output.path, out, err);
 }
 

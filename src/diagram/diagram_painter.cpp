@@ -149,8 +149,33 @@ QFont fittedFont(const QString& text, double pixels, double width, bool bold = f
     return f;
 }
 
+// Draws the runs of a polyline that reach the visible rectangle (all of it when that is empty):
+// a long arrow crosses a window's part of the picture with a few of its segments only.
+void drawVisible(QPainter& p, const QPolygonF& line, const QRectF& visible)
+{
+    if (visible.isEmpty() || line.size() < 3) {
+        p.drawPolyline(line);
+        return;
+    }
+    const QRectF reach = visible.adjusted(-4, -4, 4, 4);
+    QPolygonF run;
+    for (qsizetype i = 1; i < line.size(); ++i) {
+        const QRectF box = QRectF(line[i - 1], line[i]).normalized().adjusted(-0.5, -0.5, 0.5, 0.5);
+        if (box.intersects(reach)) {
+            if (run.isEmpty())
+                run << line[i - 1];
+            run << line[i];
+        } else if (!run.isEmpty()) {
+            p.drawPolyline(run);
+            run.clear();
+        }
+    }
+    if (!run.isEmpty())
+        p.drawPolyline(run);
+}
+
 void paintActivity(QPainter& p, const LaidOutActivity& a, double headLength, const QRectF& area,
-                   bool texts)
+                   bool texts, const QRectF& visible)
 {
     if (a.points.size() < 2)
         return;
@@ -185,11 +210,11 @@ void paintActivity(QPainter& p, const LaidOutActivity& a, double headLength, con
     p.setBrush(Qt::NoBrush);
     if (firm.size() > 1) {
         p.setPen(solid);
-        p.drawPolyline(firm);
+        drawVisible(p, firm, visible);
     }
     if (loose.size() > 1) {
         p.setPen(dotted);
-        p.drawPolyline(loose);
+        drawVisible(p, loose, visible);
     }
     arrowHead(p, a.points.back(), a.points[a.points.size() - 2], headLength, colour);
 
@@ -331,7 +356,7 @@ void paintNetwork(QPainter& p, const NetworkLayout& layout, const Project& proje
     for (bool critical : {false, true})
         for (const LaidOutActivity& a : layout.activities)
             if (a.critical == critical && !a.points.empty() && exposed.contains(boundsOf(a)))
-                paintActivity(p, a, headOf(a), textArea, texts);
+                paintActivity(p, a, headOf(a), textArea, texts, exposed.rect);
     for (const LaidOutEvent& e : layout.events) {
         const QRectF box(e.centre.x() - r - 3, e.centre.y() - r - 3, 2 * r + 6, 2 * r + 6);
         if (exposed.contains(box))
@@ -467,13 +492,26 @@ void paintGantt(QPainter& p, const GanttChart& chart, const GanttGeometry& g, co
             p.setPen(date.dayOfWeek() >= 6 ? kCritical : kMuted);
             p.drawText(QRectF(x, middle, g.dayWidth, g.axisHeight / 2), Qt::AlignCenter,
                        QString::number(date.day()));
-        } else if (date.dayOfWeek() == 1 && weekWidth >= 16) {
+        } else if (weekWidth >= 16) {
+            if (date.dayOfWeek() != 1)
+                continue;
             p.setPen(QPen(kGrid, 0.6));
             p.drawLine(QPointF(x, middle), QPointF(x, bottom));
             p.setPen(kMuted);
             p.drawText(QRectF(x + 2, middle, weekWidth, g.axisHeight / 2), Qt::AlignVCenter,
                        weekDates ? date.toString(QStringLiteral("dd/MM"))
                                  : QString::number(date.day()));
+        } else if (months ? (date.day() == 10 || date.day() == 20) && g.dayWidth * 10 >= 14
+                          : date.day() == 1 && g.dayWidth * 30 >= 10) {
+            // Weeks too narrow: the 10th and 20th under the months, or the months under the
+            // years.
+            p.setPen(QPen(kGrid, 0.6));
+            p.drawLine(QPointF(x, middle), QPointF(x, bottom));
+            p.setPen(kMuted);
+            const QString text =
+                months ? QString::number(date.day())
+                       : italianMonthAbbreviation(date.month()).left(g.dayWidth * 30 >= 24 ? 3 : 1);
+            p.drawText(QRectF(x + 1, middle, 30, g.axisHeight / 2), Qt::AlignVCenter, text);
         }
     }
 

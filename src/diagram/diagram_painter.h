@@ -56,7 +56,8 @@ struct GanttGeometry
     double margin = 12;
 
     double columnsWidth() const { return labelWidth + numberWidth + 2 * dateWidth + markWidth; }
-    double chartLeft() const { return margin + columnsWidth(); }
+    // A little room before day 0 for the diamond of the first event.
+    double chartLeft() const { return margin + columnsWidth() + 8; }
     double xOfDay(double day) const { return chartLeft() + day * dayWidth; }
     double rowTop(int row) const { return margin + axisHeight + row * rowHeight; }
     // The whole chart (rowCount < 0) or a page of rowCount rows.

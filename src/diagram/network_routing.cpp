@@ -215,7 +215,7 @@ void placeHeights(Layers& l, const LayoutMetrics& m)
         solveColumn(l, c, target, weight, m);
     };
     // Fewer rounds for the largest networks, whose arrows are mostly long straight runs.
-    const int rounds = l.nodes.size() > 20000 ? 2 : 4;
+    const int rounds = l.nodes.size() > 100000 ? 1 : l.nodes.size() > 20000 ? 2 : 4;
     for (int round = 0; round < rounds; ++round) {
         for (int c = 1; c < columns; ++c)
             pull(c, true, round >= rounds / 2);

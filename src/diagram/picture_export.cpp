@@ -283,10 +283,26 @@ TitleBlock networkTitleBlock(const NetworkLayout& layout, const QString& project
     return block;
 }
 
-double networkSmallestText(const NetworkLayout& layout)
+double networkSmallestText(const NetworkLayout& layout, const ScheduleResults& results)
 {
-    // The times in the circles, at the size six characters are fitted to.
-    return std::floor(0.36 * layout.metrics.radius) * 0.75;
+    // The sizes circleTexts fits the times to, worked out from the advances of the face alone,
+    // so that pages can be planned without a font system.
+    const double r = layout.metrics.radius;
+    const auto fitted = [r](const QString& text) {
+        double pixels = std::floor(0.36 * r);
+        for (; pixels > 2; pixels -= 1) {
+            const double depth = 0.08 * r + pixels * (0.905 + 0.212 * 0.4);
+            const double half = std::sqrt(std::max(0.0, r * r - depth * depth)) - 2.5;
+            if (labelWidth(text, pixels) <= half)
+                break;
+        }
+        return pixels;
+    };
+    double smallest = layout.metrics.labelFont;
+    for (const LaidOutEvent& e : layout.events)
+        smallest = std::min({smallest, fitted(formatDays(results.earliest[e.event])),
+                             fitted(formatDays(results.latest[e.event]))});
+    return smallest;
 }
 
 double ganttSmallestText(const GanttGeometry&)

@@ -74,11 +74,11 @@ double readableScale(double smallestText);
 Outcome exportStandalone(const PictureOutput& output, const QSizeF& picture,
                          const PicturePainter& paint, const TitleBlock& block, double smallestText);
 
-// The title block of a laid-out network, and the size of its smallest text (the times in the
-// circles) in picture units.
+// The title block of a laid-out network, and the size of its smallest text in picture units:
+// the times in the circles, as small as their longest number needs.
 TitleBlock networkTitleBlock(const NetworkLayout& layout, const QString& project,
                              const QDate& computed);
-double networkSmallestText(const NetworkLayout& layout);
+double networkSmallestText(const NetworkLayout& layout, const ScheduleResults& results);
 // The same for the Gantt chart: its smallest text is the day numbers of the axis.
 double ganttSmallestText(const GanttGeometry& geometry);
 

@@ -124,7 +124,7 @@ std::vector<SheetPlan> networkPlans(const std::shared_ptr<const Project>& projec
     if (layout->isEmpty())
         return plans;
     const QSizeF whole(layout->width, layout->height);
-    const double smallest = networkSmallestText(*layout);
+    const double smallest = networkSmallestText(*layout, *results);
     const double readable = kReadableText / smallest;
     const double fit = std::min(kSheetWidth / whole.width(), kSheetHeight / whole.height());
     const double scale = fit >= readable ? std::min(fit, 1.25) : readable;
@@ -163,7 +163,7 @@ std::vector<SheetPlan> ganttPlans(const std::shared_ptr<const Project>& project,
     const double days = std::max(1.0, std::ceil(chart->finish)) + 1;
     const double width = kSheetWidth / kGanttScale;
     // The calendar always fits the sheet's width: a schedule of many years is drawn by years.
-    g.dayWidth = std::min((width - g.columnsWidth() - 2 * g.margin) / days, 14.0);
+    g.dayWidth = std::min((width - g.chartLeft() - g.margin) / days, 14.0);
     const auto rowsIn = [&g](double points) {
         return std::max(1, static_cast<int>((points / kGanttScale - 2 * g.margin - g.axisHeight -
                                              g.legendHeight) /

@@ -82,7 +82,7 @@ TitleBlock reticolo::titleBlock() const
 
 double reticolo::smallestText() const
 {
-    return networkSmallestText(m_layout);
+    return networkSmallestText(m_layout, m_app.results());
 }
 
 QString reticolo::toolTipAt(QPointF p) const
