@@ -258,6 +258,8 @@ void paintEvent(QPainter& p, const LaidOutEvent& e, const ScheduleResults& resul
 
 QRectF boundsOf(const LaidOutActivity& a)
 {
+    if (!a.bounds.isNull())
+        return a.bounds.adjusted(-12, -12, 12, 12);
     double left = a.points.front().x();
     double right = left;
     double top = a.points.front().y();

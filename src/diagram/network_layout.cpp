@@ -92,7 +92,8 @@ double labelWidth(const QString& text, double pixelSize)
 namespace {
 
 NetworkLayout layoutOnce(const Project& project, const ScheduleResults& results, LayoutMode mode,
-                         LayoutOrdering ordering, const LayoutMetrics& m, bool* small)
+                         LayoutOrdering ordering, const LayoutMetrics& m, bool* small,
+                         bool longestChains = false)
 {
     NetworkLayout layout;
     layout.mode = mode;
@@ -100,7 +101,9 @@ NetworkLayout layoutOnce(const Project& project, const ScheduleResults& results,
     *small = false;
     if (results.isEmpty())
         return layout;
-    const Graph g = buildGraph(project, results);
+    Graph g = buildGraph(project, results);
+    if (longestChains)
+        g.level = g.longest;
     const int n = g.n;
     layout.activityCount = static_cast<int>(g.arcs.size());
     layout.summaryOnly = layout.activityCount > kFullDrawingActivityLimit;
@@ -202,9 +205,20 @@ NetworkLayout layoutNetwork(const Project& project, const ScheduleResults& resul
         return layout;
     // The arrows inside a column cross others in ways the ordering does not count: the plain
     // order of the numbers stays the choice when it draws fewer crossings.
+    int crossings = countCrossings(layout);
+    // By levels, the ranks of the longest chains are tried too: on some small networks they
+    // cross less than the ranks moved towards short arrows.
+    if (mode == LayoutMode::Levels) {
+        NetworkLayout longest = layoutOnce(project, results, mode, ordering, m, &small, true);
+        const int other = countCrossings(longest);
+        if (other < crossings) {
+            layout = std::move(longest);
+            crossings = other;
+        }
+    }
     NetworkLayout plain =
         layoutOnce(project, results, mode, LayoutOrdering::EventNumber, m, &small);
-    return countCrossings(plain) < countCrossings(layout) ? plain : layout;
+    return countCrossings(plain) < crossings ? plain : layout;
 }
 
 int eventAtPoint(const NetworkLayout& layout, QPointF point)

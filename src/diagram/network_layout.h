@@ -74,6 +74,8 @@ struct LaidOutActivity
     double floatFromX = -1;
     // Where the duration is written; it overlaps no other label, circle or arrow head.
     QRectF labelBox;
+    // The rectangle holding the points, for painting only what a window shows.
+    QRectF bounds;
     // The rare arrow between two events of one column that found no way down that column: it
     // turns back in the space beside the column, so its x does not only grow.
     bool detour = false;

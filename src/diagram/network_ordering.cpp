@@ -105,6 +105,7 @@ Graph buildGraph(const Project& project, const ScheduleResults& results)
         g.level[e] = std::max(0, first - 1);
     }
     g.maxLevel = *std::max_element(g.level.begin() + 1, g.level.end());
+    g.longest = g.level;
     // Short arrows cross fewer others: an event with more activities leaving it than entering
     // it moves right, up to just before its first successor; one with more entering moves
     // left, down to just after its last predecessor. Each move shortens the arrows in all.

@@ -27,7 +27,8 @@ struct Graph
     std::vector<Arc> arcs;
     std::vector<std::vector<int>> preds; // unique neighbour events, index = event
     std::vector<std::vector<int>> succs;
-    std::vector<int> level;
+    std::vector<int> level;   // ranks moved towards shorter arrows
+    std::vector<int> longest; // longest chain of activities from a start
     std::vector<int> topo;
     std::vector<char> onLine;
     std::vector<int> line;
