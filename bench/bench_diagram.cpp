@@ -5,9 +5,12 @@
 #include "diagram/network_layout.h"
 #include "model/project_file.h"
 
+#include <QFileInfo>
 #include <QGuiApplication>
+#include <QImage>
 #include <QPainter>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
@@ -20,9 +23,8 @@ using namespace zant;
 
 namespace {
 
-// 500 events and 1,800 activities, each event linking to events up to 25 numbers later: the
-// size of a large building site's network.
-Project randomNetwork1800()
+// 500 events and 1,800 activities, each event linking to events up to 25 numbers later.
+Project nearNetwork1800()
 {
     std::mt19937 engine(20261208);
     Project project;
@@ -71,7 +73,7 @@ void layout(benchmark::State& state, const Input& input, LayoutMode mode)
     state.counters["crossings"] = crossings;
 }
 
-void layoutAndPng(benchmark::State& state, const Input& input, const QString& path)
+void layoutAndPicture(benchmark::State& state, const Input& input, const QString& path)
 {
     for (auto _ : state) {
         const NetworkLayout l = layoutNetwork(input.project, input.results, LayoutMode::TimeScale);
@@ -82,6 +84,27 @@ void layoutAndPng(benchmark::State& state, const Input& input, const QString& pa
             state.SkipWithError(qPrintable(error->text));
             return;
         }
+    }
+    state.counters["file_MB"] = static_cast<double>(QFileInfo(path).size()) / 1e6;
+}
+
+// One frame of the network window: a window-sized part of the picture at a zoom, as the canvas
+// paints it when the user pans or zooms.
+void frame(benchmark::State& state, const Input& input, double zoom)
+{
+    const NetworkLayout l = layoutNetwork(input.project, input.results, LayoutMode::TimeScale);
+    QImage image(1280, 800, QImage::Format_RGB32);
+    // Fitted: the whole picture in the window; otherwise a window in the middle of it.
+    const double scale =
+        zoom > 0 ? zoom : std::min(image.width() / l.width, image.height() / l.height);
+    const QPointF offset = zoom > 0 ? QPointF(l.width / 2, l.height / 2) * scale : QPointF();
+    for (auto _ : state) {
+        QPainter p(&image);
+        p.fillRect(image.rect(), Qt::white);
+        p.setClipRect(image.rect());
+        p.translate(-offset);
+        p.scale(scale, scale);
+        paintNetwork(p, l, input.project, input.results);
     }
 }
 
@@ -105,6 +128,64 @@ void cliSvg(benchmark::State& state, const Input& input, const QString& output)
             return;
         }
     }
+    state.counters["file_MB"] = static_cast<double>(QFileInfo(output).size()) / 1e6;
+}
+
+// Crossings of Graphviz's dot with straight lines on the same network, counted on its drawing
+// the way ours are counted; -1 when dot cannot be run.
+int dotCrossings(const Project& project, const QString& dot)
+{
+    QString graph = QStringLiteral("digraph G { rankdir=LR; splines=line; "
+                                   "node [shape=circle, width=0.6, fixedsize=true];\n");
+    for (int e = 1; e <= project.eventCount(); ++e)
+        graph += QStringLiteral("%1;\n").arg(e);
+    for (int e = 1; e <= project.eventCount(); ++e)
+        for (int s = 1; s <= project.linkCount(e); ++s)
+            graph += QStringLiteral("%1 -> %2;\n").arg(e).arg(project.link(e, s).target);
+    graph += QStringLiteral("}\n");
+    QProcess process;
+    process.start(dot, {QStringLiteral("-Tplain")});
+    process.write(graph.toUtf8());
+    process.closeWriteChannel();
+    if (!process.waitForFinished(600000) || process.exitCode() != 0)
+        return -1;
+    // "edge tail head n x1 y1 ... xn yn ...", in inches: scaled to points.
+    NetworkLayout drawing;
+    for (const QByteArray& line : process.readAllStandardOutput().split('\n')) {
+        const QList<QByteArray> f = line.split(' ');
+        if (f.size() < 4 || f[0] != "edge")
+            continue;
+        LaidOutActivity a;
+        const int count = f[3].toInt();
+        for (int i = 0; i < count && 5 + 2 * i < f.size(); ++i) {
+            const QPointF p(f[4 + 2 * i].toDouble() * 72, f[5 + 2 * i].toDouble() * 72);
+            a.points.push_back(p);
+            drawing.width = std::max(drawing.width, p.x() + 1);
+            drawing.height = std::max(drawing.height, p.y() + 1);
+        }
+        drawing.activities.push_back(std::move(a));
+    }
+    return countCrossings(drawing);
+}
+
+void crossingsAgainstDot(benchmark::State& state, const Input& input, const QString& dot)
+{
+    int dotCount = -1;
+    int levels = 0;
+    int time = 0;
+    for (auto _ : state) {
+        levels = countCrossings(layoutNetwork(input.project, input.results, LayoutMode::Levels));
+        time = countCrossings(layoutNetwork(input.project, input.results, LayoutMode::TimeScale));
+        if (!dot.isEmpty())
+            dotCount = dotCrossings(input.project, dot);
+    }
+    state.counters["levels"] = levels;
+    state.counters["time_scale"] = time;
+    state.counters["dot"] = dotCount;
+    if (dotCount > 0) {
+        state.counters["levels_per_dot"] = static_cast<double>(levels) / dotCount;
+        state.counters["time_per_dot"] = static_cast<double>(time) / dotCount;
+    }
 }
 
 } // namespace
@@ -118,7 +199,7 @@ int main(int argc, char** argv)
         return 1;
     QTemporaryDir temp;
 
-    std::vector<Input> inputs(3);
+    std::vector<Input> inputs(4);
     inputs[0].name = "example_magazzino";
     auto example =
         readProjectFile(QStringLiteral(ZANT_EXAMPLES_DIR "/ZANT-dati-esempio-magazzino.txt"));
@@ -127,16 +208,29 @@ int main(int argc, char** argv)
         return 1;
     }
     inputs[0].project = example.value().project;
-    inputs[1].name = "random_500_events_1800_activities";
-    inputs[1].project = randomNetwork1800();
+    inputs[1].name = "any_two_500_events_1800_activities";
+    inputs[1].project = bench::generateAnyTwoNetwork(500, 1800, 1000, 20261209);
     inputs[2].name = "generated_500_events_99800_activities";
     inputs[2].project = bench::generateNetwork();
-    for (Input& input : inputs) {
-        input.results = ComputeSchedule(input.project);
-        input.path = temp.filePath(QString::fromStdString(input.name) + QStringLiteral(".txt"));
-        if (auto error = writeProjectFile(input.path, input.project, bench::sampleTitlePage())) {
-            std::fprintf(stderr, "%s\n", qPrintable(error->text));
-            return 1;
+    inputs[3].name = "near_500_events_1800_activities";
+    inputs[3].project = nearNetwork1800();
+    // Five networks whose links join any two events, for the crossings against dot.
+    const int sizes[] = {60, 120, 200, 350, 500};
+    std::vector<Input> random(5);
+    for (int i = 0; i < 5; ++i) {
+        random[i].name = "any_two_" + std::to_string(sizes[i]) + "_events";
+        random[i].project =
+            bench::generateAnyTwoNetwork(sizes[i], sizes[i] * 18 / 5, 60 + i * 200, 100 + i);
+    }
+    for (std::vector<Input>* list : {&inputs, &random}) {
+        for (Input& input : *list) {
+            input.results = ComputeSchedule(input.project);
+            input.path = temp.filePath(QString::fromStdString(input.name) + QStringLiteral(".txt"));
+            if (auto error =
+                    writeProjectFile(input.path, input.project, bench::sampleTitlePage())) {
+                std::fprintf(stderr, "%s\n", qPrintable(error->text));
+                return 1;
+            }
         }
     }
 
@@ -160,10 +254,28 @@ int main(int argc, char** argv)
     reg("cli_diagram_svg_process/" + inputs[1].name, [&inputs, svg](benchmark::State& s) {
         cliSvg(s, inputs[1], svg);
     })->Iterations(5);
+    const QString hugeSvg = temp.filePath(QStringLiteral("rete-grande.svg"));
+    reg("layout_and_svg/" + inputs[2].name, [&inputs, hugeSvg](benchmark::State& s) {
+        layoutAndPicture(s, inputs[2], hugeSvg);
+    })->Iterations(3);
     const QString png = temp.filePath(QStringLiteral("rete.png"));
     reg("layout_and_png/" + inputs[2].name, [&inputs, png](benchmark::State& s) {
-        layoutAndPng(s, inputs[2], png);
+        layoutAndPicture(s, inputs[2], png);
     })->Iterations(3);
+    for (const Input* input : {&inputs[1], &inputs[2]}) {
+        reg("window_frame_fitted/" + input->name,
+            [input](benchmark::State& s) { frame(s, *input, 0); });
+        reg("window_frame_at_100/" + input->name,
+            [input](benchmark::State& s) { frame(s, *input, 1); });
+    }
+    // Graphviz is needed only here, and only when it is installed.
+    const QString dot = QStandardPaths::findExecutable(QStringLiteral("dot"));
+    if (dot.isEmpty())
+        std::fprintf(stderr, "dot non trovato: i confronti con Graphviz sono saltati\n");
+    for (const Input& input : random)
+        reg("crossings_against_dot/" + input.name, [&input, dot](benchmark::State& s) {
+            crossingsAgainstDot(s, input, dot);
+        })->Iterations(1);
 
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

@@ -1,5 +1,7 @@
 #include "generated_network.h"
 
+#include <QStringList>
+
 #include <random>
 
 namespace zant::bench {
@@ -30,6 +32,55 @@ Project generateNetwork(int linksPerEvent, unsigned variant)
         }
         project.setEvent(i, std::move(event));
     }
+    return project;
+}
+
+Project generateAnyTwoNetwork(int events, int links, int maxDays, unsigned variant)
+{
+    std::mt19937 engine(variant);
+    const auto below = [&engine](int bound) {
+        return static_cast<int>(engine() % static_cast<unsigned>(bound));
+    };
+    std::vector<int> order(events);
+    for (int i = 0; i < events; ++i)
+        order[i] = i + 1;
+    // Fisher-Yates by hand, for the same reason as above.
+    for (int i = events - 2; i > 1; --i)
+        std::swap(order[i], order[1 + below(i)]);
+    std::vector<Event> all(events + 1);
+    static const char* const kWords[] = {"scavo",        "getto",       "armatura",  "montaggio",
+                                         "impianto",     "elettrico",   "intonaco",  "massetto",
+                                         "pavimento",    "serramenti",  "copertura", "collaudo",
+                                         "tracciamento", "carpenteria", "fondazioni"};
+    for (int e = 1; e <= events; ++e) {
+        QStringList words;
+        for (int w = 3 + below(6); w > 0; --w)
+            words << QString::fromLatin1(kWords[below(15)]);
+        words.first()[0] = words.first()[0].toUpper();
+        all[e].description = words.join(QLatin1Char(' ')) + QStringLiteral(" lotto %1").arg(e);
+    }
+    int count = 0;
+    const auto link = [&](int i, int j) {
+        Link l;
+        l.target = order[j];
+        l.days = below(maxDays + 1);
+        all[order[i]].links.push_back(l);
+        ++count;
+    };
+    for (int i = 0; i + 1 < events; ++i)
+        link(i, i + 1 + below(std::min(events - 1 - i, 8)));
+    while (count < links) {
+        int i = below(events);
+        int j = below(events);
+        if (i == j)
+            continue;
+        link(std::min(i, j), std::max(i, j));
+    }
+    Project project;
+    project.setStartDateText(QStringLiteral("01/03/2027"));
+    project.setEventCount(events);
+    for (int e = 1; e <= events; ++e)
+        project.setEvent(e, std::move(all[e]));
     return project;
 }
 

@@ -5,6 +5,7 @@
 #include "diagram/diagram_painter.h"
 #include "diagram/gantt_chart.h"
 #include "diagram/network_layout.h"
+#include "diagram/picture_export.h"
 #include "model/data_check.h"
 #include "model/project_file.h"
 
@@ -17,9 +18,13 @@ namespace {
 
 const char* const kDiagramHelp =
     "uso: zant-cli diagram FILE -o OUT.svg|OUT.png|OUT.pdf [--livelli]\n"
+    "     zant-cli diagram FILE -o OUT.pdf --foglio A4|A3|A1|A0 [--tassellato] [--livelli]\n"
     "     zant-cli diagram FILE --json [--livelli]\n"
     "Disegna il reticolo degli eventi del progetto calcolato: a scala dei tempi, oppure per\n"
-    "livelli con --livelli. Con --json stampa la disposizione (posizioni degli eventi e\n"
+    "livelli con --livelli, con il riquadro del titolo (progetto, data del calcolo, scala,\n"
+    "legenda). Con --foglio il PDF sta su un foglio di quel formato; con --tassellato il\n"
+    "disegno, a grandezza leggibile, è diviso su fogli A4 o A3 sovrapposti, con il quadro\n"
+    "d'unione sul primo. Con --json stampa la disposizione (posizioni degli eventi e\n"
     "percorsi delle attività) invece di scrivere l'immagine.\n"
     "Oltre 6000 attività sono disegnati solo gli eventi e il percorso critico.\n"
     "uscita: 0 eseguito, 1 dati rifiutati dal controllo, 2 file illeggibile, errore d'uso\n"
@@ -27,13 +32,12 @@ const char* const kDiagramHelp =
 
 const char* const kGanttHelp =
     "uso: zant-cli gantt FILE -o OUT.svg|OUT.png|OUT.pdf\n"
-    "Disegna il diagramma di Gantt del progetto calcolato: una riga per attività, dalla data\n"
-    "minima d'inizio, con gli scorrimenti.\n"
+    "     zant-cli gantt FILE -o OUT.pdf --foglio A4|A3|A1|A0 [--tassellato]\n"
+    "Disegna il diagramma di Gantt del progetto calcolato: una riga per attività (le fittizie,\n"
+    "di 0 giorni, escluse), dalla data minima d'inizio, con gli scorrimenti e il riquadro del\n"
+    "titolo. --foglio e --tassellato come per diagram.\n"
     "uscita: 0 eseguito, 1 dati rifiutati dal controllo, 2 file illeggibile, errore d'uso\n"
     "o immagine non scrivibile\n";
-
-// PNG files are drawn at the resolution of printed documents.
-constexpr double kPngScale = 300.0 / 96.0;
 
 // What the output options ask for, or why they do not go together.
 Outcome outputProblem(const CommandLine& line)
@@ -47,7 +51,32 @@ Outcome outputProblem(const CommandLine& line)
     if (!json && !isPictureSuffix(output))
         return critical(
             QStringLiteral("il file d'uscita deve finire in .svg, .png o .pdf: %1").arg(output));
+    const bool sheet = line.values.contains(QStringLiteral("--foglio"));
+    const QString name = line.value(QStringLiteral("--foglio"));
+    if (sheet && json)
+        return critical(QStringLiteral("--foglio e --json non vanno insieme"));
+    if (sheet && !sheetNamed(name))
+        return critical(QStringLiteral("foglio non riconosciuto: %1 (A4, A3, A1 o A0)").arg(name));
+    if (sheet && !output.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive))
+        return critical(QStringLiteral("--foglio scrive un file .pdf: %1").arg(output));
+    if (line.has(QStringLiteral("--tassellato"))) {
+        if (!sheet)
+            return critical(QStringLiteral("--tassellato vuole --foglio A4 o A3"));
+        if (*sheetNamed(name) != Sheet::A4 && *sheetNamed(name) != Sheet::A3)
+            return critical(
+                QStringLiteral("la stampa tassellata usa fogli A4 o A3, non %1").arg(name));
+    }
     return std::nullopt;
+}
+
+PictureOutput pictureOutput(const CommandLine& line)
+{
+    PictureOutput output;
+    output.path = line.value(QStringLiteral("-o"));
+    if (line.values.contains(QStringLiteral("--foglio")))
+        output.sheet = sheetNamed(line.value(QStringLiteral("--foglio")));
+    output.tiled = line.has(QStringLiteral("--tassellato"));
+    return output;
 }
 
 int runDiagram(const CliCommand& command, const CommandLine& line, QTextStream& out,
@@ -66,11 +95,14 @@ int runDiagram(const CliCommand& command, const CommandLine& line, QTextStream& 
         out << layoutToJson(layout);
         return ExitOk;
     }
-    const QString output = line.value(QStringLiteral("-o"));
-    const auto error = exportPicture(
+    const PictureOutput output = pictureOutput(line);
+    const TitleBlock block =
+        networkTitleBlock(layout, c->contents.titlePage[TitlePage::progetto], QDate::currentDate());
+    const auto error = exportStandalone(
         output, QSizeF(layout.width, layout.height),
-        [&](QPainter& p) { paintNetwork(p, layout, c->contents.project, c->results); }, kPngScale);
-    return reportWritten(error, output, out, err);
+        [&](QPainter& p) { paintNetwork(p, layout, c->contents.project, c->results); }, block,
+        networkSmallestText(layout, c->results));
+    return reportWritten(error, output.path, out, err);
 }
 
 int runGantt(const CliCommand& command, const CommandLine& line, QTextStream& out, QTextStream& err)
@@ -84,17 +116,26 @@ int runGantt(const CliCommand& command, const CommandLine& line, QTextStream& ou
     const GanttChart chart = buildGantt(c->contents.project, c->results);
     const GanttGeometry geometry;
     const QDate today = QDate::currentDate();
-    const QString output = line.value(QStringLiteral("-o"));
-    const auto error = exportPicture(
+    const PictureOutput output = pictureOutput(line);
+    TitleBlock block;
+    block.title = QStringLiteral("Diagramma di Gantt");
+    block.project = c->contents.titlePage[TitlePage::progetto];
+    block.computed = today;
+    block.unitsPerDay = geometry.dayWidth;
+    block.legend = TitleBlock::Legend::Gantt;
+    const auto error = exportStandalone(
         output, geometry.size(chart), [&](QPainter& p) { paintGantt(p, chart, geometry, today); },
-        kPngScale);
-    return reportWritten(error, output, out, err);
+        block, ganttSmallestText(geometry));
+    return reportWritten(error, output.path, out, err);
 }
 
 } // namespace
 
-const CliCommand kDiagramCommand{
-    "diagram", {{"--json", "--livelli"}, {"-o"}}, kDiagramHelp, runDiagram};
-const CliCommand kGanttCommand{"gantt", {{}, {"-o"}}, kGanttHelp, runGantt};
+const CliCommand kDiagramCommand{"diagram",
+                                 {{"--json", "--livelli", "--tassellato"}, {"-o", "--foglio"}},
+                                 kDiagramHelp,
+                                 runDiagram};
+const CliCommand kGanttCommand{
+    "gantt", {{"--tassellato"}, {"-o", "--foglio"}}, kGanttHelp, runGantt};
 
 } // namespace zant

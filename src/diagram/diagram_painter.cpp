@@ -1,5 +1,6 @@
 #include "diagram/diagram_painter.h"
 
+#include "diagram/picture_export.h"
 #include "diagram/picture_style.h"
 
 #include "model/file_io.h"
@@ -22,13 +23,6 @@ namespace zant {
 namespace {
 
 using namespace pictures;
-
-const QColor kGrid(225, 228, 236);
-const QColor kSelected(20, 90, 220);
-const QColor kBar(70, 110, 190);
-const QColor kFreeFloat(120, 160, 120);
-const QColor kTotalFloat(190, 200, 215);
-const QColor kToday(20, 150, 60);
 
 QFont pictureFont(double pixels, bool bold = false)
 {
@@ -56,11 +50,12 @@ void arrowHead(QPainter& p, QPointF tip, QPointF from, double length, const QCol
 // A nice step of the time axis: at least `minUnits` apart.
 double axisStep(double unitsPerDay, double minUnits)
 {
-    static const double kSteps[] = {1, 2, 5, 7, 10, 14, 15, 30, 60, 90, 120, 180, 365, 730, 1825};
+    static const double kSteps[] = {1,   2,   5,   7,   10,   14,   15,   30,    60,   90,
+                                    120, 180, 365, 730, 1825, 3650, 7300, 18250, 36500};
     for (double s : kSteps)
         if (s * unitsPerDay >= minUnits)
             return s;
-    return 3650;
+    return 73000;
 }
 
 // Writes a text, unless it would stand partly outside `area` (when that is not empty): a piece
@@ -72,22 +67,52 @@ void drawText(QPainter& p, const QRectF& area, const QRectF& box, int flags, con
     p.drawText(box, flags, text);
 }
 
+// Whether a rectangle of the picture can be seen: inside the exposed part of the painter, if
+// it has one.
+struct Exposed
+{
+    QRectF rect;
+    bool contains(const QRectF& r) const { return rect.isEmpty() || rect.intersects(r); }
+};
+
+// Texts smaller than this on the device cannot be read, and shaping them is most of the cost of
+// painting a reduced overview.
+bool readable(const QPainter& p, double pixelSize)
+{
+    const QTransform& t = p.worldTransform();
+    return pixelSize * std::sqrt(std::abs(t.m11() * t.m22() - t.m12() * t.m21())) >= 2.5;
+}
+
 void paintTimeAxis(QPainter& p, const NetworkLayout& layout, const ScheduleResults& results,
-                   const QRectF& area)
+                   const QRectF& area, const Exposed& exposed)
 {
     const LayoutMetrics& m = layout.metrics;
     const double top = m.margin;
     const double bottom = layout.height - m.margin;
     const double finish = results.earliest[results.eventCount];
-    const double step = axisStep(layout.unitsPerDay, 64);
+    const double step = axisStep(layout.unitsPerDay, 90);
+    const QDate start = parseDate(results.startDateText);
+    const bool texts = readable(p, 10);
     p.setFont(pictureFont(10));
-    for (double t = 0; t <= finish + 1e-9; t += step) {
+    double first = 0;
+    if (!exposed.rect.isEmpty())
+        first = std::max(
+            0.0,
+            std::floor((exposed.rect.left() - layout.originX) / layout.unitsPerDay / step) * step);
+    for (double t = first; t <= finish + 1e-9; t += step) {
         const double x = layout.xOfTime(t);
+        if (!exposed.rect.isEmpty() && x > exposed.rect.right() + 60)
+            break;
         p.setPen(QPen(kGrid, 1));
-        p.drawLine(QPointF(x, top + 16), QPointF(x, bottom));
+        p.drawLine(QPointF(x, top + 30), QPointF(x, bottom));
+        if (!texts)
+            continue;
         p.setPen(kMuted);
-        drawText(p, area, QRectF(x - 40, top, 80, 14), Qt::AlignCenter,
+        drawText(p, area, QRectF(x - 45, top, 90, 14), Qt::AlignCenter,
                  QStringLiteral("g. %1").arg(formatDays(t)));
+        if (start.isValid())
+            drawText(p, area, QRectF(x - 45, top + 14, 90, 14), Qt::AlignCenter,
+                     start.addDays(std::llround(t)).toString(QStringLiteral("dd/MM/yy")));
     }
 }
 
@@ -97,18 +122,61 @@ void paintLevelAxis(QPainter& p, const NetworkLayout& layout, const QRectF& area
     for (const LaidOutEvent& e : layout.events)
         maxLevel = std::max(maxLevel, e.level);
     const LayoutMetrics& m = layout.metrics;
+    const bool texts = readable(p, 10);
     p.setFont(pictureFont(10));
     for (int l = 0; l <= maxLevel; ++l) {
-        const double x = m.margin + m.radius + l * m.levelWidth;
+        const double x = layout.xOfLevel(l);
         p.setPen(QPen(kGrid, 1));
-        p.drawLine(QPointF(x, m.margin + 16), QPointF(x, layout.height - m.margin));
+        p.drawLine(QPointF(x, m.margin + 30), QPointF(x, layout.height - m.margin));
+        if (!texts)
+            continue;
         p.setPen(kMuted);
-        drawText(p, area, QRectF(x - 40, m.margin, 80, 14), Qt::AlignCenter,
+        drawText(p, area, QRectF(x - 40, m.margin + 7, 80, 14), Qt::AlignCenter,
                  QStringLiteral("livello %1").arg(l));
     }
 }
 
-void paintActivity(QPainter& p, const LaidOutActivity& a, const QRectF& area)
+// The largest font, up to `pixels`, at which `text` is no wider than `width`.
+QFont fittedFont(const QString& text, double pixels, double width, bool bold = false)
+{
+    QFont f = pictureFont(pixels, bold);
+    for (int i = 0; i < 8; ++i) {
+        const double advance = QFontMetricsF(f).horizontalAdvance(text);
+        if (advance <= width || pixels <= 1)
+            break;
+        pixels = std::max(1.0, pixels * width / advance - 0.25);
+        f.setPixelSize(std::max(1, static_cast<int>(std::floor(pixels))));
+    }
+    return f;
+}
+
+// Draws the runs of a polyline that reach the visible rectangle (all of it when that is empty):
+// a long arrow crosses a window's part of the picture with a few of its segments only.
+void drawVisible(QPainter& p, const QPolygonF& line, const QRectF& visible)
+{
+    if (visible.isEmpty() || line.size() < 3) {
+        p.drawPolyline(line);
+        return;
+    }
+    const QRectF reach = visible.adjusted(-4, -4, 4, 4);
+    QPolygonF run;
+    for (qsizetype i = 1; i < line.size(); ++i) {
+        const QRectF box = QRectF(line[i - 1], line[i]).normalized().adjusted(-0.5, -0.5, 0.5, 0.5);
+        if (box.intersects(reach)) {
+            if (run.isEmpty())
+                run << line[i - 1];
+            run << line[i];
+        } else if (!run.isEmpty()) {
+            p.drawPolyline(run);
+            run.clear();
+        }
+    }
+    if (!run.isEmpty())
+        p.drawPolyline(run);
+}
+
+void paintActivity(QPainter& p, const LaidOutActivity& a, double headLength, const QRectF& area,
+                   bool texts, const QRectF& visible)
 {
     if (a.points.size() < 2)
         return;
@@ -116,7 +184,9 @@ void paintActivity(QPainter& p, const LaidOutActivity& a, const QRectF& area)
     const double width = a.critical ? 2.6 : 1.1;
     QPen solid(colour, width);
     solid.setCapStyle(Qt::FlatCap);
-    solid.setJoinStyle(Qt::RoundJoin);
+    solid.setJoinStyle(Qt::MiterJoin);
+    if (a.dummy)
+        solid.setStyle(Qt::DashLine);
     QPen dotted = solid;
     dotted.setStyle(Qt::DotLine);
     QPolygonF firm;
@@ -125,9 +195,9 @@ void paintActivity(QPainter& p, const LaidOutActivity& a, const QRectF& area)
     for (size_t i = 1; i < a.points.size(); ++i) {
         const QPointF p0 = a.points[i - 1];
         const QPointF p1 = a.points[i];
-        if (a.floatFromX < 0 || p1.x() <= a.floatFromX) {
+        if (a.floatFromX < 0 || (loose.isEmpty() && p1.x() <= a.floatFromX)) {
             firm << p1;
-        } else if (p0.x() >= a.floatFromX) {
+        } else if (!loose.isEmpty() || p0.x() >= a.floatFromX) {
             if (loose.isEmpty())
                 loose << p0;
             loose << p1;
@@ -139,30 +209,32 @@ void paintActivity(QPainter& p, const LaidOutActivity& a, const QRectF& area)
         }
     }
     p.setBrush(Qt::NoBrush);
-    p.setPen(solid);
-    p.drawPolyline(firm);
+    if (firm.size() > 1) {
+        p.setPen(solid);
+        drawVisible(p, firm, visible);
+    }
     if (loose.size() > 1) {
         p.setPen(dotted);
-        p.drawPolyline(loose);
+        drawVisible(p, loose, visible);
     }
-    arrowHead(p, a.points.back(), a.points[a.points.size() - 2], a.critical ? 11 : 9, colour);
+    arrowHead(p, a.points.back(), a.points[a.points.size() - 2], headLength, colour);
 
-    const QString text = formatDays(a.days);
-    p.setFont(pictureFont(10, a.critical));
-    const QFontMetricsF fm(p.font());
-    const double w = fm.horizontalAdvance(text) + 4;
-    const QRectF box(a.labelAt.x() - w / 2, a.labelAt.y() - 15, w, 13);
+    if (!texts || a.labelBox.isEmpty())
+        return;
+    const QRectF& box = a.labelBox;
     if (!area.isEmpty() && !area.contains(box))
         return;
-    p.fillRect(box, QColor(255, 255, 255, 220));
+    const QString text = formatDays(a.days);
+    p.fillRect(box, Qt::white);
     p.setPen(colour);
+    p.setFont(fittedFont(text, box.height() * 0.8, box.width() - 1, a.critical));
     p.drawText(box, Qt::AlignCenter, text);
 }
 
 // The event circle of the method: the number in the upper half, the earliest time lower left,
 // the latest time lower right.
 void paintEvent(QPainter& p, const LaidOutEvent& e, const ScheduleResults& results, double r,
-                bool selected, const QRectF& area)
+                bool selected, const QRectF& area, bool texts)
 {
     const QPointF c = e.centre;
     const QColor line = selected ? kSelected : (e.critical ? kCritical : kInk);
@@ -172,18 +244,74 @@ void paintEvent(QPainter& p, const LaidOutEvent& e, const ScheduleResults& resul
     p.setPen(QPen(line, 0.8));
     p.drawLine(QPointF(c.x() - r, c.y()), QPointF(c.x() + r, c.y()));
     p.drawLine(QPointF(c.x(), c.y()), QPointF(c.x(), c.y() + r));
+    if (!texts)
+        return;
+    const CircleTexts t =
+        circleTexts(c, r, e.event, results.earliest[e.event], results.latest[e.event]);
     p.setPen(kInk);
-    p.setFont(pictureFont(r * 0.58, true));
-    drawText(p, area, QRectF(c.x() - r, c.y() - r * 0.92, 2 * r, r * 0.9), Qt::AlignCenter,
-             QString::number(e.event));
-    p.setFont(pictureFont(r * 0.40));
-    drawText(p, area, QRectF(c.x() - r * 0.95, c.y() + r * 0.05, r * 0.95, r * 0.6),
-             Qt::AlignCenter, formatDays(results.earliest[e.event]));
-    drawText(p, area, QRectF(c.x(), c.y() + r * 0.05, r * 0.95, r * 0.6), Qt::AlignCenter,
-             formatDays(results.latest[e.event]));
+    p.setFont(t.numberFont);
+    drawText(p, area, t.numberBox, Qt::AlignCenter, t.number);
+    p.setFont(t.earliestFont);
+    drawText(p, area, t.earliestBox, Qt::AlignCenter, t.earliest);
+    p.setFont(t.latestFont);
+    drawText(p, area, t.latestBox, Qt::AlignCenter, t.latest);
+}
+
+QRectF boundsOf(const LaidOutActivity& a)
+{
+    if (!a.bounds.isNull())
+        return a.bounds.adjusted(-12, -12, 12, 12);
+    double left = a.points.front().x();
+    double right = left;
+    double top = a.points.front().y();
+    double bottom = top;
+    for (const QPointF& q : a.points) {
+        left = std::min(left, q.x());
+        right = std::max(right, q.x());
+        top = std::min(top, q.y());
+        bottom = std::max(bottom, q.y());
+    }
+    return QRectF(QPointF(left, top), QPointF(right, bottom)).adjusted(-12, -12, 12, 12);
 }
 
 } // namespace
+
+CircleTexts circleTexts(QPointF c, double r, int event, double earliest, double latest)
+{
+    CircleTexts t;
+    t.number = QString::number(event);
+    t.earliest = formatDays(earliest);
+    t.latest = formatDays(latest);
+    // The number: in the upper half, within the chord a little above the middle line.
+    const double numberTop = c.y() - 0.86 * r;
+    const double numberBottom = c.y() - 0.06 * r;
+    const double chord = 2 * std::sqrt(r * r - std::pow(0.62 * r, 2)) - 4;
+    t.numberFont = fittedFont(t.number, 0.5 * r, chord, true);
+    t.numberBox = QRectF(c.x() - chord / 2, numberTop, chord, numberBottom - numberTop);
+    // The times: in the two quarters under the middle line; their width is the half chord at the
+    // bottom of the text, less the dividing line and the rim.
+    const auto fit = [&](const QString& text, QFont& font, QRectF& box, int side) {
+        double pixels = 0.36 * r;
+        for (int i = 0; i < 10; ++i) {
+            font = pictureFont(pixels);
+            const QFontMetricsF fm(font);
+            const double top = c.y() + 0.08 * r;
+            const double height = fm.ascent() + fm.descent() * 0.4;
+            const double depth = top + height - c.y();
+            const double half = std::sqrt(std::max(0.0, r * r - depth * depth)) - 2.5;
+            const double advance = fm.horizontalAdvance(text);
+            if (advance <= half || pixels <= 2) {
+                const double left = side < 0 ? c.x() - 1.2 - half : c.x() + 1.2;
+                box = QRectF(left, top, half, height);
+                return;
+            }
+            pixels = std::max(2.0, pixels * half / advance - 0.2);
+        }
+    };
+    fit(t.earliest, t.earliestFont, t.earliestBox, -1);
+    fit(t.latest, t.latestFont, t.latestBox, 1);
+    return t;
+}
 
 void paintNetwork(QPainter& p, const NetworkLayout& layout, const Project& project,
                   const ScheduleResults& results, int selectedEvent, const QRectF& textArea)
@@ -192,16 +320,19 @@ void paintNetwork(QPainter& p, const NetworkLayout& layout, const Project& proje
     p.save();
     p.setRenderHint(QPainter::Antialiasing, true);
     p.setRenderHint(QPainter::TextAntialiasing, true);
-    p.fillRect(QRectF(0, 0, layout.width, layout.height), Qt::white);
+    const Exposed exposed{p.hasClipping() ? p.clipBoundingRect() : QRectF()};
+    const QRectF whole(0, 0, layout.width, layout.height);
+    p.fillRect(exposed.rect.isEmpty() ? whole : exposed.rect.intersected(whole), Qt::white);
     if (layout.isEmpty()) {
         p.restore();
         return;
     }
     if (layout.mode == LayoutMode::TimeScale)
-        paintTimeAxis(p, layout, results, textArea);
+        paintTimeAxis(p, layout, results, textArea, exposed);
     else
         paintLevelAxis(p, layout, textArea);
-    if (layout.summaryOnly) {
+    const bool texts = readable(p, layout.metrics.labelFont);
+    if (layout.summaryOnly && texts) {
         p.setPen(kCritical);
         p.setFont(pictureFont(12, true));
         const QString note =
@@ -209,26 +340,40 @@ void paintNetwork(QPainter& p, const NetworkLayout& layout, const Project& proje
                            "attività (oltre %2) renderebbero il reticolo illeggibile.")
                 .arg(layout.activityCount)
                 .arg(kFullDrawingActivityLimit);
-        const QPointF at(layout.metrics.margin, layout.metrics.margin + 28);
+        const QPointF at(layout.metrics.margin, layout.metrics.margin - 10);
         if (textArea.isEmpty() ||
             textArea.contains(QFontMetricsF(p.font()).boundingRect(note).translated(at)))
             p.drawText(at, note);
     }
+    // Arrow heads no wider than the spacing of the arrows entering one circle.
+    std::vector<int> entering(layout.events.size() + 1, 0);
+    for (const LaidOutActivity& a : layout.activities)
+        ++entering[a.to];
+    const double r = layout.metrics.radius;
+    const auto headOf = [&](const LaidOutActivity& a) {
+        const int k = entering[a.to];
+        const double spacing = k > 1 ? 1.2 * r / (k - 1) : 2 * r;
+        return std::clamp((spacing - 1) / 0.9, 3.0, a.critical ? 11.0 : 9.0);
+    };
     // Critical arrows last, so that they stay on top.
     for (bool critical : {false, true})
         for (const LaidOutActivity& a : layout.activities)
-            if (a.critical == critical)
-                paintActivity(p, a, textArea);
-    for (const LaidOutEvent& e : layout.events)
-        paintEvent(p, e, results, layout.metrics.radius, e.event == selectedEvent, textArea);
+            if (a.critical == critical && !a.points.empty() && exposed.contains(boundsOf(a)))
+                paintActivity(p, a, headOf(a), textArea, texts, exposed.rect);
+    for (const LaidOutEvent& e : layout.events) {
+        const QRectF box(e.centre.x() - r - 3, e.centre.y() - r - 3, 2 * r + 6, 2 * r + 6);
+        if (exposed.contains(box))
+            paintEvent(p, e, results, r, e.event == selectedEvent, textArea, texts);
+    }
     p.restore();
 }
 
-QSizeF GanttGeometry::size(const GanttChart& chart) const
+QSizeF GanttGeometry::size(const GanttChart& chart, int rowCount) const
 {
     const double days = std::max(1.0, std::ceil(chart.finish)) + 1;
+    const int rows = rowCount < 0 ? static_cast<int>(chart.bars.size()) : rowCount;
     return {chartLeft() + days * dayWidth + margin,
-            margin + axisHeight + static_cast<double>(chart.bars.size()) * rowHeight + margin};
+            margin + axisHeight + static_cast<double>(rows) * rowHeight + legendHeight + margin};
 }
 
 int GanttGeometry::rowAt(const GanttChart& chart, double y) const
@@ -252,34 +397,73 @@ void paintGantt(QPainter& p, const GanttChart& chart, const GanttGeometry& g, co
     const double rowsTop = g.margin + g.axisHeight;
     const double bottom = rowsTop + (lastRow - firstRow) * g.rowHeight;
     const auto rowY = [&](int row) { return rowsTop + (row - firstRow) * g.rowHeight; };
+    const Exposed exposed{p.hasClipping() ? p.clipBoundingRect() : QRectF()};
+    // Only the rows the clip shows: a window of a few dozen rows paints as fast as a small chart.
+    int shownFirst = firstRow;
+    int shownLast = lastRow;
+    if (!exposed.rect.isEmpty()) {
+        shownFirst = std::clamp(
+            firstRow + static_cast<int>(std::floor((exposed.rect.top() - rowsTop) / g.rowHeight)),
+            firstRow, lastRow);
+        shownLast = std::clamp(
+            firstRow + static_cast<int>(std::ceil((exposed.rect.bottom() - rowsTop) / g.rowHeight)),
+            firstRow, lastRow);
+    }
 
     p.save();
     p.setRenderHint(QPainter::Antialiasing, true);
-    p.fillRect(QRectF(0, 0, right + g.margin, bottom + g.margin), Qt::white);
+    const QRectF whole(0, 0, right + g.margin, bottom + g.legendHeight + g.margin);
+    p.fillRect(exposed.rect.isEmpty() ? whole : exposed.rect.intersected(whole), Qt::white);
 
-    // Rows: zebra stripes, then the labels.
-    for (int row = firstRow; row < lastRow; ++row) {
+    for (int row = shownFirst; row < shownLast; ++row) {
         if (row % 2)
             p.fillRect(QRectF(g.margin, rowY(row), right - g.margin, g.rowHeight),
                        QColor(246, 247, 251));
     }
 
-    // Calendar axis: months above, then weeks, or days when there is room for their numbers.
+    // Calendar axis: months above, then weeks with their dates, or days when there is room for
+    // their numbers. Left of it, the headings of the columns.
+    const double middle = axisTop + g.axisHeight / 2;
     p.setPen(QPen(kMuted, 0.8));
-    p.drawLine(QPointF(g.chartLeft(), axisTop + g.axisHeight / 2),
-               QPointF(right, axisTop + g.axisHeight / 2));
+    p.drawLine(QPointF(g.chartLeft(), middle), QPointF(right, middle));
     p.drawLine(QPointF(g.margin, rowsTop), QPointF(right, rowsTop));
-    // Day numbers once a day is wide enough on the device, whatever zoom brought it there.
+    const double columnX[] = {g.margin,
+                              g.margin + g.labelWidth,
+                              g.margin + g.labelWidth + g.numberWidth,
+                              g.margin + g.labelWidth + g.numberWidth + g.dateWidth,
+                              g.margin + g.labelWidth + g.numberWidth + 2 * g.dateWidth,
+                              g.chartLeft()};
+    for (int c = 1; c < 6; ++c)
+        p.drawLine(QPointF(columnX[c], middle), QPointF(columnX[c], bottom));
+    p.setFont(pictureFont(10, true));
+    p.setPen(kInk);
+    const QString headings[] = {QStringLiteral("Attività"), QStringLiteral("giorni"),
+                                QStringLiteral("inizio"), QStringLiteral("fine"),
+                                QStringLiteral("C")};
+    for (int c = 0; c < 5; ++c)
+        p.drawText(
+            QRectF(columnX[c] + 3, middle, columnX[c + 1] - columnX[c] - 6, g.axisHeight / 2),
+            c == 0 ? Qt::AlignVCenter | Qt::AlignLeft : Qt::AlignCenter, headings[c]);
+
     const double deviceScale = std::abs(p.worldTransform().m11());
     const bool showDays = g.dayWidth * deviceScale >= 14;
     const QDate start = chart.startDate.isValid() ? chart.startDate : QDate(1990, 1, 1);
+    // The days of the calendar the clip shows.
+    int firstDay = 0;
+    int lastDay = static_cast<int>(days);
+    if (!exposed.rect.isEmpty()) {
+        firstDay = std::clamp(
+            static_cast<int>(std::floor((exposed.rect.left() - g.chartLeft()) / g.dayWidth)) - 40,
+            0, lastDay);
+        lastDay = std::clamp(
+            static_cast<int>(std::ceil((exposed.rect.right() - g.chartLeft()) / g.dayWidth)) + 1, 0,
+            lastDay);
+    }
     p.setFont(pictureFont(10, true));
-    // Months while they have room for their names; on a schedule of many years, the years, every
-    // so many of them.
     const bool months = g.dayWidth * 30 >= 30;
     const int yearStep = months ? 1 : static_cast<int>(std::ceil(48 / (g.dayWidth * 365.25)));
     double nameEnd = 0;
-    for (int d = 0; d <= static_cast<int>(days); ++d) {
+    for (int d = firstDay; d <= lastDay; ++d) {
         const QDate date = start.addDays(d);
         const double x = g.xOfDay(d);
         const bool mark =
@@ -293,7 +477,6 @@ void paintGantt(QPainter& p, const GanttChart& chart, const GanttGeometry& g, co
             if (date.month() == 1 || d == 0)
                 name += QStringLiteral(" %1").arg(date.year());
             name = name.trimmed();
-            // A name never runs into the one before it (the start's, on a chart of years).
             if (x + 24 <= right && x >= nameEnd) {
                 p.drawText(QRectF(x + 3, axisTop, width, g.axisHeight / 2), Qt::AlignVCenter, name);
                 nameEnd = x + 6 + QFontMetricsF(p.font()).horizontalAdvance(name);
@@ -301,21 +484,37 @@ void paintGantt(QPainter& p, const GanttChart& chart, const GanttGeometry& g, co
         }
     }
     p.setFont(pictureFont(9));
-    for (int d = 0; d <= static_cast<int>(days); ++d) {
+    const double weekWidth = g.dayWidth * 7;
+    const bool weekDates = weekWidth >= 36;
+    for (int d = firstDay; d <= lastDay; ++d) {
         const QDate date = start.addDays(d);
         const double x = g.xOfDay(d);
         if (showDays) {
             p.setPen(QPen(kGrid, 0.6));
-            p.drawLine(QPointF(x, axisTop + g.axisHeight / 2), QPointF(x, bottom));
+            p.drawLine(QPointF(x, middle), QPointF(x, bottom));
             p.setPen(date.dayOfWeek() >= 6 ? kCritical : kMuted);
-            p.drawText(QRectF(x, axisTop + g.axisHeight / 2, g.dayWidth, g.axisHeight / 2),
-                       Qt::AlignCenter, QString::number(date.day()));
-        } else if (date.dayOfWeek() == 1 && g.dayWidth * 7 >= 22) {
+            p.drawText(QRectF(x, middle, g.dayWidth, g.axisHeight / 2), Qt::AlignCenter,
+                       QString::number(date.day()));
+        } else if (weekWidth >= 16) {
+            if (date.dayOfWeek() != 1)
+                continue;
             p.setPen(QPen(kGrid, 0.6));
-            p.drawLine(QPointF(x, axisTop + g.axisHeight / 2), QPointF(x, bottom));
+            p.drawLine(QPointF(x, middle), QPointF(x, bottom));
             p.setPen(kMuted);
-            p.drawText(QRectF(x + 2, axisTop + g.axisHeight / 2, g.dayWidth * 7, g.axisHeight / 2),
-                       Qt::AlignVCenter, QString::number(date.day()));
+            p.drawText(QRectF(x + 2, middle, weekWidth, g.axisHeight / 2), Qt::AlignVCenter,
+                       weekDates ? date.toString(QStringLiteral("dd/MM"))
+                                 : QString::number(date.day()));
+        } else if (months ? (date.day() == 10 || date.day() == 20) && g.dayWidth * 10 >= 14
+                          : date.day() == 1 && g.dayWidth * 30 >= 10) {
+            // Weeks too narrow: the 10th and 20th under the months, or the months under the
+            // years.
+            p.setPen(QPen(kGrid, 0.6));
+            p.drawLine(QPointF(x, middle), QPointF(x, bottom));
+            p.setPen(kMuted);
+            const QString text =
+                months ? QString::number(date.day())
+                       : italianMonthAbbreviation(date.month()).left(g.dayWidth * 30 >= 24 ? 3 : 1);
+            p.drawText(QRectF(x + 1, middle, 30, g.axisHeight / 2), Qt::AlignVCenter, text);
         }
     }
 
@@ -324,14 +523,29 @@ void paintGantt(QPainter& p, const GanttChart& chart, const GanttGeometry& g, co
     // Rows a few device pixels high leave no label readable, and shaping the labels of a
     // quarter of a million rows for a reduced overview took seconds.
     const bool showLabels = g.rowHeight * std::abs(p.worldTransform().m22()) >= 3;
-    for (int row = firstRow; row < lastRow; ++row) {
+    const auto dateText = [&](double t) {
+        return chart.dateAt(t).toString(QStringLiteral("dd/MM/yy"));
+    };
+    for (int row = shownFirst; row < shownLast; ++row) {
         const GanttBar& bar = chart.bars[row];
         const double y = rowY(row);
         p.setPen(bar.critical ? kCritical : kInk);
         if (showLabels) {
             const QString label = bar.label + QStringLiteral("  ") + bar.description;
-            p.drawText(QRectF(g.margin + 2, y, g.labelWidth - 8, g.rowHeight), Qt::AlignVCenter,
-                       fm.elidedText(label, Qt::ElideRight, g.labelWidth - 8));
+            p.drawText(QRectF(g.margin + 3, y, g.labelWidth - 6, g.rowHeight), Qt::AlignVCenter,
+                       fm.elidedText(label, Qt::ElideRight, g.labelWidth - 6));
+            p.drawText(QRectF(columnX[1], y, g.numberWidth - 4, g.rowHeight),
+                       Qt::AlignVCenter | Qt::AlignRight, formatDays(bar.finish - bar.start));
+            p.drawText(QRectF(columnX[2], y, g.dateWidth, g.rowHeight), Qt::AlignCenter,
+                       dateText(bar.start));
+            p.drawText(QRectF(columnX[3], y, g.dateWidth, g.rowHeight), Qt::AlignCenter,
+                       dateText(bar.finish));
+            if (bar.critical) {
+                p.setFont(pictureFont(10, true));
+                p.drawText(QRectF(columnX[4], y, g.markWidth, g.rowHeight), Qt::AlignCenter,
+                           QStringLiteral("C"));
+                p.setFont(pictureFont(10));
+            }
         }
         const double x0 = g.xOfDay(bar.start);
         const double x1 = g.xOfDay(bar.finish);
@@ -352,7 +566,7 @@ void paintGantt(QPainter& p, const GanttChart& chart, const GanttGeometry& g, co
     }
     // Events as diamonds on their row.
     for (const GanttMilestone& m : chart.milestones) {
-        if (m.row < firstRow || m.row >= lastRow)
+        if (m.row < shownFirst || m.row >= shownLast)
             continue;
         const double x = g.xOfDay(m.time);
         const double cy = rowY(m.row) + g.rowHeight / 2;
@@ -375,6 +589,11 @@ void paintGantt(QPainter& p, const GanttChart& chart, const GanttGeometry& g, co
             p.drawText(QPointF(x + 3, rowsTop - 2), QStringLiteral("oggi"));
         }
     }
+    // The legend of every mark and colour, under the rows of every page.
+    const QRectF legend(g.margin, bottom + 8, std::max(right - g.margin, 600.0),
+                        g.legendHeight - 8);
+    if (exposed.contains(legend))
+        paintLegend(p, TitleBlock::Legend::Gantt, legend);
     p.restore();
 }
 
@@ -405,7 +624,7 @@ std::vector<QRectF> pageTiles(const QSizeF& picture, const QSizeF& page, double 
 
 double networkHeaderHeight(const NetworkLayout& layout)
 {
-    return layout.metrics.margin + 18;
+    return layout.metrics.margin + 30;
 }
 
 void paintNetworkTile(QPainter& p, const NetworkLayout& layout, const Project& project,
@@ -511,12 +730,13 @@ Outcome exportPicture(const QString& path, const QSizeF& size, const PicturePain
         QPdfWriter pdf(&checked);
         pdf.setResolution(72);
         pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
-        // A unit of the picture is a point on the page.
-        pdf.setPageSize(QPageSize(size, QPageSize::Point, QString(), QPageSize::ExactMatch));
+        // A unit of the picture is a pixel at 96 dots an inch, as in SVG and PNG.
+        pdf.setPageSize(QPageSize(size * 0.75, QPageSize::Point, QString(), QPageSize::ExactMatch));
         pdf.setTitle(QStringLiteral("ZANT"));
         QPainter painter;
         bool painted = painter.begin(&pdf);
         if (painted) {
+            painter.scale(0.75, 0.75);
             paint(painter);
             painted = painter.end();
         }

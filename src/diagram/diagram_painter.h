@@ -5,6 +5,7 @@
 #include "model/message.h"
 
 #include <QDate>
+#include <QFont>
 #include <QRectF>
 #include <QSizeF>
 
@@ -22,26 +23,52 @@ void paintNetwork(QPainter& painter, const NetworkLayout& layout, const Project&
                   const ScheduleResults& results, int selectedEvent = 0,
                   const QRectF& textArea = QRectF());
 
-// Sizes of the Gantt chart in picture units.
+// Where the three numbers of an event circle are written and at which size: the number in the
+// upper half, the earliest time in the lower left quarter, the latest in the lower right one.
+// Each text is made small enough to fit its part of the circle, whatever its length.
+struct CircleTexts
+{
+    QString number;
+    QString earliest;
+    QString latest;
+    QFont numberFont;
+    QFont earliestFont;
+    QFont latestFont;
+    QRectF numberBox;
+    QRectF earliestBox;
+    QRectF latestBox;
+};
+CircleTexts circleTexts(QPointF centre, double radius, int event, double earliest, double latest);
+
+// Sizes of the Gantt chart in picture units. Left of the calendar stand the columns of the
+// activity ("i → k" and its description), its duration, its earliest start and finish, and
+// the mark of a critical activity.
 struct GanttGeometry
 {
     double dayWidth = 4; // units per day; day numbers appear from 14 units per day
     double rowHeight = 20;
-    double labelWidth = 280; // the column with "i → k" and the description
-    double axisHeight = 46;  // months on the upper band, weeks or days on the lower one
+    double labelWidth = 250;  // "i → k" and the description
+    double numberWidth = 44;  // duration in days
+    double dateWidth = 66;    // each of start and finish
+    double markWidth = 18;    // "C" for a critical activity
+    double axisHeight = 46;   // months on the upper band, weeks or days on the lower one
+    double legendHeight = 44; // under the rows, on every page
     double margin = 12;
 
-    double chartLeft() const { return margin + labelWidth; }
+    double columnsWidth() const { return labelWidth + numberWidth + 2 * dateWidth + markWidth; }
+    // A little room before day 0 for the diamond of the first event.
+    double chartLeft() const { return margin + columnsWidth() + 8; }
     double xOfDay(double day) const { return chartLeft() + day * dayWidth; }
     double rowTop(int row) const { return margin + axisHeight + row * rowHeight; }
-    QSizeF size(const GanttChart& chart) const;
+    // The whole chart (rowCount < 0) or a page of rowCount rows.
+    QSizeF size(const GanttChart& chart, int rowCount = -1) const;
     // Row under a point, or -1.
     int rowAt(const GanttChart& chart, double y) const;
 };
 
 // Draws rows firstRow..firstRow+rowCount-1 (all with rowCount < 0) of the chart, with the
-// axis on top; the rows drawn start just under the axis. `today` is marked when it falls
-// inside the chart.
+// axis on top and the legend under them; the rows drawn start just under the axis. `today` is
+// marked when it falls inside the chart. Only the rows the painter's clip shows are drawn.
 void paintGantt(QPainter& painter, const GanttChart& chart, const GanttGeometry& geometry,
                 const QDate& today, int firstRow = 0, int rowCount = -1);
 

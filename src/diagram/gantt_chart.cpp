@@ -1,5 +1,6 @@
 #include "diagram/gantt_chart.h"
 
+#include "diagram/network_layout.h"
 #include "model/text_format.h"
 
 #include <algorithm>
@@ -31,7 +32,7 @@ GanttChart buildGantt(const Project& project, const ScheduleResults& results)
         const int e = a.from;
         const int s = a.slot;
         const Link& link = *a.link;
-        if (e > n || a.to > n)
+        if (e > n || a.to > n || a.isDummy())
             continue;
         GanttBar bar;
         bar.from = e;
@@ -62,6 +63,14 @@ GanttChart buildGantt(const Project& project, const ScheduleResults& results)
     }
     for (int row = 0; row < static_cast<int>(chart.bars.size()); ++row) {
         const int k = chart.bars[row].to;
+        if (placed[k])
+            continue;
+        placed[k] = 1;
+        chart.milestones.push_back({k, row, results.earliest[k], results.isCritical(k)});
+    }
+    // An event reached only by dummies stands on the first row of an activity leaving it.
+    for (int row = 0; row < static_cast<int>(chart.bars.size()); ++row) {
+        const int k = chart.bars[row].from;
         if (placed[k])
             continue;
         placed[k] = 1;

@@ -39,8 +39,9 @@ struct GanttMilestone
 struct GanttChart
 {
     QDate startDate;
-    double finish = 0;          // earliest time of the final event
-    std::vector<GanttBar> bars; // sorted by earliest start, then event, then slot
+    double finish = 0; // earliest time of the final event
+    // Every activity but the dummies, sorted by earliest start, then event, then slot.
+    std::vector<GanttBar> bars;
     std::vector<GanttMilestone> milestones;
 
     bool isEmpty() const { return bars.empty(); }

@@ -19,14 +19,6 @@ using namespace layout;
 
 namespace {
 
-constexpr int kSweeps = 4;
-// Up to this many activities the orderings are compared by the crossings they draw; above it
-// counting them would cost more than the drawing, and the sweeps alone decide.
-constexpr int kCrossingCountLimit = 2500;
-// Rounds of moving the circles that stand in an arrow's way.
-constexpr int kRepairs = 24;
-constexpr double kAxisBand = 34; // room for the time axis above the first row
-
 struct Segment
 {
     QPointF a;
@@ -50,311 +42,177 @@ bool properlyCross(const Segment& s, const Segment& t)
            ((d3 > eps && d4 < -eps) || (d3 < -eps && d4 > eps));
 }
 
-struct BlockedArrow
+// The scale of a time-scaled layout and the column of each event. Events whose centres stand
+// less than `gap` apart share a column, one above the other; the scale is chosen so that most
+// successive times of the network stand that far apart, within a width that grows with the
+// number of distinct times.
+double timeScale(const Graph& g, const ScheduleResults& results, double gap)
 {
-    int from;
-    int to;
-    std::vector<int> blockers;
-};
-
-// Gives each event its place: rows from `row`, moved outwards in a time-scaled layout where two
-// circles of one row would be too close; then the picture's size.
-void placeRows(NetworkLayout& layout, const ScheduleResults& results, const Graph& g,
-               const std::vector<double>& x, std::vector<int>& row, LayoutMode mode,
-               const LayoutMetrics& m)
-{
-    const int n = g.n;
-    if (mode == LayoutMode::TimeScale) {
-        const double room = 2 * m.radius + m.minGap;
-        std::vector<int> byX(n);
-        std::iota(byX.begin(), byX.end(), 1);
-        std::stable_sort(byX.begin(), byX.end(), [&](int a, int b) { return x[a] < x[b]; });
-        QHash<int, double> lastX;
-        for (int e : byX) {
-            if (g.onLine[e]) {
-                lastX.insert(0, x[e]);
-                continue;
-            }
-            int r = row[e] == 0 ? 1 : row[e];
-            const int out = r < 0 ? -1 : 1;
-            while (lastX.contains(r) && x[e] - lastX.value(r) < room - 1e-9)
-                r += out;
-            row[e] = r;
-            lastX.insert(r, x[e]);
-        }
-    }
-    int minRow = 0;
-    int maxRow = 0;
-    double maxX = m.margin + m.radius;
-    for (int e = 1; e <= n; ++e) {
-        minRow = std::min(minRow, row[e]);
-        maxRow = std::max(maxRow, row[e]);
-        maxX = std::max(maxX, x[e]);
-    }
-    // Room for the lanes half a row above the first row and below the last one.
-    const double top = m.margin + kAxisBand + m.rowHeight / 2;
-    layout.criticalY = top - minRow * m.rowHeight;
-    layout.width = maxX + m.radius + m.margin;
-    layout.height = top + (maxRow - minRow) * m.rowHeight + m.rowHeight / 2 + m.margin;
-    layout.events.resize(n);
-    for (int e = 1; e <= n; ++e) {
-        LaidOutEvent& ev = layout.events[e - 1];
-        ev.event = e;
-        ev.row = row[e];
-        ev.level = g.level[e];
-        ev.centre = QPointF(x[e], layout.criticalY + row[e] * m.rowHeight);
-        ev.critical = results.isCritical(e);
-        ev.onCriticalLine = g.onLine[e] != 0;
-    }
+    std::vector<double> times;
+    times.reserve(g.n);
+    for (int e = 1; e <= g.n; ++e)
+        times.push_back(results.earliest[e]);
+    std::sort(times.begin(), times.end());
+    std::vector<double> steps;
+    for (size_t i = 1; i < times.size(); ++i)
+        if (times[i] - times[i - 1] > 1e-9)
+            steps.push_back(times[i] - times[i - 1]);
+    if (steps.empty())
+        return 10;
+    std::sort(steps.begin(), steps.end());
+    const double typical = steps[static_cast<size_t>(0.3 * static_cast<double>(steps.size() - 1))];
+    const double finish = std::max(times.back(), 1e-9);
+    const double widest = std::max(4000.0, 1.5 * gap * static_cast<double>(steps.size() + 1));
+    return std::max(std::min(gap / typical, widest / finish), 1e-3);
 }
 
-// Routes every activity (only the critical ones in a summary); the circles that block an arrow
-// go to `blocked`, one entry per arrow that found no way.
-void routeAll(NetworkLayout& layout, const Project& project, const ScheduleResults& results,
-              const Graph& g, bool summary, std::vector<BlockedArrow>& blocked)
+} // namespace
+
+double labelWidth(const QString& text, double pixelSize)
 {
-    int minRow = 0;
-    int maxRow = 0;
-    for (const LaidOutEvent& ev : layout.events) {
-        minRow = std::min(minRow, ev.row);
-        maxRow = std::max(maxRow, ev.row);
+    // Advances of the sans-serif face in ems: digits, then the narrow punctuation.
+    double ems = 0;
+    for (const QChar ch : text) {
+        if (ch.isDigit())
+            ems += 0.556;
+        else if (ch == QLatin1Char(',') || ch == QLatin1Char('.') || ch == QLatin1Char(' '))
+            ems += 0.278;
+        else
+            ems += 0.667;
     }
-    const CircleIndex index(layout, minRow, maxRow);
-    for (const Arc& arc : g.arcs) {
-        const bool critical = isZeroFloat(results.linkFloatAt(arc.from, arc.slot)) &&
-                              results.isCritical(arc.from) && results.isCritical(arc.to);
-        if (summary && !critical)
-            continue;
-        LaidOutActivity a;
-        a.from = arc.from;
-        a.slot = arc.slot;
-        a.to = arc.to;
-        a.days = arc.days;
-        a.critical = critical;
-        // Parallel activities: how many link the same two events, and which one this is.
-        int count = 0;
-        int which = 0;
-        for (int s = 1; s <= project.linkCount(arc.from); ++s) {
-            if (project.link(arc.from, s).target != arc.to)
-                continue;
-            if (summary && !isZeroFloat(results.linkFloatAt(arc.from, s)))
-                continue;
-            if (s < arc.slot)
-                ++which;
-            ++count;
-        }
-        std::vector<int> blockers;
-        route(a, which, count, layout, index, blockers);
-        if (!blockers.empty())
-            blocked.push_back({arc.from, arc.to, std::move(blockers)});
-        if (layout.mode == LayoutMode::TimeScale &&
-            results.linkFreeFloatAt(arc.from, arc.slot) > 1e-9) {
-            const double reach =
-                layout.eventAt(arc.from).centre.x() + arc.days * layout.unitsPerDay;
-            if (reach < a.points.back().x() - 0.5)
-                a.floatFromX = std::max(reach, a.points.front().x());
-        }
-        layout.activities.push_back(std::move(a));
-    }
+    return ems * pixelSize;
 }
 
-// Places the events, given their rows, and routes the activities.
-NetworkLayout place(const Project& project, const ScheduleResults& results, const Graph& g,
-                    std::vector<int> row, LayoutMode mode, const LayoutMetrics& m, bool summary,
-                    int repairs)
+namespace {
+
+NetworkLayout layoutOnce(const Project& project, const ScheduleResults& results, LayoutMode mode,
+                         LayoutOrdering ordering, const LayoutMetrics& m, bool* small,
+                         bool longestChains = false)
 {
     NetworkLayout layout;
     layout.mode = mode;
     layout.metrics = m;
-    layout.summaryOnly = summary;
-    layout.activityCount = static_cast<int>(g.arcs.size());
-    layout.criticalLine = g.line;
+    *small = false;
+    if (results.isEmpty())
+        return layout;
+    Graph g = buildGraph(project, results);
+    if (longestChains)
+        g.level = g.longest;
     const int n = g.n;
-    std::vector<double> x(n + 1, 0);
-    const double left = m.margin + m.radius;
-
-    if (mode == LayoutMode::Levels) {
-        for (int e = 1; e <= n; ++e)
-            x[e] = left + g.level[e] * m.levelWidth;
+    layout.activityCount = static_cast<int>(g.arcs.size());
+    layout.summaryOnly = layout.activityCount > kFullDrawingActivityLimit;
+    layout.criticalLine = g.line;
+    std::vector<int> drawn;
+    if (layout.summaryOnly) {
+        for (int a : g.lineArc)
+            if (a >= 0)
+                drawn.push_back(a);
     } else {
-        // The scale gives the shortest step of the critical line room for two circles, within
-        // limits that keep long projects from running off any page.
-        const double room = 2 * m.radius + m.minGap;
-        double shortest = std::numeric_limits<double>::max();
-        for (size_t i = 1; i < g.line.size(); ++i) {
-            const double step = results.earliest[g.line[i]] - results.earliest[g.line[i - 1]];
-            if (step > 1e-9)
-                shortest = std::min(shortest, step);
+        drawn.resize(g.arcs.size());
+        std::iota(drawn.begin(), drawn.end(), 0);
+    }
+    // The column of durations is as wide as the widest of them.
+    double labels = 24;
+    for (int a : drawn)
+        labels = std::max(labels, labelWidth(formatDays(g.arcs[a].days), m.labelFont) + 8);
+    const double eventBand = 2 * (m.radius + m.portMargin);
+    const double columnGap = eventBand + 2 * m.channel + labels;
+
+    std::vector<double> x(n + 1, 0);
+    std::vector<int> column(n + 1, 0);
+    std::vector<double> emptyColumnX;
+    layout.originX = m.margin + m.radius + m.portMargin;
+    if (mode == LayoutMode::Levels) {
+        layout.levelWidth = columnGap;
+        for (int e = 1; e <= n; ++e) {
+            x[e] = layout.xOfLevel(g.level[e]);
+            column[e] = 2 * g.level[e];
         }
-        const double finish = std::max(1.0, results.earliest[n]);
-        double scale = shortest < std::numeric_limits<double>::max() ? room / shortest : 4.0;
-        scale = std::clamp(scale, 0.5, 12.0);
-        scale = std::max(std::min(scale, 30000.0 / finish), 0.02);
-        layout.unitsPerDay = scale;
-        layout.originX = left;
-        double xLine = left;
-        double tLine = 0;
-        for (size_t i = 0; i < g.line.size(); ++i) {
-            const double t = results.earliest[g.line[i]];
-            double xe = xLine + (t - tLine) * scale;
-            if (i > 0)
-                xe = std::max(xe, layout.timeBreaks.back().second + room);
-            layout.timeBreaks.push_back({t, xe});
-            xLine = xe;
-            tLine = t;
-        }
-        for (size_t i = 0; i < g.line.size(); ++i)
-            x[g.line[i]] = layout.timeBreaks[i].second;
-        for (int e : g.topo) {
-            if (g.onLine[e])
-                continue;
+        for (int level = 0; level <= g.maxLevel; ++level)
+            emptyColumnX.push_back(layout.xOfLevel(level));
+    } else {
+        layout.unitsPerDay = timeScale(g, results, columnGap);
+        std::vector<int> position(n + 1, 0);
+        for (int i = 0; i < n; ++i)
+            position[g.topo[i]] = i;
+        std::vector<int> byX(n);
+        std::iota(byX.begin(), byX.end(), 1);
+        for (int e = 1; e <= n; ++e)
             x[e] = layout.xOfTime(results.earliest[e]);
-            for (int p : g.preds[e])
-                x[e] = std::max(x[e], x[p]);
+        std::sort(byX.begin(), byX.end(), [&](int a, int b) {
+            return x[a] != x[b] ? x[a] < x[b] : position[a] < position[b];
+        });
+        int cluster = 0;
+        for (int i = 0; i < n; ++i) {
+            if (i > 0 && x[byX[i]] - x[byX[i - 1]] >= columnGap)
+                ++cluster;
+            column[byX[i]] = 2 * cluster;
         }
+        emptyColumnX.assign(cluster + 1, 0);
     }
 
-    // Rows are given out again, with the events that stood in the way of an arrow moved out of
-    // its rows, until every arrow finds its way or the attempts run out.
-    const std::vector<int> ordered = row;
-    std::vector<int> moved(n + 1, 0);
-    std::vector<char> isMoved(n + 1, 0);
-    for (int attempt = 0;; ++attempt) {
-        row = ordered;
-        for (int e = 1; e <= n; ++e)
-            if (isMoved[e])
-                row[e] = moved[e];
-        std::vector<BlockedArrow> blocked;
-        layout.events.clear();
-        layout.activities.clear();
-        placeRows(layout, results, g, x, row, mode, m);
-        routeAll(layout, project, results, g, summary, blocked);
-        if (blocked.empty() || attempt >= repairs)
-            break;
-        bool changed = false;
-        const auto moveTo = [&](int e, int target) {
-            if (!isMoved[e] || moved[e] != target) {
-                isMoved[e] = 1;
-                moved[e] = target;
-                changed = true;
-            }
-        };
-        for (const BlockedArrow& arrow : blocked) {
-            const int low = std::min(row[arrow.from], row[arrow.to]);
-            const int high = std::max(row[arrow.from], row[arrow.to]);
-            bool movable = attempt < repairs / 2;
-            for (int b : arrow.blockers)
-                movable = movable && !g.onLine[b];
-            if (movable) {
-                // First the circles in the way leave the rows the arrow spans...
-                for (int b : arrow.blockers)
-                    moveTo(b, row[b] < 0 ? std::min(low, 0) - 1 : std::max(high, 0) + 1);
-            } else {
-                // ...then an end of the arrow joins the other end's neighbourhood.
-                const int e = g.onLine[arrow.to] ? arrow.from : arrow.to;
-                const int other = e == arrow.to ? arrow.from : arrow.to;
-                if (g.onLine[e])
-                    continue;
-                const int side =
-                    row[other] != 0 ? (row[other] < 0 ? -1 : 1) : (row[e] < 0 ? -1 : 1);
-                moveTo(e, row[other] + side);
-            }
-        }
-        if (!changed)
-            break;
+    Layers l = buildLayers(g, column, drawn);
+    orderColumns(l, ordering == LayoutOrdering::Barycentre);
+    placeSlots(l, x, m.radius);
+    placeHeights(l, m);
+    placeColumns(l, x, m, labels, emptyColumnX);
+    double top = 0;
+    double bottom = 0;
+    for (const Node& node : l.nodes) {
+        top = std::min(top, node.y - node.above);
+        bottom = std::max(bottom, node.y + node.below);
     }
+    const double shift = m.margin + m.axisBand - top;
+    for (Node& node : l.nodes)
+        node.y += shift;
+    layout.criticalY = shift;
+    layout.events.resize(n);
+    for (int e = 1; e <= n; ++e) {
+        LaidOutEvent& ev = layout.events[e - 1];
+        const Node& node = l.nodes[l.circleOf[e]];
+        ev.event = e;
+        ev.centre = QPointF(x[e], node.y);
+        ev.column = node.column;
+        ev.level = g.level[e];
+        ev.critical = results.isCritical(e);
+        ev.onCriticalLine = g.onLine[e] != 0;
+    }
+    routeChains(l, g, project, results, layout);
+    double right = 0;
+    for (const Column& c : l.columns)
+        right = std::max(right, c.right);
+    // Room beside the last column for an arrow that turns back there.
+    layout.width = right + m.channel + m.margin;
+    layout.height = bottom + shift + m.margin;
+    *small = l.nodes.size() <= 20000;
     return layout;
 }
 
 } // namespace
 
-double NetworkLayout::xOfTime(double days) const
-{
-    if (timeBreaks.empty())
-        return originX + days * unitsPerDay;
-    // The first break at or after the time, so that events at the time of a stretched step
-    // stand with the earlier of its two circles.
-    auto it = std::lower_bound(timeBreaks.begin(), timeBreaks.end(), days,
-                               [](const auto& b, double t) { return b.first < t - 1e-9; });
-    if (it != timeBreaks.end() && std::abs(it->first - days) < 1e-9)
-        return it->second;
-    if (it == timeBreaks.begin())
-        return it->second - (it->first - days) * unitsPerDay;
-    const auto& before = *(it - 1);
-    return before.second + (days - before.first) * unitsPerDay;
-}
-
 NetworkLayout layoutNetwork(const Project& project, const ScheduleResults& results, LayoutMode mode,
-                            LayoutOrdering ordering, const LayoutMetrics& metrics)
+                            LayoutOrdering ordering, const LayoutMetrics& m)
 {
-    if (results.isEmpty()) {
-        NetworkLayout empty;
-        empty.mode = mode;
-        empty.metrics = metrics;
-        return empty;
-    }
-    const Graph g = buildGraph(project, results);
-    const bool summary = static_cast<int>(g.arcs.size()) > kFullDrawingActivityLimit;
-
-    std::vector<std::vector<int>> levels(g.maxLevel + 1);
-    for (int e = 1; e <= g.n; ++e)
-        levels[g.level[e]].push_back(e);
-    std::vector<int> row(g.n + 1, 0);
-    for (auto& order : levels) {
-        int others = 0;
-        for (int e : order)
-            others += g.onLine[e] ? 0 : 1;
-        rowsOfLevel(order, others / 2, g, row);
-    }
-
-    const auto evaluate = [&](std::vector<int> rows, int repairs) {
-        return place(project, results, g, std::move(rows), mode, metrics, summary, repairs);
-    };
-    const auto sweep = [&] {
-        for (int l = 1; l <= g.maxLevel; ++l)
-            sweepLevel(levels[l], g.preds, g, row);
-        for (int l = g.maxLevel - 1; l >= 0; --l)
-            sweepLevel(levels[l], g.succs, g, row);
-    };
-    const auto straightened = [&] {
-        std::vector<int> rows = row;
-        straighten(levels, g, rows);
-        return rows;
-    };
-
-    const std::vector<int> baseline = straightened();
-    if (ordering == LayoutOrdering::EventNumber)
-        return evaluate(baseline, kRepairs);
-    if (summary || static_cast<int>(g.arcs.size()) > kCrossingCountLimit) {
-        // Too many arrows to count their crossings: the sweeps alone decide.
-        for (int i = 0; i < kSweeps; ++i)
-            sweep();
-        return evaluate(straightened(), kRepairs);
-    }
-    // The ordering that draws the fewest crossings wins, the plain event order included. The
-    // candidates are compared before the repairs, which only the two finalists get.
-    int bestCrossings = countCrossings(evaluate(baseline, 0));
-    std::vector<int> bestRows;
-    int previous = -1;
-    for (int i = 0; i < kSweeps && bestCrossings > 0; ++i) {
-        sweep();
-        std::vector<int> rows = straightened();
-        const int crossings = countCrossings(evaluate(rows, 0));
-        if (crossings < bestCrossings) {
-            bestCrossings = crossings;
-            bestRows = std::move(rows);
+    bool small = false;
+    NetworkLayout layout = layoutOnce(project, results, mode, ordering, m, &small);
+    if (ordering == LayoutOrdering::EventNumber || !small)
+        return layout;
+    // The arrows inside a column cross others in ways the ordering does not count: the plain
+    // order of the numbers stays the choice when it draws fewer crossings.
+    int crossings = countCrossings(layout);
+    // By levels, the ranks of the longest chains are tried too: on some small networks they
+    // cross less than the ranks moved towards short arrows.
+    if (mode == LayoutMode::Levels) {
+        NetworkLayout longest = layoutOnce(project, results, mode, ordering, m, &small, true);
+        const int other = countCrossings(longest);
+        if (other < crossings) {
+            layout = std::move(longest);
+            crossings = other;
         }
-        if (crossings == previous)
-            break; // the sweeps have settled
-        previous = crossings;
     }
-    NetworkLayout result = evaluate(baseline, kRepairs);
-    if (!bestRows.empty()) {
-        NetworkLayout candidate = evaluate(std::move(bestRows), kRepairs);
-        if (countCrossings(candidate) <= countCrossings(result))
-            result = std::move(candidate);
-    }
-    return result;
+    NetworkLayout plain =
+        layoutOnce(project, results, mode, LayoutOrdering::EventNumber, m, &small);
+    return countCrossings(plain) < crossings ? plain : layout;
 }
 
 int eventAtPoint(const NetworkLayout& layout, QPointF point)

@@ -4,7 +4,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <numeric>
+#include <random>
+#include <tuple>
 
 namespace zant::layout {
 
@@ -16,14 +19,24 @@ void uniqueSort(std::vector<int>& v)
     v.erase(std::unique(v.begin(), v.end()), v.end());
 }
 
-double meanRow(const std::vector<int>& neighbours, const std::vector<int>& row, double fallback)
+// Inversions of a sequence of values below `size`: the crossings of the arrows between two
+// columns once the arrows are sorted by their left ends.
+long long inversions(const std::vector<std::pair<int, int>>& pairs, int size)
 {
-    if (neighbours.empty())
-        return fallback;
-    double sum = 0;
-    for (int k : neighbours)
-        sum += row[k];
-    return sum / static_cast<double>(neighbours.size());
+    std::vector<int> tree(static_cast<size_t>(size) + 1, 0);
+    long long count = 0;
+    long long seen = 0;
+    for (const auto& [left, right] : pairs) {
+        // Arrows already counted whose right end lies below this one's.
+        long long notAbove = 0;
+        for (int i = right + 1; i > 0; i -= i & -i)
+            notAbove += tree[i];
+        count += seen - notAbove;
+        for (int i = right + 1; i <= size; i += i & -i)
+            ++tree[i];
+        ++seen;
+    }
+    return count;
 }
 
 } // namespace
@@ -89,6 +102,37 @@ Graph buildGraph(const Project& project, const ScheduleResults& results)
         g.level[e] = std::max(0, first - 1);
     }
     g.maxLevel = *std::max_element(g.level.begin() + 1, g.level.end());
+    g.longest = g.level;
+    // Short arrows cross fewer others: an event with more activities leaving it than entering
+    // it moves right, up to just before its first successor; one with more entering moves
+    // left, down to just after its last predecessor. Each move shortens the arrows in all.
+    std::vector<int> in(g.n + 1, 0);
+    std::vector<int> out(g.n + 1, 0);
+    for (const Arc& arc : g.arcs) {
+        ++out[arc.from];
+        ++in[arc.to];
+    }
+    for (int round = 0; round < 16; ++round) {
+        bool moved = false;
+        for (int i = g.n - 1; i >= 0; --i) {
+            const int e = g.topo[i];
+            if (e == 1 || e == g.n || in[e] == out[e])
+                continue;
+            int low = 0;
+            for (int p : g.preds[e])
+                low = std::max(low, g.level[p] + 1);
+            int high = g.maxLevel;
+            for (int k : g.succs[e])
+                high = std::min(high, g.level[k] - 1);
+            const int wanted = out[e] > in[e] ? high : low;
+            if (wanted != g.level[e] && low <= high) {
+                g.level[e] = wanted;
+                moved = true;
+            }
+        }
+        if (!moved)
+            break;
+    }
 
     // The critical path drawn on the line: from event 1, or from another event that starts the
     // network when event 1 is not on the critical path.
@@ -130,87 +174,333 @@ Graph buildGraph(const Project& project, const ScheduleResults& results)
     g.onLine.assign(g.n + 1, 0);
     for (int e : g.line)
         g.onLine[e] = 1;
+    // The arc drawn along each step of the line: the first slot without float.
+    std::vector<int> firstArc(g.n + 2, 0);
+    for (int a = static_cast<int>(g.arcs.size()) - 1; a >= 0; --a)
+        firstArc[g.arcs[a].from] = a;
+    for (size_t i = 1; i < g.line.size(); ++i) {
+        int found = -1;
+        for (int a = firstArc[g.line[i - 1]];
+             a < static_cast<int>(g.arcs.size()) && g.arcs[a].from == g.line[i - 1]; ++a) {
+            if (g.arcs[a].to == g.line[i] &&
+                isZeroFloat(results.linkFloatAt(g.arcs[a].from, g.arcs[a].slot))) {
+                found = a;
+                break;
+            }
+        }
+        g.lineArc.push_back(found);
+    }
     return g;
 }
 
-void rowsOfLevel(const std::vector<int>& order, int split, const Graph& g, std::vector<int>& row)
+void Neighbours::build(size_t count, const std::vector<std::pair<int, int>>& pairs)
 {
-    std::vector<int> others;
-    others.reserve(order.size());
-    for (int e : order) {
-        if (g.onLine[e])
-            row[e] = 0;
-        else
-            others.push_back(e);
-    }
-    split = std::clamp(split, 0, static_cast<int>(others.size()));
-    for (int i = split - 1, r = -1; i >= 0; --i, --r)
-        row[others[i]] = r;
-    for (int i = split, r = 1; i < static_cast<int>(others.size()); ++i, ++r)
-        row[others[i]] = r;
+    m_start.assign(count + 1, 0);
+    for (const auto& [node, neighbour] : pairs)
+        ++m_start[node + 1];
+    for (size_t v = 0; v < count; ++v)
+        m_start[v + 1] += m_start[v];
+    m_items.resize(pairs.size());
+    std::vector<int> next(m_start.begin(), m_start.end() - 1);
+    for (const auto& [node, neighbour] : pairs)
+        m_items[next[node]++] = neighbour;
 }
 
-void sweepLevel(std::vector<int>& order, const std::vector<std::vector<int>>& neighbours,
-                const Graph& g, std::vector<int>& row)
+Layers buildLayers(const Graph& g, const std::vector<int>& eventColumn,
+                   const std::vector<int>& drawn)
 {
-    std::vector<std::pair<double, int>> keyed;
-    keyed.reserve(order.size());
-    for (int e : order)
-        if (!g.onLine[e])
-            keyed.push_back({meanRow(neighbours[e], row, row[e]), e});
+    Layers l;
+    int last = 0;
+    for (int e = 1; e <= g.n; ++e)
+        last = std::max(last, eventColumn[e]);
+    l.columns.resize(last + 1);
+    for (int c = 0; c <= last; ++c)
+        l.columns[c].labels = c % 2 == 1;
+    const auto add = [&l](Node node) {
+        l.nodes.push_back(node);
+        return static_cast<int>(l.nodes.size()) - 1;
+    };
+    size_t passes = 0;
+    for (int a : drawn)
+        passes += static_cast<size_t>(
+            std::max(1, std::abs(eventColumn[g.arcs[a].to] - eventColumn[g.arcs[a].from]) - 1));
+    l.nodes.reserve(static_cast<size_t>(g.n) + passes);
+    l.chains.reserve(drawn.size());
+    l.circleOf.assign(g.n + 1, -1);
+    for (int e = 1; e <= g.n; ++e) {
+        Node node;
+        node.kind = NodeKind::Circle;
+        node.column = eventColumn[e];
+        node.event = e;
+        node.pinned = g.onLine[e] != 0;
+        l.circleOf[e] = add(node);
+        l.columns[node.column].nodes.push_back(l.circleOf[e]);
+    }
+    std::vector<char> onLineArc(g.arcs.size(), 0);
+    for (int a : g.lineArc)
+        if (a >= 0)
+            onLineArc[a] = 1;
+    for (int a : drawn) {
+        const Arc& arc = g.arcs[a];
+        Chain chain;
+        chain.arc = a;
+        const int from = eventColumn[arc.from];
+        const int to = eventColumn[arc.to];
+        const int index = static_cast<int>(l.chains.size());
+        chain.nodes.push_back(l.circleOf[arc.from]);
+        if (from >= to) {
+            // Both events in one column: a slot of its own, placed once the column is ordered.
+            chain.flat = true;
+            Node slot;
+            slot.kind = NodeKind::Slot;
+            slot.column = from;
+            slot.chain = index;
+            slot.label = true;
+            chain.labelNode = add(slot);
+            chain.nodes.push_back(chain.labelNode);
+        } else {
+            for (int c = from + 1; c < to; ++c) {
+                Node pass;
+                pass.kind = NodeKind::Pass;
+                pass.column = c;
+                pass.chain = index;
+                // The duration stands in the first column of durations after the source.
+                pass.label = c == from + 1;
+                pass.pinned = onLineArc[a] != 0;
+                const int id = add(pass);
+                if (pass.label)
+                    chain.labelNode = id;
+                chain.nodes.push_back(id);
+                l.columns[c].nodes.push_back(id);
+            }
+        }
+        chain.nodes.push_back(l.circleOf[arc.to]);
+        l.chains.push_back(std::move(chain));
+    }
+    std::vector<std::pair<int, int>> forward;
+    std::vector<std::pair<int, int>> backward;
+    for (const Chain& chain : l.chains) {
+        if (chain.flat)
+            continue;
+        for (size_t i = 1; i < chain.nodes.size(); ++i) {
+            forward.push_back({chain.nodes[i - 1], chain.nodes[i]});
+            backward.push_back({chain.nodes[i], chain.nodes[i - 1]});
+        }
+    }
+    l.after.build(l.nodes.size(), forward);
+    l.before.build(l.nodes.size(), backward);
+    return l;
+}
+
+namespace {
+
+void renumber(Layers& l, int c)
+{
+    auto& nodes = l.columns[c].nodes;
+    for (int i = 0; i < static_cast<int>(nodes.size()); ++i)
+        l.nodes[nodes[i]].order = i;
+}
+
+// Sorts column c by the position of each node's neighbours in `side`: their median (the mean of
+// the two middle ones, weighted by how far the others spread, for an even count) or their mean. A
+// node without neighbours there keeps its own relative position.
+void sortByNeighbours(Layers& l, int c, const Neighbours& side, int other, bool median,
+                      std::vector<std::pair<double, int>>& keyed, std::vector<double>& around)
+{
+    auto& nodes = l.columns[c].nodes;
+    const double size = static_cast<double>(nodes.size());
+    const double otherSize = static_cast<double>(l.columns[other].nodes.size());
+    keyed.clear();
+    for (int v : nodes) {
+        double key = (l.nodes[v].order + 0.5) / size;
+        if (!side[v].empty()) {
+            around.clear();
+            for (int u : side[v])
+                around.push_back((l.nodes[u].order + 0.5) / otherSize);
+            const size_t k = around.size();
+            if (!median || k <= 2) {
+                double sum = 0;
+                for (double a : around)
+                    sum += a;
+                key = sum / static_cast<double>(k);
+            } else {
+                std::sort(around.begin(), around.end());
+                const size_t mid = k / 2;
+                if (k % 2 == 1) {
+                    key = around[mid];
+                } else {
+                    const double left = around[mid - 1] - around.front();
+                    const double right = around.back() - around[mid];
+                    key = left + right > 0
+                              ? (around[mid - 1] * right + around[mid] * left) / (left + right)
+                              : (around[mid - 1] + around[mid]) / 2;
+                }
+            }
+        }
+        keyed.push_back({key, v});
+    }
     std::stable_sort(keyed.begin(), keyed.end(),
                      [](const auto& a, const auto& b) { return a.first < b.first; });
-    int negative = 0;
-    int zero = 0;
-    for (const auto& [key, e] : keyed) {
-        if (key < -1e-9)
-            ++negative;
-        else if (key < 1e-9)
-            ++zero;
-    }
-    std::vector<int> sorted;
-    sorted.reserve(order.size());
-    for (const auto& [key, e] : keyed)
-        sorted.push_back(e);
-    for (int e : order)
-        if (g.onLine[e])
-            sorted.insert(sorted.begin() + negative + zero / 2, e);
-    order = std::move(sorted);
-    rowsOfLevel(order, negative + zero / 2, g, row);
+    for (size_t i = 0; i < keyed.size(); ++i)
+        nodes[i] = keyed[i].second;
+    renumber(l, c);
 }
 
-void straighten(const std::vector<std::vector<int>>& levels, const Graph& g, std::vector<int>& row)
+// Crossings between columns c and c + 1.
+long long crossingsAfter(const Layers& l, int c, std::vector<std::pair<int, int>>& pairs)
 {
-    std::vector<int> rows;
-    for (const auto& order : levels) {
-        std::vector<int> above;
-        std::vector<int> below;
-        for (int e : order) {
-            if (g.onLine[e])
-                continue;
-            (row[e] < 0 ? above : below).push_back(e);
+    pairs.clear();
+    for (int u : l.columns[c].nodes)
+        for (int v : l.after[u])
+            pairs.push_back({l.nodes[u].order, l.nodes[v].order});
+    std::sort(pairs.begin(), pairs.end());
+    return inversions(pairs, static_cast<int>(l.columns[c + 1].nodes.size()));
+}
+
+// Swaps neighbours of a column while that removes crossings with both neighbouring columns.
+bool transpose(Layers& l, int c)
+{
+    auto& nodes = l.columns[c].nodes;
+    bool improved = false;
+    // The crossings two neighbours u above v make with each other's arrows on one side.
+    const auto between = [&](int u, int v, const Neighbours& side) {
+        long long count = 0;
+        for (int a : side[u])
+            for (int b : side[v])
+                count += l.nodes[a].order > l.nodes[b].order;
+        return count;
+    };
+    for (size_t i = 0; i + 1 < nodes.size(); ++i) {
+        const int u = nodes[i];
+        const int v = nodes[i + 1];
+        if (l.before[u].size() * l.before[v].size() + l.after[u].size() * l.after[v].size() > 4096)
+            continue;
+        const long long now = between(u, v, l.before) + between(u, v, l.after);
+        const long long swapped = between(v, u, l.before) + between(v, u, l.after);
+        if (swapped < now) {
+            std::swap(nodes[i], nodes[i + 1]);
+            l.nodes[nodes[i]].order = static_cast<int>(i);
+            l.nodes[nodes[i + 1]].order = static_cast<int>(i + 1);
+            improved = true;
         }
-        const auto median = [&](int e) {
-            rows.clear();
-            for (int p : g.preds[e])
-                rows.push_back(row[p]);
-            if (rows.empty())
-                return row[e];
-            std::nth_element(rows.begin(), rows.begin() + rows.size() / 2, rows.end());
-            return rows[rows.size() / 2];
+    }
+    return improved;
+}
+
+} // namespace
+
+long long orderCrossings(const Layers& l)
+{
+    std::vector<std::pair<int, int>> pairs;
+    long long total = 0;
+    for (int c = 0; c + 1 < static_cast<int>(l.columns.size()); ++c)
+        total += crossingsAfter(l, c, pairs);
+    return total;
+}
+
+void orderColumns(Layers& l, bool sweeps)
+{
+    const int columns = static_cast<int>(l.columns.size());
+    // The plain order: by event number, arrows by the numbers of their two events.
+    for (int c = 0; c < columns; ++c) {
+        auto& nodes = l.columns[c].nodes;
+        const auto key = [&l](int v) {
+            const Node& node = l.nodes[v];
+            if (node.kind == NodeKind::Circle)
+                return std::tuple{node.event, -1, -1};
+            const int first = l.chains[node.chain].nodes.front();
+            const int last = l.chains[node.chain].nodes.back();
+            return std::tuple{l.nodes[first].event, l.nodes[last].event, node.chain};
         };
-        int previous = 0;
-        for (auto it = above.rbegin(); it != above.rend(); ++it) {
-            const int wanted = median(*it);
-            row[*it] = std::min(previous - 1, wanted < 0 ? wanted : previous - 1);
-            previous = row[*it];
+        std::stable_sort(nodes.begin(), nodes.end(), [&](int a, int b) { return key(a) < key(b); });
+        renumber(l, c);
+    }
+    if (!sweeps || columns < 2)
+        return;
+
+    std::vector<std::pair<double, int>> keyed;
+    std::vector<double> around;
+    std::vector<std::vector<int>> best(columns);
+    const auto save = [&] {
+        for (int c = 0; c < columns; ++c)
+            best[c] = l.columns[c].nodes;
+    };
+    long long bestCrossings = orderCrossings(l);
+    save();
+    // The effort shrinks as the network grows, so that the largest one is ordered in a few
+    // hundredths of a second; small networks get every round.
+    const double size = static_cast<double>(l.nodes.size());
+    const bool large = size > 20000;
+    const int rounds = large ? std::clamp(static_cast<int>(6e5 / size), 2, 6) : 24;
+    const int transposes = large ? 1 : 8;
+    const auto improve = [&] {
+        int stale = 0;
+        for (int round = 0; round < rounds && bestCrossings > 0 && stale < 6; ++round) {
+            const bool median = round % 2 == 0;
+            for (int c = 1; c < columns; ++c)
+                sortByNeighbours(l, c, l.before, c - 1, median, keyed, around);
+            for (int c = columns - 2; c >= 0; --c)
+                sortByNeighbours(l, c, l.after, c + 1, median, keyed, around);
+            for (int pass = 0; pass < transposes; ++pass) {
+                bool any = false;
+                for (int c = 0; c < columns; ++c)
+                    any = transpose(l, c) || any;
+                if (!any)
+                    break;
+            }
+            const long long crossings = orderCrossings(l);
+            if (crossings < bestCrossings) {
+                bestCrossings = crossings;
+                save();
+                stale = 0;
+            } else {
+                ++stale;
+            }
         }
-        previous = 0;
-        for (int e : below) {
-            const int wanted = median(e);
-            row[e] = std::max(previous + 1, wanted > 0 ? wanted : previous + 1);
-            previous = row[e];
+    };
+    // From the plain order, then from the order in which a walk along the arrows from the
+    // first column meets the nodes, which keeps the branches of the network together.
+    if (!large)
+        improve();
+    std::vector<char> seen(l.nodes.size(), 0);
+    std::vector<std::vector<int>> walked(columns);
+    std::vector<int> stack;
+    for (int c = 0; c < columns; ++c) {
+        for (int start : l.columns[c].nodes) {
+            if (seen[start] || l.nodes[start].kind == NodeKind::Slot)
+                continue;
+            stack.assign(1, start);
+            seen[start] = 1;
+            while (!stack.empty()) {
+                const int v = stack.back();
+                stack.pop_back();
+                walked[l.nodes[v].column].push_back(v);
+                for (auto it = l.after[v].rbegin(); it != l.after[v].rend(); ++it)
+                    if (!seen[*it]) {
+                        seen[*it] = 1;
+                        stack.push_back(*it);
+                    }
+            }
         }
+    }
+    for (int c = 0; c < columns; ++c) {
+        l.columns[c].nodes = walked[c];
+        renumber(l, c);
+    }
+    improve();
+    // Small networks can afford more starts: shuffled orders, each improved, the best kept.
+    const int extra = large ? 0 : std::clamp(static_cast<int>(60000 / std::max(1.0, size)), 0, 8);
+    std::mt19937 engine(20261209);
+    for (int start = 0; start < extra && bestCrossings > 0; ++start) {
+        for (int c = 0; c < columns; ++c) {
+            std::shuffle(l.columns[c].nodes.begin(), l.columns[c].nodes.end(), engine);
+            renumber(l, c);
+        }
+        improve();
+    }
+    for (int c = 0; c < columns; ++c) {
+        l.columns[c].nodes = best[c];
+        renumber(l, c);
     }
 }
 

@@ -1,5 +1,7 @@
 #include "diagram/network_routing.h"
 
+#include "model/text_format.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -19,201 +21,496 @@ double distanceToSegment(QPointF c, QPointF a, QPointF b)
 
 namespace {
 
-QPointF towards(QPointF from, QPointF to, double length)
+// Room for an arrow head between a slot and the circle its arrow enters.
+constexpr double kHeadRoom = 13;
+// Ports spread over this share of the radius either side of the centre.
+constexpr double kPortSpread = 0.6;
+
+void renumber(Layers& l, int c)
 {
-    const double dx = to.x() - from.x();
-    const double dy = to.y() - from.y();
-    const double d = std::hypot(dx, dy);
-    if (d <= 0)
-        return from;
-    return {from.x() + dx / d * length, from.y() + dy / d * length};
+    auto& nodes = l.columns[c].nodes;
+    for (int i = 0; i < static_cast<int>(nodes.size()); ++i)
+        l.nodes[nodes[i]].order = i;
 }
 
-// A way across rows that leave no column free from one end to the other: out of the top or bottom
-// of the source, then down (or up) a staircase that crosses each row through a gap of its own and
-// runs right along the lanes between rows, into the top or bottom of the target. False when a
-// row has no gap left of the target's right side.
-bool staircase(const LaidOutEvent& s, const LaidOutEvent& t, double lane,
-               const NetworkLayout& layout, const CircleIndex& index, std::vector<QPointF>& pts)
+double gapBetween(const Node& a, const Node& b, const LayoutMetrics& m)
 {
-    const LayoutMetrics& m = layout.metrics;
-    const int dir = t.row > s.row ? 1 : -1;
-    const auto laneAfter = [&](int row) {
-        return layout.criticalY + (row + dir * 0.5) * m.rowHeight + lane;
+    const bool circles = a.kind == NodeKind::Circle && b.kind == NodeKind::Circle;
+    return a.below + b.above + (circles ? m.circleGap : m.passGap);
+}
+
+// Weighted isotonic regression with minimum distances: the heights nearest to `target` that keep
+// the order of the column and its gaps, with node `pinned` (or none, -1) held at `pinnedY`.
+void solveColumn(Layers& l, int c, const std::vector<double>& target,
+                 const std::vector<double>& weight, const LayoutMetrics& m)
+{
+    const auto& nodes = l.columns[c].nodes;
+    const int n = static_cast<int>(nodes.size());
+    if (n == 0)
+        return;
+    std::vector<double> offset(n, 0);
+    for (int i = 1; i < n; ++i)
+        offset[i] = offset[i - 1] + gapBetween(l.nodes[nodes[i - 1]], l.nodes[nodes[i]], m);
+    int pinned = -1;
+    for (int i = 0; i < n && pinned < 0; ++i)
+        if (l.nodes[nodes[i]].pinned)
+            pinned = i;
+    std::vector<double> z(n, 0);
+    struct Block
+    {
+        double sum;
+        double weight;
+        int first;
+        int last;
     };
-    double x = s.centre.x();
-    // The last stretch comes straight down (or up) into the target's circle.
-    const double reachable = t.centre.x() + 0.9 * m.radius;
-    std::vector<QPointF> way{QPointF(x, s.centre.y() + dir * m.radius),
-                             QPointF(x, laneAfter(s.row))};
-    std::vector<double> edges;
-    for (int row = s.row + dir; row != t.row; row += dir) {
-        edges.assign(1, x);
-        index.blockedEdges(x, reachable, row, row, edges);
-        std::sort(edges.begin(), edges.end());
-        const auto gap = std::find_if(edges.begin(), edges.end(), [&](double candidate) {
-            return candidate >= x - 1e-9 && !index.columnBlocked(candidate, row, row);
-        });
-        if (gap == edges.end() || *gap > reachable + 1e-9)
-            return false;
-        x = *gap;
-        way.emplace_back(x, way.back().y());
-        way.emplace_back(x, laneAfter(row));
+    std::vector<Block> blocks;
+    const auto solve = [&](int first, int last, double low, double high) {
+        blocks.clear();
+        for (int i = first; i < last; ++i) {
+            blocks.push_back({weight[i] * (target[i] - offset[i]), weight[i], i, i});
+            while (blocks.size() > 1) {
+                Block& b = blocks.back();
+                Block& a = blocks[blocks.size() - 2];
+                if (a.sum / a.weight <= b.sum / b.weight)
+                    break;
+                a.sum += b.sum;
+                a.weight += b.weight;
+                a.last = b.last;
+                blocks.pop_back();
+            }
+        }
+        for (const Block& b : blocks)
+            for (int i = b.first; i <= b.last; ++i)
+                z[i] = std::clamp(b.sum / b.weight, low, high);
+    };
+    constexpr double kFree = 1e18;
+    if (pinned < 0) {
+        solve(0, n, -kFree, kFree);
+    } else {
+        const double zp = -offset[pinned];
+        z[pinned] = zp;
+        solve(0, pinned, -kFree, zp);
+        solve(pinned + 1, n, zp, kFree);
     }
-    // Into the top or bottom of the target; right of its centre when the last gap lies there.
-    x = std::max(x, t.centre.x());
-    const double side = x - t.centre.x();
-    way.emplace_back(x, way.back().y());
-    way.emplace_back(x, t.centre.y() - dir * std::sqrt(m.radius * m.radius - side * side));
-    pts = std::move(way);
-    return true;
+    for (int i = 0; i < n; ++i)
+        l.nodes[nodes[i]].y = z[i] + offset[i];
 }
 
 } // namespace
 
-void route(LaidOutActivity& a, int parallelIndex, int parallelCount, const NetworkLayout& layout,
-           const CircleIndex& index, std::vector<int>& blockers)
+void placeSlots(Layers& l, const std::vector<double>& eventX, double radius)
 {
-    const LayoutMetrics& m = layout.metrics;
-    const LaidOutEvent& s = layout.eventAt(a.from);
-    const LaidOutEvent& t = layout.eventAt(a.to);
-    const QPointF cs = s.centre;
-    const QPointF ct = t.centre;
-    a.points.clear();
+    // An arrow between two events of one column goes straight down (or up) the column where no
+    // circle near its events stands between them: such a circle moves the target beside the
+    // source, unless that would move the line of the critical path.
+    for (const Chain& chain : l.chains) {
+        if (!chain.flat)
+            continue;
+        const Node& s = l.nodes[chain.nodes.front()];
+        const int t = chain.nodes.back();
+        auto& nodes = l.columns[s.column].nodes;
+        const int a = std::min(s.order, l.nodes[t].order);
+        const int b = std::max(s.order, l.nodes[t].order);
+        const double low = std::min(eventX[s.event], eventX[l.nodes[t].event]) - 2 * radius - 4;
+        const double high = std::max(eventX[s.event], eventX[l.nodes[t].event]) + 2 * radius + 4;
+        bool blocked = false;
+        for (int k = a + 1; k < b && !blocked; ++k) {
+            const Node& between = l.nodes[nodes[k]];
+            blocked = between.kind == NodeKind::Circle && eventX[between.event] > low &&
+                      eventX[between.event] < high;
+        }
+        if (!blocked || l.nodes[t].pinned)
+            continue;
+        const bool below = l.nodes[t].order > s.order;
+        nodes.erase(nodes.begin() + l.nodes[t].order);
+        renumber(l, s.column);
+        nodes.insert(nodes.begin() + s.order + (below ? 1 : 0), t);
+        renumber(l, s.column);
+    }
+    for (const Chain& chain : l.chains) {
+        if (!chain.flat)
+            continue;
+        const int s = chain.nodes.front();
+        const int slot = chain.nodes[1];
+        const int t = chain.nodes.back();
+        const int c = l.nodes[t].column;
+        auto& nodes = l.columns[c].nodes;
+        renumber(l, c);
+        const bool down = l.nodes[s].order < l.nodes[t].order;
+        const int at = l.nodes[t].order + (down ? 0 : 1);
+        nodes.insert(nodes.begin() + at, slot);
+        renumber(l, c);
+        // The label stands on the side away from the target; the other side leaves room for the
+        // arrow head.
+        l.nodes[slot].labelBelow = !down;
+    }
+}
 
-    const double offset = (parallelIndex - (parallelCount - 1) / 2.0) * m.parallelSpread;
-    bool clear = true;
-    if (parallelCount <= 1 || std::abs(offset) < 1e-9) {
-        const QPointF p = towards(cs, ct, m.radius);
-        const QPointF q = towards(ct, cs, m.radius);
-        clear = !index.hits(p, q, a.from, a.to);
-        if (clear)
-            a.points = {p, q};
-    } else {
-        const QPointF mid = (cs + ct) / 2;
-        const QPointF control(mid.x(), mid.y() + 2 * offset);
-        const QPointF p = towards(cs, control, m.radius);
-        const QPointF q = towards(ct, control, m.radius);
-        constexpr int kSteps = 8;
-        for (int i = 0; i <= kSteps && clear; ++i) {
-            const double u = static_cast<double>(i) / kSteps;
-            QPointF b = (1 - u) * (1 - u) * p + 2 * u * (1 - u) * control + u * u * q;
-            // A curve leaving or entering a circle steeply may bend back a little: it keeps
-            // going right.
-            if (!a.points.empty() && i < kSteps)
-                b.setX(std::max(a.points.back().x(), std::min(b.x(), q.x())));
-            if (!a.points.empty() && index.hits(a.points.back(), b, a.from, a.to))
-                clear = false;
-            a.points.push_back(b);
+void placeHeights(Layers& l, const LayoutMetrics& m)
+{
+    for (Node& node : l.nodes) {
+        switch (node.kind) {
+        case NodeKind::Circle:
+            node.above = node.below = m.radius;
+            break;
+        case NodeKind::Pass:
+            node.above = node.label ? m.labelHeight + 2 : 0;
+            node.below = 0;
+            break;
+        case NodeKind::Slot:
+            node.above = node.labelBelow ? kHeadRoom : m.labelHeight + 2;
+            node.below = node.labelBelow ? m.labelHeight + 2 : kHeadRoom;
+            break;
         }
     }
-
-    if (!clear) {
-        // Lanes lie half a row from the circles' centres; each activity keeps a lane of its
-        // own, a few units apart, so that arrows sharing a lane stay apart.
-        const double lane = ((a.from * 7 + a.slot * 3) % 5 - 2) * 3.0 + offset * 0.25;
-        const double half = m.rowHeight / 2;
-        int laneSource;
-        int laneTarget;
-        if (t.row > s.row) {
-            laneSource = 1;
-            laneTarget = -1;
-        } else if (t.row < s.row) {
-            laneSource = -1;
-            laneTarget = 1;
-        } else {
-            laneSource = laneTarget = s.row < 0 ? -1 : 1;
+    const int columns = static_cast<int>(l.columns.size());
+    // One pinned node a column: a second event of the line in a column stands beside the first.
+    for (int c = 0; c < columns; ++c) {
+        bool seen = false;
+        for (int v : l.columns[c].nodes) {
+            if (l.nodes[v].pinned && seen)
+                l.nodes[v].pinned = false;
+            seen = seen || l.nodes[v].pinned;
         }
-        const double y1 = cs.y() + laneSource * half + lane;
-        const double y2 = ct.y() + laneTarget * half + lane;
-        const double span = ct.x() - cs.x();
-        const double dx = std::min(m.radius * 0.8, std::max(0.0, span / 2));
-        const double x0 = cs.x() + dx;
-        const double x1 = ct.x() - dx;
-        // Rows whose centres lie strictly between two heights, which a vertical run crosses.
-        const auto rowsBetween = [&](double ya, double yb) {
-            const double lo = (std::min(ya, yb) - layout.criticalY) / m.rowHeight;
-            const double hi = (std::max(ya, yb) - layout.criticalY) / m.rowHeight;
-            return std::pair{static_cast<int>(std::floor(lo)) + 1,
-                             static_cast<int>(std::ceil(hi)) - 1};
-        };
-        const auto [firstRow, lastRow] = rowsBetween(y1, y2);
-        const auto freeAt = [&](double xv, double ya, double yb) {
-            const auto [f, l] = rowsBetween(ya, yb);
-            return f > l || !index.columnBlocked(xv, f, l);
-        };
-        enum class Run
-        {
-            Between,
-            FromSource,
-            IntoTarget,
-            Staircase,
-            Blocked
-        };
-        Run run = Run::Blocked;
-        double xv = x1;
-        if (freeAt(x1, y1, y2)) {
-            run = Run::Between;
-        } else {
-            std::vector<double> edges{x0};
-            index.blockedEdges(x0, x1, firstRow, lastRow, edges);
-            std::sort(edges.begin(), edges.end(), std::greater<>());
-            for (double candidate : edges) {
-                if (candidate >= x0 - 1e-9 && candidate <= x1 + 1e-9 && freeAt(candidate, y1, y2)) {
-                    xv = candidate;
-                    run = Run::Between;
+    }
+    std::vector<double> target;
+    std::vector<double> weight;
+    // Start: each column stacked tightly around its pinned node, or centred.
+    for (int c = 0; c < columns; ++c) {
+        const auto& nodes = l.columns[c].nodes;
+        target.assign(nodes.size(), 0);
+        weight.assign(nodes.size(), 1);
+        solveColumn(l, c, target, weight, m);
+    }
+    const auto pull = [&](int c, bool left, bool right) {
+        const auto& nodes = l.columns[c].nodes;
+        target.assign(nodes.size(), 0);
+        weight.assign(nodes.size(), 0);
+        for (size_t i = 0; i < nodes.size(); ++i) {
+            const int v = nodes[i];
+            const Node& node = l.nodes[v];
+            double sum = 0;
+            double w = 0;
+            const auto add = [&](std::span<const int> around) {
+                for (int u : around) {
+                    const int passes = int(l.nodes[u].kind != NodeKind::Circle) +
+                                       int(node.kind != NodeKind::Circle);
+                    const double k = passes == 2 ? 8 : passes == 1 ? 2 : 1;
+                    sum += k * l.nodes[u].y;
+                    w += k;
+                }
+            };
+            if (left)
+                add(l.before[v]);
+            if (right)
+                add(l.after[v]);
+            if (w == 0) {
+                target[i] = node.y;
+                weight[i] = 0.05;
+            } else {
+                target[i] = sum / w;
+                weight[i] = w;
+            }
+        }
+        solveColumn(l, c, target, weight, m);
+    };
+    // Fewer rounds for the largest networks, whose arrows are mostly long straight runs.
+    const int rounds = l.nodes.size() > 100000 ? 1 : l.nodes.size() > 20000 ? 2 : 4;
+    for (int round = 0; round < rounds; ++round) {
+        for (int c = 1; c < columns; ++c)
+            pull(c, true, round >= rounds / 2);
+        for (int c = columns - 2; c >= 0; --c)
+            pull(c, round >= rounds / 2, true);
+    }
+}
+
+void placeColumns(Layers& l, const std::vector<double>& eventX, const LayoutMetrics& m,
+                  double labelColumnWidth, const std::vector<double>& emptyColumnX)
+{
+    const int columns = static_cast<int>(l.columns.size());
+    for (int c = 0; c < columns; c += 2) {
+        double low = emptyColumnX[c / 2];
+        double high = low;
+        bool first = true;
+        for (int v : l.columns[c].nodes) {
+            if (l.nodes[v].kind != NodeKind::Circle)
+                continue;
+            const double x = eventX[l.nodes[v].event];
+            low = first ? x : std::min(low, x);
+            high = first ? x : std::max(high, x);
+            first = false;
+        }
+        l.columns[c].left = low - m.radius - m.portMargin;
+        l.columns[c].right = high + m.radius + m.portMargin;
+    }
+    for (int c = 1; c < columns; c += 2) {
+        const double middle = (l.columns[c - 1].right + l.columns[c + 1].left) / 2;
+        l.columns[c].left = middle - labelColumnWidth / 2;
+        l.columns[c].right = middle + labelColumnWidth / 2;
+    }
+}
+
+namespace {
+
+struct Vertical
+{
+    double x;
+    double low;
+    double high;
+};
+
+bool clashes(const std::vector<Vertical>& used, double x, double low, double high)
+{
+    for (const Vertical& v : used)
+        if (std::abs(v.x - x) < 3 && v.low < high && low < v.high)
+            return true;
+    return false;
+}
+
+// The point of a circle's top (dir -1) or bottom (dir 1) at x.
+QPointF rim(QPointF centre, double r, double x, int dir)
+{
+    const double dx = x - centre.x();
+    return {x, centre.y() + dir * std::sqrt(std::max(0.0, r * r - dx * dx))};
+}
+
+// Spread offsets, top to bottom, for `count` ports.
+double portOffset(int index, int count, double r)
+{
+    if (count <= 1)
+        return 0;
+    return -kPortSpread * r + 2 * kPortSpread * r * index / (count - 1);
+}
+
+} // namespace
+
+void routeChains(const Layers& l, const Graph& g, const Project& project,
+                 const ScheduleResults& results, NetworkLayout& layout)
+{
+    const LayoutMetrics& m = layout.metrics;
+    const double r = m.radius;
+    const auto centre = [&](int node) { return layout.eventAt(l.nodes[node].event).centre; };
+    const int chains = static_cast<int>(l.chains.size());
+
+    // Arrows between two events of one column: down from the source's rim to the slot, along
+    // the slot, down into the target's rim; beside the column when circles stand in the way.
+    struct Flat
+    {
+        double x1 = 0;
+        double x2 = 0;
+        bool detour = false;
+    };
+    std::vector<Flat> flats(chains);
+    std::vector<std::vector<Vertical>> verticals(l.columns.size());
+    std::vector<int> detours(l.columns.size(), 0);
+    for (int i = 0; i < chains; ++i) {
+        const Chain& chain = l.chains[i];
+        if (!chain.flat)
+            continue;
+        const int s = chain.nodes.front();
+        const int f = chain.nodes[1];
+        const int t = chain.nodes.back();
+        const int c = l.nodes[t].column;
+        const QPointF cs = centre(s);
+        const QPointF ct = centre(t);
+        const double yf = l.nodes[f].y;
+        const double low1 = std::min(cs.y(), yf);
+        const double high1 = std::max(cs.y(), yf);
+        std::vector<double> blockers;
+        const auto& nodes = l.columns[c].nodes;
+        const int a = std::min(l.nodes[s].order, l.nodes[f].order);
+        const int b = std::max(l.nodes[s].order, l.nodes[f].order);
+        for (int k = a + 1; k < b; ++k)
+            if (l.nodes[nodes[k]].kind == NodeKind::Circle)
+                blockers.push_back(centre(nodes[k]).x());
+        const double low2 = std::min(ct.y(), yf);
+        const double high2 = std::max(ct.y(), yf);
+        const auto reachOf = [&](double x2) { return std::abs(x2 - ct.x()) <= 0.56 * r; };
+        Flat& flat = flats[i];
+        flat.detour = true;
+        static const double kSteps[] = {0, 0.3, -0.3, 0.55, -0.55, 0.15, -0.15, 0.42, -0.42};
+        for (double step : kSteps) {
+            const double x1 = cs.x() + step * r;
+            // Straight down into the target's middle shows the length of the activity best.
+            bool free = !clashes(verticals[c], x1, low1, high1);
+            for (double x : blockers)
+                free = free && std::abs(x - x1) >= r + 3;
+            if (!free)
+                continue;
+            // The way into the target: straight on when x1 is over its circle, else the nearest
+            // free point of its rim to the right.
+            bool entered = false;
+            for (double into : kSteps) {
+                const double x2 = ct.x() + into * r;
+                if (x2 < x1 - 1e-9 || !reachOf(x2) || clashes(verticals[c], x2, low2, high2))
+                    continue;
+                flat.x1 = x1;
+                flat.x2 = x2;
+                entered = true;
+                break;
+            }
+            if (entered) {
+                flat.detour = false;
+                break;
+            }
+        }
+        if (flat.detour) {
+            for (double into : kSteps) {
+                const double x2 = ct.x() + into * r;
+                if (!clashes(verticals[c], x2, low2, high2)) {
+                    flat.x2 = x2;
                     break;
                 }
             }
+            flat.x1 = l.columns[c].right + 3 + 3 * (detours[c]++ % 4);
+        } else {
+            verticals[c].push_back({flat.x1, low1, high1});
         }
-        // Straight up or down out of the source, or straight into the target, when the
-        // circles between leave no column in the middle.
-        const QPointF exitPoint(cs.x(), cs.y() + laneSource * m.radius);
-        const QPointF entryPoint(ct.x(), ct.y() + laneTarget * m.radius);
-        if (run == Run::Blocked && freeAt(cs.x(), exitPoint.y(), y2))
-            run = Run::FromSource;
-        else if (run == Run::Blocked && freeAt(ct.x(), y1, entryPoint.y()))
-            run = Run::IntoTarget;
-        if (run == Run::Blocked)
-            index.eventsNear(cs.x(), ct.x(), firstRow, lastRow, blockers);
+        verticals[c].push_back({flat.x2, low2, high2});
+    }
 
+    // Ports: arrows leave a circle on its right, sorted by the height of where they go, and
+    // enter on its left, sorted by where they come from.
+    std::vector<double> outOffset(chains, 0);
+    std::vector<double> inOffset(chains, 0);
+    {
+        std::vector<std::vector<std::pair<double, int>>> outs(l.nodes.size());
+        std::vector<std::vector<std::pair<double, int>>> ins(l.nodes.size());
+        for (int i = 0; i < chains; ++i) {
+            const Chain& chain = l.chains[i];
+            if (chain.flat) {
+                if (flats[i].detour)
+                    outs[chain.nodes.front()].push_back({l.nodes[chain.nodes[1]].y, i});
+                continue;
+            }
+            outs[chain.nodes.front()].push_back({l.nodes[chain.nodes[1]].y, i});
+            ins[chain.nodes.back()].push_back({l.nodes[chain.nodes[chain.nodes.size() - 2]].y, i});
+        }
+        for (size_t v = 0; v < l.nodes.size(); ++v) {
+            std::sort(outs[v].begin(), outs[v].end());
+            std::sort(ins[v].begin(), ins[v].end());
+            const int no = static_cast<int>(outs[v].size());
+            const int ni = static_cast<int>(ins[v].size());
+            for (int k = 0; k < no; ++k)
+                outOffset[outs[v][k].second] = portOffset(k, no, r);
+            for (int k = 0; k < ni; ++k)
+                inOffset[ins[v][k].second] = portOffset(k, ni, r);
+        }
+    }
+
+    layout.activities.reserve(l.chains.size());
+    for (int i = 0; i < chains; ++i) {
+        const Chain& chain = l.chains[i];
+        const Arc& arc = g.arcs[chain.arc];
+        LaidOutActivity a;
+        a.from = arc.from;
+        a.slot = arc.slot;
+        a.to = arc.to;
+        a.days = arc.days;
+        a.critical = isZeroFloat(results.linkFloatAt(arc.from, arc.slot));
+        a.dummy = project.isDummy(arc.from, arc.slot);
+        const int s = chain.nodes.front();
+        const int t = chain.nodes.back();
+        const QPointF cs = centre(s);
+        const QPointF ct = centre(t);
         std::vector<QPointF> pts;
-        if (run == Run::Blocked && staircase(s, t, lane, layout, index, pts))
-            run = Run::Staircase;
-        switch (run) {
-        case Run::Staircase:
-            break;
-        case Run::FromSource:
-            pts = {exitPoint, QPointF(cs.x(), y2), QPointF(std::max(x1, cs.x()), y2)};
-            pts.push_back(towards(ct, pts.back(), m.radius));
-            break;
-        case Run::IntoTarget:
-            pts = {QPointF(), QPointF(std::min(x0, ct.x()), y1), QPointF(ct.x(), y1), entryPoint};
-            pts[0] = towards(cs, pts[1], m.radius);
-            break;
-        case Run::Between:
-        case Run::Blocked:
-            pts = {QPointF(), QPointF(x0, y1), QPointF(xv, y1), QPointF(xv, y2), QPointF(x1, y2)};
-            pts[0] = towards(cs, pts[1], m.radius);
-            pts.push_back(towards(ct, pts.back(), m.radius));
-            break;
+        const auto exitAt = [&](double off) {
+            return QPointF(cs.x() + std::sqrt(r * r - off * off), cs.y() + off);
+        };
+        if (chain.flat) {
+            const Flat& flat = flats[i];
+            const Node& f = l.nodes[chain.nodes[1]];
+            const int dir = l.nodes[s].order < l.nodes[t].order ? 1 : -1;
+            if (flat.detour) {
+                const double off = outOffset[i];
+                pts = {exitAt(off), QPointF(flat.x1, cs.y() + off), QPointF(flat.x1, f.y),
+                       QPointF(flat.x2, f.y)};
+                a.detour = true;
+            } else {
+                pts = {rim(cs, r, flat.x1, dir), QPointF(flat.x1, f.y), QPointF(flat.x2, f.y)};
+            }
+            pts.push_back(rim(ct, r, flat.x2, -dir));
+        } else {
+            const double off = outOffset[i];
+            pts.push_back(exitAt(off));
+            pts.emplace_back(l.columns[l.nodes[s].column].right, cs.y() + off);
+            for (size_t k = 1; k + 1 < chain.nodes.size(); ++k) {
+                const Node& p = l.nodes[chain.nodes[k]];
+                pts.emplace_back(l.columns[p.column].left, p.y);
+                pts.emplace_back(l.columns[p.column].right, p.y);
+            }
+            const double in = inOffset[i];
+            pts.emplace_back(l.columns[l.nodes[t].column].left, ct.y() + in);
+            pts.emplace_back(ct.x() - std::sqrt(r * r - in * in), ct.y() + in);
         }
-        a.points.clear();
-        for (const QPointF& w : pts)
-            if (a.points.empty() || std::abs(w.x() - a.points.back().x()) > 1e-6 ||
-                std::abs(w.y() - a.points.back().y()) > 1e-6)
-                a.points.push_back(w);
-    }
-    // The duration is written over the middle of the longest stretch.
-    double best = -1;
-    for (size_t i = 1; i < a.points.size(); ++i) {
-        const QPointF d = a.points[i] - a.points[i - 1];
-        const double len = std::hypot(d.x(), d.y());
-        if (len > best) {
-            best = len;
-            a.labelAt = (a.points[i] + a.points[i - 1]) / 2;
+        // Points in a straight run add nothing.
+        for (const QPointF& p : pts) {
+            if (!a.points.empty() && std::abs(p.x() - a.points.back().x()) < 1e-9 &&
+                std::abs(p.y() - a.points.back().y()) < 1e-9)
+                continue;
+            if (a.points.size() >= 2) {
+                const QPointF& p0 = a.points[a.points.size() - 2];
+                const QPointF& p1 = a.points.back();
+                const bool horizontal = std::abs(p0.y() - p1.y()) < 1e-9 &&
+                                        std::abs(p1.y() - p.y()) < 1e-9 &&
+                                        (p1.x() - p0.x()) * (p.x() - p1.x()) >= 0;
+                const bool vertical = std::abs(p0.x() - p1.x()) < 1e-9 &&
+                                      std::abs(p1.x() - p.x()) < 1e-9 &&
+                                      (p1.y() - p0.y()) * (p.y() - p1.y()) >= 0;
+                if (horizontal || vertical)
+                    a.points.back() = p;
+                else
+                    a.points.push_back(p);
+            } else {
+                a.points.push_back(p);
+            }
         }
+
+        // The duration, over its own pass or slot.
+        const QString text = formatDays(arc.days);
+        const double w = labelWidth(text, m.labelFont) + 4;
+        const Node& label = l.nodes[chain.labelNode];
+        const double top = label.labelBelow ? label.y + 1 : label.y - m.labelHeight - 1;
+        if (chain.flat) {
+            const Column& column = l.columns[label.column];
+            const double x2 = flats[i].x2;
+            double left = x2 + 5;
+            if (left + w > column.right)
+                left = x2 - 5 - w;
+            if (left < column.left)
+                left = std::max(column.left, column.right - w);
+            a.labelBox = QRectF(left, top, w, m.labelHeight);
+        } else {
+            const Column& column = l.columns[label.column];
+            a.labelBox = QRectF((column.left + column.right) / 2 - w / 2, top, w, m.labelHeight);
+        }
+
+        {
+            double left = a.points.front().x();
+            double right = left;
+            double top = a.points.front().y();
+            double bottom = top;
+            for (const QPointF& q : a.points) {
+                left = std::min(left, q.x());
+                right = std::max(right, q.x());
+                top = std::min(top, q.y());
+                bottom = std::max(bottom, q.y());
+            }
+            a.bounds = QRectF(QPointF(left, top), QPointF(right, bottom));
+        }
+        if (layout.mode == LayoutMode::TimeScale && !a.detour &&
+            results.linkFreeFloatAt(arc.from, arc.slot) > 1e-9) {
+            const double reach = cs.x() + arc.days * layout.unitsPerDay;
+            if (reach < a.points.back().x() - 0.5)
+                a.floatFromX = std::max(reach, a.points.front().x());
+        }
+        layout.activities.push_back(std::move(a));
     }
+    // The activities in the order of their events and slots.
+    std::sort(layout.activities.begin(), layout.activities.end(),
+              [](const LaidOutActivity& x, const LaidOutActivity& y) {
+                  return std::tie(x.from, x.slot) < std::tie(y.from, y.slot);
+              });
 }
 
 } // namespace zant::layout

@@ -11,6 +11,12 @@ inline const QColor kInk(35, 45, 80);
 inline const QColor kCritical(200, 30, 30);
 inline const QColor kPaleCritical(253, 232, 232);
 inline const QColor kMuted(110, 120, 140);
+inline const QColor kGrid(225, 228, 236);
+inline const QColor kSelected(20, 90, 220);
+inline const QColor kBar(70, 110, 190);
+inline const QColor kFreeFloat(120, 160, 120);
+inline const QColor kTotalFloat(190, 200, 215);
+inline const QColor kToday(20, 150, 60);
 
 // A sans-serif face (the metric twin of Arial where there is one) at a size in pixels.
 QFont font(double pixels, bool bold = false);

@@ -76,6 +76,14 @@ const QString& Project::activityName(int from, int slot) const
     return l.name.isEmpty() ? description(l.target) : l.name;
 }
 
+bool Project::isDummy(int from, int slot) const
+{
+    if (!isActivity(from, slot))
+        return false;
+    const Link& l = link(from, slot);
+    return l.days.value_or(0.0) == 0 && l.name.isEmpty();
+}
+
 int Project::dummyCount() const
 {
     int count = 0;

@@ -150,7 +150,9 @@ public:
     bool isActivity(int from, int slot) const;
     // What an activity is called: its own name, or the description of the event it leads to.
     const QString& activityName(int from, int slot) const;
-    // How many activities are dummies (0 days, no name).
+    // Whether an activity is a dummy: 0 days and no name of its own (see Activity::isDummy).
+    bool isDummy(int from, int slot) const;
+    // How many activities are dummies.
     int dummyCount() const;
 
     // Clear: no start date, no events, no links.

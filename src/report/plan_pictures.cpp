@@ -3,6 +3,7 @@
 #include "diagram/diagram_painter.h"
 #include "diagram/gantt_chart.h"
 #include "diagram/network_layout.h"
+#include "diagram/picture_export.h"
 
 #include <QPainter>
 
@@ -19,8 +20,12 @@ namespace {
 // the explanation above the first sheet, so that every sheet fits a page of its own.
 constexpr double kSheetWidth = 728;
 constexpr double kSheetHeight = 350;
-// The smallest text of the pictures (the times inside the circles, 8.8 units) stays at 7 pt.
-constexpr double kMinScale = 7.0 / 8.8;
+// The sheets after the first, which has the heading and the explanation above it.
+constexpr double kLaterSheetHeight = 440;
+// Text at least 2.5 mm high on paper, in points.
+constexpr double kReadableText = 2.5 * 72 / 25.4;
+// The Gantt chart at 0.8 points a unit: rows of 16 points (5.6 mm), text of 7.2 points or more.
+constexpr double kGanttScale = 0.8;
 // Pictures are raster images at the resolution of printed documents.
 constexpr double kDpi = 300;
 constexpr double kOverlap = 36;
@@ -42,47 +47,38 @@ QImage renderSheet(QSizeF points, const std::function<void(QPainter&)>& paint, d
 
 const QString kNetworkText = QStringLiteral(
     "Il reticolo rappresenta ogni evento con un cerchio: in alto il numero dell'evento, in basso "
-    "a sinistra il tempo minimo e a destra il tempo massimo, in giorni dalla data iniziale. Le "
-    "attività sono le frecce, con la loro durata; la posizione orizzontale degli eventi segue il "
-    "tempo minimo, così che la lunghezza delle frecce si legge sulla scala dei giorni in alto. "
-    "Il percorso critico corre in rosso su una sola linea; il tratto punteggiato di una freccia "
-    "è lo scorrimento libero dell'attività, il tempo di cui può ritardare senza spostare "
-    "l'evento che la segue.");
+    "a sinistra il tempo minimo e a destra il tempo massimo, in giorni dalla data iniziale. Il "
+    "centro di ogni evento sta al suo tempo minimo sulla scala dei giorni in alto; eventi troppo "
+    "vicini nel tempo stanno uno sopra l'altro. Le attività sono le frecce: il tratto continuo "
+    "è lungo quanto la durata sulla scala, scritta nel riquadro sulla freccia; il tratto "
+    "punteggiato che lo segue è lo scorrimento libero, il tempo di cui l'attività può ritardare "
+    "senza spostare l'evento che la segue; una freccia tratteggiata è un'attività fittizia, di 0 "
+    "giorni. Il percorso critico è in rosso e corre, per quanto possibile, su una linea.");
 
 const QString kGanttText = QStringLiteral(
-    "Il diagramma di Gantt riporta una riga per ogni attività, nell'ordine della data minima "
-    "d'inizio: la barra va dall'inizio alla fine al più presto, sul calendario dei lavori; la "
-    "linea sottile che la segue è lo scorrimento totale, con in verde la parte di scorrimento "
-    "libero. Le attività critiche sono in rosso; i rombi segnano gli eventi alla loro data "
-    "minima.");
+    "Il diagramma di Gantt riporta una riga per ogni attività, tranne le fittizie di 0 giorni, "
+    "nell'ordine della data minima d'inizio, con la durata in giorni e le date d'inizio e di "
+    "fine al più presto; la barra va dall'inizio alla fine sul calendario dei lavori, diviso in "
+    "mesi e settimane (o giorni). La linea sottile che segue la barra è lo scorrimento totale, "
+    "in verde la parte di scorrimento libero. Le attività critiche sono in rosso e segnate con "
+    "C; i rombi segnano gli eventi alla loro data minima. Ogni foglio ripete il calendario e la "
+    "legenda.");
 
 // The explanation of a section, and what the reader needs to know when the picture whole would
-// fill too many sheets and only its critical part, or the whole reduced to one page, is shown.
+// fill too many sheets and the whole is shown reduced to one page.
 template <typename Sheet>
 QString explanationOf(const QString& text, const std::vector<Sheet>& sheets, const QString& window)
 {
-    if (sheets.empty())
+    if (sheets.empty() || sheets.front().shown == PlanSheet::Shown::Whole)
         return text;
-    const Sheet& first = sheets.front();
-    QString shown;
-    switch (first.shown) {
-    case PlanSheet::Shown::Whole:
-        return text;
-    case PlanSheet::Shown::CriticalPart:
-        shown = first.gantt ? QStringLiteral("qui sono riportate, a grandezza leggibile, le sole "
-                                             "attività critiche")
-                            : QStringLiteral("qui è riportata, a grandezza leggibile, la sola "
-                                             "fascia del percorso critico con gli eventi che gli "
-                                             "stanno accanto");
-        break;
-    case PlanSheet::Shown::Reduced:
-        shown = QStringLiteral("qui è riportato ridotto a una sola pagina, come quadro d'insieme");
-        break;
-    }
-    return text + QStringLiteral(" Il disegno intero occuperebbe %1 fogli: %2; intero e leggibile "
-                                 "si ottiene dalla finestra «%3» del programma, con «Esporta…».")
-                      .arg(first.wholeSheets)
-                      .arg(shown, window);
+    return text + QStringLiteral(" Il disegno intero, con il testo alto almeno 2,5 mm, "
+                                 "occuperebbe %1 fogli: qui è riportato ridotto a una sola "
+                                 "pagina, come quadro d'insieme, non leggibile nei particolari; "
+                                 "intero e leggibile si ottiene dalla finestra «%2» del "
+                                 "programma, con «Esporta…», su un foglio A1 o A0 o su fogli "
+                                 "A4 o A3 tassellati.")
+                      .arg(sheets.front().wholeSheets)
+                      .arg(window);
 }
 
 const QString kNetworkWindow = QStringLiteral("ZANT: reticolo");
@@ -101,11 +97,12 @@ struct SheetPlan
     int wholeSheets = 0;
     PlanSheet::Shown shown = PlanSheet::Shown::Whole;
     bool gantt = false;
+    int rows = 0;
+    double smallestText = 0; // points
 };
 
-// More sheets than this and the report shows only the critical part of a picture at the readable
-// size, or when even that is too long the whole reduced to one page: hundreds of pages of a
-// picture help nobody, and the windows export it whole.
+// More sheets of the network than this and the report shows the whole reduced to one page:
+// dozens of pages of one picture help nobody, and the windows export it whole on large paper.
 constexpr int kMaxSheets = 24;
 
 using Paint = std::shared_ptr<const std::function<void(QPainter&)>>;
@@ -115,21 +112,9 @@ template <typename F> Paint paintWith(F f)
     return std::make_shared<const std::function<void(QPainter&)>>(std::move(f));
 }
 
-// One row of sheets along the critical path's line: the band of the picture centred on it.
-std::vector<QRectF> criticalBand(const NetworkLayout& layout, const QSizeF& page, double header)
-{
-    const double body = layout.height - header;
-    const double height = std::min(page.height() - header, body);
-    const double top = std::clamp(layout.criticalY - height / 2, header, header + body - height);
-    std::vector<QRectF> tiles =
-        pageTiles(QSizeF(layout.width, header + height), page, kOverlap, header);
-    for (QRectF& tile : tiles)
-        tile.moveTop(top);
-    return tiles;
-}
-
 // The pages of the network; pictures keep shared copies of what they draw, so that the direct
-// print can paint them after the data are gone.
+// print can paint them after the data are gone. The network is printed at the size its smallest
+// text needs, or larger when it fits one sheet, cut into overlapping sheets that repeat the axis.
 std::vector<SheetPlan> networkPlans(const std::shared_ptr<const Project>& project,
                                     const std::shared_ptr<const ScheduleResults>& results)
 {
@@ -139,57 +124,34 @@ std::vector<SheetPlan> networkPlans(const std::shared_ptr<const Project>& projec
     if (layout->isEmpty())
         return plans;
     const QSizeF whole(layout->width, layout->height);
+    const double smallest = networkSmallestText(*layout, *results);
+    const double readable = kReadableText / smallest;
     const double fit = std::min(kSheetWidth / whole.width(), kSheetHeight / whole.height());
-    const double scale = std::clamp(fit, kMinScale, 1.0);
+    const double scale = fit >= readable ? std::min(fit, 1.25) : readable;
     const double header = networkHeaderHeight(*layout);
     const QSizeF page(kSheetWidth / scale, kSheetHeight / scale);
-    std::vector<QRectF> tiles = pageTiles(whole, page, kOverlap, header);
+    const std::vector<QRectF> tiles = pageTiles(whole, page, kOverlap, header);
     const int wholeSheets = static_cast<int>(tiles.size());
-    auto shown = PlanSheet::Shown::Whole;
     if (wholeSheets > kMaxSheets) {
-        tiles = criticalBand(*layout, page, header);
-        shown = PlanSheet::Shown::CriticalPart;
-    }
-    if (static_cast<int>(tiles.size()) > kMaxSheets) {
         plans.push_back({paintWith([layout, project, results](QPainter& p) {
                              paintNetwork(p, *layout, *project, *results);
                          }),
-                         whole, fit, wholeSheets, PlanSheet::Shown::Reduced});
+                         whole, fit, wholeSheets, PlanSheet::Shown::Reduced, false, 0,
+                         smallest * fit});
         return plans;
     }
     for (const QRectF& tile : tiles)
         plans.push_back({paintWith([layout, project, results, tile](QPainter& p) {
                              paintNetworkTile(p, *layout, *project, *results, tile);
                          }),
-                         QSizeF(tile.width(), tile.height() + header), scale,
-                         shown == PlanSheet::Shown::Whole ? 0 : wholeSheets, shown});
+                         QSizeF(tile.width(), tile.height() + header), scale, 0,
+                         PlanSheet::Shown::Whole, false, 0, smallest * scale});
     return plans;
 }
 
-// The critical activities of a chart alone, with the diamonds of their rows.
-GanttChart criticalActivities(const GanttChart& chart)
-{
-    GanttChart critical;
-    critical.startDate = chart.startDate;
-    critical.finish = chart.finish;
-    std::vector<int> newRow(chart.bars.size(), -1);
-    for (size_t row = 0; row < chart.bars.size(); ++row) {
-        if (chart.bars[row].critical) {
-            newRow[row] = static_cast<int>(critical.bars.size());
-            critical.bars.push_back(chart.bars[row]);
-        }
-    }
-    for (GanttMilestone milestone : chart.milestones) {
-        if (milestone.row >= 0 && newRow[milestone.row] >= 0) {
-            milestone.row = newRow[milestone.row];
-            critical.milestones.push_back(milestone);
-        }
-    }
-    return critical;
-}
-
-// The Gantt chart: the calendar fitted to the page width, the rows running on over as many
-// pages as needed, each with the calendar on top. The report shows no "today": it is read later.
+// The Gantt chart: the calendar fitted to the page width, every activity but the dummies on
+// rows running on over as many sheets as they need, each with the calendar on top and the
+// legend under. The report shows no "today": it is read later.
 std::vector<SheetPlan> ganttPlans(const std::shared_ptr<const Project>& project,
                                   const std::shared_ptr<const ScheduleResults>& results)
 {
@@ -199,37 +161,24 @@ std::vector<SheetPlan> ganttPlans(const std::shared_ptr<const Project>& project,
         return plans;
     GanttGeometry g;
     const double days = std::max(1.0, std::ceil(chart->finish)) + 1;
+    const double width = kSheetWidth / kGanttScale;
     // The calendar always fits the sheet's width: a schedule of many years is drawn by years.
-    g.dayWidth = std::min((kSheetWidth - g.labelWidth - 2 * g.margin) / days, 14.0);
-    const int rowsPerSheet =
-        std::max(1, static_cast<int>((kSheetHeight - g.axisHeight - 2 * g.margin) / g.rowHeight));
-    const auto sheetsFor = [rowsPerSheet](const GanttChart& c) {
-        return (static_cast<int>(c.bars.size()) + rowsPerSheet - 1) / rowsPerSheet;
+    g.dayWidth = std::min((width - g.chartLeft() - g.margin) / days, 14.0);
+    const auto rowsIn = [&g](double points) {
+        return std::max(1, static_cast<int>((points / kGanttScale - 2 * g.margin - g.axisHeight -
+                                             g.legendHeight) /
+                                            g.rowHeight));
     };
-    const int wholeSheets = sheetsFor(*chart);
-    auto shown = PlanSheet::Shown::Whole;
-    if (wholeSheets > kMaxSheets) {
-        auto critical = std::make_shared<const GanttChart>(criticalActivities(*chart));
-        if (sheetsFor(*critical) > kMaxSheets || critical->isEmpty()) {
-            const QSizeF whole = g.size(*chart);
-            plans.push_back(
-                {paintWith([chart, g](QPainter& p) { paintGantt(p, *chart, g, QDate()); }), whole,
-                 std::min(kSheetWidth / whole.width(), kSheetHeight / whole.height()), wholeSheets,
-                 PlanSheet::Shown::Reduced, true});
-            return plans;
-        }
-        chart = critical;
-        shown = PlanSheet::Shown::CriticalPart;
-    }
     const int total = static_cast<int>(chart->bars.size());
-    for (int first = 0; first < total; first += rowsPerSheet) {
-        const int rows = std::min(rowsPerSheet, total - first);
-        plans.push_back(
-            {paintWith([chart, g, first, rows](QPainter& p) {
-                 paintGantt(p, *chart, g, QDate(), first, rows);
-             }),
-             QSizeF(g.size(*chart).width(), g.margin * 2 + g.axisHeight + rows * g.rowHeight), 1.0,
-             shown == PlanSheet::Shown::Whole ? 0 : wholeSheets, shown, true});
+    for (int first = 0; first < total;) {
+        const int rows =
+            std::min(rowsIn(first == 0 ? kSheetHeight : kLaterSheetHeight), total - first);
+        plans.push_back({paintWith([chart, g, first, rows](QPainter& p) {
+                             paintGantt(p, *chart, g, QDate(), first, rows);
+                         }),
+                         g.size(*chart, rows), kGanttScale, 0, PlanSheet::Shown::Whole, true, rows,
+                         9 * kGanttScale});
+        first += rows;
     }
     return plans;
 }
@@ -240,7 +189,8 @@ std::vector<PlanSheet> render(const std::vector<SheetPlan>& plans)
     for (const SheetPlan& plan : plans) {
         const QSizeF points = plan.units * plan.scale;
         sheets.push_back({renderSheet(points, *plan.paint, plan.scale), points, plan.shown,
-                          plan.wholeSheets, plan.gantt});
+                          plan.wholeSheets, plan.gantt, plan.rows, plan.smallestText,
+                          plan.scale * (plan.gantt ? GanttGeometry().rowHeight : 0)});
     }
     return sheets;
 }

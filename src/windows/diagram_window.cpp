@@ -4,6 +4,7 @@
 #include "model/file_io.h"
 
 #include <QAction>
+#include <QComboBox>
 #include <QFileInfo>
 #include <QHelpEvent>
 #include <QLabel>
@@ -188,6 +189,17 @@ DiagramWindow::DiagramWindow(ModZANT& app, const QString& caption, const QString
     action(QStringLiteral("esporta"), QStringLiteral("Esporta…"),
            QStringLiteral("salva il disegno come immagine PNG, SVG o documento PDF"),
            {QKeySequence::Save}, &DiagramWindow::esporta_Click);
+    m_formato = new QComboBox;
+    m_formato->setObjectName(QStringLiteral("formato"));
+    m_formato->setAccessibleName(QStringLiteral("formato del PDF esportato"));
+    m_formato->setToolTip(QStringLiteral("come «Esporta…» scrive un PDF: su una pagina grande "
+                                         "quanto il disegno, su un foglio, o diviso a grandezza "
+                                         "leggibile su fogli sovrapposti con il quadro d'unione"));
+    m_formato->addItems(
+        {QStringLiteral("PDF: pagina del disegno"), QStringLiteral("PDF: foglio A3"),
+         QStringLiteral("PDF: foglio A1"), QStringLiteral("PDF: foglio A0"),
+         QStringLiteral("PDF: fogli A4 tassellati"), QStringLiteral("PDF: fogli A3 tassellati")});
+    m_toolbar->addWidget(m_formato);
     m_toolbar->addSeparator();
 
     auto* stack = new QStackedWidget(this);
@@ -208,7 +220,10 @@ DiagramWindow::DiagramWindow(ModZANT& app, const QString& caption, const QString
     stack->addWidget(m_empty);
     setCentralWidget(stack);
     resize(960, 640);
-    connect(&m_app, &ModZANT::resultsChanged, this, &DiagramWindow::refresh);
+    connect(&m_app, &ModZANT::resultsChanged, this, [this] {
+        m_computedOn = m_app.today();
+        refresh();
+    });
     // The picture always belongs to the data as they are: drawn again at each change while on
     // screen, and when shown again otherwise.
     connect(&m_app, &ModZANT::projectChanged, this, [this] {
@@ -241,11 +256,15 @@ void DiagramWindow::showEvent(QShowEvent* event)
 void DiagramWindow::refresh()
 {
     const bool any = rebuild();
+    // A window opened after the computation takes the day it opens.
+    if (any && !m_computedOn.isValid())
+        m_computedOn = m_app.today();
     auto* stack = static_cast<QStackedWidget*>(centralWidget());
     stack->setCurrentWidget(any ? static_cast<QWidget*>(m_scroll) : m_empty);
     for (QAction* a : m_toolbar->actions())
         if (!a->isSeparator() && a->objectName() != QLatin1String("modo"))
             a->setEnabled(any);
+    m_formato->setEnabled(any);
     m_canvas->setPictureSize(any ? pictureSize() : QSizeF(1, 1));
     m_canvas->update();
 }
@@ -271,16 +290,24 @@ void DiagramWindow::fitToWindow()
 
 void DiagramWindow::esporta_Click()
 {
-    QString path = m_app.dialogs().saveFileName(
+    static const std::optional<Sheet> kSheets[] = {std::nullopt, Sheet::A3, Sheet::A1,
+                                                   Sheet::A0,    Sheet::A4, Sheet::A3};
+    const int format = std::max(0, m_formato->currentIndex());
+    PictureOutput output;
+    output.sheet = kSheets[format];
+    output.tiled = format >= 4;
+    const QString suffix = output.sheet ? QStringLiteral(".pdf") : QStringLiteral(".png");
+    output.path = m_app.dialogs().saveFileName(
         this, QStringLiteral("Esporta il disegno"),
-        QStringLiteral("Immagine PNG | *.png|Immagine SVG | *.svg|Documento PDF | *.pdf"), 1,
-        exportBaseName() + QStringLiteral(".png"));
-    if (path.isEmpty())
+        QStringLiteral("Immagine PNG | *.png|Immagine SVG | *.svg|Documento PDF | *.pdf"),
+        output.sheet ? 3 : 1, exportBaseName() + suffix);
+    if (output.path.isEmpty())
         return;
-    if (QFileInfo(path).suffix().isEmpty())
-        path += QStringLiteral(".png");
-    const auto error = exportPicture(
-        path, pictureSize(), [this](QPainter& p) { paintPicture(p); }, 300.0 / 96.0);
+    if (QFileInfo(output.path).suffix().isEmpty())
+        output.path += suffix;
+    const auto error = exportStandalone(
+        output, pictureSize(), [this](QPainter& p) { paintPicture(p); }, titleBlock(),
+        smallestText());
     if (error)
         m_app.dialogs().message(this, m_app.constants().messageTitle, *error);
 }

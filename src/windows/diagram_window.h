@@ -1,5 +1,6 @@
 #pragma once
 
+#include "diagram/picture_export.h"
 #include "shell/modzant.h"
 
 #include <QMainWindow>
@@ -9,6 +10,7 @@
 #include <functional>
 
 class QAction;
+class QComboBox;
 class QLabel;
 class QScrollArea;
 class QToolBar;
@@ -72,6 +74,10 @@ public:
     DiagramCanvas* canvas() const { return m_canvas; }
     QLabel* emptyLabel() const { return m_empty; }
     QToolBar* toolBar() const { return m_toolbar; }
+    // How Esporta writes a PDF: the drawing's own page, one sheet, or tiled sheets.
+    QComboBox* formato() const { return m_formato; }
+    // The date of the computation the picture shows.
+    QDate computedOn() const { return m_computedOn; }
 
     void zoomIn();
     void zoomOut();
@@ -90,6 +96,9 @@ protected:
     virtual QSizeF pictureSize() const = 0;
     virtual void paintPicture(QPainter& painter) const = 0;
     virtual QString exportBaseName() const = 0;
+    // What the exported picture says of itself, and its smallest text in picture units.
+    virtual TitleBlock titleBlock() const = 0;
+    virtual double smallestText() const = 0;
     void refresh();
 
     ModZANT& m_app;
@@ -99,6 +108,8 @@ private:
     QScrollArea* m_scroll = nullptr;
     DiagramCanvas* m_canvas = nullptr;
     QLabel* m_empty = nullptr;
+    QComboBox* m_formato = nullptr;
+    QDate m_computedOn;
 };
 
 } // namespace zant

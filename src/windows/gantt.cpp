@@ -70,6 +70,22 @@ QString gantt::exportBaseName() const
     return QStringLiteral("ZANT-gantt");
 }
 
+TitleBlock gantt::titleBlock() const
+{
+    TitleBlock block;
+    block.title = QStringLiteral("Diagramma di Gantt");
+    block.project = m_app.titlePage()[TitlePage::progetto];
+    block.computed = computedOn();
+    block.unitsPerDay = m_geometry.dayWidth;
+    block.legend = TitleBlock::Legend::Gantt;
+    return block;
+}
+
+double gantt::smallestText() const
+{
+    return ganttSmallestText(m_geometry);
+}
+
 int gantt::eventAt(QPointF p) const
 {
     const int row = m_geometry.rowAt(m_chart, p.y());

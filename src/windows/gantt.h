@@ -27,6 +27,8 @@ protected:
     QSizeF pictureSize() const override;
     void paintPicture(QPainter& painter) const override;
     QString exportBaseName() const override;
+    TitleBlock titleBlock() const override;
+    double smallestText() const override;
 
 private:
     GanttChart m_chart;

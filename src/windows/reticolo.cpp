@@ -18,9 +18,9 @@ reticolo::reticolo(ModZANT& app, QWidget* parent)
     m_modo = new QComboBox;
     m_modo->setObjectName(QStringLiteral("modo"));
     m_modo->setAccessibleName(QStringLiteral("modo del disegno"));
-    m_modo->setToolTip(QStringLiteral("a scala dei tempi: la posizione di ogni evento segue il "
-                                      "suo tempo minimo; per livelli: segue il numero di "
-                                      "attività che lo precedono"));
+    m_modo->setToolTip(QStringLiteral("a scala dei tempi: ogni evento sta al suo tempo minimo "
+                                      "sulla scala dei giorni; per livelli: gli eventi in "
+                                      "colonne ordinate, con le frecce più corte possibili"));
     m_modo->addItems({QStringLiteral("a scala dei tempi"), QStringLiteral("per livelli")});
     label->setBuddy(m_modo);
     toolBar()->addWidget(m_modo);
@@ -74,6 +74,16 @@ void reticolo::paintPicture(QPainter& painter) const
 QString reticolo::exportBaseName() const
 {
     return QStringLiteral("ZANT-reticolo");
+}
+
+TitleBlock reticolo::titleBlock() const
+{
+    return networkTitleBlock(m_layout, m_app.titlePage()[TitlePage::progetto], computedOn());
+}
+
+double reticolo::smallestText() const
+{
+    return networkSmallestText(m_layout, m_app.results());
 }
 
 QString reticolo::toolTipAt(QPointF p) const

@@ -1,11 +1,13 @@
 #include "cli/cli.h"
 #include "support/cli_run.h"
 
+#include <QDate>
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -152,6 +154,88 @@ private slots:
         QVERIFY(f.readAll().startsWith(magic));
     }
 
+    void sheetsOfPaper_data()
+    {
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<QString>("paper");
+        QTest::addColumn<bool>("tiled");
+        QTest::newRow("network on A3")
+            << QStringList{"diagram", "--foglio", "A3"} << "1191 842" << false;
+        QTest::newRow("network by levels on A0")
+            << QStringList{"diagram", "--livelli", "--foglio", "a0"} << "3370 2384" << false;
+        QTest::newRow("network tiled on A4")
+            << QStringList{"diagram", "--foglio", "A4", "--tassellato"} << "842 595" << true;
+        QTest::newRow("Gantt on A1")
+            << QStringList{"gantt", "--foglio", "A1"} << "2384 1684" << false;
+        QTest::newRow("Gantt tiled on A3")
+            << QStringList{"gantt", "--foglio", "A3", "--tassellato"} << "1191 842" << true;
+    }
+
+    void sheetsOfPaper()
+    {
+        QFETCH(QStringList, options);
+        QFETCH(QString, paper);
+        QFETCH(bool, tiled);
+        const QString path = m_dir.filePath(QStringLiteral("foglio.pdf"));
+        QStringList args{options.first(), m_file, "-o", path};
+        args += options.mid(1);
+        const Run r = run(args);
+        QCOMPARE(r.code, 0);
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QString pdf = QString::fromLatin1(f.readAll());
+        static const QRegularExpression box(
+            QStringLiteral("/MediaBox \\[0 0 ([0-9.]+) ([0-9.]+)\\]"));
+        int pages = 0;
+        for (const auto& m : box.globalMatch(pdf)) {
+            ++pages;
+            QCOMPARE(QStringLiteral("%1 %2")
+                         .arg(qRound(m.captured(1).toDouble()))
+                         .arg(qRound(m.captured(2).toDouble())),
+                     paper);
+        }
+        // A tiled print: the map of the sheets, then at least one piece.
+        QVERIFY(tiled ? pages >= 2 : pages == 1);
+        QFile::remove(path);
+    }
+
+    void standalonePicturesCarryTheirTitleBlock_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("scale");
+        QTest::newRow("time scale") << "diagram"
+                                    << "Reticolo a scala dei tempi"
+                                    << "Scala dei tempi: 1 cm =";
+        QTest::newRow("levels") << "diagram --livelli"
+                                << "Reticolo per livelli"
+                                << "senza scala dei tempi";
+        QTest::newRow("Gantt") << "gantt"
+                               << "Diagramma di Gantt"
+                               << "Scala dei tempi: 1 cm =";
+    }
+
+    void standalonePicturesCarryTheirTitleBlock()
+    {
+        QFETCH(QString, command);
+        QFETCH(QString, title);
+        QFETCH(QString, scale);
+        const QString path = m_dir.filePath(QStringLiteral("titolo.svg"));
+        QStringList args = command.split(' ');
+        args.insert(1, m_file);
+        args << "-o" << path;
+        QCOMPARE(run(args).code, 0);
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QString svg = QString::fromUtf8(f.readAll());
+        for (const QString& text :
+             {title, QStringLiteral("Progetto: "),
+              QStringLiteral("Calcolo del ") + QDate::currentDate().toString("dd/MM/yyyy"), scale,
+              QStringLiteral("Legenda")})
+            QVERIFY2(svg.contains(text.toHtmlEscaped()), qPrintable(text));
+        QFile::remove(path);
+    }
+
     void refusalsAndErrors_data()
     {
         QTest::addColumn<QStringList>("args");
@@ -168,6 +252,18 @@ private slots:
             << "opzione sconosciuta";
         QTest::newRow("missing folder")
             << QStringList{"diagram", "FILE", "-o", "manca/rete.svg"} << 2 << "rete.svg";
+        QTest::newRow("unknown sheet")
+            << QStringList{"diagram", "FILE", "-o", "OUT.pdf", "--foglio", "A2"} << 2
+            << "foglio non riconosciuto: A2";
+        QTest::newRow("a sheet is a PDF")
+            << QStringList{"gantt", "FILE", "-o", "OUT.svg", "--foglio", "A3"} << 2
+            << "--foglio scrive un file .pdf";
+        QTest::newRow("tiles need a sheet")
+            << QStringList{"diagram", "FILE", "-o", "OUT.pdf", "--tassellato"} << 2
+            << "--tassellato vuole --foglio A4 o A3";
+        QTest::newRow("tiles on A4 or A3 only")
+            << QStringList{"diagram", "FILE", "-o", "OUT.pdf", "--foglio", "A1", "--tassellato"}
+            << 2 << "la stampa tassellata usa fogli A4 o A3";
         QTest::newRow("unreadable file")
             << QStringList{"gantt", "/nessuna/cartella/f", "-o", "OUT.svg"} << 2
             << "Impossibile aprire il file";

@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFontMetricsF>
 #include <QImage>
 #include <QPaintEngine>
 #include <QPainter>
@@ -85,6 +86,7 @@ private slots:
         QTest::newRow("parallel activities") << "3: 1>2=4 1>2=6 2>3=3 1>3=2";
         QTest::newRow("shuffled numbering") << "5: 1>4=3 4>2=2 1>3=9 3>5=1 2>5=4 4>3=1";
         QTest::newRow("zero durations") << "4: 1>2=0 2>3=0 1>3=2 3>4=0";
+        QTest::newRow("dummies between real work") << "5: 1>2=3 2>3=0 1>3=1 3>4=2 2>4=0 4>5=4";
     }
 
     void barsMatchTheComputation()
@@ -93,9 +95,11 @@ private slots:
         const Project p = buildProject(network, QStringLiteral("01/03/2027"));
         const ScheduleResults r = ComputeSchedule(p);
         const GanttChart chart = buildGantt(p, r);
+        // Every activity but the dummies (0 days).
         int links = 0;
         for (int e = 1; e <= p.eventCount(); ++e)
-            links += p.linkCount(e);
+            for (int k = 1; k <= p.linkCount(e); ++k)
+                links += *p.link(e, k).days != 0;
         QCOMPARE(int(chart.bars.size()), links);
         QCOMPARE(chart.startDate, QDate(2027, 3, 1));
         QCOMPARE(chart.finish, r.earliest[p.eventCount()]);
@@ -122,9 +126,12 @@ private slots:
         for (const GanttMilestone& m : chart.milestones) {
             QCOMPARE(++seen[m.event], 1);
             QCOMPARE(m.time, r.earliest[m.event]);
-            QVERIFY(m.event == 1 || chart.bars[m.row].to == m.event);
+            QVERIFY(m.event == 1 || chart.bars[m.row].to == m.event ||
+                    chart.bars[m.row].from == m.event);
         }
-        QCOMPARE(int(chart.milestones.size()), p.eventCount());
+        // A diamond for event 1 and for every event a bar starts or ends at.
+        for (const GanttBar& b : chart.bars)
+            QVERIFY(seen[b.from] == 1 && seen[b.to] == 1);
     }
 
     void calendarInItalian()
@@ -201,6 +208,56 @@ private slots:
             if (i > 0 && tiles[i - 1].top() == t.top())
                 QVERIFY(tiles[i - 1].right() - t.left() >= overlap - 1e-9);
         }
+    }
+
+    void circleNumbersFitTheirHalves_data()
+    {
+        QTest::addColumn<int>("event");
+        QTest::addColumn<double>("earliest");
+        QTest::addColumn<double>("latest");
+        QTest::newRow("short") << 7 << 0.0 << 12.0;
+        QTest::newRow("six characters both") << 499 << 1000.5 << 1000.5;
+        QTest::newRow("the report's 477,5") << 120 << 477.5 << 477.5;
+        QTest::newRow("six digits") << 500 << 499999.0 << 500000.0;
+        QTest::newRow("longer than six") << 500 << 123456.25 << 123456.75;
+    }
+
+    void circleNumbersFitTheirHalves()
+    {
+        QFETCH(int, event);
+        QFETCH(double, earliest);
+        QFETCH(double, latest);
+        const double r = LayoutMetrics().radius;
+        const QPointF c(100, 100);
+        const CircleTexts t = circleTexts(c, r, event, earliest, latest);
+        QCOMPARE(t.earliest, formatDays(earliest));
+        QCOMPARE(t.latest, formatDays(latest));
+        // Where the texts really stand, centred in their boxes.
+        const auto inked = [](const QString& text, const QFont& font, const QRectF& box) {
+            const QFontMetricsF fm(font);
+            const double w = fm.horizontalAdvance(text);
+            const double h = fm.ascent() + fm.descent() * 0.4;
+            return QRectF(box.center().x() - w / 2, box.center().y() - h / 2, w, h);
+        };
+        const auto inside = [&](const QRectF& rect) {
+            for (QPointF p :
+                 {rect.topLeft(), rect.topRight(), rect.bottomLeft(), rect.bottomRight()})
+                if (std::hypot(p.x() - c.x(), p.y() - c.y()) > r)
+                    return false;
+            return true;
+        };
+        const QRectF number = inked(t.number, t.numberFont, t.numberBox);
+        const QRectF early = inked(t.earliest, t.earliestFont, t.earliestBox);
+        const QRectF late = inked(t.latest, t.latestFont, t.latestBox);
+        QVERIFY(inside(number) && inside(early) && inside(late));
+        // Each in its own part: the number over the middle line, the times either side of the
+        // dividing line, never running into each other.
+        QVERIFY(number.bottom() <= c.y());
+        QVERIFY(early.top() >= c.y() && late.top() >= c.y());
+        QVERIFY(early.right() < c.x() && late.left() > c.x());
+        // Numbers of up to six characters stay readable.
+        if (t.earliest.size() <= 6)
+            QVERIFY(t.earliestFont.pixelSize() >= 6);
     }
 
     void aSheetOfTheNetworkWritesOnlyWordsItShowsWhole()

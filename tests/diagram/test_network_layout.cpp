@@ -7,6 +7,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QPolygonF>
 #include <QTest>
 
 #include <algorithm>
@@ -74,6 +75,53 @@ QString diamonds(int count)
     return QStringLiteral("%1: ").arg(e) + links.join(QLatin1Char(' '));
 }
 
+// Links between any two events: a random order of the events (1 first, n last), each event
+// linked to one of the next few in that order, then random pairs anywhere in it.
+QString anyTwoNetwork(int n, int links, unsigned variant, int maxDays)
+{
+    std::mt19937 engine(variant);
+    std::vector<int> order(n);
+    std::iota(order.begin(), order.end(), 1);
+    std::shuffle(order.begin() + 1, order.end() - 1, engine);
+    QStringList out;
+    const auto link = [&](int i, int j) {
+        const int days = static_cast<int>(engine() % (maxDays + 1));
+        out << QStringLiteral("%1>%2=%3").arg(order[i]).arg(order[j]).arg(days);
+    };
+    for (int i = 0; i + 1 < n; ++i)
+        link(i, i + 1 + static_cast<int>(engine() % std::min(n - 1 - i, 8)));
+    while (out.size() < links) {
+        int i = static_cast<int>(engine() % n);
+        int j = static_cast<int>(engine() % n);
+        if (i == j)
+            continue;
+        if (i > j)
+            std::swap(i, j);
+        link(i, j);
+    }
+    return QStringLiteral("%1: ").arg(n) + out.join(QLatin1Char(' '));
+}
+
+// Many events at one time: 0-day activities from a few events to many others, so that columns
+// hold stacks of circles joined by arrows of no length.
+QString sameTimeStacks(int groups, int size)
+{
+    QStringList links;
+    const int n = 2 + groups * size;
+    for (int g = 0; g < groups; ++g) {
+        const int head = 2 + g * size;
+        links << QStringLiteral("1>%1=%2").arg(head).arg(5 + g);
+        for (int k = 1; k < size; ++k) {
+            links << QStringLiteral("%1>%2=0").arg(head).arg(head + k);
+            if (k + 1 < size)
+                links << QStringLiteral("%1>%2=0").arg(head + k).arg(head + k + 1);
+            links << QStringLiteral("%1>%2=%3").arg(head + k).arg(n).arg(3 + k % 4);
+        }
+        links << QStringLiteral("%1>%2=1").arg(head).arg(n);
+    }
+    return QStringLiteral("%1: ").arg(n) + links.join(QLatin1Char(' '));
+}
+
 struct Computed
 {
     Project project;
@@ -87,19 +135,6 @@ Computed compute(const QString& network)
         qFatal("bad test network %s: %s", qPrintable(network), qPrintable(fault->text));
     c.results = ComputeSchedule(c.project);
     return c;
-}
-
-// Longest chain of activities from event 1, computed the slow way.
-int rankOf(const Project& p, int event, std::vector<int>& memo)
-{
-    if (memo[event] >= 0)
-        return memo[event];
-    int best = 0;
-    for (int i = 1; i <= p.eventCount(); ++i)
-        for (int s = 1; s <= p.linkCount(i); ++s)
-            if (p.link(i, s).target == event)
-                best = std::max(best, rankOf(p, i, memo) + 1);
-    return memo[event] = best;
 }
 
 double distance(QPointF a, QPointF b)
@@ -116,6 +151,44 @@ double distanceToSegment(QPointF c, QPointF a, QPointF b)
 }
 
 } // namespace
+
+// Whether two segments run along one line over more than a point.
+bool shareStretch(QPointF a, QPointF b, QPointF c, QPointF d)
+{
+    const QPointF u = b - a;
+    const double len = std::hypot(u.x(), u.y());
+    if (len < 1e-9)
+        return false;
+    const auto offLine = [&](QPointF p) {
+        return std::abs(u.x() * (p.y() - a.y()) - u.y() * (p.x() - a.x())) / len;
+    };
+    if (offLine(c) > 0.05 || offLine(d) > 0.05)
+        return false;
+    const auto along = [&](QPointF p) { return QPointF::dotProduct(p - a, u) / len; };
+    const double lo = std::max(0.0, std::min(along(c), along(d)));
+    const double hi = std::min(len, std::max(along(c), along(d)));
+    return hi - lo > 0.5;
+}
+
+// The triangle of an arrow head, as the painter draws it at most.
+QRectF headBox(const LaidOutActivity& a)
+{
+    const QPointF tip = a.points.back();
+    const QPointF from = a.points[a.points.size() - 2];
+    const QPointF d = tip - from;
+    const double len = std::hypot(d.x(), d.y());
+    const QPointF u = d / len;
+    const QPointF base = tip - u * 11.0;
+    const QPointF n(-u.y() * 5.0, u.x() * 5.0);
+    return QPolygonF({tip, base + n, base - n}).boundingRect();
+}
+
+bool rectMeetsCircle(const QRectF& r, QPointF c, double radius)
+{
+    const double x = std::clamp(c.x(), r.left(), r.right());
+    const double y = std::clamp(c.y(), r.top(), r.bottom());
+    return std::hypot(x - c.x(), y - c.y()) < radius;
+}
 
 class TestNetworkLayout final : public QObject
 {
@@ -138,14 +211,25 @@ private slots:
             row("parallel activities",
                 QStringLiteral("4: 1>2=6 1>2=9 1>2=14 2>3=8 2>3=8 3>4=7 1>4=10"));
             row("zero durations", QStringLiteral("6: 1>2=0 1>3=5 2>3=0 3>4=0 2>5=7 4>6=6 5>6=0"));
+            row("stacks of events at one time", sameTimeStacks(3, 5));
+            row("one-day steps", QStringLiteral("7: 1>2=1 2>3=1 3>4=1 1>4=2 4>5=1 5>6=1 6>7=1 "
+                                                "2>6=1 1>7=1"));
             row("random 30 in shuffled numbering", randomNetwork(30, 7, 6, 40));
             row("random 60 with zero durations", randomNetwork(60, 11, 0, 25));
             row("random 120, dense", randomNetwork(120, 3, 1, 60, 4));
-            // Random networks of 20 to 109 events, some with very short activities.
-            for (unsigned variant = 100; variant < 160; ++variant)
-                QTest::addRow("random %u, variant %u, %s", 20 + variant % 90, variant, m)
-                    << randomNetwork(20 + variant % 90, variant, variant % 3, 5 + variant % 50,
+            row("any two of 40, short", anyTwoNetwork(40, 120, 1, 10));
+            row("any two of 60", anyTwoNetwork(60, 200, 2, 40));
+            row("any two of 90, durations to 1000", anyTwoNetwork(90, 300, 3, 1000));
+            // Random networks of 20 to 64 events, some with very short activities.
+            for (unsigned variant = 100; variant < 130; ++variant)
+                QTest::addRow("random %u, variant %u, %s", 20 + variant % 45, variant, m)
+                    << randomNetwork(20 + variant % 45, variant, variant % 3, 5 + variant % 50,
                                      1 + variant % 4)
+                    << mode;
+            for (unsigned variant = 200; variant < 210; ++variant)
+                QTest::addRow("any two, variant %u, %s", variant, m)
+                    << anyTwoNetwork(20 + variant % 30, 3 * (20 + variant % 30), variant,
+                                     variant % 2 ? 20 : 300)
                     << mode;
         }
     }
@@ -159,7 +243,7 @@ private slots:
         const int n = c.project.eventCount();
         const double r = layout.metrics.radius;
 
-        // Every event once, in number order, inside the picture.
+        // Every event once, in number order, inside the picture, no two circles overlapping.
         QCOMPARE(int(layout.events.size()), n);
         for (int e = 1; e <= n; ++e) {
             const LaidOutEvent& ev = layout.eventAt(e);
@@ -167,116 +251,177 @@ private slots:
             QVERIFY(ev.centre.x() - r >= 0 && ev.centre.x() + r <= layout.width);
             QVERIFY(ev.centre.y() - r >= 0 && ev.centre.y() + r <= layout.height);
         }
-        // No two circles overlap.
         for (int a = 1; a <= n; ++a)
             for (int b = a + 1; b <= n; ++b)
                 QVERIFY2(distance(layout.eventAt(a).centre, layout.eventAt(b).centre) >= 2 * r,
                          qPrintable(QStringLiteral("events %1 and %2 overlap").arg(a).arg(b)));
 
-        // Every activity once, joining its own two circles, x never decreasing, and passing
-        // through no other circle.
-        QStringList through;
+        // Time scale: every centre exactly at its earliest time on one linear scale.
+        if (mode == int(LayoutMode::TimeScale)) {
+            QVERIFY(layout.unitsPerDay > 0);
+            for (const LaidOutEvent& ev : layout.events)
+                QVERIFY2(std::abs(ev.centre.x() - layout.xOfTime(c.results.earliest[ev.event])) <
+                             1e-6,
+                         qPrintable(QString::number(ev.event)));
+        } else {
+            for (const LaidOutEvent& ev : layout.events)
+                QCOMPARE(ev.centre.x(), layout.xOfLevel(ev.level));
+        }
+
+        // Every activity once, from its own circle to its own circle, through no other circle,
+        // x growing (but for a detour), with its duration as its solid length on the scale.
+        QStringList faults;
         int links = 0;
         for (int e = 1; e <= n; ++e)
             links += c.project.linkCount(e);
         QCOMPARE(int(layout.activities.size()), links);
+        int detours = 0;
+        int flats = 0;
         for (const LaidOutActivity& a : layout.activities) {
             const QString name =
                 QStringLiteral("%1 → %2 (slot %3)").arg(a.from).arg(a.to).arg(a.slot);
             QCOMPARE(c.project.link(a.from, a.slot).target, a.to);
+            QCOMPARE(a.critical, isZeroFloat(c.results.linkFloatAt(a.from, a.slot)));
+            QCOMPARE(a.dummy, c.project.link(a.from, a.slot).days == 0.0);
             QVERIFY2(a.points.size() >= 2, qPrintable(name));
-            QVERIFY2(std::abs(distance(a.points.front(), layout.eventAt(a.from).centre) - r) < 0.01,
-                     qPrintable(name));
-            QVERIFY2(std::abs(distance(a.points.back(), layout.eventAt(a.to).centre) - r) < 0.01,
-                     qPrintable(name));
+            const QPointF cs = layout.eventAt(a.from).centre;
+            const QPointF ct = layout.eventAt(a.to).centre;
+            QVERIFY2(std::abs(distance(a.points.front(), cs) - r) < 0.01, qPrintable(name));
+            QVERIFY2(std::abs(distance(a.points.back(), ct) - r) < 0.01, qPrintable(name));
+            detours += a.detour;
             for (size_t i = 1; i < a.points.size(); ++i) {
-                QVERIFY2(a.points[i].x() >= a.points[i - 1].x() - 1e-6, qPrintable(name));
+                if (!a.detour && a.points[i].x() < a.points[i - 1].x() - 1e-6)
+                    faults << name + QStringLiteral(" turns back");
                 for (const LaidOutEvent& ev : layout.events) {
-                    if (ev.event == a.from || ev.event == a.to)
-                        continue;
-                    if (distanceToSegment(ev.centre, a.points[i - 1], a.points[i]) < r) {
-                        through << name + QStringLiteral(" through event %1").arg(ev.event);
+                    if (ev.event != a.from && ev.event != a.to &&
+                        distanceToSegment(ev.centre, a.points[i - 1], a.points[i]) < r) {
+                        faults << name + QStringLiteral(" through event %1").arg(ev.event);
                         break;
                     }
                 }
             }
-            QCOMPARE(a.critical, isZeroFloat(c.results.linkFloatAt(a.from, a.slot)));
-        }
-
-        QVERIFY2(through.isEmpty(), qPrintable(through.join(", ")));
-
-        // The critical path from event 1 to the final event on one horizontal line.
-        QVERIFY(!layout.criticalLine.empty());
-        QCOMPARE(c.results.earliest[layout.criticalLine.front()], 0.0);
-        QCOMPARE(layout.criticalLine.back(), n);
-        for (int e : layout.criticalLine) {
-            QVERIFY(c.results.isCritical(e));
-            QCOMPARE(layout.eventAt(e).centre.y(), layout.criticalY);
-        }
-
-        // Parallel activities follow curves of their own.
-        for (size_t i = 0; i < layout.activities.size(); ++i)
-            for (size_t j = i + 1; j < layout.activities.size(); ++j) {
-                const auto& a = layout.activities[i];
-                const auto& b = layout.activities[j];
-                if (a.from == b.from && a.to == b.to)
-                    QVERIFY(a.points != b.points);
-            }
-
-        // Levels: x is the rank. Time scale: x grows with the earliest time, in proportion when
-        // no step of the critical path had to be stretched.
-        std::vector<int> memo(n + 1, -1);
-        for (int e = 1; e <= n; ++e) {
-            const LaidOutEvent& ev = layout.eventAt(e);
-            if (mode == int(LayoutMode::Levels)) {
-                // An event no activity leads to stands just before its first successor.
-                int firstSuccessor = std::numeric_limits<int>::max();
-                bool hasPredecessor = false;
-                for (const LaidOutActivity& a : layout.activities) {
-                    if (a.from == e)
-                        firstSuccessor = std::min(firstSuccessor, layout.eventAt(a.to).level);
-                    hasPredecessor = hasPredecessor || a.to == e;
+            if (mode == int(LayoutMode::TimeScale) && !a.detour) {
+                const double reach = cs.x() + a.days * layout.unitsPerDay;
+                if (a.floatFromX >= 0) {
+                    if (std::abs(a.floatFromX - std::max(reach, a.points.front().x())) > 1e-6)
+                        faults << name + QStringLiteral(" solid part is not its duration");
+                } else if (reach < std::min(a.points.back().x(), ct.x()) - 0.5 ||
+                           reach > ct.x() + 1e-6) {
+                    // No dotted part: the float would not show beyond the circle's rim (or, for
+                    // an arrow entering from above or below, beside the event's time).
+                    faults << name + QStringLiteral(" does not end at its time");
                 }
-                if (e == 1 || hasPredecessor)
-                    QCOMPARE(ev.level, rankOf(c.project, e, memo));
-                else
-                    QCOMPARE(ev.level, std::max(0, firstSuccessor - 1));
-                QCOMPARE(ev.centre.x(),
-                         layout.metrics.margin + r + ev.level * layout.metrics.levelWidth);
+            }
+            flats += layout.eventAt(a.from).column == layout.eventAt(a.to).column;
+        }
+        QVERIFY2(faults.isEmpty(), qPrintable(faults.join(", ")));
+        // Only arrows between events of one column may turn back, and few of them.
+        QVERIFY2(detours <= std::max(1, flats / 2),
+                 qPrintable(QStringLiteral("%1 of %2").arg(detours).arg(flats)));
+
+        // No two arrows share a stretch of line; no two leave or enter a circle at one point.
+        struct Piece
+        {
+            QPointF a, b;
+            int owner;
+        };
+        std::vector<Piece> pieces;
+        for (int i = 0; i < int(layout.activities.size()); ++i) {
+            const auto& pts = layout.activities[i].points;
+            for (size_t j = 1; j < pts.size(); ++j)
+                pieces.push_back({pts[j - 1], pts[j], i});
+        }
+        std::sort(pieces.begin(), pieces.end(), [](const Piece& x, const Piece& y) {
+            return std::min(x.a.x(), x.b.x()) < std::min(y.a.x(), y.b.x());
+        });
+        for (size_t i = 0; i < pieces.size(); ++i) {
+            const double right = std::max(pieces[i].a.x(), pieces[i].b.x());
+            for (size_t j = i + 1;
+                 j < pieces.size() && std::min(pieces[j].a.x(), pieces[j].b.x()) <= right; ++j) {
+                if (pieces[i].owner != pieces[j].owner &&
+                    shareStretch(pieces[i].a, pieces[i].b, pieces[j].a, pieces[j].b))
+                    faults << QStringLiteral("shared stretch at %1,%2")
+                                  .arg(pieces[j].a.x())
+                                  .arg(pieces[j].a.y());
             }
         }
-        if (mode == int(LayoutMode::TimeScale)) {
-            for (int a = 1; a <= n; ++a)
-                for (int b = 1; b <= n; ++b)
-                    if (c.results.earliest[a] < c.results.earliest[b] - 1e-9)
-                        QVERIFY(layout.eventAt(a).centre.x() <= layout.eventAt(b).centre.x());
+        std::vector<std::vector<QPointF>> ends(n + 1);
+        for (const LaidOutActivity& a : layout.activities) {
+            ends[a.from].push_back(a.points.front());
+            ends[a.to].push_back(a.points.back());
         }
+        for (int e = 1; e <= n; ++e)
+            for (size_t i = 0; i < ends[e].size(); ++i)
+                for (size_t j = i + 1; j < ends[e].size(); ++j)
+                    if (distance(ends[e][i], ends[e][j]) < 0.5)
+                        faults << QStringLiteral("two arrows meet event %1 at one point").arg(e);
+        QVERIFY2(faults.isEmpty(), qPrintable(faults.mid(0, 10).join(", ")));
 
-        // The chosen ordering never draws more crossings than the plain event order.
+        // Every duration written in a box of its own, clear of circles and arrow heads.
+        std::vector<QRectF> heads;
+        for (const LaidOutActivity& a : layout.activities)
+            heads.push_back(headBox(a));
+        for (size_t i = 0; i < layout.activities.size(); ++i) {
+            const LaidOutActivity& a = layout.activities[i];
+            const QRectF box = a.labelBox.adjusted(0.01, 0.01, -0.01, -0.01);
+            QVERIFY(!a.labelBox.isEmpty());
+            QVERIFY(a.labelBox.width() >= labelWidth(formatDays(a.days), layout.metrics.labelFont));
+            for (size_t j = i + 1; j < layout.activities.size(); ++j)
+                if (box.intersects(layout.activities[j].labelBox))
+                    faults << QStringLiteral("labels of %1 → %2 and %3 → %4 overlap")
+                                  .arg(a.from)
+                                  .arg(a.to)
+                                  .arg(layout.activities[j].from)
+                                  .arg(layout.activities[j].to);
+            for (const LaidOutEvent& ev : layout.events)
+                if (rectMeetsCircle(box, ev.centre, r))
+                    faults << QStringLiteral("label of %1 → %2 on event %3")
+                                  .arg(a.from)
+                                  .arg(a.to)
+                                  .arg(ev.event);
+            for (const QRectF& head : heads)
+                if (box.intersects(head))
+                    faults << QStringLiteral("label of %1 → %2 on an arrow head")
+                                  .arg(a.from)
+                                  .arg(a.to);
+        }
+        QVERIFY2(faults.isEmpty(), qPrintable(faults.mid(0, 10).join(", ")));
+
+        // The chosen order never draws more crossings than the plain order of the numbers.
         const NetworkLayout baseline =
             layoutNetwork(c.project, c.results, LayoutMode(mode), LayoutOrdering::EventNumber);
         QVERIFY(countCrossings(layout) <= countCrossings(baseline));
     }
 
-    void timeScaleIsProportional_data()
+    void criticalPathRunsOnOneLine_data()
     {
         QTest::addColumn<QString>("network");
         QTest::newRow("chain") << chain(10);
-        QTest::newRow("fan") << fan(12);
         QTest::newRow("diamonds") << diamonds(4);
-        QTest::newRow("random, long durations") << randomNetwork(40, 5, 8, 30);
+        QTest::newRow("random") << randomNetwork(40, 5, 8, 30);
+        QTest::newRow("any two") << anyTwoNetwork(50, 150, 9, 50);
     }
 
-    void timeScaleIsProportional()
+    void criticalPathRunsOnOneLine()
     {
         QFETCH(QString, network);
         const Computed c = compute(network);
-        const NetworkLayout layout = layoutNetwork(c.project, c.results, LayoutMode::TimeScale);
-        QVERIFY(layout.unitsPerDay > 0);
-        for (const LaidOutEvent& ev : layout.events)
-            QVERIFY2(std::abs(ev.centre.x() - (layout.originX + c.results.earliest[ev.event] *
-                                                                    layout.unitsPerDay)) < 1e-6,
-                     qPrintable(QString::number(ev.event)));
+        for (LayoutMode mode : {LayoutMode::TimeScale, LayoutMode::Levels}) {
+            const NetworkLayout layout = layoutNetwork(c.project, c.results, mode);
+            QVERIFY(!layout.criticalLine.empty());
+            QCOMPARE(c.results.earliest[layout.criticalLine.front()], 0.0);
+            QCOMPARE(layout.criticalLine.back(), c.project.eventCount());
+            // Events of the line in columns of their own stand on it; so do its arrows.
+            for (int e : layout.criticalLine)
+                QVERIFY(c.results.isCritical(e));
+            QCOMPARE(layout.eventAt(layout.criticalLine.front()).centre.y(), layout.criticalY);
+            for (size_t i = 1; i < layout.criticalLine.size(); ++i) {
+                const LaidOutEvent& a = layout.eventAt(layout.criticalLine[i - 1]);
+                const LaidOutEvent& b = layout.eventAt(layout.criticalLine[i]);
+                if (a.column != b.column)
+                    QCOMPARE(b.centre.y(), layout.criticalY);
+            }
+        }
     }
 
     void freeFloatIsDotted()
@@ -346,13 +491,21 @@ private slots:
         QCOMPARE(first.value("critical").toBool(), true);
         const QJsonArray start = first.value("points").toArray().first().toArray();
         const QJsonObject e1 = o.value("events").toArray().first().toObject();
-        QCOMPARE(std::hypot(start[0].toDouble() - e1.value("x").toDouble(),
-                            start[1].toDouble() - e1.value("y").toDouble()),
-                 e1.value("r").toDouble());
+        QVERIFY(std::abs(std::hypot(start[0].toDouble() - e1.value("x").toDouble(),
+                                    start[1].toDouble() - e1.value("y").toDouble()) -
+                         e1.value("r").toDouble()) < 0.01);
     }
 
-    void largeNetworkShowsCriticalPathOnly()
+    void largeNetworkShowsTheCriticalPathOnly_data()
     {
+        QTest::addColumn<bool>("allCritical");
+        QTest::newRow("a few critical activities") << false;
+        QTest::newRow("every activity critical") << true;
+    }
+
+    void largeNetworkShowsTheCriticalPathOnly()
+    {
+        QFETCH(bool, allCritical);
         QStringList links;
         const int n = 60;
         for (int i = 1; i < n; ++i)
@@ -361,16 +514,17 @@ private slots:
                     links << QStringLiteral("%1>%2=%3")
                                  .arg(i)
                                  .arg(k)
-                                 .arg((i * 7 + k * 3 + s) % 50 + 1);
+                                 .arg(allCritical ? 5 * (k - i) : (i * 7 + k * 3 + s) % 50 + 1);
         const Computed c = compute(QStringLiteral("%1: ").arg(n) + links.join(QLatin1Char(' ')));
         const NetworkLayout layout = layoutNetwork(c.project, c.results, LayoutMode::TimeScale);
         QVERIFY(links.size() > kFullDrawingActivityLimit);
         QVERIFY(layout.summaryOnly);
         QCOMPARE(layout.activityCount, int(links.size()));
-        QVERIFY(!layout.activities.empty());
+        QCOMPARE(int(layout.events.size()), n);
+        // One arrow for each step of the line, however many activities are critical.
+        QCOMPARE(int(layout.activities.size()), int(layout.criticalLine.size()) - 1);
         for (const LaidOutActivity& a : layout.activities)
             QVERIFY(a.critical);
-        QCOMPARE(int(layout.events.size()), n);
     }
 };
 

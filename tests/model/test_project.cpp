@@ -263,6 +263,40 @@ private slots:
         QVERIFY(!p.isActivity(p.eventCount(), 1));
     }
 
+    void dummies_data()
+    {
+        QTest::addColumn<QString>("days");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("dummy");
+        QTest::newRow("0 days") << "0"
+                                << "" << true;
+        QTest::newRow("0.0 days") << "0.0"
+                                  << "" << true;
+        QTest::newRow("half a day") << "0.5"
+                                    << "" << false;
+        QTest::newRow("a day") << "1"
+                               << "" << false;
+        QTest::newRow("no duration yet") << ""
+                                         << "" << true;
+        QTest::newRow("0 days with a name of its own is work") << "0"
+                                                               << "Collaudo" << false;
+    }
+
+    void dummies()
+    {
+        QFETCH(QString, days);
+        QFETCH(QString, name);
+        QFETCH(bool, dummy);
+        Project p =
+            buildProject(QStringLiteral("3: 1>2") +
+                         (days.isEmpty() ? QString() : QStringLiteral("=") + days) + " 2>3=0");
+        QVERIFY(!p.setLinkName(1, 1, name));
+        QCOMPARE(p.isDummy(1, 1), dummy);
+        QCOMPARE((*p.activities(1).begin()).isDummy(), dummy);
+        QCOMPARE(p.isDummy(1, 2), false); // an empty slot is no activity
+        QCOMPARE(p.dummyCount(), dummy ? 2 : 1);
+    }
+
     void clearEmptiesEverything()
     {
         Project p = buildProject("4: 1>2=5 1>3=2 2>4=1 3>4=1");

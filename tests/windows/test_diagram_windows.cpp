@@ -10,10 +10,12 @@
 #include <QAction>
 #include <QComboBox>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QStackedWidget>
@@ -234,7 +236,8 @@ private slots:
         for (const LaidOutActivity& a : net->layout().activities) {
             if (a.from != 3 || a.to != 4)
                 continue;
-            const QString tip = net->toolTipAt(a.labelAt);
+            // On the arrow, just out of its circle.
+            const QString tip = net->toolTipAt((a.points[0] + a.points[1]) / 2);
             QVERIFY2(tip.contains(QStringLiteral("Attività 3 → 4")), qPrintable(tip));
             QVERIFY2(tip.contains(
                          QStringLiteral("scorrimento totale 6, libero 6, indipendente 3 giorni")),
@@ -300,6 +303,64 @@ private slots:
         QFile file(dir.filePath(written));
         QVERIFY(file.open(QIODevice::ReadOnly));
         QVERIFY(file.readAll().startsWith(magic));
+    }
+
+    void exportPrintsOnSheets_data()
+    {
+        QTest::addColumn<bool>("network");
+        QTest::addColumn<int>("format");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("paper");
+        QTest::addColumn<bool>("written");
+        QTest::newRow("network on A1") << true << 2 << "rete.pdf"
+                                       << "2384 1684" << true;
+        QTest::newRow("Gantt tiled on A4") << false << 4 << "gantt"
+                                           << "842 595" << true;
+        QTest::newRow("a sheet asks for a PDF") << true << 1 << "rete.png"
+                                                << "" << false;
+    }
+
+    void exportPrintsOnSheets()
+    {
+        QFETCH(bool, network);
+        QFETCH(int, format);
+        QFETCH(QString, name);
+        QFETCH(QString, paper);
+        QFETCH(bool, written);
+        QTemporaryDir dir;
+        Fixture f;
+        f.compute();
+        DiagramWindow* w = network ? static_cast<DiagramWindow*>(f.network())
+                                   : static_cast<DiagramWindow*>(f.chart());
+        QComboBox* formato = w->findChild<QComboBox*>(QStringLiteral("formato"));
+        QVERIFY(formato && !formato->accessibleName().isEmpty());
+        // Chosen from the keyboard, as a user would.
+        formato->setFocus();
+        for (int i = 0; i < format; ++i)
+            QTest::keyClick(formato, Qt::Key_Down);
+        QCOMPARE(formato->currentIndex(), format);
+        f.dialogs->fileNames.push_back(dir.filePath(name));
+        toolAction(w, "esporta")->trigger();
+        const QString path =
+            dir.filePath(QFileInfo(name).suffix().isEmpty() ? name + ".pdf" : name);
+        QCOMPARE(QFile::exists(path), written);
+        if (!written) {
+            QCOMPARE(f.dialogs->messages.size(), size_t(1));
+            QVERIFY(f.dialogs->messages[0].message.text.contains(QStringLiteral(".pdf")));
+            return;
+        }
+        QCOMPARE(f.dialogs->messages.size(), size_t(0));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QString pdf = QString::fromLatin1(file.readAll());
+        static const QRegularExpression box(
+            QStringLiteral("/MediaBox \\[0 0 ([0-9.]+) ([0-9.]+)\\]"));
+        const auto m = box.match(pdf);
+        QVERIFY(m.hasMatch());
+        QCOMPARE(QStringLiteral("%1 %2")
+                     .arg(qRound(m.captured(1).toDouble()))
+                     .arg(qRound(m.captured(2).toDouble())),
+                 paper);
     }
 
     void failedExportSaysWhy()
