@@ -415,6 +415,8 @@ void risultati::showResults()
     const auto fresh = m_app.freshResults();
     VScroll1_Change();
     m_Text1->setText(fresh ? fresh.value()->criticalPath : QString());
+    // The path is read from its first event.
+    m_Text1->setCursorPosition(0);
     // The check's message stands in the guidance while the data are refused; the guidance
     // comes back when they pass (a print's progress stays until then).
     if (!fresh)
