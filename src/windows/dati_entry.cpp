@@ -154,8 +154,6 @@ void dati::wheelRows(QScrollBar* bar, QWheelEvent* wheel)
 
 bool dati::moveInRows(int row, bool links, QKeyEvent* key)
 {
-    if (key->modifiers() & ~Qt::KeypadModifier)
-        return false;
     QScrollBar* bar = links ? m_VScroll2 : m_VScroll1;
     auto* box = static_cast<QLineEdit*>(QApplication::focusWidget());
     const auto column = [&](int r) -> QLineEdit* {

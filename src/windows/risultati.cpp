@@ -227,6 +227,12 @@ risultati::risultati(ModZANT& app, QWidget* parent)
     finishCommands(QStringLiteral("stampa"), QStringLiteral("usci"));
     m_VScroll1->installEventFilter(this);
     m_VScroll1->setFocusPolicy(Qt::NoFocus);
+    // The keys move through the table unless another control was chosen: the window's area
+    // takes the focus first, and the critical path box only when clicked.
+    central()->setFocusPolicy(Qt::StrongFocus);
+    central()->setAccessibleName(QStringLiteral("Tabella dei risultati"));
+    m_Text1->setFocusPolicy(Qt::ClickFocus);
+    central()->setFocus();
     showScheduleSummary();
     central()->setMouseTracking(true);
     applyDesignSize();

@@ -174,52 +174,6 @@ private slots:
         QCOMPARE(back.officeAddress, address);
         QCOMPARE(back.designer, designer.trimmed());
     }
-
-    void writingIntoAFolderFails()
-    {
-        QVERIFY(QDir(m_dir.path()).mkpath("gia-cartella"));
-        const Outcome failure =
-            writeOfficeSettings(m_dir.filePath("gia-cartella"), OfficeSettings{"a", "b"});
-        QVERIFY(failure);
-        QVERIFY2(failure->text.contains("gia-cartella"), qPrintable(failure->text));
-    }
-
-    void recentFiles_data()
-    {
-        QTest::addColumn<QByteArray>("ini");
-        QTest::addColumn<QStringList>("files");
-        QTest::newRow("in the order of their numbers")
-            << QByteArray("[recenti]\nfile2=/b.txt\nfile1=/a.txt\nfile10=/j.txt\n")
-            << QStringList{"/a.txt", "/b.txt", "/j.txt"};
-        QTest::newRow("other sections, repeats and empty values left out")
-            << QByteArray("[studio]\nfile1=/no.txt\n[recenti]\nfile1=/a.txt\nfile2=\n"
-                          "file3=/a.txt\naltro=/x.txt\n")
-            << QStringList{"/a.txt"};
-        QTest::newRow("names with commas, blanks and accents")
-            << QByteArray("[recenti]\nfile1=\" /c, d/Città.txt\"\n")
-            << QStringList{" /c, d/Città.txt"};
-        QByteArray many("[recenti]\n");
-        QStringList eight;
-        for (int i = 1; i <= 10; ++i) {
-            many += QByteArray("file") + QByteArray::number(i) + "=/" + QByteArray::number(i) +
-                    ".txt\n";
-            if (i <= 8)
-                eight << QString("/%1.txt").arg(i);
-        }
-        QTest::newRow("eight at most") << many << eight;
-    }
-
-    void recentFiles()
-    {
-        QFETCH(QByteArray, ini);
-        QFETCH(QStringList, files);
-        QCOMPARE(parseRecentFiles(ini), files);
-        // Written back, they read the same, and the office stays.
-        const QString path = file("recenti.ini", "[studio]\nnome=Studio\n" + ini);
-        QVERIFY(!writeRecentFiles(path, files));
-        QCOMPARE(readRecentFiles(path), files);
-        QCOMPARE(OfficeSettings::load(path).officeName, QString("Studio"));
-    }
 };
 
 QTEST_GUILESS_MAIN(TestOfficeSettings)

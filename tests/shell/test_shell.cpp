@@ -153,66 +153,6 @@ private slots:
         }
     }
 
-    void exitWithoutSplashEndsAtOnce()
-    {
-        FakeDialogs* dialogs = new FakeDialogs;
-        ModZANT app(std::unique_ptr<Dialogs>(dialogs), std::make_unique<FakeDocumentOutput>(),
-                    std::make_unique<FakeMusicPlayer>(), OfficeSettings{});
-        int ended = 0;
-        app.endProcess = [&ended] { ++ended; };
-        app.registerWindow(win::dati, [](ModZANT&) { return new QWidget; });
-        app.showWindow(win::dati);
-        QVERIFY(app.ConfirmExit(nullptr));
-        QVERIFY(!app.isLoaded(win::dati));
-        QCOMPARE(ended, 1);
-    }
-
-    void dataFileNames_data()
-    {
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<QString>("saved");
-        QTest::newRow("bare name") << "/d/bianchi"
-                                   << "/d/ZANT-dati-bianchi.txt";
-        QTest::newRow("prefix only") << "/d/ZANT-dati-bianchi"
-                                     << "/d/ZANT-dati-bianchi.txt";
-        QTest::newRow("extension only") << "/d/bianchi.txt"
-                                        << "/d/ZANT-dati-bianchi.txt";
-        QTest::newRow("both, any case") << "/d/zant-dati-bianchi.TXT"
-                                        << "/d/zant-dati-bianchi.TXT";
-        QTest::newRow("another extension is kept before .txt") << "/d/bianchi.dat"
-                                                               << "/d/ZANT-dati-bianchi.dat.txt";
-        QTest::newRow("the folder's name is not the file's") << "/d/ZANT-dati-x/casa"
-                                                             << "/d/ZANT-dati-x/ZANT-dati-casa.txt";
-    }
-
-    void dataFileNames()
-    {
-        QFETCH(QString, typed);
-        QFETCH(QString, saved);
-        QCOMPARE(withDataFileAffixes(typed), saved);
-    }
-
-    void proposedNames_data()
-    {
-        QTest::addColumn<QString>("progetto");
-        QTest::addColumn<QString>("name");
-        QTest::newRow("plain") << "Ristrutturazione Bianchi"
-                               << "ZANT-dati-Ristrutturazione Bianchi.txt";
-        QTest::newRow("characters no file name holds") << "Via Po 3/A: \"casa\" * ?"
-                                                       << "ZANT-dati-Via Po 3-A- -casa- - -.txt";
-        QTest::newRow("line breaks and trailing dots") << "Scuola\nmedia..."
-                                                       << "ZANT-dati-Scuola media.txt";
-        QTest::newRow("no project yet") << ""
-                                        << "ZANT-dati-.txt";
-    }
-
-    void proposedNames()
-    {
-        QFETCH(QString, progetto);
-        QFETCH(QString, name);
-        QCOMPARE(dataFileNameFor(progetto), name);
-    }
-
     void recentFilesKeepTheLastEight()
     {
         QTemporaryDir dir;

@@ -255,7 +255,6 @@ private slots:
         QTest::addColumn<QString>("how");
         QTest::newRow("its time runs out") << "time";
         QTest::newRow("a click on a caption") << "caption";
-        QTest::newRow("a click on the background") << "background";
         QTest::newRow("a key") << "key";
         QTest::newRow("its close box") << "close";
     }
@@ -279,8 +278,6 @@ private slots:
             s->closingTimeUp();
         else if (how == "caption")
             QTest::mouseClick(s->label(2), Qt::LeftButton);
-        else if (how == "background")
-            QTest::mouseClick(s, Qt::LeftButton, {}, backgroundPoint(s));
         else if (how == "key")
             QTest::keyClick(s, Qt::Key_Space);
         else
