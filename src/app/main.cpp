@@ -17,6 +17,7 @@ int main(int argc, char* argv[])
     ModZANT app(std::make_unique<QtDialogs>(), std::make_unique<DocumentOutput>(),
                 std::make_unique<FluidMusicPlayer>(), OfficeSettings::load());
     registerAllWindows(app);
+    app.useSettingsFile(OfficeSettings::defaultPath());
 
     // A project given on the command line (by a file manager, or the README's run command) is
     // loaded now, so that the first click on the splash shows it.

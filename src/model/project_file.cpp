@@ -6,6 +6,9 @@
 #include "model/record_reader.h"
 #include "model/text_format.h"
 
+#include <QFile>
+
+#include <algorithm>
 #include <cmath>
 
 namespace zant {
@@ -306,6 +309,61 @@ std::optional<SaveRefusal> checkBeforeSave(const Project& project, const TitlePa
             critical(QStringLiteral("E' necessario digitare almeno il dato del 'progetto'.")),
             true};
     return std::nullopt;
+}
+
+QString dataFileNameFor(const QString& project)
+{
+    QString name;
+    for (const QChar c : project.simplified()) {
+        const bool forbidden = c.unicode() < 32 || QStringLiteral("/\\:*?\"<>|").contains(c);
+        name += forbidden ? QLatin1Char('-') : c;
+    }
+    // Long titles make unwieldy names; the start says which project it is.
+    name = name.left(80).trimmed();
+    while (name.endsWith(QLatin1Char('.')))
+        name.chop(1);
+    return QStringLiteral("ZANT-dati-") + name + QStringLiteral(".txt");
+}
+
+QString withDataFileAffixes(const QString& path)
+{
+    // Qt's dialogs give paths with "/" on every system.
+    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+    const QString folder = path.left(slash + 1);
+    QString name = path.mid(slash + 1);
+    if (!name.startsWith(QLatin1String("ZANT-dati-"), Qt::CaseInsensitive))
+        name.prepend(QStringLiteral("ZANT-dati-"));
+    if (!name.endsWith(QLatin1String(".txt"), Qt::CaseInsensitive))
+        name += QStringLiteral(".txt");
+    return folder + name;
+}
+
+bool looksLikeProjectData(const QByteArray& head)
+{
+    // Only the first line counts: a longer head may end in the middle of a later record.
+    const qsizetype end = head.indexOf('\n');
+    RecordReader reader(decodeTextFile(end < 0 ? head : head.left(end + 1)));
+    RecordReader::Field date;
+    RecordReader::Field count;
+    QString why;
+    if (reader.next(date, why) != RecordReader::Status::Ok ||
+        reader.next(count, why) != RecordReader::Status::Ok || reader.line() != 1)
+        return false;
+    if (!date.text.isEmpty() && !parseDate(date.text).isValid())
+        return false;
+    bool ok = false;
+    const int n = count.text.toInt(&ok);
+    RecordReader::Field more;
+    return ok && n >= 0 && n <= kMaxEvents && !count.quoted &&
+           (reader.next(more, why) == RecordReader::Status::End || reader.line() > 1);
+}
+
+bool isProjectDataFile(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    return looksLikeProjectData(file.read(512));
 }
 
 } // namespace zant

@@ -47,6 +47,19 @@ Result<QByteArray> serializeProjectData(const Project& project, const TitlePage&
 std::optional<Message> writeProjectFile(const QString& path, const Project& project,
                                         const TitlePage& titlePage, bool* substituted = nullptr);
 
+// The name proposed for a project's data file: "ZANT-dati-<progetto>.txt", the characters that
+// no file name may hold turned into dashes ("ZANT-dati-.txt" without a project name).
+QString dataFileNameFor(const QString& project);
+// The path with "ZANT-dati-" put before its file name and ".txt" after it, each only where it is
+// missing (letter case aside).
+QString withDataFileAffixes(const QString& path);
+
+// Whether the first record of a file is the header of a project data file: a start date (or
+// nothing) and an event count from 0 to 500, alone on the first line. The open dialog shows such
+// files whatever their name.
+bool looksLikeProjectData(const QByteArray& head);
+bool isProjectDataFile(const QString& path);
+
 // What a save needs before a file is chosen: data that pass the check (hand-shake through
 // the check confirmation) and the project name. `openTitlePage` tells the window to show the title
 // page.

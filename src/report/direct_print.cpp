@@ -104,7 +104,7 @@ private:
             {QStringLiteral("progetto..............: ") + t[TitlePage::progetto], 2},
             {QStringLiteral("località................: ") + t[TitlePage::localita], 2},
             {QStringLiteral("tipologia di studio: ") + t[TitlePage::tipostudio], 9},
-            {QStringLiteral("progettista............: ") + m_d.office.officeName, 0},
+            {QStringLiteral("progettista............: ") + m_d.office.designerName(), 0},
             {QStringLiteral("committente.........: ") + t[TitlePage::committente], 1},
             {t[TitlePage::luogo] + QStringLiteral(": ") + t[TitlePage::data], 12},
         };

@@ -353,22 +353,28 @@ void buildDataOnlyReport(DocumentWriter& w, const TitlePage& t, const OfficeSett
     w.typeText(constants.productSubtitle + QStringLiteral("\r\r"));
     w.typeText(QStringLiteral("Dati generali\r"));
     w.addParagraph(QString(), 12);
-    const int table = w.addTable(10, 2, 10);
-    const QStringList labels{QStringLiteral("tipologia"),
-                             QStringLiteral("progetto"),
-                             QStringLiteral("località"),
-                             QStringLiteral("tipologia di studio"),
-                             QStringLiteral("committente"),
-                             QStringLiteral("luogo di elaborazione"),
-                             QStringLiteral("data della elaborazione"),
-                             QStringLiteral("allegati alla relazione"),
-                             QStringLiteral("studio tecnico"),
-                             QStringLiteral("indirizzo dello studio")};
+    QStringList labels{QStringLiteral("tipologia"),
+                       QStringLiteral("progetto"),
+                       QStringLiteral("località"),
+                       QStringLiteral("tipologia di studio"),
+                       QStringLiteral("committente"),
+                       QStringLiteral("luogo di elaborazione"),
+                       QStringLiteral("data della elaborazione"),
+                       QStringLiteral("allegati alla relazione"),
+                       QStringLiteral("studio tecnico"),
+                       QStringLiteral("indirizzo dello studio")};
     QStringList values{QStringLiteral("dati")};
     for (int f = 0; f < TitlePage::kFieldCount; ++f)
         values << t.fields[f];
     values << office.officeName << office.officeAddress;
-    for (int r = 0; r < 10; ++r)
+    // The designer has a row of its own only when the settings name one.
+    if (!office.designer.trimmed().isEmpty()) {
+        labels << QStringLiteral("progettista");
+        values << office.designer;
+    }
+    const int rows = static_cast<int>(labels.size());
+    const int table = w.addTable(rows, 2, 10);
+    for (int r = 0; r < rows; ++r)
         setRow(w, table, r + 1, {labels[r], values[r]});
     w.applyTableFormat(table, kFormatHeaderOne);
 }
@@ -389,7 +395,7 @@ void buildFullReport(DocumentWriter& w, const ReportData& d)
     w.typeText(QStringLiteral("località: ") + t[TitlePage::localita] + cr);
     w.typeText(QStringLiteral("tipologia di studio: ") + t[TitlePage::tipostudio] + cr);
     w.typeText(cr.repeated(6));
-    w.typeText(QStringLiteral("progettista: ") + d.office.officeName + cr);
+    w.typeText(QStringLiteral("progettista: ") + d.office.designerName() + cr);
     w.typeText(QStringLiteral("committente: ") + t[TitlePage::committente] + cr + cr);
     w.typeText(t[TitlePage::luogo] + QStringLiteral(": ") + t[TitlePage::data] + cr);
     w.typeText(cr.repeated(22));
@@ -433,7 +439,7 @@ void buildFullReport(DocumentWriter& w, const ReportData& d)
     w.typeText(QStringLiteral("Si allegano: ") + t[TitlePage::allegati] + cr + cr);
     w.typeText(t[TitlePage::luogo] + QStringLiteral(": ") + t[TitlePage::data] + cr + cr);
     w.typeText(QStringLiteral("il progettista") + cr);
-    w.typeText(QStringLiteral("(") + d.office.officeName + QStringLiteral(")") + cr + cr + cr);
+    w.typeText(QStringLiteral("(") + d.office.designerName() + QStringLiteral(")") + cr + cr + cr);
     // Room to sign, kept on the page of the closing text.
     w.setParagraphFormat(kRight);
     w.typeText(QStringLiteral("Il progettista") + cr + cr);

@@ -37,6 +37,16 @@ QString unquote(const QString& value)
 
 } // namespace
 
+QString OfficeSettings::namePlaceholder()
+{
+    return kNoName;
+}
+
+QString OfficeSettings::addressPlaceholder()
+{
+    return kNoAddress;
+}
+
 QString OfficeSettings::defaultPath()
 {
     return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
@@ -49,6 +59,7 @@ OfficeSettings OfficeSettings::parse(const QByteArray& bytes)
     // Windows-1252 accents as invalid UTF-8.
     QString name;
     QString address;
+    QString designer;
     QString section;
     // Notepad's "Unicode" saves UTF-16; old Mac editors end lines with CR alone.
     QString text = decodeForeignText(bytes);
@@ -74,10 +85,13 @@ OfficeSettings OfficeSettings::parse(const QByteArray& bytes)
             name = value;
         else if (key == QLatin1String("indirizzo"))
             address = value;
+        else if (key == QLatin1String("progettista"))
+            designer = value;
     }
     OfficeSettings s;
     s.officeName = name.trimmed().isEmpty() ? kNoName : name;
     s.officeAddress = address.trimmed().isEmpty() ? kNoAddress : address;
+    s.designer = designer.trimmed();
     return s;
 }
 

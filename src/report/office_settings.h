@@ -11,6 +11,7 @@ namespace zant {
 //   [studio]
 //   nome=Studio tecnico ...
 //   indirizzo=Via ..., città
+//   progettista=Ing. ...
 // A value is everything after the "=", commas and quotes included; a value wholly in double
 // quotes loses the outer pair. The file may be UTF-8, Windows-1252, or UTF-16 or UTF-32 with a
 // byte order mark; lines may end with CR LF, LF or CR. Missing values read as
@@ -19,6 +20,14 @@ struct OfficeSettings
 {
     QString officeName;
     QString officeAddress;
+    // The designer who signs the report; empty: the office signs.
+    QString designer = {};
+
+    // What the documents show where the file gives no name or address.
+    static QString namePlaceholder();
+    static QString addressPlaceholder();
+    // The name that signs the report as "progettista".
+    QString designerName() const { return designer.trimmed().isEmpty() ? officeName : designer; }
 
     // ~/.config/ZANT/zant.ini on Linux (the platform's configuration folder elsewhere).
     static QString defaultPath();

@@ -165,4 +165,20 @@ ScheduleResults ComputeSchedule(const Project& project, const ScheduleProgress& 
     return r;
 }
 
+QString scheduleSummary(const ScheduleResults& results)
+{
+    if (results.isEmpty())
+        return QString();
+    const int n = results.eventCount;
+    int critical = 0;
+    for (int i = 1; i <= n; ++i)
+        critical += results.isCritical(i) ? 1 : 0;
+    const double days = results.earliest[n];
+    return QStringLiteral("Fine lavori: %1 - durata %2 %3 - percorso critico di %4 %5")
+        .arg(results.earliestDate[n], formatDays(days),
+             days == 1 ? QStringLiteral("giorno") : QStringLiteral("giorni"))
+        .arg(critical)
+        .arg(critical == 1 ? QStringLiteral("evento") : QStringLiteral("eventi"));
+}
+
 } // namespace zant

@@ -66,4 +66,9 @@ using ScheduleProgress = std::function<void(int)>;
 // its events: every event is visited in an order in which all of its predecessors come first.
 ScheduleResults ComputeSchedule(const Project& project, const ScheduleProgress& progress = {});
 
+// The programme in one line: "Fine lavori: 17/08/2027 - durata 169 giorni - percorso critico di
+// 15 eventi" (the final event's earliest date and time, the number of critical events). Empty
+// when nothing was computed.
+QString scheduleSummary(const ScheduleResults& results);
+
 } // namespace zant

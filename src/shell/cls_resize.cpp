@@ -95,11 +95,13 @@ void clsResize::ResizeControls()
     m_form->setUpdatesEnabled(false);
     const double ratioY = pixelsToTwips(client->height(), client) / m_designHeight;
     const double ratioX = pixelsToTwips(client->width(), client) / m_designWidth;
+    const double grownTwips = pixelsToTwips(client->height(), client) - m_designHeight;
     for (const ControlLayout& entry : m_controlTable) {
         QWidget* control = entry.control;
         if (!control)
             continue;
-        QString tag = control->property("Tag").toString();
+        const QVariant own = control->property("Tag");
+        QString tag = own.isValid() ? own.toString() : defaultTag;
         if (!tag.startsWith(QLatin1Char('@')))
             tag = QStringLiteral("@L,T,W,H");
         // A value the tag leaves out keeps its design value.
@@ -107,7 +109,10 @@ void clsResize::ResizeControls()
             const double twips = entry.values[index] * (tag.contains(letter) ? ratio : 1.0);
             return twipsToPixels(twips, control);
         };
-        control->setGeometry(value(QLatin1Char('L'), 0, ratioX), value(QLatin1Char('T'), 1, ratioY),
+        const int top = tag.contains(QLatin1Char('B'))
+                            ? twipsToPixels(entry.values[1] + grownTwips, control)
+                            : value(QLatin1Char('T'), 1, ratioY);
+        control->setGeometry(value(QLatin1Char('L'), 0, ratioX), top,
                              value(QLatin1Char('W'), 2, ratioX),
                              value(QLatin1Char('H'), 3, ratioY));
     }

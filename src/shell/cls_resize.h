@@ -21,7 +21,10 @@ namespace zant {
 // all the widgets below the client area, each placed relative to its own parent.
 //
 // A control's dynamic property "Tag" beginning with "@" selects with the capital letters L, T,
-// W and H which of left, top, width and height are scaled; any other tag scales all four.
+// W and H which of left, top, width and height are scaled; any other tag scales all four. The
+// letter B keeps the control's distance from the bottom edge instead: it moves down by as much
+// as the client area grew, without scaling. A control without a tag of its own takes the
+// scaler's default tag ("@L,T,W,H" unless a window sets another).
 class clsResize final
 {
 public:
@@ -43,6 +46,9 @@ public:
     bool needsLayout() const { return m_needsLayout; }
     int designWidth() const { return m_designWidth; }
     int designHeight() const { return m_designHeight; }
+
+    // The tag of the controls that have none of their own.
+    QString defaultTag = QStringLiteral("@L,T,W,H");
 
     // Screen size in twips; the primary screen's available area unless a test replaces it.
     std::function<QSize()> screenSizeTwips;

@@ -1,13 +1,20 @@
 #include "shell/modzant.h"
 
+#include "model/file_io.h"
 #include "model/project_file.h"
+#include "model/text_format.h"
+#include "report/settings_file.h"
 #include "shell/edit_commands.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QStandardPaths>
 
 #include <algorithm>
+#include <vector>
 
 namespace zant {
 
@@ -18,6 +25,9 @@ ModZANT::ModZANT(std::unique_ptr<Dialogs> dialogs, std::unique_ptr<DocumentOutpu
 {
     InitSharedConstants();
     InitMessageTitles();
+    // A new project starts today; one read from a file keeps its own date.
+    m_project.setStartDateText(formatDate(today()));
+    endProcess = [] { QCoreApplication::quit(); };
     connect(&m_undoStack, &QUndoStack::cleanChanged, this,
             [this](bool clean) { emit modifiedChanged(!clean); });
 }
@@ -132,29 +142,66 @@ void ModZANT::unloadWindow(const QString& name)
     }
 }
 
-void ModZANT::ConfirmExit(QWidget* parent)
+bool ModZANT::ConfirmExit(QWidget* parent)
 {
-    if (!m_dialogs->question(parent,
-                             QStringLiteral("Attenzione: i dati non archiviati andranno "
-                                            "persi !"),
-                             QStringLiteral("Vuoi uscire da ") + m_constants.productName +
-                                 QStringLiteral("?"),
-                             false))
-        return;
-    static const QString order[] = {
-        win::dati,           win::sommario,           win::risultati,   win::frontespizio,
-        win::manuale,        win::guidafunzionamento, win::guidastampa, win::guidadati,
-        win::guidarisultati, win::guidafrontespizio,  win::metodo,      win::guidaschema,
-        win::frmTip,         win::supportoclienti,    win::informa};
-    for (const QString& name : order)
-        unloadWindow(name);
-    // A splash that was closed meanwhile is loaded anew, which starts its music; otherwise
-    // the paused music resumes.
+    if (!maybeSaveChanges(parent))
+        return false;
+    closeWorkingWindows();
+    if (!hasWindow(win::frmSplash)) {
+        endProgram();
+        return true;
+    }
+    // A splash that was closed meanwhile is loaded anew, which starts its music; otherwise the
+    // paused music resumes. The splash ends the program by itself.
     const bool splashLoaded = isLoaded(win::frmSplash);
     showWindow(win::frmSplash);
     if (splashLoaded)
         m_music->play();
     emit splashReturned();
+    return true;
+}
+
+void ModZANT::closeWorkingWindows()
+{
+    std::vector<QString> names;
+    for (const auto& [name, w] : m_windows) {
+        if (name != win::frmSplash)
+            names.push_back(name);
+    }
+    for (const QString& name : names)
+        unloadWindow(name);
+}
+
+bool ModZANT::isLastMainWindow(const QWidget* w) const
+{
+    for (const QString& name : {win::dati, win::risultati, win::frontespizio}) {
+        const QWidget* other = existingWindow(name);
+        if (other && other != w && other->isVisible())
+            return false;
+    }
+    return true;
+}
+
+void ModZANT::endProgram()
+{
+    closeWorkingWindows();
+    unloadWindow(win::frmSplash);
+    m_music->close();
+    if (endProcess)
+        endProcess();
+}
+
+void ModZANT::showTitlePageField(QWidget* from, TitlePage::Field field)
+{
+    if (!hasWindow(win::frontespizio))
+        return;
+    QWidget* page = window(win::frontespizio);
+    if (from && from != page) {
+        if (QWidget* focused = from->focusWidget())
+            focused->clearFocus();
+    }
+    showWindow(win::frontespizio);
+    emit titleFieldWanted(field);
 }
 
 void setBackground(QWidget* w, const QColor& colour)
@@ -234,7 +281,7 @@ void ModZANT::loadProject(ProjectFileContents contents, const QString& dataFile)
     touchProject();
     m_project = std::move(contents.project);
     m_titlePage = std::move(contents.titlePage);
-    m_currentDataFile = dataFile;
+    setCurrentDataFile(dataFile);
     startFreshHistory();
     emit titlePageChanged();
     emit projectChanged();
@@ -250,6 +297,8 @@ Outcome ModZANT::openProject(const QString& path, QWidget* parent)
     loadProject(std::move(contents.value()), newer ? QString() : path);
     if (newer)
         showMessage(parent, newerSectionWarning(path, version));
+    else
+        rememberFile(path);
     return std::nullopt;
 }
 
@@ -258,7 +307,7 @@ Outcome ModZANT::importProject(const QString& what, Project project, TitlePage t
     if (Outcome refused =
             edit<ReplaceProjectCommand>(what, std::move(project), std::move(titlePage)))
         return refused;
-    m_currentDataFile.clear();
+    setCurrentDataFile(QString());
     emit titlePageChanged();
     return std::nullopt;
 }
@@ -289,32 +338,157 @@ Result<const ScheduleResults*> ModZANT::freshResults()
     return &m_results;
 }
 
+bool ModZANT::askProjectName(QWidget* parent)
+{
+    const Message missing =
+        critical(QStringLiteral("E' necessario digitare almeno il dato del 'progetto'."));
+    const QString first = m_project.description(1).trimmed();
+    if (first.isEmpty()) {
+        showMessage(parent, missing);
+        showTitlePageField(parent, TitlePage::progetto);
+        return false;
+    }
+    const Message offer{missing.kind,
+                        missing.text + QStringLiteral("\rUsare come progetto la descrizione "
+                                                      "del primo evento, \"%1\"?")
+                                           .arg(first)};
+    switch (
+        m_dialogs->choose(parent, m_constants.messageTitle, offer,
+                          {QStringLiteral("&Usa la descrizione"),
+                           QStringLiteral("Apri il &frontespizio"), QStringLiteral("Annulla")})) {
+    case 0:
+        edit<SetTitleFieldCommand>(TitlePage::progetto, first, newEditSession());
+        newEditSession();
+        return true;
+    case 1:
+        showTitlePageField(parent, TitlePage::progetto);
+        return false;
+    default:
+        return false;
+    }
+}
+
 bool ModZANT::saveProject(QWidget* parent, bool askName)
 {
     if (auto refusal = checkBeforeSave(m_project, m_titlePage, m_checkConfirmation)) {
-        showMessage(parent, refusal->message);
-        if (refusal->openTitlePage && hasWindow(win::frontespizio))
-            showWindow(win::frontespizio);
-        return false;
+        if (!refusal->openTitlePage) {
+            showMessage(parent, refusal->message);
+            return false;
+        }
+        if (!askProjectName(parent))
+            return false;
     }
     QString path = askName ? QString() : m_currentDataFile;
+    QString note;
     if (path.isEmpty()) {
-        path =
-            m_dialogs->saveFileName(parent, QStringLiteral("Salva file con nome"),
-                                    QStringLiteral("File ZANT-dati- | ZANT-dati-*"), 1, QString());
-        if (path.isEmpty())
+        const QString chosen = m_dialogs->saveFileName(
+            parent, QStringLiteral("Salva file con nome"),
+            QStringLiteral("File ZANT-dati- | ZANT-dati-*"), 1, suggestedDataFileName());
+        if (chosen.isEmpty())
             return false;
+        // A folder is not a name to complete: the save says it cannot write there.
+        path = QFileInfo(chosen).isDir() ? chosen : withDataFileAffixes(chosen);
+        if (path != chosen) {
+            // The dialog asked about replacing the name typed, not this one.
+            if (QFileInfo::exists(path) &&
+                !m_dialogs->question(parent, m_constants.productName,
+                                     QStringLiteral("Il file \"%1\" esiste già: sostituirlo?")
+                                         .arg(displayPath(path)),
+                                     false))
+                return false;
+            const QString typed = QFileInfo(chosen).fileName();
+            QStringList added;
+            if (!typed.startsWith(QLatin1String("ZANT-dati-"), Qt::CaseInsensitive))
+                added << QStringLiteral("il prefisso ZANT-dati-");
+            if (!typed.endsWith(QLatin1String(".txt"), Qt::CaseInsensitive))
+                added << QStringLiteral("l'estensione .txt");
+            note = QStringLiteral(" (aggiunti al nome digitato %1)")
+                       .arg(added.join(QStringLiteral(" e ")));
+        }
     }
     bool substituted = false;
     if (auto failure = writeProjectFile(path, m_project, m_titlePage, &substituted)) {
         showMessage(parent, *failure);
         return false;
     }
-    m_currentDataFile = path;
+    setCurrentDataFile(path);
     markSaved();
+    rememberFile(path);
+    emit statusNote(QStringLiteral("Progetto salvato in %1").arg(QFileInfo(path).fileName()) +
+                    note + QLatin1Char('.'));
     if (substituted)
         showMessage(parent, substitutedTextNotice());
     return true;
+}
+
+void ModZANT::setCurrentDataFile(const QString& path)
+{
+    if (path == m_currentDataFile)
+        return;
+    m_currentDataFile = path;
+    emit dataFileChanged();
+}
+
+void ModZANT::useSettingsFile(const QString& path)
+{
+    m_settingsFile = path;
+    m_recentFiles = path.isEmpty() ? QStringList() : readRecentFiles(path);
+    emit recentFilesChanged();
+}
+
+Outcome ModZANT::changeOffice(const OfficeSettings& office)
+{
+    if (!m_settingsFile.isEmpty()) {
+        if (Outcome failure = writeOfficeSettings(m_settingsFile, office))
+            return failure;
+    }
+    // Read back as the documents will read it next time: empty values become the placeholders.
+    OfficeSettings applied = office;
+    if (applied.officeName.trimmed().isEmpty())
+        applied.officeName = OfficeSettings::namePlaceholder();
+    if (applied.officeAddress.trimmed().isEmpty())
+        applied.officeAddress = OfficeSettings::addressPlaceholder();
+    applied.designer = applied.designer.trimmed();
+    m_office = applied;
+    emit officeChanged();
+    return std::nullopt;
+}
+
+void ModZANT::rememberFile(const QString& path)
+{
+    const QString full = QFileInfo(path).absoluteFilePath();
+    m_recentFiles.removeAll(full);
+    m_recentFiles.prepend(full);
+    while (m_recentFiles.size() > kRecentFiles)
+        m_recentFiles.removeLast();
+    // The list is a convenience: a settings file that cannot be written keeps it for this run.
+    if (!m_settingsFile.isEmpty())
+        writeRecentFiles(m_settingsFile, m_recentFiles);
+    emit recentFilesChanged();
+}
+
+void ModZANT::forgetRecentFile(const QString& path)
+{
+    if (m_recentFiles.removeAll(path) == 0)
+        return;
+    if (!m_settingsFile.isEmpty())
+        writeRecentFiles(m_settingsFile, m_recentFiles);
+    emit recentFilesChanged();
+}
+
+QString ModZANT::workingFolder() const
+{
+    const QString file =
+        !m_currentDataFile.isEmpty() ? m_currentDataFile : m_recentFiles.value(0, QString());
+    if (!file.isEmpty() && QFileInfo(file).absoluteDir().exists())
+        return QFileInfo(file).absolutePath();
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return documents.isEmpty() ? QDir::homePath() : documents;
+}
+
+QString ModZANT::suggestedDataFileName() const
+{
+    return QDir(workingFolder()).filePath(dataFileNameFor(m_titlePage[TitlePage::progetto]));
 }
 
 bool ModZANT::isLastOpenWindow(const QWidget* w)

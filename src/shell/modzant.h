@@ -44,6 +44,7 @@ inline const QString informa = QStringLiteral("informa");
 inline const QString frmSplash = QStringLiteral("frmSplash");
 inline const QString reticolo = QStringLiteral("reticolo");
 inline const QString gantt = QStringLiteral("gantt");
+inline const QString impostazioni = QStringLiteral("impostazioni");
 } // namespace win
 
 // The light grey that the three main windows can share.
@@ -105,6 +106,22 @@ public:
     const SharedConstants& constants() const { return m_constants; }
     // The office name and address the documents carry.
     const OfficeSettings& office() const { return m_office; }
+    // The program's settings file (office and recent files); empty, as in the tests: nothing is
+    // stored.
+    const QString& settingsFile() const { return m_settingsFile; }
+    // Uses that file from now on and reads its list of recent files.
+    void useSettingsFile(const QString& path);
+    // New office details: written to the settings file (when there is one), then used by every
+    // window and document. On failure nothing changes and the message says why.
+    Outcome changeOffice(const OfficeSettings& office);
+    // The project files last opened or saved, most recent first.
+    const QStringList& recentFiles() const { return m_recentFiles; }
+    // Drops a file from the list (one that can no longer be opened).
+    void forgetRecentFile(const QString& path);
+    // The folder the file dialogs start in: that of the current file, or of the last one used.
+    QString workingFolder() const;
+    // The name "Salva con nome" proposes: ZANT-dati-<progetto>.txt in the working folder.
+    QString suggestedDataFileName() const;
     // The colour last chosen for a window's background, offered again next time.
     QColor lastColor() const { return m_lastColor; }
     void setLastColor(const QColor& colour) { m_lastColor = colour; }
@@ -143,9 +160,21 @@ public:
     // is open, otherwise a step lower and to the right of the last one placed.
     void placeMainWindow(QWidget* w);
 
-    // The exit procedure of every exit command: asks, and on Yes closes every window and brings
-    // the splash back with its closing caption and music.
-    void ConfirmExit(QWidget* parent);
+    // The exit procedure of every exit command and of the data window's close box: with unsaved
+    // changes asks "Salvare le modifiche al progetto?" (Salva / Non salvare / Annulla); then
+    // closes every window of the program and shows the closing splash, which ends the program
+    // by itself (without a splash the program ends at once). False when the user stayed.
+    bool ConfirmExit(QWidget* parent);
+    // Whether no main window (data, results, title page) but `w` is on screen.
+    bool isLastMainWindow(const QWidget* w) const;
+    // Closes every window left and ends the process.
+    void endProgram();
+    // How the process ends; tests replace it.
+    std::function<void()> endProcess;
+
+    // Brings the title-page window forward with the cursor in one of its fields; `from`, the
+    // window that asked, gives up its keyboard focus so that nothing typed meanwhile lands there.
+    void showTitlePageField(QWidget* from, TitlePage::Field field);
 
     // Sets the light grey on the three main windows: those already loaded now, the others when
     // they load (they start with applyMainBackground).
@@ -201,12 +230,31 @@ signals:
     void resultsChanged();
     // The title page was replaced (a project file was opened).
     void titlePageChanged();
+    // The office details changed.
+    void officeChanged();
+    // The list of recent files changed.
+    void recentFilesChanged();
+    // The project's data file changed (open, save under a new name, import).
+    void dataFileChanged();
+    // The title-page window is asked to put the cursor in a field.
+    void titleFieldWanted(int field);
+    // A line for the status bars of the main windows (where a save went, and why its name
+    // changed).
+    void statusNote(const QString& text);
 
 private:
     // The edit commands change the project and the title page, and put them back.
     friend class EditCommand;
     // The project is about to change: results computed so far are out of date.
     void touchProject() { ++m_revision; }
+    void setCurrentDataFile(const QString& path);
+    // Puts a file at the top of the recent files and stores the list.
+    void rememberFile(const QString& path);
+    // Before a save of a project without "progetto": offers the first event's description, or
+    // opens the title page on that field. True when the save may go on.
+    bool askProjectName(QWidget* parent);
+    // Closes and destroys every window but the splash.
+    void closeWorkingWindows();
 
     Project m_project;
     ScheduleResults m_results;
@@ -217,6 +265,8 @@ private:
     QString m_currentDataFile;
     SharedConstants m_constants;
     OfficeSettings m_office;
+    QString m_settingsFile;
+    QStringList m_recentFiles;
     QColor m_lastColor = Qt::white;
     std::unique_ptr<Dialogs> m_dialogs;
     std::unique_ptr<DocumentOutput> m_output;

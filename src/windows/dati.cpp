@@ -47,8 +47,11 @@ QLineEdit* makeValueBox()
 dati::dati(ModZANT& app, QWidget* parent)
     : MainWindowBase(app, QStringLiteral("ZANT: dati per l'elaborazione"), parent)
 {
+    // The rows end above the progress bar; what lies below follows the bottom edge.
+    growRowsAbove(5280);
     buildGrid();
     buildCommands();
+    showScheduleSummary();
     applyDesignSize();
     m_app.InitMessageTitles();
     m_datiniz->setText(m_app.project().startDateText());
@@ -56,7 +59,15 @@ dati::dati(ModZANT& app, QWidget* parent)
     connect(&m_app, &ModZANT::projectRestored, this, &dati::showRestoredProject);
 }
 
-dati::~dati() = default;
+dati::~dati()
+{
+    // Boxes that lose the focus while the window goes would store into rows already gone.
+    for (const auto* boxes : {&m_even, &m_leg, &m_gior}) {
+        for (QLineEdit* box : *boxes)
+            box->disconnect(this);
+    }
+    m_datiniz->disconnect(this);
+}
 
 void dati::buildGrid()
 {
@@ -79,35 +90,6 @@ void dati::buildGrid()
         if (!m_refreshing)
             VScroll1_Change();
     });
-
-    for (int r = 1; r <= kRows; ++r) {
-        const int top = 1080 + kGridRowPitch * (r - 1);
-        QLabel* num = place(makeLabel(QString::number(r)), 360, top, 375, 255);
-        num->setObjectName(QStringLiteral("num%1").arg(r));
-        num->setAlignment(Qt::AlignCenter);
-        num->setFrameShape(QFrame::Box);
-        num->setMouseTracking(true);
-        num->installEventFilter(this);
-        setBackground(num, kRowNumberColour);
-        m_num[r - 1] = num;
-
-        auto* del = place(new QToolButton, 720, top, 375, 255);
-        del->setObjectName(QStringLiteral("delriga%1").arg(r));
-        del->setIcon(deleteRowIcon());
-        // A click deletes at once (Annulla brings the row back); a key never does.
-        del->setFocusPolicy(Qt::NoFocus);
-        del->installEventFilter(this);
-        connect(del, &QToolButton::clicked, this, [this, r] { delriga_Click(r); });
-        m_delriga[r - 1] = del;
-
-        // One row high, so that the boxes of neighbouring rows do not overlap.
-        auto* even = place(new QLineEdit, 1080, top, 3735, 255);
-        even->setObjectName(QStringLiteral("even%1").arg(r));
-        connect(even, &QLineEdit::textEdited, this,
-                [this, r](const QString& text) { even_Change(r, text); });
-        even->installEventFilter(this);
-        m_even[r - 1] = even;
-    }
 
     m_VScroll3 = place(makeBar(Qt::Vertical, 1, 500, 10), 5280, 1440, 255, 820);
     m_VScroll3->setObjectName(QStringLiteral("VScroll3"));
@@ -177,7 +159,51 @@ void dati::buildGrid()
             VScroll2_Change();
     });
 
-    for (int r = 1; r <= kRows; ++r) {
+    for (int r = 1; r <= kRows; ++r)
+        addRow();
+    m_rows = kRows;
+
+    m_ProgressBar1 = place(new QProgressBar, 120, 5280, 9255, 255);
+    m_ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
+    m_ProgressBar1->setRange(0, 1000);
+    m_ProgressBar1->setTextVisible(false);
+    m_ProgressBar1->hide();
+    place(passo(), 2400, 5640, 4695, 450);
+}
+
+void dati::addRow()
+{
+    const int r = static_cast<int>(m_even.size()) + 1;
+    {
+        const int top = 1080 + kGridRowPitch * (r - 1);
+        QLabel* num = place(makeLabel(QString::number(r)), 360, top, 375, 255);
+        num->setObjectName(QStringLiteral("num%1").arg(r));
+        num->setAlignment(Qt::AlignCenter);
+        num->setFrameShape(QFrame::Box);
+        num->setMouseTracking(true);
+        num->installEventFilter(this);
+        setBackground(num, kRowNumberColour);
+        m_num.push_back(num);
+
+        auto* del = place(new QToolButton, 720, top, 375, 255);
+        del->setObjectName(QStringLiteral("delriga%1").arg(r));
+        del->setIcon(deleteRowIcon());
+        // A click deletes at once (Annulla brings the row back); a key never does.
+        del->setFocusPolicy(Qt::NoFocus);
+        del->installEventFilter(this);
+        connect(del, &QToolButton::clicked, this, [this, r] { delriga_Click(r); });
+        m_delriga.push_back(del);
+
+        // One row high, so that the boxes of neighbouring rows do not overlap.
+        auto* even = place(new QLineEdit, 1080, top, 3735, 255);
+        even->setObjectName(QStringLiteral("even%1").arg(r));
+        even->setToolTip(QStringLiteral("descrizione dell'evento; Invio passa ai suoi legami"));
+        connect(even, &QLineEdit::textEdited, this,
+                [this, r](const QString& text) { even_Change(r, text); });
+        even->installEventFilter(this);
+        m_even.push_back(even);
+    }
+    {
         const int top = 2760 + kGridRowPitch * (r - 1);
         QLabel* numleg = place(makeLabel(QString::number(r)), 5520, top, 375, 255);
         numleg->setObjectName(QStringLiteral("numleg%1").arg(r));
@@ -185,7 +211,7 @@ void dati::buildGrid()
         numleg->setFrameShape(QFrame::Box);
         numleg->installEventFilter(this);
         setBackground(numleg, kRowNumberColour);
-        m_numleg[r - 1] = numleg;
+        m_numleg.push_back(numleg);
 
         auto* del = place(new QToolButton, 5880, top, 375, 255);
         del->setObjectName(QStringLiteral("cancleg%1").arg(r));
@@ -193,7 +219,7 @@ void dati::buildGrid()
         del->setFocusPolicy(Qt::NoFocus);
         del->installEventFilter(this);
         connect(del, &QToolButton::clicked, this, [this, r] { cancleg_Click(r); });
-        m_cancleg[r - 1] = del;
+        m_cancleg.push_back(del);
 
         QScrollBar* target = place(makeBar(Qt::Horizontal, 1, 1, 10), 6240, top, 855, 255);
         target->setObjectName(QStringLiteral("scrollalegami%1").arg(r));
@@ -214,21 +240,21 @@ void dati::buildGrid()
                 Qt::QueuedConnection);
         });
         target->installEventFilter(this);
-        m_scrollalegami[r - 1] = target;
+        m_scrollalegami.push_back(target);
 
         QLineEdit* leg = place(makeValueBox(), 7080, top, 735, 255);
         leg->setObjectName(QStringLiteral("leg%1").arg(r));
         leg->setToolTip(QStringLiteral("numero dell'evento legato: scorrere la barra o digitarlo"));
         connect(leg, &QLineEdit::editingFinished, this, [this, r] { leg_Typed(r); });
         leg->installEventFilter(this);
-        m_leg[r - 1] = leg;
+        m_leg.push_back(leg);
 
         QLineEdit* gior = place(makeValueBox(), 7800, top, 735, 255);
         gior->setObjectName(QStringLiteral("gior%1").arg(r));
         gior->setToolTip(QStringLiteral("giorni del legame: scorrere la barra o digitarli"));
         connect(gior, &QLineEdit::editingFinished, this, [this, r] { gior_Typed(r); });
         gior->installEventFilter(this);
-        m_gior[r - 1] = gior;
+        m_gior.push_back(gior);
 
         QScrollBar* days = place(makeBar(Qt::Horizontal, 0, 1000, 10), 8520, top, 855, 255);
         days->setObjectName(QStringLiteral("scrollagiorni%1").arg(r));
@@ -247,15 +273,13 @@ void dati::buildGrid()
                 Qt::QueuedConnection);
         });
         days->installEventFilter(this);
-        m_scrollagiorni[r - 1] = days;
+        m_scrollagiorni.push_back(days);
     }
-
-    m_ProgressBar1 = place(new QProgressBar, 120, 5280, 9255, 255);
-    m_ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
-    m_ProgressBar1->setRange(0, 1000);
-    m_ProgressBar1->setTextVisible(false);
-    m_ProgressBar1->hide();
-    place(passo(), 2400, 5640, 4695, 450);
+    // A row made once the window is on screen is shown with it.
+    for (QWidget* w : std::initializer_list<QWidget*>{
+             m_num.back(), m_delriga.back(), m_even.back(), m_numleg.back(), m_cancleg.back(),
+             m_scrollalegami.back(), m_leg.back(), m_gior.back(), m_scrollagiorni.back()})
+        w->show();
 }
 
 void dati::setScrollValue(QScrollBar* bar, int value)

@@ -3,7 +3,7 @@
 #include "windows/main_window_base.h"
 #include "windows/window_style.h"
 
-#include <array>
+#include <vector>
 
 class QKeyEvent;
 class QLabel;
@@ -27,7 +27,9 @@ public:
     ~dati() override;
     Q_DISABLE_COPY_MOVE(dati)
 
+    // The rows at the design size; a taller window shows more (rowCount()).
     static constexpr int kRows = kGridRows;
+    int rowCount() const { return m_rows; }
 
     // Grid handlers; rows are 1..10 as in the window.
     void VScroll1_Change();
@@ -35,6 +37,9 @@ public:
     void VScroll3_Change();
     void num_MouseMove(int row);
     void resetHighlight();
+    // Shows the links of an event: the event whose row has the focus, or the one under the
+    // mouse.
+    void selectEvent(int event);
     void even_Change(int row, const QString& text);
     void num_click(int row);
     void delriga_Click(int row);
@@ -51,6 +56,8 @@ public:
 
     // Commands.
     void apri_Click();
+    // An entry of "File recenti".
+    void apriRecente_Click(const QString& path);
     void salva_Click();
     void salvanome_Click();
     void eliminare_click();
@@ -109,6 +116,19 @@ private:
     bool storeStartDate(const QDate& date);
     // Up, Down, PageUp and PageDown in a box of the event or link rows.
     bool moveInRows(int row, bool links, QKeyEvent* key);
+    // Tab past the last row and Shift+Tab before the first scroll the rows while there is more to
+    // type; Enter in a description goes to the event's links, Esc in a link box back to the
+    // event.
+    bool tabInRows(int row, bool links, QKeyEvent* key);
+    // The row whose description box has the focus, 0 when none has.
+    int focusedEventRow() const;
+    // The number of the selected event in yellow, when its row is shown.
+    void markSelectedRow();
+    // Rows added when the window grows; each row of the two lists in one go.
+    void addRow();
+    void layoutRows() override;
+    void updateTabOrder();
+    void fillRecentFiles();
     // One row a notch of the wheel; partial notches of fine wheels add up.
     void wheelRows(QScrollBar* bar, QWheelEvent* wheel);
     void commitLinkBox(QLineEdit* box);
@@ -128,20 +148,22 @@ private:
     int m_topEvent = 1;
     int m_topLinkSlot = 1;
     int m_selectedEvent = 1;
-    int m_highlightedRow = 0;
+    // Rows shown; none until the first ones are made.
+    int m_rows = 0;
     // True while the window redraws itself, so that moving a scroll bar to show a value does
     // not store it again.
     bool m_refreshing = false;
 
-    std::array<QLabel*, kRows> m_num{};
-    std::array<QToolButton*, kRows> m_delriga{};
-    std::array<QLineEdit*, kRows> m_even{};
-    std::array<QLabel*, kRows> m_numleg{};
-    std::array<QToolButton*, kRows> m_cancleg{};
-    std::array<QScrollBar*, kRows> m_scrollalegami{};
-    std::array<QLineEdit*, kRows> m_leg{};
-    std::array<QLineEdit*, kRows> m_gior{};
-    std::array<QScrollBar*, kRows> m_scrollagiorni{};
+    // The controls of every row made so far; the first m_rows are shown.
+    std::vector<QLabel*> m_num;
+    std::vector<QToolButton*> m_delriga;
+    std::vector<QLineEdit*> m_even;
+    std::vector<QLabel*> m_numleg;
+    std::vector<QToolButton*> m_cancleg;
+    std::vector<QScrollBar*> m_scrollalegami;
+    std::vector<QLineEdit*> m_leg;
+    std::vector<QLineEdit*> m_gior;
+    std::vector<QScrollBar*> m_scrollagiorni;
     // Scrolls the event rows (the top event shown).
     QScrollBar* m_VScroll1 = nullptr;
     // Scrolls the link rows (the top slot shown).

@@ -3,6 +3,8 @@
 #include "windows/dati.h"
 
 #include "model/data_check.h"
+#include "model/file_io.h"
+#include "model/project_file.h"
 #include "report/print_commands.h"
 #include "shell/edit_commands.h"
 #include "shell/exchange_actions.h"
@@ -10,6 +12,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QMenu>
@@ -18,17 +21,12 @@
 #include <QToolButton>
 namespace zant {
 
-namespace {
-
-const QString kDataFilters =
-    QStringLiteral("Tutti i file (*.*) | *.*|File ZANT-dati- | ZANT-dati-*");
-
-} // namespace
-
 void dati::buildCommands()
 {
     addMenu("file", "&File",
             {item("apri", "&Apri...", [this] { apri_Click(); }),
+             submenu("recenti", "File &recenti"),
+             endSubmenu(),
              separator(),
              item("salva", "&Salva", [this] { salva_Click(); }),
              item("salvanome", "Salva con &nome...", [this] { salvanome_Click(); }),
@@ -87,38 +85,64 @@ void dati::buildCommands()
     addUndoItems(modif);
     finishCommands(QStringLiteral("stampa"), QStringLiteral("usci"));
 
-    // Tab runs through the descriptions, the link rows, the date and the buttons in reading
-    // order.
-    QList<QWidget*> order;
-    for (QLineEdit* even : m_even)
-        order << even;
-    for (int r = 0; r < kRows; ++r)
-        order << m_leg[r] << m_gior[r];
-    order << m_datiniz << m_calendario;
-    for (const char* name : {"aiuto", "guidainlinea", "risult", "esco"}) {
-        if (QPushButton* b = button(name))
-            order << b;
+    updateTabOrder();
+    fillRecentFiles();
+    connect(&m_app, &ModZANT::recentFilesChanged, this, &dati::fillRecentFiles);
+}
+
+void dati::fillRecentFiles()
+{
+    auto* menu = findChild<QMenu*>(QStringLiteral("recenti"));
+    if (!menu)
+        return;
+    menu->clear();
+    menu->setToolTipsVisible(true);
+    const QStringList& files = m_app.recentFiles();
+    for (qsizetype i = 0; i < files.size(); ++i) {
+        const QString path = files[i];
+        QString name = QFileInfo(path).fileName();
+        QAction* action = menu->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(
+            name.replace(QLatin1Char('&'), QStringLiteral("&&"))));
+        action->setObjectName(QStringLiteral("recente%1").arg(i + 1));
+        action->setToolTip(displayPath(path));
+        connect(action, &QAction::triggered, this, [this, path] { apriRecente_Click(path); });
     }
-    for (qsizetype i = 1; i < order.size(); ++i)
-        setTabOrder(order[i - 1], order[i]);
+    menu->setEnabled(!files.isEmpty());
+}
+
+void dati::apriRecente_Click(const QString& path)
+{
+    if (!m_app.maybeSaveChanges(this))
+        return;
+    if (!QFileInfo::exists(path)) {
+        say(critical(QStringLiteral("Il file \"%1\" non esiste più: è stato tolto dai file "
+                                    "recenti.")
+                         .arg(displayPath(path))));
+        m_app.forgetRecentFile(path);
+        return;
+    }
+    if (Outcome failure = m_app.openProject(path)) {
+        say(*failure);
+        return;
+    }
+    showNewProject();
 }
 
 void dati::closeEvent(QCloseEvent* event)
 {
-    // The data window asks whether or not it is the last one open.
-    if (!m_app.maybeSaveChanges(this)) {
-        event->ignore();
-        return;
-    }
-    event->accept();
+    // The data window is the program's first: closing it is leaving the program, whatever other
+    // window is open.
+    event->ignore();
+    m_app.ConfirmExit(this);
 }
 
 void dati::apri_Click()
 {
     if (!m_app.maybeSaveChanges(this))
         return;
-    const QString path =
-        m_app.dialogs().openFileName(this, QStringLiteral("Apri file"), kDataFilters, 2);
+    const QString path = m_app.dialogs().openProjectFileName(
+        this, QStringLiteral("Apri file"), m_app.workingFolder(),
+        [](const QString& file) { return isProjectDataFile(file); });
     if (path.isEmpty())
         return;
     if (Outcome failure = m_app.openProject(path, this)) {

@@ -12,6 +12,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QScreen>
+#include <QTimer>
 
 #include <cmath>
 
@@ -215,6 +216,10 @@ QPixmap drawNetworkPicture(const QSize& size)
 frmSplash::frmSplash(ModZANT& app, QWidget* parent) : QWidget(parent, Qt::Window), m_app(app)
 {
     buildControls();
+    m_closingTimer = new QTimer(this);
+    m_closingTimer->setSingleShot(true);
+    m_closingTimer->setInterval(kClosingMilliseconds);
+    connect(m_closingTimer, &QTimer::timeout, this, &frmSplash::closingTimeUp);
     connect(&m_app, &ModZANT::splashReturned, this, &frmSplash::showClosingCaption);
     Form_Load();
 }
@@ -312,6 +317,10 @@ void frmSplash::Form_Load()
 
 void frmSplash::Form_Click()
 {
+    if (m_closing) {
+        endProgram();
+        return;
+    }
     m_app.music().pause();
     m_app.ShowDataWindow();
 }
@@ -328,8 +337,25 @@ void frmSplash::Image1_Click()
 
 void frmSplash::Form_KeyPress()
 {
+    if (m_closing) {
+        endProgram();
+        return;
+    }
     // Closing the splash closes its music too (Form_Unload).
     close();
+}
+
+void frmSplash::closingTimeUp()
+{
+    if (m_closing)
+        endProgram();
+}
+
+void frmSplash::endProgram()
+{
+    m_closing = false;
+    m_closingTimer->stop();
+    m_app.endProgram();
 }
 
 void frmSplash::Form_Unload()
@@ -343,6 +369,10 @@ void frmSplash::Form_Unload()
 void frmSplash::showClosingCaption()
 {
     label(2)->setText(QStringLiteral("          elaborazione eseguita con"));
+    label(8)->setText(QStringLiteral("(il programma si chiude da sé; cliccare o premere un tasto "
+                                     "per chiuderlo subito)"));
+    m_closing = true;
+    m_closingTimer->start();
 }
 
 void frmSplash::mouseReleaseEvent(QMouseEvent* event)
@@ -371,6 +401,11 @@ void frmSplash::keyPressEvent(QKeyEvent* event)
 
 void frmSplash::closeEvent(QCloseEvent* event)
 {
+    if (m_closing) {
+        event->ignore();
+        endProgram();
+        return;
+    }
     // When the splash is the last window the program ends with it: unsaved changes first.
     if (ModZANT::isLastOpenWindow(this) && !m_app.maybeSaveChanges(this)) {
         event->ignore();

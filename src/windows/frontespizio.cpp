@@ -94,6 +94,19 @@ frontespizio::frontespizio(ModZANT& app, QWidget* parent)
     showTitlePage();
     setStatus(kInstruction);
     connect(&m_app, &ModZANT::titlePageChanged, this, &frontespizio::showTitlePage);
+    connect(&m_app, &ModZANT::officeChanged, this, [this] {
+        m_Labelstudio->setText(m_app.office().officeName);
+        m_labelindirizzo->setText(m_app.office().officeAddress);
+    });
+    connect(&m_app, &ModZANT::titleFieldWanted, this, [this](int field) {
+        if (field < 0 || field >= TitlePage::kFieldCount)
+            return;
+        activateWindow();
+        m_campi[field]->setFocus(Qt::OtherFocusReason);
+        m_campi[field]->selectAll();
+        setStatus(QStringLiteral("Digitare il nome del progetto, poi salvare dalla finestra "
+                                 "Dati."));
+    });
 }
 
 frontespizio::~frontespizio() = default;
@@ -137,14 +150,15 @@ void frontespizio::buildFields()
         label->installEventFilter(this);
         return label;
     };
-    m_Labelstudio =
-        officeRow(kOfficeTop, QStringLiteral(" studio tecnico...........:"),
-                  QStringLiteral("Labelstudio"), m_app.office().officeName,
-                  QStringLiteral("nome dello studio tecnico: non si modifica in questa finestra"));
+    m_Labelstudio = officeRow(kOfficeTop, QStringLiteral(" studio tecnico...........:"),
+                              QStringLiteral("Labelstudio"), m_app.office().officeName,
+                              QStringLiteral("nome dello studio tecnico: si imposta con Modifica, "
+                                             "Impostazioni dello studio"));
     m_labelindirizzo = officeRow(
         kOfficeTop + kRowPitch, QStringLiteral(" indirizzo.....................:"),
         QStringLiteral("labelindirizzo"), m_app.office().officeAddress,
-        QStringLiteral("indirizzo dello studio tecnico: non si modifica in questa finestra"));
+        QStringLiteral("indirizzo dello studio tecnico: si imposta con Modifica, Impostazioni "
+                       "dello studio"));
 
     auto* frame =
         place(new QGroupBox(QStringLiteral("Come stampare")), kLeft, 4140, kFullWidth, 840);
@@ -276,15 +290,15 @@ void frontespizio::WarnFieldLength(TitlePage::Field field, const QString& text)
 void frontespizio::Labelstudio_Click()
 {
     say(critical(QStringLiteral("Il nome dello studio tecnico non si modifica in questa "
-                                "finestra: è impostato nel file di configurazione del "
-                                "programma.")));
+                                "finestra: si imposta con Modifica, Impostazioni dello "
+                                "studio.")));
 }
 
 void frontespizio::labelindirizzo_Click()
 {
     say(critical(QStringLiteral("L'indirizzo dello studio tecnico non si modifica in questa "
-                                "finestra: è impostato nel file di configurazione del "
-                                "programma.")));
+                                "finestra: si imposta con Modifica, Impostazioni dello "
+                                "studio.")));
 }
 
 void frontespizio::apri_Click()
@@ -426,7 +440,8 @@ void frontespizio::aiuto_Click()
             "- Digitare o correggere i dati spostandosi con il tasto TAB, o con il mouse, nei "
             "campi;\r"
             "- la data viene impostata in automatico, ma è modificabile;\r"
-            "- il nome e l'indirizzo dello studio tecnico non si modificano in questa finestra;\r"
+            "- il nome e l'indirizzo dello studio tecnico si impostano con Modifica, Impostazioni "
+            "dello studio;\r"
             "- aprire un file archiviato per prelevare, eventualmente, i dati registrati "
             "(ZANT-front-...);\r"
             "- non digitare dati più lunghi di 60 spazi;\r"

@@ -10,11 +10,13 @@
 #include <QDir>
 #include <QEvent>
 #include <QFile>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QToolBar>
 
 namespace zant {
@@ -47,10 +49,13 @@ const MainWindowName kMainWindows[] = {
 MainWindowBase::MainWindowBase(ModZANT& app, const QString& caption, QWidget* parent)
     : QMainWindow(parent), m_app(app)
 {
-    // The caption alone, with the mark of unsaved changes.
-    setWindowTitle(caption + QStringLiteral("[*]"));
+    m_caption = caption;
+    updateTitle();
     setWindowModified(app.isModified());
     connect(&app, &ModZANT::modifiedChanged, this, &QWidget::setWindowModified);
+    connect(&app, &ModZANT::dataFileChanged, this, &MainWindowBase::updateTitle);
+    connect(&app, &ModZANT::statusNote, this,
+            [this](const QString& text) { statusBar()->showMessage(text, 20000); });
     m_central = new QWidget(this);
     m_central->setMouseTracking(true);
     setFontScale(1.0);
@@ -77,6 +82,52 @@ MainWindowBase::MainWindowBase(ModZANT& app, const QString& caption, QWidget* pa
 
 MainWindowBase::~MainWindowBase() = default;
 
+void MainWindowBase::updateTitle()
+{
+    const QString file = m_app.currentDataFile();
+    setWindowTitle(
+        m_caption + QStringLiteral(" - ") +
+        (file.isEmpty() ? QStringLiteral("nuovo progetto") : QFileInfo(file).fileName()) +
+        QStringLiteral("[*]"));
+}
+
+void MainWindowBase::showScheduleSummary()
+{
+    m_summary = new QLabel(this);
+    m_summary->setObjectName(QStringLiteral("riepilogo"));
+    m_summary->setAccessibleName(QStringLiteral("Riepilogo del programma dei lavori"));
+    m_summary->setToolTip(QStringLiteral("data di fine lavori, durata e percorso critico dei dati "
+                                         "attuali"));
+    statusBar()->addPermanentWidget(m_summary);
+    connect(&m_app, &ModZANT::projectChanged, this, &MainWindowBase::updateSummary);
+    connect(&m_app, &ModZANT::resultsChanged, this, &MainWindowBase::updateSummary);
+    updateSummary();
+}
+
+void MainWindowBase::updateSummary()
+{
+    const auto fresh = m_app.freshResults();
+    m_summary->setText(fresh ? scheduleSummary(*fresh.value()) : QString());
+}
+
+void MainWindowBase::growRowsAbove(int firstBelowTwips)
+{
+    m_firstBelowTwips = firstBelowTwips;
+    // Controls inside frames keep their height too.
+    m_resize.defaultTag = QStringLiteral("@L,W");
+}
+
+int MainWindowBase::extraRows(int pitchTwips) const
+{
+    const double extra = pixelsToTwips(m_central->height(), m_central) - kDesignClientHeight;
+    return extra > 0 ? static_cast<int>(extra / pitchTwips) : 0;
+}
+
+int MainWindowBase::designTop(int topTwips) const
+{
+    return twipsToPixels(topTwips - kToolbarTwips, m_central);
+}
+
 void MainWindowBase::setFontScale(double scale)
 {
     if (scale == m_fontScale)
@@ -88,7 +139,8 @@ void MainWindowBase::setFontScale(double scale)
         QStringLiteral("QWidget { font-family: \"Liberation Sans\", Arial, sans-serif; "
                        "font-size: %1pt; } "
                        "QPushButton { padding: 1px 2px; } "
-                       "QGroupBox { font-size: %2pt; }")
+                       "QGroupBox { font-size: %2pt; } "
+                       "QLabel[critico=\"true\"] { color: #c00000; font-weight: bold; }")
             .arg(8 * scale, 0, 'f', 1)
             .arg(7 * scale, 0, 'f', 1));
 }
@@ -98,6 +150,9 @@ void MainWindowBase::placeWidget(QWidget* widget, int left, int top, int width, 
     if (widget->parentWidget() == nullptr)
         widget->setParent(m_central);
     widget->setGeometry(twipsRect(left, top - kToolbarTwips, width, height, this));
+    if (m_firstBelowTwips > 0)
+        widget->setProperty("Tag", top >= m_firstBelowTwips ? QStringLiteral("@L,W,B")
+                                                            : QStringLiteral("@L,W"));
 }
 
 QAction* MainWindowBase::menuItem(QMenu* menu, const QString& name, const QString& caption,
@@ -426,8 +481,11 @@ bool MainWindowBase::eventFilter(QObject* watched, QEvent* event)
         const double ratio =
             std::min(m_central->width() / double(twipsToPixels(kDesignClientWidth, this)),
                      m_central->height() / double(twipsToPixels(kDesignClientHeight, this)));
-        setFontScale(std::max(1.0, std::floor(ratio * 10) / 10));
+        // Windows that add rows keep their fonts, as they keep the rows' height.
+        if (m_firstBelowTwips == 0)
+            setFontScale(std::max(1.0, std::floor(ratio * 10) / 10));
         m_resize.ResizeControls();
+        layoutRows();
     }
     if (event->type() == QEvent::ShortcutOverride && qobject_cast<QLineEdit*>(watched)) {
         // The window's history undoes typing, one box at a time; the box's own undo would
@@ -463,6 +521,11 @@ void MainWindowBase::addUndoItems(QMenu* modif)
     modif->insertAction(first, redo);
     if (first)
         modif->insertSeparator(first);
+    modif->addSeparator();
+    enableIfAvailable(menuItem(modif, QStringLiteral("impostazioni"),
+                               QStringLiteral("&Impostazioni dello studio..."),
+                               [this] { m_app.showWindow(win::impostazioni); }),
+                      win::impostazioni);
 }
 
 void MainWindowBase::finishCommands(const QString& printItem, const QString& exitItem)
@@ -496,8 +559,10 @@ QPushButton* MainWindowBase::button(const char* name) const
 
 void MainWindowBase::closeEvent(QCloseEvent* event)
 {
-    if (ModZANT::isLastOpenWindow(this) && !m_app.maybeSaveChanges(this)) {
+    // Closing the last main window is leaving the program: one way out for every window.
+    if (m_app.isLastMainWindow(this)) {
         event->ignore();
+        m_app.ConfirmExit(this);
         return;
     }
     QMainWindow::closeEvent(event);

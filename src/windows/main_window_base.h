@@ -32,6 +32,8 @@ public:
     Q_DISABLE_COPY_MOVE(MainWindowBase)
 
     QLabel* passo() const { return m_passo; }
+    // The end date, duration and critical path in the status bar, for windows that show them.
+    QLabel* summaryLabel() const { return m_summary; }
     clsResize& resizer() { return m_resize; }
 
     // The toolbar's handler, by 1-based position (a ToolbarButton); public so that tests can
@@ -113,8 +115,24 @@ protected:
                       const QString& openTip = QStringLiteral("apri file"));
 
     // "Annulla" and "Ripeti" at the top of the "&Modifica" menu, enabled when there is
-    // something to undo or redo.
+    // something to undo or redo, and "Impostazioni dello studio" at its end.
     void addUndoItems(QMenu* modif);
+
+    // Windows whose grids take as many rows as the height allows. Their controls keep their
+    // design height and font and their place from the top; those placed at or below
+    // `firstBelowTwips` (design top) follow the bottom edge. Widths still grow with the window.
+    // Call before placing the controls.
+    void growRowsAbove(int firstBelowTwips);
+    // Rows of `pitchTwips` that fit in the height the client area has beyond its design height.
+    int extraRows(int pitchTwips) const;
+    // The pixel top of a control placed at `topTwips` in the design.
+    int designTop(int topTwips) const;
+    // After each scaling pass: a growing window places its rows here.
+    virtual void layoutRows() {}
+
+    // The status bar shows, on its right, the end date, the duration and the length of the
+    // critical path of the project as it is now (nothing while the data do not pass the check).
+    void showScheduleSummary();
 
     // Last step of building a window: the standard shortcuts on the menu items that have one
     // (Ctrl+O, Ctrl+S, Ctrl+Shift+S, Ctrl+P on `printItem`, Ctrl+Q, F1 on the window's guide),
@@ -169,7 +187,13 @@ private:
     // The fonts grow with the window, which cannot become smaller than its design size, so the
     // captions stay whole.
     void setFontScale(double scale);
+    // The caption, the name of the project's file and the mark of unsaved changes.
+    void updateTitle();
+    void updateSummary();
 
+    QString m_caption;
+    QLabel* m_summary = nullptr;
+    int m_firstBelowTwips = 0;
     QWidget* m_central = nullptr;
     QLabel* m_passo = nullptr;
     QToolBar* m_toolbar = nullptr;

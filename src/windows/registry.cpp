@@ -8,6 +8,7 @@
 #include "windows/gantt.h"
 #include "windows/guidaschema.h"
 #include "windows/help_window.h"
+#include "windows/impostazioni.h"
 #include "windows/informa.h"
 #include "windows/reticolo.h"
 #include "windows/risultati.h"
@@ -33,6 +34,7 @@ void registerAllWindows(ModZANT& app)
     app.registerWindow(win::supportoclienti, [](ModZANT& a) { return new supportoclienti(a); });
     app.registerWindow(win::reticolo, [](ModZANT& a) { return new reticolo(a); });
     app.registerWindow(win::gantt, [](ModZANT& a) { return new gantt(a); });
+    app.registerWindow(win::impostazioni, [](ModZANT& a) { return new impostazioni(a); });
 }
 
 } // namespace zant

@@ -14,6 +14,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QStyle>
 #include <QWheelEvent>
 
 namespace zant {
@@ -46,6 +47,26 @@ QScrollBar* listBar()
 const QString kReadOnlyGuidance = QStringLiteral(
     "Finestra di sola lettura: visualizzare i risultati con le barre di scorrimento.");
 
+struct Column
+{
+    int left;
+    int width;
+    const char* heading;
+    const char* unit;
+    const char* tip;
+};
+const Column kColumns[] = {
+    {375, 900, "evento", "n.", "numero dell'evento"},
+    {1275, 1560, "t.minimo", "giorni", "tempo minimo necessario per il verificarsi dell'evento"},
+    {2835, 1560, "data minima", "gg/mm/aa", "data minima in cui verifica l'evento"},
+    {4395, 1560, "t.massimo", "giorni", "tempo massimo concesso per il verificarsi dell'evento"},
+    {5955, 1560, "data massima", "gg/mm/aa",
+     "data massima concessa per il verificarsi dell'evento"},
+    {7515, 1560, "scorrimento", "giorni",
+     "margine di tempo disponibile per il verificarsi dell'evento"},
+};
+constexpr int kTableTop = 1080;
+
 // Shows a number, or nothing for 0 (no event, no link).
 QString numberOrEmpty(int value)
 {
@@ -57,29 +78,11 @@ QString numberOrEmpty(int value)
 risultati::risultati(ModZANT& app, QWidget* parent)
     : MainWindowBase(app, QStringLiteral("ZANT: risultati e percorso critico"), parent)
 {
+    // The rows end above the critical path; what lies below follows the bottom edge.
+    growRowsAbove(3500);
     // Event table: headings on two lines, ten rows.
-    struct Column
-    {
-        int left;
-        int width;
-        const char* heading;
-        const char* unit;
-        const char* tip;
-    };
-    const Column columns[] = {
-        {375, 900, "evento", "n.", "numero dell'evento"},
-        {1275, 1560, "t.minimo", "giorni",
-         "tempo minimo necessario per il verificarsi dell'evento"},
-        {2835, 1560, "data minima", "gg/mm/aa", "data minima in cui verifica l'evento"},
-        {4395, 1560, "t.massimo", "giorni",
-         "tempo massimo concesso per il verificarsi dell'evento"},
-        {5955, 1560, "data massima", "gg/mm/aa",
-         "data massima concessa per il verificarsi dell'evento"},
-        {7515, 1560, "scorrimento", "giorni",
-         "margine di tempo disponibile per il verificarsi dell'evento"},
-    };
     for (int c = 0; c < 6; ++c) {
-        const Column& col = columns[c];
+        const Column& col = kColumns[c];
         auto* heading =
             place(new QLabel(QString::fromUtf8(col.heading)), col.left, 600, col.width, 240);
         heading->setAlignment(Qt::AlignCenter);
@@ -87,20 +90,10 @@ risultati::risultati(ModZANT& app, QWidget* parent)
         auto* unit = place(new QLabel(QString::fromUtf8(col.unit)), col.left, 840, col.width, 240);
         unit->setAlignment(Qt::AlignCenter);
         unit->setToolTip(QString::fromUtf8(col.tip));
-        for (int r = 1; r <= kRows; ++r) {
-            QLabel* label = cellLabel(
-                central(), QStringLiteral("%1%2").arg(QLatin1String(kTableNames[c])).arg(r),
-                c == 2 || c == 4 ? Qt::AlignHCenter : Qt::AlignRight);
-            place(label, col.left, 1080 + kGridRowPitch * (r - 1), col.width, kGridRowPitch);
-            setBackground(label, kRowNumberColour);
-            if (c == 0) {
-                label->setText(QString::number(r));
-                label->setMouseTracking(true);
-                label->installEventFilter(this);
-            }
-            m_table[c][r - 1] = label;
-        }
     }
+    for (int r = 1; r <= kRows; ++r)
+        addRow();
+    m_rows = kRows;
     m_VScroll1 = place(listBar(), 120, 1080, 255, 2415);
     m_VScroll1->setObjectName(QStringLiteral("VScroll1"));
     connect(m_VScroll1, &QScrollBar::valueChanged, this, [this] { VScroll1_Change(); });
@@ -233,11 +226,14 @@ risultati::risultati(ModZANT& app, QWidget* parent)
 
     finishCommands(QStringLiteral("stampa"), QStringLiteral("usci"));
     m_VScroll1->installEventFilter(this);
-    for (auto& column : m_table) {
-        for (QLabel* label : column)
-            label->installEventFilter(this);
-    }
     m_VScroll1->setFocusPolicy(Qt::NoFocus);
+    // The keys move through the table unless another control was chosen: the window's area
+    // takes the focus first, and the critical path box only when clicked.
+    central()->setFocusPolicy(Qt::StrongFocus);
+    central()->setAccessibleName(QStringLiteral("Tabella dei risultati"));
+    m_Text1->setFocusPolicy(Qt::ClickFocus);
+    central()->setFocus();
+    showScheduleSummary();
     central()->setMouseTracking(true);
     applyDesignSize();
     m_app.InitMessageTitles();
@@ -265,6 +261,52 @@ const ScheduleResults* risultati::currentResults()
 
 risultati::~risultati() = default;
 
+void risultati::addRow()
+{
+    const int r = static_cast<int>(m_table[0].size()) + 1;
+    for (int c = 0; c < 6; ++c) {
+        const Column& col = kColumns[c];
+        QLabel* label =
+            cellLabel(central(), QStringLiteral("%1%2").arg(QLatin1String(kTableNames[c])).arg(r),
+                      c == 2 || c == 4 ? Qt::AlignHCenter : Qt::AlignRight);
+        place(label, col.left, kTableTop + kGridRowPitch * (r - 1), col.width, kGridRowPitch);
+        setBackground(label, kRowNumberColour);
+        if (c == 0) {
+            label->setText(QString::number(r));
+            label->setMouseTracking(true);
+        }
+        label->installEventFilter(this);
+        label->show();
+        m_table[c].push_back(label);
+    }
+}
+
+void risultati::layoutRows()
+{
+    if (m_table[0].empty())
+        return;
+    const int wanted = std::clamp(kRows + extraRows(kGridRowPitch), kRows, kMaxEvents);
+    while (static_cast<int>(m_table[0].size()) < wanted)
+        addRow();
+    for (auto& column : m_table) {
+        QLabel* first = column.front();
+        for (std::size_t r = 0; r < column.size(); ++r) {
+            column[r]->setGeometry(first->x(),
+                                   designTop(kTableTop + kGridRowPitch * static_cast<int>(r)),
+                                   first->width(), first->height());
+            column[r]->setVisible(static_cast<int>(r) < wanted);
+        }
+    }
+    m_VScroll1->resize(m_VScroll1->width(),
+                       twipsToPixels(2415 + (wanted - kRows) * kGridRowPitch, m_VScroll1));
+    if (wanted == m_rows)
+        return;
+    m_rows = wanted;
+    m_VScroll1->setMaximum(kMaxEvents - m_rows + 1);
+    m_VScroll1->setPageStep(m_rows);
+    VScroll1_Change();
+}
+
 QLabel* risultati::cell(const QString& column, int row) const
 {
     for (int c = 0; c < 6; ++c) {
@@ -284,13 +326,17 @@ QLabel* risultati::cell(const QString& column, int row) const
 
 bool risultati::eventFilter(QObject* watched, QEvent* event)
 {
+    // The rows being made while the window is built are not all there yet.
+    const int rows = std::min(m_rows, static_cast<int>(m_table[5].size()));
+    if (rows == 0)
+        return MainWindowBase::eventFilter(watched, event);
     auto* w = qobject_cast<QWidget*>(watched);
     if (event->type() == QEvent::Wheel && w && (w == central() || w->parentWidget() == central())) {
         // One row a notch over the event table; partial notches of fine wheels add up.
         auto* wheel = static_cast<QWheelEvent*>(event);
         const QRect table = m_table[0][0]
                                 ->geometry()
-                                .united(m_table[5][kRows - 1]->geometry())
+                                .united(m_table[5][rows - 1]->geometry())
                                 .united(m_VScroll1->geometry());
         const QPoint at = w == central() ? wheel->position().toPoint() : w->geometry().center();
         if (table.contains(at)) {
@@ -302,7 +348,7 @@ bool risultati::eventFilter(QObject* watched, QEvent* event)
         }
     }
     if (event->type() == QEvent::MouseMove || event->type() == QEvent::Enter) {
-        for (int r = 1; r <= kRows; ++r) {
+        for (int r = 1; r <= rows; ++r) {
             if (watched == m_table[0][r - 1])
                 num_MouseMove(r);
         }
@@ -312,35 +358,42 @@ bool risultati::eventFilter(QObject* watched, QEvent* event)
 
 void risultati::keyPressEvent(QKeyEvent* event)
 {
-    // Up and Down move the highlight between the rows and scroll at the ends; PageUp and
-    // PageDown scroll by ten.
-    const int row = m_highlightedRow;
+    // The keys move the highlight, and the table with it: Up and Down by one event, PageUp and
+    // PageDown by a page, Home and End to the first and the last event. Before any highlight,
+    // (or one scrolled out of sight) Up and Down highlight the first event shown and the pages
+    // only scroll.
+    const int current = highlightedRow() ? m_highlightedEvent : m_VScroll1->value();
+    const int last = std::max(1, m_app.project().eventCount());
+    int target = 0;
     switch (event->key()) {
     case Qt::Key_Up:
-        if (row > 1) {
-            num_MouseMove(row - 1);
-        } else {
-            m_VScroll1->setValue(m_VScroll1->value() - 1);
-            num_MouseMove(1);
-        }
-        return;
+        target = highlightedRow() ? current - 1 : current;
+        break;
     case Qt::Key_Down:
-        if (row < kRows) {
-            num_MouseMove(row + 1);
-        } else {
-            m_VScroll1->setValue(m_VScroll1->value() + 1);
-            num_MouseMove(kRows);
-        }
-        return;
+        target = highlightedRow() ? current + 1 : current;
+        break;
     case Qt::Key_PageUp:
-        m_VScroll1->setValue(m_VScroll1->value() - 10);
-        return;
-    case Qt::Key_PageDown:
-        m_VScroll1->setValue(m_VScroll1->value() + 10);
-        return;
+    case Qt::Key_PageDown: {
+        // A page of rows, the highlighted event going with them.
+        const int step = event->key() == Qt::Key_PageUp ? -m_rows : m_rows;
+        const bool shown = highlightedRow() != 0;
+        m_VScroll1->setValue(m_VScroll1->value() + step);
+        if (!shown)
+            return;
+        target = current + step;
+        break;
+    }
+    case Qt::Key_Home:
+        target = 1;
+        break;
+    case Qt::Key_End:
+        target = last;
+        break;
     default:
         MainWindowBase::keyPressEvent(event);
+        return;
     }
+    highlightEvent(std::clamp(target, 1, kMaxEvents));
 }
 
 void risultati::resetColours()
@@ -368,6 +421,8 @@ void risultati::showResults()
     const auto fresh = m_app.freshResults();
     VScroll1_Change();
     m_Text1->setText(fresh ? fresh.value()->criticalPath : QString());
+    // The path is read from its first event.
+    m_Text1->setCursorPosition(0);
     // The check's message stands in the guidance while the data are refused; the guidance
     // comes back when they pass (a print's progress stays until then).
     if (!fresh)
@@ -375,7 +430,7 @@ void risultati::showResults()
     else if (m_showingFault)
         passo()->setText(kReadOnlyGuidance);
     m_showingFault = !fresh;
-    if (m_highlightedRow) {
+    if (m_highlightedEvent) {
         VScroll2_Change();
         VScroll3_Change();
     }
@@ -387,7 +442,7 @@ void risultati::VScroll1_Change()
     static const ScheduleResults kNone;
     const ScheduleResults* shown = currentResults();
     const ScheduleResults& r = shown ? *shown : kNone;
-    for (int i = 1; i <= kRows; ++i) {
+    for (int i = 1; i <= m_rows; ++i) {
         const int k = m_VScroll1->value() + i - 1;
         m_table[0][i - 1]->setText(QString::number(k));
         m_table[0][i - 1]->setToolTip(QStringLiteral(
@@ -399,31 +454,56 @@ void risultati::VScroll1_Change()
         m_table[3][i - 1]->setText(computed ? formatDays(r.latest[k]) : QString());
         m_table[4][i - 1]->setText(computed ? r.latestDate[k] : QString());
         m_table[5][i - 1]->setText(computed ? formatDays(r.eventFloat(k)) : QString());
+        // The events of the critical path stand out in bold red.
+        const bool critical = computed && r.isCritical(k);
+        for (auto& column : m_table) {
+            QLabel* cell = column[i - 1];
+            if (cell->property("critico").toBool() != critical) {
+                cell->setProperty("critico", critical);
+                cell->style()->unpolish(cell);
+                cell->style()->polish(cell);
+            }
+        }
+        // The highlight stays on its event wherever the table is scrolled.
+        if (k == m_highlightedEvent) {
+            for (auto& column : m_table)
+                setBackground(column[i - 1], kHighlightColour);
+        }
     }
 }
 
-int risultati::highlightedEvent() const
+int risultati::highlightedRow() const
 {
-    return m_highlightedRow ? m_table[0][m_highlightedRow - 1]->text().toInt() : 0;
+    const int row = m_highlightedEvent - m_VScroll1->value() + 1;
+    return m_highlightedEvent && row >= 1 && row <= m_rows ? row : 0;
 }
 
 void risultati::num_MouseMove(int row)
 {
-    resetColours();
-    m_highlightedRow = row;
-    for (auto& column : m_table)
-        setBackground(column[row - 1], kHighlightColour);
+    highlightEvent(m_VScroll1->value() + row - 1);
+}
+
+void risultati::highlightEvent(int event)
+{
+    const int top = m_VScroll1->value();
+    m_highlightedEvent = event;
+    // Scrolls only as far as needed to show the event.
+    if (event < top)
+        m_VScroll1->setValue(event);
+    else if (event > top + m_rows - 1)
+        m_VScroll1->setValue(event - m_rows + 1);
+    VScroll1_Change();
     clearLinkTables();
     VScroll2_Change();
     VScroll3_Change();
     m_Label13->setText(QStringLiteral("I risultati riportati nelle tabelle in basso si riferiscono "
                                       "all'evento evidenziato n.") +
-                       withLeadingBlank(highlightedEvent()));
+                       withLeadingBlank(m_highlightedEvent));
 }
 
 void risultati::VScroll2_Change()
 {
-    const int e = highlightedEvent();
+    const int e = m_highlightedEvent;
     static const ScheduleResults kNone;
     const ScheduleResults* shown = currentResults();
     const ScheduleResults& r = shown ? *shown : kNone;
@@ -441,7 +521,7 @@ void risultati::VScroll2_Change()
 
 void risultati::VScroll3_Change()
 {
-    const int e = highlightedEvent();
+    const int e = m_highlightedEvent;
     static const ScheduleResults kNone;
     const ScheduleResults* shown = currentResults();
     const ScheduleResults& r = shown ? *shown : kNone;
@@ -472,12 +552,7 @@ void risultati::selectEvent(int event)
 {
     if (event < 1 || event > kMaxEvents)
         return;
-    const int top = std::min(event, m_VScroll1->maximum());
-    if (m_VScroll1->value() != top)
-        m_VScroll1->setValue(top);
-    else
-        VScroll1_Change();
-    num_MouseMove(event - top + 1);
+    highlightEvent(event);
 }
 
 void risultati::stampa_Click()

@@ -4,6 +4,7 @@
 #include "windows/window_style.h"
 
 #include <array>
+#include <vector>
 
 class QLabel;
 class QLineEdit;
@@ -11,8 +12,9 @@ class QScrollBar;
 
 namespace zant {
 
-// The results window: the times, dates and floats of ten events at a time, the incoming and
-// outgoing links of the event under the mouse, and the critical path. It only reads.
+// The results window: the times, dates and floats of ten events at a time (more in a taller
+// window), the incoming and outgoing links of the highlighted event (the one last pointed at
+// with the mouse or reached with the keys), and the critical path. It only reads.
 class risultati final : public MainWindowBase
 {
     Q_OBJECT
@@ -22,7 +24,9 @@ public:
     ~risultati() override;
     Q_DISABLE_COPY_MOVE(risultati)
 
+    // The rows at the design size; a taller window shows more (rowCount()).
     static constexpr int kRows = kGridRows;
+    int rowCount() const { return m_rows; }
 
     void VScroll1_Change();
     void VScroll2_Change();
@@ -37,8 +41,10 @@ public:
     // would (a click on the event in the network or the Gantt chart).
     void selectEvent(int event);
 
-    // For tests.
-    int highlightedRow() const { return m_highlightedRow; }
+    // For tests. The highlighted event, 0 before any; the row that shows it, 0 when it is
+    // scrolled out of sight.
+    int highlightedEvent() const { return m_highlightedEvent; }
+    int highlightedRow() const;
     QLabel* cell(const QString& column, int row) const;
     QLineEdit* Text1() const { return m_Text1; }
     QLabel* Label13() const { return m_Label13; }
@@ -53,6 +59,10 @@ protected:
 
 private:
     void resetColours();
+    // Moves the highlight to an event, scrolling the table to show it.
+    void highlightEvent(int event);
+    void addRow();
+    void layoutRows() override;
     void clearLinkTables();
     // Shows the results of the project as it is now, or the data check's message when they
     // cannot be computed.
@@ -60,13 +70,15 @@ private:
     // The results to show: those of the project as it is now, or nothing when the data do not
     // pass the check.
     const ScheduleResults* currentResults();
-    int highlightedEvent() const;
-
-    int m_highlightedRow = 0;
+    // The event whose links the lower tables show. An event, not a row: scrolling the table or
+    // a new computation never changes which event the tables and their caption speak of.
+    int m_highlightedEvent = 0;
+    // Rows shown; none until the first ones are made.
+    int m_rows = 0;
     // Whether the guidance label shows the data check's message instead of results.
     bool m_showingFault = false;
     int m_wheelRemainder = 0;
-    std::array<std::array<QLabel*, kRows>, 6> m_table{}; // num, tmin, datmin, tmax, datmax, scorr
+    std::array<std::vector<QLabel*>, 6> m_table{}; // num, tmin, datmin, tmax, datmax, scorr
     std::array<std::array<QLabel*, kLinkListRows>, 3> m_in{}; // n1, n2, eventrata
     std::array<std::array<QLabel*, kLinkListRows>, 5>
         m_out{}; // n3, n4, evenuscita, tempusc, scorrusc

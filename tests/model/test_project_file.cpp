@@ -525,6 +525,41 @@ private slots:
         QVERIFY(!checkBeforeSave(buildProject("3: 1>2=1 2>3=1"), title, confirmation));
         QVERIFY(!confirmation.refusalPending());
     }
+
+    // The open dialog shows a project file by its first record, whatever its name.
+    void recognisedByTheFirstRecord_data()
+    {
+        QTest::addColumn<QByteArray>("head");
+        QTest::addColumn<bool>("project");
+        QTest::newRow("as the program writes it")
+            << QByteArray("\"16/03/2026\",12\r\n\"Inizio\",1\r\n") << true;
+        QTest::newRow("a cleared project") << QByteArray("\"\",0\r\n\"\",\"\",\"\"") << true;
+        QTest::newRow("only the header, no line end") << QByteArray("\"01/01/1990\",3") << true;
+        QTest::newRow("UTF-8 byte order mark")
+            << QByteArray("\xef\xbb\xbf\"01/01/1990\",3\n") << true;
+        QTest::newRow("a title-page file")
+            << QByteArray("\"Scuola\",\"Pavia\",\"a\",\"b\",\"c\",\"d\",\"e\"\r\n") << false;
+        QTest::newRow("a date that does not exist") << QByteArray("\"31/02/2026\",3\r\n") << false;
+        QTest::newRow("too many events") << QByteArray("\"01/01/1990\",501\r\n") << false;
+        QTest::newRow("a third field on the first line")
+            << QByteArray("\"01/01/1990\",3,4\r\n") << false;
+        QTest::newRow("a count in quotes") << QByteArray("\"01/01/1990\",\"3\"\r\n") << false;
+        QTest::newRow("a letter") << QByteArray("Gentile cliente,\r\nin allegato\r\n") << false;
+        QTest::newRow("empty") << QByteArray() << false;
+    }
+
+    void recognisedByTheFirstRecord()
+    {
+        QFETCH(QByteArray, head);
+        QFETCH(bool, project);
+        QCOMPARE(looksLikeProjectData(head), project);
+        QTemporaryDir dir;
+        QFile f(dir.filePath("progetto-senza-prefisso"));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(head);
+        f.close();
+        QCOMPARE(isProjectDataFile(f.fileName()), project);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestProjectFile)

@@ -435,6 +435,43 @@ private slots:
         QVERIFY(texts.contains("(Studio Rossi, Bianchi & C.)"));
     }
 
+    // The designer named in the settings signs the report; the office keeps the cover's foot.
+    void designerSignsTheReport_data()
+    {
+        QTest::addColumn<QString>("designer");
+        QTest::addColumn<QString>("signer");
+        QTest::addColumn<int>("dataOnlyRows");
+        QTest::newRow("no designer: the office signs") << ""
+                                                       << "Studio Rossi" << 10;
+        QTest::newRow("a designer") << "Ing. Anna Verdi"
+                                    << "Ing. Anna Verdi" << 11;
+    }
+
+    void designerSignsTheReport()
+    {
+        QFETCH(QString, designer);
+        QFETCH(QString, signer);
+        QFETCH(int, dataOnlyRows);
+        OfficeSettings office = kOffice;
+        office.designer = designer;
+        const Project p = buildProject(kNetwork, "01/03/2027");
+        const ScheduleResults r = ComputeSchedule(p);
+        DocxWriter w;
+        buildFullReport(w, ReportData{p, r, sampleTitlePage(), office});
+        const QStringList texts = m_docs.save(w).texts();
+        QVERIFY(texts.contains("progettista: " + signer));
+        QVERIFY(texts.contains("(" + signer + ")"));
+        QVERIFY(texts.indexOf(QRegularExpression("Via Roma 1, Pratoselva\f.*")) > 0);
+        QVERIFY(texts.contains("Studio Rossi"));
+
+        DocxWriter only;
+        buildDataOnlyReport(only, TitlePage{}, office);
+        const DocxView::Table t = m_docs.save(only).tables.value(0);
+        QCOMPARE(t.rows(), dataOnlyRows);
+        if (dataOnlyRows > 10)
+            QCOMPARE(t.cells[10], QStringList({"progettista", designer}));
+    }
+
     void longClientNamesFitTheFileSystem_data()
     {
         QTest::addColumn<QString>("client");

@@ -94,7 +94,7 @@ private slots:
                                  << "MANUALE D'USO RAPIDO"
                                  << "Il software ZANT consente di programmare qualsiasi insieme "
                                     "di operazioni interdipendenti"
-                                 << 2268;
+                                 << 3415;
         QTest::newRow("guidafunzionamento")
             << "guidafunzionamento"
             << "FUNZIONAMENTO DEL PROGRAMMA"
@@ -102,22 +102,22 @@ private slots:
         QTest::newRow("guidastampa")
             << "guidastampa"
             << "COME STAMPARE"
-            << "Si possono stampare liberamente tutte le finestre riguardanti la guida" << 1267;
+            << "Si possono stampare liberamente tutte le finestre riguardanti la guida" << 1621;
         QTest::newRow("guidadati") << "guidadati"
                                    << "Finestra DATI"
                                    << "La finestra Dati si presenta con una serie di caselle "
                                       "bianche e di barre di scorrimento"
-                                   << 1226;
+                                   << 2082;
         QTest::newRow("guidarisultati")
             << "guidarisultati"
             << "Finestra RISULTATI"
-            << "L'altra finestra principale del software riguarda i risultati del calcolo" << 1235;
+            << "L'altra finestra principale del software riguarda i risultati del calcolo" << 1947;
         QTest::newRow("guidafrontespizio")
             << "guidafrontespizio"
             << "Finestra FRONTESPIZIO"
             << "L'ultima finestra riguarda i dati destinati al FRONTESPIZIO della Relazione da "
                "stampare"
-            << 1237;
+            << 1478;
         QTest::newRow("metodo") << "metodo"
                                 << "Il metodo ZANT" << QString() << 1955;
     }

@@ -1,4 +1,5 @@
 #include "report/office_settings.h"
+#include "report/settings_file.h"
 #include "support/test_files.h"
 
 #include <QDir>
@@ -114,6 +115,80 @@ private slots:
         QVERIFY2(settings.error().text.contains(reason), qPrintable(settings.error().text));
         // The default file may be missing: the documents then show the placeholders.
         QCOMPARE(OfficeSettings::load(full).officeName, QString("Studio tecnico non configurato"));
+    }
+
+    // Writing the settings changes the office's keys and nothing else of the file.
+    void writerKeepsEverythingElse_data()
+    {
+        QTest::addColumn<QByteArray>("before");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("address");
+        QTest::addColumn<QString>("designer");
+        QTest::addColumn<QByteArray>("after");
+        QTest::newRow("a new file")
+            << QByteArray() << "Studio Blu"
+            << "Via Po 2"
+            << "" << QByteArray("[studio]\nnome=Studio Blu\nindirizzo=Via Po 2\nprogettista=\n");
+        QTest::newRow("keys replaced where they stand, other keys and sections kept")
+            << QByteArray("; ufficio\n[studio]\nnome=Vecchio\naltro=1\nindirizzo=Via X\n\n"
+                          "[recenti]\nfile1=/a.txt\n")
+            << "Nuovo"
+            << "Via Y"
+            << "Ing. Z"
+            << QByteArray("; ufficio\n[studio]\nnome=Nuovo\naltro=1\nindirizzo=Via Y\n"
+                          "progettista=Ing. Z\n\n[recenti]\nfile1=/a.txt\n");
+        QTest::newRow("CR LF kept, the section added at the end")
+            << QByteArray("[altro]\r\nx=y\r\n") << "S"
+            << "I"
+            << "P"
+            << QByteArray("[altro]\r\nx=y\r\n\r\n[studio]\r\nnome=S\r\nindirizzo=I\r\n"
+                          "progettista=P\r\n");
+        QTest::newRow("letter case of keys and sections, repeated keys dropped")
+            << QByteArray("[Studio]\nNOME=a\nnome=b\n") << "N"
+            << "I"
+            << "" << QByteArray("[Studio]\nnome=N\nindirizzo=I\nprogettista=\n");
+        QTest::newRow("values that need quotes")
+            << QByteArray() << "\"Alfa\""
+            << "  Via Po "
+            << "a\\b"
+            << QByteArray("[studio]\nnome=\"\\\"Alfa\\\"\"\nindirizzo=\"  Via Po \"\n"
+                          "progettista=a\\b\n");
+        QTest::newRow("a Windows-1252 file comes back in UTF-8")
+            << QByteArray("; citt\xe0\n[studio]\nnome=x\n") << "Studio Nicolò"
+            << "Città"
+            << ""
+            << QByteArray("; città\n[studio]\nnome=Studio Nicolò\nindirizzo=Città\n"
+                          "progettista=\n");
+        QTest::newRow("a UTF-16 file with its byte order mark")
+            << QByteArray("\xff\xfe[\0s\0t\0u\0d\0i\0o\0]\0\n\0n\0o\0m\0e\0=\0x\0\n\0", 30) << "N"
+            << "I"
+            << "" << QByteArray("[studio]\nnome=N\nindirizzo=I\nprogettista=\n");
+    }
+
+    void writerKeepsEverythingElse()
+    {
+        QFETCH(QByteArray, before);
+        QFETCH(QString, name);
+        QFETCH(QString, address);
+        QFETCH(QString, designer);
+        QFETCH(QByteArray, after);
+        // A missing configuration folder is made.
+        QVERIFY(QDir(m_dir.filePath("cartella nuova")).removeRecursively());
+        const QString path = m_dir.filePath("cartella nuova/zant.ini");
+        if (!before.isEmpty()) {
+            QVERIFY(QDir(m_dir.path()).mkpath("cartella nuova"));
+            file("cartella nuova/zant.ini", before);
+        }
+        OfficeSettings office{name, address, designer};
+        QVERIFY(!writeOfficeSettings(path, office));
+        QFile written(path);
+        QVERIFY(written.open(QIODevice::ReadOnly));
+        QCOMPARE(written.readAll(), after);
+        // The reader takes back what was written.
+        const OfficeSettings back = OfficeSettings::load(path);
+        QCOMPARE(back.officeName, name);
+        QCOMPARE(back.officeAddress, address);
+        QCOMPARE(back.designer, designer.trimmed());
     }
 };
 

@@ -1,3 +1,5 @@
+#include "model/project_file.h"
+#include "report/settings_file.h"
 #include "shell/cls_resize.h"
 #include "shell/dialogs.h"
 #include "shell/edit_commands.h"
@@ -9,6 +11,7 @@
 #include <QLabel>
 #include <QMainWindow>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace zant;
@@ -88,51 +91,96 @@ private slots:
         QVERIFY(!a.app.window("nessuna"));
     }
 
-    void exitAnsweredNo()
+    // One way out: only unsaved changes are asked about; then every window of the program
+    // closes (the network and Gantt windows too) and the closing splash, or nothing, is left.
+    void exitAsksOnlyAboutUnsavedChanges_data()
     {
-        App a;
-        a.app.showWindow(win::dati);
-        a.app.showWindow(win::informa);
-        a.app.ConfirmExit(nullptr);
-        QCOMPARE(a.dialogs->questions,
-                 QStringList{
-                     "Attenzione: i dati non archiviati andranno persi !|Vuoi uscire da ZANT?|No"});
-        QVERIFY(a.app.isLoaded(win::dati));
-        QVERIFY(a.app.isLoaded(win::informa));
-        QVERIFY(a.music->commands.isEmpty());
+        QTest::addColumn<bool>("unsaved");
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<bool>("splashLoaded");
+        QTest::addColumn<bool>("leaves");
+        QTest::newRow("nothing unsaved: no question") << false << -1 << true << true;
+        QTest::newRow("unsaved, Non salvare") << true << int(SaveChoice::Discard) << true << true;
+        QTest::newRow("unsaved, Annulla: everything stays")
+            << true << int(SaveChoice::Cancel) << true << false;
+        QTest::newRow("splash closed meanwhile: loaded anew") << false << -1 << false << true;
     }
 
-    void exitAnsweredYes()
+    void exitAsksOnlyAboutUnsavedChanges()
     {
+        QFETCH(bool, unsaved);
+        QFETCH(int, answer);
+        QFETCH(bool, splashLoaded);
+        QFETCH(bool, leaves);
         App a;
-        a.app.showWindow(win::frmSplash);
-        a.app.showWindow(win::dati);
-        a.app.showWindow(win::informa);
-        a.app.edit<SetDescriptionCommand>(1, QString("Inizio"), a.app.newEditSession());
+        int ended = 0;
+        a.app.endProcess = [&ended] { ++ended; };
+        for (const QString& name : {win::reticolo, win::gantt}) {
+            a.app.registerWindow(name, [&a, name](ModZANT&) {
+                a.created << name;
+                return new QWidget;
+            });
+        }
+        if (splashLoaded)
+            a.app.showWindow(win::frmSplash);
+        for (const QString& name : {win::dati, win::informa, win::reticolo, win::gantt})
+            a.app.showWindow(name);
+        if (unsaved)
+            a.app.edit<SetDescriptionCommand>(1, QString("Inizio"), a.app.newEditSession());
+        if (answer >= 0)
+            a.dialogs->saveAnswers.push_back(SaveChoice(answer));
         QSignalSpy returned(&a.app, &ModZANT::splashReturned);
-        a.dialogs->answers.push_back(true);
-        a.app.ConfirmExit(nullptr);
-        QVERIFY(!a.app.isLoaded(win::dati));
-        QVERIFY(!a.app.isLoaded(win::informa));
+
+        QCOMPARE(a.app.ConfirmExit(nullptr), leaves);
+        QVERIFY(a.dialogs->questions.isEmpty());
+        QCOMPARE(a.dialogs->saveQuestions,
+                 unsaved ? QStringList{"ZANT|Salvare le modifiche al progetto?"} : QStringList());
+        for (const QString& name : {win::dati, win::informa, win::reticolo, win::gantt})
+            QCOMPARE(a.app.isLoaded(name), !leaves);
         // Windows never opened are not made just to be closed.
         QVERIFY(!a.created.contains(win::risultati));
         QVERIFY(!a.created.contains(win::sommario));
-        QVERIFY(a.app.isLoaded(win::frmSplash));
-        QCOMPARE(a.music->commands, QStringList{"play"});
-        QCOMPARE(returned.count(), 1);
-        // The project stays in memory for the next click on the splash.
-        QCOMPARE(a.app.project().eventCount(), 1);
+        QCOMPARE(a.app.isLoaded(win::frmSplash), splashLoaded || leaves);
+        QCOMPARE(returned.count(), leaves ? 1 : 0);
+        // A splash loaded anew starts its own music; a paused one is resumed.
+        QCOMPARE(a.music->commands, leaves && splashLoaded ? QStringList{"play"} : QStringList());
+        // The closing splash ends the program, not the exit itself.
+        QCOMPARE(ended, 0);
+        if (leaves) {
+            a.app.endProgram();
+            QCOMPARE(ended, 1);
+            QVERIFY(!a.app.isLoaded(win::frmSplash));
+        }
     }
 
-    void exitBringsBackAClosedSplash()
+    void recentFilesKeepTheLastEight()
     {
+        QTemporaryDir dir;
         App a;
-        a.app.showWindow(win::dati);
-        a.dialogs->answers.push_back(true);
-        a.app.ConfirmExit(nullptr);
-        QVERIFY(a.app.isLoaded(win::frmSplash));
-        // A splash loaded anew starts its own music, so nothing more is sent here.
-        QVERIFY(a.music->commands.isEmpty());
+        const QString settings = dir.filePath("conf/zant.ini");
+        a.app.useSettingsFile(settings);
+        QVERIFY(a.app.recentFiles().isEmpty());
+        QStringList paths;
+        for (int i = 1; i <= 10; ++i) {
+            paths << dir.filePath(QString("ZANT-dati-%1.txt").arg(i));
+            Project p;
+            p.setEventCount(1);
+            p.setEvent(1, Event{QString("Inizio"), {}});
+            QVERIFY(!writeProjectFile(paths.last(), p, TitlePage()));
+            QVERIFY(!a.app.openProject(paths.last()));
+        }
+        // Opening one again brings it to the top, once.
+        QVERIFY(!a.app.openProject(paths[4]));
+        const QStringList expected{paths[4], paths[9], paths[8], paths[7],
+                                   paths[6], paths[5], paths[3], paths[2]};
+        QCOMPARE(a.app.recentFiles(), expected);
+        // Kept in the settings file for the next run.
+        App again;
+        again.app.useSettingsFile(settings);
+        QCOMPARE(again.app.recentFiles(), expected);
+        again.app.forgetRecentFile(paths[9]);
+        QCOMPARE(readRecentFiles(settings).size(), 7);
+        QVERIFY(!readRecentFiles(settings).contains(paths[9]));
     }
 
     void greyReachesWindowsLoadedLater()
@@ -220,6 +268,9 @@ private slots:
         QTest::newRow("width and height only") << "@W,H" << twipsRect(300, 600, 300, 300);
         QTest::newRow("lower case letters do not count")
             << "@l,t,w,h" << twipsRect(300, 600, 150, 150);
+        // The window grew by 900 twips: the control keeps its distance from the bottom.
+        QTest::newRow("B follows the bottom edge") << "@L,W,B" << twipsRect(600, 1500, 300, 150);
+        QTest::newRow("B wins over T") << "@T,B" << twipsRect(300, 1500, 150, 150);
     }
 
     void tagsChooseWhatScales()

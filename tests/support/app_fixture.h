@@ -14,6 +14,13 @@ struct AppWithFakes
     FakeMusicPlayer* music = new FakeMusicPlayer;
     ModZANT app{std::unique_ptr<Dialogs>(dialogs), std::unique_ptr<DocumentOutput>(output),
                 std::unique_ptr<MusicPlayer>(music), OfficeSettings{"Studio", "Via Roma 1"}};
+    // How many times the program would have ended.
+    int processEnded = 0;
+
+    AppWithFakes()
+    {
+        app.endProcess = [this] { ++processEnded; };
+    }
 };
 
 // The application with a project as if it had been opened from `dataFile`.

@@ -34,6 +34,12 @@ public:
     std::deque<SaveChoice> saveAnswers;
     QStringList saveQuestions; // "title|text"
     std::deque<QString> fileNames;
+    // Answers to the boxes with buttons of their own (index of the button); unexpected ones are
+    // closed (-1).
+    std::deque<int> choiceAnswers;
+    QStringList choices; // "title|text|button 1/button 2/..."
+    // Folder offered by the last open dialog of project files.
+    QString lastProjectFolder;
     std::deque<std::optional<QColor>> colours;
     std::optional<QColor> lastColourOffered;
     std::deque<bool> printAnswers;
@@ -61,6 +67,23 @@ public:
         const SaveChoice a = saveAnswers.front();
         saveAnswers.pop_front();
         return a;
+    }
+    int choose(QWidget*, const QString& title, const Message& message,
+               const QStringList& buttons) override
+    {
+        choices << title + QLatin1Char('|') + message.text + QLatin1Char('|') +
+                       buttons.join(QLatin1Char('/'));
+        if (choiceAnswers.empty())
+            return -1;
+        const int a = choiceAnswers.front();
+        choiceAnswers.pop_front();
+        return a;
+    }
+    QString openProjectFileName(QWidget* parent, const QString& title, const QString& folder,
+                                const std::function<bool(const QString&)>& isProject) override
+    {
+        lastProjectFolder = folder;
+        return Dialogs::openProjectFileName(parent, title, folder, isProject);
     }
     QString openFileName(QWidget*, const QString& title, const QString& filters,
                          int selected) override

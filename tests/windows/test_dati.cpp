@@ -293,8 +293,8 @@ private slots:
         // Cancelled: nothing changes.
         f.window->apri_Click();
         QCOMPARE(f.app.project().eventCount(), 3);
-        QVERIFY(f.dialogs->fileDialogs.last().startsWith(
-            "open|Apri file|Tutti i file (*.*) | *.*|File ZANT-dati- | ZANT-dati-*|2"));
+        QCOMPARE(f.dialogs->fileDialogs.last(),
+                 QString("open|Apri file|Progetti ZANT | *|Tutti i file (*.*) | *.*|1"));
 
         // A broken file: a message naming it, the project as it was.
         f.dialogs->fileNames.push_back(bad);
@@ -319,20 +319,26 @@ private slots:
         Fixture f(buildProject("2: 1>2=4"));
         QTemporaryDir dir;
 
-        // Without the project name: its message, nothing written.
+        // Without the project name: the offer to take the first description, declined.
         f.window->salva_Click();
-        QCOMPARE(f.lastMessage(), QString("E' necessario digitare almeno il dato del 'progetto'."));
+        QCOMPARE(f.dialogs->choices.size(), 1);
+        QVERIFY(f.dialogs->choices.last().startsWith(
+            "ZANT: controllo dati immessi nella finestra attiva|E' necessario digitare almeno il "
+            "dato del 'progetto'.\rUsare come progetto la descrizione del primo evento, "
+            "\"Evento 1\"?|"));
         QVERIFY(f.dialogs->fileDialogs.isEmpty());
 
         giveProject(f.app, f.app.project(), titlePageWith(TitlePage::progetto, "Strada"),
                     f.app.currentDataFile());
-        // Cancelled dialog: no file, no name.
+        // Cancelled dialog: no file, no name; the name proposed comes from the project.
         f.window->salva_Click();
-        QCOMPARE(f.dialogs->fileDialogs.last(),
-                 QString("save|Salva file con nome|File ZANT-dati- | ZANT-dati-*|1|"));
+        QVERIFY2(f.dialogs->fileDialogs.last().startsWith(
+                     "save|Salva file con nome|File ZANT-dati- | ZANT-dati-*|1|"),
+                 qPrintable(f.dialogs->fileDialogs.last()));
+        QVERIFY(f.dialogs->fileDialogs.last().endsWith("/ZANT-dati-Strada.txt"));
         QCOMPARE(f.app.currentDataFile(), QString());
 
-        const QString first = tempPath(dir, "ZANT-dati-primo");
+        const QString first = tempPath(dir, "ZANT-dati-primo.txt");
         f.dialogs->fileNames.push_back(first);
         f.window->salva_Click();
         QCOMPARE(f.app.currentDataFile(), first);
@@ -356,7 +362,7 @@ private slots:
         QVERIFY(f.lastMessage().startsWith("Impossibile salvare il file"));
         QCOMPARE(f.app.currentDataFile(), first);
 
-        const QString second = tempPath(dir, "ZANT-dati-secondo");
+        const QString second = tempPath(dir, "ZANT-dati-secondo.txt");
         f.dialogs->fileNames.push_back(second);
         f.window->salvanome_Click();
         QCOMPARE(f.app.currentDataFile(), second);
@@ -422,14 +428,14 @@ private slots:
         f.window->aiuto_Click();
         QCOMPARE(f.dialogs->messages.back().title, QString("ZANT: aiuto in linea"));
         QCOMPARE(f.lastMessage().count('\r'), 6);
-        f.window->Toolbar1_ButtonClick(19);
-        QCOMPARE(
-            f.dialogs->questions.last(),
-            QString("Attenzione: i dati non archiviati andranno persi !|Vuoi uscire da ZANT?|No"));
-        // No: the window stays.
-        QVERIFY(f.app.isLoaded(win::dati));
         f.window->Toolbar1_ButtonClick(18);
         QCOMPARE(f.app.project().eventCount(), 0);
+        // Unsaved changes: the exit asks, and "Annulla" keeps everything open.
+        f.window->Toolbar1_ButtonClick(19);
+        QCOMPARE(f.dialogs->saveQuestions.last(),
+                 QString("ZANT|Salvare le modifiche al progetto?"));
+        QVERIFY(f.app.isLoaded(win::dati));
+        QCOMPARE(f.processEnded, 0);
     }
 
     void backgroundColour()

@@ -42,6 +42,7 @@ struct Fixture
                 std::make_unique<FakeMusicPlayer>(),
                 OfficeSettings{"Studio Bianchi", "Via Roma 1, Pavia"}};
     frontespizio* window = nullptr;
+    int processEnded = 0;
 
     // `allWindows` registers the data window and plain stand-ins for the others, so that every
     // command that shows a window has one to show.
@@ -50,6 +51,7 @@ struct Fixture
     {
         giveProject(app, project);
         app.today = [] { return QDate(2026, 12, 7); };
+        app.endProcess = [this] { ++processEnded; };
         if (allWindows) {
             app.registerWindow(win::dati, [](ModZANT& a) { return new dati(a); });
             for (const QString& name : {win::risultati, win::sommario, win::frmTip,
@@ -271,7 +273,7 @@ private slots:
         auto* l = f.window->findChild<QLabel*>(label);
         QVERIFY(l);
         QCOMPARE(l->text(), shown);
-        QVERIFY(l->toolTip().contains("non si modifica"));
+        QVERIFY(l->toolTip().contains("Impostazioni dello studio"));
         QTest::mouseClick(l, Qt::LeftButton);
         QCOMPARE(f.dialogs->messages.size(), size_t(1));
         QCOMPARE(f.dialogs->messages.back().title, kMessageTitle);
@@ -428,7 +430,7 @@ private slots:
         QTest::addColumn<QString>("trigger");
         QTest::addColumn<QString>("effect");
         const char* const report = "document:ZANT-RelazioneZANT-Comune di Pavia.docx";
-        const char* const exit = "question:Vuoi uscire da ZANT?";
+        const char* const exit = "exit";
         // clang-format off
         const char* const rows[][2] = {
             {"toolbar 1", "open:Apri file"},
@@ -518,6 +520,13 @@ private slots:
                      qPrintable(f.dialogs->questions.last()));
             // No to the exit question: the window stays.
             QVERIFY(f.app.isLoaded(win::frontespizio));
+        } else if (kind == "exit") {
+            // Only the unsaved changes are asked about; then every window closes.
+            QCOMPARE(f.dialogs->saveQuestions.last(),
+                     QString("ZANT|Salvare le modifiche al progetto?"));
+            QVERIFY(f.dialogs->questions.isEmpty());
+            QVERIFY(!f.app.isLoaded(win::frontespizio));
+            QCOMPARE(f.processEnded, 1);
         } else if (kind == "message") {
             QVERIFY(f.lastMessage().startsWith(what));
         } else if (kind == "cleared") {
@@ -560,7 +569,7 @@ private slots:
     {
         Fixture f(true);
         f.type(TitlePage::progetto, "Scuola");
-        f.dialogs->answers.push_back(true);
+        f.dialogs->saveAnswers.push_back(SaveChoice::Discard);
         f.window->esci_Click();
         QVERIFY(!f.app.isLoaded(win::frontespizio));
         QCOMPARE(f.app.titlePage()[TitlePage::progetto], QString("Scuola"));

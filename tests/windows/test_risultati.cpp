@@ -10,10 +10,12 @@
 #include "windows/risultati.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QScrollBar>
 #include <QTest>
+#include <QWheelEvent>
 
 using namespace zant;
 using namespace zant::test;
@@ -249,18 +251,111 @@ private slots:
         QCOMPARE(f.outgoing(2), QString("5||||"));
     }
 
-    void rememberedRowAfterScrolling()
+    // The lower tables and their caption always speak of the same event, whatever moved the
+    // highlight or the table (mouse, wheel, keys, scroll bar, a change of the data) and in
+    // whatever order.
+    void linksAlwaysBelongToTheEventNamed_data()
+    {
+        QTest::addColumn<QString>("moves");
+        QTest::newRow("hover, then the wheel scrolls the table") << "hover 2,wheel -1";
+        QTest::newRow("hover, scroll, a change of the data") << "hover 4,wheel -2,edit";
+        QTest::newRow("hover, scroll bar, link lists scrolled") << "hover 3,bar 5,in 2,out 2";
+        QTest::newRow("keys down past the last row") << "hover 9,key Down,key Down,key Down";
+        QTest::newRow("page down then hover then page up")
+            << "hover 1,key PageDown,hover 5,key PageUp";
+        QTest::newRow("end, wheel back, edit, home") << "key End,wheel 3,edit,key Home";
+        QTest::newRow("hover, edit that moves the event's float, wheel")
+            << "hover 4,edit,wheel -1,out 1";
+        QTest::newRow("keys before any hover") << "key Down,key Down,bar 3";
+    }
+
+    void linksAlwaysBelongToTheEventNamed()
+    {
+        QFETCH(QString, moves);
+        // Fifteen events: 4 -> 6 has a float of 3 until the edit lengthens 1 -> 4.
+        Fixture f(buildProject("15: 1>2=2 1>3=4 1>4=1 2>5=3 3>5=1 4>6=2 5>7=2 6>7=2 7>8=1 "
+                               "8>9=1 9>10=1 10>11=1 11>12=1 12>13=1 13>14=1 14>15=1 3>15=1"));
+        f.compute();
+        risultati* w = f.results();
+        QApplication::setActiveWindow(w);
+        QVERIFY(QTest::qWaitForWindowActive(w));
+        double days = 1;
+        for (const QString& move : moves.split(',')) {
+            const QStringList m = move.split(' ');
+            if (m[0] == "hover") {
+                QTest::mouseMove(w->cell("num", m[1].toInt()));
+            } else if (m[0] == "wheel") {
+                QWidget* over = w->cell("tmin", 5);
+                const QPointF at(over->width() / 2.0, over->height() / 2.0);
+                QWheelEvent wheel(at, over->mapToGlobal(at), QPoint(),
+                                  QPoint(0, 120 * m[1].toInt()), Qt::NoButton, Qt::NoModifier,
+                                  Qt::NoScrollPhase, false);
+                QApplication::sendEvent(over, &wheel);
+            } else if (m[0] == "key") {
+                const QMap<QString, Qt::Key> keys{
+                    {"Down", Qt::Key_Down},         {"Up", Qt::Key_Up},
+                    {"PageDown", Qt::Key_PageDown}, {"PageUp", Qt::Key_PageUp},
+                    {"Home", Qt::Key_Home},         {"End", Qt::Key_End}};
+                // To the control with the focus, as the keyboard sends them.
+                QTest::keyClick(QApplication::focusWidget(), keys.value(m[1]));
+            } else if (m[0] == "bar") {
+                w->VScroll1()->setValue(m[1].toInt());
+            } else if (m[0] == "out") {
+                w->VScroll3()->setValue(m[1].toInt());
+            } else if (m[0] == "edit") {
+                days += 3;
+                f.app.edit<LinkEditCommand>(LinkEditCommand::Days, 1, 3, days);
+            }
+
+            // The event named under the tables ...
+            const QString caption = w->Label13()->text();
+            const int named = w->highlightedEvent();
+            if (named == 0)
+                continue;
+            QVERIFY2(caption.endsWith("evidenziato n. " + QString::number(named)),
+                     qPrintable(move + ": " + caption));
+            // ... is the one in yellow, when its row is shown ...
+            for (int r = 1; r <= w->rowCount(); ++r) {
+                const bool itsRow = w->cell("num", r)->text().toInt() == named;
+                QCOMPARE(f.colour(r) == QColor(255, 255, 0), itsRow);
+            }
+            // ... and the one whose links and floats the tables show, as computed now.
+            const Project& p = f.app.project();
+            const ScheduleResults now = ComputeSchedule(p);
+            for (int i = 1; i <= 5; ++i) {
+                const int slot = w->VScroll3()->value() + i - 1;
+                const Link& link = p.link(named, slot);
+                const QString expected =
+                    link.isEmpty() || named == p.eventCount()
+                        ? QString::number(slot) + "||||"
+                        : QStringList({QString::number(slot), QString::number(link.target),
+                                       p.description(link.target), formatDays(*link.days),
+                                       formatDays(now.linkFloatAt(named, slot))})
+                              .join('|');
+                QCOMPARE(f.outgoing(i), expected);
+            }
+        }
+    }
+
+    void criticalRowsStandOut()
     {
         Fixture f(buildProject(kNetwork));
         f.compute();
-        f.results()->num_MouseMove(2);
+        // Critical: 1, 2 and 7.
+        for (int r = 1; r <= 8; ++r) {
+            const bool critical = r == 1 || r == 2 || r == 7;
+            for (const char* column : {"num", "tmin", "scorr"}) {
+                QLabel* cell = f.results()->cell(column, r);
+                QCOMPARE(cell->font().bold(), critical);
+                QCOMPARE(cell->palette().color(QPalette::WindowText) == QColor(0xc0, 0, 0),
+                         critical);
+            }
+        }
+        // Scrolled, the marks go with the events.
         f.results()->VScroll1()->setValue(2);
-        QCOMPARE(f.colour(2), QColor(0, 255, 255));
-        // The row is remembered: row 2 now shows event 3.
-        f.results()->VScroll3()->setValue(2);
-        f.results()->VScroll3()->setValue(1);
-        QCOMPARE(f.outgoing(1), QString("1|7|Evento 7|1|3"));
-        QVERIFY(f.results()->Label13()->text().endsWith("n. 2"));
+        QVERIFY(f.results()->cell("num", 1)->font().bold());
+        QVERIFY(!f.results()->cell("num", 2)->font().bold());
+        QVERIFY(f.results()->cell("num", 6)->font().bold());
     }
 
     void toolbar_data()
@@ -300,7 +395,10 @@ private slots:
             QVERIFY(f.app.existingWindow(win::dati)->isVisible());
             break;
         case 19:
-            QVERIFY(f.dialogs->questions.last().contains("Vuoi uscire da ZANT?"));
+            // Nothing unsaved: no question, every window closes and the program ends.
+            QVERIFY(f.dialogs->questions.isEmpty());
+            QVERIFY(!f.app.isLoaded(win::risultati));
+            QCOMPARE(f.processEnded, 1);
             break;
         default:
             // The disabled positions do nothing, whatever calls them.

@@ -546,7 +546,7 @@ private slots:
         QTest::addColumn<bool>("changed");
         QTest::addColumn<int>("answer");
         QTest::addColumn<bool>("wentOn");
-        const QStringList paths{"close box", "open", "clear", "splash key"};
+        const QStringList paths{"close box", "open", "clear", "Ctrl+Q"};
         for (const QString& path : paths) {
             const QByteArray p = path.toUtf8();
             QTest::addRow("%s, nothing changed", p.data()) << path << false << -1 << true;
@@ -584,29 +584,37 @@ private slots:
         } else if (path == "clear") {
             f.action("cancella")->trigger();
         } else {
-            f.dialogs->answers.push_back(true);
             f.key(Qt::Key_Q, Qt::ControlModifier);
-            QCOMPARE(f.dialogs->questions.size(), 1); // ConfirmExit keeps its own question
-            QVERIFY(!f.app.isLoaded(win::dati));
+            // Only the question about unsaved changes; then the closing splash, which a key
+            // closes at once.
+            QVERIFY(f.dialogs->questions.isEmpty());
+            QCOMPARE(f.app.isLoaded(win::dati), !wentOn);
             splash = f.app.existingWindow(win::frmSplash);
-            QVERIFY(splash && splash->isVisible());
-            QTest::keyClick(splash, Qt::Key_A);
+            QCOMPARE(splash && splash->isVisible(), wentOn);
+            if (splash)
+                QTest::keyClick(splash, Qt::Key_A);
+            QCOMPARE(f.processEnded, wentOn ? 1 : 0);
         }
         QCOMPARE(f.dialogs->saveQuestions.size(), changed ? 1 : 0);
         if (changed)
             QCOMPARE(f.dialogs->saveQuestions.first(),
                      QString("ZANT|Salvare le modifiche al progetto?"));
         QCOMPARE(QFile::exists(file), answer == int(SaveChoice::Save));
-        if (path == "close box")
-            QCOMPARE(f.window->isVisible(), !wentOn);
+        // The close box of the data window is the way out too.
+        if (path == "close box") {
+            QCOMPARE(f.app.isLoaded(win::dati), !wentOn);
+            QCOMPARE(f.processEnded, 0);
+            if (wentOn)
+                QVERIFY(f.app.existingWindow(win::frmSplash)->isVisible());
+        }
         if (path == "open")
             QCOMPARE(f.links(), QString(wentOn ? "2: 1>2=1" : kNetwork));
         if (path == "clear")
             QCOMPARE(f.app.project().eventCount(), wentOn ? 0 : 5);
-        if (path == "splash key")
-            QCOMPARE(splash && splash->isVisible(), !wentOn);
-        // Closing the window or ending keeps the project in memory as it was.
-        if (path == "close box" || path == "splash key")
+        if (path == "Ctrl+Q")
+            QVERIFY(!splash || !splash->isVisible());
+        // Leaving keeps the project in memory as it was until the end.
+        if (path == "close box" || path == "Ctrl+Q")
             QVERIFY(f.app.project() == edited);
         if (answer == int(SaveChoice::Save))
             QVERIFY(path == "clear" || !f.app.isModified() || path == "open");
@@ -644,8 +652,7 @@ private slots:
         QTest::newRow("Ctrl+Shift+S")
             << int(Qt::Key_S) << int(Qt::ControlModifier | Qt::ShiftModifier)
             << "save|Salva file con nome";
-        QTest::newRow("Ctrl+Q") << int(Qt::Key_Q) << int(Qt::ControlModifier)
-                                << "question|Attenzione: i dati non archiviati andranno persi !";
+        QTest::newRow("Ctrl+Q") << int(Qt::Key_Q) << int(Qt::ControlModifier) << "end";
     }
 
     void shortcutsDoWhatTheMenuItemsDo()
@@ -655,16 +662,31 @@ private slots:
         QFETCH(QString, dialog);
         Fixture f;
         f.key(key, Qt::KeyboardModifiers(modifiers));
-        const QString asked = dialog.startsWith("question")
-                                  ? "question|" + f.dialogs->questions.value(0)
-                                  : f.dialogs->fileDialogs.value(0);
+        // Nothing unsaved: Ctrl+Q asks nothing and the program ends.
+        if (dialog == "end") {
+            QVERIFY(f.dialogs->questions.isEmpty() && f.dialogs->saveQuestions.isEmpty());
+            QVERIFY(!f.app.isLoaded(win::dati));
+            auto* splash = f.app.windowAs<frmSplash>(win::frmSplash);
+            QVERIFY(splash->isVisible() && splash->isClosing());
+            QCOMPARE(splash->closingTimer()->interval(), frmSplash::kClosingMilliseconds);
+            QVERIFY(splash->closingTimer()->isActive());
+            splash->closingTimeUp();
+            QCOMPARE(f.processEnded, 1);
+            return;
+        }
+        const QString asked = f.dialogs->fileDialogs.value(0);
         QVERIFY2(asked.startsWith(dialog), qPrintable(asked));
     }
 
     void titlesAndAccessibleNames()
     {
         Fixture f;
-        QCOMPARE(f.window->windowTitle(), QString("ZANT: dati per l'elaborazione[*]"));
+        // The titles carry the project's file name and the mark of unsaved changes.
+        QCOMPARE(f.window->windowTitle(),
+                 QString("ZANT: dati per l'elaborazione - nuovo progetto[*]"));
+        giveDataFile(f.app, f.dir.filePath("ZANT-dati-scuola.txt"));
+        QCOMPARE(f.window->windowTitle(),
+                 QString("ZANT: dati per l'elaborazione - ZANT-dati-scuola.txt[*]"));
         QCOMPARE(f.window->datiniz()->accessibleName(), QString("Data d'inizio degli eventi"));
         QCOMPARE(f.window->even(3)->accessibleName(), QString("descrizione evento 3"));
         QCOMPARE(f.window->leg(2)->accessibleName(), QString("evento legato, legame 2"));
@@ -677,7 +699,8 @@ private slots:
         QCOMPARE(f.window->leg(2)->accessibleName(), QString("evento legato, legame 5"));
 
         frontespizio page(f.app);
-        QCOMPARE(page.windowTitle(), QString("ZANT: frontespizio per la relazione[*]"));
+        QCOMPARE(page.windowTitle(),
+                 QString("ZANT: frontespizio per la relazione - ZANT-dati-scuola.txt[*]"));
         QCOMPARE(page.campo(TitlePage::localita)->accessibleName(), QString("località"));
         QCOMPARE(page.campo(TitlePage::tipostudio)->accessibleName(),
                  QString("tipologia di studio"));
@@ -723,12 +746,14 @@ private slots:
         w->close();
         QVERIFY(w->isVisible());
         QCOMPARE(a.dialogs->saveQuestions.size(), 1);
-        // With another window still open nothing is lost yet: no question.
-        QWidget other;
-        other.show();
+        QCOMPARE(a.processEnded, 0);
+        // With another main window still open it only closes.
+        a.app.registerWindow(win::dati, [](ModZANT& m) { return new dati(m); });
+        a.app.showWindow(win::dati);
         w->close();
         QVERIFY(!w->isVisible());
         QCOMPARE(a.dialogs->saveQuestions.size(), 1);
+        QCOMPARE(a.processEnded, 0);
     }
 
     void helpKeyAndSmallWindowsOverTheirWindow()
@@ -765,14 +790,16 @@ private slots:
     void resizingKeepsCaptionsWhole_data()
     {
         QTest::addColumn<QString>("window");
-        QTest::newRow("dati") << win::dati;
-        QTest::newRow("risultati") << win::risultati;
-        QTest::newRow("frontespizio") << win::frontespizio;
+        QTest::addColumn<bool>("addsRows");
+        QTest::newRow("dati") << win::dati << true;
+        QTest::newRow("risultati") << win::risultati << true;
+        QTest::newRow("frontespizio") << win::frontespizio << false;
     }
 
     void resizingKeepsCaptionsWhole()
     {
         QFETCH(QString, window);
+        QFETCH(bool, addsRows);
         zant::test::AppWithFakes a;
         giveProject(a.app, buildProject(kNetwork));
         a.app.registerWindow(win::dati, [](ModZANT& m) { return new dati(m); });
@@ -789,12 +816,21 @@ private slots:
         for (const QSize& size : sizes) {
             w->resize(size);
             QApplication::processEvents();
-            // The fonts grow with the window and come back with it.
             const double points = button->font().pointSizeF();
             if (size == minimum)
                 smallest = points;
+            // The grids add rows and keep their fonts; the title page grows its fonts with the
+            // window, and both come back with it.
             else if (size.width() >= 900)
-                QVERIFY(points > smallest * 1.3);
+                QVERIFY(addsRows ? points == smallest : points > smallest * 1.3);
+            if (addsRows) {
+                const int rows = window == win::dati ? qobject_cast<dati*>(w)->rowCount()
+                                                     : qobject_cast<risultati*>(w)->rowCount();
+                // Ten at the design size; one more for each row's height (16 pixels) added.
+                const int added = w->height() - minimum.height();
+                QVERIFY2(rows >= 10 + added / 16 - 1 && rows <= 10 + added / 16,
+                         qPrintable(QString("%1 rows at %2 pixels more").arg(rows).arg(added)));
+            }
             QVERIFY(w->width() >= minimum.width() && w->height() >= minimum.height());
             const QString at = QStringLiteral(" at %1x%2").arg(w->width()).arg(w->height());
             QWidgetList controls;

@@ -1,3 +1,4 @@
+#include "shell/edit_commands.h"
 #include "shell/modzant.h"
 #include "shell/twips.h"
 #include "support/app_fixture.h"
@@ -169,24 +170,32 @@ private slots:
 
     void uscitaAsksToExit_data()
     {
-        QTest::addColumn<bool>("answer");
-        QTest::newRow("No") << false;
-        QTest::newRow("Yes") << true;
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<bool>("leaves");
+        QTest::newRow("Annulla") << int(SaveChoice::Cancel) << false;
+        QTest::newRow("Non salvare") << int(SaveChoice::Discard) << true;
     }
 
     void uscitaAsksToExit()
     {
-        QFETCH(bool, answer);
+        QFETCH(int, answer);
+        QFETCH(bool, leaves);
         Fixture f;
         f.app.showWindow("metodo");
-        f.dialogs->answers.push_back(answer);
+        f.app.edit<SetDescriptionCommand>(1, QString("Inizio"), f.app.newEditSession());
+        f.dialogs->saveAnswers.push_back(SaveChoice(answer));
         // Through the button, which the exit may destroy with its window.
         QTest::mouseClick(f.window->Command1(), Qt::LeftButton);
-        QCOMPARE(f.dialogs->questions,
-                 QStringList{"Attenzione: i dati non archiviati andranno persi !|Vuoi uscire da "
-                             "ZANT?|No"});
-        QCOMPARE(f.app.isLoaded(win::sommario), !answer);
-        QCOMPARE(f.app.isLoaded("metodo"), !answer);
+        QVERIFY(f.dialogs->questions.isEmpty());
+        QCOMPARE(f.dialogs->saveQuestions, QStringList{"ZANT|Salvare le modifiche al progetto?"});
+        QCOMPARE(f.app.isLoaded(win::sommario), !leaves);
+        QCOMPARE(f.app.isLoaded("metodo"), !leaves);
+        // The closing splash is what is left; a click on it ends the program.
+        QWidget* splash = f.app.existingWindow(win::frmSplash);
+        QCOMPARE(splash && splash->isVisible(), leaves);
+        if (splash)
+            QTest::mouseClick(splash, Qt::LeftButton, {}, QPoint(5, splash->height() / 2));
+        QCOMPARE(f.processEnded, leaves ? 1 : 0);
     }
 
     void stampaSavesTheWholeGuide()

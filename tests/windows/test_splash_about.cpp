@@ -1,3 +1,4 @@
+#include "shell/edit_commands.h"
 #include "shell/modzant.h"
 #include "support/fake_services.h"
 #include "windows/frmSplash.h"
@@ -31,6 +32,8 @@ private:
     std::unique_ptr<ModZANT> m_app;
     FakeMusicPlayer* m_music = nullptr;
     FakeDialogs* m_dialogs = nullptr;
+    // How many times the program would have ended.
+    int m_ended = 0;
 
     frmSplash* splash() { return m_app->windowAs<frmSplash>(win::frmSplash); }
     frmSplash* showSplash()
@@ -77,6 +80,8 @@ private slots:
         m_app =
             std::make_unique<ModZANT>(std::move(dialogs), std::make_unique<FakeDocumentOutput>(),
                                       std::move(music), OfficeSettings{});
+        m_ended = 0;
+        m_app->endProcess = [this] { ++m_ended; };
         m_app->registerWindow(win::frmSplash, [](ModZANT& a) { return new frmSplash(a); });
         m_app->registerWindow(win::informa, [](ModZANT& a) { return new informa(a); });
         m_app->registerWindow(win::supportoclienti,
@@ -243,22 +248,44 @@ private slots:
         QVERIFY(dataWindowShown());
     }
 
-    void exitBringsTheSplashBackWithItsClosingCaption()
+    // After the exit the splash says goodbye and ends the program by itself, or at once at a
+    // click or a key: it never starts work again.
+    void closingSplashEndsTheProgram_data()
     {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("its time runs out") << "time";
+        QTest::newRow("a click on a caption") << "caption";
+        QTest::newRow("a key") << "key";
+        QTest::newRow("its close box") << "close";
+    }
+
+    void closingSplashEndsTheProgram()
+    {
+        QFETCH(QString, how);
         frmSplash* s = showSplash();
         QTest::mouseClick(s, Qt::LeftButton, {}, backgroundPoint(s));
-        m_dialogs->answers.push_back(true);
-        m_app->ConfirmExit(nullptr);
+        QVERIFY(m_app->ConfirmExit(nullptr));
+        QVERIFY(m_dialogs->questions.isEmpty());
         QVERIFY(!m_app->isLoaded(win::dati));
         QCOMPARE(splash(), s);
         QVERIFY(s->isVisible());
         QCOMPARE(s->label(2)->text(), kClosingCaption);
         QCOMPARE(m_music->commands.mid(1), QStringList({"play", "pause", "play"}));
+        QVERIFY(s->closingTimer()->isActive());
+        QCOMPARE(m_ended, 0);
 
-        // From here a click starts work again.
-        QTest::mouseClick(s->label(2), Qt::LeftButton);
-        QVERIFY(dataWindowShown());
-        QCOMPARE(m_music->commands.last(), QStringLiteral("pause"));
+        if (how == "time")
+            s->closingTimeUp();
+        else if (how == "caption")
+            QTest::mouseClick(s->label(2), Qt::LeftButton);
+        else if (how == "key")
+            QTest::keyClick(s, Qt::Key_Space);
+        else
+            s->close();
+        QCOMPARE(m_ended, 1);
+        QVERIFY(!m_app->isLoaded(win::frmSplash));
+        QVERIFY(!m_app->isLoaded(win::dati));
+        QCOMPARE(m_music->commands.last(), QStringLiteral("close"));
     }
 
     void exitAfterTheSplashWasClosedLoadsItAnew()
@@ -267,7 +294,6 @@ private slots:
         QTest::mouseClick(first->label(8), Qt::LeftButton);
         QTest::keyClick(first, Qt::Key_X);
         QTRY_VERIFY(!m_app->isLoaded(win::frmSplash));
-        m_dialogs->answers.push_back(true);
         m_app->ConfirmExit(nullptr);
         frmSplash* second = splash();
         QVERIFY(second);
@@ -282,9 +308,12 @@ private slots:
     {
         frmSplash* s = showSplash();
         QTest::mouseClick(s->label(8), Qt::LeftButton);
-        m_dialogs->answers.push_back(false);
-        m_app->ConfirmExit(nullptr);
+        // Unsaved changes and "Annulla": nothing closes.
+        m_app->edit<SetDescriptionCommand>(1, QString("Inizio"), m_app->newEditSession());
+        m_dialogs->saveAnswers.push_back(SaveChoice::Cancel);
+        QVERIFY(!m_app->ConfirmExit(nullptr));
         QCOMPARE(s->label(2)->text(), kPresenta);
+        QVERIFY(!s->isClosing());
         QVERIFY(dataWindowShown());
         QCOMPARE(m_music->commands.last(), QStringLiteral("pause"));
     }
