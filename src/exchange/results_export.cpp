@@ -88,7 +88,7 @@ std::vector<ResultSheet> resultSheets(const Project& p, const ScheduleResults& r
             const double d = link.days.value_or(0.0);
             const double total = cleanFloat(r.linkFloatAt(i, s));
             activities.rows.push_back(
-                {double(i), double(k), p.description(k), d, dateAt(start, r.earliest[i]),
+                {double(i), double(k), p.activityName(i, s), d, dateAt(start, r.earliest[i]),
                  dateAt(start, r.earliest[i] + d), dateAt(start, r.latest[k] - d),
                  dateAt(start, r.latest[k]), total, cleanFloat(r.linkFreeFloatAt(i, s)),
                  cleanFloat(r.linkIndependentFloatAt(i, s)), yesNo(isZeroFloat(total))});
