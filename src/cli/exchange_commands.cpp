@@ -17,7 +17,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
-
 namespace zant {
 
 namespace {

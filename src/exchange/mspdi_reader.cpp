@@ -271,8 +271,7 @@ QString nameList(const QStringList& names)
     if (shown.isEmpty())
         return QString();
     const QString last = shown.takeLast();
-    return shown.isEmpty() ? last
-                           : shown.join(QStringLiteral(", ")) + QStringLiteral(" e ") + last;
+    return shown.isEmpty() ? last : shown.join(QStringLiteral(", ")) + QStringLiteral(" e ") + last;
 }
 
 class MspdiReader final
@@ -680,8 +679,8 @@ Result<ImportedProject> MspdiReader::build(const QDate& today)
                 continue;
             }
         } else if (!hours) {
-            problems
-                << QStringLiteral("%1: la durata \"%2\" non è leggibile.").arg(ref, quoted(raw.duration));
+            problems << QStringLiteral("%1: la durata \"%2\" non è leggibile.")
+                            .arg(ref, quoted(raw.duration));
             continue;
         } else {
             days = time.days(*hours * 60, *format);
@@ -840,10 +839,11 @@ Result<ImportedProject> MspdiReader::build(const QDate& today)
         const int from = network.taskStartEvent[t];
         const int to = network.taskEndEvent[t];
         if (isMoment) {
-            report.namesKept += p.description(from) == storableDescription(task.name) ? 1 : 0;
+            report.namesKept +=
+                p.description(from) == storableDescription(withoutEventNumber(task.name)) ? 1 : 0;
             continue;
         }
-        const QString name = activityNameFrom(task.name);
+        const QString name = activityNameFrom(withoutEventNumber(task.name));
         for (int s = 1; s <= p.linkCount(from); ++s) {
             if (p.link(from, s).target == to && p.activityName(from, s) == name) {
                 ++report.namesKept;
@@ -870,7 +870,8 @@ Result<ImportedProject> MspdiReader::build(const QDate& today)
                               .arg(external.size())
                               .arg(nameList(external));
     if (linksToLeftOut > 0)
-        report.leftOut << QStringLiteral("Legami con attività tralasciate: %1.").arg(linksToLeftOut);
+        report.leftOut
+            << QStringLiteral("Legami con attività tralasciate: %1.").arg(linksToLeftOut);
     if (crossProjectLinks > 0)
         report.leftOut
             << QStringLiteral("Legami con attività di altri progetti: %1.").arg(crossProjectLinks);

@@ -60,9 +60,14 @@ void NetworkBuilder::merge(int keep, int gone)
     if (m_labels[gone].betterThan(m_labels[keep]))
         m_labels[keep] = m_labels[gone];
     m_anchored[keep] = m_anchored[keep] || m_anchored[gone];
-    if (m_milestone[keep] < 0)
+    // A milestone's place in the outline numbers its event; otherwise the earliest task does
+    // (the nodes of a task are made in the order of the tasks, two each).
+    if (m_milestone[keep] < 0 && m_milestone[gone] >= 0)
         m_milestone[keep] = m_milestone[gone];
-    m_key[keep] = std::min(m_key[keep], m_key[gone]);
+    if (m_milestone[keep] >= 0)
+        m_key[keep] = 2 * m_milestone[keep];
+    else
+        m_key[keep] = std::min(m_key[keep], m_key[gone]);
     m_alive[gone] = 0;
     m_parent[gone] = keep;
     dropDuplicateDummies(keep);

@@ -15,15 +15,6 @@ namespace zant {
 
 namespace {
 
-// The part of a name that describes the event it reaches: the program's own export calls
-// milestones "Evento N: ..." and, before activities had names, tasks "i → k: ...".
-QString eventPartOf(const QString& name)
-{
-    static const QRegularExpression prefix(
-        QStringLiteral("^(?:Evento\\s+\\d+\\s*:|\\d+\\s*(?:→|->)\\s*\\d+\\s*:)\\s*"));
-    return QString(name).remove(prefix).trimmed();
-}
-
 // `text` in at most `limit` UTF-16 units: cut after the last whole word that fits (or inside a
 // word too long for that), never inside a character, and marked with "…".
 QString cutToLength(const QString& text, qsizetype limit)
@@ -261,8 +252,8 @@ void NetworkBuilder::addLinks(const std::vector<NetworkTaskLink>& links, QString
         }
         int tail = startsFromFinish(link.type) ? m_endNode[link.predecessor]
                                                : m_startNode[link.predecessor];
-        const int head = endsAtStart(link.type) ? m_startNode[link.successor]
-                                                : m_endNode[link.successor];
+        const int head =
+            endsAtStart(link.type) ? m_startNode[link.successor] : m_endNode[link.successor];
         double days = link.lagDays;
         bool afterStart = !startsFromFinish(link.type);
         if (days < 0) {
@@ -290,7 +281,7 @@ void NetworkBuilder::addLinks(const std::vector<NetworkTaskLink>& links, QString
             const QString prefix =
                 afterStart ? QStringLiteral("Ritardo %1 g dopo l'inizio di «").arg(formatDays(days))
                            : QStringLiteral("Ritardo %1 g dopo «").arg(formatDays(days));
-            const QString task = storableDescription(eventPartOf(a.name));
+            const QString task = storableDescription(withoutEventNumber(a.name));
             candidate.name = prefix +
                              cutToLength(task, kMaxActivityNameLength - prefix.size() - 1) +
                              QStringLiteral("»");
@@ -319,11 +310,11 @@ void NetworkBuilder::addLinks(const std::vector<NetworkTaskLink>& links, QString
     for (const NetworkTaskLink& link : leads) {
         const int tail = startsFromFinish(link.type) ? m_endNode[link.predecessor]
                                                      : m_startNode[link.predecessor];
-        const int head = endsAtStart(link.type) ? m_startNode[link.successor]
-                                                : m_endNode[link.successor];
-        const QString what = QStringLiteral("%1: legame %2 con anticipo di %3 g")
-                                 .arg(linkReference(link), linkTypeName(link.type),
-                                      formatDays(-link.lagDays));
+        const int head =
+            endsAtStart(link.type) ? m_startNode[link.successor] : m_endNode[link.successor];
+        const QString what =
+            QStringLiteral("%1: legame %2 con anticipo di %3 g")
+                .arg(linkReference(link), linkTypeName(link.type), formatDays(-link.lagDays));
         if (reaches(tail, head)) {
             network.droppedLeads << what + QStringLiteral(", che gli altri legami già comprendono");
             continue;
@@ -365,8 +356,8 @@ EventNetworkResult NetworkBuilder::build(const std::vector<NetworkTaskLink>& giv
             if (link.predecessor < 0 || link.predecessor >= taskCount || link.successor < 0 ||
                 link.successor >= taskCount)
                 continue;
-            const auto key = std::make_tuple(link.predecessor, link.successor,
-                                             static_cast<int>(link.type));
+            const auto key =
+                std::make_tuple(link.predecessor, link.successor, static_cast<int>(link.type));
             const auto [it, inserted] = lagOf.emplace(key, link.lagDays);
             if (!inserted)
                 it->second = std::max(it->second, link.lagDays);
@@ -406,7 +397,7 @@ EventNetworkResult NetworkBuilder::build(const std::vector<NetworkTaskLink>& giv
         const NetworkTask& task = m_tasks[t];
         const int s = m_startNode[t] = addNode(t);
         const int f = m_endNode[t] = addNode(t);
-        const QString described = storableDescription(eventPartOf(task.name));
+        const QString described = storableDescription(withoutEventNumber(task.name));
         if (task.summary) {
             if (children[t] == 0)
                 addArc(s, f, ArcKind::Dummy, 0, INT_MAX);
@@ -419,8 +410,8 @@ EventNetworkResult NetworkBuilder::build(const std::vector<NetworkTaskLink>& giv
             m_milestone[s] = m_milestone[f] = t;
             m_anchored[s] = 1;
         } else {
-            const QString name = activityNameFrom(eventPartOf(task.name));
-            if (name.size() < storableDescription(eventPartOf(task.name)).size())
+            const QString name = activityNameFrom(withoutEventNumber(task.name));
+            if (name.size() < storableDescription(withoutEventNumber(task.name)).size())
                 ++network.namesShortened;
             addArc(s, f, ArcKind::Activity, task.days, t, name);
             label(s, TaskStart, t, QStringLiteral("Inizio ") + described);
@@ -514,8 +505,8 @@ EventNetworkResult NetworkBuilder::build(const std::vector<NetworkTaskLink>& giv
     std::vector<Event> events(eventCount + 1);
     for (int v : nodes)
         events[number[v]].description = m_labels[v].text.isEmpty()
-                                             ? QStringLiteral("Evento %1").arg(number[v])
-                                             : m_labels[v].text;
+                                            ? QStringLiteral("Evento %1").arg(number[v])
+                                            : m_labels[v].text;
     for (int v : nodes) {
         const int e = number[v];
         const auto& outs = live(m_out[v]);
@@ -591,6 +582,13 @@ QString storableDescription(const QString& text)
         }
     }
     return out.simplified();
+}
+
+QString withoutEventNumber(const QString& name)
+{
+    static const QRegularExpression prefix(
+        QStringLiteral("^(?:Evento\\s+\\d+\\s*:|\\d+\\s*(?:→|->)\\s*\\d+\\s*:)\\s*"));
+    return QString(name).remove(prefix).trimmed();
 }
 
 QString activityNameFrom(const QString& text)

@@ -102,6 +102,10 @@ EventNetworkResult buildEventNetwork(const std::vector<NetworkTask>& tasks,
 // every other character is kept.
 QString storableDescription(const QString& text);
 
+// The part of a task's name that describes its event or activity: the program's own export calls
+// milestones "Evento N: ..." and, before activities had names, tasks "i → k: ...".
+QString withoutEventNumber(const QString& name);
+
 // A task's name as an activity's name: one line, cut where a word ends (and marked "…") when it
 // is longer than an activity name may be.
 QString activityNameFrom(const QString& text);

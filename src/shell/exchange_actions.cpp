@@ -140,8 +140,8 @@ bool importMspdiFile(ModZANT& app, QWidget* parent)
         return false;
     }
     // What the import will make, and what it leaves out, before anything changes.
-    const Message report =
-        information(describeImport(read.value().report) + QStringLiteral("\rImportare il progetto?"));
+    const Message report = information(describeImport(read.value().report) +
+                                       QStringLiteral("\rImportare il progetto?"));
     if (app.dialogs().choose(parent, title, report,
                              {QStringLiteral("OK"), QStringLiteral("Annulla")}) != 0)
         return false;

@@ -3,8 +3,8 @@
 #include "model/project_file.h"
 #include "support/project_builder.h"
 
-#include <QRandomGenerator>
 #include <QJsonArray>
+#include <QRandomGenerator>
 #include <QTest>
 #include <QXmlStreamReader>
 
@@ -254,7 +254,6 @@ private slots:
         QCOMPARE(*read.value().project.link(1, 1).days, days);
     }
 
-
     // Every precedence type and lag of the file, read as the other program writes it: the
     // links of the project, the description of each event and the names of lag activities.
     void precedences_data()
@@ -270,29 +269,32 @@ private slots:
         QTest::newRow("start-to-start with a lag in elapsed hours")
             << document(task(1, "Scavi", "PT40H0M0S") +
                         task(2, "Getti", "PT16H0M0S", link(1, 3, 7200, 6)))
-            << "4: 1>2=0.5 1>3=5 2>4=2" << "Inizio Scavi|Inizio Getti|Scavi|Getti|Ritardo 0,5 g "
-                                           "dopo l'inizio di «Scavi»";
+            << "3: 1>2=0.5 1>3=5 2>3=2"
+            << "Inizio Scavi|Inizio Getti|Scavi|Ritardo 0,5 g dopo l'inizio di «Scavi»";
         QTest::newRow("finish-to-finish")
             << document(task(1, "A", "PT40H0M0S") + task(2, "B", "PT16H0M0S", link(1, 0)))
-            << "3: 1>2=5 1>3=2 2>3=0" << "Inizio A|A|B|";
+            << "3: 1>2=0 1>3=5 2>3=2"
+            << "Inizio A|Inizio B|A";
         QTest::newRow("start-to-finish")
             << document(task(1, "A", "PT40H0M0S") + task(2, "B", "PT16H0M0S", link(1, 2, 4800)))
-            << "4: 1>2=1 1>3=5 2>4=0 3>4=2" << "Inizio A|Evento 2|A|B|Ritardo 1 g dopo "
-                                                "l'inizio di «A»";
+            << "4: 1>2=0 1>3=1 1>4=5 2>3=2 3>4=0"
+            << "Inizio A|Inizio B|B|A|Ritardo 1 g dopo l'inizio di «A»";
         QTest::newRow("a lead on finish-to-start counts from the start")
             << document(task(1, "A", "PT40H0M0S") + task(2, "B", "PT16H0M0S", link(1, 1, -9600)))
-            << "4: 1>2=3 1>3=5 2>4=2" << "Inizio A|Inizio B|A|B|Ritardo 3 g dopo l'inizio di "
-                                         "«A»";
+            << "3: 1>2=3 1>3=5 2>3=2"
+            << "Inizio A|Inizio B|A|Ritardo 3 g dopo l'inizio di «A»";
         QTest::newRow("a lag in percent of the task before")
             << document(task(1, "A", "PT40H0M0S") + task(2, "B", "PT8H0M0S", link(1, 1, 500, 19)))
-            << "4: 1>2=5 2>3=2.5 3>4=1" << "Inizio A|A|Inizio B|B|Ritardo 2,5 g dopo «A»";
+            << "4: 1>2=5 2>3=2.5 3>4=1"
+            << "Inizio A|A|Inizio B|B|Ritardo 2,5 g dopo «A»";
         QTest::newRow("links to and from a summary hold its children")
             << document(task(1, "A", "PT8H0M0S") + summary(2, "Fase", 1) +
                         task(3, "B", "PT16H0M0S", inside(2)) +
                         task(4, "C", "PT24H0M0S", inside(2)) + task(5, "D", "PT8H0M0S") +
                         "<Task><UID>6</UID><ID>6</ID><Name>E</Name><Duration>PT8H0M0S</Duration>" +
                         link(2) + link(1, 1) + "</Task>")
-            << "6: 1>2=1 2>3=2 2>4=3'C' 3>4=0 4>6=1 5>6=1" << "Inizio A|A|B|C|Inizio D|E|C";
+            << "5: 1>2=0 1>4=1 1>5=1 2>3=3 2>4=2 3>4=0 4>5=1"
+            << "Inizio A|Inizio B|C|A|D";
     }
     void precedences()
     {
@@ -495,14 +497,12 @@ private slots:
         QTest::newRow("the project's own row (UID 0) is no activity")
             << document("<Task><UID>0</UID><Duration>PT24H</Duration></Task>" +
                         task(1, "A", "PT8H"))
-            << "2: 1>2=1"
-            << QStringList{"La riga che riassume l'intero progetto (UID 0)."};
+            << "2: 1>2=1" << QStringList{"La riga che riassume l'intero progetto (UID 0)."};
         QTest::newRow("the project's row by its outline level")
             << document("<Task><UID>7</UID><Name>Progetto</Name><Duration>PT24H</Duration>"
                         "<OutlineLevel>0</OutlineLevel></Task>" +
                         task(1, "A", "PT8H"))
-            << "2: 1>2=1"
-            << QStringList{"La riga che riassume l'intero progetto (UID 0)."};
+            << "2: 1>2=1" << QStringList{"La riga che riassume l'intero progetto (UID 0)."};
         QTest::newRow("UID 0 in the outline is a task")
             << document("<Task><UID>0</UID><Name>A</Name><Duration>PT8H</Duration>"
                         "<OutlineLevel>1</OutlineLevel></Task>")
@@ -515,13 +515,14 @@ private slots:
             << QStringList{"Attività inattive (1): «Varianti».",
                            "Legami con attività tralasciate: 1."};
         QTest::newRow("the tasks of an inactive summary are inactive")
-            << document(task(1, "A", "PT8H") + summary(2, "Varianti") +
+            << document(task(1, "A", "PT8H") +
+                        QByteArray(summary(2, "Varianti"))
+                            .replace("</Task>", "<Active>0</Active></Task>") +
                         "<Task><UID>3</UID><Name>V1</Name><Duration>PT8H</Duration>" + inside(2) +
-                        "<Active>0</Active></Task>" + "<Task><UID>4</UID><Name>V2</Name>" +
+                        "</Task>" + "<Task><UID>4</UID><Name>V2</Name>" +
                         "<Duration>PT8H</Duration>" + inside(2) + "</Task>" +
                         task(5, "B", "PT8H", link(1)))
-            << "3: 1>2=1 2>3=1"
-            << QStringList{"Attività inattive (2): «V1» e «V2»."};
+            << "3: 1>2=1 2>3=1" << QStringList{"Attività inattive (3): «Varianti», «V1» e «V2»."};
         QTest::newRow("a task after an inactive one starts at once")
             << document(task(1, "Varianti", "PT80H", "<Active>0</Active>") +
                         task(2, "B", "PT16H", link(1)) + task(3, "C", "PT8H", link(2)))
@@ -532,10 +533,9 @@ private slots:
             << document(task(1, "A", "PT8H") + "<Task><UID>2</UID><IsNull>1</IsNull></Task>" +
                         task(3, "Altrove", "PT8H", "<ExternalTask>1</ExternalTask>") +
                         task(4, "B", "PT8H",
-                             link(3) +
-                                 "<PredecessorLink><PredecessorUID>1</PredecessorUID>"
-                                 "<CrossProject>1</CrossProject></PredecessorLink>"))
-            << "3: 1>3=1 2>3=1 1>2=0"
+                             link(3) + "<PredecessorLink><PredecessorUID>1</PredecessorUID>"
+                                       "<CrossProject>1</CrossProject></PredecessorLink>"))
+            << "3: 1>2=1 1>3=1 2>3=0"
             << QStringList{"Righe vuote: 1.", "Attività di altri progetti (1): «Altrove».",
                            "Legami con attività tralasciate: 1.",
                            "Legami con attività di altri progetti: 1."};
@@ -597,7 +597,7 @@ private slots:
                      "Attività lette: 6 (2 attività, 1 milestone, 1 di riepilogo).",
                      "Legami: 1 fine-inizio, 1 inizio-inizio, 1 fine-fine, 0 inizio-fine (2 con "
                      "ritardo, 0 con anticipo).",
-                     "Rete: 6 eventi, 4 attività (2 per i ritardi) e 2 legami fittizi.",
+                     "Rete: 5 eventi, 4 attività (2 per i ritardi) e 2 legami fittizi.",
                      "Nomi delle attività conservati: 3 su 3.",
                      "Tralasciato:",
                      "  Attività inattive (1): «Varianti».",
