@@ -394,10 +394,12 @@ void MspdiReader::readTask()
             task.external = elementText();
         else if (name == QLatin1String("ConstraintType"))
             task.constraintType = elementText();
+        // The element is read whatever was found before, or its text would be taken for the
+        // task's next element.
         else if (name == QLatin1String("Deadline"))
-            task.deadline = task.deadline || !elementText().isEmpty();
+            task.deadline = !elementText().isEmpty() || task.deadline;
         else if (name == QLatin1String("ActualStart") || name == QLatin1String("ActualFinish"))
-            task.actualDates = task.actualDates || !elementText().isEmpty();
+            task.actualDates = !elementText().isEmpty() || task.actualDates;
         else if (name == QLatin1String("PredecessorLink"))
             readLink(task);
         else if (name == QLatin1String("Task"))
@@ -568,6 +570,24 @@ Result<ImportedProject> MspdiReader::build(const QDate& today)
         Task
     };
     const int rawCount = static_cast<int>(m_tasks.size());
+    // A row followed by deeper ones sums them up, whether or not its Summary flag says so (some
+    // programs write 0 there): its level, as far as it can be read, against the next row's.
+    std::vector<char> hasChildren(rawCount, 0);
+    {
+        const auto levelOf = [](const RawTask& raw) {
+            bool ok = false;
+            const int level = raw.outlineLevel.toInt(&ok);
+            return ok ? level : raw.outlineLevel.isEmpty() && raw.uid == QLatin1String("0") ? 0 : 1;
+        };
+        int previous = -1;
+        for (int i = 0; i < rawCount; ++i) {
+            if (parseFlag(m_tasks[i].isNull).value_or(false))
+                continue;
+            if (previous >= 0 && levelOf(m_tasks[i]) > levelOf(m_tasks[previous]))
+                hasChildren[previous] = 1;
+            previous = i;
+        }
+    }
     std::vector<Role> role(rawCount, Role::Broken);
     std::vector<double> rawDays(rawCount, 0);
     std::vector<char> moment(rawCount, 0);
@@ -576,7 +596,7 @@ Result<ImportedProject> MspdiReader::build(const QDate& today)
     QStringList inactive;
     QStringList external;
     int blankRows = 0;
-    bool projectRow = false;
+    QString projectRow;                       // the UID of the row of the project itself
     std::vector<std::pair<int, int>> outline; // level and row of the tasks above the current one
 
     for (int i = 0; i < rawCount; ++i) {
@@ -599,7 +619,7 @@ Result<ImportedProject> MspdiReader::build(const QDate& today)
             ++blankRows;
             continue;
         }
-        const bool summary = flag(raw.summary, "Summary", false);
+        const bool summary = flag(raw.summary, "Summary", false) || hasChildren[i];
         const bool milestone = flag(raw.milestone, "Milestone", false);
         const bool active = flag(raw.active, "Active", true);
         const bool isExternal = flag(raw.external, "ExternalTask", false);
@@ -635,7 +655,7 @@ Result<ImportedProject> MspdiReader::build(const QDate& today)
         }
         if (level == 0 && readable) {
             role[i] = Role::ProjectRow;
-            projectRow = true;
+            projectRow = raw.uid;
             continue;
         }
         while (!outline.empty() && outline.back().first >= level)
@@ -861,8 +881,9 @@ Result<ImportedProject> MspdiReader::build(const QDate& today)
         report.leftOut << QStringLiteral("Attività inattive (%1): %2.")
                               .arg(inactive.size())
                               .arg(nameList(inactive));
-    if (projectRow)
-        report.leftOut << QStringLiteral("La riga che riassume l'intero progetto (UID 0).");
+    if (!projectRow.isEmpty())
+        report.leftOut << QStringLiteral("La riga che riassume l'intero progetto (UID %1).")
+                              .arg(quoted(projectRow));
     if (blankRows > 0)
         report.leftOut << QStringLiteral("Righe vuote: %1.").arg(blankRows);
     if (!external.isEmpty())

@@ -502,7 +502,24 @@ private slots:
             << document("<Task><UID>7</UID><Name>Progetto</Name><Duration>PT24H</Duration>"
                         "<OutlineLevel>0</OutlineLevel></Task>" +
                         task(1, "A", "PT8H"))
-            << "2: 1>2=1" << QStringList{"La riga che riassume l'intero progetto (UID 0)."};
+            << "2: 1>2=1" << QStringList{"La riga che riassume l'intero progetto (UID 7)."};
+        // ProjectLibre writes Summary 0 on the rows that hold others.
+        QTest::newRow("a row followed by deeper ones is a summary")
+            << document(task(1, "Fase", "PT80H", "<Summary>0</Summary>" + inside(1)) +
+                        task(2, "A", "PT8H", inside(2)) + task(3, "B", "PT16H", inside(2)) +
+                        task(4, "C", "PT8H", inside(1) + link(1)))
+            << "4: 1>2=2 1>3=1 2>3=0 3>4=1" << QStringList();
+        // Every element of a task is read, whatever came before it: the link after two actual
+        // dates is kept.
+        QTest::newRow("actual dates and deadlines before the links")
+            << document(task(1, "A", "PT8H") +
+                        task(2, "B", "PT8H",
+                             "<Deadline>2027-04-01T17:00:00</Deadline>"
+                             "<ActualStart>2027-03-01T08:00:00</ActualStart>"
+                             "<ActualFinish>2027-03-01T17:00:00</ActualFinish>" +
+                                 link(1)) +
+                        task(3, "C", "PT8H", "<ActualStart>2027-03-01T08:00:00</ActualStart>"))
+            << "3: 1>2=1 1>3=1 2>3=1" << QStringList();
         QTest::newRow("UID 0 in the outline is a task")
             << document("<Task><UID>0</UID><Name>A</Name><Duration>PT8H</Duration>"
                         "<OutlineLevel>1</OutlineLevel></Task>")
