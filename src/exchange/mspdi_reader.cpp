@@ -53,8 +53,9 @@ struct RawTask
     QString active;
     QString external;
     QString constraintType;
-    bool deadline = false;
-    bool actualDates = false;
+    // Dates as written; some programs write a placeholder long before the project for none.
+    QStringList deadlines;
+    QStringList actualDates;
     std::vector<RawLink> links;
 };
 
@@ -394,12 +395,10 @@ void MspdiReader::readTask()
             task.external = elementText();
         else if (name == QLatin1String("ConstraintType"))
             task.constraintType = elementText();
-        // The element is read whatever was found before, or its text would be taken for the
-        // task's next element.
         else if (name == QLatin1String("Deadline"))
-            task.deadline = !elementText().isEmpty() || task.deadline;
+            task.deadlines << elementText();
         else if (name == QLatin1String("ActualStart") || name == QLatin1String("ActualFinish"))
-            task.actualDates = !elementText().isEmpty() || task.actualDates;
+            task.actualDates << elementText();
         else if (name == QLatin1String("PredecessorLink"))
             readLink(task);
         else if (name == QLatin1String("Task"))
@@ -443,7 +442,9 @@ void MspdiReader::readAssignments()
         while (!failed() && m_xml.readNextStartElement()) {
             if (m_xml.name() == QLatin1String("ResourceUID")) {
                 const QString uid = elementText();
-                assigned = !uid.isEmpty() && uid != QLatin1String("-65535");
+                // Unassigned rows name -65535 (or -1), the placeholder resource 0.
+                bool ok = false;
+                assigned = uid.toLongLong(&ok) > 0 && ok;
             } else {
                 m_xml.skipCurrentElement();
             }
@@ -907,8 +908,14 @@ Result<ImportedProject> MspdiReader::build(const QDate& today)
         const RawTask& raw = m_tasks[i];
         constraints +=
             raw.constraintType.isEmpty() || raw.constraintType == QLatin1String("0") ? 0 : 1;
-        deadlines += raw.deadline ? 1 : 0;
-        actuals += raw.actualDates ? 1 : 0;
+        const auto anyDate = [&start](const QStringList& texts) {
+            return std::any_of(texts.begin(), texts.end(), [&start](const QString& text) {
+                const QDate date = parseDateTime(text);
+                return date.isValid() && date >= start;
+            });
+        };
+        deadlines += anyDate(raw.deadlines) ? 1 : 0;
+        actuals += anyDate(raw.actualDates) ? 1 : 0;
     }
     if (constraints > 0)
         report.notImported << QStringLiteral("Vincoli di data (come \"Inizia non prima del\" o "

@@ -596,7 +596,11 @@ private slots:
                          task(2, "Scavi", "PT16H",
                               inside(2) + "<ConstraintType>4</ConstraintType>"
                                           "<ActualStart>2027-03-01T08:00:00</ActualStart>") +
-                         task(3, "Getti", "PT24H", inside(2) + link(2, 3, 4800)) +
+                         task(3, "Getti", "PT24H",
+                              inside(2) + link(2, 3, 4800) +
+                                  // placeholders for no date, as Aspose.Tasks writes them
+                                  "<Deadline>2000-01-01T00:00:00</Deadline>"
+                                  "<ActualFinish>2000-01-01T00:00:00</ActualFinish>") +
                          task(4, "Collaudo", "PT0H", link(1) + link(3, 0, 9600, 19)) +
                          task(5, "Varianti", "PT8H", "<Active>0</Active>"),
                      "<MinutesPerDay>480</MinutesPerDay>") +
@@ -606,6 +610,9 @@ private slots:
                                                 "</Resource><Resource><UID>1</UID><Name>Gru"
                                                 "</Name></Resource></Resources><Assignments>"
                                                 "<Assignment><ResourceUID>1</ResourceUID>"
+                                                "</Assignment><Assignment><ResourceUID>-1"
+                                                "</ResourceUID></Assignment><Assignment>"
+                                                "<ResourceUID>-65535</ResourceUID>"
                                                 "</Assignment></Assignments>"),
             QStringLiteral("r.xml"), kToday);
         QVERIFY2(read.ok(), read.ok() ? "" : qPrintable(read.error().text));
