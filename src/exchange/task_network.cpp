@@ -256,6 +256,14 @@ void NetworkBuilder::addLinks(const std::vector<NetworkTaskLink>& links, QString
             endsAtStart(link.type) ? m_startNode[link.successor] : m_endNode[link.successor];
         double days = link.lagDays;
         bool afterStart = !startsFromFinish(link.type);
+        // The other program moves a task whose finish such links delay to end then, start and
+        // all; here its start stays where its own predecessors put it.
+        if (afterStart && days >= 0 && finishDriven[link.predecessor] && !a.summary)
+            network.approximated << QStringLiteral("%1: legame %2 contato dall'inizio di %3, "
+                                                   "la cui fine dipende anche da legami "
+                                                   "fine-fine o inizio-fine.")
+                                        .arg(linkReference(link), linkTypeName(link.type),
+                                             reference(link.predecessor));
         if (days < 0) {
             // A lead on a finish-to-start link is the same precedence counted from the start of
             // the task before, as long as it does not reach back before that start.

@@ -494,7 +494,14 @@ private slots:
         const auto result = buildEventNetwork(tasks, links);
         QVERIFY2(result.network, qPrintable(result.problems.join(QLatin1Char('\n'))));
         verify(tasks, links, *result.network);
-        QVERIFY(result.network->approximated.isEmpty());
+        // Only links from the start of a task whose finish other links drive are represented
+        // less strictly than the other program schedules them, one line each.
+        qsizetype fromDrivenStarts = 0;
+        for (const NetworkTaskLink& l : links)
+            fromDrivenStarts += l.lagDays >= 0 && finishDriven(l.predecessor, links) &&
+                                !tasks[l.predecessor].summary &&
+                                (l.type == Type::StartToStart || l.type == Type::StartToFinish);
+        QCOMPARE(result.network->approximated.size(), fromDrivenStarts);
     }
 };
 
