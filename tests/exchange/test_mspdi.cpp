@@ -586,6 +586,51 @@ private slots:
             QVERIFY(!read.value().project.description(e).startsWith(QStringLiteral("UID")));
     }
 
+    // Files written by another program, as published: what the report counts, and the times of
+    // some tasks worked out by hand from their durations and links (in working days, one a
+    // calendar day here).
+    void filesOfOtherPrograms_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("counts");    // tasks read/activities/summaries/FS links/events
+        QTest::addColumn<QStringList>("times"); // "task: start-finish"
+        QTest::newRow("Aspose.Tasks, a summary among the tasks")
+            << "aspose-tasks-new-tasks.xml"
+            << "11/8/2/5/8"
+            << QStringList{"Task4: 2-12", "Task7: 12-23", "Task8: 23-25", "Task10: 26-29"};
+        QTest::newRow("Aspose.Tasks, a lag in minutes, two chains")
+            << "aspose-tasks-not-updated.xml"
+            << "11/10/0/8/11" << QStringList{"Task 3: 4-7", "Task 5: 9-11", "Task 10: 8-9"};
+    }
+    void filesOfOtherPrograms()
+    {
+        QFETCH(QString, file);
+        const auto read =
+            readMspdiFile(QStringLiteral(ZANT_TEST_DATA_DIR "/mspdi/") + file, kToday);
+        QVERIFY2(read.ok(), read.ok() ? "" : qPrintable(read.error().text));
+        const MspdiImportReport& r = read.value().report;
+        QTEST(QStringLiteral("%1/%2/%3/%4/%5")
+                  .arg(r.tasksRead)
+                  .arg(r.activityTasks)
+                  .arg(r.summaries)
+                  .arg(r.links[static_cast<std::size_t>(TaskLinkType::FinishToStart)])
+                  .arg(r.events),
+              "counts");
+        QCOMPARE(r.namesKept, r.activityTasks + r.milestones);
+        const ScheduleResults s = ComputeSchedule(read.value().project);
+        QFETCH(QStringList, times);
+        for (const QString& expected : times) {
+            const QString name = expected.section(QLatin1Char(':'), 0, 0);
+            const auto task = std::find_if(read.value().tasks.begin(), read.value().tasks.end(),
+                                           [&](const auto& t) { return t.name == name; });
+            QVERIFY2(task != read.value().tasks.end(), qPrintable(name));
+            const double start = s.earliest[task->startEvent];
+            QCOMPARE(QStringLiteral("%1: %2-%3").arg(name).arg(start).arg(start + task->days),
+                     expected);
+        }
+        QVERIFY(!findDataFault(read.value().project));
+    }
+
     // The report before anything changes: what was read, what was made, what was left out, not
     // imported or approximated.
     void reportSaysWhatTheImportDoes()
