@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <optional>
 #include <vector>
 
 // The working graph from which a task network's events are made: the starts and finishes of
@@ -115,6 +116,7 @@ private:
     void addLinks(const std::vector<NetworkTaskLink>& links, QStringList& problems,
                   EventNetwork& network);
     bool reaches(int from, int to);
+    std::optional<std::vector<double>> earliestTimes();
     std::vector<int> findCycle();
     bool canMerge(int keep, int gone);
     void merge(int keep, int gone);

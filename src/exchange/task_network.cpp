@@ -15,6 +15,9 @@ namespace zant {
 
 namespace {
 
+// Days that differ by less are the same time.
+constexpr double kTimeTolerance = 1e-9;
+
 // `text` in at most `limit` UTF-16 units: cut after the last whole word that fits (or inside a
 // word too long for that), never inside a character, and marked with "…".
 QString cutToLength(const QString& text, qsizetype limit)
@@ -183,6 +186,36 @@ bool NetworkBuilder::reaches(int from, int to)
     return false;
 }
 
+// The earliest time of every node along the arcs, from 0 at the nodes nothing precedes; nothing
+// when the arcs form a cycle.
+std::optional<std::vector<double>> NetworkBuilder::earliestTimes()
+{
+    const std::size_t count = m_alive.size();
+    std::vector<int> pending(count, 0);
+    for (std::size_t v = 0; v < count; ++v)
+        pending[v] = static_cast<int>(live(m_in[v]).size());
+    std::vector<double> time(count, 0.0);
+    std::vector<int> ready;
+    for (std::size_t v = 0; v < count; ++v)
+        if (pending[v] == 0)
+            ready.push_back(static_cast<int>(v));
+    std::size_t done = 0;
+    while (!ready.empty()) {
+        const int u = ready.back();
+        ready.pop_back();
+        ++done;
+        for (int a : live(m_out[u])) {
+            const Arc& arc = m_arcs[a];
+            time[arc.head] = std::max(time[arc.head], time[u] + arc.days);
+            if (--pending[arc.head] == 0)
+                ready.push_back(arc.head);
+        }
+    }
+    if (done < count)
+        return std::nullopt;
+    return time;
+}
+
 // The nodes of one cycle among the arcs, or nothing when there is none.
 std::vector<int> NetworkBuilder::findCycle()
 {
@@ -314,7 +347,10 @@ void NetworkBuilder::addLinks(const std::vector<NetworkTaskLink>& links, QString
             m_anchored[m_endNode[t]] = 1;
 
     // A lead that cannot be represented says nothing more when the other links already hold
-    // its successor at least as late.
+    // its successor at least as late, or when the earliest times without it already meet it:
+    // then it moves no date (the earliest times with it are the same), though the latest times
+    // do not hold it back.
+    const std::optional<std::vector<double>> early = leads.empty() ? std::nullopt : earliestTimes();
     for (const NetworkTaskLink& link : leads) {
         const int tail = startsFromFinish(link.type) ? m_endNode[link.predecessor]
                                                      : m_startNode[link.predecessor];
@@ -325,6 +361,11 @@ void NetworkBuilder::addLinks(const std::vector<NetworkTaskLink>& links, QString
                 .arg(linkReference(link), linkTypeName(link.type), formatDays(-link.lagDays));
         if (reaches(tail, head)) {
             network.droppedLeads << what + QStringLiteral(", che gli altri legami già comprendono");
+            continue;
+        }
+        if (early && (*early)[head] + kTimeTolerance >= (*early)[tail] + link.lagDays) {
+            network.droppedLeads << what + QStringLiteral(", che non sposta nessuna data (le date "
+                                                          "più tarde non ne tengono conto)");
             continue;
         }
         const NetworkTask& a = m_tasks[link.predecessor];

@@ -56,6 +56,12 @@ QByteArray link(int predecessor, int type = 1, int lag = 0, int lagFormat = 7)
            "</LagFormat></PredecessorLink>";
 }
 
+// A task of ten days that others follow, so that a lead after them reaches a real time.
+QByteArray first()
+{
+    return task(90, "Prima", "PT80H");
+}
+
 std::vector<QString> earliestDates(const Project& project)
 {
     const ScheduleResults r = ComputeSchedule(project);
@@ -342,11 +348,13 @@ private slots:
         QTest::newRow("undeclared entity") << QByteArray("<Project><Title>&x;</Title></Project>")
                                            << "non è un documento XML valido";
         QTest::newRow("a lead on start-to-start names both tasks by ID, UID and name")
-            << document(task(12, "Scavi", "PT40H") + task(14, "Getti", "PT8H", link(12, 3, -24000)))
+            << document(first() + task(12, "Scavi", "PT40H", link(90)) +
+                        task(14, "Getti", "PT8H", link(12, 3, -24000)))
             << "ID 12 (UID 12) «Scavi» → ID 14 (UID 14) «Getti»: legame inizio-inizio con "
                "anticipo di 5 g: un anticipo si può rappresentare solo su un legame fine-inizio.";
         QTest::newRow("a lead longer than the task before")
-            << document(task(1, "A", "PT8H") + task(2, "B", "PT8H", link(1, 1, -9600)))
+            << document(first() + task(1, "A", "PT8H", link(90)) +
+                        task(2, "B", "PT8H", link(1, 1, -9600)))
             << "ID 1 (UID 1) «A» → ID 2 (UID 2) «B»: legame fine-inizio con anticipo di 2 g "
                "maggiore della durata (1 g) di ID 1 (UID 1) «A».";
         QTest::newRow("an unknown link type")
@@ -424,10 +432,11 @@ private slots:
             << QByteArray("<Project><Tasks>")
             << "il documento finisce prima che i suoi elementi siano chiusi";
         QTest::newRow("control characters of a name are shown")
-            << document(task(1,
+            << document(first() +
+                        task(1,
                              "A\xC2\x9B"
                              "2J",
-                             "PT8H") +
+                             "PT8H", link(90)) +
                         task(2, "B", "PT8H", link(1, 3, -4800)))
             << "ID 1 (UID 1) «A\\x9B2J» → ID 2 (UID 2) «B»: legame inizio-inizio";
     }
@@ -471,7 +480,8 @@ private slots:
         QByteArray tasks;
         for (int t = 1; t <= badTasks; ++t)
             tasks += task(t, "T", "PT");
-        tasks += task(101, "Z", "PT8H") + task(102, "B", "PT8H", link(101, 0, -4800));
+        tasks += first() + task(101, "Z", "PT8H", link(90)) +
+                 task(102, "B", "PT8H", link(101, 0, -4800));
         const auto read = parseMspdi(document(tasks), QStringLiteral("molti.xml"), kToday);
         QVERIFY(!read.ok());
         const QStringList lines = read.error().text.split(QLatin1Char('\r'));

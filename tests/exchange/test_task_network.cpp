@@ -351,16 +351,16 @@ private slots:
             << "A=1 | A>A" << QStringList{"L'attività «A» è legata a sé stessa."};
         QTest::newRow("no tasks") << "" << QStringList{"Non ci sono attività da importare."};
         QTest::newRow("a lead longer than the task before")
-            << "A=3 B=1 | A>B-5"
+            << "X=4 A=3 B=1 | X>A A>B-5"
             << QStringList{"«A» → «B»: legame fine-inizio con anticipo di 5 g maggiore della "
                            "durata (3 g) di «A»."};
         QTest::newRow("leads on the other types, all at once")
-            << "A=3 B=1 C=2 | A>B:ss-1 A>C:ff-2 B>C:sf-0.5"
+            << "X=4 A=3 B=1 C=2 D=1 | X>A X>D A>B:ss-1 A>C:ff-2 D>C:sf-0.5"
             << QStringList{"«A» → «B»: legame inizio-inizio con anticipo di 1 g: un anticipo si "
                            "può rappresentare solo su un legame fine-inizio.",
                            "«A» → «C»: legame fine-fine con anticipo di 2 g: un anticipo si può "
                            "rappresentare solo su un legame fine-inizio.",
-                           "«B» → «C»: legame inizio-fine con anticipo di 0,5 g: un anticipo si "
+                           "«D» → «C»: legame inizio-fine con anticipo di 0,5 g: un anticipo si "
                            "può rappresentare solo su un legame fine-inizio."};
         QTest::newRow("a lead from a summary")
             << "S=0:s A=2<S B=1 | S>B-1"
@@ -400,6 +400,38 @@ private slots:
                  QStringList{"«A» → «D»: legame fine-inizio con anticipo di 2 g contato "
                              "dall'inizio di «A», la cui fine dipende anche da legami fine-fine "
                              "o inizio-fine."});
+    }
+
+    // A lead the network cannot hold but that the earliest times already meet moves no date:
+    // left out and said, whichever its type.
+    void leadsThatMoveNoDate_data()
+    {
+        QTest::addColumn<QString>("network");
+        QTest::addColumn<QStringList>("dropped");
+        QTest::newRow("longer than the task, both at the start")
+            << "A=3 B=1 | A>B-5"
+            << QStringList{"«A» → «B»: legame fine-inizio con anticipo di 5 g, che non sposta "
+                           "nessuna data (le date più tarde non ne tengono conto)"};
+        QTest::newRow("start-to-start behind a later start")
+            << "X=4 A=3 B=1 | X>A X>B:ss+6 A>B:ss-2"
+            << QStringList{"«A» → «B»: legame inizio-inizio con anticipo di 2 g, che non sposta "
+                           "nessuna data (le date più tarde non ne tengono conto)"};
+        QTest::newRow("finish-to-finish met by the task's own duration")
+            << "A=3 B=9 | A>B:ff-1"
+            << QStringList{"«A» → «B»: legame fine-fine con anticipo di 1 g, che non sposta "
+                           "nessuna data (le date più tarde non ne tengono conto)"};
+    }
+    void leadsThatMoveNoDate()
+    {
+        QFETCH(QString, network);
+        std::vector<NetworkTask> tasks;
+        std::vector<NetworkTaskLink> links;
+        parse(network, tasks, links);
+        const auto result = buildEventNetwork(tasks, links);
+        QVERIFY2(result.network, qPrintable(result.problems.join(QLatin1Char('\n'))));
+        QTEST(result.network->droppedLeads, "dropped");
+        // The times with the lead, by the precedence diagram, are those of the network.
+        verify(tasks, links, *result.network);
     }
 
     void tooManyEventsRefused()
