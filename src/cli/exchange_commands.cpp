@@ -14,8 +14,8 @@
 
 #include <QDateTime>
 #include <QFile>
-
-#include <algorithm>
+#include <QJsonDocument>
+#include <QJsonObject>
 
 namespace zant {
 
@@ -25,22 +25,27 @@ const char* const kExportHelp =
     "uso: zant-cli export FILE --mspdi OUT.xml\n"
     "     zant-cli export FILE --ics OUT.ics\n"
     "Controlla i dati del file, calcola i risultati e li esporta:\n"
-    "  --mspdi OUT.xml  Microsoft Project XML: un'attività per legame, una milestone per\n"
-    "                   evento, durate in giorni trascorsi (calendario di 24 ore, 7 giorni)\n"
+    "  --mspdi OUT.xml  Microsoft Project XML: una milestone per evento, un'attività per\n"
+    "                   attività (i legami fittizi come legami tra milestone), durate in\n"
+    "                   giorni trascorsi (calendario di 24 ore, 7 giorni)\n"
     "  --ics OUT.ics    calendario iCalendar: un evento di un giorno per ogni evento, alla\n"
     "                   data minima; quelli critici segnati nel titolo\n"
     "uscita: 0 esportato, 1 dati rifiutati dal controllo, 2 file illeggibile o non scrivibile\n";
 
 const char* const kImportHelp =
-    "uso: zant-cli import IN.xml -o OUT.txt\n"
-    "     zant-cli import IN.csv -o OUT.txt\n"
+    "uso: zant-cli import IN.xml -o OUT.txt [--json]\n"
+    "     zant-cli import IN.csv -o OUT.txt [--json]\n"
     "Crea un nuovo file di dati ZANT da un file Microsoft Project XML (MSPDI) o da un elenco\n"
     "di attività (righe \"evento da; evento a; giorni[; descrizione evento a[; descrizione\n"
     "attività]]\": il separatore,\n"
     "tabulazione, punto e virgola o virgola, si riconosce dalle prime righe; una prima riga di\n"
-    "sole parole è un'intestazione e viene saltata). Le attività inattive di Microsoft Project\n"
-    "vengono tralasciate e nominate.\n"
-    "Il tipo si riconosce dal contenuto. Quello che non si può rappresentare viene rifiutato.\n"
+    "sole parole è un'intestazione e viene saltata).\n"
+    "Di Microsoft Project si importano i legami di ogni tipo (fine-inizio, inizio-inizio,\n"
+    "fine-fine, inizio-fine) con ritardi e anticipi e le attività di riepilogo; il resoconto\n"
+    "di quello che è stato importato, tralasciato o approssimato va sullo standard error.\n"
+    "Il tipo si riconosce dal contenuto. Quello che non si può rappresentare viene rifiutato,\n"
+    "con l'elenco di tutti i problemi.\n"
+    "  --json   stampa il resoconto come un solo oggetto JSON sullo standard output\n"
     "uscita: 0 importato, 2 file illeggibile, rifiutato o non scrivibile\n";
 
 const char* const kResultsExportHelp =
@@ -98,38 +103,41 @@ int runImport(const CliCommand&, const CommandLine& line, QTextStream& out, QTex
     probe.close();
     const bool xml = decodeForeignText(head).trimmed().startsWith(QLatin1Char('<'));
 
+    const bool json = line.has(QStringLiteral("--json"));
     ProjectFileContents imported;
-    QString summary;
+    QJsonObject report;
     if (xml) {
         auto read = readMspdiFile(file, today);
         if (!read)
             return failWith(err, read.error().text);
-        imported.project = read.value().project;
-        imported.titlePage = read.value().titlePage;
-        const auto& tasks = read.value().tasks;
-        const auto milestones = std::count_if(tasks.begin(), tasks.end(),
-                                              [](const auto& task) { return task.milestone; });
-        summary = QStringLiteral("importate %1 attività e %2 milestone: %3 eventi, %4 legami "
-                                 "di 0 giorni")
-                      .arg(static_cast<qsizetype>(tasks.size()) - milestones)
-                      .arg(milestones)
-                      .arg(imported.project.eventCount())
-                      .arg(read.value().dummyCount);
-        if (const QStringList& leftOut = read.value().leftOut; !leftOut.isEmpty())
-            summary += QStringLiteral("\n") + describeLeftOut(leftOut);
+        imported.project = std::move(read.value().project);
+        imported.titlePage = std::move(read.value().titlePage);
+        // What the import made and left out goes to standard error, so that standard output
+        // carries only the JSON when it is asked for.
+        err << forTerminal(describeImport(read.value().report)) << "\n";
+        report = importReportJson(read.value().report);
     } else {
         auto read = readActivityListFile(file, today);
         if (!read)
             return failWith(err, read.error().text);
         imported.project = std::move(read.value().project);
-        summary = QStringLiteral("importati %1 legami tra %2 eventi\n%3")
-                      .arg(read.value().links)
-                      .arg(imported.project.eventCount())
-                      .arg(read.value().layout);
+        const QString summary = QStringLiteral("importati %1 legami tra %2 eventi\n%3")
+                                    .arg(read.value().links)
+                                    .arg(imported.project.eventCount())
+                                    .arg(read.value().layout);
+        (json ? err : out) << forTerminal(summary) << "\n";
+        report = QJsonObject{{QStringLiteral("links"), read.value().links},
+                             {QStringLiteral("events"), imported.project.eventCount()},
+                             {QStringLiteral("layout"), read.value().layout}};
     }
     if (auto failed = writeProjectFile(output, imported.project, imported.titlePage))
         return failWith(err, failed->text);
-    out << forTerminal(summary) << "\nscritto " << output << "\n";
+    if (json) {
+        report.insert(QStringLiteral("output"), output);
+        out << QString::fromUtf8(QJsonDocument(report).toJson(QJsonDocument::Indented));
+    } else {
+        out << "scritto " << output << "\n";
+    }
     return ExitOk;
 }
 
@@ -165,8 +173,10 @@ const CliCommand kExportCommand{
     {{}, {"--mspdi", "--ics"}, CommandOptions::File::Required, kMissingFile},
     kExportHelp,
     runExport};
-const CliCommand kImportCommand{
-    "import", {{}, {"-o"}, CommandOptions::File::Required, kMissingFile}, kImportHelp, runImport};
+const CliCommand kImportCommand{"import",
+                                {{"--json"}, {"-o"}, CommandOptions::File::Required, kMissingFile},
+                                kImportHelp,
+                                runImport};
 const CliCommand kResultsExportCommand{
     "results",
     {{}, {"--xlsx", "--csv"}, CommandOptions::File::Required, kMissingFile},

@@ -8,8 +8,12 @@
 
 #include <QByteArray>
 #include <QDate>
+#include <QJsonObject>
 #include <QString>
 #include <QStringList>
+
+#include <array>
+#include <vector>
 
 namespace zant {
 
@@ -18,49 +22,80 @@ namespace zant {
 // calendar that works 24 hours a day, 7 days a week (MinutesPerDay 1440): the other program
 // stretches nothing over weekends and gives the same dates.
 
-// Each activity becomes a task "i → k: <description of k>", each event a milestone "Evento N:
-// <description>", joined by finish-to-start links; dates, slack and the critical flag are
-// those of `results`, which must have been computed for `project`. The document follows the
-// published schema of Project 2007: its order, its required elements, names and title of at most
-// 512 characters.
+// Each event becomes a milestone "Evento N: <description>", each activity a task named as the
+// activity (its own name, or the description of the event it leads to) that follows the
+// milestone of its first event, and each dummy a finish-to-start link between the milestones of
+// its two events; dates, slack and the critical flag are those of `results`, which must have been
+// computed for `project`. The document follows the published schema of Project 2007: its order,
+// its required elements, names and title of at most 512 characters.
 QByteArray writeMspdi(const Project& project, const ScheduleResults& results,
                       const QString& projectTitle);
 Outcome exportMspdi(const QString& path, const Project& project, const ScheduleResults& results,
                     const QString& projectTitle);
+
+// What an import of Microsoft Project XML makes of a file, and what it leaves out or
+// represents less strictly: shown before anything changes.
+struct MspdiImportReport
+{
+    int tasksRead = 0;     // task rows of the file, of every kind
+    int activityTasks = 0; // tasks that became activities
+    int milestones = 0;    // tasks that became events
+    int summaries = 0;     // summary tasks: events of their own, no activity
+    int events = 0;
+    int activities = 0;    // activities of the project, lags included, dummies not
+    int lagActivities = 0; // activities that stand for the lag of a link
+    int dummies = 0;
+    std::array<int, 4> links{}; // links kept, by TaskLinkType
+    int leads = 0;              // links kept with a negative lag
+    int lags = 0;               // links kept with a positive lag
+    int namesKept = 0;          // task names that name their activity or event in the project
+    int namesShortened = 0;     // of those, names cut to the length an activity name may have
+    QStringList leftOut;        // what was left out, one line each
+    QStringList notImported;    // what the event network does not hold, one line each
+    QStringList approximated;   // what it represents less strictly than the file, one line each
+};
+
+// The report as the data window and zant-cli show it, lines joined by CR.
+QString describeImport(const MspdiImportReport& report);
+// The same as one JSON object (its lines as arrays of texts).
+QJsonObject importReportJson(const MspdiImportReport& report);
 
 // A project made from another program's file, ready to be swapped in.
 struct ImportedProject
 {
     Project project;
     TitlePage titlePage;
-    int dummyCount = 0;
+    MspdiImportReport report;
     // Where each imported task begins and ends, for checks: the task's name and its events.
     struct TaskPlace
     {
         QString name;
+        QString uid;
         int startEvent = 0;
         int endEvent = 0;
+        double days = 0;
         bool milestone = false; // a moment, which became an event rather than an activity
+        bool summary = false;   // a summary task, with events of its own
     };
     std::vector<TaskPlace> tasks;
-    // The inactive tasks, by name, which take no part in the schedule and were left out.
-    QStringList leftOut;
 };
 
 // Reads an MSPDI document (UTF-8 or as declared, or UTF-16 or UTF-32 with a byte order mark) into
-// a fresh project. Summary tasks and the project's own row are left out (their children are
-// kept), and so are inactive tasks, with the links through them, which the result names; a
-// milestone may leave out its duration. Durations and lags are turned into calendar days by their
-// format (elapsed formats at 24 hours a day, the others at the project's MinutesPerDay). Refused
-// with a message naming the task or the link: a start date, duration, format or flag that cannot
-// be read, links other than finish-to-start, negative or percentage lags, a task inside a task,
-// what the event network or the data file cannot hold. A document type declaration (and so any
-// entity) is refused outright. `today` is the start date when the file has none.
+// a fresh project: every precedence type, lags and leads (see buildEventNetwork), summary tasks
+// with events of their own. Left out, and said in the report: inactive tasks, the project's own
+// row (UID 0), blank rows, tasks of other projects and the links through them; not imported:
+// constraints, deadlines, actual dates and resources. A milestone may leave out its duration.
+// Durations and lags are turned into days by their format (WorkingTime). Refused with every
+// problem found (up to 50, then their count), each naming the task's ID, UID and name and the
+// link's type: a start date, duration, format or flag that cannot be read, a lead the event
+// network cannot represent, a cycle, what the event network or the data file cannot hold. A
+// document type declaration (and so any entity) is refused outright. `today` is the start date
+// when the file has none.
 Result<ImportedProject> parseMspdi(const QByteArray& bytes, const QString& fileName,
                                    const QDate& today);
 Result<ImportedProject> readMspdiFile(const QString& path, const QDate& today);
 
-// "Tralasciate 2 attività inattive: «A» e «B»." for ImportedProject::leftOut.
-QString describeLeftOut(const QStringList& names);
+// How many problems a refusal lists before it only counts the others.
+inline constexpr int kMaxListedProblems = 50;
 
 } // namespace zant

@@ -8,6 +8,7 @@
 
 #include <QFileInfo>
 #include <QHash>
+#include <QJsonArray>
 #include <QRegularExpression>
 #include <QXmlStreamReader>
 
@@ -41,6 +42,7 @@ struct RawTask
 {
     qint64 line = 0;
     QString uid;
+    QString id;
     QString name;
     QString duration; // ISO 8601, as written
     QString durationFormat;
@@ -49,6 +51,11 @@ struct RawTask
     QString milestone;
     QString isNull;
     QString active;
+    QString external;
+    QString constraintType;
+    // Dates as written; some programs write a placeholder long before the project for none.
+    QStringList deadlines;
+    QStringList actualDates;
     std::vector<RawLink> links;
 };
 
@@ -196,6 +203,78 @@ QString xmlProblem(const QXmlStreamReader& xml)
         .arg(what);
 }
 
+// Working time as the program's days. The elapsed formats count 24 hours a day; the others count
+// the file's working day (MinutesPerDay) as one day, as if every day of the calendar were worked:
+// the project calendar, with its days off, is meant to take its place here, for durations and
+// lags alike.
+class WorkingTime final
+{
+public:
+    explicit WorkingTime(double minutesPerDay) : m_minutesPerDay(minutesPerDay) {}
+
+    double days(double minutes, int format) const
+    {
+        return minutes /
+               (isElapsedFormat(format) ? mspdi::kMinutesPerCalendarDay : m_minutesPerDay);
+    }
+    double hoursPerDay() const { return m_minutesPerDay / 60; }
+
+private:
+    double m_minutesPerDay;
+};
+
+// A value of the input as a message quotes it.
+QString quoted(const QString& text)
+{
+    QString cut = text;
+    if (cut.size() > kShownChars) {
+        cut.truncate(kShownChars);
+        if (cut.back().isHighSurrogate())
+            cut.chop(1);
+        cut += QStringLiteral("…");
+    }
+    return visibleText(cut);
+}
+
+// How messages name a task: "ID 12 (UID 15) «Scavi»", with what of it the file gives, or the
+// line it begins on.
+QString referenceOf(const RawTask& task)
+{
+    QString text;
+    if (!task.id.isEmpty())
+        text = QStringLiteral("ID %1").arg(quoted(task.id));
+    if (!task.uid.isEmpty())
+        text += text.isEmpty() ? QStringLiteral("UID %1").arg(quoted(task.uid))
+                               : QStringLiteral(" (UID %1)").arg(quoted(task.uid));
+    if (!task.name.isEmpty())
+        text += (text.isEmpty() ? QString() : QStringLiteral(" ")) +
+                QStringLiteral("«%1»").arg(quoted(task.name));
+    if (text.isEmpty())
+        text = QStringLiteral("l'attività alla riga %1").arg(task.line);
+    return text;
+}
+
+// The name a task takes into the network: its own, or its UID.
+QString taskName(const RawTask& task)
+{
+    return task.name.isEmpty() ? QStringLiteral("UID %1").arg(task.uid) : task.name;
+}
+
+// "«A», «B», «C» e altre 4" from names.
+QString nameList(const QStringList& names)
+{
+    constexpr int kNamed = 6;
+    QStringList shown;
+    for (int i = 0; i < std::min<int>(kNamed, static_cast<int>(names.size())); ++i)
+        shown << QStringLiteral("«%1»").arg(quoted(names[i]));
+    if (names.size() > kNamed)
+        shown << QStringLiteral("altre %1").arg(names.size() - kNamed);
+    if (shown.isEmpty())
+        return QString();
+    const QString last = shown.takeLast();
+    return shown.isEmpty() ? last : shown.join(QStringLiteral(", ")) + QStringLiteral(" e ") + last;
+}
+
 class MspdiReader final
 {
 public:
@@ -219,9 +298,12 @@ private:
         return critical(QStringLiteral("Impossibile importare il file \"%1\": %2")
                             .arg(m_fileName, visibleText(why)));
     }
+    Message refuseAll(const QStringList& problems) const;
     QString elementText();
     void readTask();
     void readLink(RawTask& task);
+    void readResources();
+    void readAssignments();
     bool failed() const { return !m_problem.isEmpty() || m_xml.hasError(); }
     std::optional<Message> readDocument();
     Result<ImportedProject> build(const QDate& today);
@@ -233,35 +315,23 @@ private:
     std::optional<QString> m_startDate;
     QString m_minutesPerDay;
     std::vector<RawTask> m_tasks;
+    int m_resources = 0;
+    int m_assignments = 0;
 };
 
-// A value of the input as a message quotes it.
-QString quoted(const QString& text)
+Message MspdiReader::refuseAll(const QStringList& problems) const
 {
-    QString cut = text;
-    if (cut.size() > kShownChars) {
-        cut.truncate(kShownChars);
-        if (cut.back().isHighSurrogate())
-            cut.chop(1);
-        cut += QStringLiteral("…");
-    }
-    return visibleText(cut);
-}
-
-// How a message names a task: by its name, by its UID, or by the line it begins on.
-QString nameOf(const RawTask& task)
-{
-    if (!task.name.isEmpty())
-        return quoted(task.name);
-    if (!task.uid.isEmpty())
-        return QStringLiteral("UID %1").arg(quoted(task.uid));
-    return QStringLiteral("alla riga %1").arg(task.line);
-}
-
-// The name a task takes into the network: its own, or its UID.
-QString taskName(const RawTask& task)
-{
-    return task.name.isEmpty() ? QStringLiteral("UID %1").arg(task.uid) : task.name;
+    if (problems.size() == 1)
+        return refuse(problems.first());
+    QStringList lines;
+    lines << QStringLiteral("Impossibile importare il file \"%1\": %2 problemi.")
+                 .arg(m_fileName)
+                 .arg(problems.size());
+    for (int i = 0; i < std::min<int>(kMaxListedProblems, static_cast<int>(problems.size())); ++i)
+        lines << visibleText(problems[i]);
+    if (problems.size() > kMaxListedProblems)
+        lines << QStringLiteral("e altri %1 problemi.").arg(problems.size() - kMaxListedProblems);
+    return critical(lines.join(QLatin1Char('\r')));
 }
 
 QString MspdiReader::elementText()
@@ -303,6 +373,8 @@ void MspdiReader::readTask()
         const auto name = m_xml.name();
         if (name == QLatin1String("UID"))
             task.uid = elementText();
+        else if (name == QLatin1String("ID"))
+            task.id = elementText();
         else if (name == QLatin1String("Name"))
             task.name = elementText();
         else if (name == QLatin1String("Duration"))
@@ -319,6 +391,14 @@ void MspdiReader::readTask()
             task.isNull = elementText();
         else if (name == QLatin1String("Active"))
             task.active = elementText();
+        else if (name == QLatin1String("ExternalTask"))
+            task.external = elementText();
+        else if (name == QLatin1String("ConstraintType"))
+            task.constraintType = elementText();
+        else if (name == QLatin1String("Deadline"))
+            task.deadlines << elementText();
+        else if (name == QLatin1String("ActualStart") || name == QLatin1String("ActualFinish"))
+            task.actualDates << elementText();
         else if (name == QLatin1String("PredecessorLink"))
             readLink(task);
         else if (name == QLatin1String("Task"))
@@ -329,6 +409,48 @@ void MspdiReader::readTask()
             m_xml.skipCurrentElement();
     }
     m_tasks.push_back(std::move(task));
+}
+
+// Resources with a name: the row without one is the program's own placeholder.
+void MspdiReader::readResources()
+{
+    while (!failed() && m_xml.readNextStartElement()) {
+        if (m_xml.name() != QLatin1String("Resource")) {
+            m_xml.skipCurrentElement();
+            continue;
+        }
+        bool named = false;
+        while (!failed() && m_xml.readNextStartElement()) {
+            if (m_xml.name() == QLatin1String("Name"))
+                named = !elementText().isEmpty();
+            else
+                m_xml.skipCurrentElement();
+        }
+        m_resources += named ? 1 : 0;
+    }
+}
+
+// Assignments of a resource: the program writes those of no resource as -65535.
+void MspdiReader::readAssignments()
+{
+    while (!failed() && m_xml.readNextStartElement()) {
+        if (m_xml.name() != QLatin1String("Assignment")) {
+            m_xml.skipCurrentElement();
+            continue;
+        }
+        bool assigned = false;
+        while (!failed() && m_xml.readNextStartElement()) {
+            if (m_xml.name() == QLatin1String("ResourceUID")) {
+                const QString uid = elementText();
+                // Unassigned rows name -65535 (or -1), the placeholder resource 0.
+                bool ok = false;
+                assigned = uid.toLongLong(&ok) > 0 && ok;
+            } else {
+                m_xml.skipCurrentElement();
+            }
+        }
+        m_assignments += assigned ? 1 : 0;
+    }
 }
 
 std::optional<Message> MspdiReader::readDocument()
@@ -366,6 +488,10 @@ std::optional<Message> MspdiReader::readDocument()
                 else
                     m_xml.skipCurrentElement();
             }
+        } else if (name == QLatin1String("Resources")) {
+            readResources();
+        } else if (name == QLatin1String("Assignments")) {
+            readAssignments();
         } else {
             m_xml.skipCurrentElement();
         }
@@ -391,28 +517,37 @@ Result<ImportedProject> MspdiReader::read(const QDate& today)
 
 Result<ImportedProject> MspdiReader::build(const QDate& today)
 {
+    QStringList problems;
+    MspdiImportReport report;
+    report.tasksRead = static_cast<int>(m_tasks.size());
+
     QDate start = today;
     if (m_startDate) {
         start = parseDateTime(*m_startDate);
         if (!start.isValid())
-            return refuse(QStringLiteral("la data d'inizio del progetto (StartDate) \"%1\" non è "
-                                         "una data valida.")
-                              .arg(quoted(*m_startDate)));
-        if (start < firstAllowedDate() || start > lastAllowedDate())
-            return refuse(QStringLiteral("la data d'inizio del progetto (StartDate) \"%1\" non è "
-                                         "tra il %2 e il %3.")
-                              .arg(quoted(*m_startDate), formatDate(firstAllowedDate()),
-                                   formatDate(lastAllowedDate())));
+            problems << QStringLiteral("la data d'inizio del progetto (StartDate) \"%1\" non è "
+                                       "una data valida.")
+                            .arg(quoted(*m_startDate));
+        else if (start < firstAllowedDate() || start > lastAllowedDate())
+            problems << QStringLiteral("la data d'inizio del progetto (StartDate) \"%1\" non è "
+                                       "tra il %2 e il %3.")
+                            .arg(quoted(*m_startDate), formatDate(firstAllowedDate()),
+                                 formatDate(lastAllowedDate()));
     }
     double minutesPerDay = 480;
     if (!m_minutesPerDay.isEmpty()) {
         bool ok = false;
         minutesPerDay = m_minutesPerDay.toDouble(&ok);
-        if (!ok || !(minutesPerDay > 0) || minutesPerDay > mspdi::kMinutesPerCalendarDay)
-            return refuse(QStringLiteral("i minuti lavorativi al giorno (MinutesPerDay) valgono "
-                                         "\"%1\".")
-                              .arg(quoted(m_minutesPerDay)));
+        if (!ok || !(minutesPerDay > 0) || minutesPerDay > mspdi::kMinutesPerCalendarDay) {
+            problems << QStringLiteral("i minuti lavorativi al giorno (MinutesPerDay) valgono "
+                                       "\"%1\".")
+                            .arg(quoted(m_minutesPerDay));
+            minutesPerDay = 480;
+        }
     }
+    const WorkingTime time(minutesPerDay);
+    int workingTimeValues = 0; // durations and lags counted in working time
+
     // A duration format as written, 7 (days) when absent; nothing when the format has no such.
     const auto formatOf = [](const QString& text) -> std::optional<int> {
         if (text.isEmpty())
@@ -423,169 +558,283 @@ Result<ImportedProject> MspdiReader::build(const QDate& today)
             return std::nullopt;
         return format;
     };
-    const auto toDays = [&](double minutes, int format) {
-        return minutes / (isElapsedFormat(format) ? mspdi::kMinutesPerCalendarDay : minutesPerDay);
-    };
 
-    // What each task is, by UID; summaries and inactive tasks are known so that their links can
-    // be named or left out.
+    // What each row of the file is.
     enum class Role
     {
-        Kept,
+        Broken, // its own problem is listed: links to it say nothing more
+        Blank,
+        ProjectRow,
+        External,
+        Inactive,
         Summary,
-        Inactive
+        Task
     };
-    QHash<QString, int> indexOf;
-    QHash<QString, const RawTask*> byUid;
-    QHash<QString, Role> roleOf;
-    std::vector<NetworkTask> tasks;
-    QStringList leftOut;
-    for (const RawTask& raw : m_tasks) {
-        const QString shown = nameOf(raw);
-        const auto flag = [&](const QString& text, const char* element) -> std::optional<bool> {
-            if (text.isEmpty())
-                return false;
-            if (auto value = parseFlag(text))
-                return value;
-            m_problem = QStringLiteral("l'attività «%1» ha <%2> \"%3\" invece di 0 o 1.")
-                            .arg(shown, QLatin1String(element), quoted(text));
-            return std::nullopt;
+    const int rawCount = static_cast<int>(m_tasks.size());
+    // A row followed by deeper ones sums them up, whether or not its Summary flag says so (some
+    // programs write 0 there): its level, as far as it can be read, against the next row's.
+    std::vector<char> hasChildren(rawCount, 0);
+    {
+        const auto levelOf = [](const RawTask& raw) {
+            bool ok = false;
+            const int level = raw.outlineLevel.toInt(&ok);
+            return ok ? level : raw.outlineLevel.isEmpty() && raw.uid == QLatin1String("0") ? 0 : 1;
         };
-        const auto isNull = flag(raw.isNull, "IsNull");
-        const auto summary = flag(raw.summary, "Summary");
-        const auto milestone = flag(raw.milestone, "Milestone");
-        const auto active =
-            raw.active.isEmpty() ? std::optional<bool>(true) : flag(raw.active, "Active");
-        if (!isNull || !summary || !milestone || !active)
-            return refuse(m_problem);
-        if (*isNull)
-            continue;
-        if (raw.uid.isEmpty())
-            return refuse(QStringLiteral("l'attività %1 non ha un identificativo (UID).")
-                              .arg(raw.name.isEmpty() ? shown : QStringLiteral("«%1»").arg(shown)));
-        if (byUid.contains(raw.uid))
-            return refuse(QStringLiteral("due attività hanno lo stesso identificativo (UID %1).")
-                              .arg(quoted(raw.uid)));
-        byUid.insert(raw.uid, &raw);
-        // The row of the project itself (outline level 0, or UID 0 without a level) sums up
-        // the others.
-        bool numeric = false;
-        const bool projectRow =
-            raw.outlineLevel == QLatin1String("0") ||
-            (raw.outlineLevel.isEmpty() && raw.uid.toInt(&numeric) == 0 && numeric);
-        if (*summary || projectRow) {
-            roleOf.insert(raw.uid, Role::Summary);
+        int previous = -1;
+        for (int i = 0; i < rawCount; ++i) {
+            if (parseFlag(m_tasks[i].isNull).value_or(false))
+                continue;
+            if (previous >= 0 && levelOf(m_tasks[i]) > levelOf(m_tasks[previous]))
+                hasChildren[previous] = 1;
+            previous = i;
+        }
+    }
+    std::vector<Role> role(rawCount, Role::Broken);
+    std::vector<double> rawDays(rawCount, 0);
+    std::vector<char> moment(rawCount, 0);
+    std::vector<int> rawParent(rawCount, -1);
+    QHash<QString, int> byUid;
+    QStringList inactive;
+    QStringList external;
+    int blankRows = 0;
+    QString projectRow;                       // the UID of the row of the project itself
+    std::vector<std::pair<int, int>> outline; // level and row of the tasks above the current one
+
+    for (int i = 0; i < rawCount; ++i) {
+        const RawTask& raw = m_tasks[i];
+        const QString ref = referenceOf(raw);
+        bool readable = true;
+        const auto flag = [&](const QString& text, const char* element, bool absent) {
+            if (text.isEmpty())
+                return absent;
+            if (auto value = parseFlag(text))
+                return *value;
+            problems << QStringLiteral("%1: <%2> vale \"%3\" invece di 0 o 1.")
+                            .arg(ref, QLatin1String(element), quoted(text));
+            readable = false;
+            return absent;
+        };
+        const bool isNull = flag(raw.isNull, "IsNull", false);
+        if (isNull && readable) {
+            role[i] = Role::Blank;
+            ++blankRows;
             continue;
         }
-        // An inactive task takes no part in the schedule; it is said what was left out.
-        if (!*active) {
-            roleOf.insert(raw.uid, Role::Inactive);
-            leftOut << taskName(raw);
+        const bool summary = flag(raw.summary, "Summary", false) || hasChildren[i];
+        const bool milestone = flag(raw.milestone, "Milestone", false);
+        const bool active = flag(raw.active, "Active", true);
+        const bool isExternal = flag(raw.external, "ExternalTask", false);
+        if (raw.uid.isEmpty()) {
+            problems << QStringLiteral("%1 non ha un identificativo (UID).")
+                            .arg(raw.name.isEmpty() && raw.id.isEmpty()
+                                     ? ref
+                                     : QStringLiteral("l'attività %1").arg(ref));
+            continue;
+        }
+        if (const int other = byUid.value(raw.uid, -1); other >= 0) {
+            problems << QStringLiteral("%1 e %2 hanno lo stesso identificativo (UID %3).")
+                            .arg(referenceOf(m_tasks[other]), ref, quoted(raw.uid));
+            continue;
+        }
+        byUid.insert(raw.uid, i);
+
+        // The row of the project itself (outline level 0, or UID 0 without a level) sums up
+        // the others.
+        int level = 1;
+        if (!raw.outlineLevel.isEmpty()) {
+            bool ok = false;
+            level = raw.outlineLevel.toInt(&ok);
+            if (!ok || level < 0) {
+                problems << QStringLiteral("%1: il livello nella struttura (OutlineLevel) \"%2\" "
+                                           "non è un numero intero.")
+                                .arg(ref, quoted(raw.outlineLevel));
+                readable = false;
+                level = 1;
+            }
+        } else if (raw.uid == QLatin1String("0")) {
+            level = 0;
+        }
+        if (level == 0 && readable) {
+            role[i] = Role::ProjectRow;
+            projectRow = raw.uid;
+            continue;
+        }
+        while (!outline.empty() && outline.back().first >= level)
+            outline.pop_back();
+        rawParent[i] = outline.empty() ? -1 : outline.back().second;
+        outline.push_back({level, i});
+        if (!readable)
+            continue;
+        if (isExternal) {
+            role[i] = Role::External;
+            external << taskName(raw);
+            continue;
+        }
+        // An inactive task, and every task of an inactive summary, takes no part in the schedule.
+        if (!active || (rawParent[i] >= 0 && role[rawParent[i]] == Role::Inactive)) {
+            role[i] = Role::Inactive;
+            inactive << taskName(raw);
             continue;
         }
         const auto format = formatOf(raw.durationFormat);
-        if (!format)
-            return refuse(QStringLiteral("il formato della durata (DurationFormat) \"%1\" "
-                                         "dell'attività «%2» non è tra quelli del formato.")
-                              .arg(quoted(raw.durationFormat), shown));
+        std::optional<double> hours;
+        if (!raw.duration.isEmpty())
+            hours = parseDurationHours(raw.duration);
+        if (summary) {
+            // Its duration is its children's span; a lag in percent of it still needs it.
+            role[i] = Role::Summary;
+            rawDays[i] = format && hours ? time.days(*hours * 60, *format) : 0.0;
+            continue;
+        }
+        if (!format) {
+            problems << QStringLiteral("%1: il formato della durata (DurationFormat) \"%2\" non "
+                                       "è tra quelli del formato.")
+                            .arg(ref, quoted(raw.durationFormat));
+            continue;
+        }
         double days = 0;
         if (raw.duration.isEmpty()) {
             // A milestone may leave out its duration (TaskJuggler writes them so).
-            if (!*milestone)
-                return refuse(QStringLiteral("l'attività «%1» non ha una durata.").arg(shown));
+            if (!milestone) {
+                problems << QStringLiteral("%1: manca la durata.").arg(ref);
+                continue;
+            }
+        } else if (!hours) {
+            problems << QStringLiteral("%1: la durata \"%2\" non è leggibile.")
+                            .arg(ref, quoted(raw.duration));
+            continue;
         } else {
-            const auto hours = parseDurationHours(raw.duration);
-            if (!hours)
-                return refuse(QStringLiteral("la durata \"%1\" dell'attività «%2» non è leggibile.")
-                                  .arg(quoted(raw.duration), shown));
-            days = toDays(*hours * 60, *format);
+            days = time.days(*hours * 60, *format);
+            if (days > 0 && !isElapsedFormat(*format))
+                ++workingTimeValues;
         }
-        if (!(days >= 0) || days > kMaxImportedDays)
-            return refuse(
-                QStringLiteral("la durata dell'attività «%1» è fuori dei limiti.").arg(shown));
-        roleOf.insert(raw.uid, Role::Kept);
-        indexOf.insert(raw.uid, static_cast<int>(tasks.size()));
+        if (!(days >= 0) || days > kMaxImportedDays) {
+            problems << QStringLiteral("%1: la durata è fuori dei limiti.").arg(ref);
+            continue;
+        }
+        role[i] = Role::Task;
+        rawDays[i] = days;
         // A zero-duration task is a milestone unless the file says otherwise.
-        tasks.push_back({taskName(raw), days, raw.milestone.isEmpty() ? days == 0 : *milestone});
+        moment[i] = days == 0 && (raw.milestone.isEmpty() || milestone);
+    }
+
+    // The tasks of the network, in the order of the file's outline.
+    std::vector<NetworkTask> tasks;
+    std::vector<int> indexOf(rawCount, -1);
+    std::vector<int> rowOf;
+    for (int i = 0; i < rawCount; ++i) {
+        if (role[i] != Role::Task && role[i] != Role::Summary)
+            continue;
+        NetworkTask task;
+        task.name = taskName(m_tasks[i]);
+        task.days = rawDays[i];
+        task.summary = role[i] == Role::Summary;
+        task.milestone = moment[i];
+        task.reference = referenceOf(m_tasks[i]);
+        for (int p = rawParent[i]; p >= 0; p = rawParent[p]) {
+            if (role[p] == Role::Summary) {
+                task.parent = indexOf[p];
+                break;
+            }
+        }
+        indexOf[i] = static_cast<int>(tasks.size());
+        rowOf.push_back(i);
+        tasks.push_back(std::move(task));
     }
 
     std::vector<NetworkTaskLink> links;
-    for (const RawTask& raw : m_tasks) {
-        if (!roleOf.contains(raw.uid) || byUid.value(raw.uid) != &raw ||
-            roleOf.value(raw.uid) == Role::Inactive)
+    int linksToLeftOut = 0;
+    int crossProjectLinks = 0;
+    for (int i = 0; i < rawCount; ++i) {
+        if (indexOf[i] < 0)
             continue;
+        const RawTask& raw = m_tasks[i];
         for (const RawLink& link : raw.links) {
-            const RawTask* pred = byUid.value(link.predecessorUid);
-            if (!pred)
-                return refuse(QStringLiteral("l'attività «%1» dipende da un'attività che non "
-                                             "esiste (UID \"%2\").")
-                                  .arg(nameOf(raw), quoted(link.predecessorUid)));
-            // A link through an inactive task delays nothing.
-            if (roleOf.value(pred->uid) == Role::Inactive)
+            const int pred = byUid.value(link.predecessorUid, -1);
+            if (pred < 0) {
+                problems << QStringLiteral("%1 dipende da un'attività che non esiste (UID \"%2\").")
+                                .arg(referenceOf(raw), quoted(link.predecessorUid));
                 continue;
-            const QString pair = QStringLiteral("«%1» → «%2»").arg(nameOf(*pred), nameOf(raw));
-            if (roleOf.value(raw.uid) == Role::Summary || roleOf.value(pred->uid) == Role::Summary)
-                return refuse(QStringLiteral("il legame %1 riguarda un'attività di riepilogo, che "
-                                             "ZANT non può rappresentare.")
-                                  .arg(pair));
+            }
+            const QString pair =
+                QStringLiteral("%1 → %2").arg(referenceOf(m_tasks[pred]), referenceOf(raw));
             const auto crossProject =
                 parseFlag(link.crossProject.isEmpty() ? QStringLiteral("0") : link.crossProject);
-            if (!crossProject)
-                return refuse(QStringLiteral("il legame %1 ha <CrossProject> \"%2\" invece di 0 "
-                                             "o 1.")
-                                  .arg(pair, quoted(link.crossProject)));
-            if (*crossProject)
-                return refuse(
-                    QStringLiteral("il legame %1 rimanda a un altro progetto.").arg(pair));
+            if (!crossProject) {
+                problems << QStringLiteral("%1: <CrossProject> vale \"%2\" invece di 0 o 1.")
+                                .arg(pair, quoted(link.crossProject));
+                continue;
+            }
+            if (*crossProject) {
+                ++crossProjectLinks;
+                continue;
+            }
+            if (role[pred] == Role::Broken)
+                continue;
+            if (indexOf[pred] < 0) {
+                // A link through a task left out delays nothing.
+                ++linksToLeftOut;
+                continue;
+            }
             bool typeOk = link.type.isEmpty();
             const int type = typeOk ? 1 : link.type.toInt(&typeOk);
-            if (!typeOk || type != 1) {
-                static const char* const kinds[] = {"fine-fine", "", "inizio-fine",
-                                                    "inizio-inizio"};
-                const QString kind = typeOk && (type == 0 || type == 2 || type == 3)
-                                         ? QString::fromLatin1(kinds[type])
-                                         : QStringLiteral("di tipo \"%1\"").arg(quoted(link.type));
-                return refuse(QStringLiteral("il legame %1 è %2: ZANT rappresenta solo legami "
-                                             "fine-inizio.")
-                                  .arg(pair, kind));
+            if (!typeOk || type < 0 || type > 3) {
+                problems << QStringLiteral("%1: il tipo di legame \"%2\" non è tra quelli del "
+                                           "formato.")
+                                .arg(pair, quoted(link.type));
+                continue;
             }
             double lagTenths = 0;
             if (!link.lag.isEmpty()) {
                 bool ok = false;
                 lagTenths = link.lag.toDouble(&ok);
-                if (!ok || !std::isfinite(lagTenths))
-                    return refuse(QStringLiteral("il ritardo \"%1\" del legame %2 non è un "
-                                                 "numero.")
-                                      .arg(quoted(link.lag), pair));
+                if (!ok || !std::isfinite(lagTenths)) {
+                    problems << QStringLiteral("%1: il ritardo \"%2\" non è un numero.")
+                                    .arg(pair, quoted(link.lag));
+                    continue;
+                }
             }
             const auto lagFormat = formatOf(link.lagFormat);
-            if (!lagFormat || ((*lagFormat == 21 || *lagFormat == 53) && lagTenths != 0))
-                return refuse(QStringLiteral("il formato del ritardo (LagFormat) \"%1\" del "
-                                             "legame %2 non è tra quelli del formato.")
-                                  .arg(quoted(link.lagFormat), pair));
-            if (lagTenths < 0)
-                return refuse(QStringLiteral("il legame %1 ha un ritardo negativo (anticipo), che "
-                                             "ZANT non può rappresentare.")
-                                  .arg(pair));
-            if (lagTenths > 0 && isPercentFormat(*lagFormat))
-                return refuse(QStringLiteral("il ritardo del legame %1 è in percentuale, che ZANT "
-                                             "non può rappresentare.")
-                                  .arg(pair));
-            const double lag = toDays(lagTenths / 10, *lagFormat);
-            if (lag > kMaxImportedDays)
-                return refuse(
-                    QStringLiteral("il ritardo del legame %1 è fuori dei limiti.").arg(pair));
-            links.push_back({indexOf.value(pred->uid), indexOf.value(raw.uid), lag});
+            if (!lagFormat || ((*lagFormat == 21 || *lagFormat == 53) && lagTenths != 0)) {
+                problems << QStringLiteral("%1: il formato del ritardo (LagFormat) \"%2\" non è "
+                                           "tra quelli del formato.")
+                                .arg(pair, quoted(link.lagFormat));
+                continue;
+            }
+            // A lag in percent is counted in tenths of a percent of the predecessor's duration,
+            // as every lag of the format is counted in tenths.
+            double lag = 0;
+            if (isPercentFormat(*lagFormat)) {
+                lag = lagTenths / 1000 * rawDays[pred];
+            } else {
+                lag = time.days(lagTenths / 10, *lagFormat);
+                if (lag != 0 && !isElapsedFormat(*lagFormat))
+                    ++workingTimeValues;
+            }
+            if (std::abs(lag) > kMaxImportedDays) {
+                problems << QStringLiteral("%1: il ritardo è fuori dei limiti.").arg(pair);
+                continue;
+            }
+            ++report.links[static_cast<std::size_t>(type)];
+            report.leads += lag < 0 ? 1 : 0;
+            report.lags += lag > 0 ? 1 : 0;
+            links.push_back({indexOf[pred], indexOf[i], lag, static_cast<TaskLinkType>(type)});
         }
     }
-    if (tasks.empty())
+    const bool anyTask =
+        std::any_of(tasks.begin(), tasks.end(), [](const NetworkTask& t) { return !t.summary; });
+    if (!anyTask && problems.isEmpty())
         return refuse(QStringLiteral("non contiene attività da importare."));
 
-    auto network = buildEventNetwork(tasks, links);
-    if (!network)
-        return refuse(network.error().text);
+    EventNetworkResult built;
+    if (anyTask)
+        built = buildEventNetwork(tasks, links);
+    problems += built.problems;
+    if (!problems.isEmpty())
+        return refuseAll(problems);
+    EventNetwork& network = *built.network;
 
-    Project project = std::move(network.value().project);
+    Project project = std::move(network.project);
     project.setStartDateText(formatDate(start));
     TitlePage titlePage;
     titlePage[TitlePage::progetto] = storableDescription(m_title);
@@ -596,12 +845,106 @@ Result<ImportedProject> MspdiReader::build(const QDate& today)
     ImportedProject imported;
     imported.project = std::move(reopened.value().project);
     imported.titlePage = std::move(reopened.value().titlePage);
-    imported.dummyCount = network.value().dummyCount;
-    imported.leftOut = std::move(leftOut);
-    for (std::size_t t = 0; t < tasks.size(); ++t)
-        imported.tasks.push_back({tasks[t].name, network.value().taskStartEvent[t],
-                                  network.value().taskEndEvent[t],
-                                  tasks[t].milestone && tasks[t].days == 0});
+    const Project& p = imported.project;
+    for (std::size_t t = 0; t < tasks.size(); ++t) {
+        const NetworkTask& task = tasks[t];
+        const bool isMoment = task.milestone && task.days == 0;
+        imported.tasks.push_back({task.name, m_tasks[rowOf[t]].uid, network.taskStartEvent[t],
+                                  network.taskEndEvent[t], task.days, isMoment, task.summary});
+        if (task.summary) {
+            ++report.summaries;
+            continue;
+        }
+        (isMoment ? report.milestones : report.activityTasks) += 1;
+        // The task's name is kept when it names its activity, or a milestone's event.
+        const int from = network.taskStartEvent[t];
+        const int to = network.taskEndEvent[t];
+        if (isMoment) {
+            report.namesKept +=
+                p.description(from) == storableDescription(withoutEventNumber(task.name)) ? 1 : 0;
+            continue;
+        }
+        const QString name = activityNameFrom(withoutEventNumber(task.name));
+        for (int s = 1; s <= p.linkCount(from); ++s) {
+            if (p.link(from, s).target == to && p.activityName(from, s) == name) {
+                ++report.namesKept;
+                break;
+            }
+        }
+    }
+    report.events = p.eventCount();
+    report.dummies = p.dummyCount();
+    report.activities = p.activities().size() - report.dummies;
+    report.lagActivities = network.lagActivityCount;
+    report.namesShortened = network.namesShortened;
+
+    if (!inactive.isEmpty())
+        report.leftOut << QStringLiteral("Attività inattive (%1): %2.")
+                              .arg(inactive.size())
+                              .arg(nameList(inactive));
+    if (!projectRow.isEmpty())
+        report.leftOut << QStringLiteral("La riga che riassume l'intero progetto (UID %1).")
+                              .arg(quoted(projectRow));
+    if (blankRows > 0)
+        report.leftOut << QStringLiteral("Righe vuote: %1.").arg(blankRows);
+    if (!external.isEmpty())
+        report.leftOut << QStringLiteral("Attività di altri progetti (%1): %2.")
+                              .arg(external.size())
+                              .arg(nameList(external));
+    if (linksToLeftOut > 0)
+        report.leftOut
+            << QStringLiteral("Legami con attività tralasciate: %1.").arg(linksToLeftOut);
+    if (crossProjectLinks > 0)
+        report.leftOut
+            << QStringLiteral("Legami con attività di altri progetti: %1.").arg(crossProjectLinks);
+    report.leftOut += network.droppedLeads;
+
+    int constraints = 0;
+    int deadlines = 0;
+    int actuals = 0;
+    for (int i = 0; i < rawCount; ++i) {
+        if (role[i] != Role::Task && role[i] != Role::Summary)
+            continue;
+        const RawTask& raw = m_tasks[i];
+        constraints +=
+            raw.constraintType.isEmpty() || raw.constraintType == QLatin1String("0") ? 0 : 1;
+        const auto anyDate = [&start](const QStringList& texts) {
+            return std::any_of(texts.begin(), texts.end(), [&start](const QString& text) {
+                const QDate date = parseDateTime(text);
+                return date.isValid() && date >= start;
+            });
+        };
+        deadlines += anyDate(raw.deadlines) ? 1 : 0;
+        actuals += anyDate(raw.actualDates) ? 1 : 0;
+    }
+    if (constraints > 0)
+        report.notImported << QStringLiteral("Vincoli di data (come \"Inizia non prima del\" o "
+                                             "\"Deve iniziare il\") di %1 attività: la rete segue "
+                                             "solo i legami.")
+                                  .arg(constraints);
+    if (deadlines > 0)
+        report.notImported << QStringLiteral("Scadenze di %1 attività.").arg(deadlines);
+    if (actuals > 0)
+        report.notImported << QStringLiteral("Date effettive (inizio o fine reali) di %1 "
+                                             "attività.")
+                                  .arg(actuals);
+    if (m_resources > 0 || m_assignments > 0)
+        report.notImported << QStringLiteral("Risorse (%1) e loro assegnazioni (%2).")
+                                  .arg(m_resources)
+                                  .arg(m_assignments);
+    if (workingTimeValues > 0)
+        report.approximated << QStringLiteral("%1 durate e ritardi in tempo lavorativo, contati "
+                                              "come giorni di calendario di %2 ore lavorative: il "
+                                              "calendario del progetto (giorni non lavorativi) "
+                                              "non viene importato.")
+                                   .arg(workingTimeValues)
+                                   .arg(formatDays(time.hoursPerDay()));
+    report.approximated += network.approximated;
+    if (report.namesShortened > 0)
+        report.approximated << QStringLiteral("Nomi di attività accorciati a %1 caratteri: %2.")
+                                   .arg(kMaxActivityNameLength)
+                                   .arg(report.namesShortened);
+    imported.report = std::move(report);
     return imported;
 }
 
@@ -611,25 +954,6 @@ Result<ImportedProject> parseMspdi(const QByteArray& bytes, const QString& fileN
                                    const QDate& today)
 {
     return MspdiReader(bytes, fileName).read(today);
-}
-
-QString describeLeftOut(const QStringList& names)
-{
-    constexpr int kNamed = 6;
-    if (names.isEmpty())
-        return QString();
-    QStringList shown;
-    for (int i = 0; i < std::min<int>(kNamed, static_cast<int>(names.size())); ++i)
-        shown << QStringLiteral("«%1»").arg(quoted(names[i]));
-    if (names.size() > kNamed)
-        shown << QStringLiteral("altre %1").arg(names.size() - kNamed);
-    const QString last = shown.takeLast();
-    const QString list =
-        shown.isEmpty() ? last : shown.join(QStringLiteral(", ")) + QStringLiteral(" e ") + last;
-    return names.size() == 1 ? QStringLiteral("Tralasciata 1 attività inattiva: %1.").arg(list)
-                             : QStringLiteral("Tralasciate %1 attività inattive: %2.")
-                                   .arg(names.size())
-                                   .arg(list);
 }
 
 Result<ImportedProject> readMspdiFile(const QString& path, const QDate& today)
@@ -643,6 +967,75 @@ Result<ImportedProject> readMspdiFile(const QString& path, const QDate& today)
     if (!bytes)
         return bytes.error();
     return parseMspdi(bytes.value(), path, today);
+}
+
+QString describeImport(const MspdiImportReport& r)
+{
+    constexpr int kShownLines = 12;
+    QStringList lines;
+    lines << QStringLiteral("Attività lette: %1 (%2 attività, %3 milestone, %4 di riepilogo).")
+                 .arg(r.tasksRead)
+                 .arg(r.activityTasks)
+                 .arg(r.milestones)
+                 .arg(r.summaries);
+    lines << QStringLiteral("Legami: %1 fine-inizio, %2 inizio-inizio, %3 fine-fine, %4 "
+                            "inizio-fine (%5 con ritardo, %6 con anticipo).")
+                 .arg(r.links[static_cast<std::size_t>(TaskLinkType::FinishToStart)])
+                 .arg(r.links[static_cast<std::size_t>(TaskLinkType::StartToStart)])
+                 .arg(r.links[static_cast<std::size_t>(TaskLinkType::FinishToFinish)])
+                 .arg(r.links[static_cast<std::size_t>(TaskLinkType::StartToFinish)])
+                 .arg(r.lags)
+                 .arg(r.leads);
+    lines << QStringLiteral("Rete: %1 eventi, %2 attività (%3 per i ritardi) e %4 legami "
+                            "fittizi.")
+                 .arg(r.events)
+                 .arg(r.activities)
+                 .arg(r.lagActivities)
+                 .arg(r.dummies);
+    lines << QStringLiteral("Nomi delle attività conservati: %1 su %2.")
+                 .arg(r.namesKept)
+                 .arg(r.activityTasks + r.milestones);
+    const auto section = [&](const QString& title, const QStringList& items) {
+        if (items.isEmpty())
+            return;
+        lines << title;
+        for (int i = 0; i < std::min<int>(kShownLines, static_cast<int>(items.size())); ++i)
+            lines << QStringLiteral("  ") + items[i];
+        if (items.size() > kShownLines)
+            lines << QStringLiteral("  ... e altre %1 voci").arg(items.size() - kShownLines);
+    };
+    section(QStringLiteral("Tralasciato:"), r.leftOut);
+    section(QStringLiteral("Non importato:"), r.notImported);
+    section(QStringLiteral("Approssimato:"), r.approximated);
+    return lines.join(QLatin1Char('\r'));
+}
+
+QJsonObject importReportJson(const MspdiImportReport& r)
+{
+    const auto texts = [](const QStringList& items) { return QJsonArray::fromStringList(items); };
+    const auto links = [&r](TaskLinkType type) { return r.links[static_cast<std::size_t>(type)]; };
+    return QJsonObject{
+        {QStringLiteral("tasksRead"), r.tasksRead},
+        {QStringLiteral("activityTasks"), r.activityTasks},
+        {QStringLiteral("milestones"), r.milestones},
+        {QStringLiteral("summaries"), r.summaries},
+        {QStringLiteral("events"), r.events},
+        {QStringLiteral("activities"), r.activities},
+        {QStringLiteral("lagActivities"), r.lagActivities},
+        {QStringLiteral("dummies"), r.dummies},
+        {QStringLiteral("links"),
+         QJsonObject{{QStringLiteral("finishToStart"), links(TaskLinkType::FinishToStart)},
+                     {QStringLiteral("startToStart"), links(TaskLinkType::StartToStart)},
+                     {QStringLiteral("finishToFinish"), links(TaskLinkType::FinishToFinish)},
+                     {QStringLiteral("startToFinish"), links(TaskLinkType::StartToFinish)}}},
+        {QStringLiteral("lags"), r.lags},
+        {QStringLiteral("leads"), r.leads},
+        {QStringLiteral("namesKept"), r.namesKept},
+        {QStringLiteral("namesShortened"), r.namesShortened},
+        {QStringLiteral("leftOut"), texts(r.leftOut)},
+        {QStringLiteral("notImported"), texts(r.notImported)},
+        {QStringLiteral("approximated"), texts(r.approximated)},
+    };
 }
 
 } // namespace zant

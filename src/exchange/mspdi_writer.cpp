@@ -184,22 +184,22 @@ QByteArray writeMspdi(const Project& project, const ScheduleResults& r, const QS
     xml.writeTextElement(QStringLiteral("DurationFormat"), QString::number(kElapsedDaysFormat));
     writeCalendar(xml);
 
-    // Milestone of event i, then the tasks of its slots, numbered in that order.
+    // Milestone of event i, then the tasks of its activities, numbered in that order; a dummy
+    // is no task but a link between the milestones of its two events.
     std::vector<int> milestoneUid(n + 1, 0);
-    std::vector<std::vector<int>> taskUid(n + 1);
+    std::vector<std::vector<int>> taskUid(n + 1); // by slot, 0 for a dummy
     int next = 0;
     for (int i = 1; i <= n; ++i) {
         milestoneUid[i] = ++next;
-        const int slotCount = i < n ? project.linkCount(i) : 0;
-        for (int s = 1; s <= slotCount; ++s)
-            taskUid[i].push_back(++next);
+        for (const Activity a : project.activities(i))
+            taskUid[i].push_back(a.isDummy() ? 0 : ++next);
     }
-    std::vector<std::vector<int>> into(n + 1); // tasks that end at each event
+    std::vector<std::vector<int>> into(n + 1); // tasks and dummies' milestones before each event
     for (int i = 1; i < n; ++i) {
-        for (int s = 1; s <= project.linkCount(i); ++s) {
-            const int k = project.link(i, s).target;
-            if (k >= 1 && k <= n)
-                into[k].push_back(taskUid[i][s - 1]);
+        int index = 0;
+        for (const Activity a : project.activities(i)) {
+            const int uid = taskUid[i][index++];
+            into[a.to].push_back(uid != 0 ? uid : milestoneUid[i]);
         }
     }
 
@@ -214,21 +214,19 @@ QByteArray writeMspdi(const Project& project, const ScheduleResults& r, const QS
         tasks.write(milestoneUid[i],
                     QStringLiteral("Evento %1: %2").arg(i).arg(project.description(i)), m, into[i],
                     true);
-        for (int s = 1; s <= static_cast<int>(taskUid[i].size()); ++s) {
-            const Link& link = project.link(i, s);
-            const int k = link.target;
-            if (k < 1 || k > n)
+        int index = 0;
+        for (const Activity a : project.activities(i)) {
+            const int uid = taskUid[i][index++];
+            if (uid == 0)
                 continue;
             TaskWriter::Times t;
             t.earlyStart = r.earliest[i];
-            t.days = link.days.value_or(0.0);
-            t.lateFinish = r.latest[k];
-            t.freeFloat = r.linkFreeFloatAt(i, s);
-            t.totalFloat = r.linkFloatAt(i, s);
+            t.days = a.days();
+            t.lateFinish = r.latest[a.to];
+            t.freeFloat = r.linkFreeFloatAt(i, a.slot);
+            t.totalFloat = r.linkFloatAt(i, a.slot);
             t.critical = isZeroFloat(t.totalFloat);
-            tasks.write(taskUid[i][s - 1],
-                        QStringLiteral("%1 → %2: %3").arg(i).arg(k).arg(project.description(k)), t,
-                        {milestoneUid[i]}, false);
+            tasks.write(uid, project.activityName(i, a.slot), t, {milestoneUid[i]}, false);
         }
     }
     xml.writeEndElement(); // Tasks

@@ -6,17 +6,19 @@
 
 #include <algorithm>
 #include <climits>
+#include <optional>
 #include <vector>
 
-// The working graph from which a task network's events are made: tasks are arcs between nodes,
-// and nodes are merged until each stands for one event.
+// The working graph from which a task network's events are made: the starts and finishes of
+// tasks are nodes, activities, lags and precedences are arcs between them, and nodes are merged
+// until each stands for one event.
 namespace zant::event_network {
 
 enum class ArcKind
 {
-    Activity,
-    Lag,
-    Dummy
+    Activity, // a task that lasts
+    Lag,      // the lag of a link, an activity with a name of its own
+    Dummy     // a zero-day precedence
 };
 
 struct Arc
@@ -25,14 +27,19 @@ struct Arc
     int head = 0;
     ArcKind kind = ArcKind::Dummy;
     double days = 0;
-    int order = 0; // tasks first, then lags: the order of slots among equal targets
+    int order = INT_MAX; // tasks first, then lags: the order of slots among equal targets
+    QString name;        // the activity's name (activities and lags)
     bool alive = true;
+    // A precedence the file states between two milestones: kept even where other links imply
+    // it, so that a plan the program exported comes back with the same links.
+    bool given = false;
 
     bool isReal() const { return kind != ArcKind::Dummy; }
 };
 
 // What an event is called: a milestone's name wins over the name of a task that ends there,
-// which wins over a wait; among equals the earlier task.
+// which wins over the start of a task, which wins over the start or end of a summary; among
+// equals the earlier task.
 struct Label
 {
     int rank = 0;
@@ -48,9 +55,10 @@ struct Label
 enum LabelRank
 {
     NoLabel = 0,
-    WaitEnd = 1,
-    TaskEnd = 2,
-    MilestoneName = 3
+    SummaryEdge = 1,
+    TaskStart = 2,
+    TaskEnd = 3,
+    MilestoneName = 4
 };
 
 class NetworkBuilder final
@@ -58,25 +66,30 @@ class NetworkBuilder final
 public:
     explicit NetworkBuilder(const std::vector<NetworkTask>& tasks) : m_tasks(tasks) {}
 
-    Result<EventNetwork> build(const std::vector<NetworkTaskLink>& links);
+    EventNetworkResult build(const std::vector<NetworkTaskLink>& links);
 
 private:
-    int addNode()
+    int addNode(int task)
     {
         m_in.emplace_back();
         m_out.emplace_back();
         m_alive.push_back(1);
         m_labels.emplace_back();
-        m_parent.push_back(static_cast<int>(m_parent.size()));
-        m_isStart.push_back(0);
-        return static_cast<int>(m_alive.size()) - 1;
+        const int node = static_cast<int>(m_alive.size()) - 1;
+        m_parent.push_back(node);
+        m_key.push_back(node);
+        m_anchored.push_back(0);
+        m_milestone.push_back(-1);
+        m_taskOf.push_back(task);
+        return node;
     }
-    void addArc(int tail, int head, ArcKind kind, double days, int order)
+    int addArc(int tail, int head, ArcKind kind, double days, int order, QString name = {})
     {
-        m_arcs.push_back({tail, head, kind, days, order, true});
+        m_arcs.push_back({tail, head, kind, days, order, std::move(name), true, false});
         const int id = static_cast<int>(m_arcs.size()) - 1;
         m_out[tail].push_back(id);
         m_in[head].push_back(id);
+        return id;
     }
     void label(int node, int rank, int order, const QString& text)
     {
@@ -98,6 +111,13 @@ private:
             list.end());
         return list;
     }
+    QString reference(int task) const;
+    QString linkReference(const NetworkTaskLink& link) const;
+    void addLinks(const std::vector<NetworkTaskLink>& links, QStringList& problems,
+                  EventNetwork& network);
+    bool reaches(int from, int to);
+    std::optional<std::vector<double>> earliestTimes();
+    std::vector<int> findCycle();
     bool canMerge(int keep, int gone);
     void merge(int keep, int gone);
     void dropDuplicateDummies(int node);
@@ -108,14 +128,22 @@ private:
     std::vector<int> liveNodes() const;
 
     const std::vector<NetworkTask>& m_tasks;
+    std::vector<int> m_startNode; // by task
+    std::vector<int> m_endNode;
     std::vector<std::vector<int>> m_in;
     std::vector<std::vector<int>> m_out;
     std::vector<char> m_alive;
     std::vector<Label> m_labels;
     std::vector<int> m_parent;
-    // Events where a task starts: their time is that task's early start, so they may only be
-    // merged with events of the same time, never moved later.
-    std::vector<char> m_isStart;
+    // The order in which events are numbered: the earliest task of those merged into a node.
+    std::vector<int> m_key;
+    // Nodes whose time is a task's early start, or a finish that links drive: they may only be
+    // merged with nodes of the same time, never moved later.
+    std::vector<char> m_anchored;
+    // The milestone a node stands for (-1: none): two milestones are never merged, so that
+    // neither loses its name.
+    std::vector<int> m_milestone;
+    std::vector<int> m_taskOf; // the task a node was made for
     std::vector<Arc> m_arcs;
 };
 

@@ -10,6 +10,8 @@ bool NetworkBuilder::canMerge(int keep, int gone)
 {
     if (keep == gone || !m_alive[keep] || !m_alive[gone])
         return false;
+    if (m_milestone[keep] >= 0 && m_milestone[gone] >= 0 && m_milestone[keep] != m_milestone[gone])
+        return false;
     // Two activities may not share both events, and an activity may not start and end at the
     // same event.
     std::set<std::pair<int, int>> realPairs;
@@ -57,7 +59,15 @@ void NetworkBuilder::merge(int keep, int gone)
     live(m_out[keep]);
     if (m_labels[gone].betterThan(m_labels[keep]))
         m_labels[keep] = m_labels[gone];
-    m_isStart[keep] = m_isStart[keep] || m_isStart[gone];
+    m_anchored[keep] = m_anchored[keep] || m_anchored[gone];
+    // A milestone's place in the outline numbers its event; otherwise the earliest task does
+    // (the nodes of a task are made in the order of the tasks, two each).
+    if (m_milestone[keep] < 0 && m_milestone[gone] >= 0)
+        m_milestone[keep] = m_milestone[gone];
+    if (m_milestone[keep] >= 0)
+        m_key[keep] = 2 * m_milestone[keep];
+    else
+        m_key[keep] = std::min(m_key[keep], m_key[gone]);
     m_alive[gone] = 0;
     m_parent[gone] = keep;
     dropDuplicateDummies(keep);
@@ -113,7 +123,7 @@ bool NetworkBuilder::applyMergeRules()
             }
         }
         const auto& outs = live(m_out[v]);
-        if (!m_isStart[v] && outs.size() == 1 && !m_arcs[outs[0]].isReal()) {
+        if (!m_anchored[v] && outs.size() == 1 && !m_arcs[outs[0]].isReal()) {
             const int w = m_arcs[outs[0]].head;
             if (canMerge(w, v)) {
                 merge(w, v);
@@ -132,7 +142,7 @@ bool NetworkBuilder::mergeByKey(bool incoming)
     std::map<std::vector<int>, std::vector<int>> groups;
     for (int v : liveNodes()) {
         // Joining events left by the same dummies moves both to the later time.
-        if (!incoming && m_isStart[v])
+        if (!incoming && m_anchored[v])
             continue;
         std::vector<int> key;
         bool onlyDummies = true;
@@ -177,7 +187,7 @@ bool NetworkBuilder::joinEnds(bool sources)
             ends.push_back(v);
     if (ends.size() <= 1)
         return false;
-    const int common = addNode();
+    const int common = addNode(-1);
     for (int v : ends) {
         if (sources)
             addArc(common, v, ArcKind::Dummy, 0, INT_MAX);
@@ -197,7 +207,7 @@ bool NetworkBuilder::dropRedundantDummies()
     std::vector<int> seen(m_alive.size(), -1);
     int stamp = 0;
     for (int a = 0; a < static_cast<int>(m_arcs.size()); ++a) {
-        if (!m_arcs[a].alive || m_arcs[a].isReal())
+        if (!m_arcs[a].alive || m_arcs[a].isReal() || m_arcs[a].given)
             continue;
         const int from = m_arcs[a].tail;
         const int to = m_arcs[a].head;

@@ -130,8 +130,8 @@ bool importMspdiFile(ModZANT& app, QWidget* parent)
 {
     if (!app.maybeSaveChanges(parent))
         return false;
-    const QString path = app.dialogs().openFileName(
-        parent, QStringLiteral("Importa da Microsoft Project XML"), kMspdiFilters, 1);
+    const QString title = QStringLiteral("Importa da Microsoft Project XML");
+    const QString path = app.dialogs().openFileName(parent, title, kMspdiFilters, 1);
     if (path.isEmpty())
         return false;
     auto read = readMspdiFile(path, QDate::currentDate());
@@ -139,13 +139,14 @@ bool importMspdiFile(ModZANT& app, QWidget* parent)
         app.showMessage(parent, read.error());
         return false;
     }
-    const QStringList leftOut = read.value().leftOut;
-    if (!replaceWithImported(app, parent, QStringLiteral("Importa da Microsoft Project XML"),
-                             std::move(read.value().project), std::move(read.value().titlePage)))
+    // What the import will make, and what it leaves out, before anything changes.
+    const Message report = information(describeImport(read.value().report) +
+                                       QStringLiteral("\rImportare il progetto?"));
+    if (app.dialogs().choose(parent, title, report,
+                             {QStringLiteral("OK"), QStringLiteral("Annulla")}) != 0)
         return false;
-    if (!leftOut.isEmpty())
-        app.showMessage(parent, information(describeLeftOut(leftOut)));
-    return true;
+    return replaceWithImported(app, parent, title, std::move(read.value().project),
+                               std::move(read.value().titlePage));
 }
 
 bool importActivityListFile(ModZANT& app, QWidget* parent)

@@ -18,9 +18,9 @@ void exportCalendarFile(ModZANT& app, QWidget* parent);
 // The results of the last computation as an Excel workbook.
 void exportResultsWorkbook(ModZANT& app, QWidget* parent);
 
-// Offers to save unsaved changes, asks for the file and, when it reads, puts the imported
-// project in place of the current one, saying which inactive tasks were left out. True when the
-// project was replaced.
+// Offers to save unsaved changes, asks for the file and, when it reads, shows what the import
+// makes of it and what it leaves out; on OK puts the imported project in place of the current
+// one. True when the project was replaced.
 bool importMspdiFile(ModZANT& app, QWidget* parent);
 bool importActivityListFile(ModZANT& app, QWidget* parent);
 

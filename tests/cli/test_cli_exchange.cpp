@@ -57,11 +57,27 @@ private slots:
         QCOMPARE(r.code, int(ExitOk));
         r = run({"import", xml, "-o", back});
         QCOMPARE(r.code, int(ExitOk));
-        QVERIFY2(r.out.contains(QStringLiteral("25 eventi")), qPrintable(r.out));
+        QVERIFY2(r.err.contains(QStringLiteral("Rete: 25 eventi")), qPrintable(r.err));
         const QStringList dates = earliestDates(back);
         QCOMPARE(dates.size(), 25);
         QCOMPARE(dates, earliestDates(kExample));
         QCOMPARE(dates.last(), QStringLiteral("17/08/2027"));
+
+        // With --json the report is the only thing on standard output, and still on standard
+        // error as text.
+        QFile::remove(back);
+        r = run({"import", xml, "-o", back, "--json"});
+        QCOMPARE(r.code, int(ExitOk));
+        QJsonParseError error;
+        const QJsonObject report = QJsonDocument::fromJson(r.out.toUtf8(), &error).object();
+        QVERIFY2(error.error == QJsonParseError::NoError, qPrintable(r.out));
+        QCOMPARE(report.value("events").toInt(), 25);
+        QCOMPARE(report.value("output").toString(), back);
+        QCOMPARE(report.value("namesKept").toInt(),
+                 report.value("activityTasks").toInt() + report.value("milestones").toInt());
+        QVERIFY(report.value("links").toObject().value("finishToStart").toInt() > 0);
+        QVERIFY2(r.err.contains(QStringLiteral("Rete: 25 eventi")), qPrintable(r.err));
+        QCOMPARE(earliestDates(back), dates);
     }
 
     void otherExports()
@@ -107,14 +123,17 @@ private slots:
         QTest::newRow("XML that is not MSPDI")
             << QStringList{"import"} << QByteArray("<?xml version=\"1.0\"?><svg/>")
             << "non è un file Microsoft Project XML";
-        QTest::newRow("unsupported link")
+        QTest::newRow("a lead that cannot be represented, named with its tasks")
             << QStringList{"import"}
             << QByteArray("<Project xmlns=\"http://schemas.microsoft.com/project\"><Tasks>"
-                          "<Task><UID>1</UID><Name>A</Name><Duration>PT8H</Duration></Task>"
-                          "<Task><UID>2</UID><Name>B</Name><Duration>PT8H</Duration>"
-                          "<PredecessorLink><PredecessorUID>1</PredecessorUID><Type>0</Type>"
+                          "<Task><UID>1</UID><ID>1</ID><Name>X</Name><Duration>PT40H</Duration>"
+                          "</Task><Task><UID>2</UID><ID>2</ID><Name>A</Name><Duration>PT8H"
+                          "</Duration><PredecessorLink><PredecessorUID>1</PredecessorUID>"
+                          "</PredecessorLink></Task><Task><UID>3</UID><ID>3</ID><Name>B</Name>"
+                          "<Duration>PT8H</Duration><PredecessorLink><PredecessorUID>2"
+                          "</PredecessorUID><Type>3</Type><LinkLag>-4800</LinkLag>"
                           "</PredecessorLink></Task></Tasks></Project>")
-            << "«A» → «B» è fine-fine";
+            << "ID 2 (UID 2) «A» → ID 3 (UID 3) «B»: legame inizio-inizio con anticipo di 1 g";
     }
     void badInputRefused()
     {
@@ -129,8 +148,8 @@ private slots:
         QCOMPARE(contents(out), QByteArray("vecchio"));
     }
 
-    // What the import says on success: activities and milestones apart, what was left out, how
-    // a list was read.
+    // What the import says on success: for Microsoft Project XML the report on standard error
+    // (activities and milestones apart, what was left out), for a list how it was read.
     void importSummaries_data()
     {
         QTest::addColumn<QString>("name");
@@ -144,15 +163,19 @@ private slots:
                          "<Task><UID>2</UID><Name>Fine</Name><Milestone>1</Milestone>"
                          "<PredecessorLink><PredecessorUID>1</PredecessorUID></PredecessorLink>"
                          "</Task></Tasks></Project>"
-            << "importate 1 attività e 1 milestone: 2 eventi, 0 legami di 0 giorni";
+            << "Attività lette: 2 (1 attività, 1 milestone, 0 di riepilogo).\n"
+               "Legami: 1 fine-inizio, 0 inizio-inizio, 0 fine-fine, 0 inizio-fine (0 con "
+               "ritardo, 0 con anticipo).\n"
+               "Rete: 2 eventi, 1 attività (0 per i ritardi) e 0 legami fittizi.\n"
+               "Nomi delle attività conservati: 2 su 2.\n";
         QTest::newRow("inactive tasks are named")
             << "i.xml"
             << project + "<Task><UID>1</UID><Name>A</Name><Duration>PT8H</Duration></Task>"
                          "<Task><UID>2</UID><Name>Varianti\xC2\x9B"
                          "2J</Name><Duration>PT8H</Duration>"
                          "<Active>0</Active></Task></Tasks></Project>"
-            << "importate 1 attività e 0 milestone: 2 eventi, 0 legami di 0 giorni\n"
-               "Tralasciata 1 attività inattiva: «Varianti\\x9B2J».";
+            << "Nomi delle attività conservati: 1 su 1.\nTralasciato:\n"
+               "  Attività inattive (1): «Varianti\\x9B2J».\n";
         QTest::newRow("the separator and the heading of a list")
             << "l.csv" << QByteArray("Da;A;Giorni\n1;2;3;Scavi\tfondazioni\n2;3;4\n")
             << "importati 2 legami tra 3 eventi\nSeparatore delle colonne: punto e virgola "
@@ -171,7 +194,7 @@ private slots:
         for (const QChar c : unicode)
             utf16 += QByteArray(1, char(c.unicode() & 0xFF)) + char(c.unicode() >> 8);
         QTest::newRow("Microsoft Project XML saved as Unicode")
-            << "u.xml" << utf16 << "importate 1 attività e 0 milestone: 2 eventi";
+            << "u.xml" << utf16 << "Attività lette: 1 (1 attività, 0 milestone";
     }
     void importSummaries()
     {
@@ -181,7 +204,12 @@ private slots:
         const QString out = m_dir.filePath(QStringLiteral("ZANT-dati-sommario.txt"));
         const Run r = run({"import", file(name, input), "-o", out});
         QCOMPARE(r.code, int(ExitOk));
-        QVERIFY2(r.out.startsWith(summary), qPrintable(r.out));
+        if (name.endsWith(QLatin1String(".xml"))) {
+            QVERIFY2(r.err.contains(summary), qPrintable(r.err));
+            QCOMPARE(r.out, QStringLiteral("scritto %1\n").arg(out));
+        } else {
+            QVERIFY2(r.out.startsWith(summary), qPrintable(r.out));
+        }
         QCOMPARE(run({"check", out}).code, int(ExitOk));
     }
 

@@ -3,6 +3,7 @@
 #include "model/project_file.h"
 #include "support/project_builder.h"
 
+#include <QJsonArray>
 #include <QRandomGenerator>
 #include <QTest>
 #include <QXmlStreamReader>
@@ -30,8 +31,21 @@ QByteArray documentFrom(const QByteArray& start, const QByteArray& tasks)
 QByteArray task(int uid, const QByteArray& name, const QByteArray& duration,
                 const QByteArray& extra = QByteArray())
 {
-    return "<Task><UID>" + QByteArray::number(uid) + "</UID><Name>" + name + "</Name><Duration>" +
-           duration + "</Duration>" + extra + "</Task>";
+    return "<Task><UID>" + QByteArray::number(uid) + "</UID><ID>" + QByteArray::number(uid) +
+           "</ID><Name>" + name + "</Name><Duration>" + duration + "</Duration>" + extra +
+           "</Task>";
+}
+
+QByteArray summary(int uid, const QByteArray& name, int level = 1)
+{
+    return "<Task><UID>" + QByteArray::number(uid) + "</UID><ID>" + QByteArray::number(uid) +
+           "</ID><Name>" + name + "</Name><OutlineLevel>" + QByteArray::number(level) +
+           "</OutlineLevel><Summary>1</Summary></Task>";
+}
+
+QByteArray inside(int level)
+{
+    return "<OutlineLevel>" + QByteArray::number(level) + "</OutlineLevel>";
 }
 
 QByteArray link(int predecessor, int type = 1, int lag = 0, int lagFormat = 7)
@@ -40,6 +54,12 @@ QByteArray link(int predecessor, int type = 1, int lag = 0, int lagFormat = 7)
            "</PredecessorUID><Type>" + QByteArray::number(type) + "</Type><LinkLag>" +
            QByteArray::number(lag) + "</LinkLag><LagFormat>" + QByteArray::number(lagFormat) +
            "</LagFormat></PredecessorLink>";
+}
+
+// A task of ten days that others follow, so that a lead after them reaches a real time.
+QByteArray first()
+{
+    return task(90, "Prima", "PT80H");
 }
 
 std::vector<QString> earliestDates(const Project& project)
@@ -126,24 +146,58 @@ private slots:
                  ComputeSchedule(original).criticalPath);
     }
 
+    // Activities with names of their own come back named; those known by their event come
+    // back so; dummies are links between milestones, not tasks, and come back as dummies.
+    void namesAndDummiesRoundTrip()
+    {
+        Project original = test::buildProject(QStringLiteral("5: 1>2=40 1>3=5 2>4=0 3>4=0 4>5=3"),
+                                              QStringLiteral("01/03/2027"));
+        QVERIFY(!original.setLinkName(1, 1, QStringLiteral("Fornitura serramenti")));
+        QVERIFY(!original.setLinkName(1, 2, QStringLiteral("Ordine «vetri» ≥ 28 gg")));
+        QVERIFY(!original.setLinkName(3, 1, QStringLiteral("Collaudo")));
+        QVERIFY(!original.setDescription(5, QStringLiteral("Σκυρόδεμα")));
+        const QByteArray xml = writeMspdi(original, ComputeSchedule(original), QString());
+        QCOMPARE(xml.count("<Task>"), 5 + 4); // milestones and every activity but the dummy
+        QVERIFY(!xml.contains("→"));
+        const auto back = parseMspdi(xml, "n.xml", kToday);
+        QVERIFY2(back.ok(), back.ok() ? "" : qPrintable(back.error().text));
+        const Project& p = back.value().project;
+        QCOMPARE(test::describeLinks(p), test::describeLinks(original));
+        for (int i = 1; i <= 5; ++i) {
+            QCOMPARE(p.description(i), original.description(i));
+            for (int s = 1; s <= p.linkCount(i); ++s)
+                QCOMPARE(p.link(i, s).name, original.link(i, s).name);
+        }
+        QCOMPARE(p.dummyCount(), 1);
+        QCOMPARE(back.value().report.namesKept, 5 + 4);
+    }
+
     // The values written for each task (the order of the elements is checked against the schema
     // in its own test).
     void exportWritesTheComputedValues()
     {
-        const Project p = test::buildProject(QStringLiteral("4: 1>2=5 1>3=2 2>4=1 3>4=1"),
-                                             QStringLiteral("01/03/2027"));
+        Project p = test::buildProject(QStringLiteral("4: 1>2=5 1>3=2 2>4=1 3>4=0"),
+                                       QStringLiteral("01/03/2027"));
+        QVERIFY(!p.setDescription(3, QStringLiteral("Scavi")));
         const ScheduleResults r = ComputeSchedule(p);
         QXmlStreamReader xml(writeMspdi(p, r, QStringLiteral("Prova")));
         QList<QMap<QString, QString>> tasks;
+        QList<QStringList> predecessors;
         int depth = 0;
         while (!xml.atEnd()) {
             xml.readNext();
             if (xml.isStartElement()) {
                 ++depth;
                 const QString name = xml.name().toString();
-                if (depth == 3 && name == QLatin1String("Task"))
+                if (depth == 3 && name == QLatin1String("Task")) {
                     tasks.append(QMap<QString, QString>());
-                if (depth == 4 && !tasks.isEmpty() && name != QLatin1String("PredecessorLink")) {
+                    predecessors.append(QStringList());
+                }
+                if (depth == 5 && name == QLatin1String("PredecessorUID")) {
+                    predecessors.last() << xml.readElementText();
+                    --depth;
+                } else if (depth == 4 && !tasks.isEmpty() &&
+                           name != QLatin1String("PredecessorLink")) {
                     tasks.last().insert(name, xml.readElementText());
                     --depth;
                 }
@@ -152,18 +206,22 @@ private slots:
             }
         }
         QVERIFY(!xml.hasError());
-        QCOMPARE(tasks.size(), 4 + 4); // four milestones, four activities
-        // Task "1 → 3" (UID 3): 2 days from 01/03, total slack 3 days, not critical.
-        QCOMPARE(tasks[2].value("Name"), QStringLiteral("1 → 3: Evento 3"));
+        QCOMPARE(tasks.size(), 4 + 3); // four milestones, three activities, no dummy
+        // Task "1 → 3" (UID 3): 2 days from 01/03, total slack 4 days, not critical, named after
+        // the event it reaches.
+        QCOMPARE(tasks[2].value("Name"), QStringLiteral("Scavi"));
         QCOMPARE(tasks[2].value("Duration"), QStringLiteral("PT48H0M0S"));
         QCOMPARE(tasks[2].value("DurationFormat"), QStringLiteral("8"));
         QCOMPARE(tasks[2].value("EarlyFinish"), QStringLiteral("2027-03-03T00:00:00"));
-        QCOMPARE(tasks[2].value("LateFinish"), QStringLiteral("2027-03-06T00:00:00"));
-        QCOMPARE(tasks[2].value("TotalSlack"), QString::number(3 * 14400));
+        QCOMPARE(tasks[2].value("LateFinish"), QStringLiteral("2027-03-07T00:00:00"));
+        QCOMPARE(tasks[2].value("TotalSlack"), QString::number(4 * 14400));
         QCOMPARE(tasks[2].value("Critical"), QStringLiteral("0"));
         QCOMPARE(tasks[0].value("Name"), QStringLiteral("Evento 1: Evento 1"));
         QCOMPARE(tasks[0].value("Milestone"), QStringLiteral("1"));
         QCOMPARE(tasks[0].value("Critical"), QStringLiteral("1"));
+        // The dummy 3 → 4 is a link from the milestone of event 3 (UID 6) to that of event 4.
+        QCOMPARE(tasks[6].value("Name"), QStringLiteral("Evento 4: Evento 4"));
+        QCOMPARE(predecessors[6], (QStringList{"5", "6"}));
     }
 
     // Elapsed formats count 24 hours a day; the others the project's working minutes a day.
@@ -202,22 +260,62 @@ private slots:
         QCOMPARE(*read.value().project.link(1, 1).days, days);
     }
 
-    void lagsSummariesAndNullTasks()
+    // Every precedence type and lag of the file, read as the other program writes it: the
+    // links of the project, the description of each event and the names of lag activities.
+    void precedences_data()
     {
-        // Summary S holds A and B; B starts 2 working days (960 minutes) after A ends.
-        const QByteArray xml =
-            document(task(0, "Progetto", "PT0H0M0S", "<Summary>1</Summary>") +
-                     task(1, "S", "PT40H0M0S", "<Summary>1</Summary>") + task(2, "A", "PT24H0M0S") +
-                     task(3, "B", "PT8H0M0S", link(2, 1, 9600, 7)) +
-                     "<Task><UID>4</UID><IsNull>1</IsNull></Task>");
-        const auto read = parseMspdi(xml, "l.xml", kToday);
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("links");
+        QTest::addColumn<QString>("names");
+        // B starts 2 working days (960 minutes) after A ends.
+        QTest::newRow("finish-to-start with a lag in working days")
+            << document(task(1, "A", "PT24H0M0S") + task(2, "B", "PT8H0M0S", link(1, 1, 9600)))
+            << "4: 1>2=3 2>3=2 3>4=1"
+            << "Inizio A|A|Inizio B|B|Ritardo 2 g dopo «A»";
+        QTest::newRow("start-to-start with a lag in elapsed hours")
+            << document(task(1, "Scavi", "PT40H0M0S") +
+                        task(2, "Getti", "PT16H0M0S", link(1, 3, 7200, 6)))
+            << "3: 1>2=0.5 1>3=5 2>3=2"
+            << "Inizio Scavi|Inizio Getti|Scavi|Ritardo 0,5 g dopo l'inizio di «Scavi»";
+        QTest::newRow("finish-to-finish")
+            << document(task(1, "A", "PT40H0M0S") + task(2, "B", "PT16H0M0S", link(1, 0)))
+            << "3: 1>2=0 1>3=5 2>3=2"
+            << "Inizio A|Inizio B|A";
+        QTest::newRow("start-to-finish")
+            << document(task(1, "A", "PT40H0M0S") + task(2, "B", "PT16H0M0S", link(1, 2, 4800)))
+            << "4: 1>2=0 1>3=1 1>4=5 2>3=2 3>4=0"
+            << "Inizio A|Inizio B|B|A|Ritardo 1 g dopo l'inizio di «A»";
+        QTest::newRow("a lead on finish-to-start counts from the start")
+            << document(task(1, "A", "PT40H0M0S") + task(2, "B", "PT16H0M0S", link(1, 1, -9600)))
+            << "3: 1>2=3 1>3=5 2>3=2"
+            << "Inizio A|Inizio B|A|Ritardo 3 g dopo l'inizio di «A»";
+        QTest::newRow("a lag in percent of the task before")
+            << document(task(1, "A", "PT40H0M0S") + task(2, "B", "PT8H0M0S", link(1, 1, 500, 19)))
+            << "4: 1>2=5 2>3=2.5 3>4=1"
+            << "Inizio A|A|Inizio B|B|Ritardo 2,5 g dopo «A»";
+        QTest::newRow("links to and from a summary hold its children")
+            << document(task(1, "A", "PT8H0M0S") + summary(2, "Fase", 1) +
+                        task(3, "B", "PT16H0M0S", inside(2)) +
+                        task(4, "C", "PT24H0M0S", inside(2)) + task(5, "D", "PT8H0M0S") +
+                        "<Task><UID>6</UID><ID>6</ID><Name>E</Name><Duration>PT8H0M0S</Duration>" +
+                        link(2) + link(1, 1) + "</Task>")
+            << "5: 1>2=0 1>4=1 1>5=1 2>3=3 2>4=2 3>4=0 4>5=1"
+            << "Inizio A|Inizio B|C|A|D";
+    }
+    void precedences()
+    {
+        QFETCH(QByteArray, bytes);
+        const auto read = parseMspdi(bytes, QStringLiteral("p.xml"), kToday);
         QVERIFY2(read.ok(), read.ok() ? "" : qPrintable(read.error().text));
         const Project& p = read.value().project;
-        QCOMPARE(test::describeLinks(p), QStringLiteral("4: 1>2=3 2>3=2 3>4=1"));
-        QCOMPARE(p.description(3), QStringLiteral("Fine dell'attesa dopo A"));
-        QCOMPARE(p.startDateText(), QStringLiteral("01/03/2027"));
-        QCOMPARE(read.value().tasks.size(), std::size_t(2));
-        QCOMPARE(read.value().tasks[1].startEvent, 3);
+        QTEST(test::describeLinks(p), "links");
+        QStringList names;
+        for (int e = 1; e <= p.eventCount(); ++e)
+            names << p.description(e);
+        for (const Activity a : p.activities())
+            if (a.name().startsWith(QLatin1String("Ritardo")))
+                names << a.name();
+        QTEST(names.join(QLatin1Char('|')), "names");
     }
 
     void refusals_data()
@@ -235,6 +333,7 @@ private slots:
             << QByteArray("<Project xmlns=\"urn:altro\"><Tasks/></Project>")
             << "non è un file Microsoft Project XML";
         QTest::newRow("no tasks") << document(QByteArray()) << "non contiene attività";
+        QTest::newRow("only summaries") << document(summary(1, "S")) << "non contiene attività";
         QTest::newRow("entity expansion")
             << QByteArray(
                    "<?xml version=\"1.0\"?><!DOCTYPE Project [<!ENTITY a \"aaaaaaaaaa\">"
@@ -248,34 +347,37 @@ private slots:
             << "dichiarazione DTD";
         QTest::newRow("undeclared entity") << QByteArray("<Project><Title>&x;</Title></Project>")
                                            << "non è un documento XML valido";
-        QTest::newRow("start-to-start link names the tasks")
-            << document(task(1, "Scavi", "PT8H") + task(2, "Getti", "PT8H", link(1, 3)))
-            << "il legame «Scavi» → «Getti» è inizio-inizio";
-        QTest::newRow("finish-to-finish link")
-            << document(task(1, "A", "PT8H") + task(2, "B", "PT8H", link(1, 0))) << "è fine-fine";
-        QTest::newRow("start-to-finish link")
-            << document(task(1, "A", "PT8H") + task(2, "B", "PT8H", link(1, 2))) << "è inizio-fine";
-        QTest::newRow("negative lag")
-            << document(task(1, "A", "PT8H") + task(2, "B", "PT8H", link(1, 1, -4800)))
-            << "«A» → «B» ha un ritardo negativo";
-        QTest::newRow("percentage lag")
-            << document(task(1, "A", "PT8H") + task(2, "B", "PT8H", link(1, 1, 5000, 19)))
-            << "in percentuale";
+        QTest::newRow("a lead on start-to-start names both tasks by ID, UID and name")
+            << document(first() + task(12, "Scavi", "PT40H", link(90)) +
+                        task(14, "Getti", "PT8H", link(12, 3, -24000)))
+            << "ID 12 (UID 12) «Scavi» → ID 14 (UID 14) «Getti»: legame inizio-inizio con "
+               "anticipo di 5 g: un anticipo si può rappresentare solo su un legame fine-inizio.";
+        QTest::newRow("a lead longer than the task before")
+            << document(first() + task(1, "A", "PT8H", link(90)) +
+                        task(2, "B", "PT8H", link(1, 1, -9600)))
+            << "ID 1 (UID 1) «A» → ID 2 (UID 2) «B»: legame fine-inizio con anticipo di 2 g "
+               "maggiore della durata (1 g) di ID 1 (UID 1) «A».";
+        QTest::newRow("an unknown link type")
+            << document(task(1, "A", "PT8H") + task(2, "B", "PT8H", link(1, 7)))
+            << "«A» → ID 2 (UID 2) «B»: il tipo di legame \"7\" non è tra quelli del formato.";
         QTest::newRow("unknown predecessor")
-            << document(task(2, "B", "PT8H", link(9))) << "un'attività che non esiste";
-        QTest::newRow("link to a summary task")
-            << document(task(1, "S", "PT8H", "<Summary>1</Summary>") +
-                        task(2, "B", "PT8H", link(1)))
-            << "riguarda un'attività di riepilogo";
+            << document(task(2, "B", "PT8H", link(9)))
+            << "ID 2 (UID 2) «B» dipende da un'attività che non esiste (UID \"9\").";
         QTest::newRow("cycle names the tasks")
             << document(task(1, "A", "PT8H", link(2)) + task(2, "B", "PT8H", link(1)))
-            << "«A» e «B» formano un ciclo";
-        QTest::newRow("duplicate UID")
-            << document(task(1, "A", "PT8H") + task(1, "B", "PT8H")) << "stesso identificativo";
+            << "I legami delle attività ID 1 (UID 1) «A» e ID 2 (UID 2) «B» formano un ciclo";
+        QTest::newRow("a task linked to its own summary")
+            << document(summary(1, "S") + task(2, "A", "PT8H", inside(2)) +
+                        "<Task><UID>3</UID><Name>B</Name><Duration>PT8H</Duration>" + inside(2) +
+                        link(1) + "</Task>")
+            << "I legami delle attività ID 1 (UID 1) «S» e UID 3 «B» formano un ciclo";
+        QTest::newRow("duplicate UID") << document(task(1, "A", "PT8H") + task(1, "B", "PT8H"))
+                                       << "ID 1 (UID 1) «A» e ID 1 (UID 1) «B» hanno lo stesso "
+                                          "identificativo (UID 1).";
         QTest::newRow("no duration")
-            << document("<Task><UID>1</UID><Name>A</Name></Task>") << "«A» non ha una durata";
+            << document("<Task><UID>1</UID><Name>A</Name></Task>") << "UID 1 «A»: manca la durata.";
         QTest::newRow("months have no fixed length")
-            << document(task(1, "A", "P1M")) << "non è leggibile";
+            << document(task(1, "A", "P1M")) << "la durata \"P1M\" non è leggibile";
         QTest::newRow("a start date before 1900 would not open again")
             << documentFrom("1850-01-01T08:00:00", task(1, "A", "PT8H"))
             << "la data d'inizio del progetto (StartDate) \"1850-01-01T08:00:00\" non è tra il "
@@ -288,15 +390,17 @@ private slots:
         QTest::newRow("a start date that is no date")
             << documentFrom("xx", task(1, "A", "PT8H")) << "(StartDate) \"xx\" non è una data";
         QTest::newRow("a duration without any number")
-            << document(task(1, "Scavi", "PT")) << "la durata \"PT\" dell'attività «Scavi»";
+            << document(task(1, "Scavi", "PT"))
+            << "ID 1 (UID 1) «Scavi»: la durata \"PT\" non è leggibile.";
         QTest::newRow("a duration that is no duration")
             << document(task(1, "Scavi", "tre giorni"))
-            << "la durata \"tre giorni\" dell'attività «Scavi» non è leggibile";
+            << "«Scavi»: la durata \"tre giorni\" non è leggibile.";
         QTest::newRow("a time part without time")
             << document(task(1, "A", "P1DT")) << "non è leggibile";
         QTest::newRow("an unknown lag format")
             << document(task(1, "A", "PT8H") + task(2, "B", "PT8H", link(1, 1, 4800, 99)))
-            << "il formato del ritardo (LagFormat) \"99\" del legame «A» → «B»";
+            << "ID 1 (UID 1) «A» → ID 2 (UID 2) «B»: il formato del ritardo (LagFormat) \"99\" "
+               "non è tra quelli del formato.";
         QTest::newRow("a lag format that is no number")
             << document(task(1, "A", "PT8H") +
                         task(2, "B", "PT8H",
@@ -305,10 +409,14 @@ private slots:
             << "(LagFormat) \"giorni\"";
         QTest::newRow("an unknown duration format")
             << document(task(1, "A", "PT8H", "<DurationFormat>2</DurationFormat>"))
-            << "(DurationFormat) \"2\" dell'attività «A»";
+            << "ID 1 (UID 1) «A»: il formato della durata (DurationFormat) \"2\" non è tra "
+               "quelli del formato.";
         QTest::newRow("a flag that is neither 0 nor 1")
             << document(task(1, "A", "PT8H", "<Milestone>si</Milestone>"))
-            << "l'attività «A» ha <Milestone> \"si\" invece di 0 o 1";
+            << "ID 1 (UID 1) «A»: <Milestone> vale \"si\" invece di 0 o 1.";
+        QTest::newRow("an outline level that is no number")
+            << document(task(1, "A", "PT8H", "<OutlineLevel>primo</OutlineLevel>"))
+            << "«A»: il livello nella struttura (OutlineLevel) \"primo\" non è un numero intero.";
         QTest::newRow("a task inside a task")
             << document("<Task><Task><UID>1</UID><Name>A</Name><Duration>PT8H</Duration></Task>"
                         "</Task>")
@@ -324,12 +432,13 @@ private slots:
             << QByteArray("<Project><Tasks>")
             << "il documento finisce prima che i suoi elementi siano chiusi";
         QTest::newRow("control characters of a name are shown")
-            << document(task(1,
+            << document(first() +
+                        task(1,
                              "A\xC2\x9B"
                              "2J",
-                             "PT8H") +
-                        task(2, "B", "PT8H", link(1, 3)))
-            << "il legame «A\\x9B2J» → «B» è inizio-inizio";
+                             "PT8H", link(90)) +
+                        task(2, "B", "PT8H", link(1, 3, -4800)))
+            << "ID 1 (UID 1) «A\\x9B2J» → ID 2 (UID 2) «B»: legame inizio-inizio";
     }
     void refusals()
     {
@@ -339,7 +448,8 @@ private slots:
         QVERIFY(!read.ok());
         QCOMPARE(read.error().kind, MessageKind::Critical);
         QVERIFY2(read.error().text.contains(message), qPrintable(read.error().text));
-        QVERIFY(read.error().text.contains(QStringLiteral("prova.xml")));
+        QVERIFY(read.error().text.startsWith(
+            QStringLiteral("Impossibile importare il file \"prova.xml\": ")));
         // The parser's own English never reaches the message, nor does a control character.
         for (const char* english : {"mismatch", "Premature", "Extra content", "not declared",
                                     "Expected", "Unexpected", "Encountered", "«UID »"})
@@ -349,41 +459,118 @@ private slots:
             QVERIFY(c.unicode() >= 0x20);
     }
 
-    // What Microsoft Project and its peers write, as they write it.
+    // A refusal lists every problem it found, up to fifty, then counts the others.
+    void everyProblemAtOnce_data()
+    {
+        QTest::addColumn<int>("badTasks");
+        QTest::addColumn<QString>("head");
+        QTest::addColumn<int>("lines");
+        QTest::addColumn<QString>("last");
+        QTest::newRow("three problems")
+            << 2 << "Impossibile importare il file \"molti.xml\": 3 problemi." << 4
+            << "ID 101 (UID 101) «Z» → ID 102 (UID 102) «B»: legame fine-fine con anticipo di 1 g: "
+               "un anticipo si può rappresentare solo su un legame fine-inizio.";
+        QTest::newRow("fifty listed, the others counted")
+            << 60 << "Impossibile importare il file \"molti.xml\": 61 problemi." << 52
+            << "e altri 11 problemi.";
+    }
+    void everyProblemAtOnce()
+    {
+        QFETCH(int, badTasks);
+        QByteArray tasks;
+        for (int t = 1; t <= badTasks; ++t)
+            tasks += task(t, "T", "PT");
+        tasks += first() + task(101, "Z", "PT8H", link(90)) +
+                 task(102, "B", "PT8H", link(101, 0, -4800));
+        const auto read = parseMspdi(document(tasks), QStringLiteral("molti.xml"), kToday);
+        QVERIFY(!read.ok());
+        const QStringList lines = read.error().text.split(QLatin1Char('\r'));
+        QTEST(lines.first(), "head");
+        QTEST(int(lines.size()), "lines");
+        QTEST(lines.last(), "last");
+        QCOMPARE(lines.value(1), QStringLiteral("ID 1 (UID 1) «T»: la durata \"PT\" non è "
+                                                "leggibile."));
+    }
+
+    // What Microsoft Project and its peers write, as they write it, and what the report says of
+    // it.
     void importDetails_data()
     {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QString>("links");
-        QTest::addColumn<QString>("leftOut");
+        QTest::addColumn<QStringList>("leftOut");
         QTest::newRow("a milestone without a duration is a moment")
             << document(task(1, "A", "PT8H") +
                         "<Task><UID>2</UID><Name>Consegna</Name><Milestone>1</Milestone>" +
                         link(1) + "</Task>" + task(3, "B", "PT16H", link(2)))
-            << "3: 1>2=1 2>3=2" << QString();
+            << "3: 1>2=1 2>3=2" << QStringList();
         QTest::newRow("the project's own row (UID 0) is no activity")
             << document("<Task><UID>0</UID><Duration>PT24H</Duration></Task>" +
                         task(1, "A", "PT8H"))
-            << "2: 1>2=1" << QString();
+            << "2: 1>2=1" << QStringList{"La riga che riassume l'intero progetto (UID 0)."};
         QTest::newRow("the project's row by its outline level")
             << document("<Task><UID>7</UID><Name>Progetto</Name><Duration>PT24H</Duration>"
                         "<OutlineLevel>0</OutlineLevel></Task>" +
                         task(1, "A", "PT8H"))
-            << "2: 1>2=1" << QString();
+            << "2: 1>2=1" << QStringList{"La riga che riassume l'intero progetto (UID 7)."};
+        // ProjectLibre writes Summary 0 on the rows that hold others.
+        QTest::newRow("a row followed by deeper ones is a summary")
+            << document(task(1, "Fase", "PT80H", "<Summary>0</Summary>" + inside(1)) +
+                        task(2, "A", "PT8H", inside(2)) + task(3, "B", "PT16H", inside(2)) +
+                        task(4, "C", "PT8H", inside(1) + link(1)))
+            << "4: 1>2=2 1>3=1 2>3=0 3>4=1" << QStringList();
+        // Every element of a task is read, whatever came before it: the link after two actual
+        // dates is kept.
+        QTest::newRow("actual dates and deadlines before the links")
+            << document(task(1, "A", "PT8H") +
+                        task(2, "B", "PT8H",
+                             "<Deadline>2027-04-01T17:00:00</Deadline>"
+                             "<ActualStart>2027-03-01T08:00:00</ActualStart>"
+                             "<ActualFinish>2027-03-01T17:00:00</ActualFinish>" +
+                                 link(1)) +
+                        task(3, "C", "PT8H", "<ActualStart>2027-03-01T08:00:00</ActualStart>"))
+            << "3: 1>2=1 1>3=1 2>3=1" << QStringList();
         QTest::newRow("UID 0 in the outline is a task")
             << document("<Task><UID>0</UID><Name>A</Name><Duration>PT8H</Duration>"
                         "<OutlineLevel>1</OutlineLevel></Task>")
-            << "2: 1>2=1" << QString();
+            << "2: 1>2=1" << QStringList();
         QTest::newRow("an inactive task is left out with its links")
             << document(task(1, "A", "PT8H") +
                         task(2, "Varianti", "PT80H", "<Active>0</Active>" + link(1)) +
                         task(3, "B", "PT16H", link(2) + link(1)))
             << "3: 1>2=1 2>3=2"
-            << "Tralasciata 1 attività inattiva: «Varianti».";
+            << QStringList{"Attività inattive (1): «Varianti».",
+                           "Legami con attività tralasciate: 1."};
+        QTest::newRow("the tasks of an inactive summary are inactive")
+            << document(task(1, "A", "PT8H") +
+                        QByteArray(summary(2, "Varianti"))
+                            .replace("</Task>", "<Active>0</Active></Task>") +
+                        "<Task><UID>3</UID><Name>V1</Name><Duration>PT8H</Duration>" + inside(2) +
+                        "</Task>" + "<Task><UID>4</UID><Name>V2</Name>" +
+                        "<Duration>PT8H</Duration>" + inside(2) + "</Task>" +
+                        task(5, "B", "PT8H", link(1)))
+            << "3: 1>2=1 2>3=1" << QStringList{"Attività inattive (3): «Varianti», «V1» e «V2»."};
         QTest::newRow("a task after an inactive one starts at once")
             << document(task(1, "Varianti", "PT80H", "<Active>0</Active>") +
                         task(2, "B", "PT16H", link(1)) + task(3, "C", "PT8H", link(2)))
             << "3: 1>2=2 2>3=1"
-            << "Tralasciata 1 attività inattiva: «Varianti».";
+            << QStringList{"Attività inattive (1): «Varianti».",
+                           "Legami con attività tralasciate: 1."};
+        QTest::newRow("blank rows, tasks and links of other projects")
+            << document(task(1, "A", "PT8H") + "<Task><UID>2</UID><IsNull>1</IsNull></Task>" +
+                        task(3, "Altrove", "PT8H", "<ExternalTask>1</ExternalTask>") +
+                        task(4, "B", "PT8H",
+                             link(3) + "<PredecessorLink><PredecessorUID>1</PredecessorUID>"
+                                       "<CrossProject>1</CrossProject></PredecessorLink>"))
+            << "3: 1>2=1 1>3=1 2>3=0"
+            << QStringList{"Righe vuote: 1.", "Attività di altri progetti (1): «Altrove».",
+                           "Legami con attività tralasciate: 1.",
+                           "Legami con attività di altri progetti: 1."};
+        QTest::newRow("a lead that other links imply is left out and said")
+            << document(task(1, "A", "PT8H") + task(2, "B", "PT8H", link(1) + link(1, 3, -4800)))
+            << "3: 1>2=1 2>3=1"
+            << QStringList{"ID 1 (UID 1) «A» → ID 2 (UID 2) «B»: legame inizio-inizio con "
+                           "anticipo di 1 g, che gli altri legami già comprendono"};
         QByteArray utf16("\xFF\xFE");
         const QString text =
             QString::fromUtf8("<?xml version=\"1.0\" encoding=\"UTF-16\"?>" +
@@ -392,22 +579,124 @@ private slots:
         for (const QChar c : text)
             utf16 += QByteArray(1, char(c.unicode() & 0xFF)) + char(c.unicode() >> 8);
         QTest::newRow("saved as Unicode (UTF-16 with its mark)")
-            << utf16 << "2: 1>2=1" << QString();
+            << utf16 << "2: 1>2=1" << QStringList();
         QByteArray utf32("\x00\x00\xFE\xFF", 4);
         for (const QChar c : text)
             utf32 += QByteArray(2, '\0') + char(c.unicode() >> 8) + char(c.unicode() & 0xFF);
-        QTest::newRow("UTF-32 with its mark") << utf32 << "2: 1>2=1" << QString();
+        QTest::newRow("UTF-32 with its mark") << utf32 << "2: 1>2=1" << QStringList();
     }
     void importDetails()
     {
         QFETCH(QByteArray, bytes);
-        QFETCH(QString, leftOut);
         const auto read = parseMspdi(bytes, QStringLiteral("dettagli.xml"), kToday);
         QVERIFY2(read.ok(), read.ok() ? "" : qPrintable(read.error().text));
         QTEST(test::describeLinks(read.value().project), "links");
-        QCOMPARE(describeLeftOut(read.value().leftOut), leftOut);
+        QTEST(read.value().report.leftOut, "leftOut");
         for (int e = 1; e <= read.value().project.eventCount(); ++e)
             QVERIFY(!read.value().project.description(e).startsWith(QStringLiteral("UID")));
+    }
+
+    // Files written by another program, as published: what the report counts, and the times of
+    // some tasks worked out by hand from their durations and links (in working days, one a
+    // calendar day here).
+    void filesOfOtherPrograms_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("counts");    // tasks read/activities/summaries/FS links/events
+        QTest::addColumn<QStringList>("times"); // "task: start-finish"
+        QTest::newRow("Aspose.Tasks, a summary among the tasks")
+            << "aspose-tasks-new-tasks.xml"
+            << "11/8/2/5/8"
+            << QStringList{"Task4: 2-12", "Task7: 12-23", "Task8: 23-25", "Task10: 26-29"};
+        QTest::newRow("Aspose.Tasks, a lag in minutes, two chains")
+            << "aspose-tasks-not-updated.xml"
+            << "11/10/0/8/11" << QStringList{"Task 3: 4-7", "Task 5: 9-11", "Task 10: 8-9"};
+    }
+    void filesOfOtherPrograms()
+    {
+        QFETCH(QString, file);
+        const auto read =
+            readMspdiFile(QStringLiteral(ZANT_TEST_DATA_DIR "/mspdi/") + file, kToday);
+        QVERIFY2(read.ok(), read.ok() ? "" : qPrintable(read.error().text));
+        const MspdiImportReport& r = read.value().report;
+        QTEST(QStringLiteral("%1/%2/%3/%4/%5")
+                  .arg(r.tasksRead)
+                  .arg(r.activityTasks)
+                  .arg(r.summaries)
+                  .arg(r.links[static_cast<std::size_t>(TaskLinkType::FinishToStart)])
+                  .arg(r.events),
+              "counts");
+        QCOMPARE(r.namesKept, r.activityTasks + r.milestones);
+        const ScheduleResults s = ComputeSchedule(read.value().project);
+        QFETCH(QStringList, times);
+        for (const QString& expected : times) {
+            const QString name = expected.section(QLatin1Char(':'), 0, 0);
+            const auto task = std::find_if(read.value().tasks.begin(), read.value().tasks.end(),
+                                           [&](const auto& t) { return t.name == name; });
+            QVERIFY2(task != read.value().tasks.end(), qPrintable(name));
+            const double start = s.earliest[task->startEvent];
+            QCOMPARE(QStringLiteral("%1: %2-%3").arg(name).arg(start).arg(start + task->days),
+                     expected);
+        }
+        QVERIFY(!findDataFault(read.value().project));
+    }
+
+    // The report before anything changes: what was read, what was made, what was left out, not
+    // imported or approximated.
+    void reportSaysWhatTheImportDoes()
+    {
+        const QByteArray xml =
+            document(task(0, "Progetto", "PT24H", "<OutlineLevel>0</OutlineLevel>") +
+                         summary(1, "Strutture") +
+                         task(2, "Scavi", "PT16H",
+                              inside(2) + "<ConstraintType>4</ConstraintType>"
+                                          "<ActualStart>2027-03-01T08:00:00</ActualStart>") +
+                         task(3, "Getti", "PT24H",
+                              inside(2) + link(2, 3, 4800) +
+                                  // placeholders for no date, as Aspose.Tasks writes them
+                                  "<Deadline>2000-01-01T00:00:00</Deadline>"
+                                  "<ActualFinish>2000-01-01T00:00:00</ActualFinish>") +
+                         task(4, "Collaudo", "PT0H", link(1) + link(3, 0, 9600, 19)) +
+                         task(5, "Varianti", "PT8H", "<Active>0</Active>"),
+                     "<MinutesPerDay>480</MinutesPerDay>") +
+            QByteArray();
+        const auto read = parseMspdi(
+            QByteArray(xml).replace("</Tasks>", "</Tasks><Resources><Resource><UID>0</UID>"
+                                                "</Resource><Resource><UID>1</UID><Name>Gru"
+                                                "</Name></Resource></Resources><Assignments>"
+                                                "<Assignment><ResourceUID>1</ResourceUID>"
+                                                "</Assignment><Assignment><ResourceUID>-1"
+                                                "</ResourceUID></Assignment><Assignment>"
+                                                "<ResourceUID>-65535</ResourceUID>"
+                                                "</Assignment></Assignments>"),
+            QStringLiteral("r.xml"), kToday);
+        QVERIFY2(read.ok(), read.ok() ? "" : qPrintable(read.error().text));
+        QCOMPARE(describeImport(read.value().report).split(QLatin1Char('\r')),
+                 (QStringList{
+                     "Attività lette: 6 (2 attività, 1 milestone, 1 di riepilogo).",
+                     "Legami: 1 fine-inizio, 1 inizio-inizio, 1 fine-fine, 0 inizio-fine (2 con "
+                     "ritardo, 0 con anticipo).",
+                     "Rete: 5 eventi, 4 attività (2 per i ritardi) e 2 legami fittizi.",
+                     "Nomi delle attività conservati: 3 su 3.",
+                     "Tralasciato:",
+                     "  Attività inattive (1): «Varianti».",
+                     "  La riga che riassume l'intero progetto (UID 0).",
+                     "Non importato:",
+                     "  Vincoli di data (come \"Inizia non prima del\" o \"Deve iniziare il\") di "
+                     "1 attività: la rete segue solo i legami.",
+                     "  Date effettive (inizio o fine reali) di 1 attività.",
+                     "  Risorse (1) e loro assegnazioni (1).",
+                     "Approssimato:",
+                     "  3 durate e ritardi in tempo lavorativo, contati come giorni di calendario "
+                     "di 8 ore lavorative: il calendario del progetto (giorni non lavorativi) non "
+                     "viene importato.",
+                 }));
+        const QJsonObject json = importReportJson(read.value().report);
+        QCOMPARE(json.value("tasksRead").toInt(), 6);
+        QCOMPARE(json.value("links").toObject().value("finishToFinish").toInt(), 1);
+        QCOMPARE(json.value("leftOut").toArray().size(), 2);
+        QCOMPARE(json.value("approximated").toArray().at(0).toString(),
+                 read.value().report.approximated.at(0));
     }
 
     // What the import says it imported: activities and milestones apart.

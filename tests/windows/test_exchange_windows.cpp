@@ -91,8 +91,13 @@ private slots:
         const QString changed = f.links();
         f.dialogs->saveAnswers.push_back(SaveChoice::Discard);
         f.dialogs->fileNames.push_back(xml);
+        f.dialogs->choiceAnswers.push_back(0); // OK to the report
         giveDataFile(f.app, f.dir.filePath("ZANT-dati-scuola.txt"));
         f.action("importamspdi")->trigger();
+        QCOMPARE(f.dialogs->choices.size(), 1);
+        QVERIFY2(f.dialogs->choices.back().contains("Rete: 4 eventi, 4 attività"),
+                 qPrintable(f.dialogs->choices.back()));
+        QVERIFY(f.dialogs->choices.back().endsWith("|OK/Annulla"));
         QCOMPARE(f.links(), QStringLiteral("4: 1>2=5 1>3=2 2>4=1 3>4=1"));
         QCOMPARE(f.app.project().startDateText(), QStringLiteral("01/03/2027"));
         QVERIFY(f.app.currentDataFile().isEmpty());
@@ -104,16 +109,23 @@ private slots:
     void refusedImportChangesNothing()
     {
         Fixture f;
-        const QString bad =
-            f.write("ss.xml", "<Project xmlns=\"http://schemas.microsoft.com/project\"><Tasks>"
-                              "<Task><UID>1</UID><Name>A</Name><Duration>PT8H</Duration></Task>"
-                              "<Task><UID>2</UID><Name>B</Name><Duration>PT8H</Duration>"
-                              "<PredecessorLink><PredecessorUID>1</PredecessorUID><Type>3</Type>"
-                              "</PredecessorLink></Task></Tasks></Project>");
+        // Two problems, both said: a duration that cannot be read and a cycle.
+        const QString bad = f.write(
+            "ciclo.xml", "<Project xmlns=\"http://schemas.microsoft.com/project\"><Tasks>"
+                         "<Task><UID>1</UID><ID>1</ID><Name>A</Name><Duration>PT8H</Duration>"
+                         "<PredecessorLink><PredecessorUID>2</PredecessorUID></PredecessorLink>"
+                         "</Task><Task><UID>2</UID><ID>2</ID><Name>B</Name><Duration>PT8H"
+                         "</Duration><PredecessorLink><PredecessorUID>1</PredecessorUID>"
+                         "<Type>3</Type></PredecessorLink></Task><Task><UID>3</UID><ID>3</ID>"
+                         "<Name>C</Name><Duration>otto ore</Duration></Task></Tasks></Project>");
         f.dialogs->fileNames.push_back(bad);
         f.action("importamspdi")->trigger();
         QCOMPARE(f.links(), QString::fromLatin1(kNetwork));
-        QVERIFY2(f.lastMessage().contains("«A» → «B» è inizio-inizio"),
+        QVERIFY(f.dialogs->choices.isEmpty()); // no report for a refused file
+        QVERIFY2(f.lastMessage().contains("2 problemi") &&
+                     f.lastMessage().contains("ID 3 (UID 3) «C»: la durata \"otto ore\"") &&
+                     f.lastMessage().contains("ID 1 (UID 1) «A» e ID 2 (UID 2) «B» formano un "
+                                              "ciclo"),
                  qPrintable(f.lastMessage()));
         QCOMPARE(f.dialogs->messages.back().message.kind, MessageKind::Critical);
         QVERIFY(!f.app.isModified());
@@ -194,10 +206,21 @@ private slots:
             QVERIFY2(preview.contains(line), qPrintable(preview));
     }
 
+    // The report says what is left out before anything changes; Annulla keeps the project.
+    void inactiveTasksLeftOutAreSaid_data()
+    {
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<QString>("links");
+        QTest::newRow("OK") << 0 << "2: 1>2=1";
+        QTest::newRow("Annulla") << 1 << kNetwork;
+        QTest::newRow("box closed") << -1 << kNetwork;
+    }
     void inactiveTasksLeftOutAreSaid()
     {
+        QFETCH(int, answer);
         Fixture f;
         f.dialogs->saveAnswers.push_back(SaveChoice::Discard);
+        f.dialogs->choiceAnswers.push_back(answer);
         f.dialogs->fileNames.push_back(
             f.write("inattive.xml", "<Project xmlns=\"http://schemas.microsoft.com/project\">"
                                     "<Tasks><Task><UID>1</UID><Name>A</Name><Duration>PT8H"
@@ -205,9 +228,12 @@ private slots:
                                     "<Duration>PT80H</Duration><Active>0</Active></Task>"
                                     "</Tasks></Project>"));
         f.action("importamspdi")->trigger();
-        QCOMPARE(f.links(), QStringLiteral("2: 1>2=1"));
-        QCOMPARE(f.lastMessage(), QStringLiteral("Tralasciata 1 attività inattiva: «Varianti»."));
-        QCOMPARE(f.dialogs->messages.back().message.kind, MessageKind::Information);
+        QTEST(f.links(), "links");
+        QCOMPARE(f.app.isModified(), answer == 0);
+        QCOMPARE(f.dialogs->choices.size(), 1);
+        QVERIFY2(f.dialogs->choices.back().contains(
+                     "\rTralasciato:\r  Attività inattive (1): «Varianti».\r"),
+                 qPrintable(f.dialogs->choices.back()));
     }
 
     void pasteDeclinedOrEmpty_data()
