@@ -53,11 +53,35 @@ struct RawTask
     QString active;
     QString external;
     QString constraintType;
+    QString cost; // in hundredths of the currency, as the format writes money
+    QString fixedCost;
     // Dates as written; some programs write a placeholder long before the project for none.
     QStringList deadlines;
     QStringList actualDates;
     std::vector<RawLink> links;
 };
+
+// A cost as the format writes it, a decimal number of hundredths of the currency ("150000" is
+// 1.500,00), in whole cents, a fraction of a cent rounded half up; read as text so that money
+// never passes through floating point. Nothing when it is no such number or over the limit.
+std::optional<Cents> costInCents(const QString& text)
+{
+    const QString t = text.trimmed();
+    const qsizetype point = t.indexOf(QLatin1Char('.'));
+    const QStringView whole = QStringView(t).left(point < 0 ? t.size() : point);
+    const QStringView fraction = point < 0 ? QStringView() : QStringView(t).mid(point + 1);
+    const auto digitsOnly = [](QStringView s) {
+        return std::all_of(s.begin(), s.end(), [](QChar c) { return c.isDigit(); });
+    };
+    if (whole.isEmpty() || whole.size() > 15 || !digitsOnly(whole) || !digitsOnly(fraction))
+        return std::nullopt;
+    Cents cents = whole.toLongLong();
+    if (!fraction.isEmpty() && fraction[0] >= QLatin1Char('5'))
+        ++cents;
+    if (cents > kMaxAmount)
+        return std::nullopt;
+    return cents;
+}
 
 // The duration formats of the format, elapsed or not, estimated or not.
 bool isKnownFormat(int format)
@@ -397,6 +421,10 @@ void MspdiReader::readTask()
             task.constraintType = elementText();
         else if (name == QLatin1String("Deadline"))
             task.deadlines << elementText();
+        else if (name == QLatin1String("Cost"))
+            task.cost = elementText();
+        else if (name == QLatin1String("FixedCost"))
+            task.fixedCost = elementText();
         else if (name == QLatin1String("ActualStart") || name == QLatin1String("ActualFinish"))
             task.actualDates << elementText();
         else if (name == QLatin1String("PredecessorLink"))
@@ -591,6 +619,7 @@ Result<ImportedProject> MspdiReader::build(const QDate& today)
     }
     std::vector<Role> role(rawCount, Role::Broken);
     std::vector<double> rawDays(rawCount, 0);
+    std::vector<Cents> rawCost(rawCount, 0);
     std::vector<char> moment(rawCount, 0);
     std::vector<int> rawParent(rawCount, -1);
     QHash<QString, int> byUid;
@@ -712,10 +741,20 @@ Result<ImportedProject> MspdiReader::build(const QDate& today)
             problems << QStringLiteral("%1: la durata è fuori dei limiti.").arg(ref);
             continue;
         }
+        const QString& costText = raw.cost.isEmpty() ? raw.fixedCost : raw.cost;
+        const std::optional<Cents> cost = costText.isEmpty() ? Cents{0} : costInCents(costText);
+        if (!cost) {
+            problems << QStringLiteral("%1: il costo \"%2\" non è un importo da 0 a "
+                                       "999.999.999,99.")
+                            .arg(ref, quoted(costText));
+            continue;
+        }
         role[i] = Role::Task;
         rawDays[i] = days;
-        // A zero-duration task is a milestone unless the file says otherwise.
-        moment[i] = days == 0 && (raw.milestone.isEmpty() || milestone);
+        rawCost[i] = *cost;
+        // A zero-duration task is a milestone unless the file says otherwise; one that costs
+        // something stays an activity, so that its amount is kept.
+        moment[i] = days == 0 && (raw.milestone.isEmpty() || milestone) && *cost == 0;
     }
 
     // The tasks of the network, in the order of the file's outline.
@@ -728,6 +767,7 @@ Result<ImportedProject> MspdiReader::build(const QDate& today)
         NetworkTask task;
         task.name = taskName(m_tasks[i]);
         task.days = rawDays[i];
+        task.amount = rawCost[i];
         task.summary = role[i] == Role::Summary;
         task.milestone = moment[i];
         task.reference = referenceOf(m_tasks[i]);

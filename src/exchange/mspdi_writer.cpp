@@ -71,6 +71,7 @@ public:
     {
         double earlyStart = 0, days = 0, lateFinish = 0, freeFloat = 0, totalFloat = 0;
         bool critical = false;
+        Cents cost = 0;
     };
 
     void write(int uid, const QString& name, const Times& t, const std::vector<int>& predecessors,
@@ -102,6 +103,13 @@ public:
         text(QStringLiteral("LateFinish"), dateTimeText(m_start, t.lateFinish));
         text(QStringLiteral("FreeSlack"), slackText(t.freeFloat));
         text(QStringLiteral("TotalSlack"), slackText(t.totalFloat));
+        if (t.cost > 0) {
+            // Money in hundredths of the currency, that is in cents, spread over the task's
+            // duration (accrual 3, "prorated") as the amounts in time spread it.
+            text(QStringLiteral("FixedCost"), QString::number(t.cost));
+            text(QStringLiteral("FixedCostAccrual"), QStringLiteral("3"));
+            text(QStringLiteral("Cost"), QString::number(t.cost));
+        }
         text(QStringLiteral("ConstraintType"), QStringLiteral("0")); // as soon as possible
         for (int p : predecessors) {
             m_xml.writeStartElement(QStringLiteral("PredecessorLink"));
@@ -226,6 +234,7 @@ QByteArray writeMspdi(const Project& project, const ScheduleResults& r, const QS
             t.freeFloat = r.linkFreeFloatAt(i, a.slot);
             t.totalFloat = r.linkFloatAt(i, a.slot);
             t.critical = isZeroFloat(t.totalFloat);
+            t.cost = a.amount();
             tasks.write(uid, project.activityName(i, a.slot), t, {milestoneUid[i]}, false);
         }
     }

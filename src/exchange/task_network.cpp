@@ -585,7 +585,10 @@ EventNetworkResult NetworkBuilder::build(const std::vector<NetworkTaskLink>& giv
             // no time: then its name is what tells it from a dummy.
             if (arc.kind == ArcKind::Activity && arc.days > 0 && name == events[k].description)
                 name.clear();
-            events[e].links.push_back({k, arc.days, name});
+            Link link(k, arc.days, name);
+            if (arc.kind == ArcKind::Activity)
+                link.amount = m_tasks[arc.order].amount;
+            events[e].links.push_back(std::move(link));
             if (arc.kind == ArcKind::Dummy)
                 ++network.dummyCount;
             else if (arc.kind == ArcKind::Lag)

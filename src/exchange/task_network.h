@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/message.h"
+#include "model/money.h"
 #include "model/project.h"
 
 #include <QString>
@@ -23,7 +24,8 @@ struct NetworkTask
     // A summary task groups the tasks whose `parent` it is: it gets a start and a finish event of
     // its own, joined by zero-day links to its children's, and is no activity itself.
     bool summary = false;
-    int parent = -1; // index of the summary task that holds this one, -1 at the top
+    int parent = -1;  // index of the summary task that holds this one, -1 at the top
+    Cents amount = 0; // what the task costs, given to its activity
     // How messages name the task ("ID 12 (UID 15) «Scavi»"); «name» when empty.
     QString reference;
 };

@@ -172,6 +172,36 @@ private slots:
         QCOMPARE(back.value().report.namesKept, 5 + 4);
     }
 
+    // Money travels in hundredths of the currency (cents), never through floating point; a
+    // milestone that costs something stays an activity so that its amount is not lost.
+    void amountsRoundTrip()
+    {
+        Project original = test::buildProject(QStringLiteral("4: 1>2=10 1>3=0 2>4=5 3>4=0"),
+                                              QStringLiteral("01/03/2027"));
+        QVERIFY(!original.setLinkAmount(1, 1, 99'999'999'999));
+        QVERIFY(!original.setLinkAmount(2, 1, 1));
+        QVERIFY(!original.setLinkName(1, 2, QStringLiteral("Oneri della sicurezza")));
+        QVERIFY(!original.setLinkAmount(1, 2, 150'000'00));
+        const QByteArray xml = writeMspdi(original, ComputeSchedule(original), QString());
+        QVERIFY(xml.contains("<FixedCost>99999999999</FixedCost>"));
+        QVERIFY(xml.contains("<Cost>15000000</Cost>"));
+        const auto back = parseMspdi(xml, "c.xml", kToday);
+        QVERIFY2(back.ok(), back.ok() ? "" : qPrintable(back.error().text));
+        const Project& p = back.value().project;
+        QCOMPARE(p.totalAmount(), original.totalAmount());
+        QCOMPARE(p.link(1, 1).amount, 99'999'999'999);
+        QCOMPARE(p.link(2, 1).amount, 1);
+
+        // A fraction of a cent rounds half up; Cost wins over FixedCost.
+        const auto read = parseMspdi(
+            document(
+                task(1, "A", "PT8H", "<FixedCost>7</FixedCost><Cost>1234.5</Cost>") +
+                task(2, "Consegna", "PT0H", "<Milestone>1</Milestone><Cost>250</Cost>" + link(1))),
+            "r.xml", kToday);
+        QVERIFY2(read.ok(), read.ok() ? "" : qPrintable(read.error().text));
+        QCOMPARE(read.value().project.totalAmount(), Cents{1235 + 250});
+    }
+
     // The values written for each task (the order of the elements is checked against the schema
     // in its own test).
     void exportWritesTheComputedValues()
@@ -357,6 +387,14 @@ private slots:
                         task(2, "B", "PT8H", link(1, 1, -9600)))
             << "ID 1 (UID 1) «A» → ID 2 (UID 2) «B»: legame fine-inizio con anticipo di 2 g "
                "maggiore della durata (1 g) di ID 1 (UID 1) «A».";
+        QTest::newRow("a negative cost")
+            << document(task(1, "Scavi", "PT8H", "<Cost>-500</Cost>"))
+            << "ID 1 (UID 1) «Scavi»: il costo \"-500\" non è un importo da 0 a 999.999.999,99.";
+        QTest::newRow("a cost over the limit")
+            << document(task(1, "Scavi", "PT8H", "<FixedCost>100000000000</FixedCost>"))
+            << "il costo \"100000000000\" non è un importo";
+        QTest::newRow("a cost that is no number")
+            << document(task(1, "Scavi", "PT8H", "<Cost>1,5E3</Cost>")) << "il costo \"1,5E3\"";
         QTest::newRow("an unknown link type")
             << document(task(1, "A", "PT8H") + task(2, "B", "PT8H", link(1, 7)))
             << "«A» → ID 2 (UID 2) «B»: il tipo di legame \"7\" non è tra quelli del formato.";
