@@ -8,9 +8,30 @@
 
 namespace zant {
 
+WorkingTime GanttChart::timeline() const
+{
+    return clock.isValid() ? clock : WorkingTime(ProjectCalendar{}, startDate);
+}
+
 QDate GanttChart::dateAt(double days) const
 {
-    return startDate.addDays(std::llround(std::floor(days + 1e-9)));
+    return timeline().dateAt(days);
+}
+
+double GanttChart::dayOf(double time) const
+{
+    return clock.isValid() ? clock.calendarPosition(time) : time;
+}
+
+double GanttChart::endDayOf(double time) const
+{
+    return clock.isValid() ? clock.calendarPositionOfEnd(time) : time;
+}
+
+std::vector<CalendarClosure> GanttChart::closures() const
+{
+    const ProjectCalendar& calendar = clock.calendar();
+    return calendar.closuresCount() ? calendar.closures : std::vector<CalendarClosure>{};
 }
 
 QString italianMonthAbbreviation(int month)
@@ -27,6 +48,7 @@ GanttChart buildGantt(const Project& project, const ScheduleResults& results)
         return chart;
     const int n = results.eventCount;
     chart.startDate = parseDate(results.startDateText);
+    chart.clock = results.clock;
     chart.finish = results.earliest[n];
     for (const Activity a : project.activities()) {
         const int e = a.from;

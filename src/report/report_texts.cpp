@@ -40,9 +40,20 @@ QString justifyLine(const QStringList& words, int width)
 
 } // namespace
 
+QStringList ReportTexts::methodFor(const ProjectCalendar& calendar)
+{
+    // The paragraph on durations holds the place where the calendar is said.
+    static const QStringList paragraphs = readParagraphs(QStringLiteral(":/report/metodo.txt"));
+    const QString said = calendarSentence(calendar) + QLatin1Char(' ') + fractionalTimeRule();
+    QStringList method;
+    for (const QString& paragraph : paragraphs)
+        method << QString(paragraph).replace(QStringLiteral("{calendario}"), said);
+    return method;
+}
+
 const ReportTexts& ReportTexts::standard()
 {
-    static const ReportTexts texts{readParagraphs(QStringLiteral(":/report/metodo.txt")),
+    static const ReportTexts texts{methodFor(ProjectCalendar{}),
                                    readParagraphs(QStringLiteral(":/report/dati.txt")),
                                    readParagraphs(QStringLiteral(":/report/risultati.txt"))};
     return texts;
