@@ -303,6 +303,7 @@ void write(JsonBuffer& out, const Project& p, const ScheduleResults& r)
             out.raw(", \"float\": ").number(r.linkFloatAt(e, s));
             out.raw(", \"freeFloat\": ").number(r.linkFreeFloatAt(e, s));
             out.raw(", \"independentFloat\": ").number(r.linkIndependentFloatAt(e, s));
+            out.raw(", \"name\": ").string(link.name);
             out.raw("}");
             first = false;
         }

@@ -337,7 +337,15 @@ ActivityList parseActivityList(const QString& text)
             continue;
         }
         if (raw.fields.size() > 3)
-            row.description = storableDescription(raw.untrimmed.mid(3).join(sep));
+            row.description = storableDescription(raw.untrimmed[3]);
+        // The fifth column names the activity; what follows it, unquoted, is part of the name.
+        if (raw.fields.size() > 4)
+            row.name = storableDescription(raw.untrimmed.mid(4).join(sep));
+        if (row.name.size() > kMaxActivityNameLength) {
+            refuse(QStringLiteral("la descrizione dell'attività supera %1 caratteri")
+                       .arg(kMaxActivityNameLength));
+            continue;
+        }
         list.rows.push_back(row);
     }
     return list;
@@ -434,7 +442,7 @@ ActivityPaste planActivityPaste(const Project& project, const ActivityList& list
             paste.refused.push_back({row.line, rowText(row), reasonOf[r]});
             continue;
         }
-        events[row.from].links.push_back({row.to, row.days});
+        events[row.from].links.push_back({row.to, row.days, row.name});
         if (row.to > before && events[row.to].description.isEmpty() && !row.description.isEmpty())
             events[row.to].description = row.description;
         paste.added.push_back(row);

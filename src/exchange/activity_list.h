@@ -11,7 +11,8 @@
 
 namespace zant {
 
-// One row of an activity list: "evento da, evento a, giorni[, descrizione evento a]".
+// One row of an activity list: "evento da, evento a, giorni[, descrizione evento a[,
+// descrizione attività]]".
 struct ActivityRow
 {
     int line = 0; // 1-based line of the text
@@ -19,6 +20,7 @@ struct ActivityRow
     int to = 0;
     double days = 0;
     QString description; // of event `to`; may be empty
+    QString name;        // of the activity; may be empty
 };
 
 // A row that is not taken. Both texts are ready for a message: control characters are shown as

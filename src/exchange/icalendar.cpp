@@ -5,6 +5,7 @@
 
 #include <QCryptographicHash>
 #include <QDate>
+#include <QStringList>
 
 #include <cmath>
 
@@ -89,6 +90,16 @@ QByteArray writeICalendar(const Project& project, const ScheduleResults& r,
                            "%3 giorni")
                 .arg(formatDate(early), formatDate(late),
                      formatDays(isZeroFloat(r.eventFloat(e)) ? 0.0 : r.eventFloat(e)));
+        // The activities that start here, by their names; dummies are no work to start.
+        QStringList starting;
+        for (const Activity a : project.activities(e)) {
+            if (!a.isDummy())
+                starting << QStringLiteral("%1 (%2 g)")
+                                .arg(project.activityName(a.from, a.slot), formatDays(a.days()));
+        }
+        if (!starting.isEmpty())
+            description +=
+                QStringLiteral("\nAttività che iniziano: ") + starting.join(QStringLiteral("; "));
         if (critical)
             description += QStringLiteral("\nEvento del percorso critico");
         // Dates that leave days out say which.

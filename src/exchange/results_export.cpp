@@ -81,7 +81,7 @@ std::vector<ResultSheet> resultSheets(const Project& p, const ScheduleResults& r
             const double d = link.days.value_or(0.0);
             const double total = cleanFloat(r.linkFloatAt(i, s));
             activities.rows.push_back(
-                {double(i), double(k), p.description(k), d, dateAt(r.earliest[i]),
+                {double(i), double(k), p.activityName(i, s), d, dateAt(r.earliest[i]),
                  dateAt(r.earliest[i] + d), dateAt(r.latest[k] - d),
                  dateAt(r.latest[k]), total, cleanFloat(r.linkFreeFloatAt(i, s)),
                  cleanFloat(r.linkIndependentFloatAt(i, s)), yesNo(isZeroFloat(total))});

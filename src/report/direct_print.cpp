@@ -51,12 +51,10 @@ const QString kTableBHeading2 = columnsLine(
 
 // The summary's table of the activities with least float, at 10 points.
 constexpr int kFloatTableStart = 6;
-const QString kFloatHeading1 = columnsLine(kFloatTableStart, {{6, "da evento"},
-                                                              {17, "a evento"},
-                                                              {27, "descrizione dell'evento"},
-                                                              {70, "giorni"},
-                                                              {78, "scorrimento"}});
-const QString kFloatHeading2 = columnsLine(kFloatTableStart, {{27, "di arrivo"}});
+const QString kFloatHeading1 = columnsLine(
+    kFloatTableStart,
+    {{6, "da evento"}, {17, "a evento"}, {27, "attività"}, {70, "giorni"}, {78, "scorrimento"}});
+const QString kFloatHeading2 = columnsLine(kFloatTableStart, {});
 
 QString numberText(double value)
 {
@@ -158,7 +156,7 @@ private:
                 }
                 m_p.rightAt(14, withLeadingBlank(a.from));
                 m_p.rightAt(24, withLeadingBlank(a.to));
-                m_p.at(27, m_d.project.description(a.to).left(40));
+                m_p.at(27, m_d.project.activityName(a.from, a.slot).left(40));
                 m_p.rightAt(75, numberText(a.days));
                 m_p.rightAt(88, numberText(a.totalFloat));
                 m_p.endLine();
@@ -304,7 +302,7 @@ private:
             if (row.target) {
                 const Link& link = p.link(row.event, row.position);
                 m_p.rightAt(61, withLeadingBlank(row.target));
-                m_p.at(63, p.description(row.target).left(30));
+                m_p.at(63, p.activityName(row.event, row.position).left(30));
                 if (link.days)
                     m_p.rightAt(101, numberText(*link.days));
                 m_p.rightAt(113, numberText(r.linkFloatAt(row.event, row.position)));

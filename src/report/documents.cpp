@@ -149,8 +149,8 @@ int addEventLinkTable(DocumentWriter& w, const ReportData& d)
             cells << QString() << QString();
         if (e.target) {
             const Link& link = p.link(e.event, e.position);
-            cells << QString::number(e.target) << p.description(e.target) << daysText(link)
-                  << formatDays(d.results.linkFloatAt(e.event, e.position));
+            cells << QString::number(e.target) << p.activityName(e.event, e.position)
+                  << daysText(link) << formatDays(d.results.linkFloatAt(e.event, e.position));
         }
         setRow(w, table, row, cells);
         if (k + 1 == rows.size() || rows[k + 1].event != e.event) {
@@ -219,20 +219,29 @@ void addSummaryPage(DocumentWriter& w, const ReportData& d)
     typeHeading(w, QStringLiteral("\r") + kLeastFloatHeading + QStringLiteral("\r"));
     const int table = w.addTable(static_cast<int>(summary.leastFloat.size()) + 1, 5, 10);
     setRow(w, table, 1,
-           {QStringLiteral("da evento"), QStringLiteral("a evento"),
-            QStringLiteral("descrizione dell'evento di arrivo"), QStringLiteral("giorni"),
-            hyphenated("scorri|mento")});
+           {QStringLiteral("da evento"), QStringLiteral("a evento"), QStringLiteral("attività"),
+            QStringLiteral("giorni"), hyphenated("scorri|mento")});
     int row = 2;
     for (const ActivityFloat& a : summary.leastFloat)
         setRow(w, table, row++,
-               {withLeadingBlank(a.from), QString::number(a.to), d.project.description(a.to),
-                formatDays(a.days), formatDays(a.totalFloat)});
+               {withLeadingBlank(a.from), QString::number(a.to),
+                d.project.activityName(a.from, a.slot), formatDays(a.days),
+                formatDays(a.totalFloat)});
     w.applyTableFormat(table, kFormatHeaderOne);
     alignRight(w, table, {1, 2, 4, 5});
     fitColumns(w, table, {1, 2, 4, 5});
 }
 
 } // namespace
+
+QString activityCountText(int activities, int dummies)
+{
+    return QStringLiteral("%1 attività e %2 legam%3 fittizi%4")
+        .arg(activities)
+        .arg(dummies)
+        .arg(dummies == 1 ? QStringLiteral("e") : QStringLiteral("i"))
+        .arg(dummies == 1 ? QStringLiteral("o") : QString());
+}
 
 ProgrammeSummary summarizeProgramme(const Project& project, const ScheduleResults& results)
 {
@@ -255,7 +264,10 @@ ProgrammeSummary summarizeProgramme(const Project& project, const ScheduleResult
     for (const Activity a : project.activities()) {
         if (a.from > n)
             break;
-        ++s.activities;
+        if (a.isDummy())
+            ++s.dummies;
+        else
+            ++s.activities;
         const double total = results.linkFloatAt(a.from, a.slot);
         if (!isZeroFloat(total) && total > 0)
             floating.push_back({a.from, a.slot, a.to, a.days(), total});
@@ -276,7 +288,7 @@ QStringList summaryLines(const ProgrammeSummary& s)
             QStringLiteral("Durata complessiva: ") + formatDays(s.totalDays) +
                 (s.workingDays ? QStringLiteral(" giorni lavorativi") : QStringLiteral(" giorni")),
             QStringLiteral("Numero degli eventi: ") + QString::number(s.events),
-            QStringLiteral("Numero delle attività: ") + QString::number(s.activities),
+            QStringLiteral("Numero delle attività: ") + activityCountText(s.activities, s.dummies),
             QStringLiteral("Percorso critico: ") + s.criticalPath};
 }
 

@@ -35,6 +35,9 @@ struct EventLinkRow
 std::vector<EventLinkRow> eventLinkRows(const Project& project, const ScheduleResults& results);
 
 // One activity of the summary's list of those with the least float.
+// "21 attività e 4 legami fittizi" (dummies counted apart).
+QString activityCountText(int activities, int dummies);
+
 struct ActivityFloat
 {
     int from = 0;
@@ -51,7 +54,8 @@ struct ProgrammeSummary
     QString finishDate; // latest date of the final event
     double totalDays = 0;
     int events = 0;
-    int activities = 0;
+    int activities = 0; // dummies apart
+    int dummies = 0;
     QString criticalPath;
     bool workingDays = false; // the total counts working days
     // The calendar the dates follow, in the documents' words.

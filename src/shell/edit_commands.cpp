@@ -80,6 +80,38 @@ void SetDescriptionCommand::revert()
 
 // ---------------------------------------------------------------------------------------------
 
+SetActivityNameCommand::SetActivityNameCommand(ModZANT& app, int event, int slot,
+                                               const QString& text, int session)
+    : EditCommand(
+          app,
+          QStringLiteral("descrizione attività, legame %1 dell'evento %2").arg(slot).arg(event)),
+      m_event(event), m_slot(slot), m_text(text), m_session(session)
+{
+}
+
+Outcome SetActivityNameCommand::apply()
+{
+    m_before = project().link(m_event, m_slot).name;
+    return project().setLinkName(m_event, m_slot, m_text);
+}
+
+bool SetActivityNameCommand::mergeWith(const QUndoCommand* other)
+{
+    const auto* next = static_cast<const SetActivityNameCommand*>(other);
+    if (next->m_event != m_event || next->m_slot != m_slot || next->m_session != m_session)
+        return false;
+    m_text = next->m_text;
+    setObsolete(m_text == m_before);
+    return true;
+}
+
+void SetActivityNameCommand::revert()
+{
+    project().setLinkName(m_event, m_slot, m_before);
+}
+
+// ---------------------------------------------------------------------------------------------
+
 InsertEventCommand::InsertEventCommand(ModZANT& app, int k)
     : EditCommand(app, QStringLiteral("inserimento evento %1").arg(k)), m_k(k)
 {

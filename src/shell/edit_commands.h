@@ -65,6 +65,26 @@ private:
     int m_session;
 };
 
+// The name of an activity, typed in its link row. Keys typed into the same box in one go merge
+// into one step; an empty text gives the activity back the name of the event it leads to.
+class SetActivityNameCommand final : public EditCommand
+{
+public:
+    SetActivityNameCommand(ModZANT& app, int event, int slot, const QString& text, int session);
+    Outcome apply() override;
+    int id() const override { return 3; }
+    bool mergeWith(const QUndoCommand* other) override;
+
+    void revert() override;
+
+private:
+    int m_event;
+    int m_slot;
+    QString m_text;
+    QString m_before;
+    int m_session;
+};
+
 // A row "*" inserted before event k, every target >= k moved up by one.
 class InsertEventCommand final : public EditCommand
 {

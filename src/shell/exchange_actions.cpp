@@ -72,8 +72,10 @@ QString rowText(const ActivityRow& row)
 {
     QString text =
         QStringLiteral("%1 → %2: %3 giorni").arg(row.from).arg(row.to).arg(formatDays(row.days));
+    if (!row.name.isEmpty())
+        text += QStringLiteral(", «") + row.name + QStringLiteral("»");
     if (!row.description.isEmpty())
-        text += QStringLiteral(" (") + row.description + QLatin1Char(')');
+        text += QStringLiteral(" (evento %1: %2)").arg(row.to).arg(row.description);
     return text;
 }
 
@@ -207,7 +209,8 @@ bool pasteActivities(ModZANT& app, QWidget* parent, const QString& text)
     if (paste.added.empty()) {
         QString why =
             QStringLiteral("Negli appunti non ci sono attività da aggiungere: servono righe "
-                           "\"evento da, evento a, giorni[, descrizione evento a]\".");
+                           "\"evento da, evento a, giorni[, descrizione evento a[, descrizione "
+                           "attività]]\".");
         if (!refused.isEmpty())
             why = pastePreview(0, 0, {}, refused, describeLayout(list));
         app.showMessage(parent, exclamation(why));

@@ -42,6 +42,10 @@ QLineEdit* makeValueBox()
     box->setTextMargins(0, 0, 0, 0);
     return box;
 }
+// The column of the activities' names, to the right of the days.
+constexpr int kActivityNameLeft = 9480;
+constexpr int kActivityNameWidth = 3360;
+
 } // namespace
 
 dati::dati(ModZANT& app, QWidget* parent)
@@ -49,6 +53,8 @@ dati::dati(ModZANT& app, QWidget* parent)
 {
     // The rows end above the progress bar; what lies below follows the bottom edge.
     growRowsAbove(5280);
+    // Room for the activities' names beside the link rows.
+    widenDesign(kActivityNameWidth + 120);
     buildGrid();
     buildCommands();
     showScheduleSummary();
@@ -62,7 +68,7 @@ dati::dati(ModZANT& app, QWidget* parent)
 dati::~dati()
 {
     // Boxes that lose the focus while the window goes would store into rows already gone.
-    for (const auto* boxes : {&m_even, &m_leg, &m_gior}) {
+    for (const auto* boxes : {&m_even, &m_leg, &m_gior, &m_nome}) {
         for (QLineEdit* box : *boxes)
             box->disconnect(this);
     }
@@ -149,6 +155,15 @@ void dati::buildGrid()
     place(makeLabel(QStringLiteral("giorni"),
                     QStringLiteral("giorni necessari al completamento dell'attività")),
           7800, 2520, 1575, 255)
+        ->setAlignment(Qt::AlignCenter);
+
+    place(makeLabel(QStringLiteral("descrizione attività"),
+                    QStringLiteral("il nome dell'attività che il legame rappresenta")),
+          kActivityNameLeft, 2280, kActivityNameWidth, 255);
+    place(makeLabel(QStringLiteral("(facoltativa)"),
+                    QStringLiteral("senza descrizione l'attività è nota con la descrizione "
+                                   "dell'evento a cui porta")),
+          kActivityNameLeft, 2520, kActivityNameWidth, 255)
         ->setAlignment(Qt::AlignCenter);
 
     m_VScroll2 = place(makeBar(Qt::Vertical, 1, 491, 10), 5280, 2760, 255, 2415);
@@ -274,11 +289,23 @@ void dati::addRow()
         });
         days->installEventFilter(this);
         m_scrollagiorni.push_back(days);
+
+        QLineEdit* nome = place(new QLineEdit, kActivityNameLeft, top, kActivityNameWidth, 255);
+        nome->setObjectName(QStringLiteral("nome%1").arg(r));
+        nome->setMaxLength(kMaxActivityNameLength);
+        nome->setToolTip(QStringLiteral("descrizione dell'attività (facoltativa): senza, "
+                                        "l'attività prende la descrizione dell'evento a cui "
+                                        "porta"));
+        connect(nome, &QLineEdit::textEdited, this,
+                [this, r](const QString& text) { nome_Change(r, text); });
+        nome->installEventFilter(this);
+        m_nome.push_back(nome);
     }
     // A row made once the window is on screen is shown with it.
     for (QWidget* w : std::initializer_list<QWidget*>{
              m_num.back(), m_delriga.back(), m_even.back(), m_numleg.back(), m_cancleg.back(),
-             m_scrollalegami.back(), m_leg.back(), m_gior.back(), m_scrollagiorni.back()})
+             m_scrollalegami.back(), m_leg.back(), m_gior.back(), m_scrollagiorni.back(),
+             m_nome.back()})
         w->show();
 }
 

@@ -51,6 +51,10 @@ public:
     // Values typed in the link boxes and the date box, stored on Enter or when the box is left.
     void leg_Typed(int row);
     void gior_Typed(int row);
+    // The name of the activity typed in a link row.
+    void nome_Change(int row, const QString& text);
+    // Shows a link row's activity name, or the name it has without one of its own.
+    void showActivityName(int row);
     void datiniz_Typed();
     void UpdateGuidance();
 
@@ -86,6 +90,7 @@ public:
     QLabel* num(int row) const { return m_num[row - 1]; }
     QLineEdit* leg(int row) const { return m_leg[row - 1]; }
     QLineEdit* gior(int row) const { return m_gior[row - 1]; }
+    QLineEdit* nome(int row) const { return m_nome[row - 1]; }
     QToolButton* delriga(int row) const { return m_delriga[row - 1]; }
     QToolButton* cancleg(int row) const { return m_cancleg[row - 1]; }
     QScrollBar* scrollalegami(int row) const { return m_scrollalegami[row - 1]; }
@@ -163,6 +168,8 @@ private:
     std::vector<QScrollBar*> m_scrollalegami;
     std::vector<QLineEdit*> m_leg;
     std::vector<QLineEdit*> m_gior;
+    // The activities' own names ("descrizione attività").
+    std::vector<QLineEdit*> m_nome;
     std::vector<QScrollBar*> m_scrollagiorni;
     // Scrolls the event rows (the top event shown).
     QScrollBar* m_VScroll1 = nullptr;

@@ -91,8 +91,7 @@ bool dati::eventFilter(QObject* watched, QEvent* event)
             // A row's control, or the window between the rows.
             const QPoint at = w == central() ? wheel->position().toPoint() : w->geometry().center();
             const QRect events = m_num[0]->geometry().united(m_even[rows - 1]->geometry());
-            const QRect links =
-                m_numleg[0]->geometry().united(m_scrollagiorni[rows - 1]->geometry());
+            const QRect links = m_numleg[0]->geometry().united(m_nome[rows - 1]->geometry());
             if (w->parentWidget() == central() || w == central()) {
                 if (events.contains(at))
                     bar = m_VScroll1;
@@ -111,7 +110,7 @@ bool dati::eventFilter(QObject* watched, QEvent* event)
             if (watched == m_even[r - 1])
                 return moveInRows(r, false, key) || tabInRows(r, false, key) ||
                        MainWindowBase::eventFilter(watched, event);
-            if (watched == m_leg[r - 1] || watched == m_gior[r - 1])
+            if (watched == m_leg[r - 1] || watched == m_gior[r - 1] || watched == m_nome[r - 1])
                 return moveInRows(r, true, key) || tabInRows(r, true, key) ||
                        MainWindowBase::eventFilter(watched, event);
         }
@@ -127,6 +126,9 @@ bool dati::eventFilter(QObject* watched, QEvent* event)
             if (event->type() == QEvent::FocusIn)
                 m_app.newEditSession();
         }
+        if (event->type() == QEvent::FocusIn &&
+            std::find(m_nome.begin(), m_nome.end(), watched) != m_nome.end())
+            m_app.newEditSession();
     }
     for (int r = 1; r <= rows; ++r) {
         if (watched == m_num[r - 1]) {
@@ -159,6 +161,8 @@ bool dati::moveInRows(int row, bool links, QKeyEvent* key)
     const auto column = [&](int r) -> QLineEdit* {
         if (!links)
             return m_even[r - 1];
+        if (box == m_nome[row - 1])
+            return m_nome[r - 1];
         return box == m_gior[row - 1] ? m_gior[r - 1] : m_leg[r - 1];
     };
     int step = 0;
@@ -245,7 +249,7 @@ bool dati::tabInRows(int row, bool links, QKeyEvent* key)
         m_even[e - m_topEvent]->setFocus(Qt::OtherFocusReason);
         return true;
     }
-    if (forward && box == m_gior[row - 1] && row == m_rows && !box->isReadOnly() &&
+    if (forward && box == m_nome[row - 1] && row == m_rows && !box->isReadOnly() &&
         slot < std::min(p.linkCount(m_selectedEvent) + 1, kMaxEvents)) {
         commitLinkBox(box);
         m_VScroll2->setValue(m_VScroll2->value() + 1);
@@ -255,7 +259,7 @@ bool dati::tabInRows(int row, bool links, QKeyEvent* key)
     if (backward && box == m_leg[row - 1] && row == 1 && m_topLinkSlot > 1) {
         commitLinkBox(box);
         m_VScroll2->setValue(m_VScroll2->value() - 1);
-        m_gior[0]->setFocus(Qt::BacktabFocusReason);
+        m_nome[0]->setFocus(Qt::BacktabFocusReason);
         return true;
     }
     return false;
@@ -301,6 +305,7 @@ void dati::layoutRows()
         placeRow(m_leg[r - 1], m_leg[0], linkTop, shown);
         placeRow(m_gior[r - 1], m_gior[0], linkTop, shown);
         placeRow(m_scrollagiorni[r - 1], m_scrollagiorni[0], linkTop, shown);
+        placeRow(m_nome[r - 1], m_nome[0], linkTop, shown);
     }
     const int more = (wanted - kRows) * kGridRowPitch;
     m_VScroll1->resize(m_VScroll1->width(), twipsToPixels(2415 + more, m_VScroll1));
@@ -327,7 +332,7 @@ void dati::updateTabOrder()
     for (QLineEdit* even : m_even)
         order << even;
     for (std::size_t r = 0; r < m_leg.size(); ++r)
-        order << m_leg[r] << m_gior[r];
+        order << m_leg[r] << m_gior[r] << m_nome[r];
     order << m_datiniz << m_calendario;
     for (const char* name : {"aiuto", "guidainlinea", "risult", "esco"}) {
         if (QPushButton* b = button(name))
@@ -402,6 +407,7 @@ void dati::VScroll3_Change()
         m_scrollagiorni[r]->setEnabled(!final);
         m_leg[r]->setReadOnly(final);
         m_gior[r]->setReadOnly(final);
+        m_nome[r]->setReadOnly(final);
     }
     markSelectedRow();
     VScroll2_Change();
@@ -430,6 +436,7 @@ void dati::VScroll2_Change()
         daysBar->setValue(link.days ? static_cast<int>(*link.days) : daysBar->minimum());
         m_leg[r - 1]->setAccessibleName(QStringLiteral("evento legato, legame %1").arg(s));
         m_gior[r - 1]->setAccessibleName(QStringLiteral("giorni, legame %1").arg(s));
+        showActivityName(r);
         m_numleg[r - 1]->setToolTip(insertRowTip(s));
         m_cancleg[r - 1]->setToolTip(deleteRowTip(s));
     }
@@ -535,6 +542,7 @@ void dati::scrollalegami_Change(int row)
             m_leg[row - 1]->clear();
         return;
     }
+    showActivityName(row);
     UpdateGuidance();
 }
 
@@ -554,6 +562,34 @@ void dati::storeDays(int row, double value)
         return;
     }
     UpdateGuidance();
+}
+
+void dati::showActivityName(int row)
+{
+    const int s = m_topLinkSlot + row - 1;
+    const Project& p = m_app.project();
+    const Link& link = p.link(m_selectedEvent, s);
+    // The name of its own, or (greyed) the one the activity has without it.
+    QLineEdit* nome = m_nome[row - 1];
+    if (nome->text() != link.name)
+        nome->setText(link.name);
+    nome->setPlaceholderText(link.isEmpty() ? QString() : p.description(link.target));
+    nome->setAccessibleName(QStringLiteral("descrizione attività, legame %1").arg(s));
+}
+
+void dati::nome_Change(int row, const QString& text)
+{
+    const int s = m_topLinkSlot + row - 1;
+    if (m_app.project().link(m_selectedEvent, s).isEmpty()) {
+        // A name belongs to a link: the box stays empty until the link has its event.
+        m_nome[row - 1]->clear();
+        setStatus(QStringLiteral("Scegliere prima l'evento legato del legame n.") +
+                  withLeadingBlank(s) + QStringLiteral(", poi la descrizione dell'attività."));
+        return;
+    }
+    if (const Outcome refusal =
+            m_app.edit<SetActivityNameCommand>(m_selectedEvent, s, text, m_app.editSession()))
+        say(*refusal);
 }
 
 void dati::leg_Typed(int row)

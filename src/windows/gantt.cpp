@@ -24,11 +24,16 @@ QString activityToolTip(const Project& project, const ScheduleResults& results, 
     const Link& link = project.link(from, slot);
     const double days = link.days.value_or(0);
     const auto date = [&](double t) { return results.dateTextAt(t); };
+    if (project.isDummy(from, slot))
+        return QStringLiteral("Legame fittizio %1 → %2: l'evento %2 non può verificarsi prima "
+                              "dell'evento %1 (precedenza senza durata)")
+            .arg(from)
+            .arg(link.target);
     return QStringLiteral("Attività %1 → %2: %3\ndurata %4 giorni, dal %5 al %6 al più presto\n"
                           "scorrimento totale %7, libero %8, indipendente %9 giorni")
         .arg(from)
         .arg(link.target)
-        .arg(project.description(link.target), formatDays(days), date(results.earliest[from]),
+        .arg(project.activityName(from, slot), formatDays(days), date(results.earliest[from]),
              date(results.earliest[from] + days), formatDays(results.linkFloatAt(from, slot)),
              formatDays(results.linkFreeFloatAt(from, slot)),
              formatDays(results.linkIndependentFloatAt(from, slot)));

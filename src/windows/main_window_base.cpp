@@ -117,6 +117,15 @@ void MainWindowBase::growRowsAbove(int firstBelowTwips)
     m_resize.defaultTag = QStringLiteral("@L,W");
 }
 
+void MainWindowBase::widenDesign(int twips)
+{
+    m_extraDesignWidth = twips;
+    m_central->setMinimumSize(0, 0);
+    m_central->resize(twipsToPixels(kDesignClientWidth + twips, this),
+                      twipsToPixels(kDesignClientHeight, this));
+    m_central->setMinimumSize(m_central->size());
+}
+
 int MainWindowBase::extraRows(int pitchTwips) const
 {
     const double extra = pixelsToTwips(m_central->height(), m_central) - kDesignClientHeight;
@@ -455,7 +464,8 @@ void MainWindowBase::applyDesignSize()
 {
     m_resize.setSourceForm(this);
     m_resize.SizeFormToScreen(75);
-    resize(twipsToPixels(kDesignWidth, this), twipsToPixels(kDesignHeight, this));
+    resize(twipsToPixels(kDesignWidth + m_extraDesignWidth, this),
+           twipsToPixels(kDesignHeight, this));
 }
 
 void MainWindowBase::say(const Message& message)
@@ -481,7 +491,8 @@ bool MainWindowBase::eventFilter(QObject* watched, QEvent* event)
         // Fonts grow with the smaller of the two ratios, in steps, so that captions that fit at
         // the design size fit at every larger one.
         const double ratio =
-            std::min(m_central->width() / double(twipsToPixels(kDesignClientWidth, this)),
+            std::min(m_central->width() /
+                         double(twipsToPixels(kDesignClientWidth + m_extraDesignWidth, this)),
                      m_central->height() / double(twipsToPixels(kDesignClientHeight, this)));
         // Windows that add rows keep their fonts, as they keep the rows' height.
         if (m_firstBelowTwips == 0)

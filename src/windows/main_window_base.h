@@ -123,6 +123,9 @@ protected:
     // `firstBelowTwips` (design top) follow the bottom edge. Widths still grow with the window.
     // Call before placing the controls.
     void growRowsAbove(int firstBelowTwips);
+    // Makes the window's design wider than the common one by `twips`, for columns of its own.
+    // Call before placing the controls.
+    void widenDesign(int twips);
     // Rows of `pitchTwips` that fit in the height the client area has beyond its design height.
     int extraRows(int pitchTwips) const;
     // The pixel top of a control placed at `topTwips` in the design.
@@ -194,6 +197,8 @@ private:
     QString m_caption;
     QLabel* m_summary = nullptr;
     int m_firstBelowTwips = 0;
+    // Twips a window adds to the common design width (the data window's activity names).
+    int m_extraDesignWidth = 0;
     QWidget* m_central = nullptr;
     QLabel* m_passo = nullptr;
     QToolBar* m_toolbar = nullptr;

@@ -533,7 +533,7 @@ void risultati::VScroll3_Change()
         const Link& link = activity ? project.link(e, j) : Link{};
         m_out[0][i - 1]->setText(QString::number(j));
         m_out[1][i - 1]->setText(numberOrEmpty(link.target));
-        m_out[2][i - 1]->setText(link.target ? project.description(link.target) : QString());
+        m_out[2][i - 1]->setText(link.target ? project.activityName(e, j) : QString());
         m_out[3][i - 1]->setText(link.target && link.days ? formatDays(*link.days) : QString());
         m_out[4][i - 1]->setText(link.target ? formatDays(r.linkFloatAt(e, j)) : QString());
         m_out[4][i - 1]->setToolTip(

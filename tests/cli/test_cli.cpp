@@ -153,7 +153,8 @@ private slots:
                                                    {"days", 2},
                                                    {"float", 5},
                                                    {"freeFloat", 2},
-                                                   {"independentFloat", 2}}));
+                                                   {"independentFloat", 2},
+                                                   {"name", ""}}));
         QCOMPARE(links[1].toObject()["float"].toDouble(), 3.0);
         QCOMPARE(links[5].toObject()["event"].toInt(), 4);
     }
@@ -206,6 +207,20 @@ private slots:
         QCOMPARE(table.code, 0);
         const QString linkTable = table.out.section("B) Legami\n", 1).section("\n\n", 0, 0);
         QCOMPARE(linkTable.count('\n'), links); // the heading and one line a link
+    }
+
+    void namesOfActivitiesInTheJson()
+    {
+        const QByteArray bytes = "\"01/03/2027\",3\r\n\"Inizio\",1\r\n\"2\",\"40\"\r\n"
+                                 "\"Serramenti installati\",1\r\n\"3\",\"5\"\r\n\"Fine\",0\r\n" +
+                                 kTitle +
+                                 "ZANT-SEZIONE-ESTESA;1\r\n"
+                                 "ATTIVITA;1;1;Fornitura serramenti %E2%89%A5 2\r\nFINE;1\r\n";
+        const Run r = run({"compute", file("nomi", bytes), "--json"});
+        QCOMPARE(r.code, 0);
+        const QJsonArray links = QJsonDocument::fromJson(r.out.toUtf8())["links"].toArray();
+        QCOMPARE(links[0].toObject()["name"].toString(), QString("Fornitura serramenti ≥ 2"));
+        QCOMPARE(links[1].toObject()["name"].toString(), QString());
     }
 
     void exampleProject()

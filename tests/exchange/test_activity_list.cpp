@@ -14,7 +14,8 @@ QString rowsOf(const ActivityList& list)
     QStringList out;
     for (const ActivityRow& r : list.rows)
         out << QStringLiteral("%1>%2=%3").arg(r.from).arg(r.to).arg(r.days) +
-                   (r.description.isEmpty() ? QString() : QLatin1Char(':') + r.description);
+                   (r.description.isEmpty() ? QString() : QLatin1Char(':') + r.description) +
+                   (r.name.isEmpty() ? QString() : QStringLiteral("«") + r.name + "»");
     return out.join(QLatin1Char(' '));
 }
 
@@ -64,9 +65,20 @@ private slots:
             << "1>2=3:Tracciamenti" << true << ";";
         QTest::newRow("commas take the decimal point") << "1,2,1.5,Scavi\n"
                                                        << "1>2=1.5:Scavi" << false << ",";
-        QTest::newRow("commas: the description keeps the rest of the row")
+        QTest::newRow("commas: the fifth column names the activity")
             << "1,2,3,Scavi, fondazioni\n"
-            << "1>2=3:Scavi, fondazioni" << false << ",";
+            << "1>2=3:Scavi«fondazioni»" << false << ",";
+        QTest::newRow("names of activities in the fifth column, with a heading")
+            << "Da;A;Giorni;Descrizione evento;Descrizione attività\n"
+               "1;2;40;Serramenti installati;Fornitura serramenti\n"
+               "2;3;5;Serramenti posati;Posa serramenti; controllo\n"
+               "1;3;0;;\n"
+            << "1>2=40:Serramenti installati«Fornitura serramenti» "
+               "2>3=5:Serramenti posati«Posa serramenti; controllo» 1>3=0"
+            << true << ";";
+        QTest::newRow("a name without an event description")
+            << "1\t2\t3\t\tMaturazione cls ≥ 28 gg\n"
+            << "1>2=3«Maturazione cls ≥ 28 gg»" << false << "\t";
         QTest::newRow("quoted field with the separator and a quote")
             << "1;2;4;\"Getti; \"\"plinti\"\"\"\n"
             << "1>2=4:Getti; \"plinti\"" << false << ";";
@@ -121,6 +133,11 @@ private slots:
         QTest::newRow("negative days")
             << "1;2;3\n1;3;-2\n"
             << "2 (1;3;-2): i giorni \"-2\" non sono un numero da 0 a 1000000"
+            << "1>2=3";
+        QTest::newRow("a name longer than 120 characters")
+            << "1;2;3\n2;3;1;Getti;" + QString(121, 'n') + "\n"
+            << "2 (" + ("2;3;1;Getti;" + QString(121, 'n')).left(120) +
+                   "…): la descrizione dell'attività supera 120 caratteri"
             << "1>2=3";
         QTest::newRow("a later row of words is not a heading")
             << "1;2;3\nda;a;giorni\n"
@@ -193,8 +210,8 @@ private slots:
             test::buildProject(QStringLiteral("3: 1>2=4 2>3=1"), QStringLiteral("01/03/2027"));
         const ActivityList list = parseActivityList(
             QStringLiteral("evento da\tevento a\tgiorni\tdescrizione\n"
-                           "2\t3\t9\tdoppio\n"   // already there
-                           "3\t5\t2\tCollaudo\n" // new events 4 and 5
+                           "2\t3\t9\tdoppio\n"                    // already there
+                           "3\t5\t2\tCollaudo\tProve di carico\n" // new events 4 and 5
                            "1\t3\t6\tIgnorata\n" // existing event keeps its description
                            "4\t4\t1\n"           // to itself
                            "4\t5\t1\n"));
@@ -210,6 +227,9 @@ private slots:
                  QStringLiteral("2 (2 → 3: 9): il legame da 2 a 3 c'è già | 5 (4 → 4: 1): un "
                                 "legame deve portare a un altro evento"));
         QCOMPARE(paste.added.size(), std::size_t(3));
+        // The activity keeps its name; the others are known by their events.
+        QCOMPARE(paste.result.activityName(3, 1), QStringLiteral("Prove di carico"));
+        QCOMPARE(paste.result.link(1, 2).name, QString());
     }
 
     // The final event is the highest number of the result; the links from it are refused (in the

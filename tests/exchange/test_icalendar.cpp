@@ -52,8 +52,9 @@ private slots:
 
     void oneAllDayEventPerEvent()
     {
-        const Project p = test::buildProject(QStringLiteral("4: 1>2=5 1>3=2 2>4=1 3>4=1"),
-                                             QStringLiteral("28/02/2027"));
+        Project p = test::buildProject(QStringLiteral("4: 1>2=5 1>3=2 2>4=1 3>4=1 3>2=0"),
+                                       QStringLiteral("28/02/2027"));
+        QVERIFY(!p.setLinkName(3, 1, QStringLiteral("Collaudo")));
         const QStringList lines = unfolded(calendar(p));
         QCOMPARE(lines.first(), QStringLiteral("BEGIN:VCALENDAR"));
         QCOMPARE(lines.last(), QStringLiteral("END:VCALENDAR"));
@@ -70,7 +71,8 @@ private slots:
         QCOMPARE(lines[at - 1], QStringLiteral("DTEND;VALUE=DATE:20270303"));
         QCOMPARE(lines[at + 1],
                  QStringLiteral("DESCRIPTION:Data minima: 02/03/2027\\nData massima: "
-                                "05/03/2027\\nScorrimento: 3 giorni\\nProgetto: Prova"));
+                                "05/03/2027\\nScorrimento: 3 giorni\\nAttività che iniziano: "
+                                "Collaudo (1 g)\\nProgetto: Prova"));
         QVERIFY(lines.contains(QStringLiteral("SUMMARY:[CRITICO] Evento 4: Evento 4")));
     }
 

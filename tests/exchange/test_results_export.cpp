@@ -54,6 +54,16 @@ class TestResultsExport final : public QObject
     QTemporaryDir m_dir;
 
 private slots:
+    void activitiesAreNamedByTheirOwnNames()
+    {
+        Project p = diamond();
+        QVERIFY(!p.setLinkName(1, 2, QStringLiteral("Fornitura «serramenti» ≥ 2")));
+        const auto sheets = resultSheets(p, ComputeSchedule(p));
+        QCOMPARE(std::get<QString>(sheets[1].rows[1][2]),
+                 QStringLiteral("Fornitura «serramenti» ≥ 2"));
+        QCOMPARE(std::get<QString>(sheets[1].rows[0][2]), p.description(2));
+    }
+
     void sheetsHoldTheResults()
     {
         const Project p = diamond();

@@ -339,6 +339,40 @@ private slots:
         QCOMPARE(bigSummary.leastFloat.back().totalFloat >= least, true);
     }
 
+    // Activities with names of their own are named by them in table B and in the summary;
+    // dummies are counted apart, while table B keeps them.
+    void namesAndDummiesInTheReport()
+    {
+        Project p = buildProject("5: 1>2=40 1>3=5 2>4=5 3>4=0 4>5=2", "01/03/2027");
+        QVERIFY(!p.setLinkName(1, 1, "Fornitura serramenti"));
+        QVERIFY(!p.setLinkName(1, 2, "Posa serramenti"));
+        const ScheduleResults r = ComputeSchedule(p);
+        const ProgrammeSummary s = summarizeProgramme(p, r);
+        QCOMPARE(s.activities, 4);
+        QCOMPARE(s.dummies, 1);
+        QVERIFY(summaryLines(s).contains("Numero delle attività: 4 attività e 1 legame fittizio"));
+        QCOMPARE(activityCountText(3, 2), QString("3 attività e 2 legami fittizi"));
+
+        DocxWriter w;
+        buildFullReport(w, ReportData{p, r, sampleTitlePage(), kOffice});
+        const DocxView v = m_docs.save(w);
+        QStringList outgoing;
+        for (const DocxView::Table& t : v.tables) {
+            if (t.columns() != 7)
+                continue;
+            for (const QStringList& row : t.cells)
+                outgoing << row.value(3) + ":" + row.value(4);
+        }
+        QVERIFY2(outgoing.contains("2:Fornitura serramenti"), qPrintable(outgoing.join(" | ")));
+        QVERIFY(outgoing.contains("3:Posa serramenti"));
+        QVERIFY(outgoing.contains("4:Evento 4")); // the dummy 3 → 4 stays in table B
+        // Least floats: 1 → 3 has 35 days, named by its own name.
+        bool named = false;
+        for (const QStringList& row : v.tables[0].cells)
+            named = named || row.value(2) == "Posa serramenti";
+        QVERIFY(named);
+    }
+
     void tablesReadWell()
     {
         Project p = buildProject(kNetwork, "01/03/2027");

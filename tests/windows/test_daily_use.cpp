@@ -354,19 +354,57 @@ private slots:
         f.key(Qt::Key_Tab);
         QTest::keyClicks(f.focus(), "2,5");
         f.key(Qt::Key_Tab);
+        // Then the activity's own name.
+        QCOMPARE(f.focus(), f.window->nome(10));
+        QCOMPARE(f.window->nome(10)->accessibleName(), QString("descrizione attività, legame 11"));
+        QCOMPARE(f.window->nome(10)->placeholderText(), f.app.project().description(12));
+        QTest::keyClicks(f.focus(), "Posa serramenti");
+        f.key(Qt::Key_Tab);
         // The rows moved on to the next free slot instead of leaving the list.
         QCOMPARE(f.window->topLinkSlot(), 3);
         QCOMPARE(f.focus(), f.window->leg(10));
         QCOMPARE(f.app.project().linkCount(4), 11);
         QCOMPARE(f.app.project().link(4, 11).target, 12);
         QCOMPARE(*f.app.project().link(4, 11).days, 2.5);
+        QCOMPARE(f.app.project().link(4, 11).name, QString("Posa serramenti"));
+        QCOMPARE(f.window->nome(9)->text(), QString("Posa serramenti"));
         // On the empty slot Tab leaves the list; Esc goes back to the event.
+        f.key(Qt::Key_Tab);
         f.key(Qt::Key_Tab);
         f.key(Qt::Key_Tab);
         QCOMPARE(f.focus(), f.window->datiniz());
         QTest::mouseClick(f.window->gior(3), Qt::LeftButton);
         f.key(Qt::Key_Escape);
         QCOMPARE(f.focus(), f.window->even(4));
+    }
+
+    // Names typed in the link rows are one step each for Annulla, and a name needs its link.
+    void activityNamesTypedAndUndone()
+    {
+        Fixture f;
+        QTest::mouseClick(f.window->even(1), Qt::LeftButton);
+        QCOMPARE(f.named(), 1);
+        QTest::mouseClick(f.window->nome(1), Qt::LeftButton);
+        QTest::keyClicks(f.focus(), "Fornitura serramenti");
+        QTest::mouseClick(f.window->nome(2), Qt::LeftButton);
+        QTest::keyClicks(f.focus(), "Demolizioni");
+        QCOMPARE(f.app.project().activityName(1, 1), QString("Fornitura serramenti"));
+        QCOMPARE(f.app.project().activityName(1, 2), QString("Demolizioni"));
+        f.key(Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(f.app.project().link(1, 2).name, QString());
+        QCOMPARE(f.window->nome(2)->text(), QString());
+        QCOMPARE(f.app.project().link(1, 1).name, QString("Fornitura serramenti"));
+        f.key(Qt::Key_Y, Qt::ControlModifier);
+        QCOMPARE(f.window->nome(2)->text(), QString("Demolizioni"));
+        // The third slot has no link yet: nothing is stored, and the status says why.
+        QTest::mouseClick(f.window->nome(3), Qt::LeftButton);
+        QTest::keyClicks(f.focus(), "x");
+        QCOMPARE(f.app.project().linkCount(1), 2);
+        QCOMPARE(f.window->nome(3)->text(), QString());
+        QVERIFY2(f.window->passo()->text().contains("Scegliere prima l'evento legato"),
+                 qPrintable(f.window->passo()->text()));
+        // 120 characters at most.
+        QCOMPARE(f.window->nome(1)->maxLength(), 120);
     }
 
     // The links panel names the event being typed or pointed at, after moves in any order; a

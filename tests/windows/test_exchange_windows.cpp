@@ -143,7 +143,7 @@ private slots:
         const QString preview = f.dialogs->questions.first();
         QVERIFY2(preview.startsWith("Incolla attività|Legami da aggiungere: 1 (nuovi eventi: 1)."),
                  qPrintable(preview));
-        QVERIFY(preview.contains("4 → 5: 3 giorni (Collaudo)"));
+        QVERIFY(preview.contains("4 → 5: 3 giorni (evento 5: Collaudo)"));
         QVERIFY(preview.contains("Righe rifiutate: 2."));
         QVERIFY(preview.contains("riga 3 (2 → 4: 1): il legame da 2 a 4 c'è già"));
         QVERIFY(preview.contains("riga 4 (3 → 3: 1): un legame deve portare a un altro evento"));
@@ -171,7 +171,7 @@ private slots:
                    "Legami da aggiungere: 1 (nuovi eventi: 1).",
                    "Separatore delle colonne: punto e virgola (riconosciuto dalle prime righe); "
                    "riga 1 di intestazione saltata: «Da;A;Giorni».",
-                   "4 → 5: 3 giorni (Collaudo finale)",
+                   "4 → 5: 3 giorni (evento 5: Collaudo finale)",
                    "riga 3 (5;6;1;\"aperta): le virgolette aperte in questa riga non sono "
                    "chiuse"};
         QTest::newRow("a link from the final event")

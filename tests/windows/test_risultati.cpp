@@ -219,6 +219,11 @@ private slots:
         QCOMPARE(f.outgoing(2), QString("2|3|Evento 3|2|3"));
         QCOMPARE(f.outgoing(5), QString("5|6|Evento 6|1|4"));
         QCOMPARE(f.incoming(1), QString("1||"));
+        // An activity with a name of its own is shown by it.
+        f.app.edit<SetActivityNameCommand>(1, 2, QString("Fornitura serramenti"), 0);
+        QCOMPARE(f.outgoing(2), QString("2|3|Fornitura serramenti|2|3"));
+        f.app.undo();
+        QCOMPARE(f.outgoing(2), QString("2|3|Evento 3|2|3"));
         QCOMPARE(f.results()->cell("n3", 1)->toolTip(),
                  QString("vengono visualizzati gli eventi che sono collegati dall'evento n. 1"));
         QCOMPARE(f.results()->Label13()->text(),
