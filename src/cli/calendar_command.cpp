@@ -3,6 +3,7 @@
 #include "cli/cli.h"
 #include "cli/cli_support.h"
 #include "model/data_check.h"
+#include "model/file_io.h"
 #include "model/project_file.h"
 #include "model/text_format.h"
 #include "schedule/schedule.h"

@@ -386,9 +386,8 @@ QString fractionalTimeRule()
     return QStringLiteral(
         "I giorni si contano dalla data iniziale, che è il giorno 0 (se non è un giorno "
         "lavorativo, il giorno 0 è il primo giorno lavorativo che la segue). Un tempo di t giorni "
-        "cade nel giorno numero t senza la parte decimale, e ne prende la data: un tempo intero "
-        "segna l'inizio di quel giorno, una frazione (mezza giornata: 65,5) resta nello stesso "
-        "giorno del tempo intero (65) e non arrotonda mai al giorno dopo.");
+        "prende la data del giorno numero t arrotondato al giorno intero più vicino; mezza "
+        "giornata va al giorno seguente (65,5 giorni: giorno 66).");
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -547,10 +546,9 @@ QDate WorkingTime::dayDate(qint64 k) const
 
 QDate WorkingTime::dateAt(double time) const
 {
-    const auto k = dayIndex(time);
-    if (!k || !m_start.isValid())
+    if (!m_start.isValid() || !std::isfinite(time) || std::fabs(time) > 1e15)
         return QDate();
-    return dayDate(*k);
+    return dayDate(std::llround(time));
 }
 
 qint64 WorkingTime::timeOf(const QDate& date) const

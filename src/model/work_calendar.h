@@ -138,9 +138,9 @@ QString fractionalTimeRule();
 
 // The mapping between times in days of the calendar, counted from a start date, and dates.
 // Day 0 is the start date, or the first day that counts after it; day k is the k-th day that
-// counts after day 0 (before it for k < 0). A time t falls in day floor(t): a whole time is the
-// beginning of its day, a fraction stays in the same day. With every day counting, a date is the
-// start date plus the whole part of the time.
+// counts after day 0 (before it for k < 0). A time t is dated by the day nearest to it, a half
+// day going to the next one (std::llround): 65,5 is day 66. With every day counting, a date is
+// the start date plus the time so rounded, as the dates of calendar-day projects always were.
 //
 // Built once per computation and asked for every date: the days that do not count are kept per
 // year, with the number of working days before each year, so that a date costs a few searches.
@@ -161,7 +161,7 @@ public:
     bool isWorkingDay(const QDate& date) const;
     // Working day k; invalid past the year 9999 or before the year 1.
     QDate dayDate(qint64 k) const;
-    // The date of a time: the day that contains it.
+    // The date of a time: the day the time rounds to.
     QDate dateAt(double time) const;
     // The time at which a date begins: the days that count from day 0 up to it (it excluded,
     // negative before day 0). A day that does not count begins when the next working day does.

@@ -51,7 +51,7 @@ struct Fixture : AppWithFakes
         return d;
     }
     // Event 2 as the results window shows it: number, time, earliest date.
-    QString resultsRow2() const
+    QString resultsRow2()
     {
         auto* r = app.windowAs<risultati>(win::risultati);
         return r->cell("num", 2)->text() + "|" + r->cell("tmin", 2)->text() + "|" +
