@@ -57,11 +57,12 @@ void printCalendar(QTextStream& out, const ProjectCalendar& c)
                                  : QStringLiteral("nessuno"))
             << "\n";
     }
-    out << "Chiusure: " << (c.closures.empty() ? QStringLiteral("nessuna") : QString()) << "\n";
+    out << (c.closures.empty() ? QStringLiteral("Chiusure: nessuna") : QStringLiteral("Chiusure:"))
+        << "\n";
     for (const CalendarClosure& closure : c.closures)
         out << "  " << formatDate(closure.first) << "-" << formatDate(closure.last) << "  "
             << forTerminal(closure.description) << "\n";
-    if (!c.closures.empty())
+    if (!c.closures.empty() && !c.workingDays)
         out << "Le chiusure valgono anche in giorni naturali: " << yes(c.closuresInCalendarDays)
             << "\n";
 }
@@ -94,7 +95,7 @@ void printRestDays(QTextStream& out, const ProjectCalendar& c, const ScheduleRes
                 ? weekdayName(span.first.dayOfWeek()).left(3) + QLatin1Char(' ') +
                       formatDate(span.first)
                 : formatDate(span.first) + QLatin1Char('-') + formatDate(span.last);
-        out << "  " << when.leftJustified(21) << "  " << forTerminal(span.description) << "\n";
+        out << "  " << when.leftJustified(23) << "  " << forTerminal(span.description) << "\n";
     }
     if (weekly > 0) {
         QStringList rest;

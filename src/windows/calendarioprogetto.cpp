@@ -119,7 +119,12 @@ calendarioprogetto::calendarioprogetto(ModZANT& app, QWidget* parent) : QDialog(
     m_chiusure->verticalHeader()->setVisible(false);
     m_chiusure->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_chiusure->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_chiusure->setEditTriggers(QAbstractItemView::AllEditTriggers);
+    // A key typed or a double click opens a cell; moving through the cells does not, so that
+    // the arrows go from one cell to the next.
+    m_chiusure->setEditTriggers(QAbstractItemView::DoubleClicked |
+                                QAbstractItemView::EditKeyPressed |
+                                QAbstractItemView::AnyKeyPressed);
+    m_chiusure->setCornerButtonEnabled(false);
     m_chiusure->setTabKeyNavigation(false);
     m_chiusure->setMinimumHeight(120);
     connect(m_chiusure, &QTableWidget::itemChanged, this, &calendarioprogetto::refresh);
@@ -298,6 +303,8 @@ void calendarioprogetto::refresh()
         box->setEnabled(working);
     m_patronogiorno->setEnabled(working && m_patrono->isChecked());
     m_patronomese->setEnabled(working && m_patrono->isChecked());
+    // A working-day calendar always leaves the closures out.
+    m_chiusureNaturali->setEnabled(!working);
     m_togli->setEnabled(m_chiusure->rowCount() > 0);
     const auto calendar = shownCalendar();
     m_riepilogo->setText(calendar ? calendarSentence(calendar.value()) : calendar.error().text);
