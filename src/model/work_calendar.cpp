@@ -403,55 +403,79 @@ struct WorkingTime::Table
     int baseYear = 0;
     // cumulative[i]: working days from day 0 to 1 January of baseYear + i (negative before it).
     std::vector<qint64> cumulative;
-    // Per year: the days of the year (0 = 1 January) that do not count although their weekday
-    // does, in order.
-    std::map<int, std::vector<int>> rest;
-
-    const std::vector<int>& restOf(int year)
+    // Per year: where it begins, how long it is and the days of the year (0 = 1 January) that
+    // do not count although their weekday does, in order. Worked out with whole numbers only,
+    // since a computation asks for them thousands of times.
+    struct Year
     {
-        auto it = rest.find(year);
-        if (it != rest.end())
+        qint64 jan1 = 0; // Julian day of 1 January
+        int length = 365;
+        int jan1Weekday = 1; // 1 Monday .. 7 Sunday
+        std::vector<int> rest;
+    };
+    std::map<int, Year> years;
+    // The closures as Julian days, when they count.
+    std::vector<std::pair<qint64, qint64>> closureDays;
+
+    static bool leap(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
+    static int dayOfYear(int year, int month, int day)
+    {
+        static const int before[] = {0, 31, 59, 90, 120, 151, 181, 212, 243, 273, 304, 334};
+        return before[month - 1] + day - 1 + (month > 2 && leap(year) ? 1 : 0);
+    }
+
+    const Year& yearOf(int year)
+    {
+        auto it = years.find(year);
+        if (it != years.end())
             return it->second;
-        std::vector<int> days;
-        const QDate jan1(year, 1, 1);
-        const auto add = [&](const QDate& d) {
-            if (d.isValid() && d.year() == year && (week & weekdayBit(d.dayOfWeek())))
-                days.push_back(static_cast<int>(jan1.daysTo(d)));
+        Year y;
+        y.rest.reserve(16);
+        y.jan1 = QDate(year, 1, 1).toJulianDay();
+        y.length = leap(year) ? 366 : 365;
+        y.jan1Weekday = static_cast<int>(y.jan1 % 7) + 1; // Julian day 0 was a Monday
+        const auto add = [&](int dayInYear) {
+            if (dayInYear >= 0 && dayInYear < y.length &&
+                (week & weekdayBit((y.jan1Weekday - 1 + dayInYear) % 7 + 1)))
+                y.rest.push_back(dayInYear);
         };
         if (calendar.workingDays) {
             if (calendar.nationalHolidays) {
                 for (const FixedHoliday& h : kFixedHolidays)
-                    add(QDate(year, h.month, h.day));
-                add(easterSunday(year).addDays(1));
+                    add(dayOfYear(year, h.month, h.day));
+                const QDate easter = easterSunday(year);
+                add(dayOfYear(year, easter.month(), easter.day()) + 1);
             }
-            if (calendar.patron.isSet())
-                add(QDate(year, calendar.patron.month, calendar.patron.day));
+            const MonthDay& patron = calendar.patron;
+            if (patron.isSet() && patron.isValid() &&
+                (patron.month != 2 || patron.day != 29 || leap(year)))
+                add(dayOfYear(year, patron.month, patron.day));
         }
-        if (calendar.closuresCount()) {
-            const QDate dec31(year, 12, 31);
-            for (const CalendarClosure& c : calendar.closures) {
-                if (!c.first.isValid() || !c.last.isValid() || c.last < jan1 || c.first > dec31)
-                    continue;
-                for (QDate d = std::max(c.first, jan1); d <= std::min(c.last, dec31);
-                     d = d.addDays(1))
-                    add(d);
-            }
+        const qint64 dec31 = y.jan1 + y.length - 1;
+        for (const auto& [first, last] : closureDays) {
+            if (last < y.jan1 || first > dec31)
+                continue;
+            for (qint64 d = std::max(first, y.jan1); d <= std::min(last, dec31); ++d)
+                add(static_cast<int>(d - y.jan1));
         }
-        std::sort(days.begin(), days.end());
-        days.erase(std::unique(days.begin(), days.end()), days.end());
-        return rest.emplace(year, std::move(days)).first->second;
+        std::sort(y.rest.begin(), y.rest.end());
+        y.rest.erase(std::unique(y.rest.begin(), y.rest.end()), y.rest.end());
+        return years.emplace(year, std::move(y)).first->second;
     }
 
     // Working days among the first `days` days of a year.
-    qint64 workingBefore(int year, qint64 days)
+    qint64 workingBefore(const Year& y, qint64 days) const
     {
-        const QDate jan1(year, 1, 1);
-        const std::vector<int>& off = restOf(year);
-        const auto restBefore = std::lower_bound(off.begin(), off.end(), days) - off.begin();
-        return weekdaysIn(jan1.dayOfWeek(), days, week) - restBefore;
+        const auto restBefore = std::lower_bound(y.rest.begin(), y.rest.end(), days) - y.rest.begin();
+        return weekdaysIn(y.jan1Weekday, days, week) - restBefore;
     }
+    qint64 workingBefore(int year, qint64 days) { return workingBefore(yearOf(year), days); }
 
-    qint64 workingInYear(int year) { return workingBefore(year, QDate(year, 1, 1).daysInYear()); }
+    qint64 workingInYear(int year)
+    {
+        const Year& y = yearOf(year);
+        return workingBefore(y, y.length);
+    }
 
     int lastYear() const { return baseYear + static_cast<int>(cumulative.size()) - 1; }
 
@@ -484,6 +508,12 @@ WorkingTime::WorkingTime(const ProjectCalendar& calendar, const QDate& start)
     // Day 0: the first day that counts, looked for within a span longer than any closure.
     for (int i = 0; i < 366 * 310 && !calendar.isWorkingDay(m_first); ++i)
         m_first = m_first.addDays(1);
+    if (calendar.closuresCount()) {
+        for (const CalendarClosure& c : calendar.closures) {
+            if (c.first.isValid() && c.last.isValid() && c.first <= c.last)
+                t.closureDays.emplace_back(c.first.toJulianDay(), c.last.toJulianDay());
+        }
+    }
     t.first = m_first;
     t.baseYear = m_first.year();
     t.cumulative = {-t.workingBefore(t.baseYear, QDate(t.baseYear, 1, 1).daysTo(m_first))};
@@ -532,16 +562,26 @@ QDate WorkingTime::dayDate(qint64 k) const
         1;
     // Within the year: the first day after which k + 1 working days have passed.
     const qint64 wanted = k - *t.before(year) + 1;
-    int low = 0;
-    int high = QDate(year, 1, 1).daysInYear() - 1;
-    while (low < high) {
-        const int middle = (low + high) / 2;
-        if (t.workingBefore(year, middle + 1) >= wanted)
-            high = middle;
-        else
-            low = middle + 1;
+    const Table::Year& y = t.yearOf(year);
+    // The day of the (wanted + skipped)-th counted weekday, where skipped is the number of days
+    // off up to that day: found again until it no longer moves.
+    const int perWeek = std::popcount(t.week);
+    qint64 skipped = 0;
+    for (;;) {
+        const qint64 n = wanted + skipped - 1; // counted weekdays before the day
+        qint64 day = n / perWeek * 7;
+        for (qint64 left = n % perWeek;; ++day) {
+            if (t.week & weekdayBit(static_cast<int>((y.jan1Weekday - 1 + day) % 7) + 1)) {
+                if (left == 0)
+                    break;
+                --left;
+            }
+        }
+        const qint64 off = std::upper_bound(y.rest.begin(), y.rest.end(), day) - y.rest.begin();
+        if (off == skipped)
+            return QDate::fromJulianDay(y.jan1 + day);
+        skipped = off;
     }
-    return QDate(year, 1, 1).addDays(low);
 }
 
 QDate WorkingTime::dateAt(double time) const
