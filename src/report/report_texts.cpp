@@ -44,7 +44,8 @@ QStringList ReportTexts::methodFor(const ProjectCalendar& calendar)
 {
     // The paragraph on durations holds the place where the calendar is said.
     static const QStringList paragraphs = readParagraphs(QStringLiteral(":/report/metodo.txt"));
-    const QString said = calendarSentence(calendar) + QLatin1Char(' ') + fractionalTimeRule();
+    // The rule for half days is written in the text itself, as fractionalTimeRule() says it.
+    const QString said = calendarSentence(calendar);
     QStringList method;
     for (const QString& paragraph : paragraphs)
         method << QString(paragraph).replace(QStringLiteral("{calendario}"), said);
