@@ -110,8 +110,8 @@ void mapDates(benchmark::State& state, const Input& input)
     calendar.workingDays = true;
     calendar.patron = {7, 12};
     for (int year = 2027; year <= 2060; ++year)
-        calendar.closures.push_back({QDate(year, 8, 9), QDate(year, 8, 20),
-                                     QStringLiteral("chiusura estiva")});
+        calendar.closures.push_back(
+            {QDate(year, 8, 9), QDate(year, 8, 20), QStringLiteral("chiusura estiva")});
     project.setCalendar(calendar);
     const ScheduleResults computed = ComputeSchedule(project);
     const QDate start = parseDate(project.startDateText());

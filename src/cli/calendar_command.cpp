@@ -90,11 +90,10 @@ void printRestDays(QTextStream& out, const ProjectCalendar& c, const ScheduleRes
     }
     out << "Giorni non lavorativi nel periodo: " << off << "\n";
     for (const CalendarClosure& span : restSpans(c, from, to)) {
-        const QString when =
-            span.first == span.last
-                ? weekdayName(span.first.dayOfWeek()).left(3) + QLatin1Char(' ') +
-                      formatDate(span.first)
-                : formatDate(span.first) + QLatin1Char('-') + formatDate(span.last);
+        const QString when = span.first == span.last ? weekdayName(span.first.dayOfWeek()).left(3) +
+                                                           QLatin1Char(' ') + formatDate(span.first)
+                                                     : formatDate(span.first) + QLatin1Char('-') +
+                                                           formatDate(span.last);
         out << "  " << when.leftJustified(23) << "  " << forTerminal(span.description) << "\n";
     }
     if (weekly > 0) {
@@ -103,8 +102,8 @@ void printRestDays(QTextStream& out, const ProjectCalendar& c, const ScheduleRes
             if (!(c.countedWeek() & weekdayBit(d)))
                 rest << weekdayName(d);
         }
-        out << "  e " << weekly << " giorni di riposo settimanale (" << rest.join(QStringLiteral(", "))
-            << ")\n";
+        out << "  e " << weekly << " giorni di riposo settimanale ("
+            << rest.join(QStringLiteral(", ")) << ")\n";
     }
 }
 
@@ -113,11 +112,10 @@ int runCalendar(const CliCommand&, const CommandLine& line, QTextStream& out, QT
     const bool writes = line.values.contains(QStringLiteral("-o"));
     const bool describes = line.values.contains(QStringLiteral("--lavorativi")) ||
                            line.has(QStringLiteral("--naturali"));
-    const bool options =
-        describes || line.has(QStringLiteral("--senza-festivita")) ||
-        line.has(QStringLiteral("--chiusure-naturali")) ||
-        line.values.contains(QStringLiteral("--patrono")) ||
-        line.values.contains(QStringLiteral("--chiusura"));
+    const bool options = describes || line.has(QStringLiteral("--senza-festivita")) ||
+                         line.has(QStringLiteral("--chiusure-naturali")) ||
+                         line.values.contains(QStringLiteral("--patrono")) ||
+                         line.values.contains(QStringLiteral("--chiusura"));
     if (options && !writes)
         return usageError(err, QStringLiteral("manca -o OUT.txt"), kCalendarHelp);
     if (writes && !describes)
@@ -140,8 +138,8 @@ int runCalendar(const CliCommand&, const CommandLine& line, QTextStream& out, QT
                                      .arg(displayPath(line.file)));
         project.setCalendar(calendar.value());
         const QString output = line.value(QStringLiteral("-o"));
-        return reportWritten(writeProjectFile(output, project, contents.value().titlePage),
-                             output, out, err);
+        return reportWritten(writeProjectFile(output, project, contents.value().titlePage), output,
+                             out, err);
     }
 
     printCalendar(out, project.calendar());
@@ -158,10 +156,9 @@ int runCalendar(const CliCommand&, const CommandLine& line, QTextStream& out, QT
 
 Result<CalendarClosure> parseClosureOption(const QString& text)
 {
-    const Message wrong =
-        critical(QStringLiteral("chiusura non valida: \"%1\" (si scrive "
-                                "GG/MM/AAAA-GG/MM/AAAA[:descrizione])")
-                     .arg(text));
+    const Message wrong = critical(QStringLiteral("chiusura non valida: \"%1\" (si scrive "
+                                                  "GG/MM/AAAA-GG/MM/AAAA[:descrizione])")
+                                       .arg(text));
     const qsizetype colon = text.indexOf(QLatin1Char(':'));
     const QString span = colon < 0 ? text : text.left(colon);
     CalendarClosure closure;
@@ -198,7 +195,8 @@ Result<ProjectCalendar> calendarFromOptions(const CommandLine& line)
         const auto day = parseMonthDay(text);
         if (!day)
             return critical(
-                QStringLiteral("giorno del patrono non valido: \"%1\" (si scrive GG/MM)").arg(text));
+                QStringLiteral("giorno del patrono non valido: \"%1\" (si scrive GG/MM)")
+                    .arg(text));
         calendar.patron = *day;
     }
     for (const QString& text : line.valuesOf(QStringLiteral("--chiusura"))) {
@@ -213,12 +211,11 @@ Result<ProjectCalendar> calendarFromOptions(const CommandLine& line)
     return calendar;
 }
 
-const CliCommand kCalendarCommand{
-    "calendario",
-    {{"--naturali", "--senza-festivita", "--chiusure-naturali"},
-     {"-o", "--lavorativi", "--patrono", "--chiusura"}},
-    kCalendarHelp,
-    runCalendar,
-    nullptr};
+const CliCommand kCalendarCommand{"calendario",
+                                  {{"--naturali", "--senza-festivita", "--chiusure-naturali"},
+                                   {"-o", "--lavorativi", "--patrono", "--chiusura"}},
+                                  kCalendarHelp,
+                                  runCalendar,
+                                  nullptr};
 
 } // namespace zant

@@ -30,7 +30,7 @@ struct CommandLine
 {
     QString file;
     QStringList flags;
-    QMap<QString, QString> values; // the last value given to each option
+    QMap<QString, QString> values;       // the last value given to each option
     QMap<QString, QStringList> repeated; // every value, in order, for options given again
 
     bool has(const QString& flag) const { return flags.contains(flag); }

@@ -317,8 +317,7 @@ void paintRestDays(QPainter& p, const GanttChart& chart, const GanttGeometry& g,
             continue;
         const double x0 = g.xOfDay(from);
         const double width = (to - from) * g.dayWidth;
-        const QString name =
-            c.description.isEmpty() ? QStringLiteral("chiusura") : c.description;
+        const QString name = c.description.isEmpty() ? QStringLiteral("chiusura") : c.description;
         if (fm.horizontalAdvance(name) + 6 <= width) {
             p.drawText(QRectF(x0 + 3, top + 2, width - 6, fm.height()),
                        Qt::AlignLeft | Qt::AlignVCenter, name);
@@ -555,8 +554,7 @@ void paintGantt(QPainter& p, const GanttChart& chart, const GanttGeometry& g, co
         if (showDays) {
             p.setPen(QPen(kGrid, 0.6));
             p.drawLine(QPointF(x, middle), QPointF(x, bottom));
-            const bool rest =
-                chart.skipsDays() ? !chart.isWorkingDay(date) : date.dayOfWeek() >= 6;
+            const bool rest = chart.skipsDays() ? !chart.isWorkingDay(date) : date.dayOfWeek() >= 6;
             p.setPen(rest ? kCritical : kMuted);
             p.drawText(QRectF(x, middle, g.dayWidth, g.axisHeight / 2), Qt::AlignCenter,
                        QString::number(date.day()));

@@ -202,9 +202,8 @@ void paintLegend(QPainter& p, TitleBlock::Legend legend, const QRectF& area)
         entry(QStringLiteral("evento critico"), diamond(kCritical));
         entry(QStringLiteral("oggi"), stroke(kToday, 1.6, Qt::DashLine));
         if (legend == TitleBlock::Legend::GanttCalendar) {
-            entry(QStringLiteral("giorni non lavorativi e chiusure"), [&p](const QRectF& r) {
-                p.fillRect(r, kRestDay);
-            });
+            entry(QStringLiteral("giorni non lavorativi e chiusure"),
+                  [&p](const QRectF& r) { p.fillRect(r, kRestDay); });
         } else {
             entry(QStringLiteral("sabato e domenica (giorni in rosso)"), [&p](const QRectF& r) {
                 p.setFont(font(9));

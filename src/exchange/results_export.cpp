@@ -52,9 +52,9 @@ std::vector<ResultSheet> resultSheets(const Project& p, const ScheduleResults& r
                       QStringLiteral("Critico")};
     events.widths = {8, 40, 12, 12, 12, 12, 12, 8};
     for (int e = 1; e <= n; ++e) {
-        events.rows.push_back(
-            {double(e), p.description(e), r.earliest[e], dateAt(r.earliest[e]), r.latest[e],
-             dateAt(r.latest[e]), cleanFloat(r.eventFloat(e)), yesNo(r.isCritical(e))});
+        events.rows.push_back({double(e), p.description(e), r.earliest[e], dateAt(r.earliest[e]),
+                               r.latest[e], dateAt(r.latest[e]), cleanFloat(r.eventFloat(e)),
+                               yesNo(r.isCritical(e))});
     }
 
     ResultSheet& activities = sheets[1];
@@ -82,9 +82,9 @@ std::vector<ResultSheet> resultSheets(const Project& p, const ScheduleResults& r
             const double total = cleanFloat(r.linkFloatAt(i, s));
             activities.rows.push_back(
                 {double(i), double(k), p.activityName(i, s), d, dateAt(r.earliest[i]),
-                 dateAt(r.earliest[i] + d), dateAt(r.latest[k] - d),
-                 dateAt(r.latest[k]), total, cleanFloat(r.linkFreeFloatAt(i, s)),
-                 cleanFloat(r.linkIndependentFloatAt(i, s)), yesNo(isZeroFloat(total))});
+                 dateAt(r.earliest[i] + d), dateAt(r.latest[k] - d), dateAt(r.latest[k]), total,
+                 cleanFloat(r.linkFreeFloatAt(i, s)), cleanFloat(r.linkIndependentFloatAt(i, s)),
+                 yesNo(isZeroFloat(total))});
         }
     }
 

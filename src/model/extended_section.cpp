@@ -119,8 +119,7 @@ public:
     {
         if (m_records == 0)
             return {};
-        QByteArray out = kHeader.toLatin1() + ';' + QByteArray::number(version) +
-                         "\r\n" + m_bytes;
+        QByteArray out = kHeader.toLatin1() + ';' + QByteArray::number(version) + "\r\n" + m_bytes;
         out += kEnd.toLatin1() + ';' + QByteArray::number(m_records) + "\r\n";
         return out;
     }

@@ -17,8 +17,9 @@ namespace {
 const char* const kShortWeekdays[] = {"lun", "mar", "mer", "gio", "ven", "sab", "dom"};
 const char* const kWeekdays[] = {"lunedì",  "martedì", "mercoledì", "giovedì",
                                  "venerdì", "sabato",  "domenica"};
-const char* const kMonths[] = {"gennaio", "febbraio", "marzo",     "aprile",  "maggio",   "giugno",
-                               "luglio",  "agosto",   "settembre", "ottobre", "novembre", "dicembre"};
+const char* const kMonths[] = {"gennaio",   "febbraio", "marzo",    "aprile",
+                               "maggio",    "giugno",   "luglio",   "agosto",
+                               "settembre", "ottobre",  "novembre", "dicembre"};
 
 struct FixedHoliday
 {
@@ -246,17 +247,19 @@ Outcome checkCalendar(const ProjectCalendar& calendar)
                             .arg(calendar.patron.day)
                             .arg(calendar.patron.month));
     if (calendar.closures.size() > static_cast<std::size_t>(kMaxClosures))
-        return critical(QStringLiteral("Si possono indicare al più %1 chiusure.").arg(kMaxClosures));
+        return critical(
+            QStringLiteral("Si possono indicare al più %1 chiusure.").arg(kMaxClosures));
     for (std::size_t i = 0; i < calendar.closures.size(); ++i) {
         const CalendarClosure& c = calendar.closures[i];
         const auto inRange = [](const QDate& d) {
             return d.isValid() && d >= firstAllowedDate() && d <= lastAllowedDate();
         };
         if (!inRange(c.first) || !inRange(c.last))
-            return critical(QStringLiteral("La chiusura n. %1 ha una data non valida: le date "
-                                           "vanno dal %2 al %3.")
-                                .arg(i + 1)
-                                .arg(formatDate(firstAllowedDate()), formatDate(lastAllowedDate())));
+            return critical(
+                QStringLiteral("La chiusura n. %1 ha una data non valida: le date "
+                               "vanno dal %2 al %3.")
+                    .arg(i + 1)
+                    .arg(formatDate(firstAllowedDate()), formatDate(lastAllowedDate())));
         if (c.last < c.first)
             return critical(QStringLiteral("La chiusura n. %1 finisce il %2, prima di cominciare "
                                            "(%3).")
@@ -345,10 +348,9 @@ std::vector<CalendarClosure> restSpans(const ProjectCalendar& calendar, const QD
             }
         }
     }
-    std::stable_sort(spans.begin(), spans.end(),
-                     [](const CalendarClosure& a, const CalendarClosure& b) {
-                         return a.first < b.first;
-                     });
+    std::stable_sort(
+        spans.begin(), spans.end(),
+        [](const CalendarClosure& a, const CalendarClosure& b) { return a.first < b.first; });
     return spans;
 }
 
@@ -356,7 +358,8 @@ QString calendarSentence(const ProjectCalendar& calendar)
 {
     QString text;
     if (calendar.workingDays) {
-        text = QStringLiteral("Durate in giorni lavorativi (%1)").arg(weekText(calendar.workingWeek));
+        text =
+            QStringLiteral("Durate in giorni lavorativi (%1)").arg(weekText(calendar.workingWeek));
         const bool patron = calendar.patron.isSet();
         const QString patronText =
             QStringLiteral("patrono (%1)").arg(longMonthDay(calendar.patron));
@@ -466,7 +469,8 @@ struct WorkingTime::Table
     // Working days among the first `days` days of a year.
     qint64 workingBefore(const Year& y, qint64 days) const
     {
-        const auto restBefore = std::lower_bound(y.rest.begin(), y.rest.end(), days) - y.rest.begin();
+        const auto restBefore =
+            std::lower_bound(y.rest.begin(), y.rest.end(), days) - y.rest.begin();
         return weekdaysIn(y.jan1Weekday, days, week) - restBefore;
     }
     qint64 workingBefore(int year, qint64 days) { return workingBefore(yearOf(year), days); }

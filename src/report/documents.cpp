@@ -250,8 +250,8 @@ ProgrammeSummary summarizeProgramme(const Project& project, const ScheduleResult
     s.startDate = project.startDateText();
     const WorkingTime& clock = results.clock;
     if (clock.isValid() && clock.firstDay() != clock.start())
-        s.startDate += QStringLiteral(" (non lavorativa: il giorno 0 è %1)")
-                           .arg(formatDate(clock.firstDay()));
+        s.startDate +=
+            QStringLiteral(" (non lavorativa: il giorno 0 è %1)").arg(formatDate(clock.firstDay()));
     s.events = n;
     s.criticalPath = results.criticalPath;
     s.workingDays = project.calendar().workingDays;

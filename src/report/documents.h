@@ -50,7 +50,7 @@ struct ActivityFloat
 // The figures of the summary page, all from the same computation as the tables.
 struct ProgrammeSummary
 {
-    QString startDate; // with the first working day after it, when it is not one
+    QString startDate;  // with the first working day after it, when it is not one
     QString finishDate; // latest date of the final event
     double totalDays = 0;
     int events = 0;

@@ -23,12 +23,12 @@ namespace zant {
 
 namespace {
 
-const char* const kMonthNames[] = {"gennaio", "febbraio", "marzo",     "aprile",
-                                   "maggio",  "giugno",   "luglio",    "agosto",
-                                   "settembre", "ottobre", "novembre", "dicembre"};
+const char* const kMonthNames[] = {"gennaio",   "febbraio", "marzo",    "aprile",
+                                   "maggio",    "giugno",   "luglio",   "agosto",
+                                   "settembre", "ottobre",  "novembre", "dicembre"};
 
-template <typename W> W* named(W* widget, const char* name, const QString& accessibleName,
-                               const QString& toolTip = {})
+template <typename W>
+W* named(W* widget, const char* name, const QString& accessibleName, const QString& toolTip = {})
 {
     widget->setObjectName(QString::fromLatin1(name));
     widget->setAccessibleName(accessibleName);
@@ -96,8 +96,8 @@ calendarioprogetto::calendarioprogetto(ModZANT& app, QWidget* parent) : QDialog(
     m_patrono = named(new QCheckBox(QStringLiteral("Santo &patrono:")), "patrono",
                       QStringLiteral("Santo patrono escluso"),
                       QStringLiteral("il giorno del santo patrono del luogo dei lavori non conta"));
-    m_patronogiorno = named(new QSpinBox, "patronogiorno",
-                            QStringLiteral("Giorno del santo patrono"));
+    m_patronogiorno =
+        named(new QSpinBox, "patronogiorno", QStringLiteral("Giorno del santo patrono"));
     m_patronogiorno->setRange(1, 31);
     m_patronomese = named(new QComboBox, "patronomese", QStringLiteral("Mese del santo patrono"));
     for (const char* month : kMonthNames)
@@ -109,8 +109,7 @@ calendarioprogetto::calendarioprogetto(ModZANT& app, QWidget* parent) : QDialog(
     patronLayout->addStretch();
 
     auto* closures = new QGroupBox(QStringLiteral("Chiusure del cantiere"));
-    m_chiusure = named(new QTableWidget(0, 3), "chiusure",
-                       QStringLiteral("Chiusure del cantiere"),
+    m_chiusure = named(new QTableWidget(0, 3), "chiusure", QStringLiteral("Chiusure del cantiere"),
                        QStringLiteral("una riga per chiusura: primo e ultimo giorno (GG/MM/AAAA) "
                                       "e descrizione"));
     m_chiusure->setHorizontalHeaderLabels(
@@ -166,11 +165,10 @@ calendarioprogetto::calendarioprogetto(ModZANT& app, QWidget* parent) : QDialog(
     connect(m_applica, &QPushButton::clicked, this, &calendarioprogetto::applica_Click);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
-    for (QAbstractButton* b : {static_cast<QAbstractButton*>(m_naturali),
-                               static_cast<QAbstractButton*>(m_lavorativi),
-                               static_cast<QAbstractButton*>(m_festivita),
-                               static_cast<QAbstractButton*>(m_patrono),
-                               static_cast<QAbstractButton*>(m_chiusureNaturali)})
+    for (QAbstractButton* b :
+         {static_cast<QAbstractButton*>(m_naturali), static_cast<QAbstractButton*>(m_lavorativi),
+          static_cast<QAbstractButton*>(m_festivita), static_cast<QAbstractButton*>(m_patrono),
+          static_cast<QAbstractButton*>(m_chiusureNaturali)})
         connect(b, &QAbstractButton::toggled, this, &calendarioprogetto::refresh);
     connect(m_patronogiorno, &QSpinBox::valueChanged, this, &calendarioprogetto::refresh);
     connect(m_patronomese, &QComboBox::currentIndexChanged, this, &calendarioprogetto::refresh);
@@ -282,11 +280,12 @@ Result<ProjectCalendar> calendarioprogetto::shownCalendar() const
             continue;
         CalendarClosure closure{parseDate(from), parseDate(to.isEmpty() ? from : to), description};
         if (!closure.first.isValid() || !closure.last.isValid())
-            return critical(QStringLiteral("La chiusura n. %1 non ha date valide: scrivere il "
-                                           "primo e l'ultimo giorno come GG/MM/AAAA, dal %2 al "
-                                           "%3.")
-                                .arg(row + 1)
-                                .arg(formatDate(firstAllowedDate()), formatDate(lastAllowedDate())));
+            return critical(
+                QStringLiteral("La chiusura n. %1 non ha date valide: scrivere il "
+                               "primo e l'ultimo giorno come GG/MM/AAAA, dal %2 al "
+                               "%3.")
+                    .arg(row + 1)
+                    .arg(formatDate(firstAllowedDate()), formatDate(lastAllowedDate())));
         c.closures.push_back(std::move(closure));
     }
     if (Outcome refused = checkCalendar(c))

@@ -64,15 +64,16 @@ void dati::buildCommands()
     addHelpMenu(QStringLiteral("inter"), QStringLiteral("suggerimenti"));
     addWindowItem(1);
 
-    buildToolbar({{ToolbarButton::Apri, [this] { apri_Click(); }},
-                  {ToolbarButton::Salva, [this] { salva_Click(); }},
-                  {ToolbarButton::Elimina, [this] { eliminare_click(); }},
-                  {ToolbarButton::Stampa, [this] { stampa_Click(); }},
-                  {ToolbarButton::Controllo, [this] { controlla_Click(); }},
-                  {ToolbarButton::Calendario, [this] { m_app.showWindow(win::calendarioprogetto); }},
-                  {ToolbarButton::Cancella, [this] { cancella_click(); }},
-                  {ToolbarButton::Uscita, [this] { usci_Click(); }}},
-                 QStringLiteral("apri files"));
+    buildToolbar(
+        {{ToolbarButton::Apri, [this] { apri_Click(); }},
+         {ToolbarButton::Salva, [this] { salva_Click(); }},
+         {ToolbarButton::Elimina, [this] { eliminare_click(); }},
+         {ToolbarButton::Stampa, [this] { stampa_Click(); }},
+         {ToolbarButton::Controllo, [this] { controlla_Click(); }},
+         {ToolbarButton::Calendario, [this] { m_app.showWindow(win::calendarioprogetto); }},
+         {ToolbarButton::Cancella, [this] { cancella_click(); }},
+         {ToolbarButton::Uscita, [this] { usci_Click(); }}},
+        QStringLiteral("apri files"));
 
     addButtons(
         {

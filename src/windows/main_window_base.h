@@ -102,8 +102,8 @@ protected:
     // The right-hand "Fi&nestra n.N di 3" item, opening the window's own guide.
     void addWindowItem(int ownNumber);
 
-    // The toolbar's positions, with the window's own handlers of the file and data commands; the data
-    // window calls its first button "apri files". A command the window has no handler for is
+    // The toolbar's positions, with the window's own handlers of the file and data commands; the
+    // data window calls its first button "apri files". A command the window has no handler for is
     // shown disabled, and the positions that open a window are enabled only when that window
     // (or, for the window's own position, its guide) exists. Call after addViewMenu.
     struct ToolbarAction

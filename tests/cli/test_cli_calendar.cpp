@@ -18,9 +18,11 @@ using zant::test::run;
 
 namespace {
 
-const QString kExample = QStringLiteral(ZANT_SOURCE_DIR "/examples/ZANT-dati-esempio-magazzino.txt");
-const QStringList kExampleCalendar = {"--lavorativi", "lun,mar,mer,gio,ven", "--patrono", "07/12",
-                                      "--chiusura", "09/08/2027-20/08/2027:chiusura estiva"};
+const QString kExample =
+    QStringLiteral(ZANT_SOURCE_DIR "/examples/ZANT-dati-esempio-magazzino.txt");
+const QStringList kExampleCalendar = {"--lavorativi", "lun,mar,mer,gio,ven",
+                                      "--patrono",    "07/12",
+                                      "--chiusura",   "09/08/2027-20/08/2027:chiusura estiva"};
 
 QByteArray contentOf(const QString& path)
 {
@@ -43,8 +45,8 @@ private slots:
     void exampleInWorkingDays()
     {
         const QString copy = m_dir.filePath("ZANT-dati-lavorativi.txt");
-        const Run written = run(QStringList{"calendario", kExample} + kExampleCalendar +
-                                QStringList{"-o", copy});
+        const Run written =
+            run(QStringList{"calendario", kExample} + kExampleCalendar + QStringList{"-o", copy});
         QCOMPARE(written.code, 0);
         QCOMPARE(written.out, "scritto " + copy + "\n");
 
@@ -52,7 +54,9 @@ private slots:
         QCOMPARE(json.code, 0);
         const QJsonObject o = QJsonDocument::fromJson(json.out.toUtf8()).object();
         const QJsonArray events = o["events"].toArray();
-        const auto dateOf = [&](int e) { return events[e - 1].toObject()["earliestDate"].toString(); };
+        const auto dateOf = [&](int e) {
+            return events[e - 1].toObject()["earliestDate"].toString();
+        };
         QCOMPARE(events[24].toObject()["earliest"].toDouble(), 169.0);
         QCOMPARE(dateOf(25), QString("10/11/2027"));
         QCOMPARE(dateOf(5), QString("05/04/2027"));  // 24 days, over Easter Monday
@@ -104,9 +108,8 @@ private slots:
         QTest::newRow("both kinds of days")
             << QStringList{"--naturali", "--lavorativi", "lun", "-o", "x.txt"}
             << "--lavorativi e --naturali non vanno insieme";
-        QTest::newRow("unknown weekday")
-            << QStringList{"--lavorativi", "lun,festa", "-o", "x.txt"}
-            << "giorni lavorativi non validi: \"lun,festa\"";
+        QTest::newRow("unknown weekday") << QStringList{"--lavorativi", "lun,festa", "-o", "x.txt"}
+                                         << "giorni lavorativi non validi: \"lun,festa\"";
         QTest::newRow("patron that is no day")
             << QStringList{"--lavorativi", "lun", "--patrono", "31/02", "-o", "x.txt"}
             << "giorno del patrono non valido: \"31/02\"";
@@ -135,15 +138,15 @@ private slots:
     void repeatedClosures()
     {
         const QString copy = m_dir.filePath("ZANT-dati-chiusure.txt");
-        const Run r = run({"calendario", kExample, "--naturali", "--chiusure-naturali",
-                           "--chiusura", "10/03/2027-12/03/2027:fermo per neve", "--chiusura",
-                           "02/04/2027"});
+        const Run r =
+            run({"calendario", kExample, "--naturali", "--chiusure-naturali", "--chiusura",
+                 "10/03/2027-12/03/2027:fermo per neve", "--chiusura", "02/04/2027"});
         QCOMPARE(r.code, 2); // no -o
-        QCOMPARE(run({"calendario", kExample, "--naturali", "--chiusure-naturali", "--chiusura",
-                      "10/03/2027-12/03/2027:fermo per neve", "--chiusura", "02/04/2027", "-o",
-                      copy})
-                     .code,
-                 0);
+        QCOMPARE(
+            run({"calendario", kExample, "--naturali", "--chiusure-naturali", "--chiusura",
+                 "10/03/2027-12/03/2027:fermo per neve", "--chiusura", "02/04/2027", "-o", copy})
+                .code,
+            0);
         const auto read = readProjectFile(copy);
         QVERIFY(read.ok());
         const ProjectCalendar& c = read.value().project.calendar();

@@ -487,14 +487,15 @@ private slots:
         project.setCalendar(c);
         const auto bytes = serializeProjectData(project, sampleTitlePage());
         QVERIFY(bytes.ok());
-        const QByteArray expectedSection = "ZANT-SEZIONE-ESTESA;2\r\n"
-                                           "CALENDARIO;LAVORATIVI;450;NO\r\n"
-                                           "SETTIMANA;lun,mar,mer,gio,ven,sab\r\n"
-                                           "FESTIVITA;SI\r\n"
-                                           "PATRONO;07/12\r\n"
-                                           "CHIUSURA;09/08/2027;20/08/2027;chiusura estiva%3B 100%25\r\n"
-                                           "CHIUSURA;12/01/2027;12/01/2027;\r\n"
-                                           "FINE;6\r\n";
+        const QByteArray expectedSection =
+            "ZANT-SEZIONE-ESTESA;2\r\n"
+            "CALENDARIO;LAVORATIVI;450;NO\r\n"
+            "SETTIMANA;lun,mar,mer,gio,ven,sab\r\n"
+            "FESTIVITA;SI\r\n"
+            "PATRONO;07/12\r\n"
+            "CHIUSURA;09/08/2027;20/08/2027;chiusura estiva%3B 100%25\r\n"
+            "CHIUSURA;12/01/2027;12/01/2027;\r\n"
+            "FINE;6\r\n";
         QVERIFY2(bytes.value().endsWith(expectedSection), bytes.value().constData());
         const auto read = parseProjectData(bytes.value(), "ZANT-dati-calendario");
         QVERIFY(read.ok());
@@ -513,13 +514,13 @@ private slots:
         QTest::addColumn<QByteArray>("section");
         QTest::addColumn<QString>("expected");
         const QByteArray head = "ZANT-SEZIONE-ESTESA;2\r\n";
-        QTest::newRow("unknown kind of days") << head + "CALENDARIO;FERIALI;480;NO\r\nFINE;1\r\n"
-                                              << "riga 9): i giorni del calendario sono \"FERIALI\"";
+        QTest::newRow("unknown kind of days")
+            << head + "CALENDARIO;FERIALI;480;NO\r\nFINE;1\r\n"
+            << "riga 9): i giorni del calendario sono \"FERIALI\"";
         QTest::newRow("day of 2000 minutes") << head + "CALENDARIO;LAVORATIVI;2000;NO\r\nFINE;1\r\n"
                                              << "la giornata lavorativa di \"2000\" minuti";
-        QTest::newRow("record twice")
-            << head + "FESTIVITA;SI\r\nFESTIVITA;NO\r\nFINE;2\r\n"
-            << "riga 10): il record FESTIVITA è ripetuto";
+        QTest::newRow("record twice") << head + "FESTIVITA;SI\r\nFESTIVITA;NO\r\nFINE;2\r\n"
+                                      << "riga 10): il record FESTIVITA è ripetuto";
         QTest::newRow("week of no days") << head + "SETTIMANA;\r\nFINE;1\r\n"
                                          << "la settimana lavorativa \"\" non è un elenco";
         QTest::newRow("holidays neither yes nor no") << head + "FESTIVITA;FORSE\r\nFINE;1\r\n"

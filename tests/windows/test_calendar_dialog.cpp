@@ -32,8 +32,8 @@ struct Fixture : AppWithFakes
 
     Fixture()
     {
-        auto example =
-            readProjectFile(QStringLiteral(ZANT_SOURCE_DIR "/examples/ZANT-dati-esempio-magazzino.txt"));
+        auto example = readProjectFile(
+            QStringLiteral(ZANT_SOURCE_DIR "/examples/ZANT-dati-esempio-magazzino.txt"));
         giveProject(app, example.value().project, example.value().titlePage);
         registerAllWindows(app);
         window = app.windowAs<dati>(win::dati);
@@ -195,10 +195,12 @@ private slots:
     {
         QTest::addColumn<QString>("what");
         QTest::addColumn<QString>("message");
-        QTest::newRow("a closure that is no date")
-            << "closure" << "La chiusura n. 1 non ha date valide";
-        QTest::newRow("no working day") << "week" << "almeno un giorno lavorativo";
-        QTest::newRow("patron on 31 February") << "patron" << "non è una data";
+        QTest::newRow("a closure that is no date") << "closure"
+                                                   << "La chiusura n. 1 non ha date valide";
+        QTest::newRow("no working day") << "week"
+                                        << "almeno un giorno lavorativo";
+        QTest::newRow("patron on 31 February") << "patron"
+                                               << "non è una data";
     }
 
     void refusalsKeepTheDialogOpen()
