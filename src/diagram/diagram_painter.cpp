@@ -587,7 +587,7 @@ void paintGantt(QPainter& p, const GanttChart& chart, const GanttGeometry& g, co
     // quarter of a million rows for a reduced overview took seconds.
     const bool showLabels = g.rowHeight * std::abs(p.worldTransform().m22()) >= 3;
     const auto dateText = [&](double t) {
-        return chart.dateAt(t).toString(QStringLiteral("dd/MM/yy"));
+        return chart.eventDate(t).toString(QStringLiteral("dd/MM/yy"));
     };
     for (int row = shownFirst; row < shownLast; ++row) {
         const GanttBar& bar = chart.bars[row];

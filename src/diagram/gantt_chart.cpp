@@ -15,7 +15,14 @@ WorkingTime GanttChart::timeline() const
 
 QDate GanttChart::dateAt(double days) const
 {
-    return timeline().dateAt(days);
+    if (!std::isfinite(days))
+        return QDate();
+    return timeline().dayDate(static_cast<qint64>(std::floor(days + 1e-9)));
+}
+
+QDate GanttChart::eventDate(double time) const
+{
+    return timeline().dateAt(time);
 }
 
 double GanttChart::dayOf(double time) const
