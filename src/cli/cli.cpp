@@ -112,8 +112,11 @@ void writeTable(QTextStream& out, const ProjectFileContents& c, const ScheduleRe
     const int n = r.eventCount;
     if (!c.titlePage[TitlePage::progetto].isEmpty())
         out << "Progetto: " << c.titlePage[TitlePage::progetto] << "\n";
-    out << "Data d'inizio degli eventi: " << p.startDateText() << "  -  eventi: " << n << "\n"
-        << calendarSentence(p.calendar()) << "\n\nA) Tempi e date\n";
+    out << "Data d'inizio degli eventi: " << p.startDateText() << "  -  eventi: " << n << "\n";
+    // A project in calendar days prints as it always did; another calendar is said first.
+    if (!p.calendar().isDefault())
+        out << calendarSentence(p.calendar()) << "\n";
+    out << "\nA) Tempi e date\n";
     out << cell("evento", 6, true) << "  " << cell("descrizione", 30, false) << "  "
         << cell("tempo minimo", 12, true) << "  " << cell("data minima", 11, false) << "  "
         << cell("tempo massimo", 13, true) << "  " << cell("data massima", 12, false) << "  "

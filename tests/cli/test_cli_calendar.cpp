@@ -73,6 +73,13 @@ private slots:
                          "patrono (7 dicembre) escluse; chiusure: chiusura estiva dal 09/08/2027 "
                          "al 20/08/2027."));
 
+        // The text of compute says the calendar under the start date.
+        const Run table = run({"compute", copy});
+        QCOMPARE(table.code, 0);
+        QVERIFY2(table.out.contains("eventi: 25\n" + calendar["text"].toString() +
+                                    "\n\nA) Tempi e date\n"),
+                 qPrintable(table.out.left(300)));
+
         // The listing of the calendar and of the days off within the works.
         const Run shown = run({"calendario", copy});
         QCOMPARE(shown.code, 0);
@@ -96,6 +103,11 @@ private slots:
         QVERIFY(shown.out.startsWith("Calendario: Durate in giorni naturali e consecutivi.\n"));
         QVERIFY(shown.out.contains("Periodo dei lavori: dal 01/03/2027 al 17/08/2027\n"));
         QVERIFY(shown.out.contains("nessuno, si contano tutti i giorni"));
+        // A calendar-day project computes to the text it always had.
+        const Run table = run({"compute", kExample});
+        QCOMPARE(table.code, 0);
+        QVERIFY2(table.out.contains("eventi: 25\n\nA) Tempi e date\n"),
+                 qPrintable(table.out.left(300)));
     }
 
     void refusals_data()
