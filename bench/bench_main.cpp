@@ -2,6 +2,7 @@
 
 #include "model/data_check.h"
 #include "model/project_file.h"
+#include "model/text_format.h"
 #include "schedule/schedule.h"
 
 #include <QDir>
@@ -100,6 +101,33 @@ void compute(benchmark::State& state, const Input& input)
     countLinks(state, input);
 }
 
+// The dates of every event, earliest and latest, on a calendar of working days with holidays,
+// a patron's day and closures: the mapping a computation adds to the times, from nothing.
+void mapDates(benchmark::State& state, const Input& input)
+{
+    Project project = input.project;
+    ProjectCalendar calendar;
+    calendar.workingDays = true;
+    calendar.patron = {7, 12};
+    for (int year = 2027; year <= 2060; ++year)
+        calendar.closures.push_back(
+            {QDate(year, 8, 9), QDate(year, 8, 20), QStringLiteral("chiusura estiva")});
+    project.setCalendar(calendar);
+    const ScheduleResults computed = ComputeSchedule(project);
+    const QDate start = parseDate(project.startDateText());
+    for (auto _ : state) {
+        const WorkingTime clock(calendar, start);
+        for (int e = 1; e <= computed.eventCount; ++e) {
+            QString early = formatDate(clock.dateAt(computed.earliest[e]));
+            QString late = formatDate(clock.dateAt(computed.latest[e]));
+            benchmark::DoNotOptimize(early);
+            benchmark::DoNotOptimize(late);
+        }
+    }
+    state.counters["events"] = computed.eventCount;
+    state.counters["final_time"] = computed.earliest[computed.eventCount];
+}
+
 void serialize(benchmark::State& state, const Input& input)
 {
     for (auto _ : state) {
@@ -167,6 +195,7 @@ int main(int argc, char** argv)
         reg("parse", [&input](benchmark::State& s) { parse(s, input); });
         reg("check", [&input](benchmark::State& s) { check(s, input); });
         reg("compute", [&input](benchmark::State& s) { compute(s, input); });
+        reg("map_dates_working_calendar", [&input](benchmark::State& s) { mapDates(s, input); });
         reg("save_serialize", [&input](benchmark::State& s) { serialize(s, input); });
         reg("save_write", [&input, savePath](benchmark::State& s) { write(s, input, savePath); });
     }

@@ -51,6 +51,8 @@ inline QString firstDifference(const Project& a, const Project& b)
     }
     if (a.keptRecords() != b.keptRecords())
         return QStringLiteral("kept records");
+    if (!(a.calendar() == b.calendar()))
+        return QStringLiteral("calendar");
     return QString();
 }
 
@@ -109,6 +111,22 @@ inline QString scheduleFault(const Project& project)
             return QStringLiteral("an event's latest time leaves no room for %1 -> %2")
                 .arg(a.from)
                 .arg(a.to);
+    }
+    // Dates follow the calendar: an event's date is a day that counts, and a later time never
+    // has an earlier date.
+    const ProjectCalendar& calendar = project.calendar();
+    for (int k = 1; k <= n && r.clock.isValid(); ++k) {
+        const QDate early = r.dateAt(r.earliest[k]);
+        if (early.isValid() && !calendar.isWorkingDay(early) && calendar.skipsDays())
+            return QStringLiteral("event %1 falls on a day that does not count").arg(k);
+        if (early.isValid() && r.earliestDate[k] != formatDate(early))
+            return QStringLiteral("event %1 is dated apart from the calendar").arg(k);
+        for (const Activity a : project.activities(k)) {
+            const QDate next = r.dateAt(r.earliest[a.to]);
+            if (early.isValid() && next.isValid() && r.earliest[a.to] >= r.earliest[k] &&
+                next < early)
+                return QStringLiteral("event %1 is dated before event %2").arg(a.to).arg(k);
+        }
     }
     for (int k = 1; k <= n; ++k) {
         // Every event starts when the longest of its incoming activities ends, not later.

@@ -1,5 +1,6 @@
 #include "cli/cli.h"
 #include "cli/amounts_command.h"
+#include "cli/calendar_command.h"
 #include "cli/exchange_commands.h"
 
 #include "cli/cli_diagram.h"
@@ -53,6 +54,9 @@ const char* const kUsage =
     "                             diagramma di Gantt\n"
     "  importi FILE [--json] [--sal-mesi N | --sal-importo EURO]\n"
     "                             importi per mese e per anno, previsione dei SAL\n"
+    "  calendario FILE [--lavorativi GIORNI | --naturali ... -o OUT.txt]\n"
+    "                             calendario del progetto e giorni non lavorativi, o una\n"
+    "                             copia del progetto con un altro calendario\n"
     "  <comando> --help           aiuto sul comando\n"
     "opzioni dei documenti (quali prende ogni comando: zant-cli <comando> --help):\n"
     "  --frontespizio FILE        prende i dati del frontespizio da un file ZANT-front-\n"
@@ -111,8 +115,11 @@ void writeTable(QTextStream& out, const ProjectFileContents& c, const ScheduleRe
     const int n = r.eventCount;
     if (!c.titlePage[TitlePage::progetto].isEmpty())
         out << "Progetto: " << c.titlePage[TitlePage::progetto] << "\n";
-    out << "Data d'inizio degli eventi: " << p.startDateText() << "  -  eventi: " << n
-        << "\n\nA) Tempi e date\n";
+    out << "Data d'inizio degli eventi: " << p.startDateText() << "  -  eventi: " << n << "\n";
+    // A project in calendar days prints as it always did; another calendar is said first.
+    if (!p.calendar().isDefault())
+        out << calendarSentence(p.calendar()) << "\n";
+    out << "\nA) Tempi e date\n";
     out << cell("evento", 6, true) << "  " << cell("descrizione", 30, false) << "  "
         << cell("tempo minimo", 12, true) << "  " << cell("data minima", 11, false) << "  "
         << cell("tempo massimo", 13, true) << "  " << cell("data massima", 12, false) << "  "
@@ -394,7 +401,7 @@ const CliCommand* findCommand(const QString& name, const QStringList& args)
     }
     for (const CliCommand* command :
          {&kCheckCommand, &kComputeCommand, &kGuideCommand, &kExportCommand, &kImportCommand,
-          &kDiagramCommand, &kGanttCommand, &kAmountsCommand}) {
+          &kDiagramCommand, &kGanttCommand, &kAmountsCommand, &kCalendarCommand}) {
         if (name == QLatin1String(command->name))
             return command;
     }

@@ -122,7 +122,7 @@ int runGantt(const CliCommand& command, const CommandLine& line, QTextStream& ou
     block.project = c->contents.titlePage[TitlePage::progetto];
     block.computed = today;
     block.unitsPerDay = geometry.dayWidth;
-    block.legend = TitleBlock::Legend::Gantt;
+    block.legend = ganttLegend(chart);
     const auto error = exportStandalone(
         output, geometry.size(chart), [&](QPainter& p) { paintGantt(p, chart, geometry, today); },
         block, ganttSmallestText(geometry));

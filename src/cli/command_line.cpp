@@ -55,8 +55,10 @@ Result<CommandLine> parseCommandLine(const QStringList& args, const CommandOptio
             line.flags << flag;
     }
     for (const QString& option : options.values) {
-        if (parser.isSet(nameOf(option)))
+        if (parser.isSet(nameOf(option))) {
             line.values.insert(option, parser.value(nameOf(option)));
+            line.repeated.insert(option, parser.values(nameOf(option)));
+        }
     }
     const QStringList positional = parser.positionalArguments();
     const qsizetype files = options.file == CommandOptions::File::None ? 0 : 1;

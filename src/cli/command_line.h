@@ -30,10 +30,12 @@ struct CommandLine
 {
     QString file;
     QStringList flags;
-    QMap<QString, QString> values;
+    QMap<QString, QString> values;       // the last value given to each option
+    QMap<QString, QStringList> repeated; // every value, in order, for options given again
 
     bool has(const QString& flag) const { return flags.contains(flag); }
     QString value(const QString& option) const { return values.value(option); }
+    QStringList valuesOf(const QString& option) const { return repeated.value(option); }
 };
 
 // Reads the arguments of one command (without the command's name). Refused with the Italian

@@ -2,6 +2,8 @@
 
 #include "model/text_format.h"
 
+#include <QStringList>
+
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -182,11 +184,74 @@ private:
 constexpr qsizetype kLinkRecord = 128 + 7 * JsonBuffer::kMaxNumber;
 constexpr qsizetype kEventRecord = 192 + 4 * JsonBuffer::kMaxNumber;
 
+// The calendar the dates follow: how days are counted, what does not count, day 0 and the
+// sentence the documents say it with.
+void writeCalendar(JsonBuffer& out, const ProjectCalendar& c, const WorkingTime& clock)
+{
+    const auto yesNo = [&out](bool value) {
+        out.reserve(8);
+        if (value)
+            out.raw("true");
+        else
+            out.raw("false");
+    };
+    out.reserve(64);
+    out.raw(", \"calendar\": {\"days\": ")
+        .string(c.workingDays ? QStringLiteral("lavorativi") : QStringLiteral("naturali"));
+    out.reserve(32);
+    out.raw(", \"workingWeek\": [");
+    const QStringList week = weekdayList(c.workingWeek).split(QLatin1Char(','), Qt::SkipEmptyParts);
+    for (qsizetype i = 0; i < week.size(); ++i) {
+        out.reserve(4);
+        if (i > 0)
+            out.raw(", ");
+        out.string(week[i]);
+    }
+    out.reserve(32);
+    out.raw("], \"nationalHolidays\": ");
+    yesNo(c.nationalHolidays);
+    out.reserve(32);
+    out.raw(", \"patron\": ");
+    if (c.patron.isSet())
+        out.string(formatMonthDay(c.patron));
+    else
+        out.raw("null");
+    out.reserve(32);
+    out.raw(", \"closures\": [");
+    for (std::size_t i = 0; i < c.closures.size(); ++i) {
+        const CalendarClosure& closure = c.closures[i];
+        out.reserve(32);
+        if (i > 0)
+            out.raw(", ");
+        out.raw("{\"from\": ").string(formatDate(closure.first));
+        out.reserve(16);
+        out.raw(", \"to\": ").string(formatDate(closure.last));
+        out.reserve(24);
+        out.raw(", \"description\": ").string(closure.description);
+        out.reserve(2);
+        out.raw("}");
+    }
+    out.reserve(48);
+    out.raw("], \"closuresInCalendarDays\": ");
+    yesNo(c.closuresInCalendarDays);
+    out.reserve(32 + JsonBuffer::kMaxNumber);
+    out.raw(", \"minutesPerDay\": ").integer(c.minutesPerDay);
+    out.reserve(16);
+    out.raw(", \"firstDay\": ").string(formatDate(clock.firstDay()));
+    out.reserve(24);
+    out.raw(", \"text\": ").string(calendarSentence(c));
+    out.reserve(24);
+    out.raw(", \"fractionRule\": ").string(fractionalTimeRule());
+    out.reserve(2);
+    out.raw("}");
+}
+
 void write(JsonBuffer& out, const Project& p, const ScheduleResults& r)
 {
     const int n = r.eventCount;
     out.reserve(128);
     out.raw("{\"eventCount\": ").integer(n).raw(", \"startDate\": ").string(p.startDateText());
+    writeCalendar(out, p.calendar(), r.clock);
     out.reserve(16);
     out.raw(", \"events\": [");
     for (int e = 1; e <= n; ++e) {

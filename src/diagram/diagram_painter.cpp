@@ -112,7 +112,7 @@ void paintTimeAxis(QPainter& p, const NetworkLayout& layout, const ScheduleResul
                  QStringLiteral("g. %1").arg(formatDays(t)));
         if (start.isValid())
             drawText(p, area, QRectF(x - 45, top + 14, 90, 14), Qt::AlignCenter,
-                     start.addDays(std::llround(t)).toString(QStringLiteral("dd/MM/yy")));
+                     results.dateAt(t).toString(QStringLiteral("dd/MM/yy")));
     }
 }
 
@@ -274,6 +274,66 @@ QRectF boundsOf(const LaidOutActivity& a)
     return QRectF(QPointF(left, top), QPointF(right, bottom)).adjusted(-12, -12, 12, 12);
 }
 
+// The days that do not count, shaded across the rows from `top` to `bottom`, and the closures
+// named at the top of their band: down the band when it is too narrow for the name.
+void paintRestDays(QPainter& p, const GanttChart& chart, const GanttGeometry& g, double top,
+                   double bottom, const QRectF& exposed)
+{
+    if (!chart.skipsDays() || !chart.startDate.isValid() || bottom <= top)
+        return;
+    const int days = static_cast<int>(std::max(1.0, std::ceil(chart.calendarLength())) + 1);
+    int first = 0;
+    int last = days;
+    if (!exposed.isEmpty()) {
+        first = std::clamp(
+            static_cast<int>(std::floor((exposed.left() - g.chartLeft()) / g.dayWidth)) - 1, 0,
+            days);
+        last = std::clamp(
+            static_cast<int>(std::ceil((exposed.right() - g.chartLeft()) / g.dayWidth)) + 1, 0,
+            days);
+    }
+    // Consecutive days off make one band, so that a long closure is one rectangle.
+    for (int d = first; d < last;) {
+        if (chart.isWorkingDay(chart.startDate.addDays(d))) {
+            ++d;
+            continue;
+        }
+        int end = d + 1;
+        while (end < last && !chart.isWorkingDay(chart.startDate.addDays(end)))
+            ++end;
+        p.fillRect(QRectF(g.xOfDay(d), top, (end - d) * g.dayWidth, bottom - top), kRestDay);
+        d = end;
+    }
+    if (!readable(p, 9))
+        return;
+    const QFont font = pictureFont(9, true);
+    const QFontMetricsF fm(font);
+    p.setFont(font);
+    p.setPen(kMuted);
+    for (const CalendarClosure& c : chart.closures()) {
+        const double from = std::max<double>(chart.startDate.daysTo(c.first), 0);
+        const double to = std::min<double>(chart.startDate.daysTo(c.last) + 1, days);
+        if (to <= from || to < first || from > last)
+            continue;
+        const double x0 = g.xOfDay(from);
+        const double width = (to - from) * g.dayWidth;
+        const QString name = c.description.isEmpty() ? QStringLiteral("chiusura") : c.description;
+        if (fm.horizontalAdvance(name) + 6 <= width) {
+            p.drawText(QRectF(x0 + 3, top + 2, width - 6, fm.height()),
+                       Qt::AlignLeft | Qt::AlignVCenter, name);
+        } else if (width >= fm.height()) {
+            const double length = bottom - top - 6;
+            p.save();
+            p.translate(x0 + width / 2, top + 3);
+            p.rotate(90);
+            p.drawText(QRectF(0, -fm.height() / 2, length, fm.height()),
+                       Qt::AlignLeft | Qt::AlignVCenter,
+                       fm.elidedText(name, Qt::ElideRight, length));
+            p.restore();
+        }
+    }
+}
+
 } // namespace
 
 CircleTexts circleTexts(QPointF c, double r, int event, double earliest, double latest)
@@ -370,7 +430,7 @@ void paintNetwork(QPainter& p, const NetworkLayout& layout, const Project& proje
 
 QSizeF GanttGeometry::size(const GanttChart& chart, int rowCount) const
 {
-    const double days = std::max(1.0, std::ceil(chart.finish)) + 1;
+    const double days = std::max(1.0, std::ceil(chart.calendarLength())) + 1;
     const int rows = rowCount < 0 ? static_cast<int>(chart.bars.size()) : rowCount;
     return {chartLeft() + days * dayWidth + margin,
             margin + axisHeight + static_cast<double>(rows) * rowHeight + legendHeight + margin};
@@ -391,7 +451,7 @@ void paintGantt(QPainter& p, const GanttChart& chart, const GanttGeometry& g, co
     const int total = static_cast<int>(chart.bars.size());
     firstRow = std::clamp(firstRow, 0, total);
     const int lastRow = rowCount < 0 ? total : std::min(total, firstRow + rowCount);
-    const double days = std::max(1.0, std::ceil(chart.finish)) + 1;
+    const double days = std::max(1.0, std::ceil(chart.calendarLength())) + 1;
     const double right = g.xOfDay(days);
     const double axisTop = g.margin;
     const double rowsTop = g.margin + g.axisHeight;
@@ -420,6 +480,8 @@ void paintGantt(QPainter& p, const GanttChart& chart, const GanttGeometry& g, co
             p.fillRect(QRectF(g.margin, rowY(row), right - g.margin, g.rowHeight),
                        QColor(246, 247, 251));
     }
+
+    paintRestDays(p, chart, g, rowsTop, bottom, exposed.rect);
 
     // Calendar axis: months above, then weeks with their dates, or days when there is room for
     // their numbers. Left of it, the headings of the columns.
@@ -492,7 +554,8 @@ void paintGantt(QPainter& p, const GanttChart& chart, const GanttGeometry& g, co
         if (showDays) {
             p.setPen(QPen(kGrid, 0.6));
             p.drawLine(QPointF(x, middle), QPointF(x, bottom));
-            p.setPen(date.dayOfWeek() >= 6 ? kCritical : kMuted);
+            const bool rest = chart.skipsDays() ? !chart.isWorkingDay(date) : date.dayOfWeek() >= 6;
+            p.setPen(rest ? kCritical : kMuted);
             p.drawText(QRectF(x, middle, g.dayWidth, g.axisHeight / 2), Qt::AlignCenter,
                        QString::number(date.day()));
         } else if (weekWidth >= 16) {
@@ -524,7 +587,7 @@ void paintGantt(QPainter& p, const GanttChart& chart, const GanttGeometry& g, co
     // quarter of a million rows for a reduced overview took seconds.
     const bool showLabels = g.rowHeight * std::abs(p.worldTransform().m22()) >= 3;
     const auto dateText = [&](double t) {
-        return chart.dateAt(t).toString(QStringLiteral("dd/MM/yy"));
+        return chart.eventDate(t).toString(QStringLiteral("dd/MM/yy"));
     };
     for (int row = shownFirst; row < shownLast; ++row) {
         const GanttBar& bar = chart.bars[row];
@@ -547,18 +610,19 @@ void paintGantt(QPainter& p, const GanttChart& chart, const GanttGeometry& g, co
                 p.setFont(pictureFont(10));
             }
         }
-        const double x0 = g.xOfDay(bar.start);
-        const double x1 = g.xOfDay(bar.finish);
+        const double x0 = g.xOfDay(chart.dayOf(bar.start));
+        const double x1 = std::max(x0, g.xOfDay(chart.endDayOf(bar.finish)));
         const double h = g.rowHeight * 0.5;
         const QRectF body(x0, y + (g.rowHeight - h) / 2, std::max(1.0, x1 - x0), h);
         p.fillRect(body, bar.critical ? kCritical : kBar);
         if (bar.totalFloat > 1e-9) {
             const double thin = std::max(2.0, g.rowHeight * 0.16);
             const double ty = y + g.rowHeight / 2 - thin / 2;
-            p.fillRect(QRectF(x1, ty, bar.totalFloat * g.dayWidth, thin), kTotalFloat);
+            const double xt = g.xOfDay(chart.endDayOf(bar.finish + bar.totalFloat));
+            p.fillRect(QRectF(x1, ty, std::max(0.0, xt - x1), thin), kTotalFloat);
             if (bar.freeFloat > 1e-9) {
-                p.fillRect(QRectF(x1, ty, bar.freeFloat * g.dayWidth, thin), kFreeFloat);
-                const double xf = g.xOfDay(bar.finish + bar.freeFloat);
+                const double xf = g.xOfDay(chart.endDayOf(bar.finish + bar.freeFloat));
+                p.fillRect(QRectF(x1, ty, std::max(0.0, xf - x1), thin), kFreeFloat);
                 p.setPen(QPen(kFreeFloat, 1.4));
                 p.drawLine(QPointF(xf, y + 3), QPointF(xf, y + g.rowHeight - 3));
             }
@@ -568,7 +632,7 @@ void paintGantt(QPainter& p, const GanttChart& chart, const GanttGeometry& g, co
     for (const GanttMilestone& m : chart.milestones) {
         if (m.row < shownFirst || m.row >= shownLast)
             continue;
-        const double x = g.xOfDay(m.time);
+        const double x = g.xOfDay(chart.dayOf(m.time));
         const double cy = rowY(m.row) + g.rowHeight / 2;
         const double s = g.rowHeight * 0.32;
         QPolygonF diamond;
@@ -580,7 +644,7 @@ void paintGantt(QPainter& p, const GanttChart& chart, const GanttGeometry& g, co
     }
     if (today.isValid() && chart.startDate.isValid()) {
         const qint64 d = chart.startDate.daysTo(today);
-        if (d >= 0 && d <= chart.finish) {
+        if (d >= 0 && d <= chart.calendarLength()) {
             const double x = g.xOfDay(static_cast<double>(d));
             p.setPen(QPen(kToday, 1.6, Qt::DashLine));
             p.drawLine(QPointF(x, axisTop), QPointF(x, bottom));
@@ -593,7 +657,7 @@ void paintGantt(QPainter& p, const GanttChart& chart, const GanttGeometry& g, co
     const QRectF legend(g.margin, bottom + 8, std::max(right - g.margin, 600.0),
                         g.legendHeight - 8);
     if (exposed.contains(legend))
-        paintLegend(p, TitleBlock::Legend::Gantt, legend);
+        paintLegend(p, ganttLegend(chart), legend);
     p.restore();
 }
 

@@ -8,9 +8,37 @@
 
 namespace zant {
 
+WorkingTime GanttChart::timeline() const
+{
+    return clock.isValid() ? clock : WorkingTime(ProjectCalendar{}, startDate);
+}
+
 QDate GanttChart::dateAt(double days) const
 {
-    return startDate.addDays(std::llround(std::floor(days + 1e-9)));
+    if (!std::isfinite(days))
+        return QDate();
+    return timeline().dayDate(static_cast<qint64>(std::floor(days + 1e-9)));
+}
+
+QDate GanttChart::eventDate(double time) const
+{
+    return timeline().dateAt(time);
+}
+
+double GanttChart::dayOf(double time) const
+{
+    return clock.isValid() ? clock.calendarPosition(time) : time;
+}
+
+double GanttChart::endDayOf(double time) const
+{
+    return clock.isValid() ? clock.calendarPositionOfEnd(time) : time;
+}
+
+std::vector<CalendarClosure> GanttChart::closures() const
+{
+    const ProjectCalendar& calendar = clock.calendar();
+    return calendar.closuresCount() ? calendar.closures : std::vector<CalendarClosure>{};
 }
 
 QString italianMonthAbbreviation(int month)
@@ -27,6 +55,7 @@ GanttChart buildGantt(const Project& project, const ScheduleResults& results)
         return chart;
     const int n = results.eventCount;
     chart.startDate = parseDate(results.startDateText);
+    chart.clock = results.clock;
     chart.finish = results.earliest[n];
     for (const Activity a : project.activities()) {
         const int e = a.from;

@@ -36,16 +36,37 @@ struct GanttMilestone
     bool critical = false;
 };
 
+// The chart is drawn on a scale of calendar days from the start date; times are placed on it by
+// the project's calendar, so that the days that do not count stand between the bars.
 struct GanttChart
 {
     QDate startDate;
+    // The calendar of the results; without one every day counts from startDate.
+    WorkingTime clock;
     double finish = 0; // earliest time of the final event
     // Every activity but the dummies, sorted by earliest start, then event, then slot.
     std::vector<GanttBar> bars;
     std::vector<GanttMilestone> milestones;
 
     bool isEmpty() const { return bars.empty(); }
+    // The day of the chart's scale a time lies in (a half day lies in its own day).
     QDate dateAt(double days) const;
+    // The date of an event's time, by the one rule of every date the program writes.
+    QDate eventDate(double time) const;
+    // Calendar days from startDate to where an event (or the start of an activity) stands.
+    double dayOf(double time) const;
+    // ... and to where an activity that ends at `time` ends: the close of its last day.
+    double endDayOf(double time) const;
+    // Calendar days from startDate to the final event.
+    double calendarLength() const { return dayOf(finish); }
+    // Whether some day does not count and is shaded.
+    bool skipsDays() const { return !timeline().plain(); }
+    bool isWorkingDay(const QDate& date) const { return timeline().isWorkingDay(date); }
+    // The closures that take days away, to be named on the chart.
+    std::vector<CalendarClosure> closures() const;
+
+private:
+    WorkingTime timeline() const;
 };
 
 GanttChart buildGantt(const Project& project, const ScheduleResults& results);

@@ -117,6 +117,11 @@ QSizeF standaloneSize(const QSizeF& picture)
     return {std::max(picture.width(), kTitleBlockWidth), picture.height() + kTitleBlockHeight};
 }
 
+TitleBlock::Legend ganttLegend(const GanttChart& chart)
+{
+    return chart.skipsDays() ? TitleBlock::Legend::GanttCalendar : TitleBlock::Legend::Gantt;
+}
+
 void paintLegend(QPainter& p, TitleBlock::Legend legend, const QRectF& area)
 {
     p.save();
@@ -196,11 +201,16 @@ void paintLegend(QPainter& p, TitleBlock::Legend legend, const QRectF& area)
         entry(QStringLiteral("evento"), diamond(Qt::white));
         entry(QStringLiteral("evento critico"), diamond(kCritical));
         entry(QStringLiteral("oggi"), stroke(kToday, 1.6, Qt::DashLine));
-        entry(QStringLiteral("sabato e domenica (giorni in rosso)"), [&p](const QRectF& r) {
-            p.setFont(font(9));
-            p.setPen(kCritical);
-            p.drawText(r, Qt::AlignCenter, QStringLiteral("6 7"));
-        });
+        if (legend == TitleBlock::Legend::GanttCalendar) {
+            entry(QStringLiteral("giorni non lavorativi e chiusure"),
+                  [&p](const QRectF& r) { p.fillRect(r, kRestDay); });
+        } else {
+            entry(QStringLiteral("sabato e domenica (giorni in rosso)"), [&p](const QRectF& r) {
+                p.setFont(font(9));
+                p.setPen(kCritical);
+                p.drawText(r, Qt::AlignCenter, QStringLiteral("6 7"));
+            });
+        }
     }
     p.restore();
 }

@@ -18,6 +18,8 @@ struct TitleBlock
     {
         Network,
         Gantt,
+        // A Gantt chart whose calendar leaves days out: they are shaded.
+        GanttCalendar,
     };
     QString title; // "Reticolo a scala dei tempi", "Diagramma di Gantt", ...
     QString project;
@@ -38,6 +40,9 @@ QSizeF standaloneSize(const QSizeF& picture);
 // output, for the line that says how many days a centimetre holds.
 void paintTitleBlock(QPainter& painter, const TitleBlock& block, const QRectF& area,
                      double millimetresPerUnit);
+
+// The legend of a Gantt chart: with the shaded days when its calendar leaves some out.
+TitleBlock::Legend ganttLegend(const GanttChart& chart);
 
 // The legend of a picture's marks, in `area`, one entry after the other.
 void paintLegend(QPainter& painter, TitleBlock::Legend legend, const QRectF& area);

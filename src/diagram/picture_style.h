@@ -17,6 +17,8 @@ inline const QColor kBar(70, 110, 190);
 inline const QColor kFreeFloat(120, 160, 120);
 inline const QColor kTotalFloat(190, 200, 215);
 inline const QColor kToday(20, 150, 60);
+// The days that do not count, shaded on the Gantt chart.
+inline const QColor kRestDay(130, 140, 165, 70);
 
 // A sans-serif face (the metric twin of Arial where there is one) at a size in pixels.
 QFont font(double pixels, bool bold = false);

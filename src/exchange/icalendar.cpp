@@ -60,7 +60,6 @@ QString dateValue(const QDate& date)
 QByteArray writeICalendar(const Project& project, const ScheduleResults& r,
                           const QString& projectTitle, const QDateTime& stamp)
 {
-    const QDate start = parseDate(project.startDateText());
     const QString stampText = stamp.toUTC().toString(QStringLiteral("yyyyMMdd'T'HHmmss'Z'"));
     // The same event of the same plan keeps its UID from one export to the next, so a calendar
     // that imports the file again updates it instead of adding a copy.
@@ -80,8 +79,8 @@ QByteArray writeICalendar(const Project& project, const ScheduleResults& r,
     if (!projectTitle.isEmpty())
         appendLine(out, QStringLiteral("X-WR-CALNAME:") + escaped(projectTitle));
     for (int e = 1; e <= r.eventCount; ++e) {
-        const QDate early = start.addDays(std::llround(r.earliest[e]));
-        const QDate late = start.addDays(std::llround(r.latest[e]));
+        const QDate early = r.dateAt(r.earliest[e]);
+        const QDate late = r.dateAt(r.latest[e]);
         const bool critical = r.isCritical(e);
         QString summary = QStringLiteral("Evento %1: %2").arg(e).arg(project.description(e));
         if (critical)
@@ -103,6 +102,9 @@ QByteArray writeICalendar(const Project& project, const ScheduleResults& r,
                 QStringLiteral("\nAttività che iniziano: ") + starting.join(QStringLiteral("; "));
         if (critical)
             description += QStringLiteral("\nEvento del percorso critico");
+        // Dates that leave days out say which.
+        if (!r.clock.plain())
+            description += QLatin1Char('\n') + calendarSentence(r.clock.calendar());
         if (!projectTitle.isEmpty())
             description += QStringLiteral("\nProgetto: ") + projectTitle;
         appendLine(out, QStringLiteral("BEGIN:VEVENT"));

@@ -22,13 +22,6 @@ namespace zant {
 
 namespace {
 
-QDate dateAt(const QDate& start, double days)
-{
-    if (!start.isValid() || !std::isfinite(days))
-        return QDate();
-    return start.addDays(std::llround(days));
-}
-
 double cleanFloat(double value)
 {
     return isZeroFloat(value) ? 0.0 : value;
@@ -43,7 +36,7 @@ QString yesNo(bool value)
 
 std::vector<ResultSheet> resultSheets(const Project& p, const ScheduleResults& r)
 {
-    const QDate start = parseDate(r.startDateText.isEmpty() ? p.startDateText() : r.startDateText);
+    const auto dateAt = [&r](double days) { return r.dateAt(days); };
     const int n = r.eventCount;
     std::vector<ResultSheet> sheets(3);
 
@@ -59,9 +52,9 @@ std::vector<ResultSheet> resultSheets(const Project& p, const ScheduleResults& r
                       QStringLiteral("Critico")};
     events.widths = {8, 40, 12, 12, 12, 12, 12, 8};
     for (int e = 1; e <= n; ++e) {
-        events.rows.push_back(
-            {double(e), p.description(e), r.earliest[e], dateAt(start, r.earliest[e]), r.latest[e],
-             dateAt(start, r.latest[e]), cleanFloat(r.eventFloat(e)), yesNo(r.isCritical(e))});
+        events.rows.push_back({double(e), p.description(e), r.earliest[e], dateAt(r.earliest[e]),
+                               r.latest[e], dateAt(r.latest[e]), cleanFloat(r.eventFloat(e)),
+                               yesNo(r.isCritical(e))});
     }
 
     ResultSheet& activities = sheets[1];
@@ -90,11 +83,10 @@ std::vector<ResultSheet> resultSheets(const Project& p, const ScheduleResults& r
             const double d = link.days.value_or(0.0);
             const double total = cleanFloat(r.linkFloatAt(i, s));
             activities.rows.push_back(
-                {double(i), double(k), p.activityName(i, s), d, dateAt(start, r.earliest[i]),
-                 dateAt(start, r.earliest[i] + d), dateAt(start, r.latest[k] - d),
-                 dateAt(start, r.latest[k]), total, cleanFloat(r.linkFreeFloatAt(i, s)),
-                 cleanFloat(r.linkIndependentFloatAt(i, s)), yesNo(isZeroFloat(total)), link.amount,
-                 link.category});
+                {double(i), double(k), p.activityName(i, s), d, dateAt(r.earliest[i]),
+                 dateAt(r.earliest[i] + d), dateAt(r.latest[k] - d), dateAt(r.latest[k]), total,
+                 cleanFloat(r.linkFreeFloatAt(i, s)), cleanFloat(r.linkIndependentFloatAt(i, s)),
+                 yesNo(isZeroFloat(total)), link.amount, link.category});
         }
     }
 
@@ -106,7 +98,7 @@ std::vector<ResultSheet> resultSheets(const Project& p, const ScheduleResults& r
     for (int e = 1; e <= n; ++e) {
         if (r.isCritical(e))
             critical.rows.push_back(
-                {double(e), p.description(e), r.earliest[e], dateAt(start, r.earliest[e])});
+                {double(e), p.description(e), r.earliest[e], dateAt(r.earliest[e])});
     }
     return sheets;
 }

@@ -7,6 +7,8 @@
 #include <QStringDecoder>
 #include <QStringList>
 
+#include <algorithm>
+
 namespace zant {
 
 namespace {
@@ -18,6 +20,15 @@ const QString kTitleField = QStringLiteral("FRONTESPIZIO");
 const QString kActivity = QStringLiteral("ATTIVITA");
 const QString kAmount = QStringLiteral("IMPORTO");
 const QString kCategory = QStringLiteral("CATEGORIA");
+const QString kCalendar = QStringLiteral("CALENDARIO");
+const QString kWeek = QStringLiteral("SETTIMANA");
+const QString kHolidays = QStringLiteral("FESTIVITA");
+const QString kPatron = QStringLiteral("PATRONO");
+const QString kClosure = QStringLiteral("CHIUSURA");
+const QString kCalendarDays = QStringLiteral("NATURALI");
+const QString kWorkingDays = QStringLiteral("LAVORATIVI");
+const QString kYes = QStringLiteral("SI");
+const QString kNo = QStringLiteral("NO");
 
 // Bytes written as they are: printable ASCII but the escape and the field separator.
 bool plainByte(uchar b)
@@ -106,12 +117,11 @@ public:
         ++m_records;
     }
     bool empty() const { return m_records == 0; }
-    QByteArray finish()
+    QByteArray finish(int version = kPlainSectionVersion)
     {
         if (m_records == 0)
             return {};
-        QByteArray out = kHeader.toLatin1() + ';' + QByteArray::number(kExtendedSectionVersion) +
-                         "\r\n" + m_bytes;
+        QByteArray out = kHeader.toLatin1() + ';' + QByteArray::number(version) + "\r\n" + m_bytes;
         out += kEnd.toLatin1() + ';' + QByteArray::number(m_records) + "\r\n";
         return out;
     }
@@ -129,6 +139,24 @@ void writeTitleFields(SectionWriter& w, const TitlePage& titlePage, bool* substi
             *substituted = true;
         }
     }
+}
+
+QByteArray yesNo(bool value)
+{
+    return (value ? kYes : kNo).toLatin1();
+}
+
+void writeCalendar(SectionWriter& w, const ProjectCalendar& c)
+{
+    w.record(kCalendar, {(c.workingDays ? kWorkingDays : kCalendarDays).toLatin1(),
+                         QByteArray::number(c.minutesPerDay), yesNo(c.closuresInCalendarDays)});
+    w.record(kWeek, {weekdayList(c.workingWeek).toLatin1()});
+    w.record(kHolidays, {yesNo(c.nationalHolidays)});
+    if (c.patron.isSet())
+        w.record(kPatron, {formatMonthDay(c.patron).toLatin1()});
+    for (const CalendarClosure& closure : c.closures)
+        w.record(kClosure, {formatDate(closure.first).toLatin1(),
+                            formatDate(closure.last).toLatin1(), escaped(closure.description)});
 }
 
 class SectionReader final
@@ -176,13 +204,96 @@ private:
         return value;
     }
     std::optional<Message> readRecord(const QList<QStringView>& fields, QStringView line);
+    std::optional<Message> readCalendarRecord(const QList<QStringView>& fields);
+    // A SI or NO field.
+    static std::optional<bool> yesOrNo(QStringView field)
+    {
+        if (field == kYes)
+            return true;
+        if (field == kNo)
+            return false;
+        return std::nullopt;
+    }
 
     QString m_fileName;
     int m_line;
     Project* m_project;
     TitlePage* m_titlePage;
     QStringList m_kept;
+    ProjectCalendar m_calendar;
+    // The calendar records that may come once, as they are met.
+    QStringList m_calendarSeen;
 };
+
+std::optional<Message> SectionReader::readCalendarRecord(const QList<QStringView>& fields)
+{
+    const QString kind = fields.first().toString();
+    const int expected = kind == kCalendar ? 4 : kind == kClosure ? 4 : 2;
+    if (fields.size() != expected)
+        return fail(QStringLiteral("il record %1 ha %2 campi invece di %3")
+                        .arg(kind)
+                        .arg(fields.size())
+                        .arg(expected));
+    if (kind != kClosure) {
+        if (m_calendarSeen.contains(kind))
+            return fail(QStringLiteral("il record %1 è ripetuto").arg(kind));
+        m_calendarSeen << kind;
+    }
+    if (kind == kCalendar) {
+        const auto minutes = number(fields[2], 1, 1440);
+        const auto always = yesOrNo(fields[3]);
+        if (fields[1] != kCalendarDays && fields[1] != kWorkingDays)
+            return fail(QStringLiteral("i giorni del calendario sono \"%1\" invece di NATURALI o "
+                                       "LAVORATIVI")
+                            .arg(fields[1].left(40).toString()));
+        if (!minutes)
+            return fail(QStringLiteral("la giornata lavorativa di \"%1\" minuti non è un numero da "
+                                       "1 a 1440")
+                            .arg(fields[2].left(40).toString()));
+        if (!always)
+            return fail(QStringLiteral("il record CALENDARIO vuole SI o NO nell'ultimo campo"));
+        m_calendar.workingDays = fields[1] == kWorkingDays;
+        m_calendar.minutesPerDay = *minutes;
+        m_calendar.closuresInCalendarDays = *always;
+    } else if (kind == kWeek) {
+        const auto week = parseWeekdayList(fields[1]);
+        if (!week)
+            return fail(QStringLiteral("la settimana lavorativa \"%1\" non è un elenco di giorni "
+                                       "come lun,mar,mer,gio,ven")
+                            .arg(fields[1].left(60).toString()));
+        m_calendar.workingWeek = *week;
+    } else if (kind == kHolidays) {
+        const auto holidays = yesOrNo(fields[1]);
+        if (!holidays)
+            return fail(QStringLiteral("il record FESTIVITA vuole SI o NO"));
+        m_calendar.nationalHolidays = *holidays;
+    } else if (kind == kPatron) {
+        const auto day = parseMonthDay(fields[1]);
+        if (!day)
+            return fail(QStringLiteral("il giorno del patrono \"%1\" non è un giorno GG/MM")
+                            .arg(fields[1].left(40).toString()));
+        m_calendar.patron = *day;
+    } else {
+        if (m_calendar.closures.size() >= static_cast<std::size_t>(kMaxClosures))
+            return fail(QStringLiteral("più di %1 chiusure").arg(kMaxClosures));
+        CalendarClosure closure{parseDate(fields[1].toString()), parseDate(fields[2].toString()),
+                                QString()};
+        if (!closure.first.isValid() || !closure.last.isValid())
+            return fail(QStringLiteral("la chiusura ha una data non valida"));
+        if (closure.last < closure.first)
+            return fail(QStringLiteral("la chiusura finisce prima di cominciare"));
+        const auto description = unescaped(fields[3]);
+        if (!description || description->size() > kMaxClosureDescriptionLength ||
+            std::any_of(description->begin(), description->end(),
+                        [](QChar c) { return c.unicode() < 0x20; }))
+            return fail(QStringLiteral("la descrizione della chiusura non è un testo valido di al "
+                                       "più %1 caratteri")
+                            .arg(kMaxClosureDescriptionLength));
+        closure.description = *description;
+        m_calendar.closures.push_back(std::move(closure));
+    }
+    return std::nullopt;
+}
 
 std::optional<Message> SectionReader::readRecord(const QList<QStringView>& fields, QStringView line)
 {
@@ -261,6 +372,9 @@ std::optional<Message> SectionReader::readRecord(const QList<QStringView>& field
         m_project->setEvent(*event, std::move(e));
         return std::nullopt;
     }
+    if (kind == kCalendar || kind == kWeek || kind == kHolidays || kind == kPatron ||
+        kind == kClosure)
+        return readCalendarRecord(fields);
     // A kind of a newer version: kept as it is, if it is a record at all.
     for (const QChar c : kind) {
         if (!(c.isUpper() || c.isDigit() || c == QLatin1Char('-') || c == QLatin1Char('_')) ||
@@ -327,8 +441,10 @@ Result<ExtendedSectionInfo> SectionReader::read(QStringView text)
                     return fail(QStringLiteral("testo dopo la fine della sezione"));
                 }
             }
-            if (m_project)
+            if (m_project) {
                 m_project->setKeptRecords(m_kept);
+                m_project->setCalendar(m_calendar);
+            }
             return info;
         }
         if (auto bad = readRecord(fields, line))
@@ -371,11 +487,14 @@ QByteArray serializeExtendedSection(const Project& project, const TitlePage& tit
                 w.record(kCategory, {event, slot, escaped(links[s].category)});
         }
     }
+    const bool calendar = !project.calendar().isDefault();
+    if (calendar)
+        writeCalendar(w, project.calendar());
     for (const QString& kept : project.keptRecords())
         w.raw(kept);
     if (substituted)
         *substituted = changed;
-    return w.finish();
+    return w.finish(calendar ? kExtendedSectionVersion : kPlainSectionVersion);
 }
 
 QByteArray serializeTitlePageSection(const TitlePage& titlePage, bool* substituted)

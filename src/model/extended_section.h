@@ -21,12 +21,25 @@ namespace zant {
 //   ATTIVITA;3;2;Fornitura serramenti     the name of the activity of event 3, slot 2
 //   IMPORTO;3;2;1234556                   its amount in whole cents (12.345,56 €)
 //   CATEGORIA;3;2;OG1 - Edifici civili    its category of work
+//   CALENDARIO;LAVORATIVI;480;NO          the project's calendar: days counted (NATURALI or
+//                                         LAVORATIVI), minutes of a working day, whether the
+//                                         closures suspend a calendar-day project too (SI/NO)
+//   SETTIMANA;lun,mar,mer,gio,ven         the working week
+//   FESTIVITA;SI                          whether the national holidays do not count (SI/NO)
+//   PATRONO;07/12                         the patron saint's day
+//   CHIUSURA;09/08/2027;20/08/2027;chiusura estiva    a closure, both days included
 //   FINE;3                                end, with the number of records before it
+//
+// The calendar records are written only for a calendar other than the default one (every
+// calendar day counts); a section that holds them is of version 2, so that a version that does
+// not know them opens the file without rewriting it rather than dating it wrongly.
 //
 // The traditional records carry the closest Windows-1252 text; a DESCRIZIONE or FRONTESPIZIO
 // record is written only where it differs. Records of kinds this version does not know are
 // kept as they are and written back. A file of a newer version opens, and says so.
-inline constexpr int kExtendedSectionVersion = 1;
+inline constexpr int kExtendedSectionVersion = 2;
+// The version a section without a calendar is written with.
+inline constexpr int kPlainSectionVersion = 1;
 
 // What reading a section found besides the data it put in place.
 struct ExtendedSectionInfo

@@ -2,6 +2,7 @@
 
 #include "model/message.h"
 #include "model/money.h"
+#include "model/work_calendar.h"
 
 #include <QString>
 #include <QStringList>
@@ -214,6 +215,10 @@ public:
     const QStringList& keptRecords() const { return m_keptRecords; }
     void setKeptRecords(QStringList records) { m_keptRecords = std::move(records); }
 
+    // What a day of the durations is, and so how times become dates. Clear keeps it.
+    const ProjectCalendar& calendar() const { return m_calendar; }
+    void setCalendar(ProjectCalendar calendar) { m_calendar = std::move(calendar); }
+
     friend bool operator==(const Project&, const Project&) = default;
 
 private:
@@ -224,6 +229,7 @@ private:
     int m_eventCount = 0;
     std::vector<Event> m_events; // index 0 unused
     QStringList m_keptRecords;
+    ProjectCalendar m_calendar;
 };
 
 } // namespace zant

@@ -71,7 +71,8 @@ public:
     {
         cover();
         summary();
-        section(QStringLiteral("IL METODO"), ReportTexts::standard().method, kPageStart);
+        section(QStringLiteral("IL METODO"), ReportTexts::methodFor(m_d.project.calendar()),
+                kPageStart);
         section(QStringLiteral("DATI DELLA ELABORAZIONE"), ReportTexts::standard().data,
                 kPageStart);
         dataTable();
@@ -137,6 +138,9 @@ private:
             for (const QString& l : m_p.wrap(10, text))
                 m_p.textLine(10, l);
         m_p.emptyLines(1);
+        for (const QString& l : m_p.wrap(10, s.calendar))
+            m_p.textLine(10, l);
+        m_p.emptyLines(1);
         for (const QString& l : m_p.wrap(10, kPlanPicturesNote))
             m_p.textLine(10, l);
         if (!s.leastFloat.empty()) {
@@ -198,6 +202,8 @@ private:
         m_p.moveTo(kDataPageStart);
         m_p.setSize(kPrintSize);
         m_p.line(10, QStringLiteral("Data iniziale: ") + p.startDateText());
+        for (const QString& l : m_p.wrap(10, calendarSentence(p.calendar())))
+            m_p.textLine(10, l);
         m_p.emptyLines(1);
         m_p.setSize(8);
         m_p.at(kDataNumber - 1, QStringLiteral("n."));

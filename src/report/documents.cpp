@@ -212,6 +212,7 @@ void addSummaryPage(DocumentWriter& w, const ReportData& d)
     w.setFontSize(12);
     for (const QString& line : summaryLines(summary))
         w.typeText(line + QStringLiteral("\r"));
+    w.typeText(QStringLiteral("\r") + summary.calendar + QStringLiteral("\r"));
     w.typeText(QStringLiteral("\r") + kPlanPicturesNote + QStringLiteral("\r"));
     if (summary.leastFloat.empty())
         return;
@@ -247,8 +248,14 @@ ProgrammeSummary summarizeProgramme(const Project& project, const ScheduleResult
     ProgrammeSummary s;
     const int n = results.eventCount;
     s.startDate = project.startDateText();
+    const WorkingTime& clock = results.clock;
+    if (clock.isValid() && clock.firstDay() != clock.start())
+        s.startDate +=
+            QStringLiteral(" (non lavorativa: il giorno 0 è %1)").arg(formatDate(clock.firstDay()));
     s.events = n;
     s.criticalPath = results.criticalPath;
+    s.workingDays = project.calendar().workingDays;
+    s.calendar = calendarSentence(project.calendar());
     if (n > 0) {
         s.finishDate = results.latestDate[n];
         s.totalDays = results.latest[n];
@@ -279,7 +286,7 @@ QStringList summaryLines(const ProgrammeSummary& s)
     return {QStringLiteral("Data d'inizio: ") + s.startDate,
             QStringLiteral("Data di fine prevista: ") + s.finishDate,
             QStringLiteral("Durata complessiva: ") + formatDays(s.totalDays) +
-                QStringLiteral(" giorni"),
+                (s.workingDays ? QStringLiteral(" giorni lavorativi") : QStringLiteral(" giorni")),
             QStringLiteral("Numero degli eventi: ") + QString::number(s.events),
             QStringLiteral("Numero delle attività: ") + activityCountText(s.activities, s.dummies),
             QStringLiteral("Percorso critico: ") + s.criticalPath};
@@ -315,6 +322,7 @@ void buildDataListing(DocumentWriter& w, const Project& project, const TitlePage
     typeListingTitle(w, constants, QStringLiteral("DATI DEL CALCOLO"),
                      titlePage[TitlePage::progetto]);
     w.typeText(QStringLiteral("data iniziale: ") + project.startDateText() + QStringLiteral("\r"));
+    w.typeText(calendarSentence(project.calendar()) + QStringLiteral("\r"));
     const int table = addDataTable(w, project);
     alignRight(w, table, {1, 3, 4});
 }
@@ -347,6 +355,7 @@ void buildResultsListing(DocumentWriter& w, const ReportData& d)
     w.setPageFooter(d.titlePage[TitlePage::progetto]);
     typeListingTitle(w, d.constants, QStringLiteral("RISULTATI DEL CALCOLO"),
                      d.titlePage[TitlePage::progetto]);
+    w.typeText(calendarSentence(d.project.calendar()) + QStringLiteral("\r\r"));
     w.typeText(QStringLiteral("A) Tempi e date"));
     const int times = addTimesTable(w, d);
     const int links = addEventLinkSection(w, d, QStringLiteral("B) Eventi e legami\r"),
@@ -419,7 +428,7 @@ void buildFullReport(DocumentWriter& w, const ReportData& d)
     w.setFontSize(16);
     typeHeading(w, QStringLiteral("\fIL METODO\r\r"));
     w.setFontSize(12);
-    typeParagraphs(w, texts.method);
+    typeParagraphs(w, ReportTexts::methodFor(d.project.calendar()));
 
     w.setFontSize(16);
     typeHeading(w, QStringLiteral("\fDATI DELLA ELABORAZIONE\r\r"));
@@ -427,6 +436,8 @@ void buildFullReport(DocumentWriter& w, const ReportData& d)
     typeParagraphs(w, texts.data);
     w.setParagraphFormat(kHeading);
     w.typeText(cr + QStringLiteral("Data iniziale: ") + d.project.startDateText() + cr);
+    w.setParagraphFormat(kBody);
+    w.typeText(calendarSentence(d.project.calendar()) + cr);
     const int data = addDataTable(w, d.project);
 
     w.setParagraphFormat(kHeading);

@@ -50,19 +50,23 @@ struct ActivityFloat
 // The figures of the summary page, all from the same computation as the tables.
 struct ProgrammeSummary
 {
-    QString startDate;
+    QString startDate;  // with the first working day after it, when it is not one
     QString finishDate; // latest date of the final event
     double totalDays = 0;
     int events = 0;
     int activities = 0; // dummies apart
     int dummies = 0;
     QString criticalPath;
+    bool workingDays = false; // the total counts working days
+    // The calendar the dates follow, in the documents' words.
+    QString calendar;
     // Up to ten activities with the least float above zero, least first.
     std::vector<ActivityFloat> leastFloat;
 };
 ProgrammeSummary summarizeProgramme(const Project& project, const ScheduleResults& results);
 
-// The lines of running text of the summary page, before its table, in the order printed.
+// The lines of running text of the summary page, before its table, in the order printed; the
+// calendar follows them as a paragraph of its own.
 QStringList summaryLines(const ProgrammeSummary& summary);
 
 inline const QString kSummaryHeading = QStringLiteral("SINTESI DELLA PROGRAMMAZIONE");

@@ -160,7 +160,7 @@ std::vector<SheetPlan> ganttPlans(const std::shared_ptr<const Project>& project,
     if (chart->isEmpty())
         return plans;
     GanttGeometry g;
-    const double days = std::max(1.0, std::ceil(chart->finish)) + 1;
+    const double days = std::max(1.0, std::ceil(chart->calendarLength())) + 1;
     const double width = kSheetWidth / kGanttScale;
     // The calendar always fits the sheet's width: a schedule of many years is drawn by years.
     g.dayWidth = std::min((width - g.chartLeft() - g.margin) / days, 14.0);

@@ -40,9 +40,21 @@ QString justifyLine(const QStringList& words, int width)
 
 } // namespace
 
+QStringList ReportTexts::methodFor(const ProjectCalendar& calendar)
+{
+    // The paragraph on durations holds the place where the calendar is said.
+    static const QStringList paragraphs = readParagraphs(QStringLiteral(":/report/metodo.txt"));
+    // The rule for half days is written in the text itself, as fractionalTimeRule() says it.
+    const QString said = calendarSentence(calendar);
+    QStringList method;
+    for (const QString& paragraph : paragraphs)
+        method << QString(paragraph).replace(QStringLiteral("{calendario}"), said);
+    return method;
+}
+
 const ReportTexts& ReportTexts::standard()
 {
-    static const ReportTexts texts{readParagraphs(QStringLiteral(":/report/metodo.txt")),
+    static const ReportTexts texts{methodFor(ProjectCalendar{}),
                                    readParagraphs(QStringLiteral(":/report/dati.txt")),
                                    readParagraphs(QStringLiteral(":/report/risultati.txt"))};
     return texts;

@@ -129,7 +129,8 @@ DayDate calendarDays(const QDate& start)
 
 DayDate projectDays(const Project& project)
 {
-    return calendarDays(parseDate(project.startDateText()));
+    const WorkingTime clock(project.calendar(), parseDate(project.startDateText()));
+    return [clock](qint64 day) { return clock.dayDate(day); };
 }
 
 QString monthLabel(const QDate& date)

@@ -43,14 +43,12 @@ std::vector<int> topologicalOrder(const Project& project, int n)
     return order;
 }
 
-QString dateAfter(const QDate& start, double days)
-{
-    if (!start.isValid() || !std::isfinite(days))
-        return QString();
-    return formatDate(start.addDays(std::llround(days)));
-}
-
 } // namespace
+
+QString ScheduleResults::dateTextAt(double time) const
+{
+    return formatDate(dateAt(time));
+}
 
 bool ScheduleResults::isCritical(int event) const
 {
@@ -141,9 +139,10 @@ ScheduleResults ComputeSchedule(const Project& project, const ScheduleProgress& 
     }
 
     const QDate start = parseDate(project.startDateText());
+    r.clock = WorkingTime(project.calendar(), start);
     for (int i = 1; i <= n; ++i) {
-        r.earliestDate[i] = dateAfter(start, r.earliest[i]);
-        r.latestDate[i] = dateAfter(start, r.latest[i]);
+        r.earliestDate[i] = r.dateTextAt(r.earliest[i]);
+        r.latestDate[i] = r.dateTextAt(r.latest[i]);
     }
     if (!start.isValid()) {
         r.earliestDate[1] = project.startDateText();
@@ -174,9 +173,11 @@ QString scheduleSummary(const ScheduleResults& results)
     for (int i = 1; i <= n; ++i)
         critical += results.isCritical(i) ? 1 : 0;
     const double days = results.earliest[n];
+    const bool working = results.clock.calendar().workingDays;
     return QStringLiteral("Fine lavori: %1 - durata %2 %3 - percorso critico di %4 %5")
         .arg(results.earliestDate[n], formatDays(days),
-             days == 1 ? QStringLiteral("giorno") : QStringLiteral("giorni"))
+             days == 1 ? (working ? QStringLiteral("giorno lavorativo") : QStringLiteral("giorno"))
+                       : (working ? QStringLiteral("giorni lavorativi") : QStringLiteral("giorni")))
         .arg(critical)
         .arg(critical == 1 ? QStringLiteral("evento") : QStringLiteral("eventi"));
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/project.h"
+#include "model/work_calendar.h"
 
 #include <QString>
 
@@ -29,8 +30,15 @@ struct ScheduleResults
     // The events that link into each event, in the order of events and slots.
     std::vector<std::vector<int>> predecessors;
     QString criticalPath;
+    // The calendar the dates follow, from the start date: every date of these results, shown or
+    // written, comes from here.
+    WorkingTime clock;
 
     bool isEmpty() const { return eventCount == 0; }
+    // The date of a time in days, by the calendar; invalid without a start date.
+    QDate dateAt(double time) const { return clock.dateAt(time); }
+    // The same as the screens and documents write it: "dd/MM/yyyy", empty when there is none.
+    QString dateTextAt(double time) const;
     double eventFloat(int event) const { return latest[event] - earliest[event]; }
     bool isCritical(int event) const;
     // Predecessor at position j (1-based) of an event, or 0 when there is none.
@@ -67,8 +75,8 @@ using ScheduleProgress = std::function<void(int)>;
 ScheduleResults ComputeSchedule(const Project& project, const ScheduleProgress& progress = {});
 
 // The programme in one line: "Fine lavori: 17/08/2027 - durata 169 giorni - percorso critico di
-// 15 eventi" (the final event's earliest date and time, the number of critical events). Empty
-// when nothing was computed.
+// 15 eventi" (the final event's earliest date and time, the number of critical events; "giorni
+// lavorativi" when the calendar counts working days). Empty when nothing was computed.
 QString scheduleSummary(const ScheduleResults& results);
 
 } // namespace zant

@@ -305,6 +305,27 @@ void SetStartDateCommand::revert()
 
 // ---------------------------------------------------------------------------------------------
 
+SetCalendarCommand::SetCalendarCommand(ModZANT& app, ProjectCalendar calendar)
+    : EditCommand(app, QStringLiteral("calendario del progetto")), m_calendar(std::move(calendar))
+{
+}
+
+Outcome SetCalendarCommand::apply()
+{
+    if (Outcome refused = checkCalendar(m_calendar))
+        return refused;
+    m_before = project().calendar();
+    project().setCalendar(m_calendar);
+    return std::nullopt;
+}
+
+void SetCalendarCommand::revert()
+{
+    project().setCalendar(m_before);
+}
+
+// ---------------------------------------------------------------------------------------------
+
 ReplaceProjectCommand::ReplaceProjectCommand(ModZANT& app, const QString& text, Project project,
                                              TitlePage titlePage)
     : EditCommand(app, text), m_project(std::move(project)), m_titlePage(std::move(titlePage))

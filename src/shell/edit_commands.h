@@ -206,6 +206,21 @@ private:
     int m_session;
 };
 
+// The project's calendar replaced: what the "Calendario del progetto" dialog changes, one step.
+class SetCalendarCommand final : public EditCommand
+{
+public:
+    SetCalendarCommand(ModZANT& app, ProjectCalendar calendar);
+    // A calendar that the check refuses is refused, and nothing changes.
+    Outcome apply() override;
+
+    void revert() override;
+
+private:
+    ProjectCalendar m_calendar;
+    ProjectCalendar m_before;
+};
+
 // Replaces the whole project and title page at once: "Cancella dati finestra", imports.
 class ReplaceProjectCommand final : public EditCommand
 {

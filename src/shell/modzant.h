@@ -45,6 +45,7 @@ inline const QString frmSplash = QStringLiteral("frmSplash");
 inline const QString reticolo = QStringLiteral("reticolo");
 inline const QString gantt = QStringLiteral("gantt");
 inline const QString impostazioni = QStringLiteral("impostazioni");
+inline const QString calendarioprogetto = QStringLiteral("calendarioprogetto");
 } // namespace win
 
 // The light grey that the three main windows can share.

@@ -53,6 +53,9 @@ void dati::buildCommands()
         {item("colorare", "&Colore di sfondo", [this] { colorare_Click(); }), separator(),
          item("controlla", "Controllo &dati immessi", [this] { controlla_Click(); }), separator(),
          item("cancella", "C&ancella dati finestra", [this] { cancella_click(); }), separator(),
+         item("calendarioprogetto", "Ca&lendario del progetto…",
+              [this] { m_app.showWindow(win::calendarioprogetto); }),
+         separator(),
          item(
              "incollaattivita", "&Incolla attività", [this] { incollaattivita_Click(); },
              QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_V))});
@@ -61,14 +64,16 @@ void dati::buildCommands()
     addHelpMenu(QStringLiteral("inter"), QStringLiteral("suggerimenti"));
     addWindowItem(1);
 
-    buildToolbar({{ToolbarButton::Apri, [this] { apri_Click(); }},
-                  {ToolbarButton::Salva, [this] { salva_Click(); }},
-                  {ToolbarButton::Elimina, [this] { eliminare_click(); }},
-                  {ToolbarButton::Stampa, [this] { stampa_Click(); }},
-                  {ToolbarButton::Controllo, [this] { controlla_Click(); }},
-                  {ToolbarButton::Cancella, [this] { cancella_click(); }},
-                  {ToolbarButton::Uscita, [this] { usci_Click(); }}},
-                 QStringLiteral("apri files"));
+    buildToolbar(
+        {{ToolbarButton::Apri, [this] { apri_Click(); }},
+         {ToolbarButton::Salva, [this] { salva_Click(); }},
+         {ToolbarButton::Elimina, [this] { eliminare_click(); }},
+         {ToolbarButton::Stampa, [this] { stampa_Click(); }},
+         {ToolbarButton::Controllo, [this] { controlla_Click(); }},
+         {ToolbarButton::Calendario, [this] { m_app.showWindow(win::calendarioprogetto); }},
+         {ToolbarButton::Cancella, [this] { cancella_click(); }},
+         {ToolbarButton::Uscita, [this] { usci_Click(); }}},
+        QStringLiteral("apri files"));
 
     addButtons(
         {

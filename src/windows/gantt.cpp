@@ -23,8 +23,7 @@ QString activityToolTip(const Project& project, const ScheduleResults& results, 
 {
     const Link& link = project.link(from, slot);
     const double days = link.days.value_or(0);
-    const QDate start = parseDate(results.startDateText);
-    const auto date = [&](double t) { return formatDate(start.addDays(std::llround(t))); };
+    const auto date = [&](double t) { return results.dateTextAt(t); };
     if (project.isDummy(from, slot))
         return QStringLiteral("Legame fittizio %1 → %2: l'evento %2 non può verificarsi prima "
                               "dell'evento %1 (precedenza senza durata)")
@@ -82,7 +81,7 @@ TitleBlock gantt::titleBlock() const
     block.project = m_app.titlePage()[TitlePage::progetto];
     block.computed = computedOn();
     block.unitsPerDay = m_geometry.dayWidth;
-    block.legend = TitleBlock::Legend::Gantt;
+    block.legend = ganttLegend(m_chart);
     return block;
 }
 
@@ -98,7 +97,7 @@ int gantt::eventAt(QPointF p) const
         return 0;
     const double reach = m_geometry.rowHeight * 0.4;
     for (const GanttMilestone& m : m_chart.milestones)
-        if (m.row == row && std::abs(m_geometry.xOfDay(m.time) - p.x()) <= reach)
+        if (m.row == row && std::abs(m_geometry.xOfDay(m_chart.dayOf(m.time)) - p.x()) <= reach)
             return m.event;
     return m_chart.bars[row].from;
 }
@@ -110,7 +109,7 @@ QString gantt::toolTipAt(QPointF p) const
         return {};
     const double reach = m_geometry.rowHeight * 0.4;
     for (const GanttMilestone& m : m_chart.milestones)
-        if (m.row == row && std::abs(m_geometry.xOfDay(m.time) - p.x()) <= reach)
+        if (m.row == row && std::abs(m_geometry.xOfDay(m_chart.dayOf(m.time)) - p.x()) <= reach)
             return eventToolTip(m_app.project(), m_app.results(), m.event);
     const GanttBar& bar = m_chart.bars[row];
     return activityToolTip(m_app.project(), m_app.results(), bar.from, bar.slot);

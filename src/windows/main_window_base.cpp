@@ -317,6 +317,8 @@ QString toolbarTip(ToolbarButton button, const QString& openTip)
         return QStringLiteral("cancella dati finestra");
     case ToolbarButton::Uscita:
         return QStringLiteral("uscita da ZANT");
+    case ToolbarButton::Calendario:
+        return QStringLiteral("calendario del progetto");
     case ToolbarButton::Separator1:
     case ToolbarButton::Separator2:
     case ToolbarButton::Separator3:
@@ -359,8 +361,8 @@ void MainWindowBase::buildToolbar(std::initializer_list<ToolbarAction> actions,
     m_toolbar->setObjectName(QStringLiteral("Toolbar1"));
     m_toolbar->setMovable(false);
     m_toolbar->setIconSize(QSize(20, 20));
-    for (int index = 1; index <= kToolbarPositions; ++index) {
-        const auto position = static_cast<ToolbarButton>(index);
+    for (const ToolbarButton position : kToolbarOrder) {
+        const int index = static_cast<int>(position);
         const QString tip = toolbarTip(position, openTip);
         if (tip.isEmpty()) {
             m_toolbar->addSeparator();

@@ -20,8 +20,8 @@ namespace zant {
 
 // What the three main windows (data, results, title page) share: the central area laid out in
 // twips and kept proportional by a clsResize, the common "Visualizza" and "?" menus with the
-// right-hand window item, the 19-position toolbar, the guidance label and the background colour
-// command.
+// right-hand window item, the toolbar of 19 positions and the calendar's, the guidance label and
+// the background colour command.
 class MainWindowBase : public QMainWindow
 {
     Q_OBJECT
@@ -102,8 +102,8 @@ protected:
     // The right-hand "Fi&nestra n.N di 3" item, opening the window's own guide.
     void addWindowItem(int ownNumber);
 
-    // The 19 positions, with the window's own handlers of the file and data commands; the data
-    // window calls its first button "apri files". A command the window has no handler for is
+    // The toolbar's positions, with the window's own handlers of the file and data commands; the
+    // data window calls its first button "apri files". A command the window has no handler for is
     // shown disabled, and the positions that open a window are enabled only when that window
     // (or, for the window's own position, its guide) exists. Call after addViewMenu.
     struct ToolbarAction

@@ -146,6 +146,20 @@ QIcon toolbarIcon(ToolbarButton button)
         p.drawLine(31, 15, 36, 20);
         p.drawLine(31, 25, 36, 20);
         break;
+    case ToolbarButton::Calendario:
+        // A wall calendar: a red band, the rings and a grid of days, two of them shaded.
+        p.setPen(QPen(ink, 2));
+        p.setBrush(Qt::white);
+        p.drawRect(5, 8, 30, 27);
+        p.fillRect(6, 9, 29, 7, QColor(200, 50, 50));
+        p.drawLine(12, 4, 12, 12);
+        p.drawLine(28, 4, 28, 12);
+        for (int row = 0; row < 3; ++row) {
+            for (int column = 0; column < 4; ++column)
+                p.fillRect(9 + column * 7, 19 + row * 5, 4, 3,
+                           column == 3 ? QColor(170, 175, 190) : ink);
+        }
+        break;
     case ToolbarButton::Separator1:
     case ToolbarButton::Separator2:
     case ToolbarButton::Separator3:

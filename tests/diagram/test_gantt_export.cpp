@@ -145,6 +145,41 @@ private slots:
         QCOMPARE(chart.dateAt(30.5), QDate(2027, 3, 31));
     }
 
+    void scaleDaysAndEventDates_data()
+    {
+        QTest::addColumn<bool>("working");
+        QTest::addColumn<double>("time");
+        QTest::addColumn<QDate>("scaleDay");
+        QTest::addColumn<QDate>("eventDate");
+        // From Monday 1 March 2027; Easter Monday is 29 March.
+        QTest::newRow("calendar days, half day")
+            << false << 30.5 << QDate(2027, 3, 31) << QDate(2027, 4, 1);
+        QTest::newRow("calendar days, under half")
+            << false << 30.4 << QDate(2027, 3, 31) << QDate(2027, 3, 31);
+        QTest::newRow("working days, half day before the weekend")
+            << true << 4.5 << QDate(2027, 3, 5) << QDate(2027, 3, 8);
+        QTest::newRow("working days, over Easter Monday")
+            << true << 19.5 << QDate(2027, 3, 26) << QDate(2027, 3, 30);
+    }
+
+    // The scale places a half day inside its own day; the columns date it by the one rule of
+    // every date the program writes, as the results do.
+    void scaleDaysAndEventDates()
+    {
+        QFETCH(bool, working);
+        QFETCH(double, time);
+        QFETCH(QDate, scaleDay);
+        QFETCH(QDate, eventDate);
+        ProjectCalendar c;
+        c.workingDays = working;
+        GanttChart chart;
+        chart.startDate = QDate(2027, 3, 1);
+        chart.clock = WorkingTime(c, chart.startDate);
+        QCOMPARE(chart.dateAt(time), scaleDay);
+        QCOMPARE(chart.eventDate(time), eventDate);
+        QCOMPARE(chart.eventDate(time), chart.clock.dateAt(time));
+    }
+
     void todayLineOnlyInsideTheChart()
     {
         const Project p = buildProject(QStringLiteral("2: 1>2=10"), QStringLiteral("01/03/2027"));

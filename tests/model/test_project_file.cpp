@@ -530,6 +530,86 @@ private slots:
         QVERIFY(parseProjectData(traditional + "\r\nqualcosa\r\n", "f").ok());
     }
 
+    // A calendar travels in the section, of version 2; a calendar-day project writes none.
+    void calendarsTravelInTheSection()
+    {
+        Project project = buildProject("3: 1>2=5 2>3=4", "01/03/2027");
+        ProjectCalendar c;
+        c.workingDays = true;
+        c.workingWeek = kMondayToSaturday;
+        c.patron = {7, 12};
+        c.closures = {{QDate(2027, 8, 9), QDate(2027, 8, 20), "chiusura estiva; 100%"},
+                      {QDate(2027, 1, 12), QDate(2027, 1, 12), QString()}};
+        c.minutesPerDay = 450;
+        project.setCalendar(c);
+        const auto bytes = serializeProjectData(project, sampleTitlePage());
+        QVERIFY(bytes.ok());
+        const QByteArray expectedSection =
+            "ZANT-SEZIONE-ESTESA;2\r\n"
+            "CALENDARIO;LAVORATIVI;450;NO\r\n"
+            "SETTIMANA;lun,mar,mer,gio,ven,sab\r\n"
+            "FESTIVITA;SI\r\n"
+            "PATRONO;07/12\r\n"
+            "CHIUSURA;09/08/2027;20/08/2027;chiusura estiva%3B 100%25\r\n"
+            "CHIUSURA;12/01/2027;12/01/2027;\r\n"
+            "FINE;6\r\n";
+        QVERIFY2(bytes.value().endsWith(expectedSection), bytes.value().constData());
+        const auto read = parseProjectData(bytes.value(), "ZANT-dati-calendario");
+        QVERIFY(read.ok());
+        QCOMPARE(read.value().project, project);
+        QVERIFY(!read.value().newerSection());
+        // What an older version reads: the same network, the calendar left aside.
+        const auto old = parseProjectData(bytes.value(), "x", ProjectRecords::TraditionalOnly);
+        QVERIFY(old.ok() && old.value().project.calendar().isDefault());
+
+        project.setCalendar({});
+        QVERIFY(!serializeProjectData(project, sampleTitlePage()).value().contains("SEZIONE"));
+    }
+
+    void damagedCalendarsAreRefused_data()
+    {
+        QTest::addColumn<QByteArray>("section");
+        QTest::addColumn<QString>("expected");
+        const QByteArray head = "ZANT-SEZIONE-ESTESA;2\r\n";
+        QTest::newRow("unknown kind of days")
+            << head + "CALENDARIO;FERIALI;480;NO\r\nFINE;1\r\n"
+            << "riga 9): i giorni del calendario sono \"FERIALI\"";
+        QTest::newRow("day of 2000 minutes") << head + "CALENDARIO;LAVORATIVI;2000;NO\r\nFINE;1\r\n"
+                                             << "la giornata lavorativa di \"2000\" minuti";
+        QTest::newRow("record twice") << head + "FESTIVITA;SI\r\nFESTIVITA;NO\r\nFINE;2\r\n"
+                                      << "riga 10): il record FESTIVITA è ripetuto";
+        QTest::newRow("week of no days") << head + "SETTIMANA;\r\nFINE;1\r\n"
+                                         << "la settimana lavorativa \"\" non è un elenco";
+        QTest::newRow("holidays neither yes nor no") << head + "FESTIVITA;FORSE\r\nFINE;1\r\n"
+                                                     << "il record FESTIVITA vuole SI o NO";
+        QTest::newRow("patron on 30 February") << head + "PATRONO;30/02\r\nFINE;1\r\n"
+                                               << "il giorno del patrono \"30/02\"";
+        QTest::newRow("closure ending first")
+            << head + "CHIUSURA;20/08/2027;09/08/2027;x\r\nFINE;1\r\n"
+            << "la chiusura finisce prima di cominciare";
+        QTest::newRow("closure in 2200") << head + "CHIUSURA;01/01/2200;02/01/2200;x\r\nFINE;1\r\n"
+                                         << "la chiusura ha una data non valida";
+        QTest::newRow("closure with a line break")
+            << head + "CHIUSURA;01/08/2027;02/08/2027;a%0Ab\r\nFINE;1\r\n"
+            << "la descrizione della chiusura non è un testo valido";
+        QTest::newRow("closure without its description")
+            << head + "CHIUSURA;01/08/2027;02/08/2027\r\nFINE;1\r\n"
+            << "il record CHIUSURA ha 3 campi invece di 4";
+    }
+
+    void damagedCalendarsAreRefused()
+    {
+        QFETCH(QByteArray, section);
+        QFETCH(QString, expected);
+        const QByteArray file = "\"01/03/2027\",3\r\n\"Inizio\",1\r\n\"2\",\"4\"\r\n"
+                                "\"Scavi\",1\r\n\"3\",\"2\"\r\n\"Fine\",0\r\n"
+                                "\"Scuola\",\"\",\"\",\"\",\"\",\"\",\"\"\r\n" +
+                                section;
+        const auto read = parseProjectData(file, "ZANT-dati-rotto");
+        QVERIFY(!read.ok());
+        QVERIFY2(read.error().text.contains(expected), qPrintable(read.error().text));
+    }
+
     void titlePageFileKeepsTextToo()
     {
         TitlePage title = sampleTitlePage();

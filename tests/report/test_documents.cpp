@@ -1,6 +1,7 @@
 #include "report/documents.h"
 #include "report/docx_writer.h"
 #include "report/print_commands.h"
+#include "report/report_texts.h"
 #include "support/docx_view.h"
 #include "support/fake_document_output.h"
 #include "support/project_builder.h"
@@ -64,6 +65,30 @@ class TestDocuments final : public QObject
     Documents m_docs;
 
 private slots:
+    void methodSaysTheCalendarAndTheRule_data()
+    {
+        QTest::addColumn<bool>("working");
+        QTest::newRow("calendar days") << false;
+        QTest::newRow("working days, patron and closure") << true;
+    }
+
+    // The method page names the calendar of the project in its paragraph on durations, and the
+    // one rule for half days is the one the program states everywhere else.
+    void methodSaysTheCalendarAndTheRule()
+    {
+        QFETCH(bool, working);
+        ProjectCalendar c;
+        if (working) {
+            c.workingDays = true;
+            c.patron = {7, 12};
+            c.closures.push_back({QDate(2027, 8, 9), QDate(2027, 8, 20), "chiusura estiva"});
+        }
+        const QString method = ReportTexts::methodFor(c).join("\n");
+        QVERIFY(!method.contains("{calendario}"));
+        QVERIFY2(method.contains("del programma. " + calendarSentence(c) + " " +
+                                 fractionalTimeRule() + " Tale tempo"),
+                 qPrintable(method));
+    }
     void dataListing()
     {
         DocxWriter w;
