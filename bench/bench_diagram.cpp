@@ -5,6 +5,7 @@
 #include "diagram/network_layout.h"
 #include "model/project_file.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QImage>
@@ -198,6 +199,8 @@ int main(int argc, char** argv)
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;
     QTemporaryDir temp;
+    // ZANT_BENCH_KEEP=DIR keeps the generated project files there, to profile zant-cli on them.
+    const QString keep = qEnvironmentVariable("ZANT_BENCH_KEEP");
 
     std::vector<Input> inputs(4);
     inputs[0].name = "example_magazzino";
@@ -225,7 +228,8 @@ int main(int argc, char** argv)
     for (std::vector<Input>* list : {&inputs, &random}) {
         for (Input& input : *list) {
             input.results = ComputeSchedule(input.project);
-            input.path = temp.filePath(QString::fromStdString(input.name) + QStringLiteral(".txt"));
+            const QString file = QString::fromStdString(input.name) + QStringLiteral(".txt");
+            input.path = keep.isEmpty() ? temp.filePath(file) : QDir(keep).filePath(file);
             if (auto error =
                     writeProjectFile(input.path, input.project, bench::sampleTitlePage())) {
                 std::fprintf(stderr, "%s\n", qPrintable(error->text));

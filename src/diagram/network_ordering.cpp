@@ -305,7 +305,8 @@ void renumber(Layers& l, int c)
 // the two middle ones, weighted by how far the others spread, for an even count) or their mean. A
 // node without neighbours there keeps its own relative position.
 void sortByNeighbours(Layers& l, int c, const Neighbours& side, int other, bool median,
-                      std::vector<std::pair<double, int>>& keyed, std::vector<double>& around)
+                      std::vector<std::pair<double, int>>& keyed, std::vector<double>& around,
+                      std::vector<int>& order)
 {
     auto& nodes = l.columns[c].nodes;
     const double size = static_cast<double>(nodes.size());
@@ -313,7 +314,9 @@ void sortByNeighbours(Layers& l, int c, const Neighbours& side, int other, bool 
     keyed.clear();
     for (int v : nodes) {
         double key = (l.nodes[v].order + 0.5) / size;
-        if (!side[v].empty()) {
+        if (side[v].size() == 1) {
+            key = (l.nodes[side[v][0]].order + 0.5) / otherSize;
+        } else if (!side[v].empty()) {
             around.clear();
             for (int u : side[v])
                 around.push_back((l.nodes[u].order + 0.5) / otherSize);
@@ -339,21 +342,28 @@ void sortByNeighbours(Layers& l, int c, const Neighbours& side, int other, bool 
         }
         keyed.push_back({key, v});
     }
-    std::stable_sort(keyed.begin(), keyed.end(),
-                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    // Equal keys keep their present order: the position breaks ties.
     for (size_t i = 0; i < keyed.size(); ++i)
-        nodes[i] = keyed[i].second;
+        keyed[i].second = static_cast<int>(i);
+    std::sort(keyed.begin(), keyed.end());
+    order.assign(nodes.begin(), nodes.end());
+    for (size_t i = 0; i < keyed.size(); ++i)
+        nodes[i] = order[keyed[i].second];
     renumber(l, c);
 }
 
 // Crossings between columns c and c + 1.
 long long crossingsAfter(const Layers& l, int c, std::vector<std::pair<int, int>>& pairs)
 {
+    // In the order of the left ends already; only the arrows of one node need sorting.
     pairs.clear();
-    for (int u : l.columns[c].nodes)
+    for (int u : l.columns[c].nodes) {
+        const size_t first = pairs.size();
         for (int v : l.after[u])
             pairs.push_back({l.nodes[u].order, l.nodes[v].order});
-    std::sort(pairs.begin(), pairs.end());
+        if (pairs.size() - first > 1)
+            std::sort(pairs.begin() + static_cast<std::ptrdiff_t>(first), pairs.end());
+    }
     return inversions(pairs, static_cast<int>(l.columns[c + 1].nodes.size()));
 }
 
@@ -420,6 +430,7 @@ void orderColumns(Layers& l, bool sweeps)
 
     std::vector<std::pair<double, int>> keyed;
     std::vector<double> around;
+    std::vector<int> scratch;
     std::vector<std::vector<int>> best(columns);
     const auto save = [&] {
         for (int c = 0; c < columns; ++c)
@@ -438,9 +449,9 @@ void orderColumns(Layers& l, bool sweeps)
         for (int round = 0; round < rounds && bestCrossings > 0 && stale < 6; ++round) {
             const bool median = round % 2 == 0;
             for (int c = 1; c < columns; ++c)
-                sortByNeighbours(l, c, l.before, c - 1, median, keyed, around);
+                sortByNeighbours(l, c, l.before, c - 1, median, keyed, around, scratch);
             for (int c = columns - 2; c >= 0; --c)
-                sortByNeighbours(l, c, l.after, c + 1, median, keyed, around);
+                sortByNeighbours(l, c, l.after, c + 1, median, keyed, around, scratch);
             for (int pass = 0; pass < transposes; ++pass) {
                 bool any = false;
                 for (int c = 0; c < columns; ++c)
