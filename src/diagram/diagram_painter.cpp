@@ -227,7 +227,7 @@ void paintActivity(QPainter& p, const LaidOutActivity& a, double headLength, con
     const QRectF& box = a.labelBox;
     if (!area.isEmpty() && !area.contains(box))
         return;
-    const QString text = formatDays(a.days);
+    const QString text = a.label.isEmpty() ? formatDays(a.days) : a.label;
     p.fillRect(box, Qt::white);
     p.setPen(colour);
     p.setFont(fittedFont(text, box.height() * 0.8, box.width() - 1, a.critical));

@@ -60,6 +60,17 @@ double labelWidth(const QString& text, double pixelSize)
     return ems * pixelSize;
 }
 
+QString arrowLabel(const Project& project, int from, int slot, double days)
+{
+    const QString& name = project.link(from, slot).name;
+    if (name.trimmed().isEmpty())
+        return formatDays(days);
+    QString shown = name.simplified();
+    if (shown.size() > kArrowNameLength)
+        shown = shown.left(kArrowNameLength - 1).trimmed() + QChar(0x2026);
+    return shown + QStringLiteral(" · ") + formatDays(days);
+}
+
 namespace {
 
 NetworkLayout layoutOnce(const Project& project, const ScheduleResults& results, LayoutMode mode,
@@ -91,7 +102,11 @@ NetworkLayout layoutOnce(const Project& project, const ScheduleResults& results,
     // The column of durations is as wide as the widest of them.
     double labels = 24;
     for (int a : drawn)
-        labels = std::max(labels, labelWidth(formatDays(g.arcs[a].days), m.labelFont) + 8);
+        labels = std::max(
+            labels,
+            labelWidth(arrowLabel(project, g.arcs[a].from, g.arcs[a].slot, g.arcs[a].days),
+                       m.labelFont) +
+                8);
     const double eventBand = 2 * (m.radius + m.portMargin);
     const double columnGap = eventBand + 2 * m.channel + labels;
 

@@ -466,10 +466,16 @@ void routeChains(const Layers& l, const Graph& g, const Project& project,
             }
         }
 
-        // The duration, over its own pass or slot.
-        const QString text = formatDays(arc.days);
-        const double w = labelWidth(text, m.labelFont) + 4;
+        // The duration and name, over its own pass or slot.
         const Node& label = l.nodes[chain.labelNode];
+        a.label = arrowLabel(project, arc.from, arc.slot, arc.days);
+        // Beside an arrow down a column there is the column's width only: a name that does not
+        // fit there is left to the tool-tip.
+        const Column& home = l.columns[label.column];
+        if (chain.flat && labelWidth(a.label, m.labelFont) + 14 > home.right - home.left)
+            a.label = formatDays(arc.days);
+        const QString& text = a.label;
+        const double w = labelWidth(text, m.labelFont) + 4;
         const double top = label.labelBelow ? label.y + 1 : label.y - m.labelHeight - 1;
         if (chain.flat) {
             const Column& column = l.columns[label.column];

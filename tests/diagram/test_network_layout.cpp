@@ -199,10 +199,12 @@ private slots:
     {
         QTest::addColumn<QString>("network");
         QTest::addColumn<int>("mode");
+        // Every this-many activities has a name of its own (0: none).
+        QTest::addColumn<int>("named");
         for (int mode : {int(LayoutMode::TimeScale), int(LayoutMode::Levels)}) {
             const char* m = mode == int(LayoutMode::Levels) ? "levels" : "time scale";
-            const auto row = [&](const char* name, const QString& network) {
-                QTest::addRow("%s, %s", name, m) << network << mode;
+            const auto row = [&](const char* name, const QString& network, int named = 0) {
+                QTest::addRow("%s, %s", name, m) << network << mode << named;
             };
             row("single activity", QStringLiteral("2: 1>2=5"));
             row("chain of 12", chain(12));
@@ -220,17 +222,22 @@ private slots:
             row("any two of 40, short", anyTwoNetwork(40, 120, 1, 10));
             row("any two of 60", anyTwoNetwork(60, 200, 2, 40));
             row("any two of 90, durations to 1000", anyTwoNetwork(90, 300, 3, 1000));
+            row("named activities, zero durations",
+                QStringLiteral("6: 1>2=0 1>3=5 2>3=0 3>4=0 2>5=7 4>6=6 5>6=0"), 2);
+            row("named stacks", sameTimeStacks(3, 5), 3);
+            row("any two of 60, every activity named", anyTwoNetwork(60, 200, 2, 40), 1);
+            row("random 60, some named", randomNetwork(60, 11, 0, 25), 4);
             // Random networks of 20 to 64 events, some with very short activities.
             for (unsigned variant = 100; variant < 130; ++variant)
                 QTest::addRow("random %u, variant %u, %s", 20 + variant % 45, variant, m)
                     << randomNetwork(20 + variant % 45, variant, variant % 3, 5 + variant % 50,
                                      1 + variant % 4)
-                    << mode;
+                    << mode << 0;
             for (unsigned variant = 200; variant < 210; ++variant)
                 QTest::addRow("any two, variant %u, %s", variant, m)
                     << anyTwoNetwork(20 + variant % 30, 3 * (20 + variant % 30), variant,
                                      variant % 2 ? 20 : 300)
-                    << mode;
+                    << mode << 0;
         }
     }
 
@@ -238,7 +245,24 @@ private slots:
     {
         QFETCH(QString, network);
         QFETCH(int, mode);
-        const Computed c = compute(network);
+        QFETCH(int, named);
+        Computed c = compute(network);
+        if (named > 0) {
+            // Names short and long, some past what an arrow shows.
+            static const QStringList names{QStringLiteral("Scavo"),
+                                           QStringLiteral("Posa serramenti al piano terra"),
+                                           QStringLiteral("Getto solaio"),
+                                           QStringLiteral("Maturazione cls ≥ 28 gg, poi disarmo")};
+            int index = 0;
+            for (int e = 1; e <= c.project.eventCount(); ++e) {
+                Event event = c.project.event(e);
+                for (Link& link : event.links)
+                    if (index++ % named == 0)
+                        link.name = names[index % names.size()];
+                c.project.setEvent(e, event);
+            }
+            c.results = ComputeSchedule(c.project);
+        }
         const NetworkLayout layout = layoutNetwork(c.project, c.results, LayoutMode(mode));
         const int n = c.project.eventCount();
         const double r = layout.metrics.radius;
@@ -282,7 +306,8 @@ private slots:
                 QStringLiteral("%1 → %2 (slot %3)").arg(a.from).arg(a.to).arg(a.slot);
             QCOMPARE(c.project.link(a.from, a.slot).target, a.to);
             QCOMPARE(a.critical, isZeroFloat(c.results.linkFloatAt(a.from, a.slot)));
-            QCOMPARE(a.dummy, c.project.link(a.from, a.slot).days == 0.0);
+            QCOMPARE(a.dummy, c.project.link(a.from, a.slot).days == 0.0 &&
+                                  c.project.link(a.from, a.slot).name.isEmpty());
             QVERIFY2(a.points.size() >= 2, qPrintable(name));
             const QPointF cs = layout.eventAt(a.from).centre;
             const QPointF ct = layout.eventAt(a.to).centre;
@@ -365,7 +390,8 @@ private slots:
             const LaidOutActivity& a = layout.activities[i];
             const QRectF box = a.labelBox.adjusted(0.01, 0.01, -0.01, -0.01);
             QVERIFY(!a.labelBox.isEmpty());
-            QVERIFY(a.labelBox.width() >= labelWidth(formatDays(a.days), layout.metrics.labelFont));
+            QVERIFY(a.label.endsWith(formatDays(a.days)));
+            QVERIFY(a.labelBox.width() >= labelWidth(a.label, layout.metrics.labelFont));
             for (size_t j = i + 1; j < layout.activities.size(); ++j)
                 if (box.intersects(layout.activities[j].labelBox))
                     faults << QStringLiteral("labels of %1 → %2 and %3 → %4 overlap")
