@@ -670,6 +670,22 @@ Outcome writeAll(QIODevice& device, const QByteArray& bytes)
     return std::nullopt;
 }
 
+// Whether UTF-8 text written from a QString holds only characters XML can carry: no control
+// character but tab and line ends, no U+FFFE or U+FFFF (EF BF BE, EF BF BF).
+bool xmlSafeUtf8(const QByteArray& bytes)
+{
+    const auto* b = reinterpret_cast<const unsigned char*>(bytes.constData());
+    const qsizetype n = bytes.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const unsigned char c = b[i];
+        if (c < 0x20 && c != '\t' && c != '\n' && c != '\r')
+            return false;
+        if (c == 0xEF && i + 2 < n && b[i + 1] == 0xBF && (b[i + 2] == 0xBE || b[i + 2] == 0xBF))
+            return false;
+    }
+    return true;
+}
+
 } // namespace
 
 Outcome exportPicture(const QString& path, const QSizeF& size, const PicturePainter& paint,
@@ -698,7 +714,12 @@ Outcome exportPicture(const QString& path, const QSizeF& size, const PicturePain
         paint(painter);
         if (!painter.end())
             return critical(what);
-        const QByteArray bytes = cleanXmlText(QString::fromUtf8(buffer.data())).toUtf8();
+        // The usual document has nothing to drop and is written as it came, without the two
+        // conversions of megabytes of text.
+        const QByteArray& written = buffer.data();
+        const QByteArray bytes = xmlSafeUtf8(written)
+                                     ? written
+                                     : cleanXmlText(QString::fromUtf8(written)).toUtf8();
         return saveFile(path, [&](QIODevice& device) { return writeAll(device, bytes); });
     }
     if (suffix == QLatin1String("png")) {
