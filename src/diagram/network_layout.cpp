@@ -267,6 +267,11 @@ int countCrossings(const NetworkLayout& layout)
     std::vector<Run> runs;
     std::vector<Upright> uprights;
     std::vector<double> xs;
+    size_t points = 0;
+    for (const LaidOutActivity& a : layout.activities)
+        points += a.points.size();
+    runs.reserve(points);
+    xs.reserve(2 * points);
     for (int i = 0; i < static_cast<int>(layout.activities.size()); ++i) {
         const auto& pts = layout.activities[i].points;
         for (size_t j = 1; j < pts.size(); ++j) {

@@ -374,19 +374,22 @@ void routeChains(const Layers& l, const Graph& g, const Project& project,
     std::vector<double> outOffset(chains, 0);
     std::vector<double> inOffset(chains, 0);
     {
-        std::vector<std::vector<std::pair<double, int>>> outs(l.nodes.size());
-        std::vector<std::vector<std::pair<double, int>>> ins(l.nodes.size());
+        // By event: only circles have ports.
+        const auto eventOf = [&](int node) { return l.nodes[node].event; };
+        std::vector<std::vector<std::pair<double, int>>> outs(g.n + 1);
+        std::vector<std::vector<std::pair<double, int>>> ins(g.n + 1);
         for (int i = 0; i < chains; ++i) {
             const Chain& chain = l.chains[i];
             if (chain.flat) {
                 if (flats[i].detour)
-                    outs[chain.nodes.front()].push_back({l.nodes[chain.nodes[1]].y, i});
+                    outs[eventOf(chain.nodes.front())].push_back({l.nodes[chain.nodes[1]].y, i});
                 continue;
             }
-            outs[chain.nodes.front()].push_back({l.nodes[chain.nodes[1]].y, i});
-            ins[chain.nodes.back()].push_back({l.nodes[chain.nodes[chain.nodes.size() - 2]].y, i});
+            outs[eventOf(chain.nodes.front())].push_back({l.nodes[chain.nodes[1]].y, i});
+            ins[eventOf(chain.nodes.back())].push_back(
+                {l.nodes[chain.nodes[chain.nodes.size() - 2]].y, i});
         }
-        for (size_t v = 0; v < l.nodes.size(); ++v) {
+        for (size_t v = 0; v < outs.size(); ++v) {
             std::sort(outs[v].begin(), outs[v].end());
             std::sort(ins[v].begin(), ins[v].end());
             const int no = static_cast<int>(outs[v].size());
