@@ -148,7 +148,8 @@ int dotCrossings(const Project& project, const QString& dot)
     process.start(dot, {QStringLiteral("-Tplain")});
     process.write(graph.toUtf8());
     process.closeWriteChannel();
-    if (!process.waitForFinished(600000) || process.exitCode() != 0)
+    // dot takes minutes on the largest networks: it is waited for however long it takes.
+    if (!process.waitForFinished(-1) || process.exitCode() != 0)
         return -1;
     // "edge tail head n x1 y1 ... xn yn ...", in inches: scaled to points.
     NetworkLayout drawing;

@@ -10,8 +10,8 @@
 #include <QFileInfo>
 #include <QFontMetricsF>
 #include <QImage>
-#include <QPainter>
 #include <QPaintDevice>
+#include <QPainter>
 #include <QPainterPath>
 #include <QPdfWriter>
 #include <QSvgGenerator>
@@ -359,8 +359,8 @@ void paintNetwork(QPainter& p, const NetworkLayout& layout, const Project& proje
         return std::clamp((spacing - 1) / 0.9, 3.0, a.critical ? 11.0 : 9.0);
     };
     const int device = p.device() ? p.device()->devType() : 0;
-    const bool raster = device == QInternal::Image || device == QInternal::Pixmap ||
-                        device == QInternal::Widget;
+    const bool raster =
+        device == QInternal::Image || device == QInternal::Pixmap || device == QInternal::Widget;
     const QTransform& t = p.deviceTransform();
     const double scale = std::sqrt(std::abs(t.m11() * t.m22() - t.m12() * t.m21()));
     const bool hairlines = raster && 1.1 * scale <= 1.5 && 1.1 * scale >= 0.6;
@@ -717,9 +717,8 @@ Outcome exportPicture(const QString& path, const QSizeF& size, const PicturePain
         // The usual document has nothing to drop and is written as it came, without the two
         // conversions of megabytes of text.
         const QByteArray& written = buffer.data();
-        const QByteArray bytes = xmlSafeUtf8(written)
-                                     ? written
-                                     : cleanXmlText(QString::fromUtf8(written)).toUtf8();
+        const QByteArray bytes =
+            xmlSafeUtf8(written) ? written : cleanXmlText(QString::fromUtf8(written)).toUtf8();
         return saveFile(path, [&](QIODevice& device) { return writeAll(device, bytes); });
     }
     if (suffix == QLatin1String("png")) {

@@ -103,10 +103,9 @@ NetworkLayout layoutOnce(const Project& project, const ScheduleResults& results,
     double labels = 24;
     for (int a : drawn)
         labels = std::max(
-            labels,
-            labelWidth(arrowLabel(project, g.arcs[a].from, g.arcs[a].slot, g.arcs[a].days),
-                       m.labelFont) +
-                8);
+            labels, labelWidth(arrowLabel(project, g.arcs[a].from, g.arcs[a].slot, g.arcs[a].days),
+                               m.labelFont) +
+                        8);
     const double eventBand = 2 * (m.radius + m.portMargin);
     const double columnGap = eventBand + 2 * m.channel + labels;
 
@@ -279,8 +278,7 @@ int countCrossings(const NetworkLayout& layout)
             QPointF b = pts[j];
             if (a.x() == b.x()) {
                 if (a.y() != b.y())
-                    uprights.push_back(
-                        {a.x(), std::min(a.y(), b.y()), std::max(a.y(), b.y()), i});
+                    uprights.push_back({a.x(), std::min(a.y(), b.y()), std::max(a.y(), b.y()), i});
                 continue;
             }
             if (a.x() > b.x())
