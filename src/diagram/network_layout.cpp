@@ -73,9 +73,18 @@ QString arrowLabel(const Project& project, int from, int slot, double days)
 
 namespace {
 
+// The ranks of the levels drawing: moved towards short arrows, or the longest chain before each
+// event, or after it.
+enum class Ranks
+{
+    Balanced,
+    Longest,
+    Latest,
+};
+
 NetworkLayout layoutOnce(const Project& project, const ScheduleResults& results, LayoutMode mode,
                          LayoutOrdering ordering, const LayoutMetrics& m, bool* small,
-                         bool longestChains = false)
+                         Ranks ranks = Ranks::Balanced)
 {
     NetworkLayout layout;
     layout.mode = mode;
@@ -84,8 +93,10 @@ NetworkLayout layoutOnce(const Project& project, const ScheduleResults& results,
     if (results.isEmpty())
         return layout;
     Graph g = buildGraph(project, results);
-    if (longestChains)
+    if (ranks == Ranks::Longest)
         g.level = g.longest;
+    else if (ranks == Ranks::Latest)
+        g.level = g.latest;
     const int n = g.n;
     layout.activityCount = static_cast<int>(g.arcs.size());
     layout.summaryOnly = layout.activityCount > kFullDrawingActivityLimit;
@@ -191,14 +202,16 @@ NetworkLayout layoutNetwork(const Project& project, const ScheduleResults& resul
     // The arrows inside a column cross others in ways the ordering does not count: the plain
     // order of the numbers stays the choice when it draws fewer crossings.
     int crossings = countCrossings(layout);
-    // By levels, the ranks of the longest chains are tried too: on some small networks they
-    // cross less than the ranks moved towards short arrows.
+    // By levels, the ranks of the longest chains before and after each event are tried too: on
+    // some small networks they cross less than the ranks moved towards short arrows.
     if (mode == LayoutMode::Levels) {
-        NetworkLayout longest = layoutOnce(project, results, mode, ordering, m, &small, true);
-        const int other = countCrossings(longest);
-        if (other < crossings) {
-            layout = std::move(longest);
-            crossings = other;
+        for (Ranks ranks : {Ranks::Longest, Ranks::Latest}) {
+            NetworkLayout other = layoutOnce(project, results, mode, ordering, m, &small, ranks);
+            const int count = countCrossings(other);
+            if (count < crossings) {
+                layout = std::move(other);
+                crossings = count;
+            }
         }
     }
     NetworkLayout plain =

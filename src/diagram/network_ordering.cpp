@@ -103,6 +103,16 @@ Graph buildGraph(const Project& project, const ScheduleResults& results)
     }
     g.maxLevel = *std::max_element(g.level.begin() + 1, g.level.end());
     g.longest = g.level;
+    std::vector<int> after(g.n + 1, 0);
+    for (int i = g.n - 1; i >= 0; --i) {
+        const int e = g.topo[i];
+        for (int k : g.succs[e])
+            if (position[k] > position[e])
+                after[e] = std::max(after[e], after[k] + 1);
+    }
+    g.latest.assign(g.n + 1, 0);
+    for (int e = 1; e <= g.n; ++e)
+        g.latest[e] = std::max(0, g.maxLevel - after[e]);
     // Short arrows cross fewer others: an event with more activities leaving it than entering
     // it moves right, up to just before its first successor; one with more entering moves
     // left, down to just after its last predecessor. Each move shortens the arrows in all.
