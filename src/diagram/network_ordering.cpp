@@ -315,8 +315,7 @@ void renumber(Layers& l, int c)
 // the two middle ones, weighted by how far the others spread, for an even count) or their mean. A
 // node without neighbours there keeps its own relative position.
 void sortByNeighbours(Layers& l, int c, const Neighbours& side, int other, bool median,
-                      std::vector<std::pair<double, int>>& keyed, std::vector<double>& around,
-                      std::vector<int>& order)
+                      std::vector<std::pair<double, int>>& keyed, std::vector<double>& around)
 {
     auto& nodes = l.columns[c].nodes;
     const double size = static_cast<double>(nodes.size());
@@ -352,13 +351,12 @@ void sortByNeighbours(Layers& l, int c, const Neighbours& side, int other, bool 
         }
         keyed.push_back({key, v});
     }
-    // Equal keys keep their present order: the position breaks ties.
+    // Equal keys keep their present order; the keys are mostly in order already, which a
+    // merging sort profits from.
+    std::stable_sort(keyed.begin(), keyed.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
     for (size_t i = 0; i < keyed.size(); ++i)
-        keyed[i].second = static_cast<int>(i);
-    std::sort(keyed.begin(), keyed.end());
-    order.assign(nodes.begin(), nodes.end());
-    for (size_t i = 0; i < keyed.size(); ++i)
-        nodes[i] = order[keyed[i].second];
+        nodes[i] = keyed[i].second;
     renumber(l, c);
 }
 
@@ -440,7 +438,6 @@ void orderColumns(Layers& l, bool sweeps)
 
     std::vector<std::pair<double, int>> keyed;
     std::vector<double> around;
-    std::vector<int> scratch;
     std::vector<std::vector<int>> best(columns);
     const auto save = [&] {
         for (int c = 0; c < columns; ++c)
@@ -459,9 +456,9 @@ void orderColumns(Layers& l, bool sweeps)
         for (int round = 0; round < rounds && bestCrossings > 0 && stale < 6; ++round) {
             const bool median = round % 2 == 0;
             for (int c = 1; c < columns; ++c)
-                sortByNeighbours(l, c, l.before, c - 1, median, keyed, around, scratch);
+                sortByNeighbours(l, c, l.before, c - 1, median, keyed, around);
             for (int c = columns - 2; c >= 0; --c)
-                sortByNeighbours(l, c, l.after, c + 1, median, keyed, around, scratch);
+                sortByNeighbours(l, c, l.after, c + 1, median, keyed, around);
             for (int pass = 0; pass < transposes; ++pass) {
                 bool any = false;
                 for (int c = 0; c < columns; ++c)
