@@ -5,6 +5,7 @@
 #include "diagram/network_layout.h"
 #include "model/project_file.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QImage>
@@ -147,7 +148,8 @@ int dotCrossings(const Project& project, const QString& dot)
     process.start(dot, {QStringLiteral("-Tplain")});
     process.write(graph.toUtf8());
     process.closeWriteChannel();
-    if (!process.waitForFinished(600000) || process.exitCode() != 0)
+    // dot takes minutes on the largest networks: it is waited for however long it takes.
+    if (!process.waitForFinished(-1) || process.exitCode() != 0)
         return -1;
     // "edge tail head n x1 y1 ... xn yn ...", in inches: scaled to points.
     NetworkLayout drawing;
@@ -198,6 +200,8 @@ int main(int argc, char** argv)
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;
     QTemporaryDir temp;
+    // ZANT_BENCH_KEEP=DIR keeps the generated project files there, to profile zant-cli on them.
+    const QString keep = qEnvironmentVariable("ZANT_BENCH_KEEP");
 
     std::vector<Input> inputs(4);
     inputs[0].name = "example_magazzino";
@@ -225,7 +229,8 @@ int main(int argc, char** argv)
     for (std::vector<Input>* list : {&inputs, &random}) {
         for (Input& input : *list) {
             input.results = ComputeSchedule(input.project);
-            input.path = temp.filePath(QString::fromStdString(input.name) + QStringLiteral(".txt"));
+            const QString file = QString::fromStdString(input.name) + QStringLiteral(".txt");
+            input.path = keep.isEmpty() ? temp.filePath(file) : QDir(keep).filePath(file);
             if (auto error =
                     writeProjectFile(input.path, input.project, bench::sampleTitlePage())) {
                 std::fprintf(stderr, "%s\n", qPrintable(error->text));

@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <QFontMetricsF>
 #include <QImage>
+#include <QPaintDevice>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPdfWriter>
@@ -176,13 +177,15 @@ void drawVisible(QPainter& p, const QPolygonF& line, const QRectF& visible)
 }
 
 void paintActivity(QPainter& p, const LaidOutActivity& a, double headLength, const QRectF& area,
-                   bool texts, const QRectF& visible)
+                   bool texts, const QRectF& visible, bool hairlines)
 {
     if (a.points.size() < 2)
         return;
     const QColor colour = a.critical ? kCritical : kInk;
     const double width = a.critical ? 2.6 : 1.1;
-    QPen solid(colour, width);
+    // A line about one pixel wide on a screen is drawn as a hairline, which the raster engine
+    // draws many times faster than a stroked outline.
+    QPen solid(colour, hairlines && !a.critical ? 0.0 : width);
     solid.setCapStyle(Qt::FlatCap);
     solid.setJoinStyle(Qt::MiterJoin);
     if (a.dummy)
@@ -224,7 +227,7 @@ void paintActivity(QPainter& p, const LaidOutActivity& a, double headLength, con
     const QRectF& box = a.labelBox;
     if (!area.isEmpty() && !area.contains(box))
         return;
-    const QString text = formatDays(a.days);
+    const QString text = a.label.isEmpty() ? formatDays(a.days) : a.label;
     p.fillRect(box, Qt::white);
     p.setPen(colour);
     p.setFont(fittedFont(text, box.height() * 0.8, box.width() - 1, a.critical));
@@ -415,11 +418,17 @@ void paintNetwork(QPainter& p, const NetworkLayout& layout, const Project& proje
         const double spacing = k > 1 ? 1.2 * r / (k - 1) : 2 * r;
         return std::clamp((spacing - 1) / 0.9, 3.0, a.critical ? 11.0 : 9.0);
     };
+    const int device = p.device() ? p.device()->devType() : 0;
+    const bool raster =
+        device == QInternal::Image || device == QInternal::Pixmap || device == QInternal::Widget;
+    const QTransform& t = p.deviceTransform();
+    const double scale = std::sqrt(std::abs(t.m11() * t.m22() - t.m12() * t.m21()));
+    const bool hairlines = raster && 1.1 * scale <= 1.5 && 1.1 * scale >= 0.6;
     // Critical arrows last, so that they stay on top.
     for (bool critical : {false, true})
         for (const LaidOutActivity& a : layout.activities)
             if (a.critical == critical && !a.points.empty() && exposed.contains(boundsOf(a)))
-                paintActivity(p, a, headOf(a), textArea, texts, exposed.rect);
+                paintActivity(p, a, headOf(a), textArea, texts, exposed.rect, hairlines);
     for (const LaidOutEvent& e : layout.events) {
         const QRectF box(e.centre.x() - r - 3, e.centre.y() - r - 3, 2 * r + 6, 2 * r + 6);
         if (exposed.contains(box))
@@ -725,6 +734,22 @@ Outcome writeAll(QIODevice& device, const QByteArray& bytes)
     return std::nullopt;
 }
 
+// Whether UTF-8 text written from a QString holds only characters XML can carry: no control
+// character but tab and line ends, no U+FFFE or U+FFFF (EF BF BE, EF BF BF).
+bool xmlSafeUtf8(const QByteArray& bytes)
+{
+    const auto* b = reinterpret_cast<const unsigned char*>(bytes.constData());
+    const qsizetype n = bytes.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const unsigned char c = b[i];
+        if (c < 0x20 && c != '\t' && c != '\n' && c != '\r')
+            return false;
+        if (c == 0xEF && i + 2 < n && b[i + 1] == 0xBF && (b[i + 2] == 0xBE || b[i + 2] == 0xBF))
+            return false;
+    }
+    return true;
+}
+
 } // namespace
 
 Outcome exportPicture(const QString& path, const QSizeF& size, const PicturePainter& paint,
@@ -753,7 +778,11 @@ Outcome exportPicture(const QString& path, const QSizeF& size, const PicturePain
         paint(painter);
         if (!painter.end())
             return critical(what);
-        const QByteArray bytes = cleanXmlText(QString::fromUtf8(buffer.data())).toUtf8();
+        // The usual document has nothing to drop and is written as it came, without the two
+        // conversions of megabytes of text.
+        const QByteArray& written = buffer.data();
+        const QByteArray bytes =
+            xmlSafeUtf8(written) ? written : cleanXmlText(QString::fromUtf8(written)).toUtf8();
         return saveFile(path, [&](QIODevice& device) { return writeAll(device, bytes); });
     }
     if (suffix == QLatin1String("png")) {

@@ -19,29 +19,6 @@ using namespace layout;
 
 namespace {
 
-struct Segment
-{
-    QPointF a;
-    QPointF b;
-    int owner;
-};
-
-double cross(QPointF o, QPointF a, QPointF b)
-{
-    return (a.x() - o.x()) * (b.y() - o.y()) - (a.y() - o.y()) * (b.x() - o.x());
-}
-
-bool properlyCross(const Segment& s, const Segment& t)
-{
-    const double d1 = cross(s.a, s.b, t.a);
-    const double d2 = cross(s.a, s.b, t.b);
-    const double d3 = cross(t.a, t.b, s.a);
-    const double d4 = cross(t.a, t.b, s.b);
-    constexpr double eps = 1e-7;
-    return ((d1 > eps && d2 < -eps) || (d1 < -eps && d2 > eps)) &&
-           ((d3 > eps && d4 < -eps) || (d3 < -eps && d4 > eps));
-}
-
 // The scale of a time-scaled layout and the column of each event. Events whose centres stand
 // less than `gap` apart share a column, one above the other; the scale is chosen so that most
 // successive times of the network stand that far apart, within a width that grows with the
@@ -83,11 +60,31 @@ double labelWidth(const QString& text, double pixelSize)
     return ems * pixelSize;
 }
 
+QString arrowLabel(const Project& project, int from, int slot, double days)
+{
+    const QString& name = project.link(from, slot).name;
+    if (name.trimmed().isEmpty())
+        return formatDays(days);
+    QString shown = name.simplified();
+    if (shown.size() > kArrowNameLength)
+        shown = shown.left(kArrowNameLength - 1).trimmed() + QChar(0x2026);
+    return shown + QStringLiteral(" · ") + formatDays(days);
+}
+
 namespace {
+
+// The ranks of the levels drawing: moved towards short arrows, or the longest chain before each
+// event, or after it.
+enum class Ranks
+{
+    Balanced,
+    Longest,
+    Latest,
+};
 
 NetworkLayout layoutOnce(const Project& project, const ScheduleResults& results, LayoutMode mode,
                          LayoutOrdering ordering, const LayoutMetrics& m, bool* small,
-                         bool longestChains = false)
+                         Ranks ranks = Ranks::Balanced)
 {
     NetworkLayout layout;
     layout.mode = mode;
@@ -96,8 +93,10 @@ NetworkLayout layoutOnce(const Project& project, const ScheduleResults& results,
     if (results.isEmpty())
         return layout;
     Graph g = buildGraph(project, results);
-    if (longestChains)
+    if (ranks == Ranks::Longest)
         g.level = g.longest;
+    else if (ranks == Ranks::Latest)
+        g.level = g.latest;
     const int n = g.n;
     layout.activityCount = static_cast<int>(g.arcs.size());
     layout.summaryOnly = layout.activityCount > kFullDrawingActivityLimit;
@@ -114,7 +113,10 @@ NetworkLayout layoutOnce(const Project& project, const ScheduleResults& results,
     // The column of durations is as wide as the widest of them.
     double labels = 24;
     for (int a : drawn)
-        labels = std::max(labels, labelWidth(formatDays(g.arcs[a].days), m.labelFont) + 8);
+        labels = std::max(
+            labels, labelWidth(arrowLabel(project, g.arcs[a].from, g.arcs[a].slot, g.arcs[a].days),
+                               m.labelFont) +
+                        8);
     const double eventBand = 2 * (m.radius + m.portMargin);
     const double columnGap = eventBand + 2 * m.channel + labels;
 
@@ -200,14 +202,16 @@ NetworkLayout layoutNetwork(const Project& project, const ScheduleResults& resul
     // The arrows inside a column cross others in ways the ordering does not count: the plain
     // order of the numbers stays the choice when it draws fewer crossings.
     int crossings = countCrossings(layout);
-    // By levels, the ranks of the longest chains are tried too: on some small networks they
-    // cross less than the ranks moved towards short arrows.
+    // By levels, the ranks of the longest chains before and after each event are tried too: on
+    // some small networks they cross less than the ranks moved towards short arrows.
     if (mode == LayoutMode::Levels) {
-        NetworkLayout longest = layoutOnce(project, results, mode, ordering, m, &small, true);
-        const int other = countCrossings(longest);
-        if (other < crossings) {
-            layout = std::move(longest);
-            crossings = other;
+        for (Ranks ranks : {Ranks::Longest, Ranks::Latest}) {
+            NetworkLayout other = layoutOnce(project, results, mode, ordering, m, &small, ranks);
+            const int count = countCrossings(other);
+            if (count < crossings) {
+                layout = std::move(other);
+                crossings = count;
+            }
         }
     }
     NetworkLayout plain =
@@ -245,68 +249,136 @@ int activityAtPoint(const NetworkLayout& layout, QPointF point, double tolerance
 
 int countCrossings(const NetworkLayout& layout)
 {
-    std::vector<Segment> segments;
+    // A sweep from left to right over the strips between the x of successive segment ends.
+    // Every slanted or horizontal segment spans whole strips; inside a strip two of them cross
+    // when their order by height at the strip's left edge and at its right edge differ, so the
+    // crossings of a strip are the inversions between the two orders (counted by the swaps of an
+    // insertion sort, which costs the number of crossings beside the number of segments). Two
+    // segments that meet exactly on an edge, both running on across it, cross there when their
+    // slopes differ. A vertical segment crosses the segments that pass strictly over its x
+    // strictly between its ends.
+    struct Run
+    {
+        double x0, y0, x1, y1;
+        int owner;
+        double at(double x) const
+        {
+            if (x == x0)
+                return y0;
+            if (x == x1)
+                return y1;
+            return y0 + (y1 - y0) * (x - x0) / (x1 - x0);
+        }
+        double slope() const { return (y1 - y0) / (x1 - x0); }
+    };
+    struct Upright
+    {
+        double x, low, high;
+        int owner;
+    };
+    std::vector<Run> runs;
+    std::vector<Upright> uprights;
+    std::vector<double> xs;
+    size_t points = 0;
+    for (const LaidOutActivity& a : layout.activities)
+        points += a.points.size();
+    runs.reserve(points);
+    xs.reserve(2 * points);
     for (int i = 0; i < static_cast<int>(layout.activities.size()); ++i) {
         const auto& pts = layout.activities[i].points;
-        for (size_t j = 1; j < pts.size(); ++j)
-            segments.push_back({pts[j - 1], pts[j], i});
-    }
-    if (segments.empty())
-        return 0;
-    // Segments are bucketed in square cells of their bounding boxes; a pair is tested in the
-    // cell where the overlap of their boxes begins, so that it is counted once.
-    constexpr double kCell = 96;
-    const int columns = static_cast<int>(layout.width / kCell) + 2;
-    const int rows = static_cast<int>(layout.height / kCell) + 2;
-    std::vector<std::vector<int>> cells(static_cast<size_t>(columns) * rows);
-    const auto column = [&](double v) {
-        return std::clamp(static_cast<int>(v / kCell), 0, columns - 1);
-    };
-    const auto band = [&](double v) {
-        return std::clamp(static_cast<int>(v / kCell), 0, rows - 1);
-    };
-    struct Box
-    {
-        double left, right, top, bottom;
-        int column, band; // the first cell the box covers
-    };
-    std::vector<Box> boxes(segments.size());
-    for (size_t i = 0; i < segments.size(); ++i) {
-        const auto& sg = segments[i];
-        Box& bx = boxes[i];
-        bx.left = std::min(sg.a.x(), sg.b.x());
-        bx.right = std::max(sg.a.x(), sg.b.x());
-        bx.top = std::min(sg.a.y(), sg.b.y());
-        bx.bottom = std::max(sg.a.y(), sg.b.y());
-        bx.column = column(bx.left);
-        bx.band = band(bx.top);
-        for (int c = bx.column; c <= column(bx.right); ++c)
-            for (int r = bx.band; r <= band(bx.bottom); ++r)
-                cells[static_cast<size_t>(c) * rows + r].push_back(static_cast<int>(i));
-    }
-    int crossings = 0;
-    for (int c = 0; c < columns; ++c) {
-        for (int r = 0; r < rows; ++r) {
-            const auto& cell = cells[static_cast<size_t>(c) * rows + r];
-            for (size_t i = 0; i < cell.size(); ++i) {
-                const Box& p = boxes[cell[i]];
-                const int owner = segments[cell[i]].owner;
-                for (size_t j = i + 1; j < cell.size(); ++j) {
-                    const Box& q = boxes[cell[j]];
-                    // The overlap of two boxes begins in the cell of the later start.
-                    if (std::max(p.column, q.column) != c || std::max(p.band, q.band) != r)
-                        continue;
-                    if (std::max(p.left, q.left) > std::min(p.right, q.right) ||
-                        std::max(p.top, q.top) > std::min(p.bottom, q.bottom))
-                        continue;
-                    const Segment& s2 = segments[cell[j]];
-                    if (owner != s2.owner && properlyCross(segments[cell[i]], s2))
-                        ++crossings;
-                }
+        for (size_t j = 1; j < pts.size(); ++j) {
+            QPointF a = pts[j - 1];
+            QPointF b = pts[j];
+            if (a.x() == b.x()) {
+                if (a.y() != b.y())
+                    uprights.push_back({a.x(), std::min(a.y(), b.y()), std::max(a.y(), b.y()), i});
+                continue;
             }
+            if (a.x() > b.x())
+                std::swap(a, b);
+            runs.push_back({a.x(), a.y(), b.x(), b.y(), i});
+            xs.push_back(a.x());
+            xs.push_back(b.x());
         }
     }
-    return crossings;
+    if (runs.empty())
+        return 0;
+    std::sort(xs.begin(), xs.end());
+    xs.erase(std::unique(xs.begin(), xs.end()), xs.end());
+    std::sort(runs.begin(), runs.end(), [](const Run& a, const Run& b) { return a.x0 < b.x0; });
+    std::sort(uprights.begin(), uprights.end(),
+              [](const Upright& a, const Upright& b) { return a.x < b.x; });
+
+    struct Active
+    {
+        int run;
+        double left;
+        double right;
+    };
+    std::vector<Active> active;
+    std::vector<Active> next;
+    long long crossings = 0;
+    size_t started = 0;
+    size_t upright = 0;
+    for (size_t i = 0; i + 1 < xs.size(); ++i) {
+        const double xl = xs[i];
+        const double xr = xs[i + 1];
+        // Runs ending here leave; the rest are in their order at xl (the right edge of the
+        // strip before), ties included.
+        next.clear();
+        for (const Active& a : active)
+            if (runs[a.run].x1 > xl)
+                next.push_back({a.run, a.right, runs[a.run].at(xr)});
+        const size_t continuing = next.size();
+        // Runs starting here join at their height.
+        for (; started < runs.size() && runs[started].x0 == xl; ++started)
+            next.push_back({static_cast<int>(started), runs[started].y0, runs[started].at(xr)});
+        // Order at xl, ties by the height at xr. Among runs crossing xl, a tie reordered is a
+        // crossing on the edge itself.
+        for (size_t k = 1; k < next.size(); ++k) {
+            const Active item = next[k];
+            const bool old = k < continuing;
+            size_t j = k;
+            while (j > 0 && (next[j - 1].left > item.left ||
+                             (next[j - 1].left == item.left && next[j - 1].right > item.right))) {
+                if (old && next[j - 1].left == item.left && runs[next[j - 1].run].x0 < xl &&
+                    runs[next[j - 1].run].owner != runs[item.run].owner &&
+                    runs[next[j - 1].run].slope() != runs[item.run].slope())
+                    ++crossings;
+                next[j] = next[j - 1];
+                --j;
+            }
+            next[j] = item;
+        }
+        active.swap(next);
+        // Uprights at xl (crossing the runs that go on across xl) or inside the strip.
+        for (; upright < uprights.size() && uprights[upright].x < xr; ++upright) {
+            const Upright& u = uprights[upright];
+            if (u.x < xl)
+                continue;
+            for (const Active& a : active) {
+                const Run& run = runs[a.run];
+                if (run.owner == u.owner || (u.x == xl && run.x0 >= xl))
+                    continue;
+                const double y = run.at(u.x);
+                if (y > u.low && y < u.high)
+                    ++crossings;
+            }
+        }
+        // Order at xr: each swap of a strict inversion is one crossing inside the strip.
+        for (size_t k = 1; k < active.size(); ++k) {
+            const Active item = active[k];
+            size_t j = k;
+            while (j > 0 && active[j - 1].right > item.right) {
+                if (runs[active[j - 1].run].owner != runs[item.run].owner)
+                    ++crossings;
+                active[j] = active[j - 1];
+                --j;
+            }
+            active[j] = item;
+        }
+    }
+    return static_cast<int>(std::min<long long>(crossings, std::numeric_limits<int>::max()));
 }
 
 QString layoutModeName(LayoutMode mode)

@@ -67,7 +67,9 @@ struct LaidOutActivity
     // Beyond this x the arrow is drawn dotted: the free float of a time-scaled activity, whose
     // solid part is its duration on the scale. Negative when the whole arrow is solid.
     double floatFromX = -1;
-    // Where the duration is written; it overlaps no other label, circle or arrow head.
+    // What is written on the arrow: its duration, after its name when it has one of its own.
+    QString label;
+    // Where the label is written; it overlaps no other label, circle or arrow head.
     QRectF labelBox;
     // The rectangle holding the points, for painting only what a window shows.
     QRectF bounds;
@@ -117,6 +119,11 @@ int countCrossings(const NetworkLayout& layout);
 // Width of a duration written on an arrow, in picture units, from the advances of the face the
 // pictures use (so that the layout needs no font machinery).
 double labelWidth(const QString& text, double pixelSize);
+
+// The text written on an arrow: the duration, after the activity's own name (shortened to
+// kArrowNameLength characters) when it has one.
+inline constexpr int kArrowNameLength = 22;
+QString arrowLabel(const Project& project, int from, int slot, double days);
 
 // The layout as one JSON object, for zant-cli and the tests.
 QString layoutToJson(const NetworkLayout& layout);

@@ -103,6 +103,16 @@ Graph buildGraph(const Project& project, const ScheduleResults& results)
     }
     g.maxLevel = *std::max_element(g.level.begin() + 1, g.level.end());
     g.longest = g.level;
+    std::vector<int> after(g.n + 1, 0);
+    for (int i = g.n - 1; i >= 0; --i) {
+        const int e = g.topo[i];
+        for (int k : g.succs[e])
+            if (position[k] > position[e])
+                after[e] = std::max(after[e], after[k] + 1);
+    }
+    g.latest.assign(g.n + 1, 0);
+    for (int e = 1; e <= g.n; ++e)
+        g.latest[e] = std::max(0, g.maxLevel - after[e]);
     // Short arrows cross fewer others: an event with more activities leaving it than entering
     // it moves right, up to just before its first successor; one with more entering moves
     // left, down to just after its last predecessor. Each move shortens the arrows in all.
@@ -313,7 +323,9 @@ void sortByNeighbours(Layers& l, int c, const Neighbours& side, int other, bool 
     keyed.clear();
     for (int v : nodes) {
         double key = (l.nodes[v].order + 0.5) / size;
-        if (!side[v].empty()) {
+        if (side[v].size() == 1) {
+            key = (l.nodes[side[v][0]].order + 0.5) / otherSize;
+        } else if (!side[v].empty()) {
             around.clear();
             for (int u : side[v])
                 around.push_back((l.nodes[u].order + 0.5) / otherSize);
@@ -339,6 +351,8 @@ void sortByNeighbours(Layers& l, int c, const Neighbours& side, int other, bool 
         }
         keyed.push_back({key, v});
     }
+    // Equal keys keep their present order; the keys are mostly in order already, which a
+    // merging sort profits from.
     std::stable_sort(keyed.begin(), keyed.end(),
                      [](const auto& a, const auto& b) { return a.first < b.first; });
     for (size_t i = 0; i < keyed.size(); ++i)
@@ -349,11 +363,15 @@ void sortByNeighbours(Layers& l, int c, const Neighbours& side, int other, bool 
 // Crossings between columns c and c + 1.
 long long crossingsAfter(const Layers& l, int c, std::vector<std::pair<int, int>>& pairs)
 {
+    // In the order of the left ends already; only the arrows of one node need sorting.
     pairs.clear();
-    for (int u : l.columns[c].nodes)
+    for (int u : l.columns[c].nodes) {
+        const size_t first = pairs.size();
         for (int v : l.after[u])
             pairs.push_back({l.nodes[u].order, l.nodes[v].order});
-    std::sort(pairs.begin(), pairs.end());
+        if (pairs.size() - first > 1)
+            std::sort(pairs.begin() + static_cast<std::ptrdiff_t>(first), pairs.end());
+    }
     return inversions(pairs, static_cast<int>(l.columns[c + 1].nodes.size()));
 }
 

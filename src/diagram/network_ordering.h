@@ -29,6 +29,7 @@ struct Graph
     std::vector<std::vector<int>> succs;
     std::vector<int> level;   // ranks moved towards shorter arrows
     std::vector<int> longest; // longest chain of activities from a start
+    std::vector<int> latest;  // as far right as the longest chain after the event allows
     std::vector<int> topo;
     std::vector<char> onLine;
     std::vector<int> line;

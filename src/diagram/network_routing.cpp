@@ -374,19 +374,22 @@ void routeChains(const Layers& l, const Graph& g, const Project& project,
     std::vector<double> outOffset(chains, 0);
     std::vector<double> inOffset(chains, 0);
     {
-        std::vector<std::vector<std::pair<double, int>>> outs(l.nodes.size());
-        std::vector<std::vector<std::pair<double, int>>> ins(l.nodes.size());
+        // By event: only circles have ports.
+        const auto eventOf = [&](int node) { return l.nodes[node].event; };
+        std::vector<std::vector<std::pair<double, int>>> outs(g.n + 1);
+        std::vector<std::vector<std::pair<double, int>>> ins(g.n + 1);
         for (int i = 0; i < chains; ++i) {
             const Chain& chain = l.chains[i];
             if (chain.flat) {
                 if (flats[i].detour)
-                    outs[chain.nodes.front()].push_back({l.nodes[chain.nodes[1]].y, i});
+                    outs[eventOf(chain.nodes.front())].push_back({l.nodes[chain.nodes[1]].y, i});
                 continue;
             }
-            outs[chain.nodes.front()].push_back({l.nodes[chain.nodes[1]].y, i});
-            ins[chain.nodes.back()].push_back({l.nodes[chain.nodes[chain.nodes.size() - 2]].y, i});
+            outs[eventOf(chain.nodes.front())].push_back({l.nodes[chain.nodes[1]].y, i});
+            ins[eventOf(chain.nodes.back())].push_back(
+                {l.nodes[chain.nodes[chain.nodes.size() - 2]].y, i});
         }
-        for (size_t v = 0; v < l.nodes.size(); ++v) {
+        for (size_t v = 0; v < outs.size(); ++v) {
             std::sort(outs[v].begin(), outs[v].end());
             std::sort(ins[v].begin(), ins[v].end());
             const int no = static_cast<int>(outs[v].size());
@@ -466,10 +469,16 @@ void routeChains(const Layers& l, const Graph& g, const Project& project,
             }
         }
 
-        // The duration, over its own pass or slot.
-        const QString text = formatDays(arc.days);
-        const double w = labelWidth(text, m.labelFont) + 4;
+        // The duration and name, over its own pass or slot.
         const Node& label = l.nodes[chain.labelNode];
+        a.label = arrowLabel(project, arc.from, arc.slot, arc.days);
+        // Beside an arrow down a column there is the column's width only: a name that does not
+        // fit there is left to the tool-tip.
+        const Column& home = l.columns[label.column];
+        if (chain.flat && labelWidth(a.label, m.labelFont) + 14 > home.right - home.left)
+            a.label = formatDays(arc.days);
+        const QString& text = a.label;
+        const double w = labelWidth(text, m.labelFont) + 4;
         const double top = label.labelBelow ? label.y + 1 : label.y - m.labelHeight - 1;
         if (chain.flat) {
             const Column& column = l.columns[label.column];

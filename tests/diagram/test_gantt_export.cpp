@@ -87,19 +87,28 @@ private slots:
         QTest::newRow("shuffled numbering") << "5: 1>4=3 4>2=2 1>3=9 3>5=1 2>5=4 4>3=1";
         QTest::newRow("zero durations") << "4: 1>2=0 2>3=0 1>3=2 3>4=0";
         QTest::newRow("dummies between real work") << "5: 1>2=3 2>3=0 1>3=1 3>4=2 2>4=0 4>5=4";
+        // The first activity of every even event has a name of its own: 2 → 3 and 4 → 3 are
+        // named 0-day activities, no dummies.
+        QTest::newRow("named zero-day activities") << "5: 1>2=3 2>3=0 1>3=1 3>5=2 4>3=0 1>4=2";
     }
 
     void barsMatchTheComputation()
     {
         QFETCH(QString, network);
-        const Project p = buildProject(network, QStringLiteral("01/03/2027"));
+        Project p = buildProject(network, QStringLiteral("01/03/2027"));
+        for (int e = 2; e <= p.eventCount(); e += 2) {
+            Event event = p.event(e);
+            if (!event.links.empty())
+                event.links.front().name = QStringLiteral("Lavoro proprio di %1").arg(e);
+            p.setEvent(e, event);
+        }
         const ScheduleResults r = ComputeSchedule(p);
         const GanttChart chart = buildGantt(p, r);
-        // Every activity but the dummies (0 days).
+        // Every activity but the dummies (0 days and no name of their own).
         int links = 0;
         for (int e = 1; e <= p.eventCount(); ++e)
             for (int k = 1; k <= p.linkCount(e); ++k)
-                links += *p.link(e, k).days != 0;
+                links += *p.link(e, k).days != 0 || !p.link(e, k).name.isEmpty();
         QCOMPARE(int(chart.bars.size()), links);
         QCOMPARE(chart.startDate, QDate(2027, 3, 1));
         QCOMPARE(chart.finish, r.earliest[p.eventCount()]);
@@ -115,7 +124,8 @@ private slots:
             QCOMPARE(b.independentFloat, r.linkIndependentFloatAt(b.from, b.slot));
             QCOMPARE(b.critical, isZeroFloat(b.totalFloat));
             QCOMPARE(b.label, QStringLiteral("%1 → %2").arg(b.from).arg(b.to));
-            QCOMPARE(b.description, p.description(b.to));
+            QCOMPARE(b.description, p.activityName(b.from, b.slot));
+            QCOMPARE(b.description, link.name.isEmpty() ? p.description(b.to) : link.name);
             if (i > 0) {
                 const GanttBar& a = chart.bars[i - 1];
                 QVERIFY(a.start < b.start ||

@@ -199,10 +199,12 @@ private slots:
     {
         QTest::addColumn<QString>("network");
         QTest::addColumn<int>("mode");
+        // Every this-many activities has a name of its own (0: none).
+        QTest::addColumn<int>("named");
         for (int mode : {int(LayoutMode::TimeScale), int(LayoutMode::Levels)}) {
             const char* m = mode == int(LayoutMode::Levels) ? "levels" : "time scale";
-            const auto row = [&](const char* name, const QString& network) {
-                QTest::addRow("%s, %s", name, m) << network << mode;
+            const auto row = [&](const char* name, const QString& network, int named = 0) {
+                QTest::addRow("%s, %s", name, m) << network << mode << named;
             };
             row("single activity", QStringLiteral("2: 1>2=5"));
             row("chain of 12", chain(12));
@@ -220,17 +222,22 @@ private slots:
             row("any two of 40, short", anyTwoNetwork(40, 120, 1, 10));
             row("any two of 60", anyTwoNetwork(60, 200, 2, 40));
             row("any two of 90, durations to 1000", anyTwoNetwork(90, 300, 3, 1000));
+            row("named activities, zero durations",
+                QStringLiteral("6: 1>2=0 1>3=5 2>3=0 3>4=0 2>5=7 4>6=6 5>6=0"), 2);
+            row("named stacks", sameTimeStacks(3, 5), 3);
+            row("any two of 60, every activity named", anyTwoNetwork(60, 200, 2, 40), 1);
+            row("random 60, some named", randomNetwork(60, 11, 0, 25), 4);
             // Random networks of 20 to 64 events, some with very short activities.
             for (unsigned variant = 100; variant < 130; ++variant)
                 QTest::addRow("random %u, variant %u, %s", 20 + variant % 45, variant, m)
                     << randomNetwork(20 + variant % 45, variant, variant % 3, 5 + variant % 50,
                                      1 + variant % 4)
-                    << mode;
+                    << mode << 0;
             for (unsigned variant = 200; variant < 210; ++variant)
                 QTest::addRow("any two, variant %u, %s", variant, m)
                     << anyTwoNetwork(20 + variant % 30, 3 * (20 + variant % 30), variant,
                                      variant % 2 ? 20 : 300)
-                    << mode;
+                    << mode << 0;
         }
     }
 
@@ -238,7 +245,24 @@ private slots:
     {
         QFETCH(QString, network);
         QFETCH(int, mode);
-        const Computed c = compute(network);
+        QFETCH(int, named);
+        Computed c = compute(network);
+        if (named > 0) {
+            // Names short and long, some past what an arrow shows.
+            static const QStringList names{QStringLiteral("Scavo"),
+                                           QStringLiteral("Posa serramenti al piano terra"),
+                                           QStringLiteral("Getto solaio"),
+                                           QStringLiteral("Maturazione cls ≥ 28 gg, poi disarmo")};
+            int index = 0;
+            for (int e = 1; e <= c.project.eventCount(); ++e) {
+                Event event = c.project.event(e);
+                for (Link& link : event.links)
+                    if (index++ % named == 0)
+                        link.name = names[index % names.size()];
+                c.project.setEvent(e, event);
+            }
+            c.results = ComputeSchedule(c.project);
+        }
         const NetworkLayout layout = layoutNetwork(c.project, c.results, LayoutMode(mode));
         const int n = c.project.eventCount();
         const double r = layout.metrics.radius;
@@ -282,7 +306,8 @@ private slots:
                 QStringLiteral("%1 → %2 (slot %3)").arg(a.from).arg(a.to).arg(a.slot);
             QCOMPARE(c.project.link(a.from, a.slot).target, a.to);
             QCOMPARE(a.critical, isZeroFloat(c.results.linkFloatAt(a.from, a.slot)));
-            QCOMPARE(a.dummy, c.project.link(a.from, a.slot).days == 0.0);
+            QCOMPARE(a.dummy, c.project.link(a.from, a.slot).days == 0.0 &&
+                                  c.project.link(a.from, a.slot).name.isEmpty());
             QVERIFY2(a.points.size() >= 2, qPrintable(name));
             const QPointF cs = layout.eventAt(a.from).centre;
             const QPointF ct = layout.eventAt(a.to).centre;
@@ -365,7 +390,8 @@ private slots:
             const LaidOutActivity& a = layout.activities[i];
             const QRectF box = a.labelBox.adjusted(0.01, 0.01, -0.01, -0.01);
             QVERIFY(!a.labelBox.isEmpty());
-            QVERIFY(a.labelBox.width() >= labelWidth(formatDays(a.days), layout.metrics.labelFont));
+            QVERIFY(a.label.endsWith(formatDays(a.days)));
+            QVERIFY(a.labelBox.width() >= labelWidth(a.label, layout.metrics.labelFont));
             for (size_t j = i + 1; j < layout.activities.size(); ++j)
                 if (box.intersects(layout.activities[j].labelBox))
                     faults << QStringLiteral("labels of %1 → %2 and %3 → %4 overlap")
@@ -439,22 +465,92 @@ private slots:
         }
     }
 
+    void crossingsAreCounted_data()
+    {
+        using Arrows = QList<QPolygonF>;
+        QTest::addColumn<Arrows>("arrows");
+        QTest::addColumn<int>("crossings");
+        const QPolygonF a{QPointF(0, 0), QPointF(100, 100)};
+        const QPolygonF b{QPointF(0, 100), QPointF(100, 0)};
+        const QPolygonF parallel{QPointF(0, 150), QPointF(100, 150)};
+        QTest::newRow("an X") << Arrows{a, b, parallel} << 1;
+        QTest::newRow("no crossing") << Arrows{a, parallel} << 0;
+        // The X's meeting point is the x where a third arrow begins.
+        QTest::newRow("X on a segment end")
+            << Arrows{a, b, {QPointF(50, 300), QPointF(90, 310)}} << 1;
+        // Two arrows leave one point, or one ends on the other: they touch, not cross.
+        QTest::newRow("common start")
+            << Arrows{{QPointF(0, 0), QPointF(100, 50)}, {QPointF(0, 0), QPointF(100, -50)}} << 0;
+        QTest::newRow("T") << Arrows{{QPointF(0, 50), QPointF(50, 50)}, b} << 0;
+        QTest::newRow("along one line")
+            << Arrows{{QPointF(0, 0), QPointF(60, 0)}, {QPointF(30, 0), QPointF(90, 0)}} << 0;
+        QTest::newRow("upright through two")
+            << Arrows{{QPointF(50, -10), QPointF(50, 200)}, a, parallel} << 2;
+        QTest::newRow("upright ending on one")
+            << Arrows{{QPointF(50, 50), QPointF(50, 200)}, a, parallel} << 1;
+        QTest::newRow("upright at a run's end")
+            << Arrows{{QPointF(100, -10), QPointF(100, 200)}, a, parallel} << 0;
+        // One arrow's own segments never count.
+        QTest::newRow("one arrow turning back")
+            << Arrows{{QPointF(0, 0), QPointF(100, 100), QPointF(100, 0), QPointF(0, 100)}} << 0;
+        QTest::newRow("a path through a fence")
+            << Arrows{{QPointF(0, 50), QPointF(20, 50), QPointF(40, 10), QPointF(200, 10)},
+                      {QPointF(10, 0), QPointF(10, 100)},
+                      {QPointF(30, 0), QPointF(30, 100)},
+                      {QPointF(35, 0), QPointF(60, 100)}}
+            << 3;
+    }
+
     void crossingsAreCounted()
     {
-        // Two straight arrows forming an X, and a layout with none.
+        QFETCH(QList<QPolygonF>, arrows);
+        QFETCH(int, crossings);
         NetworkLayout layout;
-        layout.width = 200;
-        layout.height = 200;
-        LaidOutActivity a;
-        a.points = {QPointF(0, 0), QPointF(100, 100)};
-        LaidOutActivity b;
-        b.points = {QPointF(0, 100), QPointF(100, 0)};
-        LaidOutActivity parallel;
-        parallel.points = {QPointF(0, 150), QPointF(100, 150)};
-        layout.activities = {a, b, parallel};
-        QCOMPARE(countCrossings(layout), 1);
-        layout.activities = {a, parallel};
-        QCOMPARE(countCrossings(layout), 0);
+        layout.width = 400;
+        layout.height = 400;
+        for (const QPolygonF& arrow : arrows) {
+            LaidOutActivity activity;
+            activity.points.assign(arrow.begin(), arrow.end());
+            layout.activities.push_back(activity);
+        }
+        QCOMPARE(countCrossings(layout), crossings);
+    }
+
+    // The sweep counts what testing every pair of segments counts, on real drawings.
+    void crossingsMatchEveryPairTested_data()
+    {
+        QTest::addColumn<QString>("network");
+        QTest::addColumn<int>("mode");
+        QTest::newRow("random, time scale") << randomNetwork(60, 4, 0, 30) << 0;
+        QTest::newRow("random, levels") << randomNetwork(60, 4, 0, 30) << 1;
+        QTest::newRow("any two, time scale") << anyTwoNetwork(80, 280, 12, 400) << 0;
+        QTest::newRow("any two, levels") << anyTwoNetwork(80, 280, 12, 400) << 1;
+        QTest::newRow("stacks, time scale") << sameTimeStacks(4, 6) << 0;
+        QTest::newRow("stacks, levels") << sameTimeStacks(4, 6) << 1;
+    }
+
+    void crossingsMatchEveryPairTested()
+    {
+        QFETCH(QString, network);
+        QFETCH(int, mode);
+        const Computed c = compute(network);
+        const NetworkLayout layout = layoutNetwork(c.project, c.results, LayoutMode(mode));
+        const auto side = [](QPointF o, QPointF a, QPointF b) {
+            const double v = (a.x() - o.x()) * (b.y() - o.y()) - (a.y() - o.y()) * (b.x() - o.x());
+            return v > 1e-7 ? 1 : v < -1e-7 ? -1 : 0;
+        };
+        int expected = 0;
+        const auto& acts = layout.activities;
+        for (size_t i = 0; i < acts.size(); ++i)
+            for (size_t j = i + 1; j < acts.size(); ++j)
+                for (size_t s = 1; s < acts[i].points.size(); ++s)
+                    for (size_t t = 1; t < acts[j].points.size(); ++t) {
+                        const QPointF p = acts[i].points[s - 1], q = acts[i].points[s];
+                        const QPointF u = acts[j].points[t - 1], v = acts[j].points[t];
+                        if (side(p, q, u) * side(p, q, v) < 0 && side(u, v, p) * side(u, v, q) < 0)
+                            ++expected;
+                    }
+        QCOMPARE(countCrossings(layout), expected);
     }
 
     void exampleHasFewCrossings()
