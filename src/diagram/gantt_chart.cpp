@@ -45,7 +45,7 @@ GanttChart buildGantt(const Project& project, const ScheduleResults& results)
         bar.independentFloat = results.linkIndependentFloatAt(e, s);
         bar.critical = isZeroFloat(bar.totalFloat);
         bar.label = QStringLiteral("%1 → %2").arg(e).arg(link.target);
-        bar.description = project.description(link.target);
+        bar.description = project.activityName(e, s);
         chart.bars.push_back(std::move(bar));
     }
     std::stable_sort(chart.bars.begin(), chart.bars.end(),

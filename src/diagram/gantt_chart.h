@@ -23,7 +23,7 @@ struct GanttBar
     double independentFloat = 0;
     bool critical = false;
     QString label;       // "i → k"
-    QString description; // the target event's description
+    QString description; // the activity's name (by default its target event's description)
 };
 
 // An event drawn as a diamond at its earliest time, on the first row of an activity that ends

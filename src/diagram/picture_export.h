@@ -18,6 +18,7 @@ struct TitleBlock
     {
         Network,
         Gantt,
+        SCurve,
     };
     QString title; // "Reticolo a scala dei tempi", "Diagramma di Gantt", ...
     QString project;
