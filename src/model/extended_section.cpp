@@ -16,6 +16,8 @@ const QString kEnd = QStringLiteral("FINE");
 const QString kDescription = QStringLiteral("DESCRIZIONE");
 const QString kTitleField = QStringLiteral("FRONTESPIZIO");
 const QString kActivity = QStringLiteral("ATTIVITA");
+const QString kAmount = QStringLiteral("IMPORTO");
+const QString kCategory = QStringLiteral("CATEGORIA");
 
 // Bytes written as they are: printable ASCII but the escape and the field separator.
 bool plainByte(uchar b)
@@ -158,6 +160,21 @@ private:
             return std::nullopt;
         return value;
     }
+    // A whole number of cents written with digits only, 0..kMaxAmount, or nothing.
+    static std::optional<Cents> amount(QStringView field)
+    {
+        if (field.isEmpty() || field.size() > 11)
+            return std::nullopt;
+        Cents value = 0;
+        for (const QChar c : field) {
+            if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+                return std::nullopt;
+            value = value * 10 + (c.unicode() - '0');
+        }
+        if (value > kMaxAmount)
+            return std::nullopt;
+        return value;
+    }
     std::optional<Message> readRecord(const QList<QStringView>& fields, QStringView line);
 
     QString m_fileName;
@@ -209,7 +226,7 @@ std::optional<Message> SectionReader::readRecord(const QList<QStringView>& field
         m_titlePage->fields[*field] = *value;
         return std::nullopt;
     }
-    if (kind == kActivity) {
+    if (kind == kActivity || kind == kAmount || kind == kCategory) {
         if (auto bad = expect(4))
             return bad;
         const int n = m_project ? m_project->eventCount() : 0;
@@ -219,13 +236,28 @@ std::optional<Message> SectionReader::readRecord(const QList<QStringView>& field
         if (!event || !slot)
             return fail(QStringLiteral("il legame %1 dell'evento %2 non esiste")
                             .arg(fields[2].toString(), fields[1].toString()));
-        const auto value = text(fields[3]);
-        if (!value || value->size() > kMaxActivityNameLength)
-            return fail(QStringLiteral("il nome dell'attività non è un testo valido di al più %1 "
-                                       "caratteri")
-                            .arg(kMaxActivityNameLength));
         Event e = m_project->event(*event);
-        e.links[*slot - 1].name = *value;
+        Link& link = e.links[*slot - 1];
+        if (kind == kAmount) {
+            const auto cents = amount(fields[3]);
+            if (!cents)
+                return fail(
+                    QStringLiteral("l'importo \"%1\" non è un numero di centesimi da 0 a %2")
+                        .arg(fields[3].left(40).toString())
+                        .arg(kMaxAmount));
+            link.amount = *cents;
+        } else {
+            const auto value = text(fields[3]);
+            const int longest = kind == kActivity ? kMaxActivityNameLength : kMaxCategoryLength;
+            if (!value || value->size() > longest)
+                return fail((kind == kActivity
+                                 ? QStringLiteral("il nome dell'attività non è un testo valido di "
+                                                  "al più %1 caratteri")
+                                 : QStringLiteral("la categoria dei lavori non è un testo valido "
+                                                  "di al più %1 caratteri"))
+                                .arg(longest));
+            (kind == kActivity ? link.name : link.category) = *value;
+        }
         m_project->setEvent(*event, std::move(e));
         return std::nullopt;
     }
@@ -329,9 +361,14 @@ QByteArray serializeExtendedSection(const Project& project, const TitlePage& tit
     for (int i = 1; i <= project.eventCount(); ++i) {
         const auto& links = project.event(i).links;
         for (std::size_t s = 0; s < links.size(); ++s) {
+            const QByteArray event = QByteArray::number(i);
+            const QByteArray slot = QByteArray::number(qsizetype(s + 1));
             if (!links[s].name.isEmpty())
-                w.record(kActivity, {QByteArray::number(i), QByteArray::number(qsizetype(s + 1)),
-                                     escaped(links[s].name)});
+                w.record(kActivity, {event, slot, escaped(links[s].name)});
+            if (links[s].amount != 0)
+                w.record(kAmount, {event, slot, QByteArray::number(links[s].amount)});
+            if (!links[s].category.isEmpty())
+                w.record(kCategory, {event, slot, escaped(links[s].category)});
         }
     }
     for (const QString& kept : project.keptRecords())

@@ -19,6 +19,8 @@ namespace zant {
 //   DESCRIZIONE;12;Maturazione cls %E2%89%A5 28 gg    the whole text of event 12
 //   FRONTESPIZIO;0;...                    the whole text of a title-page field (0 = progetto)
 //   ATTIVITA;3;2;Fornitura serramenti     the name of the activity of event 3, slot 2
+//   IMPORTO;3;2;1234556                   its amount in whole cents (12.345,56 €)
+//   CATEGORIA;3;2;OG1 - Edifici civili    its category of work
 //   FINE;3                                end, with the number of records before it
 //
 // The traditional records carry the closest Windows-1252 text; a DESCRIZIONE or FRONTESPIZIO

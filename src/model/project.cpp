@@ -81,7 +81,25 @@ bool Project::isDummy(int from, int slot) const
     if (!isActivity(from, slot))
         return false;
     const Link& l = link(from, slot);
-    return l.days.value_or(0.0) == 0 && l.name.isEmpty();
+    return l.days.value_or(0.0) == 0 && l.name.isEmpty() && l.amount == 0;
+}
+
+Cents Project::activityAmount(int from, int slot) const
+{
+    return link(from, slot).amount;
+}
+
+const QString& Project::activityCategory(int from, int slot) const
+{
+    return link(from, slot).category;
+}
+
+Cents Project::totalAmount() const
+{
+    Cents total = 0;
+    for (const Activity a : activities())
+        total += a.amount();
+    return total;
 }
 
 int Project::dummyCount() const
@@ -230,6 +248,30 @@ Outcome Project::setLinkName(int e, int slot, const QString& name)
         return critical(QStringLiteral("Il nome dell'attività non può superare %1 caratteri.")
                             .arg(kMaxActivityNameLength));
     m_events[e].links[slot - 1].name = name;
+    return std::nullopt;
+}
+
+Outcome Project::setLinkAmount(int e, int slot, Cents amount)
+{
+    if (!isValidEvent(e) || slot < 1 || slot > linkCount(e))
+        return critical(
+            QStringLiteral("Scegliere prima il legame a cui dare l'importo dell'attività."));
+    if (amount < 0 || amount > kMaxAmount)
+        return critical(QStringLiteral("L'importo dell'attività va da 0,00 a %1 €.")
+                            .arg(formatEuro(kMaxAmount)));
+    m_events[e].links[slot - 1].amount = amount;
+    return std::nullopt;
+}
+
+Outcome Project::setLinkCategory(int e, int slot, const QString& category)
+{
+    if (!isValidEvent(e) || slot < 1 || slot > linkCount(e))
+        return critical(
+            QStringLiteral("Scegliere prima il legame a cui dare la categoria dei lavori."));
+    if (category.size() > kMaxCategoryLength)
+        return critical(QStringLiteral("La categoria dei lavori non può superare %1 caratteri.")
+                            .arg(kMaxCategoryLength));
+    m_events[e].links[slot - 1].category = category;
     return std::nullopt;
 }
 

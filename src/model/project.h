@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/message.h"
+#include "model/money.h"
 
 #include <QString>
 #include <QStringList>
@@ -17,9 +18,10 @@ inline constexpr int kMaxLinks = 500;
 inline const QString kInitialStartDate = QStringLiteral("01/01/1990");
 
 inline constexpr int kMaxActivityNameLength = 120;
+inline constexpr int kMaxCategoryLength = 120;
 
-// One link slot: the event it leads to, the duration of the activity in days and the name the
-// activity may have of its own.
+// One link slot: the event it leads to, the duration of the activity in days, the name the
+// activity may have of its own, its amount and its category of work.
 struct Link
 {
     Link() = default;
@@ -31,6 +33,8 @@ struct Link
     int target = 0;             // 0 marks an empty slot
     std::optional<double> days; // not given yet
     QString name;               // empty: the activity is known by the event it leads to
+    Cents amount = 0;           // importo, 0..kMaxAmount
+    QString category;           // categoria dei lavori, free text ("OG1 - Edifici civili")
 
     bool isEmpty() const { return target == 0; }
     friend bool operator==(const Link&, const Link&) = default;
@@ -57,9 +61,11 @@ struct Activity
 
     double days() const { return link->days.value_or(0.0); }
     const QString& name() const { return link->name; }
-    // A pure precedence: no duration and no name of its own. Drawn dashed, left out of the
-    // Gantt chart and written to other programs as a link rather than a task.
-    bool isDummy() const { return days() == 0 && link->name.isEmpty(); }
+    Cents amount() const { return link->amount; }
+    const QString& category() const { return link->category; }
+    // A pure precedence: no duration, no name and no amount of its own. Drawn dashed, left out
+    // of the Gantt chart and written to other programs as a link rather than a task.
+    bool isDummy() const { return days() == 0 && link->name.isEmpty() && link->amount == 0; }
 };
 
 // The activities of a project, the one rule every layer reads them by: the links of events
@@ -178,6 +184,16 @@ public:
     // Names the activity of a filled slot (an empty text takes the name away). Names longer
     // than 120 characters are refused.
     Outcome setLinkName(int event, int slot, const QString& name);
+
+    // The amount of the activity of a filled slot, in cents (0..kMaxAmount).
+    Outcome setLinkAmount(int event, int slot, Cents amount);
+    // The category of work of a filled slot (an empty text takes it away); at most 120
+    // characters.
+    Outcome setLinkCategory(int event, int slot, const QString& category);
+    Cents activityAmount(int from, int slot) const;
+    const QString& activityCategory(int from, int slot) const;
+    // The sum of the amounts of every activity.
+    Cents totalAmount() const;
 
     // Gives the duration of a slot, which must have a target.
     Outcome setLinkDays(int event, int slot, double days);

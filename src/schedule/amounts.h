@@ -16,6 +16,17 @@ namespace zant {
 // days it is the start date plus k; under a working calendar, the k-th working day.
 using DayDate = std::function<QDate(qint64 day)>;
 
+// Calendar days: day k is `start` plus k days.
+DayDate calendarDays(const QDate& start);
+// The days of a project's time as its dates: what every caller asks for, so that a working
+// calendar, when the project has one, is taken in one place.
+DayDate projectDays(const Project& project);
+
+// "marzo 2027"
+QString monthLabel(const QDate& date);
+// "1° anno (dal 01/02/2027 al 31/01/2028)"
+QString contractYearLabel(int number, const QDate& first, const QDate& last);
+
 // The amounts of one period (a month, or a contract year counted from the start date).
 struct PeriodAmounts
 {
@@ -48,12 +59,22 @@ struct AmountsInTime
     std::vector<CurvePoint> curve; // one point per day from day 0 to the last day with work
 };
 
+// The months run from the start date's month to the month of the last day; the contract years
+// from the start date (or from day 0 without one). With no results, or the results of another
+// network, only the total is given.
 AmountsInTime amountsInTime(const Project& project, const ScheduleResults& results,
                             const DayDate& dayDate);
 
 // When a stato di avanzamento lavori falls: every N months from the start date, or each time the
 // work done reaches a further amount; a SAL below the minimum waits for the next one (the last
 // SAL, at the end of the works, takes what is left whatever its size).
+//
+// By months, SAL k counts the work done up to the day before the start date plus k·N months
+// (its date), for the dates before the end of the works. By amount, a SAL falls at the end of
+// the first day on which the work done since the last SAL reaches the amount (or the minimum,
+// when larger). A period without work gives no SAL. Each schedule has its own SALs: the k-th
+// SAL of the earliest schedule and that of the latest side by side (a side without a k-th SAL
+// has no date and no amount).
 struct SalRule
 {
     int everyMonths = 0;   // > 0: by months

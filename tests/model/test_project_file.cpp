@@ -365,6 +365,44 @@ private slots:
         QCOMPARE(read.value().project.activityName(1, 2), QString("Evento 3"));
     }
 
+    void amountsAndCategoriesTravelInTheSection()
+    {
+        Project project = buildProject("4: 1>2=40 1>3=5 2>4=5 3>4=0");
+        QVERIFY(!project.setLinkName(1, 1, "Scavi"));
+        QVERIFY(!project.setLinkAmount(1, 1, 1'234'556));
+        QVERIFY(!project.setLinkCategory(1, 1, "OG1 - Edifici civili; 100%"));
+        QVERIFY(!project.setLinkAmount(3, 1, kMaxAmount));
+        QVERIFY(!project.setLinkCategory(2, 1, "OS6 \u2013 Finiture"));
+        QVERIFY(project.setLinkAmount(1, 1, kMaxAmount + 1));
+        QVERIFY(project.setLinkAmount(1, 1, -1));
+        QVERIFY(project.setLinkCategory(1, 1, QString(121, 'x')));
+        QVERIFY(project.setLinkAmount(1, 3, 100));
+        QCOMPARE(project.totalAmount(), 1'234'556 + kMaxAmount);
+        const auto bytes = serializeProjectData(project, sampleTitlePage());
+        QVERIFY(bytes.ok());
+        const QByteArray expectedSection = "ZANT-SEZIONE-ESTESA;1\r\n"
+                                           "ATTIVITA;1;1;Scavi\r\n"
+                                           "IMPORTO;1;1;1234556\r\n"
+                                           "CATEGORIA;1;1;OG1 - Edifici civili%3B 100%25\r\n"
+                                           "CATEGORIA;2;1;OS6 %E2%80%93 Finiture\r\n"
+                                           "IMPORTO;3;1;99999999999\r\n"
+                                           "FINE;5\r\n";
+        QVERIFY2(bytes.value().endsWith(expectedSection), bytes.value().constData());
+        const auto read = parseProjectData(bytes.value(), "ZANT-dati-importi");
+        QVERIFY(read.ok());
+        QCOMPARE(read.value().project, project);
+        QCOMPARE(read.value().project.activityCategory(2, 1), QString("OS6 \u2013 Finiture"));
+        // An amount makes an activity of 0 days more than a precedence.
+        QVERIFY(read.value().project.isDummy(3, 1) == false);
+        Project dummy = buildProject("3: 1>2=0 2>3=1");
+        QVERIFY(dummy.isDummy(1, 1));
+        QVERIFY(!dummy.setLinkAmount(1, 1, 1));
+        QVERIFY(!dummy.isDummy(1, 1));
+        // Taking the amount away again leaves no record behind.
+        QVERIFY(!dummy.setLinkAmount(1, 1, 0));
+        QVERIFY(!serializeProjectData(dummy, sampleTitlePage()).value().contains("IMPORTO"));
+    }
+
     // Files without new data: no section, and the same bytes as ever.
     void savesOldFilesByteForByte_data()
     {
@@ -420,6 +458,25 @@ private slots:
             << "al più 120 caratteri";
         QTest::newRow("fields missing") << head + "ATTIVITA;1;1\r\nFINE;1\r\n"
                                         << "il record ATTIVITA ha 3 campi invece di 4";
+        QTest::newRow("amount with a decimal comma") << head + "IMPORTO;1;1;12,50\r\nFINE;1\r\n"
+                                                     << "riga 9): l'importo \"12,50\" non è un "
+                                                        "numero di centesimi da 0 a 99999999999";
+        QTest::newRow("negative amount") << head + "IMPORTO;1;1;-5\r\nFINE;1\r\n"
+                                         << "riga 9): l'importo \"-5\"";
+        QTest::newRow("amount over the largest") << head + "IMPORTO;1;1;100000000000\r\nFINE;1\r\n"
+                                                 << "riga 9): l'importo \"100000000000\"";
+        QTest::newRow("empty amount") << head + "IMPORTO;1;1;\r\nFINE;1\r\n"
+                                      << "riga 9): l'importo \"\"";
+        QTest::newRow("amount of a missing link")
+            << head + "IMPORTO;2;3;100\r\nFINE;1\r\n"
+            << "riga 9): il legame 3 dell'evento 2 non esiste";
+        QTest::newRow("amount with an extra field") << head + "IMPORTO;1;1;100;2\r\nFINE;1\r\n"
+                                                    << "il record IMPORTO ha 5 campi invece di 4";
+        QTest::newRow("category longer than 120 characters")
+            << head + "CATEGORIA;1;1;" + QByteArray(121, 'x') + "\r\nFINE;1\r\n"
+            << "riga 9): la categoria dei lavori non è un testo valido di al più 120 caratteri";
+        QTest::newRow("category with a broken escape") << head + "CATEGORIA;1;1;OG%2\r\nFINE;1\r\n"
+                                                       << "riga 9): la categoria dei lavori";
         QTest::newRow("blank line inside") << head + "\r\nFINE;0\r\n"
                                            << "riga 9): riga vuota dentro la sezione";
         QTest::newRow("text after the end") << head + "FINE;0\r\naltro\r\n"
