@@ -117,7 +117,7 @@ QSizeF standaloneSize(const QSizeF& picture)
     return {std::max(picture.width(), kTitleBlockWidth), picture.height() + kTitleBlockHeight};
 }
 
-void paintLegend(QPainter& p, TitleBlock::Legend legend, const QRectF& area)
+void paintLegend(QPainter& p, TitleBlock::Legend legend, const QRectF& area, bool withToday)
 {
     p.save();
     p.setRenderHint(QPainter::Antialiasing, true);
@@ -206,7 +206,8 @@ void paintLegend(QPainter& p, TitleBlock::Legend legend, const QRectF& area)
         entry(QStringLiteral("di cui libero"), bar(kFreeFloat, 0.25));
         entry(QStringLiteral("evento"), diamond(Qt::white));
         entry(QStringLiteral("evento critico"), diamond(kCritical));
-        entry(QStringLiteral("oggi"), stroke(kToday, 1.6, Qt::DashLine));
+        if (withToday)
+            entry(QStringLiteral("oggi"), stroke(kToday, 1.6, Qt::DashLine));
         entry(QStringLiteral("sabato e domenica (giorni in rosso)"), [&p](const QRectF& r) {
             p.setFont(font(9));
             p.setPen(kCritical);

@@ -40,8 +40,10 @@ QSizeF standaloneSize(const QSizeF& picture);
 void paintTitleBlock(QPainter& painter, const TitleBlock& block, const QRectF& area,
                      double millimetresPerUnit);
 
-// The legend of a picture's marks, in `area`, one entry after the other.
-void paintLegend(QPainter& painter, TitleBlock::Legend legend, const QRectF& area);
+// The legend of a picture's marks, in `area`, one entry after the other. A Gantt chart drawn
+// without today's line (a printed document) leaves "oggi" out.
+void paintLegend(QPainter& painter, TitleBlock::Legend legend, const QRectF& area,
+                 bool withToday = true);
 
 // Paper for PDF output.
 enum class Sheet

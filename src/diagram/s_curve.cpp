@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <tuple>
 
 namespace zant {
 
@@ -121,9 +122,9 @@ SCurvePicture layoutSCurve(const AmountsInTime& amounts, const std::vector<SalFo
             s.months.push_back({s.xOf(m), QString()});
         const bool named = (m.month() - 1) % every == 0 && s.xOf(to) - s.xOf(from) >= 8;
         if (named)
-            s.months.push_back({(s.xOf(from) + s.xOf(to)) / 2,
-                                every >= 12 ? QString::number(m.year())
-                                            : italianMonthAbbreviation(m.month())});
+            s.months.push_back(
+                {(s.xOf(from) + s.xOf(to)) / 2,
+                 every >= 12 ? QString::number(m.year()) : italianMonthAbbreviation(m.month())});
     }
     if (every < 12)
         for (int y = s.start.year(); y <= end.addDays(-1).year(); ++y) {
@@ -134,11 +135,13 @@ SCurvePicture layoutSCurve(const AmountsInTime& amounts, const std::vector<SalFo
     for (Cents a = 0; a <= s.top; a += step)
         s.amounts.push_back({s.yOf(a), euroAxisLabel(a)});
 
+    // A SAL counts the work up to the end of its date; a schedule without that SAL has no mark.
+    const auto at = [&s](const QDate& date, Cents cumulative) {
+        return date.isValid() ? QPointF(s.xOf(date.addDays(1)), s.yOf(cumulative)) : QPointF();
+    };
     for (const SalForecast& f : sal)
-        s.sal.push_back({f.number,
-                         QPointF(s.xOf(f.earlyDate.addDays(1)), s.yOf(f.earlyCumulative)),
-                         QPointF(s.xOf(f.lateDate.addDays(1)), s.yOf(f.lateCumulative)),
-                         f.earlyDate, f.lateDate});
+        s.sal.push_back({f.number, at(f.earlyDate, f.earlyCumulative),
+                         at(f.lateDate, f.lateCumulative), f.earlyDate, f.lateDate});
     return s;
 }
 
@@ -180,8 +183,8 @@ void paintSCurve(QPainter& p, const SCurvePicture& s)
     for (int q = 0; q <= 4; ++q) {
         const double y = s.yOf(s.total * q / 4);
         p.drawLine(QPointF(plot.right(), y), QPointF(plot.right() + 4, y));
-        p.drawText(QRectF(plot.right() + 6, y - 8, kRight - 6, 16), Qt::AlignLeft | Qt::AlignVCenter,
-                   QStringLiteral("%1%").arg(q * 25));
+        p.drawText(QRectF(plot.right() + 6, y - 8, kRight - 6, 16),
+                   Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("%1%").arg(q * 25));
     }
     for (const SCurvePicture::Tick& t : s.months) {
         if (t.label.isEmpty()) {
@@ -210,7 +213,10 @@ void paintSCurve(QPainter& p, const SCurvePicture& s)
     p.setFont(font(9, true));
     for (size_t i = 0; i < s.sal.size(); ++i) {
         const SCurvePicture::SalMark& m = s.sal[i];
-        for (const auto& [at, colour] : {std::pair{m.early, kEarly}, std::pair{m.late, kLate}}) {
+        for (const auto& [at, colour, date] :
+             {std::tuple{m.early, kEarly, m.earlyDate}, std::tuple{m.late, kLate, m.lateDate}}) {
+            if (!date.isValid())
+                continue;
             p.setPen(QPen(Qt::white, 1));
             p.setBrush(colour);
             p.drawEllipse(at, 4.2, 4.2);
@@ -221,10 +227,12 @@ void paintSCurve(QPainter& p, const SCurvePicture& s)
             continue;
         p.setPen(kSal);
         const QString label = QString::number(m.number);
-        p.drawText(QRectF(m.early.x() - 30, m.early.y() - 20, 26, 14),
-                   Qt::AlignRight | Qt::AlignVCenter, label);
-        p.drawText(QRectF(m.late.x() + 4, m.late.y() + 2, 26, 14),
-                   Qt::AlignLeft | Qt::AlignVCenter, label);
+        if (m.earlyDate.isValid())
+            p.drawText(QRectF(m.early.x() - 30, m.early.y() - 20, 26, 14),
+                       Qt::AlignRight | Qt::AlignVCenter, label);
+        if (m.lateDate.isValid())
+            p.drawText(QRectF(m.late.x() + 4, m.late.y() + 2, 26, 14),
+                       Qt::AlignLeft | Qt::AlignVCenter, label);
     }
 
     // Legend above the plot.
@@ -234,8 +242,7 @@ void paintSCurve(QPainter& p, const SCurvePicture& s)
     const auto entry = [&](const QString& words, const auto& sample) {
         sample(QRectF(x, y, 26, 16));
         p.setPen(kInk);
-        p.drawText(QRectF(x + 32, y, fm.horizontalAdvance(words) + 4, 16), Qt::AlignVCenter,
-                   words);
+        p.drawText(QRectF(x + 32, y, fm.horizontalAdvance(words) + 4, 16), Qt::AlignVCenter, words);
         x += 32 + fm.horizontalAdvance(words) + 22;
     };
     const auto line = [&p](const QColor& colour) {

@@ -8,6 +8,7 @@
 #include "report/print_renderer.h"
 
 #include <QFontMetricsF>
+#include <QLocale>
 #include <QPainter>
 
 #include <algorithm>
@@ -19,9 +20,9 @@ namespace zant {
 
 QString longItalianDate(const QDate& date)
 {
-    static const char* const kMonths[] = {"gennaio", "febbraio", "marzo",     "aprile",
-                                          "maggio",  "giugno",   "luglio",    "agosto",
-                                          "settembre", "ottobre", "novembre", "dicembre"};
+    static const char* const kMonths[] = {"gennaio",   "febbraio", "marzo",    "aprile",
+                                          "maggio",    "giugno",   "luglio",   "agosto",
+                                          "settembre", "ottobre",  "novembre", "dicembre"};
     if (!date.isValid())
         return {};
     return QStringLiteral("%1 %2 %3")
@@ -62,8 +63,7 @@ QString shareText(Cents part, Cents total)
 }
 
 std::vector<Lavorazione> lavorazioni(const Project& project, const ScheduleResults& results,
-                                     const DayDate& dayDate,
-                                     const std::function<ActivityAmount(int, int)>& amountOf)
+                                     const DayDate& dayDate)
 {
     std::vector<Lavorazione> rows;
     if (results.isEmpty())
@@ -90,30 +90,58 @@ std::vector<Lavorazione> lavorazioni(const Project& project, const ScheduleResul
         l.totalFloat = results.linkFloatAt(a.from, a.slot);
         l.freeFloat = results.linkFreeFloatAt(a.from, a.slot);
         l.critical = isZeroFloat(l.totalFloat);
-        if (amountOf) {
-            const ActivityAmount amount = amountOf(a.from, a.slot);
-            l.amount = amount.amount;
-            l.category = amount.category;
-        }
+        l.amount = a.amount();
+        l.category = a.category();
         rows.push_back(std::move(l));
     }
-    std::stable_sort(rows.begin(), rows.end(), [&results](const Lavorazione& a, const Lavorazione& b) {
-        const double sa = results.earliest[a.from];
-        const double sb = results.earliest[b.from];
-        if (sa != sb)
-            return sa < sb;
-        if (a.from != b.from)
-            return a.from < b.from;
-        return a.slot < b.slot;
-    });
+    std::stable_sort(rows.begin(), rows.end(),
+                     [&results](const Lavorazione& a, const Lavorazione& b) {
+                         const double sa = results.earliest[a.from];
+                         const double sb = results.earliest[b.from];
+                         if (sa != sb)
+                             return sa < sb;
+                         if (a.from != b.from)
+                             return a.from < b.from;
+                         return a.slot < b.slot;
+                     });
     return rows;
+}
+
+CronoprogrammaData cronoprogrammaData(const ReportData& report, const SalRule& rule,
+                                      const QDate& date)
+{
+    const DayDate days = projectDays(report.project);
+    CronoprogrammaData d{report,
+                         lavorazioni(report.project, report.results, days),
+                         amountsInTime(report.project, report.results, days),
+                         rule,
+                         {},
+                         date};
+    if (rule.everyMonths > 0 || rule.everyAmount > 0)
+        d.sal = salForecast(d.amounts, rule);
+    return d;
+}
+
+QDate documentDate(const TitlePage& titlePage, const QDate& today)
+{
+    // The title page's date as the program writes it ("lunedì, 1 feb 2027"), as typed
+    // (dd/MM/yyyy) or written out.
+    const QString text = titlePage[TitlePage::data].trimmed();
+    QDate written = parseDate(text);
+    const QLocale italian(QLocale::Italian, QLocale::Italy);
+    for (const char* format : {"dddd, d MMM yyyy", "d MMM yyyy", "d MMMM yyyy", "dddd d MMMM yyyy"})
+        if (!written.isValid())
+            written = italian.toDate(text, QString::fromLatin1(format));
+    return written.isValid() ? written : today;
 }
 
 namespace {
 
 using ParagraphFormat = DocumentWriter::ParagraphFormat;
 
-const QString kFont = QStringLiteral("Century Gothic");
+// Arial, or its metric twin where it is missing: the figures of the tables keep the widths
+// the columns are sized for whatever the reader's machine.
+const QString kFont = QStringLiteral("Arial");
 constexpr double kBodySize = 11;
 constexpr double kTableSize = 8;
 const QString kSignatureLine = QString(34, QLatin1Char('_'));
@@ -174,14 +202,14 @@ std::vector<CoverLine> coverLines(const CronoprogrammaData& d)
     lines.push_back({QStringLiteral("Importo dei lavori: ") + formatEuro(d.amounts.total) +
                          QStringLiteral(" €"),
                      12, false, 1});
-    lines.push_back({QStringLiteral("Progettista: ") + d.report.office.designerName(), 12, false,
-                     6});
+    lines.push_back(
+        {QStringLiteral("Progettista: ") + d.report.office.designerName(), 12, false, 6});
     lines.push_back({d.report.office.officeName, 12, true, 1});
     lines.push_back({d.report.office.officeAddress, 11, false, 0});
     const QString place = t[TitlePage::luogo].trimmed();
-    lines.push_back({(place.isEmpty() ? QString() : place + QStringLiteral(", ")) +
-                         longItalianDate(d.date),
-                     12, false, 4});
+    lines.push_back(
+        {(place.isEmpty() ? QString() : place + QStringLiteral(", ")) + longItalianDate(d.date), 12,
+         false, 4});
     return lines;
 }
 
@@ -202,18 +230,11 @@ TableModel lavorazioniTable(const CronoprogrammaData& d)
                         QStringLiteral("quota")});
     int n = 0;
     for (const Lavorazione& l : d.lavorazioni)
-        t.rows.push_back({QString::number(++n),
-                          QStringLiteral("%1-%2").arg(l.from).arg(l.to),
-                          l.critical ? l.name + QStringLiteral(" (C)") : l.name,
-                          l.category,
-                          daysText(l.days),
-                          formatDate(l.earlyStart),
-                          formatDate(l.earlyFinish),
-                          formatDate(l.lateStart),
-                          formatDate(l.lateFinish),
-                          daysText(l.totalFloat),
-                          daysText(l.freeFloat),
-                          formatEuro(l.amount),
+        t.rows.push_back({QString::number(++n), QStringLiteral("%1-%2").arg(l.from).arg(l.to),
+                          l.critical ? l.name + QStringLiteral(" (C)") : l.name, l.category,
+                          daysText(l.days), formatDate(l.earlyStart), formatDate(l.earlyFinish),
+                          formatDate(l.lateStart), formatDate(l.lateFinish), daysText(l.totalFloat),
+                          daysText(l.freeFloat), formatEuro(l.amount),
                           shareText(l.amount, d.amounts.total)});
     t.rows.push_back({QString(), QString(), QStringLiteral("Totale"), QString(), QString(),
                       QString(), QString(), QString(), QString(), QString(), QString(),
@@ -223,14 +244,15 @@ TableModel lavorazioniTable(const CronoprogrammaData& d)
     return t;
 }
 
-TableModel periodTable(const std::vector<PeriodAmounts>& periods, const QString& what, Cents total)
+TableModel periodTable(const std::vector<PeriodAmounts>& periods, const QString& what,
+                       const QString& within, Cents total)
 {
     TableModel t;
     t.header.push_back({what, QStringLiteral("al più presto"), QString(), QString(),
                         QStringLiteral("al più tardi"), QString(), QString()});
-    t.header.push_back({QString(), QStringLiteral("nel periodo €"), QStringLiteral("cumulato €"),
-                        QStringLiteral("% cumulata"), QStringLiteral("nel periodo €"),
-                        QStringLiteral("cumulato €"), QStringLiteral("% cumulata")});
+    t.header.push_back({QString(), within + QStringLiteral(" €"), QStringLiteral("cumulato €"),
+                        QStringLiteral("%"), within + QStringLiteral(" €"),
+                        QStringLiteral("cumulato €"), QStringLiteral("%")});
     for (const PeriodAmounts& p : periods)
         t.rows.push_back({p.label, formatEuro(p.early), formatEuro(p.earlyCumulative),
                           shareText(p.earlyCumulative, total), formatEuro(p.late),
@@ -255,11 +277,16 @@ TableModel salTable(const CronoprogrammaData& d)
     t.header.push_back({QString(), QStringLiteral("data"), QStringLiteral("importo €"),
                         QStringLiteral("cumulato €"), QStringLiteral("data"),
                         QStringLiteral("importo €"), QStringLiteral("cumulato €")});
+    // A schedule with fewer SALs leaves the later rows of its side empty.
+    const auto side = [](const QDate& date, Cents amount, Cents cumulative) -> QStringList {
+        if (!date.isValid())
+            return {QStringLiteral("-"), QString(), QString()};
+        return {formatDate(date), formatEuro(amount), formatEuro(cumulative)};
+    };
     for (const SalForecast& s : d.sal)
-        t.rows.push_back({QString::number(s.number), formatDate(s.earlyDate),
-                          formatEuro(s.earlyAmount), formatEuro(s.earlyCumulative),
-                          formatDate(s.lateDate), formatEuro(s.lateAmount),
-                          formatEuro(s.lateCumulative)});
+        t.rows.push_back(QStringList{QString::number(s.number)} +
+                         side(s.earlyDate, s.earlyAmount, s.earlyCumulative) +
+                         side(s.lateDate, s.lateAmount, s.lateCumulative));
     t.right = {1, 2, 3, 4, 5, 6, 7};
     return t;
 }
@@ -270,11 +297,11 @@ QString finishText(const CronoprogrammaData& d)
     if (r.isEmpty())
         return {};
     const QDate start = parseDate(r.startDateText);
-    const QDate finish = start.addDays(static_cast<qint64>(std::floor(r.earliest[r.eventCount] + 1e-9)));
+    const QDate finish =
+        start.addDays(static_cast<qint64>(std::floor(r.earliest[r.eventCount] + 1e-9)));
     return QStringLiteral("I lavori iniziano il %1 e terminano, al più presto, il %2, in %3 "
                           "giorni.")
-        .arg(longItalianDate(start), longItalianDate(finish),
-             formatDays(r.earliest[r.eventCount]));
+        .arg(longItalianDate(start), longItalianDate(finish), formatDays(r.earliest[r.eventCount]));
 }
 
 // The blocks of the whole document, in reading order.
@@ -335,9 +362,11 @@ std::vector<Block> documentBlocks(const CronoprogrammaData& d)
 
     section(SectionPage::Landscape);
     heading(1, QStringLiteral("2. Lavorazioni"));
-    text(QStringLiteral("%1, nell'ordine della data d'inizio al più presto. Durate e scorrimenti "
-                        "in giorni; la quota è la parte dell'importo complessivo.")
-             .arg(activityCountText(static_cast<int>(d.lavorazioni.size()), 0)));
+    text(QStringLiteral("%1 lavorazioni, nell'ordine della data d'inizio al più presto; le "
+                        "attività fittizie, pure precedenze senza durata né importo, non sono "
+                        "elencate. Durate e scorrimenti in giorni; la quota è la parte "
+                        "dell'importo complessivo.")
+             .arg(d.lavorazioni.size()));
     table(lavorazioniTable(d));
 
     section(SectionPage::Landscape);
@@ -358,12 +387,15 @@ std::vector<Block> documentBlocks(const CronoprogrammaData& d)
     } else {
         heading(2, QStringLiteral("4.1 Importi per mese"));
         text(QStringLiteral("Importo dei lavori eseguiti in ogni mese e cumulato alla sua fine, "
-                            "secondo il programma al più presto e al più tardi."));
-        table(periodTable(d.amounts.months, QStringLiteral("mese"), total));
+                            "secondo il programma al più presto e al più tardi; la percentuale "
+                            "è quella cumulata dell'importo complessivo."));
+        table(periodTable(d.amounts.months, QStringLiteral("mese"), QStringLiteral("nel mese"),
+                          total));
         heading(2, QStringLiteral("4.2 Importi per anno contrattuale"));
         text(QStringLiteral("Importo dei lavori eseguiti in ogni anno contato dalla data "
                             "d'inizio dei lavori, e cumulato."));
-        table(periodTable(d.amounts.years, QStringLiteral("anno"), total));
+        table(periodTable(d.amounts.years, QStringLiteral("anno"), QStringLiteral("nell'anno"),
+                          total));
         section(SectionPage::Landscape);
         heading(2, QStringLiteral("4.3 Curva a S"));
         text(QStringLiteral("Importo cumulato dei lavori eseguiti secondo il programma al più "
@@ -502,8 +534,8 @@ void buildCronoprogramma(DocumentWriter& w, const CronoprogrammaData& d)
         case Block::Kind::SCurve:
             w.setParagraphFormat(plain);
             w.addParagraph(QString(), 6);
-            if (const Outcome failed = w.insertPicture(sCurveImage(d, sCurvePoints()),
-                                                       sCurvePoints()))
+            if (const Outcome failed =
+                    w.insertPicture(sCurveImage(d, sCurvePoints()), sCurvePoints()))
                 w.typeText(failed->text);
             break;
         case Block::Kind::Signature: {
@@ -606,10 +638,10 @@ void placeText(Pager& pager, const QString& text, double points, bool bold, doub
     const double h = textHeight(text, font, width) + after;
     pager.ensure(h + keep);
     pager.place(h, paintWith([text, font, width, align](QPainter& p) {
-        p.setFont(font);
-        p.setPen(Qt::black);
-        p.drawText(QRectF(0, 0, width, 1e6), Qt::TextWordWrap | align, text);
-    }));
+                    p.setFont(font);
+                    p.setPen(Qt::black);
+                    p.drawText(QRectF(0, 0, width, 1e6), Qt::TextWordWrap | align, text);
+                }));
 }
 
 // Column widths for the page: number columns as wide as their longest text, the others share
@@ -697,38 +729,41 @@ void placeTable(Pager& pager, const TableModel& t)
         auto rows = std::make_shared<std::vector<QStringList>>(t.rows.begin() + first,
                                                                t.rows.begin() + last);
         const bool endsTable = last == t.rows.size();
-        pager.place(total, paintWith([t, widths, headerHeights, heights, rows, font, bold, right,
-                                      endsTable](QPainter& p) {
-            double y = 0;
-            const auto drawRow = [&](const QStringList& cells, double h, const QFont& f,
-                                     const QColor& fill, const QColor& ink) {
-                double x = 0;
-                p.fillRect(QRectF(0, y, std::accumulate(widths.begin(), widths.end(), 0.0), h),
-                           fill);
-                p.setFont(f);
-                p.setPen(ink);
-                for (size_t c = 0; c < widths.size(); ++c) {
-                    if (static_cast<qsizetype>(c) < cells.size())
-                        p.drawText(QRectF(x + kCellPadding, y + kCellPadding,
-                                          widths[c] - 2 * kCellPadding, h - 2 * kCellPadding),
-                                   Qt::TextWordWrap | Qt::AlignTop |
-                                       (right(static_cast<int>(c)) ? Qt::AlignRight : Qt::AlignLeft),
-                                   cells[c]);
-                    x += widths[c];
+        pager.place(
+            total, paintWith([t, widths, headerHeights, heights, rows, font, bold, right,
+                              endsTable](QPainter& p) {
+                double y = 0;
+                const auto drawRow = [&](const QStringList& cells, double h, const QFont& f,
+                                         const QColor& fill, const QColor& ink) {
+                    double x = 0;
+                    p.fillRect(QRectF(0, y, std::accumulate(widths.begin(), widths.end(), 0.0), h),
+                               fill);
+                    p.setFont(f);
+                    p.setPen(ink);
+                    for (size_t c = 0; c < widths.size(); ++c) {
+                        if (static_cast<qsizetype>(c) < cells.size())
+                            p.drawText(
+                                QRectF(x + kCellPadding, y + kCellPadding,
+                                       widths[c] - 2 * kCellPadding, h - 2 * kCellPadding),
+                                Qt::TextWordWrap | Qt::AlignTop |
+                                    (right(static_cast<int>(c)) ? Qt::AlignRight : Qt::AlignLeft),
+                                cells[c]);
+                        x += widths[c];
+                    }
+                    p.setPen(QPen(QColor(200, 205, 215), 0.4));
+                    p.drawLine(QPointF(0, y + h), QPointF(x, y + h));
+                    y += h;
+                };
+                for (size_t i = 0; i < t.header.size(); ++i)
+                    drawRow(t.header[i], headerHeights[i], bold, QColor(31, 56, 100), Qt::white);
+                for (size_t i = 0; i < rows->size(); ++i) {
+                    const bool totalRow =
+                        endsTable && i + 1 == rows->size() &&
+                        (*rows)[i].join(QString()).contains(QStringLiteral("Totale"));
+                    drawRow((*rows)[i], heights[i], totalRow ? bold : font,
+                            i % 2 ? QColor(234, 239, 247) : Qt::white, Qt::black);
                 }
-                p.setPen(QPen(QColor(200, 205, 215), 0.4));
-                p.drawLine(QPointF(0, y + h), QPointF(x, y + h));
-                y += h;
-            };
-            for (size_t i = 0; i < t.header.size(); ++i)
-                drawRow(t.header[i], headerHeights[i], bold, QColor(31, 56, 100), Qt::white);
-            for (size_t i = 0; i < rows->size(); ++i) {
-                const bool totalRow = endsTable && i + 1 == rows->size() &&
-                                      (*rows)[i].join(QString()).contains(QStringLiteral("Totale"));
-                drawRow((*rows)[i], heights[i], totalRow ? bold : font,
-                        i % 2 ? QColor(234, 239, 247) : Qt::white, Qt::black);
-            }
-        }));
+            }));
         first = last;
         if (first < t.rows.size())
             pager.newPage();
@@ -747,8 +782,7 @@ void placePicture(Pager& pager, const Paint& paint, QSizeF units, const QString&
                          (pager.height() - captionHeight - 4) / units.height());
     }
     const QSizeF size = units * scale;
-    pager.place(size.height(),
-                paintWith([paint, scale](QPainter& p) {
+    pager.place(size.height(), paintWith([paint, scale](QPainter& p) {
                     p.scale(scale, scale);
                     (*paint)(p);
                 }),
@@ -799,7 +833,8 @@ std::vector<PrintPage> layoutCronoprogramma(const CronoprogrammaData& d)
             break;
         }
         case Block::Kind::SCurve: {
-            const auto curve = std::make_shared<const SCurvePicture>(layoutSCurve(d.amounts, d.sal));
+            const auto curve =
+                std::make_shared<const SCurvePicture>(layoutSCurve(d.amounts, d.sal));
             placePicture(pager, paintWith([curve](QPainter& p) { paintSCurve(p, *curve); }),
                          curve->size, QString());
             break;

@@ -36,16 +36,9 @@ struct Lavorazione
 };
 
 // The activities but the dummies, in the order of the Gantt chart (earliest start, then event
-// and slot). Dates are those of the events that bound each activity; `amountOf` gives an
-// activity's amount and category.
-struct ActivityAmount
-{
-    Cents amount = 0;
-    QString category;
-};
+// and slot). Dates are those of the events that bound each activity.
 std::vector<Lavorazione> lavorazioni(const Project& project, const ScheduleResults& results,
-                                     const DayDate& dayDate,
-                                     const std::function<ActivityAmount(int from, int slot)>& amountOf);
+                                     const DayDate& dayDate);
 
 // Everything the document shows, computed once.
 struct CronoprogrammaData
@@ -57,6 +50,14 @@ struct CronoprogrammaData
     std::vector<SalForecast> sal;
     QDate date; // the document's date, written out on the cover and by the signature
 };
+
+// The figures of the document for the project and its results (computed from it), with the SAL
+// forecast by `rule` (none when the rule asks for neither months nor an amount).
+CronoprogrammaData cronoprogrammaData(const ReportData& report, const SalRule& rule,
+                                      const QDate& date);
+
+// The date the cover shows: the title page's date when it is one, else `today`.
+QDate documentDate(const TitlePage& titlePage, const QDate& today);
 
 // "1 febbraio 2027"
 QString longItalianDate(const QDate& date);

@@ -1,6 +1,7 @@
 #include "windows/registry.h"
 
 #include "shell/modzant.h"
+#include "windows/cronoeconomico.h"
 #include "windows/dati.h"
 #include "windows/frmSplash.h"
 #include "windows/frmTip.h"
@@ -34,6 +35,7 @@ void registerAllWindows(ModZANT& app)
     app.registerWindow(win::supportoclienti, [](ModZANT& a) { return new supportoclienti(a); });
     app.registerWindow(win::reticolo, [](ModZANT& a) { return new reticolo(a); });
     app.registerWindow(win::gantt, [](ModZANT& a) { return new gantt(a); });
+    app.registerWindow(win::cronoeconomico, [](ModZANT& a) { return new cronoeconomico(a); });
     app.registerWindow(win::impostazioni, [](ModZANT& a) { return new impostazioni(a); });
 }
 
