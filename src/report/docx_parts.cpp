@@ -244,8 +244,8 @@ QByteArray stylesXml(const QList<std::pair<QString, int>>& cellLooks, bool headi
             xml.writeEmptyElement(QStringLiteral("w:keepNext"));
             xml.writeEmptyElement(QStringLiteral("w:keepLines"));
             xml.writeEmptyElement(QStringLiteral("w:spacing"));
-            xml.writeAttribute(QStringLiteral("w:before"), level == 1 ? QStringLiteral("240")
-                                                                       : QStringLiteral("180"));
+            xml.writeAttribute(QStringLiteral("w:before"),
+                               level == 1 ? QStringLiteral("240") : QStringLiteral("180"));
             xml.writeAttribute(QStringLiteral("w:after"), QStringLiteral("120"));
             writeValue(xml, QStringLiteral("w:outlineLvl"), QString::number(level - 1));
             xml.writeEndElement();
