@@ -1,4 +1,5 @@
 #include "cli/cli.h"
+#include "cli/amounts_command.h"
 #include "cli/exchange_commands.h"
 
 #include "cli/cli_cronoprogramma.h"
@@ -54,6 +55,8 @@ const char* const kUsage =
     "                             reticolo degli eventi (--json: la disposizione)\n"
     "  gantt FILE -o OUT.svg|png|pdf\n"
     "                             diagramma di Gantt\n"
+    "  importi FILE [--json] [--sal-mesi N | --sal-importo EURO]\n"
+    "                             importi per mese e per anno, previsione dei SAL\n"
     "  <comando> --help           aiuto sul comando\n"
     "opzioni dei documenti (quali prende ogni comando: zant-cli <comando> --help):\n"
     "  --frontespizio FILE        prende i dati del frontespizio da un file ZANT-front-\n"
@@ -374,7 +377,7 @@ const CliCommand* findCommand(const QString& name, const QStringList& args)
     }
     for (const CliCommand* command :
          {&kCheckCommand, &kComputeCommand, &kGuideCommand, &kExportCommand, &kImportCommand,
-          &kDiagramCommand, &kGanttCommand, &kCronoprogrammaCommand}) {
+          &kDiagramCommand, &kGanttCommand, &kAmountsCommand, &kCronoprogrammaCommand}) {
         if (name == QLatin1String(command->name))
             return command;
     }

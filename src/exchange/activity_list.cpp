@@ -8,6 +8,7 @@
 #include "model/text_format.h"
 
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QStringList>
 
 #include <algorithm>
@@ -192,6 +193,35 @@ bool readDays(QString text, QChar separator, double& value)
     return ok && std::isfinite(value);
 }
 
+// An amount of the sixth column: the Italian way, or with a decimal point where commas separate
+// the columns.
+std::optional<Cents> readAmount(const QString& text, QChar separator)
+{
+    if (separator == QLatin1Char(',')) {
+        static const QRegularExpression pointed(QStringLiteral("^(\\d{1,9})(?:\\.(\\d{1,2}))?$"));
+        const auto m = pointed.match(text);
+        if (m.hasMatch())
+            return parseEuro(m.captured(1) + QLatin1Char(',') +
+                             (m.captured(2).isEmpty() ? QStringLiteral("0") : m.captured(2)));
+    }
+    return parseEuro(text);
+}
+
+// Whether a field is meant as a number: digits, with only what numbers and amounts are written
+// with around them.
+bool looksLikeAmount(const QString& text)
+{
+    bool digit = false;
+    for (const QChar c : text) {
+        if (c.isDigit())
+            digit = true;
+        else if (!(c == QLatin1Char('.') || c == QLatin1Char(',') || c == QLatin1Char('-') ||
+                   c == QLatin1Char('+') || c == QChar(0x20AC) || c.isSpace()))
+            return false;
+    }
+    return digit;
+}
+
 // The fields of one line split at `separator` outside quotes, without their quotes and blanks.
 QStringList lineFields(const QString& line, QChar separator)
 {
@@ -338,9 +368,33 @@ ActivityList parseActivityList(const QString& text)
         }
         if (raw.fields.size() > 3)
             row.description = storableDescription(raw.untrimmed[3]);
-        // The fifth column names the activity; what follows it, unquoted, is part of the name.
+        // The fifth column names the activity; the sixth is its amount and the seventh its
+        // category when the sixth is an amount (or empty), else what follows the fifth,
+        // unquoted, is part of the name.
+        bool amounted = false;
+        if (raw.fields.size() > 5) {
+            const QString amount = raw.fields[5];
+            if (amount.isEmpty()) {
+                amounted = true;
+            } else if (const auto cents = readAmount(amount, sep)) {
+                amounted = true;
+                row.amount = *cents;
+            } else if (looksLikeAmount(amount)) {
+                refuse(QStringLiteral("l'importo \"%1\" non è un importo in euro da 0 a %2")
+                           .arg(shown(amount, kShownFieldChars), formatEuro(kMaxAmount)));
+                continue;
+            }
+        }
         if (raw.fields.size() > 4)
-            row.name = storableDescription(raw.untrimmed.mid(4).join(sep));
+            row.name = storableDescription(
+                (amounted ? raw.untrimmed.mid(4, 1) : raw.untrimmed.mid(4)).join(sep));
+        if (amounted && raw.fields.size() > 6)
+            row.category = storableDescription(raw.untrimmed.mid(6).join(sep));
+        if (row.category.size() > kMaxCategoryLength) {
+            refuse(QStringLiteral("la categoria dei lavori supera %1 caratteri")
+                       .arg(kMaxCategoryLength));
+            continue;
+        }
         if (row.name.size() > kMaxActivityNameLength) {
             refuse(QStringLiteral("la descrizione dell'attività supera %1 caratteri")
                        .arg(kMaxActivityNameLength));
@@ -442,7 +496,10 @@ ActivityPaste planActivityPaste(const Project& project, const ActivityList& list
             paste.refused.push_back({row.line, rowText(row), reasonOf[r]});
             continue;
         }
-        events[row.from].links.push_back({row.to, row.days, row.name});
+        Link link{row.to, row.days, row.name};
+        link.amount = row.amount;
+        link.category = row.category;
+        events[row.from].links.push_back(std::move(link));
         if (row.to > before && events[row.to].description.isEmpty() && !row.description.isEmpty())
             events[row.to].description = row.description;
         paste.added.push_back(row);

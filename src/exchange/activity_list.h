@@ -12,7 +12,7 @@
 namespace zant {
 
 // One row of an activity list: "evento da, evento a, giorni[, descrizione evento a[,
-// descrizione attività]]".
+// descrizione attività[, importo[, categoria]]]]".
 struct ActivityRow
 {
     int line = 0; // 1-based line of the text
@@ -21,6 +21,8 @@ struct ActivityRow
     double days = 0;
     QString description; // of event `to`; may be empty
     QString name;        // of the activity; may be empty
+    Cents amount = 0;    // of the activity, in cents
+    QString category;    // of the activity; may be empty
 };
 
 // A row that is not taken. Both texts are ready for a message: control characters are shown as
@@ -51,6 +53,11 @@ struct ActivityList
 // words is a heading and is skipped; rows with nothing in them are ignored; any other row that
 // cannot be read is refused with its reason, a quote left open included (the rows after it are
 // read again on their own).
+//
+// The sixth column is the amount in euro ("1.234,56"; with commas as separators "1234.56" or a
+// quoted "1.234,56"), the seventh the category of work (what follows it, unquoted, is part of
+// it). A sixth column that is no number at all belongs to the name, as in lists written before
+// amounts were read; one that looks like a number but is no amount is refused.
 ActivityList parseActivityList(const QString& text);
 
 // "Separatore delle colonne: punto e virgola (...); riga 1 di intestazione saltata: «...»."

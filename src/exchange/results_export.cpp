@@ -77,8 +77,10 @@ std::vector<ResultSheet> resultSheets(const Project& p, const ScheduleResults& r
                           QStringLiteral("Scorrimento totale (giorni)"),
                           QStringLiteral("Scorrimento libero (giorni)"),
                           QStringLiteral("Scorrimento indipendente (giorni)"),
-                          QStringLiteral("Critica")};
-    activities.widths = {8, 8, 40, 10, 12, 12, 12, 12, 16, 16, 20, 8};
+                          QStringLiteral("Critica"),
+                          QStringLiteral("Importo (€)"),
+                          QStringLiteral("Categoria")};
+    activities.widths = {8, 8, 40, 10, 12, 12, 12, 12, 16, 16, 20, 8, 16, 24};
     for (int i = 1; i < n; ++i) {
         for (int s = 1; s <= p.linkCount(i); ++s) {
             const Link& link = p.link(i, s);
@@ -91,7 +93,8 @@ std::vector<ResultSheet> resultSheets(const Project& p, const ScheduleResults& r
                 {double(i), double(k), p.activityName(i, s), d, dateAt(start, r.earliest[i]),
                  dateAt(start, r.earliest[i] + d), dateAt(start, r.latest[k] - d),
                  dateAt(start, r.latest[k]), total, cleanFloat(r.linkFreeFloatAt(i, s)),
-                 cleanFloat(r.linkIndependentFloatAt(i, s)), yesNo(isZeroFloat(total))});
+                 cleanFloat(r.linkIndependentFloatAt(i, s)), yesNo(isZeroFloat(total)), link.amount,
+                 link.category});
         }
     }
 
@@ -177,6 +180,8 @@ lxw_error fillWorkbook(lxw_workbook* book, const std::vector<ResultSheet>& sheet
     format_set_align(header, LXW_ALIGN_VERTICAL_TOP);
     lxw_format* date = workbook_add_format(book);
     format_set_num_format(date, "dd/mm/yyyy");
+    lxw_format* euro = workbook_add_format(book);
+    format_set_num_format(euro, "#,##0.00");
 
     for (const ResultSheet& sheet : sheets) {
         const QByteArray name = sheet.name.toUtf8();
@@ -197,6 +202,10 @@ lxw_error fillWorkbook(lxw_workbook* book, const std::vector<ResultSheet>& sheet
                 lxw_error e = LXW_NO_ERROR;
                 if (const double* number = std::get_if<double>(&cells[c])) {
                     e = worksheet_write_number(ws, row, c, *number, nullptr);
+                } else if (const Cents* amount = std::get_if<Cents>(&cells[c])) {
+                    // Shown with two decimals; the cents of an amount up to 10^11 are exact in
+                    // a double.
+                    e = worksheet_write_number(ws, row, c, double(*amount) / 100.0, euro);
                 } else if (const QDate* day = std::get_if<QDate>(&cells[c])) {
                     if (day->isValid()) {
                         lxw_datetime when = {day->year(),
@@ -301,6 +310,8 @@ QByteArray resultSheetCsv(const ResultSheet& sheet)
                 line << formatDays(*number);
             else if (const QDate* day = std::get_if<QDate>(&cell))
                 line << (day->isValid() ? formatDate(*day) : QString());
+            else if (const Cents* amount = std::get_if<Cents>(&cell))
+                line << formatEuro(*amount);
             else
                 line << field(std::get<QString>(cell));
         }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/message.h"
+#include "model/money.h"
 #include "model/project.h"
 #include "schedule/schedule.h"
 
@@ -13,8 +14,8 @@
 
 namespace zant {
 
-// One cell of an exported table: a number, a calendar date or a text.
-using ResultCell = std::variant<double, QDate, QString>;
+// One cell of an exported table: a number, a calendar date, a text or an amount of money.
+using ResultCell = std::variant<double, QDate, QString, Cents>;
 
 struct ResultSheet
 {
@@ -25,7 +26,9 @@ struct ResultSheet
 };
 
 // The three tables of the results: "Eventi" (times and dates of every event), "Attività" (every
-// activity with its dates and its three floats) and "Percorso critico".
+// activity with its dates, its three floats, its amount and its category) and "Percorso
+// critico". Amounts are written as euro with two decimals (a number in the workbook, "1.234,56"
+// in the CSV files).
 std::vector<ResultSheet> resultSheets(const Project& project, const ScheduleResults& results);
 
 // An Excel workbook with one sheet per table: real dates and numbers, the header row bold and

@@ -30,12 +30,22 @@ void spread(std::vector<Cents>& perDay, Cents amount, double start, double days,
     }
     const double end = start + days;
     const auto last = std::max(first, static_cast<qint64>(std::ceil(end)) - 1);
+    if (perDay.size() <= static_cast<std::size_t>(last))
+        perDay.resize(static_cast<std::size_t>(last) + 1, 0);
+    if (double(first) == start && std::floor(days) == days) {
+        // Whole days, all alike: the same cents each, the cents left over to the first days (as
+        // the largest remainder gives them among equal shares).
+        const auto count = last - first + 1;
+        const Cents each = amount / count;
+        const Cents left = amount % count;
+        for (qint64 k = 0; k < count; ++k)
+            perDay[static_cast<std::size_t>(first + k)] += each + (k < left ? 1 : 0);
+        return;
+    }
     weights.clear();
     for (qint64 k = first; k <= last; ++k)
         weights.push_back(std::min(end, double(k + 1)) - std::max(start, double(k)));
     const std::vector<Cents> parts = splitByLargestRemainder(amount, weights);
-    if (perDay.size() <= static_cast<std::size_t>(last))
-        perDay.resize(static_cast<std::size_t>(last) + 1, 0);
     for (std::size_t i = 0; i < parts.size(); ++i)
         perDay[static_cast<std::size_t>(first) + i] += parts[i];
 }

@@ -112,6 +112,57 @@ void SetActivityNameCommand::revert()
 
 // ---------------------------------------------------------------------------------------------
 
+SetActivityAmountCommand::SetActivityAmountCommand(ModZANT& app, int event, int slot, Cents amount)
+    : EditCommand(
+          app, QStringLiteral("importo attività, legame %1 dell'evento %2").arg(slot).arg(event)),
+      m_event(event), m_slot(slot), m_amount(amount)
+{
+}
+
+Outcome SetActivityAmountCommand::apply()
+{
+    m_before = project().link(m_event, m_slot).amount;
+    return project().setLinkAmount(m_event, m_slot, m_amount);
+}
+
+void SetActivityAmountCommand::revert()
+{
+    project().setLinkAmount(m_event, m_slot, m_before);
+}
+
+// ---------------------------------------------------------------------------------------------
+
+SetActivityCategoryCommand::SetActivityCategoryCommand(ModZANT& app, int event, int slot,
+                                                       const QString& text, int session)
+    : EditCommand(
+          app, QStringLiteral("categoria attività, legame %1 dell'evento %2").arg(slot).arg(event)),
+      m_event(event), m_slot(slot), m_text(text), m_session(session)
+{
+}
+
+Outcome SetActivityCategoryCommand::apply()
+{
+    m_before = project().link(m_event, m_slot).category;
+    return project().setLinkCategory(m_event, m_slot, m_text);
+}
+
+bool SetActivityCategoryCommand::mergeWith(const QUndoCommand* other)
+{
+    const auto* next = static_cast<const SetActivityCategoryCommand*>(other);
+    if (next->m_event != m_event || next->m_slot != m_slot || next->m_session != m_session)
+        return false;
+    m_text = next->m_text;
+    setObsolete(m_text == m_before);
+    return true;
+}
+
+void SetActivityCategoryCommand::revert()
+{
+    project().setLinkCategory(m_event, m_slot, m_before);
+}
+
+// ---------------------------------------------------------------------------------------------
+
 InsertEventCommand::InsertEventCommand(ModZANT& app, int k)
     : EditCommand(app, QStringLiteral("inserimento evento %1").arg(k)), m_k(k)
 {

@@ -72,7 +72,45 @@ class SetActivityNameCommand final : public EditCommand
 public:
     SetActivityNameCommand(ModZANT& app, int event, int slot, const QString& text, int session);
     Outcome apply() override;
-    int id() const override { return 3; }
+    // Ids are one per class: the undo stack offers a command to merge with the one before it
+    // whenever their ids match, and each mergeWith reads the other as its own class.
+    int id() const override { return 5; }
+    bool mergeWith(const QUndoCommand* other) override;
+
+    void revert() override;
+
+private:
+    int m_event;
+    int m_slot;
+    QString m_text;
+    QString m_before;
+    int m_session;
+};
+
+// The amount of an activity, typed in its link row: one step per amount stored.
+class SetActivityAmountCommand final : public EditCommand
+{
+public:
+    SetActivityAmountCommand(ModZANT& app, int event, int slot, Cents amount);
+    Outcome apply() override;
+
+    void revert() override;
+
+private:
+    int m_event;
+    int m_slot;
+    Cents m_amount;
+    Cents m_before = 0;
+};
+
+// The category of work of an activity, typed in its link row. Keys typed into the same box in
+// one go merge into one step.
+class SetActivityCategoryCommand final : public EditCommand
+{
+public:
+    SetActivityCategoryCommand(ModZANT& app, int event, int slot, const QString& text, int session);
+    Outcome apply() override;
+    int id() const override { return 6; }
     bool mergeWith(const QUndoCommand* other) override;
 
     void revert() override;

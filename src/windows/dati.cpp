@@ -42,9 +42,14 @@ QLineEdit* makeValueBox()
     box->setTextMargins(0, 0, 0, 0);
     return box;
 }
-// The column of the activities' names, to the right of the days.
+// The column of the activities' names, to the right of the days, then their amounts and their
+// categories of work.
 constexpr int kActivityNameLeft = 9480;
 constexpr int kActivityNameWidth = 3360;
+constexpr int kAmountLeft = kActivityNameLeft + kActivityNameWidth + 60;
+constexpr int kAmountWidth = 1500;
+constexpr int kCategoryLeft = kAmountLeft + kAmountWidth + 60;
+constexpr int kCategoryWidth = 2400;
 
 } // namespace
 
@@ -54,7 +59,7 @@ dati::dati(ModZANT& app, QWidget* parent)
     // The rows end above the progress bar; what lies below follows the bottom edge.
     growRowsAbove(5280);
     // Room for the activities' names beside the link rows.
-    widenDesign(kActivityNameWidth + 120);
+    widenDesign(kCategoryLeft + kCategoryWidth + 120 - kActivityNameLeft);
     buildGrid();
     buildCommands();
     showScheduleSummary();
@@ -68,7 +73,7 @@ dati::dati(ModZANT& app, QWidget* parent)
 dati::~dati()
 {
     // Boxes that lose the focus while the window goes would store into rows already gone.
-    for (const auto* boxes : {&m_even, &m_leg, &m_gior, &m_nome}) {
+    for (const auto* boxes : {&m_even, &m_leg, &m_gior, &m_nome, &m_importo, &m_categoria}) {
         for (QLineEdit* box : *boxes)
             box->disconnect(this);
     }
@@ -165,6 +170,28 @@ void dati::buildGrid()
                                    "dell'evento a cui porta")),
           kActivityNameLeft, 2520, kActivityNameWidth, 255)
         ->setAlignment(Qt::AlignCenter);
+
+    place(makeLabel(QStringLiteral("importo"),
+                    QStringLiteral("l'importo dei lavori dell'attività, in euro")),
+          kAmountLeft, 2280, kAmountWidth, 255)
+        ->setAlignment(Qt::AlignCenter);
+    place(makeLabel(QStringLiteral("(€)"),
+                    QStringLiteral("digitato con la virgola decimale: 1.234,56")),
+          kAmountLeft, 2520, kAmountWidth, 255)
+        ->setAlignment(Qt::AlignCenter);
+    place(makeLabel(QStringLiteral("categoria"),
+                    QStringLiteral("la categoria dei lavori, ad esempio OG1 - Edifici civili")),
+          kCategoryLeft, 2280, kCategoryWidth, 255)
+        ->setAlignment(Qt::AlignCenter);
+    place(makeLabel(QStringLiteral("(facoltativa)"),
+                    QStringLiteral("la categoria dei lavori a cui appartiene l'attività")),
+          kCategoryLeft, 2520, kCategoryWidth, 255)
+        ->setAlignment(Qt::AlignCenter);
+    m_totale = place(makeLabel(QString(), QStringLiteral("la somma degli importi di tutte le "
+                                                         "attività")),
+                     kAmountLeft, 1800, kAmountWidth + 60 + kCategoryWidth, 255);
+    m_totale->setObjectName(QStringLiteral("totale"));
+    m_totale->setAccessibleName(QStringLiteral("Importo totale"));
 
     m_VScroll2 = place(makeBar(Qt::Vertical, 1, 491, 10), 5280, 2760, 255, 2415);
     m_VScroll2->setObjectName(QStringLiteral("VScroll2"));
@@ -300,12 +327,32 @@ void dati::addRow()
                 [this, r](const QString& text) { nome_Change(r, text); });
         nome->installEventFilter(this);
         m_nome.push_back(nome);
+
+        QLineEdit* importo = place(makeValueBox(), kAmountLeft, top, kAmountWidth, 255);
+        importo->setObjectName(QStringLiteral("importo%1").arg(r));
+        importo->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        importo->setMaxLength(20);
+        importo->setToolTip(QStringLiteral("importo dell'attività in euro, con la virgola "
+                                           "decimale (1.234,56)"));
+        connect(importo, &QLineEdit::editingFinished, this, [this, r] { importo_Typed(r); });
+        importo->installEventFilter(this);
+        m_importo.push_back(importo);
+
+        QLineEdit* categoria = place(new QLineEdit, kCategoryLeft, top, kCategoryWidth, 255);
+        categoria->setObjectName(QStringLiteral("categoria%1").arg(r));
+        categoria->setMaxLength(kMaxCategoryLength);
+        categoria->setToolTip(QStringLiteral("categoria dei lavori dell'attività (facoltativa), "
+                                             "ad esempio OG1 - Edifici civili"));
+        connect(categoria, &QLineEdit::textEdited, this,
+                [this, r](const QString& text) { categoria_Change(r, text); });
+        categoria->installEventFilter(this);
+        m_categoria.push_back(categoria);
     }
     // A row made once the window is on screen is shown with it.
     for (QWidget* w : std::initializer_list<QWidget*>{
              m_num.back(), m_delriga.back(), m_even.back(), m_numleg.back(), m_cancleg.back(),
              m_scrollalegami.back(), m_leg.back(), m_gior.back(), m_scrollagiorni.back(),
-             m_nome.back()})
+             m_nome.back(), m_importo.back(), m_categoria.back()})
         w->show();
 }
 
@@ -325,6 +372,13 @@ void dati::setStatus(const QString& text)
 void dati::UpdateGuidance()
 {
     setStatus(dataEntryGuidance(m_app.project(), !m_datiniz->text().isEmpty()));
+    showTotalAmount();
+}
+
+void dati::showTotalAmount()
+{
+    m_totale->setText(
+        QStringLiteral("Importo totale: %1 €").arg(formatEuro(m_app.project().totalAmount())));
 }
 
 void dati::showNewProject()

@@ -53,8 +53,15 @@ public:
     void gior_Typed(int row);
     // The name of the activity typed in a link row.
     void nome_Change(int row, const QString& text);
-    // Shows a link row's activity name, or the name it has without one of its own.
+    // Shows a link row's activity name, or the name it has without one of its own, its amount
+    // and its category.
     void showActivityName(int row);
+    // The amount typed in a link row, stored on Enter or when the box is left.
+    void importo_Typed(int row);
+    // The category of work typed in a link row.
+    void categoria_Change(int row, const QString& text);
+    // "Importo totale: 1.234,56 €"
+    void showTotalAmount();
     void datiniz_Typed();
     void UpdateGuidance();
 
@@ -91,6 +98,9 @@ public:
     QLineEdit* leg(int row) const { return m_leg[row - 1]; }
     QLineEdit* gior(int row) const { return m_gior[row - 1]; }
     QLineEdit* nome(int row) const { return m_nome[row - 1]; }
+    QLineEdit* importo(int row) const { return m_importo[row - 1]; }
+    QLineEdit* categoria(int row) const { return m_categoria[row - 1]; }
+    QLabel* totale() const { return m_totale; }
     QToolButton* delriga(int row) const { return m_delriga[row - 1]; }
     QToolButton* cancleg(int row) const { return m_cancleg[row - 1]; }
     QScrollBar* scrollalegami(int row) const { return m_scrollalegami[row - 1]; }
@@ -170,6 +180,9 @@ private:
     std::vector<QLineEdit*> m_gior;
     // The activities' own names ("descrizione attività").
     std::vector<QLineEdit*> m_nome;
+    // The activities' amounts, in euro with a decimal comma, and categories of work.
+    std::vector<QLineEdit*> m_importo;
+    std::vector<QLineEdit*> m_categoria;
     std::vector<QScrollBar*> m_scrollagiorni;
     // Scrolls the event rows (the top event shown).
     QScrollBar* m_VScroll1 = nullptr;
@@ -187,6 +200,8 @@ private:
     int m_wheelRemainder = 0;
     // The progress of the computation started by "Risultati".
     QProgressBar* m_ProgressBar1 = nullptr;
+    // The sum of the activities' amounts.
+    QLabel* m_totale = nullptr;
 };
 
 } // namespace zant

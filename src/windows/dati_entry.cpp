@@ -91,7 +91,7 @@ bool dati::eventFilter(QObject* watched, QEvent* event)
             // A row's control, or the window between the rows.
             const QPoint at = w == central() ? wheel->position().toPoint() : w->geometry().center();
             const QRect events = m_num[0]->geometry().united(m_even[rows - 1]->geometry());
-            const QRect links = m_numleg[0]->geometry().united(m_nome[rows - 1]->geometry());
+            const QRect links = m_numleg[0]->geometry().united(m_categoria[rows - 1]->geometry());
             if (w->parentWidget() == central() || w == central()) {
                 if (events.contains(at))
                     bar = m_VScroll1;
@@ -110,7 +110,8 @@ bool dati::eventFilter(QObject* watched, QEvent* event)
             if (watched == m_even[r - 1])
                 return moveInRows(r, false, key) || tabInRows(r, false, key) ||
                        MainWindowBase::eventFilter(watched, event);
-            if (watched == m_leg[r - 1] || watched == m_gior[r - 1] || watched == m_nome[r - 1])
+            if (watched == m_leg[r - 1] || watched == m_gior[r - 1] || watched == m_nome[r - 1] ||
+                watched == m_importo[r - 1] || watched == m_categoria[r - 1])
                 return moveInRows(r, true, key) || tabInRows(r, true, key) ||
                        MainWindowBase::eventFilter(watched, event);
         }
@@ -127,7 +128,8 @@ bool dati::eventFilter(QObject* watched, QEvent* event)
                 m_app.newEditSession();
         }
         if (event->type() == QEvent::FocusIn &&
-            std::find(m_nome.begin(), m_nome.end(), watched) != m_nome.end())
+            (std::find(m_nome.begin(), m_nome.end(), watched) != m_nome.end() ||
+             std::find(m_categoria.begin(), m_categoria.end(), watched) != m_categoria.end()))
             m_app.newEditSession();
     }
     for (int r = 1; r <= rows; ++r) {
@@ -163,6 +165,10 @@ bool dati::moveInRows(int row, bool links, QKeyEvent* key)
             return m_even[r - 1];
         if (box == m_nome[row - 1])
             return m_nome[r - 1];
+        if (box == m_importo[row - 1])
+            return m_importo[r - 1];
+        if (box == m_categoria[row - 1])
+            return m_categoria[r - 1];
         return box == m_gior[row - 1] ? m_gior[r - 1] : m_leg[r - 1];
     };
     int step = 0;
@@ -249,7 +255,7 @@ bool dati::tabInRows(int row, bool links, QKeyEvent* key)
         m_even[e - m_topEvent]->setFocus(Qt::OtherFocusReason);
         return true;
     }
-    if (forward && box == m_nome[row - 1] && row == m_rows && !box->isReadOnly() &&
+    if (forward && box == m_categoria[row - 1] && row == m_rows && !box->isReadOnly() &&
         slot < std::min(p.linkCount(m_selectedEvent) + 1, kMaxEvents)) {
         commitLinkBox(box);
         m_VScroll2->setValue(m_VScroll2->value() + 1);
@@ -259,7 +265,7 @@ bool dati::tabInRows(int row, bool links, QKeyEvent* key)
     if (backward && box == m_leg[row - 1] && row == 1 && m_topLinkSlot > 1) {
         commitLinkBox(box);
         m_VScroll2->setValue(m_VScroll2->value() - 1);
-        m_nome[0]->setFocus(Qt::BacktabFocusReason);
+        m_categoria[0]->setFocus(Qt::BacktabFocusReason);
         return true;
     }
     return false;
@@ -306,6 +312,8 @@ void dati::layoutRows()
         placeRow(m_gior[r - 1], m_gior[0], linkTop, shown);
         placeRow(m_scrollagiorni[r - 1], m_scrollagiorni[0], linkTop, shown);
         placeRow(m_nome[r - 1], m_nome[0], linkTop, shown);
+        placeRow(m_importo[r - 1], m_importo[0], linkTop, shown);
+        placeRow(m_categoria[r - 1], m_categoria[0], linkTop, shown);
     }
     const int more = (wanted - kRows) * kGridRowPitch;
     m_VScroll1->resize(m_VScroll1->width(), twipsToPixels(2415 + more, m_VScroll1));
@@ -332,7 +340,7 @@ void dati::updateTabOrder()
     for (QLineEdit* even : m_even)
         order << even;
     for (std::size_t r = 0; r < m_leg.size(); ++r)
-        order << m_leg[r] << m_gior[r] << m_nome[r];
+        order << m_leg[r] << m_gior[r] << m_nome[r] << m_importo[r] << m_categoria[r];
     order << m_datiniz << m_calendario;
     for (const char* name : {"aiuto", "guidainlinea", "risult", "esco"}) {
         if (QPushButton* b = button(name))
@@ -349,6 +357,8 @@ void dati::commitLinkBox(QLineEdit* box)
             leg_Typed(r);
         else if (box == m_gior[r - 1])
             gior_Typed(r);
+        else if (box == m_importo[r - 1])
+            importo_Typed(r);
     }
 }
 
@@ -408,6 +418,8 @@ void dati::VScroll3_Change()
         m_leg[r]->setReadOnly(final);
         m_gior[r]->setReadOnly(final);
         m_nome[r]->setReadOnly(final);
+        m_importo[r]->setReadOnly(final);
+        m_categoria[r]->setReadOnly(final);
     }
     markSelectedRow();
     VScroll2_Change();
@@ -575,6 +587,61 @@ void dati::showActivityName(int row)
         nome->setText(link.name);
     nome->setPlaceholderText(link.isEmpty() ? QString() : p.description(link.target));
     nome->setAccessibleName(QStringLiteral("descrizione attività, legame %1").arg(s));
+    QLineEdit* importo = m_importo[row - 1];
+    importo->setText(link.amount == 0 ? QString() : formatEuro(link.amount));
+    importo->setModified(false);
+    importo->setAccessibleName(QStringLiteral("importo attività, legame %1").arg(s));
+    QLineEdit* categoria = m_categoria[row - 1];
+    if (categoria->text() != link.category)
+        categoria->setText(link.category);
+    categoria->setAccessibleName(QStringLiteral("categoria attività, legame %1").arg(s));
+}
+
+void dati::importo_Typed(int row)
+{
+    QLineEdit* box = m_importo[row - 1];
+    if (!box->isModified() || box->isReadOnly())
+        return;
+    box->setModified(false);
+    const int s = m_topLinkSlot + row - 1;
+    const Link& link = m_app.project().link(m_selectedEvent, s);
+    const QString text = box->text().trimmed();
+    if (link.isEmpty()) {
+        box->clear();
+        if (!text.isEmpty())
+            setStatus(QStringLiteral("Scegliere prima l'evento legato del legame n.") +
+                      withLeadingBlank(s) + QStringLiteral(", poi l'importo dell'attività."));
+        return;
+    }
+    // An emptied box takes the amount away.
+    const std::optional<Cents> amount = text.isEmpty() ? Cents{0} : parseEuro(text);
+    if (!amount) {
+        box->setText(link.amount == 0 ? QString() : formatEuro(link.amount));
+        say(critical(QStringLiteral("Importo non valido: digitarlo in euro con la virgola "
+                                    "decimale, da 0,00 a %1, ad esempio 1.234,56.")
+                         .arg(formatEuro(kMaxAmount))));
+        return;
+    }
+    box->setText(*amount == 0 ? QString() : formatEuro(*amount));
+    if (*amount == link.amount)
+        return;
+    if (const Outcome refusal = m_app.edit<SetActivityAmountCommand>(m_selectedEvent, s, *amount))
+        say(*refusal);
+    UpdateGuidance();
+}
+
+void dati::categoria_Change(int row, const QString& text)
+{
+    const int s = m_topLinkSlot + row - 1;
+    if (m_app.project().link(m_selectedEvent, s).isEmpty()) {
+        m_categoria[row - 1]->clear();
+        setStatus(QStringLiteral("Scegliere prima l'evento legato del legame n.") +
+                  withLeadingBlank(s) + QStringLiteral(", poi la categoria dei lavori."));
+        return;
+    }
+    if (const Outcome refusal =
+            m_app.edit<SetActivityCategoryCommand>(m_selectedEvent, s, text, m_app.editSession()))
+        say(*refusal);
 }
 
 void dati::nome_Change(int row, const QString& text)

@@ -15,7 +15,9 @@ QString rowsOf(const ActivityList& list)
     for (const ActivityRow& r : list.rows)
         out << QStringLiteral("%1>%2=%3").arg(r.from).arg(r.to).arg(r.days) +
                    (r.description.isEmpty() ? QString() : QLatin1Char(':') + r.description) +
-                   (r.name.isEmpty() ? QString() : QStringLiteral("«") + r.name + "»");
+                   (r.name.isEmpty() ? QString() : QStringLiteral("«") + r.name + "»") +
+                   (r.amount == 0 ? QString() : QStringLiteral(" €") + QString::number(r.amount)) +
+                   (r.category.isEmpty() ? QString() : QStringLiteral("[") + r.category + "]");
     return out.join(QLatin1Char(' '));
 }
 
@@ -76,6 +78,23 @@ private slots:
             << "1>2=40:Serramenti installati«Fornitura serramenti» "
                "2>3=5:Serramenti posati«Posa serramenti; controllo» 1>3=0"
             << true << ";";
+        QTest::newRow("amount and category in the sixth and seventh columns")
+            << "Da;A;Giorni;Evento;Attività;Importo;Categoria\n"
+               "1;2;3;Scavi fatti;Scavi;1.234,56;OG1 - Edifici civili\n"
+               "2;3;1;;;;OS6\n"
+               "3;4;1;;Posa;€ 500;OS6; finiture\n"
+            << "1>2=3:Scavi fatti«Scavi» €123456[OG1 - Edifici civili] 2>3=1[OS6] "
+               "3>4=1«Posa» €50000[OS6; finiture]"
+            << true << ";";
+        QTest::newRow("tabs: an amount without a category")
+            << "1\t2\t3\t\t\t999.999.999,99\n"
+            << "1>2=3 €99999999999" << false << "\t";
+        QTest::newRow("commas: the amount with a decimal point or quoted")
+            << "1,2,3,Scavi,Scavo,1234.5,OG1\n2,3,1,,,\"1.234,56\",OG3\n3,4,1,,,7,\n"
+            << "1>2=3:Scavi«Scavo» €123450[OG1] 2>3=1 €123456[OG3] 3>4=1 €700" << false << ",";
+        QTest::newRow("a sixth column of words belongs to the name")
+            << "1;2;3;Scavi;Scavo; a mano; 10\n"
+            << "1>2=3:Scavi«Scavo; a mano; 10»" << false << ";";
         QTest::newRow("a name without an event description")
             << "1\t2\t3\t\tMaturazione cls ≥ 28 gg\n"
             << "1>2=3«Maturazione cls ≥ 28 gg»" << false << "\t";
@@ -138,6 +157,25 @@ private slots:
             << "1;2;3\n2;3;1;Getti;" + QString(121, 'n') + "\n"
             << "2 (" + ("2;3;1;Getti;" + QString(121, 'n')).left(120) +
                    "…): la descrizione dell'attività supera 120 caratteri"
+            << "1>2=3";
+        QTest::newRow("an amount with a decimal point among semicolons")
+            << "1;2;3\n2;3;1;Getti;Getto;12.50\n"
+            << "2 (2;3;1;Getti;Getto;12.50): l'importo \"12.50\" non è un importo in euro da 0 a "
+               "999.999.999,99"
+            << "1>2=3";
+        QTest::newRow("a negative amount") << "1;2;3\n2;3;1;;;-5,00\n"
+                                           << "2 (2;3;1;;;-5,00): l'importo \"-5,00\" non è un "
+                                              "importo in euro da 0 a 999.999.999,99"
+                                           << "1>2=3";
+        QTest::newRow("an amount over the largest")
+            << "1\t2\t3\n2\t3\t1\t\t\t1.000.000.000\n"
+            << "2 (2 3 1   1.000.000.000): l'importo \"1.000.000.000\" non è un importo in euro "
+               "da 0 a 999.999.999,99"
+            << "1>2=3";
+        QTest::newRow("a category longer than 120 characters")
+            << "1;2;3\n2;3;1;;;5;" + QString(121, 'c') + "\n"
+            << "2 (" + ("2;3;1;;;5;" + QString(121, 'c')).left(120) +
+                   "…): la categoria dei lavori supera 120 caratteri"
             << "1>2=3";
         QTest::newRow("a later row of words is not a heading")
             << "1;2;3\nda;a;giorni\n"
@@ -210,8 +248,8 @@ private slots:
             test::buildProject(QStringLiteral("3: 1>2=4 2>3=1"), QStringLiteral("01/03/2027"));
         const ActivityList list = parseActivityList(
             QStringLiteral("evento da\tevento a\tgiorni\tdescrizione\n"
-                           "2\t3\t9\tdoppio\n"                    // already there
-                           "3\t5\t2\tCollaudo\tProve di carico\n" // new events 4 and 5
+                           "2\t3\t9\tdoppio\n"                                   // already there
+                           "3\t5\t2\tCollaudo\tProve di carico\t2.500,00\tOS1\n" // new events 4, 5
                            "1\t3\t6\tIgnorata\n" // existing event keeps its description
                            "4\t4\t1\n"           // to itself
                            "4\t5\t1\n"));
@@ -227,9 +265,26 @@ private slots:
                  QStringLiteral("2 (2 → 3: 9): il legame da 2 a 3 c'è già | 5 (4 → 4: 1): un "
                                 "legame deve portare a un altro evento"));
         QCOMPARE(paste.added.size(), std::size_t(3));
-        // The activity keeps its name; the others are known by their events.
+        // The activity keeps its name and its amount; the others are known by their events.
         QCOMPARE(paste.result.activityName(3, 1), QStringLiteral("Prove di carico"));
         QCOMPARE(paste.result.link(1, 2).name, QString());
+        QCOMPARE(paste.result.activityAmount(3, 1), Cents{250000});
+        QCOMPARE(paste.result.activityCategory(3, 1), QStringLiteral("OS1"));
+        QCOMPARE(paste.result.totalAmount(), Cents{250000});
+    }
+
+    // An imported list goes through the data file: amounts and categories come back from it.
+    void amountsSurviveTheImportedFile()
+    {
+        const auto imported =
+            parseActivityListFile("1;2;10;Scavi;Scavo;1.500,00;OG1\n2;3;5;Fine;Getti;250,5\n",
+                                  "elenco.csv", QDate(2027, 3, 1));
+        QVERIFY2(imported.ok(), imported.ok() ? "" : qPrintable(imported.error().text));
+        const Project& p = imported.value().project;
+        QCOMPARE(p.activityAmount(1, 1), Cents{150000});
+        QCOMPARE(p.activityCategory(1, 1), QStringLiteral("OG1"));
+        QCOMPARE(p.activityAmount(2, 1), Cents{25050});
+        QCOMPARE(p.totalAmount(), Cents{175050});
     }
 
     // The final event is the highest number of the result; the links from it are refused (in the

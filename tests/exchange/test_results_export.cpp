@@ -64,6 +64,33 @@ private slots:
         QCOMPARE(std::get<QString>(sheets[1].rows[0][2]), p.description(2));
     }
 
+    void activitiesCarryTheirAmounts()
+    {
+        Project p = diamond();
+        QVERIFY(!p.setLinkAmount(1, 2, 123'456'789));
+        QVERIFY(!p.setLinkCategory(1, 2, QStringLiteral("OG1 - Edifici civili")));
+        const auto sheets = resultSheets(p, ComputeSchedule(p));
+        QCOMPARE(sheets[1].headers.mid(12),
+                 QStringList({QStringLiteral("Importo (€)"), QStringLiteral("Categoria")}));
+        QCOMPARE(std::get<Cents>(sheets[1].rows[1][12]), Cents{123'456'789});
+        QCOMPARE(std::get<QString>(sheets[1].rows[1][13]), QStringLiteral("OG1 - Edifici civili"));
+        QCOMPARE(std::get<Cents>(sheets[1].rows[0][12]), Cents{0});
+        const QString csv = QString::fromUtf8(resultSheetCsv(sheets[1]));
+        QVERIFY2(csv.contains(QStringLiteral(";no;1.234.567,89;OG1 - Edifici civili\r\n")),
+                 qPrintable(csv));
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("importi.xlsx"));
+        QCOMPARE(exportResultsXlsx(path, p, ComputeSchedule(p)), Outcome());
+        test::DocxPackage package;
+        QString error;
+        QVERIFY2(package.open(path, &error), qPrintable(error));
+        const auto cells = cellsOf(package.entry(QStringLiteral("xl/worksheets/sheet2.xml")));
+        QCOMPARE(cells.value("M3").type, QString()); // a number, in euro
+        QCOMPARE(cells.value("M3").value, QStringLiteral("1234567.89"));
+        QVERIFY(!cells.value("M3").style.isEmpty());
+        QVERIFY(package.entry(QStringLiteral("xl/styles.xml")).contains("formatCode=\"#,##0.00\""));
+    }
+
     void sheetsHoldTheResults()
     {
         const Project p = diamond();
@@ -213,7 +240,7 @@ private slots:
         QCOMPARE(lines.first().section(QLatin1Char(';'), 0, 2),
                  QStringLiteral("Da evento;A evento;Descrizione"));
         QCOMPARE(lines[2], QStringLiteral("1;3;Evento 3;2;01/03/2027;03/03/2027;04/03/2027;"
-                                          "06/03/2027;3;0;0;no"));
+                                          "06/03/2027;3;0;0;no;0,00;"));
 
         Project fractional =
             test::buildProject(QStringLiteral("2: 1>2=2.5"), QStringLiteral("01/03/2027"));

@@ -97,6 +97,16 @@ private slots:
             [](ModZANT& a) { return a.edit<LinkEditCommand>(LinkEditCommand::DeleteSlot, 1, 1); },
             "6: 1>3=4 1>5=2 2>4=1 2>3 3>4=2 3>6=7 4>6=1 4>2=0 5>6=9 5>5=1");
         row(
+            "amount of an activity",
+            [](ModZANT& a) { return a.edit<SetActivityAmountCommand>(1, 2, Cents{123456}); },
+            "6: 1>2=3 1>3=4 1>5=2 2>4=1 2>3 3>4=2 3>6=7 4>6=1 4>2=0 5>6=9 5>5=1");
+        row(
+            "category of an activity",
+            [](ModZANT& a) {
+                return a.edit<SetActivityCategoryCommand>(1, 2, QString("OG1 - Edifici civili"), 1);
+            },
+            "6: 1>2=3 1>3=4 1>5=2 2>4=1 2>3 3>4=2 3>6=7 4>6=1 4>2=0 5>6=9 5>5=1");
+        row(
             "start date",
             [](ModZANT& a) { return a.edit<SetStartDateCommand>(QString("01/04/2026")); },
             "6: 1>2=3 1>3=4 1>5=2 2>4=1 2>3 3>4=2 3>6=7 4>6=1 4>2=0 5>6=9 5>5=1");
@@ -278,6 +288,36 @@ private slots:
         QVERIFY(!a.app.edit<SetDescriptionCommand>(2, QString("Evento 22"), again));
         QVERIFY(!a.app.edit<SetDescriptionCommand>(2, QString("Evento 2"), again));
         QVERIFY(!a.app.isModified());
+    }
+
+    // Edits of different kinds in one session stay steps of their own: each kind merges only
+    // with its own kind.
+    void differentKindsNeverMerge()
+    {
+        App a;
+        giveProject(a.app, tangled());
+        const int session = a.app.editSession();
+        QVERIFY(!a.app.edit<SetStartDateCommand>(QString("01/04/2026")));
+        QVERIFY(!a.app.edit<SetActivityNameCommand>(1, 1, QString("Scavi"), session));
+        QVERIFY(!a.app.edit<SetActivityCategoryCommand>(1, 1, QString("OG1"), session));
+        QVERIFY(!a.app.edit<SetActivityAmountCommand>(1, 1, Cents{500}));
+        QVERIFY(!a.app.edit<SetActivityAmountCommand>(1, 1, Cents{700}));
+        QVERIFY(!a.app.edit<SetTitleFieldCommand>(TitlePage::progetto, QString("P"), session));
+        QCOMPARE(a.app.undoStack().count(), 6);
+        a.app.undo();
+        a.app.undo();
+        QCOMPARE(a.app.project().link(1, 1).amount, Cents{500});
+        a.app.undo();
+        QCOMPARE(a.app.project().link(1, 1).amount, Cents{0});
+        QCOMPARE(a.app.project().link(1, 1).category, QString("OG1"));
+        a.app.undo();
+        QCOMPARE(a.app.project().link(1, 1).category, QString());
+        QCOMPARE(a.app.project().link(1, 1).name, QString("Scavi"));
+        a.app.undo();
+        QCOMPARE(a.app.project().link(1, 1).name, QString());
+        QCOMPARE(a.app.project().startDateText(), QString("01/04/2026"));
+        a.app.undo();
+        QCOMPARE(a.app.project().startDateText(), QString("16/03/2026"));
     }
 
     void dragOfABarIsOneStep()

@@ -70,6 +70,16 @@ struct Fixture : AppWithFakes
     int named() const { return window->Label1()->text().section(' ', -1).toInt(); }
     QAction* action(QWidget* w, const QString& name) const { return w->findChild<QAction*>(name); }
     QString path(const QString& name) const { return dir.filePath(name); }
+    // Clicks into a box, selects what it holds, types over it (or deletes it) and presses Enter.
+    void typeInto(QLineEdit* box, const QString& text) const
+    {
+        QTest::mouseClick(box, Qt::LeftButton);
+        QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
+        if (text.isEmpty())
+            QTest::keyClick(box, Qt::Key_Delete);
+        QTest::keyClicks(box, text);
+        QTest::keyClick(box, Qt::Key_Return);
+    }
 };
 
 void wheel(QWidget* over, int notches)
@@ -360,6 +370,16 @@ private slots:
         QCOMPARE(f.window->nome(10)->placeholderText(), f.app.project().description(12));
         QTest::keyClicks(f.focus(), "Posa serramenti");
         f.key(Qt::Key_Tab);
+        // Its amount, with a decimal comma, and its category.
+        QCOMPARE(f.focus(), f.window->importo(10));
+        QCOMPARE(f.window->importo(10)->accessibleName(), QString("importo attività, legame 11"));
+        QTest::keyClicks(f.focus(), "1.234,5");
+        f.key(Qt::Key_Tab);
+        QCOMPARE(f.focus(), f.window->categoria(10));
+        QCOMPARE(f.window->categoria(10)->accessibleName(),
+                 QString("categoria attività, legame 11"));
+        QTest::keyClicks(f.focus(), "OS6");
+        f.key(Qt::Key_Tab);
         // The rows moved on to the next free slot instead of leaving the list.
         QCOMPARE(f.window->topLinkSlot(), 3);
         QCOMPARE(f.focus(), f.window->leg(10));
@@ -368,10 +388,13 @@ private slots:
         QCOMPARE(*f.app.project().link(4, 11).days, 2.5);
         QCOMPARE(f.app.project().link(4, 11).name, QString("Posa serramenti"));
         QCOMPARE(f.window->nome(9)->text(), QString("Posa serramenti"));
+        QCOMPARE(f.app.project().link(4, 11).amount, Cents{123450});
+        QCOMPARE(f.app.project().link(4, 11).category, QString("OS6"));
+        QCOMPARE(f.window->importo(9)->text(), QString("1.234,50"));
+        QCOMPARE(f.window->categoria(9)->text(), QString("OS6"));
         // On the empty slot Tab leaves the list; Esc goes back to the event.
-        f.key(Qt::Key_Tab);
-        f.key(Qt::Key_Tab);
-        f.key(Qt::Key_Tab);
+        for (int i = 0; i < 5; ++i)
+            f.key(Qt::Key_Tab);
         QCOMPARE(f.focus(), f.window->datiniz());
         QTest::mouseClick(f.window->gior(3), Qt::LeftButton);
         f.key(Qt::Key_Escape);
@@ -405,6 +428,101 @@ private slots:
                  qPrintable(f.window->passo()->text()));
         // 120 characters at most.
         QCOMPARE(f.window->nome(1)->maxLength(), 120);
+    }
+
+    // Amounts typed in the link rows: Italian decimals, one step each for Annulla, the total
+    // shown; a text that is no amount is refused and loses nothing.
+    void activityAmountsTypedAndUndone_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<qint64>("stored"); // -1: refused
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("decimal comma") << "1234,56" << qint64(123456) << "1.234,56";
+        QTest::newRow("grouped, whole euro") << "25.000" << qint64(2500000) << "25.000,00";
+        QTest::newRow("blanks around") << " 7,5 " << qint64(750) << "7,50";
+        QTest::newRow("the largest") << "999.999.999,99" << qint64(99999999999) << "999.999.999,99";
+        QTest::newRow("emptied: no amount") << "" << qint64(0) << "";
+        QTest::newRow("decimal point") << "1234.56" << qint64(-1) << "300,00";
+        QTest::newRow("negative") << "-5" << qint64(-1) << "300,00";
+        QTest::newRow("too large") << "1.000.000.000" << qint64(-1) << "300,00";
+        QTest::newRow("words") << "mille" << qint64(-1) << "300,00";
+    }
+
+    void activityAmountsTypedAndUndone()
+    {
+        QFETCH(QString, typed);
+        QFETCH(qint64, stored);
+        QFETCH(QString, shown);
+        Project p = renovation();
+        QVERIFY(!p.setLinkAmount(1, 1, 30000));
+        QVERIFY(!p.setLinkAmount(2, 1, 5));
+        Fixture f(p);
+        QTest::mouseClick(f.window->even(1), Qt::LeftButton);
+        QCOMPARE(f.named(), 1);
+        QCOMPARE(f.window->importo(1)->text(), QString("300,00"));
+        QCOMPARE(f.window->totale()->text(), QString("Importo totale: 300,05 €"));
+        const int steps = f.app.undoStack().count();
+        f.typeInto(f.window->importo(1), typed);
+        if (stored < 0) {
+            QCOMPARE(f.app.project().link(1, 1).amount, Cents{30000});
+            QCOMPARE(f.app.undoStack().count(), steps);
+            QCOMPARE(f.dialogs->messages.size(), std::size_t(1));
+            QVERIFY2(f.dialogs->lastMessageText().startsWith("Importo non valido: digitarlo in "
+                                                             "euro con la virgola decimale"),
+                     qPrintable(f.dialogs->lastMessageText()));
+            QCOMPARE(f.window->importo(1)->text(), shown);
+            return;
+        }
+        QCOMPARE(f.app.project().link(1, 1).amount, Cents{stored});
+        QCOMPARE(f.window->importo(1)->text(), shown);
+        QCOMPARE(f.window->totale()->text(),
+                 QString("Importo totale: %1 €").arg(formatEuro(stored + 5)));
+        QVERIFY(f.dialogs->messages.empty());
+        // One step, whatever was typed; leaving the box again stores nothing more.
+        QCOMPARE(f.app.undoStack().count(), steps + 1);
+        f.key(Qt::Key_Tab);
+        QCOMPARE(f.app.undoStack().count(), steps + 1);
+        f.key(Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(f.app.project().link(1, 1).amount, Cents{30000});
+        QCOMPARE(f.window->importo(1)->text(), QString("300,00"));
+        QCOMPARE(f.window->totale()->text(), QString("Importo totale: 300,05 €"));
+        f.key(Qt::Key_Y, Qt::ControlModifier);
+        QCOMPARE(f.app.project().link(1, 1).amount, Cents{stored});
+    }
+
+    // Categories are typed like names; neither an amount nor a category is taken without its
+    // link, nor on the final event.
+    void categoriesAndEmptySlots()
+    {
+        Fixture f;
+        QTest::mouseClick(f.window->even(1), Qt::LeftButton);
+        QTest::mouseClick(f.window->categoria(1), Qt::LeftButton);
+        QTest::keyClicks(f.focus(), "OG1 - Edifici civili");
+        QCOMPARE(f.app.project().activityCategory(1, 1), QString("OG1 - Edifici civili"));
+        const int steps = f.app.undoStack().count();
+        QTest::mouseClick(f.window->categoria(2), Qt::LeftButton);
+        QTest::keyClicks(f.focus(), "OS6");
+        QCOMPARE(f.app.undoStack().count(), steps + 1);
+        f.key(Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(f.app.project().activityCategory(1, 2), QString());
+        QCOMPARE(f.window->categoria(2)->text(), QString());
+        QCOMPARE(f.app.project().activityCategory(1, 1), QString("OG1 - Edifici civili"));
+        QCOMPARE(f.window->categoria(1)->maxLength(), 120);
+
+        f.typeInto(f.window->importo(3), "100");
+        QCOMPARE(f.app.project().linkCount(1), 2);
+        QCOMPARE(f.window->importo(3)->text(), QString());
+        QVERIFY2(f.window->passo()->text().contains("poi l'importo dell'attività"),
+                 qPrintable(f.window->passo()->text()));
+        QTest::mouseClick(f.window->categoria(3), Qt::LeftButton);
+        QTest::keyClicks(f.focus(), "x");
+        QCOMPARE(f.window->categoria(3)->text(), QString());
+        QCOMPARE(f.app.project().totalAmount(), Cents{0});
+
+        f.window->selectEvent(14);
+        QCOMPARE(f.named(), 14);
+        QVERIFY(f.window->importo(1)->isReadOnly());
+        QVERIFY(f.window->categoria(1)->isReadOnly());
     }
 
     // The links panel names the event being typed or pointed at, after moves in any order; a

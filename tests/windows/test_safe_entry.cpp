@@ -132,7 +132,8 @@ private slots:
         for (int r = 1; r <= dati::kRows; ++r)
             expected << f.window->even(r);
         for (int r = 1; r <= dati::kRows; ++r)
-            expected << f.window->leg(r) << f.window->gior(r) << f.window->nome(r);
+            expected << f.window->leg(r) << f.window->gior(r) << f.window->nome(r)
+                     << f.window->importo(r) << f.window->categoria(r);
         expected << f.window->datiniz() << f.window->calendario();
         for (const char* name : {"aiuto", "guidainlinea", "risult", "esco"}) {
             if (f.button(name)->isEnabled())
