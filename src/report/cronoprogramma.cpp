@@ -705,8 +705,9 @@ void placeTable(Pager& pager, const TableModel& t)
         headerHeights.push_back(rowHeight(cells, bold));
         header += headerHeights.back();
     }
-    const auto right = [&t](int c) {
-        return std::find(t.right.begin(), t.right.end(), c + 1) != t.right.end();
+    // Kept by value: the pages are painted after the table model is gone.
+    const auto right = [columns = t.right](int c) {
+        return std::find(columns.begin(), columns.end(), c + 1) != columns.end();
     };
     size_t first = 0;
     while (first < t.rows.size()) {
@@ -730,8 +731,8 @@ void placeTable(Pager& pager, const TableModel& t)
                                                                t.rows.begin() + last);
         const bool endsTable = last == t.rows.size();
         pager.place(
-            total, paintWith([t, widths, headerHeights, heights, rows, font, bold, right,
-                              endsTable](QPainter& p) {
+            total, paintWith([header = t.header, widths, headerHeights, heights, rows, font, bold,
+                              right, endsTable](QPainter& p) {
                 double y = 0;
                 const auto drawRow = [&](const QStringList& cells, double h, const QFont& f,
                                          const QColor& fill, const QColor& ink) {
@@ -754,8 +755,8 @@ void placeTable(Pager& pager, const TableModel& t)
                     p.drawLine(QPointF(0, y + h), QPointF(x, y + h));
                     y += h;
                 };
-                for (size_t i = 0; i < t.header.size(); ++i)
-                    drawRow(t.header[i], headerHeights[i], bold, QColor(31, 56, 100), Qt::white);
+                for (size_t i = 0; i < header.size(); ++i)
+                    drawRow(header[i], headerHeights[i], bold, QColor(31, 56, 100), Qt::white);
                 for (size_t i = 0; i < rows->size(); ++i) {
                     const bool totalRow =
                         endsTable && i + 1 == rows->size() &&

@@ -39,7 +39,7 @@ double yAt(const QPolygonF& line, double x)
             break;
         if (x <= b.x() + 1e-9) {
             y = b.x() - a.x() < 1e-9 ? std::min(a.y(), b.y())
-                                      : a.y() + (b.y() - a.y()) * (x - a.x()) / (b.x() - a.x());
+                                     : a.y() + (b.y() - a.y()) * (x - a.x()) / (b.x() - a.x());
             if (x < b.x() - 1e-9)
                 return y;
         }
@@ -172,7 +172,8 @@ void TestSCurve::monthsAndAmounts()
     QStringList names;
     QList<double> lines;
     for (const SCurvePicture::Tick& t : s.months)
-        (t.label.isEmpty() ? static_cast<void>(lines << t.at) : static_cast<void>(names << t.label));
+        (t.label.isEmpty() ? static_cast<void>(lines << t.at)
+                           : static_cast<void>(names << t.label));
     QCOMPARE(names, QStringList({"feb", "mar", "apr", "mag", "giu"}));
     QCOMPARE(lines.size(), 4); // the first days of March to June
     QCOMPARE(lines.front(), s.xOf(QDate(2027, 3, 1)));
@@ -193,7 +194,8 @@ void TestSCurve::missingSalSideHasNoMark()
     AmountsInTime a;
     a.total = 1000;
     for (int d = 0; d < 10; ++d)
-        a.curve.push_back({d, QDate(2027, 1, 1).addDays(d), (d + 1) * 100, d < 5 ? 0 : (d - 4) * 200});
+        a.curve.push_back(
+            {d, QDate(2027, 1, 1).addDays(d), (d + 1) * 100, d < 5 ? 0 : (d - 4) * 200});
     SalForecast only;
     only.number = 1;
     only.earlyDate = QDate(2027, 1, 5);

@@ -22,8 +22,8 @@ Project sampleProject(bool amounts = true)
     Project p = buildProject(QStringLiteral("5: 1>2=10 1>3=4 2>4=45 3>4=0 4>5=20"),
                              QStringLiteral("01/03/2027"));
     if (amounts) {
-        const Cents euro[][3] = {{1, 1, 1'250'000'00}, {1, 2, 300'000'00}, {2, 1, 4'567'890'12},
-                                 {4, 1, 800'000'01}};
+        const Cents euro[][3] = {
+            {1, 1, 1'250'000'00}, {1, 2, 300'000'00}, {2, 1, 4'567'890'12}, {4, 1, 800'000'01}};
         for (const auto& [e, s, cents] : euro)
             if (p.setLinkAmount(e, s, cents))
                 qFatal("amount refused");
@@ -136,10 +136,9 @@ void TestCronoprogramma::cover()
     const QString cover = QString::fromUtf8(xml.left(end));
     QVERIFY2(!cover.contains(QStringLiteral("ZANT"), Qt::CaseInsensitive),
              "the cover names no program");
-    for (const char* wanted :
-         {"CRONOPROGRAMMA DEI LAVORI", "Scuola media di via Roma", "Pratoselva, via Roma 3",
-          "Comune di Pratoselva", "Studio Bianchi", "Ing. Maria Bianchi",
-          "Pratoselva, 1 febbraio 2027", "6.917.890,13"})
+    for (const char* wanted : {"CRONOPROGRAMMA DEI LAVORI", "Scuola media di via Roma",
+                               "Pratoselva, via Roma 3", "Comune di Pratoselva", "Studio Bianchi",
+                               "Ing. Maria Bianchi", "Pratoselva, 1 febbraio 2027", "6.917.890,13"})
         QVERIFY2(cover.contains(QString::fromUtf8(wanted)), wanted);
 }
 
@@ -159,11 +158,11 @@ void TestCronoprogramma::headingsAreWordsOwn()
         QStringLiteral("<w:pStyle w:val=\"Heading\\d\"/>.*?<w:t[^>]*>([^<]*)</w:t>"));
     for (auto it = heading.globalMatch(QString::fromUtf8(xml)); it.hasNext();)
         headings << it.next().captured(1);
-    QCOMPARE(headings, QStringList({"1. Calendario e importi", "2. Lavorazioni",
-                                    "3. Diagramma di Gantt", "4. Importi nel tempo",
-                                    "4.1 Importi per mese", "4.2 Importi per anno contrattuale",
-                                    "4.3 Curva a S",
-                                    "5. Previsione degli stati di avanzamento lavori"}));
+    QCOMPARE(headings,
+             QStringList({"1. Calendario e importi", "2. Lavorazioni", "3. Diagramma di Gantt",
+                          "4. Importi nel tempo", "4.1 Importi per mese",
+                          "4.2 Importi per anno contrattuale", "4.3 Curva a S",
+                          "5. Previsione degli stati di avanzamento lavori"}));
 }
 
 void TestCronoprogramma::lavorazioniTable()
@@ -252,8 +251,9 @@ void TestCronoprogramma::pictures()
     QCOMPARE(media.size(), b.ganttSheets + curves);
     for (const QString& name : media)
         QVERIFY(b.package.entry(name).startsWith("\x89PNG"));
-    QCOMPARE(b.view.texts().join(QLatin1Char(' ')).contains(
-                 QStringLiteral("Nessuna lavorazione ha un importo")),
+    QCOMPARE(b.view.texts()
+                 .join(QLatin1Char(' '))
+                 .contains(QStringLiteral("Nessuna lavorazione ha un importo")),
              !amounts);
 }
 
