@@ -455,21 +455,32 @@ void writeTable(DocumentWriter& w, const TableModel& t)
 
 } // namespace
 
-QImage sCurveImage(const CronoprogrammaData& d, QSizeF points)
+namespace {
+
+// Pictures of the document at the resolution of a printed page.
+constexpr double kPictureDpi = 200;
+
+QImage renderPicture(const std::function<void(QPainter&)>& paint, QSizeF units, QSizeF points)
 {
-    constexpr double kDpi = 200;
-    const SCurvePicture s = layoutSCurve(d.amounts, d.sal);
-    const double pixelsPerPoint = kDpi / 72.0;
-    QImage image(static_cast<int>(std::ceil(points.width() * pixelsPerPoint)),
-                 static_cast<int>(std::ceil(points.height() * pixelsPerPoint)),
+    const double pixelsPerPoint = kPictureDpi / 72.0;
+    QImage image(std::max(1, static_cast<int>(std::ceil(points.width() * pixelsPerPoint))),
+                 std::max(1, static_cast<int>(std::ceil(points.height() * pixelsPerPoint))),
                  QImage::Format_RGB32);
     image.fill(Qt::white);
-    image.setDotsPerMeterX(static_cast<int>(std::lround(kDpi / 0.0254)));
+    image.setDotsPerMeterX(static_cast<int>(std::lround(kPictureDpi / 0.0254)));
     image.setDotsPerMeterY(image.dotsPerMeterX());
     QPainter painter(&image);
-    painter.scale(image.width() / s.size.width(), image.height() / s.size.height());
-    paintSCurve(painter, s);
+    painter.scale(image.width() / units.width(), image.height() / units.height());
+    paint(painter);
     return image;
+}
+
+} // namespace
+
+QImage sCurveImage(const CronoprogrammaData& d, QSizeF points)
+{
+    const SCurvePicture s = layoutSCurve(d.amounts, d.sal);
+    return renderPicture([&s](QPainter& p) { paintSCurve(p, s); }, s.size, points);
 }
 
 namespace {
@@ -517,11 +528,15 @@ void buildCronoprogramma(DocumentWriter& w, const CronoprogrammaData& d)
             writeTable(w, b.table);
             break;
         case Block::Kind::Gantt: {
-            const std::vector<PlanSheet> sheets = ganttSheets(d.report);
+            // Each sheet is drawn, put in and let go before the next: a chart of thousands of
+            // rows never stands whole in memory as pictures.
+            const std::vector<PlanPicture> sheets = ganttPictures(d.report);
             for (size_t i = 0; i < sheets.size(); ++i) {
                 w.setParagraphFormat(plain);
                 w.addParagraph(QString(), 6);
-                if (const Outcome failed = w.insertPicture(sheets[i].image, sheets[i].points))
+                if (const Outcome failed = w.insertPicture(
+                        renderPicture(*sheets[i].paint, sheets[i].units, sheets[i].points),
+                        sheets[i].points))
                     w.typeText(failed->text);
                 if (sheets.size() > 1)
                     w.addParagraph(QStringLiteral("Diagramma di Gantt, foglio %1 di %2")

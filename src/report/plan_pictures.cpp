@@ -214,7 +214,7 @@ std::vector<PlanPicture> ganttPictures(const ReportData& d)
     std::vector<PlanPicture> pictures;
     for (const SheetPlan& plan : ganttPlans(std::make_shared<const Project>(d.project),
                                             std::make_shared<const ScheduleResults>(d.results)))
-        pictures.push_back({plan.paint, plan.units});
+        pictures.push_back({plan.paint, plan.units, plan.units * plan.scale});
     return pictures;
 }
 

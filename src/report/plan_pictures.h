@@ -44,6 +44,7 @@ struct PlanPicture
 {
     std::shared_ptr<const std::function<void(QPainter&)>> paint;
     QSizeF units;
+    QSizeF points; // on the page of the report
 };
 std::vector<PlanPicture> ganttPictures(const ReportData& data);
 
