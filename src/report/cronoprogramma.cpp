@@ -400,8 +400,9 @@ std::vector<Block> documentBlocks(const CronoprogrammaData& d)
         heading(2, QStringLiteral("4.3 Curva a S"));
         text(QStringLiteral("Importo cumulato dei lavori eseguiti secondo il programma al più "
                             "presto (in blu) e al più tardi (in arancio); la fascia tra le due "
-                            "curve contiene ogni andamento che rispetta la fine dei lavori. I "
-                            "punti numerati sono gli stati di avanzamento previsti."));
+                            "curve contiene ogni andamento che rispetta le durate delle "
+                            "lavorazioni e la fine dei lavori. I punti numerati sono gli stati "
+                            "di avanzamento previsti."));
         kind(Block::Kind::SCurve);
         section(SectionPage::Portrait);
     }
