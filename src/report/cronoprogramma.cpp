@@ -409,8 +409,9 @@ std::vector<Block> documentBlocks(const CronoprogrammaData& d)
     heading(1, QStringLiteral("5. Previsione degli stati di avanzamento lavori"));
     if (amounts && !d.sal.empty()) {
         text(QStringLiteral("Stati di avanzamento lavori (SAL) previsti %1; l'ultimo, alla fine "
-                            "dei lavori, comprende quanto resta. Per ciascuno la data e "
-                            "l'importo secondo il programma al più presto e al più tardi.")
+                            "dei lavori, comprende quanto resta. Per ciascuno la data, ultimo "
+                            "giorno dei lavori che comprende, e l'importo secondo il programma "
+                            "al più presto e al più tardi.")
                  .arg(salRuleText(d.rule)));
         table(salTable(d));
     } else {
