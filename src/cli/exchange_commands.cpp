@@ -24,11 +24,15 @@ namespace {
 const char* const kExportHelp =
     "uso: zant-cli export FILE --mspdi OUT.xml\n"
     "     zant-cli export FILE --ics OUT.ics\n"
+    "     zant-cli export FILE --elenco OUT.csv\n"
     "Controlla i dati del file, calcola i risultati e li esporta:\n"
     "  --mspdi OUT.xml  Microsoft Project XML: un'attività per legame, una milestone per\n"
     "                   evento, durate in giorni trascorsi (calendario di 24 ore, 7 giorni)\n"
     "  --ics OUT.ics    calendario iCalendar: un evento di un giorno per ogni evento, alla\n"
     "                   data minima; quelli critici segnati nel titolo\n"
+    "  --elenco OUT.csv elenco delle attività (evento da; evento a; giorni; descrizione\n"
+    "                   evento a; descrizione attività; importo; categoria), che\n"
+    "                   zant-cli import rilegge\n"
     "uscita: 0 esportato, 1 dati rifiutati dal controllo, 2 file illeggibile o non scrivibile\n";
 
 const char* const kImportHelp =
@@ -36,7 +40,7 @@ const char* const kImportHelp =
     "     zant-cli import IN.csv -o OUT.txt\n"
     "Crea un nuovo file di dati ZANT da un file Microsoft Project XML (MSPDI) o da un elenco\n"
     "di attività (righe \"evento da; evento a; giorni[; descrizione evento a[; descrizione\n"
-    "attività]]\": il separatore,\n"
+    "attività[; importo[; categoria]]]]\": il separatore,\n"
     "tabulazione, punto e virgola o virgola, si riconosce dalle prime righe; una prima riga di\n"
     "sole parole è un'intestazione e viene saltata). Le attività inattive di Microsoft Project\n"
     "vengono tralasciate e nominate.\n"
@@ -57,7 +61,8 @@ int runExport(const CliCommand&, const CommandLine& line, QTextStream& out, QTex
 {
     const auto& values = line.values;
     if (values.isEmpty())
-        return usageError(err, QStringLiteral("manca --mspdi OUT.xml o --ics OUT.ics"),
+        return usageError(err,
+                          QStringLiteral("manca --mspdi OUT.xml, --ics OUT.ics o --elenco OUT.csv"),
                           kExportHelp);
     int code = ExitOk;
     const auto computed = loadAndCompute(line.file, out, err, code);
@@ -68,6 +73,12 @@ int runExport(const CliCommand&, const CommandLine& line, QTextStream& out, QTex
     if (values.contains(QStringLiteral("--mspdi"))) {
         const QString path = values.value(QStringLiteral("--mspdi"));
         if (Outcome failed = exportMspdi(path, project, computed->results, title))
+            return failWith(err, failed->text);
+        out << "scritto " << path << "\n";
+    }
+    if (values.contains(QStringLiteral("--elenco"))) {
+        const QString path = values.value(QStringLiteral("--elenco"));
+        if (Outcome failed = exportActivityList(path, project))
             return failWith(err, failed->text);
         out << "scritto " << path << "\n";
     }
@@ -162,7 +173,7 @@ int runResultsExport(const CliCommand&, const CommandLine& line, QTextStream& ou
 
 const CliCommand kExportCommand{
     "export",
-    {{}, {"--mspdi", "--ics"}, CommandOptions::File::Required, kMissingFile},
+    {{}, {"--mspdi", "--ics", "--elenco"}, CommandOptions::File::Required, kMissingFile},
     kExportHelp,
     runExport};
 const CliCommand kImportCommand{

@@ -564,4 +564,33 @@ Result<ImportedActivityList> readActivityListFile(const QString& path, const QDa
     return parseActivityListFile(bytes.value(), path, today);
 }
 
+QByteArray activityListCsv(const Project& project)
+{
+    const auto field = [](const QString& text) {
+        if (!text.contains(QLatin1Char(';')) && !text.contains(QLatin1Char('"')) &&
+            text.trimmed() == text)
+            return text;
+        QString quoted = text;
+        quoted.replace(QLatin1Char('"'), QStringLiteral("\"\""));
+        return QLatin1Char('"') + quoted + QLatin1Char('"');
+    };
+    QString out = QStringLiteral("evento da;evento a;giorni;descrizione evento a;descrizione "
+                                 "attività;importo;categoria\r\n");
+    for (const Activity a : project.activities()) {
+        QString days = formatDaysForFile(a.days());
+        days.replace(QLatin1Char('.'), QLatin1Char(','));
+        out += QStringLiteral("%1;%2;%3;%4;%5;%6;%7\r\n")
+                   .arg(a.from)
+                   .arg(a.to)
+                   .arg(days, field(project.description(a.to)), field(a.name()),
+                        a.amount() == 0 ? QString() : formatEuro(a.amount()), field(a.category()));
+    }
+    return QByteArray("\xEF\xBB\xBF") + out.toUtf8();
+}
+
+Outcome exportActivityList(const QString& path, const Project& project)
+{
+    return saveFile(path, activityListCsv(project));
+}
+
 } // namespace zant

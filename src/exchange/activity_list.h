@@ -93,4 +93,12 @@ Result<ImportedActivityList> parseActivityListFile(const QByteArray& bytes, cons
                                                    const QDate& today);
 Result<ImportedActivityList> readActivityListFile(const QString& path, const QDate& today);
 
+// The activities of a project as an activity list that the reader above takes back: UTF-8 with a
+// byte order mark, semicolons, CR LF, a heading row, then "evento da;evento a;giorni;descrizione
+// evento a;descrizione attività;importo;categoria" for every activity (days and amounts with a
+// decimal comma, an amount of 0 left empty; a text holding a semicolon or a quote is quoted).
+// Two links between the same two events are both written, but a list takes only one of them.
+QByteArray activityListCsv(const Project& project);
+Outcome exportActivityList(const QString& path, const Project& project);
+
 } // namespace zant

@@ -74,6 +74,10 @@ QString rowText(const ActivityRow& row)
         QStringLiteral("%1 → %2: %3 giorni").arg(row.from).arg(row.to).arg(formatDays(row.days));
     if (!row.name.isEmpty())
         text += QStringLiteral(", «") + row.name + QStringLiteral("»");
+    if (row.amount != 0)
+        text += QStringLiteral(", %1 €").arg(formatEuro(row.amount));
+    if (!row.category.isEmpty())
+        text += QStringLiteral(", %1").arg(row.category);
     if (!row.description.isEmpty())
         text += QStringLiteral(" (evento %1: %2)").arg(row.to).arg(row.description);
     return text;

@@ -2,6 +2,7 @@
 #include "support/cli_run.h"
 #include "support/test_files.h"
 
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -140,6 +141,37 @@ private slots:
         const auto check = run({"importi", refused});
         QCOMPARE(check.code, 1);
         QVERIFY(check.out.contains("non sono stati dichiarati"));
+    }
+
+    // Written as an activity list and imported again: the same amounts and categories.
+    void activityListRoundTrip()
+    {
+        // Two links between the same events would not read back: a list has one row a pair.
+        const QString source = test::writeTestFile(
+            m_dir, "ZANT-dati-elenco.txt",
+            "\"01/01/2027\",3\r\n\"Inizio\",2\r\n\"2\",\"100\"\r\n\"3\",\"10\"\r\n"
+            "\"Posa\",1\r\n\"3\",\"0\"\r\n\"Fine\",0\r\n"
+            "\"Scuola Verdi\",\"\",\"\",\"\",\"\",\"\",\"\"\r\n"
+            "ZANT-SEZIONE-ESTESA;1\r\nIMPORTO;1;1;10000000\r\n"
+            "IMPORTO;1;2;100000\r\nCATEGORIA;1;2;OS6\r\nFINE;3\r\n");
+        const QString list = m_dir.filePath("elenco.csv");
+        const auto exported = run({"export", source, "--elenco", list});
+        QCOMPARE(exported.code, 0);
+        QCOMPARE(exported.out, "scritto " + list + "\n");
+        const QString data = m_dir.filePath("ZANT-dati-rilettura.txt");
+        const auto imported = run({"import", list, "-o", data});
+        QVERIFY2(imported.code == 0, qPrintable(imported.err));
+        const auto again = run({"importi", data, "--json"});
+        QCOMPARE(again.code, 0);
+        // The start date of an import is today's: the total compares, and the records.
+        QCOMPARE(QJsonDocument::fromJson(again.out.toUtf8()).object()["total"].toDouble(),
+                 101000.0);
+        QFile file(data);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray bytes = file.readAll();
+        QVERIFY2(bytes.contains("IMPORTO;1;1;10000000\r\nIMPORTO;1;2;100000\r\n"
+                                "CATEGORIA;1;2;OS6\r\n"),
+                 bytes.constData());
     }
 
     void projectWithoutAmounts()

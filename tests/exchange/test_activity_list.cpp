@@ -273,6 +273,38 @@ private slots:
         QCOMPARE(paste.result.totalAmount(), Cents{250000});
     }
 
+    // A project written as an activity list reads back with the same activities, names, amounts
+    // and categories.
+    void writtenListReadsBack()
+    {
+        Project p = test::buildProject(QStringLiteral("4: 1>2=10 1>3=2.5 2>4=0 3>4=7"),
+                                       QStringLiteral("01/03/2027"));
+        p.setDescription(3, QStringLiteral("Getti; \"plinti\""));
+        QVERIFY(!p.setLinkName(1, 1, QStringLiteral("Scavi")));
+        QVERIFY(!p.setLinkAmount(1, 1, 123456));
+        QVERIFY(!p.setLinkCategory(1, 1, QStringLiteral("OG1; edifici")));
+        QVERIFY(!p.setLinkAmount(2, 1, kMaxAmount));
+        QVERIFY(!p.setLinkName(3, 1, QStringLiteral("12")));
+        const QByteArray csv = activityListCsv(p);
+        QVERIFY(csv.startsWith("\xEF\xBB\xBF"));
+        const QStringList lines = QString::fromUtf8(csv.mid(3)).split(QStringLiteral("\r\n"));
+        QCOMPARE(lines[0], QStringLiteral("evento da;evento a;giorni;descrizione evento "
+                                          "a;descrizione attività;importo;categoria"));
+        QCOMPARE(lines[1], QStringLiteral("1;2;10;Evento 2;Scavi;1.234,56;\"OG1; edifici\""));
+        QCOMPARE(lines[2], QStringLiteral("1;3;2,5;\"Getti; \"\"plinti\"\"\";;;"));
+        QCOMPARE(lines[3], QStringLiteral("2;4;0;Evento 4;;999.999.999,99;"));
+        const auto back = parseActivityListFile(csv, "elenco.csv", QDate(2027, 3, 1));
+        QVERIFY2(back.ok(), back.ok() ? "" : qPrintable(back.error().text));
+        const Project& q = back.value().project;
+        QCOMPARE(test::describeLinks(q), test::describeLinks(p));
+        for (const Activity a : p.activities()) {
+            QCOMPARE(q.link(a.from, a.slot).name, a.name());
+            QCOMPARE(q.link(a.from, a.slot).amount, a.amount());
+            QCOMPARE(q.link(a.from, a.slot).category, a.category());
+        }
+        QCOMPARE(q.description(3), p.description(3));
+    }
+
     // An imported list goes through the data file: amounts and categories come back from it.
     void amountsSurviveTheImportedFile()
     {

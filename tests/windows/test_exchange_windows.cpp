@@ -136,19 +136,22 @@ private slots:
     {
         Fixture f;
         QGuiApplication::clipboard()->setText(
-            "evento da\tevento a\tgiorni\tdescrizione\n4\t5\t3\tCollaudo\n2\t4\t1\n3\t3\t1\n");
+            "evento da\tevento a\tgiorni\tdescrizione\n4\t5\t3\tCollaudo\tProve\t1.500,00\tOS1\n"
+            "2\t4\t1\n3\t3\t1\n");
         f.dialogs->answers.push_back(true);
         QTest::keyClick(f.window, Qt::Key_V, Qt::ControlModifier | Qt::ShiftModifier);
         QCOMPARE(f.dialogs->questions.size(), 1);
         const QString preview = f.dialogs->questions.first();
         QVERIFY2(preview.startsWith("Incolla attività|Legami da aggiungere: 1 (nuovi eventi: 1)."),
                  qPrintable(preview));
-        QVERIFY(preview.contains("4 → 5: 3 giorni (evento 5: Collaudo)"));
+        QVERIFY2(preview.contains("4 → 5: 3 giorni, «Prove», 1.500,00 €, OS1 (evento 5: Collaudo)"),
+                 qPrintable(preview));
         QVERIFY(preview.contains("Righe rifiutate: 2."));
         QVERIFY(preview.contains("riga 3 (2 → 4: 1): il legame da 2 a 4 c'è già"));
         QVERIFY(preview.contains("riga 4 (3 → 3: 1): un legame deve portare a un altro evento"));
         QCOMPARE(f.links(), QStringLiteral("5: 1>2=5 1>3=2 2>4=1 3>4=1 4>5=3"));
         QCOMPARE(f.app.project().description(5), QStringLiteral("Collaudo"));
+        QCOMPARE(f.app.project().totalAmount(), Cents{150000});
         QTest::keyClick(f.window, Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(f.links(), QString::fromLatin1(kNetwork));
     }
