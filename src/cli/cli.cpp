@@ -3,6 +3,7 @@
 #include "cli/calendar_command.h"
 #include "cli/exchange_commands.h"
 
+#include "cli/cli_cronoprogramma.h"
 #include "cli/cli_diagram.h"
 #include "cli/cli_support.h"
 #include "cli/command_line.h"
@@ -40,6 +41,9 @@ const char* const kUsage =
     "  report FILE --direct --pdf OUT.pdf\n"
     "                             relazione completa in stampa diretta, su PDF\n"
     "  titlepage FILE -o OUT.docx relazione dei soli dati del frontespizio\n"
+    "  cronoprogramma FILE -o OUT.docx | --pdf OUT.pdf\n"
+    "                             cronoprogramma dei lavori: tempi e importi delle\n"
+    "                             lavorazioni, curva a S, previsione dei SAL\n"
     "  guide -o OUT.docx          guida in linea completa, con lo schema di reticolo\n"
     "  results FILE --xlsx OUT.xlsx | --csv CARTELLA\n"
     "                             risultati per Excel (fogli o file CSV)\n"
@@ -276,27 +280,6 @@ const CliCommand kDocumentCommands[] = {
      kUsage},
 };
 
-// The office from --config, which must be readable, or from the default settings file, which
-// may be missing: then the documents say so, and so does the standard error.
-std::optional<OfficeSettings> officeFor(const CommandLine& line, QTextStream& err)
-{
-    if (line.values.contains(QStringLiteral("--config"))) {
-        auto office = OfficeSettings::read(line.value(QStringLiteral("--config")));
-        if (!office) {
-            failWith(err, office.error().text);
-            return std::nullopt;
-        }
-        return office.value();
-    }
-    const QString path = OfficeSettings::defaultPath();
-    auto office = OfficeSettings::read(path);
-    if (office)
-        return office.value();
-    err << "zant-cli: nessun file delle impostazioni dello studio in \"" << displayPath(path)
-        << "\": nome e indirizzo dello studio non configurati\n";
-    return OfficeSettings::parse(QByteArray());
-}
-
 int runDocument(const CliCommand& entry, const CommandLine& line, QTextStream& out,
                 QTextStream& err)
 {
@@ -401,7 +384,7 @@ const CliCommand* findCommand(const QString& name, const QStringList& args)
     }
     for (const CliCommand* command :
          {&kCheckCommand, &kComputeCommand, &kGuideCommand, &kExportCommand, &kImportCommand,
-          &kDiagramCommand, &kGanttCommand, &kAmountsCommand, &kCalendarCommand}) {
+          &kDiagramCommand, &kGanttCommand, &kAmountsCommand, &kCalendarCommand, &kCronoprogrammaCommand}) {
         if (name == QLatin1String(command->name))
             return command;
     }

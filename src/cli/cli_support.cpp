@@ -2,6 +2,7 @@
 
 #include "cli/cli.h"
 #include "model/data_check.h"
+#include "model/file_io.h"
 #include "model/text_format.h"
 
 #include <QStringList>
@@ -58,6 +59,27 @@ std::optional<ComputedProject> loadAndCompute(const QString& file, QTextStream& 
     ComputedProject c{std::move(contents).value(), {}};
     c.results = ComputeSchedule(c.contents.project);
     return c;
+}
+
+// The office from --config, which must be readable, or from the default settings file, which
+// may be missing: then the documents say so, and so does the standard error.
+std::optional<OfficeSettings> officeFor(const CommandLine& line, QTextStream& err)
+{
+    if (line.values.contains(QStringLiteral("--config"))) {
+        auto office = OfficeSettings::read(line.value(QStringLiteral("--config")));
+        if (!office) {
+            failWith(err, office.error().text);
+            return std::nullopt;
+        }
+        return office.value();
+    }
+    const QString path = OfficeSettings::defaultPath();
+    auto office = OfficeSettings::read(path);
+    if (office)
+        return office.value();
+    err << "zant-cli: nessun file delle impostazioni dello studio in \"" << displayPath(path)
+        << "\": nome e indirizzo dello studio non configurati\n";
+    return OfficeSettings::parse(QByteArray());
 }
 
 } // namespace zant

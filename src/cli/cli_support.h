@@ -1,7 +1,9 @@
 #pragma once
 
+#include "cli/command_line.h"
 #include "model/message.h"
 #include "model/project_file.h"
+#include "report/office_settings.h"
 #include "schedule/schedule.h"
 
 #include <QString>
@@ -35,5 +37,10 @@ struct ComputedProject
 // standard output, anything else on standard error) and sets the exit code.
 std::optional<ComputedProject> loadAndCompute(const QString& file, QTextStream& out,
                                               QTextStream& err, int& code);
+
+// The office from --config, which must be readable, or from the default settings file, which
+// may be missing: then the documents say so, and so does the standard error. Nothing when
+// --config names a file that cannot be read (said on standard error).
+std::optional<OfficeSettings> officeFor(const CommandLine& line, QTextStream& err);
 
 } // namespace zant

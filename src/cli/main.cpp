@@ -12,7 +12,7 @@ int main(int argc, char* argv[])
     // display is needed either. Everything else runs without one.
     std::unique_ptr<QCoreApplication> app;
     bool drawing = false;
-    for (const char* command : {"guide", "diagram", "gantt", "report"})
+    for (const char* command : {"guide", "diagram", "gantt", "report", "cronoprogramma"})
         drawing = drawing || (argc > 1 && std::strcmp(argv[1], command) == 0);
     for (int i = 1; i < argc; ++i)
         drawing = drawing || std::strcmp(argv[i], "--direct") == 0;

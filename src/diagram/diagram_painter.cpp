@@ -666,7 +666,7 @@ void paintGantt(QPainter& p, const GanttChart& chart, const GanttGeometry& g, co
     const QRectF legend(g.margin, bottom + 8, std::max(right - g.margin, 600.0),
                         g.legendHeight - 8);
     if (exposed.contains(legend))
-        paintLegend(p, ganttLegend(chart), legend);
+        paintLegend(p, ganttLegend(chart), legend, today.isValid());
     p.restore();
 }
 

@@ -122,7 +122,7 @@ TitleBlock::Legend ganttLegend(const GanttChart& chart)
     return chart.skipsDays() ? TitleBlock::Legend::GanttCalendar : TitleBlock::Legend::Gantt;
 }
 
-void paintLegend(QPainter& p, TitleBlock::Legend legend, const QRectF& area)
+void paintLegend(QPainter& p, TitleBlock::Legend legend, const QRectF& area, bool withToday)
 {
     p.save();
     p.setRenderHint(QPainter::Antialiasing, true);
@@ -193,6 +193,17 @@ void paintLegend(QPainter& p, TitleBlock::Legend legend, const QRectF& area)
             p.setBrush(kPaleCritical);
             p.drawEllipse(c, radius, radius);
         });
+    } else if (legend == TitleBlock::Legend::SCurve) {
+        entry(QStringLiteral("programma al più presto"), stroke(kEarlyCurve, 2.2, Qt::SolidLine));
+        entry(QStringLiteral("programma al più tardi"), stroke(kLateCurve, 2.2, Qt::SolidLine));
+        entry(QStringLiteral("fascia tra i due programmi"), bar(kEnvelope, 0.7));
+        entry(QStringLiteral("SAL previsto, su ciascun programma"), [&p](const QRectF& r) {
+            p.setPen(QPen(Qt::white, 1));
+            p.setBrush(kEarlyCurve);
+            p.drawEllipse(r.center() - QPointF(6, 0), 4.2, 4.2);
+            p.setBrush(kLateCurve);
+            p.drawEllipse(r.center() + QPointF(6, 0), 4.2, 4.2);
+        });
     } else {
         entry(QStringLiteral("attività critica (C)"), bar(kCritical, 0.6));
         entry(QStringLiteral("attività"), bar(kBar, 0.6));
@@ -200,7 +211,8 @@ void paintLegend(QPainter& p, TitleBlock::Legend legend, const QRectF& area)
         entry(QStringLiteral("di cui libero"), bar(kFreeFloat, 0.25));
         entry(QStringLiteral("evento"), diamond(Qt::white));
         entry(QStringLiteral("evento critico"), diamond(kCritical));
-        entry(QStringLiteral("oggi"), stroke(kToday, 1.6, Qt::DashLine));
+        if (withToday)
+            entry(QStringLiteral("oggi"), stroke(kToday, 1.6, Qt::DashLine));
         if (legend == TitleBlock::Legend::GanttCalendar) {
             entry(QStringLiteral("giorni non lavorativi e chiusure"),
                   [&p](const QRectF& r) { p.fillRect(r, kRestDay); });

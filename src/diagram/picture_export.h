@@ -20,6 +20,7 @@ struct TitleBlock
         Gantt,
         // A Gantt chart whose calendar leaves days out: they are shaded.
         GanttCalendar,
+        SCurve,
     };
     QString title; // "Reticolo a scala dei tempi", "Diagramma di Gantt", ...
     QString project;
@@ -44,8 +45,10 @@ void paintTitleBlock(QPainter& painter, const TitleBlock& block, const QRectF& a
 // The legend of a Gantt chart: with the shaded days when its calendar leaves some out.
 TitleBlock::Legend ganttLegend(const GanttChart& chart);
 
-// The legend of a picture's marks, in `area`, one entry after the other.
-void paintLegend(QPainter& painter, TitleBlock::Legend legend, const QRectF& area);
+// The legend of a picture's marks, in `area`, one entry after the other. A Gantt chart drawn
+// without today's line (a printed document) leaves "oggi" out.
+void paintLegend(QPainter& painter, TitleBlock::Legend legend, const QRectF& area,
+                 bool withToday = true);
 
 // Paper for PDF output.
 enum class Sheet

@@ -19,6 +19,10 @@ inline const QColor kTotalFloat(190, 200, 215);
 inline const QColor kToday(20, 150, 60);
 // The days that do not count, shaded on the Gantt chart.
 inline const QColor kRestDay(130, 140, 165, 70);
+// The S-curve: the earliest and the latest schedule, and the envelope between them.
+inline const QColor kEarlyCurve(40, 90, 180);
+inline const QColor kLateCurve(205, 110, 20);
+inline const QColor kEnvelope(205, 218, 240);
 
 // A sans-serif face (the metric twin of Arial where there is one) at a size in pixels.
 QFont font(double pixels, bool bold = false);

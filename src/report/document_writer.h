@@ -70,6 +70,11 @@ public:
     // typeText(); text typed afterwards continues where this text ends.
     virtual void addParagraph(const QString& text, double points) = 0;
 
+    // Starts a new paragraph holding a heading at the given size, in Word's own style of that
+    // level (1 or 2: "heading 1", "heading 2"), so that the navigation pane and a table of
+    // contents find it. Text typed afterwards continues the heading: add a paragraph next.
+    virtual void addHeading(const QString& text, int level, double points) = 0;
+
     // Adds an empty table at the end of the document with its font size and returns its number
     // in document order. An empty last paragraph becomes the table, as in Word; text typed
     // afterwards goes into a new paragraph below it. Returns 0 for a table with no rows or no

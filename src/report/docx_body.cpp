@@ -134,6 +134,9 @@ void writeParagraph(XmlWriter& xml, const Content& content, const Paragraph& par
 {
     xml.writeStartElement(QStringLiteral("w:p"));
     xml.writeStartElement(QStringLiteral("w:pPr"));
+    if (paragraph.headingLevel > 0)
+        writeValue(xml, QStringLiteral("w:pStyle"),
+                   QStringLiteral("Heading%1").arg(paragraph.headingLevel));
     if (keepWithNext || paragraph.layout.keepWithNext)
         xml.writeEmptyElement(QStringLiteral("w:keepNext"));
     if (paragraph.layout.spaceAfter > 0 || paragraph.layout.lineSpacing != 1) {

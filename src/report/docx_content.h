@@ -73,6 +73,8 @@ struct Paragraph
     DocumentWriter::ParagraphFormat layout;
     // A paragraph that ends a section carries that section's page.
     std::optional<SectionPage> sectionEnd;
+    // 1 or 2: the paragraph has Word's heading style of that level; 0: none.
+    int headingLevel = 0;
 };
 
 struct Cell

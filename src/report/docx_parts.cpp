@@ -5,6 +5,8 @@
 
 #include <QDateTime>
 
+#include <algorithm>
+
 namespace zant::docx {
 
 namespace {
@@ -174,7 +176,13 @@ QByteArray packageRelsXml()
 
 // Styles of the table cells' paragraphs, one per font and size in use: a cell then names its
 
-QByteArray stylesXml(const QList<std::pair<QString, int>>& cellLooks)
+bool usesHeadings(const Content& content)
+{
+    return std::any_of(content.blocks.begin(), content.blocks.end(),
+                       [](const Block& b) { return b.paragraph.headingLevel > 0; });
+}
+
+QByteArray stylesXml(const QList<std::pair<QString, int>>& cellLooks, bool headings)
 {
     XmlPart part;
     XmlWriter& xml = part.xml();
@@ -221,6 +229,34 @@ QByteArray stylesXml(const QList<std::pair<QString, int>>& cellLooks)
                true);
     xml.writeEmptyElement(QStringLiteral("w:qFormat"));
     xml.writeEndElement();
+
+    // Word knows its headings by these names and ids: the navigation pane and the table of
+    // contents list the paragraphs that carry them, by their outline level.
+    if (headings) {
+        for (int level = 1; level <= 2; ++level) {
+            startStyle(QStringLiteral("paragraph"), QStringLiteral("Heading%1").arg(level),
+                       QStringLiteral("heading %1").arg(level), false);
+            writeValue(xml, QStringLiteral("w:basedOn"), QStringLiteral("Normal"));
+            writeValue(xml, QStringLiteral("w:next"), QStringLiteral("Normal"));
+            writeValue(xml, QStringLiteral("w:uiPriority"), QStringLiteral("9"));
+            xml.writeEmptyElement(QStringLiteral("w:qFormat"));
+            xml.writeStartElement(QStringLiteral("w:pPr"));
+            xml.writeEmptyElement(QStringLiteral("w:keepNext"));
+            xml.writeEmptyElement(QStringLiteral("w:keepLines"));
+            xml.writeEmptyElement(QStringLiteral("w:spacing"));
+            xml.writeAttribute(QStringLiteral("w:before"),
+                               level == 1 ? QStringLiteral("240") : QStringLiteral("180"));
+            xml.writeAttribute(QStringLiteral("w:after"), QStringLiteral("120"));
+            writeValue(xml, QStringLiteral("w:outlineLvl"), QString::number(level - 1));
+            xml.writeEndElement();
+            xml.writeStartElement(QStringLiteral("w:rPr"));
+            xml.writeEmptyElement(QStringLiteral("w:b"));
+            xml.writeEmptyElement(QStringLiteral("w:bCs"));
+            writeValue(xml, QStringLiteral("w:color"), QStringLiteral("1F3864"));
+            xml.writeEndElement();
+            xml.writeEndElement();
+        }
+    }
 
     for (qsizetype i = 0; i < cellLooks.size(); ++i) {
         const auto& [font, halfPoints] = cellLooks[i];

@@ -34,7 +34,10 @@ QString cellStyleId(int index);
 QByteArray contentTypesXml(const Content& content);
 QByteArray packageRelsXml();
 QByteArray documentRelsXml(const Content& content);
-QByteArray stylesXml(const QList<CellLook>& cellLooks);
+// Word's heading styles are written only for a document that has headings: the others keep
+// their parts as they were.
+bool usesHeadings(const Content& content);
+QByteArray stylesXml(const QList<CellLook>& cellLooks, bool headings = false);
 QByteArray settingsXml();
 QByteArray coreXml();
 QByteArray appXml(int pageCount);

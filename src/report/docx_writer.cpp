@@ -172,6 +172,18 @@ void DocxWriter::addParagraph(const QString& text, double points)
     write(text, format);
 }
 
+void DocxWriter::addHeading(const QString& text, int level, double points)
+{
+    if (level < 1 || level > 2) {
+        recordFault(QStringLiteral("livello di titolo non valido: %1").arg(level));
+        return;
+    }
+    QString line = text;
+    line.replace(u'\r', u' ').replace(u'\n', u' ').replace(u'\f', u' ');
+    addParagraph(line, points);
+    openParagraph().headingLevel = level;
+}
+
 void DocxWriter::startSection(SectionPage page)
 {
     // A section ends with a paragraph that holds its page settings; a table cannot.
@@ -424,7 +436,7 @@ Outcome DocxWriter::writePackage(QIODevice& device) const
                  .next = [&body](QByteArray& out) { return body.next(out); },
                  .estimatedSize = DocumentXml::estimatedBytes(m_content)},
         part(QStringLiteral("word/_rels/document.xml.rels"), documentRelsXml(m_content)),
-        part(QStringLiteral("word/styles.xml"), stylesXml(looks)),
+        part(QStringLiteral("word/styles.xml"), stylesXml(looks, usesHeadings(m_content))),
         part(QStringLiteral("word/settings.xml"), settingsXml()),
         part(QStringLiteral("docProps/core.xml"), coreXml()),
         part(QStringLiteral("docProps/app.xml"), appXml(layout.pageCount)),

@@ -25,6 +25,7 @@ public:
     void typeText(const QString& text) override;
     void typePageCountField() override;
     void addParagraph(const QString& text, double points) override;
+    void addHeading(const QString& text, int level, double points) override;
     int addTable(int rows, int columns, double points) override;
     void setCellText(int table, int row, int column, const QString& text) override;
     void applyTableFormat(int table, int headerRows) override;

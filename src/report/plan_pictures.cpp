@@ -209,6 +209,15 @@ std::vector<PlanSheet> ganttSheets(const ReportData& d)
                              std::make_shared<const ScheduleResults>(d.results)));
 }
 
+std::vector<PlanPicture> ganttPictures(const ReportData& d)
+{
+    std::vector<PlanPicture> pictures;
+    for (const SheetPlan& plan : ganttPlans(std::make_shared<const Project>(d.project),
+                                            std::make_shared<const ScheduleResults>(d.results)))
+        pictures.push_back({plan.paint, plan.units, plan.units * plan.scale});
+    return pictures;
+}
+
 namespace {
 
 // A landscape A4 page of the direct print, in twips from the top-left of the printable area.

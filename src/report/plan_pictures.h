@@ -4,6 +4,9 @@
 #include "report/document_writer.h"
 #include "report/documents.h"
 
+#include <functional>
+#include <memory>
+
 namespace zant {
 
 // Sections D (the network) and E (the Gantt chart) of the full report, on landscape pages,
@@ -34,6 +37,16 @@ struct PlanSheet
 };
 std::vector<PlanSheet> networkSheets(const ReportData& data);
 std::vector<PlanSheet> ganttSheets(const ReportData& data);
+
+// The sheets of the Gantt chart as vectors, for a document printed directly: each paints itself
+// in picture units.
+struct PlanPicture
+{
+    std::shared_ptr<const std::function<void(QPainter&)>> paint;
+    QSizeF units;
+    QSizeF points; // on the page of the report
+};
+std::vector<PlanPicture> ganttPictures(const ReportData& data);
 
 // The same sections for the direct print: landscape pages numbered from firstNumber, each with
 // its footer, the pictures drawn as vectors.

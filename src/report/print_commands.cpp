@@ -2,6 +2,7 @@
 
 #include "model/data_check.h"
 #include "model/file_io.h"
+#include "report/cronoprogramma.h"
 #include "report/documents.h"
 #include "report/docx_writer.h"
 
@@ -119,6 +120,25 @@ PrintResult printFullReport(const Project& project, const TitlePage& titlePage,
     PrintResult result =
         deliverDocument(writer, output.reportPath(titlePage[TitlePage::committente]), output,
                         status, QStringLiteral("ho visualizzato la relazione con WORD"));
+    result.results = std::move(results);
+    return result;
+}
+
+PrintResult printCronoprogramma(const Project& project, const TitlePage& titlePage,
+                                const OfficeSettings& office, CheckConfirmation& confirmation,
+                                const SalRule& rule, const QDate& today, DocumentOutput& output,
+                                const StatusCallback& status)
+{
+    if (auto fault = confirmation.requireValidData(project))
+        return {QString(), fault, std::nullopt, true};
+    say(status, kLoading);
+    ScheduleResults results = ComputeSchedule(project);
+    const ReportData report{project, results, titlePage, office};
+    DocxWriter writer;
+    buildCronoprogramma(writer, cronoprogrammaData(report, rule, documentDate(titlePage, today)));
+    PrintResult result =
+        deliverDocument(writer, output.newDocumentPath(QStringLiteral("cronoprogramma")), output,
+                        status, QStringLiteral("ho visualizzato il cronoprogramma con WORD"));
     result.results = std::move(results);
     return result;
 }

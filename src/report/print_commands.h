@@ -6,6 +6,7 @@
 #include "model/title_page.h"
 #include "report/document_output.h"
 #include "report/office_settings.h"
+#include "schedule/amounts.h"
 #include "schedule/schedule.h"
 
 #include <functional>
@@ -51,5 +52,12 @@ PrintResult printDataOnlyReport(const TitlePage& titlePage, const OfficeSettings
 PrintResult printFullReport(const Project& project, const TitlePage& titlePage,
                             const OfficeSettings& office, CheckConfirmation& confirmation,
                             DocumentOutput& output, const StatusCallback& status = {});
+
+// The cronoprogramma dei lavori, SALs by `rule`, dated by the title page (else `today`), as a
+// new document in the output folder.
+PrintResult printCronoprogramma(const Project& project, const TitlePage& titlePage,
+                                const OfficeSettings& office, CheckConfirmation& confirmation,
+                                const SalRule& rule, const QDate& today, DocumentOutput& output,
+                                const StatusCallback& status = {});
 
 } // namespace zant

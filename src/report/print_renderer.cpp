@@ -157,13 +157,20 @@ Outcome renderPages(const std::vector<PrintPage>& pages, QPrinter& printer)
 
 Outcome printReportToPdf(const ReportData& data, const QString& pdfPath)
 {
-    const std::vector<PrintPage> pages = layoutDirectReport(data);
+    return writePagesToPdf(layoutDirectReport(data), pdfPath);
+}
+
+Outcome writePagesToPdf(const std::vector<PrintPage>& pages, const QString& pdfPath,
+                        const QString& title)
+{
     return saveFile(pdfPath, [&](QIODevice& device) -> Outcome {
         // The PDF engine does not check its writes; the device in between does.
         WriteCheckingDevice checked(device);
         QPdfWriter writer(&checked);
         writer.setResolution(1200);
         writer.setCreator(QStringLiteral("ZANT"));
+        if (!title.isEmpty())
+            writer.setTitle(title);
         writer.setPageLayout(reportPageLayout());
         const Outcome error = paintPages(pages, writer);
         if (checked.failed()) {

@@ -44,6 +44,7 @@ inline const QString informa = QStringLiteral("informa");
 inline const QString frmSplash = QStringLiteral("frmSplash");
 inline const QString reticolo = QStringLiteral("reticolo");
 inline const QString gantt = QStringLiteral("gantt");
+inline const QString cronoeconomico = QStringLiteral("cronoeconomico");
 inline const QString impostazioni = QStringLiteral("impostazioni");
 inline const QString calendarioprogetto = QStringLiteral("calendarioprogetto");
 } // namespace win

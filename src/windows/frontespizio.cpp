@@ -2,6 +2,7 @@
 
 #include "model/data_check.h"
 #include "model/file_io.h"
+#include "report/cronoprogramma.h"
 #include "report/print_commands.h"
 #include "report/print_renderer.h"
 #include "shell/edit_commands.h"
@@ -182,15 +183,17 @@ void frontespizio::buildFields()
 
 void frontespizio::buildCommands()
 {
-    addMenu("file", "&File",
-            {item("apri", "&Apri...", [this] { apri_Click(); }), separator(),
-             item("salva", "&Salva", [this] { salva_Click(); }),
-             item("salvanome", "Salva con &nome...", [this] { salvanome_Click(); }), separator(),
-             item("eliminare", "&Elimina...", [this] { eliminare_click(); }),
-             submenu("stamp", "S&tampa"),
-             item("solodati", "&solo dati finestra", [this] { solodati_Click(); }),
-             item("stampatutto", "&intera elaborazione", [this] { stampa_Click(); }), endSubmenu(),
-             separator(), item("esci", "Es&ci", [this] { esci_Click(); })});
+    addMenu(
+        "file", "&File",
+        {item("apri", "&Apri...", [this] { apri_Click(); }), separator(),
+         item("salva", "&Salva", [this] { salva_Click(); }),
+         item("salvanome", "Salva con &nome...", [this] { salvanome_Click(); }), separator(),
+         item("eliminare", "&Elimina...", [this] { eliminare_click(); }),
+         submenu("stamp", "S&tampa"),
+         item("solodati", "&solo dati finestra", [this] { solodati_Click(); }),
+         item("stampatutto", "&intera elaborazione", [this] { stampa_Click(); }),
+         item("cronoprogramma", "&cronoprogramma dei lavori", [this] { cronoprogramma_Click(); }),
+         endSubmenu(), separator(), item("esci", "Es&ci", [this] { esci_Click(); })});
     QMenu* modi = addMenu(
         "modi", "&Modifica",
         {item("colorare", "&Colore di sfondo", [this] { colorare_Click(); }), separator(),
@@ -408,6 +411,50 @@ void frontespizio::printDirect()
         return;
     }
     setStatus(QStringLiteral("ho stampato la relazione"));
+}
+
+void frontespizio::cronoprogramma_Click()
+{
+    SalRule rule;
+    rule.everyMonths = 1;
+    if (!m_comestampo[1]->isChecked()) {
+        PrintResult result = printCronoprogramma(
+            m_app.project(), m_app.titlePage(), m_app.office(), m_app.checkConfirmation(), rule,
+            m_app.today(), m_app.output(), [this](const QString& text) { setStatus(text); });
+        if (result.refusedByCheck) {
+            refuseForData(*result.message);
+            return;
+        }
+        if (result.results)
+            storeResults(std::move(*result.results));
+        if (result.message)
+            say(*result.message);
+        return;
+    }
+    if (auto fault = m_app.checkConfirmation().requireValidData(m_app.project())) {
+        refuseForData(*fault);
+        return;
+    }
+    QPrinter printer(QPrinter::HighResolution);
+    if (!m_app.dialogs().print(this, printer))
+        return;
+    setStatus(QStringLiteral("sto stampando il cronoprogramma"));
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    ScheduleResults results = ComputeSchedule(m_app.project());
+    const ReportData report{m_app.project(), results, m_app.titlePage(), m_app.office(),
+                            m_app.constants()};
+    const Outcome failure =
+        renderPages(layoutCronoprogramma(cronoprogrammaData(
+                        report, rule, documentDate(m_app.titlePage(), m_app.today()))),
+                    printer);
+    QApplication::restoreOverrideCursor();
+    storeResults(std::move(results));
+    if (failure) {
+        setStatus(QString());
+        say(*failure);
+        return;
+    }
+    setStatus(QStringLiteral("ho stampato il cronoprogramma"));
 }
 
 void frontespizio::solodati_Click()

@@ -35,6 +35,8 @@ public:
     void salvanome_Click();
     void eliminare_click();
     void stampa_Click();
+    // The cronoprogramma dei lavori, in Word or printed, as "Come stampare" says.
+    void cronoprogramma_Click();
     void solodati_Click();
     void controllodat_Click();
     void cancella_click();

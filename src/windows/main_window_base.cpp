@@ -243,6 +243,10 @@ void MainWindowBase::addViewMenu(const WindowItems& names, int ownNumber)
                                QStringLiteral("Diagramma di &Gantt"),
                                [this] { m_app.showWindow(win::gantt); }),
                       win::gantt);
+    enableIfAvailable(menuItem(visu, QStringLiteral("viscronoeconomico"),
+                               QStringLiteral("Cronoprogramma &economico"),
+                               [this] { m_app.showWindow(win::cronoeconomico); }),
+                      win::cronoeconomico);
 }
 
 void MainWindowBase::addHelpMenu(const QString& menuName, const QString& tipsName)

@@ -2,6 +2,7 @@
 
 #include "shell/modzant.h"
 #include "windows/calendarioprogetto.h"
+#include "windows/cronoeconomico.h"
 #include "windows/dati.h"
 #include "windows/frmSplash.h"
 #include "windows/frmTip.h"
@@ -35,6 +36,7 @@ void registerAllWindows(ModZANT& app)
     app.registerWindow(win::supportoclienti, [](ModZANT& a) { return new supportoclienti(a); });
     app.registerWindow(win::reticolo, [](ModZANT& a) { return new reticolo(a); });
     app.registerWindow(win::gantt, [](ModZANT& a) { return new gantt(a); });
+    app.registerWindow(win::cronoeconomico, [](ModZANT& a) { return new cronoeconomico(a); });
     app.registerWindow(win::impostazioni, [](ModZANT& a) { return new impostazioni(a); });
     app.registerWindow(win::calendarioprogetto,
                        [](ModZANT& a) { return new calendarioprogetto(a); });

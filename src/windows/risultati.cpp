@@ -102,19 +102,22 @@ risultati::risultati(ModZANT& app, QWidget* parent)
         place(new QLabel(QStringLiteral("Eventi del percorso critico")), 375, 3500, 2400, 285);
     label1->setObjectName(QStringLiteral("Label1"));
     label1->setToolTip(QStringLiteral("eventi collegati con scorrimento nullo"));
-    m_Text1 = place(new QLineEdit, 2835, 3500, 4050, 285);
+    m_Text1 = place(new QLineEdit, 2835, 3500, 3300, 285);
     m_Text1->setObjectName(QStringLiteral("Text1"));
     m_Text1->setReadOnly(true);
     m_Text1->setToolTip(
         QStringLiteral("controllare che non vi siano più percorsi critici distinti"));
     addButtons(
         {
-            {"reticolo", "&Reticolo", "cliccare per visualizzare il reticolo degli eventi", 6960,
+            {"reticolo", "&Reticolo", "cliccare per visualizzare il reticolo degli eventi", 6210,
              [this] { m_app.showWindow(win::reticolo); }, &win::reticolo},
-            {"gantt", "Ga&ntt", "cliccare per visualizzare il diagramma di Gantt", 8040,
+            {"gantt", "Ga&ntt", "cliccare per visualizzare il diagramma di Gantt", 7170,
              [this] { m_app.showWindow(win::gantt); }, &win::gantt},
+            {"importi", "&Importi",
+             "cliccare per visualizzare il cronoprogramma economico (curva a S degli importi)",
+             8130, [this] { m_app.showWindow(win::cronoeconomico); }, &win::cronoeconomico},
         },
-        3500, 1035, 285);
+        3500, 945, 285);
     m_Label13 = place(new QLabel(QStringLiteral(
                           "I risultati riportati nelle tabelle in basso si riferiscono all'evento "
                           "evidenziato con il mouse (passando sul rispettivo numero) della tabella "

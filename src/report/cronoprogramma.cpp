@@ -1,0 +1,906 @@
+#include "report/cronoprogramma.h"
+
+#include "diagram/gantt_chart.h"
+#include "diagram/picture_style.h"
+#include "diagram/s_curve.h"
+#include "model/text_format.h"
+#include "report/plan_pictures.h"
+#include "report/print_renderer.h"
+
+#include <QFontMetricsF>
+#include <QLocale>
+#include <QPainter>
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+#include <numeric>
+
+namespace zant {
+
+QString longItalianDate(const QDate& date)
+{
+    static const char* const kMonths[] = {"gennaio",   "febbraio", "marzo",    "aprile",
+                                          "maggio",    "giugno",   "luglio",   "agosto",
+                                          "settembre", "ottobre",  "novembre", "dicembre"};
+    if (!date.isValid())
+        return {};
+    return QStringLiteral("%1 %2 %3")
+        .arg(date.day())
+        .arg(QString::fromLatin1(kMonths[date.month() - 1]))
+        .arg(date.year());
+}
+
+QString calendarAndRoundingText(const Project& project)
+{
+    return zant::calendarSentence(project.calendar()) + QLatin1Char(' ') + fractionalTimeRule();
+}
+
+QString salRuleText(const SalRule& rule)
+{
+    QString text;
+    if (rule.everyMonths > 0)
+        text = rule.everyMonths == 1 ? QStringLiteral("ogni mese")
+                                     : QStringLiteral("ogni %1 mesi").arg(rule.everyMonths);
+    else
+        text = QStringLiteral("ogni %1 € di lavori eseguiti").arg(formatEuro(rule.everyAmount));
+    if (rule.minimum > 0)
+        text += QStringLiteral(", con un importo minimo di %1 € per stato di avanzamento")
+                    .arg(formatEuro(rule.minimum));
+    return text;
+}
+
+QString shareText(Cents part, Cents total)
+{
+    if (total <= 0)
+        return QStringLiteral("0,00%");
+    // Hundredths of a per cent, rounded half up, in whole numbers.
+    const qint64 hundredths =
+        static_cast<qint64>(std::llround(static_cast<double>(part) * 10000.0 / total));
+    return QStringLiteral("%1,%2%")
+        .arg(hundredths / 100)
+        .arg(hundredths % 100, 2, 10, QLatin1Char('0'));
+}
+
+std::vector<Lavorazione> lavorazioni(const Project& project, const ScheduleResults& results)
+{
+    std::vector<Lavorazione> rows;
+    if (results.isEmpty())
+        return rows;
+    const int n = results.eventCount;
+    // Dated by the one rule of every output (the results' dates), in the project's calendar.
+    const auto dateOf = [&results](double t) { return results.dateAt(t); };
+    for (const Activity a : project.activities()) {
+        if (a.to > n || a.isDummy())
+            continue;
+        Lavorazione l;
+        l.from = a.from;
+        l.slot = a.slot;
+        l.to = a.to;
+        l.name = project.activityName(a.from, a.slot);
+        l.days = a.days();
+        const double es = results.earliest[a.from];
+        const double lf = results.latest[a.to];
+        l.earlyStart = dateOf(es);
+        l.earlyFinish = dateOf(es + l.days);
+        l.lateStart = dateOf(lf - l.days);
+        l.lateFinish = dateOf(lf);
+        l.totalFloat = results.linkFloatAt(a.from, a.slot);
+        l.freeFloat = results.linkFreeFloatAt(a.from, a.slot);
+        l.critical = isZeroFloat(l.totalFloat);
+        l.amount = a.amount();
+        l.category = a.category();
+        rows.push_back(std::move(l));
+    }
+    std::stable_sort(rows.begin(), rows.end(),
+                     [&results](const Lavorazione& a, const Lavorazione& b) {
+                         const double sa = results.earliest[a.from];
+                         const double sb = results.earliest[b.from];
+                         if (sa != sb)
+                             return sa < sb;
+                         if (a.from != b.from)
+                             return a.from < b.from;
+                         return a.slot < b.slot;
+                     });
+    return rows;
+}
+
+CronoprogrammaData cronoprogrammaData(const ReportData& report, const SalRule& rule,
+                                      const QDate& date)
+{
+    const DayDate days = projectDays(report.project);
+    CronoprogrammaData d{report,
+                         lavorazioni(report.project, report.results),
+                         amountsInTime(report.project, report.results, days),
+                         rule,
+                         {},
+                         date};
+    if (rule.everyMonths > 0 || rule.everyAmount > 0)
+        d.sal = salForecast(d.amounts, rule);
+    return d;
+}
+
+QDate documentDate(const TitlePage& titlePage, const QDate& today)
+{
+    // The title page's date as the program writes it ("lunedì, 1 feb 2027"), as typed
+    // (dd/MM/yyyy) or written out.
+    const QString text = titlePage[TitlePage::data].trimmed();
+    QDate written = parseDate(text);
+    const QLocale italian(QLocale::Italian, QLocale::Italy);
+    for (const char* format : {"dddd, d MMM yyyy", "d MMM yyyy", "d MMMM yyyy", "dddd d MMMM yyyy"})
+        if (!written.isValid())
+            written = italian.toDate(text, QString::fromLatin1(format));
+    return written.isValid() ? written : today;
+}
+
+namespace {
+
+using ParagraphFormat = DocumentWriter::ParagraphFormat;
+
+// Arial, or its metric twin where it is missing: the figures of the tables keep the widths
+// the columns are sized for whatever the reader's machine.
+const QString kFont = QStringLiteral("Arial");
+constexpr double kBodySize = 11;
+constexpr double kTableSize = 8;
+const QString kSignatureLine = QString(34, QLatin1Char('_'));
+
+// The document as a list of blocks, shared by the .docx and the direct print.
+struct TableModel
+{
+    std::vector<QStringList> header; // one or two rows
+    std::vector<QStringList> rows;
+    std::vector<int> right; // columns (from 1) aligned right and fitted to their contents
+    int columns() const { return header.empty() ? 0 : static_cast<int>(header.front().size()); }
+};
+
+struct Block
+{
+    enum class Kind
+    {
+        Cover,
+        Heading,
+        Text,
+        Table,
+        Gantt,
+        SCurve,
+        Section,
+        Signature
+    };
+    Kind kind = Kind::Text;
+    int level = 1;
+    QString text;
+    TableModel table;
+    SectionPage page = SectionPage::Portrait;
+};
+
+struct CoverLine
+{
+    QString text;
+    double size = 12;
+    bool bold = false;
+    int gapBefore = 0; // empty lines before it
+};
+
+QString orDash(const QString& text)
+{
+    return text.trimmed().isEmpty() ? QStringLiteral("-") : text.trimmed();
+}
+
+// The cover: what the works are, where, for whom, by whom and when; the program is not named.
+std::vector<CoverLine> coverLines(const CronoprogrammaData& d)
+{
+    const TitlePage& t = d.report.titlePage;
+    std::vector<CoverLine> lines;
+    lines.push_back({kCronoprogrammaTitle.toUpper(), 24, true, 4});
+    lines.push_back({QStringLiteral("(tempi e costi delle lavorazioni)"), 12, false, 0});
+    lines.push_back({QStringLiteral("Lavori: ") + orDash(t[TitlePage::progetto]), 16, true, 3});
+    lines.push_back({QStringLiteral("Località: ") + orDash(t[TitlePage::localita]), 12, false, 1});
+    lines.push_back(
+        {QStringLiteral("Committente: ") + orDash(t[TitlePage::committente]), 12, false, 0});
+    lines.push_back({QStringLiteral("Importo dei lavori: ") + formatEuro(d.amounts.total) +
+                         QStringLiteral(" €"),
+                     12, false, 1});
+    lines.push_back(
+        {QStringLiteral("Progettista: ") + d.report.office.designerName(), 12, false, 6});
+    lines.push_back({d.report.office.officeName, 12, true, 1});
+    lines.push_back({d.report.office.officeAddress, 11, false, 0});
+    const QString place = t[TitlePage::luogo].trimmed();
+    lines.push_back(
+        {(place.isEmpty() ? QString() : place + QStringLiteral(", ")) + longItalianDate(d.date), 12,
+         false, 4});
+    return lines;
+}
+
+QString daysText(double days)
+{
+    return formatDays(days);
+}
+
+TableModel lavorazioniTable(const CronoprogrammaData& d)
+{
+    TableModel t;
+    t.header.push_back({QStringLiteral("n."), QStringLiteral("eventi"),
+                        QStringLiteral("lavorazione"), QStringLiteral("categoria"),
+                        QStringLiteral("durata gg"), QStringLiteral("inizio al più presto"),
+                        QStringLiteral("fine al più presto"), QStringLiteral("inizio al più tardi"),
+                        QStringLiteral("fine al più tardi"), QStringLiteral("scorr. totale gg"),
+                        QStringLiteral("scorr. libero gg"), QStringLiteral("importo €"),
+                        QStringLiteral("quota")});
+    int n = 0;
+    for (const Lavorazione& l : d.lavorazioni)
+        t.rows.push_back({QString::number(++n), QStringLiteral("%1-%2").arg(l.from).arg(l.to),
+                          l.critical ? l.name + QStringLiteral(" (C)") : l.name, l.category,
+                          daysText(l.days), formatDate(l.earlyStart), formatDate(l.earlyFinish),
+                          formatDate(l.lateStart), formatDate(l.lateFinish), daysText(l.totalFloat),
+                          daysText(l.freeFloat), formatEuro(l.amount),
+                          shareText(l.amount, d.amounts.total)});
+    t.rows.push_back({QString(), QString(), QStringLiteral("Totale"), QString(), QString(),
+                      QString(), QString(), QString(), QString(), QString(), QString(),
+                      formatEuro(d.amounts.total),
+                      d.amounts.total > 0 ? QStringLiteral("100,00%") : QStringLiteral("0,00%")});
+    t.right = {1, 5, 6, 7, 8, 9, 10, 11, 12, 13};
+    return t;
+}
+
+TableModel periodTable(const std::vector<PeriodAmounts>& periods, const QString& what,
+                       const QString& within, Cents total)
+{
+    TableModel t;
+    t.header.push_back({what, QStringLiteral("al più presto"), QString(), QString(),
+                        QStringLiteral("al più tardi"), QString(), QString()});
+    t.header.push_back({QString(), within + QStringLiteral(" €"), QStringLiteral("cumulato €"),
+                        QStringLiteral("%"), within + QStringLiteral(" €"),
+                        QStringLiteral("cumulato €"), QStringLiteral("%")});
+    for (const PeriodAmounts& p : periods)
+        t.rows.push_back({p.label, formatEuro(p.early), formatEuro(p.earlyCumulative),
+                          shareText(p.earlyCumulative, total), formatEuro(p.late),
+                          formatEuro(p.lateCumulative), shareText(p.lateCumulative, total)});
+    Cents early = 0;
+    Cents late = 0;
+    for (const PeriodAmounts& p : periods) {
+        early += p.early;
+        late += p.late;
+    }
+    t.rows.push_back({QStringLiteral("Totale"), formatEuro(early), QString(), QString(),
+                      formatEuro(late), QString(), QString()});
+    t.right = {2, 3, 4, 5, 6, 7};
+    return t;
+}
+
+TableModel salTable(const CronoprogrammaData& d)
+{
+    TableModel t;
+    t.header.push_back({QStringLiteral("SAL n."), QStringLiteral("al più presto"), QString(),
+                        QString(), QStringLiteral("al più tardi"), QString(), QString()});
+    t.header.push_back({QString(), QStringLiteral("data"), QStringLiteral("importo €"),
+                        QStringLiteral("cumulato €"), QStringLiteral("data"),
+                        QStringLiteral("importo €"), QStringLiteral("cumulato €")});
+    // A schedule with fewer SALs leaves the later rows of its side empty.
+    const auto side = [](const QDate& date, Cents amount, Cents cumulative) -> QStringList {
+        if (!date.isValid())
+            return {QStringLiteral("-"), QString(), QString()};
+        return {formatDate(date), formatEuro(amount), formatEuro(cumulative)};
+    };
+    for (const SalForecast& s : d.sal)
+        t.rows.push_back(QStringList{QString::number(s.number)} +
+                         side(s.earlyDate, s.earlyAmount, s.earlyCumulative) +
+                         side(s.lateDate, s.lateAmount, s.lateCumulative));
+    t.right = {1, 2, 3, 4, 5, 6, 7};
+    return t;
+}
+
+QString finishText(const CronoprogrammaData& d)
+{
+    const ScheduleResults& r = d.report.results;
+    if (r.isEmpty())
+        return {};
+    const QDate start = r.clock.firstDay();
+    const QDate finish = r.dateAt(r.earliest[r.eventCount]);
+    return QStringLiteral("I lavori iniziano il %1 e terminano, al più presto, il %2, in %3 "
+                          "giorni.")
+        .arg(longItalianDate(start), longItalianDate(finish), formatDays(r.earliest[r.eventCount]));
+}
+
+// The blocks of the whole document, in reading order.
+std::vector<Block> documentBlocks(const CronoprogrammaData& d)
+{
+    std::vector<Block> b;
+    const auto heading = [&b](int level, const QString& text) {
+        Block block;
+        block.kind = Block::Kind::Heading;
+        block.level = level;
+        block.text = text;
+        b.push_back(block);
+    };
+    const auto text = [&b](const QString& words) {
+        Block block;
+        block.kind = Block::Kind::Text;
+        block.text = words;
+        b.push_back(block);
+    };
+    const auto table = [&b](TableModel model) {
+        Block block;
+        block.kind = Block::Kind::Table;
+        block.table = std::move(model);
+        b.push_back(block);
+    };
+    const auto section = [&b](SectionPage page) {
+        Block block;
+        block.kind = Block::Kind::Section;
+        block.page = page;
+        b.push_back(block);
+    };
+    const auto kind = [&b](Block::Kind k) {
+        Block block;
+        block.kind = k;
+        b.push_back(block);
+    };
+    const Cents total = d.amounts.total;
+    const bool amounts = total > 0;
+
+    kind(Block::Kind::Cover);
+    section(SectionPage::Portrait);
+    heading(1, QStringLiteral("1. Calendario e importi"));
+    text(calendarAndRoundingText(d.report.project) + QStringLiteral(" ") + finishText(d));
+    text(QStringLiteral("Le date di inizio e di fine di ogni lavorazione sono quelle degli eventi "
+                        "che la delimitano: la fine di una lavorazione coincide con l'inizio di "
+                        "quelle che la seguono. Lo scorrimento totale è il ritardo che una "
+                        "lavorazione può subire senza spostare la fine dei lavori; lo "
+                        "scorrimento libero quello che non sposta le lavorazioni che la "
+                        "seguono. Le lavorazioni critiche, senza scorrimento, sono segnate con "
+                        "(C)."));
+    text(QStringLiteral("L'importo di ogni lavorazione è ripartito in parti uguali sui suoi giorni "
+                        "di lavoro; una lavorazione di durata nulla ha l'intero importo nella "
+                        "sua data. Gli importi dei periodi sono arrotondati al centesimo con il "
+                        "metodo dei resti maggiori, così che ogni tabella somma esattamente "
+                        "l'importo complessivo dei lavori, %1 €. Gli anni contrattuali si "
+                        "contano dalla data d'inizio dei lavori.")
+             .arg(formatEuro(total)));
+
+    section(SectionPage::Landscape);
+    heading(1, QStringLiteral("2. Lavorazioni"));
+    text(QStringLiteral("%1 lavorazioni, nell'ordine della data d'inizio al più presto; le "
+                        "attività fittizie, pure precedenze senza durata né importo, non sono "
+                        "elencate. Durate e scorrimenti in giorni; la quota è la parte "
+                        "dell'importo complessivo.")
+             .arg(d.lavorazioni.size()));
+    table(lavorazioniTable(d));
+
+    section(SectionPage::Landscape);
+    heading(1, QStringLiteral("3. Diagramma di Gantt"));
+    text(QStringLiteral("Una riga per lavorazione, nell'ordine della tabella precedente; le "
+                        "attività fittizie, pure precedenze senza durata, non sono riportate. "
+                        "Il calendario in alto è diviso in mesi e, sotto, in settimane con la "
+                        "data del loro lunedì. La barra va dall'inizio alla fine al più presto; "
+                        "la linea sottile che la segue è lo scorrimento totale, in verde la "
+                        "parte libera. Le lavorazioni critiche sono in rosso e segnate con C."));
+    kind(Block::Kind::Gantt);
+
+    section(SectionPage::Portrait);
+    heading(1, QStringLiteral("4. Importi nel tempo"));
+    if (!amounts) {
+        text(QStringLiteral("Nessuna lavorazione ha un importo: gli importi nel tempo, la curva "
+                            "e la previsione degli stati di avanzamento non sono calcolati."));
+    } else {
+        heading(2, QStringLiteral("4.1 Importi per mese"));
+        text(QStringLiteral("Importo dei lavori eseguiti in ogni mese e cumulato alla sua fine, "
+                            "secondo il programma al più presto e al più tardi; la percentuale "
+                            "è quella cumulata dell'importo complessivo."));
+        table(periodTable(d.amounts.months, QStringLiteral("mese"), QStringLiteral("nel mese"),
+                          total));
+        heading(2, QStringLiteral("4.2 Importi per anno contrattuale"));
+        text(QStringLiteral("Importo dei lavori eseguiti in ogni anno contato dalla data "
+                            "d'inizio dei lavori, e cumulato."));
+        table(periodTable(d.amounts.years, QStringLiteral("anno"), QStringLiteral("nell'anno"),
+                          total));
+        section(SectionPage::Landscape);
+        heading(2, QStringLiteral("4.3 Curva a S"));
+        text(QStringLiteral("Importo cumulato dei lavori eseguiti secondo il programma al più "
+                            "presto (in blu) e al più tardi (in arancio); la fascia tra le due "
+                            "curve contiene ogni andamento che rispetta le durate delle "
+                            "lavorazioni e la fine dei lavori. I punti numerati sono gli stati "
+                            "di avanzamento previsti."));
+        kind(Block::Kind::SCurve);
+        section(SectionPage::Portrait);
+    }
+    heading(1, QStringLiteral("5. Previsione degli stati di avanzamento lavori"));
+    if (amounts && !d.sal.empty()) {
+        text(QStringLiteral("Stati di avanzamento lavori (SAL) previsti %1; l'ultimo, alla fine "
+                            "dei lavori, comprende quanto resta. Per ciascuno la data, ultimo "
+                            "giorno dei lavori che comprende, e l'importo secondo il programma "
+                            "al più presto e al più tardi.")
+                 .arg(salRuleText(d.rule)));
+        table(salTable(d));
+    } else {
+        text(QStringLiteral("Nessuno stato di avanzamento previsto: i lavori non hanno importi."));
+    }
+    kind(Block::Kind::Signature);
+    return b;
+}
+
+std::vector<QString> signatureLines(const CronoprogrammaData& d)
+{
+    const QString place = d.report.titlePage[TitlePage::luogo].trimmed();
+    return {(place.isEmpty() ? QString() : place + QStringLiteral(", ")) + longItalianDate(d.date),
+            QStringLiteral("Il progettista"), d.report.office.designerName(),
+            QStringLiteral("(timbro e firma)"), kSignatureLine};
+}
+
+// --- .docx -----------------------------------------------------------------------------------
+
+void writeTable(DocumentWriter& w, const TableModel& t)
+{
+    const int headers = static_cast<int>(t.header.size());
+    const int rows = headers + static_cast<int>(t.rows.size());
+    const int table = w.addTable(rows, t.columns(), kTableSize);
+    int row = 1;
+    const auto put = [&](const QStringList& cells) {
+        for (int c = 0; c < cells.size(); ++c)
+            if (!cells[c].isEmpty())
+                w.setCellText(table, row, c + 1, cells[c]);
+        ++row;
+    };
+    for (const QStringList& cells : t.header)
+        put(cells);
+    for (const QStringList& cells : t.rows)
+        put(cells);
+    w.applyTableFormat(table, headers);
+    for (const int c : t.right) {
+        w.alignColumnRight(table, c);
+        w.fitColumnToContent(table, c);
+    }
+    w.addParagraph(QString(), 6);
+}
+
+} // namespace
+
+namespace {
+
+// Pictures of the document at the resolution of a printed page.
+constexpr double kPictureDpi = 200;
+
+QImage renderPicture(const std::function<void(QPainter&)>& paint, QSizeF units, QSizeF points)
+{
+    const double pixelsPerPoint = kPictureDpi / 72.0;
+    QImage image(std::max(1, static_cast<int>(std::ceil(points.width() * pixelsPerPoint))),
+                 std::max(1, static_cast<int>(std::ceil(points.height() * pixelsPerPoint))),
+                 QImage::Format_RGB32);
+    image.fill(Qt::white);
+    image.setDotsPerMeterX(static_cast<int>(std::lround(kPictureDpi / 0.0254)));
+    image.setDotsPerMeterY(image.dotsPerMeterX());
+    QPainter painter(&image);
+    painter.scale(image.width() / units.width(), image.height() / units.height());
+    paint(painter);
+    return image;
+}
+
+} // namespace
+
+QImage sCurveImage(const CronoprogrammaData& d, QSizeF points)
+{
+    const SCurvePicture s = layoutSCurve(d.amounts, d.sal);
+    return renderPicture([&s](QPainter& p) { paintSCurve(p, s); }, s.size, points);
+}
+
+namespace {
+
+// The S-curve on a landscape page under its heading: the text width, in its own proportions.
+constexpr double kLandscapeTextWidth = 728;
+QSizeF sCurvePoints()
+{
+    return {kLandscapeTextWidth, kLandscapeTextWidth * kSCurveHeight / kSCurveWidth};
+}
+
+} // namespace
+
+void buildCronoprogramma(DocumentWriter& w, const CronoprogrammaData& d)
+{
+    const ParagraphFormat body{6, 1.1, false, false};
+    const ParagraphFormat plain{};
+    const ParagraphFormat right{0, 1, false, true};
+    w.setFontName(kFont);
+    w.setFontSize(kBodySize);
+    w.setPageFooter(d.report.titlePage[TitlePage::progetto]);
+    for (const Block& b : documentBlocks(d)) {
+        switch (b.kind) {
+        case Block::Kind::Cover:
+            w.setParagraphFormat(plain);
+            for (const CoverLine& line : coverLines(d)) {
+                for (int i = 0; i < line.gapBefore; ++i)
+                    w.addParagraph(QString(), 12);
+                w.addParagraph(line.text, line.size);
+            }
+            break;
+        case Block::Kind::Section:
+            w.startSection(b.page);
+            break;
+        case Block::Kind::Heading:
+            w.setParagraphFormat(plain);
+            w.addHeading(b.text, b.level, b.level == 1 ? 16 : 13);
+            break;
+        case Block::Kind::Text:
+            w.setParagraphFormat(body);
+            w.addParagraph(b.text, kBodySize);
+            break;
+        case Block::Kind::Table:
+            w.setParagraphFormat(plain);
+            writeTable(w, b.table);
+            break;
+        case Block::Kind::Gantt: {
+            // Each sheet is drawn, put in and let go before the next: a chart of thousands of
+            // rows never stands whole in memory as pictures.
+            const std::vector<PlanPicture> sheets = ganttPictures(d.report);
+            for (size_t i = 0; i < sheets.size(); ++i) {
+                w.setParagraphFormat(plain);
+                w.addParagraph(QString(), 6);
+                if (const Outcome failed = w.insertPicture(
+                        renderPicture(*sheets[i].paint, sheets[i].units, sheets[i].points),
+                        sheets[i].points))
+                    w.typeText(failed->text);
+                if (sheets.size() > 1)
+                    w.addParagraph(QStringLiteral("Diagramma di Gantt, foglio %1 di %2")
+                                       .arg(i + 1)
+                                       .arg(sheets.size()),
+                                   8);
+            }
+            break;
+        }
+        case Block::Kind::SCurve:
+            w.setParagraphFormat(plain);
+            w.addParagraph(QString(), 6);
+            if (const Outcome failed =
+                    w.insertPicture(sCurveImage(d, sCurvePoints()), sCurvePoints()))
+                w.typeText(failed->text);
+            break;
+        case Block::Kind::Signature: {
+            const std::vector<QString> lines = signatureLines(d);
+            w.setParagraphFormat(plain);
+            w.addParagraph(QString(), kBodySize);
+            w.addParagraph(lines[0], kBodySize);
+            w.addParagraph(QString(), kBodySize);
+            w.setParagraphFormat(right);
+            for (size_t i = 1; i < lines.size(); ++i) {
+                if (i == lines.size() - 1) {
+                    w.addParagraph(QString(), kBodySize);
+                    w.addParagraph(QString(), kBodySize);
+                }
+                w.addParagraph(lines[i], kBodySize);
+            }
+            break;
+        }
+        }
+    }
+}
+
+// --- direct print ----------------------------------------------------------------------------
+
+namespace {
+
+// Pages in points inside the printable area (A4 less 5 mm a side): 2 cm of margin on the sheet,
+// room for the footer at the bottom.
+constexpr double kMargin = 42.5;
+constexpr double kPortraitWidth = 595.3 - 28.35 - 2 * kMargin;
+constexpr double kPortraitHeight = 841.9 - 28.35 - 2 * kMargin - 24;
+constexpr double kCellPadding = 3;
+constexpr int kTwipsPerPoint = 20;
+
+using Paint = std::shared_ptr<const std::function<void(QPainter&)>>;
+
+QFont printFont(double points, bool bold = false)
+{
+    return pictures::font(points, bold);
+}
+
+struct Pager
+{
+    std::vector<PrintPage> pages;
+    bool landscape = false;
+    double y = 0;
+    bool open = false;
+
+    double width() const { return landscape ? 841.9 - 28.35 - 2 * kMargin : kPortraitWidth; }
+    double height() const { return landscape ? 595.3 - 28.35 - 2 * kMargin - 24 : kPortraitHeight; }
+
+    void newPage()
+    {
+        PrintPage page;
+        page.landscape = landscape;
+        pages.push_back(std::move(page));
+        y = 0;
+        open = true;
+    }
+    void ensure(double room)
+    {
+        if (!open || (y > 0 && y + room > height()))
+            newPage();
+    }
+    void place(double h, const Paint& paint, double w = -1)
+    {
+        ensure(h);
+        if (w < 0)
+            w = width();
+        PrintItem item;
+        item.kind = PrintItem::Kind::Picture;
+        item.x = static_cast<int>(kMargin * kTwipsPerPoint);
+        item.y = static_cast<int>((kMargin + y) * kTwipsPerPoint);
+        item.x2 = item.x + static_cast<int>(w * kTwipsPerPoint);
+        item.y2 = item.y + static_cast<int>(h * kTwipsPerPoint);
+        item.picture = paint;
+        item.pictureSize = QSizeF(w, h);
+        pages.back().items.push_back(std::move(item));
+        y += h;
+    }
+};
+
+template <typename F> Paint paintWith(F f)
+{
+    return std::make_shared<const std::function<void(QPainter&)>>(std::move(f));
+}
+
+double textHeight(const QString& text, const QFont& font, double width)
+{
+    return QFontMetricsF(font)
+        .boundingRect(QRectF(0, 0, width, 1e6), Qt::TextWordWrap | Qt::AlignLeft, text)
+        .height();
+}
+
+void placeText(Pager& pager, const QString& text, double points, bool bold, double after,
+               Qt::Alignment align = Qt::AlignLeft, double keep = 0)
+{
+    const QFont font = printFont(points, bold);
+    const double width = pager.width();
+    const double h = textHeight(text, font, width) + after;
+    pager.ensure(h + keep);
+    pager.place(h, paintWith([text, font, width, align](QPainter& p) {
+                    p.setFont(font);
+                    p.setPen(Qt::black);
+                    p.drawText(QRectF(0, 0, width, 1e6), Qt::TextWordWrap | align, text);
+                }));
+}
+
+// Column widths for the page: number columns as wide as their longest text, the others share
+// what is left in proportion to theirs.
+std::vector<double> columnWidths(const TableModel& t, double width, const QFont& font,
+                                 const QFont& bold)
+{
+    const int n = t.columns();
+    std::vector<double> natural(n, 0);
+    std::vector<double> longestWord(n, 0);
+    const QFontMetricsF fm(font);
+    const QFontMetricsF fb(bold);
+    for (const QStringList& row : t.header)
+        for (int c = 0; c < n && c < row.size(); ++c)
+            for (const QString& word : row[c].split(QLatin1Char(' ')))
+                longestWord[c] = std::max(longestWord[c], fb.horizontalAdvance(word));
+    for (const QStringList& row : t.rows)
+        for (int c = 0; c < n && c < row.size(); ++c)
+            natural[c] = std::max(natural[c], fm.horizontalAdvance(row[c]));
+    std::vector<double> widths(n, 0);
+    double fixed = 0;
+    double flexible = 0;
+    for (int c = 0; c < n; ++c) {
+        const bool fit = std::find(t.right.begin(), t.right.end(), c + 1) != t.right.end();
+        natural[c] = std::max(natural[c], longestWord[c]) + 2 * kCellPadding + 1;
+        if (fit) {
+            widths[c] = natural[c];
+            fixed += widths[c];
+        } else {
+            flexible += natural[c];
+        }
+    }
+    const double rest = std::max(0.0, width - fixed);
+    for (int c = 0; c < n; ++c)
+        if (widths[c] == 0)
+            widths[c] = flexible > 0 ? rest * natural[c] / flexible : rest / n;
+    // Number columns wider than the page together are all narrowed alike.
+    double sum = 0;
+    for (double w : widths)
+        sum += w;
+    if (sum > width)
+        for (double& w : widths)
+            w *= width / sum;
+    return widths;
+}
+
+void placeTable(Pager& pager, const TableModel& t)
+{
+    const QFont font = printFont(kTableSize);
+    const QFont bold = printFont(kTableSize, true);
+    const std::vector<double> widths = columnWidths(t, pager.width(), font, bold);
+    const auto rowHeight = [&](const QStringList& cells, const QFont& f) {
+        double h = 0;
+        for (int c = 0; c < static_cast<int>(widths.size()) && c < cells.size(); ++c)
+            h = std::max(h, textHeight(cells[c], f, widths[c] - 2 * kCellPadding));
+        return std::max(h, QFontMetricsF(f).height()) + 2 * kCellPadding;
+    };
+    std::vector<double> headerHeights;
+    double header = 0;
+    for (const QStringList& cells : t.header) {
+        headerHeights.push_back(rowHeight(cells, bold));
+        header += headerHeights.back();
+    }
+    // Kept by value: the pages are painted after the table model is gone.
+    const auto right = [columns = t.right](int c) {
+        return std::find(columns.begin(), columns.end(), c + 1) != columns.end();
+    };
+    size_t first = 0;
+    while (first < t.rows.size()) {
+        // Rows that fit under the header on what is left of this page, at least one.
+        pager.ensure(header + rowHeight(t.rows[first], font));
+        double room = pager.height() - pager.y - header;
+        std::vector<double> heights;
+        size_t last = first;
+        while (last < t.rows.size()) {
+            const double h = rowHeight(t.rows[last], font);
+            if (!heights.empty() && h > room)
+                break;
+            heights.push_back(h);
+            room -= h;
+            ++last;
+        }
+        double total = header;
+        for (double h : heights)
+            total += h;
+        auto rows = std::make_shared<std::vector<QStringList>>(t.rows.begin() + first,
+                                                               t.rows.begin() + last);
+        const bool endsTable = last == t.rows.size();
+        pager.place(
+            total, paintWith([header = t.header, widths, headerHeights, heights, rows, font, bold,
+                              right, endsTable](QPainter& p) {
+                double y = 0;
+                const auto drawRow = [&](const QStringList& cells, double h, const QFont& f,
+                                         const QColor& fill, const QColor& ink) {
+                    double x = 0;
+                    p.fillRect(QRectF(0, y, std::accumulate(widths.begin(), widths.end(), 0.0), h),
+                               fill);
+                    p.setFont(f);
+                    p.setPen(ink);
+                    for (size_t c = 0; c < widths.size(); ++c) {
+                        if (static_cast<qsizetype>(c) < cells.size())
+                            p.drawText(
+                                QRectF(x + kCellPadding, y + kCellPadding,
+                                       widths[c] - 2 * kCellPadding, h - 2 * kCellPadding),
+                                Qt::TextWordWrap | Qt::AlignTop |
+                                    (right(static_cast<int>(c)) ? Qt::AlignRight : Qt::AlignLeft),
+                                cells[c]);
+                        x += widths[c];
+                    }
+                    p.setPen(QPen(QColor(200, 205, 215), 0.4));
+                    p.drawLine(QPointF(0, y + h), QPointF(x, y + h));
+                    y += h;
+                };
+                for (size_t i = 0; i < header.size(); ++i)
+                    drawRow(header[i], headerHeights[i], bold, QColor(31, 56, 100), Qt::white);
+                for (size_t i = 0; i < rows->size(); ++i) {
+                    const bool totalRow =
+                        endsTable && i + 1 == rows->size() &&
+                        (*rows)[i].join(QString()).contains(QStringLiteral("Totale"));
+                    drawRow((*rows)[i], heights[i], totalRow ? bold : font,
+                            i % 2 ? QColor(234, 239, 247) : Qt::white, Qt::black);
+                }
+            }));
+        first = last;
+        if (first < t.rows.size())
+            pager.newPage();
+    }
+    pager.y += 8;
+}
+
+void placePicture(Pager& pager, const Paint& paint, QSizeF units, const QString& caption)
+{
+    const double captionHeight = caption.isEmpty() ? 0 : 14;
+    const double room = pager.height() - pager.y - captionHeight - 4;
+    double scale = std::min(pager.width() / units.width(), room / units.height());
+    if (scale * units.height() < 0.5 * (pager.height() - captionHeight)) {
+        pager.newPage();
+        scale = std::min(pager.width() / units.width(),
+                         (pager.height() - captionHeight - 4) / units.height());
+    }
+    const QSizeF size = units * scale;
+    pager.place(size.height(), paintWith([paint, scale](QPainter& p) {
+                    p.scale(scale, scale);
+                    (*paint)(p);
+                }),
+                size.width());
+    if (!caption.isEmpty())
+        placeText(pager, caption, 8, false, 6);
+}
+
+} // namespace
+
+std::vector<PrintPage> layoutCronoprogramma(const CronoprogrammaData& d)
+{
+    Pager pager;
+    const auto blocks = documentBlocks(d);
+    for (size_t i = 0; i < blocks.size(); ++i) {
+        const Block& b = blocks[i];
+        switch (b.kind) {
+        case Block::Kind::Cover:
+            pager.newPage();
+            for (const CoverLine& line : coverLines(d)) {
+                pager.y += line.gapBefore * 16;
+                placeText(pager, line.text, line.size, line.bold, 4);
+            }
+            break;
+        case Block::Kind::Section:
+            pager.landscape = b.page == SectionPage::Landscape;
+            pager.open = false;
+            break;
+        case Block::Kind::Heading:
+            // A heading never stands alone at the foot of a page.
+            placeText(pager, b.text, b.level == 1 ? 16 : 13, true, 8, Qt::AlignLeft, 60);
+            break;
+        case Block::Kind::Text:
+            placeText(pager, b.text, 10, false, 6);
+            break;
+        case Block::Kind::Table:
+            placeTable(pager, b.table);
+            break;
+        case Block::Kind::Gantt: {
+            const std::vector<PlanPicture> sheets = ganttPictures(d.report);
+            for (size_t s = 0; s < sheets.size(); ++s)
+                placePicture(pager, sheets[s].paint, sheets[s].units,
+                             sheets.size() > 1 ? QStringLiteral("Diagramma di Gantt, foglio %1 "
+                                                                "di %2")
+                                                     .arg(s + 1)
+                                                     .arg(sheets.size())
+                                               : QString());
+            break;
+        }
+        case Block::Kind::SCurve: {
+            const auto curve =
+                std::make_shared<const SCurvePicture>(layoutSCurve(d.amounts, d.sal));
+            placePicture(pager, paintWith([curve](QPainter& p) { paintSCurve(p, *curve); }),
+                         curve->size, QString());
+            break;
+        }
+        case Block::Kind::Signature: {
+            const std::vector<QString> lines = signatureLines(d);
+            pager.ensure(160);
+            pager.y += 16;
+            placeText(pager, lines[0], 10, false, 18);
+            for (size_t l = 1; l < lines.size(); ++l) {
+                if (l == lines.size() - 1)
+                    pager.y += 24;
+                placeText(pager, lines[l], 10, false, 4, Qt::AlignRight);
+            }
+            break;
+        }
+        }
+    }
+    // Footers: the project on the left, "pagina N di M" on the right; the cover has none.
+    const int count = static_cast<int>(pager.pages.size());
+    const QString project = d.report.titlePage[TitlePage::progetto];
+    for (int i = 0; i < count; ++i) {
+        PrintPage& page = pager.pages[i];
+        page.number = i + 1;
+        if (i == 0)
+            continue;
+        const double bottom = (page.landscape ? 595.3 - 28.35 : 841.9 - 28.35) - kMargin + 6;
+        const double width = page.landscape ? 841.9 - 28.35 - 2 * kMargin : kPortraitWidth;
+        const QString footer = QStringLiteral("pagina %1 di %2").arg(i + 1).arg(count);
+        PrintItem item;
+        item.kind = PrintItem::Kind::Picture;
+        item.x = static_cast<int>(kMargin * kTwipsPerPoint);
+        item.y = static_cast<int>(bottom * kTwipsPerPoint);
+        item.x2 = item.x + static_cast<int>(width * kTwipsPerPoint);
+        item.y2 = item.y + 12 * kTwipsPerPoint;
+        item.pictureSize = QSizeF(width, 12);
+        item.picture = paintWith([project, footer, width](QPainter& p) {
+            p.setFont(printFont(8));
+            p.setPen(Qt::black);
+            p.drawText(QRectF(0, 0, width * 0.7, 12), Qt::AlignLeft | Qt::AlignVCenter,
+                       QFontMetricsF(p.font()).elidedText(project, Qt::ElideRight, width * 0.7));
+            p.drawText(QRectF(0, 0, width, 12), Qt::AlignRight | Qt::AlignVCenter, footer);
+        });
+        page.items.push_back(std::move(item));
+    }
+    return pager.pages;
+}
+
+Outcome printCronoprogrammaToPdf(const CronoprogrammaData& d, const QString& pdfPath)
+{
+    return writePagesToPdf(layoutCronoprogramma(d), pdfPath, kCronoprogrammaTitle);
+}
+
+} // namespace zant
