@@ -384,7 +384,8 @@ const CliCommand* findCommand(const QString& name, const QStringList& args)
     }
     for (const CliCommand* command :
          {&kCheckCommand, &kComputeCommand, &kGuideCommand, &kExportCommand, &kImportCommand,
-          &kDiagramCommand, &kGanttCommand, &kAmountsCommand, &kCalendarCommand, &kCronoprogrammaCommand}) {
+          &kDiagramCommand, &kGanttCommand, &kAmountsCommand, &kCalendarCommand,
+          &kCronoprogrammaCommand}) {
         if (name == QLatin1String(command->name))
             return command;
     }
