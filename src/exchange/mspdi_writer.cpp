@@ -115,9 +115,10 @@ private:
             day -= 1;
             clock = kDayEnd;
         } else {
-            clock = static_cast<int>(minutes < kMorningMinutes || (minutes == kMorningMinutes && end)
-                                         ? kMorningStart + minutes
-                                         : kAfternoonStart + minutes - kMorningMinutes);
+            clock =
+                static_cast<int>(minutes < kMorningMinutes || (minutes == kMorningMinutes && end)
+                                     ? kMorningStart + minutes
+                                     : kAfternoonStart + minutes - kMorningMinutes);
         }
         const QDate date = m_clock.dayDate(static_cast<qint64>(day));
         return QDateTime(date, QTime(clock / 60, clock % 60), Qt::UTC)
@@ -242,8 +243,8 @@ void writeCalendar(QXmlStreamWriter& xml)
 
 // A calendar of working days: the working week in 8-hour days, and each day off of the project's
 // span that falls on a working weekday (holidays, the patron's day, closures) as an exception.
-void writeWorkingCalendar(QXmlStreamWriter& xml, const ProjectCalendar& calendar,
-                          const QDate& from, const QDate& to)
+void writeWorkingCalendar(QXmlStreamWriter& xml, const ProjectCalendar& calendar, const QDate& from,
+                          const QDate& to)
 {
     const Weekdays week = calendar.countedWeek();
     xml.writeStartElement(QStringLiteral("Calendars"));
@@ -306,9 +307,8 @@ QByteArray writeMspdi(const Project& project, const ScheduleResults& r, const QS
         xml.writeTextElement(QStringLiteral("Title"), schemaName(title));
     xml.writeTextElement(QStringLiteral("ScheduleFromStart"), QStringLiteral("1"));
     const ProjectCalendar& calendar = project.calendar();
-    const WorkingTime clock = r.clock.isValid() && r.clock.start() == start
-                                  ? r.clock
-                                  : WorkingTime(calendar, start);
+    const WorkingTime clock =
+        r.clock.isValid() && r.clock.start() == start ? r.clock : WorkingTime(calendar, start);
     const Dating dating(clock, calendar.minutesPerDay);
     const double end = n > 0 ? r.earliest[n] : 0.0;
     xml.writeTextElement(QStringLiteral("StartDate"), dating.start(0));
@@ -324,8 +324,9 @@ QByteArray writeMspdi(const Project& project, const ScheduleResults& r, const QS
                                                                   ? QStringLiteral("17:00:00")
                                                                   : QStringLiteral("00:00:00"));
     xml.writeTextElement(QStringLiteral("MinutesPerDay"), QString::number(dating.minutesPerDay()));
-    xml.writeTextElement(QStringLiteral("MinutesPerWeek"),
-                         QString::number((dating.working() ? weekDays : 7) * dating.minutesPerDay()));
+    xml.writeTextElement(
+        QStringLiteral("MinutesPerWeek"),
+        QString::number((dating.working() ? weekDays : 7) * dating.minutesPerDay()));
     xml.writeTextElement(QStringLiteral("DaysPerMonth"),
                          dating.working() ? QStringLiteral("20") : QStringLiteral("30"));
     xml.writeTextElement(QStringLiteral("DurationFormat"), QString::number(dating.format()));
