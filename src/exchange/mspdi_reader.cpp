@@ -10,6 +10,7 @@
 #include <QHash>
 #include <QJsonArray>
 #include <QRegularExpression>
+#include <QTime>
 #include <QXmlStreamReader>
 
 #include <algorithm>
@@ -305,8 +306,10 @@ struct RawCalendar
 {
     QString uid;
     QString baseUid;
-    // By DayType 1..7 (Sunday..Saturday): whether the day is worked, when the calendar says.
+    // By DayType 1..7 (Sunday..Saturday): whether the day is worked, when the calendar says,
+    // and its working minutes when it lists its working times (0 when it does not).
     std::array<std::optional<bool>, 8> weekDays{};
+    std::array<int, 8> dayMinutes{};
     struct Exception
     {
         QString from;
@@ -357,6 +360,7 @@ private:
     void readAssignments();
     void readCalendars();
     void readTimePeriod(RawCalendar::Exception& exception);
+    int readWorkingTimes();
     // The project's calendar, what the report says of it, and what was left out of it.
     ProjectCalendar projectCalendar(int minutesPerDay, QStringList& report) const;
     bool failed() const { return !m_problem.isEmpty() || m_xml.hasError(); }
@@ -526,6 +530,37 @@ void MspdiReader::readTimePeriod(RawCalendar::Exception& exception)
     }
 }
 
+// The minutes of a day's working times; a time that ends at midnight ends at 24:00.
+int MspdiReader::readWorkingTimes()
+{
+    const auto minuteOf = [](const QString& text) -> std::optional<int> {
+        const QTime time = QTime::fromString(text.left(8), QStringLiteral("HH:mm:ss"));
+        if (!time.isValid())
+            return std::nullopt;
+        return time.hour() * 60 + time.minute();
+    };
+    int total = 0;
+    while (!failed() && m_xml.readNextStartElement()) {
+        if (m_xml.name() != QLatin1String("WorkingTime")) {
+            m_xml.skipCurrentElement();
+            continue;
+        }
+        std::optional<int> from;
+        std::optional<int> to;
+        while (!failed() && m_xml.readNextStartElement()) {
+            if (m_xml.name() == QLatin1String("FromTime"))
+                from = minuteOf(elementText());
+            else if (m_xml.name() == QLatin1String("ToTime"))
+                to = minuteOf(elementText());
+            else
+                m_xml.skipCurrentElement();
+        }
+        if (from && to)
+            total += (*to <= *from ? *to + 24 * 60 : *to) - *from;
+    }
+    return std::min(total, 24 * 60);
+}
+
 // Calendars: the week of each, with the exceptions written either as weekdays of type 0 with a
 // period (as Project 2003 and 2007 write them) or in a list of their own (2010 and later).
 void MspdiReader::readCalendars()
@@ -553,6 +588,7 @@ void MspdiReader::readCalendars()
                     QString type;
                     QString working;
                     RawCalendar::Exception exception;
+                    int minutes = 0;
                     while (!failed() && m_xml.readNextStartElement()) {
                         if (m_xml.name() == QLatin1String("DayType"))
                             type = elementText();
@@ -560,6 +596,8 @@ void MspdiReader::readCalendars()
                             working = elementText();
                         else if (m_xml.name() == QLatin1String("TimePeriod"))
                             readTimePeriod(exception);
+                        else if (m_xml.name() == QLatin1String("WorkingTimes"))
+                            minutes = readWorkingTimes();
                         else
                             m_xml.skipCurrentElement();
                     }
@@ -570,6 +608,7 @@ void MspdiReader::readCalendars()
                         continue;
                     if (day > 0) {
                         calendar.weekDays[day] = *works;
+                        calendar.dayMinutes[day] = minutes;
                     } else if (calendar.exceptions.size() < kMaxExceptions) {
                         exception.working = *works;
                         calendar.exceptions.push_back(exception);
@@ -632,17 +671,28 @@ ProjectCalendar MspdiReader::projectCalendar(int minutesPerDay, QStringList& rep
     if (chain.empty())
         return {};
     Weekdays week = 0;
+    // The working minutes of the working weekdays, when they are all the same.
+    std::optional<int> dayMinutes;
+    bool sameMinutes = true;
     for (int type = 1; type <= 7; ++type) {
         bool works = type != 1 && type != 7; // Monday to Friday, where no calendar says
+        int minutes = 0;
         for (const RawCalendar* c : chain) {
             if (c->weekDays[type]) {
                 works = *c->weekDays[type];
+                minutes = c->dayMinutes[type];
                 break;
             }
         }
-        if (works)
-            week |= weekdayBit(type == 1 ? 7 : type - 1);
+        if (!works)
+            continue;
+        week |= weekdayBit(type == 1 ? 7 : type - 1);
+        if (dayMinutes && *dayMinutes != minutes)
+            sameMinutes = false;
+        dayMinutes = minutes;
     }
+    if (sameMinutes && dayMinutes && *dayMinutes > 0)
+        minutesPerDay = *dayMinutes;
     std::vector<CalendarClosure> off;
     int recurring = 0;
     int workedExceptions = 0;
@@ -791,12 +841,14 @@ Result<ImportedProject> MspdiReader::build(const QDate& today)
             minutesPerDay = 480;
         }
     }
-    const WorkingTime time(minutesPerDay);
-    int workingTimeValues = 0; // durations and lags counted in working time
-    int elapsedValues = 0;     // and in elapsed time
     QStringList calendarLeftOut;
     const ProjectCalendar calendar =
         projectCalendar(static_cast<int>(std::lround(minutesPerDay)), calendarLeftOut);
+    // The other program lays a duration on the working hours of its calendar: a day of the
+    // project's calendar is as long as they are, whatever MinutesPerDay shows days as.
+    const WorkingTime time(calendar.workingDays ? calendar.minutesPerDay : minutesPerDay);
+    int workingTimeValues = 0; // durations and lags counted in working time
+    int elapsedValues = 0;     // and in elapsed time
 
     // A duration format as written, 7 (days) when absent; nothing when the format has no such.
     const auto formatOf = [](const QString& text) -> std::optional<int> {
