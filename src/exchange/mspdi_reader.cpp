@@ -361,8 +361,10 @@ private:
     void readCalendars();
     void readTimePeriod(RawCalendar::Exception& exception);
     int readWorkingTimes();
-    // The project's calendar, what the report says of it, and what was left out of it.
-    ProjectCalendar projectCalendar(int minutesPerDay, QStringList& report) const;
+    // The project's calendar of the file in working days, or calendar days when it works every
+    // day; its day is as long as its working times, or `minutesPerDay` (the file's
+    // MinutesPerDay) when it lists none. What was left out of it is added to `leftOut`.
+    ProjectCalendar projectCalendar(int minutesPerDay, QStringList& leftOut) const;
     bool failed() const { return !m_problem.isEmpty() || m_xml.hasError(); }
     std::optional<Message> readDocument();
     Result<ImportedProject> build(const QDate& today);
@@ -652,7 +654,7 @@ void MspdiReader::readCalendars()
     }
 }
 
-ProjectCalendar MspdiReader::projectCalendar(int minutesPerDay, QStringList& report) const
+ProjectCalendar MspdiReader::projectCalendar(int minutesPerDay, QStringList& leftOut) const
 {
     const auto find = [this](const QString& uid) -> const RawCalendar* {
         for (const RawCalendar& c : m_calendars)
@@ -730,18 +732,18 @@ ProjectCalendar MspdiReader::projectCalendar(int minutesPerDay, QStringList& rep
             merged.push_back(span);
     }
     if (merged.size() > static_cast<std::size_t>(kMaxClosures)) {
-        report << QStringLiteral("Eccezioni del calendario oltre le prime %1: %2.")
-                      .arg(kMaxClosures)
-                      .arg(merged.size() - kMaxClosures);
+        leftOut << QStringLiteral("Eccezioni del calendario oltre le prime %1: %2.")
+                       .arg(kMaxClosures)
+                       .arg(merged.size() - kMaxClosures);
         merged.resize(kMaxClosures);
     }
     for (CalendarClosure& span : merged)
         span.description = QStringLiteral("giorno non lavorativo");
     if (recurring > 0)
-        report << QStringLiteral("Eccezioni ricorrenti del calendario: %1.").arg(recurring);
+        leftOut << QStringLiteral("Eccezioni ricorrenti del calendario: %1.").arg(recurring);
     if (workedExceptions > 0)
-        report << QStringLiteral("Giorni lavorativi straordinari del calendario: %1.")
-                      .arg(workedExceptions);
+        leftOut << QStringLiteral("Giorni lavorativi straordinari del calendario: %1.")
+                       .arg(workedExceptions);
     return workingDayCalendar(week, std::move(merged), minutesPerDay);
 }
 

@@ -275,6 +275,8 @@ private slots:
     {
         QTest::addColumn<QByteArray>("head");
         QTest::addColumn<QStringList>("finishes");
+        QTest::addColumn<int>("hours");           // working hours of a day of the calendar
+        QTest::addColumn<QString>("notImported"); // the line the report adds, if any
         const QByteArray open = "<CalendarUID>1</CalendarUID><Calendars><Calendar><UID>1</UID>"
                                 "<BaseCalendarUID>-1</BaseCalendarUID>";
         const QStringList mondayToFriday{"A 2027-03-05", "B 2027-03-12", "C 2027-03-16"};
@@ -283,7 +285,7 @@ private slots:
                    "<Exceptions><Exception><TimePeriod><FromDate>2027-03-08T00:00:00</FromDate>"
                    "<ToDate>2027-03-09T23:59:00</ToDate></TimePeriod><Type>1</Type>"
                    "<DayWorking>0</DayWorking></Exception></Exceptions></Calendar></Calendars>"
-            << mondayToFriday;
+            << mondayToFriday << 8 << QString();
         QTest::newRow("exceptions as weekdays of type 0, ending at midnight")
             << open +
                    QByteArray(kWeekdays).replace(
@@ -292,34 +294,52 @@ private slots:
                        "<FromDate>2027-03-08T00:00:00</FromDate><ToDate>2027-03-10T00:00:00"
                        "</ToDate></TimePeriod></WeekDay></WeekDays>") +
                    "</Calendar></Calendars>"
-            << mondayToFriday;
+            << mondayToFriday << 8 << QString();
         QTest::newRow("the week from the base calendar")
             << "<CalendarUID>2</CalendarUID><Calendars><Calendar><UID>1</UID>" + kWeekdays +
                    "</Calendar><Calendar><UID>2</UID><BaseCalendarUID>1</BaseCalendarUID>"
                    "<Exceptions><Exception><TimePeriod><FromDate>2027-03-08T00:00:00</FromDate>"
                    "<ToDate>2027-03-09T23:59:00</ToDate></TimePeriod><DayWorking>0</DayWorking>"
                    "</Exception></Exceptions></Calendar></Calendars>"
-            << mondayToFriday;
+            << mondayToFriday << 8 << QString();
+        QTest::newRow("days of 7 working hours, whatever MinutesPerDay says")
+            << "<MinutesPerDay>480</MinutesPerDay>" + open +
+                   QByteArray(kWeekdays).replace(
+                       "<DayWorking>1</DayWorking>",
+                       "<DayWorking>1</DayWorking><WorkingTimes><WorkingTime><FromTime>08:00:00"
+                       "</FromTime><ToTime>12:00:00</ToTime></WorkingTime><WorkingTime>"
+                       "<FromTime>13:00:00</FromTime><ToTime>16:00:00</ToTime></WorkingTime>"
+                       "</WorkingTimes>") +
+                   "<Exceptions><Exception><TimePeriod><FromDate>2027-03-08T00:00:00</FromDate>"
+                   "<ToDate>2027-03-09T23:59:00</ToDate></TimePeriod><DayWorking>0</DayWorking>"
+                   "</Exception></Exceptions></Calendar></Calendars>"
+            << mondayToFriday << 7 << QString();
         QTest::newRow("Saturday worked, no exception")
             << open +
                    QByteArray(kWeekdays).replace("<DayType>7</DayType><DayWorking>0",
                                                  "<DayType>7</DayType><DayWorking>1") +
                    "</Calendar></Calendars>"
-            << QStringList{"A 2027-03-05", "B 2027-03-09", "C 2027-03-11"};
+            << QStringList{"A 2027-03-05", "B 2027-03-09", "C 2027-03-11"} << 8 << QString();
         QTest::newRow("a recurring exception is left out")
             << open + kWeekdays +
                    "<Exceptions><Exception><TimePeriod><FromDate>2027-03-08T00:00:00</FromDate>"
                    "<ToDate>2030-03-08T23:59:00</ToDate></TimePeriod><Type>2</Type>"
                    "<DayWorking>0</DayWorking></Exception></Exceptions></Calendar></Calendars>"
-            << QStringList{"A 2027-03-05", "B 2027-03-10", "C 2027-03-12"};
+            << QStringList{"A 2027-03-05", "B 2027-03-10", "C 2027-03-12"} << 8
+            << "Eccezioni ricorrenti del calendario: 1.";
     }
     void importedCalendarGivesStoredFinishes()
     {
         QFETCH(QByteArray, head);
         QFETCH(QStringList, finishes);
+        QFETCH(int, hours);
+        QFETCH(QString, notImported);
+        const auto duration = [hours](int days) {
+            return "PT" + QByteArray::number(days * hours) + "H";
+        };
         const auto read =
-            parseMspdi(document(task(1, "A", "PT40H") + task(2, "B", "PT24H", link(1)) +
-                                    task(3, "C", "PT16H", link(2)),
+            parseMspdi(document(task(1, "A", duration(5)) + task(2, "B", duration(3), link(1)) +
+                                    task(3, "C", duration(2), link(2)),
                                 head),
                        "cal.xml", kToday);
         QVERIFY2(read.ok(), read.ok() ? "" : qPrintable(read.error().text));
@@ -331,8 +351,10 @@ private slots:
                 << t.name + ' ' +
                        lastWorkingDay(s, s.earliest[t.startEvent], t.days).toString(Qt::ISODate);
         QCOMPARE(computed, finishes);
+        QCOMPARE(read.value().project.calendar().minutesPerDay, hours * 60);
         QVERIFY(describeImport(read.value().report)
                     .contains("Calendario del file: giorni lavorativi (lun,mar,mer,gio,ven"));
+        QCOMPARE(read.value().report.notImported.join('|'), notImported);
     }
 
     // A calendar that works every day, or none at all, leaves the project in calendar days.
