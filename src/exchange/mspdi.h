@@ -17,10 +17,14 @@
 
 namespace zant {
 
-// Microsoft Project XML (MSPDI). The program's days are consecutive calendar days, so every
-// duration is written as elapsed days (DurationFormat 8, 24 hours a day, every day) on a project
-// calendar that works 24 hours a day, 7 days a week (MinutesPerDay 1440): the other program
-// stretches nothing over weekends and gives the same dates.
+// Microsoft Project XML (MSPDI). A project of calendar days has every duration written as
+// elapsed days (DurationFormat 8, 24 hours a day, every day) on a project calendar that works
+// 24 hours a day, 7 days a week (MinutesPerDay 1440): the other program stretches nothing over
+// weekends and gives the same dates. A project whose calendar skips days has it written as the
+// project calendar: its working week in days of 08:00-12:00 and 13:00-17:00, and each day off of
+// the project's span (holidays, the patron's day, closures) as an exception; durations are in
+// working days (DurationFormat 7) of the calendar's MinutesPerDay, and a task runs from the
+// morning of its first working day to the evening of its last.
 
 // Each event becomes a milestone "Evento N: <description>", each activity a task named as the
 // activity (its own name, or the description of the event it leads to) that follows the
@@ -53,6 +57,9 @@ struct MspdiImportReport
     QStringList leftOut;        // what was left out, one line each
     QStringList notImported;    // what the event network does not hold, one line each
     QStringList approximated;   // what it represents less strictly than the file, one line each
+    // The working calendar taken from the file, in one line; empty when the project counts
+    // calendar days.
+    QString calendar;
 };
 
 // The report as the data window and zant-cli show it, lines joined by CR.
@@ -85,7 +92,10 @@ struct ImportedProject
 // with events of their own. Left out, and said in the report: inactive tasks, the project's own
 // row (UID 0), blank rows, tasks of other projects and the links through them; not imported:
 // constraints, deadlines, actual dates and resources. A milestone may leave out its duration.
-// Durations and lags are turned into days by their format (WorkingTime). Refused with every
+// Durations and lags are turned into days by their format (WorkingTime). The project's calendar
+// (CalendarUID, with the base calendars it derives from) becomes the project's: its working
+// weekdays and its days off, written either way the format allows; a calendar that works every
+// day, with no day off, leaves the project in calendar days. Refused with every
 // problem found (up to 50, then their count), each naming the task's ID, UID and name and the
 // link's type: a start date, duration, format or flag that cannot be read, a lead the event
 // network cannot represent, a cycle, what the event network or the data file cannot hold. A

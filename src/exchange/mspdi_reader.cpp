@@ -10,10 +10,13 @@
 #include <QHash>
 #include <QJsonArray>
 #include <QRegularExpression>
+#include <QTime>
 #include <QXmlStreamReader>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <numeric>
 #include <optional>
 
 namespace zant {
@@ -228,9 +231,8 @@ QString xmlProblem(const QXmlStreamReader& xml)
 }
 
 // Working time as the program's days. The elapsed formats count 24 hours a day; the others count
-// the file's working day (MinutesPerDay) as one day, as if every day of the calendar were worked:
-// the project calendar, with its days off, is meant to take its place here, for durations and
-// lags alike.
+// the file's working day (MinutesPerDay) as one day: a day of the project's calendar when the
+// file's calendar has days off, a calendar day when it works every day.
 class WorkingTime final
 {
 public:
@@ -299,6 +301,34 @@ QString nameList(const QStringList& names)
     return shown.isEmpty() ? last : shown.join(QStringLiteral(", ")) + QStringLiteral(" e ") + last;
 }
 
+// A calendar as written: its weekdays and its exceptions, resolved once every calendar is read.
+struct RawCalendar
+{
+    QString uid;
+    QString baseUid;
+    // By DayType 1..7 (Sunday..Saturday): whether the day is worked, when the calendar says,
+    // and its working minutes when it lists its working times (0 when it does not).
+    std::array<std::optional<bool>, 8> weekDays{};
+    std::array<int, 8> dayMinutes{};
+    struct Exception
+    {
+        QString from;
+        QString to;
+        bool working = false;
+        bool recurring = false; // repeats by a rule, which is not read
+    };
+    std::vector<Exception> exceptions;
+};
+
+// The last day of an exception's period: a period that ends at midnight ends with the day before.
+QDate lastDayOf(const QString& text, const QDate& first)
+{
+    const QDate day = parseDateTime(text);
+    if (day.isValid() && day > first && text.contains(QLatin1String("T00:00:00")))
+        return day.addDays(-1);
+    return day;
+}
+
 class MspdiReader final
 {
 public:
@@ -328,6 +358,13 @@ private:
     void readLink(RawTask& task);
     void readResources();
     void readAssignments();
+    void readCalendars();
+    void readTimePeriod(RawCalendar::Exception& exception);
+    int readWorkingTimes();
+    // The project's calendar of the file in working days, or calendar days when it works every
+    // day; its day is as long as its working times, or `minutesPerDay` (the file's
+    // MinutesPerDay) when it lists none. What was left out of it is added to `leftOut`.
+    ProjectCalendar projectCalendar(int minutesPerDay, QStringList& leftOut) const;
     bool failed() const { return !m_problem.isEmpty() || m_xml.hasError(); }
     std::optional<Message> readDocument();
     Result<ImportedProject> build(const QDate& today);
@@ -338,6 +375,8 @@ private:
     QString m_title;
     std::optional<QString> m_startDate;
     QString m_minutesPerDay;
+    QString m_calendarUid;
+    std::vector<RawCalendar> m_calendars;
     std::vector<RawTask> m_tasks;
     int m_resources = 0;
     int m_assignments = 0;
@@ -481,6 +520,233 @@ void MspdiReader::readAssignments()
     }
 }
 
+void MspdiReader::readTimePeriod(RawCalendar::Exception& exception)
+{
+    while (!failed() && m_xml.readNextStartElement()) {
+        if (m_xml.name() == QLatin1String("FromDate"))
+            exception.from = elementText();
+        else if (m_xml.name() == QLatin1String("ToDate"))
+            exception.to = elementText();
+        else
+            m_xml.skipCurrentElement();
+    }
+}
+
+// The minutes of a day's working times; a time that ends at midnight ends at 24:00.
+int MspdiReader::readWorkingTimes()
+{
+    const auto minuteOf = [](const QString& text) -> std::optional<int> {
+        const QTime time = QTime::fromString(text.left(8), QStringLiteral("HH:mm:ss"));
+        if (!time.isValid())
+            return std::nullopt;
+        return time.hour() * 60 + time.minute();
+    };
+    int total = 0;
+    while (!failed() && m_xml.readNextStartElement()) {
+        if (m_xml.name() != QLatin1String("WorkingTime")) {
+            m_xml.skipCurrentElement();
+            continue;
+        }
+        std::optional<int> from;
+        std::optional<int> to;
+        while (!failed() && m_xml.readNextStartElement()) {
+            if (m_xml.name() == QLatin1String("FromTime"))
+                from = minuteOf(elementText());
+            else if (m_xml.name() == QLatin1String("ToTime"))
+                to = minuteOf(elementText());
+            else
+                m_xml.skipCurrentElement();
+        }
+        if (from && to)
+            total += (*to <= *from ? *to + 24 * 60 : *to) - *from;
+    }
+    return std::min(total, 24 * 60);
+}
+
+// Calendars: the week of each, with the exceptions written either as weekdays of type 0 with a
+// period (as Project 2003 and 2007 write them) or in a list of their own (2010 and later).
+void MspdiReader::readCalendars()
+{
+    constexpr std::size_t kMaxCalendars = 10'000;
+    constexpr std::size_t kMaxExceptions = 100'000;
+    while (!failed() && m_xml.readNextStartElement()) {
+        if (m_xml.name() != QLatin1String("Calendar") || m_calendars.size() >= kMaxCalendars) {
+            m_xml.skipCurrentElement();
+            continue;
+        }
+        RawCalendar calendar;
+        while (!failed() && m_xml.readNextStartElement()) {
+            const auto name = m_xml.name();
+            if (name == QLatin1String("UID")) {
+                calendar.uid = elementText();
+            } else if (name == QLatin1String("BaseCalendarUID")) {
+                calendar.baseUid = elementText();
+            } else if (name == QLatin1String("WeekDays")) {
+                while (!failed() && m_xml.readNextStartElement()) {
+                    if (m_xml.name() != QLatin1String("WeekDay")) {
+                        m_xml.skipCurrentElement();
+                        continue;
+                    }
+                    QString type;
+                    QString working;
+                    RawCalendar::Exception exception;
+                    int minutes = 0;
+                    while (!failed() && m_xml.readNextStartElement()) {
+                        if (m_xml.name() == QLatin1String("DayType"))
+                            type = elementText();
+                        else if (m_xml.name() == QLatin1String("DayWorking"))
+                            working = elementText();
+                        else if (m_xml.name() == QLatin1String("TimePeriod"))
+                            readTimePeriod(exception);
+                        else if (m_xml.name() == QLatin1String("WorkingTimes"))
+                            minutes = readWorkingTimes();
+                        else
+                            m_xml.skipCurrentElement();
+                    }
+                    bool ok = false;
+                    const int day = type.toInt(&ok);
+                    const auto works = parseFlag(working);
+                    if (!ok || !works || day < 0 || day > 7)
+                        continue;
+                    if (day > 0) {
+                        calendar.weekDays[day] = *works;
+                        calendar.dayMinutes[day] = minutes;
+                    } else if (calendar.exceptions.size() < kMaxExceptions) {
+                        exception.working = *works;
+                        calendar.exceptions.push_back(exception);
+                    }
+                }
+            } else if (name == QLatin1String("Exceptions")) {
+                while (!failed() && m_xml.readNextStartElement()) {
+                    if (m_xml.name() != QLatin1String("Exception")) {
+                        m_xml.skipCurrentElement();
+                        continue;
+                    }
+                    RawCalendar::Exception exception;
+                    QString working;
+                    while (!failed() && m_xml.readNextStartElement()) {
+                        const auto field = m_xml.name();
+                        if (field == QLatin1String("TimePeriod")) {
+                            readTimePeriod(exception);
+                        } else if (field == QLatin1String("DayWorking")) {
+                            working = elementText();
+                        } else if (field == QLatin1String("Type") ||
+                                   field == QLatin1String("Period")) {
+                            // Type 1 with a period of 1 is every day of the span.
+                            const QString value = elementText();
+                            exception.recurring |= !value.isEmpty() && value != QLatin1String("1");
+                        } else if (field == QLatin1String("DaysOfWeek")) {
+                            exception.recurring = true;
+                            m_xml.skipCurrentElement();
+                        } else {
+                            m_xml.skipCurrentElement();
+                        }
+                    }
+                    exception.working = parseFlag(working).value_or(false);
+                    if (calendar.exceptions.size() < kMaxExceptions)
+                        calendar.exceptions.push_back(exception);
+                }
+            } else {
+                m_xml.skipCurrentElement();
+            }
+        }
+        m_calendars.push_back(std::move(calendar));
+    }
+}
+
+ProjectCalendar MspdiReader::projectCalendar(int minutesPerDay, QStringList& leftOut) const
+{
+    const auto find = [this](const QString& uid) -> const RawCalendar* {
+        for (const RawCalendar& c : m_calendars)
+            if (!uid.isEmpty() && c.uid == uid)
+                return &c;
+        return nullptr;
+    };
+    // The calendar and the base calendars it derives from, nearest first.
+    std::vector<const RawCalendar*> chain;
+    for (const RawCalendar* c = find(m_calendarUid); c && chain.size() < m_calendars.size();
+         c = find(c->baseUid)) {
+        if (std::find(chain.begin(), chain.end(), c) != chain.end())
+            break;
+        chain.push_back(c);
+    }
+    if (chain.empty())
+        return {};
+    Weekdays week = 0;
+    // The working minutes of the working weekdays, when they are all the same.
+    std::optional<int> dayMinutes;
+    bool sameMinutes = true;
+    for (int type = 1; type <= 7; ++type) {
+        bool works = type != 1 && type != 7; // Monday to Friday, where no calendar says
+        int minutes = 0;
+        for (const RawCalendar* c : chain) {
+            if (c->weekDays[type]) {
+                works = *c->weekDays[type];
+                minutes = c->dayMinutes[type];
+                break;
+            }
+        }
+        if (!works)
+            continue;
+        week |= weekdayBit(type == 1 ? 7 : type - 1);
+        if (dayMinutes && *dayMinutes != minutes)
+            sameMinutes = false;
+        dayMinutes = minutes;
+    }
+    if (sameMinutes && dayMinutes && *dayMinutes > 0)
+        minutesPerDay = *dayMinutes;
+    std::vector<CalendarClosure> off;
+    int recurring = 0;
+    int workedExceptions = 0;
+    for (const RawCalendar* c : chain) {
+        for (const RawCalendar::Exception& e : c->exceptions) {
+            if (e.recurring) {
+                ++recurring;
+                continue;
+            }
+            const QDate first = parseDateTime(e.from);
+            const QDate last = e.to.isEmpty() ? first : lastDayOf(e.to, first);
+            if (!first.isValid() || !last.isValid() || last < first || last < firstAllowedDate() ||
+                first > lastAllowedDate())
+                continue;
+            if (e.working) {
+                ++workedExceptions;
+                continue;
+            }
+            off.push_back({std::max(first, firstAllowedDate()), std::min(last, lastAllowedDate()),
+                           QString()});
+        }
+    }
+    if (week == kEveryDay && off.empty())
+        return {}; // every day worked: calendar days
+    if (week == 0)
+        week = kMondayToFriday;
+    std::sort(off.begin(), off.end(),
+              [](const CalendarClosure& a, const CalendarClosure& b) { return a.first < b.first; });
+    // Overlapping and adjacent spans as one.
+    std::vector<CalendarClosure> merged;
+    for (const CalendarClosure& span : off) {
+        if (!merged.empty() && span.first <= merged.back().last.addDays(1))
+            merged.back().last = std::max(merged.back().last, span.last);
+        else
+            merged.push_back(span);
+    }
+    if (merged.size() > static_cast<std::size_t>(kMaxClosures)) {
+        leftOut << QStringLiteral("Eccezioni del calendario oltre le prime %1: %2.")
+                       .arg(kMaxClosures)
+                       .arg(merged.size() - kMaxClosures);
+        merged.resize(kMaxClosures);
+    }
+    for (CalendarClosure& span : merged)
+        span.description = QStringLiteral("giorno non lavorativo");
+    if (recurring > 0)
+        leftOut << QStringLiteral("Eccezioni ricorrenti del calendario: %1.").arg(recurring);
+    if (workedExceptions > 0)
+        leftOut << QStringLiteral("Giorni lavorativi straordinari del calendario: %1.")
+                       .arg(workedExceptions);
+    return workingDayCalendar(week, std::move(merged), minutesPerDay);
+}
+
 std::optional<Message> MspdiReader::readDocument()
 {
     // The root element, refusing any document type declaration: no entity is ever expanded and
@@ -509,6 +775,10 @@ std::optional<Message> MspdiReader::readDocument()
             m_startDate = elementText();
         } else if (name == QLatin1String("MinutesPerDay")) {
             m_minutesPerDay = elementText();
+        } else if (name == QLatin1String("CalendarUID")) {
+            m_calendarUid = elementText();
+        } else if (name == QLatin1String("Calendars")) {
+            readCalendars();
         } else if (name == QLatin1String("Tasks")) {
             while (!failed() && m_xml.readNextStartElement()) {
                 if (m_xml.name() == QLatin1String("Task"))
@@ -573,8 +843,14 @@ Result<ImportedProject> MspdiReader::build(const QDate& today)
             minutesPerDay = 480;
         }
     }
-    const WorkingTime time(minutesPerDay);
+    QStringList calendarLeftOut;
+    const ProjectCalendar calendar =
+        projectCalendar(static_cast<int>(std::lround(minutesPerDay)), calendarLeftOut);
+    // The other program lays a duration on the working hours of its calendar: a day of the
+    // project's calendar is as long as they are, whatever MinutesPerDay shows days as.
+    const WorkingTime time(calendar.workingDays ? calendar.minutesPerDay : minutesPerDay);
     int workingTimeValues = 0; // durations and lags counted in working time
+    int elapsedValues = 0;     // and in elapsed time
 
     // A duration format as written, 7 (days) when absent; nothing when the format has no such.
     const auto formatOf = [](const QString& text) -> std::optional<int> {
@@ -734,8 +1010,8 @@ Result<ImportedProject> MspdiReader::build(const QDate& today)
             continue;
         } else {
             days = time.days(*hours * 60, *format);
-            if (days > 0 && !isElapsedFormat(*format))
-                ++workingTimeValues;
+            if (days > 0)
+                ++(isElapsedFormat(*format) ? elapsedValues : workingTimeValues);
         }
         if (!(days >= 0) || days > kMaxImportedDays) {
             problems << QStringLiteral("%1: la durata è fuori dei limiti.").arg(ref);
@@ -848,8 +1124,8 @@ Result<ImportedProject> MspdiReader::build(const QDate& today)
                 lag = lagTenths / 1000 * rawDays[pred];
             } else {
                 lag = time.days(lagTenths / 10, *lagFormat);
-                if (lag != 0 && !isElapsedFormat(*lagFormat))
-                    ++workingTimeValues;
+                if (lag != 0)
+                    ++(isElapsedFormat(*lagFormat) ? elapsedValues : workingTimeValues);
             }
             if (std::abs(lag) > kMaxImportedDays) {
                 problems << QStringLiteral("%1: il ritardo è fuori dei limiti.").arg(pair);
@@ -876,6 +1152,7 @@ Result<ImportedProject> MspdiReader::build(const QDate& today)
 
     Project project = std::move(network.project);
     project.setStartDateText(formatDate(start));
+    project.setCalendar(calendar);
     TitlePage titlePage;
     titlePage[TitlePage::progetto] = storableDescription(m_title);
     auto reopened = asReopened(project, titlePage);
@@ -972,7 +1249,22 @@ Result<ImportedProject> MspdiReader::build(const QDate& today)
         report.notImported << QStringLiteral("Risorse (%1) e loro assegnazioni (%2).")
                                   .arg(m_resources)
                                   .arg(m_assignments);
-    if (workingTimeValues > 0)
+    if (calendar.workingDays) {
+        const int daysOff = std::accumulate(
+            calendar.closures.begin(), calendar.closures.end(), qint64{0},
+            [](qint64 sum, const CalendarClosure& c) { return sum + c.first.daysTo(c.last) + 1; });
+        report.calendar = QStringLiteral("Calendario del file: giorni lavorativi (%1), %2 ore al "
+                                         "giorno, %3 giorni di eccezione non lavorativi.")
+                              .arg(weekdayList(calendar.workingWeek))
+                              .arg(formatDays(calendar.minutesPerDay / 60.0))
+                              .arg(daysOff);
+        report.notImported += calendarLeftOut;
+        if (elapsedValues > 0)
+            report.approximated << QStringLiteral("%1 durate e ritardi in tempo trascorso (giorni "
+                                                  "di calendario), contati come giorni "
+                                                  "lavorativi.")
+                                       .arg(elapsedValues);
+    } else if (workingTimeValues > 0)
         report.approximated << QStringLiteral("%1 durate e ritardi in tempo lavorativo, contati "
                                               "come giorni di calendario di %2 ore lavorative: il "
                                               "calendario del progetto (giorni non lavorativi) "
@@ -1035,6 +1327,8 @@ QString describeImport(const MspdiImportReport& r)
     lines << QStringLiteral("Nomi delle attività conservati: %1 su %2.")
                  .arg(r.namesKept)
                  .arg(r.activityTasks + r.milestones);
+    if (!r.calendar.isEmpty())
+        lines << r.calendar;
     const auto section = [&](const QString& title, const QStringList& items) {
         if (items.isEmpty())
             return;
@@ -1054,7 +1348,7 @@ QJsonObject importReportJson(const MspdiImportReport& r)
 {
     const auto texts = [](const QStringList& items) { return QJsonArray::fromStringList(items); };
     const auto links = [&r](TaskLinkType type) { return r.links[static_cast<std::size_t>(type)]; };
-    return QJsonObject{
+    QJsonObject json{
         {QStringLiteral("tasksRead"), r.tasksRead},
         {QStringLiteral("activityTasks"), r.activityTasks},
         {QStringLiteral("milestones"), r.milestones},
@@ -1076,6 +1370,9 @@ QJsonObject importReportJson(const MspdiImportReport& r)
         {QStringLiteral("notImported"), texts(r.notImported)},
         {QStringLiteral("approximated"), texts(r.approximated)},
     };
+    if (!r.calendar.isEmpty())
+        json.insert(QStringLiteral("calendar"), r.calendar);
+    return json;
 }
 
 } // namespace zant

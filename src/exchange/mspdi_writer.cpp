@@ -8,13 +8,24 @@
 #include <QDateTime>
 #include <QXmlStreamWriter>
 
+#include <algorithm>
+#include <bit>
 #include <cmath>
+#include <utility>
+#include <vector>
 
 namespace zant {
 
 namespace {
 
 constexpr int kElapsedDaysFormat = 8;
+constexpr int kWorkingDaysFormat = 7;
+// The working day of a working-day calendar: 08:00-12:00 and 13:00-17:00.
+constexpr int kMorningStart = 8 * 60;
+constexpr int kMorningMinutes = 4 * 60;
+constexpr int kAfternoonStart = 13 * 60;
+constexpr int kDayEnd = 17 * 60;
+constexpr int kWorkedMinutes = 8 * 60;
 // The longest task name and project title the format's schema allows.
 constexpr qsizetype kMaxNameLength = 512;
 
@@ -47,25 +58,82 @@ QString dateTimeText(const QDate& start, double days)
     return at.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss"));
 }
 
-QString durationText(double days)
+QString durationText(double days, int minutesPerDay)
 {
-    const long long seconds = std::llround(std::max(0.0, days) * 86400.0);
+    const long long seconds = std::llround(std::max(0.0, days) * minutesPerDay * 60.0);
     return QStringLiteral("PT%1H%2M%3S")
         .arg(seconds / 3600)
         .arg(seconds / 60 % 60)
         .arg(seconds % 60);
 }
 
-// Slack in tenths of a minute.
-QString slackText(double days)
+// How times in the program's days become the other program's dates and durations. On calendar
+// days a day is 24 hours of every day; on working days it is one working day of the calendar,
+// worked 08:00-12:00 and 13:00-17:00, and a time falls on the working day its whole part counts
+// to, its fraction spread over the worked hours.
+class Dating final
 {
-    return QString::number(std::llround((isZeroFloat(days) ? 0.0 : days) * 14400.0));
-}
+public:
+    Dating(const WorkingTime& clock, int minutesPerDay)
+        : m_clock(clock), m_working(clock.isValid() && !clock.plain()),
+          m_minutesPerDay(m_working ? minutesPerDay : mspdi::kMinutesPerCalendarDay)
+    {
+    }
+
+    bool working() const { return m_working; }
+    int minutesPerDay() const { return m_minutesPerDay; }
+    int format() const { return m_working ? kWorkingDaysFormat : kElapsedDaysFormat; }
+
+    // When something that begins at `time` begins.
+    QString start(double time) const { return at(time, false); }
+    // When something that ends at `time` ends: a whole time ends with the close of the working
+    // day before it, as the other program ends a task at 17:00 rather than at the next morning.
+    QString finish(double time) const { return at(time, true); }
+    QString duration(double days) const { return durationText(days, m_minutesPerDay); }
+    // Slack in tenths of a minute.
+    QString slack(double days) const
+    {
+        return QString::number(
+            std::llround((isZeroFloat(days) ? 0.0 : days) * m_minutesPerDay * 10.0));
+    }
+
+private:
+    QString at(double time, bool end) const
+    {
+        if (!m_working)
+            return dateTimeText(m_clock.start(), time);
+        double day = std::floor(time);
+        // The fraction in whole minutes of the worked day, rounded as the elapsed export rounds
+        // to the second.
+        long long minutes = std::llround((time - day) * kWorkedMinutes);
+        if (minutes >= kWorkedMinutes) {
+            day += 1;
+            minutes = 0;
+        }
+        int clock = 0;
+        if (minutes == 0 && end && time > 0) {
+            day -= 1;
+            clock = kDayEnd;
+        } else {
+            clock =
+                static_cast<int>(minutes < kMorningMinutes || (minutes == kMorningMinutes && end)
+                                     ? kMorningStart + minutes
+                                     : kAfternoonStart + minutes - kMorningMinutes);
+        }
+        const QDate date = m_clock.dayDate(static_cast<qint64>(day));
+        return QDateTime(date, QTime(clock / 60, clock % 60), Qt::UTC)
+            .toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss"));
+    }
+
+    WorkingTime m_clock;
+    bool m_working;
+    int m_minutesPerDay;
+};
 
 class TaskWriter final
 {
 public:
-    TaskWriter(QXmlStreamWriter& xml, const QDate& start) : m_xml(xml), m_start(start) {}
+    TaskWriter(QXmlStreamWriter& xml, const Dating& dating) : m_xml(xml), m_dating(dating) {}
 
     struct Times
     {
@@ -89,20 +157,28 @@ public:
         text(QStringLiteral("OutlineNumber"), QString::number(uid));
         text(QStringLiteral("OutlineLevel"), QStringLiteral("1"));
         text(QStringLiteral("Priority"), QStringLiteral("500"));
-        text(QStringLiteral("Start"), dateTimeText(m_start, t.earlyStart));
-        text(QStringLiteral("Finish"), dateTimeText(m_start, t.earlyStart + t.days));
-        text(QStringLiteral("Duration"), durationText(t.days));
-        text(QStringLiteral("DurationFormat"), QString::number(kElapsedDaysFormat));
+        // A milestone after some work stands where that work ends.
+        const auto startOf = [&](double time) {
+            return milestone ? m_dating.finish(time) : m_dating.start(time);
+        };
+        const QString earlyStart = startOf(t.earlyStart);
+        const QString earlyFinish = m_dating.finish(t.earlyStart + t.days);
+        const QString lateStart = startOf(t.lateFinish - t.days);
+        const QString lateFinish = m_dating.finish(t.lateFinish);
+        text(QStringLiteral("Start"), earlyStart);
+        text(QStringLiteral("Finish"), milestone ? earlyStart : earlyFinish);
+        text(QStringLiteral("Duration"), m_dating.duration(t.days));
+        text(QStringLiteral("DurationFormat"), QString::number(m_dating.format()));
         text(QStringLiteral("Estimated"), QStringLiteral("0"));
         text(QStringLiteral("Milestone"), milestone ? QStringLiteral("1") : QStringLiteral("0"));
         text(QStringLiteral("Summary"), QStringLiteral("0"));
         text(QStringLiteral("Critical"), t.critical ? QStringLiteral("1") : QStringLiteral("0"));
-        text(QStringLiteral("EarlyStart"), dateTimeText(m_start, t.earlyStart));
-        text(QStringLiteral("EarlyFinish"), dateTimeText(m_start, t.earlyStart + t.days));
-        text(QStringLiteral("LateStart"), dateTimeText(m_start, t.lateFinish - t.days));
-        text(QStringLiteral("LateFinish"), dateTimeText(m_start, t.lateFinish));
-        text(QStringLiteral("FreeSlack"), slackText(t.freeFloat));
-        text(QStringLiteral("TotalSlack"), slackText(t.totalFloat));
+        text(QStringLiteral("EarlyStart"), earlyStart);
+        text(QStringLiteral("EarlyFinish"), milestone ? earlyStart : earlyFinish);
+        text(QStringLiteral("LateStart"), lateStart);
+        text(QStringLiteral("LateFinish"), milestone ? lateStart : lateFinish);
+        text(QStringLiteral("FreeSlack"), m_dating.slack(t.freeFloat));
+        text(QStringLiteral("TotalSlack"), m_dating.slack(t.totalFloat));
         if (t.cost > 0) {
             // Money in hundredths of the currency, that is in cents, spread over the task's
             // duration (accrual 3, "prorated") as the amounts in time spread it.
@@ -117,7 +193,7 @@ public:
             text(QStringLiteral("Type"), QStringLiteral("1")); // finish-to-start
             text(QStringLiteral("CrossProject"), QStringLiteral("0"));
             text(QStringLiteral("LinkLag"), QStringLiteral("0"));
-            text(QStringLiteral("LagFormat"), QString::number(kElapsedDaysFormat));
+            text(QStringLiteral("LagFormat"), QString::number(m_dating.format()));
             m_xml.writeEndElement();
         }
         m_xml.writeEndElement();
@@ -125,9 +201,25 @@ public:
 
 private:
     QXmlStreamWriter& m_xml;
-    QDate m_start;
+    const Dating& m_dating;
 };
 
+void writeWorkingTimes(QXmlStreamWriter& xml, const std::vector<std::pair<int, int>>& spans)
+{
+    const auto clock = [](int minutes) {
+        return QTime(minutes / 60 % 24, minutes % 60).toString(QStringLiteral("HH:mm:ss"));
+    };
+    xml.writeStartElement(QStringLiteral("WorkingTimes"));
+    for (const auto& [from, to] : spans) {
+        xml.writeStartElement(QStringLiteral("WorkingTime"));
+        xml.writeTextElement(QStringLiteral("FromTime"), clock(from));
+        xml.writeTextElement(QStringLiteral("ToTime"), clock(to)); // 24:00 is written 00:00
+        xml.writeEndElement();
+    }
+    xml.writeEndElement();
+}
+
+// The calendar of calendar days: 24 hours, every day.
 void writeCalendar(QXmlStreamWriter& xml)
 {
     xml.writeStartElement(QStringLiteral("Calendars"));
@@ -141,11 +233,49 @@ void writeCalendar(QXmlStreamWriter& xml)
         xml.writeStartElement(QStringLiteral("WeekDay"));
         xml.writeTextElement(QStringLiteral("DayType"), QString::number(day));
         xml.writeTextElement(QStringLiteral("DayWorking"), QStringLiteral("1"));
-        xml.writeStartElement(QStringLiteral("WorkingTimes"));
-        xml.writeStartElement(QStringLiteral("WorkingTime"));
-        xml.writeTextElement(QStringLiteral("FromTime"), QStringLiteral("00:00:00"));
-        xml.writeTextElement(QStringLiteral("ToTime"), QStringLiteral("00:00:00")); // midnight
+        writeWorkingTimes(xml, {{0, 24 * 60}});
         xml.writeEndElement();
+    }
+    xml.writeEndElement();
+    xml.writeEndElement();
+    xml.writeEndElement();
+}
+
+// A calendar of working days: the working week in 8-hour days, and each day off of the project's
+// span that falls on a working weekday (holidays, the patron's day, closures) as an exception.
+void writeWorkingCalendar(QXmlStreamWriter& xml, const ProjectCalendar& calendar, const QDate& from,
+                          const QDate& to)
+{
+    const Weekdays week = calendar.countedWeek();
+    xml.writeStartElement(QStringLiteral("Calendars"));
+    xml.writeStartElement(QStringLiteral("Calendar"));
+    xml.writeTextElement(QStringLiteral("UID"), QStringLiteral("1"));
+    xml.writeTextElement(QStringLiteral("Name"), QStringLiteral("Calendario del progetto"));
+    xml.writeTextElement(QStringLiteral("IsBaseCalendar"), QStringLiteral("1"));
+    xml.writeTextElement(QStringLiteral("BaseCalendarUID"), QStringLiteral("-1"));
+    xml.writeStartElement(QStringLiteral("WeekDays"));
+    for (int type = 1; type <= 7; ++type) {
+        // DayType 1 is Sunday, 7 Saturday.
+        const int dayOfWeek = type == 1 ? 7 : type - 1;
+        const bool works = (week & weekdayBit(dayOfWeek)) != 0;
+        xml.writeStartElement(QStringLiteral("WeekDay"));
+        xml.writeTextElement(QStringLiteral("DayType"), QString::number(type));
+        xml.writeTextElement(QStringLiteral("DayWorking"),
+                             works ? QStringLiteral("1") : QStringLiteral("0"));
+        if (works)
+            writeWorkingTimes(xml, {{kMorningStart, kMorningStart + kMorningMinutes},
+                                    {kAfternoonStart, kDayEnd}});
+        xml.writeEndElement();
+    }
+    for (const CalendarClosure& off : restSpans(calendar, from, to)) {
+        xml.writeStartElement(QStringLiteral("WeekDay"));
+        xml.writeTextElement(QStringLiteral("DayType"), QStringLiteral("0"));
+        xml.writeTextElement(QStringLiteral("DayWorking"), QStringLiteral("0"));
+        xml.writeStartElement(QStringLiteral("TimePeriod"));
+        xml.writeTextElement(QStringLiteral("FromDate"),
+                             off.first.toString(QStringLiteral("yyyy-MM-ddT00:00:00")));
+        xml.writeTextElement(QStringLiteral("ToDate"),
+                             off.last.toString(QStringLiteral("yyyy-MM-ddT23:59:00")));
         xml.writeEndElement();
         xml.writeEndElement();
     }
@@ -176,21 +306,40 @@ QByteArray writeMspdi(const Project& project, const ScheduleResults& r, const QS
     if (!title.isEmpty())
         xml.writeTextElement(QStringLiteral("Title"), schemaName(title));
     xml.writeTextElement(QStringLiteral("ScheduleFromStart"), QStringLiteral("1"));
-    xml.writeTextElement(QStringLiteral("StartDate"), dateTimeText(start, 0));
-    xml.writeTextElement(QStringLiteral("FinishDate"),
-                         dateTimeText(start, n > 0 ? r.earliest[n] : 0.0));
+    const ProjectCalendar& calendar = project.calendar();
+    const WorkingTime clock =
+        r.clock.isValid() && r.clock.start() == start ? r.clock : WorkingTime(calendar, start);
+    const Dating dating(clock, calendar.minutesPerDay);
+    const double end = n > 0 ? r.earliest[n] : 0.0;
+    xml.writeTextElement(QStringLiteral("StartDate"), dating.start(0));
+    xml.writeTextElement(QStringLiteral("FinishDate"), dating.finish(end));
     // Required by the schema, though nothing here has a cost.
     xml.writeTextElement(QStringLiteral("CurrencyCode"), QStringLiteral("EUR"));
     xml.writeTextElement(QStringLiteral("CalendarUID"), QStringLiteral("1"));
-    xml.writeTextElement(QStringLiteral("DefaultStartTime"), QStringLiteral("00:00:00"));
-    xml.writeTextElement(QStringLiteral("DefaultFinishTime"), QStringLiteral("00:00:00"));
-    xml.writeTextElement(QStringLiteral("MinutesPerDay"),
-                         QString::number(mspdi::kMinutesPerCalendarDay));
-    xml.writeTextElement(QStringLiteral("MinutesPerWeek"),
-                         QString::number(7 * mspdi::kMinutesPerCalendarDay));
-    xml.writeTextElement(QStringLiteral("DaysPerMonth"), QStringLiteral("30"));
-    xml.writeTextElement(QStringLiteral("DurationFormat"), QString::number(kElapsedDaysFormat));
-    writeCalendar(xml);
+    const int weekDays = std::popcount(calendar.countedWeek());
+    xml.writeTextElement(QStringLiteral("DefaultStartTime"), dating.working()
+                                                                 ? QStringLiteral("08:00:00")
+                                                                 : QStringLiteral("00:00:00"));
+    xml.writeTextElement(QStringLiteral("DefaultFinishTime"), dating.working()
+                                                                  ? QStringLiteral("17:00:00")
+                                                                  : QStringLiteral("00:00:00"));
+    xml.writeTextElement(QStringLiteral("MinutesPerDay"), QString::number(dating.minutesPerDay()));
+    xml.writeTextElement(
+        QStringLiteral("MinutesPerWeek"),
+        QString::number((dating.working() ? weekDays : 7) * dating.minutesPerDay()));
+    xml.writeTextElement(QStringLiteral("DaysPerMonth"),
+                         dating.working() ? QStringLiteral("20") : QStringLiteral("30"));
+    xml.writeTextElement(QStringLiteral("DurationFormat"), QString::number(dating.format()));
+    if (dating.working()) {
+        // The days off up to the day after the last date the tasks have.
+        const double last = std::max({end, n > 0 ? r.latest[n] : 0.0, 0.0});
+        QDate until = clock.dayDate(static_cast<qint64>(std::ceil(last)) + 1);
+        if (!until.isValid())
+            until = lastAllowedDate();
+        writeWorkingCalendar(xml, calendar, clock.firstDay(), until);
+    } else {
+        writeCalendar(xml);
+    }
 
     // Milestone of event i, then the tasks of its activities, numbered in that order; a dummy
     // is no task but a link between the milestones of its two events.
@@ -212,7 +361,7 @@ QByteArray writeMspdi(const Project& project, const ScheduleResults& r, const QS
     }
 
     xml.writeStartElement(QStringLiteral("Tasks"));
-    TaskWriter tasks(xml, start);
+    TaskWriter tasks(xml, dating);
     for (int i = 1; i <= n; ++i) {
         TaskWriter::Times m;
         m.earlyStart = r.earliest[i];

@@ -4,9 +4,12 @@
 #include "support/project_builder.h"
 
 #include <QJsonArray>
+#include <QMap>
 #include <QRandomGenerator>
 #include <QTest>
 #include <QXmlStreamReader>
+
+#include <cmath>
 
 using namespace zant;
 
@@ -97,6 +100,45 @@ Project randomProject(int variant)
                               QStringLiteral("15/06/2027"));
 }
 
+// The values of each exported task, element by element (links left out).
+QList<QMap<QString, QString>> exportedTasks(const QByteArray& document)
+{
+    QXmlStreamReader xml(document);
+    QList<QMap<QString, QString>> tasks;
+    while (xml.readNextStartElement()) {
+        if (xml.name() == QLatin1String("Project") || xml.name() == QLatin1String("Tasks"))
+            continue;
+        if (xml.name() != QLatin1String("Task")) {
+            xml.skipCurrentElement();
+            continue;
+        }
+        tasks.append(QMap<QString, QString>());
+        while (xml.readNextStartElement()) {
+            if (xml.name() == QLatin1String("PredecessorLink"))
+                xml.skipCurrentElement();
+            else
+                tasks.last().insert(xml.name().toString(), xml.readElementText());
+        }
+    }
+    return tasks;
+}
+
+// The last day a task works on: the day before the one its end time reaches, for a whole time.
+QDate lastWorkingDay(const ScheduleResults& s, double start, double days)
+{
+    const double end = start + days;
+    return s.clock.dayDate(end > 0 ? static_cast<qint64>(std::ceil(end - 1e-9)) - 1 : 0);
+}
+
+const QByteArray kWeekdays =
+    "<WeekDays><WeekDay><DayType>1</DayType><DayWorking>0</DayWorking></WeekDay>"
+    "<WeekDay><DayType>2</DayType><DayWorking>1</DayWorking></WeekDay>"
+    "<WeekDay><DayType>3</DayType><DayWorking>1</DayWorking></WeekDay>"
+    "<WeekDay><DayType>4</DayType><DayWorking>1</DayWorking></WeekDay>"
+    "<WeekDay><DayType>5</DayType><DayWorking>1</DayWorking></WeekDay>"
+    "<WeekDay><DayType>6</DayType><DayWorking>1</DayWorking></WeekDay>"
+    "<WeekDay><DayType>7</DayType><DayWorking>0</DayWorking></WeekDay></WeekDays>";
+
 } // namespace
 
 class TestMspdi final : public QObject
@@ -144,6 +186,204 @@ private slots:
         QCOMPARE(earliestDates(back.value().project), earliestDates(original));
         QCOMPARE(ComputeSchedule(back.value().project).criticalPath,
                  ComputeSchedule(original).criticalPath);
+    }
+
+    // A project of working days goes out with its calendar and comes back with the same days
+    // off and the same date for every event.
+    void workingCalendarRoundTrip_data()
+    {
+        QTest::addColumn<int>("week");
+        QTest::addColumn<bool>("holidays");
+        QTest::addColumn<QString>("patron");
+        QTest::addColumn<bool>("calendarDays");
+        QTest::newRow("Monday to Friday, holidays, patron and a closure")
+            << int(kMondayToFriday) << true << "07/12" << false;
+        QTest::newRow("Monday to Saturday, no holidays, a closure")
+            << int(kMondayToSaturday) << false << QString() << false;
+        QTest::newRow("calendar days suspended by a closure")
+            << int(kMondayToFriday) << true << QString() << true;
+    }
+    void workingCalendarRoundTrip()
+    {
+        QFETCH(int, week);
+        QFETCH(bool, holidays);
+        QFETCH(QString, patron);
+        QFETCH(bool, calendarDays);
+        Project p = test::buildProject(
+            QStringLiteral("6: 1>2=5 1>3=12 2>4=3.5 3>5=40 4>5=7 5>6=60 2>6=0.5"),
+            QStringLiteral("01/08/2027"));
+        ProjectCalendar calendar;
+        calendar.workingDays = !calendarDays;
+        calendar.closuresInCalendarDays = calendarDays;
+        calendar.workingWeek = static_cast<Weekdays>(week);
+        calendar.nationalHolidays = holidays;
+        if (!patron.isEmpty())
+            calendar.patron = *parseMonthDay(patron);
+        calendar.closures = {{QDate(2027, 8, 9), QDate(2027, 8, 20), "chiusura estiva"}};
+        p.setCalendar(calendar);
+        const ScheduleResults r = ComputeSchedule(p);
+        const auto back = parseMspdi(writeMspdi(p, r, QString()), "c.xml", kToday);
+        QVERIFY2(back.ok(), back.ok() ? "" : qPrintable(back.error().text));
+        const Project& imported = back.value().project;
+        const ScheduleResults s = ComputeSchedule(imported);
+        QCOMPARE(s.earliestDate, r.earliestDate);
+        QCOMPARE(s.latestDate, r.latestDate);
+        QCOMPARE(imported.calendar().minutesPerDay, kDefaultMinutesPerDay);
+        QVERIFY(!back.value().report.calendar.isEmpty());
+        const QDate last = r.clock.dayDate(static_cast<qint64>(std::ceil(r.latest[6])));
+        for (QDate d = r.clock.firstDay(); d <= last; d = d.addDays(1))
+            QVERIFY2(imported.calendar().isWorkingDay(d) == calendar.isWorkingDay(d),
+                     qPrintable(d.toString(Qt::ISODate)));
+    }
+
+    // Tasks run from the morning of their first working day to the evening of their last, a
+    // half day ending at noon; the days off are exceptions of the calendar.
+    void exportDatesOnWorkingDays()
+    {
+        Project p = test::buildProject(QStringLiteral("4: 1>2=5 2>3=2.5 3>4=1"),
+                                       QStringLiteral("01/08/2027"));
+        ProjectCalendar calendar;
+        calendar.workingDays = true;
+        calendar.closures = {{QDate(2027, 8, 9), QDate(2027, 8, 20), "chiusura estiva"}};
+        p.setCalendar(calendar);
+        const QByteArray xml = writeMspdi(p, ComputeSchedule(p), QString());
+        QVERIFY(xml.contains("<StartDate>2027-08-02T08:00:00</StartDate>"));
+        QVERIFY(xml.contains("<FinishDate>2027-08-26T12:00:00</FinishDate>"));
+        QVERIFY(xml.contains("<MinutesPerWeek>2400</MinutesPerWeek>"));
+        // The closure, 15 August within it, is one exception; 1 November is past the project.
+        QCOMPARE(xml.count("<DayType>0</DayType>"), 1);
+        QVERIFY(xml.contains("<FromDate>2027-08-09T00:00:00</FromDate>"));
+        QVERIFY(xml.contains("<ToDate>2027-08-20T23:59:00</ToDate>"));
+        const auto tasks = exportedTasks(xml);
+        QCOMPARE(tasks.size(), 4 + 3);
+        const auto span = [&](int index) {
+            const auto& t = tasks[index];
+            return t.value("Start") + ' ' + t.value("Finish") + ' ' + t.value("Duration") + ' ' +
+                   t.value("DurationFormat");
+        };
+        QCOMPARE(span(0), "2027-08-02T08:00:00 2027-08-02T08:00:00 PT0H0M0S 7");
+        QCOMPARE(span(1), "2027-08-02T08:00:00 2027-08-06T17:00:00 PT40H0M0S 7");
+        QCOMPARE(span(2), "2027-08-06T17:00:00 2027-08-06T17:00:00 PT0H0M0S 7");
+        QCOMPARE(span(3), "2027-08-23T08:00:00 2027-08-25T12:00:00 PT20H0M0S 7");
+        QCOMPARE(span(5), "2027-08-25T13:00:00 2027-08-26T12:00:00 PT8H0M0S 7");
+        QCOMPARE(span(6), "2027-08-26T12:00:00 2027-08-26T12:00:00 PT0H0M0S 7");
+        QCOMPARE(tasks[1].value("TotalSlack"), "0");
+    }
+
+    // A file's own calendar: the imported plan computes to the finish dates the file stores.
+    void importedCalendarGivesStoredFinishes_data()
+    {
+        QTest::addColumn<QByteArray>("head");
+        QTest::addColumn<QStringList>("finishes");
+        QTest::addColumn<int>("hours");           // working hours of a day of the calendar
+        QTest::addColumn<QString>("notImported"); // the line the report adds, if any
+        const QByteArray open = "<CalendarUID>1</CalendarUID><Calendars><Calendar><UID>1</UID>"
+                                "<BaseCalendarUID>-1</BaseCalendarUID>";
+        const QStringList mondayToFriday{"A 2027-03-05", "B 2027-03-12", "C 2027-03-16"};
+        QTest::newRow("exceptions in a list of their own")
+            << open + kWeekdays +
+                   "<Exceptions><Exception><TimePeriod><FromDate>2027-03-08T00:00:00</FromDate>"
+                   "<ToDate>2027-03-09T23:59:00</ToDate></TimePeriod><Type>1</Type>"
+                   "<DayWorking>0</DayWorking></Exception></Exceptions></Calendar></Calendars>"
+            << mondayToFriday << 8 << QString();
+        QTest::newRow("exceptions as weekdays of type 0, ending at midnight")
+            << open +
+                   QByteArray(kWeekdays).replace(
+                       "</WeekDays>",
+                       "<WeekDay><DayType>0</DayType><DayWorking>0</DayWorking><TimePeriod>"
+                       "<FromDate>2027-03-08T00:00:00</FromDate><ToDate>2027-03-10T00:00:00"
+                       "</ToDate></TimePeriod></WeekDay></WeekDays>") +
+                   "</Calendar></Calendars>"
+            << mondayToFriday << 8 << QString();
+        QTest::newRow("the week from the base calendar")
+            << "<CalendarUID>2</CalendarUID><Calendars><Calendar><UID>1</UID>" + kWeekdays +
+                   "</Calendar><Calendar><UID>2</UID><BaseCalendarUID>1</BaseCalendarUID>"
+                   "<Exceptions><Exception><TimePeriod><FromDate>2027-03-08T00:00:00</FromDate>"
+                   "<ToDate>2027-03-09T23:59:00</ToDate></TimePeriod><DayWorking>0</DayWorking>"
+                   "</Exception></Exceptions></Calendar></Calendars>"
+            << mondayToFriday << 8 << QString();
+        QTest::newRow("days of 7 working hours, whatever MinutesPerDay says")
+            << "<MinutesPerDay>480</MinutesPerDay>" + open +
+                   QByteArray(kWeekdays).replace(
+                       "<DayWorking>1</DayWorking>",
+                       "<DayWorking>1</DayWorking><WorkingTimes><WorkingTime><FromTime>08:00:00"
+                       "</FromTime><ToTime>12:00:00</ToTime></WorkingTime><WorkingTime>"
+                       "<FromTime>13:00:00</FromTime><ToTime>16:00:00</ToTime></WorkingTime>"
+                       "</WorkingTimes>") +
+                   "<Exceptions><Exception><TimePeriod><FromDate>2027-03-08T00:00:00</FromDate>"
+                   "<ToDate>2027-03-09T23:59:00</ToDate></TimePeriod><DayWorking>0</DayWorking>"
+                   "</Exception></Exceptions></Calendar></Calendars>"
+            << mondayToFriday << 7 << QString();
+        QTest::newRow("Saturday worked, no exception")
+            << open +
+                   QByteArray(kWeekdays).replace("<DayType>7</DayType><DayWorking>0",
+                                                 "<DayType>7</DayType><DayWorking>1") +
+                   "</Calendar></Calendars>"
+            << QStringList{"A 2027-03-05", "B 2027-03-09", "C 2027-03-11"} << 8 << QString();
+        QTest::newRow("a recurring exception is left out")
+            << open + kWeekdays +
+                   "<Exceptions><Exception><TimePeriod><FromDate>2027-03-08T00:00:00</FromDate>"
+                   "<ToDate>2030-03-08T23:59:00</ToDate></TimePeriod><Type>2</Type>"
+                   "<DayWorking>0</DayWorking></Exception></Exceptions></Calendar></Calendars>"
+            << QStringList{"A 2027-03-05", "B 2027-03-10", "C 2027-03-12"} << 8
+            << "Eccezioni ricorrenti del calendario: 1.";
+    }
+    void importedCalendarGivesStoredFinishes()
+    {
+        QFETCH(QByteArray, head);
+        QFETCH(QStringList, finishes);
+        QFETCH(int, hours);
+        QFETCH(QString, notImported);
+        const auto duration = [hours](int days) {
+            return "PT" + QByteArray::number(days * hours) + "H";
+        };
+        const auto read =
+            parseMspdi(document(task(1, "A", duration(5)) + task(2, "B", duration(3), link(1)) +
+                                    task(3, "C", duration(2), link(2)),
+                                head),
+                       "cal.xml", kToday);
+        QVERIFY2(read.ok(), read.ok() ? "" : qPrintable(read.error().text));
+        QVERIFY(read.value().project.calendar().workingDays);
+        const ScheduleResults s = ComputeSchedule(read.value().project);
+        QStringList computed;
+        for (const auto& t : read.value().tasks)
+            computed
+                << t.name + ' ' +
+                       lastWorkingDay(s, s.earliest[t.startEvent], t.days).toString(Qt::ISODate);
+        QCOMPARE(computed, finishes);
+        QCOMPARE(read.value().project.calendar().minutesPerDay, hours * 60);
+        QVERIFY(describeImport(read.value().report)
+                    .contains("Calendario del file: giorni lavorativi (lun,mar,mer,gio,ven"));
+        QCOMPARE(read.value().report.notImported.join('|'), notImported);
+    }
+
+    // A calendar that works every day, or none at all, leaves the project in calendar days.
+    void everyDayWorkedStaysCalendarDays_data()
+    {
+        QTest::addColumn<QByteArray>("head");
+        QTest::newRow("no calendar") << QByteArray();
+        QTest::newRow("a calendar UID with no such calendar")
+            << QByteArray("<CalendarUID>5</CalendarUID><Calendars><Calendar><UID>1</UID>") +
+                   kWeekdays + "</Calendar></Calendars>";
+        QByteArray every = "<CalendarUID>1</CalendarUID><Calendars><Calendar><UID>1</UID>"
+                           "<WeekDays>";
+        for (int day = 1; day <= 7; ++day)
+            every += "<WeekDay><DayType>" + QByteArray::number(day) +
+                     "</DayType><DayWorking>1</DayWorking></WeekDay>";
+        QTest::newRow("24 hours, every day") << every + "</WeekDays></Calendar></Calendars>";
+        QTest::newRow("a calendar that names itself as its base")
+            << QByteArray("<CalendarUID>1</CalendarUID><Calendars><Calendar><UID>1</UID>"
+                          "<BaseCalendarUID>1</BaseCalendarUID></Calendar></Calendars>");
+    }
+    void everyDayWorkedStaysCalendarDays()
+    {
+        QFETCH(QByteArray, head);
+        const auto read = parseMspdi(document(task(1, "A", "PT40H"), head), "d.xml", kToday);
+        QVERIFY2(read.ok(), read.ok() ? "" : qPrintable(read.error().text));
+        if (QByteArray(QTest::currentDataTag()).startsWith("a calendar that names"))
+            QVERIFY(read.value().project.calendar().workingDays); // Monday to Friday by default
+        else
+            QVERIFY(read.value().project.calendar().isDefault());
     }
 
     // Activities with names of their own come back named; those known by their event come

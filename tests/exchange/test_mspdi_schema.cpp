@@ -51,6 +51,7 @@ const QHash<QString, QStringList>& schema()
              "WorkWeeks:c"},
             {"WeekDays", "WeekDay*:c"},
             {"WeekDay", "DayType!:e0-7 DayWorking:b TimePeriod:c WorkingTimes:c"},
+            {"TimePeriod", "FromDate:d ToDate:d"},
             {"WorkingTimes", "WorkingTime*:c"},
             {"WorkingTime", "FromTime:t ToTime:t"},
             {"Tasks", "Task*:c"},
@@ -243,28 +244,42 @@ private slots:
         QTest::addColumn<QString>("network");
         QTest::addColumn<QString>("title");
         QTest::addColumn<QString>("description");
+        QTest::addColumn<bool>("workingDays");
         QTest::newRow("a small network with a title") << "4: 1>2=5 1>3=2 2>4=1 3>4=1"
                                                       << "Scuola media"
-                                                      << "Scavi";
+                                                      << "Scavi" << false;
         QTest::newRow("no title, fractional days")
-            << "3: 1>2=0.5 2>3=16.6666666666667" << QString() << "Getti";
+            << "3: 1>2=0.5 2>3=16.6666666666667" << QString() << "Getti" << false;
         QTest::newRow("a description and a title longer than the schema allows")
-            << "2: 1>2=1" << QString(600, 'T') << QString(700, QChar(0x00E8));
+            << "2: 1>2=1" << QString(600, 'T') << QString(700, QChar(0x00E8)) << false;
         QTest::newRow("a long name cut between a pair of surrogates")
             << "2: 1>2=1" << QString()
-            << QString(495, 'a') + QString::fromUcs4(U"\U0001F3D7").repeated(20);
+            << QString(495, 'a') + QString::fromUcs4(U"\U0001F3D7").repeated(20) << false;
+        QTest::newRow("working days with holidays, patron and a closure")
+            << "4: 1>2=150 1>3=2.5 2>4=100 3>4=16.6666666666667"
+            << "Scuola media"
+            << "Scavi" << true;
     }
     void exportFollowsTheSchema()
     {
         QFETCH(QString, network);
         QFETCH(QString, title);
         QFETCH(QString, description);
+        QFETCH(bool, workingDays);
         Project p = test::buildProject(network, QStringLiteral("01/03/2027"));
         p.setDescription(2, description);
+        if (workingDays) {
+            ProjectCalendar calendar;
+            calendar.workingDays = true;
+            calendar.patron = {7, 12};
+            calendar.closures = {{QDate(2027, 8, 9), QDate(2027, 8, 20), "chiusura estiva"}};
+            p.setCalendar(calendar);
+        }
         const QByteArray xml = writeMspdi(p, ComputeSchedule(p), title);
         const QStringList problems = schemaProblems(xml);
         QVERIFY2(problems.isEmpty(), qPrintable(problems.join('\n')));
         QVERIFY(xml.contains("<CurrencyCode>EUR</CurrencyCode>"));
+        QCOMPARE(xml.contains("<DayType>0</DayType>"), workingDays);
     }
 };
 
