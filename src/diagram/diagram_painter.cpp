@@ -651,22 +651,23 @@ void paintGantt(QPainter& p, const GanttChart& chart, const GanttGeometry& g, co
         p.setBrush(m.critical ? kCritical : QColor(Qt::white));
         p.drawPolygon(diamond);
     }
-    if (today.isValid() && chart.startDate.isValid()) {
-        const qint64 d = chart.startDate.daysTo(today);
-        if (d >= 0 && d <= chart.calendarLength()) {
-            const double x = g.xOfDay(static_cast<double>(d));
-            p.setPen(QPen(kToday, 1.6, Qt::DashLine));
-            p.drawLine(QPointF(x, axisTop), QPointF(x, bottom));
-            p.setFont(pictureFont(9, true));
-            p.setPen(kToday);
-            p.drawText(QPointF(x + 3, rowsTop - 2), QStringLiteral("oggi"));
-        }
+    // Today's line, and its entry in the legend, only when today falls within the chart.
+    const qint64 todayDay =
+        today.isValid() && chart.startDate.isValid() ? chart.startDate.daysTo(today) : -1;
+    const bool todayShown = todayDay >= 0 && todayDay <= chart.calendarLength();
+    if (todayShown) {
+        const double x = g.xOfDay(static_cast<double>(todayDay));
+        p.setPen(QPen(kToday, 1.6, Qt::DashLine));
+        p.drawLine(QPointF(x, axisTop), QPointF(x, bottom));
+        p.setFont(pictureFont(9, true));
+        p.setPen(kToday);
+        p.drawText(QPointF(x + 3, rowsTop - 2), QStringLiteral("oggi"));
     }
     // The legend of every mark and colour, under the rows of every page.
     const QRectF legend(g.margin, bottom + 8, std::max(right - g.margin, 600.0),
                         g.legendHeight - 8);
     if (exposed.contains(legend))
-        paintLegend(p, ganttLegend(chart), legend, today.isValid());
+        paintLegend(p, ganttLegend(chart), legend, todayShown);
     p.restore();
 }
 

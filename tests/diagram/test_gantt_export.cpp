@@ -209,6 +209,8 @@ private slots:
         const QImage inside = render(QDate(2027, 3, 6));
         QCOMPARE(render(QDate(2027, 6, 1)), without);
         QVERIFY(inside != without);
+        // Outside the chart the legend does not list a line that is not drawn.
+        QCOMPARE(render(QDate()), without);
         // The line stands at day 5, in the first rows' area.
         const int x = int(g.xOfDay(5));
         const int y = int(g.rowTop(0) + 2);
