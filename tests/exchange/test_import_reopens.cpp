@@ -249,7 +249,7 @@ private slots:
     void generatedInputs_data()
     {
         QTest::addColumn<int>("kind");
-        QTest::addColumn<QByteArray>("seed");
+        QTest::addColumn<QByteArray>("original");
         const Project example = test::buildProject(
             QStringLiteral("6: 1>2=5 1>3=2.5 2>4=1 3>4=0 3>5=7 4>6=1 5>6=16.6666666666667"),
             QStringLiteral("01/03/2027"));
@@ -274,13 +274,13 @@ private slots:
     void generatedInputs()
     {
         QFETCH(int, kind);
-        QFETCH(QByteArray, seed);
-        QRandomGenerator random(20261208u + static_cast<quint32>(seed.size()));
+        QFETCH(QByteArray, original);
+        QRandomGenerator random(20261208u + static_cast<quint32>(original.size()));
         int accepted = 0;
         for (int round = 0; round < 400; ++round) {
-            const QByteArray input = round == 0                  ? seed
-                                     : Kind(kind) == Kind::Mspdi ? mutateDocument(seed, random)
-                                                                 : mutateList(seed, random);
+            const QByteArray input = round == 0                  ? original
+                                     : Kind(kind) == Kind::Mspdi ? mutateDocument(original, random)
+                                                                 : mutateList(original, random);
             bool taken = false;
             const QString problem = reopenProblem(Kind(kind), input, taken);
             QVERIFY2(problem.isEmpty(),

@@ -97,10 +97,10 @@ struct Child
     QString type;
 };
 
-Child parseChild(const QString& spec)
+Child parseChild(const QString& entry)
 {
     static const QRegularExpression form(QStringLiteral("^(\\w+)(!?)(\\*?):(.+)$"));
-    const auto m = form.match(spec);
+    const auto m = form.match(entry);
     Q_ASSERT(m.hasMatch());
     return {m.captured(1), !m.captured(2).isEmpty(), !m.captured(3).isEmpty(), m.captured(4)};
 }
@@ -146,8 +146,8 @@ void checkChildren(QXmlStreamReader& xml, const QString& element, const QString&
                    QStringList& problems)
 {
     std::vector<Child> sequence;
-    for (const QString& spec : schema().value(element))
-        sequence.push_back(parseChild(spec));
+    for (const QString& entry : schema().value(element))
+        sequence.push_back(parseChild(entry));
     std::vector<int> seen(sequence.size(), 0);
     int last = -1;
     while (xml.readNextStartElement()) {
