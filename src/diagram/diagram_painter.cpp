@@ -262,19 +262,7 @@ void paintEvent(QPainter& p, const LaidOutEvent& e, const ScheduleResults& resul
 
 QRectF boundsOf(const LaidOutActivity& a)
 {
-    if (!a.bounds.isNull())
-        return a.bounds.adjusted(-12, -12, 12, 12);
-    double left = a.points.front().x();
-    double right = left;
-    double top = a.points.front().y();
-    double bottom = top;
-    for (const QPointF& q : a.points) {
-        left = std::min(left, q.x());
-        right = std::max(right, q.x());
-        top = std::min(top, q.y());
-        bottom = std::max(bottom, q.y());
-    }
-    return QRectF(QPointF(left, top), QPointF(right, bottom)).adjusted(-12, -12, 12, 12);
+    return (a.bounds.isNull() ? pointsBounds(a.points) : a.bounds).adjusted(-12, -12, 12, 12);
 }
 
 // The days that do not count, shaded across the rows from `top` to `bottom`, and the closures

@@ -436,4 +436,21 @@ QString layoutToJson(const NetworkLayout& layout)
     return out;
 }
 
+QRectF pointsBounds(const std::vector<QPointF>& points)
+{
+    if (points.empty())
+        return {};
+    double left = points.front().x();
+    double right = left;
+    double top = points.front().y();
+    double bottom = top;
+    for (const QPointF& q : points) {
+        left = std::min(left, q.x());
+        right = std::max(right, q.x());
+        top = std::min(top, q.y());
+        bottom = std::max(bottom, q.y());
+    }
+    return QRectF(QPointF(left, top), QPointF(right, bottom));
+}
+
 } // namespace zant

@@ -116,6 +116,9 @@ int activityAtPoint(const NetworkLayout& layout, QPointF point, double tolerance
 // Proper crossings between the arrows of different activities.
 int countCrossings(const NetworkLayout& layout);
 
+// The smallest rectangle holding a polyline's points (a null one for no points).
+QRectF pointsBounds(const std::vector<QPointF>& points);
+
 // Width of a duration written on an arrow, in picture units, from the advances of the face the
 // pictures use (so that the layout needs no font machinery).
 double labelWidth(const QString& text, double pixelSize);

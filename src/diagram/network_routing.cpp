@@ -494,19 +494,7 @@ void routeChains(const Layers& l, const Graph& g, const Project& project,
             a.labelBox = QRectF((column.left + column.right) / 2 - w / 2, top, w, m.labelHeight);
         }
 
-        {
-            double left = a.points.front().x();
-            double right = left;
-            double top = a.points.front().y();
-            double bottom = top;
-            for (const QPointF& q : a.points) {
-                left = std::min(left, q.x());
-                right = std::max(right, q.x());
-                top = std::min(top, q.y());
-                bottom = std::max(bottom, q.y());
-            }
-            a.bounds = QRectF(QPointF(left, top), QPointF(right, bottom));
-        }
+        a.bounds = pointsBounds(a.points);
         if (layout.mode == LayoutMode::TimeScale && !a.detour &&
             results.linkFreeFloatAt(arc.from, arc.slot) > 1e-9) {
             const double reach = cs.x() + arc.days * layout.unitsPerDay;

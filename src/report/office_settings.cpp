@@ -17,9 +17,9 @@ constexpr qint64 kMaxSettingsBytes = 1 << 20;
 const QString kNoName = QStringLiteral("Studio tecnico non configurato");
 const QString kNoAddress = QStringLiteral("Indirizzo non configurato");
 
-// A value wholly in double quotes is taken without them, \" and \\ inside standing for a quote
-// and a backslash, as an INI writer quotes a value; any other value is taken as written.
-QString unquote(const QString& value)
+} // namespace
+
+QString unquoteSettingsValue(const QString& value)
 {
     if (value.size() < 2 || !value.startsWith(QLatin1Char('"')) ||
         !value.endsWith(QLatin1Char('"')))
@@ -34,8 +34,6 @@ QString unquote(const QString& value)
     }
     return out;
 }
-
-} // namespace
 
 QString OfficeSettings::namePlaceholder()
 {
@@ -80,7 +78,7 @@ OfficeSettings OfficeSettings::parse(const QByteArray& bytes)
         if (equals < 0 || section != QLatin1String("studio"))
             continue;
         const QString key = line.left(equals).trimmed().toLower();
-        const QString value = unquote(line.mid(equals + 1).trimmed());
+        const QString value = unquoteSettingsValue(line.mid(equals + 1).trimmed());
         if (key == QLatin1String("nome"))
             name = value;
         else if (key == QLatin1String("indirizzo"))

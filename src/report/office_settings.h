@@ -39,4 +39,8 @@ struct OfficeSettings
     static OfficeSettings parse(const QByteArray& bytes);
 };
 
+// A value wholly in double quotes without them, \" and \\ inside standing for a quote and a
+// backslash, as an INI writer quotes a value; any other value as written.
+QString unquoteSettingsValue(const QString& value);
+
 } // namespace zant

@@ -68,19 +68,7 @@ std::optional<QString> keyOf(const QString& line)
 QString valueOf(const QString& line)
 {
     const QString t = line.trimmed();
-    QString value = t.mid(t.indexOf(QLatin1Char('=')) + 1).trimmed();
-    if (value.size() < 2 || !value.startsWith(QLatin1Char('"')) ||
-        !value.endsWith(QLatin1Char('"')))
-        return value;
-    QString out;
-    const QStringView inner = QStringView(value).mid(1, value.size() - 2);
-    for (qsizetype i = 0; i < inner.size(); ++i) {
-        if (inner[i] == QLatin1Char('\\') && i + 1 < inner.size() &&
-            (inner[i + 1] == QLatin1Char('"') || inner[i + 1] == QLatin1Char('\\')))
-            ++i;
-        out += inner[i];
-    }
-    return out;
+    return unquoteSettingsValue(t.mid(t.indexOf(QLatin1Char('=')) + 1).trimmed());
 }
 
 Result<QByteArray> readSettingsBytes(const QString& path)

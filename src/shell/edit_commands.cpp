@@ -80,24 +80,24 @@ void SetDescriptionCommand::revert()
 
 // ---------------------------------------------------------------------------------------------
 
-SetActivityNameCommand::SetActivityNameCommand(ModZANT& app, int event, int slot,
-                                               const QString& text, int session)
+SetActivityTextCommand::SetActivityTextCommand(ModZANT& app, const QString& what, int event,
+                                               int slot, const QString& text, int session)
     : EditCommand(
           app,
-          QStringLiteral("descrizione attività, legame %1 dell'evento %2").arg(slot).arg(event)),
+          QStringLiteral("%1 attività, legame %2 dell'evento %3").arg(what).arg(slot).arg(event)),
       m_event(event), m_slot(slot), m_text(text), m_session(session)
 {
 }
 
-Outcome SetActivityNameCommand::apply()
+Outcome SetActivityTextCommand::apply()
 {
-    m_before = project().link(m_event, m_slot).name;
-    return project().setLinkName(m_event, m_slot, m_text);
+    m_before = stored();
+    return store(m_text);
 }
 
-bool SetActivityNameCommand::mergeWith(const QUndoCommand* other)
+bool SetActivityTextCommand::mergeWith(const QUndoCommand* other)
 {
-    const auto* next = static_cast<const SetActivityNameCommand*>(other);
+    const auto* next = static_cast<const SetActivityTextCommand*>(other);
     if (next->m_event != m_event || next->m_slot != m_slot || next->m_session != m_session)
         return false;
     m_text = next->m_text;
@@ -105,9 +105,25 @@ bool SetActivityNameCommand::mergeWith(const QUndoCommand* other)
     return true;
 }
 
-void SetActivityNameCommand::revert()
+void SetActivityTextCommand::revert()
 {
-    project().setLinkName(m_event, m_slot, m_before);
+    store(m_before);
+}
+
+SetActivityNameCommand::SetActivityNameCommand(ModZANT& app, int event, int slot,
+                                               const QString& text, int session)
+    : SetActivityTextCommand(app, QStringLiteral("descrizione"), event, slot, text, session)
+{
+}
+
+QString SetActivityNameCommand::stored()
+{
+    return project().link(m_event, m_slot).name;
+}
+
+Outcome SetActivityNameCommand::store(const QString& text)
+{
+    return project().setLinkName(m_event, m_slot, text);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -134,31 +150,18 @@ void SetActivityAmountCommand::revert()
 
 SetActivityCategoryCommand::SetActivityCategoryCommand(ModZANT& app, int event, int slot,
                                                        const QString& text, int session)
-    : EditCommand(
-          app, QStringLiteral("categoria attività, legame %1 dell'evento %2").arg(slot).arg(event)),
-      m_event(event), m_slot(slot), m_text(text), m_session(session)
+    : SetActivityTextCommand(app, QStringLiteral("categoria"), event, slot, text, session)
 {
 }
 
-Outcome SetActivityCategoryCommand::apply()
+QString SetActivityCategoryCommand::stored()
 {
-    m_before = project().link(m_event, m_slot).category;
-    return project().setLinkCategory(m_event, m_slot, m_text);
+    return project().link(m_event, m_slot).category;
 }
 
-bool SetActivityCategoryCommand::mergeWith(const QUndoCommand* other)
+Outcome SetActivityCategoryCommand::store(const QString& text)
 {
-    const auto* next = static_cast<const SetActivityCategoryCommand*>(other);
-    if (next->m_event != m_event || next->m_slot != m_slot || next->m_session != m_session)
-        return false;
-    m_text = next->m_text;
-    setObsolete(m_text == m_before);
-    return true;
-}
-
-void SetActivityCategoryCommand::revert()
-{
-    project().setLinkCategory(m_event, m_slot, m_before);
+    return project().setLinkCategory(m_event, m_slot, text);
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -65,26 +65,43 @@ private:
     int m_session;
 };
 
-// The name of an activity, typed in its link row. Keys typed into the same box in one go merge
-// into one step; an empty text gives the activity back the name of the event it leads to.
-class SetActivityNameCommand final : public EditCommand
+// A text of an activity typed in its link row (its name, its category). Keys typed into the
+// same box in one go merge into one step.
+class SetActivityTextCommand : public EditCommand
 {
 public:
-    SetActivityNameCommand(ModZANT& app, int event, int slot, const QString& text, int session);
-    Outcome apply() override;
-    // Ids are one per class: the undo stack offers a command to merge with the one before it
-    // whenever their ids match, and each mergeWith reads the other as its own class.
-    int id() const override { return 5; }
     bool mergeWith(const QUndoCommand* other) override;
-
+    Outcome apply() override;
     void revert() override;
 
-private:
+protected:
+    SetActivityTextCommand(ModZANT& app, const QString& what, int event, int slot,
+                           const QString& text, int session);
+    virtual QString stored() = 0;
+    virtual Outcome store(const QString& text) = 0;
+
     int m_event;
     int m_slot;
+
+private:
     QString m_text;
     QString m_before;
     int m_session;
+};
+
+// The name of an activity; an empty text gives the activity back the name of the event it
+// leads to.
+class SetActivityNameCommand final : public SetActivityTextCommand
+{
+public:
+    SetActivityNameCommand(ModZANT& app, int event, int slot, const QString& text, int session);
+    // Ids are one per class: the undo stack offers a command to merge with the one before it
+    // whenever their ids match, and each mergeWith reads the other as its own class.
+    int id() const override { return 5; }
+
+private:
+    QString stored() override;
+    Outcome store(const QString& text) override;
 };
 
 // The amount of an activity, typed in its link row: one step per amount stored.
@@ -103,24 +120,16 @@ private:
     Cents m_before = 0;
 };
 
-// The category of work of an activity, typed in its link row. Keys typed into the same box in
-// one go merge into one step.
-class SetActivityCategoryCommand final : public EditCommand
+// The category of work of an activity.
+class SetActivityCategoryCommand final : public SetActivityTextCommand
 {
 public:
     SetActivityCategoryCommand(ModZANT& app, int event, int slot, const QString& text, int session);
-    Outcome apply() override;
     int id() const override { return 6; }
-    bool mergeWith(const QUndoCommand* other) override;
-
-    void revert() override;
 
 private:
-    int m_event;
-    int m_slot;
-    QString m_text;
-    QString m_before;
-    int m_session;
+    QString stored() override;
+    Outcome store(const QString& text) override;
 };
 
 // A row "*" inserted before event k, every target >= k moved up by one.
