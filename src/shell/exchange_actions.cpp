@@ -1,5 +1,6 @@
 #include "shell/exchange_actions.h"
 
+#include "document/edit_commands.h"
 #include "exchange/activity_list.h"
 #include "exchange/icalendar.h"
 #include "exchange/mspdi.h"
@@ -8,7 +9,6 @@
 #include "model/file_io.h"
 #include "model/text_format.h"
 #include "schedule/schedule.h"
-#include "shell/edit_commands.h"
 #include "shell/modzant.h"
 
 #include <QDate>

@@ -39,23 +39,46 @@ QStringList soundDeviceDrivers()
 // The player loops by loading the file again and again; a file it cannot read would make it
 // retry for ever inside the audio thread, and closing would then wait for ever. So the whole
 // file is walked here first, as FluidSynth will read it: header, chunks and every event.
-bool isReadableMidi(const QByteArray& data)
+class MidiWalker final
 {
-    const auto byte = [&](qsizetype i) { return static_cast<quint8>(data[i]); };
-    const auto u32 = [&](qsizetype i) {
+public:
+    explicit MidiWalker(const QByteArray& data) : m_data(data) {}
+
+    bool isReadable()
+    {
+        int tracks = 0;
+        if (!readHeader(tracks))
+            return false;
+        qsizetype at = 14;
+        for (int track = 0; track < tracks; ++track) {
+            if (!readTrack(at))
+                return false;
+        }
+        return true;
+    }
+
+private:
+    quint8 byte(qsizetype i) const { return static_cast<quint8>(m_data[i]); }
+    quint32 u32(qsizetype i) const
+    {
         return quint32(byte(i)) << 24 | quint32(byte(i + 1)) << 16 | quint32(byte(i + 2)) << 8 |
                quint32(byte(i + 3));
-    };
-    if (data.size() < 14 || !data.startsWith("MThd") || u32(4) != 6)
-        return false;
-    const int format = byte(8) << 8 | byte(9);
-    const int tracks = byte(10) << 8 | byte(11);
-    const int division = byte(12) << 8 | byte(13);
-    // Time code divisions are not played by FluidSynth.
-    if (format > 1 || tracks < 1 || tracks > 255 || division == 0 || (division & 0x8000))
-        return false;
+    }
 
-    const auto readLength = [&](qsizetype& at, qsizetype end, quint32& value) {
+    bool readHeader(int& tracks) const
+    {
+        if (m_data.size() < 14 || !m_data.startsWith("MThd") || u32(4) != 6)
+            return false;
+        const int format = byte(8) << 8 | byte(9);
+        tracks = byte(10) << 8 | byte(11);
+        const int division = byte(12) << 8 | byte(13);
+        // Time code divisions are not played by FluidSynth.
+        return format <= 1 && tracks >= 1 && tracks <= 255 && division != 0 && !(division & 0x8000);
+    }
+
+    // A variable-length quantity of at most four bytes, ending before `end`.
+    bool readLength(qsizetype& at, qsizetype end, quint32& value) const
+    {
         value = 0;
         for (int n = 0; n < 4; ++n) {
             if (at >= end)
@@ -66,77 +89,100 @@ bool isReadableMidi(const QByteArray& data)
                 return true;
         }
         return false;
-    };
+    }
 
-    int tracksRead = 0;
-    qsizetype at = 14;
-    while (tracksRead < tracks) {
-        if (at + 8 > data.size())
+    // One MTrk chunk from `at`; `at` ends past the chunk.
+    bool readTrack(qsizetype& at)
+    {
+        if (at + 8 > m_data.size())
             return false;
         // FluidSynth cannot step over chunks of other kinds.
-        if (data.mid(at, 4) != "MTrk")
+        if (m_data.mid(at, 4) != "MTrk")
             return false;
         const quint32 length = u32(at + 4);
         at += 8;
-        if (length > quint32(data.size() - at))
+        if (length > quint32(m_data.size() - at))
             return false;
         const qsizetype end = at + length;
-        quint8 runningStatus = 0;
-        while (at < end) {
-            quint32 delta = 0;
-            if (!readLength(at, end, delta) || at >= end)
+        m_runningStatus = 0;
+        bool endOfTrack = false;
+        // What follows the end of a track is never read.
+        while (at < end && !endOfTrack) {
+            if (!readEvent(at, end, endOfTrack))
                 return false;
-            quint8 status = byte(at);
-            if (status & 0x80)
-                ++at;
-            else if (runningStatus)
-                status = runningStatus;
-            else
-                return false;
-            quint32 skip = 0;
-            bool endOfTrack = false;
-            if (status == 0xFF) {
-                if (at >= end)
-                    return false;
-                const quint8 type = byte(at++);
-                if (!readLength(at, end, skip))
-                    return false;
-                // FluidSynth refuses these with any other length.
-                const int required = type == 0x2F   ? 0
-                                     : type == 0x51 ? 3
-                                     : type == 0x54 ? 5
-                                     : type == 0x58 ? 4
-                                     : type == 0x59 ? 2
-                                                    : -1;
-                if (required >= 0 && skip != quint32(required))
-                    return false;
-                endOfTrack = type == 0x2F;
-                runningStatus = 0;
-            } else if (status == 0xF0) {
-                if (!readLength(at, end, skip))
-                    return false;
-                runningStatus = 0;
-            } else if (status < 0xF0) {
-                runningStatus = status;
-                skip = (status & 0xF0) == 0xC0 || (status & 0xF0) == 0xD0 ? 1 : 2;
-                for (quint32 i = 0; i < skip; ++i) {
-                    if (at + i >= end || (byte(at + i) & 0x80))
-                        return false;
-                }
-            } else {
-                return false;
-            }
-            if (skip > quint32(end - at))
-                return false;
-            at += skip;
-            // What follows the end of a track is never read.
-            if (endOfTrack)
-                break;
         }
-        ++tracksRead;
         at = end;
+        return true;
     }
-    return true;
+
+    // One event with its delta time.
+    bool readEvent(qsizetype& at, qsizetype end, bool& endOfTrack)
+    {
+        quint32 delta = 0;
+        if (!readLength(at, end, delta) || at >= end)
+            return false;
+        quint8 status = byte(at);
+        if (status & 0x80)
+            ++at;
+        else if (m_runningStatus)
+            status = m_runningStatus;
+        else
+            return false;
+        quint32 skip = 0;
+        bool read = false;
+        if (status == 0xFF) {
+            read = readMeta(at, end, skip, endOfTrack);
+        } else if (status == 0xF0) {
+            read = readLength(at, end, skip);
+            m_runningStatus = 0;
+        } else if (status < 0xF0) {
+            read = readChannelData(status, at, end, skip);
+        }
+        if (!read || skip > quint32(end - at))
+            return false;
+        at += skip;
+        return true;
+    }
+
+    bool readMeta(qsizetype& at, qsizetype end, quint32& skip, bool& endOfTrack)
+    {
+        if (at >= end)
+            return false;
+        const quint8 type = byte(at++);
+        if (!readLength(at, end, skip))
+            return false;
+        // FluidSynth refuses these with any other length.
+        const int required = type == 0x2F   ? 0
+                             : type == 0x51 ? 3
+                             : type == 0x54 ? 5
+                             : type == 0x58 ? 4
+                             : type == 0x59 ? 2
+                                            : -1;
+        if (required >= 0 && skip != quint32(required))
+            return false;
+        endOfTrack = type == 0x2F;
+        m_runningStatus = 0;
+        return true;
+    }
+
+    bool readChannelData(quint8 status, qsizetype at, qsizetype end, quint32& skip)
+    {
+        m_runningStatus = status;
+        skip = (status & 0xF0) == 0xC0 || (status & 0xF0) == 0xD0 ? 1 : 2;
+        for (quint32 i = 0; i < skip; ++i) {
+            if (at + i >= end || (byte(at + i) & 0x80))
+                return false;
+        }
+        return true;
+    }
+
+    const QByteArray& m_data;
+    quint8 m_runningStatus = 0;
+};
+
+bool isReadableMidi(const QByteArray& data)
+{
+    return MidiWalker(data).isReadable();
 }
 
 } // namespace

@@ -1,10 +1,10 @@
 #include "shell/modzant.h"
 
+#include "document/edit_commands.h"
 #include "model/file_io.h"
 #include "model/project_file.h"
 #include "model/text_format.h"
 #include "report/settings_file.h"
-#include "shell/edit_commands.h"
 
 #include <QApplication>
 #include <QDir>
@@ -21,15 +21,18 @@ namespace zant {
 ModZANT::ModZANT(std::unique_ptr<Dialogs> dialogs, std::unique_ptr<DocumentOutput> output,
                  std::unique_ptr<MusicPlayer> music, OfficeSettings office)
     : m_office(std::move(office)), m_dialogs(std::move(dialogs)), m_output(std::move(output)),
-      m_music(std::move(music))
+      m_music(std::move(music)), m_document(formatDate(today()))
 {
     InitSharedConstants();
     InitMessageTitles();
-    // A new project starts today; one read from a file keeps its own date.
-    m_project.setStartDateText(formatDate(today()));
     endProcess = [] { QCoreApplication::quit(); };
-    connect(&m_undoStack, &QUndoStack::cleanChanged, this,
-            [this](bool clean) { emit modifiedChanged(!clean); });
+    // The windows follow the document through the shell.
+    connect(&m_document, &ProjectDocument::projectRestored, this, &ModZANT::projectRestored);
+    connect(&m_document, &ProjectDocument::projectChanged, this, &ModZANT::projectChanged);
+    connect(&m_document, &ProjectDocument::modifiedChanged, this, &ModZANT::modifiedChanged);
+    connect(&m_document, &ProjectDocument::resultsChanged, this, &ModZANT::resultsChanged);
+    connect(&m_document, &ProjectDocument::titlePageChanged, this, &ModZANT::titlePageChanged);
+    connect(&m_document, &ProjectDocument::dataFileChanged, this, &ModZANT::dataFileChanged);
 }
 
 ModZANT::~ModZANT()
@@ -239,52 +242,7 @@ void ModZANT::showMessage(QWidget* parent, const Message& message)
 
 Outcome ModZANT::edit(std::unique_ptr<EditCommand> command)
 {
-    const quint64 before = m_revision;
-    if (Outcome refusal = command->apply()) {
-        if (m_revision != before)
-            emit projectChanged();
-        return refusal;
-    }
-    command->m_applied = true;
-    m_undoStack.push(command.release());
-    if (m_revision != before)
-        emit projectChanged();
-    return std::nullopt;
-}
-
-void ModZANT::undo()
-{
-    newEditSession();
-    const quint64 before = m_revision;
-    m_undoStack.undo();
-    if (m_revision != before)
-        emit projectChanged();
-}
-
-void ModZANT::redo()
-{
-    newEditSession();
-    const quint64 before = m_revision;
-    m_undoStack.redo();
-    if (m_revision != before)
-        emit projectChanged();
-}
-
-void ModZANT::startFreshHistory()
-{
-    newEditSession();
-    m_undoStack.clear();
-}
-
-void ModZANT::loadProject(ProjectFileContents contents, const QString& dataFile)
-{
-    touchProject();
-    m_project = std::move(contents.project);
-    m_titlePage = std::move(contents.titlePage);
-    setCurrentDataFile(dataFile);
-    startFreshHistory();
-    emit titlePageChanged();
-    emit projectChanged();
+    return m_document.edit(std::move(command));
 }
 
 Outcome ModZANT::openProject(const QString& path, QWidget* parent)
@@ -294,7 +252,7 @@ Outcome ModZANT::openProject(const QString& path, QWidget* parent)
         return contents.error();
     const bool newer = contents.value().newerSection();
     const int version = contents.value().sectionVersion;
-    loadProject(std::move(contents.value()), newer ? QString() : path);
+    m_document.loadProject(std::move(contents.value()), newer ? QString() : path);
     if (newer)
         showMessage(parent, newerSectionWarning(path, version));
     else
@@ -302,47 +260,11 @@ Outcome ModZANT::openProject(const QString& path, QWidget* parent)
     return std::nullopt;
 }
 
-Outcome ModZANT::importProject(const QString& what, Project project, TitlePage titlePage)
-{
-    if (Outcome refused =
-            edit<ReplaceProjectCommand>(what, std::move(project), std::move(titlePage)))
-        return refused;
-    setCurrentDataFile(QString());
-    emit titlePageChanged();
-    return std::nullopt;
-}
-
-void ModZANT::dateTitlePage(const QString& today)
-{
-    if (m_titlePage[TitlePage::data].isEmpty())
-        m_titlePage[TitlePage::data] = today;
-}
-
-void ModZANT::setResults(ScheduleResults results)
-{
-    m_results = std::move(results);
-    m_resultsRevision = m_revision;
-    emit resultsChanged();
-}
-
-Result<const ScheduleResults*> ModZANT::freshResults()
-{
-    if (resultsCurrent())
-        return &m_results;
-    if (auto fault = findDataFault(m_project))
-        return *fault;
-    // Stored without telling the windows: whoever shows results follows projectChanged and asks
-    // here, so a window refreshing itself does not make the others refresh again.
-    m_results = ComputeSchedule(m_project);
-    m_resultsRevision = m_revision;
-    return &m_results;
-}
-
 bool ModZANT::askProjectName(QWidget* parent)
 {
     const Message missing =
         critical(QStringLiteral("E' necessario digitare almeno il dato del 'progetto'."));
-    const QString first = m_project.description(1).trimmed();
+    const QString first = project().description(1).trimmed();
     if (first.isEmpty()) {
         showMessage(parent, missing);
         showTitlePageField(parent, TitlePage::progetto);
@@ -370,7 +292,7 @@ bool ModZANT::askProjectName(QWidget* parent)
 
 bool ModZANT::saveProject(QWidget* parent, bool askName)
 {
-    if (auto refusal = checkBeforeSave(m_project, m_titlePage, m_checkConfirmation)) {
+    if (auto refusal = checkBeforeSave(project(), titlePage(), checkConfirmation())) {
         if (!refusal->openTitlePage) {
             showMessage(parent, refusal->message);
             return false;
@@ -378,7 +300,7 @@ bool ModZANT::saveProject(QWidget* parent, bool askName)
         if (!askProjectName(parent))
             return false;
     }
-    QString path = askName ? QString() : m_currentDataFile;
+    QString path = askName ? QString() : currentDataFile();
     QString note;
     if (path.isEmpty()) {
         const QString chosen = m_dialogs->saveFileName(
@@ -407,26 +329,16 @@ bool ModZANT::saveProject(QWidget* parent, bool askName)
         }
     }
     bool substituted = false;
-    if (auto failure = writeProjectFile(path, m_project, m_titlePage, &substituted)) {
+    if (auto failure = m_document.save(path, &substituted)) {
         showMessage(parent, *failure);
         return false;
     }
-    setCurrentDataFile(path);
-    markSaved();
     rememberFile(path);
     emit statusNote(QStringLiteral("Progetto salvato in %1").arg(QFileInfo(path).fileName()) +
                     note + QLatin1Char('.'));
     if (substituted)
         showMessage(parent, substitutedTextNotice());
     return true;
-}
-
-void ModZANT::setCurrentDataFile(const QString& path)
-{
-    if (path == m_currentDataFile)
-        return;
-    m_currentDataFile = path;
-    emit dataFileChanged();
 }
 
 void ModZANT::useSettingsFile(const QString& path)
@@ -479,7 +391,7 @@ void ModZANT::forgetRecentFile(const QString& path)
 QString ModZANT::workingFolder() const
 {
     const QString file =
-        !m_currentDataFile.isEmpty() ? m_currentDataFile : m_recentFiles.value(0, QString());
+        !currentDataFile().isEmpty() ? currentDataFile() : m_recentFiles.value(0, QString());
     if (!file.isEmpty() && QFileInfo(file).absoluteDir().exists())
         return QFileInfo(file).absolutePath();
     const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
@@ -488,7 +400,7 @@ QString ModZANT::workingFolder() const
 
 QString ModZANT::suggestedDataFileName() const
 {
-    return QDir(workingFolder()).filePath(dataFileNameFor(m_titlePage[TitlePage::progetto]));
+    return QDir(workingFolder()).filePath(dataFileNameFor(titlePage()[TitlePage::progetto]));
 }
 
 bool ModZANT::isLastOpenWindow(const QWidget* w)

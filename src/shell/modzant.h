@@ -1,13 +1,9 @@
 #pragma once
 
+#include "document/project_document.h"
 #include "model/constants.h"
-#include "model/data_check.h"
-#include "model/project.h"
-#include "model/project_file.h"
-#include "model/title_page.h"
 #include "report/document_output.h"
 #include "report/office_settings.h"
-#include "schedule/schedule.h"
 #include "shell/dialogs.h"
 #include "shell/music_player.h"
 
@@ -15,7 +11,6 @@
 #include <QDate>
 #include <QObject>
 #include <QPointer>
-#include <QUndoStack>
 #include <QWidget>
 
 #include <functional>
@@ -54,10 +49,10 @@ inline const QColor kLightGrey(192, 192, 192);
 
 class EditCommand;
 
-// The application state shared by all windows: the project, its last results, the title page,
-// the check hand-shake, the data window's current file, the shared constants and the services
-// behind which the dialogs, the documents and the music stand. It also creates each window the
-// first time it is referred to, and runs the exit procedure.
+// The application shell shared by all windows: the open project (a ProjectDocument), the shared
+// constants, the settings and recent files, and the services behind which the dialogs, the
+// documents and the music stand. It also creates each window the first time it is referred to,
+// and runs the save and exit procedures.
 class ModZANT final : public QObject
 {
     Q_OBJECT
@@ -70,40 +65,32 @@ public:
             std::unique_ptr<MusicPlayer> music, OfficeSettings office);
     ~ModZANT() override;
 
-    // The project and its title page change through loadProject, importProject and edit();
-    // the results through setResults and freshResults.
-    const Project& project() const { return m_project; }
-    const TitlePage& titlePage() const { return m_titlePage; }
-    // The results of the last computation. They may belong to an earlier state of the project:
-    // whatever shows or writes them asks freshResults() first.
-    const ScheduleResults& results() const { return m_results; }
-    // Counts the changes of the project: every edit, undo, redo, import and open.
-    quint64 revision() const { return m_revision; }
-    // Whether the results were computed from the project as it is now.
-    bool resultsCurrent() const { return !m_results.isEmpty() && m_resultsRevision == m_revision; }
-    // The results of the project as it is now: computed again, after the data check, when the
-    // project changed since the last computation (well under 50 ms for the largest project).
-    // When the check refuses the data, its message instead: old figures are never given.
-    Result<const ScheduleResults*> freshResults();
-    // The data file the project was read from or last saved to; empty when it has none.
-    const QString& currentDataFile() const { return m_currentDataFile; }
-    CheckConfirmation& checkConfirmation() { return m_checkConfirmation; }
+    // The open project, its results and its history. The accessors below forward to it.
+    ProjectDocument& document() { return m_document; }
+    const ProjectDocument& document() const { return m_document; }
 
-    // Swaps in a project read from `dataFile` (empty when it comes from no file): its history
-    // starts here and the windows show its title page.
-    void loadProject(ProjectFileContents contents, const QString& dataFile);
+    const Project& project() const { return m_document.project(); }
+    const TitlePage& titlePage() const { return m_document.titlePage(); }
+    const ScheduleResults& results() const { return m_document.results(); }
+    quint64 revision() const { return m_document.revision(); }
+    bool resultsCurrent() const { return m_document.resultsCurrent(); }
+    Result<const ScheduleResults*> freshResults() { return m_document.freshResults(); }
+    const QString& currentDataFile() const { return m_document.currentDataFile(); }
+    CheckConfirmation& checkConfirmation() { return m_document.checkConfirmation(); }
+    void loadProject(ProjectFileContents contents, const QString& dataFile)
+    {
+        m_document.loadProject(std::move(contents), dataFile);
+    }
     // Reads a data file and loads it; on failure nothing changes and the message says why. A
     // file written by a newer version is loaded with a warning (shown over `parent`) and not
     // taken as the current file, so that "Salva" asks for a new name instead of rewriting it.
     Outcome openProject(const QString& path, QWidget* parent = nullptr);
-    // Replaces the project with one imported from another program's file, as one step that can
-    // be undone; the imported project has no data file of its own yet, so "Salva" asks for one.
-    Outcome importProject(const QString& what, Project project, TitlePage titlePage);
-    // A title page without a date gets today's (a project that was opened brings its own).
-    void dateTitlePage(const QString& today);
-    // New results were computed from the project as it is now: the windows that show them are
-    // told.
-    void setResults(ScheduleResults results);
+    Outcome importProject(const QString& what, Project project, TitlePage titlePage)
+    {
+        return m_document.importProject(what, std::move(project), std::move(titlePage));
+    }
+    void dateTitlePage(const QString& today) { m_document.dateTitlePage(today); }
+    void setResults(ScheduleResults results) { m_document.setResults(std::move(results)); }
 
     const SharedConstants& constants() const { return m_constants; }
     // The office name and address the documents carry.
@@ -186,28 +173,19 @@ public:
     // Message with the title of the data checks and input warnings.
     void showMessage(QWidget* parent, const Message& message);
 
-    // The history of the edits of the project and its title page. Its clean state is the
-    // project as last opened or saved.
-    QUndoStack& undoStack() { return m_undoStack; }
-    // Applies an edit and, unless refused, records it as one step that can be undone.
+    QUndoStack& undoStack() { return m_document.undoStack(); }
     Outcome edit(std::unique_ptr<EditCommand> command);
     template <typename C, typename... Args> Outcome edit(Args&&... args)
     {
-        return edit(std::make_unique<C>(*this, std::forward<Args>(args)...));
+        return m_document.edit<C>(std::forward<Args>(args)...);
     }
-    void undo();
-    void redo();
-    // Typing in one box is one step until the box is left: each stretch of typing gets its own
-    // number, and only edits with the same number merge.
-    int editSession() const { return m_editSession; }
-    int newEditSession() { return ++m_editSession; }
-
-    // Whether the project (with its title page) differs from what was last opened or saved.
-    bool isModified() const { return !m_undoStack.isClean(); }
-    // The project was saved: what is in memory is what the file holds.
-    void markSaved() { m_undoStack.setClean(); }
-    // A project was opened or given at start: its history begins here.
-    void startFreshHistory();
+    void undo() { m_document.undo(); }
+    void redo() { m_document.redo(); }
+    int editSession() const { return m_document.editSession(); }
+    int newEditSession() { return m_document.newEditSession(); }
+    bool isModified() const { return m_document.isModified(); }
+    void markSaved() { m_document.markSaved(); }
+    void startFreshHistory() { m_document.startFreshHistory(); }
 
     // The data window's save: checks, asks the name when there is none (or always, for "Salva
     // con nome"), writes, and tells the user why when it cannot. True when the file was written.
@@ -219,25 +197,20 @@ public:
     bool maybeSaveChanges(QWidget* parent);
 
 signals:
-    // The project was put back by an undo or a redo: the windows show it again.
+    // The document's signals, passed on (see ProjectDocument).
     void projectRestored();
-    // The project changed in any way (edit, undo, redo, import, open): results shown so far
-    // belong to an earlier state.
     void projectChanged();
-    // The project became modified, or saved again.
     void modifiedChanged(bool modified);
+    void resultsChanged();
+    void titlePageChanged();
+    void dataFileChanged();
+
     // The splash has to show its closing caption ("elaborazione eseguita con").
     void splashReturned();
-    // New results were computed (results command, or a print that computes before printing).
-    void resultsChanged();
-    // The title page was replaced (a project file was opened).
-    void titlePageChanged();
     // The office details changed.
     void officeChanged();
     // The list of recent files changed.
     void recentFilesChanged();
-    // The project's data file changed (open, save under a new name, import).
-    void dataFileChanged();
     // The title-page window is asked to put the cursor in a field.
     void titleFieldWanted(int field);
     // A line for the status bars of the main windows (where a save went, and why its name
@@ -245,11 +218,6 @@ signals:
     void statusNote(const QString& text);
 
 private:
-    // The edit commands change the project and the title page, and put them back.
-    friend class EditCommand;
-    // The project is about to change: results computed so far are out of date.
-    void touchProject() { ++m_revision; }
-    void setCurrentDataFile(const QString& path);
     // Puts a file at the top of the recent files and stores the list.
     void rememberFile(const QString& path);
     // Before a save of a project without "progetto": offers the first event's description, or
@@ -258,13 +226,6 @@ private:
     // Closes and destroys every window but the splash.
     void closeWorkingWindows();
 
-    Project m_project;
-    ScheduleResults m_results;
-    quint64 m_revision = 1;
-    quint64 m_resultsRevision = 0;
-    TitlePage m_titlePage;
-    CheckConfirmation m_checkConfirmation;
-    QString m_currentDataFile;
     SharedConstants m_constants;
     OfficeSettings m_office;
     QString m_settingsFile;
@@ -277,8 +238,8 @@ private:
     std::map<QString, QPointer<QWidget>> m_windows;
     bool m_mainWindowsGrey = false;
     QPointer<QWidget> m_lastPlaced;
-    QUndoStack m_undoStack;
-    int m_editSession = 0;
+    // Declared after `today`, which gives the new project its start date.
+    ProjectDocument m_document;
 };
 
 // Gives a window a plain background colour.

@@ -1,7 +1,7 @@
 #include "windows/calendarioprogetto.h"
 
+#include "document/edit_commands.h"
 #include "model/text_format.h"
-#include "shell/edit_commands.h"
 #include "shell/modzant.h"
 
 #include <QButtonGroup>

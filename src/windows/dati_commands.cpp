@@ -2,11 +2,11 @@
 
 #include "windows/dati.h"
 
+#include "document/edit_commands.h"
 #include "model/data_check.h"
 #include "model/file_io.h"
 #include "model/project_file.h"
 #include "report/print_commands.h"
-#include "shell/edit_commands.h"
 #include "shell/exchange_actions.h"
 
 #include <QApplication>

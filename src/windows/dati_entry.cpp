@@ -3,8 +3,8 @@
 
 #include "windows/dati.h"
 
+#include "document/edit_commands.h"
 #include "model/text_format.h"
-#include "shell/edit_commands.h"
 #include "shell/twips.h"
 #include "windows/window_style.h"
 

@@ -1,11 +1,11 @@
 #include "windows/frontespizio.h"
 
+#include "document/edit_commands.h"
 #include "model/data_check.h"
 #include "model/file_io.h"
 #include "report/cronoprogramma.h"
 #include "report/print_commands.h"
 #include "report/print_renderer.h"
-#include "shell/edit_commands.h"
 #include "windows/window_style.h"
 
 #include <QApplication>

@@ -1,15 +1,20 @@
+#include "document/edit_commands.h"
 #include "model/project_file.h"
 #include "report/settings_file.h"
 #include "shell/cls_resize.h"
 #include "shell/dialogs.h"
-#include "shell/edit_commands.h"
 #include "shell/modzant.h"
+#include "shell/translations.h"
 #include "shell/twips.h"
 #include "support/app_fixture.h"
 #include "support/fake_services.h"
+#include "support/project_builder.h"
 
+#include <QFileDialog>
 #include <QLabel>
 #include <QMainWindow>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -309,6 +314,72 @@ private slots:
         other.ResizeControls();
         if (m.window.isMinimized())
             QCOMPARE(m.a->geometry(), twipsRect(150, 150, 300, 150));
+    }
+
+    void saveQuestion_data()
+    {
+        QTest::addColumn<bool>("modified");
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<QString>("file"); // "" no name yet, "ok" writable, "bad" unwritable
+        QTest::addColumn<bool>("goesOn");
+        QTest::addColumn<bool>("stillModified");
+        QTest::newRow("nothing changed: nobody is asked") << false << -1 << "" << true << false;
+        QTest::newRow("Annulla stops") << true << int(SaveChoice::Cancel) << "ok" << false << true;
+        QTest::newRow("Non salvare goes on, changes kept in memory")
+            << true << int(SaveChoice::Discard) << "ok" << true << true;
+        QTest::newRow("Salva writes and goes on")
+            << true << int(SaveChoice::Save) << "ok" << true << false;
+        QTest::newRow("Salva with the name dialog cancelled stops")
+            << true << int(SaveChoice::Save) << "" << false << true;
+        QTest::newRow("Salva that fails stops, still modified")
+            << true << int(SaveChoice::Save) << "bad" << false << true;
+    }
+
+    void saveQuestion()
+    {
+        QFETCH(bool, modified);
+        QFETCH(int, answer);
+        QFETCH(QString, file);
+        QFETCH(bool, goesOn);
+        QFETCH(bool, stillModified);
+        App a;
+        QTemporaryDir dir;
+        giveProject(a.app, buildProject("2: 1>2=3"), titlePageWith(TitlePage::progetto, "Scuola"));
+        if (file == "ok")
+            giveDataFile(a.app, dir.filePath("ZANT-dati-scuola"));
+        else if (file == "bad")
+            giveDataFile(a.app, dir.filePath("no/such/folder/ZANT-dati-scuola"));
+        if (modified)
+            a.app.edit<SetStartDateCommand>(QString("02/01/1990"));
+        if (answer >= 0)
+            a.dialogs->saveAnswers.push_back(SaveChoice(answer));
+
+        QCOMPARE(a.app.maybeSaveChanges(nullptr), goesOn);
+        QCOMPARE(a.dialogs->saveQuestions.size(), modified ? 1 : 0);
+        if (modified)
+            QCOMPARE(a.dialogs->saveQuestions.first(),
+                     QString("ZANT|Salvare le modifiche al progetto?"));
+        QCOMPARE(a.app.isModified(), stillModified);
+        QCOMPARE(a.app.project().startDateText(), QString(modified ? "02/01/1990" : "01/01/1990"));
+        if (file == "bad") {
+            QCOMPARE(a.dialogs->messages.size(), size_t(1));
+            QVERIFY(!QFile::exists(a.app.currentDataFile()));
+        }
+        if (answer == int(SaveChoice::Save) && file == "ok")
+            QVERIFY(readProjectFile(a.app.currentDataFile()));
+    }
+
+    void qtDialogsSpeakItalian()
+    {
+        QVERIFY(installItalianTranslations(*QCoreApplication::instance()));
+        QMessageBox box(QMessageBox::Question, "t", "x", QMessageBox::Save | QMessageBox::Cancel);
+        QCOMPARE(box.button(QMessageBox::Cancel)->text(), QString("Annulla"));
+        QCOMPARE(box.button(QMessageBox::Save)->text(), QString("Salva"));
+        QFileDialog dialog(nullptr, "Apri file");
+        dialog.setOption(QFileDialog::DontUseNativeDialog);
+        const auto labels = dialog.findChildren<QLabel*>();
+        QVERIFY(std::any_of(labels.begin(), labels.end(),
+                            [](QLabel* l) { return l->text().contains("Cerca in"); }));
     }
 };
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "shell/modzant.h"
+#include "support/document_fixture.h"
 #include "support/fake_services.h"
 
 namespace zant::test {
@@ -34,14 +35,6 @@ inline void giveProject(ModZANT& app, Project project, TitlePage titlePage = {},
 inline void giveDataFile(ModZANT& app, const QString& dataFile)
 {
     giveProject(app, app.project(), app.titlePage(), dataFile);
-}
-
-// A title page with one field filled.
-inline TitlePage titlePageWith(TitlePage::Field field, const QString& text)
-{
-    TitlePage page;
-    page[field] = text;
-    return page;
 }
 
 } // namespace zant::test

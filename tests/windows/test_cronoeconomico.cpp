@@ -1,4 +1,4 @@
-#include "shell/edit_commands.h"
+#include "document/edit_commands.h"
 #include "shell/modzant.h"
 #include "support/app_fixture.h"
 #include "support/project_builder.h"

@@ -1,10 +1,10 @@
 // A day of work as an engineer lives it: the office's settings, files found again, the keyboard
 // followed, windows that grow. Every case presses the real widgets.
 
+#include "document/edit_commands.h"
 #include "model/project_file.h"
 #include "model/text_format.h"
 #include "report/settings_file.h"
-#include "shell/edit_commands.h"
 #include "shell/modzant.h"
 #include "support/app_fixture.h"
 #include "support/project_builder.h"

@@ -1,5 +1,5 @@
+#include "document/edit_commands.h"
 #include "model/project_file.h"
-#include "shell/edit_commands.h"
 #include "shell/modzant.h"
 #include "support/app_fixture.h"
 #include "support/fake_services.h"

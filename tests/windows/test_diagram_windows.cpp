@@ -6,7 +6,7 @@
 #include "windows/reticolo.h"
 #include "windows/risultati.h"
 
-#include "shell/edit_commands.h"
+#include "document/edit_commands.h"
 #include <QAction>
 #include <QComboBox>
 #include <QFile>

@@ -1,9 +1,9 @@
 // The exchange commands of the data and results windows: exports, imports that can be undone,
 // and the paste of activities from the clipboard with its preview.
 
+#include "document/edit_commands.h"
 #include "exchange/mspdi.h"
 #include "model/project_file.h"
-#include "shell/edit_commands.h"
 #include "shell/modzant.h"
 #include "support/app_fixture.h"
 #include "support/docx_package.h"

@@ -1,7 +1,7 @@
+#include "document/edit_commands.h"
 #include "model/data_check.h"
 #include "model/text_format.h"
 #include "schedule/schedule.h"
-#include "shell/edit_commands.h"
 #include "shell/modzant.h"
 #include "support/app_fixture.h"
 #include "support/fake_services.h"

@@ -1,4 +1,4 @@
-#include "shell/edit_commands.h"
+#include "document/edit_commands.h"
 #include "shell/modzant.h"
 #include "shell/twips.h"
 #include "support/app_fixture.h"

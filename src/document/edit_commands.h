@@ -11,24 +11,27 @@
 
 namespace zant {
 
-class ModZANT;
+class ProjectDocument;
 
 // The undoable edits of the project and its title page. Every change the windows make goes
-// through one of these, pushed with ModZANT::edit(): the command applies the model's operation,
-// and its undo puts back exactly what was there before. Undo and redo tell the windows through
-// ModZANT::projectRestored / titlePageChanged, so they show the restored state.
+// through one of these, pushed with ProjectDocument::edit(): the command applies the model's
+// operation, and its undo puts back exactly what was there before. Undo and redo tell the windows
+// through ProjectDocument::projectRestored / titlePageChanged, so they show the restored state.
 //
 // Several edits can form one step: put them in a CompoundEditCommand (all or nothing), or
-// push them between ModZANT::undoStack().beginMacro() and endMacro().
+// push them between ProjectDocument::undoStack().beginMacro() and endMacro().
 class EditCommand : public QUndoCommand
 {
 public:
-    EditCommand(ModZANT& app, const QString& text, QUndoCommand* parent = nullptr);
+    EditCommand(ProjectDocument& document, const QString& text, QUndoCommand* parent = nullptr);
 
     // Applies the edit; a refusal leaves everything as it was. Redo applies it again.
     virtual Outcome apply() = 0;
     // Puts back what apply() changed.
     virtual void revert() = 0;
+    // The first apply, by ProjectDocument::edit before it pushes the command: the push's own
+    // redo then leaves the edit as it is.
+    Outcome applyBeforePush();
 
     void redo() final;
     void undo() final;
@@ -40,18 +43,17 @@ protected:
     Project& project();
     TitlePage& titlePage();
 
-    ModZANT& m_app;
+    ProjectDocument& m_document;
 
 private:
     bool m_applied = false;
-    friend class ModZANT;
 };
 
 // A typed description. Keys typed into the same box in one go merge into one step.
 class SetDescriptionCommand final : public EditCommand
 {
 public:
-    SetDescriptionCommand(ModZANT& app, int event, const QString& text, int session);
+    SetDescriptionCommand(ProjectDocument& document, int event, const QString& text, int session);
     Outcome apply() override;
     int id() const override { return 1; }
     bool mergeWith(const QUndoCommand* other) override;
@@ -75,7 +77,7 @@ public:
     void revert() override;
 
 protected:
-    SetActivityTextCommand(ModZANT& app, const QString& what, int event, int slot,
+    SetActivityTextCommand(ProjectDocument& document, const QString& what, int event, int slot,
                            const QString& text, int session);
     virtual QString stored() = 0;
     virtual Outcome store(const QString& text) = 0;
@@ -94,7 +96,8 @@ private:
 class SetActivityNameCommand final : public SetActivityTextCommand
 {
 public:
-    SetActivityNameCommand(ModZANT& app, int event, int slot, const QString& text, int session);
+    SetActivityNameCommand(ProjectDocument& document, int event, int slot, const QString& text,
+                           int session);
     // Ids are one per class: the undo stack offers a command to merge with the one before it
     // whenever their ids match, and each mergeWith reads the other as its own class.
     int id() const override { return 5; }
@@ -108,7 +111,7 @@ private:
 class SetActivityAmountCommand final : public EditCommand
 {
 public:
-    SetActivityAmountCommand(ModZANT& app, int event, int slot, Cents amount);
+    SetActivityAmountCommand(ProjectDocument& document, int event, int slot, Cents amount);
     Outcome apply() override;
 
     void revert() override;
@@ -124,7 +127,8 @@ private:
 class SetActivityCategoryCommand final : public SetActivityTextCommand
 {
 public:
-    SetActivityCategoryCommand(ModZANT& app, int event, int slot, const QString& text, int session);
+    SetActivityCategoryCommand(ProjectDocument& document, int event, int slot, const QString& text,
+                               int session);
     int id() const override { return 6; }
 
 private:
@@ -136,7 +140,7 @@ private:
 class InsertEventCommand final : public EditCommand
 {
 public:
-    InsertEventCommand(ModZANT& app, int k);
+    InsertEventCommand(ProjectDocument& document, int k);
     Outcome apply() override;
 
     void revert() override;
@@ -150,7 +154,7 @@ private:
 class DeleteEventCommand final : public EditCommand
 {
 public:
-    DeleteEventCommand(ModZANT& app, int k);
+    DeleteEventCommand(ProjectDocument& document, int k);
     Outcome apply() override;
 
     void revert() override;
@@ -182,7 +186,7 @@ public:
     // `value` is the target or the days; unused for slot inserts and deletes. Consecutive
     // changes of the same slot's target or days within one edit session (a scroll-bar drag)
     // merge into one step.
-    LinkEditCommand(ModZANT& app, Kind kind, int event, int slot, double value = 0);
+    LinkEditCommand(ProjectDocument& document, Kind kind, int event, int slot, double value = 0);
     Outcome apply() override;
     int id() const override { return 2; }
     bool mergeWith(const QUndoCommand* other) override;
@@ -202,7 +206,7 @@ private:
 class SetStartDateCommand final : public EditCommand
 {
 public:
-    SetStartDateCommand(ModZANT& app, const QString& text);
+    SetStartDateCommand(ProjectDocument& document, const QString& text);
     Outcome apply() override;
     int id() const override { return 3; }
     bool mergeWith(const QUndoCommand* other) override;
@@ -219,7 +223,7 @@ private:
 class SetCalendarCommand final : public EditCommand
 {
 public:
-    SetCalendarCommand(ModZANT& app, ProjectCalendar calendar);
+    SetCalendarCommand(ProjectDocument& document, ProjectCalendar calendar);
     // A calendar that the check refuses is refused, and nothing changes.
     Outcome apply() override;
 
@@ -234,7 +238,8 @@ private:
 class ReplaceProjectCommand final : public EditCommand
 {
 public:
-    ReplaceProjectCommand(ModZANT& app, const QString& text, Project project, TitlePage titlePage);
+    ReplaceProjectCommand(ProjectDocument& document, const QString& text, Project project,
+                          TitlePage titlePage);
     Outcome apply() override;
 
     void revert() override;
@@ -251,7 +256,8 @@ private:
 class SetTitleFieldCommand final : public EditCommand
 {
 public:
-    SetTitleFieldCommand(ModZANT& app, TitlePage::Field field, const QString& text, int session);
+    SetTitleFieldCommand(ProjectDocument& document, TitlePage::Field field, const QString& text,
+                         int session);
     Outcome apply() override;
     int id() const override { return 4; }
     bool mergeWith(const QUndoCommand* other) override;
@@ -270,7 +276,7 @@ private:
 class ReplaceTitlePageCommand final : public EditCommand
 {
 public:
-    ReplaceTitlePageCommand(ModZANT& app, const QString& text, TitlePage titlePage);
+    ReplaceTitlePageCommand(ProjectDocument& document, const QString& text, TitlePage titlePage);
     Outcome apply() override;
 
     void revert() override;
@@ -286,7 +292,7 @@ private:
 class CompoundEditCommand final : public EditCommand
 {
 public:
-    CompoundEditCommand(ModZANT& app, const QString& text);
+    CompoundEditCommand(ProjectDocument& document, const QString& text);
     void add(std::unique_ptr<EditCommand> part);
     bool isEmpty() const { return m_parts.empty(); }
     Outcome apply() override;

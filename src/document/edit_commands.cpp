@@ -1,30 +1,34 @@
-#include "shell/edit_commands.h"
+#include "document/edit_commands.h"
 
-#include "shell/modzant.h"
+#include "document/project_document.h"
 
 namespace zant {
 
-EditCommand::EditCommand(ModZANT& app, const QString& text, QUndoCommand* parent)
-    : QUndoCommand(text, parent), m_app(app)
+EditCommand::EditCommand(ProjectDocument& document, const QString& text, QUndoCommand* parent)
+    : QUndoCommand(text, parent), m_document(document)
 {
 }
 
 Project& EditCommand::project()
 {
-    // Whoever may change the project comes through here, so results computed before are
-    // known to be out of date from now on.
-    m_app.touchProject();
-    return m_app.m_project;
+    return m_document.editableProject();
 }
 
 TitlePage& EditCommand::titlePage()
 {
-    return m_app.m_titlePage;
+    return m_document.editableTitlePage();
+}
+
+Outcome EditCommand::applyBeforePush()
+{
+    Outcome refusal = apply();
+    m_applied = !refusal;
+    return refusal;
 }
 
 void EditCommand::redo()
 {
-    // The first redo comes from the push, right after ModZANT::edit applied the command.
+    // The first redo comes from the push, right after applyBeforePush.
     if (m_applied) {
         m_applied = false;
         return;
@@ -41,14 +45,14 @@ void EditCommand::undo()
 
 void EditCommand::announce()
 {
-    emit m_app.projectRestored();
+    emit m_document.projectRestored();
 }
 
 // ---------------------------------------------------------------------------------------------
 
-SetDescriptionCommand::SetDescriptionCommand(ModZANT& app, int event, const QString& text,
-                                             int session)
-    : EditCommand(app, QStringLiteral("descrizione evento %1").arg(event)), m_event(event),
+SetDescriptionCommand::SetDescriptionCommand(ProjectDocument& document, int event,
+                                             const QString& text, int session)
+    : EditCommand(document, QStringLiteral("descrizione evento %1").arg(event)), m_event(event),
       m_text(text), m_session(session)
 {
 }
@@ -80,10 +84,11 @@ void SetDescriptionCommand::revert()
 
 // ---------------------------------------------------------------------------------------------
 
-SetActivityTextCommand::SetActivityTextCommand(ModZANT& app, const QString& what, int event,
-                                               int slot, const QString& text, int session)
+SetActivityTextCommand::SetActivityTextCommand(ProjectDocument& document, const QString& what,
+                                               int event, int slot, const QString& text,
+                                               int session)
     : EditCommand(
-          app,
+          document,
           QStringLiteral("%1 attività, legame %2 dell'evento %3").arg(what).arg(slot).arg(event)),
       m_event(event), m_slot(slot), m_text(text), m_session(session)
 {
@@ -110,9 +115,9 @@ void SetActivityTextCommand::revert()
     store(m_before);
 }
 
-SetActivityNameCommand::SetActivityNameCommand(ModZANT& app, int event, int slot,
+SetActivityNameCommand::SetActivityNameCommand(ProjectDocument& document, int event, int slot,
                                                const QString& text, int session)
-    : SetActivityTextCommand(app, QStringLiteral("descrizione"), event, slot, text, session)
+    : SetActivityTextCommand(document, QStringLiteral("descrizione"), event, slot, text, session)
 {
 }
 
@@ -128,9 +133,11 @@ Outcome SetActivityNameCommand::store(const QString& text)
 
 // ---------------------------------------------------------------------------------------------
 
-SetActivityAmountCommand::SetActivityAmountCommand(ModZANT& app, int event, int slot, Cents amount)
+SetActivityAmountCommand::SetActivityAmountCommand(ProjectDocument& document, int event, int slot,
+                                                   Cents amount)
     : EditCommand(
-          app, QStringLiteral("importo attività, legame %1 dell'evento %2").arg(slot).arg(event)),
+          document,
+          QStringLiteral("importo attività, legame %1 dell'evento %2").arg(slot).arg(event)),
       m_event(event), m_slot(slot), m_amount(amount)
 {
 }
@@ -148,9 +155,9 @@ void SetActivityAmountCommand::revert()
 
 // ---------------------------------------------------------------------------------------------
 
-SetActivityCategoryCommand::SetActivityCategoryCommand(ModZANT& app, int event, int slot,
-                                                       const QString& text, int session)
-    : SetActivityTextCommand(app, QStringLiteral("categoria"), event, slot, text, session)
+SetActivityCategoryCommand::SetActivityCategoryCommand(ProjectDocument& document, int event,
+                                                       int slot, const QString& text, int session)
+    : SetActivityTextCommand(document, QStringLiteral("categoria"), event, slot, text, session)
 {
 }
 
@@ -166,8 +173,8 @@ Outcome SetActivityCategoryCommand::store(const QString& text)
 
 // ---------------------------------------------------------------------------------------------
 
-InsertEventCommand::InsertEventCommand(ModZANT& app, int k)
-    : EditCommand(app, QStringLiteral("inserimento evento %1").arg(k)), m_k(k)
+InsertEventCommand::InsertEventCommand(ProjectDocument& document, int k)
+    : EditCommand(document, QStringLiteral("inserimento evento %1").arg(k)), m_k(k)
 {
 }
 
@@ -185,8 +192,8 @@ void InsertEventCommand::revert()
 
 // ---------------------------------------------------------------------------------------------
 
-DeleteEventCommand::DeleteEventCommand(ModZANT& app, int k)
-    : EditCommand(app, QStringLiteral("eliminazione evento %1").arg(k)), m_k(k)
+DeleteEventCommand::DeleteEventCommand(ProjectDocument& document, int k)
+    : EditCommand(document, QStringLiteral("eliminazione evento %1").arg(k)), m_k(k)
 {
 }
 
@@ -237,9 +244,10 @@ QString linkEditText(LinkEditCommand::Kind kind, int event, int slot)
 
 } // namespace
 
-LinkEditCommand::LinkEditCommand(ModZANT& app, Kind kind, int event, int slot, double value)
-    : EditCommand(app, linkEditText(kind, event, slot)), m_kind(kind), m_event(event), m_slot(slot),
-      m_value(value), m_session(app.editSession())
+LinkEditCommand::LinkEditCommand(ProjectDocument& document, Kind kind, int event, int slot,
+                                 double value)
+    : EditCommand(document, linkEditText(kind, event, slot)), m_kind(kind), m_event(event),
+      m_slot(slot), m_value(value), m_session(document.editSession())
 {
 }
 
@@ -279,8 +287,9 @@ void LinkEditCommand::revert()
 
 // ---------------------------------------------------------------------------------------------
 
-SetStartDateCommand::SetStartDateCommand(ModZANT& app, const QString& text)
-    : EditCommand(app, QStringLiteral("data d'inizio")), m_text(text), m_session(app.editSession())
+SetStartDateCommand::SetStartDateCommand(ProjectDocument& document, const QString& text)
+    : EditCommand(document, QStringLiteral("data d'inizio")), m_text(text),
+      m_session(document.editSession())
 {
 }
 
@@ -308,8 +317,9 @@ void SetStartDateCommand::revert()
 
 // ---------------------------------------------------------------------------------------------
 
-SetCalendarCommand::SetCalendarCommand(ModZANT& app, ProjectCalendar calendar)
-    : EditCommand(app, QStringLiteral("calendario del progetto")), m_calendar(std::move(calendar))
+SetCalendarCommand::SetCalendarCommand(ProjectDocument& document, ProjectCalendar calendar)
+    : EditCommand(document, QStringLiteral("calendario del progetto")),
+      m_calendar(std::move(calendar))
 {
 }
 
@@ -329,9 +339,9 @@ void SetCalendarCommand::revert()
 
 // ---------------------------------------------------------------------------------------------
 
-ReplaceProjectCommand::ReplaceProjectCommand(ModZANT& app, const QString& text, Project project,
-                                             TitlePage titlePage)
-    : EditCommand(app, text), m_project(std::move(project)), m_titlePage(std::move(titlePage))
+ReplaceProjectCommand::ReplaceProjectCommand(ProjectDocument& document, const QString& text,
+                                             Project project, TitlePage titlePage)
+    : EditCommand(document, text), m_project(std::move(project)), m_titlePage(std::move(titlePage))
 {
 }
 
@@ -352,15 +362,15 @@ void ReplaceProjectCommand::revert()
 
 void ReplaceProjectCommand::announce()
 {
-    emit m_app.projectRestored();
-    emit m_app.titlePageChanged();
+    emit m_document.projectRestored();
+    emit m_document.titlePageChanged();
 }
 
 // ---------------------------------------------------------------------------------------------
 
-SetTitleFieldCommand::SetTitleFieldCommand(ModZANT& app, TitlePage::Field field,
+SetTitleFieldCommand::SetTitleFieldCommand(ProjectDocument& document, TitlePage::Field field,
                                            const QString& text, int session)
-    : EditCommand(app, TitlePage::fieldName(field)), m_field(field), m_text(text),
+    : EditCommand(document, TitlePage::fieldName(field)), m_field(field), m_text(text),
       m_session(session)
 {
 }
@@ -389,14 +399,14 @@ void SetTitleFieldCommand::revert()
 
 void SetTitleFieldCommand::announce()
 {
-    emit m_app.titlePageChanged();
+    emit m_document.titlePageChanged();
 }
 
 // ---------------------------------------------------------------------------------------------
 
-ReplaceTitlePageCommand::ReplaceTitlePageCommand(ModZANT& app, const QString& text,
+ReplaceTitlePageCommand::ReplaceTitlePageCommand(ProjectDocument& document, const QString& text,
                                                  TitlePage titlePage)
-    : EditCommand(app, text), m_titlePage(std::move(titlePage))
+    : EditCommand(document, text), m_titlePage(std::move(titlePage))
 {
 }
 
@@ -414,12 +424,13 @@ void ReplaceTitlePageCommand::revert()
 
 void ReplaceTitlePageCommand::announce()
 {
-    emit m_app.titlePageChanged();
+    emit m_document.titlePageChanged();
 }
 
 // ---------------------------------------------------------------------------------------------
 
-CompoundEditCommand::CompoundEditCommand(ModZANT& app, const QString& text) : EditCommand(app, text)
+CompoundEditCommand::CompoundEditCommand(ProjectDocument& document, const QString& text)
+    : EditCommand(document, text)
 {
 }
 
@@ -448,8 +459,8 @@ void CompoundEditCommand::revert()
 
 void CompoundEditCommand::announce()
 {
-    emit m_app.projectRestored();
-    emit m_app.titlePageChanged();
+    emit m_document.projectRestored();
+    emit m_document.titlePageChanged();
 }
 
 } // namespace zant
