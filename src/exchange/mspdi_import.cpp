@@ -310,7 +310,7 @@ QString describeImport(const MspdiImportReport& r)
     section(QStringLiteral("Tralasciato:"), r.leftOut);
     section(QStringLiteral("Non importato:"), r.notImported);
     section(QStringLiteral("Approssimato:"), r.approximated);
-    return lines.join(QLatin1Char('\r'));
+    return lines.join(QLatin1Char('\n'));
 }
 
 QJsonObject importReportJson(const MspdiImportReport& r)

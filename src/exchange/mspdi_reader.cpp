@@ -495,7 +495,7 @@ Message refusalOfAll(const QString& fileName, const QStringList& problems)
         lines << visibleText(problems[i]);
     if (problems.size() > kMaxListedProblems)
         lines << QStringLiteral("e altri %1 problemi.").arg(problems.size() - kMaxListedProblems);
-    return critical(lines.join(QLatin1Char('\r')));
+    return critical(lines.join(QLatin1Char('\n')));
 }
 
 } // namespace mspdi

@@ -105,7 +105,7 @@ public:
     // told.
     void setResults(ScheduleResults results);
 
-    const SharedConstants& constants() const { return m_constants; }
+    const SharedConstants& constants() const { return sharedConstants(); }
     // The office name and address the documents carry.
     const OfficeSettings& office() const { return m_office; }
     // The program's settings file (office and recent files); empty, as in the tests: nothing is
@@ -133,9 +133,6 @@ public:
     Dialogs& dialogs() { return *m_dialogs; }
     DocumentOutput& output() { return *m_output; }
     MusicPlayer& music() { return *m_music; }
-
-    void InitSharedConstants();
-    void InitMessageTitles();
 
     // Windows are made by factories registered by the application, so that this layer does not
     // depend on the window classes.
@@ -265,7 +262,6 @@ private:
     TitlePage m_titlePage;
     CheckConfirmation m_checkConfirmation;
     QString m_currentDataFile;
-    SharedConstants m_constants;
     OfficeSettings m_office;
     QString m_settingsFile;
     QStringList m_recentFiles;
