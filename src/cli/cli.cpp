@@ -154,7 +154,7 @@ void writeTable(QTextStream& out, const ProjectFileContents& c, const ScheduleRe
 void warnAboutData(const Project& project, QTextStream& err)
 {
     if (const auto warning = findDataWarnings(project)) {
-        for (const QString& line : warning->text.split(QLatin1Char('\r')))
+        for (const QString& line : warning->text.split(QLatin1Char('\n')))
             err << "avviso: " << forTerminal(line) << "\n";
     }
 }

@@ -11,15 +11,11 @@ namespace zant {
 
 QString forTerminal(const QString& text)
 {
-    // Lines joined by CR or LF stay lines; any other control character that came from the input
-    // is shown, so that it cannot move the cursor or retitle the terminal.
-    QStringList lines = text.split(QLatin1Char('\r'));
-    for (QString& line : lines) {
-        QStringList parts = line.split(QLatin1Char('\n'));
-        for (QString& part : parts)
-            part = visibleText(part);
-        line = parts.join(QLatin1Char('\n'));
-    }
+    // Lines stay lines; any other control character that came from the input is shown, so that
+    // it cannot move the cursor or retitle the terminal.
+    QStringList lines = text.split(QLatin1Char('\n'));
+    for (QString& line : lines)
+        line = visibleText(line);
     return lines.join(QLatin1Char('\n'));
 }
 

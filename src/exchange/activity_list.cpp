@@ -311,11 +311,53 @@ QString separatorName(QChar separator)
     return QStringLiteral("punto e virgola");
 }
 
-QString finalEventReason(int event)
+// Reads the fields of one row of the list into `row`: nothing when they make an activity, else
+// why the row is refused.
+std::optional<QString> readActivityRow(const RawRow& raw, QChar sep, ActivityRow& row)
 {
-    return QStringLiteral("l'evento %1 è l'evento finale (il numero più alto): da esso non può "
-                          "partire un legame")
-        .arg(event);
+    if (raw.fields.size() < 3)
+        return QStringLiteral("servono almeno evento da, evento a e giorni");
+    if (!readWhole(raw.fields[0], row.from) || row.from < 1 || row.from > kMaxEvents)
+        return QStringLiteral("l'evento da \"%1\" non è un numero intero da 1 a %2")
+            .arg(shown(raw.fields[0], kShownFieldChars))
+            .arg(kMaxEvents);
+    if (!readWhole(raw.fields[1], row.to) || row.to < 1 || row.to > kMaxEvents)
+        return QStringLiteral("l'evento a \"%1\" non è un numero intero da 1 a %2")
+            .arg(shown(raw.fields[1], kShownFieldChars))
+            .arg(kMaxEvents);
+    if (!readDays(raw.fields[2], sep, row.days) || row.days > kMaxDays)
+        return QStringLiteral("i giorni \"%1\" non sono un numero da 0 a %2")
+            .arg(shown(raw.fields[2], kShownFieldChars), formatDays(kMaxDays));
+    if (raw.fields.size() > 3)
+        row.description = storableDescription(raw.untrimmed[3]);
+    // The fifth column names the activity; the sixth is its amount and the seventh its
+    // category when the sixth is an amount (or empty), else what follows the fifth,
+    // unquoted, is part of the name.
+    bool amounted = false;
+    if (raw.fields.size() > 5) {
+        const QString amount = raw.fields[5];
+        if (amount.isEmpty()) {
+            amounted = true;
+        } else if (const auto cents = readAmount(amount, sep)) {
+            amounted = true;
+            row.amount = *cents;
+        } else if (looksLikeAmount(amount)) {
+            return QStringLiteral("l'importo \"%1\" non è un importo in euro da 0 a %2")
+                .arg(shown(amount, kShownFieldChars), formatEuro(kMaxAmount));
+        }
+    }
+    if (raw.fields.size() > 4)
+        row.name = storableDescription(
+            (amounted ? raw.untrimmed.mid(4, 1) : raw.untrimmed.mid(4)).join(sep));
+    if (amounted && raw.fields.size() > 6)
+        row.category = storableDescription(raw.untrimmed.mid(6).join(sep));
+    if (row.category.size() > kMaxCategoryLength)
+        return QStringLiteral("la categoria dei lavori supera %1 caratteri")
+            .arg(kMaxCategoryLength);
+    if (row.name.size() > kMaxActivityNameLength)
+        return QStringLiteral("la descrizione dell'attività supera %1 caratteri")
+            .arg(kMaxActivityNameLength);
+    return std::nullopt;
 }
 
 } // namespace
@@ -343,64 +385,12 @@ ActivityList parseActivityList(const QString& text)
             list.heading = shown(raw.text.trimmed(), kShownRowChars);
             continue;
         }
-        if (raw.fields.size() < 3) {
-            refuse(QStringLiteral("servono almeno evento da, evento a e giorni"));
-            continue;
-        }
         ActivityRow row;
         row.line = raw.line;
-        if (!readWhole(raw.fields[0], row.from) || row.from < 1 || row.from > kMaxEvents) {
-            refuse(QStringLiteral("l'evento da \"%1\" non è un numero intero da 1 a %2")
-                       .arg(shown(raw.fields[0], kShownFieldChars))
-                       .arg(kMaxEvents));
-            continue;
-        }
-        if (!readWhole(raw.fields[1], row.to) || row.to < 1 || row.to > kMaxEvents) {
-            refuse(QStringLiteral("l'evento a \"%1\" non è un numero intero da 1 a %2")
-                       .arg(shown(raw.fields[1], kShownFieldChars))
-                       .arg(kMaxEvents));
-            continue;
-        }
-        if (!readDays(raw.fields[2], sep, row.days) || row.days > kMaxDays) {
-            refuse(QStringLiteral("i giorni \"%1\" non sono un numero da 0 a %2")
-                       .arg(shown(raw.fields[2], kShownFieldChars), formatDays(kMaxDays)));
-            continue;
-        }
-        if (raw.fields.size() > 3)
-            row.description = storableDescription(raw.untrimmed[3]);
-        // The fifth column names the activity; the sixth is its amount and the seventh its
-        // category when the sixth is an amount (or empty), else what follows the fifth,
-        // unquoted, is part of the name.
-        bool amounted = false;
-        if (raw.fields.size() > 5) {
-            const QString amount = raw.fields[5];
-            if (amount.isEmpty()) {
-                amounted = true;
-            } else if (const auto cents = readAmount(amount, sep)) {
-                amounted = true;
-                row.amount = *cents;
-            } else if (looksLikeAmount(amount)) {
-                refuse(QStringLiteral("l'importo \"%1\" non è un importo in euro da 0 a %2")
-                           .arg(shown(amount, kShownFieldChars), formatEuro(kMaxAmount)));
-                continue;
-            }
-        }
-        if (raw.fields.size() > 4)
-            row.name = storableDescription(
-                (amounted ? raw.untrimmed.mid(4, 1) : raw.untrimmed.mid(4)).join(sep));
-        if (amounted && raw.fields.size() > 6)
-            row.category = storableDescription(raw.untrimmed.mid(6).join(sep));
-        if (row.category.size() > kMaxCategoryLength) {
-            refuse(QStringLiteral("la categoria dei lavori supera %1 caratteri")
-                       .arg(kMaxCategoryLength));
-            continue;
-        }
-        if (row.name.size() > kMaxActivityNameLength) {
-            refuse(QStringLiteral("la descrizione dell'attività supera %1 caratteri")
-                       .arg(kMaxActivityNameLength));
-            continue;
-        }
-        list.rows.push_back(row);
+        if (const auto why = readActivityRow(raw, sep, row))
+            refuse(*why);
+        else
+            list.rows.push_back(row);
     }
     return list;
 }
@@ -414,109 +404,6 @@ QString describeLayout(const ActivityList& list)
                     .arg(list.headingLine)
                     .arg(list.heading);
     return text + QLatin1Char('.');
-}
-
-ActivityPaste planActivityPaste(const Project& project, const ActivityList& list)
-{
-    ActivityPaste paste;
-    paste.result = project;
-    paste.refused = list.refused;
-    const int before = project.eventCount();
-    std::vector<Event> events(kMaxEvents + 1);
-    for (int e = 1; e <= before; ++e)
-        events[e] = project.event(e);
-    std::set<std::pair<int, int>> existing;
-    std::vector<int> linkCount(kMaxEvents + 1, 0);
-    for (int e = 1; e <= before; ++e) {
-        linkCount[e] = events[e].linkCount();
-        for (const Link& link : events[e].links)
-            existing.insert({e, link.target});
-    }
-
-    const auto rowText = [](const ActivityRow& row) {
-        return QStringLiteral("%1 → %2: %3").arg(row.from).arg(row.to).arg(formatDays(row.days));
-    };
-    const std::size_t rowCount = list.rows.size();
-    std::vector<QString> reasonOf(rowCount); // empty for a row taken
-    std::vector<std::vector<std::size_t>> takenFrom(kMaxEvents + 1);
-    std::map<std::pair<int, int>, std::size_t> firstOf; // the row that adds each pair
-    for (std::size_t r = 0; r < rowCount; ++r) {
-        const ActivityRow& row = list.rows[r];
-        const std::pair<int, int> pair{row.from, row.to};
-        if (row.from == row.to)
-            reasonOf[r] = QStringLiteral("un legame deve portare a un altro evento");
-        else if (existing.count(pair))
-            reasonOf[r] = QStringLiteral("il legame da %1 a %2 c'è già").arg(row.from).arg(row.to);
-        else if (linkCount[row.from] >= kMaxLinks)
-            reasonOf[r] =
-                QStringLiteral("l'evento %1 ha già %2 legami").arg(row.from).arg(kMaxLinks);
-        if (!reasonOf[r].isEmpty())
-            continue;
-        existing.insert(pair);
-        firstOf.emplace(pair, r);
-        ++linkCount[row.from];
-        takenFrom[row.from].push_back(r);
-    }
-
-    // The final event is the highest number of the result; the links from it are refused, which
-    // may leave a lower number the highest, and so on.
-    std::vector<int> mentions(kMaxEvents + 1, 0);
-    for (int e = 1; e <= kMaxEvents; ++e) {
-        for (std::size_t r : takenFrom[e]) {
-            ++mentions[e];
-            ++mentions[list.rows[r].to];
-        }
-    }
-    std::vector<char> leavesFinal(rowCount, 0);
-    int n = kMaxEvents;
-    while (n >= 1) {
-        while (n > before && mentions[n] == 0)
-            --n;
-        if (n < 1 || takenFrom[n].empty())
-            break;
-        for (std::size_t r : takenFrom[n]) {
-            reasonOf[r] = finalEventReason(n);
-            leavesFinal[r] = 1;
-            --mentions[n];
-            --mentions[list.rows[r].to];
-        }
-        takenFrom[n].clear();
-    }
-    // A repeat of a row refused so is refused for the same reason, not as a link already there.
-    for (std::size_t r = 0; r < rowCount; ++r) {
-        const ActivityRow& row = list.rows[r];
-        const auto first = firstOf.find({row.from, row.to});
-        if (first != firstOf.end() && first->second != r && leavesFinal[first->second])
-            reasonOf[r] = reasonOf[first->second];
-    }
-
-    for (std::size_t r = 0; r < rowCount; ++r) {
-        const ActivityRow& row = list.rows[r];
-        if (!reasonOf[r].isEmpty()) {
-            paste.refused.push_back({row.line, rowText(row), reasonOf[r]});
-            continue;
-        }
-        Link link{row.to, row.days, row.name};
-        link.amount = row.amount;
-        link.category = row.category;
-        events[row.from].links.push_back(std::move(link));
-        if (row.to > before && events[row.to].description.isEmpty() && !row.description.isEmpty())
-            events[row.to].description = row.description;
-        paste.added.push_back(row);
-    }
-    std::stable_sort(paste.refused.begin(), paste.refused.end(),
-                     [](const RefusedRow& a, const RefusedRow& b) { return a.line < b.line; });
-
-    n = std::max(n, before);
-    for (int e = before + 1; e <= n; ++e) {
-        if (events[e].description.isEmpty())
-            events[e].description = QStringLiteral("Evento %1").arg(e);
-    }
-    paste.newEvents = n - before;
-    paste.result.setEventCount(n);
-    for (int e = 1; e <= n; ++e)
-        paste.result.setEvent(e, std::move(events[e]));
-    return paste;
 }
 
 Result<ImportedActivityList> parseActivityListFile(const QByteArray& bytes, const QString& fileName,

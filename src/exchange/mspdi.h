@@ -62,7 +62,7 @@ struct MspdiImportReport
     QString calendar;
 };
 
-// The report as the data window and zant-cli show it, lines joined by CR.
+// The report as the data window and zant-cli show it, lines joined by LF.
 QString describeImport(const MspdiImportReport& report);
 // The same as one JSON object (its lines as arrays of texts).
 QJsonObject importReportJson(const MspdiImportReport& report);

@@ -284,32 +284,16 @@ void writeWorkingCalendar(QXmlStreamWriter& xml, const ProjectCalendar& calendar
     xml.writeEndElement();
 }
 
-} // namespace
-
-QByteArray writeMspdi(const Project& project, const ScheduleResults& r, const QString& title)
+// The project's own elements, up to its calendar: its dates and how its durations are written.
+void writeProjectValues(QXmlStreamWriter& xml, const Project& project, const ScheduleResults& r,
+                        const QString& title, const WorkingTime& clock, const Dating& dating)
 {
-    QDate start = parseDate(project.startDateText());
-    if (!start.isValid())
-        start = parseDate(kInitialStartDate);
     const int n = r.eventCount;
-
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    QXmlStreamWriter xml(&buffer);
-    xml.setAutoFormatting(true);
-    xml.setAutoFormattingIndent(1);
-    xml.writeStartDocument();
-    xml.writeStartElement(QStringLiteral("Project"));
-    xml.writeDefaultNamespace(mspdi::kNamespace);
     xml.writeTextElement(QStringLiteral("SaveVersion"), QStringLiteral("14"));
     if (!title.isEmpty())
         xml.writeTextElement(QStringLiteral("Title"), schemaName(title));
     xml.writeTextElement(QStringLiteral("ScheduleFromStart"), QStringLiteral("1"));
     const ProjectCalendar& calendar = project.calendar();
-    const WorkingTime clock =
-        r.clock.isValid() && r.clock.start() == start ? r.clock : WorkingTime(calendar, start);
-    const Dating dating(clock, calendar.minutesPerDay);
     const double end = n > 0 ? r.earliest[n] : 0.0;
     xml.writeTextElement(QStringLiteral("StartDate"), dating.start(0));
     xml.writeTextElement(QStringLiteral("FinishDate"), dating.finish(end));
@@ -340,26 +324,43 @@ QByteArray writeMspdi(const Project& project, const ScheduleResults& r, const QS
     } else {
         writeCalendar(xml);
     }
+}
 
-    // Milestone of event i, then the tasks of its activities, numbered in that order; a dummy
-    // is no task but a link between the milestones of its two events.
-    std::vector<int> milestoneUid(n + 1, 0);
-    std::vector<std::vector<int>> taskUid(n + 1); // by slot, 0 for a dummy
+// Milestone of event i, then the tasks of its activities, numbered in that order; a dummy is no
+// task but a link between the milestones of its two events.
+struct TaskNumbers
+{
+    std::vector<int> milestoneUid;         // by event
+    std::vector<std::vector<int>> taskUid; // by event and slot, 0 for a dummy
+    std::vector<std::vector<int>> into;    // tasks and dummies' milestones before each event
+};
+
+TaskNumbers taskNumbers(const Project& project, int n)
+{
+    TaskNumbers numbers{std::vector<int>(n + 1, 0), std::vector<std::vector<int>>(n + 1),
+                        std::vector<std::vector<int>>(n + 1)};
     int next = 0;
     for (int i = 1; i <= n; ++i) {
-        milestoneUid[i] = ++next;
+        numbers.milestoneUid[i] = ++next;
         for (const Activity a : project.activities(i))
-            taskUid[i].push_back(a.isDummy() ? 0 : ++next);
+            numbers.taskUid[i].push_back(a.isDummy() ? 0 : ++next);
     }
-    std::vector<std::vector<int>> into(n + 1); // tasks and dummies' milestones before each event
     for (int i = 1; i < n; ++i) {
         int index = 0;
         for (const Activity a : project.activities(i)) {
-            const int uid = taskUid[i][index++];
-            into[a.to].push_back(uid != 0 ? uid : milestoneUid[i]);
+            const int uid = numbers.taskUid[i][index++];
+            numbers.into[a.to].push_back(uid != 0 ? uid : numbers.milestoneUid[i]);
         }
     }
+    return numbers;
+}
 
+// Each event's milestone, then the tasks of its activities.
+void writeTasks(QXmlStreamWriter& xml, const Dating& dating, const Project& project,
+                const ScheduleResults& r)
+{
+    const int n = r.eventCount;
+    const TaskNumbers numbers = taskNumbers(project, n);
     xml.writeStartElement(QStringLiteral("Tasks"));
     TaskWriter tasks(xml, dating);
     for (int i = 1; i <= n; ++i) {
@@ -368,12 +369,12 @@ QByteArray writeMspdi(const Project& project, const ScheduleResults& r, const QS
         m.lateFinish = r.latest[i];
         m.totalFloat = r.eventFloat(i);
         m.critical = r.isCritical(i);
-        tasks.write(milestoneUid[i],
-                    QStringLiteral("Evento %1: %2").arg(i).arg(project.description(i)), m, into[i],
-                    true);
+        tasks.write(numbers.milestoneUid[i],
+                    QStringLiteral("Evento %1: %2").arg(i).arg(project.description(i)), m,
+                    numbers.into[i], true);
         int index = 0;
         for (const Activity a : project.activities(i)) {
-            const int uid = taskUid[i][index++];
+            const int uid = numbers.taskUid[i][index++];
             if (uid == 0)
                 continue;
             TaskWriter::Times t;
@@ -384,10 +385,35 @@ QByteArray writeMspdi(const Project& project, const ScheduleResults& r, const QS
             t.totalFloat = r.linkFloatAt(i, a.slot);
             t.critical = isZeroFloat(t.totalFloat);
             t.cost = a.amount();
-            tasks.write(uid, project.activityName(i, a.slot), t, {milestoneUid[i]}, false);
+            tasks.write(uid, project.activityName(i, a.slot), t, {numbers.milestoneUid[i]}, false);
         }
     }
     xml.writeEndElement(); // Tasks
+}
+
+} // namespace
+
+QByteArray writeMspdi(const Project& project, const ScheduleResults& r, const QString& title)
+{
+    QDate start = parseDate(project.startDateText());
+    if (!start.isValid())
+        start = parseDate(kInitialStartDate);
+    const ProjectCalendar& calendar = project.calendar();
+    const WorkingTime clock =
+        r.clock.isValid() && r.clock.start() == start ? r.clock : WorkingTime(calendar, start);
+    const Dating dating(clock, calendar.minutesPerDay);
+
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QXmlStreamWriter xml(&buffer);
+    xml.setAutoFormatting(true);
+    xml.setAutoFormattingIndent(1);
+    xml.writeStartDocument();
+    xml.writeStartElement(QStringLiteral("Project"));
+    xml.writeDefaultNamespace(mspdi::kNamespace);
+    writeProjectValues(xml, project, r, title, clock, dating);
+    writeTasks(xml, dating, project, r);
     xml.writeEndElement(); // Project
     xml.writeEndDocument();
     return bytes;

@@ -97,6 +97,10 @@ private:
         if (!text.isEmpty() && candidate.betterThan(m_labels[node]))
             m_labels[node] = candidate;
     }
+    // The node that `node` was merged into. The union-find has no path compression, so that
+    // find stays const: a call walks the chain of merges from the node, as long as the number of
+    // merges at worst, and the final lookups (two per task, made once, after every merge) cost
+    // O(tasks × merges) at worst. A merge itself is O(1): it joins two live nodes, both roots.
     int find(int node) const
     {
         while (m_parent[node] != node)
@@ -111,10 +115,37 @@ private:
             list.end());
         return list;
     }
+    // The arc a link becomes, before the longest of those between two nodes is kept.
+    struct LinkArc
+    {
+        int tail = 0;
+        int head = 0;
+        double days = 0;
+        QString name;
+        int order = 0;
+        bool given = false;
+    };
+
     QString reference(int task) const;
     QString linkReference(const NetworkTaskLink& link) const;
+    std::optional<QString> taskCountProblem() const;
+    std::vector<NetworkTaskLink> longestLinks(const std::vector<NetworkTaskLink>& givenLinks) const;
+    std::optional<QString> activityCountProblem(const std::vector<NetworkTaskLink>& links) const;
+    void addTaskNodes(EventNetwork& network);
+    std::vector<char> finishDrivenTasks(const std::vector<NetworkTaskLink>& links) const;
     void addLinks(const std::vector<NetworkTaskLink>& links, QStringList& problems,
                   EventNetwork& network);
+    std::optional<LinkArc> linkArc(const NetworkTaskLink& link,
+                                   const std::vector<char>& finishDriven, EventNetwork& network);
+    void placeLeads(const std::vector<NetworkTaskLink>& leads, QStringList& problems,
+                    EventNetwork& network);
+    std::optional<QString> cycleProblem();
+    void mergeEvents();
+    std::vector<int> eventNumbers(const std::vector<int>& nodes);
+    std::optional<QString> writeProject(const std::vector<int>& nodes,
+                                        const std::vector<int>& number, EventNetwork& network);
+    void addEventLinks(int e, const std::vector<int>& outs, const std::vector<int>& number,
+                       std::vector<Event>& events, EventNetwork& network) const;
     bool reaches(int from, int to);
     std::optional<std::vector<double>> earliestTimes();
     std::vector<int> findCycle();
@@ -146,5 +177,14 @@ private:
     std::vector<int> m_taskOf; // the task a node was made for
     std::vector<Arc> m_arcs;
 };
+
+// `text` in at most `limit` UTF-16 units: cut after the last whole word that fits (or inside a
+// word too long for that), never inside a character, and marked with "…".
+QString cutToLength(const QString& text, qsizetype limit);
+
+// The links without the zero-lag finish-to-start ones that a chain of other finish-to-start
+// links already implies (task_network.cpp).
+std::vector<NetworkTaskLink> withoutImpliedLinks(const std::vector<NetworkTask>& tasks,
+                                                 std::vector<NetworkTaskLink> links);
 
 } // namespace zant::event_network

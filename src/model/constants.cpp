@@ -2,29 +2,19 @@
 
 namespace zant {
 
-void InitSharedConstants(SharedConstants& constants)
-{
-    constants.productName = QStringLiteral("ZANT");
-    constants.productSubtitle = QStringLiteral("tecnica reticolare di programmazione");
-    constants.versionText = QStringLiteral("3.04.05");
-    constants.firstReleaseDate = QStringLiteral("05/07/1985");
-}
-
-void InitMessageTitles(SharedConstants& constants)
-{
-    InitSharedConstants(constants);
-    constants.messageTitle =
-        constants.productName + QStringLiteral(": controllo dati immessi nella finestra attiva");
-    constants.helpTitle = constants.productName + QStringLiteral(": aiuto in linea");
-    constants.deleteDialogTitle =
-        QStringLiteral("Elimina: seleziona il file desiderato e clicca su Apri per cancellarlo");
-}
-
 const SharedConstants& sharedConstants()
 {
     static const SharedConstants constants = [] {
         SharedConstants c;
-        InitMessageTitles(c);
+        c.productName = QStringLiteral("ZANT");
+        c.productSubtitle = QStringLiteral("tecnica reticolare di programmazione");
+        c.versionText = QStringLiteral("3.04.05");
+        c.firstReleaseDate = QStringLiteral("05/07/1985");
+        c.messageTitle =
+            c.productName + QStringLiteral(": controllo dati immessi nella finestra attiva");
+        c.helpTitle = c.productName + QStringLiteral(": aiuto in linea");
+        c.deleteDialogTitle = QStringLiteral(
+            "Elimina: seleziona il file desiderato e clicca su Apri per cancellarlo");
         return c;
     }();
     return constants;

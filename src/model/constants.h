@@ -16,13 +16,7 @@ struct SharedConstants
     QString deleteDialogTitle;
 };
 
-// Sets productName, productSubtitle, versionText and firstReleaseDate.
-void InitSharedConstants(SharedConstants& constants);
-
-// InitSharedConstants, then the titles, always rebuilt from productName.
-void InitMessageTitles(SharedConstants& constants);
-
-// The constants as they stand after start-up.
+// The constants, set once, the titles built from the product's name.
 const SharedConstants& sharedConstants();
 
 } // namespace zant

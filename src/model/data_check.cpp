@@ -21,7 +21,7 @@ std::optional<Message> findMissingData(const Project& project)
         return critical(QStringLiteral("Scegliere la data d'inizio degli eventi."));
     const int n = project.eventCount();
     if (n == 0)
-        return exclamation(QStringLiteral("Non esistono dati riconosciuti:\r- per procedere è "
+        return exclamation(QStringLiteral("Non esistono dati riconosciuti:\n- per procedere è "
                                           "necessario digitare almeno il primo evento."));
     for (int i = 1; i < n; ++i) {
         if (project.description(i).isEmpty())
@@ -134,7 +134,7 @@ std::optional<Message> findDataWarnings(const Project& project)
         return std::nullopt;
     if (more > 0)
         lines << QStringLiteral("(altri %1 avvisi non mostrati)").arg(more);
-    return exclamation(lines.join(QLatin1Char('\r')));
+    return exclamation(lines.join(QLatin1Char('\n')));
 }
 
 Message dataConfirmation(int eventCount)

@@ -204,7 +204,12 @@ private:
         return value;
     }
     std::optional<Message> readRecord(const QList<QStringView>& fields, QStringView line);
+    std::optional<Message> expectFields(const QList<QStringView>& fields, int count) const;
+    std::optional<Message> readDescriptionRecord(const QList<QStringView>& fields);
+    std::optional<Message> readTitleFieldRecord(const QList<QStringView>& fields);
+    std::optional<Message> readLinkRecord(const QList<QStringView>& fields);
     std::optional<Message> readCalendarRecord(const QList<QStringView>& fields);
+    std::optional<Message> keepNewerRecord(QStringView kind, QStringView line);
     // A SI or NO field.
     static std::optional<bool> yesOrNo(QStringView field)
     {
@@ -298,84 +303,104 @@ std::optional<Message> SectionReader::readCalendarRecord(const QList<QStringView
 std::optional<Message> SectionReader::readRecord(const QList<QStringView>& fields, QStringView line)
 {
     const QStringView kind = fields.first();
-    const auto expect = [&](int count) -> std::optional<Message> {
-        if (fields.size() != count)
-            return fail(QStringLiteral("il record %1 ha %2 campi invece di %3")
-                            .arg(kind.toString())
-                            .arg(fields.size())
-                            .arg(count));
-        return std::nullopt;
-    };
-    const auto text = [&](QStringView field) -> std::optional<QString> { return unescaped(field); };
-    if (kind == kDescription) {
-        if (auto bad = expect(3))
-            return bad;
-        const int n = m_project ? m_project->eventCount() : 0;
-        const auto event = number(fields[1], 1, n);
-        if (!event)
-            return fail(QStringLiteral("l'evento \"%1\" non è un evento da 1 a %2")
-                            .arg(fields[1].toString())
-                            .arg(n));
-        const auto value = text(fields[2]);
-        if (!value || value->isEmpty())
-            return fail(QStringLiteral("la descrizione non è un testo valido"));
-        Event e = m_project->event(*event);
-        e.description = *value;
-        m_project->setEvent(*event, std::move(e));
-        return std::nullopt;
-    }
-    if (kind == kTitleField) {
-        if (auto bad = expect(3))
-            return bad;
-        const auto field = number(fields[1], 0, TitlePage::kFieldCount - 1);
-        const auto value = text(fields[2]);
-        if (!field)
-            return fail(QStringLiteral("il campo del frontespizio \"%1\" non è un numero da 0 a 6")
-                            .arg(fields[1].toString()));
-        if (!value)
-            return fail(QStringLiteral("il campo del frontespizio non è un testo valido"));
-        m_titlePage->fields[*field] = *value;
-        return std::nullopt;
-    }
-    if (kind == kActivity || kind == kAmount || kind == kCategory) {
-        if (auto bad = expect(4))
-            return bad;
-        const int n = m_project ? m_project->eventCount() : 0;
-        const auto event = number(fields[1], 1, n);
-        const auto slot =
-            event ? number(fields[2], 1, m_project->linkCount(*event)) : std::optional<int>();
-        if (!event || !slot)
-            return fail(QStringLiteral("il legame %1 dell'evento %2 non esiste")
-                            .arg(fields[2].toString(), fields[1].toString()));
-        Event e = m_project->event(*event);
-        Link& link = e.links[*slot - 1];
-        if (kind == kAmount) {
-            const auto cents = amount(fields[3]);
-            if (!cents)
-                return fail(
-                    QStringLiteral("l'importo \"%1\" non è un numero di centesimi da 0 a %2")
-                        .arg(fields[3].left(40).toString())
-                        .arg(kMaxAmount));
-            link.amount = *cents;
-        } else {
-            const auto value = text(fields[3]);
-            const int longest = kind == kActivity ? kMaxActivityNameLength : kMaxCategoryLength;
-            if (!value || value->size() > longest)
-                return fail((kind == kActivity
-                                 ? QStringLiteral("il nome dell'attività non è un testo valido di "
-                                                  "al più %1 caratteri")
-                                 : QStringLiteral("la categoria dei lavori non è un testo valido "
-                                                  "di al più %1 caratteri"))
-                                .arg(longest));
-            (kind == kActivity ? link.name : link.category) = *value;
-        }
-        m_project->setEvent(*event, std::move(e));
-        return std::nullopt;
-    }
+    if (kind == kDescription)
+        return readDescriptionRecord(fields);
+    if (kind == kTitleField)
+        return readTitleFieldRecord(fields);
+    if (kind == kActivity || kind == kAmount || kind == kCategory)
+        return readLinkRecord(fields);
     if (kind == kCalendar || kind == kWeek || kind == kHolidays || kind == kPatron ||
         kind == kClosure)
         return readCalendarRecord(fields);
-    // A kind of a newer version: kept as it is, if it is a record at all.
+    return keepNewerRecord(kind, line);
+}
+
+std::optional<Message> SectionReader::expectFields(const QList<QStringView>& fields,
+                                                   int count) const
+{
+    if (fields.size() != count)
+        return fail(QStringLiteral("il record %1 ha %2 campi invece di %3")
+                        .arg(fields.first().toString())
+                        .arg(fields.size())
+                        .arg(count));
+    return std::nullopt;
+}
+
+std::optional<Message> SectionReader::readDescriptionRecord(const QList<QStringView>& fields)
+{
+    if (auto bad = expectFields(fields, 3))
+        return bad;
+    const int n = m_project ? m_project->eventCount() : 0;
+    const auto event = number(fields[1], 1, n);
+    if (!event)
+        return fail(QStringLiteral("l'evento \"%1\" non è un evento da 1 a %2")
+                        .arg(fields[1].toString())
+                        .arg(n));
+    const auto value = unescaped(fields[2]);
+    if (!value || value->isEmpty())
+        return fail(QStringLiteral("la descrizione non è un testo valido"));
+    Event e = m_project->event(*event);
+    e.description = *value;
+    m_project->setEvent(*event, std::move(e));
+    return std::nullopt;
+}
+
+std::optional<Message> SectionReader::readTitleFieldRecord(const QList<QStringView>& fields)
+{
+    if (auto bad = expectFields(fields, 3))
+        return bad;
+    const auto field = number(fields[1], 0, TitlePage::kFieldCount - 1);
+    const auto value = unescaped(fields[2]);
+    if (!field)
+        return fail(QStringLiteral("il campo del frontespizio \"%1\" non è un numero da 0 a 6")
+                        .arg(fields[1].toString()));
+    if (!value)
+        return fail(QStringLiteral("il campo del frontespizio non è un testo valido"));
+    m_titlePage->fields[*field] = *value;
+    return std::nullopt;
+}
+
+// An activity's name, amount or category, by its event and slot.
+std::optional<Message> SectionReader::readLinkRecord(const QList<QStringView>& fields)
+{
+    if (auto bad = expectFields(fields, 4))
+        return bad;
+    const QStringView kind = fields.first();
+    const int n = m_project ? m_project->eventCount() : 0;
+    const auto event = number(fields[1], 1, n);
+    const auto slot =
+        event ? number(fields[2], 1, m_project->linkCount(*event)) : std::optional<int>();
+    if (!event || !slot)
+        return fail(QStringLiteral("il legame %1 dell'evento %2 non esiste")
+                        .arg(fields[2].toString(), fields[1].toString()));
+    Event e = m_project->event(*event);
+    Link& link = e.links[*slot - 1];
+    if (kind == kAmount) {
+        const auto cents = amount(fields[3]);
+        if (!cents)
+            return fail(QStringLiteral("l'importo \"%1\" non è un numero di centesimi da 0 a %2")
+                            .arg(fields[3].left(40).toString())
+                            .arg(kMaxAmount));
+        link.amount = *cents;
+    } else {
+        const auto value = unescaped(fields[3]);
+        const int longest = kind == kActivity ? kMaxActivityNameLength : kMaxCategoryLength;
+        if (!value || value->size() > longest)
+            return fail((kind == kActivity
+                             ? QStringLiteral("il nome dell'attività non è un testo valido di al "
+                                              "più %1 caratteri")
+                             : QStringLiteral("la categoria dei lavori non è un testo valido di "
+                                              "al più %1 caratteri"))
+                            .arg(longest));
+        (kind == kActivity ? link.name : link.category) = *value;
+    }
+    m_project->setEvent(*event, std::move(e));
+    return std::nullopt;
+}
+
+// A kind of a newer version: kept as it is, if it is a record at all.
+std::optional<Message> SectionReader::keepNewerRecord(QStringView kind, QStringView line)
+{
     for (const QChar c : kind) {
         if (!(c.isUpper() || c.isDigit() || c == QLatin1Char('-') || c == QLatin1Char('_')) ||
             c.unicode() >= 0x80)

@@ -41,7 +41,7 @@ PrintResult deliverDocument(const DocxWriter& writer, const QString& path, Docum
     }
     result.path = path;
     if (!output.open(path)) {
-        result.message = information(QStringLiteral("Il documento è stato salvato in:\r%1\r"
+        result.message = information(QStringLiteral("Il documento è stato salvato in:\n%1\n"
                                                     "Non c'è un programma per aprirlo: lo si può "
                                                     "aprire da quella cartella.")
                                          .arg(displayPath(path)));

@@ -43,6 +43,129 @@ std::vector<int> topologicalOrder(const Project& project, int n)
     return order;
 }
 
+// Reports progress every event visited, in a count that wraps at 1000.
+class Ticker final
+{
+public:
+    explicit Ticker(const ScheduleProgress& progress) : m_progress(progress) {}
+
+    void operator()()
+    {
+        if (m_progress) {
+            m_ticks = (m_ticks + 1) % 1000;
+            m_progress(m_ticks);
+        }
+    }
+
+private:
+    const ScheduleProgress& m_progress;
+    int m_ticks = 0;
+};
+
+// Results of `n` events with every figure at zero and every list empty.
+ScheduleResults emptyResults(const Project& project, int n)
+{
+    ScheduleResults r;
+    r.eventCount = n;
+    r.startDateText = project.startDateText();
+    r.earliest.assign(n + 1, 0.0);
+    r.latest.assign(n + 1, 0.0);
+    r.earliestDate.assign(n + 1, QString());
+    r.latestDate.assign(n + 1, QString());
+    r.linkFloat.assign(n + 1, {});
+    r.linkFreeFloat.assign(n + 1, {});
+    r.linkIndependentFloat.assign(n + 1, {});
+    r.predecessors.assign(n + 1, {});
+    return r;
+}
+
+void collectPredecessors(const Project& project, ScheduleResults& r)
+{
+    // Counted first, so that each list is allocated once.
+    std::vector<int> incoming(r.eventCount + 1, 0);
+    for (const Activity a : project.activities())
+        ++incoming[a.to];
+    for (int k = 1; k <= r.eventCount; ++k)
+        r.predecessors[k].reserve(incoming[k]);
+    for (const Activity a : project.activities())
+        r.predecessors[a.to].push_back(a.from);
+}
+
+// Forward: each event starts when the longest of its incoming activities has ended.
+void forwardPass(const Project& project, const std::vector<int>& order, ScheduleResults& r,
+                 Ticker& tick)
+{
+    for (int i : order) {
+        tick();
+        for (const Activity a : project.activities(i)) {
+            // max and min rather than a comparison and a jump: which activity is the longest is
+            // anyone's guess, and a mispredicted jump per link cost more than the rest.
+            double& earliest = r.earliest[a.to];
+            earliest = std::max(earliest, r.earliest[i] + a.days());
+        }
+    }
+}
+
+// Backward from the final event: an event may occur as late as its tightest successor allows.
+// Every event, the first included, gets exactly that: an event without predecessors other than
+// event 1 (a second start) may have float, and event 1 too when it is not critical.
+void backwardPass(const Project& project, const std::vector<int>& order, ScheduleResults& r,
+                  Ticker& tick)
+{
+    std::fill(r.latest.begin() + 1, r.latest.end(), r.earliest[r.eventCount]);
+    for (auto it = order.rbegin(); it != order.rend(); ++it) {
+        const int i = *it;
+        tick();
+        // Kept in a register while the links are visited, not stored and read back each time;
+        // a link of the event to itself (refused by the check) sees it as it goes.
+        double latest = r.latest[i];
+        for (const Activity a : project.activities(i)) {
+            const double successor = a.to == i ? latest : r.latest[a.to];
+            latest = std::min(latest, successor - a.days());
+        }
+        r.latest[i] = latest;
+    }
+    // Fractional durations leave rounding noise (0.3 - 0.2 - 0.1): an event on the critical
+    // path gets its earliest time exactly, so that every figure derived from it is clean.
+    for (int i = 1; i <= r.eventCount; ++i) {
+        if (isZeroFloat(r.latest[i] - r.earliest[i]))
+            r.latest[i] = r.earliest[i];
+    }
+}
+
+// The dates of the times on the project's calendar; without a valid start date, the first
+// event shows the start date as written.
+void dateTimes(const Project& project, ScheduleResults& r)
+{
+    const QDate start = parseDate(project.startDateText());
+    r.clock = WorkingTime(project.calendar(), start);
+    for (int i = 1; i <= r.eventCount; ++i) {
+        r.earliestDate[i] = r.dateTextAt(r.earliest[i]);
+        r.latestDate[i] = r.dateTextAt(r.latest[i]);
+    }
+    if (!start.isValid()) {
+        r.earliestDate[1] = project.startDateText();
+        r.latestDate[1] = project.startDateText();
+    }
+}
+
+// The total, free and independent float of every link, by event and slot.
+void linkFloats(const Project& project, ScheduleResults& r)
+{
+    for (int i = 1; i < r.eventCount; ++i) {
+        const std::size_t slotCount = project.event(i).links.size() + 1;
+        r.linkFloat[i].assign(slotCount, 0.0);
+        r.linkFreeFloat[i].assign(slotCount, 0.0);
+        r.linkIndependentFloat[i].assign(slotCount, 0.0);
+        for (const Activity a : project.activities(i)) {
+            const double d = a.days();
+            r.linkFloat[i][a.slot] = r.latest[a.to] - (r.earliest[i] + d);
+            r.linkFreeFloat[i][a.slot] = r.earliest[a.to] - (r.earliest[i] + d);
+            r.linkIndependentFloat[i][a.slot] = std::max(0.0, r.earliest[a.to] - (r.latest[i] + d));
+        }
+    }
+}
+
 } // namespace
 
 QString ScheduleResults::dateTextAt(double time) const
@@ -66,101 +189,20 @@ int ScheduleResults::predecessor(int event, int position) const
 ScheduleResults ComputeSchedule(const Project& project, const ScheduleProgress& progress)
 {
     const int n = project.eventCount();
-    ScheduleResults r;
-    r.eventCount = n;
-    r.startDateText = project.startDateText();
-    r.earliest.assign(n + 1, 0.0);
-    r.latest.assign(n + 1, 0.0);
-    r.earliestDate.assign(n + 1, QString());
-    r.latestDate.assign(n + 1, QString());
-    r.linkFloat.assign(n + 1, {});
-    r.linkFreeFloat.assign(n + 1, {});
-    r.linkIndependentFloat.assign(n + 1, {});
-    r.predecessors.assign(n + 1, {});
+    ScheduleResults r = emptyResults(project, n);
     if (n == 0)
         return r;
-
-    int ticks = 0;
-    const auto tick = [&] {
-        if (progress) {
-            ticks = (ticks + 1) % 1000;
-            progress(ticks);
-        }
-    };
-
-    // Counted first, so that each list is allocated once.
-    std::vector<int> incoming(n + 1, 0);
-    for (const Activity a : project.activities())
-        ++incoming[a.to];
-    for (int k = 1; k <= n; ++k)
-        r.predecessors[k].reserve(incoming[k]);
-    for (const Activity a : project.activities())
-        r.predecessors[a.to].push_back(a.from);
-
+    Ticker tick(progress);
+    collectPredecessors(project, r);
     const std::vector<int> order = topologicalOrder(project, n);
-
-    // Forward: each event starts when the longest of its incoming activities has ended.
-    for (int i : order) {
-        tick();
-        for (const Activity a : project.activities(i)) {
-            // max and min rather than a comparison and a jump: which activity is the longest is
-            // anyone's guess, and a mispredicted jump per link cost more than the rest.
-            double& earliest = r.earliest[a.to];
-            earliest = std::max(earliest, r.earliest[i] + a.days());
-        }
-    }
-
-    // Backward from the final event: an event may occur as late as its tightest successor allows.
-    // Every event, the first included, gets exactly that: an event without predecessors other
-    // than event 1 (a second start) may have float, and event 1 too when it is not critical.
-    std::fill(r.latest.begin() + 1, r.latest.end(), r.earliest[n]);
-    for (auto it = order.rbegin(); it != order.rend(); ++it) {
-        const int i = *it;
-        tick();
-        // Kept in a register while the links are visited, not stored and read back each time;
-        // a link of the event to itself (refused by the check) sees it as it goes.
-        double latest = r.latest[i];
-        for (const Activity a : project.activities(i)) {
-            const double successor = a.to == i ? latest : r.latest[a.to];
-            latest = std::min(latest, successor - a.days());
-        }
-        r.latest[i] = latest;
-    }
-    // Fractional durations leave rounding noise (0.3 - 0.2 - 0.1): an event on the critical
-    // path gets its earliest time exactly, so that every figure derived from it is clean.
-    for (int i = 1; i <= n; ++i) {
-        if (isZeroFloat(r.latest[i] - r.earliest[i]))
-            r.latest[i] = r.earliest[i];
-    }
-
+    forwardPass(project, order, r, tick);
+    backwardPass(project, order, r, tick);
     for (int i = 1; i <= n; ++i) {
         if (r.isCritical(i))
             r.criticalPath += QLatin1Char('-') + withLeadingBlank(i);
     }
-
-    const QDate start = parseDate(project.startDateText());
-    r.clock = WorkingTime(project.calendar(), start);
-    for (int i = 1; i <= n; ++i) {
-        r.earliestDate[i] = r.dateTextAt(r.earliest[i]);
-        r.latestDate[i] = r.dateTextAt(r.latest[i]);
-    }
-    if (!start.isValid()) {
-        r.earliestDate[1] = project.startDateText();
-        r.latestDate[1] = project.startDateText();
-    }
-
-    for (int i = 1; i < n; ++i) {
-        const std::size_t slotCount = project.event(i).links.size() + 1;
-        r.linkFloat[i].assign(slotCount, 0.0);
-        r.linkFreeFloat[i].assign(slotCount, 0.0);
-        r.linkIndependentFloat[i].assign(slotCount, 0.0);
-        for (const Activity a : project.activities(i)) {
-            const double d = a.days();
-            r.linkFloat[i][a.slot] = r.latest[a.to] - (r.earliest[i] + d);
-            r.linkFreeFloat[i][a.slot] = r.earliest[a.to] - (r.earliest[i] + d);
-            r.linkIndependentFloat[i][a.slot] = std::max(0.0, r.earliest[a.to] - (r.latest[i] + d));
-        }
-    }
+    dateTimes(project, r);
+    linkFloats(project, r);
     return r;
 }
 

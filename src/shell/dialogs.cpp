@@ -33,13 +33,6 @@ QMessageBox::Icon iconOf(MessageKind kind)
     return QMessageBox::NoIcon;
 }
 
-// Messages join their lines with CR; the box wants LF.
-QString boxText(const QString& text)
-{
-    QString t = text;
-    return t.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-}
-
 // The first filter of the open dialog of project files: directories, the names that begin with
 // the prefix, and the files whose content is a project's.
 class ProjectFileFilter final : public QSortFilterProxyModel
@@ -111,15 +104,14 @@ QStringList qtFileFilters(const QString& filters)
 
 void QtDialogs::message(QWidget* parent, const QString& title, const Message& message)
 {
-    QMessageBox box(iconOf(message.kind), title, boxText(message.text), QMessageBox::Ok, parent);
+    QMessageBox box(iconOf(message.kind), title, message.text, QMessageBox::Ok, parent);
     box.exec();
 }
 
 bool QtDialogs::question(QWidget* parent, const QString& title, const QString& text,
                          bool defaultYes)
 {
-    QMessageBox box(QMessageBox::Question, title, boxText(text), QMessageBox::Yes | QMessageBox::No,
-                    parent);
+    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No, parent);
     box.button(QMessageBox::Yes)->setText(QStringLiteral("&Sì"));
     box.button(QMessageBox::No)->setText(QStringLiteral("&No"));
     box.setDefaultButton(defaultYes ? QMessageBox::Yes : QMessageBox::No);
@@ -164,8 +156,7 @@ QString QtDialogs::saveFileName(QWidget* parent, const QString& title, const QSt
 int QtDialogs::choose(QWidget* parent, const QString& title, const Message& message,
                       const QStringList& buttons)
 {
-    QMessageBox box(iconOf(message.kind), title, boxText(message.text), QMessageBox::NoButton,
-                    parent);
+    QMessageBox box(iconOf(message.kind), title, message.text, QMessageBox::NoButton, parent);
     std::vector<QPushButton*> pressable;
     for (qsizetype i = 0; i < buttons.size(); ++i)
         pressable.push_back(box.addButton(buttons[i], i + 1 == buttons.size()

@@ -145,7 +145,7 @@ bool importMspdiFile(ModZANT& app, QWidget* parent)
     }
     // What the import will make, and what it leaves out, before anything changes.
     const Message report = information(describeImport(read.value().report) +
-                                       QStringLiteral("\rImportare il progetto?"));
+                                       QStringLiteral("\nImportare il progetto?"));
     if (app.dialogs().choose(parent, title, report,
                              {QStringLiteral("OK"), QStringLiteral("Annulla")}) != 0)
         return false;
@@ -191,7 +191,7 @@ QString pastePreview(int added, int newEvents, const QStringList& addedRows,
     }
     if (added > 0)
         lines << QStringLiteral("Aggiungere i legami?");
-    return lines.join(QLatin1Char('\r'));
+    return lines.join(QLatin1Char('\n'));
 }
 
 bool pasteActivities(ModZANT& app, QWidget* parent, const QString& text)

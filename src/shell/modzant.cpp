@@ -23,8 +23,6 @@ ModZANT::ModZANT(std::unique_ptr<Dialogs> dialogs, std::unique_ptr<DocumentOutpu
     : m_office(std::move(office)), m_dialogs(std::move(dialogs)), m_output(std::move(output)),
       m_music(std::move(music)), m_document(formatDate(today()))
 {
-    InitSharedConstants();
-    InitMessageTitles();
     endProcess = [] { QCoreApplication::quit(); };
     // The windows follow the document through the shell.
     connect(&m_document, &ProjectDocument::projectRestored, this, &ModZANT::projectRestored);
@@ -41,16 +39,6 @@ ModZANT::~ModZANT()
         if (w)
             delete w.data();
     }
-}
-
-void ModZANT::InitSharedConstants()
-{
-    zant::InitSharedConstants(m_constants);
-}
-
-void ModZANT::InitMessageTitles()
-{
-    zant::InitMessageTitles(m_constants);
 }
 
 void ModZANT::registerWindow(const QString& name, WindowFactory factory)
@@ -237,7 +225,7 @@ void ModZANT::applyMainBackground(QWidget* mainWindow) const
 
 void ModZANT::showMessage(QWidget* parent, const Message& message)
 {
-    m_dialogs->message(parent, m_constants.messageTitle, message);
+    m_dialogs->message(parent, sharedConstants().messageTitle, message);
 }
 
 Outcome ModZANT::edit(std::unique_ptr<EditCommand> command)
@@ -271,11 +259,11 @@ bool ModZANT::askProjectName(QWidget* parent)
         return false;
     }
     const Message offer{missing.kind,
-                        missing.text + QStringLiteral("\rUsare come progetto la descrizione "
+                        missing.text + QStringLiteral("\nUsare come progetto la descrizione "
                                                       "del primo evento, \"%1\"?")
                                            .arg(first)};
     switch (
-        m_dialogs->choose(parent, m_constants.messageTitle, offer,
+        m_dialogs->choose(parent, sharedConstants().messageTitle, offer,
                           {QStringLiteral("&Usa la descrizione"),
                            QStringLiteral("Apri il &frontespizio"), QStringLiteral("Annulla")})) {
     case 0:
@@ -313,7 +301,7 @@ bool ModZANT::saveProject(QWidget* parent, bool askName)
         if (path != chosen) {
             // The dialog asked about replacing the name typed, not this one.
             if (QFileInfo::exists(path) &&
-                !m_dialogs->question(parent, m_constants.productName,
+                !m_dialogs->question(parent, sharedConstants().productName,
                                      QStringLiteral("Il file \"%1\" esiste già: sostituirlo?")
                                          .arg(displayPath(path)),
                                      false))
@@ -417,7 +405,7 @@ bool ModZANT::maybeSaveChanges(QWidget* parent)
 {
     if (!isModified())
         return true;
-    switch (m_dialogs->saveChanges(parent, m_constants.productName,
+    switch (m_dialogs->saveChanges(parent, sharedConstants().productName,
                                    QStringLiteral("Salvare le modifiche al progetto?"))) {
     case SaveChoice::Save:
         return saveProject(parent, false);

@@ -92,7 +92,7 @@ public:
     void dateTitlePage(const QString& today) { m_document.dateTitlePage(today); }
     void setResults(ScheduleResults results) { m_document.setResults(std::move(results)); }
 
-    const SharedConstants& constants() const { return m_constants; }
+    const SharedConstants& constants() const { return sharedConstants(); }
     // The office name and address the documents carry.
     const OfficeSettings& office() const { return m_office; }
     // The program's settings file (office and recent files); empty, as in the tests: nothing is
@@ -120,9 +120,6 @@ public:
     Dialogs& dialogs() { return *m_dialogs; }
     DocumentOutput& output() { return *m_output; }
     MusicPlayer& music() { return *m_music; }
-
-    void InitSharedConstants();
-    void InitMessageTitles();
 
     // Windows are made by factories registered by the application, so that this layer does not
     // depend on the window classes.
@@ -226,7 +223,6 @@ private:
     // Closes and destroys every window but the splash.
     void closeWorkingWindows();
 
-    SharedConstants m_constants;
     OfficeSettings m_office;
     QString m_settingsFile;
     QStringList m_recentFiles;

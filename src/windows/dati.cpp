@@ -64,7 +64,6 @@ dati::dati(ModZANT& app, QWidget* parent)
     buildCommands();
     showScheduleSummary();
     applyDesignSize();
-    m_app.InitMessageTitles();
     m_datiniz->setText(m_app.project().startDateText());
     showNewProject();
     connect(&m_app, &ModZANT::projectRestored, this, &dati::showRestoredProject);

@@ -264,12 +264,12 @@ void dati::aiuto_Click()
     m_app.dialogs().message(
         this, m_app.constants().helpTitle,
         information(QStringLiteral(
-            "- Aprire un file archiviato per prelevare i dati (ZANT-dati-...);\r"
-            "- digitare i dati seguendo le indicazioni della casella gialla posta in basso;\r"
-            "- visualizzare gli eventi successivi con la barra di scorrimento verticale;\r"
-            "- inserire e modificare i legami ed i tempi con le barre di scorrimento laterali;\r"
-            "- inserire una riga cliccando sui rispettivi numeri d'ordine;\r"
-            "- eliminare una riga cliccando sui rispettivi tasti con la X;\r"
+            "- Aprire un file archiviato per prelevare i dati (ZANT-dati-...);\n"
+            "- digitare i dati seguendo le indicazioni della casella gialla posta in basso;\n"
+            "- visualizzare gli eventi successivi con la barra di scorrimento verticale;\n"
+            "- inserire e modificare i legami ed i tempi con le barre di scorrimento laterali;\n"
+            "- inserire una riga cliccando sui rispettivi numeri d'ordine;\n"
+            "- eliminare una riga cliccando sui rispettivi tasti con la X;\n"
             "- effettuare i controlli dei dati cliccando sul tasto ABC.")));
 }
 

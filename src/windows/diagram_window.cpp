@@ -240,7 +240,7 @@ const ScheduleResults* DiagramWindow::currentResults()
     if (!fresh) {
         m_empty->setText(QStringLiteral("Nessun risultato da rappresentare: i dati non superano "
                                         "il controllo.\n\n") +
-                         QString(fresh.error().text).replace(QLatin1Char('\r'), QLatin1Char('\n')));
+                         fresh.error().text);
         return nullptr;
     }
     m_empty->setText(QStringLiteral("Nessun risultato da rappresentare."));

@@ -306,8 +306,6 @@ void frmSplash::Form_Load()
 {
     m_app.music().open(resourceFile(QStringLiteral("Internet.mid")));
     m_app.music().play();
-    m_app.InitMessageTitles();
-    m_app.InitSharedConstants();
     const SharedConstants& c = m_app.constants();
     setWindowTitle(c.productName);
     label(3)->setText(c.productName);

@@ -485,13 +485,13 @@ void frontespizio::aiuto_Click()
         this, m_app.constants().helpTitle,
         information(QStringLiteral(
             "- Digitare o correggere i dati spostandosi con il tasto TAB, o con il mouse, nei "
-            "campi;\r"
-            "- la data viene impostata in automatico, ma è modificabile;\r"
+            "campi;\n"
+            "- la data viene impostata in automatico, ma è modificabile;\n"
             "- il nome e l'indirizzo dello studio tecnico si impostano con Modifica, Impostazioni "
-            "dello studio;\r"
+            "dello studio;\n"
             "- aprire un file archiviato per prelevare, eventualmente, i dati registrati "
-            "(ZANT-front-...);\r"
-            "- non digitare dati più lunghi di 60 spazi;\r"
+            "(ZANT-front-...);\n"
+            "- non digitare dati più lunghi di 60 spazi;\n"
             "- effettuare il controllo dei dati immessi cliccando sul tasto ABC.")));
 }
 

@@ -239,7 +239,6 @@ risultati::risultati(ModZANT& app, QWidget* parent)
     showScheduleSummary();
     central()->setMouseTracking(true);
     applyDesignSize();
-    m_app.InitMessageTitles();
     connect(&m_app, &ModZANT::resultsChanged, this, &risultati::showResults);
     // A change of the data makes the figures shown out of date: they are computed again at
     // once while the window is on screen, and when it is shown again otherwise.
@@ -575,11 +574,11 @@ void risultati::aiuto_Click()
     m_app.dialogs().message(
         this, m_app.constants().helpTitle,
         information(QStringLiteral(
-            "- La finestra è di sola lettura;\r"
-            "- visualizzare gli eventi successivi con la barra di scorrimento verticali;\r"
+            "- La finestra è di sola lettura;\n"
+            "- visualizzare gli eventi successivi con la barra di scorrimento verticali;\n"
             "- visualizzare i legami in entrata ed in uscita spostando il mouse sul numero "
-            "dell'evento considerato;\r"
-            "- visualizzare tutti i legami con le apposite barre di scorrimento verticale;\r"
+            "dell'evento considerato;\n"
+            "- visualizzare tutti i legami con le apposite barre di scorrimento verticale;\n"
             "- stampare i risultati, procedere con modifiche nella finestra Dati o stampare "
             "l'intera relazione in Frontespizio.")));
 }

@@ -27,7 +27,7 @@ private slots:
         QTest::newRow("no events")
             << "0"
             << "01/01/1990"
-            << "Non esistono dati riconosciuti:\r- per procedere è necessario digitare almeno il "
+            << "Non esistono dati riconosciuti:\n- per procedere è necessario digitare almeno il "
                "primo evento."
             << MessageKind::Exclamation;
         QTest::newRow("event without links")
@@ -242,7 +242,7 @@ private slots:
             net += QStringLiteral(" %1>31=1").arg(i);
         const auto found = findDataWarnings(buildProject(net));
         QVERIFY(found);
-        const QStringList lines = found->text.split(QLatin1Char('\r'));
+        const QStringList lines = found->text.split(QLatin1Char('\n'));
         QCOMPARE(lines.size(), 21);
         QCOMPARE(lines.first(),
                  "Evento n. 2: nessun legame in entrata; sarà trattato come un secondo inizio.");

@@ -324,7 +324,7 @@ private slots:
         QCOMPARE(f.dialogs->choices.size(), 1);
         QVERIFY(f.dialogs->choices.last().startsWith(
             "ZANT: controllo dati immessi nella finestra attiva|E' necessario digitare almeno il "
-            "dato del 'progetto'.\rUsare come progetto la descrizione del primo evento, "
+            "dato del 'progetto'.\nUsare come progetto la descrizione del primo evento, "
             "\"Evento 1\"?|"));
         QVERIFY(f.dialogs->fileDialogs.isEmpty());
 
@@ -427,7 +427,7 @@ private slots:
         QVERIFY(f.dialogs->fileDialogs.last().startsWith("open|Apri file|"));
         f.window->aiuto_Click();
         QCOMPARE(f.dialogs->messages.back().title, QString("ZANT: aiuto in linea"));
-        QCOMPARE(f.lastMessage().count('\r'), 6);
+        QCOMPARE(f.lastMessage().count('\n'), 6);
         f.window->Toolbar1_ButtonClick(18);
         QCOMPARE(f.app.project().eventCount(), 0);
         // Unsaved changes: the exit asks, and "Annulla" keeps everything open.

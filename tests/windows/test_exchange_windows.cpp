@@ -235,7 +235,7 @@ private slots:
         QCOMPARE(f.app.isModified(), answer == 0);
         QCOMPARE(f.dialogs->choices.size(), 1);
         QVERIFY2(f.dialogs->choices.back().contains(
-                     "\rTralasciato:\r  Attività inattive (1): «Varianti».\r"),
+                     "\nTralasciato:\n  Attività inattive (1): «Varianti».\n"),
                  qPrintable(f.dialogs->choices.back()));
     }
 

@@ -542,7 +542,7 @@ private slots:
         f.window->aiuto_Click();
         QCOMPARE(f.dialogs->messages.back().title, kHelpTitle);
         QCOMPARE(f.dialogs->messages.back().message.kind, MessageKind::Information);
-        const QStringList lines = f.lastMessage().split('\r');
+        const QStringList lines = f.lastMessage().split('\n');
         QCOMPARE(lines.size(), 6);
         QCOMPARE(lines[1], QString("- la data viene impostata in automatico, ma è modificabile;"));
         QVERIFY(lines[2].contains("studio tecnico"));

@@ -433,7 +433,7 @@ private slots:
         Fixture f(buildProject(kNetwork));
         f.results()->aiuto_Click();
         QCOMPARE(f.dialogs->messages.back().title, QString("ZANT: aiuto in linea"));
-        QVERIFY(f.dialogs->lastMessageText().startsWith("- La finestra è di sola lettura;\r"));
+        QVERIFY(f.dialogs->lastMessageText().startsWith("- La finestra è di sola lettura;\n"));
         f.results()->fin2_Click();
         QCOMPARE(f.dialogs->questions.last(),
                  QString("ZANT: aiuto in linea|E' questa la finestra 'Risultati': si vuole la "
