@@ -1,5 +1,6 @@
 #include "diagram/diagram_painter.h"
 
+#include "diagram/network_marks.h"
 #include "diagram/picture_export.h"
 #include "diagram/picture_style.h"
 
@@ -30,22 +31,16 @@ QFont pictureFont(double pixels, bool bold = false)
     return pictures::font(pixels, bold);
 }
 
-void arrowHead(QPainter& p, QPointF tip, QPointF from, double length, const QColor& colour)
+// The head of an arrow, filled.
+void fillArrowHead(QPainter& p, QPointF tip, QPointF from, double length, const QColor& colour)
 {
-    const double dx = tip.x() - from.x();
-    const double dy = tip.y() - from.y();
-    const double d = std::hypot(dx, dy);
-    if (d <= 0)
+    const QPolygonF head = marks::arrowHead(tip, from, length);
+    if (head.isEmpty())
         return;
-    const QPointF u(dx / d, dy / d);
-    const QPointF nrm(-u.y(), u.x());
-    const QPointF base = tip - u * length;
-    QPainterPath head;
-    head.moveTo(tip);
-    head.lineTo(base + nrm * (length * 0.45));
-    head.lineTo(base - nrm * (length * 0.45));
-    head.closeSubpath();
-    p.fillPath(head, colour);
+    QPainterPath path;
+    path.addPolygon(head);
+    path.closeSubpath();
+    p.fillPath(path, colour);
 }
 
 // A nice step of the time axis: at least `minUnits` apart.
@@ -137,20 +132,6 @@ void paintLevelAxis(QPainter& p, const NetworkLayout& layout, const QRectF& area
     }
 }
 
-// The largest font, up to `pixels`, at which `text` is no wider than `width`.
-QFont fittedFont(const QString& text, double pixels, double width, bool bold = false)
-{
-    QFont f = pictureFont(pixels, bold);
-    for (int i = 0; i < 8; ++i) {
-        const double advance = QFontMetricsF(f).horizontalAdvance(text);
-        if (advance <= width || pixels <= 1)
-            break;
-        pixels = std::max(1.0, pixels * width / advance - 0.25);
-        f.setPixelSize(std::max(1, static_cast<int>(std::floor(pixels))));
-    }
-    return f;
-}
-
 // Draws the runs of a polyline that reach the visible rectangle (all of it when that is empty):
 // a long arrow crosses a window's part of the picture with a few of its segments only.
 void drawVisible(QPainter& p, const QPolygonF& line, const QRectF& visible)
@@ -182,55 +163,36 @@ void paintActivity(QPainter& p, const LaidOutActivity& a, double headLength, con
     if (a.points.size() < 2)
         return;
     const QColor colour = a.critical ? kCritical : kInk;
-    const double width = a.critical ? 2.6 : 1.1;
+    const marks::Stroke firmStroke = marks::arrowStroke(a, false);
     // A line about one pixel wide on a screen is drawn as a hairline, which the raster engine
     // draws many times faster than a stroked outline.
-    QPen solid(colour, hairlines && !a.critical ? 0.0 : width);
+    QPen solid(colour, hairlines && !a.critical ? 0.0 : firmStroke.width);
     solid.setCapStyle(Qt::FlatCap);
     solid.setJoinStyle(Qt::MiterJoin);
-    if (a.dummy)
-        solid.setStyle(Qt::DashLine);
+    solid.setStyle(firmStroke.style);
     QPen dotted = solid;
-    dotted.setStyle(Qt::DotLine);
-    QPolygonF firm;
-    QPolygonF loose;
-    firm << a.points.front();
-    for (size_t i = 1; i < a.points.size(); ++i) {
-        const QPointF p0 = a.points[i - 1];
-        const QPointF p1 = a.points[i];
-        if (a.floatFromX < 0 || (loose.isEmpty() && p1.x() <= a.floatFromX)) {
-            firm << p1;
-        } else if (!loose.isEmpty() || p0.x() >= a.floatFromX) {
-            if (loose.isEmpty())
-                loose << p0;
-            loose << p1;
-        } else {
-            const double u = (a.floatFromX - p0.x()) / (p1.x() - p0.x());
-            const QPointF cut = p0 + (p1 - p0) * u;
-            firm << cut;
-            loose << cut << p1;
-        }
-    }
+    dotted.setStyle(marks::arrowStroke(a, true).style);
+    const marks::ArrowLines lines = marks::arrowLines(a);
     p.setBrush(Qt::NoBrush);
-    if (firm.size() > 1) {
+    if (lines.firm.size() > 1) {
         p.setPen(solid);
-        drawVisible(p, firm, visible);
+        drawVisible(p, lines.firm, visible);
     }
-    if (loose.size() > 1) {
+    if (lines.loose.size() > 1) {
         p.setPen(dotted);
-        drawVisible(p, loose, visible);
+        drawVisible(p, lines.loose, visible);
     }
-    arrowHead(p, a.points.back(), a.points[a.points.size() - 2], headLength, colour);
+    fillArrowHead(p, a.points.back(), a.points[a.points.size() - 2], headLength, colour);
 
     if (!texts || a.labelBox.isEmpty())
         return;
     const QRectF& box = a.labelBox;
     if (!area.isEmpty() && !area.contains(box))
         return;
-    const QString text = a.label.isEmpty() ? formatDays(a.days) : a.label;
+    const QString text = marks::arrowText(a);
     p.fillRect(box, Qt::white);
     p.setPen(colour);
-    p.setFont(fittedFont(text, box.height() * 0.8, box.width() - 1, a.critical));
+    p.setFont(marks::fittedFont(text, box.height() * 0.8, box.width() - 1, a.critical));
     p.drawText(box, Qt::AlignCenter, text);
 }
 
@@ -337,7 +299,7 @@ CircleTexts circleTexts(QPointF c, double r, int event, double earliest, double 
     const double numberTop = c.y() - 0.86 * r;
     const double numberBottom = c.y() - 0.06 * r;
     const double chord = 2 * std::sqrt(r * r - std::pow(0.62 * r, 2)) - 4;
-    t.numberFont = fittedFont(t.number, 0.5 * r, chord, true);
+    t.numberFont = marks::fittedFont(t.number, 0.5 * r, chord, true);
     t.numberBox = QRectF(c.x() - chord / 2, numberTop, chord, numberBottom - numberTop);
     // The times: in the two quarters under the middle line; their width is the half chord at the
     // bottom of the text, less the dividing line and the rim.
@@ -364,64 +326,91 @@ CircleTexts circleTexts(QPointF c, double r, int event, double earliest, double 
     return t;
 }
 
-void paintNetwork(QPainter& p, const NetworkLayout& layout, const Project& project,
-                  const ScheduleResults& results, int selectedEvent, const QRectF& textArea)
+namespace {
+
+// The white ground, the axis and, for a summary, the note that says what is left out.
+void paintBackground(QPainter& p, const NetworkLayout& layout, const ScheduleResults& results,
+                     const QRectF& textArea, const Exposed& exposed)
 {
-    Q_UNUSED(project);
-    p.save();
-    p.setRenderHint(QPainter::Antialiasing, true);
-    p.setRenderHint(QPainter::TextAntialiasing, true);
-    const Exposed exposed{p.hasClipping() ? p.clipBoundingRect() : QRectF()};
     const QRectF whole(0, 0, layout.width, layout.height);
     p.fillRect(exposed.rect.isEmpty() ? whole : exposed.rect.intersected(whole), Qt::white);
-    if (layout.isEmpty()) {
-        p.restore();
+    if (layout.isEmpty())
         return;
-    }
     if (layout.mode == LayoutMode::TimeScale)
         paintTimeAxis(p, layout, results, textArea, exposed);
     else
         paintLevelAxis(p, layout, textArea);
-    const bool texts = readable(p, layout.metrics.labelFont);
-    if (layout.summaryOnly && texts) {
-        p.setPen(kCritical);
-        p.setFont(pictureFont(12, true));
-        const QString note =
-            QStringLiteral("Sono disegnati solo gli eventi e il percorso critico: le %1 "
-                           "attività (oltre %2) renderebbero il reticolo illeggibile.")
-                .arg(layout.activityCount)
-                .arg(kFullDrawingActivityLimit);
-        const QPointF at(layout.metrics.margin, layout.metrics.margin - 10);
-        if (textArea.isEmpty() ||
-            textArea.contains(QFontMetricsF(p.font()).boundingRect(note).translated(at)))
-            p.drawText(at, note);
-    }
-    // Arrow heads no wider than the spacing of the arrows entering one circle.
-    std::vector<int> entering(layout.events.size() + 1, 0);
-    for (const LaidOutActivity& a : layout.activities)
-        ++entering[a.to];
-    const double r = layout.metrics.radius;
-    const auto headOf = [&](const LaidOutActivity& a) {
-        const int k = entering[a.to];
-        const double spacing = k > 1 ? 1.2 * r / (k - 1) : 2 * r;
-        return std::clamp((spacing - 1) / 0.9, 3.0, a.critical ? 11.0 : 9.0);
-    };
+    if (!layout.summaryOnly || !readable(p, layout.metrics.labelFont))
+        return;
+    p.setPen(kCritical);
+    p.setFont(pictureFont(12, true));
+    const QString note =
+        QStringLiteral("Sono disegnati solo gli eventi e il percorso critico: le %1 "
+                       "attività (oltre %2) renderebbero il reticolo illeggibile.")
+            .arg(layout.activityCount)
+            .arg(kFullDrawingActivityLimit);
+    const QPointF at(layout.metrics.margin, layout.metrics.margin - 10);
+    if (textArea.isEmpty() ||
+        textArea.contains(QFontMetricsF(p.font()).boundingRect(note).translated(at)))
+        p.drawText(at, note);
+}
+
+// Whether the painter draws on a raster device, at a scale where a line of `width` units is
+// about one pixel wide.
+bool hairlineScale(const QPainter& p, double width)
+{
     const int device = p.device() ? p.device()->devType() : 0;
     const bool raster =
         device == QInternal::Image || device == QInternal::Pixmap || device == QInternal::Widget;
     const QTransform& t = p.deviceTransform();
     const double scale = std::sqrt(std::abs(t.m11() * t.m22() - t.m12() * t.m21()));
-    const bool hairlines = raster && 1.1 * scale <= 1.5 && 1.1 * scale >= 0.6;
-    // Critical arrows last, so that they stay on top.
+    return raster && width * scale <= 1.5 && width * scale >= 0.6;
+}
+
+// The arrows, critical ones last so that they stay on top, then the event circles.
+void paintMarks(QPainter& p, const NetworkLayout& layout, const ScheduleResults& results,
+                int selectedEvent, const QRectF& textArea, const Exposed& exposed)
+{
+    const bool texts = readable(p, layout.metrics.labelFont);
+    const std::vector<double> heads = marks::arrowHeadLengths(layout);
+    const bool hairlines = hairlineScale(p, 1.1);
     for (bool critical : {false, true})
-        for (const LaidOutActivity& a : layout.activities)
+        for (size_t i = 0; i < layout.activities.size(); ++i) {
+            const LaidOutActivity& a = layout.activities[i];
             if (a.critical == critical && !a.points.empty() && exposed.contains(boundsOf(a)))
-                paintActivity(p, a, headOf(a), textArea, texts, exposed.rect, hairlines);
+                paintActivity(p, a, heads[i], textArea, texts, exposed.rect, hairlines);
+        }
+    const double r = layout.metrics.radius;
     for (const LaidOutEvent& e : layout.events) {
         const QRectF box(e.centre.x() - r - 3, e.centre.y() - r - 3, 2 * r + 6, 2 * r + 6);
         if (exposed.contains(box))
             paintEvent(p, e, results, r, e.event == selectedEvent, textArea, texts);
     }
+}
+
+} // namespace
+
+void paintNetwork(QPainter& p, const NetworkLayout& layout, const ScheduleResults& results,
+                  int selectedEvent, const QRectF& textArea)
+{
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing, true);
+    p.setRenderHint(QPainter::TextAntialiasing, true);
+    const Exposed exposed{p.hasClipping() ? p.clipBoundingRect() : QRectF()};
+    paintBackground(p, layout, results, textArea, exposed);
+    if (!layout.isEmpty())
+        paintMarks(p, layout, results, selectedEvent, textArea, exposed);
+    p.restore();
+}
+
+void marks::paintNetworkBackground(QPainter& p, const NetworkLayout& layout,
+                                   const ScheduleResults& results)
+{
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing, true);
+    p.setRenderHint(QPainter::TextAntialiasing, true);
+    paintBackground(p, layout, results, QRectF(),
+                    Exposed{p.hasClipping() ? p.clipBoundingRect() : QRectF()});
     p.restore();
 }
 
@@ -689,8 +678,8 @@ double networkHeaderHeight(const NetworkLayout& layout)
     return layout.metrics.margin + 30;
 }
 
-void paintNetworkTile(QPainter& p, const NetworkLayout& layout, const Project& project,
-                      const ScheduleResults& results, const QRectF& tile)
+void paintNetworkTile(QPainter& p, const NetworkLayout& layout, const ScheduleResults& results,
+                      const QRectF& tile)
 {
     const double header = networkHeaderHeight(layout);
     p.save();
@@ -698,11 +687,11 @@ void paintNetworkTile(QPainter& p, const NetworkLayout& layout, const Project& p
     p.save();
     p.setClipRect(QRectF(0, 0, tile.width(), header));
     p.translate(-tile.x(), 0);
-    paintNetwork(p, layout, project, results, 0, QRectF(tile.x(), 0, tile.width(), header));
+    paintNetwork(p, layout, results, 0, QRectF(tile.x(), 0, tile.width(), header));
     p.restore();
     p.setClipRect(QRectF(0, header, tile.width(), tile.height()));
     p.translate(-tile.x(), header - tile.y());
-    paintNetwork(p, layout, project, results, 0, tile);
+    paintNetwork(p, layout, results, 0, tile);
     p.restore();
 }
 
@@ -741,71 +730,86 @@ bool xmlSafeUtf8(const QByteArray& bytes)
 
 } // namespace
 
-Outcome exportPicture(const QString& path, const QSizeF& size, const PicturePainter& paint,
-                      double pngScale)
+Outcome exportSvg(const QString& path, const QSizeF& size, const DirectSvg& svg)
 {
-    const QString suffix = QFileInfo(path).suffix().toLower();
-    if (!isPictureSuffix(path))
-        return critical(QStringLiteral("Formato non riconosciuto per il file %1: usare .svg, "
-                                       ".png o .pdf.")
-                            .arg(displayPath(path)));
     const QString what =
         QStringLiteral("Impossibile disegnare l'immagine nel file %1.").arg(displayPath(path));
-    if (suffix == QLatin1String("svg")) {
-        // The SVG generator writes texts as it is given them; the finished document is cleaned
-        // of the characters XML cannot carry before it reaches the file.
-        QBuffer buffer;
-        buffer.open(QIODevice::WriteOnly);
-        QSvgGenerator svg;
-        svg.setOutputDevice(&buffer);
-        svg.setSize(size.toSize());
-        svg.setViewBox(QRectF(QPointF(0, 0), size));
-        svg.setTitle(QStringLiteral("ZANT"));
-        QPainter painter;
-        if (!painter.begin(&svg))
+    // The SVG generator writes texts as it is given them; the finished document is cleaned of
+    // the characters XML cannot carry before it reaches the file.
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    QSvgGenerator generator;
+    generator.setOutputDevice(&buffer);
+    generator.setSize(size.toSize());
+    generator.setViewBox(QRectF(QPointF(0, 0), size));
+    generator.setTitle(QStringLiteral("ZANT"));
+    QPainter painter;
+    if (!painter.begin(&generator))
+        return critical(what);
+    svg.background(painter);
+    if (!painter.end())
+        return critical(what);
+    // The usual document has nothing to drop and is written as it came, without the two
+    // conversions of megabytes of text.
+    QByteArray bytes = buffer.data();
+    if (!xmlSafeUtf8(bytes))
+        bytes = cleanXmlText(QString::fromUtf8(bytes)).toUtf8();
+    if (svg) {
+        // The elements go last in the document, above what the generator painted.
+        const qsizetype close = bytes.lastIndexOf("</svg>");
+        if (close < 0)
             return critical(what);
+        QByteArray elements;
+        svg.elements(elements);
+        bytes.insert(close, elements);
+    }
+    return saveFile(path, [&](QIODevice& device) { return writeAll(device, bytes); });
+}
+
+namespace {
+
+// Very large networks: fewer pixels per unit rather than an image nobody can open.
+double pngScaleFor(const QSizeF& size, double scale)
+{
+    constexpr double kMaxPixels = 60e6;
+    constexpr double kMaxSide = 30000;
+    const double pixels = size.width() * size.height() * scale * scale;
+    if (pixels > kMaxPixels)
+        scale *= std::sqrt(kMaxPixels / pixels);
+    return std::min(
+        {scale, kMaxSide / std::max(1.0, size.width()), kMaxSide / std::max(1.0, size.height())});
+}
+
+Outcome exportPng(const QString& path, const QSizeF& size, const PicturePainter& paint,
+                  double pngScale)
+{
+    const double scale = pngScaleFor(size, pngScale);
+    QImage image(std::max(1, static_cast<int>(std::ceil(size.width() * scale))),
+                 std::max(1, static_cast<int>(std::ceil(size.height() * scale))),
+                 QImage::Format_RGB32);
+    if (image.isNull())
+        return critical(QStringLiteral("Memoria insufficiente per l'immagine del file %1.")
+                            .arg(displayPath(path)));
+    image.fill(Qt::white);
+    image.setDotsPerMeterX(static_cast<int>(std::lround(96 * scale / 0.0254)));
+    image.setDotsPerMeterY(image.dotsPerMeterX());
+    {
+        QPainter painter(&image);
+        painter.scale(scale, scale);
         paint(painter);
-        if (!painter.end())
-            return critical(what);
-        // The usual document has nothing to drop and is written as it came, without the two
-        // conversions of megabytes of text.
-        const QByteArray& written = buffer.data();
-        const QByteArray bytes =
-            xmlSafeUtf8(written) ? written : cleanXmlText(QString::fromUtf8(written)).toUtf8();
-        return saveFile(path, [&](QIODevice& device) { return writeAll(device, bytes); });
     }
-    if (suffix == QLatin1String("png")) {
-        // Very large networks: fewer pixels per unit rather than an image nobody can open.
-        constexpr double kMaxPixels = 60e6;
-        constexpr double kMaxSide = 30000;
-        double scale = pngScale;
-        const double pixels = size.width() * size.height() * scale * scale;
-        if (pixels > kMaxPixels)
-            scale *= std::sqrt(kMaxPixels / pixels);
-        scale = std::min({scale, kMaxSide / std::max(1.0, size.width()),
-                          kMaxSide / std::max(1.0, size.height())});
-        QImage image(std::max(1, static_cast<int>(std::ceil(size.width() * scale))),
-                     std::max(1, static_cast<int>(std::ceil(size.height() * scale))),
-                     QImage::Format_RGB32);
-        if (image.isNull())
-            return critical(QStringLiteral("Memoria insufficiente per l'immagine del file %1.")
-                                .arg(displayPath(path)));
-        image.fill(Qt::white);
-        image.setDotsPerMeterX(static_cast<int>(std::lround(96 * scale / 0.0254)));
-        image.setDotsPerMeterY(image.dotsPerMeterX());
-        {
-            QPainter painter(&image);
-            painter.scale(scale, scale);
-            paint(painter);
-        }
-        // Encoded in memory: the encoder then never meets a failing disk, whose cause the save
-        // names, and prints nothing of its own on the terminal.
-        QBuffer encoded;
-        encoded.open(QIODevice::WriteOnly);
-        if (!image.save(&encoded, "PNG"))
-            return critical(what);
-        return saveFile(path, [&](QIODevice& device) { return writeAll(device, encoded.data()); });
-    }
+    // Encoded in memory: the encoder then never meets a failing disk, whose cause the save
+    // names, and prints nothing of its own on the terminal.
+    QBuffer encoded;
+    encoded.open(QIODevice::WriteOnly);
+    if (!image.save(&encoded, "PNG"))
+        return critical(
+            QStringLiteral("Impossibile disegnare l'immagine nel file %1.").arg(displayPath(path)));
+    return saveFile(path, [&](QIODevice& device) { return writeAll(device, encoded.data()); });
+}
+
+Outcome exportPdf(const QString& path, const QSizeF& size, const PicturePainter& paint)
+{
     return saveFile(path, [&](QIODevice& device) -> Outcome {
         // The PDF engine does not check its writes; the device in between does.
         WriteCheckingDevice checked(device);
@@ -827,9 +831,27 @@ Outcome exportPicture(const QString& path, const QSizeF& size, const PicturePain
             return critical(QString());
         }
         if (!painted)
-            return critical(what);
+            return critical(QStringLiteral("Impossibile disegnare l'immagine nel file %1.")
+                                .arg(displayPath(path)));
         return std::nullopt;
     });
+}
+
+} // namespace
+
+Outcome exportPicture(const QString& path, const QSizeF& size, const PicturePainter& paint,
+                      double pngScale)
+{
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    if (!isPictureSuffix(path))
+        return critical(QStringLiteral("Formato non riconosciuto per il file %1: usare .svg, "
+                                       ".png o .pdf.")
+                            .arg(displayPath(path)));
+    if (suffix == QLatin1String("svg"))
+        return exportSvg(path, size, DirectSvg{paint, {}});
+    if (suffix == QLatin1String("png"))
+        return exportPng(path, size, paint, pngScale);
+    return exportPdf(path, size, paint);
 }
 
 QFont pictures::font(double pixels, bool bold)

@@ -337,155 +337,211 @@ int tiledSheetCount(const QSizeF& picture, Sheet sheet, double smallestText)
     return static_cast<int>(tilingOf(picture, sheet, smallestText).tiles.size()) + 1;
 }
 
-Outcome exportStandalone(const PictureOutput& output, const QSizeF& picture,
-                         const PicturePainter& paint, const TitleBlock& block, double smallestText)
+namespace {
+
+// A sheet of paper in points, its margin, and the room inside the margin.
+struct Paper
+{
+    double margin = 0;
+    QSizeF room;
+};
+
+// The drawing shrunk (or grown) onto one sheet, the title block under it at the size of text
+// on paper (a unit a point).
+void paintOnSheet(QPainter& p, const Paper& paper, const QSizeF& picture,
+                  const PicturePainter& paint, const TitleBlock& block)
+{
+    const double blockHeight = kTitleBlockHeight;
+    const double blockWidth = std::min(paper.room.width(), kTitleBlockWidth * 1.4);
+    const double s = std::min(paper.room.width() / picture.width(),
+                              (paper.room.height() - blockHeight) / picture.height());
+    p.save();
+    p.translate(paper.margin + (paper.room.width() - picture.width() * s) / 2, paper.margin);
+    p.scale(s, s);
+    p.setClipRect(QRectF(QPointF(0, 0), picture));
+    paint(p);
+    p.restore();
+    paintTitleBlock(p, block,
+                    QRectF(paper.margin + paper.room.width() - blockWidth,
+                           paper.margin + paper.room.height() - blockHeight + 6, blockWidth,
+                           blockHeight - 6),
+                    s / kPointsPerMillimetre);
+}
+
+int tilingRows(const Tiling& t)
+{
+    const int count = static_cast<int>(t.tiles.size());
+    return (count + t.columns - 1) / std::max(1, t.columns);
+}
+
+// The first sheet of a tiled print: the map of the sheets over the whole picture, and the title
+// block at a readable size.
+void paintSheetMap(QPainter& p, const Paper& paper, Sheet sheet, const Tiling& t,
+                   const QSizeF& picture, const PicturePainter& paint, const TitleBlock& block)
 {
     const QSizeF whole = standaloneSize(picture);
+    const double pointsPerUnit = kPointsPerMillimetre / t.unitsPerMm;
+    const int count = static_cast<int>(t.tiles.size());
+    const double blockHeight = kTitleBlockHeight * pointsPerUnit;
+    const QRectF mapArea(paper.margin, paper.margin + 16, paper.room.width(),
+                         paper.room.height() - blockHeight - 24);
+    p.setFont(font(11, true));
+    p.setPen(kInk);
+    p.drawText(QPointF(paper.margin, paper.margin + 10),
+               QStringLiteral("Quadro d'unione: %1 fogli %2 (%3 righe, %4 colonne), "
+                              "sovrapposti di %5 mm")
+                   .arg(count)
+                   .arg(sheetName(sheet))
+                   .arg(tilingRows(t))
+                   .arg(t.columns)
+                   .arg(kTileOverlap));
+    const double s = std::min(mapArea.width() / whole.width(), mapArea.height() / whole.height());
+    p.save();
+    p.translate(mapArea.topLeft());
+    p.scale(s, s);
+    paintWhole(p, picture, paint, block, s / kPointsPerMillimetre);
+    for (int i = 0; i < count; ++i) {
+        const QRectF& r = t.tiles[i];
+        p.setPen(QPen(kSelected, 1.5 / s));
+        p.setBrush(Qt::NoBrush);
+        p.drawRect(r);
+        p.setFont(font(std::min(r.height(), r.width()) / 5, true));
+        p.setPen(kSelected);
+        p.drawText(r, Qt::AlignCenter, QString::number(i + 2));
+    }
+    p.restore();
+    p.save();
+    const double blockWidth = std::min(paper.room.width(), whole.width() * pointsPerUnit);
+    p.translate(paper.margin, paper.margin + paper.room.height() - blockHeight);
+    p.scale(pointsPerUnit, pointsPerUnit);
+    paintTitleBlock(p, block, QRectF(0, 0, blockWidth / pointsPerUnit, kTitleBlockHeight - 8),
+                    1 / t.unitsPerMm);
+    p.restore();
+}
+
+// Where the neighbours of a tile begin and end: dashed lines over the shared strips, crosses at
+// the corners, to lay the sheets edge on edge; under them, the sheet's name.
+void paintTileMarks(QPainter& p, const QRectF& body, int index, const Tiling& t,
+                    const TitleBlock& block)
+{
+    const int row = index / std::max(1, t.columns);
+    const int column = index % std::max(1, t.columns);
+    const int rows = tilingRows(t);
+    const double overlap = kTileOverlap * kPointsPerMillimetre;
+    p.setPen(QPen(kSelected, 0.8, Qt::DashLine));
+    if (column > 0)
+        p.drawLine(QPointF(body.left() + overlap, body.top()),
+                   QPointF(body.left() + overlap, body.bottom()));
+    if (column + 1 < t.columns)
+        p.drawLine(QPointF(body.right() - overlap, body.top()),
+                   QPointF(body.right() - overlap, body.bottom()));
+    if (row > 0)
+        p.drawLine(QPointF(body.left(), body.top() + overlap),
+                   QPointF(body.right(), body.top() + overlap));
+    if (row + 1 < rows)
+        p.drawLine(QPointF(body.left(), body.bottom() - overlap),
+                   QPointF(body.right(), body.bottom() - overlap));
+    p.setPen(QPen(kInk, 0.8));
+    for (const QPointF& c :
+         {body.topLeft(), body.topRight(), body.bottomLeft(), body.bottomRight()}) {
+        p.drawLine(c - QPointF(8, 0), c + QPointF(8, 0));
+        p.drawLine(c - QPointF(0, 8), c + QPointF(0, 8));
+    }
+    p.setFont(font(9));
+    p.drawText(QPointF(body.left(), body.bottom() + 14),
+               QStringLiteral("%1 - foglio %2 di %3: riga %4, colonna %5 (foglio 1: "
+                              "quadro d'unione). Le linee tratteggiate segnano la "
+                              "striscia in comune con il foglio accanto.")
+                   .arg(block.title)
+                   .arg(index + 2)
+                   .arg(static_cast<int>(t.tiles.size()) + 1)
+                   .arg(row + 1)
+                   .arg(column + 1));
+}
+
+// One piece of a tiled print, at the readable scale, with its marks.
+void paintTile(QPainter& p, const Paper& paper, int index, const Tiling& t, const QSizeF& picture,
+               const PicturePainter& paint, const TitleBlock& block)
+{
+    const QRectF& r = t.tiles[index];
+    const double pointsPerUnit = kPointsPerMillimetre / t.unitsPerMm;
+    p.save();
+    p.translate(paper.margin, paper.margin);
+    p.setClipRect(QRectF(0, 0, r.width() * pointsPerUnit, r.height() * pointsPerUnit));
+    p.scale(pointsPerUnit, pointsPerUnit);
+    p.translate(-r.topLeft());
+    paintWhole(p, picture, paint, block, 1 / t.unitsPerMm);
+    p.restore();
+    const QRectF body(paper.margin, paper.margin, r.width() * pointsPerUnit,
+                      r.height() * pointsPerUnit);
+    paintTileMarks(p, body, index, t, block);
+}
+
+// The PDF of a picture on sheets of paper: one sheet, or the map and the tiles.
+Outcome writeSheets(QIODevice& device, const PictureOutput& output, const QSizeF& picture,
+                    const PicturePainter& paint, const TitleBlock& block, double smallestText)
+{
+    const QString what = QStringLiteral("Impossibile disegnare l'immagine nel file %1.")
+                             .arg(displayPath(output.path));
+    const Sheet sheet = *output.sheet;
+    const QSizeF whole = standaloneSize(picture);
+    QPdfWriter pdf(&device);
+    pdf.setResolution(72);
+    pdf.setTitle(block.title);
+    pdf.setPageSize(pageSizeOf(sheet));
+    pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
+    const bool across = output.tiled || whole.width() >= whole.height();
+    pdf.setPageOrientation(across ? QPageLayout::Landscape : QPageLayout::Portrait);
+    QSizeF millimetres = landscapeMillimetres(sheet);
+    if (!across)
+        millimetres.transpose();
+    QPainter p;
+    if (!p.begin(&pdf))
+        return critical(what);
+    Paper paper;
+    paper.margin = kSheetMargin * kPointsPerMillimetre;
+    paper.room = QSizeF(millimetres.width() * kPointsPerMillimetre - 2 * paper.margin,
+                        millimetres.height() * kPointsPerMillimetre - 2 * paper.margin);
+    if (!output.tiled) {
+        paintOnSheet(p, paper, picture, paint, block);
+        return p.end() ? Outcome() : Outcome(critical(what));
+    }
+    const Tiling t = tilingOf(picture, sheet, smallestText);
+    paintSheetMap(p, paper, sheet, t, picture, paint, block);
+    for (int i = 0; i < static_cast<int>(t.tiles.size()); ++i) {
+        if (!pdf.newPage())
+            return critical(what);
+        paintTile(p, paper, i, t, picture, paint, block);
+    }
+    return p.end() ? Outcome() : Outcome(critical(what));
+}
+
+} // namespace
+
+Outcome exportStandalone(const PictureOutput& output, const QSizeF& picture,
+                         const PicturePainter& paint, const TitleBlock& block, double smallestText,
+                         const DirectSvg& svg)
+{
+    const QSizeF whole = standaloneSize(picture);
+    const QString suffix = QFileInfo(output.path).suffix().toLower();
+    if (!output.sheet && svg && suffix == QLatin1String("svg")) {
+        const PicturePainter background = [&](QPainter& p) {
+            paintWhole(p, picture, svg.background, block, kMillimetresPerUnit);
+        };
+        return exportSvg(output.path, whole, DirectSvg{background, svg.elements});
+    }
     if (!output.sheet) {
         return exportPicture(
             output.path, whole,
             [&](QPainter& p) { paintWhole(p, picture, paint, block, kMillimetresPerUnit); },
             300.0 / 96.0);
     }
-    if (QFileInfo(output.path).suffix().toLower() != QLatin1String("pdf"))
+    if (suffix != QLatin1String("pdf"))
         return critical(QStringLiteral("La stampa su foglio %1 si scrive in un file .pdf, non in "
                                        "%2.")
                             .arg(sheetName(*output.sheet), displayPath(output.path)));
-    const QString what = QStringLiteral("Impossibile disegnare l'immagine nel file %1.")
-                             .arg(displayPath(output.path));
-    const Sheet sheet = *output.sheet;
-    return saveFile(output.path, [&](QIODevice& device) -> Outcome {
-        QPdfWriter pdf(&device);
-        pdf.setResolution(72);
-        pdf.setTitle(block.title);
-        pdf.setPageSize(pageSizeOf(sheet));
-        pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
-        const bool across = output.tiled || whole.width() >= whole.height();
-        pdf.setPageOrientation(across ? QPageLayout::Landscape : QPageLayout::Portrait);
-        QSizeF paper = landscapeMillimetres(sheet);
-        if (!across)
-            paper.transpose();
-        QPainter p;
-        if (!p.begin(&pdf))
-            return critical(what);
-        const double margin = kSheetMargin * kPointsPerMillimetre;
-        const QSizeF room(paper.width() * kPointsPerMillimetre - 2 * margin,
-                          paper.height() * kPointsPerMillimetre - 2 * margin);
-        if (!output.tiled) {
-            // The drawing shrunk (or grown) onto the sheet, the title block under it at the
-            // size of text on paper (a unit a point).
-            const double blockHeight = kTitleBlockHeight;
-            const double blockWidth = std::min(room.width(), kTitleBlockWidth * 1.4);
-            const double s = std::min(room.width() / picture.width(),
-                                      (room.height() - blockHeight) / picture.height());
-            p.save();
-            p.translate(margin + (room.width() - picture.width() * s) / 2, margin);
-            p.scale(s, s);
-            p.setClipRect(QRectF(QPointF(0, 0), picture));
-            paint(p);
-            p.restore();
-            paintTitleBlock(p, block,
-                            QRectF(margin + room.width() - blockWidth,
-                                   margin + room.height() - blockHeight + 6, blockWidth,
-                                   blockHeight - 6),
-                            s / kPointsPerMillimetre);
-            return p.end() ? Outcome() : Outcome(critical(what));
-        }
-        const Tiling t = tilingOf(picture, sheet, smallestText);
-        const double pointsPerUnit = kPointsPerMillimetre / t.unitsPerMm;
-        const int count = static_cast<int>(t.tiles.size());
-        const int rows = (count + t.columns - 1) / std::max(1, t.columns);
-        // First sheet: the map of the sheets over the whole picture, and the title block at a
-        // readable size.
-        {
-            const double blockHeight = kTitleBlockHeight * pointsPerUnit;
-            const QRectF mapArea(margin, margin + 16, room.width(),
-                                 room.height() - blockHeight - 24);
-            p.setFont(font(11, true));
-            p.setPen(kInk);
-            p.drawText(QPointF(margin, margin + 10),
-                       QStringLiteral("Quadro d'unione: %1 fogli %2 (%3 righe, %4 colonne), "
-                                      "sovrapposti di %5 mm")
-                           .arg(count)
-                           .arg(sheetName(sheet))
-                           .arg(rows)
-                           .arg(t.columns)
-                           .arg(kTileOverlap));
-            const double s =
-                std::min(mapArea.width() / whole.width(), mapArea.height() / whole.height());
-            p.save();
-            p.translate(mapArea.topLeft());
-            p.scale(s, s);
-            paintWhole(p, picture, paint, block, s / kPointsPerMillimetre);
-            for (int i = 0; i < count; ++i) {
-                const QRectF& r = t.tiles[i];
-                p.setPen(QPen(kSelected, 1.5 / s));
-                p.setBrush(Qt::NoBrush);
-                p.drawRect(r);
-                p.setFont(font(std::min(r.height(), r.width()) / 5, true));
-                p.setPen(kSelected);
-                p.drawText(r, Qt::AlignCenter, QString::number(i + 2));
-            }
-            p.restore();
-            p.save();
-            const double blockWidth = std::min(room.width(), whole.width() * pointsPerUnit);
-            p.translate(margin, margin + room.height() - blockHeight);
-            p.scale(pointsPerUnit, pointsPerUnit);
-            paintTitleBlock(p, block,
-                            QRectF(0, 0, blockWidth / pointsPerUnit, kTitleBlockHeight - 8),
-                            1 / t.unitsPerMm);
-            p.restore();
-        }
-        for (int i = 0; i < count; ++i) {
-            if (!pdf.newPage())
-                return critical(what);
-            const QRectF& r = t.tiles[i];
-            const int row = i / std::max(1, t.columns);
-            const int column = i % std::max(1, t.columns);
-            p.save();
-            p.translate(margin, margin);
-            p.setClipRect(QRectF(0, 0, r.width() * pointsPerUnit, r.height() * pointsPerUnit));
-            p.scale(pointsPerUnit, pointsPerUnit);
-            p.translate(-r.topLeft());
-            paintWhole(p, picture, paint, block, 1 / t.unitsPerMm);
-            p.restore();
-            // Where the neighbours begin and end: dashed lines over the shared strips, crosses
-            // at the corners, to lay the sheets edge on edge.
-            const QRectF body(margin, margin, r.width() * pointsPerUnit,
-                              r.height() * pointsPerUnit);
-            const double overlap = kTileOverlap * kPointsPerMillimetre;
-            QPen dashed(kSelected, 0.8, Qt::DashLine);
-            p.setPen(dashed);
-            if (column > 0)
-                p.drawLine(QPointF(body.left() + overlap, body.top()),
-                           QPointF(body.left() + overlap, body.bottom()));
-            if (column + 1 < t.columns)
-                p.drawLine(QPointF(body.right() - overlap, body.top()),
-                           QPointF(body.right() - overlap, body.bottom()));
-            if (row > 0)
-                p.drawLine(QPointF(body.left(), body.top() + overlap),
-                           QPointF(body.right(), body.top() + overlap));
-            if (row + 1 < rows)
-                p.drawLine(QPointF(body.left(), body.bottom() - overlap),
-                           QPointF(body.right(), body.bottom() - overlap));
-            p.setPen(QPen(kInk, 0.8));
-            for (const QPointF& c :
-                 {body.topLeft(), body.topRight(), body.bottomLeft(), body.bottomRight()}) {
-                p.drawLine(c - QPointF(8, 0), c + QPointF(8, 0));
-                p.drawLine(c - QPointF(0, 8), c + QPointF(0, 8));
-            }
-            p.setFont(font(9));
-            p.drawText(QPointF(body.left(), body.bottom() + 14),
-                       QStringLiteral("%1 - foglio %2 di %3: riga %4, colonna %5 (foglio 1: "
-                                      "quadro d'unione). Le linee tratteggiate segnano la "
-                                      "striscia in comune con il foglio accanto.")
-                           .arg(block.title)
-                           .arg(i + 2)
-                           .arg(count + 1)
-                           .arg(row + 1)
-                           .arg(column + 1));
-        }
-        return p.end() ? Outcome() : Outcome(critical(what));
+    return saveFile(output.path, [&](QIODevice& device) {
+        return writeSheets(device, output, picture, paint, block, smallestText);
     });
 }
 
