@@ -79,6 +79,36 @@ bool readable(const QPainter& p, double pixelSize)
     return pixelSize * std::sqrt(std::abs(t.m11() * t.m22() - t.m12() * t.m21())) >= 2.5;
 }
 
+// Device pixels per picture unit on a raster device; 0 on the others (SVG, PDF, printer).
+double rasterScale(const QPainter& p)
+{
+    const int device = p.device() ? p.device()->devType() : 0;
+    const bool raster =
+        device == QInternal::Image || device == QInternal::Pixmap || device == QInternal::Widget;
+    const QTransform& t = p.deviceTransform();
+    return raster ? std::sqrt(std::abs(t.m11() * t.m22() - t.m12() * t.m21())) : 0;
+}
+
+// The pen of the axis' grid: on a screen where its line is thinner than a pixel, a hairline as
+// pale as the thin line would show, drawn many times faster.
+QPen gridPen(const QPainter& p)
+{
+    const double scale = rasterScale(p);
+    if (scale <= 0 || scale >= 0.6)
+        return QPen(kGrid, 1);
+    QColor pale = kGrid;
+    pale.setAlphaF(static_cast<float>(std::max(scale, 0.05)));
+    return QPen(pale, 0);
+}
+
+// The least distance between two lines of the grid, in picture units: three pixels on a screen,
+// where closer lines would only grey the picture.
+double gridGap(const QPainter& p, double units)
+{
+    const double scale = rasterScale(p);
+    return scale > 0 ? std::max(units, 3 / scale) : units;
+}
+
 void paintTimeAxis(QPainter& p, const NetworkLayout& layout, const ScheduleResults& results,
                    const QRectF& area, const Exposed& exposed)
 {
@@ -86,7 +116,8 @@ void paintTimeAxis(QPainter& p, const NetworkLayout& layout, const ScheduleResul
     const double top = m.margin;
     const double bottom = layout.height - m.margin;
     const double finish = results.earliest[results.eventCount];
-    const double step = axisStep(layout.unitsPerDay, 90);
+    const double step = axisStep(layout.unitsPerDay, gridGap(p, 90));
+    const QPen grid = gridPen(p);
     const QDate start = parseDate(results.startDateText);
     const bool texts = readable(p, 10);
     p.setFont(pictureFont(10));
@@ -99,7 +130,7 @@ void paintTimeAxis(QPainter& p, const NetworkLayout& layout, const ScheduleResul
         const double x = layout.xOfTime(t);
         if (!exposed.rect.isEmpty() && x > exposed.rect.right() + 60)
             break;
-        p.setPen(QPen(kGrid, 1));
+        p.setPen(grid);
         p.drawLine(QPointF(x, top + 30), QPointF(x, bottom));
         if (!texts)
             continue;
@@ -120,9 +151,10 @@ void paintLevelAxis(QPainter& p, const NetworkLayout& layout, const QRectF& area
     const LayoutMetrics& m = layout.metrics;
     const bool texts = readable(p, 10);
     p.setFont(pictureFont(10));
+    const QPen grid = gridPen(p);
     for (int l = 0; l <= maxLevel; ++l) {
         const double x = layout.xOfLevel(l);
-        p.setPen(QPen(kGrid, 1));
+        p.setPen(grid);
         p.drawLine(QPointF(x, m.margin + 30), QPointF(x, layout.height - m.margin));
         if (!texts)
             continue;
@@ -157,37 +189,108 @@ void drawVisible(QPainter& p, const QPolygonF& line, const QRectF& visible)
         p.drawPolyline(run);
 }
 
-void paintActivity(QPainter& p, const LaidOutActivity& a, double headLength, const QRectF& area,
-                   bool texts, const QRectF& visible, bool hairlines)
+// How one frame draws its arrows.
+struct ArrowFrame
 {
-    if (a.points.size() < 2)
-        return;
-    const QColor colour = a.critical ? kCritical : kInk;
-    const marks::Stroke firmStroke = marks::arrowStroke(a, false);
-    // A line about one pixel wide on a screen is drawn as a hairline, which the raster engine
+    QRectF area;    // texts not wholly inside are left out, when it is not empty
+    QRectF visible; // the exposed part of the picture; empty: all of it
+    bool texts = true;
+    // Lines about one pixel wide on a raster device: drawn as hairlines, which the raster engine
     // draws many times faster than a stroked outline.
-    QPen solid(colour, hairlines && !a.critical ? 0.0 : firmStroke.width);
+    bool hairlines = false;
+    // Device pixels per picture unit on a raster device, 0 on the others: below a pixel's width
+    // an arrow is drawn thin (drawThinLine).
+    double rasterScale = 0;
+};
+
+// The solid and dotted parts of an arrow with their points at least `pixel` apart (the ends
+// kept): detail finer than a device pixel cannot be seen, and stroking the 400,000 points of a
+// large network made its fitted view slow.
+marks::ArrowLines coarseLines(const LaidOutActivity& a, double pixel)
+{
+    marks::ArrowLines lines;
+    QPolygonF* line = &lines.firm;
+    const auto keep = [&](QPointF q, bool always) {
+        if (line->isEmpty() || (always && q != line->back()) ||
+            std::abs(q.x() - line->back().x()) >= pixel ||
+            std::abs(q.y() - line->back().y()) >= pixel)
+            *line << q;
+    };
+    keep(a.points.front(), true);
+    for (size_t i = 1; i < a.points.size(); ++i) {
+        const QPointF p0 = a.points[i - 1];
+        const QPointF p1 = a.points[i];
+        if (line == &lines.firm && a.floatFromX >= 0 && p1.x() > a.floatFromX) {
+            const QPointF cut =
+                p0.x() >= a.floatFromX
+                    ? p0
+                    : p0 + (p1 - p0) * ((a.floatFromX - p0.x()) / (p1.x() - p0.x()));
+            keep(cut, true);
+            line = &lines.loose;
+            keep(cut, true);
+        }
+        keep(p1, i + 1 == a.points.size());
+    }
+    return lines;
+}
+
+// A line thinner than a pixel, as a hairline of the colour weakened by the share of the pixel
+// (and of the dash pattern) the line covers: how antialiasing shows it, drawn much faster.
+void drawThinLine(QPainter& p, const QPolygonF& line, QColor colour, marks::Stroke stroke,
+                  double scale)
+{
+    if (line.size() < 2)
+        return;
+    const double inked = stroke.style == Qt::DotLine    ? 1.0 / 3
+                         : stroke.style == Qt::DashLine ? 2.0 / 3
+                                                        : 1.0;
+    colour.setAlphaF(static_cast<float>(std::clamp(stroke.width * scale * inked, 0.05, 1.0)));
+    p.setPen(QPen(colour, 0));
+    p.drawPolyline(line);
+}
+
+void paintArrowLines(QPainter& p, const LaidOutActivity& a, const QColor& colour,
+                     const ArrowFrame& f)
+{
+    const marks::Stroke firmStroke = marks::arrowStroke(a, false);
+    p.setBrush(Qt::NoBrush);
+    if (f.rasterScale > 0 && firmStroke.width * f.rasterScale < 0.6) {
+        const marks::ArrowLines thin = coarseLines(a, 1 / f.rasterScale);
+        drawThinLine(p, thin.firm, colour, firmStroke, f.rasterScale);
+        drawThinLine(p, thin.loose, colour, marks::arrowStroke(a, true), f.rasterScale);
+        return;
+    }
+    const marks::ArrowLines lines = marks::arrowLines(a);
+    QPen solid(colour, f.hairlines && !a.critical ? 0.0 : firmStroke.width);
     solid.setCapStyle(Qt::FlatCap);
     solid.setJoinStyle(Qt::MiterJoin);
     solid.setStyle(firmStroke.style);
     QPen dotted = solid;
     dotted.setStyle(marks::arrowStroke(a, true).style);
-    const marks::ArrowLines lines = marks::arrowLines(a);
-    p.setBrush(Qt::NoBrush);
     if (lines.firm.size() > 1) {
         p.setPen(solid);
-        drawVisible(p, lines.firm, visible);
+        drawVisible(p, lines.firm, f.visible);
     }
     if (lines.loose.size() > 1) {
         p.setPen(dotted);
-        drawVisible(p, lines.loose, visible);
+        drawVisible(p, lines.loose, f.visible);
     }
-    fillArrowHead(p, a.points.back(), a.points[a.points.size() - 2], headLength, colour);
+}
 
-    if (!texts || a.labelBox.isEmpty())
+void paintActivity(QPainter& p, const LaidOutActivity& a, double headLength, const ArrowFrame& f)
+{
+    if (a.points.size() < 2)
+        return;
+    const QColor colour = a.critical ? kCritical : kInk;
+    paintArrowLines(p, a, colour, f);
+    // A head under half a pixel long cannot be seen.
+    if (f.rasterScale == 0 || headLength * f.rasterScale >= 0.5)
+        fillArrowHead(p, a.points.back(), a.points[a.points.size() - 2], headLength, colour);
+
+    if (!f.texts || a.labelBox.isEmpty())
         return;
     const QRectF& box = a.labelBox;
-    if (!area.isEmpty() && !area.contains(box))
+    if (!f.area.isEmpty() && !f.area.contains(box))
         return;
     const QString text = marks::arrowText(a);
     p.fillRect(box, Qt::white);
@@ -355,16 +458,11 @@ void paintBackground(QPainter& p, const NetworkLayout& layout, const ScheduleRes
         p.drawText(at, note);
 }
 
-// Whether the painter draws on a raster device, at a scale where a line of `width` units is
-// about one pixel wide.
+// Whether a line of `width` units is about one pixel wide on a raster device.
 bool hairlineScale(const QPainter& p, double width)
 {
-    const int device = p.device() ? p.device()->devType() : 0;
-    const bool raster =
-        device == QInternal::Image || device == QInternal::Pixmap || device == QInternal::Widget;
-    const QTransform& t = p.deviceTransform();
-    const double scale = std::sqrt(std::abs(t.m11() * t.m22() - t.m12() * t.m21()));
-    return raster && width * scale <= 1.5 && width * scale >= 0.6;
+    const double scale = rasterScale(p);
+    return width * scale <= 1.5 && width * scale >= 0.6;
 }
 
 // The arrows, critical ones last so that they stay on top, then the event circles.
@@ -373,18 +471,26 @@ void paintMarks(QPainter& p, const NetworkLayout& layout, const ScheduleResults&
 {
     const bool texts = readable(p, layout.metrics.labelFont);
     const std::vector<double> heads = marks::arrowHeadLengths(layout);
-    const bool hairlines = hairlineScale(p, 1.1);
+    const ArrowFrame frame{textArea, exposed.rect, texts, hairlineScale(p, 1.1), rasterScale(p)};
     for (bool critical : {false, true})
         for (size_t i = 0; i < layout.activities.size(); ++i) {
             const LaidOutActivity& a = layout.activities[i];
             if (a.critical == critical && !a.points.empty() && exposed.contains(boundsOf(a)))
-                paintActivity(p, a, heads[i], textArea, texts, exposed.rect, hairlines);
+                paintActivity(p, a, heads[i], frame);
         }
     const double r = layout.metrics.radius;
+    // A circle smaller than a pixel shows as a dot of its rim's colour.
+    const bool dots = frame.rasterScale * r < 1 && frame.rasterScale > 0;
     for (const LaidOutEvent& e : layout.events) {
         const QRectF box(e.centre.x() - r - 3, e.centre.y() - r - 3, 2 * r + 6, 2 * r + 6);
-        if (exposed.contains(box))
-            paintEvent(p, e, results, r, e.event == selectedEvent, textArea, texts);
+        if (!exposed.contains(box))
+            continue;
+        const bool selected = e.event == selectedEvent;
+        if (dots)
+            p.fillRect(box.adjusted(3, 3, -3, -3),
+                       selected ? kSelected : (e.critical ? kCritical : kInk));
+        else
+            paintEvent(p, e, results, r, selected, textArea, texts);
     }
 }
 
