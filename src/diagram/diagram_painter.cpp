@@ -537,22 +537,53 @@ int GanttGeometry::rowAt(const GanttChart& chart, double y) const
     return row < static_cast<int>(chart.bars.size()) ? row : -1;
 }
 
-void paintGantt(QPainter& p, const GanttChart& chart, const GanttGeometry& g, const QDate& today,
-                int firstRow, int rowCount)
+namespace {
+
+// What the parts of a Gantt page share: the rows it holds and those the clip shows, the days
+// the clip shows, and where the axis, the rows and the columns stand.
+struct GanttPage
+{
+    GanttPage(const QPainter& p, const GanttChart& chart, const GanttGeometry& g, int first,
+              int rowCount);
+    double rowY(int row) const { return rowsTop + (row - firstRow) * g.rowHeight; }
+
+    const GanttChart& chart;
+    const GanttGeometry& g;
+    Exposed exposed;
+    int firstRow = 0;
+    int lastRow = 0;
+    int shownFirst = 0;
+    int shownLast = 0;
+    int firstDay = 0;
+    int lastDay = 0;
+    double days = 0;
+    double right = 0;
+    double axisTop = 0;
+    double rowsTop = 0;
+    double bottom = 0;
+    bool showDays = false;
+    QDate start;
+    double columnX[6] = {};
+};
+
+GanttPage::GanttPage(const QPainter& p, const GanttChart& chart, const GanttGeometry& g, int first,
+                     int rowCount)
+    : chart(chart), g(g), exposed{p.hasClipping() ? p.clipBoundingRect() : QRectF()}
 {
     const int total = static_cast<int>(chart.bars.size());
-    firstRow = std::clamp(firstRow, 0, total);
-    const int lastRow = rowCount < 0 ? total : std::min(total, firstRow + rowCount);
-    const double days = std::max(1.0, std::ceil(chart.calendarLength())) + 1;
-    const double right = g.xOfDay(days);
-    const double axisTop = g.margin;
-    const double rowsTop = g.margin + g.axisHeight;
-    const double bottom = rowsTop + (lastRow - firstRow) * g.rowHeight;
-    const auto rowY = [&](int row) { return rowsTop + (row - firstRow) * g.rowHeight; };
-    const Exposed exposed{p.hasClipping() ? p.clipBoundingRect() : QRectF()};
+    firstRow = std::clamp(first, 0, total);
+    lastRow = rowCount < 0 ? total : std::min(total, firstRow + rowCount);
+    days = std::max(1.0, std::ceil(chart.calendarLength())) + 1;
+    right = g.xOfDay(days);
+    axisTop = g.margin;
+    rowsTop = g.margin + g.axisHeight;
+    bottom = rowsTop + (lastRow - firstRow) * g.rowHeight;
     // Only the rows the clip shows: a window of a few dozen rows paints as fast as a small chart.
-    int shownFirst = firstRow;
-    int shownLast = lastRow;
+    shownFirst = firstRow;
+    shownLast = lastRow;
+    // The days of the calendar the clip shows.
+    firstDay = 0;
+    lastDay = static_cast<int>(days);
     if (!exposed.rect.isEmpty()) {
         shownFirst = std::clamp(
             firstRow + static_cast<int>(std::floor((exposed.rect.top() - rowsTop) / g.rowHeight)),
@@ -560,52 +591,6 @@ void paintGantt(QPainter& p, const GanttChart& chart, const GanttGeometry& g, co
         shownLast = std::clamp(
             firstRow + static_cast<int>(std::ceil((exposed.rect.bottom() - rowsTop) / g.rowHeight)),
             firstRow, lastRow);
-    }
-
-    p.save();
-    p.setRenderHint(QPainter::Antialiasing, true);
-    const QRectF whole(0, 0, right + g.margin, bottom + g.legendHeight + g.margin);
-    p.fillRect(exposed.rect.isEmpty() ? whole : exposed.rect.intersected(whole), Qt::white);
-
-    for (int row = shownFirst; row < shownLast; ++row) {
-        if (row % 2)
-            p.fillRect(QRectF(g.margin, rowY(row), right - g.margin, g.rowHeight),
-                       QColor(246, 247, 251));
-    }
-
-    paintRestDays(p, chart, g, rowsTop, bottom, exposed.rect);
-
-    // Calendar axis: months above, then weeks with their dates, or days when there is room for
-    // their numbers. Left of it, the headings of the columns.
-    const double middle = axisTop + g.axisHeight / 2;
-    p.setPen(QPen(kMuted, 0.8));
-    p.drawLine(QPointF(g.chartLeft(), middle), QPointF(right, middle));
-    p.drawLine(QPointF(g.margin, rowsTop), QPointF(right, rowsTop));
-    const double columnX[] = {g.margin,
-                              g.margin + g.labelWidth,
-                              g.margin + g.labelWidth + g.numberWidth,
-                              g.margin + g.labelWidth + g.numberWidth + g.dateWidth,
-                              g.margin + g.labelWidth + g.numberWidth + 2 * g.dateWidth,
-                              g.chartLeft()};
-    for (int c = 1; c < 6; ++c)
-        p.drawLine(QPointF(columnX[c], middle), QPointF(columnX[c], bottom));
-    p.setFont(pictureFont(10, true));
-    p.setPen(kInk);
-    const QString headings[] = {QStringLiteral("Attività"), QStringLiteral("giorni"),
-                                QStringLiteral("inizio"), QStringLiteral("fine"),
-                                QStringLiteral("C")};
-    for (int c = 0; c < 5; ++c)
-        p.drawText(
-            QRectF(columnX[c] + 3, middle, columnX[c + 1] - columnX[c] - 6, g.axisHeight / 2),
-            c == 0 ? Qt::AlignVCenter | Qt::AlignLeft : Qt::AlignCenter, headings[c]);
-
-    const double deviceScale = std::abs(p.worldTransform().m11());
-    const bool showDays = g.dayWidth * deviceScale >= 14;
-    const QDate start = chart.startDate.isValid() ? chart.startDate : QDate(1990, 1, 1);
-    // The days of the calendar the clip shows.
-    int firstDay = 0;
-    int lastDay = static_cast<int>(days);
-    if (!exposed.rect.isEmpty()) {
         firstDay = std::clamp(
             static_cast<int>(std::floor((exposed.rect.left() - g.chartLeft()) / g.dayWidth)) - 40,
             0, lastDay);
@@ -613,39 +598,87 @@ void paintGantt(QPainter& p, const GanttChart& chart, const GanttGeometry& g, co
             static_cast<int>(std::ceil((exposed.rect.right() - g.chartLeft()) / g.dayWidth)) + 1, 0,
             lastDay);
     }
+    showDays = g.dayWidth * std::abs(p.worldTransform().m11()) >= 14;
+    start = chart.startDate.isValid() ? chart.startDate : QDate(1990, 1, 1);
+    const double lefts[] = {g.margin,
+                            g.margin + g.labelWidth,
+                            g.margin + g.labelWidth + g.numberWidth,
+                            g.margin + g.labelWidth + g.numberWidth + g.dateWidth,
+                            g.margin + g.labelWidth + g.numberWidth + 2 * g.dateWidth,
+                            g.chartLeft()};
+    std::copy(std::begin(lefts), std::end(lefts), columnX);
+}
+
+// The lines of the axis and of the columns, and the headings of the columns left of the
+// calendar.
+void paintGanttColumns(QPainter& p, const GanttPage& f)
+{
+    const GanttGeometry& g = f.g;
+    const double middle = f.axisTop + g.axisHeight / 2;
+    p.setPen(QPen(kMuted, 0.8));
+    p.drawLine(QPointF(g.chartLeft(), middle), QPointF(f.right, middle));
+    p.drawLine(QPointF(g.margin, f.rowsTop), QPointF(f.right, f.rowsTop));
+    for (int c = 1; c < 6; ++c)
+        p.drawLine(QPointF(f.columnX[c], middle), QPointF(f.columnX[c], f.bottom));
+    p.setFont(pictureFont(10, true));
+    p.setPen(kInk);
+    const QString headings[] = {QStringLiteral("Attività"), QStringLiteral("giorni"),
+                                QStringLiteral("inizio"), QStringLiteral("fine"),
+                                QStringLiteral("C")};
+    for (int c = 0; c < 5; ++c)
+        p.drawText(
+            QRectF(f.columnX[c] + 3, middle, f.columnX[c + 1] - f.columnX[c] - 6, g.axisHeight / 2),
+            c == 0 ? Qt::AlignVCenter | Qt::AlignLeft : Qt::AlignCenter, headings[c]);
+}
+
+// The upper band of the calendar axis: months, or years on a long plan.
+void paintGanttMonths(QPainter& p, const GanttPage& f)
+{
+    const GanttGeometry& g = f.g;
     p.setFont(pictureFont(10, true));
     const bool months = g.dayWidth * 30 >= 30;
     const int yearStep = months ? 1 : static_cast<int>(std::ceil(48 / (g.dayWidth * 365.25)));
     double nameEnd = 0;
-    for (int d = firstDay; d <= lastDay; ++d) {
-        const QDate date = start.addDays(d);
+    for (int d = f.firstDay; d <= f.lastDay; ++d) {
+        const QDate date = f.start.addDays(d);
         const double x = g.xOfDay(d);
         const bool mark =
             months ? date.day() == 1 : date.dayOfYear() == 1 && date.year() % yearStep == 0;
         if (mark || d == 0) {
             p.setPen(QPen(kMuted, 0.8));
-            p.drawLine(QPointF(x, axisTop), QPointF(x, bottom));
+            p.drawLine(QPointF(x, f.axisTop), QPointF(x, f.bottom));
             const double width = months ? std::max(g.dayWidth * date.daysInMonth(), 30.0)
                                         : std::max(g.dayWidth * 365.25 * yearStep, 30.0);
             QString name = months || d == 0 ? italianMonthAbbreviation(date.month()) : QString();
             if (date.month() == 1 || d == 0)
                 name += QStringLiteral(" %1").arg(date.year());
             name = name.trimmed();
-            if (x + 24 <= right && x >= nameEnd) {
-                p.drawText(QRectF(x + 3, axisTop, width, g.axisHeight / 2), Qt::AlignVCenter, name);
+            if (x + 24 <= f.right && x >= nameEnd) {
+                p.drawText(QRectF(x + 3, f.axisTop, width, g.axisHeight / 2), Qt::AlignVCenter,
+                           name);
                 nameEnd = x + 6 + QFontMetricsF(p.font()).horizontalAdvance(name);
             }
         }
     }
+}
+
+// The lower band: days when there is room for their numbers, else weeks with their dates, else
+// the 10th and 20th of the months, or the months under the years.
+void paintGanttWeeks(QPainter& p, const GanttPage& f)
+{
+    const GanttGeometry& g = f.g;
+    const GanttChart& chart = f.chart;
+    const double middle = f.axisTop + g.axisHeight / 2;
+    const bool months = g.dayWidth * 30 >= 30;
     p.setFont(pictureFont(9));
     const double weekWidth = g.dayWidth * 7;
     const bool weekDates = weekWidth >= 36;
-    for (int d = firstDay; d <= lastDay; ++d) {
-        const QDate date = start.addDays(d);
+    for (int d = f.firstDay; d <= f.lastDay; ++d) {
+        const QDate date = f.start.addDays(d);
         const double x = g.xOfDay(d);
-        if (showDays) {
+        if (f.showDays) {
             p.setPen(QPen(kGrid, 0.6));
-            p.drawLine(QPointF(x, middle), QPointF(x, bottom));
+            p.drawLine(QPointF(x, middle), QPointF(x, f.bottom));
             const bool rest = chart.skipsDays() ? !chart.isWorkingDay(date) : date.dayOfWeek() >= 6;
             p.setPen(rest ? kCritical : kMuted);
             p.drawText(QRectF(x, middle, g.dayWidth, g.axisHeight / 2), Qt::AlignCenter,
@@ -654,7 +687,7 @@ void paintGantt(QPainter& p, const GanttChart& chart, const GanttGeometry& g, co
             if (date.dayOfWeek() != 1)
                 continue;
             p.setPen(QPen(kGrid, 0.6));
-            p.drawLine(QPointF(x, middle), QPointF(x, bottom));
+            p.drawLine(QPointF(x, middle), QPointF(x, f.bottom));
             p.setPen(kMuted);
             p.drawText(QRectF(x + 2, middle, weekWidth, g.axisHeight / 2), Qt::AlignVCenter,
                        weekDates ? date.toString(QStringLiteral("dd/MM"))
@@ -664,7 +697,7 @@ void paintGantt(QPainter& p, const GanttChart& chart, const GanttGeometry& g, co
             // Weeks too narrow: the 10th and 20th under the months, or the months under the
             // years.
             p.setPen(QPen(kGrid, 0.6));
-            p.drawLine(QPointF(x, middle), QPointF(x, bottom));
+            p.drawLine(QPointF(x, middle), QPointF(x, f.bottom));
             p.setPen(kMuted);
             const QString text =
                 months ? QString::number(date.day())
@@ -672,7 +705,13 @@ void paintGantt(QPainter& p, const GanttChart& chart, const GanttGeometry& g, co
             p.drawText(QRectF(x + 1, middle, 30, g.axisHeight / 2), Qt::AlignVCenter, text);
         }
     }
+}
 
+// The columns and the bar of each row shown: the bar, then its total and free float.
+void paintGanttBars(QPainter& p, const GanttPage& f)
+{
+    const GanttGeometry& g = f.g;
+    const GanttChart& chart = f.chart;
     p.setFont(pictureFont(10));
     const QFontMetricsF fm(p.font());
     // Rows a few device pixels high leave no label readable, and shaping the labels of a
@@ -681,23 +720,23 @@ void paintGantt(QPainter& p, const GanttChart& chart, const GanttGeometry& g, co
     const auto dateText = [&](double t) {
         return chart.eventDate(t).toString(QStringLiteral("dd/MM/yy"));
     };
-    for (int row = shownFirst; row < shownLast; ++row) {
+    for (int row = f.shownFirst; row < f.shownLast; ++row) {
         const GanttBar& bar = chart.bars[row];
-        const double y = rowY(row);
+        const double y = f.rowY(row);
         p.setPen(bar.critical ? kCritical : kInk);
         if (showLabels) {
             const QString label = bar.label + QStringLiteral("  ") + bar.description;
             p.drawText(QRectF(g.margin + 3, y, g.labelWidth - 6, g.rowHeight), Qt::AlignVCenter,
                        fm.elidedText(label, Qt::ElideRight, g.labelWidth - 6));
-            p.drawText(QRectF(columnX[1], y, g.numberWidth - 4, g.rowHeight),
+            p.drawText(QRectF(f.columnX[1], y, g.numberWidth - 4, g.rowHeight),
                        Qt::AlignVCenter | Qt::AlignRight, formatDays(bar.finish - bar.start));
-            p.drawText(QRectF(columnX[2], y, g.dateWidth, g.rowHeight), Qt::AlignCenter,
+            p.drawText(QRectF(f.columnX[2], y, g.dateWidth, g.rowHeight), Qt::AlignCenter,
                        dateText(bar.start));
-            p.drawText(QRectF(columnX[3], y, g.dateWidth, g.rowHeight), Qt::AlignCenter,
+            p.drawText(QRectF(f.columnX[3], y, g.dateWidth, g.rowHeight), Qt::AlignCenter,
                        dateText(bar.finish));
             if (bar.critical) {
                 p.setFont(pictureFont(10, true));
-                p.drawText(QRectF(columnX[4], y, g.markWidth, g.rowHeight), Qt::AlignCenter,
+                p.drawText(QRectF(f.columnX[4], y, g.markWidth, g.rowHeight), Qt::AlignCenter,
                            QStringLiteral("C"));
                 p.setFont(pictureFont(10));
             }
@@ -720,12 +759,18 @@ void paintGantt(QPainter& p, const GanttChart& chart, const GanttGeometry& g, co
             }
         }
     }
-    // Events as diamonds on their row.
+}
+
+// Events as diamonds on their row.
+void paintGanttMilestones(QPainter& p, const GanttPage& f)
+{
+    const GanttGeometry& g = f.g;
+    const GanttChart& chart = f.chart;
     for (const GanttMilestone& m : chart.milestones) {
-        if (m.row < shownFirst || m.row >= shownLast)
+        if (m.row < f.shownFirst || m.row >= f.shownLast)
             continue;
         const double x = g.xOfDay(chart.dayOf(m.time));
-        const double cy = rowY(m.row) + g.rowHeight / 2;
+        const double cy = f.rowY(m.row) + g.rowHeight / 2;
         const double s = g.rowHeight * 0.32;
         QPolygonF diamond;
         diamond << QPointF(x, cy - s) << QPointF(x + s, cy) << QPointF(x, cy + s)
@@ -734,6 +779,13 @@ void paintGantt(QPainter& p, const GanttChart& chart, const GanttGeometry& g, co
         p.setBrush(m.critical ? kCritical : QColor(Qt::white));
         p.drawPolygon(diamond);
     }
+}
+
+// Draws today's line; says whether it did.
+bool paintGanttToday(QPainter& p, const GanttPage& f, const QDate& today)
+{
+    const GanttGeometry& g = f.g;
+    const GanttChart& chart = f.chart;
     // Today's line, and its entry in the legend, only when today falls within the chart.
     const qint64 todayDay =
         today.isValid() && chart.startDate.isValid() ? chart.startDate.daysTo(today) : -1;
@@ -741,15 +793,42 @@ void paintGantt(QPainter& p, const GanttChart& chart, const GanttGeometry& g, co
     if (todayShown) {
         const double x = g.xOfDay(static_cast<double>(todayDay));
         p.setPen(QPen(kToday, 1.6, Qt::DashLine));
-        p.drawLine(QPointF(x, axisTop), QPointF(x, bottom));
+        p.drawLine(QPointF(x, f.axisTop), QPointF(x, f.bottom));
         p.setFont(pictureFont(9, true));
         p.setPen(kToday);
-        p.drawText(QPointF(x + 3, rowsTop - 2), QStringLiteral("oggi"));
+        p.drawText(QPointF(x + 3, f.rowsTop - 2), QStringLiteral("oggi"));
     }
+    return todayShown;
+}
+
+} // namespace
+
+void paintGantt(QPainter& p, const GanttChart& chart, const GanttGeometry& g, const QDate& today,
+                int firstRow, int rowCount)
+{
+    const GanttPage f(p, chart, g, firstRow, rowCount);
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing, true);
+    const QRectF whole(0, 0, f.right + g.margin, f.bottom + g.legendHeight + g.margin);
+    p.fillRect(f.exposed.rect.isEmpty() ? whole : f.exposed.rect.intersected(whole), Qt::white);
+    for (int row = f.shownFirst; row < f.shownLast; ++row) {
+        if (row % 2)
+            p.fillRect(QRectF(g.margin, f.rowY(row), f.right - g.margin, g.rowHeight),
+                       QColor(246, 247, 251));
+    }
+    paintRestDays(p, chart, g, f.rowsTop, f.bottom, f.exposed.rect);
+    // Calendar axis: months above, then weeks with their dates, or days when there is room for
+    // their numbers. Left of it, the headings of the columns.
+    paintGanttColumns(p, f);
+    paintGanttMonths(p, f);
+    paintGanttWeeks(p, f);
+    paintGanttBars(p, f);
+    paintGanttMilestones(p, f);
+    const bool todayShown = paintGanttToday(p, f, today);
     // The legend of every mark and colour, under the rows of every page.
-    const QRectF legend(g.margin, bottom + 8, std::max(right - g.margin, 600.0),
+    const QRectF legend(g.margin, f.bottom + 8, std::max(f.right - g.margin, 600.0),
                         g.legendHeight - 8);
-    if (exposed.contains(legend))
+    if (f.exposed.contains(legend))
         paintLegend(p, ganttLegend(chart), legend, todayShown);
     p.restore();
 }

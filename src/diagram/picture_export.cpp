@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 
 namespace zant {
 
@@ -122,108 +123,152 @@ TitleBlock::Legend ganttLegend(const GanttChart& chart)
     return chart.skipsDays() ? TitleBlock::Legend::GanttCalendar : TitleBlock::Legend::Gantt;
 }
 
+namespace {
+
+using Sample = std::function<void(const QRectF&)>;
+
+// The entries of a legend one after the other: a sample 28 units wide, then its words; a new
+// line when the row is full.
+class LegendRows
+{
+public:
+    LegendRows(QPainter& p, const QRectF& area)
+        : m_p(p), m_area(area), m_text(font(10)), m_fm(m_text), m_x(area.left()), m_y(area.top())
+    {
+    }
+
+    void entry(const QString& words, const Sample& sample)
+    {
+        const double width = 34 + m_fm.horizontalAdvance(words) + 16;
+        if (m_x > m_area.left() && m_x + width > m_area.right()) {
+            m_x = m_area.left();
+            m_y += kLine;
+        }
+        m_p.save();
+        sample(QRectF(m_x, m_y + 2, 28, kLine - 4));
+        m_p.restore();
+        m_p.setFont(m_text);
+        m_p.setPen(kInk);
+        m_p.drawText(QRectF(m_x + 34, m_y, width, kLine), Qt::AlignVCenter, words);
+        m_x += width;
+    }
+
+private:
+    static constexpr double kLine = 18;
+    QPainter& m_p;
+    QRectF m_area;
+    QFont m_text;
+    QFontMetricsF m_fm;
+    double m_x;
+    double m_y;
+};
+
+Sample stroke(QPainter& p, const QColor& colour, double width, Qt::PenStyle style)
+{
+    return [&p, colour, width, style](const QRectF& r) {
+        QPen pen(colour, width, style);
+        pen.setCapStyle(Qt::FlatCap);
+        p.setPen(pen);
+        p.drawLine(QPointF(r.left(), r.center().y()), QPointF(r.right(), r.center().y()));
+    };
+}
+
+Sample bar(QPainter& p, const QColor& colour, double share)
+{
+    return [&p, colour, share](const QRectF& r) {
+        const double h = r.height() * share;
+        p.fillRect(QRectF(r.left(), r.center().y() - h / 2, r.width(), h), colour);
+    };
+}
+
+Sample diamond(QPainter& p, const QColor& fill)
+{
+    return [&p, fill](const QRectF& r) {
+        const QPointF c = r.center();
+        const double s = r.height() * 0.45;
+        p.setPen(QPen(Qt::black, 0.8));
+        p.setBrush(fill);
+        p.drawPolygon(QPolygonF(
+            {c + QPointF(0, -s), c + QPointF(s, 0), c + QPointF(0, s), c + QPointF(-s, 0)}));
+    };
+}
+
+void networkEntries(QPainter& p, LegendRows& rows)
+{
+    rows.entry(QStringLiteral("attività critica"), stroke(p, kCritical, 2.6, Qt::SolidLine));
+    rows.entry(QStringLiteral("attività, con la durata in giorni"),
+               stroke(p, kInk, 1.1, Qt::SolidLine));
+    rows.entry(QStringLiteral("scorrimento libero"), stroke(p, kInk, 1.1, Qt::DotLine));
+    rows.entry(QStringLiteral("attività fittizia (0 giorni)"), stroke(p, kInk, 1.1, Qt::DashLine));
+    rows.entry(QStringLiteral("evento: numero; tempo minimo | tempo massimo (giorni)"),
+               [&p](const QRectF& r) {
+                   const QPointF c = r.center();
+                   const double radius = r.height() / 2 + 1;
+                   p.setPen(QPen(kInk, 1));
+                   p.setBrush(Qt::white);
+                   p.drawEllipse(c, radius, radius);
+                   p.drawLine(QPointF(c.x() - radius, c.y()), QPointF(c.x() + radius, c.y()));
+                   p.drawLine(c, QPointF(c.x(), c.y() + radius));
+               });
+    rows.entry(QStringLiteral("evento critico"), [&p](const QRectF& r) {
+        const QPointF c = r.center();
+        const double radius = r.height() / 2 + 1;
+        p.setPen(QPen(kCritical, 2));
+        p.setBrush(kPaleCritical);
+        p.drawEllipse(c, radius, radius);
+    });
+}
+
+void sCurveEntries(QPainter& p, LegendRows& rows)
+{
+    rows.entry(QStringLiteral("programma al più presto"),
+               stroke(p, kEarlyCurve, 2.2, Qt::SolidLine));
+    rows.entry(QStringLiteral("programma al più tardi"), stroke(p, kLateCurve, 2.2, Qt::SolidLine));
+    rows.entry(QStringLiteral("fascia tra i due programmi"), bar(p, kEnvelope, 0.7));
+    rows.entry(QStringLiteral("SAL previsto, su ciascun programma"), [&p](const QRectF& r) {
+        p.setPen(QPen(Qt::white, 1));
+        p.setBrush(kEarlyCurve);
+        p.drawEllipse(r.center() - QPointF(6, 0), 4.2, 4.2);
+        p.setBrush(kLateCurve);
+        p.drawEllipse(r.center() + QPointF(6, 0), 4.2, 4.2);
+    });
+}
+
+void ganttEntries(QPainter& p, LegendRows& rows, TitleBlock::Legend legend, bool withToday)
+{
+    rows.entry(QStringLiteral("attività critica (C)"), bar(p, kCritical, 0.6));
+    rows.entry(QStringLiteral("attività"), bar(p, kBar, 0.6));
+    rows.entry(QStringLiteral("scorrimento totale"), bar(p, kTotalFloat, 0.25));
+    rows.entry(QStringLiteral("di cui libero"), bar(p, kFreeFloat, 0.25));
+    rows.entry(QStringLiteral("evento"), diamond(p, Qt::white));
+    rows.entry(QStringLiteral("evento critico"), diamond(p, kCritical));
+    if (withToday)
+        rows.entry(QStringLiteral("oggi"), stroke(p, kToday, 1.6, Qt::DashLine));
+    if (legend == TitleBlock::Legend::GanttCalendar) {
+        rows.entry(QStringLiteral("giorni non lavorativi e chiusure"),
+                   [&p](const QRectF& r) { p.fillRect(r, kRestDay); });
+    } else {
+        rows.entry(QStringLiteral("sabato e domenica (giorni in rosso)"), [&p](const QRectF& r) {
+            p.setFont(font(9));
+            p.setPen(kCritical);
+            p.drawText(r, Qt::AlignCenter, QStringLiteral("6 7"));
+        });
+    }
+}
+
+} // namespace
+
 void paintLegend(QPainter& p, TitleBlock::Legend legend, const QRectF& area, bool withToday)
 {
     p.save();
     p.setRenderHint(QPainter::Antialiasing, true);
-    const QFont text = font(10);
-    const QFontMetricsF fm(text);
-    double x = area.left();
-    double y = area.top();
-    const double line = 18;
-    // Each entry: a sample 28 units wide, then its words; a new line when the row is full.
-    const auto entry = [&](const QString& words, const auto& sample) {
-        const double width = 34 + fm.horizontalAdvance(words) + 16;
-        if (x > area.left() && x + width > area.right()) {
-            x = area.left();
-            y += line;
-        }
-        p.save();
-        sample(QRectF(x, y + 2, 28, line - 4));
-        p.restore();
-        p.setFont(text);
-        p.setPen(kInk);
-        p.drawText(QRectF(x + 34, y, width, line), Qt::AlignVCenter, words);
-        x += width;
-    };
-    const auto stroke = [&p](const QColor& colour, double width, Qt::PenStyle style) {
-        return [&p, colour, width, style](const QRectF& r) {
-            QPen pen(colour, width, style);
-            pen.setCapStyle(Qt::FlatCap);
-            p.setPen(pen);
-            p.drawLine(QPointF(r.left(), r.center().y()), QPointF(r.right(), r.center().y()));
-        };
-    };
-    const auto bar = [&p](const QColor& colour, double share) {
-        return [&p, colour, share](const QRectF& r) {
-            const double h = r.height() * share;
-            p.fillRect(QRectF(r.left(), r.center().y() - h / 2, r.width(), h), colour);
-        };
-    };
-    const auto diamond = [&p](const QColor& fill) {
-        return [&p, fill](const QRectF& r) {
-            const QPointF c = r.center();
-            const double s = r.height() * 0.45;
-            p.setPen(QPen(Qt::black, 0.8));
-            p.setBrush(fill);
-            p.drawPolygon(QPolygonF(
-                {c + QPointF(0, -s), c + QPointF(s, 0), c + QPointF(0, s), c + QPointF(-s, 0)}));
-        };
-    };
-    if (legend == TitleBlock::Legend::Network) {
-        entry(QStringLiteral("attività critica"), stroke(kCritical, 2.6, Qt::SolidLine));
-        entry(QStringLiteral("attività, con la durata in giorni"),
-              stroke(kInk, 1.1, Qt::SolidLine));
-        entry(QStringLiteral("scorrimento libero"), stroke(kInk, 1.1, Qt::DotLine));
-        entry(QStringLiteral("attività fittizia (0 giorni)"), stroke(kInk, 1.1, Qt::DashLine));
-        entry(QStringLiteral("evento: numero; tempo minimo | tempo massimo (giorni)"),
-              [&p](const QRectF& r) {
-                  const QPointF c = r.center();
-                  const double radius = r.height() / 2 + 1;
-                  p.setPen(QPen(kInk, 1));
-                  p.setBrush(Qt::white);
-                  p.drawEllipse(c, radius, radius);
-                  p.drawLine(QPointF(c.x() - radius, c.y()), QPointF(c.x() + radius, c.y()));
-                  p.drawLine(c, QPointF(c.x(), c.y() + radius));
-              });
-        entry(QStringLiteral("evento critico"), [&p](const QRectF& r) {
-            const QPointF c = r.center();
-            const double radius = r.height() / 2 + 1;
-            p.setPen(QPen(kCritical, 2));
-            p.setBrush(kPaleCritical);
-            p.drawEllipse(c, radius, radius);
-        });
-    } else if (legend == TitleBlock::Legend::SCurve) {
-        entry(QStringLiteral("programma al più presto"), stroke(kEarlyCurve, 2.2, Qt::SolidLine));
-        entry(QStringLiteral("programma al più tardi"), stroke(kLateCurve, 2.2, Qt::SolidLine));
-        entry(QStringLiteral("fascia tra i due programmi"), bar(kEnvelope, 0.7));
-        entry(QStringLiteral("SAL previsto, su ciascun programma"), [&p](const QRectF& r) {
-            p.setPen(QPen(Qt::white, 1));
-            p.setBrush(kEarlyCurve);
-            p.drawEllipse(r.center() - QPointF(6, 0), 4.2, 4.2);
-            p.setBrush(kLateCurve);
-            p.drawEllipse(r.center() + QPointF(6, 0), 4.2, 4.2);
-        });
-    } else {
-        entry(QStringLiteral("attività critica (C)"), bar(kCritical, 0.6));
-        entry(QStringLiteral("attività"), bar(kBar, 0.6));
-        entry(QStringLiteral("scorrimento totale"), bar(kTotalFloat, 0.25));
-        entry(QStringLiteral("di cui libero"), bar(kFreeFloat, 0.25));
-        entry(QStringLiteral("evento"), diamond(Qt::white));
-        entry(QStringLiteral("evento critico"), diamond(kCritical));
-        if (withToday)
-            entry(QStringLiteral("oggi"), stroke(kToday, 1.6, Qt::DashLine));
-        if (legend == TitleBlock::Legend::GanttCalendar) {
-            entry(QStringLiteral("giorni non lavorativi e chiusure"),
-                  [&p](const QRectF& r) { p.fillRect(r, kRestDay); });
-        } else {
-            entry(QStringLiteral("sabato e domenica (giorni in rosso)"), [&p](const QRectF& r) {
-                p.setFont(font(9));
-                p.setPen(kCritical);
-                p.drawText(r, Qt::AlignCenter, QStringLiteral("6 7"));
-            });
-        }
-    }
+    LegendRows rows(p, area);
+    if (legend == TitleBlock::Legend::Network)
+        networkEntries(p, rows);
+    else if (legend == TitleBlock::Legend::SCurve)
+        sCurveEntries(p, rows);
+    else
+        ganttEntries(p, rows, legend, withToday);
     p.restore();
 }
 
