@@ -456,6 +456,49 @@ private slots:
             name.isEmpty() ? 0 : 1);
     }
 
+    void aReducedNetworkStillShowsEveryMark_data()
+    {
+        QTest::addColumn<double>("scale");
+        QTest::newRow("circles as dots, arrows thinner than a pixel") << 0.03;
+        QTest::newRow("arrows thinner than a pixel") << 0.3;
+        QTest::newRow("hairlines") << 0.8;
+    }
+
+    // Reduced on a screen, the network is drawn with less detail, but every event and every
+    // arrow still marks the pixels it passes.
+    void aReducedNetworkStillShowsEveryMark()
+    {
+        QFETCH(double, scale);
+        const Project p = buildProject(
+            QStringLiteral("6: 1>2=5 1>3=9 2>4=7 3>4=2 2>5=12 4>6=8 5>6=3 1>6=300 3>5"),
+            QStringLiteral("01/03/2027"));
+        const ScheduleResults r = ComputeSchedule(p);
+        const NetworkLayout layout = layoutNetwork(p, r, LayoutMode::TimeScale);
+        QImage image(QSizeF(layout.width * scale + 4, layout.height * scale + 4).toSize(),
+                     QImage::Format_RGB32);
+        image.fill(Qt::white);
+        {
+            QPainter painter(&image);
+            painter.scale(scale, scale);
+            paintNetwork(painter, layout, r);
+        }
+        const auto marked = [&](QPointF at) {
+            const QPoint c = (at * scale).toPoint();
+            for (int dy = -1; dy <= 1; ++dy)
+                for (int dx = -1; dx <= 1; ++dx)
+                    if (image.valid(c.x() + dx, c.y() + dy) &&
+                        image.pixel(c.x() + dx, c.y() + dy) != qRgb(255, 255, 255))
+                        return true;
+            return false;
+        };
+        for (const LaidOutEvent& e : layout.events)
+            QVERIFY2(marked(e.centre), qPrintable(QString::number(e.event)));
+        for (const LaidOutActivity& a : layout.activities)
+            for (const QPointF& point : a.points)
+                QVERIFY2(marked(point),
+                         qPrintable(QStringLiteral("%1 > %2").arg(a.from).arg(a.to)));
+    }
+
     void failedExportKeepsTheOldFile_data()
     {
         QTest::addColumn<QString>("name");
