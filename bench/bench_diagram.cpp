@@ -80,7 +80,7 @@ void layoutAndPicture(benchmark::State& state, const Input& input, const QString
         const NetworkLayout l = layoutNetwork(input.project, input.results, LayoutMode::TimeScale);
         const auto error = exportPicture(
             path, QSizeF(l.width, l.height),
-            [&](QPainter& p) { paintNetwork(p, l, input.project, input.results); }, 300.0 / 96.0);
+            [&](QPainter& p) { paintNetwork(p, l, input.results); }, 300.0 / 96.0);
         if (error) {
             state.SkipWithError(qPrintable(error->text));
             return;
@@ -105,7 +105,7 @@ void frame(benchmark::State& state, const Input& input, double zoom)
         p.setClipRect(image.rect());
         p.translate(-offset);
         p.scale(scale, scale);
-        paintNetwork(p, l, input.project, input.results);
+        paintNetwork(p, l, input.results);
     }
 }
 

@@ -100,8 +100,8 @@ int runDiagram(const CliCommand& command, const CommandLine& line, QTextStream& 
         networkTitleBlock(layout, c->contents.titlePage[TitlePage::progetto], QDate::currentDate());
     const auto error = exportStandalone(
         output, QSizeF(layout.width, layout.height),
-        [&](QPainter& p) { paintNetwork(p, layout, c->contents.project, c->results); }, block,
-        networkSmallestText(layout, c->results));
+        [&](QPainter& p) { paintNetwork(p, layout, c->results); }, block,
+        networkSmallestText(layout, c->results), networkSvg(layout, c->results));
     return reportWritten(error, output.path, out, err);
 }
 

@@ -1,5 +1,6 @@
 #include "diagram/diagram_painter.h"
 
+#include "diagram/network_marks.h"
 #include "diagram/picture_export.h"
 #include "diagram/picture_style.h"
 
@@ -30,22 +31,16 @@ QFont pictureFont(double pixels, bool bold = false)
     return pictures::font(pixels, bold);
 }
 
-void arrowHead(QPainter& p, QPointF tip, QPointF from, double length, const QColor& colour)
+// The head of an arrow, filled.
+void fillArrowHead(QPainter& p, QPointF tip, QPointF from, double length, const QColor& colour)
 {
-    const double dx = tip.x() - from.x();
-    const double dy = tip.y() - from.y();
-    const double d = std::hypot(dx, dy);
-    if (d <= 0)
+    const QPolygonF head = marks::arrowHead(tip, from, length);
+    if (head.isEmpty())
         return;
-    const QPointF u(dx / d, dy / d);
-    const QPointF nrm(-u.y(), u.x());
-    const QPointF base = tip - u * length;
-    QPainterPath head;
-    head.moveTo(tip);
-    head.lineTo(base + nrm * (length * 0.45));
-    head.lineTo(base - nrm * (length * 0.45));
-    head.closeSubpath();
-    p.fillPath(head, colour);
+    QPainterPath path;
+    path.addPolygon(head);
+    path.closeSubpath();
+    p.fillPath(path, colour);
 }
 
 // A nice step of the time axis: at least `minUnits` apart.
@@ -84,6 +79,36 @@ bool readable(const QPainter& p, double pixelSize)
     return pixelSize * std::sqrt(std::abs(t.m11() * t.m22() - t.m12() * t.m21())) >= 2.5;
 }
 
+// Device pixels per picture unit on a raster device; 0 on the others (SVG, PDF, printer).
+double rasterScale(const QPainter& p)
+{
+    const int device = p.device() ? p.device()->devType() : 0;
+    const bool raster =
+        device == QInternal::Image || device == QInternal::Pixmap || device == QInternal::Widget;
+    const QTransform& t = p.deviceTransform();
+    return raster ? std::sqrt(std::abs(t.m11() * t.m22() - t.m12() * t.m21())) : 0;
+}
+
+// The pen of the axis' grid: on a screen where its line is thinner than a pixel, a hairline as
+// pale as the thin line would show, drawn many times faster.
+QPen gridPen(const QPainter& p)
+{
+    const double scale = rasterScale(p);
+    if (scale <= 0 || scale >= 0.6)
+        return QPen(kGrid, 1);
+    QColor pale = kGrid;
+    pale.setAlphaF(static_cast<float>(std::max(scale, 0.05)));
+    return QPen(pale, 0);
+}
+
+// The least distance between two lines of the grid, in picture units: three pixels on a screen,
+// where closer lines would only grey the picture.
+double gridGap(const QPainter& p, double units)
+{
+    const double scale = rasterScale(p);
+    return scale > 0 ? std::max(units, 3 / scale) : units;
+}
+
 void paintTimeAxis(QPainter& p, const NetworkLayout& layout, const ScheduleResults& results,
                    const QRectF& area, const Exposed& exposed)
 {
@@ -91,7 +116,8 @@ void paintTimeAxis(QPainter& p, const NetworkLayout& layout, const ScheduleResul
     const double top = m.margin;
     const double bottom = layout.height - m.margin;
     const double finish = results.earliest[results.eventCount];
-    const double step = axisStep(layout.unitsPerDay, 90);
+    const double step = axisStep(layout.unitsPerDay, gridGap(p, 90));
+    const QPen grid = gridPen(p);
     const QDate start = parseDate(results.startDateText);
     const bool texts = readable(p, 10);
     p.setFont(pictureFont(10));
@@ -104,7 +130,7 @@ void paintTimeAxis(QPainter& p, const NetworkLayout& layout, const ScheduleResul
         const double x = layout.xOfTime(t);
         if (!exposed.rect.isEmpty() && x > exposed.rect.right() + 60)
             break;
-        p.setPen(QPen(kGrid, 1));
+        p.setPen(grid);
         p.drawLine(QPointF(x, top + 30), QPointF(x, bottom));
         if (!texts)
             continue;
@@ -125,9 +151,10 @@ void paintLevelAxis(QPainter& p, const NetworkLayout& layout, const QRectF& area
     const LayoutMetrics& m = layout.metrics;
     const bool texts = readable(p, 10);
     p.setFont(pictureFont(10));
+    const QPen grid = gridPen(p);
     for (int l = 0; l <= maxLevel; ++l) {
         const double x = layout.xOfLevel(l);
-        p.setPen(QPen(kGrid, 1));
+        p.setPen(grid);
         p.drawLine(QPointF(x, m.margin + 30), QPointF(x, layout.height - m.margin));
         if (!texts)
             continue;
@@ -135,20 +162,6 @@ void paintLevelAxis(QPainter& p, const NetworkLayout& layout, const QRectF& area
         drawText(p, area, QRectF(x - 40, m.margin + 7, 80, 14), Qt::AlignCenter,
                  QStringLiteral("livello %1").arg(l));
     }
-}
-
-// The largest font, up to `pixels`, at which `text` is no wider than `width`.
-QFont fittedFont(const QString& text, double pixels, double width, bool bold = false)
-{
-    QFont f = pictureFont(pixels, bold);
-    for (int i = 0; i < 8; ++i) {
-        const double advance = QFontMetricsF(f).horizontalAdvance(text);
-        if (advance <= width || pixels <= 1)
-            break;
-        pixels = std::max(1.0, pixels * width / advance - 0.25);
-        f.setPixelSize(std::max(1, static_cast<int>(std::floor(pixels))));
-    }
-    return f;
 }
 
 // Draws the runs of a polyline that reach the visible rectangle (all of it when that is empty):
@@ -176,61 +189,113 @@ void drawVisible(QPainter& p, const QPolygonF& line, const QRectF& visible)
         p.drawPolyline(run);
 }
 
-void paintActivity(QPainter& p, const LaidOutActivity& a, double headLength, const QRectF& area,
-                   bool texts, const QRectF& visible, bool hairlines)
+// How one frame draws its arrows.
+struct ArrowFrame
+{
+    QRectF area;    // texts not wholly inside are left out, when it is not empty
+    QRectF visible; // the exposed part of the picture; empty: all of it
+    bool texts = true;
+    // Lines about one pixel wide on a raster device: drawn as hairlines, which the raster engine
+    // draws many times faster than a stroked outline.
+    bool hairlines = false;
+    // Device pixels per picture unit on a raster device, 0 on the others: below a pixel's width
+    // an arrow is drawn thin (drawThinLine).
+    double rasterScale = 0;
+};
+
+// The solid and dotted parts of an arrow with their points at least `pixel` apart (the ends
+// kept): detail finer than a device pixel cannot be seen, and stroking the 400,000 points of a
+// large network made its fitted view slow.
+marks::ArrowLines coarseLines(const LaidOutActivity& a, double pixel)
+{
+    marks::ArrowLines lines;
+    QPolygonF* line = &lines.firm;
+    const auto keep = [&](QPointF q, bool always) {
+        if (line->isEmpty() || (always && q != line->back()) ||
+            std::abs(q.x() - line->back().x()) >= pixel ||
+            std::abs(q.y() - line->back().y()) >= pixel)
+            *line << q;
+    };
+    keep(a.points.front(), true);
+    for (size_t i = 1; i < a.points.size(); ++i) {
+        const QPointF p0 = a.points[i - 1];
+        const QPointF p1 = a.points[i];
+        if (line == &lines.firm && a.floatFromX >= 0 && p1.x() > a.floatFromX) {
+            const QPointF cut =
+                p0.x() >= a.floatFromX
+                    ? p0
+                    : p0 + (p1 - p0) * ((a.floatFromX - p0.x()) / (p1.x() - p0.x()));
+            keep(cut, true);
+            line = &lines.loose;
+            keep(cut, true);
+        }
+        keep(p1, i + 1 == a.points.size());
+    }
+    return lines;
+}
+
+// A line thinner than a pixel, as a hairline of the colour weakened by the share of the pixel
+// (and of the dash pattern) the line covers: how antialiasing shows it, drawn much faster.
+void drawThinLine(QPainter& p, const QPolygonF& line, QColor colour, marks::Stroke stroke,
+                  double scale)
+{
+    if (line.size() < 2)
+        return;
+    const double inked = stroke.style == Qt::DotLine    ? 1.0 / 3
+                         : stroke.style == Qt::DashLine ? 2.0 / 3
+                                                        : 1.0;
+    colour.setAlphaF(static_cast<float>(std::clamp(stroke.width * scale * inked, 0.05, 1.0)));
+    p.setPen(QPen(colour, 0));
+    p.drawPolyline(line);
+}
+
+void paintArrowLines(QPainter& p, const LaidOutActivity& a, const QColor& colour,
+                     const ArrowFrame& f)
+{
+    const marks::Stroke firmStroke = marks::arrowStroke(a, false);
+    p.setBrush(Qt::NoBrush);
+    if (f.rasterScale > 0 && firmStroke.width * f.rasterScale < 0.6) {
+        const marks::ArrowLines thin = coarseLines(a, 1 / f.rasterScale);
+        drawThinLine(p, thin.firm, colour, firmStroke, f.rasterScale);
+        drawThinLine(p, thin.loose, colour, marks::arrowStroke(a, true), f.rasterScale);
+        return;
+    }
+    const marks::ArrowLines lines = marks::arrowLines(a);
+    QPen solid(colour, f.hairlines && !a.critical ? 0.0 : firmStroke.width);
+    solid.setCapStyle(Qt::FlatCap);
+    solid.setJoinStyle(Qt::MiterJoin);
+    solid.setStyle(firmStroke.style);
+    QPen dotted = solid;
+    dotted.setStyle(marks::arrowStroke(a, true).style);
+    if (lines.firm.size() > 1) {
+        p.setPen(solid);
+        drawVisible(p, lines.firm, f.visible);
+    }
+    if (lines.loose.size() > 1) {
+        p.setPen(dotted);
+        drawVisible(p, lines.loose, f.visible);
+    }
+}
+
+void paintActivity(QPainter& p, const LaidOutActivity& a, double headLength, const ArrowFrame& f)
 {
     if (a.points.size() < 2)
         return;
     const QColor colour = a.critical ? kCritical : kInk;
-    const double width = a.critical ? 2.6 : 1.1;
-    // A line about one pixel wide on a screen is drawn as a hairline, which the raster engine
-    // draws many times faster than a stroked outline.
-    QPen solid(colour, hairlines && !a.critical ? 0.0 : width);
-    solid.setCapStyle(Qt::FlatCap);
-    solid.setJoinStyle(Qt::MiterJoin);
-    if (a.dummy)
-        solid.setStyle(Qt::DashLine);
-    QPen dotted = solid;
-    dotted.setStyle(Qt::DotLine);
-    QPolygonF firm;
-    QPolygonF loose;
-    firm << a.points.front();
-    for (size_t i = 1; i < a.points.size(); ++i) {
-        const QPointF p0 = a.points[i - 1];
-        const QPointF p1 = a.points[i];
-        if (a.floatFromX < 0 || (loose.isEmpty() && p1.x() <= a.floatFromX)) {
-            firm << p1;
-        } else if (!loose.isEmpty() || p0.x() >= a.floatFromX) {
-            if (loose.isEmpty())
-                loose << p0;
-            loose << p1;
-        } else {
-            const double u = (a.floatFromX - p0.x()) / (p1.x() - p0.x());
-            const QPointF cut = p0 + (p1 - p0) * u;
-            firm << cut;
-            loose << cut << p1;
-        }
-    }
-    p.setBrush(Qt::NoBrush);
-    if (firm.size() > 1) {
-        p.setPen(solid);
-        drawVisible(p, firm, visible);
-    }
-    if (loose.size() > 1) {
-        p.setPen(dotted);
-        drawVisible(p, loose, visible);
-    }
-    arrowHead(p, a.points.back(), a.points[a.points.size() - 2], headLength, colour);
+    paintArrowLines(p, a, colour, f);
+    // A head under half a pixel long cannot be seen.
+    if (f.rasterScale == 0 || headLength * f.rasterScale >= 0.5)
+        fillArrowHead(p, a.points.back(), a.points[a.points.size() - 2], headLength, colour);
 
-    if (!texts || a.labelBox.isEmpty())
+    if (!f.texts || a.labelBox.isEmpty())
         return;
     const QRectF& box = a.labelBox;
-    if (!area.isEmpty() && !area.contains(box))
+    if (!f.area.isEmpty() && !f.area.contains(box))
         return;
-    const QString text = a.label.isEmpty() ? formatDays(a.days) : a.label;
+    const QString text = marks::arrowText(a);
     p.fillRect(box, Qt::white);
     p.setPen(colour);
-    p.setFont(fittedFont(text, box.height() * 0.8, box.width() - 1, a.critical));
+    p.setFont(marks::fittedFont(text, box.height() * 0.8, box.width() - 1, a.critical));
     p.drawText(box, Qt::AlignCenter, text);
 }
 
@@ -337,7 +402,7 @@ CircleTexts circleTexts(QPointF c, double r, int event, double earliest, double 
     const double numberTop = c.y() - 0.86 * r;
     const double numberBottom = c.y() - 0.06 * r;
     const double chord = 2 * std::sqrt(r * r - std::pow(0.62 * r, 2)) - 4;
-    t.numberFont = fittedFont(t.number, 0.5 * r, chord, true);
+    t.numberFont = marks::fittedFont(t.number, 0.5 * r, chord, true);
     t.numberBox = QRectF(c.x() - chord / 2, numberTop, chord, numberBottom - numberTop);
     // The times: in the two quarters under the middle line; their width is the half chord at the
     // bottom of the text, less the dividing line and the rim.
@@ -364,64 +429,94 @@ CircleTexts circleTexts(QPointF c, double r, int event, double earliest, double 
     return t;
 }
 
-void paintNetwork(QPainter& p, const NetworkLayout& layout, const Project& project,
-                  const ScheduleResults& results, int selectedEvent, const QRectF& textArea)
+namespace {
+
+// The white ground, the axis and, for a summary, the note that says what is left out.
+void paintBackground(QPainter& p, const NetworkLayout& layout, const ScheduleResults& results,
+                     const QRectF& textArea, const Exposed& exposed)
 {
-    Q_UNUSED(project);
-    p.save();
-    p.setRenderHint(QPainter::Antialiasing, true);
-    p.setRenderHint(QPainter::TextAntialiasing, true);
-    const Exposed exposed{p.hasClipping() ? p.clipBoundingRect() : QRectF()};
     const QRectF whole(0, 0, layout.width, layout.height);
     p.fillRect(exposed.rect.isEmpty() ? whole : exposed.rect.intersected(whole), Qt::white);
-    if (layout.isEmpty()) {
-        p.restore();
+    if (layout.isEmpty())
         return;
-    }
     if (layout.mode == LayoutMode::TimeScale)
         paintTimeAxis(p, layout, results, textArea, exposed);
     else
         paintLevelAxis(p, layout, textArea);
+    if (!layout.summaryOnly || !readable(p, layout.metrics.labelFont))
+        return;
+    p.setPen(kCritical);
+    p.setFont(pictureFont(12, true));
+    const QString note =
+        QStringLiteral("Sono disegnati solo gli eventi e il percorso critico: le %1 "
+                       "attività (oltre %2) renderebbero il reticolo illeggibile.")
+            .arg(layout.activityCount)
+            .arg(kFullDrawingActivityLimit);
+    const QPointF at(layout.metrics.margin, layout.metrics.margin - 10);
+    if (textArea.isEmpty() ||
+        textArea.contains(QFontMetricsF(p.font()).boundingRect(note).translated(at)))
+        p.drawText(at, note);
+}
+
+// Whether a line of `width` units is about one pixel wide on a raster device.
+bool hairlineScale(const QPainter& p, double width)
+{
+    const double scale = rasterScale(p);
+    return width * scale <= 1.5 && width * scale >= 0.6;
+}
+
+// The arrows, critical ones last so that they stay on top, then the event circles.
+void paintMarks(QPainter& p, const NetworkLayout& layout, const ScheduleResults& results,
+                int selectedEvent, const QRectF& textArea, const Exposed& exposed)
+{
     const bool texts = readable(p, layout.metrics.labelFont);
-    if (layout.summaryOnly && texts) {
-        p.setPen(kCritical);
-        p.setFont(pictureFont(12, true));
-        const QString note =
-            QStringLiteral("Sono disegnati solo gli eventi e il percorso critico: le %1 "
-                           "attività (oltre %2) renderebbero il reticolo illeggibile.")
-                .arg(layout.activityCount)
-                .arg(kFullDrawingActivityLimit);
-        const QPointF at(layout.metrics.margin, layout.metrics.margin - 10);
-        if (textArea.isEmpty() ||
-            textArea.contains(QFontMetricsF(p.font()).boundingRect(note).translated(at)))
-            p.drawText(at, note);
-    }
-    // Arrow heads no wider than the spacing of the arrows entering one circle.
-    std::vector<int> entering(layout.events.size() + 1, 0);
-    for (const LaidOutActivity& a : layout.activities)
-        ++entering[a.to];
-    const double r = layout.metrics.radius;
-    const auto headOf = [&](const LaidOutActivity& a) {
-        const int k = entering[a.to];
-        const double spacing = k > 1 ? 1.2 * r / (k - 1) : 2 * r;
-        return std::clamp((spacing - 1) / 0.9, 3.0, a.critical ? 11.0 : 9.0);
-    };
-    const int device = p.device() ? p.device()->devType() : 0;
-    const bool raster =
-        device == QInternal::Image || device == QInternal::Pixmap || device == QInternal::Widget;
-    const QTransform& t = p.deviceTransform();
-    const double scale = std::sqrt(std::abs(t.m11() * t.m22() - t.m12() * t.m21()));
-    const bool hairlines = raster && 1.1 * scale <= 1.5 && 1.1 * scale >= 0.6;
-    // Critical arrows last, so that they stay on top.
+    const std::vector<double> heads = marks::arrowHeadLengths(layout);
+    const ArrowFrame frame{textArea, exposed.rect, texts, hairlineScale(p, 1.1), rasterScale(p)};
     for (bool critical : {false, true})
-        for (const LaidOutActivity& a : layout.activities)
+        for (size_t i = 0; i < layout.activities.size(); ++i) {
+            const LaidOutActivity& a = layout.activities[i];
             if (a.critical == critical && !a.points.empty() && exposed.contains(boundsOf(a)))
-                paintActivity(p, a, headOf(a), textArea, texts, exposed.rect, hairlines);
+                paintActivity(p, a, heads[i], frame);
+        }
+    const double r = layout.metrics.radius;
+    // A circle smaller than a pixel shows as a dot of its rim's colour.
+    const bool dots = frame.rasterScale * r < 1 && frame.rasterScale > 0;
     for (const LaidOutEvent& e : layout.events) {
         const QRectF box(e.centre.x() - r - 3, e.centre.y() - r - 3, 2 * r + 6, 2 * r + 6);
-        if (exposed.contains(box))
-            paintEvent(p, e, results, r, e.event == selectedEvent, textArea, texts);
+        if (!exposed.contains(box))
+            continue;
+        const bool selected = e.event == selectedEvent;
+        if (dots)
+            p.fillRect(box.adjusted(3, 3, -3, -3),
+                       selected ? kSelected : (e.critical ? kCritical : kInk));
+        else
+            paintEvent(p, e, results, r, selected, textArea, texts);
     }
+}
+
+} // namespace
+
+void paintNetwork(QPainter& p, const NetworkLayout& layout, const ScheduleResults& results,
+                  int selectedEvent, const QRectF& textArea)
+{
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing, true);
+    p.setRenderHint(QPainter::TextAntialiasing, true);
+    const Exposed exposed{p.hasClipping() ? p.clipBoundingRect() : QRectF()};
+    paintBackground(p, layout, results, textArea, exposed);
+    if (!layout.isEmpty())
+        paintMarks(p, layout, results, selectedEvent, textArea, exposed);
+    p.restore();
+}
+
+void marks::paintNetworkBackground(QPainter& p, const NetworkLayout& layout,
+                                   const ScheduleResults& results)
+{
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing, true);
+    p.setRenderHint(QPainter::TextAntialiasing, true);
+    paintBackground(p, layout, results, QRectF(),
+                    Exposed{p.hasClipping() ? p.clipBoundingRect() : QRectF()});
     p.restore();
 }
 
@@ -442,22 +537,53 @@ int GanttGeometry::rowAt(const GanttChart& chart, double y) const
     return row < static_cast<int>(chart.bars.size()) ? row : -1;
 }
 
-void paintGantt(QPainter& p, const GanttChart& chart, const GanttGeometry& g, const QDate& today,
-                int firstRow, int rowCount)
+namespace {
+
+// What the parts of a Gantt page share: the rows it holds and those the clip shows, the days
+// the clip shows, and where the axis, the rows and the columns stand.
+struct GanttPage
+{
+    GanttPage(const QPainter& p, const GanttChart& chart, const GanttGeometry& g, int first,
+              int rowCount);
+    double rowY(int row) const { return rowsTop + (row - firstRow) * g.rowHeight; }
+
+    const GanttChart& chart;
+    const GanttGeometry& g;
+    Exposed exposed;
+    int firstRow = 0;
+    int lastRow = 0;
+    int shownFirst = 0;
+    int shownLast = 0;
+    int firstDay = 0;
+    int lastDay = 0;
+    double days = 0;
+    double right = 0;
+    double axisTop = 0;
+    double rowsTop = 0;
+    double bottom = 0;
+    bool showDays = false;
+    QDate start;
+    double columnX[6] = {};
+};
+
+GanttPage::GanttPage(const QPainter& p, const GanttChart& chart, const GanttGeometry& g, int first,
+                     int rowCount)
+    : chart(chart), g(g), exposed{p.hasClipping() ? p.clipBoundingRect() : QRectF()}
 {
     const int total = static_cast<int>(chart.bars.size());
-    firstRow = std::clamp(firstRow, 0, total);
-    const int lastRow = rowCount < 0 ? total : std::min(total, firstRow + rowCount);
-    const double days = std::max(1.0, std::ceil(chart.calendarLength())) + 1;
-    const double right = g.xOfDay(days);
-    const double axisTop = g.margin;
-    const double rowsTop = g.margin + g.axisHeight;
-    const double bottom = rowsTop + (lastRow - firstRow) * g.rowHeight;
-    const auto rowY = [&](int row) { return rowsTop + (row - firstRow) * g.rowHeight; };
-    const Exposed exposed{p.hasClipping() ? p.clipBoundingRect() : QRectF()};
+    firstRow = std::clamp(first, 0, total);
+    lastRow = rowCount < 0 ? total : std::min(total, firstRow + rowCount);
+    days = std::max(1.0, std::ceil(chart.calendarLength())) + 1;
+    right = g.xOfDay(days);
+    axisTop = g.margin;
+    rowsTop = g.margin + g.axisHeight;
+    bottom = rowsTop + (lastRow - firstRow) * g.rowHeight;
     // Only the rows the clip shows: a window of a few dozen rows paints as fast as a small chart.
-    int shownFirst = firstRow;
-    int shownLast = lastRow;
+    shownFirst = firstRow;
+    shownLast = lastRow;
+    // The days of the calendar the clip shows.
+    firstDay = 0;
+    lastDay = static_cast<int>(days);
     if (!exposed.rect.isEmpty()) {
         shownFirst = std::clamp(
             firstRow + static_cast<int>(std::floor((exposed.rect.top() - rowsTop) / g.rowHeight)),
@@ -465,52 +591,6 @@ void paintGantt(QPainter& p, const GanttChart& chart, const GanttGeometry& g, co
         shownLast = std::clamp(
             firstRow + static_cast<int>(std::ceil((exposed.rect.bottom() - rowsTop) / g.rowHeight)),
             firstRow, lastRow);
-    }
-
-    p.save();
-    p.setRenderHint(QPainter::Antialiasing, true);
-    const QRectF whole(0, 0, right + g.margin, bottom + g.legendHeight + g.margin);
-    p.fillRect(exposed.rect.isEmpty() ? whole : exposed.rect.intersected(whole), Qt::white);
-
-    for (int row = shownFirst; row < shownLast; ++row) {
-        if (row % 2)
-            p.fillRect(QRectF(g.margin, rowY(row), right - g.margin, g.rowHeight),
-                       QColor(246, 247, 251));
-    }
-
-    paintRestDays(p, chart, g, rowsTop, bottom, exposed.rect);
-
-    // Calendar axis: months above, then weeks with their dates, or days when there is room for
-    // their numbers. Left of it, the headings of the columns.
-    const double middle = axisTop + g.axisHeight / 2;
-    p.setPen(QPen(kMuted, 0.8));
-    p.drawLine(QPointF(g.chartLeft(), middle), QPointF(right, middle));
-    p.drawLine(QPointF(g.margin, rowsTop), QPointF(right, rowsTop));
-    const double columnX[] = {g.margin,
-                              g.margin + g.labelWidth,
-                              g.margin + g.labelWidth + g.numberWidth,
-                              g.margin + g.labelWidth + g.numberWidth + g.dateWidth,
-                              g.margin + g.labelWidth + g.numberWidth + 2 * g.dateWidth,
-                              g.chartLeft()};
-    for (int c = 1; c < 6; ++c)
-        p.drawLine(QPointF(columnX[c], middle), QPointF(columnX[c], bottom));
-    p.setFont(pictureFont(10, true));
-    p.setPen(kInk);
-    const QString headings[] = {QStringLiteral("Attività"), QStringLiteral("giorni"),
-                                QStringLiteral("inizio"), QStringLiteral("fine"),
-                                QStringLiteral("C")};
-    for (int c = 0; c < 5; ++c)
-        p.drawText(
-            QRectF(columnX[c] + 3, middle, columnX[c + 1] - columnX[c] - 6, g.axisHeight / 2),
-            c == 0 ? Qt::AlignVCenter | Qt::AlignLeft : Qt::AlignCenter, headings[c]);
-
-    const double deviceScale = std::abs(p.worldTransform().m11());
-    const bool showDays = g.dayWidth * deviceScale >= 14;
-    const QDate start = chart.startDate.isValid() ? chart.startDate : QDate(1990, 1, 1);
-    // The days of the calendar the clip shows.
-    int firstDay = 0;
-    int lastDay = static_cast<int>(days);
-    if (!exposed.rect.isEmpty()) {
         firstDay = std::clamp(
             static_cast<int>(std::floor((exposed.rect.left() - g.chartLeft()) / g.dayWidth)) - 40,
             0, lastDay);
@@ -518,39 +598,87 @@ void paintGantt(QPainter& p, const GanttChart& chart, const GanttGeometry& g, co
             static_cast<int>(std::ceil((exposed.rect.right() - g.chartLeft()) / g.dayWidth)) + 1, 0,
             lastDay);
     }
+    showDays = g.dayWidth * std::abs(p.worldTransform().m11()) >= 14;
+    start = chart.startDate.isValid() ? chart.startDate : QDate(1990, 1, 1);
+    const double lefts[] = {g.margin,
+                            g.margin + g.labelWidth,
+                            g.margin + g.labelWidth + g.numberWidth,
+                            g.margin + g.labelWidth + g.numberWidth + g.dateWidth,
+                            g.margin + g.labelWidth + g.numberWidth + 2 * g.dateWidth,
+                            g.chartLeft()};
+    std::copy(std::begin(lefts), std::end(lefts), columnX);
+}
+
+// The lines of the axis and of the columns, and the headings of the columns left of the
+// calendar.
+void paintGanttColumns(QPainter& p, const GanttPage& f)
+{
+    const GanttGeometry& g = f.g;
+    const double middle = f.axisTop + g.axisHeight / 2;
+    p.setPen(QPen(kMuted, 0.8));
+    p.drawLine(QPointF(g.chartLeft(), middle), QPointF(f.right, middle));
+    p.drawLine(QPointF(g.margin, f.rowsTop), QPointF(f.right, f.rowsTop));
+    for (int c = 1; c < 6; ++c)
+        p.drawLine(QPointF(f.columnX[c], middle), QPointF(f.columnX[c], f.bottom));
+    p.setFont(pictureFont(10, true));
+    p.setPen(kInk);
+    const QString headings[] = {QStringLiteral("Attività"), QStringLiteral("giorni"),
+                                QStringLiteral("inizio"), QStringLiteral("fine"),
+                                QStringLiteral("C")};
+    for (int c = 0; c < 5; ++c)
+        p.drawText(
+            QRectF(f.columnX[c] + 3, middle, f.columnX[c + 1] - f.columnX[c] - 6, g.axisHeight / 2),
+            c == 0 ? Qt::AlignVCenter | Qt::AlignLeft : Qt::AlignCenter, headings[c]);
+}
+
+// The upper band of the calendar axis: months, or years on a long plan.
+void paintGanttMonths(QPainter& p, const GanttPage& f)
+{
+    const GanttGeometry& g = f.g;
     p.setFont(pictureFont(10, true));
     const bool months = g.dayWidth * 30 >= 30;
     const int yearStep = months ? 1 : static_cast<int>(std::ceil(48 / (g.dayWidth * 365.25)));
     double nameEnd = 0;
-    for (int d = firstDay; d <= lastDay; ++d) {
-        const QDate date = start.addDays(d);
+    for (int d = f.firstDay; d <= f.lastDay; ++d) {
+        const QDate date = f.start.addDays(d);
         const double x = g.xOfDay(d);
         const bool mark =
             months ? date.day() == 1 : date.dayOfYear() == 1 && date.year() % yearStep == 0;
         if (mark || d == 0) {
             p.setPen(QPen(kMuted, 0.8));
-            p.drawLine(QPointF(x, axisTop), QPointF(x, bottom));
+            p.drawLine(QPointF(x, f.axisTop), QPointF(x, f.bottom));
             const double width = months ? std::max(g.dayWidth * date.daysInMonth(), 30.0)
                                         : std::max(g.dayWidth * 365.25 * yearStep, 30.0);
             QString name = months || d == 0 ? italianMonthAbbreviation(date.month()) : QString();
             if (date.month() == 1 || d == 0)
                 name += QStringLiteral(" %1").arg(date.year());
             name = name.trimmed();
-            if (x + 24 <= right && x >= nameEnd) {
-                p.drawText(QRectF(x + 3, axisTop, width, g.axisHeight / 2), Qt::AlignVCenter, name);
+            if (x + 24 <= f.right && x >= nameEnd) {
+                p.drawText(QRectF(x + 3, f.axisTop, width, g.axisHeight / 2), Qt::AlignVCenter,
+                           name);
                 nameEnd = x + 6 + QFontMetricsF(p.font()).horizontalAdvance(name);
             }
         }
     }
+}
+
+// The lower band: days when there is room for their numbers, else weeks with their dates, else
+// the 10th and 20th of the months, or the months under the years.
+void paintGanttWeeks(QPainter& p, const GanttPage& f)
+{
+    const GanttGeometry& g = f.g;
+    const GanttChart& chart = f.chart;
+    const double middle = f.axisTop + g.axisHeight / 2;
+    const bool months = g.dayWidth * 30 >= 30;
     p.setFont(pictureFont(9));
     const double weekWidth = g.dayWidth * 7;
     const bool weekDates = weekWidth >= 36;
-    for (int d = firstDay; d <= lastDay; ++d) {
-        const QDate date = start.addDays(d);
+    for (int d = f.firstDay; d <= f.lastDay; ++d) {
+        const QDate date = f.start.addDays(d);
         const double x = g.xOfDay(d);
-        if (showDays) {
+        if (f.showDays) {
             p.setPen(QPen(kGrid, 0.6));
-            p.drawLine(QPointF(x, middle), QPointF(x, bottom));
+            p.drawLine(QPointF(x, middle), QPointF(x, f.bottom));
             const bool rest = chart.skipsDays() ? !chart.isWorkingDay(date) : date.dayOfWeek() >= 6;
             p.setPen(rest ? kCritical : kMuted);
             p.drawText(QRectF(x, middle, g.dayWidth, g.axisHeight / 2), Qt::AlignCenter,
@@ -559,7 +687,7 @@ void paintGantt(QPainter& p, const GanttChart& chart, const GanttGeometry& g, co
             if (date.dayOfWeek() != 1)
                 continue;
             p.setPen(QPen(kGrid, 0.6));
-            p.drawLine(QPointF(x, middle), QPointF(x, bottom));
+            p.drawLine(QPointF(x, middle), QPointF(x, f.bottom));
             p.setPen(kMuted);
             p.drawText(QRectF(x + 2, middle, weekWidth, g.axisHeight / 2), Qt::AlignVCenter,
                        weekDates ? date.toString(QStringLiteral("dd/MM"))
@@ -569,7 +697,7 @@ void paintGantt(QPainter& p, const GanttChart& chart, const GanttGeometry& g, co
             // Weeks too narrow: the 10th and 20th under the months, or the months under the
             // years.
             p.setPen(QPen(kGrid, 0.6));
-            p.drawLine(QPointF(x, middle), QPointF(x, bottom));
+            p.drawLine(QPointF(x, middle), QPointF(x, f.bottom));
             p.setPen(kMuted);
             const QString text =
                 months ? QString::number(date.day())
@@ -577,7 +705,13 @@ void paintGantt(QPainter& p, const GanttChart& chart, const GanttGeometry& g, co
             p.drawText(QRectF(x + 1, middle, 30, g.axisHeight / 2), Qt::AlignVCenter, text);
         }
     }
+}
 
+// The columns and the bar of each row shown: the bar, then its total and free float.
+void paintGanttBars(QPainter& p, const GanttPage& f)
+{
+    const GanttGeometry& g = f.g;
+    const GanttChart& chart = f.chart;
     p.setFont(pictureFont(10));
     const QFontMetricsF fm(p.font());
     // Rows a few device pixels high leave no label readable, and shaping the labels of a
@@ -586,23 +720,23 @@ void paintGantt(QPainter& p, const GanttChart& chart, const GanttGeometry& g, co
     const auto dateText = [&](double t) {
         return chart.eventDate(t).toString(QStringLiteral("dd/MM/yy"));
     };
-    for (int row = shownFirst; row < shownLast; ++row) {
+    for (int row = f.shownFirst; row < f.shownLast; ++row) {
         const GanttBar& bar = chart.bars[row];
-        const double y = rowY(row);
+        const double y = f.rowY(row);
         p.setPen(bar.critical ? kCritical : kInk);
         if (showLabels) {
             const QString label = bar.label + QStringLiteral("  ") + bar.description;
             p.drawText(QRectF(g.margin + 3, y, g.labelWidth - 6, g.rowHeight), Qt::AlignVCenter,
                        fm.elidedText(label, Qt::ElideRight, g.labelWidth - 6));
-            p.drawText(QRectF(columnX[1], y, g.numberWidth - 4, g.rowHeight),
+            p.drawText(QRectF(f.columnX[1], y, g.numberWidth - 4, g.rowHeight),
                        Qt::AlignVCenter | Qt::AlignRight, formatDays(bar.finish - bar.start));
-            p.drawText(QRectF(columnX[2], y, g.dateWidth, g.rowHeight), Qt::AlignCenter,
+            p.drawText(QRectF(f.columnX[2], y, g.dateWidth, g.rowHeight), Qt::AlignCenter,
                        dateText(bar.start));
-            p.drawText(QRectF(columnX[3], y, g.dateWidth, g.rowHeight), Qt::AlignCenter,
+            p.drawText(QRectF(f.columnX[3], y, g.dateWidth, g.rowHeight), Qt::AlignCenter,
                        dateText(bar.finish));
             if (bar.critical) {
                 p.setFont(pictureFont(10, true));
-                p.drawText(QRectF(columnX[4], y, g.markWidth, g.rowHeight), Qt::AlignCenter,
+                p.drawText(QRectF(f.columnX[4], y, g.markWidth, g.rowHeight), Qt::AlignCenter,
                            QStringLiteral("C"));
                 p.setFont(pictureFont(10));
             }
@@ -625,12 +759,18 @@ void paintGantt(QPainter& p, const GanttChart& chart, const GanttGeometry& g, co
             }
         }
     }
-    // Events as diamonds on their row.
+}
+
+// Events as diamonds on their row.
+void paintGanttMilestones(QPainter& p, const GanttPage& f)
+{
+    const GanttGeometry& g = f.g;
+    const GanttChart& chart = f.chart;
     for (const GanttMilestone& m : chart.milestones) {
-        if (m.row < shownFirst || m.row >= shownLast)
+        if (m.row < f.shownFirst || m.row >= f.shownLast)
             continue;
         const double x = g.xOfDay(chart.dayOf(m.time));
-        const double cy = rowY(m.row) + g.rowHeight / 2;
+        const double cy = f.rowY(m.row) + g.rowHeight / 2;
         const double s = g.rowHeight * 0.32;
         QPolygonF diamond;
         diamond << QPointF(x, cy - s) << QPointF(x + s, cy) << QPointF(x, cy + s)
@@ -639,6 +779,13 @@ void paintGantt(QPainter& p, const GanttChart& chart, const GanttGeometry& g, co
         p.setBrush(m.critical ? kCritical : QColor(Qt::white));
         p.drawPolygon(diamond);
     }
+}
+
+// Draws today's line; says whether it did.
+bool paintGanttToday(QPainter& p, const GanttPage& f, const QDate& today)
+{
+    const GanttGeometry& g = f.g;
+    const GanttChart& chart = f.chart;
     // Today's line, and its entry in the legend, only when today falls within the chart.
     const qint64 todayDay =
         today.isValid() && chart.startDate.isValid() ? chart.startDate.daysTo(today) : -1;
@@ -646,15 +793,42 @@ void paintGantt(QPainter& p, const GanttChart& chart, const GanttGeometry& g, co
     if (todayShown) {
         const double x = g.xOfDay(static_cast<double>(todayDay));
         p.setPen(QPen(kToday, 1.6, Qt::DashLine));
-        p.drawLine(QPointF(x, axisTop), QPointF(x, bottom));
+        p.drawLine(QPointF(x, f.axisTop), QPointF(x, f.bottom));
         p.setFont(pictureFont(9, true));
         p.setPen(kToday);
-        p.drawText(QPointF(x + 3, rowsTop - 2), QStringLiteral("oggi"));
+        p.drawText(QPointF(x + 3, f.rowsTop - 2), QStringLiteral("oggi"));
     }
+    return todayShown;
+}
+
+} // namespace
+
+void paintGantt(QPainter& p, const GanttChart& chart, const GanttGeometry& g, const QDate& today,
+                int firstRow, int rowCount)
+{
+    const GanttPage f(p, chart, g, firstRow, rowCount);
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing, true);
+    const QRectF whole(0, 0, f.right + g.margin, f.bottom + g.legendHeight + g.margin);
+    p.fillRect(f.exposed.rect.isEmpty() ? whole : f.exposed.rect.intersected(whole), Qt::white);
+    for (int row = f.shownFirst; row < f.shownLast; ++row) {
+        if (row % 2)
+            p.fillRect(QRectF(g.margin, f.rowY(row), f.right - g.margin, g.rowHeight),
+                       QColor(246, 247, 251));
+    }
+    paintRestDays(p, chart, g, f.rowsTop, f.bottom, f.exposed.rect);
+    // Calendar axis: months above, then weeks with their dates, or days when there is room for
+    // their numbers. Left of it, the headings of the columns.
+    paintGanttColumns(p, f);
+    paintGanttMonths(p, f);
+    paintGanttWeeks(p, f);
+    paintGanttBars(p, f);
+    paintGanttMilestones(p, f);
+    const bool todayShown = paintGanttToday(p, f, today);
     // The legend of every mark and colour, under the rows of every page.
-    const QRectF legend(g.margin, bottom + 8, std::max(right - g.margin, 600.0),
+    const QRectF legend(g.margin, f.bottom + 8, std::max(f.right - g.margin, 600.0),
                         g.legendHeight - 8);
-    if (exposed.contains(legend))
+    if (f.exposed.contains(legend))
         paintLegend(p, ganttLegend(chart), legend, todayShown);
     p.restore();
 }
@@ -689,8 +863,8 @@ double networkHeaderHeight(const NetworkLayout& layout)
     return layout.metrics.margin + 30;
 }
 
-void paintNetworkTile(QPainter& p, const NetworkLayout& layout, const Project& project,
-                      const ScheduleResults& results, const QRectF& tile)
+void paintNetworkTile(QPainter& p, const NetworkLayout& layout, const ScheduleResults& results,
+                      const QRectF& tile)
 {
     const double header = networkHeaderHeight(layout);
     p.save();
@@ -698,11 +872,11 @@ void paintNetworkTile(QPainter& p, const NetworkLayout& layout, const Project& p
     p.save();
     p.setClipRect(QRectF(0, 0, tile.width(), header));
     p.translate(-tile.x(), 0);
-    paintNetwork(p, layout, project, results, 0, QRectF(tile.x(), 0, tile.width(), header));
+    paintNetwork(p, layout, results, 0, QRectF(tile.x(), 0, tile.width(), header));
     p.restore();
     p.setClipRect(QRectF(0, header, tile.width(), tile.height()));
     p.translate(-tile.x(), header - tile.y());
-    paintNetwork(p, layout, project, results, 0, tile);
+    paintNetwork(p, layout, results, 0, tile);
     p.restore();
 }
 
@@ -741,71 +915,86 @@ bool xmlSafeUtf8(const QByteArray& bytes)
 
 } // namespace
 
-Outcome exportPicture(const QString& path, const QSizeF& size, const PicturePainter& paint,
-                      double pngScale)
+Outcome exportSvg(const QString& path, const QSizeF& size, const DirectSvg& svg)
 {
-    const QString suffix = QFileInfo(path).suffix().toLower();
-    if (!isPictureSuffix(path))
-        return critical(QStringLiteral("Formato non riconosciuto per il file %1: usare .svg, "
-                                       ".png o .pdf.")
-                            .arg(displayPath(path)));
     const QString what =
         QStringLiteral("Impossibile disegnare l'immagine nel file %1.").arg(displayPath(path));
-    if (suffix == QLatin1String("svg")) {
-        // The SVG generator writes texts as it is given them; the finished document is cleaned
-        // of the characters XML cannot carry before it reaches the file.
-        QBuffer buffer;
-        buffer.open(QIODevice::WriteOnly);
-        QSvgGenerator svg;
-        svg.setOutputDevice(&buffer);
-        svg.setSize(size.toSize());
-        svg.setViewBox(QRectF(QPointF(0, 0), size));
-        svg.setTitle(QStringLiteral("ZANT"));
-        QPainter painter;
-        if (!painter.begin(&svg))
+    // The SVG generator writes texts as it is given them; the finished document is cleaned of
+    // the characters XML cannot carry before it reaches the file.
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    QSvgGenerator generator;
+    generator.setOutputDevice(&buffer);
+    generator.setSize(size.toSize());
+    generator.setViewBox(QRectF(QPointF(0, 0), size));
+    generator.setTitle(QStringLiteral("ZANT"));
+    QPainter painter;
+    if (!painter.begin(&generator))
+        return critical(what);
+    svg.background(painter);
+    if (!painter.end())
+        return critical(what);
+    // The usual document has nothing to drop and is written as it came, without the two
+    // conversions of megabytes of text.
+    QByteArray bytes = buffer.data();
+    if (!xmlSafeUtf8(bytes))
+        bytes = cleanXmlText(QString::fromUtf8(bytes)).toUtf8();
+    if (svg) {
+        // The elements go last in the document, above what the generator painted.
+        const qsizetype close = bytes.lastIndexOf("</svg>");
+        if (close < 0)
             return critical(what);
+        QByteArray elements;
+        svg.elements(elements);
+        bytes.insert(close, elements);
+    }
+    return saveFile(path, [&](QIODevice& device) { return writeAll(device, bytes); });
+}
+
+namespace {
+
+// Very large networks: fewer pixels per unit rather than an image nobody can open.
+double pngScaleFor(const QSizeF& size, double scale)
+{
+    constexpr double kMaxPixels = 60e6;
+    constexpr double kMaxSide = 30000;
+    const double pixels = size.width() * size.height() * scale * scale;
+    if (pixels > kMaxPixels)
+        scale *= std::sqrt(kMaxPixels / pixels);
+    return std::min(
+        {scale, kMaxSide / std::max(1.0, size.width()), kMaxSide / std::max(1.0, size.height())});
+}
+
+Outcome exportPng(const QString& path, const QSizeF& size, const PicturePainter& paint,
+                  double pngScale)
+{
+    const double scale = pngScaleFor(size, pngScale);
+    QImage image(std::max(1, static_cast<int>(std::ceil(size.width() * scale))),
+                 std::max(1, static_cast<int>(std::ceil(size.height() * scale))),
+                 QImage::Format_RGB32);
+    if (image.isNull())
+        return critical(QStringLiteral("Memoria insufficiente per l'immagine del file %1.")
+                            .arg(displayPath(path)));
+    image.fill(Qt::white);
+    image.setDotsPerMeterX(static_cast<int>(std::lround(96 * scale / 0.0254)));
+    image.setDotsPerMeterY(image.dotsPerMeterX());
+    {
+        QPainter painter(&image);
+        painter.scale(scale, scale);
         paint(painter);
-        if (!painter.end())
-            return critical(what);
-        // The usual document has nothing to drop and is written as it came, without the two
-        // conversions of megabytes of text.
-        const QByteArray& written = buffer.data();
-        const QByteArray bytes =
-            xmlSafeUtf8(written) ? written : cleanXmlText(QString::fromUtf8(written)).toUtf8();
-        return saveFile(path, [&](QIODevice& device) { return writeAll(device, bytes); });
     }
-    if (suffix == QLatin1String("png")) {
-        // Very large networks: fewer pixels per unit rather than an image nobody can open.
-        constexpr double kMaxPixels = 60e6;
-        constexpr double kMaxSide = 30000;
-        double scale = pngScale;
-        const double pixels = size.width() * size.height() * scale * scale;
-        if (pixels > kMaxPixels)
-            scale *= std::sqrt(kMaxPixels / pixels);
-        scale = std::min({scale, kMaxSide / std::max(1.0, size.width()),
-                          kMaxSide / std::max(1.0, size.height())});
-        QImage image(std::max(1, static_cast<int>(std::ceil(size.width() * scale))),
-                     std::max(1, static_cast<int>(std::ceil(size.height() * scale))),
-                     QImage::Format_RGB32);
-        if (image.isNull())
-            return critical(QStringLiteral("Memoria insufficiente per l'immagine del file %1.")
-                                .arg(displayPath(path)));
-        image.fill(Qt::white);
-        image.setDotsPerMeterX(static_cast<int>(std::lround(96 * scale / 0.0254)));
-        image.setDotsPerMeterY(image.dotsPerMeterX());
-        {
-            QPainter painter(&image);
-            painter.scale(scale, scale);
-            paint(painter);
-        }
-        // Encoded in memory: the encoder then never meets a failing disk, whose cause the save
-        // names, and prints nothing of its own on the terminal.
-        QBuffer encoded;
-        encoded.open(QIODevice::WriteOnly);
-        if (!image.save(&encoded, "PNG"))
-            return critical(what);
-        return saveFile(path, [&](QIODevice& device) { return writeAll(device, encoded.data()); });
-    }
+    // Encoded in memory: the encoder then never meets a failing disk, whose cause the save
+    // names, and prints nothing of its own on the terminal.
+    QBuffer encoded;
+    encoded.open(QIODevice::WriteOnly);
+    if (!image.save(&encoded, "PNG"))
+        return critical(
+            QStringLiteral("Impossibile disegnare l'immagine nel file %1.").arg(displayPath(path)));
+    return saveFile(path, [&](QIODevice& device) { return writeAll(device, encoded.data()); });
+}
+
+Outcome exportPdf(const QString& path, const QSizeF& size, const PicturePainter& paint)
+{
     return saveFile(path, [&](QIODevice& device) -> Outcome {
         // The PDF engine does not check its writes; the device in between does.
         WriteCheckingDevice checked(device);
@@ -827,9 +1016,27 @@ Outcome exportPicture(const QString& path, const QSizeF& size, const PicturePain
             return critical(QString());
         }
         if (!painted)
-            return critical(what);
+            return critical(QStringLiteral("Impossibile disegnare l'immagine nel file %1.")
+                                .arg(displayPath(path)));
         return std::nullopt;
     });
+}
+
+} // namespace
+
+Outcome exportPicture(const QString& path, const QSizeF& size, const PicturePainter& paint,
+                      double pngScale)
+{
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    if (!isPictureSuffix(path))
+        return critical(QStringLiteral("Formato non riconosciuto per il file %1: usare .svg, "
+                                       ".png o .pdf.")
+                            .arg(displayPath(path)));
+    if (suffix == QLatin1String("svg"))
+        return exportSvg(path, size, DirectSvg{paint, {}});
+    if (suffix == QLatin1String("png"))
+        return exportPng(path, size, paint, pngScale);
+    return exportPdf(path, size, paint);
 }
 
 QFont pictures::font(double pixels, bool bold)

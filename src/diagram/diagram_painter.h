@@ -19,9 +19,8 @@ namespace zant {
 // Draws the laid-out network in picture units; the painter's transform gives the zoom.
 // `selectedEvent` (0: none) is outlined in blue. Texts not wholly inside a non-empty `textArea`
 // are left out.
-void paintNetwork(QPainter& painter, const NetworkLayout& layout, const Project& project,
-                  const ScheduleResults& results, int selectedEvent = 0,
-                  const QRectF& textArea = QRectF());
+void paintNetwork(QPainter& painter, const NetworkLayout& layout, const ScheduleResults& results,
+                  int selectedEvent = 0, const QRectF& textArea = QRectF());
 
 // Where the three numbers of an event circle are written and at which size: the number in the
 // upper half, the earliest time in the lower left quarter, the latest in the lower right one.
@@ -83,7 +82,7 @@ double networkHeaderHeight(const NetworkLayout& layout);
 
 // Paints one piece of the network from pageTiles: the axis band of its columns, then the piece
 // itself just below it.
-void paintNetworkTile(QPainter& painter, const NetworkLayout& layout, const Project& project,
+void paintNetworkTile(QPainter& painter, const NetworkLayout& layout,
                       const ScheduleResults& results, const QRectF& tile);
 
 // Writes one picture to a file through the save helper; the format follows the suffix:
@@ -92,6 +91,24 @@ void paintNetworkTile(QPainter& painter, const NetworkLayout& layout, const Proj
 using PicturePainter = std::function<void(QPainter&)>;
 Outcome exportPicture(const QString& path, const QSizeF& size, const PicturePainter& paint,
                       double pngScale = 1.0);
+
+// A picture whose bulk an SVG file holds as plain elements: `background` is painted through Qt's
+// SVG generator, then `elements` appends the rest, in picture units, above it.
+struct DirectSvg
+{
+    PicturePainter background;
+    std::function<void(QByteArray&)> elements;
+    explicit operator bool() const { return static_cast<bool>(elements); }
+};
+
+// The network for an SVG file, as paintNetwork draws it: the axis painted, the arrows and
+// circles written as elements. The layout and the results must outlive the returned functions.
+DirectSvg networkSvg(const NetworkLayout& layout, const ScheduleResults& results,
+                     int selectedEvent = 0);
+
+// An SVG file of the picture painted by `svg.background` with `svg.elements` above it, through
+// the save helper.
+Outcome exportSvg(const QString& path, const QSizeF& size, const DirectSvg& svg);
 
 // True for the suffixes exportPicture knows.
 bool isPictureSuffix(const QString& path);

@@ -4,20 +4,12 @@
 #include "model/text_format.h"
 
 #include <algorithm>
-#include <cmath>
 
 namespace zant {
 
 WorkingTime GanttChart::timeline() const
 {
     return clock.isValid() ? clock : WorkingTime(ProjectCalendar{}, startDate);
-}
-
-QDate GanttChart::dateAt(double days) const
-{
-    if (!std::isfinite(days))
-        return QDate();
-    return timeline().dayDate(static_cast<qint64>(std::floor(days + 1e-9)));
 }
 
 QDate GanttChart::eventDate(double time) const

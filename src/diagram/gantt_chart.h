@@ -49,8 +49,6 @@ struct GanttChart
     std::vector<GanttMilestone> milestones;
 
     bool isEmpty() const { return bars.empty(); }
-    // The day of the chart's scale a time lies in (a half day lies in its own day).
-    QDate dateAt(double days) const;
     // The date of an event's time, by the one rule of every date the program writes.
     QDate eventDate(double time) const;
     // Calendar days from startDate to where an event (or the start of an activity) stands.

@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 
 namespace zant {
 
@@ -122,108 +123,152 @@ TitleBlock::Legend ganttLegend(const GanttChart& chart)
     return chart.skipsDays() ? TitleBlock::Legend::GanttCalendar : TitleBlock::Legend::Gantt;
 }
 
+namespace {
+
+using Sample = std::function<void(const QRectF&)>;
+
+// The entries of a legend one after the other: a sample 28 units wide, then its words; a new
+// line when the row is full.
+class LegendRows
+{
+public:
+    LegendRows(QPainter& p, const QRectF& area)
+        : m_p(p), m_area(area), m_text(font(10)), m_fm(m_text), m_x(area.left()), m_y(area.top())
+    {
+    }
+
+    void entry(const QString& words, const Sample& sample)
+    {
+        const double width = 34 + m_fm.horizontalAdvance(words) + 16;
+        if (m_x > m_area.left() && m_x + width > m_area.right()) {
+            m_x = m_area.left();
+            m_y += kLine;
+        }
+        m_p.save();
+        sample(QRectF(m_x, m_y + 2, 28, kLine - 4));
+        m_p.restore();
+        m_p.setFont(m_text);
+        m_p.setPen(kInk);
+        m_p.drawText(QRectF(m_x + 34, m_y, width, kLine), Qt::AlignVCenter, words);
+        m_x += width;
+    }
+
+private:
+    static constexpr double kLine = 18;
+    QPainter& m_p;
+    QRectF m_area;
+    QFont m_text;
+    QFontMetricsF m_fm;
+    double m_x;
+    double m_y;
+};
+
+Sample stroke(QPainter& p, const QColor& colour, double width, Qt::PenStyle style)
+{
+    return [&p, colour, width, style](const QRectF& r) {
+        QPen pen(colour, width, style);
+        pen.setCapStyle(Qt::FlatCap);
+        p.setPen(pen);
+        p.drawLine(QPointF(r.left(), r.center().y()), QPointF(r.right(), r.center().y()));
+    };
+}
+
+Sample bar(QPainter& p, const QColor& colour, double share)
+{
+    return [&p, colour, share](const QRectF& r) {
+        const double h = r.height() * share;
+        p.fillRect(QRectF(r.left(), r.center().y() - h / 2, r.width(), h), colour);
+    };
+}
+
+Sample diamond(QPainter& p, const QColor& fill)
+{
+    return [&p, fill](const QRectF& r) {
+        const QPointF c = r.center();
+        const double s = r.height() * 0.45;
+        p.setPen(QPen(Qt::black, 0.8));
+        p.setBrush(fill);
+        p.drawPolygon(QPolygonF(
+            {c + QPointF(0, -s), c + QPointF(s, 0), c + QPointF(0, s), c + QPointF(-s, 0)}));
+    };
+}
+
+void networkEntries(QPainter& p, LegendRows& rows)
+{
+    rows.entry(QStringLiteral("attività critica"), stroke(p, kCritical, 2.6, Qt::SolidLine));
+    rows.entry(QStringLiteral("attività, con la durata in giorni"),
+               stroke(p, kInk, 1.1, Qt::SolidLine));
+    rows.entry(QStringLiteral("scorrimento libero"), stroke(p, kInk, 1.1, Qt::DotLine));
+    rows.entry(QStringLiteral("attività fittizia (0 giorni)"), stroke(p, kInk, 1.1, Qt::DashLine));
+    rows.entry(QStringLiteral("evento: numero; tempo minimo | tempo massimo (giorni)"),
+               [&p](const QRectF& r) {
+                   const QPointF c = r.center();
+                   const double radius = r.height() / 2 + 1;
+                   p.setPen(QPen(kInk, 1));
+                   p.setBrush(Qt::white);
+                   p.drawEllipse(c, radius, radius);
+                   p.drawLine(QPointF(c.x() - radius, c.y()), QPointF(c.x() + radius, c.y()));
+                   p.drawLine(c, QPointF(c.x(), c.y() + radius));
+               });
+    rows.entry(QStringLiteral("evento critico"), [&p](const QRectF& r) {
+        const QPointF c = r.center();
+        const double radius = r.height() / 2 + 1;
+        p.setPen(QPen(kCritical, 2));
+        p.setBrush(kPaleCritical);
+        p.drawEllipse(c, radius, radius);
+    });
+}
+
+void sCurveEntries(QPainter& p, LegendRows& rows)
+{
+    rows.entry(QStringLiteral("programma al più presto"),
+               stroke(p, kEarlyCurve, 2.2, Qt::SolidLine));
+    rows.entry(QStringLiteral("programma al più tardi"), stroke(p, kLateCurve, 2.2, Qt::SolidLine));
+    rows.entry(QStringLiteral("fascia tra i due programmi"), bar(p, kEnvelope, 0.7));
+    rows.entry(QStringLiteral("SAL previsto, su ciascun programma"), [&p](const QRectF& r) {
+        p.setPen(QPen(Qt::white, 1));
+        p.setBrush(kEarlyCurve);
+        p.drawEllipse(r.center() - QPointF(6, 0), 4.2, 4.2);
+        p.setBrush(kLateCurve);
+        p.drawEllipse(r.center() + QPointF(6, 0), 4.2, 4.2);
+    });
+}
+
+void ganttEntries(QPainter& p, LegendRows& rows, TitleBlock::Legend legend, bool withToday)
+{
+    rows.entry(QStringLiteral("attività critica (C)"), bar(p, kCritical, 0.6));
+    rows.entry(QStringLiteral("attività"), bar(p, kBar, 0.6));
+    rows.entry(QStringLiteral("scorrimento totale"), bar(p, kTotalFloat, 0.25));
+    rows.entry(QStringLiteral("di cui libero"), bar(p, kFreeFloat, 0.25));
+    rows.entry(QStringLiteral("evento"), diamond(p, Qt::white));
+    rows.entry(QStringLiteral("evento critico"), diamond(p, kCritical));
+    if (withToday)
+        rows.entry(QStringLiteral("oggi"), stroke(p, kToday, 1.6, Qt::DashLine));
+    if (legend == TitleBlock::Legend::GanttCalendar) {
+        rows.entry(QStringLiteral("giorni non lavorativi e chiusure"),
+                   [&p](const QRectF& r) { p.fillRect(r, kRestDay); });
+    } else {
+        rows.entry(QStringLiteral("sabato e domenica (giorni in rosso)"), [&p](const QRectF& r) {
+            p.setFont(font(9));
+            p.setPen(kCritical);
+            p.drawText(r, Qt::AlignCenter, QStringLiteral("6 7"));
+        });
+    }
+}
+
+} // namespace
+
 void paintLegend(QPainter& p, TitleBlock::Legend legend, const QRectF& area, bool withToday)
 {
     p.save();
     p.setRenderHint(QPainter::Antialiasing, true);
-    const QFont text = font(10);
-    const QFontMetricsF fm(text);
-    double x = area.left();
-    double y = area.top();
-    const double line = 18;
-    // Each entry: a sample 28 units wide, then its words; a new line when the row is full.
-    const auto entry = [&](const QString& words, const auto& sample) {
-        const double width = 34 + fm.horizontalAdvance(words) + 16;
-        if (x > area.left() && x + width > area.right()) {
-            x = area.left();
-            y += line;
-        }
-        p.save();
-        sample(QRectF(x, y + 2, 28, line - 4));
-        p.restore();
-        p.setFont(text);
-        p.setPen(kInk);
-        p.drawText(QRectF(x + 34, y, width, line), Qt::AlignVCenter, words);
-        x += width;
-    };
-    const auto stroke = [&p](const QColor& colour, double width, Qt::PenStyle style) {
-        return [&p, colour, width, style](const QRectF& r) {
-            QPen pen(colour, width, style);
-            pen.setCapStyle(Qt::FlatCap);
-            p.setPen(pen);
-            p.drawLine(QPointF(r.left(), r.center().y()), QPointF(r.right(), r.center().y()));
-        };
-    };
-    const auto bar = [&p](const QColor& colour, double share) {
-        return [&p, colour, share](const QRectF& r) {
-            const double h = r.height() * share;
-            p.fillRect(QRectF(r.left(), r.center().y() - h / 2, r.width(), h), colour);
-        };
-    };
-    const auto diamond = [&p](const QColor& fill) {
-        return [&p, fill](const QRectF& r) {
-            const QPointF c = r.center();
-            const double s = r.height() * 0.45;
-            p.setPen(QPen(Qt::black, 0.8));
-            p.setBrush(fill);
-            p.drawPolygon(QPolygonF(
-                {c + QPointF(0, -s), c + QPointF(s, 0), c + QPointF(0, s), c + QPointF(-s, 0)}));
-        };
-    };
-    if (legend == TitleBlock::Legend::Network) {
-        entry(QStringLiteral("attività critica"), stroke(kCritical, 2.6, Qt::SolidLine));
-        entry(QStringLiteral("attività, con la durata in giorni"),
-              stroke(kInk, 1.1, Qt::SolidLine));
-        entry(QStringLiteral("scorrimento libero"), stroke(kInk, 1.1, Qt::DotLine));
-        entry(QStringLiteral("attività fittizia (0 giorni)"), stroke(kInk, 1.1, Qt::DashLine));
-        entry(QStringLiteral("evento: numero; tempo minimo | tempo massimo (giorni)"),
-              [&p](const QRectF& r) {
-                  const QPointF c = r.center();
-                  const double radius = r.height() / 2 + 1;
-                  p.setPen(QPen(kInk, 1));
-                  p.setBrush(Qt::white);
-                  p.drawEllipse(c, radius, radius);
-                  p.drawLine(QPointF(c.x() - radius, c.y()), QPointF(c.x() + radius, c.y()));
-                  p.drawLine(c, QPointF(c.x(), c.y() + radius));
-              });
-        entry(QStringLiteral("evento critico"), [&p](const QRectF& r) {
-            const QPointF c = r.center();
-            const double radius = r.height() / 2 + 1;
-            p.setPen(QPen(kCritical, 2));
-            p.setBrush(kPaleCritical);
-            p.drawEllipse(c, radius, radius);
-        });
-    } else if (legend == TitleBlock::Legend::SCurve) {
-        entry(QStringLiteral("programma al più presto"), stroke(kEarlyCurve, 2.2, Qt::SolidLine));
-        entry(QStringLiteral("programma al più tardi"), stroke(kLateCurve, 2.2, Qt::SolidLine));
-        entry(QStringLiteral("fascia tra i due programmi"), bar(kEnvelope, 0.7));
-        entry(QStringLiteral("SAL previsto, su ciascun programma"), [&p](const QRectF& r) {
-            p.setPen(QPen(Qt::white, 1));
-            p.setBrush(kEarlyCurve);
-            p.drawEllipse(r.center() - QPointF(6, 0), 4.2, 4.2);
-            p.setBrush(kLateCurve);
-            p.drawEllipse(r.center() + QPointF(6, 0), 4.2, 4.2);
-        });
-    } else {
-        entry(QStringLiteral("attività critica (C)"), bar(kCritical, 0.6));
-        entry(QStringLiteral("attività"), bar(kBar, 0.6));
-        entry(QStringLiteral("scorrimento totale"), bar(kTotalFloat, 0.25));
-        entry(QStringLiteral("di cui libero"), bar(kFreeFloat, 0.25));
-        entry(QStringLiteral("evento"), diamond(Qt::white));
-        entry(QStringLiteral("evento critico"), diamond(kCritical));
-        if (withToday)
-            entry(QStringLiteral("oggi"), stroke(kToday, 1.6, Qt::DashLine));
-        if (legend == TitleBlock::Legend::GanttCalendar) {
-            entry(QStringLiteral("giorni non lavorativi e chiusure"),
-                  [&p](const QRectF& r) { p.fillRect(r, kRestDay); });
-        } else {
-            entry(QStringLiteral("sabato e domenica (giorni in rosso)"), [&p](const QRectF& r) {
-                p.setFont(font(9));
-                p.setPen(kCritical);
-                p.drawText(r, Qt::AlignCenter, QStringLiteral("6 7"));
-            });
-        }
-    }
+    LegendRows rows(p, area);
+    if (legend == TitleBlock::Legend::Network)
+        networkEntries(p, rows);
+    else if (legend == TitleBlock::Legend::SCurve)
+        sCurveEntries(p, rows);
+    else
+        ganttEntries(p, rows, legend, withToday);
     p.restore();
 }
 
@@ -337,155 +382,211 @@ int tiledSheetCount(const QSizeF& picture, Sheet sheet, double smallestText)
     return static_cast<int>(tilingOf(picture, sheet, smallestText).tiles.size()) + 1;
 }
 
-Outcome exportStandalone(const PictureOutput& output, const QSizeF& picture,
-                         const PicturePainter& paint, const TitleBlock& block, double smallestText)
+namespace {
+
+// A sheet of paper in points, its margin, and the room inside the margin.
+struct Paper
+{
+    double margin = 0;
+    QSizeF room;
+};
+
+// The drawing shrunk (or grown) onto one sheet, the title block under it at the size of text
+// on paper (a unit a point).
+void paintOnSheet(QPainter& p, const Paper& paper, const QSizeF& picture,
+                  const PicturePainter& paint, const TitleBlock& block)
+{
+    const double blockHeight = kTitleBlockHeight;
+    const double blockWidth = std::min(paper.room.width(), kTitleBlockWidth * 1.4);
+    const double s = std::min(paper.room.width() / picture.width(),
+                              (paper.room.height() - blockHeight) / picture.height());
+    p.save();
+    p.translate(paper.margin + (paper.room.width() - picture.width() * s) / 2, paper.margin);
+    p.scale(s, s);
+    p.setClipRect(QRectF(QPointF(0, 0), picture));
+    paint(p);
+    p.restore();
+    paintTitleBlock(p, block,
+                    QRectF(paper.margin + paper.room.width() - blockWidth,
+                           paper.margin + paper.room.height() - blockHeight + 6, blockWidth,
+                           blockHeight - 6),
+                    s / kPointsPerMillimetre);
+}
+
+int tilingRows(const Tiling& t)
+{
+    const int count = static_cast<int>(t.tiles.size());
+    return (count + t.columns - 1) / std::max(1, t.columns);
+}
+
+// The first sheet of a tiled print: the map of the sheets over the whole picture, and the title
+// block at a readable size.
+void paintSheetMap(QPainter& p, const Paper& paper, Sheet sheet, const Tiling& t,
+                   const QSizeF& picture, const PicturePainter& paint, const TitleBlock& block)
 {
     const QSizeF whole = standaloneSize(picture);
+    const double pointsPerUnit = kPointsPerMillimetre / t.unitsPerMm;
+    const int count = static_cast<int>(t.tiles.size());
+    const double blockHeight = kTitleBlockHeight * pointsPerUnit;
+    const QRectF mapArea(paper.margin, paper.margin + 16, paper.room.width(),
+                         paper.room.height() - blockHeight - 24);
+    p.setFont(font(11, true));
+    p.setPen(kInk);
+    p.drawText(QPointF(paper.margin, paper.margin + 10),
+               QStringLiteral("Quadro d'unione: %1 fogli %2 (%3 righe, %4 colonne), "
+                              "sovrapposti di %5 mm")
+                   .arg(count)
+                   .arg(sheetName(sheet))
+                   .arg(tilingRows(t))
+                   .arg(t.columns)
+                   .arg(kTileOverlap));
+    const double s = std::min(mapArea.width() / whole.width(), mapArea.height() / whole.height());
+    p.save();
+    p.translate(mapArea.topLeft());
+    p.scale(s, s);
+    paintWhole(p, picture, paint, block, s / kPointsPerMillimetre);
+    for (int i = 0; i < count; ++i) {
+        const QRectF& r = t.tiles[i];
+        p.setPen(QPen(kSelected, 1.5 / s));
+        p.setBrush(Qt::NoBrush);
+        p.drawRect(r);
+        p.setFont(font(std::min(r.height(), r.width()) / 5, true));
+        p.setPen(kSelected);
+        p.drawText(r, Qt::AlignCenter, QString::number(i + 2));
+    }
+    p.restore();
+    p.save();
+    const double blockWidth = std::min(paper.room.width(), whole.width() * pointsPerUnit);
+    p.translate(paper.margin, paper.margin + paper.room.height() - blockHeight);
+    p.scale(pointsPerUnit, pointsPerUnit);
+    paintTitleBlock(p, block, QRectF(0, 0, blockWidth / pointsPerUnit, kTitleBlockHeight - 8),
+                    1 / t.unitsPerMm);
+    p.restore();
+}
+
+// Where the neighbours of a tile begin and end: dashed lines over the shared strips, crosses at
+// the corners, to lay the sheets edge on edge; under them, the sheet's name.
+void paintTileMarks(QPainter& p, const QRectF& body, int index, const Tiling& t,
+                    const TitleBlock& block)
+{
+    const int row = index / std::max(1, t.columns);
+    const int column = index % std::max(1, t.columns);
+    const int rows = tilingRows(t);
+    const double overlap = kTileOverlap * kPointsPerMillimetre;
+    p.setPen(QPen(kSelected, 0.8, Qt::DashLine));
+    if (column > 0)
+        p.drawLine(QPointF(body.left() + overlap, body.top()),
+                   QPointF(body.left() + overlap, body.bottom()));
+    if (column + 1 < t.columns)
+        p.drawLine(QPointF(body.right() - overlap, body.top()),
+                   QPointF(body.right() - overlap, body.bottom()));
+    if (row > 0)
+        p.drawLine(QPointF(body.left(), body.top() + overlap),
+                   QPointF(body.right(), body.top() + overlap));
+    if (row + 1 < rows)
+        p.drawLine(QPointF(body.left(), body.bottom() - overlap),
+                   QPointF(body.right(), body.bottom() - overlap));
+    p.setPen(QPen(kInk, 0.8));
+    for (const QPointF& c :
+         {body.topLeft(), body.topRight(), body.bottomLeft(), body.bottomRight()}) {
+        p.drawLine(c - QPointF(8, 0), c + QPointF(8, 0));
+        p.drawLine(c - QPointF(0, 8), c + QPointF(0, 8));
+    }
+    p.setFont(font(9));
+    p.drawText(QPointF(body.left(), body.bottom() + 14),
+               QStringLiteral("%1 - foglio %2 di %3: riga %4, colonna %5 (foglio 1: "
+                              "quadro d'unione). Le linee tratteggiate segnano la "
+                              "striscia in comune con il foglio accanto.")
+                   .arg(block.title)
+                   .arg(index + 2)
+                   .arg(static_cast<int>(t.tiles.size()) + 1)
+                   .arg(row + 1)
+                   .arg(column + 1));
+}
+
+// One piece of a tiled print, at the readable scale, with its marks.
+void paintTile(QPainter& p, const Paper& paper, int index, const Tiling& t, const QSizeF& picture,
+               const PicturePainter& paint, const TitleBlock& block)
+{
+    const QRectF& r = t.tiles[index];
+    const double pointsPerUnit = kPointsPerMillimetre / t.unitsPerMm;
+    p.save();
+    p.translate(paper.margin, paper.margin);
+    p.setClipRect(QRectF(0, 0, r.width() * pointsPerUnit, r.height() * pointsPerUnit));
+    p.scale(pointsPerUnit, pointsPerUnit);
+    p.translate(-r.topLeft());
+    paintWhole(p, picture, paint, block, 1 / t.unitsPerMm);
+    p.restore();
+    const QRectF body(paper.margin, paper.margin, r.width() * pointsPerUnit,
+                      r.height() * pointsPerUnit);
+    paintTileMarks(p, body, index, t, block);
+}
+
+// The PDF of a picture on sheets of paper: one sheet, or the map and the tiles.
+Outcome writeSheets(QIODevice& device, const PictureOutput& output, const QSizeF& picture,
+                    const PicturePainter& paint, const TitleBlock& block, double smallestText)
+{
+    const QString what = QStringLiteral("Impossibile disegnare l'immagine nel file %1.")
+                             .arg(displayPath(output.path));
+    const Sheet sheet = *output.sheet;
+    const QSizeF whole = standaloneSize(picture);
+    QPdfWriter pdf(&device);
+    pdf.setResolution(72);
+    pdf.setTitle(block.title);
+    pdf.setPageSize(pageSizeOf(sheet));
+    pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
+    const bool across = output.tiled || whole.width() >= whole.height();
+    pdf.setPageOrientation(across ? QPageLayout::Landscape : QPageLayout::Portrait);
+    QSizeF millimetres = landscapeMillimetres(sheet);
+    if (!across)
+        millimetres.transpose();
+    QPainter p;
+    if (!p.begin(&pdf))
+        return critical(what);
+    Paper paper;
+    paper.margin = kSheetMargin * kPointsPerMillimetre;
+    paper.room = QSizeF(millimetres.width() * kPointsPerMillimetre - 2 * paper.margin,
+                        millimetres.height() * kPointsPerMillimetre - 2 * paper.margin);
+    if (!output.tiled) {
+        paintOnSheet(p, paper, picture, paint, block);
+        return p.end() ? Outcome() : Outcome(critical(what));
+    }
+    const Tiling t = tilingOf(picture, sheet, smallestText);
+    paintSheetMap(p, paper, sheet, t, picture, paint, block);
+    for (int i = 0; i < static_cast<int>(t.tiles.size()); ++i) {
+        if (!pdf.newPage())
+            return critical(what);
+        paintTile(p, paper, i, t, picture, paint, block);
+    }
+    return p.end() ? Outcome() : Outcome(critical(what));
+}
+
+} // namespace
+
+Outcome exportStandalone(const PictureOutput& output, const QSizeF& picture,
+                         const PicturePainter& paint, const TitleBlock& block, double smallestText,
+                         const DirectSvg& svg)
+{
+    const QSizeF whole = standaloneSize(picture);
+    const QString suffix = QFileInfo(output.path).suffix().toLower();
+    if (!output.sheet && svg && suffix == QLatin1String("svg")) {
+        const PicturePainter background = [&](QPainter& p) {
+            paintWhole(p, picture, svg.background, block, kMillimetresPerUnit);
+        };
+        return exportSvg(output.path, whole, DirectSvg{background, svg.elements});
+    }
     if (!output.sheet) {
         return exportPicture(
             output.path, whole,
             [&](QPainter& p) { paintWhole(p, picture, paint, block, kMillimetresPerUnit); },
             300.0 / 96.0);
     }
-    if (QFileInfo(output.path).suffix().toLower() != QLatin1String("pdf"))
+    if (suffix != QLatin1String("pdf"))
         return critical(QStringLiteral("La stampa su foglio %1 si scrive in un file .pdf, non in "
                                        "%2.")
                             .arg(sheetName(*output.sheet), displayPath(output.path)));
-    const QString what = QStringLiteral("Impossibile disegnare l'immagine nel file %1.")
-                             .arg(displayPath(output.path));
-    const Sheet sheet = *output.sheet;
-    return saveFile(output.path, [&](QIODevice& device) -> Outcome {
-        QPdfWriter pdf(&device);
-        pdf.setResolution(72);
-        pdf.setTitle(block.title);
-        pdf.setPageSize(pageSizeOf(sheet));
-        pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
-        const bool across = output.tiled || whole.width() >= whole.height();
-        pdf.setPageOrientation(across ? QPageLayout::Landscape : QPageLayout::Portrait);
-        QSizeF paper = landscapeMillimetres(sheet);
-        if (!across)
-            paper.transpose();
-        QPainter p;
-        if (!p.begin(&pdf))
-            return critical(what);
-        const double margin = kSheetMargin * kPointsPerMillimetre;
-        const QSizeF room(paper.width() * kPointsPerMillimetre - 2 * margin,
-                          paper.height() * kPointsPerMillimetre - 2 * margin);
-        if (!output.tiled) {
-            // The drawing shrunk (or grown) onto the sheet, the title block under it at the
-            // size of text on paper (a unit a point).
-            const double blockHeight = kTitleBlockHeight;
-            const double blockWidth = std::min(room.width(), kTitleBlockWidth * 1.4);
-            const double s = std::min(room.width() / picture.width(),
-                                      (room.height() - blockHeight) / picture.height());
-            p.save();
-            p.translate(margin + (room.width() - picture.width() * s) / 2, margin);
-            p.scale(s, s);
-            p.setClipRect(QRectF(QPointF(0, 0), picture));
-            paint(p);
-            p.restore();
-            paintTitleBlock(p, block,
-                            QRectF(margin + room.width() - blockWidth,
-                                   margin + room.height() - blockHeight + 6, blockWidth,
-                                   blockHeight - 6),
-                            s / kPointsPerMillimetre);
-            return p.end() ? Outcome() : Outcome(critical(what));
-        }
-        const Tiling t = tilingOf(picture, sheet, smallestText);
-        const double pointsPerUnit = kPointsPerMillimetre / t.unitsPerMm;
-        const int count = static_cast<int>(t.tiles.size());
-        const int rows = (count + t.columns - 1) / std::max(1, t.columns);
-        // First sheet: the map of the sheets over the whole picture, and the title block at a
-        // readable size.
-        {
-            const double blockHeight = kTitleBlockHeight * pointsPerUnit;
-            const QRectF mapArea(margin, margin + 16, room.width(),
-                                 room.height() - blockHeight - 24);
-            p.setFont(font(11, true));
-            p.setPen(kInk);
-            p.drawText(QPointF(margin, margin + 10),
-                       QStringLiteral("Quadro d'unione: %1 fogli %2 (%3 righe, %4 colonne), "
-                                      "sovrapposti di %5 mm")
-                           .arg(count)
-                           .arg(sheetName(sheet))
-                           .arg(rows)
-                           .arg(t.columns)
-                           .arg(kTileOverlap));
-            const double s =
-                std::min(mapArea.width() / whole.width(), mapArea.height() / whole.height());
-            p.save();
-            p.translate(mapArea.topLeft());
-            p.scale(s, s);
-            paintWhole(p, picture, paint, block, s / kPointsPerMillimetre);
-            for (int i = 0; i < count; ++i) {
-                const QRectF& r = t.tiles[i];
-                p.setPen(QPen(kSelected, 1.5 / s));
-                p.setBrush(Qt::NoBrush);
-                p.drawRect(r);
-                p.setFont(font(std::min(r.height(), r.width()) / 5, true));
-                p.setPen(kSelected);
-                p.drawText(r, Qt::AlignCenter, QString::number(i + 2));
-            }
-            p.restore();
-            p.save();
-            const double blockWidth = std::min(room.width(), whole.width() * pointsPerUnit);
-            p.translate(margin, margin + room.height() - blockHeight);
-            p.scale(pointsPerUnit, pointsPerUnit);
-            paintTitleBlock(p, block,
-                            QRectF(0, 0, blockWidth / pointsPerUnit, kTitleBlockHeight - 8),
-                            1 / t.unitsPerMm);
-            p.restore();
-        }
-        for (int i = 0; i < count; ++i) {
-            if (!pdf.newPage())
-                return critical(what);
-            const QRectF& r = t.tiles[i];
-            const int row = i / std::max(1, t.columns);
-            const int column = i % std::max(1, t.columns);
-            p.save();
-            p.translate(margin, margin);
-            p.setClipRect(QRectF(0, 0, r.width() * pointsPerUnit, r.height() * pointsPerUnit));
-            p.scale(pointsPerUnit, pointsPerUnit);
-            p.translate(-r.topLeft());
-            paintWhole(p, picture, paint, block, 1 / t.unitsPerMm);
-            p.restore();
-            // Where the neighbours begin and end: dashed lines over the shared strips, crosses
-            // at the corners, to lay the sheets edge on edge.
-            const QRectF body(margin, margin, r.width() * pointsPerUnit,
-                              r.height() * pointsPerUnit);
-            const double overlap = kTileOverlap * kPointsPerMillimetre;
-            QPen dashed(kSelected, 0.8, Qt::DashLine);
-            p.setPen(dashed);
-            if (column > 0)
-                p.drawLine(QPointF(body.left() + overlap, body.top()),
-                           QPointF(body.left() + overlap, body.bottom()));
-            if (column + 1 < t.columns)
-                p.drawLine(QPointF(body.right() - overlap, body.top()),
-                           QPointF(body.right() - overlap, body.bottom()));
-            if (row > 0)
-                p.drawLine(QPointF(body.left(), body.top() + overlap),
-                           QPointF(body.right(), body.top() + overlap));
-            if (row + 1 < rows)
-                p.drawLine(QPointF(body.left(), body.bottom() - overlap),
-                           QPointF(body.right(), body.bottom() - overlap));
-            p.setPen(QPen(kInk, 0.8));
-            for (const QPointF& c :
-                 {body.topLeft(), body.topRight(), body.bottomLeft(), body.bottomRight()}) {
-                p.drawLine(c - QPointF(8, 0), c + QPointF(8, 0));
-                p.drawLine(c - QPointF(0, 8), c + QPointF(0, 8));
-            }
-            p.setFont(font(9));
-            p.drawText(QPointF(body.left(), body.bottom() + 14),
-                       QStringLiteral("%1 - foglio %2 di %3: riga %4, colonna %5 (foglio 1: "
-                                      "quadro d'unione). Le linee tratteggiate segnano la "
-                                      "striscia in comune con il foglio accanto.")
-                           .arg(block.title)
-                           .arg(i + 2)
-                           .arg(count + 1)
-                           .arg(row + 1)
-                           .arg(column + 1));
-        }
-        return p.end() ? Outcome() : Outcome(critical(what));
+    return saveFile(output.path, [&](QIODevice& device) {
+        return writeSheets(device, output, picture, paint, block, smallestText);
     });
 }
 

@@ -145,18 +145,12 @@ SCurvePicture layoutSCurve(const AmountsInTime& amounts, const std::vector<SalFo
     return s;
 }
 
-void paintSCurve(QPainter& p, const SCurvePicture& s)
-{
-    p.save();
-    p.setRenderHint(QPainter::Antialiasing, true);
-    p.fillRect(QRectF(QPointF(0, 0), s.size), Qt::white);
-    if (s.isEmpty()) {
-        p.restore();
-        return;
-    }
-    const QRectF& plot = s.plot;
+namespace {
 
-    // Grid and axes.
+// The grid, the envelope between the two programmes, the axes and their numbers.
+void paintSCurveAxes(QPainter& p, const SCurvePicture& s)
+{
+    const QRectF& plot = s.plot;
     p.setPen(QPen(kGrid, 1));
     for (const SCurvePicture::Tick& t : s.amounts)
         p.drawLine(QPointF(plot.left(), t.at), QPointF(plot.right(), t.at));
@@ -175,7 +169,6 @@ void paintSCurve(QPainter& p, const SCurvePicture& s)
     p.drawLine(plot.bottomRight(), plot.topRight());
 
     p.setFont(font(10));
-    const QFontMetricsF fm(p.font());
     for (const SCurvePicture::Tick& t : s.amounts)
         p.drawText(QRectF(0, t.at - 8, plot.left() - 6, 16), Qt::AlignRight | Qt::AlignVCenter,
                    t.label);
@@ -196,8 +189,11 @@ void paintSCurve(QPainter& p, const SCurvePicture& s)
     p.setFont(font(10, true));
     for (const SCurvePicture::Tick& t : s.years)
         p.drawText(QRectF(t.at - 40, plot.bottom() + 22, 80, 18), Qt::AlignCenter, t.label);
+}
 
-    // The two curves, the earliest over the latest.
+// The two curves, the earliest over the latest.
+void paintSCurveLines(QPainter& p, const SCurvePicture& s)
+{
     const auto curve = [&p](const QPolygonF& line, const QColor& colour) {
         QPen pen(colour, 2.2);
         pen.setJoinStyle(Qt::RoundJoin);
@@ -206,9 +202,12 @@ void paintSCurve(QPainter& p, const SCurvePicture& s)
     };
     curve(s.late, kLate);
     curve(s.early, kEarly);
+}
 
-    // SAL: a dot on each curve, numbered; dense forecasts number every few.
-    const double room = s.sal.size() > 1 ? plot.width() / static_cast<double>(s.sal.size()) : 100;
+// SAL: a dot on each curve, numbered; dense forecasts number every few.
+void paintSalMarks(QPainter& p, const SCurvePicture& s)
+{
+    const double room = s.sal.size() > 1 ? s.plot.width() / static_cast<double>(s.sal.size()) : 100;
     const int labelEvery = std::max(1, static_cast<int>(std::ceil(22.0 / std::max(1.0, room))));
     p.setFont(font(9, true));
     for (size_t i = 0; i < s.sal.size(); ++i) {
@@ -234,10 +233,14 @@ void paintSCurve(QPainter& p, const SCurvePicture& s)
             p.drawText(QRectF(m.late.x() + 4, m.late.y() + 2, 26, 14),
                        Qt::AlignLeft | Qt::AlignVCenter, label);
     }
+}
 
-    // Legend above the plot.
+// The legend and the title above the plot.
+void paintSCurveLegend(QPainter& p, const SCurvePicture& s)
+{
     p.setFont(font(10));
-    double x = plot.left();
+    const QFontMetricsF fm(p.font());
+    double x = s.plot.left();
     const double y = 14;
     const auto entry = [&](const QString& words, const auto& sample) {
         sample(QRectF(x, y, 26, 16));
@@ -265,8 +268,23 @@ void paintSCurve(QPainter& p, const SCurvePicture& s)
     });
     p.setFont(font(10, true));
     p.setPen(kInk);
-    p.drawText(QRectF(plot.left(), 36, 400, 16), Qt::AlignVCenter,
+    p.drawText(QRectF(s.plot.left(), 36, 400, 16), Qt::AlignVCenter,
                QStringLiteral("Importo dei lavori eseguiti, cumulato"));
+}
+
+} // namespace
+
+void paintSCurve(QPainter& p, const SCurvePicture& s)
+{
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing, true);
+    p.fillRect(QRectF(QPointF(0, 0), s.size), Qt::white);
+    if (!s.isEmpty()) {
+        paintSCurveAxes(p, s);
+        paintSCurveLines(p, s);
+        paintSalMarks(p, s);
+        paintSCurveLegend(p, s);
+    }
     p.restore();
 }
 

@@ -133,16 +133,14 @@ std::vector<SheetPlan> networkPlans(const std::shared_ptr<const Project>& projec
     const std::vector<QRectF> tiles = pageTiles(whole, page, kOverlap, header);
     const int wholeSheets = static_cast<int>(tiles.size());
     if (wholeSheets > kMaxSheets) {
-        plans.push_back({paintWith([layout, project, results](QPainter& p) {
-                             paintNetwork(p, *layout, *project, *results);
-                         }),
-                         whole, fit, wholeSheets, PlanSheet::Shown::Reduced, false, 0,
-                         smallest * fit});
+        plans.push_back(
+            {paintWith([layout, results](QPainter& p) { paintNetwork(p, *layout, *results); }),
+             whole, fit, wholeSheets, PlanSheet::Shown::Reduced, false, 0, smallest * fit});
         return plans;
     }
     for (const QRectF& tile : tiles)
-        plans.push_back({paintWith([layout, project, results, tile](QPainter& p) {
-                             paintNetworkTile(p, *layout, *project, *results, tile);
+        plans.push_back({paintWith([layout, results, tile](QPainter& p) {
+                             paintNetworkTile(p, *layout, *results, tile);
                          }),
                          QSizeF(tile.width(), tile.height() + header), scale, 0,
                          PlanSheet::Shown::Whole, false, 0, smallest * scale});

@@ -307,7 +307,7 @@ void DiagramWindow::esporta_Click()
         output.path += suffix;
     const auto error = exportStandalone(
         output, pictureSize(), [this](QPainter& p) { paintPicture(p); }, titleBlock(),
-        smallestText());
+        smallestText(), directSvg());
     if (error)
         m_app.dialogs().message(this, m_app.constants().messageTitle, *error);
 }

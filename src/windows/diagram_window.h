@@ -99,6 +99,8 @@ protected:
     // What the exported picture says of itself, and its smallest text in picture units.
     virtual TitleBlock titleBlock() const = 0;
     virtual double smallestText() const = 0;
+    // The picture written straight into an SVG file, for pictures too large for Qt's generator.
+    virtual DirectSvg directSvg() const { return {}; }
     void refresh();
 
     ModZANT& m_app;

@@ -68,7 +68,7 @@ QSizeF reticolo::pictureSize() const
 
 void reticolo::paintPicture(QPainter& painter) const
 {
-    paintNetwork(painter, m_layout, m_app.project(), m_app.results(), m_selected);
+    paintNetwork(painter, m_layout, m_app.results(), m_selected);
 }
 
 QString reticolo::exportBaseName() const
@@ -84,6 +84,11 @@ TitleBlock reticolo::titleBlock() const
 double reticolo::smallestText() const
 {
     return networkSmallestText(m_layout, m_app.results());
+}
+
+DirectSvg reticolo::directSvg() const
+{
+    return networkSvg(m_layout, m_app.results(), m_selected);
 }
 
 QString reticolo::toolTipAt(QPointF p) const

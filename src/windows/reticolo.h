@@ -33,6 +33,7 @@ protected:
     QString exportBaseName() const override;
     TitleBlock titleBlock() const override;
     double smallestText() const override;
+    DirectSvg directSvg() const override;
 
 private:
     NetworkLayout m_layout;

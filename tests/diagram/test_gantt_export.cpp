@@ -1,6 +1,7 @@
 #include "diagram/diagram_painter.h"
 #include "diagram/gantt_chart.h"
 #include "diagram/network_layout.h"
+#include "diagram/picture_export.h"
 #include "model/text_format.h"
 #include "support/project_builder.h"
 
@@ -12,6 +13,10 @@
 #include <QPainter>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QXmlStreamReader>
+
+#include <algorithm>
+#include <cmath>
 
 using namespace zant;
 using zant::test::buildProject;
@@ -44,9 +49,12 @@ public:
         const QRectF box(at.x(), at.y() - item.ascent(), item.width(),
                          item.ascent() + item.descent());
         texts.push_back(painter()->combinedTransform().mapRect(box));
+        words.push_back({item.text(), painter()->combinedTransform().map(at)});
     }
     Type type() const override { return QPaintEngine::User; }
     std::vector<QRectF> texts;
+    // Each text with the start of its baseline.
+    std::vector<std::pair<QString, QPointF>> words;
 };
 
 class TextDevice final : public QPaintDevice
@@ -149,10 +157,6 @@ private slots:
         QCOMPARE(italianMonthAbbreviation(1), QStringLiteral("gen"));
         QCOMPARE(italianMonthAbbreviation(9), QStringLiteral("set"));
         QCOMPARE(italianMonthAbbreviation(12), QStringLiteral("dic"));
-        GanttChart chart;
-        chart.startDate = QDate(2027, 3, 1);
-        QCOMPARE(chart.dateAt(30), QDate(2027, 3, 31));
-        QCOMPARE(chart.dateAt(30.5), QDate(2027, 3, 31));
     }
 
     void scaleDaysAndEventDates_data()
@@ -185,7 +189,9 @@ private slots:
         GanttChart chart;
         chart.startDate = QDate(2027, 3, 1);
         chart.clock = WorkingTime(c, chart.startDate);
-        QCOMPARE(chart.dateAt(time), scaleDay);
+        // The bar is drawn from the calendar day its time lies in.
+        QCOMPARE(chart.startDate.addDays(static_cast<qint64>(std::floor(chart.dayOf(time)))),
+                 scaleDay);
         QCOMPARE(chart.eventDate(time), eventDate);
         QCOMPARE(chart.eventDate(time), chart.clock.dateAt(time));
     }
@@ -325,7 +331,7 @@ private slots:
             TextDevice device;
             {
                 QPainter painter(&device);
-                paintNetworkTile(painter, layout, project, results, tile);
+                paintNetworkTile(painter, layout, results, tile);
             }
             const QRectF sheet(0, 0, tile.width(), header + tile.height());
             for (const QRectF& text : device.engine.texts)
@@ -360,12 +366,137 @@ private slots:
         const QString path = dir.filePath(name);
         const auto error =
             exportPicture(path, QSizeF(layout.width, layout.height),
-                          [&](QPainter& painter) { paintNetwork(painter, layout, p, r); });
+                          [&](QPainter& painter) { paintNetwork(painter, layout, r); });
         QVERIFY2(!error, error ? qPrintable(error->text) : "");
         QFile f(path);
         QVERIFY(f.open(QIODevice::ReadOnly));
         QVERIFY(f.readAll().startsWith(magic));
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{name});
+    }
+
+    void directSvgWritesWhatThePainterDraws_data()
+    {
+        QTest::addColumn<bool>("levels");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("selected");
+        QTest::newRow("time scale") << false << QString() << 0;
+        QTest::newRow("levels, a selected event") << true << QString() << 3;
+        QTest::newRow("names with characters XML cannot carry")
+            << false << QStringLiteral("Scavo <a> & \x01rinterro\x1f") << 0;
+    }
+
+    // The network's SVG written as elements: well-formed XML, every text the painter draws at
+    // the place it draws it, the circles, and the title block.
+    void directSvgWritesWhatThePainterDraws()
+    {
+        QFETCH(bool, levels);
+        QFETCH(QString, name);
+        QFETCH(int, selected);
+        Project p = buildProject(QStringLiteral("5: 1>2=4 1>3=12.5 2>3=3 2>4=6 3>5=1000 4>5"),
+                                 QStringLiteral("01/03/2027"));
+        if (!name.isEmpty())
+            QVERIFY(!p.setLinkName(3, 1, name));
+        const ScheduleResults r = ComputeSchedule(p);
+        const NetworkLayout layout =
+            layoutNetwork(p, r, levels ? LayoutMode::Levels : LayoutMode::TimeScale);
+        TextDevice device;
+        {
+            QPainter painter(&device);
+            paintNetwork(painter, layout, r, selected);
+        }
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("rete.svg"));
+        const QSizeF size(layout.width, layout.height);
+        const auto error = exportStandalone(
+            PictureOutput{path, std::nullopt, false}, size,
+            [&](QPainter& painter) { paintNetwork(painter, layout, r, selected); },
+            networkTitleBlock(layout, QStringLiteral("Magazzino"), QDate(2027, 3, 1)), 9,
+            networkSvg(layout, r, selected));
+        QVERIFY2(!error, error ? qPrintable(error->text) : "");
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QXmlStreamReader xml(&file);
+        std::vector<std::pair<QString, QPointF>> written;
+        int circles = 0;
+        int selectedCircles = 0;
+        while (!xml.atEnd()) {
+            if (xml.readNext() != QXmlStreamReader::StartElement)
+                continue;
+            const auto attributes = xml.attributes();
+            if (xml.name() == QLatin1String("circle")) {
+                ++circles;
+                selectedCircles +=
+                    attributes.value(QLatin1String("stroke")) == QLatin1String("#145adc");
+            } else if (xml.name() == QLatin1String("text")) {
+                const QPointF at(attributes.value(QLatin1String("x")).toDouble(),
+                                 attributes.value(QLatin1String("y")).toDouble());
+                written.push_back({xml.readElementText(), at});
+            }
+        }
+        QVERIFY2(!xml.hasError(), qPrintable(xml.errorString()));
+        // The events, and the two of the legend.
+        QCOMPARE(circles, int(layout.events.size()) + 2);
+        QCOMPARE(selectedCircles, selected ? 1 : 0);
+        QVERIFY(device.engine.words.size() > 3 * layout.events.size());
+        for (const auto& [text, at] : device.engine.words) {
+            const QString clean = cleanXmlText(text);
+            const bool found = std::any_of(written.begin(), written.end(), [&](const auto& w) {
+                return w.first == clean && std::abs(w.second.x() - at.x()) < 0.6 &&
+                       std::abs(w.second.y() - at.y()) < 0.6;
+            });
+            QVERIFY2(found,
+                     qPrintable(QStringLiteral("%1 at %2,%3").arg(clean).arg(at.x()).arg(at.y())));
+        }
+        QVERIFY(std::any_of(written.begin(), written.end(), [](const auto& w) {
+            return w.first == QLatin1String("Progetto: Magazzino");
+        }));
+        QCOMPARE(
+            std::count_if(written.begin(), written.end(),
+                          [](const auto& w) { return w.first.contains(u"Scavo <a> & rinterro"); }),
+            name.isEmpty() ? 0 : 1);
+    }
+
+    void aReducedNetworkStillShowsEveryMark_data()
+    {
+        QTest::addColumn<double>("scale");
+        QTest::newRow("circles as dots, arrows thinner than a pixel") << 0.03;
+        QTest::newRow("arrows thinner than a pixel") << 0.3;
+        QTest::newRow("hairlines") << 0.8;
+    }
+
+    // Reduced on a screen, the network is drawn with less detail, but every event and every
+    // arrow still marks the pixels it passes.
+    void aReducedNetworkStillShowsEveryMark()
+    {
+        QFETCH(double, scale);
+        const Project p = buildProject(
+            QStringLiteral("6: 1>2=5 1>3=9 2>4=7 3>4=2 2>5=12 4>6=8 5>6=3 1>6=300 3>5"),
+            QStringLiteral("01/03/2027"));
+        const ScheduleResults r = ComputeSchedule(p);
+        const NetworkLayout layout = layoutNetwork(p, r, LayoutMode::TimeScale);
+        QImage image(QSizeF(layout.width * scale + 4, layout.height * scale + 4).toSize(),
+                     QImage::Format_RGB32);
+        image.fill(Qt::white);
+        {
+            QPainter painter(&image);
+            painter.scale(scale, scale);
+            paintNetwork(painter, layout, r);
+        }
+        const auto marked = [&](QPointF at) {
+            const QPoint c = (at * scale).toPoint();
+            for (int dy = -1; dy <= 1; ++dy)
+                for (int dx = -1; dx <= 1; ++dx)
+                    if (image.valid(c.x() + dx, c.y() + dy) &&
+                        image.pixel(c.x() + dx, c.y() + dy) != qRgb(255, 255, 255))
+                        return true;
+            return false;
+        };
+        for (const LaidOutEvent& e : layout.events)
+            QVERIFY2(marked(e.centre), qPrintable(QString::number(e.event)));
+        for (const LaidOutActivity& a : layout.activities)
+            for (const QPointF& point : a.points)
+                QVERIFY2(marked(point),
+                         qPrintable(QStringLiteral("%1 > %2").arg(a.from).arg(a.to)));
     }
 
     void failedExportKeepsTheOldFile_data()

@@ -141,9 +141,8 @@ private slots:
         } else {
             path += QStringLiteral(".svg");
             const NetworkLayout layout = layoutNetwork(project, results, LayoutMode::TimeScale);
-            written = exportPicture(path, QSizeF(layout.width, layout.height), [&](QPainter& p) {
-                paintNetwork(p, layout, project, results);
-            });
+            written = exportPicture(path, QSizeF(layout.width, layout.height),
+                                    [&](QPainter& p) { paintNetwork(p, layout, results); });
         }
         QVERIFY2(!written, written ? qPrintable(written->text) : "");
 
