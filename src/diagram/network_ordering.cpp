@@ -380,10 +380,13 @@ class ColumnOrder final
 public:
     explicit ColumnOrder(Layers& l)
         : m_l(l), m_columns(static_cast<int>(l.columns.size())), m_order(l.nodes.size(), 0),
-          m_pass(l.nodes.size(), 0), m_best(m_columns)
+          m_pass(l.nodes.size(), 0), m_column(l.nodes.size(), -1), m_best(m_columns)
     {
-        for (size_t v = 0; v < l.nodes.size(); ++v)
+        for (size_t v = 0; v < l.nodes.size(); ++v) {
             m_pass[v] = l.nodes[v].kind == NodeKind::Pass;
+            if (l.nodes[v].kind != NodeKind::Slot)
+                m_column[v] = l.nodes[v].column;
+        }
         for (int c = 0; c < m_columns; ++c)
             renumber(c);
     }
@@ -417,8 +420,9 @@ private:
 
     Layers& m_l;
     int m_columns;
-    std::vector<int> m_order; // position of each node in its column
-    std::vector<char> m_pass; // the node is the pass of an arrow through its column
+    std::vector<int> m_order;  // position of each node in its column
+    std::vector<char> m_pass;  // the node is the pass of an arrow through its column
+    std::vector<int> m_column; // the column of each node, -1 for a slot (in no column yet)
     std::vector<std::vector<int>> m_best;
     long long m_bestCrossings = std::numeric_limits<long long>::max();
     SweepBuffers m_buffers;
@@ -568,14 +572,14 @@ void ColumnOrder::walkOrder()
     std::vector<int> stack;
     for (int c = 0; c < m_columns; ++c) {
         for (int start : m_l.columns[c].nodes) {
-            if (seen[start] || m_l.nodes[start].kind == NodeKind::Slot)
+            if (seen[start] || m_column[start] < 0)
                 continue;
             stack.assign(1, start);
             seen[start] = 1;
             while (!stack.empty()) {
                 const int v = stack.back();
                 stack.pop_back();
-                walked[m_l.nodes[v].column].push_back(v);
+                walked[m_column[v]].push_back(v);
                 const auto next = m_l.after[v];
                 for (auto it = next.rbegin(); it != next.rend(); ++it)
                     if (!seen[*it]) {
