@@ -372,6 +372,36 @@ long long crossingsWith(const Layers& l, const std::vector<int>& order,
     return total;
 }
 
+// How hard the sweeps try.
+struct Effort
+{
+    int rounds = 24;
+    int transposes = 8; // passes of swaps after each round, at most
+    int starts = 0;     // orders improved beside the walk's: the plain one, then shuffled ones
+    // Every other pair of rounds takes equal keys in reverse order and makes the swaps that leave
+    // the crossings as they are, which lets the order leave a plateau of equal counts.
+    bool reverse = true;
+};
+
+// The effort shrinks as the network grows, so that the largest one is ordered in a few
+// hundredths of a second. Small networks get every round, swaps until no swap helps, and several
+// starting orders.
+Effort effortFor(size_t nodes)
+{
+    const double size = static_cast<double>(nodes);
+    Effort effort;
+    if (nodes > 20000) {
+        effort.rounds = std::clamp(static_cast<int>(6e5 / size), 2, 6);
+        effort.transposes = 1;
+        effort.reverse = false;
+        return effort;
+    }
+    effort.starts = 1 + std::clamp(static_cast<int>(60000 / std::max(1.0, size)), 0, 8);
+    if (nodes <= 5000)
+        effort.transposes = 50;
+    return effort;
+}
+
 // The sweeps that order the columns, and the best order they found. The position of each node in
 // its column is kept in an array of its own rather than in the nodes: a sweep over the 200,000
 // passes of a large network then reads a few bytes a node instead of the whole node.
@@ -395,9 +425,9 @@ public:
     void walkOrder();
     void shuffle(std::mt19937& engine);
     // Rounds of sweeps, each down the columns and back, the first with the medians of the
-    // neighbours, the next with their means, then `transposes` passes of swaps; stops after
-    // six rounds without a better order than the best so far.
-    void improve(int rounds, int transposes);
+    // neighbours, the next with their means, then passes of swaps; stops after six rounds
+    // without a better order than the best so far.
+    void improve(const Effort& effort);
     // Keeps the present order when it crosses less than the best so far.
     void saveIfBetter();
     long long bestCrossings() const { return m_bestCrossings; }
@@ -426,6 +456,7 @@ private:
     std::vector<std::vector<int>> m_best;
     long long m_bestCrossings = std::numeric_limits<long long>::max();
     SweepBuffers m_buffers;
+    bool m_reverse = false; // equal keys and equal swaps taken in reverse
 };
 
 // Where a node's neighbours in `side` stand, between 0 and 1: their median (the mean of the two
@@ -472,7 +503,10 @@ void ColumnOrder::sortByNeighbours(int c, const Neighbours& side, const Neighbou
     const double size = static_cast<double>(nodes.size());
     const double otherSize = static_cast<double>(m_l.columns[other].nodes.size());
     const auto byKey = [this](const std::pair<double, int>& x, const std::pair<double, int>& y) {
-        return x.first != y.first ? x.first < y.first : m_order[x.second] < m_order[y.second];
+        if (x.first != y.first)
+            return x.first < y.first;
+        return m_reverse ? m_order[x.second] > m_order[y.second]
+                         : m_order[x.second] < m_order[y.second];
     };
     auto& passes = m_buffers.passes;
     auto& others = m_buffers.others;
@@ -522,11 +556,11 @@ bool ColumnOrder::transpose(int c)
             continue;
         const long long now = between(u, v, before) + between(u, v, after);
         const long long swapped = between(v, u, before) + between(v, u, after);
-        if (swapped < now) {
+        if (swapped < now || (m_reverse && swapped == now && now > 0)) {
+            improved = improved || swapped < now;
             std::swap(nodes[i], nodes[i + 1]);
             m_order[nodes[i]] = static_cast<int>(i);
             m_order[nodes[i + 1]] = static_cast<int>(i + 1);
-            improved = true;
         }
     }
     return improved;
@@ -603,24 +637,26 @@ void ColumnOrder::shuffle(std::mt19937& engine)
     }
 }
 
-void ColumnOrder::improve(int rounds, int transposes)
+void ColumnOrder::improve(const Effort& effort)
 {
     const Neighbours& before = m_l.before;
     const Neighbours& after = m_l.after;
     int stale = 0;
-    for (int round = 0; round < rounds && m_bestCrossings > 0 && stale < 6; ++round) {
+    for (int round = 0; round < effort.rounds && m_bestCrossings > 0 && stale < 6; ++round) {
         const bool median = round % 2 == 0;
+        m_reverse = effort.reverse && round % 4 < 2;
         for (int c = 1; c < m_columns; ++c)
             sortByNeighbours(c, before, after, c - 1, median);
         for (int c = m_columns - 2; c >= 0; --c)
             sortByNeighbours(c, after, before, c + 1, median);
-        for (int pass = 0; pass < transposes; ++pass) {
+        for (int pass = 0; pass < effort.transposes; ++pass) {
             bool any = false;
             for (int c = 0; c < m_columns; ++c)
                 any = transpose(c) || any;
             if (!any)
                 break;
         }
+        m_reverse = false;
         const long long before = m_bestCrossings;
         saveIfBetter();
         stale = m_bestCrossings < before ? 0 : stale + 1;
@@ -661,22 +697,20 @@ void orderColumns(Layers& l, bool sweeps)
         return;
     }
     order.saveIfBetter();
-    // The effort shrinks as the network grows, so that the largest one is ordered in a few
-    // hundredths of a second; small networks get every round, from the plain order, from the
-    // walk's order and from shuffled orders, the best kept.
-    const double size = static_cast<double>(l.nodes.size());
-    const bool large = size > 20000;
-    const int rounds = large ? std::clamp(static_cast<int>(6e5 / size), 2, 6) : 24;
-    const int transposes = large ? 1 : 8;
-    if (!large)
-        order.improve(rounds, transposes);
+    const Effort effort = effortFor(l.nodes.size());
+    Effort forward = effort;
+    forward.reverse = false;
+    if (effort.starts > 0)
+        order.improve(forward);
     order.walkOrder();
-    order.improve(rounds, transposes);
-    const int extra = large ? 0 : std::clamp(static_cast<int>(60000 / std::max(1.0, size)), 0, 8);
+    order.improve(forward);
+    // Then on from there, leaving plateaus.
+    if (effort.reverse)
+        order.improve(effort);
     std::mt19937 engine(20261209);
-    for (int start = 0; start < extra && order.bestCrossings() > 0; ++start) {
+    for (int start = 1; start < effort.starts && order.bestCrossings() > 0; ++start) {
         order.shuffle(engine);
-        order.improve(rounds, transposes);
+        order.improve(effort);
     }
     order.keepBest();
 }
