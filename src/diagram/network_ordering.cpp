@@ -41,13 +41,13 @@ long long inversions(const std::vector<std::pair<int, int>>& pairs, int size)
 
 } // namespace
 
-Graph buildGraph(const Project& project, const ScheduleResults& results)
+namespace {
+
+// The activities between two different events, and each event's neighbours.
+void readArcs(Graph& g, const Project& project)
 {
-    Graph g;
-    g.n = results.eventCount;
     g.preds.resize(g.n + 1);
     g.succs.resize(g.n + 1);
-    std::vector<int> indegree(g.n + 1, 0);
     for (const Activity a : project.activities()) {
         if (a.from > g.n || a.to > g.n || a.to == a.from)
             continue;
@@ -58,10 +58,16 @@ Graph buildGraph(const Project& project, const ScheduleResults& results)
     for (int e = 1; e <= g.n; ++e) {
         uniqueSort(g.succs[e]);
         uniqueSort(g.preds[e]);
+    }
+}
+
+// Kahn's order, lowest number first among the ready events.
+void sortTopologically(Graph& g)
+{
+    std::vector<int> indegree(g.n + 1, 0);
+    for (int e = 1; e <= g.n; ++e)
         for (int k : g.succs[e])
             ++indegree[k];
-    }
-    // Kahn's order, lowest number first among the ready events.
     std::vector<int> ready;
     for (int e = g.n; e >= 1; --e)
         if (indegree[e] == 0)
@@ -83,6 +89,12 @@ Graph buildGraph(const Project& project, const ScheduleResults& results)
             if (!seen[e])
                 g.topo.push_back(e);
     }
+}
+
+// The longest chain of activities before each event (the level, and `longest`) and after it
+// (`latest` counts back from the last level).
+void placeLevels(Graph& g)
+{
     g.level.assign(g.n + 1, 0);
     std::vector<int> position(g.n + 1, 0);
     for (int i = 0; i < g.n; ++i)
@@ -113,9 +125,13 @@ Graph buildGraph(const Project& project, const ScheduleResults& results)
     g.latest.assign(g.n + 1, 0);
     for (int e = 1; e <= g.n; ++e)
         g.latest[e] = std::max(0, g.maxLevel - after[e]);
-    // Short arrows cross fewer others: an event with more activities leaving it than entering
-    // it moves right, up to just before its first successor; one with more entering moves
-    // left, down to just after its last predecessor. Each move shortens the arrows in all.
+}
+
+// Short arrows cross fewer others: an event with more activities leaving it than entering
+// it moves right, up to just before its first successor; one with more entering moves left, down
+// to just after its last predecessor. Each move shortens the arrows in all.
+void shortenArrows(Graph& g)
+{
     std::vector<int> in(g.n + 1, 0);
     std::vector<int> out(g.n + 1, 0);
     for (const Arc& arc : g.arcs) {
@@ -143,37 +159,44 @@ Graph buildGraph(const Project& project, const ScheduleResults& results)
         if (!moved)
             break;
     }
+}
 
-    // The critical path drawn on the line: from event 1, or from another event that starts the
-    // network when event 1 is not on the critical path.
-    // Walks from a start along activities without float to the lowest-numbered critical event
-    // at each step; the first start whose walk reaches the final event wins.
-    const auto walk = [&](int from) {
-        std::vector<int> line;
-        std::vector<char> seen(g.n + 1, 0);
-        for (int e = from; e >= 1 && !seen[e];) {
-            seen[e] = 1;
-            line.push_back(e);
-            int next = 0;
-            for (const Activity a : project.activities(e)) {
-                const int k = a.to;
-                const int s = a.slot;
-                if (k > g.n || seen[k] || g.level[k] <= g.level[e])
-                    continue;
-                if (isZeroFloat(results.linkFloatAt(e, s)) && results.isCritical(k) &&
-                    (next == 0 || k < next))
-                    next = k;
-            }
-            e = next;
+// Walks from a start along activities without float to the lowest-numbered critical event at
+// each step.
+std::vector<int> walkCritical(const Graph& g, const Project& project,
+                              const ScheduleResults& results, int from)
+{
+    std::vector<int> line;
+    std::vector<char> seen(g.n + 1, 0);
+    for (int e = from; e >= 1 && !seen[e];) {
+        seen[e] = 1;
+        line.push_back(e);
+        int next = 0;
+        for (const Activity a : project.activities(e)) {
+            const int k = a.to;
+            const int s = a.slot;
+            if (k > g.n || seen[k] || g.level[k] <= g.level[e])
+                continue;
+            if (isZeroFloat(results.linkFloatAt(e, s)) && results.isCritical(k) &&
+                (next == 0 || k < next))
+                next = k;
         }
-        return line;
-    };
+        e = next;
+    }
+    return line;
+}
+
+// The critical path drawn on the line: from event 1, or from another event that starts the
+// network when event 1 is not on the critical path; the first start whose walk reaches the final
+// event wins.
+void drawCriticalLine(Graph& g, const Project& project, const ScheduleResults& results)
+{
     std::vector<int> starts{1};
     for (int k = 2; k <= g.n; ++k)
         if (g.preds[k].empty() && results.isCritical(k))
             starts.push_back(k);
     for (int start : starts) {
-        std::vector<int> line = walk(start);
+        std::vector<int> line = walkCritical(g, project, results, start);
         if (line.size() > g.line.size() || (!line.empty() && line.back() == g.n)) {
             const bool done = line.back() == g.n;
             g.line = std::move(line);
@@ -200,6 +223,19 @@ Graph buildGraph(const Project& project, const ScheduleResults& results)
         }
         g.lineArc.push_back(found);
     }
+}
+
+} // namespace
+
+Graph buildGraph(const Project& project, const ScheduleResults& results)
+{
+    Graph g;
+    g.n = results.eventCount;
+    readArcs(g, project);
+    sortTopologically(g);
+    placeLevels(g);
+    shortenArrows(g);
+    drawCriticalLine(g, project, results);
     return g;
 }
 
@@ -249,6 +285,73 @@ void storeByColumn(Layers& l)
 
 } // namespace
 
+namespace {
+
+int addNode(Layers& l, const Node& node)
+{
+    l.nodes.push_back(node);
+    return static_cast<int>(l.nodes.size()) - 1;
+}
+
+// The chain of arc `a`: its source circle, a slot or one pass in each column between, its target.
+void addChain(Layers& l, const Graph& g, const std::vector<int>& eventColumn, int a, bool onLine)
+{
+    const Arc& arc = g.arcs[a];
+    Chain chain;
+    chain.arc = a;
+    const int from = eventColumn[arc.from];
+    const int to = eventColumn[arc.to];
+    const int index = static_cast<int>(l.chains.size());
+    chain.nodes.push_back(l.circleOf[arc.from]);
+    if (from >= to) {
+        // Both events in one column: a slot of its own, placed once the column is ordered.
+        chain.flat = true;
+        Node slot;
+        slot.kind = NodeKind::Slot;
+        slot.column = from;
+        slot.chain = index;
+        slot.label = true;
+        chain.labelNode = addNode(l, slot);
+        chain.nodes.push_back(chain.labelNode);
+    } else {
+        for (int c = from + 1; c < to; ++c) {
+            Node pass;
+            pass.kind = NodeKind::Pass;
+            pass.column = c;
+            pass.chain = index;
+            // The duration stands in the first column of durations after the source.
+            pass.label = c == from + 1;
+            pass.pinned = onLine;
+            const int id = addNode(l, pass);
+            if (pass.label)
+                chain.labelNode = id;
+            chain.nodes.push_back(id);
+            l.columns[c].nodes.push_back(id);
+        }
+    }
+    chain.nodes.push_back(l.circleOf[arc.to]);
+    l.chains.push_back(std::move(chain));
+}
+
+// Each node's neighbours in the columns before and after it, along the chains.
+void linkNeighbours(Layers& l)
+{
+    std::vector<std::pair<int, int>> forward;
+    std::vector<std::pair<int, int>> backward;
+    for (const Chain& chain : l.chains) {
+        if (chain.flat)
+            continue;
+        for (size_t i = 1; i < chain.nodes.size(); ++i) {
+            forward.push_back({chain.nodes[i - 1], chain.nodes[i]});
+            backward.push_back({chain.nodes[i], chain.nodes[i - 1]});
+        }
+    }
+    l.after.build(l.nodes.size(), forward);
+    l.before.build(l.nodes.size(), backward);
+}
+
+} // namespace
+
 Layers buildLayers(const Graph& g, const std::vector<int>& eventColumn,
                    const std::vector<int>& drawn)
 {
@@ -259,10 +362,6 @@ Layers buildLayers(const Graph& g, const std::vector<int>& eventColumn,
     l.columns.resize(last + 1);
     for (int c = 0; c <= last; ++c)
         l.columns[c].labels = c % 2 == 1;
-    const auto add = [&l](Node node) {
-        l.nodes.push_back(node);
-        return static_cast<int>(l.nodes.size()) - 1;
-    };
     size_t passes = 0;
     for (int a : drawn)
         passes += static_cast<size_t>(
@@ -276,63 +375,17 @@ Layers buildLayers(const Graph& g, const std::vector<int>& eventColumn,
         node.column = eventColumn[e];
         node.event = e;
         node.pinned = g.onLine[e] != 0;
-        l.circleOf[e] = add(node);
+        l.circleOf[e] = addNode(l, node);
         l.columns[node.column].nodes.push_back(l.circleOf[e]);
     }
     std::vector<char> onLineArc(g.arcs.size(), 0);
     for (int a : g.lineArc)
         if (a >= 0)
             onLineArc[a] = 1;
-    for (int a : drawn) {
-        const Arc& arc = g.arcs[a];
-        Chain chain;
-        chain.arc = a;
-        const int from = eventColumn[arc.from];
-        const int to = eventColumn[arc.to];
-        const int index = static_cast<int>(l.chains.size());
-        chain.nodes.push_back(l.circleOf[arc.from]);
-        if (from >= to) {
-            // Both events in one column: a slot of its own, placed once the column is ordered.
-            chain.flat = true;
-            Node slot;
-            slot.kind = NodeKind::Slot;
-            slot.column = from;
-            slot.chain = index;
-            slot.label = true;
-            chain.labelNode = add(slot);
-            chain.nodes.push_back(chain.labelNode);
-        } else {
-            for (int c = from + 1; c < to; ++c) {
-                Node pass;
-                pass.kind = NodeKind::Pass;
-                pass.column = c;
-                pass.chain = index;
-                // The duration stands in the first column of durations after the source.
-                pass.label = c == from + 1;
-                pass.pinned = onLineArc[a] != 0;
-                const int id = add(pass);
-                if (pass.label)
-                    chain.labelNode = id;
-                chain.nodes.push_back(id);
-                l.columns[c].nodes.push_back(id);
-            }
-        }
-        chain.nodes.push_back(l.circleOf[arc.to]);
-        l.chains.push_back(std::move(chain));
-    }
+    for (int a : drawn)
+        addChain(l, g, eventColumn, a, onLineArc[a] != 0);
     storeByColumn(l);
-    std::vector<std::pair<int, int>> forward;
-    std::vector<std::pair<int, int>> backward;
-    for (const Chain& chain : l.chains) {
-        if (chain.flat)
-            continue;
-        for (size_t i = 1; i < chain.nodes.size(); ++i) {
-            forward.push_back({chain.nodes[i - 1], chain.nodes[i]});
-            backward.push_back({chain.nodes[i], chain.nodes[i - 1]});
-        }
-    }
-    l.after.build(l.nodes.size(), forward);
-    l.before.build(l.nodes.size(), backward);
+    linkNeighbours(l);
     return l;
 }
 
