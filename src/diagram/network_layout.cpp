@@ -247,6 +247,145 @@ int activityAtPoint(const NetworkLayout& layout, QPointF point, double tolerance
     return best;
 }
 
+namespace {
+
+// A slanted or horizontal stretch of an arrow, left end first.
+struct Run
+{
+    double x0, y0, x1, y1;
+    int owner;
+    double at(double x) const
+    {
+        if (x == x0)
+            return y0;
+        if (x == x1)
+            return y1;
+        return y0 + (y1 - y0) * (x - x0) / (x1 - x0);
+    }
+    double slope() const { return (y1 - y0) / (x1 - x0); }
+};
+
+// A vertical stretch of an arrow.
+struct Upright
+{
+    double x, low, high;
+    int owner;
+};
+
+// The stretches of every arrow, runs sorted by their left ends and uprights by their x, and the
+// x of every end of a run, sorted and each once.
+struct Stretches
+{
+    std::vector<Run> runs;
+    std::vector<Upright> uprights;
+    std::vector<double> xs;
+};
+
+Stretches stretchesOf(const NetworkLayout& layout)
+{
+    Stretches st;
+    size_t points = 0;
+    for (const LaidOutActivity& a : layout.activities)
+        points += a.points.size();
+    st.runs.reserve(points);
+    st.xs.reserve(2 * points);
+    for (int i = 0; i < static_cast<int>(layout.activities.size()); ++i) {
+        const auto& pts = layout.activities[i].points;
+        for (size_t j = 1; j < pts.size(); ++j) {
+            QPointF a = pts[j - 1];
+            QPointF b = pts[j];
+            if (a.x() == b.x()) {
+                if (a.y() != b.y())
+                    st.uprights.push_back(
+                        {a.x(), std::min(a.y(), b.y()), std::max(a.y(), b.y()), i});
+                continue;
+            }
+            if (a.x() > b.x())
+                std::swap(a, b);
+            st.runs.push_back({a.x(), a.y(), b.x(), b.y(), i});
+            st.xs.push_back(a.x());
+            st.xs.push_back(b.x());
+        }
+    }
+    std::sort(st.xs.begin(), st.xs.end());
+    st.xs.erase(std::unique(st.xs.begin(), st.xs.end()), st.xs.end());
+    std::sort(st.runs.begin(), st.runs.end(),
+              [](const Run& a, const Run& b) { return a.x0 < b.x0; });
+    std::sort(st.uprights.begin(), st.uprights.end(),
+              [](const Upright& a, const Upright& b) { return a.x < b.x; });
+    return st;
+}
+
+// A run crossing the present strip, with its heights at the strip's two edges.
+struct Active
+{
+    int run;
+    double left;
+    double right;
+};
+
+// Sorts the runs of a strip by their height at its left edge xl, ties by the height at its right
+// edge. The first `continuing` of them came from the strip before: two of those that stand
+// level on the edge and change places there cross on the edge itself, when their slopes differ.
+long long sortAtLeftEdge(std::vector<Active>& next, size_t continuing, const std::vector<Run>& runs,
+                         double xl)
+{
+    long long crossings = 0;
+    for (size_t k = 1; k < next.size(); ++k) {
+        const Active item = next[k];
+        const bool old = k < continuing;
+        size_t j = k;
+        while (j > 0 && (next[j - 1].left > item.left ||
+                         (next[j - 1].left == item.left && next[j - 1].right > item.right))) {
+            if (old && next[j - 1].left == item.left && runs[next[j - 1].run].x0 < xl &&
+                runs[next[j - 1].run].owner != runs[item.run].owner &&
+                runs[next[j - 1].run].slope() != runs[item.run].slope())
+                ++crossings;
+            next[j] = next[j - 1];
+            --j;
+        }
+        next[j] = item;
+    }
+    return crossings;
+}
+
+// The crossings of an upright at xl or inside the strip with the runs going across it.
+long long uprightCrossings(const Upright& u, const std::vector<Active>& active,
+                           const std::vector<Run>& runs, double xl)
+{
+    long long crossings = 0;
+    for (const Active& a : active) {
+        const Run& run = runs[a.run];
+        if (run.owner == u.owner || (u.x == xl && run.x0 >= xl))
+            continue;
+        const double y = run.at(u.x);
+        if (y > u.low && y < u.high)
+            ++crossings;
+    }
+    return crossings;
+}
+
+// Sorts the runs of a strip by their height at its right edge: each swap of a strict inversion
+// is one crossing inside the strip.
+long long sortAtRightEdge(std::vector<Active>& active, const std::vector<Run>& runs)
+{
+    long long crossings = 0;
+    for (size_t k = 1; k < active.size(); ++k) {
+        const Active item = active[k];
+        size_t j = k;
+        while (j > 0 && active[j - 1].right > item.right) {
+            if (runs[active[j - 1].run].owner != runs[item.run].owner)
+                ++crossings;
+            active[j] = active[j - 1];
+            --j;
+        }
+        active[j] = item;
+    }
+    return crossings;
+}
+
+} // namespace
+
 int countCrossings(const NetworkLayout& layout)
 {
     // A sweep from left to right over the strips between the x of successive segment ends.
@@ -257,126 +396,33 @@ int countCrossings(const NetworkLayout& layout)
     // segments that meet exactly on an edge, both running on across it, cross there when their
     // slopes differ. A vertical segment crosses the segments that pass strictly over its x
     // strictly between its ends.
-    struct Run
-    {
-        double x0, y0, x1, y1;
-        int owner;
-        double at(double x) const
-        {
-            if (x == x0)
-                return y0;
-            if (x == x1)
-                return y1;
-            return y0 + (y1 - y0) * (x - x0) / (x1 - x0);
-        }
-        double slope() const { return (y1 - y0) / (x1 - x0); }
-    };
-    struct Upright
-    {
-        double x, low, high;
-        int owner;
-    };
-    std::vector<Run> runs;
-    std::vector<Upright> uprights;
-    std::vector<double> xs;
-    size_t points = 0;
-    for (const LaidOutActivity& a : layout.activities)
-        points += a.points.size();
-    runs.reserve(points);
-    xs.reserve(2 * points);
-    for (int i = 0; i < static_cast<int>(layout.activities.size()); ++i) {
-        const auto& pts = layout.activities[i].points;
-        for (size_t j = 1; j < pts.size(); ++j) {
-            QPointF a = pts[j - 1];
-            QPointF b = pts[j];
-            if (a.x() == b.x()) {
-                if (a.y() != b.y())
-                    uprights.push_back({a.x(), std::min(a.y(), b.y()), std::max(a.y(), b.y()), i});
-                continue;
-            }
-            if (a.x() > b.x())
-                std::swap(a, b);
-            runs.push_back({a.x(), a.y(), b.x(), b.y(), i});
-            xs.push_back(a.x());
-            xs.push_back(b.x());
-        }
-    }
+    const Stretches st = stretchesOf(layout);
+    const std::vector<Run>& runs = st.runs;
     if (runs.empty())
         return 0;
-    std::sort(xs.begin(), xs.end());
-    xs.erase(std::unique(xs.begin(), xs.end()), xs.end());
-    std::sort(runs.begin(), runs.end(), [](const Run& a, const Run& b) { return a.x0 < b.x0; });
-    std::sort(uprights.begin(), uprights.end(),
-              [](const Upright& a, const Upright& b) { return a.x < b.x; });
-
-    struct Active
-    {
-        int run;
-        double left;
-        double right;
-    };
     std::vector<Active> active;
     std::vector<Active> next;
     long long crossings = 0;
     size_t started = 0;
     size_t upright = 0;
-    for (size_t i = 0; i + 1 < xs.size(); ++i) {
-        const double xl = xs[i];
-        const double xr = xs[i + 1];
+    for (size_t i = 0; i + 1 < st.xs.size(); ++i) {
+        const double xl = st.xs[i];
+        const double xr = st.xs[i + 1];
         // Runs ending here leave; the rest are in their order at xl (the right edge of the
-        // strip before), ties included.
+        // strip before), ties included; runs starting here join at their height.
         next.clear();
         for (const Active& a : active)
             if (runs[a.run].x1 > xl)
                 next.push_back({a.run, a.right, runs[a.run].at(xr)});
         const size_t continuing = next.size();
-        // Runs starting here join at their height.
         for (; started < runs.size() && runs[started].x0 == xl; ++started)
             next.push_back({static_cast<int>(started), runs[started].y0, runs[started].at(xr)});
-        // Order at xl, ties by the height at xr. Among runs crossing xl, a tie reordered is a
-        // crossing on the edge itself.
-        for (size_t k = 1; k < next.size(); ++k) {
-            const Active item = next[k];
-            const bool old = k < continuing;
-            size_t j = k;
-            while (j > 0 && (next[j - 1].left > item.left ||
-                             (next[j - 1].left == item.left && next[j - 1].right > item.right))) {
-                if (old && next[j - 1].left == item.left && runs[next[j - 1].run].x0 < xl &&
-                    runs[next[j - 1].run].owner != runs[item.run].owner &&
-                    runs[next[j - 1].run].slope() != runs[item.run].slope())
-                    ++crossings;
-                next[j] = next[j - 1];
-                --j;
-            }
-            next[j] = item;
-        }
+        crossings += sortAtLeftEdge(next, continuing, runs, xl);
         active.swap(next);
-        // Uprights at xl (crossing the runs that go on across xl) or inside the strip.
-        for (; upright < uprights.size() && uprights[upright].x < xr; ++upright) {
-            const Upright& u = uprights[upright];
-            if (u.x < xl)
-                continue;
-            for (const Active& a : active) {
-                const Run& run = runs[a.run];
-                if (run.owner == u.owner || (u.x == xl && run.x0 >= xl))
-                    continue;
-                const double y = run.at(u.x);
-                if (y > u.low && y < u.high)
-                    ++crossings;
-            }
-        }
-        // Order at xr: each swap of a strict inversion is one crossing inside the strip.
-        for (size_t k = 1; k < active.size(); ++k) {
-            const Active item = active[k];
-            size_t j = k;
-            while (j > 0 && active[j - 1].right > item.right) {
-                if (runs[active[j - 1].run].owner != runs[item.run].owner)
-                    ++crossings;
-                active[j] = active[j - 1];
-                --j;
-            }
-            active[j] = item;
-        }
+        for (; upright < st.uprights.size() && st.uprights[upright].x < xr; ++upright)
+            if (st.uprights[upright].x >= xl)
+                crossings += uprightCrossings(st.uprights[upright], active, runs, xl);
+        crossings += sortAtRightEdge(active, runs);
     }
     return static_cast<int>(std::min<long long>(crossings, std::numeric_limits<int>::max()));
 }
