@@ -82,6 +82,114 @@ enum class Ranks
     Latest,
 };
 
+// The arcs laid out: all of them, or those of the critical line in a summary.
+std::vector<int> drawnArcs(const Graph& g, bool summaryOnly)
+{
+    std::vector<int> drawn;
+    if (summaryOnly) {
+        for (int a : g.lineArc)
+            if (a >= 0)
+                drawn.push_back(a);
+    } else {
+        drawn.resize(g.arcs.size());
+        std::iota(drawn.begin(), drawn.end(), 0);
+    }
+    return drawn;
+}
+
+// The column of durations is as wide as the widest of them.
+double labelColumnWidth(const Project& project, const Graph& g, const std::vector<int>& drawn,
+                        const LayoutMetrics& m)
+{
+    double labels = 24;
+    for (int a : drawn)
+        labels = std::max(
+            labels, labelWidth(arrowLabel(project, g.arcs[a].from, g.arcs[a].slot, g.arcs[a].days),
+                               m.labelFont) +
+                        8);
+    return labels;
+}
+
+// The x and the column of every event, and the x of each column of events that holds none.
+struct EventColumns
+{
+    std::vector<double> x;
+    std::vector<int> column;
+    std::vector<double> emptyColumnX;
+};
+
+EventColumns columnsByLevel(const Graph& g, NetworkLayout& layout, double columnGap)
+{
+    EventColumns ec{std::vector<double>(g.n + 1, 0), std::vector<int>(g.n + 1, 0), {}};
+    layout.levelWidth = columnGap;
+    for (int e = 1; e <= g.n; ++e) {
+        ec.x[e] = layout.xOfLevel(g.level[e]);
+        ec.column[e] = 2 * g.level[e];
+    }
+    for (int level = 0; level <= g.maxLevel; ++level)
+        ec.emptyColumnX.push_back(layout.xOfLevel(level));
+    return ec;
+}
+
+// On the time scale, events less than a column's width apart share a column.
+EventColumns columnsByTime(const Graph& g, const ScheduleResults& results, NetworkLayout& layout,
+                           double columnGap)
+{
+    const int n = g.n;
+    EventColumns ec{std::vector<double>(n + 1, 0), std::vector<int>(n + 1, 0), {}};
+    layout.unitsPerDay = timeScale(g, results, columnGap);
+    std::vector<int> position(n + 1, 0);
+    for (int i = 0; i < n; ++i)
+        position[g.topo[i]] = i;
+    std::vector<int> byX(n);
+    std::iota(byX.begin(), byX.end(), 1);
+    for (int e = 1; e <= n; ++e)
+        ec.x[e] = layout.xOfTime(results.earliest[e]);
+    std::sort(byX.begin(), byX.end(), [&](int a, int b) {
+        return ec.x[a] != ec.x[b] ? ec.x[a] < ec.x[b] : position[a] < position[b];
+    });
+    int cluster = 0;
+    for (int i = 0; i < n; ++i) {
+        if (i > 0 && ec.x[byX[i]] - ec.x[byX[i - 1]] >= columnGap)
+            ++cluster;
+        ec.column[byX[i]] = 2 * cluster;
+    }
+    ec.emptyColumnX.assign(cluster + 1, 0);
+    return ec;
+}
+
+// Moves the drawing below the axis band; returns the height of its lowest point.
+double shiftBelowAxis(Layers& l, const LayoutMetrics& m, NetworkLayout& layout)
+{
+    double top = 0;
+    double bottom = 0;
+    for (const Node& node : l.nodes) {
+        top = std::min(top, node.y - node.above);
+        bottom = std::max(bottom, node.y + node.below);
+    }
+    const double shift = m.margin + m.axisBand - top;
+    for (Node& node : l.nodes)
+        node.y += shift;
+    layout.criticalY = shift;
+    return bottom + shift;
+}
+
+void storeEvents(const Layers& l, const Graph& g, const ScheduleResults& results,
+                 const std::vector<double>& x, NetworkLayout& layout)
+{
+    layout.events.resize(g.n);
+    for (int e = 1; e <= g.n; ++e) {
+        LaidOutEvent& ev = layout.events[e - 1];
+        const Node& node = l.nodes[l.circleOf[e]];
+        ev.event = e;
+        ev.centre = QPointF(x[e], node.y);
+        ev.column = node.column;
+        ev.level = g.level[e];
+        ev.critical = results.isCritical(e);
+        ev.onCriticalLine = g.onLine[e] != 0;
+    }
+}
+
 NetworkLayout layoutOnce(const Project& project, const ScheduleResults& results, LayoutMode mode,
                          LayoutOrdering ordering, const LayoutMetrics& m, bool* small,
                          Ranks ranks = Ranks::Balanced)
@@ -97,95 +205,32 @@ NetworkLayout layoutOnce(const Project& project, const ScheduleResults& results,
         g.level = g.longest;
     else if (ranks == Ranks::Latest)
         g.level = g.latest;
-    const int n = g.n;
     layout.activityCount = static_cast<int>(g.arcs.size());
     layout.summaryOnly = layout.activityCount > kFullDrawingActivityLimit;
     layout.criticalLine = g.line;
-    std::vector<int> drawn;
-    if (layout.summaryOnly) {
-        for (int a : g.lineArc)
-            if (a >= 0)
-                drawn.push_back(a);
-    } else {
-        drawn.resize(g.arcs.size());
-        std::iota(drawn.begin(), drawn.end(), 0);
-    }
-    // The column of durations is as wide as the widest of them.
-    double labels = 24;
-    for (int a : drawn)
-        labels = std::max(
-            labels, labelWidth(arrowLabel(project, g.arcs[a].from, g.arcs[a].slot, g.arcs[a].days),
-                               m.labelFont) +
-                        8);
+    const std::vector<int> drawn = drawnArcs(g, layout.summaryOnly);
+    const double labels = labelColumnWidth(project, g, drawn, m);
     const double eventBand = 2 * (m.radius + m.portMargin);
     const double columnGap = eventBand + 2 * m.channel + labels;
-
-    std::vector<double> x(n + 1, 0);
-    std::vector<int> column(n + 1, 0);
-    std::vector<double> emptyColumnX;
     layout.originX = m.margin + m.radius + m.portMargin;
-    if (mode == LayoutMode::Levels) {
-        layout.levelWidth = columnGap;
-        for (int e = 1; e <= n; ++e) {
-            x[e] = layout.xOfLevel(g.level[e]);
-            column[e] = 2 * g.level[e];
-        }
-        for (int level = 0; level <= g.maxLevel; ++level)
-            emptyColumnX.push_back(layout.xOfLevel(level));
-    } else {
-        layout.unitsPerDay = timeScale(g, results, columnGap);
-        std::vector<int> position(n + 1, 0);
-        for (int i = 0; i < n; ++i)
-            position[g.topo[i]] = i;
-        std::vector<int> byX(n);
-        std::iota(byX.begin(), byX.end(), 1);
-        for (int e = 1; e <= n; ++e)
-            x[e] = layout.xOfTime(results.earliest[e]);
-        std::sort(byX.begin(), byX.end(), [&](int a, int b) {
-            return x[a] != x[b] ? x[a] < x[b] : position[a] < position[b];
-        });
-        int cluster = 0;
-        for (int i = 0; i < n; ++i) {
-            if (i > 0 && x[byX[i]] - x[byX[i - 1]] >= columnGap)
-                ++cluster;
-            column[byX[i]] = 2 * cluster;
-        }
-        emptyColumnX.assign(cluster + 1, 0);
-    }
+    const EventColumns ec = mode == LayoutMode::Levels
+                                ? columnsByLevel(g, layout, columnGap)
+                                : columnsByTime(g, results, layout, columnGap);
 
-    Layers l = buildLayers(g, column, drawn);
+    Layers l = buildLayers(g, ec.column, drawn);
     orderColumns(l, ordering == LayoutOrdering::Barycentre);
-    placeSlots(l, x, m.radius);
+    placeSlots(l, ec.x, m.radius);
     placeHeights(l, m);
-    placeColumns(l, x, m, labels, emptyColumnX);
-    double top = 0;
-    double bottom = 0;
-    for (const Node& node : l.nodes) {
-        top = std::min(top, node.y - node.above);
-        bottom = std::max(bottom, node.y + node.below);
-    }
-    const double shift = m.margin + m.axisBand - top;
-    for (Node& node : l.nodes)
-        node.y += shift;
-    layout.criticalY = shift;
-    layout.events.resize(n);
-    for (int e = 1; e <= n; ++e) {
-        LaidOutEvent& ev = layout.events[e - 1];
-        const Node& node = l.nodes[l.circleOf[e]];
-        ev.event = e;
-        ev.centre = QPointF(x[e], node.y);
-        ev.column = node.column;
-        ev.level = g.level[e];
-        ev.critical = results.isCritical(e);
-        ev.onCriticalLine = g.onLine[e] != 0;
-    }
+    placeColumns(l, ec.x, m, labels, ec.emptyColumnX);
+    const double bottom = shiftBelowAxis(l, m, layout);
+    storeEvents(l, g, results, ec.x, layout);
     routeChains(l, g, project, results, layout);
     double right = 0;
     for (const Column& c : l.columns)
         right = std::max(right, c.right);
     // Room beside the last column for an arrow that turns back there.
     layout.width = right + m.channel + m.margin;
-    layout.height = bottom + shift + m.margin;
+    layout.height = bottom + m.margin;
     *small = l.nodes.size() <= 20000;
     return layout;
 }
