@@ -605,6 +605,8 @@ bool ColumnOrder::transpose(int c)
     for (size_t i = 0; i + 1 < nodes.size(); ++i) {
         const int u = nodes[i];
         const int v = nodes[i + 1];
+        // Comparing two nodes costs the product of their arrows on each side: pairs of circles
+        // with hundreds of arrows each are left as the sweeps put them.
         if (before[u].size() * before[v].size() + after[u].size() * after[v].size() > 4096)
             continue;
         const long long now = between(u, v, before) + between(u, v, after);
