@@ -277,6 +277,12 @@ int main(int argc, char** argv)
     const QString dot = QStandardPaths::findExecutable(QStringLiteral("dot"));
     if (dot.isEmpty())
         std::fprintf(stderr, "dot non trovato: i confronti con Graphviz sono saltati\n");
+    for (const Input& input : random) {
+        reg("layout_time_scale/" + input.name,
+            [&input](benchmark::State& s) { layout(s, input, LayoutMode::TimeScale); });
+        reg("layout_levels/" + input.name,
+            [&input](benchmark::State& s) { layout(s, input, LayoutMode::Levels); });
+    }
     for (const Input& input : random)
         reg("crossings_against_dot/" + input.name, [&input, dot](benchmark::State& s) {
             crossingsAgainstDot(s, input, dot);

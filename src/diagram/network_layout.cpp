@@ -82,6 +82,114 @@ enum class Ranks
     Latest,
 };
 
+// The arcs laid out: all of them, or those of the critical line in a summary.
+std::vector<int> drawnArcs(const Graph& g, bool summaryOnly)
+{
+    std::vector<int> drawn;
+    if (summaryOnly) {
+        for (int a : g.lineArc)
+            if (a >= 0)
+                drawn.push_back(a);
+    } else {
+        drawn.resize(g.arcs.size());
+        std::iota(drawn.begin(), drawn.end(), 0);
+    }
+    return drawn;
+}
+
+// The column of durations is as wide as the widest of them.
+double labelColumnWidth(const Project& project, const Graph& g, const std::vector<int>& drawn,
+                        const LayoutMetrics& m)
+{
+    double labels = 24;
+    for (int a : drawn)
+        labels = std::max(
+            labels, labelWidth(arrowLabel(project, g.arcs[a].from, g.arcs[a].slot, g.arcs[a].days),
+                               m.labelFont) +
+                        8);
+    return labels;
+}
+
+// The x and the column of every event, and the x of each column of events that holds none.
+struct EventColumns
+{
+    std::vector<double> x;
+    std::vector<int> column;
+    std::vector<double> emptyColumnX;
+};
+
+EventColumns columnsByLevel(const Graph& g, NetworkLayout& layout, double columnGap)
+{
+    EventColumns ec{std::vector<double>(g.n + 1, 0), std::vector<int>(g.n + 1, 0), {}};
+    layout.levelWidth = columnGap;
+    for (int e = 1; e <= g.n; ++e) {
+        ec.x[e] = layout.xOfLevel(g.level[e]);
+        ec.column[e] = 2 * g.level[e];
+    }
+    for (int level = 0; level <= g.maxLevel; ++level)
+        ec.emptyColumnX.push_back(layout.xOfLevel(level));
+    return ec;
+}
+
+// On the time scale, events less than a column's width apart share a column.
+EventColumns columnsByTime(const Graph& g, const ScheduleResults& results, NetworkLayout& layout,
+                           double columnGap)
+{
+    const int n = g.n;
+    EventColumns ec{std::vector<double>(n + 1, 0), std::vector<int>(n + 1, 0), {}};
+    layout.unitsPerDay = timeScale(g, results, columnGap);
+    std::vector<int> position(n + 1, 0);
+    for (int i = 0; i < n; ++i)
+        position[g.topo[i]] = i;
+    std::vector<int> byX(n);
+    std::iota(byX.begin(), byX.end(), 1);
+    for (int e = 1; e <= n; ++e)
+        ec.x[e] = layout.xOfTime(results.earliest[e]);
+    std::sort(byX.begin(), byX.end(), [&](int a, int b) {
+        return ec.x[a] != ec.x[b] ? ec.x[a] < ec.x[b] : position[a] < position[b];
+    });
+    int cluster = 0;
+    for (int i = 0; i < n; ++i) {
+        if (i > 0 && ec.x[byX[i]] - ec.x[byX[i - 1]] >= columnGap)
+            ++cluster;
+        ec.column[byX[i]] = 2 * cluster;
+    }
+    ec.emptyColumnX.assign(cluster + 1, 0);
+    return ec;
+}
+
+// Moves the drawing below the axis band; returns the height of its lowest point.
+double shiftBelowAxis(Layers& l, const LayoutMetrics& m, NetworkLayout& layout)
+{
+    double top = 0;
+    double bottom = 0;
+    for (const Node& node : l.nodes) {
+        top = std::min(top, node.y - node.above);
+        bottom = std::max(bottom, node.y + node.below);
+    }
+    const double shift = m.margin + m.axisBand - top;
+    for (Node& node : l.nodes)
+        node.y += shift;
+    layout.criticalY = shift;
+    return bottom + shift;
+}
+
+void storeEvents(const Layers& l, const Graph& g, const ScheduleResults& results,
+                 const std::vector<double>& x, NetworkLayout& layout)
+{
+    layout.events.resize(g.n);
+    for (int e = 1; e <= g.n; ++e) {
+        LaidOutEvent& ev = layout.events[e - 1];
+        const Node& node = l.nodes[l.circleOf[e]];
+        ev.event = e;
+        ev.centre = QPointF(x[e], node.y);
+        ev.column = node.column;
+        ev.level = g.level[e];
+        ev.critical = results.isCritical(e);
+        ev.onCriticalLine = g.onLine[e] != 0;
+    }
+}
+
 NetworkLayout layoutOnce(const Project& project, const ScheduleResults& results, LayoutMode mode,
                          LayoutOrdering ordering, const LayoutMetrics& m, bool* small,
                          Ranks ranks = Ranks::Balanced)
@@ -97,95 +205,32 @@ NetworkLayout layoutOnce(const Project& project, const ScheduleResults& results,
         g.level = g.longest;
     else if (ranks == Ranks::Latest)
         g.level = g.latest;
-    const int n = g.n;
     layout.activityCount = static_cast<int>(g.arcs.size());
     layout.summaryOnly = layout.activityCount > kFullDrawingActivityLimit;
     layout.criticalLine = g.line;
-    std::vector<int> drawn;
-    if (layout.summaryOnly) {
-        for (int a : g.lineArc)
-            if (a >= 0)
-                drawn.push_back(a);
-    } else {
-        drawn.resize(g.arcs.size());
-        std::iota(drawn.begin(), drawn.end(), 0);
-    }
-    // The column of durations is as wide as the widest of them.
-    double labels = 24;
-    for (int a : drawn)
-        labels = std::max(
-            labels, labelWidth(arrowLabel(project, g.arcs[a].from, g.arcs[a].slot, g.arcs[a].days),
-                               m.labelFont) +
-                        8);
+    const std::vector<int> drawn = drawnArcs(g, layout.summaryOnly);
+    const double labels = labelColumnWidth(project, g, drawn, m);
     const double eventBand = 2 * (m.radius + m.portMargin);
     const double columnGap = eventBand + 2 * m.channel + labels;
-
-    std::vector<double> x(n + 1, 0);
-    std::vector<int> column(n + 1, 0);
-    std::vector<double> emptyColumnX;
     layout.originX = m.margin + m.radius + m.portMargin;
-    if (mode == LayoutMode::Levels) {
-        layout.levelWidth = columnGap;
-        for (int e = 1; e <= n; ++e) {
-            x[e] = layout.xOfLevel(g.level[e]);
-            column[e] = 2 * g.level[e];
-        }
-        for (int level = 0; level <= g.maxLevel; ++level)
-            emptyColumnX.push_back(layout.xOfLevel(level));
-    } else {
-        layout.unitsPerDay = timeScale(g, results, columnGap);
-        std::vector<int> position(n + 1, 0);
-        for (int i = 0; i < n; ++i)
-            position[g.topo[i]] = i;
-        std::vector<int> byX(n);
-        std::iota(byX.begin(), byX.end(), 1);
-        for (int e = 1; e <= n; ++e)
-            x[e] = layout.xOfTime(results.earliest[e]);
-        std::sort(byX.begin(), byX.end(), [&](int a, int b) {
-            return x[a] != x[b] ? x[a] < x[b] : position[a] < position[b];
-        });
-        int cluster = 0;
-        for (int i = 0; i < n; ++i) {
-            if (i > 0 && x[byX[i]] - x[byX[i - 1]] >= columnGap)
-                ++cluster;
-            column[byX[i]] = 2 * cluster;
-        }
-        emptyColumnX.assign(cluster + 1, 0);
-    }
+    const EventColumns ec = mode == LayoutMode::Levels
+                                ? columnsByLevel(g, layout, columnGap)
+                                : columnsByTime(g, results, layout, columnGap);
 
-    Layers l = buildLayers(g, column, drawn);
+    Layers l = buildLayers(g, ec.column, drawn);
     orderColumns(l, ordering == LayoutOrdering::Barycentre);
-    placeSlots(l, x, m.radius);
+    placeSlots(l, ec.x, m.radius);
     placeHeights(l, m);
-    placeColumns(l, x, m, labels, emptyColumnX);
-    double top = 0;
-    double bottom = 0;
-    for (const Node& node : l.nodes) {
-        top = std::min(top, node.y - node.above);
-        bottom = std::max(bottom, node.y + node.below);
-    }
-    const double shift = m.margin + m.axisBand - top;
-    for (Node& node : l.nodes)
-        node.y += shift;
-    layout.criticalY = shift;
-    layout.events.resize(n);
-    for (int e = 1; e <= n; ++e) {
-        LaidOutEvent& ev = layout.events[e - 1];
-        const Node& node = l.nodes[l.circleOf[e]];
-        ev.event = e;
-        ev.centre = QPointF(x[e], node.y);
-        ev.column = node.column;
-        ev.level = g.level[e];
-        ev.critical = results.isCritical(e);
-        ev.onCriticalLine = g.onLine[e] != 0;
-    }
+    placeColumns(l, ec.x, m, labels, ec.emptyColumnX);
+    const double bottom = shiftBelowAxis(l, m, layout);
+    storeEvents(l, g, results, ec.x, layout);
     routeChains(l, g, project, results, layout);
     double right = 0;
     for (const Column& c : l.columns)
         right = std::max(right, c.right);
     // Room beside the last column for an arrow that turns back there.
     layout.width = right + m.channel + m.margin;
-    layout.height = bottom + shift + m.margin;
+    layout.height = bottom + m.margin;
     *small = l.nodes.size() <= 20000;
     return layout;
 }
@@ -247,6 +292,145 @@ int activityAtPoint(const NetworkLayout& layout, QPointF point, double tolerance
     return best;
 }
 
+namespace {
+
+// A slanted or horizontal stretch of an arrow, left end first.
+struct Run
+{
+    double x0, y0, x1, y1;
+    int owner;
+    double at(double x) const
+    {
+        if (x == x0)
+            return y0;
+        if (x == x1)
+            return y1;
+        return y0 + (y1 - y0) * (x - x0) / (x1 - x0);
+    }
+    double slope() const { return (y1 - y0) / (x1 - x0); }
+};
+
+// A vertical stretch of an arrow.
+struct Upright
+{
+    double x, low, high;
+    int owner;
+};
+
+// The stretches of every arrow, runs sorted by their left ends and uprights by their x, and the
+// x of every end of a run, sorted and each once.
+struct Stretches
+{
+    std::vector<Run> runs;
+    std::vector<Upright> uprights;
+    std::vector<double> xs;
+};
+
+Stretches stretchesOf(const NetworkLayout& layout)
+{
+    Stretches st;
+    size_t points = 0;
+    for (const LaidOutActivity& a : layout.activities)
+        points += a.points.size();
+    st.runs.reserve(points);
+    st.xs.reserve(2 * points);
+    for (int i = 0; i < static_cast<int>(layout.activities.size()); ++i) {
+        const auto& pts = layout.activities[i].points;
+        for (size_t j = 1; j < pts.size(); ++j) {
+            QPointF a = pts[j - 1];
+            QPointF b = pts[j];
+            if (a.x() == b.x()) {
+                if (a.y() != b.y())
+                    st.uprights.push_back(
+                        {a.x(), std::min(a.y(), b.y()), std::max(a.y(), b.y()), i});
+                continue;
+            }
+            if (a.x() > b.x())
+                std::swap(a, b);
+            st.runs.push_back({a.x(), a.y(), b.x(), b.y(), i});
+            st.xs.push_back(a.x());
+            st.xs.push_back(b.x());
+        }
+    }
+    std::sort(st.xs.begin(), st.xs.end());
+    st.xs.erase(std::unique(st.xs.begin(), st.xs.end()), st.xs.end());
+    std::sort(st.runs.begin(), st.runs.end(),
+              [](const Run& a, const Run& b) { return a.x0 < b.x0; });
+    std::sort(st.uprights.begin(), st.uprights.end(),
+              [](const Upright& a, const Upright& b) { return a.x < b.x; });
+    return st;
+}
+
+// A run crossing the present strip, with its heights at the strip's two edges.
+struct Active
+{
+    int run;
+    double left;
+    double right;
+};
+
+// Sorts the runs of a strip by their height at its left edge xl, ties by the height at its right
+// edge. The first `continuing` of them came from the strip before: two of those that stand
+// level on the edge and change places there cross on the edge itself, when their slopes differ.
+long long sortAtLeftEdge(std::vector<Active>& next, size_t continuing, const std::vector<Run>& runs,
+                         double xl)
+{
+    long long crossings = 0;
+    for (size_t k = 1; k < next.size(); ++k) {
+        const Active item = next[k];
+        const bool old = k < continuing;
+        size_t j = k;
+        while (j > 0 && (next[j - 1].left > item.left ||
+                         (next[j - 1].left == item.left && next[j - 1].right > item.right))) {
+            if (old && next[j - 1].left == item.left && runs[next[j - 1].run].x0 < xl &&
+                runs[next[j - 1].run].owner != runs[item.run].owner &&
+                runs[next[j - 1].run].slope() != runs[item.run].slope())
+                ++crossings;
+            next[j] = next[j - 1];
+            --j;
+        }
+        next[j] = item;
+    }
+    return crossings;
+}
+
+// The crossings of an upright at xl or inside the strip with the runs going across it.
+long long uprightCrossings(const Upright& u, const std::vector<Active>& active,
+                           const std::vector<Run>& runs, double xl)
+{
+    long long crossings = 0;
+    for (const Active& a : active) {
+        const Run& run = runs[a.run];
+        if (run.owner == u.owner || (u.x == xl && run.x0 >= xl))
+            continue;
+        const double y = run.at(u.x);
+        if (y > u.low && y < u.high)
+            ++crossings;
+    }
+    return crossings;
+}
+
+// Sorts the runs of a strip by their height at its right edge: each swap of a strict inversion
+// is one crossing inside the strip.
+long long sortAtRightEdge(std::vector<Active>& active, const std::vector<Run>& runs)
+{
+    long long crossings = 0;
+    for (size_t k = 1; k < active.size(); ++k) {
+        const Active item = active[k];
+        size_t j = k;
+        while (j > 0 && active[j - 1].right > item.right) {
+            if (runs[active[j - 1].run].owner != runs[item.run].owner)
+                ++crossings;
+            active[j] = active[j - 1];
+            --j;
+        }
+        active[j] = item;
+    }
+    return crossings;
+}
+
+} // namespace
+
 int countCrossings(const NetworkLayout& layout)
 {
     // A sweep from left to right over the strips between the x of successive segment ends.
@@ -257,126 +441,33 @@ int countCrossings(const NetworkLayout& layout)
     // segments that meet exactly on an edge, both running on across it, cross there when their
     // slopes differ. A vertical segment crosses the segments that pass strictly over its x
     // strictly between its ends.
-    struct Run
-    {
-        double x0, y0, x1, y1;
-        int owner;
-        double at(double x) const
-        {
-            if (x == x0)
-                return y0;
-            if (x == x1)
-                return y1;
-            return y0 + (y1 - y0) * (x - x0) / (x1 - x0);
-        }
-        double slope() const { return (y1 - y0) / (x1 - x0); }
-    };
-    struct Upright
-    {
-        double x, low, high;
-        int owner;
-    };
-    std::vector<Run> runs;
-    std::vector<Upright> uprights;
-    std::vector<double> xs;
-    size_t points = 0;
-    for (const LaidOutActivity& a : layout.activities)
-        points += a.points.size();
-    runs.reserve(points);
-    xs.reserve(2 * points);
-    for (int i = 0; i < static_cast<int>(layout.activities.size()); ++i) {
-        const auto& pts = layout.activities[i].points;
-        for (size_t j = 1; j < pts.size(); ++j) {
-            QPointF a = pts[j - 1];
-            QPointF b = pts[j];
-            if (a.x() == b.x()) {
-                if (a.y() != b.y())
-                    uprights.push_back({a.x(), std::min(a.y(), b.y()), std::max(a.y(), b.y()), i});
-                continue;
-            }
-            if (a.x() > b.x())
-                std::swap(a, b);
-            runs.push_back({a.x(), a.y(), b.x(), b.y(), i});
-            xs.push_back(a.x());
-            xs.push_back(b.x());
-        }
-    }
+    const Stretches st = stretchesOf(layout);
+    const std::vector<Run>& runs = st.runs;
     if (runs.empty())
         return 0;
-    std::sort(xs.begin(), xs.end());
-    xs.erase(std::unique(xs.begin(), xs.end()), xs.end());
-    std::sort(runs.begin(), runs.end(), [](const Run& a, const Run& b) { return a.x0 < b.x0; });
-    std::sort(uprights.begin(), uprights.end(),
-              [](const Upright& a, const Upright& b) { return a.x < b.x; });
-
-    struct Active
-    {
-        int run;
-        double left;
-        double right;
-    };
     std::vector<Active> active;
     std::vector<Active> next;
     long long crossings = 0;
     size_t started = 0;
     size_t upright = 0;
-    for (size_t i = 0; i + 1 < xs.size(); ++i) {
-        const double xl = xs[i];
-        const double xr = xs[i + 1];
+    for (size_t i = 0; i + 1 < st.xs.size(); ++i) {
+        const double xl = st.xs[i];
+        const double xr = st.xs[i + 1];
         // Runs ending here leave; the rest are in their order at xl (the right edge of the
-        // strip before), ties included.
+        // strip before), ties included; runs starting here join at their height.
         next.clear();
         for (const Active& a : active)
             if (runs[a.run].x1 > xl)
                 next.push_back({a.run, a.right, runs[a.run].at(xr)});
         const size_t continuing = next.size();
-        // Runs starting here join at their height.
         for (; started < runs.size() && runs[started].x0 == xl; ++started)
             next.push_back({static_cast<int>(started), runs[started].y0, runs[started].at(xr)});
-        // Order at xl, ties by the height at xr. Among runs crossing xl, a tie reordered is a
-        // crossing on the edge itself.
-        for (size_t k = 1; k < next.size(); ++k) {
-            const Active item = next[k];
-            const bool old = k < continuing;
-            size_t j = k;
-            while (j > 0 && (next[j - 1].left > item.left ||
-                             (next[j - 1].left == item.left && next[j - 1].right > item.right))) {
-                if (old && next[j - 1].left == item.left && runs[next[j - 1].run].x0 < xl &&
-                    runs[next[j - 1].run].owner != runs[item.run].owner &&
-                    runs[next[j - 1].run].slope() != runs[item.run].slope())
-                    ++crossings;
-                next[j] = next[j - 1];
-                --j;
-            }
-            next[j] = item;
-        }
+        crossings += sortAtLeftEdge(next, continuing, runs, xl);
         active.swap(next);
-        // Uprights at xl (crossing the runs that go on across xl) or inside the strip.
-        for (; upright < uprights.size() && uprights[upright].x < xr; ++upright) {
-            const Upright& u = uprights[upright];
-            if (u.x < xl)
-                continue;
-            for (const Active& a : active) {
-                const Run& run = runs[a.run];
-                if (run.owner == u.owner || (u.x == xl && run.x0 >= xl))
-                    continue;
-                const double y = run.at(u.x);
-                if (y > u.low && y < u.high)
-                    ++crossings;
-            }
-        }
-        // Order at xr: each swap of a strict inversion is one crossing inside the strip.
-        for (size_t k = 1; k < active.size(); ++k) {
-            const Active item = active[k];
-            size_t j = k;
-            while (j > 0 && active[j - 1].right > item.right) {
-                if (runs[active[j - 1].run].owner != runs[item.run].owner)
-                    ++crossings;
-                active[j] = active[j - 1];
-                --j;
-            }
-            active[j] = item;
-        }
+        for (; upright < st.uprights.size() && st.uprights[upright].x < xr; ++upright)
+            if (st.uprights[upright].x >= xl)
+                crossings += uprightCrossings(st.uprights[upright], active, runs, xl);
+        crossings += sortAtRightEdge(active, runs);
     }
     return static_cast<int>(std::min<long long>(crossings, std::numeric_limits<int>::max()));
 }

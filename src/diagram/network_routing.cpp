@@ -282,125 +282,257 @@ double portOffset(int index, int count, double r)
     return -kPortSpread * r + 2 * kPortSpread * r * index / (count - 1);
 }
 
+// The way of an arrow between two events of one column: down from the source's rim at x1 to its
+// slot, along the slot, down into the target's rim at x2; a detour turns at x1 beside the column
+// when circles stand in the way.
+struct Flat
+{
+    double x1 = 0;
+    double x2 = 0;
+    bool detour = false;
+};
+
+// What the routing of one layout shares: the layers, the placed events, the circle's radius.
+struct Routing
+{
+    const Layers& l;
+    const NetworkLayout& layout;
+    double r;
+    QPointF centre(int node) const { return layout.eventAt(l.nodes[node].event).centre; }
+};
+
+// Offsets from the middle of the target tried in turn, in radii: straight down into the target's
+// middle shows the length of the activity best.
+constexpr double kSteps[] = {0, 0.3, -0.3, 0.55, -0.55, 0.15, -0.15, 0.42, -0.42};
+
+// The way of one flat chain, keeping clear of the uprights already drawn in its column
+// (`verticals`, to which its own are added).
+Flat routeFlat(const Routing& k, const Chain& chain, std::vector<Vertical>& verticals, int& detours)
+{
+    const Layers& l = k.l;
+    const double r = k.r;
+    const int s = chain.nodes.front();
+    const int f = chain.nodes[1];
+    const int t = chain.nodes.back();
+    const int c = l.nodes[t].column;
+    const QPointF cs = k.centre(s);
+    const QPointF ct = k.centre(t);
+    const double yf = l.nodes[f].y;
+    const double low1 = std::min(cs.y(), yf);
+    const double high1 = std::max(cs.y(), yf);
+    std::vector<double> blockers;
+    const auto& nodes = l.columns[c].nodes;
+    const int a = std::min(l.nodes[s].order, l.nodes[f].order);
+    const int b = std::max(l.nodes[s].order, l.nodes[f].order);
+    for (int i = a + 1; i < b; ++i)
+        if (l.nodes[nodes[i]].kind == NodeKind::Circle)
+            blockers.push_back(k.centre(nodes[i]).x());
+    const double low2 = std::min(ct.y(), yf);
+    const double high2 = std::max(ct.y(), yf);
+    const auto reachOf = [&](double x2) { return std::abs(x2 - ct.x()) <= 0.56 * r; };
+    Flat flat;
+    flat.detour = true;
+    for (double step : kSteps) {
+        const double x1 = cs.x() + step * r;
+        bool free = !clashes(verticals, x1, low1, high1);
+        for (double x : blockers)
+            free = free && std::abs(x - x1) >= r + 3;
+        if (!free)
+            continue;
+        // The way into the target: straight on when x1 is over its circle, else the nearest
+        // free point of its rim to the right.
+        for (double into : kSteps) {
+            const double x2 = ct.x() + into * r;
+            if (x2 < x1 - 1e-9 || !reachOf(x2) || clashes(verticals, x2, low2, high2))
+                continue;
+            flat.x1 = x1;
+            flat.x2 = x2;
+            flat.detour = false;
+            break;
+        }
+        if (!flat.detour)
+            break;
+    }
+    if (flat.detour) {
+        for (double into : kSteps) {
+            const double x2 = ct.x() + into * r;
+            if (!clashes(verticals, x2, low2, high2)) {
+                flat.x2 = x2;
+                break;
+            }
+        }
+        flat.x1 = l.columns[c].right + 3 + 3 * (detours++ % 4);
+    } else {
+        verticals.push_back({flat.x1, low1, high1});
+    }
+    verticals.push_back({flat.x2, low2, high2});
+    return flat;
+}
+
+// The ways of the arrows between two events of one column, in the order of the chains. Each
+// checks its uprights against all those of its column before it: quadratic in the flat arrows of
+// one column, which are few.
+std::vector<Flat> routeFlats(const Routing& k)
+{
+    const Layers& l = k.l;
+    std::vector<Flat> flats(l.chains.size());
+    std::vector<std::vector<Vertical>> verticals(l.columns.size());
+    std::vector<int> detours(l.columns.size(), 0);
+    for (size_t i = 0; i < l.chains.size(); ++i) {
+        const Chain& chain = l.chains[i];
+        if (!chain.flat)
+            continue;
+        const int c = l.nodes[chain.nodes.back()].column;
+        flats[i] = routeFlat(k, chain, verticals[c], detours[c]);
+    }
+    return flats;
+}
+
+// The heights at which the arrows leave and enter their circles. Arrows leave a circle on its
+// right, sorted by the height of where they go, and enter on its left, sorted by where they come
+// from.
+struct Ports
+{
+    std::vector<double> out;
+    std::vector<double> in;
+};
+
+Ports spreadPorts(const Layers& l, int events, const std::vector<Flat>& flats, double r)
+{
+    const int chains = static_cast<int>(l.chains.size());
+    Ports ports{std::vector<double>(chains, 0), std::vector<double>(chains, 0)};
+    // By event: only circles have ports.
+    const auto eventOf = [&](int node) { return l.nodes[node].event; };
+    std::vector<std::vector<std::pair<double, int>>> outs(events + 1);
+    std::vector<std::vector<std::pair<double, int>>> ins(events + 1);
+    for (int i = 0; i < chains; ++i) {
+        const Chain& chain = l.chains[i];
+        if (chain.flat) {
+            if (flats[i].detour)
+                outs[eventOf(chain.nodes.front())].push_back({l.nodes[chain.nodes[1]].y, i});
+            continue;
+        }
+        outs[eventOf(chain.nodes.front())].push_back({l.nodes[chain.nodes[1]].y, i});
+        ins[eventOf(chain.nodes.back())].push_back(
+            {l.nodes[chain.nodes[chain.nodes.size() - 2]].y, i});
+    }
+    for (size_t v = 0; v < outs.size(); ++v) {
+        std::sort(outs[v].begin(), outs[v].end());
+        std::sort(ins[v].begin(), ins[v].end());
+        const int no = static_cast<int>(outs[v].size());
+        const int ni = static_cast<int>(ins[v].size());
+        for (int i = 0; i < no; ++i)
+            ports.out[outs[v][i].second] = portOffset(i, no, r);
+        for (int i = 0; i < ni; ++i)
+            ports.in[ins[v][i].second] = portOffset(i, ni, r);
+    }
+    return ports;
+}
+
+// The corners of chain i's arrow, from its source's rim to its target's.
+std::vector<QPointF> chainCorners(const Routing& k, int i, const Flat& flat, const Ports& ports)
+{
+    const Layers& l = k.l;
+    const double r = k.r;
+    const Chain& chain = l.chains[i];
+    const int s = chain.nodes.front();
+    const int t = chain.nodes.back();
+    const QPointF cs = k.centre(s);
+    const QPointF ct = k.centre(t);
+    std::vector<QPointF> pts;
+    const auto exitAt = [&](double off) {
+        return QPointF(cs.x() + std::sqrt(r * r - off * off), cs.y() + off);
+    };
+    if (chain.flat) {
+        const Node& f = l.nodes[chain.nodes[1]];
+        const int dir = l.nodes[s].order < l.nodes[t].order ? 1 : -1;
+        if (flat.detour) {
+            const double off = ports.out[i];
+            pts = {exitAt(off), QPointF(flat.x1, cs.y() + off), QPointF(flat.x1, f.y),
+                   QPointF(flat.x2, f.y)};
+        } else {
+            pts = {rim(cs, r, flat.x1, dir), QPointF(flat.x1, f.y), QPointF(flat.x2, f.y)};
+        }
+        pts.push_back(rim(ct, r, flat.x2, -dir));
+        return pts;
+    }
+    const double off = ports.out[i];
+    pts.push_back(exitAt(off));
+    pts.emplace_back(l.columns[l.nodes[s].column].right, cs.y() + off);
+    for (size_t n = 1; n + 1 < chain.nodes.size(); ++n) {
+        const Node& p = l.nodes[chain.nodes[n]];
+        pts.emplace_back(l.columns[p.column].left, p.y);
+        pts.emplace_back(l.columns[p.column].right, p.y);
+    }
+    const double in = ports.in[i];
+    pts.emplace_back(l.columns[l.nodes[t].column].left, ct.y() + in);
+    pts.emplace_back(ct.x() - std::sqrt(r * r - in * in), ct.y() + in);
+    return pts;
+}
+
+// The corners without repeated points and without points inside a straight run.
+std::vector<QPointF> withoutStraightRuns(const std::vector<QPointF>& pts)
+{
+    std::vector<QPointF> out;
+    out.reserve(pts.size());
+    for (const QPointF& p : pts) {
+        if (!out.empty() && std::abs(p.x() - out.back().x()) < 1e-9 &&
+            std::abs(p.y() - out.back().y()) < 1e-9)
+            continue;
+        if (out.size() < 2) {
+            out.push_back(p);
+            continue;
+        }
+        const QPointF& p0 = out[out.size() - 2];
+        const QPointF& p1 = out.back();
+        const bool horizontal = std::abs(p0.y() - p1.y()) < 1e-9 &&
+                                std::abs(p1.y() - p.y()) < 1e-9 &&
+                                (p1.x() - p0.x()) * (p.x() - p1.x()) >= 0;
+        const bool vertical = std::abs(p0.x() - p1.x()) < 1e-9 && std::abs(p1.x() - p.x()) < 1e-9 &&
+                              (p1.y() - p0.y()) * (p.y() - p1.y()) >= 0;
+        if (horizontal || vertical)
+            out.back() = p;
+        else
+            out.push_back(p);
+    }
+    return out;
+}
+
+// The duration and name, over the chain's own pass or slot.
+void placeLabel(const Routing& k, const Chain& chain, const Flat& flat, const Project& project,
+                const Arc& arc, LaidOutActivity& a)
+{
+    const LayoutMetrics& m = k.layout.metrics;
+    const Node& label = k.l.nodes[chain.labelNode];
+    const Column& column = k.l.columns[label.column];
+    a.label = arrowLabel(project, arc.from, arc.slot, arc.days);
+    // Beside an arrow down a column there is the column's width only: a name that does not fit
+    // there is left to the tool-tip.
+    if (chain.flat && labelWidth(a.label, m.labelFont) + 14 > column.right - column.left)
+        a.label = formatDays(arc.days);
+    const double w = labelWidth(a.label, m.labelFont) + 4;
+    const double top = label.labelBelow ? label.y + 1 : label.y - m.labelHeight - 1;
+    if (!chain.flat) {
+        a.labelBox = QRectF((column.left + column.right) / 2 - w / 2, top, w, m.labelHeight);
+        return;
+    }
+    double left = flat.x2 + 5;
+    if (left + w > column.right)
+        left = flat.x2 - 5 - w;
+    if (left < column.left)
+        left = std::max(column.left, column.right - w);
+    a.labelBox = QRectF(left, top, w, m.labelHeight);
+}
+
 } // namespace
 
 void routeChains(const Layers& l, const Graph& g, const Project& project,
                  const ScheduleResults& results, NetworkLayout& layout)
 {
-    const LayoutMetrics& m = layout.metrics;
-    const double r = m.radius;
-    const auto centre = [&](int node) { return layout.eventAt(l.nodes[node].event).centre; };
+    const Routing k{l, layout, layout.metrics.radius};
+    const std::vector<Flat> flats = routeFlats(k);
+    const Ports ports = spreadPorts(l, g.n, flats, k.r);
     const int chains = static_cast<int>(l.chains.size());
-
-    // Arrows between two events of one column: down from the source's rim to the slot, along
-    // the slot, down into the target's rim; beside the column when circles stand in the way.
-    struct Flat
-    {
-        double x1 = 0;
-        double x2 = 0;
-        bool detour = false;
-    };
-    std::vector<Flat> flats(chains);
-    std::vector<std::vector<Vertical>> verticals(l.columns.size());
-    std::vector<int> detours(l.columns.size(), 0);
-    for (int i = 0; i < chains; ++i) {
-        const Chain& chain = l.chains[i];
-        if (!chain.flat)
-            continue;
-        const int s = chain.nodes.front();
-        const int f = chain.nodes[1];
-        const int t = chain.nodes.back();
-        const int c = l.nodes[t].column;
-        const QPointF cs = centre(s);
-        const QPointF ct = centre(t);
-        const double yf = l.nodes[f].y;
-        const double low1 = std::min(cs.y(), yf);
-        const double high1 = std::max(cs.y(), yf);
-        std::vector<double> blockers;
-        const auto& nodes = l.columns[c].nodes;
-        const int a = std::min(l.nodes[s].order, l.nodes[f].order);
-        const int b = std::max(l.nodes[s].order, l.nodes[f].order);
-        for (int k = a + 1; k < b; ++k)
-            if (l.nodes[nodes[k]].kind == NodeKind::Circle)
-                blockers.push_back(centre(nodes[k]).x());
-        const double low2 = std::min(ct.y(), yf);
-        const double high2 = std::max(ct.y(), yf);
-        const auto reachOf = [&](double x2) { return std::abs(x2 - ct.x()) <= 0.56 * r; };
-        Flat& flat = flats[i];
-        flat.detour = true;
-        static const double kSteps[] = {0, 0.3, -0.3, 0.55, -0.55, 0.15, -0.15, 0.42, -0.42};
-        for (double step : kSteps) {
-            const double x1 = cs.x() + step * r;
-            // Straight down into the target's middle shows the length of the activity best.
-            bool free = !clashes(verticals[c], x1, low1, high1);
-            for (double x : blockers)
-                free = free && std::abs(x - x1) >= r + 3;
-            if (!free)
-                continue;
-            // The way into the target: straight on when x1 is over its circle, else the nearest
-            // free point of its rim to the right.
-            bool entered = false;
-            for (double into : kSteps) {
-                const double x2 = ct.x() + into * r;
-                if (x2 < x1 - 1e-9 || !reachOf(x2) || clashes(verticals[c], x2, low2, high2))
-                    continue;
-                flat.x1 = x1;
-                flat.x2 = x2;
-                entered = true;
-                break;
-            }
-            if (entered) {
-                flat.detour = false;
-                break;
-            }
-        }
-        if (flat.detour) {
-            for (double into : kSteps) {
-                const double x2 = ct.x() + into * r;
-                if (!clashes(verticals[c], x2, low2, high2)) {
-                    flat.x2 = x2;
-                    break;
-                }
-            }
-            flat.x1 = l.columns[c].right + 3 + 3 * (detours[c]++ % 4);
-        } else {
-            verticals[c].push_back({flat.x1, low1, high1});
-        }
-        verticals[c].push_back({flat.x2, low2, high2});
-    }
-
-    // Ports: arrows leave a circle on its right, sorted by the height of where they go, and
-    // enter on its left, sorted by where they come from.
-    std::vector<double> outOffset(chains, 0);
-    std::vector<double> inOffset(chains, 0);
-    {
-        // By event: only circles have ports.
-        const auto eventOf = [&](int node) { return l.nodes[node].event; };
-        std::vector<std::vector<std::pair<double, int>>> outs(g.n + 1);
-        std::vector<std::vector<std::pair<double, int>>> ins(g.n + 1);
-        for (int i = 0; i < chains; ++i) {
-            const Chain& chain = l.chains[i];
-            if (chain.flat) {
-                if (flats[i].detour)
-                    outs[eventOf(chain.nodes.front())].push_back({l.nodes[chain.nodes[1]].y, i});
-                continue;
-            }
-            outs[eventOf(chain.nodes.front())].push_back({l.nodes[chain.nodes[1]].y, i});
-            ins[eventOf(chain.nodes.back())].push_back(
-                {l.nodes[chain.nodes[chain.nodes.size() - 2]].y, i});
-        }
-        for (size_t v = 0; v < outs.size(); ++v) {
-            std::sort(outs[v].begin(), outs[v].end());
-            std::sort(ins[v].begin(), ins[v].end());
-            const int no = static_cast<int>(outs[v].size());
-            const int ni = static_cast<int>(ins[v].size());
-            for (int k = 0; k < no; ++k)
-                outOffset[outs[v][k].second] = portOffset(k, no, r);
-            for (int k = 0; k < ni; ++k)
-                inOffset[ins[v][k].second] = portOffset(k, ni, r);
-        }
-    }
-
     layout.activities.reserve(l.chains.size());
     for (int i = 0; i < chains; ++i) {
         const Chain& chain = l.chains[i];
@@ -412,92 +544,14 @@ void routeChains(const Layers& l, const Graph& g, const Project& project,
         a.days = arc.days;
         a.critical = isZeroFloat(results.linkFloatAt(arc.from, arc.slot));
         a.dummy = project.isDummy(arc.from, arc.slot);
-        const int s = chain.nodes.front();
-        const int t = chain.nodes.back();
-        const QPointF cs = centre(s);
-        const QPointF ct = centre(t);
-        std::vector<QPointF> pts;
-        const auto exitAt = [&](double off) {
-            return QPointF(cs.x() + std::sqrt(r * r - off * off), cs.y() + off);
-        };
-        if (chain.flat) {
-            const Flat& flat = flats[i];
-            const Node& f = l.nodes[chain.nodes[1]];
-            const int dir = l.nodes[s].order < l.nodes[t].order ? 1 : -1;
-            if (flat.detour) {
-                const double off = outOffset[i];
-                pts = {exitAt(off), QPointF(flat.x1, cs.y() + off), QPointF(flat.x1, f.y),
-                       QPointF(flat.x2, f.y)};
-                a.detour = true;
-            } else {
-                pts = {rim(cs, r, flat.x1, dir), QPointF(flat.x1, f.y), QPointF(flat.x2, f.y)};
-            }
-            pts.push_back(rim(ct, r, flat.x2, -dir));
-        } else {
-            const double off = outOffset[i];
-            pts.push_back(exitAt(off));
-            pts.emplace_back(l.columns[l.nodes[s].column].right, cs.y() + off);
-            for (size_t k = 1; k + 1 < chain.nodes.size(); ++k) {
-                const Node& p = l.nodes[chain.nodes[k]];
-                pts.emplace_back(l.columns[p.column].left, p.y);
-                pts.emplace_back(l.columns[p.column].right, p.y);
-            }
-            const double in = inOffset[i];
-            pts.emplace_back(l.columns[l.nodes[t].column].left, ct.y() + in);
-            pts.emplace_back(ct.x() - std::sqrt(r * r - in * in), ct.y() + in);
-        }
-        // Points in a straight run add nothing.
-        for (const QPointF& p : pts) {
-            if (!a.points.empty() && std::abs(p.x() - a.points.back().x()) < 1e-9 &&
-                std::abs(p.y() - a.points.back().y()) < 1e-9)
-                continue;
-            if (a.points.size() >= 2) {
-                const QPointF& p0 = a.points[a.points.size() - 2];
-                const QPointF& p1 = a.points.back();
-                const bool horizontal = std::abs(p0.y() - p1.y()) < 1e-9 &&
-                                        std::abs(p1.y() - p.y()) < 1e-9 &&
-                                        (p1.x() - p0.x()) * (p.x() - p1.x()) >= 0;
-                const bool vertical = std::abs(p0.x() - p1.x()) < 1e-9 &&
-                                      std::abs(p1.x() - p.x()) < 1e-9 &&
-                                      (p1.y() - p0.y()) * (p.y() - p1.y()) >= 0;
-                if (horizontal || vertical)
-                    a.points.back() = p;
-                else
-                    a.points.push_back(p);
-            } else {
-                a.points.push_back(p);
-            }
-        }
-
-        // The duration and name, over its own pass or slot.
-        const Node& label = l.nodes[chain.labelNode];
-        a.label = arrowLabel(project, arc.from, arc.slot, arc.days);
-        // Beside an arrow down a column there is the column's width only: a name that does not
-        // fit there is left to the tool-tip.
-        const Column& home = l.columns[label.column];
-        if (chain.flat && labelWidth(a.label, m.labelFont) + 14 > home.right - home.left)
-            a.label = formatDays(arc.days);
-        const QString& text = a.label;
-        const double w = labelWidth(text, m.labelFont) + 4;
-        const double top = label.labelBelow ? label.y + 1 : label.y - m.labelHeight - 1;
-        if (chain.flat) {
-            const Column& column = l.columns[label.column];
-            const double x2 = flats[i].x2;
-            double left = x2 + 5;
-            if (left + w > column.right)
-                left = x2 - 5 - w;
-            if (left < column.left)
-                left = std::max(column.left, column.right - w);
-            a.labelBox = QRectF(left, top, w, m.labelHeight);
-        } else {
-            const Column& column = l.columns[label.column];
-            a.labelBox = QRectF((column.left + column.right) / 2 - w / 2, top, w, m.labelHeight);
-        }
-
+        a.detour = chain.flat && flats[i].detour;
+        a.points = withoutStraightRuns(chainCorners(k, i, flats[i], ports));
+        placeLabel(k, chain, flats[i], project, arc, a);
         a.bounds = pointsBounds(a.points);
+        // The time-scaled arrow is solid for its duration, dotted for its free float.
         if (layout.mode == LayoutMode::TimeScale && !a.detour &&
             results.linkFreeFloatAt(arc.from, arc.slot) > 1e-9) {
-            const double reach = cs.x() + arc.days * layout.unitsPerDay;
+            const double reach = k.centre(chain.nodes.front()).x() + arc.days * layout.unitsPerDay;
             if (reach < a.points.back().x() - 0.5)
                 a.floatFromX = std::max(reach, a.points.front().x());
         }
