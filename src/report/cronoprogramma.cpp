@@ -498,9 +498,8 @@ void buildCronoprogramma(DocumentWriter& w, const CronoprogrammaData& d)
             for (size_t i = 0; i < sheets.size(); ++i) {
                 w.setParagraphFormat(plain);
                 w.addParagraph(QString(), 6);
-                if (const Outcome failed = w.insertPicture(
-                        renderPicture(*sheets[i].paint, sheets[i].units, sheets[i].points),
-                        sheets[i].points))
+                if (const Outcome failed = w.insertDrawing(*sheets[i].paint, sheets[i].units,
+                                                           sheets[i].points, kPictureDpi))
                     w.typeText(failed->text);
                 if (sheets.size() > 1)
                     w.addParagraph(QStringLiteral("Diagramma di Gantt, foglio %1 di %2")

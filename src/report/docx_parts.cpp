@@ -87,8 +87,11 @@ QByteArray contentTypesXml(const Content& content)
         {QStringLiteral("xml"), QStringLiteral("application/xml")},
     };
     for (const Picture& picture : content.pictures) {
+        // Word knows metafiles by the type Windows gave them.
         const std::pair<QString, QString> entry{picture.extension,
-                                                QStringLiteral("image/") + picture.extension};
+                                                picture.extension == QLatin1String("emf")
+                                                    ? QStringLiteral("image/x-emf")
+                                                    : QStringLiteral("image/") + picture.extension};
         if (!defaults.contains(entry))
             defaults.append(entry);
     }
