@@ -125,4 +125,23 @@ QString cleanXmlText(const QString& text)
     return out;
 }
 
+QStringList splitLines(const QString& text)
+{
+    QStringList lines;
+    QString current;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c == u'\r' || c == u'\n') {
+            lines += current;
+            current.clear();
+            if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')
+                ++i;
+        } else {
+            current += c;
+        }
+    }
+    lines += current;
+    return lines;
+}
+
 } // namespace zant

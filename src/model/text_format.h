@@ -2,6 +2,7 @@
 
 #include <QDate>
 #include <QString>
+#include <QStringList>
 
 namespace zant {
 
@@ -44,5 +45,10 @@ bool isZeroFloat(double value);
 // Every text the program writes into XML (documents, pictures, workbooks, Microsoft Project
 // files) goes through here; a text with nothing to drop comes back as it is, without a copy.
 QString cleanXmlText(const QString& text);
+
+// The lines of a text that ends them with CR, LF or CR LF, in order; what follows the last line
+// end is the last line, empty when the text ends with one ("a\r\nb" -> "a", "b"; "a\r\n" -> "a",
+// "").
+QStringList splitLines(const QString& text);
 
 } // namespace zant

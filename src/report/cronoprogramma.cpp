@@ -264,121 +264,163 @@ QString finishText(const CronoprogrammaData& d)
         .arg(longItalianDate(start), longItalianDate(finish), formatDays(r.earliest[r.eventCount]));
 }
 
-// The blocks of the whole document, in reading order.
-std::vector<Block> documentBlocks(const CronoprogrammaData& d)
+namespace {
+
+// The document's blocks as they are stated, in reading order.
+class Blocks
 {
-    std::vector<Block> b;
-    const auto heading = [&b](int level, const QString& text) {
+public:
+    void heading(int level, const QString& text)
+    {
         Block block;
         block.kind = Block::Kind::Heading;
         block.level = level;
         block.text = text;
-        b.push_back(block);
-    };
-    const auto text = [&b](const QString& words) {
+        m_blocks.push_back(block);
+    }
+    void text(const QString& words)
+    {
         Block block;
         block.kind = Block::Kind::Text;
         block.text = words;
-        b.push_back(block);
-    };
-    const auto table = [&b](TableModel model) {
+        m_blocks.push_back(block);
+    }
+    void table(TableModel model)
+    {
         Block block;
         block.kind = Block::Kind::Table;
         block.table = std::move(model);
-        b.push_back(block);
-    };
-    const auto section = [&b](SectionPage page) {
+        m_blocks.push_back(block);
+    }
+    void section(SectionPage page)
+    {
         Block block;
         block.kind = Block::Kind::Section;
         block.page = page;
-        b.push_back(block);
-    };
-    const auto kind = [&b](Block::Kind k) {
+        m_blocks.push_back(block);
+    }
+    void kind(Block::Kind k)
+    {
         Block block;
         block.kind = k;
-        b.push_back(block);
-    };
+        m_blocks.push_back(block);
+    }
+    std::vector<Block> take() { return std::move(m_blocks); }
+
+private:
+    std::vector<Block> m_blocks;
+};
+
+// The cover and chapter 1: the calendar, how dates and floats read, the rule for amounts.
+void addCalendarChapter(Blocks& b, const CronoprogrammaData& d)
+{
+    b.kind(Block::Kind::Cover);
+    b.section(SectionPage::Portrait);
+    b.heading(1, QStringLiteral("1. Calendario e importi"));
+    b.text(calendarAndRoundingText(d.report.project) + QStringLiteral(" ") + finishText(d));
+    b.text(QStringLiteral("Le date di inizio e di fine di ogni lavorazione sono quelle degli "
+                          "eventi che la delimitano: la fine di una lavorazione coincide con "
+                          "l'inizio di quelle che la seguono. Lo scorrimento totale è il ritardo "
+                          "che una lavorazione può subire senza spostare la fine dei lavori; lo "
+                          "scorrimento libero quello che non sposta le lavorazioni che la "
+                          "seguono. Le lavorazioni critiche, senza scorrimento, sono segnate con "
+                          "(C)."));
+    b.text(QStringLiteral("L'importo di ogni lavorazione è ripartito in parti uguali sui suoi "
+                          "giorni di lavoro; una lavorazione di durata nulla ha l'intero importo "
+                          "nella sua data. Gli importi dei periodi sono arrotondati al centesimo "
+                          "con il metodo dei resti maggiori, così che ogni tabella somma "
+                          "esattamente l'importo complessivo dei lavori, %1 €. Gli anni "
+                          "contrattuali si contano dalla data d'inizio dei lavori.")
+               .arg(formatEuro(d.amounts.total)));
+}
+
+// Chapters 2 and 3: the table of the lavorazioni and the Gantt chart, on landscape pages.
+void addLavorazioniChapters(Blocks& b, const CronoprogrammaData& d)
+{
+    b.section(SectionPage::Landscape);
+    b.heading(1, QStringLiteral("2. Lavorazioni"));
+    b.text(QStringLiteral("%1 lavorazioni, nell'ordine della data d'inizio al più presto; le "
+                          "attività fittizie, pure precedenze senza durata né importo, non sono "
+                          "elencate. Durate e scorrimenti in giorni; la quota è la parte "
+                          "dell'importo complessivo.")
+               .arg(d.lavorazioni.size()));
+    b.table(lavorazioniTable(d));
+
+    b.section(SectionPage::Landscape);
+    b.heading(1, QStringLiteral("3. Diagramma di Gantt"));
+    b.text(QStringLiteral("Una riga per lavorazione, nell'ordine della tabella precedente; le "
+                          "attività fittizie, pure precedenze senza durata, non sono riportate. "
+                          "Il calendario in alto è diviso in mesi e, sotto, in settimane con la "
+                          "data del loro lunedì. La barra va dall'inizio alla fine al più "
+                          "presto; la linea sottile che la segue è lo scorrimento totale, in "
+                          "verde la parte libera. Le lavorazioni critiche sono in rosso e "
+                          "segnate con C."));
+    b.kind(Block::Kind::Gantt);
+}
+
+// Chapter 4: the amounts by month and by contract year, and the S-curve.
+void addAmountsChapter(Blocks& b, const CronoprogrammaData& d)
+{
     const Cents total = d.amounts.total;
-    const bool amounts = total > 0;
-
-    kind(Block::Kind::Cover);
-    section(SectionPage::Portrait);
-    heading(1, QStringLiteral("1. Calendario e importi"));
-    text(calendarAndRoundingText(d.report.project) + QStringLiteral(" ") + finishText(d));
-    text(QStringLiteral("Le date di inizio e di fine di ogni lavorazione sono quelle degli eventi "
-                        "che la delimitano: la fine di una lavorazione coincide con l'inizio di "
-                        "quelle che la seguono. Lo scorrimento totale è il ritardo che una "
-                        "lavorazione può subire senza spostare la fine dei lavori; lo "
-                        "scorrimento libero quello che non sposta le lavorazioni che la "
-                        "seguono. Le lavorazioni critiche, senza scorrimento, sono segnate con "
-                        "(C)."));
-    text(QStringLiteral("L'importo di ogni lavorazione è ripartito in parti uguali sui suoi giorni "
-                        "di lavoro; una lavorazione di durata nulla ha l'intero importo nella "
-                        "sua data. Gli importi dei periodi sono arrotondati al centesimo con il "
-                        "metodo dei resti maggiori, così che ogni tabella somma esattamente "
-                        "l'importo complessivo dei lavori, %1 €. Gli anni contrattuali si "
-                        "contano dalla data d'inizio dei lavori.")
-             .arg(formatEuro(total)));
-
-    section(SectionPage::Landscape);
-    heading(1, QStringLiteral("2. Lavorazioni"));
-    text(QStringLiteral("%1 lavorazioni, nell'ordine della data d'inizio al più presto; le "
-                        "attività fittizie, pure precedenze senza durata né importo, non sono "
-                        "elencate. Durate e scorrimenti in giorni; la quota è la parte "
-                        "dell'importo complessivo.")
-             .arg(d.lavorazioni.size()));
-    table(lavorazioniTable(d));
-
-    section(SectionPage::Landscape);
-    heading(1, QStringLiteral("3. Diagramma di Gantt"));
-    text(QStringLiteral("Una riga per lavorazione, nell'ordine della tabella precedente; le "
-                        "attività fittizie, pure precedenze senza durata, non sono riportate. "
-                        "Il calendario in alto è diviso in mesi e, sotto, in settimane con la "
-                        "data del loro lunedì. La barra va dall'inizio alla fine al più presto; "
-                        "la linea sottile che la segue è lo scorrimento totale, in verde la "
-                        "parte libera. Le lavorazioni critiche sono in rosso e segnate con C."));
-    kind(Block::Kind::Gantt);
-
-    section(SectionPage::Portrait);
-    heading(1, QStringLiteral("4. Importi nel tempo"));
-    if (!amounts) {
-        text(QStringLiteral("Nessuna lavorazione ha un importo: gli importi nel tempo, la curva "
-                            "e la previsione degli stati di avanzamento non sono calcolati."));
-    } else {
-        heading(2, QStringLiteral("4.1 Importi per mese"));
-        text(QStringLiteral("Importo dei lavori eseguiti in ogni mese e cumulato alla sua fine, "
-                            "secondo il programma al più presto e al più tardi; la percentuale "
-                            "è quella cumulata dell'importo complessivo."));
-        table(periodTable(d.amounts.months, QStringLiteral("mese"), QStringLiteral("nel mese"),
-                          total));
-        heading(2, QStringLiteral("4.2 Importi per anno contrattuale"));
-        text(QStringLiteral("Importo dei lavori eseguiti in ogni anno contato dalla data "
-                            "d'inizio dei lavori, e cumulato."));
-        table(periodTable(d.amounts.years, QStringLiteral("anno"), QStringLiteral("nell'anno"),
-                          total));
-        section(SectionPage::Landscape);
-        heading(2, QStringLiteral("4.3 Curva a S"));
-        text(QStringLiteral("Importo cumulato dei lavori eseguiti secondo il programma al più "
-                            "presto (in blu) e al più tardi (in arancio); la fascia tra le due "
-                            "curve contiene ogni andamento che rispetta le durate delle "
-                            "lavorazioni e la fine dei lavori. I punti numerati sono gli stati "
-                            "di avanzamento previsti."));
-        kind(Block::Kind::SCurve);
-        section(SectionPage::Portrait);
+    b.section(SectionPage::Portrait);
+    b.heading(1, QStringLiteral("4. Importi nel tempo"));
+    if (total <= 0) {
+        b.text(QStringLiteral("Nessuna lavorazione ha un importo: gli importi nel tempo, la "
+                              "curva e la previsione degli stati di avanzamento non sono "
+                              "calcolati."));
+        return;
     }
-    heading(1, QStringLiteral("5. Previsione degli stati di avanzamento lavori"));
-    if (amounts && !d.sal.empty()) {
-        text(QStringLiteral("Stati di avanzamento lavori (SAL) previsti %1; l'ultimo, alla fine "
-                            "dei lavori, comprende quanto resta. Per ciascuno la data, ultimo "
-                            "giorno dei lavori che comprende, e l'importo secondo il programma "
-                            "al più presto e al più tardi.")
-                 .arg(salRuleText(d.rule)));
-        table(salTable(d));
+    b.heading(2, QStringLiteral("4.1 Importi per mese"));
+    b.text(QStringLiteral("Importo dei lavori eseguiti in ogni mese e cumulato alla sua fine, "
+                          "secondo il programma al più presto e al più tardi; la percentuale è "
+                          "quella cumulata dell'importo complessivo."));
+    b.table(
+        periodTable(d.amounts.months, QStringLiteral("mese"), QStringLiteral("nel mese"), total));
+    b.heading(2, QStringLiteral("4.2 Importi per anno contrattuale"));
+    b.text(QStringLiteral("Importo dei lavori eseguiti in ogni anno contato dalla data d'inizio "
+                          "dei lavori, e cumulato."));
+    b.table(
+        periodTable(d.amounts.years, QStringLiteral("anno"), QStringLiteral("nell'anno"), total));
+    b.section(SectionPage::Landscape);
+    b.heading(2, QStringLiteral("4.3 Curva a S"));
+    b.text(QStringLiteral("Importo cumulato dei lavori eseguiti secondo il programma al più "
+                          "presto (in blu) e al più tardi (in arancio); la fascia tra le due "
+                          "curve contiene ogni andamento che rispetta le durate delle "
+                          "lavorazioni e la fine dei lavori. I punti numerati sono gli stati di "
+                          "avanzamento previsti."));
+    b.kind(Block::Kind::SCurve);
+    b.section(SectionPage::Portrait);
+}
+
+// Chapter 5: the SAL forecast, then the signature.
+void addSalChapter(Blocks& b, const CronoprogrammaData& d)
+{
+    b.heading(1, QStringLiteral("5. Previsione degli stati di avanzamento lavori"));
+    if (d.amounts.total > 0 && !d.sal.empty()) {
+        b.text(QStringLiteral("Stati di avanzamento lavori (SAL) previsti %1; l'ultimo, alla "
+                              "fine dei lavori, comprende quanto resta. Per ciascuno la data, "
+                              "ultimo giorno dei lavori che comprende, e l'importo secondo il "
+                              "programma al più presto e al più tardi.")
+                   .arg(salRuleText(d.rule)));
+        b.table(salTable(d));
     } else {
-        text(QStringLiteral("Nessuno stato di avanzamento previsto: i lavori non hanno importi."));
+        b.text(
+            QStringLiteral("Nessuno stato di avanzamento previsto: i lavori non hanno importi."));
     }
-    kind(Block::Kind::Signature);
-    return b;
+    b.kind(Block::Kind::Signature);
+}
+
+} // namespace
+
+// The blocks of the whole document, in reading order.
+std::vector<Block> documentBlocks(const CronoprogrammaData& d)
+{
+    Blocks b;
+    addCalendarChapter(b, d);
+    addLavorazioniChapters(b, d);
+    addAmountsChapter(b, d);
+    addSalChapter(b, d);
+    return b.take();
 }
 
 std::vector<QString> signatureLines(const CronoprogrammaData& d)
@@ -498,9 +540,8 @@ void buildCronoprogramma(DocumentWriter& w, const CronoprogrammaData& d)
             for (size_t i = 0; i < sheets.size(); ++i) {
                 w.setParagraphFormat(plain);
                 w.addParagraph(QString(), 6);
-                if (const Outcome failed = w.insertPicture(
-                        renderPicture(*sheets[i].paint, sheets[i].units, sheets[i].points),
-                        sheets[i].points))
+                if (const Outcome failed = w.insertDrawing(*sheets[i].paint, sheets[i].units,
+                                                           sheets[i].points, kPictureDpi))
                     w.typeText(failed->text);
                 if (sheets.size() > 1)
                     w.addParagraph(QStringLiteral("Diagramma di Gantt, foglio %1 di %2")

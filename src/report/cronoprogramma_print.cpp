@@ -151,83 +151,98 @@ std::vector<double> columnWidths(const TableModel& t, double width, const QFont&
     return widths;
 }
 
+// The rows of a table that go on one page, under its header. Kept by value: the pages are
+// painted after the table model is gone.
+struct TableSlice
+{
+    std::vector<QStringList> header;
+    std::vector<double> widths;
+    std::vector<double> headerHeights;
+    std::vector<double> heights;
+    std::shared_ptr<std::vector<QStringList>> rows;
+    QFont font;
+    QFont bold;
+    std::vector<int> right; // columns (from 1) aligned right
+    bool endsTable = false;
+};
+
+void paintTableSlice(QPainter& p, const TableSlice& s)
+{
+    double y = 0;
+    const auto right = [&s](int c) {
+        return std::find(s.right.begin(), s.right.end(), c + 1) != s.right.end();
+    };
+    const auto drawRow = [&](const QStringList& cells, double h, const QFont& f, const QColor& fill,
+                             const QColor& ink) {
+        double x = 0;
+        p.fillRect(QRectF(0, y, std::accumulate(s.widths.begin(), s.widths.end(), 0.0), h), fill);
+        p.setFont(f);
+        p.setPen(ink);
+        for (size_t c = 0; c < s.widths.size(); ++c) {
+            if (static_cast<qsizetype>(c) < cells.size())
+                p.drawText(QRectF(x + kCellPadding, y + kCellPadding,
+                                  s.widths[c] - 2 * kCellPadding, h - 2 * kCellPadding),
+                           Qt::TextWordWrap | Qt::AlignTop |
+                               (right(static_cast<int>(c)) ? Qt::AlignRight : Qt::AlignLeft),
+                           cells[c]);
+            x += s.widths[c];
+        }
+        p.setPen(QPen(QColor(200, 205, 215), 0.4));
+        p.drawLine(QPointF(0, y + h), QPointF(x, y + h));
+        y += h;
+    };
+    for (size_t i = 0; i < s.header.size(); ++i)
+        drawRow(s.header[i], s.headerHeights[i], s.bold, QColor(31, 56, 100), Qt::white);
+    const std::vector<QStringList>& rows = *s.rows;
+    for (size_t i = 0; i < rows.size(); ++i) {
+        const bool totalRow = s.endsTable && i + 1 == rows.size() &&
+                              rows[i].join(QString()).contains(QStringLiteral("Totale"));
+        drawRow(rows[i], s.heights[i], totalRow ? s.bold : s.font,
+                i % 2 ? QColor(234, 239, 247) : Qt::white, Qt::black);
+    }
+}
+
 void placeTable(Pager& pager, const TableModel& t)
 {
-    const QFont font = printFont(kTableSize);
-    const QFont bold = printFont(kTableSize, true);
-    const std::vector<double> widths = columnWidths(t, pager.width(), font, bold);
-    const auto rowHeight = [&](const QStringList& cells, const QFont& f) {
+    TableSlice slice;
+    slice.header = t.header;
+    slice.font = printFont(kTableSize);
+    slice.bold = printFont(kTableSize, true);
+    slice.widths = columnWidths(t, pager.width(), slice.font, slice.bold);
+    slice.right = t.right;
+    const auto rowHeight = [&slice](const QStringList& cells, const QFont& f) {
         double h = 0;
-        for (int c = 0; c < static_cast<int>(widths.size()) && c < cells.size(); ++c)
-            h = std::max(h, textHeight(cells[c], f, widths[c] - 2 * kCellPadding));
+        for (int c = 0; c < static_cast<int>(slice.widths.size()) && c < cells.size(); ++c)
+            h = std::max(h, textHeight(cells[c], f, slice.widths[c] - 2 * kCellPadding));
         return std::max(h, QFontMetricsF(f).height()) + 2 * kCellPadding;
     };
-    std::vector<double> headerHeights;
     double header = 0;
     for (const QStringList& cells : t.header) {
-        headerHeights.push_back(rowHeight(cells, bold));
-        header += headerHeights.back();
+        slice.headerHeights.push_back(rowHeight(cells, slice.bold));
+        header += slice.headerHeights.back();
     }
-    // Kept by value: the pages are painted after the table model is gone.
-    const auto right = [columns = t.right](int c) {
-        return std::find(columns.begin(), columns.end(), c + 1) != columns.end();
-    };
     size_t first = 0;
     while (first < t.rows.size()) {
         // Rows that fit under the header on what is left of this page, at least one.
-        pager.ensure(header + rowHeight(t.rows[first], font));
+        pager.ensure(header + rowHeight(t.rows[first], slice.font));
         double room = pager.height() - pager.y - header;
-        std::vector<double> heights;
+        slice.heights.clear();
         size_t last = first;
         while (last < t.rows.size()) {
-            const double h = rowHeight(t.rows[last], font);
-            if (!heights.empty() && h > room)
+            const double h = rowHeight(t.rows[last], slice.font);
+            if (!slice.heights.empty() && h > room)
                 break;
-            heights.push_back(h);
+            slice.heights.push_back(h);
             room -= h;
             ++last;
         }
         double total = header;
-        for (double h : heights)
+        for (double h : slice.heights)
             total += h;
-        auto rows = std::make_shared<std::vector<QStringList>>(t.rows.begin() + first,
-                                                               t.rows.begin() + last);
-        const bool endsTable = last == t.rows.size();
-        pager.place(
-            total, paintWith([header = t.header, widths, headerHeights, heights, rows, font, bold,
-                              right, endsTable](QPainter& p) {
-                double y = 0;
-                const auto drawRow = [&](const QStringList& cells, double h, const QFont& f,
-                                         const QColor& fill, const QColor& ink) {
-                    double x = 0;
-                    p.fillRect(QRectF(0, y, std::accumulate(widths.begin(), widths.end(), 0.0), h),
-                               fill);
-                    p.setFont(f);
-                    p.setPen(ink);
-                    for (size_t c = 0; c < widths.size(); ++c) {
-                        if (static_cast<qsizetype>(c) < cells.size())
-                            p.drawText(
-                                QRectF(x + kCellPadding, y + kCellPadding,
-                                       widths[c] - 2 * kCellPadding, h - 2 * kCellPadding),
-                                Qt::TextWordWrap | Qt::AlignTop |
-                                    (right(static_cast<int>(c)) ? Qt::AlignRight : Qt::AlignLeft),
-                                cells[c]);
-                        x += widths[c];
-                    }
-                    p.setPen(QPen(QColor(200, 205, 215), 0.4));
-                    p.drawLine(QPointF(0, y + h), QPointF(x, y + h));
-                    y += h;
-                };
-                for (size_t i = 0; i < header.size(); ++i)
-                    drawRow(header[i], headerHeights[i], bold, QColor(31, 56, 100), Qt::white);
-                for (size_t i = 0; i < rows->size(); ++i) {
-                    const bool totalRow =
-                        endsTable && i + 1 == rows->size() &&
-                        (*rows)[i].join(QString()).contains(QStringLiteral("Totale"));
-                    drawRow((*rows)[i], heights[i], totalRow ? bold : font,
-                            i % 2 ? QColor(234, 239, 247) : Qt::white, Qt::black);
-                }
-            }));
+        slice.rows = std::make_shared<std::vector<QStringList>>(t.rows.begin() + first,
+                                                                t.rows.begin() + last);
+        slice.endsTable = last == t.rows.size();
+        pager.place(total, paintWith([slice](QPainter& p) { paintTableSlice(p, slice); }));
         first = last;
         if (first < t.rows.size())
             pager.newPage();
@@ -257,71 +272,77 @@ void placePicture(Pager& pager, const Paint& paint, QSizeF units, const QString&
 
 } // namespace
 
-std::vector<PrintPage> layoutCronoprogramma(const CronoprogrammaData& d)
+namespace {
+
+void placeGantt(Pager& pager, const CronoprogrammaData& d)
 {
-    Pager pager;
-    const auto blocks = documentBlocks(d);
-    for (size_t i = 0; i < blocks.size(); ++i) {
-        const Block& b = blocks[i];
-        switch (b.kind) {
-        case Block::Kind::Cover:
-            pager.newPage();
-            for (const CoverLine& line : coverLines(d)) {
-                pager.y += line.gapBefore * 16;
-                placeText(pager, line.text, line.size, line.bold, 4);
-            }
-            break;
-        case Block::Kind::Section:
-            pager.landscape = b.page == SectionPage::Landscape;
-            pager.open = false;
-            break;
-        case Block::Kind::Heading:
-            // A heading never stands alone at the foot of a page.
-            placeText(pager, b.text, b.level == 1 ? 16 : 13, true, 8, Qt::AlignLeft, 60);
-            break;
-        case Block::Kind::Text:
-            placeText(pager, b.text, 10, false, 6);
-            break;
-        case Block::Kind::Table:
-            placeTable(pager, b.table);
-            break;
-        case Block::Kind::Gantt: {
-            const std::vector<PlanPicture> sheets = ganttPictures(d.report);
-            for (size_t s = 0; s < sheets.size(); ++s)
-                placePicture(pager, sheets[s].paint, sheets[s].units,
-                             sheets.size() > 1 ? QStringLiteral("Diagramma di Gantt, foglio %1 "
-                                                                "di %2")
-                                                     .arg(s + 1)
-                                                     .arg(sheets.size())
-                                               : QString());
-            break;
-        }
-        case Block::Kind::SCurve: {
-            const auto curve =
-                std::make_shared<const SCurvePicture>(layoutSCurve(d.amounts, d.sal));
-            placePicture(pager, paintWith([curve](QPainter& p) { paintSCurve(p, *curve); }),
-                         curve->size, QString());
-            break;
-        }
-        case Block::Kind::Signature: {
-            const std::vector<QString> lines = signatureLines(d);
-            pager.ensure(160);
-            pager.y += 16;
-            placeText(pager, lines[0], 10, false, 18);
-            for (size_t l = 1; l < lines.size(); ++l) {
-                if (l == lines.size() - 1)
-                    pager.y += 24;
-                placeText(pager, lines[l], 10, false, 4, Qt::AlignRight);
-            }
-            break;
-        }
-        }
+    const std::vector<PlanPicture> sheets = ganttPictures(d.report);
+    for (size_t s = 0; s < sheets.size(); ++s)
+        placePicture(pager, sheets[s].paint, sheets[s].units,
+                     sheets.size() > 1 ? QStringLiteral("Diagramma di Gantt, foglio %1 di %2")
+                                             .arg(s + 1)
+                                             .arg(sheets.size())
+                                       : QString());
+}
+
+void placeSignature(Pager& pager, const CronoprogrammaData& d)
+{
+    const std::vector<QString> lines = signatureLines(d);
+    pager.ensure(160);
+    pager.y += 16;
+    placeText(pager, lines[0], 10, false, 18);
+    for (size_t l = 1; l < lines.size(); ++l) {
+        if (l == lines.size() - 1)
+            pager.y += 24;
+        placeText(pager, lines[l], 10, false, 4, Qt::AlignRight);
     }
-    // Footers: the project on the left, "pagina N di M" on the right; the cover has none.
-    const int count = static_cast<int>(pager.pages.size());
-    const QString project = d.report.titlePage[TitlePage::progetto];
+}
+
+void placeBlock(Pager& pager, const Block& b, const CronoprogrammaData& d)
+{
+    switch (b.kind) {
+    case Block::Kind::Cover:
+        pager.newPage();
+        for (const CoverLine& line : coverLines(d)) {
+            pager.y += line.gapBefore * 16;
+            placeText(pager, line.text, line.size, line.bold, 4);
+        }
+        break;
+    case Block::Kind::Section:
+        pager.landscape = b.page == SectionPage::Landscape;
+        pager.open = false;
+        break;
+    case Block::Kind::Heading:
+        // A heading never stands alone at the foot of a page.
+        placeText(pager, b.text, b.level == 1 ? 16 : 13, true, 8, Qt::AlignLeft, 60);
+        break;
+    case Block::Kind::Text:
+        placeText(pager, b.text, 10, false, 6);
+        break;
+    case Block::Kind::Table:
+        placeTable(pager, b.table);
+        break;
+    case Block::Kind::Gantt:
+        placeGantt(pager, d);
+        break;
+    case Block::Kind::SCurve: {
+        const auto curve = std::make_shared<const SCurvePicture>(layoutSCurve(d.amounts, d.sal));
+        placePicture(pager, paintWith([curve](QPainter& p) { paintSCurve(p, *curve); }),
+                     curve->size, QString());
+        break;
+    }
+    case Block::Kind::Signature:
+        placeSignature(pager, d);
+        break;
+    }
+}
+
+// Footers: the project on the left, "pagina N di M" on the right; the cover has none.
+void addFooters(std::vector<PrintPage>& pages, const QString& project)
+{
+    const int count = static_cast<int>(pages.size());
     for (int i = 0; i < count; ++i) {
-        PrintPage& page = pager.pages[i];
+        PrintPage& page = pages[i];
         page.number = i + 1;
         if (i == 0)
             continue;
@@ -344,6 +365,16 @@ std::vector<PrintPage> layoutCronoprogramma(const CronoprogrammaData& d)
         });
         page.items.push_back(std::move(item));
     }
+}
+
+} // namespace
+
+std::vector<PrintPage> layoutCronoprogramma(const CronoprogrammaData& d)
+{
+    Pager pager;
+    for (const Block& b : documentBlocks(d))
+        placeBlock(pager, b, d);
+    addFooters(pager.pages, d.report.titlePage[TitlePage::progetto]);
     return pager.pages;
 }
 

@@ -6,6 +6,10 @@
 #include <QSizeF>
 #include <QString>
 
+#include <functional>
+
+class QPainter;
+
 namespace zant {
 
 // The page of a section: A4 upright or on its side, or upright with narrow side margins for a
@@ -114,6 +118,11 @@ public:
     // which leaves the document as it was.
     virtual Outcome insertPictureFile(const QString& path, QSizeF points) = 0;
     virtual Outcome insertPicture(const QImage& image, QSizeF points) = 0;
+    // Inserts an inline drawing that `paint` draws over `units`, `points` large on the page, as
+    // vectors the reader draws itself; the drawing picks its details as it would on an image of
+    // `detailDpi`.
+    virtual Outcome insertDrawing(const std::function<void(QPainter&)>& paint, QSizeF units,
+                                  QSizeF points, double detailDpi) = 0;
 
     // Ends the current section of the document and starts a new one on a new page with the
     // given A4 page. The document starts in portrait.

@@ -39,23 +39,4 @@ QString cleanText(QStringView text)
     return out;
 }
 
-QStringList splitParagraphs(const QString& text)
-{
-    QStringList lines;
-    QString current;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text[i];
-        if (c == u'\r' || c == u'\n') {
-            lines += current;
-            current.clear();
-            if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')
-                ++i;
-        } else {
-            current += c;
-        }
-    }
-    lines += current;
-    return lines;
-}
-
 } // namespace zant::docx

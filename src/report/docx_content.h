@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/text_format.h"
 #include "report/document_writer.h"
 
 #include <QByteArray>
@@ -131,9 +132,6 @@ struct Content
 // tab survive because they become w:tab and w:br.
 QString cleanText(QStringView text);
 
-// Splits on carriage returns and line feeds, a CR LF pair counting once.
-QStringList splitParagraphs(const QString& text);
-
 // Calls `line` with each paragraph of a cell's text as it will be written: split at line ends,
 // without the characters XML cannot carry. Most cells hold one clean line and cost no copy.
 template <typename Function> void forEachCleanLine(const QString& text, Function line)
@@ -150,7 +148,7 @@ template <typename Function> void forEachCleanLine(const QString& text, Function
         line(text);
         return;
     }
-    for (const QString& part : splitParagraphs(text))
+    for (const QString& part : splitLines(text))
         line(cleanText(part));
 }
 

@@ -60,91 +60,109 @@ private:
     double m_used = 0;
 };
 
+// What each column's cells need, in twips: their longest line and longest word. A fitted column
+// holds its longest body text unbroken. Its headings stay whole, or take two lines, or wrap at
+// every blank: the widest of these that still leaves the other columns all they need, else the
+// narrowest.
+struct ColumnNeeds
+{
+    QList<double> widest;
+    QList<double> narrowest;
+    QList<double> fitted;
+    QList<double> fittedWhole;
+    QList<double> fittedHalf;
+};
+
+ColumnNeeds measureColumns(const Table& table)
+{
+    const double points = table.format.halfPoints / 2.0;
+    const double padding = 2 * table.cellMargin() + 60;
+    const QList<double> least(table.columns, padding);
+    ColumnNeeds n{least, least, least, least, least};
+    for (int row = 1; row <= table.rows; ++row) {
+        const bool header = table.formatted && row <= table.headerRows;
+        // Header text is bold, and bold faces are wider.
+        const double scale = header ? 20 * 1.15 : 20;
+        for (int column = 1; column <= table.columns; ++column) {
+            const int c = column - 1;
+            forEachCleanLine(table.cell(row, column).text, [&](const QString& clean) {
+                const double whole = textWidthPoints(clean, points) * scale + padding;
+                const double word = longestWordPoints(clean, points) * scale + padding;
+                n.widest[c] = std::max(n.widest[c], whole);
+                n.narrowest[c] = std::max(n.narrowest[c], word);
+                n.fitted[c] = std::max(n.fitted[c], header ? word : whole);
+                n.fittedWhole[c] = std::max(n.fittedWhole[c], whole);
+                n.fittedHalf[c] =
+                    std::max(n.fittedHalf[c],
+                             header ? std::max(word, (whole - padding) * 0.55 + padding) : whole);
+            });
+        }
+    }
+    return n;
+}
+
+// Shares the text width among the columns by what they need.
+void shareByNeeds(const Table& table, ColumnNeeds n, QList<int>& widths)
+{
+    const int textWidth = table.width;
+    double sumWidest = 0;
+    double sumNarrowest = 0;
+    int freeColumns = 0;
+    for (int c = 0; c < table.columns; ++c) {
+        if (!table.fitColumns[c]) {
+            ++freeColumns;
+            sumWidest += n.widest[c];
+            sumNarrowest += n.narrowest[c];
+        }
+    }
+    auto sumOf = [&](const QList<double>& candidate) {
+        double sum = 0;
+        for (int c = 0; c < table.columns; ++c)
+            sum += table.fitColumns[c] ? candidate[c] : 0;
+        return sum;
+    };
+    if (freeColumns > 0 && sumOf(n.fittedWhole) + sumWidest <= textWidth)
+        n.fitted = n.fittedWhole;
+    else if (freeColumns > 0 && sumOf(n.fittedHalf) + sumWidest <= textWidth)
+        n.fitted = n.fittedHalf;
+    const double sumFitted = sumOf(n.fitted);
+    const double room = textWidth - sumFitted;
+    if (freeColumns == 0 && sumFitted <= textWidth) {
+        // Numbers only: the spare room is shared in proportion.
+        for (int c = 0; c < table.columns; ++c)
+            widths[c] = int(n.fitted[c] * textWidth / sumFitted);
+    } else if (freeColumns > 0 && sumNarrowest <= room) {
+        // The descriptions share what the numbers leave, each at least its longest word, the
+        // rest going to those that would wrap most.
+        for (int c = 0; c < table.columns; ++c) {
+            if (table.fitColumns[c]) {
+                widths[c] = int(n.fitted[c]);
+            } else if (sumWidest <= room) {
+                widths[c] = int(n.widest[c] * room / sumWidest);
+            } else {
+                widths[c] =
+                    int(n.narrowest[c] + (room - sumNarrowest) * (n.widest[c] - n.narrowest[c]) /
+                                             std::max(1.0, sumWidest - sumNarrowest));
+            }
+        }
+    } else {
+        // Too much for the page: every column gets its share of its longest word.
+        double sum = 0;
+        for (int c = 0; c < table.columns; ++c)
+            sum += table.fitColumns[c] ? n.fitted[c] : n.narrowest[c];
+        for (int c = 0; c < table.columns; ++c)
+            widths[c] = int((table.fitColumns[c] ? n.fitted[c] : n.narrowest[c]) * textWidth / sum);
+    }
+}
+
 // A plain table has equal columns across the page; a formatted one, or one with columns fitted
 // to their contents, shares the width by what the cells hold.
 QList<int> columnWidths(const Table& table)
 {
     const int textWidth = table.width;
     QList<int> widths(table.columns, textWidth / table.columns);
-    if (table.formatted || table.fitColumns.contains(true)) {
-        const double points = table.format.halfPoints / 2.0;
-        const double padding = 2 * table.cellMargin() + 60;
-        QList<double> widest(table.columns, padding);
-        QList<double> narrowest(table.columns, padding);
-        // A fitted column holds its longest body text unbroken. Its headings stay whole, or take
-        // two lines, or wrap at every blank: the widest of these that still leaves the other
-        // columns all they need, else the narrowest.
-        QList<double> fitted(table.columns, padding);
-        QList<double> fittedWhole(table.columns, padding);
-        QList<double> fittedHalf(table.columns, padding);
-        for (int row = 1; row <= table.rows; ++row) {
-            const bool header = table.formatted && row <= table.headerRows;
-            // Header text is bold, and bold faces are wider.
-            const double scale = header ? 20 * 1.15 : 20;
-            for (int column = 1; column <= table.columns; ++column) {
-                const int c = column - 1;
-                forEachCleanLine(table.cell(row, column).text, [&](const QString& clean) {
-                    const double whole = textWidthPoints(clean, points) * scale + padding;
-                    const double word = longestWordPoints(clean, points) * scale + padding;
-                    widest[c] = std::max(widest[c], whole);
-                    narrowest[c] = std::max(narrowest[c], word);
-                    fitted[c] = std::max(fitted[c], header ? word : whole);
-                    fittedWhole[c] = std::max(fittedWhole[c], whole);
-                    fittedHalf[c] = std::max(
-                        fittedHalf[c],
-                        header ? std::max(word, (whole - padding) * 0.55 + padding) : whole);
-                });
-            }
-        }
-        double sumWidest = 0;
-        double sumNarrowest = 0;
-        int freeColumns = 0;
-        for (int c = 0; c < table.columns; ++c) {
-            if (!table.fitColumns[c]) {
-                ++freeColumns;
-                sumWidest += widest[c];
-                sumNarrowest += narrowest[c];
-            }
-        }
-        auto sumOf = [&](const QList<double>& candidate) {
-            double sum = 0;
-            for (int c = 0; c < table.columns; ++c)
-                sum += table.fitColumns[c] ? candidate[c] : 0;
-            return sum;
-        };
-        if (freeColumns > 0 && sumOf(fittedWhole) + sumWidest <= textWidth)
-            fitted = fittedWhole;
-        else if (freeColumns > 0 && sumOf(fittedHalf) + sumWidest <= textWidth)
-            fitted = fittedHalf;
-        const double sumFitted = sumOf(fitted);
-        const double room = textWidth - sumFitted;
-        if (freeColumns == 0 && sumFitted <= textWidth) {
-            // Numbers only: the spare room is shared in proportion.
-            for (int c = 0; c < table.columns; ++c)
-                widths[c] = int(fitted[c] * textWidth / sumFitted);
-        } else if (freeColumns > 0 && sumNarrowest <= room) {
-            // The descriptions share what the numbers leave, each at least its longest word,
-            // the rest going to those that would wrap most.
-            for (int c = 0; c < table.columns; ++c) {
-                if (table.fitColumns[c]) {
-                    widths[c] = int(fitted[c]);
-                } else if (sumWidest <= room) {
-                    widths[c] = int(widest[c] * room / sumWidest);
-                } else {
-                    widths[c] =
-                        int(narrowest[c] + (room - sumNarrowest) * (widest[c] - narrowest[c]) /
-                                               std::max(1.0, sumWidest - sumNarrowest));
-                }
-            }
-        } else {
-            // Too much for the page: every column gets its share of its longest word.
-            double sum = 0;
-            for (int c = 0; c < table.columns; ++c)
-                sum += table.fitColumns[c] ? fitted[c] : narrowest[c];
-            for (int c = 0; c < table.columns; ++c)
-                widths[c] = int((table.fitColumns[c] ? fitted[c] : narrowest[c]) * textWidth / sum);
-        }
-    }
+    if (table.formatted || table.fitColumns.contains(true))
+        shareByNeeds(table, measureColumns(table), widths);
     int used = 0;
     for (int c = 0; c + 1 < table.columns; ++c)
         used += widths[c];
@@ -226,6 +244,85 @@ qsizetype fittingLength(QStringView text, double points, double room)
     return fit;
 }
 
+namespace {
+
+// The rows of a table down the pages, its header rows repeated on each.
+void flowTable(PageFlow& flow, const Table& table, const QList<int>& widths)
+{
+    const QList<double> heights = rowHeights(table, widths);
+    const double page = kTextHeight / 20.0;
+    double headerHeight = 0;
+    for (int row = 1; row <= table.rows; ++row) {
+        const bool header = table.formatted && row <= table.headerRows;
+        if (header) {
+            flow.addLine(heights[row - 1]);
+            headerHeight += heights[row - 1];
+            continue;
+        }
+        // A group of rows kept together moves to the next page as a whole when it does not fit
+        // on this one but fits on an empty page.
+        double height = heights[row - 1];
+        if (row == 1 || !table.keepWithNextRow[row - 2]) {
+            for (int next = row; next < table.rows && table.keepWithNextRow[next - 1]; ++next)
+                height += heights[next];
+            if (height + headerHeight > page)
+                height = heights[row - 1];
+        } else {
+            height = heights[row - 1];
+        }
+        if (flow.used() > 0 && flow.used() + height > page) {
+            flow.newPage();
+            flow.addLine(headerHeight);
+        }
+        flow.addLine(heights[row - 1]);
+    }
+}
+
+// A paragraph is cut by its page breaks into stretches; each takes at least one line.
+void flowParagraph(PageFlow& flow, const Paragraph& paragraph, const Content& content)
+{
+    const double textWidth = kTextWidth / 20.0;
+    const double spacing = paragraph.layout.lineSpacing;
+    double width = 0;
+    double lineHeight = lineHeightPoints(paragraph.markFormat.halfPoints / 2.0) * spacing;
+    double pictureHeight = 0;
+    auto finishStretch = [&] {
+        const int lines = lineCount(width, textWidth);
+        for (int i = 0; i < lines; ++i)
+            flow.addLine(i == lines - 1 ? std::max(lineHeight, pictureHeight) : lineHeight);
+        width = 0;
+        pictureHeight = 0;
+    };
+    for (const Run& run : paragraph.runs) {
+        const double points = run.format.halfPoints / 2.0;
+        lineHeight = std::max(lineHeight, lineHeightPoints(points) * spacing);
+        switch (run.kind) {
+        case Run::Kind::Text:
+            for (const QString& line : run.text.split(u'\v'))
+                width += textWidthPoints(line, points);
+            break;
+        case Run::Kind::PageCountField:
+            width += textWidthPoints(u"99", points);
+            break;
+        case Run::Kind::Picture:
+            width += content.pictures[run.picture].widthEmu / kEmuPerPoint;
+            pictureHeight =
+                std::max(pictureHeight, content.pictures[run.picture].heightEmu / kEmuPerPoint);
+            break;
+        case Run::Kind::PageBreak:
+            finishStretch();
+            flow.newPage();
+            break;
+        }
+    }
+    finishStretch();
+    flow.addSpace(paragraph.layout.spaceAfter);
+    if (paragraph.sectionEnd)
+        flow.newPage();
+}
+
+} // namespace
+
 Layout layOut(const Content& content)
 {
     Layout layout;
@@ -233,79 +330,11 @@ Layout layOut(const Content& content)
     for (const Table& table : content.tables)
         layout.columnWidths.append(columnWidths(table));
     PageFlow flow;
-    const double textWidth = kTextWidth / 20.0;
     for (const Block& block : content.blocks) {
-        if (block.table > 0) {
-            const Table& table = content.tables[block.table - 1];
-            const QList<double> heights = rowHeights(table, layout.columnWidths[block.table - 1]);
-            const double page = kTextHeight / 20.0;
-            double headerHeight = 0;
-            for (int row = 1; row <= table.rows; ++row) {
-                const bool header = table.formatted && row <= table.headerRows;
-                if (header) {
-                    flow.addLine(heights[row - 1]);
-                    headerHeight += heights[row - 1];
-                    continue;
-                }
-                // A group of rows kept together moves to the next page as a whole when it
-                // does not fit on this one but fits on an empty page.
-                double height = heights[row - 1];
-                if (row == 1 || !table.keepWithNextRow[row - 2]) {
-                    for (int next = row; next < table.rows && table.keepWithNextRow[next - 1];
-                         ++next)
-                        height += heights[next];
-                    if (height + headerHeight > page)
-                        height = heights[row - 1];
-                } else {
-                    height = heights[row - 1];
-                }
-                if (flow.used() > 0 && flow.used() + height > page) {
-                    flow.newPage();
-                    flow.addLine(headerHeight);
-                }
-                flow.addLine(heights[row - 1]);
-            }
-            continue;
-        }
-        // A paragraph is cut by its page breaks into stretches; each takes at least one line.
-        const Paragraph& paragraph = block.paragraph;
-        const double spacing = paragraph.layout.lineSpacing;
-        double width = 0;
-        double lineHeight = lineHeightPoints(paragraph.markFormat.halfPoints / 2.0) * spacing;
-        double pictureHeight = 0;
-        auto finishStretch = [&] {
-            const int lines = lineCount(width, textWidth);
-            for (int i = 0; i < lines; ++i)
-                flow.addLine(i == lines - 1 ? std::max(lineHeight, pictureHeight) : lineHeight);
-            width = 0;
-            pictureHeight = 0;
-        };
-        for (const Run& run : paragraph.runs) {
-            const double points = run.format.halfPoints / 2.0;
-            lineHeight = std::max(lineHeight, lineHeightPoints(points) * spacing);
-            switch (run.kind) {
-            case Run::Kind::Text:
-                for (const QString& line : run.text.split(u'\v'))
-                    width += textWidthPoints(line, points);
-                break;
-            case Run::Kind::PageCountField:
-                width += textWidthPoints(u"99", points);
-                break;
-            case Run::Kind::Picture:
-                width += content.pictures[run.picture].widthEmu / kEmuPerPoint;
-                pictureHeight =
-                    std::max(pictureHeight, content.pictures[run.picture].heightEmu / kEmuPerPoint);
-                break;
-            case Run::Kind::PageBreak:
-                finishStretch();
-                flow.newPage();
-                break;
-            }
-        }
-        finishStretch();
-        flow.addSpace(paragraph.layout.spaceAfter);
-        if (paragraph.sectionEnd)
-            flow.newPage();
+        if (block.table > 0)
+            flowTable(flow, content.tables[block.table - 1], layout.columnWidths[block.table - 1]);
+        else
+            flowParagraph(flow, block.paragraph, content);
     }
     layout.pageCount = flow.pages();
     return layout;

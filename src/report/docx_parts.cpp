@@ -87,8 +87,11 @@ QByteArray contentTypesXml(const Content& content)
         {QStringLiteral("xml"), QStringLiteral("application/xml")},
     };
     for (const Picture& picture : content.pictures) {
+        // Word knows metafiles by the type Windows gave them.
         const std::pair<QString, QString> entry{picture.extension,
-                                                QStringLiteral("image/") + picture.extension};
+                                                picture.extension == QLatin1String("emf")
+                                                    ? QStringLiteral("image/x-emf")
+                                                    : QStringLiteral("image/") + picture.extension};
         if (!defaults.contains(entry))
             defaults.append(entry);
     }
@@ -174,23 +177,18 @@ QByteArray packageRelsXml()
     return part.finish();
 }
 
-// Styles of the table cells' paragraphs, one per font and size in use: a cell then names its
-
 bool usesHeadings(const Content& content)
 {
     return std::any_of(content.blocks.begin(), content.blocks.end(),
                        [](const Block& b) { return b.paragraph.headingLevel > 0; });
 }
 
-QByteArray stylesXml(const QList<std::pair<QString, int>>& cellLooks, bool headings)
-{
-    XmlPart part;
-    XmlWriter& xml = part.xml();
-    xml.writeStartElement(QStringLiteral("w:styles"));
-    xml.writeNamespace(kNsW, QStringLiteral("w"));
+namespace {
 
-    // Single spacing and no space after paragraphs, as the documents' layouts were drawn for:
-    // the cover page counts its empty lines to reach the bottom of the page.
+// Single spacing and no space after paragraphs, as the documents' layouts were drawn for: the
+// cover page counts its empty lines to reach the bottom of the page.
+void writeDocDefaults(XmlWriter& xml)
+{
     xml.writeStartElement(QStringLiteral("w:docDefaults"));
     xml.writeStartElement(QStringLiteral("w:rPrDefault"));
     xml.writeStartElement(QStringLiteral("w:rPr"));
@@ -214,66 +212,71 @@ QByteArray stylesXml(const QList<std::pair<QString, int>>& cellLooks, bool headi
     xml.writeEndElement();
     xml.writeEndElement();
     xml.writeEndElement();
+}
 
-    auto startStyle = [&](const QString& type, const QString& id, const QString& name,
-                          bool isDefault) {
-        xml.writeStartElement(QStringLiteral("w:style"));
-        xml.writeAttribute(QStringLiteral("w:type"), type);
-        if (isDefault)
-            xml.writeAttribute(QStringLiteral("w:default"), QStringLiteral("1"));
-        xml.writeAttribute(QStringLiteral("w:styleId"), id);
-        writeValue(xml, QStringLiteral("w:name"), name);
-    };
+// Opens a style; the caller writes its properties and closes it.
+void startStyle(XmlWriter& xml, const QString& type, const QString& id, const QString& name,
+                bool isDefault)
+{
+    xml.writeStartElement(QStringLiteral("w:style"));
+    xml.writeAttribute(QStringLiteral("w:type"), type);
+    if (isDefault)
+        xml.writeAttribute(QStringLiteral("w:default"), QStringLiteral("1"));
+    xml.writeAttribute(QStringLiteral("w:styleId"), id);
+    writeValue(xml, QStringLiteral("w:name"), name);
+}
 
-    startStyle(QStringLiteral("paragraph"), QStringLiteral("Normal"), QStringLiteral("Normal"),
-               true);
-    xml.writeEmptyElement(QStringLiteral("w:qFormat"));
-    xml.writeEndElement();
-
-    // Word knows its headings by these names and ids: the navigation pane and the table of
-    // contents list the paragraphs that carry them, by their outline level.
-    if (headings) {
-        for (int level = 1; level <= 2; ++level) {
-            startStyle(QStringLiteral("paragraph"), QStringLiteral("Heading%1").arg(level),
-                       QStringLiteral("heading %1").arg(level), false);
-            writeValue(xml, QStringLiteral("w:basedOn"), QStringLiteral("Normal"));
-            writeValue(xml, QStringLiteral("w:next"), QStringLiteral("Normal"));
-            writeValue(xml, QStringLiteral("w:uiPriority"), QStringLiteral("9"));
-            xml.writeEmptyElement(QStringLiteral("w:qFormat"));
-            xml.writeStartElement(QStringLiteral("w:pPr"));
-            xml.writeEmptyElement(QStringLiteral("w:keepNext"));
-            xml.writeEmptyElement(QStringLiteral("w:keepLines"));
-            xml.writeEmptyElement(QStringLiteral("w:spacing"));
-            xml.writeAttribute(QStringLiteral("w:before"),
-                               level == 1 ? QStringLiteral("240") : QStringLiteral("180"));
-            xml.writeAttribute(QStringLiteral("w:after"), QStringLiteral("120"));
-            writeValue(xml, QStringLiteral("w:outlineLvl"), QString::number(level - 1));
-            xml.writeEndElement();
-            xml.writeStartElement(QStringLiteral("w:rPr"));
-            xml.writeEmptyElement(QStringLiteral("w:b"));
-            xml.writeEmptyElement(QStringLiteral("w:bCs"));
-            writeValue(xml, QStringLiteral("w:color"), QStringLiteral("1F3864"));
-            xml.writeEndElement();
-            xml.writeEndElement();
-        }
+// Word knows its headings by these names and ids: the navigation pane and the table of contents
+// list the paragraphs that carry them, by their outline level.
+void writeHeadingStyles(XmlWriter& xml)
+{
+    for (int level = 1; level <= 2; ++level) {
+        startStyle(xml, QStringLiteral("paragraph"), QStringLiteral("Heading%1").arg(level),
+                   QStringLiteral("heading %1").arg(level), false);
+        writeValue(xml, QStringLiteral("w:basedOn"), QStringLiteral("Normal"));
+        writeValue(xml, QStringLiteral("w:next"), QStringLiteral("Normal"));
+        writeValue(xml, QStringLiteral("w:uiPriority"), QStringLiteral("9"));
+        xml.writeEmptyElement(QStringLiteral("w:qFormat"));
+        xml.writeStartElement(QStringLiteral("w:pPr"));
+        xml.writeEmptyElement(QStringLiteral("w:keepNext"));
+        xml.writeEmptyElement(QStringLiteral("w:keepLines"));
+        xml.writeEmptyElement(QStringLiteral("w:spacing"));
+        xml.writeAttribute(QStringLiteral("w:before"),
+                           level == 1 ? QStringLiteral("240") : QStringLiteral("180"));
+        xml.writeAttribute(QStringLiteral("w:after"), QStringLiteral("120"));
+        writeValue(xml, QStringLiteral("w:outlineLvl"), QString::number(level - 1));
+        xml.writeEndElement();
+        xml.writeStartElement(QStringLiteral("w:rPr"));
+        xml.writeEmptyElement(QStringLiteral("w:b"));
+        xml.writeEmptyElement(QStringLiteral("w:bCs"));
+        writeValue(xml, QStringLiteral("w:color"), QStringLiteral("1F3864"));
+        xml.writeEndElement();
+        xml.writeEndElement();
     }
+}
 
+void writeCellStyles(XmlWriter& xml, const QList<std::pair<QString, int>>& cellLooks)
+{
     for (qsizetype i = 0; i < cellLooks.size(); ++i) {
         const auto& [font, halfPoints] = cellLooks[i];
-        startStyle(QStringLiteral("paragraph"), cellStyleId(int(i)),
+        startStyle(xml, QStringLiteral("paragraph"), cellStyleId(int(i)),
                    QStringLiteral("ZANT cella %1 (%2 pt)").arg(i + 1).arg(halfPoints / 2.0), false);
         writeValue(xml, QStringLiteral("w:basedOn"), QStringLiteral("Normal"));
         writeRunProperties(xml, font, halfPoints);
         xml.writeEndElement();
     }
+}
 
-    startStyle(QStringLiteral("character"), QStringLiteral("DefaultParagraphFont"),
+// Word's defaults for runs, tables and lists, which its own styles are based on.
+void writeDefaultStyles(XmlWriter& xml)
+{
+    startStyle(xml, QStringLiteral("character"), QStringLiteral("DefaultParagraphFont"),
                QStringLiteral("Default Paragraph Font"), true);
     writeValue(xml, QStringLiteral("w:uiPriority"), QStringLiteral("1"));
     xml.writeEmptyElement(QStringLiteral("w:semiHidden"));
     xml.writeEndElement();
 
-    startStyle(QStringLiteral("table"), QStringLiteral("TableNormal"),
+    startStyle(xml, QStringLiteral("table"), QStringLiteral("TableNormal"),
                QStringLiteral("Normal Table"), true);
     xml.writeEmptyElement(QStringLiteral("w:semiHidden"));
     xml.writeStartElement(QStringLiteral("w:tblPr"));
@@ -287,20 +290,28 @@ QByteArray stylesXml(const QList<std::pair<QString, int>>& cellLooks, bool headi
     xml.writeEndElement();
     xml.writeEndElement();
 
-    startStyle(QStringLiteral("numbering"), QStringLiteral("NoList"), QStringLiteral("No List"),
-               true);
+    startStyle(xml, QStringLiteral("numbering"), QStringLiteral("NoList"),
+               QStringLiteral("No List"), true);
     xml.writeEmptyElement(QStringLiteral("w:semiHidden"));
     xml.writeEndElement();
+}
 
-    // The look of a table that was never formatted: thin black lines, as Word draws a new table.
-    startStyle(QStringLiteral("table"), kPlainStyle, QStringLiteral("Table Grid"), false);
+// The look of a table that was never formatted: thin black lines, as Word draws a new table.
+void writePlainTableStyle(XmlWriter& xml)
+{
+    startStyle(xml, QStringLiteral("table"), kPlainStyle, QStringLiteral("Table Grid"), false);
     writeValue(xml, QStringLiteral("w:basedOn"), QStringLiteral("TableNormal"));
     xml.writeStartElement(QStringLiteral("w:tblPr"));
     writeBorders(xml, 4, QStringLiteral("auto"), 4, QStringLiteral("auto"));
     xml.writeEndElement();
     xml.writeEndElement();
+}
 
-    startStyle(QStringLiteral("table"), kFormatStyle, QStringLiteral("ZANT Colorful 2"), false);
+// The formatted tables: a coloured header row and banded rows.
+void writeFormattedTableStyle(XmlWriter& xml)
+{
+    startStyle(xml, QStringLiteral("table"), kFormatStyle, QStringLiteral("ZANT Colorful 2"),
+               false);
     writeValue(xml, QStringLiteral("w:basedOn"), QStringLiteral("TableNormal"));
     writeValue(xml, QStringLiteral("w:uiPriority"), QStringLiteral("99"));
     xml.writeStartElement(QStringLiteral("w:tblPr"));
@@ -337,7 +348,27 @@ QByteArray stylesXml(const QList<std::pair<QString, int>>& cellLooks, bool headi
         xml.writeEndElement();
     }
     xml.writeEndElement();
+}
 
+} // namespace
+
+QByteArray stylesXml(const QList<std::pair<QString, int>>& cellLooks, bool headings)
+{
+    XmlPart part;
+    XmlWriter& xml = part.xml();
+    xml.writeStartElement(QStringLiteral("w:styles"));
+    xml.writeNamespace(kNsW, QStringLiteral("w"));
+    writeDocDefaults(xml);
+    startStyle(xml, QStringLiteral("paragraph"), QStringLiteral("Normal"), QStringLiteral("Normal"),
+               true);
+    xml.writeEmptyElement(QStringLiteral("w:qFormat"));
+    xml.writeEndElement();
+    if (headings)
+        writeHeadingStyles(xml);
+    writeCellStyles(xml, cellLooks);
+    writeDefaultStyles(xml);
+    writePlainTableStyle(xml);
+    writeFormattedTableStyle(xml);
     xml.writeEndElement();
     return part.finish();
 }

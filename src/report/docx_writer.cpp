@@ -2,6 +2,7 @@
 
 #include "model/file_io.h"
 #include "report/docx_body.h"
+#include "report/docx_emf.h"
 #include "report/docx_layout.h"
 #include "report/docx_parts.h"
 #include "report/docx_xml.h"
@@ -382,6 +383,16 @@ Outcome DocxWriter::insertPicture(const QImage& image, QSizeF points)
         return critical(
             QStringLiteral("Impossibile inserire l'immagine: conversione in PNG non riuscita"));
     return addPictureData(data, QStringLiteral("png"), image.size(), image.dotsPerMeterX(), points);
+}
+
+Outcome DocxWriter::insertDrawing(const std::function<void(QPainter&)>& paint, QSizeF units,
+                                  QSizeF points, double detailDpi)
+{
+    if (units.isEmpty() || points.isEmpty())
+        return critical(QStringLiteral("Impossibile inserire il disegno: il disegno è vuoto"));
+    return addPictureData(docx::emfPicture(paint, units, points, detailDpi), QStringLiteral("emf"),
+                          QSize(int(std::ceil(points.width())), int(std::ceil(points.height()))), 0,
+                          points);
 }
 
 Outcome DocxWriter::addPictureData(const QByteArray& data, const QString& extension, QSize pixels,

@@ -36,6 +36,9 @@ public:
     void justifyDocument() override;
     Outcome insertPictureFile(const QString& path, QSizeF points) override;
     Outcome insertPicture(const QImage& image, QSizeF points) override;
+    // Drawings go in as Enhanced Metafiles.
+    Outcome insertDrawing(const std::function<void(QPainter&)>& paint, QSizeF units, QSizeF points,
+                          double detailDpi) override;
     void startSection(SectionPage page) override;
     int estimatedPageCount() const override;
     Outcome save(const QString& path) const override;

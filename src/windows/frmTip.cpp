@@ -1,6 +1,7 @@
 #include "windows/frmTip.h"
 
 #include "model/cp1252.h"
+#include "model/text_format.h"
 #include "shell/resources.h"
 #include "shell/twips.h"
 
@@ -26,21 +27,10 @@ constexpr int kFormHeight = 3600;
 
 QStringList splitTipLines(const QString& text)
 {
-    QStringList lines;
-    QString line;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text[i];
-        if (c == u'\r' || c == u'\n') {
-            lines << line;
-            line.clear();
-            if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')
-                ++i;
-        } else {
-            line += c;
-        }
-    }
-    if (!line.isEmpty())
-        lines << line;
+    // A line end at the end of the file closes the last tip; it starts no empty one.
+    QStringList lines = splitLines(text);
+    if (lines.last().isEmpty())
+        lines.removeLast();
     return lines;
 }
 
