@@ -49,6 +49,36 @@ calendarioprogetto::calendarioprogetto(ModZANT& app, QWidget* parent) : QDialog(
     setWindowTitle(QStringLiteral("Calendario del progetto"));
     setModal(true);
 
+    QGroupBox* days = buildDurationKind();
+    QGroupBox* week = buildWeek();
+    QHBoxLayout* patronLayout = buildHolidays();
+    QGroupBox* closures = buildClosures();
+    m_riepilogo = named(new QLabel, "riepilogo", QStringLiteral("Calendario risultante"));
+    m_riepilogo->setWordWrap(true);
+    m_riepilogo->setMinimumWidth(420);
+
+    QDialogButtonBox* buttons = buildButtons();
+    for (QAbstractButton* b :
+         {static_cast<QAbstractButton*>(m_naturali), static_cast<QAbstractButton*>(m_lavorativi),
+          static_cast<QAbstractButton*>(m_festivita), static_cast<QAbstractButton*>(m_patrono),
+          static_cast<QAbstractButton*>(m_chiusureNaturali)})
+        connect(b, &QAbstractButton::toggled, this, &calendarioprogetto::refresh);
+    connect(m_patronogiorno, &QSpinBox::valueChanged, this, &calendarioprogetto::refresh);
+    connect(m_patronomese, &QComboBox::currentIndexChanged, this, &calendarioprogetto::refresh);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(days);
+    layout->addWidget(week);
+    layout->addWidget(m_festivita);
+    layout->addLayout(patronLayout);
+    layout->addWidget(closures);
+    layout->addWidget(m_riepilogo);
+    layout->addWidget(buttons);
+    showCalendar(app.project().calendar());
+}
+
+QGroupBox* calendarioprogetto::buildDurationKind()
+{
     auto* days = new QGroupBox(QStringLiteral("Durate delle attività"));
     m_naturali = named(new QRadioButton(QStringLiteral("giorni &naturali e consecutivi")),
                        "naturali", QStringLiteral("Durate in giorni naturali e consecutivi"),
@@ -66,6 +96,11 @@ calendarioprogetto::calendarioprogetto(ModZANT& app, QWidget* parent) : QDialog(
     daysLayout->addWidget(m_lavorativi);
     daysLayout->addStretch();
 
+    return days;
+}
+
+QGroupBox* calendarioprogetto::buildWeek()
+{
     auto* week = new QGroupBox(QStringLiteral("Settimana lavorativa"));
     m_lunven = named(new QPushButton(QStringLiteral("Lunedì-&venerdì")), "lunven",
                      QStringLiteral("Settimana da lunedì a venerdì"));
@@ -89,6 +124,11 @@ calendarioprogetto::calendarioprogetto(ModZANT& app, QWidget* parent) : QDialog(
         weekLayout->addWidget(box, 1, d - 1);
     }
 
+    return week;
+}
+
+QHBoxLayout* calendarioprogetto::buildHolidays()
+{
     m_festivita = named(new QCheckBox(QStringLiteral("&Festività nazionali escluse")), "festivita",
                         QStringLiteral("Festività nazionali escluse"),
                         QStringLiteral("1 e 6 gennaio, Pasquetta, 25 aprile, 1 maggio, 2 giugno, "
@@ -108,6 +148,11 @@ calendarioprogetto::calendarioprogetto(ModZANT& app, QWidget* parent) : QDialog(
     patronLayout->addWidget(m_patronomese);
     patronLayout->addStretch();
 
+    return patronLayout;
+}
+
+QGroupBox* calendarioprogetto::buildClosures()
+{
     auto* closures = new QGroupBox(QStringLiteral("Chiusure del cantiere"));
     m_chiusure = named(new QTableWidget(0, 3), "chiusure", QStringLiteral("Chiusure del cantiere"),
                        QStringLiteral("una riga per chiusura: primo e ultimo giorno (GG/MM/AAAA) "
@@ -150,10 +195,11 @@ calendarioprogetto::calendarioprogetto(ModZANT& app, QWidget* parent) : QDialog(
     closuresLayout->addLayout(closureButtons);
     closuresLayout->addWidget(m_chiusureNaturali);
 
-    m_riepilogo = named(new QLabel, "riepilogo", QStringLiteral("Calendario risultante"));
-    m_riepilogo->setWordWrap(true);
-    m_riepilogo->setMinimumWidth(420);
+    return closures;
+}
 
+QDialogButtonBox* calendarioprogetto::buildButtons()
+{
     auto* buttons = new QDialogButtonBox;
     m_applica = buttons->addButton(QStringLiteral("&Applica"), QDialogButtonBox::AcceptRole);
     m_applica->setObjectName(QStringLiteral("applica"));
@@ -165,23 +211,7 @@ calendarioprogetto::calendarioprogetto(ModZANT& app, QWidget* parent) : QDialog(
     connect(m_applica, &QPushButton::clicked, this, &calendarioprogetto::applica_Click);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
-    for (QAbstractButton* b :
-         {static_cast<QAbstractButton*>(m_naturali), static_cast<QAbstractButton*>(m_lavorativi),
-          static_cast<QAbstractButton*>(m_festivita), static_cast<QAbstractButton*>(m_patrono),
-          static_cast<QAbstractButton*>(m_chiusureNaturali)})
-        connect(b, &QAbstractButton::toggled, this, &calendarioprogetto::refresh);
-    connect(m_patronogiorno, &QSpinBox::valueChanged, this, &calendarioprogetto::refresh);
-    connect(m_patronomese, &QComboBox::currentIndexChanged, this, &calendarioprogetto::refresh);
-
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(days);
-    layout->addWidget(week);
-    layout->addWidget(m_festivita);
-    layout->addLayout(patronLayout);
-    layout->addWidget(closures);
-    layout->addWidget(m_riepilogo);
-    layout->addWidget(buttons);
-    showCalendar(app.project().calendar());
+    return buttons;
 }
 
 void calendarioprogetto::showEvent(QShowEvent* event)

@@ -9,6 +9,9 @@
 
 class QCheckBox;
 class QComboBox;
+class QDialogButtonBox;
+class QGroupBox;
+class QHBoxLayout;
 class QLabel;
 class QPushButton;
 class QRadioButton;
@@ -59,6 +62,15 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    // Natural or working days.
+    QGroupBox* buildDurationKind();
+    // The working week: two presets and a box for each day.
+    QGroupBox* buildWeek();
+    // The national holidays and the patron saint's day; returns the patron's line.
+    QHBoxLayout* buildHolidays();
+    // The closures of the site, with their buttons.
+    QGroupBox* buildClosures();
+    QDialogButtonBox* buildButtons();
     // Shows a calendar in the boxes.
     void showCalendar(const ProjectCalendar& calendar);
     void setWeek(Weekdays week);

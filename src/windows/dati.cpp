@@ -81,6 +81,27 @@ dati::~dati()
 
 void dati::buildGrid()
 {
+    buildEventHeadings();
+    m_VScroll1 = addListBar(QStringLiteral("VScroll1"), 120, 1080, &dati::VScroll1_Change);
+    buildSelectedEventPanel();
+    buildStartDate();
+    buildLinkHeadings();
+    m_VScroll2 = addListBar(QStringLiteral("VScroll2"), 5280, 2760, &dati::VScroll2_Change);
+
+    for (int r = 1; r <= kRows; ++r)
+        addRow();
+    m_rows = kRows;
+
+    m_ProgressBar1 = place(new QProgressBar, 120, 5280, 9255, 255);
+    m_ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
+    m_ProgressBar1->setRange(0, 1000);
+    m_ProgressBar1->setTextVisible(false);
+    m_ProgressBar1->hide();
+    place(passo(), 2400, 5640, 4695, 450);
+}
+
+void dati::buildEventHeadings()
+{
     place(makeLabel(QStringLiteral("--- Programmazione con tecnica reticolare ---")), 5280, 600,
           4095, 255)
         ->setAlignment(Qt::AlignCenter);
@@ -92,15 +113,22 @@ void dati::buildGrid()
     place(makeLabel(QStringLiteral("descrizione"), QStringLiteral("descrizione dell'evento")), 720,
           840, 4095, 255)
         ->setAlignment(Qt::AlignCenter);
+}
 
-    m_VScroll1 = place(makeBar(Qt::Vertical, 1, 491, 10), 120, 1080, 255, 2415);
-    m_VScroll1->setObjectName(QStringLiteral("VScroll1"));
-    m_VScroll1->installEventFilter(this);
-    connect(m_VScroll1, &QScrollBar::valueChanged, this, [this] {
+QScrollBar* dati::addListBar(const QString& name, int left, int top, void (dati::*onChange)())
+{
+    QScrollBar* bar = place(makeBar(Qt::Vertical, 1, 491, 10), left, top, 255, 2415);
+    bar->setObjectName(name);
+    bar->installEventFilter(this);
+    connect(bar, &QScrollBar::valueChanged, this, [this, onChange] {
         if (!m_refreshing)
-            VScroll1_Change();
+            (this->*onChange)();
     });
+    return bar;
+}
 
+void dati::buildSelectedEventPanel()
+{
     m_VScroll3 = place(makeBar(Qt::Vertical, 1, 500, 10), 5280, 1440, 255, 820);
     m_VScroll3->setObjectName(QStringLiteral("VScroll3"));
     connect(m_VScroll3, &QScrollBar::valueChanged, this, [this] {
@@ -120,7 +148,10 @@ void dati::buildGrid()
                      5520, 1800, 3855, 455);
     m_Label2->setObjectName(QStringLiteral("Label2"));
     m_Label2->setWordWrap(true);
+}
 
+void dati::buildStartDate()
+{
     place(makeLabel(QStringLiteral("Data d'inizio degli eventi:"),
                     QStringLiteral("giorno da cui partono le attività da programmare")),
           5520, 1080, 1860, 285);
@@ -146,7 +177,10 @@ void dati::buildGrid()
         if (!m_refreshing)
             scrolladata_Change();
     });
+}
 
+void dati::buildLinkHeadings()
+{
     place(makeLabel(QStringLiteral("legami con evento"),
                     QStringLiteral("numero di ogni evento legato con quello considerato")),
           6240, 2280, 1575, 255);
@@ -191,168 +225,144 @@ void dati::buildGrid()
                      kAmountLeft, 1800, kAmountWidth + 60 + kCategoryWidth, 255);
     m_totale->setObjectName(QStringLiteral("totale"));
     m_totale->setAccessibleName(QStringLiteral("Importo totale"));
-
-    m_VScroll2 = place(makeBar(Qt::Vertical, 1, 491, 10), 5280, 2760, 255, 2415);
-    m_VScroll2->setObjectName(QStringLiteral("VScroll2"));
-    m_VScroll2->installEventFilter(this);
-    connect(m_VScroll2, &QScrollBar::valueChanged, this, [this] {
-        if (!m_refreshing)
-            VScroll2_Change();
-    });
-
-    for (int r = 1; r <= kRows; ++r)
-        addRow();
-    m_rows = kRows;
-
-    m_ProgressBar1 = place(new QProgressBar, 120, 5280, 9255, 255);
-    m_ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
-    m_ProgressBar1->setRange(0, 1000);
-    m_ProgressBar1->setTextVisible(false);
-    m_ProgressBar1->hide();
-    place(passo(), 2400, 5640, 4695, 450);
 }
 
 void dati::addRow()
 {
     const int r = static_cast<int>(m_even.size()) + 1;
-    {
-        const int top = 1080 + kGridRowPitch * (r - 1);
-        QLabel* num = place(makeLabel(QString::number(r)), 360, top, 375, 255);
-        num->setObjectName(QStringLiteral("num%1").arg(r));
-        num->setAlignment(Qt::AlignCenter);
-        num->setFrameShape(QFrame::Box);
-        num->setMouseTracking(true);
-        num->installEventFilter(this);
-        setBackground(num, kRowNumberColour);
-        m_num.push_back(num);
-
-        auto* del = place(new QToolButton, 720, top, 375, 255);
-        del->setObjectName(QStringLiteral("delriga%1").arg(r));
-        del->setIcon(deleteRowIcon());
-        // A click deletes at once (Annulla brings the row back); a key never does.
-        del->setFocusPolicy(Qt::NoFocus);
-        del->installEventFilter(this);
-        connect(del, &QToolButton::clicked, this, [this, r] { delriga_Click(r); });
-        m_delriga.push_back(del);
-
-        // One row high, so that the boxes of neighbouring rows do not overlap.
-        auto* even = place(new QLineEdit, 1080, top, 3735, 255);
-        even->setObjectName(QStringLiteral("even%1").arg(r));
-        even->setToolTip(QStringLiteral("descrizione dell'evento; Invio passa ai suoi legami"));
-        connect(even, &QLineEdit::textEdited, this,
-                [this, r](const QString& text) { even_Change(r, text); });
-        even->installEventFilter(this);
-        m_even.push_back(even);
-    }
-    {
-        const int top = 2760 + kGridRowPitch * (r - 1);
-        QLabel* numleg = place(makeLabel(QString::number(r)), 5520, top, 375, 255);
-        numleg->setObjectName(QStringLiteral("numleg%1").arg(r));
-        numleg->setAlignment(Qt::AlignCenter);
-        numleg->setFrameShape(QFrame::Box);
-        numleg->installEventFilter(this);
-        setBackground(numleg, kRowNumberColour);
-        m_numleg.push_back(numleg);
-
-        auto* del = place(new QToolButton, 5880, top, 375, 255);
-        del->setObjectName(QStringLiteral("cancleg%1").arg(r));
-        del->setIcon(deleteRowIcon());
-        del->setFocusPolicy(Qt::NoFocus);
-        del->installEventFilter(this);
-        connect(del, &QToolButton::clicked, this, [this, r] { cancleg_Click(r); });
-        m_cancleg.push_back(del);
-
-        QScrollBar* target = place(makeBar(Qt::Horizontal, 1, 1, 10), 6240, top, 855, 255);
-        target->setObjectName(QStringLiteral("scrollalegami%1").arg(r));
-        connect(target, &QScrollBar::valueChanged, this, [this, r] {
-            if (!m_refreshing)
-                scrollalegami_Change(r);
-        });
-        // At the end of its range the bar does not change value, yet a press there still means
-        // "this event" for an empty slot.
-        connect(target, &QScrollBar::actionTriggered, this, [this, r, target] {
-            QMetaObject::invokeMethod(
-                this,
-                [this, r, target] {
-                    if (!m_refreshing && target->isEnabled() &&
-                        m_leg[r - 1]->text() != QString::number(target->value()))
-                        scrollalegami_Change(r);
-                },
-                Qt::QueuedConnection);
-        });
-        target->installEventFilter(this);
-        m_scrollalegami.push_back(target);
-
-        QLineEdit* leg = place(makeValueBox(), 7080, top, 735, 255);
-        leg->setObjectName(QStringLiteral("leg%1").arg(r));
-        leg->setToolTip(QStringLiteral("numero dell'evento legato: scorrere la barra o digitarlo"));
-        connect(leg, &QLineEdit::editingFinished, this, [this, r] { leg_Typed(r); });
-        leg->installEventFilter(this);
-        m_leg.push_back(leg);
-
-        QLineEdit* gior = place(makeValueBox(), 7800, top, 735, 255);
-        gior->setObjectName(QStringLiteral("gior%1").arg(r));
-        gior->setToolTip(QStringLiteral("giorni del legame: scorrere la barra o digitarli"));
-        connect(gior, &QLineEdit::editingFinished, this, [this, r] { gior_Typed(r); });
-        gior->installEventFilter(this);
-        m_gior.push_back(gior);
-
-        QScrollBar* days = place(makeBar(Qt::Horizontal, 0, 1000, 10), 8520, top, 855, 255);
-        days->setObjectName(QStringLiteral("scrollagiorni%1").arg(r));
-        connect(days, &QScrollBar::valueChanged, this, [this, r] {
-            if (!m_refreshing)
-                scrollagiorni_Change(r);
-        });
-        connect(days, &QScrollBar::actionTriggered, this, [this, r, days] {
-            QMetaObject::invokeMethod(
-                this,
-                [this, r, days] {
-                    if (!m_refreshing && days->isEnabled() &&
-                        m_gior[r - 1]->text() != QString::number(days->value()))
-                        scrollagiorni_Change(r);
-                },
-                Qt::QueuedConnection);
-        });
-        days->installEventFilter(this);
-        m_scrollagiorni.push_back(days);
-
-        QLineEdit* nome = place(new QLineEdit, kActivityNameLeft, top, kActivityNameWidth, 255);
-        nome->setObjectName(QStringLiteral("nome%1").arg(r));
-        nome->setMaxLength(kMaxActivityNameLength);
-        nome->setToolTip(QStringLiteral("descrizione dell'attività (facoltativa): senza, "
-                                        "l'attività prende la descrizione dell'evento a cui "
-                                        "porta"));
-        connect(nome, &QLineEdit::textEdited, this,
-                [this, r](const QString& text) { nome_Change(r, text); });
-        nome->installEventFilter(this);
-        m_nome.push_back(nome);
-
-        QLineEdit* importo = place(makeValueBox(), kAmountLeft, top, kAmountWidth, 255);
-        importo->setObjectName(QStringLiteral("importo%1").arg(r));
-        importo->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        importo->setMaxLength(20);
-        importo->setToolTip(QStringLiteral("importo dell'attività in euro, con la virgola "
-                                           "decimale (1.234,56)"));
-        connect(importo, &QLineEdit::editingFinished, this, [this, r] { importo_Typed(r); });
-        importo->installEventFilter(this);
-        m_importo.push_back(importo);
-
-        QLineEdit* categoria = place(new QLineEdit, kCategoryLeft, top, kCategoryWidth, 255);
-        categoria->setObjectName(QStringLiteral("categoria%1").arg(r));
-        categoria->setMaxLength(kMaxCategoryLength);
-        categoria->setToolTip(QStringLiteral("categoria dei lavori dell'attività (facoltativa), "
-                                             "ad esempio OG1 - Edifici civili"));
-        connect(categoria, &QLineEdit::textEdited, this,
-                [this, r](const QString& text) { categoria_Change(r, text); });
-        categoria->installEventFilter(this);
-        m_categoria.push_back(categoria);
-    }
+    addEventRow(r, 1080 + kGridRowPitch * (r - 1));
+    addLinkRow(r, 2760 + kGridRowPitch * (r - 1));
     // A row made once the window is on screen is shown with it.
     for (QWidget* w : std::initializer_list<QWidget*>{
              m_num.back(), m_delriga.back(), m_even.back(), m_numleg.back(), m_cancleg.back(),
              m_scrollalegami.back(), m_leg.back(), m_gior.back(), m_scrollagiorni.back(),
              m_nome.back(), m_importo.back(), m_categoria.back()})
         w->show();
+}
+
+void dati::addRowHead(const RowHead& head, int r, int top)
+{
+    QLabel* number = place(makeLabel(QString::number(r)), head.left, top, 375, 255);
+    number->setObjectName(QStringLiteral("%1%2").arg(QLatin1String(head.numberName)).arg(r));
+    number->setAlignment(Qt::AlignCenter);
+    number->setFrameShape(QFrame::Box);
+    number->setMouseTracking(head.hover);
+    number->installEventFilter(this);
+    setBackground(number, kRowNumberColour);
+    head.numbers->push_back(number);
+
+    auto* del = place(new QToolButton, head.left + 360, top, 375, 255);
+    del->setObjectName(QStringLiteral("%1%2").arg(QLatin1String(head.deleteName)).arg(r));
+    del->setIcon(deleteRowIcon());
+    // A click deletes at once (Annulla brings the row back); a key never does.
+    del->setFocusPolicy(Qt::NoFocus);
+    del->installEventFilter(this);
+    connect(del, &QToolButton::clicked, this,
+            [this, r, onDelete = head.onDelete] { (this->*onDelete)(r); });
+    head.deletes->push_back(del);
+}
+
+QLineEdit* dati::addRowBox(std::vector<QLineEdit*>& boxes, QLineEdit* box, const RowBox& spec,
+                           int r, int top)
+{
+    place(box, spec.left, top, spec.width, 255);
+    box->setObjectName(QStringLiteral("%1%2").arg(QLatin1String(spec.name)).arg(r));
+    box->setToolTip(spec.toolTip);
+    box->installEventFilter(this);
+    boxes.push_back(box);
+    return box;
+}
+
+QScrollBar* dati::addRowBar(std::vector<QScrollBar*>& bars, const RowBar& spec, int r, int top)
+{
+    QScrollBar* bar =
+        place(makeBar(Qt::Horizontal, spec.minimum, spec.maximum, 10), spec.left, top, 855, 255);
+    bar->setObjectName(QStringLiteral("%1%2").arg(QLatin1String(spec.name)).arg(r));
+    connect(bar, &QScrollBar::valueChanged, this, [this, r, onChange = spec.onChange] {
+        if (!m_refreshing)
+            (this->*onChange)(r);
+    });
+    // At the end of its range the bar does not change value, yet a press there still means
+    // "this value" for an empty slot (its own event, no days).
+    connect(bar, &QScrollBar::actionTriggered, this, [this, r, bar, spec] {
+        QMetaObject::invokeMethod(
+            this,
+            [this, r, bar, spec] {
+                if (!m_refreshing && bar->isEnabled() &&
+                    (this->*spec.boxes)[r - 1]->text() != QString::number(bar->value()))
+                    (this->*spec.onChange)(r);
+            },
+            Qt::QueuedConnection);
+    });
+    bar->installEventFilter(this);
+    bars.push_back(bar);
+    return bar;
+}
+
+void dati::addEventRow(int r, int top)
+{
+    addRowHead({&m_num, &m_delriga, "num", "delriga", 360, true, &dati::delriga_Click}, r, top);
+    // One row high, so that the boxes of neighbouring rows do not overlap.
+    QLineEdit* even = addRowBox(
+        m_even, new QLineEdit,
+        {"even", 1080, 3735, QStringLiteral("descrizione dell'evento; Invio passa ai suoi legami")},
+        r, top);
+    connect(even, &QLineEdit::textEdited, this,
+            [this, r](const QString& text) { even_Change(r, text); });
+}
+
+void dati::addLinkRow(int r, int top)
+{
+    addRowHead({&m_numleg, &m_cancleg, "numleg", "cancleg", 5520, false, &dati::cancleg_Click}, r,
+               top);
+    addRowBar(m_scrollalegami,
+              {"scrollalegami", 6240, 1, 1, &dati::scrollalegami_Change, &dati::m_leg}, r, top);
+    QLineEdit* leg =
+        addRowBox(m_leg, makeValueBox(),
+                  {"leg", 7080, 735,
+                   QStringLiteral("numero dell'evento legato: scorrere la barra o digitarlo")},
+                  r, top);
+    connect(leg, &QLineEdit::editingFinished, this, [this, r] { leg_Typed(r); });
+    QLineEdit* gior = addRowBox(
+        m_gior, makeValueBox(),
+        {"gior", 7800, 735, QStringLiteral("giorni del legame: scorrere la barra o digitarli")}, r,
+        top);
+    connect(gior, &QLineEdit::editingFinished, this, [this, r] { gior_Typed(r); });
+    addRowBar(m_scrollagiorni,
+              {"scrollagiorni", 8520, 0, 1000, &dati::scrollagiorni_Change, &dati::m_gior}, r, top);
+    addActivityBoxes(r, top);
+}
+
+void dati::addActivityBoxes(int r, int top)
+{
+    QLineEdit* nome = addRowBox(m_nome, new QLineEdit,
+                                {"nome", kActivityNameLeft, kActivityNameWidth,
+                                 QStringLiteral("descrizione dell'attività (facoltativa): senza, "
+                                                "l'attività prende la descrizione dell'evento a "
+                                                "cui porta")},
+                                r, top);
+    nome->setMaxLength(kMaxActivityNameLength);
+    connect(nome, &QLineEdit::textEdited, this,
+            [this, r](const QString& text) { nome_Change(r, text); });
+
+    QLineEdit* importo = addRowBox(m_importo, makeValueBox(),
+                                   {"importo", kAmountLeft, kAmountWidth,
+                                    QStringLiteral("importo dell'attività in euro, con la virgola "
+                                                   "decimale (1.234,56)")},
+                                   r, top);
+    importo->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    importo->setMaxLength(20);
+    connect(importo, &QLineEdit::editingFinished, this, [this, r] { importo_Typed(r); });
+
+    QLineEdit* categoria = addRowBox(m_categoria, new QLineEdit,
+                                     {"categoria", kCategoryLeft, kCategoryWidth,
+                                      QStringLiteral("categoria dei lavori dell'attività "
+                                                     "(facoltativa), ad esempio OG1 - Edifici "
+                                                     "civili")},
+                                     r, top);
+    categoria->setMaxLength(kMaxCategoryLength);
+    connect(categoria, &QLineEdit::textEdited, this,
+            [this, r](const QString& text) { categoria_Change(r, text); });
 }
 
 void dati::setScrollValue(QScrollBar* bar, int value)
@@ -380,34 +390,33 @@ void dati::showTotalAmount()
         QStringLiteral("Importo totale: %1 €").arg(formatEuro(m_app.project().totalAmount())));
 }
 
-void dati::showNewProject()
+void dati::showStartDate()
 {
-    const Project& p = m_app.project();
-    setScrollValue(m_VScroll1, 1);
-    setScrollValue(m_VScroll2, 1);
-    setScrollValue(m_VScroll3, 1);
-    updateTargetRanges();
-    m_datiniz->setText(p.startDateText());
+    const QString text = m_app.project().startDateText();
+    m_datiniz->setText(text);
     m_datiniz->setModified(false);
-    const QDate start = parseDate(p.startDateText());
+    const QDate start = parseDate(text);
     const qint64 days = start.isValid() ? dateScrollOrigin().daysTo(start) : 0;
     // A date outside the bar's range stays shown as it was read.
     if (days >= m_scrolladata->minimum() && days <= m_scrolladata->maximum())
         setScrollValue(m_scrolladata, static_cast<int>(days));
+}
+
+void dati::showNewProject()
+{
+    setScrollValue(m_VScroll1, 1);
+    setScrollValue(m_VScroll2, 1);
+    setScrollValue(m_VScroll3, 1);
+    updateTargetRanges();
+    showStartDate();
     VScroll1_Change();
     UpdateGuidance();
 }
 
 void dati::showRestoredProject()
 {
-    const Project& p = m_app.project();
     updateTargetRanges();
-    m_datiniz->setText(p.startDateText());
-    m_datiniz->setModified(false);
-    const QDate start = parseDate(p.startDateText());
-    const qint64 days = start.isValid() ? dateScrollOrigin().daysTo(start) : 0;
-    if (days >= m_scrolladata->minimum() && days <= m_scrolladata->maximum())
-        setScrollValue(m_scrolladata, static_cast<int>(days));
+    showStartDate();
     // The lists stay where they were; the selected event and its links are shown anew.
     const int selected = m_selectedEvent;
     VScroll1_Change();

@@ -27,10 +27,19 @@ public:
     ~dati() override;
     Q_DISABLE_COPY_MOVE(dati)
 
-    // The rows at the design size; a taller window shows more (rowCount()).
+    // The rows at the design size; a taller window shows more.
     static constexpr int kRows = kGridRows;
-    int rowCount() const { return m_rows; }
 
+    // Shows the project from event 1 after it was replaced (open, or a project given at start).
+    void showNewProject();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    // Closing the window with its close box: unsaved changes are offered to be saved first; the
+    // project stays in memory either way.
+    void closeEvent(QCloseEvent* event) override;
+
+private:
     // Grid handlers; rows are 1..10 as in the window.
     void VScroll1_Change();
     void VScroll2_Change();
@@ -76,7 +85,6 @@ public:
     void cancella_click();
     void risult_Click();
     void aiuto_Click();
-    void fin1_Click();
     void stampa_Click();
     void modulo_click();
     void usci_Click();
@@ -86,42 +94,37 @@ public:
     void importaelenco_Click();
     void incollaattivita_Click();
 
-    // Shows the project from event 1 after it was replaced (open, or a project given at start).
-    void showNewProject();
-
-    // For tests and the other windows.
-    int topEvent() const { return m_topEvent; }
-    int topLinkSlot() const { return m_topLinkSlot; }
-    int selectedEvent() const { return m_selectedEvent; }
-    QLineEdit* even(int row) const { return m_even[row - 1]; }
-    QLabel* num(int row) const { return m_num[row - 1]; }
-    QLineEdit* leg(int row) const { return m_leg[row - 1]; }
-    QLineEdit* gior(int row) const { return m_gior[row - 1]; }
-    QLineEdit* nome(int row) const { return m_nome[row - 1]; }
-    QLineEdit* importo(int row) const { return m_importo[row - 1]; }
-    QLineEdit* categoria(int row) const { return m_categoria[row - 1]; }
-    QLabel* totale() const { return m_totale; }
-    QToolButton* delriga(int row) const { return m_delriga[row - 1]; }
-    QToolButton* cancleg(int row) const { return m_cancleg[row - 1]; }
-    QScrollBar* scrollalegami(int row) const { return m_scrollalegami[row - 1]; }
-    QScrollBar* scrollagiorni(int row) const { return m_scrollagiorni[row - 1]; }
-    QScrollBar* VScroll1() const { return m_VScroll1; }
-    QScrollBar* VScroll2() const { return m_VScroll2; }
-    QScrollBar* VScroll3() const { return m_VScroll3; }
-    QScrollBar* scrolladata() const { return m_scrolladata; }
-    QLineEdit* datiniz() const { return m_datiniz; }
-    QToolButton* calendario() const { return m_calendario; }
-    QLabel* Label1() const { return m_Label1; }
-    QLabel* Label2() const { return m_Label2; }
-    QProgressBar* ProgressBar1() const { return m_ProgressBar1; }
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-    // Closing the window with its close box: unsaved changes are offered to be saved first; the
-    // project stays in memory either way.
-    void closeEvent(QCloseEvent* event) override;
-
-private:
+    // How each list's rows begin: the row's number (a click inserts a row there) and its
+    // delete button.
+    struct RowHead
+    {
+        std::vector<QLabel*>* numbers;
+        std::vector<QToolButton*>* deletes;
+        const char* numberName;
+        const char* deleteName;
+        int left;
+        // The number of an event row selects the event under the mouse.
+        bool hover;
+        void (dati::*onDelete)(int row);
+    };
+    // A text box of a row: its name, column and tip.
+    struct RowBox
+    {
+        const char* name;
+        int left;
+        int width;
+        QString toolTip;
+    };
+    // A bar of a link row, beside the box that shows its value.
+    struct RowBar
+    {
+        const char* name;
+        int left;
+        int minimum;
+        int maximum;
+        void (dati::*onChange)(int row);
+        std::vector<QLineEdit*> dati::*boxes;
+    };
     // Shows the project again after an undo or redo, where the lists stand.
     void showRestoredProject();
     void updateTargetRanges();
@@ -150,6 +153,21 @@ private:
     // Shows and stores a duration from the bar or the box.
     void storeDays(int row, double value);
     void buildGrid();
+    void buildEventHeadings();
+    void buildSelectedEventPanel();
+    void buildStartDate();
+    void buildLinkHeadings();
+    // The vertical bar that scrolls one of the two lists.
+    QScrollBar* addListBar(const QString& name, int left, int top, void (dati::*onChange)());
+    void addEventRow(int r, int top);
+    void addLinkRow(int r, int top);
+    void addActivityBoxes(int r, int top);
+    void addRowHead(const RowHead& head, int r, int top);
+    QLineEdit* addRowBox(std::vector<QLineEdit*>& boxes, QLineEdit* box, const RowBox& spec, int r,
+                         int top);
+    QScrollBar* addRowBar(std::vector<QScrollBar*>& bars, const RowBar& spec, int r, int top);
+    // The start date in the box and on its bar, as the project has it.
+    void showStartDate();
     void buildCommands();
     void scrollLinksToLastFilled();
     void setScrollValue(QScrollBar* bar, int value);

@@ -273,11 +273,6 @@ void dati::aiuto_Click()
             "- effettuare i controlli dei dati cliccando sul tasto ABC.")));
 }
 
-void dati::fin1_Click()
-{
-    askOwnGuide();
-}
-
 void dati::stampa_Click()
 {
     const PrintResult result =

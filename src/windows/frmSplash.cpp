@@ -116,62 +116,54 @@ void drawArrow(QPainter& p, QPointF from, QPointF to, double radius, const QPen&
     p.fillPath(arrowHead, pen.color());
 }
 
-} // namespace
+// The picture is drawn on a 215 x 299 design grid and scaled to the size asked for.
+constexpr double kDesignWidth = 215, kDesignHeight = 299;
+constexpr double kNodeRadius = 13;
+const QColor kNetworkInk(40, 56, 120);
+const QColor kCriticalRed(200, 0, 0);
 
-QPixmap drawNetworkPicture(const QSize& size)
+struct PictureNode
 {
-    // Drawn on a 215 x 299 design grid and scaled to the size asked for.
-    constexpr double designWidth = 215, designHeight = 299;
-    QPixmap picture(size);
-    picture.fill(QColor(226, 236, 248));
-    QPainter p(&picture);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setRenderHint(QPainter::TextAntialiasing);
-    p.scale(size.width() / designWidth, size.height() / designHeight);
+    int number;
+    QPointF centre;
+    bool critical;
+};
+const PictureNode kNodes[] = {
+    {1, {107, 26}, true},  {2, {38, 82}, false},  {3, {177, 82}, true},  {4, {107, 138}, true},
+    {5, {38, 194}, false}, {6, {177, 194}, true}, {7, {107, 250}, true},
+};
+struct PictureArrow
+{
+    int from, to, days;
+    bool critical;
+};
+// Earliest times 0, 4, 6, 11, 13, 18, 24: the path through 3, 4 and 6 has no float.
+const PictureArrow kArrows[] = {
+    {1, 2, 4, false}, {1, 3, 6, true}, {2, 4, 3, false}, {3, 4, 5, true},  {2, 5, 9, false},
+    {4, 5, 2, false}, {4, 6, 7, true}, {3, 6, 8, false}, {5, 7, 4, false}, {6, 7, 6, true},
+};
 
+void drawSquaredPaper(QPainter& p)
+{
     p.setPen(QPen(QColor(206, 220, 240), 1));
-    for (int x = 12; x < designWidth; x += 12)
-        p.drawLine(QPointF(x, 0), QPointF(x, designHeight));
-    for (int y = 12; y < designHeight; y += 12)
-        p.drawLine(QPointF(0, y), QPointF(designWidth, y));
+    for (int x = 12; x < kDesignWidth; x += 12)
+        p.drawLine(QPointF(x, 0), QPointF(x, kDesignHeight));
+    for (int y = 12; y < kDesignHeight; y += 12)
+        p.drawLine(QPointF(0, y), QPointF(kDesignWidth, y));
+}
 
-    struct Node
-    {
-        int number;
-        QPointF centre;
-        bool critical;
-    };
-    const Node nodes[] = {
-        {1, {107, 26}, true},  {2, {38, 82}, false},  {3, {177, 82}, true},  {4, {107, 138}, true},
-        {5, {38, 194}, false}, {6, {177, 194}, true}, {7, {107, 250}, true},
-    };
-    struct Arrow
-    {
-        int from, to, days;
-        bool critical;
-    };
-    // Earliest times 0, 4, 6, 11, 13, 18, 24: the path through 3, 4 and 6 has no float.
-    const Arrow arrows[] = {
-        {1, 2, 4, false}, {1, 3, 6, true}, {2, 4, 3, false}, {3, 4, 5, true},  {2, 5, 9, false},
-        {4, 5, 2, false}, {4, 6, 7, true}, {3, 6, 8, false}, {5, 7, 4, false}, {6, 7, 6, true},
-    };
-    const auto centreOf = [&](int number) { return nodes[number - 1].centre; };
-    constexpr double radius = 13;
-    const QColor ink(40, 56, 120);
-    const QColor critical(200, 0, 0);
-
-    QFont small;
-    small.setFamilies({QStringLiteral("Arial"), QStringLiteral("Liberation Sans")});
-    small.setPixelSize(10);
-    small.setBold(true);
-    // Ordinary arrows first, so the critical path is drawn over them.
+// The arrows with their durations beside them; ordinary arrows first, so the critical path is
+// drawn over them.
+void drawPictureArrows(QPainter& p, const QFont& small)
+{
+    const auto centreOf = [](int number) { return kNodes[number - 1].centre; };
     for (const bool drawCritical : {false, true}) {
-        for (const Arrow& a : arrows) {
+        for (const PictureArrow& a : kArrows) {
             if (a.critical != drawCritical)
                 continue;
             const QPointF from = centreOf(a.from), to = centreOf(a.to);
-            drawArrow(p, from, to, radius,
-                      QPen(a.critical ? critical : ink, a.critical ? 2.6 : 1.4));
+            drawArrow(p, from, to, kNodeRadius,
+                      QPen(a.critical ? kCriticalRed : kNetworkInk, a.critical ? 2.6 : 1.4));
             const QPointF middle = (from + to) / 2;
             const QPointF d = to - from;
             QPointF normal(-d.y(), d.x());
@@ -180,36 +172,64 @@ QPixmap drawNetworkPicture(const QSize& size)
                 normal = -normal;
             const QRectF box(middle + normal * 9 - QPointF(7, 6), QSizeF(14, 12));
             p.setFont(small);
-            p.setPen(a.critical ? critical : kGrey);
+            p.setPen(a.critical ? kCriticalRed : kGrey);
             p.drawText(box, Qt::AlignCenter, QString::number(a.days));
         }
     }
+}
 
+void drawPictureNodes(QPainter& p, const QFont& small)
+{
     QFont numbers = small;
     numbers.setPixelSize(13);
     p.setFont(numbers);
-    for (const Node& n : nodes) {
-        p.setPen(QPen(n.critical ? critical : ink, 2));
+    for (const PictureNode& n : kNodes) {
+        p.setPen(QPen(n.critical ? kCriticalRed : kNetworkInk, 2));
         p.setBrush(Qt::white);
-        p.drawEllipse(n.centre, radius, radius);
-        p.setPen(ink);
-        p.drawText(QRectF(n.centre - QPointF(radius, radius), QSizeF(2 * radius, 2 * radius)),
+        p.drawEllipse(n.centre, kNodeRadius, kNodeRadius);
+        p.setPen(kNetworkInk);
+        p.drawText(QRectF(n.centre - QPointF(kNodeRadius, kNodeRadius),
+                          QSizeF(2 * kNodeRadius, 2 * kNodeRadius)),
                    Qt::AlignCenter, QString::number(n.number));
     }
+}
 
-    // Legend of the red path.
-    p.setPen(QPen(critical, 2.6));
+// Legend of the red path.
+void drawPictureLegend(QPainter& p, QFont small)
+{
+    p.setPen(QPen(kCriticalRed, 2.6));
     p.drawLine(QPointF(46, 283), QPointF(74, 283));
     small.setBold(false);
     small.setItalic(true);
     p.setFont(small);
-    p.setPen(ink);
+    p.setPen(kNetworkInk);
     p.drawText(QRectF(80, 276, 120, 14), Qt::AlignLeft | Qt::AlignVCenter,
                QStringLiteral("percorso critico"));
+}
+
+} // namespace
+
+QPixmap drawNetworkPicture(const QSize& size)
+{
+    QPixmap picture(size);
+    picture.fill(QColor(226, 236, 248));
+    QPainter p(&picture);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setRenderHint(QPainter::TextAntialiasing);
+    p.scale(size.width() / kDesignWidth, size.height() / kDesignHeight);
+    drawSquaredPaper(p);
+
+    QFont small;
+    small.setFamilies({QStringLiteral("Arial"), QStringLiteral("Liberation Sans")});
+    small.setPixelSize(10);
+    small.setBold(true);
+    drawPictureArrows(p, small);
+    drawPictureNodes(p, small);
+    drawPictureLegend(p, small);
 
     p.setPen(QPen(kNavy, 1));
     p.setBrush(Qt::NoBrush);
-    p.drawRect(QRectF(0.5, 0.5, designWidth - 1, designHeight - 1));
+    p.drawRect(QRectF(0.5, 0.5, kDesignWidth - 1, kDesignHeight - 1));
     return picture;
 }
 

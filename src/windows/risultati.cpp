@@ -67,6 +67,42 @@ const Column kColumns[] = {
 };
 constexpr int kTableTop = 1080;
 
+// A column of the link tables, in twips of its frame.
+struct LinkColumn
+{
+    int left;
+    int width;
+    const char* tip;
+};
+const LinkColumn kInColumns[] = {{60, 450, "numero d'ordine dell'evento collegato in entrata"},
+                                 {525, 600, "numero dell'evento collegato in entrata"},
+                                 {1140, 2580, "descrizione dell'evento collegato in entrata"}};
+const LinkColumn kOutColumns[] = {
+    {60, 450, "numero d'ordine dell'evento collegato in uscita"},
+    {525, 600, "numero dell'evento collegato in uscita"},
+    {1140, 2220, "descrizione dell'evento collegato in uscita"},
+    {3375, 750, "tempo corrispondente alla durata dell'attività in uscita"},
+    {4140, 750, "scorrimento (ritardo massimo) dell'attività in uscita"}};
+
+// Places a control inside a frame of the window, in twips of the frame.
+void placeInFrame(QWidget* window, QWidget* frame, QWidget* w, int left, int top, int width,
+                  int height)
+{
+    w->setParent(frame);
+    w->setGeometry(twipsRect(left, top, width, height, window));
+}
+
+// A cell of a link table: a description reads from the left, a number from the right.
+QLabel* linkCell(QWidget* window, QWidget* frame, const char* name, const LinkColumn& column,
+                 bool text, int row)
+{
+    QLabel* label = cellLabel(frame, QStringLiteral("%1%2").arg(QLatin1String(name)).arg(row),
+                              text ? Qt::AlignLeft : Qt::AlignRight);
+    placeInFrame(window, frame, label, column.left, 300 + 225 * (row - 1), column.width, 225);
+    label->setToolTip(QString::fromUtf8(column.tip));
+    return label;
+}
+
 // Shows a number, or nothing for 0 (no event, no link).
 QString numberOrEmpty(int value)
 {
@@ -80,6 +116,39 @@ risultati::risultati(ModZANT& app, QWidget* parent)
 {
     // The rows end above the critical path; what lies below follows the bottom edge.
     growRowsAbove(3500);
+    buildEventTable();
+    buildCriticalPath();
+    buildLinkTables();
+    place(passo(), 2400, 5640, 3540, 450);
+    passo()->setToolTip(QStringLiteral("indicazioni sulle funzioni della finestra"));
+    passo()->setText(kReadOnlyGuidance);
+
+    buildButtons();
+    buildMenus();
+    finishCommands(QStringLiteral("stampa"), QStringLiteral("usci"));
+    m_VScroll1->installEventFilter(this);
+    m_VScroll1->setFocusPolicy(Qt::NoFocus);
+    // The keys move through the table unless another control was chosen: the window's area
+    // takes the focus first, and the critical path box only when clicked.
+    central()->setFocusPolicy(Qt::StrongFocus);
+    central()->setAccessibleName(QStringLiteral("Tabella dei risultati"));
+    m_Text1->setFocusPolicy(Qt::ClickFocus);
+    central()->setFocus();
+    showScheduleSummary();
+    central()->setMouseTracking(true);
+    applyDesignSize();
+    connect(&m_app, &ModZANT::resultsChanged, this, &risultati::showResults);
+    // A change of the data makes the figures shown out of date: they are computed again at
+    // once while the window is on screen, and when it is shown again otherwise.
+    connect(&m_app, &ModZANT::projectChanged, this, [this] {
+        if (isVisible())
+            showResults();
+    });
+    showResults();
+}
+
+void risultati::buildEventTable()
+{
     // Event table: headings on two lines, ten rows.
     for (int c = 0; c < 6; ++c) {
         const Column& col = kColumns[c];
@@ -97,7 +166,10 @@ risultati::risultati(ModZANT& app, QWidget* parent)
     m_VScroll1 = place(listBar(), 120, 1080, 255, 2415);
     m_VScroll1->setObjectName(QStringLiteral("VScroll1"));
     connect(m_VScroll1, &QScrollBar::valueChanged, this, [this] { VScroll1_Change(); });
+}
 
+void risultati::buildCriticalPath()
+{
     auto* label1 =
         place(new QLabel(QStringLiteral("Eventi del percorso critico")), 375, 3500, 2400, 285);
     label1->setObjectName(QStringLiteral("Label1"));
@@ -125,7 +197,10 @@ risultati::risultati(ModZANT& app, QWidget* parent)
                       375, 3795, 8700, 370);
     m_Label13->setObjectName(QStringLiteral("Label13"));
     m_Label13->setWordWrap(true);
+}
 
+void risultati::buildLinkTables()
+{
     // The two link frames, with their cells placed inside them.
     const auto frame = [this](const QString& name, const QString& title, int left, int width) {
         auto* box = place(new QGroupBox(title), left, 4180, width, 1450);
@@ -140,56 +215,24 @@ risultati::risultati(ModZANT& app, QWidget* parent)
               QStringLiteral("N.d'ordine, numeri e nomi eventi, tempi e scorrimenti "
                              "attività in uscita"),
               4200, 5175);
-    const auto inFrame = [this](QWidget* parent, QWidget* w, int left, int top, int width,
-                                int height) {
-        w->setParent(parent);
-        w->setGeometry(twipsRect(left, top, width, height, this));
-    };
-    const struct
-    {
-        int left;
-        int width;
-        const char* tip;
-    } inColumns[] = {{60, 450, "numero d'ordine dell'evento collegato in entrata"},
-                     {525, 600, "numero dell'evento collegato in entrata"},
-                     {1140, 2580, "descrizione dell'evento collegato in entrata"}},
-      outColumns[] = {{60, 450, "numero d'ordine dell'evento collegato in uscita"},
-                      {525, 600, "numero dell'evento collegato in uscita"},
-                      {1140, 2220, "descrizione dell'evento collegato in uscita"},
-                      {3375, 750, "tempo corrispondente alla durata dell'attività in uscita"},
-                      {4140, 750, "scorrimento (ritardo massimo) dell'attività in uscita"}};
     for (int r = 1; r <= kLinkListRows; ++r) {
-        const int top = 300 + 225 * (r - 1);
-        for (int c = 0; c < 3; ++c) {
-            QLabel* label =
-                cellLabel(frame1, QStringLiteral("%1%2").arg(QLatin1String(kInNames[c])).arg(r),
-                          c == 2 ? Qt::AlignLeft : Qt::AlignRight);
-            inFrame(frame1, label, inColumns[c].left, top, inColumns[c].width, 225);
-            label->setToolTip(QString::fromUtf8(inColumns[c].tip));
-            m_in[c][r - 1] = label;
-        }
-        for (int c = 0; c < 5; ++c) {
-            QLabel* label =
-                cellLabel(frame2, QStringLiteral("%1%2").arg(QLatin1String(kOutNames[c])).arg(r),
-                          c == 2 ? Qt::AlignLeft : Qt::AlignRight);
-            inFrame(frame2, label, outColumns[c].left, top, outColumns[c].width, 225);
-            label->setToolTip(QString::fromUtf8(outColumns[c].tip));
-            m_out[c][r - 1] = label;
-        }
+        for (int c = 0; c < 3; ++c)
+            m_in[c][r - 1] = linkCell(this, frame1, kInNames[c], kInColumns[c], c == 2, r);
+        for (int c = 0; c < 5; ++c)
+            m_out[c][r - 1] = linkCell(this, frame2, kOutNames[c], kOutColumns[c], c == 2, r);
     }
     m_VScroll2 = listBar();
     m_VScroll2->setObjectName(QStringLiteral("VScroll2"));
-    inFrame(frame1, m_VScroll2, 3780, 300, 255, 1125);
+    placeInFrame(this, frame1, m_VScroll2, 3780, 300, 255, 1125);
     connect(m_VScroll2, &QScrollBar::valueChanged, this, [this] { VScroll2_Change(); });
     m_VScroll3 = listBar();
     m_VScroll3->setObjectName(QStringLiteral("VScroll3"));
-    inFrame(frame2, m_VScroll3, 4905, 300, 255, 1125);
+    placeInFrame(this, frame2, m_VScroll3, 4905, 300, 255, 1125);
     connect(m_VScroll3, &QScrollBar::valueChanged, this, [this] { VScroll3_Change(); });
+}
 
-    place(passo(), 2400, 5640, 3540, 450);
-    passo()->setToolTip(QStringLiteral("indicazioni sulle funzioni della finestra"));
-    passo()->setText(kReadOnlyGuidance);
-
+void risultati::buildButtons()
+{
     addButtons(
         {
             {"aiuto", "&AIUTO", "cliccare per visualizzare l'aiuto in linea", 120,
@@ -203,7 +246,10 @@ risultati::risultati(ModZANT& app, QWidget* parent)
             {"esco", "&USCITA", "cliccare per uscire da ZANT", 8220, [this] { usci_Click(); }},
         },
         5760, 1095, 375);
+}
 
+void risultati::buildMenus()
+{
     // Menus: the file and edit commands that would change data are shown but disabled here.
     addMenu("file", "&File",
             {disabledItem("apri", "&Apri..."), separator(), disabledItem("salva", "&Salva"),
@@ -226,27 +272,6 @@ risultati::risultati(ModZANT& app, QWidget* parent)
     buildToolbar({{ToolbarButton::Elimina, [this] { eliminare_click(); }},
                   {ToolbarButton::Stampa, [this] { stampa_Click(); }},
                   {ToolbarButton::Uscita, [this] { usci_Click(); }}});
-
-    finishCommands(QStringLiteral("stampa"), QStringLiteral("usci"));
-    m_VScroll1->installEventFilter(this);
-    m_VScroll1->setFocusPolicy(Qt::NoFocus);
-    // The keys move through the table unless another control was chosen: the window's area
-    // takes the focus first, and the critical path box only when clicked.
-    central()->setFocusPolicy(Qt::StrongFocus);
-    central()->setAccessibleName(QStringLiteral("Tabella dei risultati"));
-    m_Text1->setFocusPolicy(Qt::ClickFocus);
-    central()->setFocus();
-    showScheduleSummary();
-    central()->setMouseTracking(true);
-    applyDesignSize();
-    connect(&m_app, &ModZANT::resultsChanged, this, &risultati::showResults);
-    // A change of the data makes the figures shown out of date: they are computed again at
-    // once while the window is on screen, and when it is shown again otherwise.
-    connect(&m_app, &ModZANT::projectChanged, this, [this] {
-        if (isVisible())
-            showResults();
-    });
-    showResults();
 }
 
 void risultati::showEvent(QShowEvent* event)
@@ -307,23 +332,6 @@ void risultati::layoutRows()
     m_VScroll1->setMaximum(kMaxEvents - m_rows + 1);
     m_VScroll1->setPageStep(m_rows);
     VScroll1_Change();
-}
-
-QLabel* risultati::cell(const QString& column, int row) const
-{
-    for (int c = 0; c < 6; ++c) {
-        if (column == QLatin1String(kTableNames[c]))
-            return m_table[c][row - 1];
-    }
-    for (int c = 0; c < 3; ++c) {
-        if (column == QLatin1String(kInNames[c]))
-            return m_in[c][row - 1];
-    }
-    for (int c = 0; c < 5; ++c) {
-        if (column == QLatin1String(kOutNames[c]))
-            return m_out[c][row - 1];
-    }
-    return nullptr;
 }
 
 bool risultati::eventFilter(QObject* watched, QEvent* event)
@@ -581,11 +589,6 @@ void risultati::aiuto_Click()
             "- visualizzare tutti i legami con le apposite barre di scorrimento verticale;\n"
             "- stampare i risultati, procedere con modifiche nella finestra Dati o stampare "
             "l'intera relazione in Frontespizio.")));
-}
-
-void risultati::fin2_Click()
-{
-    askOwnGuide();
 }
 
 void risultati::eliminare_click()

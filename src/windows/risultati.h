@@ -24,33 +24,12 @@ public:
     ~risultati() override;
     Q_DISABLE_COPY_MOVE(risultati)
 
-    // The rows at the design size; a taller window shows more (rowCount()).
+    // The rows at the design size; a taller window shows more.
     static constexpr int kRows = kGridRows;
-    int rowCount() const { return m_rows; }
 
-    void VScroll1_Change();
-    void VScroll2_Change();
-    void VScroll3_Change();
-    void num_MouseMove(int row);
-    void stampa_Click();
-    void aiuto_Click();
-    void fin2_Click();
-    void eliminare_click();
-    void usci_Click();
     // Brings an event into the table's rows and highlights it, as the mouse over its number
     // would (a click on the event in the network or the Gantt chart).
     void selectEvent(int event);
-
-    // For tests. The highlighted event, 0 before any; the row that shows it, 0 when it is
-    // scrolled out of sight.
-    int highlightedEvent() const { return m_highlightedEvent; }
-    int highlightedRow() const;
-    QLabel* cell(const QString& column, int row) const;
-    QLineEdit* Text1() const { return m_Text1; }
-    QLabel* Label13() const { return m_Label13; }
-    QScrollBar* VScroll1() const { return m_VScroll1; }
-    QScrollBar* VScroll2() const { return m_VScroll2; }
-    QScrollBar* VScroll3() const { return m_VScroll3; }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -58,6 +37,24 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    void VScroll1_Change();
+    void VScroll2_Change();
+    void VScroll3_Change();
+    void num_MouseMove(int row);
+    void stampa_Click();
+    void aiuto_Click();
+    void eliminare_click();
+    void usci_Click();
+    // The row that shows the highlighted event, 0 when there is none or it is scrolled out of
+    // sight.
+    int highlightedRow() const;
+    void buildEventTable();
+    // The critical path, the buttons of the diagrams and the caption of the link tables.
+    void buildCriticalPath();
+    // The links entering and leaving the highlighted event, each list in its frame.
+    void buildLinkTables();
+    void buildButtons();
+    void buildMenus();
     void resetColours();
     // Moves the highlight to an event, scrolling the table to show it.
     void highlightEvent(int event);

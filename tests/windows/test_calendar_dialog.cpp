@@ -5,6 +5,7 @@
 #include "model/project_file.h"
 #include "shell/modzant.h"
 #include "support/app_fixture.h"
+#include "support/window_controls.h"
 #include "windows/calendarioprogetto.h"
 #include "windows/dati.h"
 #include "windows/registry.h"
@@ -40,7 +41,7 @@ struct Fixture : AppWithFakes
         window->show();
         QApplication::setActiveWindow(window);
         [[maybe_unused]] const bool active = QTest::qWaitForWindowActive(window);
-        window->risult_Click();
+        clickButton(window, "risult");
     }
 
     calendarioprogetto* open()
@@ -53,9 +54,9 @@ struct Fixture : AppWithFakes
     // Event 2 as the results window shows it: number, time, earliest date.
     QString resultsRow2()
     {
-        auto* r = app.windowAs<risultati>(win::risultati);
-        return r->cell("num", 2)->text() + "|" + r->cell("tmin", 2)->text() + "|" +
-               r->cell("datmin", 2)->text();
+        const ResultsWindowControls r(app.windowAs<risultati>(win::risultati));
+        return r.cell("num", 2)->text() + "|" + r.cell("tmin", 2)->text() + "|" +
+               r.cell("datmin", 2)->text();
     }
 };
 

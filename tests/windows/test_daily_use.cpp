@@ -8,6 +8,7 @@
 #include "shell/modzant.h"
 #include "support/app_fixture.h"
 #include "support/project_builder.h"
+#include "support/window_controls.h"
 #include "windows/dati.h"
 #include "windows/frontespizio.h"
 #include "windows/impostazioni.h"
@@ -47,6 +48,7 @@ struct Fixture : AppWithFakes
 {
     QTemporaryDir dir;
     dati* window = nullptr;
+    DataWindowControls ui{nullptr};
 
     explicit Fixture(const Project& project = renovation(),
                      const TitlePage& page = titlePageWith(TitlePage::progetto,
@@ -56,6 +58,7 @@ struct Fixture : AppWithFakes
         giveProject(app, project, page);
         registerAllWindows(app);
         window = app.windowAs<dati>(win::dati);
+        ui = DataWindowControls(window);
         window->show();
         QApplication::setActiveWindow(window);
         [[maybe_unused]] const bool active = QTest::qWaitForWindowActive(window);
@@ -67,7 +70,7 @@ struct Fixture : AppWithFakes
         QTest::keyClick(focus() ? focus() : window, Qt::Key(k), m);
     }
     // The event whose links the panel shows.
-    int named() const { return window->Label1()->text().section(' ', -1).toInt(); }
+    int named() const { return ui.Label1()->text().section(' ', -1).toInt(); }
     QAction* action(QWidget* w, const QString& name) const { return w->findChild<QAction*>(name); }
     QString path(const QString& name) const { return dir.filePath(name); }
     // Clicks into a box, selects what it holds, types over it (or deletes it) and presses Enter.
@@ -81,14 +84,6 @@ struct Fixture : AppWithFakes
         QTest::keyClick(box, Qt::Key_Return);
     }
 };
-
-void wheel(QWidget* over, int notches)
-{
-    const QPointF at(over->width() / 2.0, over->height() / 2.0);
-    QWheelEvent event(at, over->mapToGlobal(at), QPoint(), QPoint(0, 120 * notches), Qt::NoButton,
-                      Qt::NoModifier, Qt::NoScrollPhase, false);
-    QApplication::sendEvent(over, &event);
-}
 
 QByteArray contentOf(const QString& path)
 {
@@ -245,7 +240,7 @@ private slots:
         const QByteArray before = contentOf(existing);
         f.dialogs->fileNames.push_back(f.path("bianchi"));
         f.dialogs->answers.push_back(false);
-        f.window->salvanome_Click();
+        f.key(Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
         QVERIFY(f.dialogs->questions.last().contains("ZANT-dati-bianchi.txt\" esiste già: "
                                                      "sostituirlo?"));
         QCOMPARE(contentOf(existing), before);
@@ -297,7 +292,7 @@ private slots:
         QFETCH(QString, progetto);
         QFETCH(bool, saved);
         Fixture f(renovation(), TitlePage());
-        QTest::mouseClick(f.window->even(1), Qt::LeftButton);
+        QTest::mouseClick(f.ui.even(1), Qt::LeftButton);
         f.dialogs->choiceAnswers.push_back(choice);
         f.dialogs->fileNames.push_back(f.path("bagno"));
         f.key(Qt::Key_S, Qt::ControlModifier);
@@ -331,7 +326,7 @@ private slots:
     void twelveEventsWithTabAlone()
     {
         Fixture f{Project(), TitlePage()};
-        QTest::mouseClick(f.window->even(1), Qt::LeftButton);
+        QTest::mouseClick(f.ui.even(1), Qt::LeftButton);
         for (int i = 1; i <= 12; ++i) {
             QTest::keyClicks(f.focus(), QString("Evento %1").arg(i));
             f.key(Qt::Key_Tab);
@@ -340,94 +335,93 @@ private slots:
         for (int i = 1; i <= 12; ++i)
             QCOMPARE(f.app.project().description(i), QString("Evento %1").arg(i));
         QVERIFY(f.dialogs->messages.empty());
-        QCOMPARE(f.focus(), f.window->even(f.window->rowCount()));
-        QCOMPARE(f.window->num(f.window->rowCount())->text(), QString("13"));
+        QCOMPARE(f.focus(), f.ui.even(f.ui.rowCount()));
+        QCOMPARE(f.ui.num(f.ui.rowCount())->text(), QString("13"));
         f.key(Qt::Key_Tab);
-        QCOMPARE(f.focus(), f.window->leg(1));
+        QCOMPARE(f.focus(), f.ui.leg(1));
         // Shift+Tab back through the first row scrolls up again.
-        QTest::mouseClick(f.window->even(1), Qt::LeftButton);
+        QTest::mouseClick(f.ui.even(1), Qt::LeftButton);
         f.key(Qt::Key_Backtab, Qt::ShiftModifier);
-        QCOMPARE(f.window->topEvent(), 3);
-        QCOMPARE(f.focus(), f.window->even(1));
+        QCOMPARE(f.ui.topEvent(), 3);
+        QCOMPARE(f.focus(), f.ui.even(1));
     }
 
     void linkRowsTabPastTheLastRow()
     {
         Fixture f;
         // Enter in a description goes to the event's first free link.
-        QTest::mouseClick(f.window->even(4), Qt::LeftButton);
+        QTest::mouseClick(f.ui.even(4), Qt::LeftButton);
         f.key(Qt::Key_Return);
         QCOMPARE(f.named(), 4);
-        QCOMPARE(f.window->topLinkSlot(), 2);
-        QCOMPARE(f.focus(), f.window->leg(10));
+        QCOMPARE(f.ui.topLinkSlot(), 2);
+        QCOMPARE(f.focus(), f.ui.leg(10));
         QTest::keyClicks(f.focus(), "12");
         f.key(Qt::Key_Tab);
         QTest::keyClicks(f.focus(), "2,5");
         f.key(Qt::Key_Tab);
         // Then the activity's own name.
-        QCOMPARE(f.focus(), f.window->nome(10));
-        QCOMPARE(f.window->nome(10)->accessibleName(), QString("descrizione attività, legame 11"));
-        QCOMPARE(f.window->nome(10)->placeholderText(), f.app.project().description(12));
+        QCOMPARE(f.focus(), f.ui.nome(10));
+        QCOMPARE(f.ui.nome(10)->accessibleName(), QString("descrizione attività, legame 11"));
+        QCOMPARE(f.ui.nome(10)->placeholderText(), f.app.project().description(12));
         QTest::keyClicks(f.focus(), "Posa serramenti");
         f.key(Qt::Key_Tab);
         // Its amount, with a decimal comma, and its category.
-        QCOMPARE(f.focus(), f.window->importo(10));
-        QCOMPARE(f.window->importo(10)->accessibleName(), QString("importo attività, legame 11"));
+        QCOMPARE(f.focus(), f.ui.importo(10));
+        QCOMPARE(f.ui.importo(10)->accessibleName(), QString("importo attività, legame 11"));
         QTest::keyClicks(f.focus(), "1.234,5");
         f.key(Qt::Key_Tab);
-        QCOMPARE(f.focus(), f.window->categoria(10));
-        QCOMPARE(f.window->categoria(10)->accessibleName(),
-                 QString("categoria attività, legame 11"));
+        QCOMPARE(f.focus(), f.ui.categoria(10));
+        QCOMPARE(f.ui.categoria(10)->accessibleName(), QString("categoria attività, legame 11"));
         QTest::keyClicks(f.focus(), "OS6");
         f.key(Qt::Key_Tab);
         // The rows moved on to the next free slot instead of leaving the list.
-        QCOMPARE(f.window->topLinkSlot(), 3);
-        QCOMPARE(f.focus(), f.window->leg(10));
+        QCOMPARE(f.ui.topLinkSlot(), 3);
+        QCOMPARE(f.focus(), f.ui.leg(10));
         QCOMPARE(f.app.project().linkCount(4), 11);
         QCOMPARE(f.app.project().link(4, 11).target, 12);
         QCOMPARE(*f.app.project().link(4, 11).days, 2.5);
         QCOMPARE(f.app.project().link(4, 11).name, QString("Posa serramenti"));
-        QCOMPARE(f.window->nome(9)->text(), QString("Posa serramenti"));
+        QCOMPARE(f.ui.nome(9)->text(), QString("Posa serramenti"));
         QCOMPARE(f.app.project().link(4, 11).amount, Cents{123450});
         QCOMPARE(f.app.project().link(4, 11).category, QString("OS6"));
-        QCOMPARE(f.window->importo(9)->text(), QString("1.234,50"));
-        QCOMPARE(f.window->categoria(9)->text(), QString("OS6"));
+        QCOMPARE(f.ui.importo(9)->text(), QString("1.234,50"));
+        QCOMPARE(f.ui.categoria(9)->text(), QString("OS6"));
         // On the empty slot Tab leaves the list; Esc goes back to the event.
         for (int i = 0; i < 5; ++i)
             f.key(Qt::Key_Tab);
-        QCOMPARE(f.focus(), f.window->datiniz());
-        QTest::mouseClick(f.window->gior(3), Qt::LeftButton);
+        QCOMPARE(f.focus(), f.ui.datiniz());
+        QTest::mouseClick(f.ui.gior(3), Qt::LeftButton);
         f.key(Qt::Key_Escape);
-        QCOMPARE(f.focus(), f.window->even(4));
+        QCOMPARE(f.focus(), f.ui.even(4));
     }
 
     // Names typed in the link rows are one step each for Annulla, and a name needs its link.
     void activityNamesTypedAndUndone()
     {
         Fixture f;
-        QTest::mouseClick(f.window->even(1), Qt::LeftButton);
+        QTest::mouseClick(f.ui.even(1), Qt::LeftButton);
         QCOMPARE(f.named(), 1);
-        QTest::mouseClick(f.window->nome(1), Qt::LeftButton);
+        QTest::mouseClick(f.ui.nome(1), Qt::LeftButton);
         QTest::keyClicks(f.focus(), "Fornitura serramenti");
-        QTest::mouseClick(f.window->nome(2), Qt::LeftButton);
+        QTest::mouseClick(f.ui.nome(2), Qt::LeftButton);
         QTest::keyClicks(f.focus(), "Demolizioni");
         QCOMPARE(f.app.project().activityName(1, 1), QString("Fornitura serramenti"));
         QCOMPARE(f.app.project().activityName(1, 2), QString("Demolizioni"));
         f.key(Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(f.app.project().link(1, 2).name, QString());
-        QCOMPARE(f.window->nome(2)->text(), QString());
+        QCOMPARE(f.ui.nome(2)->text(), QString());
         QCOMPARE(f.app.project().link(1, 1).name, QString("Fornitura serramenti"));
         f.key(Qt::Key_Y, Qt::ControlModifier);
-        QCOMPARE(f.window->nome(2)->text(), QString("Demolizioni"));
+        QCOMPARE(f.ui.nome(2)->text(), QString("Demolizioni"));
         // The third slot has no link yet: nothing is stored, and the status says why.
-        QTest::mouseClick(f.window->nome(3), Qt::LeftButton);
+        QTest::mouseClick(f.ui.nome(3), Qt::LeftButton);
         QTest::keyClicks(f.focus(), "x");
         QCOMPARE(f.app.project().linkCount(1), 2);
-        QCOMPARE(f.window->nome(3)->text(), QString());
+        QCOMPARE(f.ui.nome(3)->text(), QString());
         QVERIFY2(f.window->passo()->text().contains("Scegliere prima l'evento legato"),
                  qPrintable(f.window->passo()->text()));
         // 120 characters at most.
-        QCOMPARE(f.window->nome(1)->maxLength(), 120);
+        QCOMPARE(f.ui.nome(1)->maxLength(), 120);
     }
 
     // Amounts typed in the link rows: Italian decimals, one step each for Annulla, the total
@@ -457,12 +451,12 @@ private slots:
         QVERIFY(!p.setLinkAmount(1, 1, 30000));
         QVERIFY(!p.setLinkAmount(2, 1, 5));
         Fixture f(p);
-        QTest::mouseClick(f.window->even(1), Qt::LeftButton);
+        QTest::mouseClick(f.ui.even(1), Qt::LeftButton);
         QCOMPARE(f.named(), 1);
-        QCOMPARE(f.window->importo(1)->text(), QString("300,00"));
-        QCOMPARE(f.window->totale()->text(), QString("Importo totale: 300,05 €"));
+        QCOMPARE(f.ui.importo(1)->text(), QString("300,00"));
+        QCOMPARE(f.ui.totale()->text(), QString("Importo totale: 300,05 €"));
         const int steps = f.app.undoStack().count();
-        f.typeInto(f.window->importo(1), typed);
+        f.typeInto(f.ui.importo(1), typed);
         if (stored < 0) {
             QCOMPARE(f.app.project().link(1, 1).amount, Cents{30000});
             QCOMPARE(f.app.undoStack().count(), steps);
@@ -470,12 +464,12 @@ private slots:
             QVERIFY2(f.dialogs->lastMessageText().startsWith("Importo non valido: digitarlo in "
                                                              "euro con la virgola decimale"),
                      qPrintable(f.dialogs->lastMessageText()));
-            QCOMPARE(f.window->importo(1)->text(), shown);
+            QCOMPARE(f.ui.importo(1)->text(), shown);
             return;
         }
         QCOMPARE(f.app.project().link(1, 1).amount, Cents{stored});
-        QCOMPARE(f.window->importo(1)->text(), shown);
-        QCOMPARE(f.window->totale()->text(),
+        QCOMPARE(f.ui.importo(1)->text(), shown);
+        QCOMPARE(f.ui.totale()->text(),
                  QString("Importo totale: %1 €").arg(formatEuro(stored + 5)));
         QVERIFY(f.dialogs->messages.empty());
         // One step, whatever was typed; leaving the box again stores nothing more.
@@ -484,8 +478,8 @@ private slots:
         QCOMPARE(f.app.undoStack().count(), steps + 1);
         f.key(Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(f.app.project().link(1, 1).amount, Cents{30000});
-        QCOMPARE(f.window->importo(1)->text(), QString("300,00"));
-        QCOMPARE(f.window->totale()->text(), QString("Importo totale: 300,05 €"));
+        QCOMPARE(f.ui.importo(1)->text(), QString("300,00"));
+        QCOMPARE(f.ui.totale()->text(), QString("Importo totale: 300,05 €"));
         f.key(Qt::Key_Y, Qt::ControlModifier);
         QCOMPARE(f.app.project().link(1, 1).amount, Cents{stored});
     }
@@ -495,34 +489,34 @@ private slots:
     void categoriesAndEmptySlots()
     {
         Fixture f;
-        QTest::mouseClick(f.window->even(1), Qt::LeftButton);
-        QTest::mouseClick(f.window->categoria(1), Qt::LeftButton);
+        QTest::mouseClick(f.ui.even(1), Qt::LeftButton);
+        QTest::mouseClick(f.ui.categoria(1), Qt::LeftButton);
         QTest::keyClicks(f.focus(), "OG1 - Edifici civili");
         QCOMPARE(f.app.project().activityCategory(1, 1), QString("OG1 - Edifici civili"));
         const int steps = f.app.undoStack().count();
-        QTest::mouseClick(f.window->categoria(2), Qt::LeftButton);
+        QTest::mouseClick(f.ui.categoria(2), Qt::LeftButton);
         QTest::keyClicks(f.focus(), "OS6");
         QCOMPARE(f.app.undoStack().count(), steps + 1);
         f.key(Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(f.app.project().activityCategory(1, 2), QString());
-        QCOMPARE(f.window->categoria(2)->text(), QString());
+        QCOMPARE(f.ui.categoria(2)->text(), QString());
         QCOMPARE(f.app.project().activityCategory(1, 1), QString("OG1 - Edifici civili"));
-        QCOMPARE(f.window->categoria(1)->maxLength(), 120);
+        QCOMPARE(f.ui.categoria(1)->maxLength(), 120);
 
-        f.typeInto(f.window->importo(3), "100");
+        f.typeInto(f.ui.importo(3), "100");
         QCOMPARE(f.app.project().linkCount(1), 2);
-        QCOMPARE(f.window->importo(3)->text(), QString());
+        QCOMPARE(f.ui.importo(3)->text(), QString());
         QVERIFY2(f.window->passo()->text().contains("poi l'importo dell'attività"),
                  qPrintable(f.window->passo()->text()));
-        QTest::mouseClick(f.window->categoria(3), Qt::LeftButton);
+        QTest::mouseClick(f.ui.categoria(3), Qt::LeftButton);
         QTest::keyClicks(f.focus(), "x");
-        QCOMPARE(f.window->categoria(3)->text(), QString());
+        QCOMPARE(f.ui.categoria(3)->text(), QString());
         QCOMPARE(f.app.project().totalAmount(), Cents{0});
 
-        f.window->selectEvent(14);
+        moveBar(f.ui.VScroll3(), 14);
         QCOMPARE(f.named(), 14);
-        QVERIFY(f.window->importo(1)->isReadOnly());
-        QVERIFY(f.window->categoria(1)->isReadOnly());
+        QVERIFY(f.ui.importo(1)->isReadOnly());
+        QVERIFY(f.ui.categoria(1)->isReadOnly());
     }
 
     // The links panel names the event being typed or pointed at, after moves in any order; a
@@ -546,13 +540,13 @@ private slots:
         for (const QString& move : moves.split(',')) {
             const QStringList m = move.split(' ');
             if (m[0] == "hover") {
-                QTest::mouseMove(f.window->num(m[1].toInt()));
-                expected = f.window->topEvent() + m[1].toInt() - 1;
+                QTest::mouseMove(f.ui.num(m[1].toInt()));
+                expected = f.ui.topEvent() + m[1].toInt() - 1;
             } else {
                 if (m[0] == "click")
-                    QTest::mouseClick(f.window->even(m[1].toInt()), Qt::LeftButton);
+                    QTest::mouseClick(f.ui.even(m[1].toInt()), Qt::LeftButton);
                 else if (m[0] == "wheel")
-                    wheel(f.window->even(5), m[1].toInt());
+                    wheel(f.ui.even(5), m[1].toInt());
                 else
                     f.key(m[1] == "Down"       ? Qt::Key_Down
                           : m[1] == "Up"       ? Qt::Key_Up
@@ -560,14 +554,13 @@ private slots:
                           : m[1] == "PageUp"   ? Qt::Key_PageUp
                                                : Qt::Key_Tab);
                 int row = 0;
-                for (int r = 1; r <= f.window->rowCount(); ++r) {
-                    if (f.focus() == f.window->even(r))
+                for (int r = 1; r <= f.ui.rowCount(); ++r) {
+                    if (f.focus() == f.ui.even(r))
                         row = r;
                 }
                 QVERIFY2(row > 0, qPrintable(move));
-                expected = f.window->topEvent() + row - 1;
-                QCOMPARE(f.window->num(row)->palette().color(QPalette::Window),
-                         QColor(255, 255, 0));
+                expected = f.ui.topEvent() + row - 1;
+                QCOMPARE(f.ui.num(row)->palette().color(QPalette::Window), QColor(255, 255, 0));
             }
             QVERIFY2(
                 f.named() == expected,
@@ -576,8 +569,8 @@ private slots:
         // A link typed now belongs to the event named.
         const int before = f.app.project().linkCount(expected);
         const int slot = before + 1;
-        f.window->VScroll2()->setValue(std::max(1, slot - 9));
-        QLineEdit* target = f.window->leg(slot - f.window->topLinkSlot() + 1);
+        moveBar(f.ui.VScroll2(), std::max(1, slot - 9));
+        QLineEdit* target = f.ui.leg(slot - f.ui.topLinkSlot() + 1);
         QTest::mouseClick(target, Qt::LeftButton);
         QTest::keyClicks(target, "12");
         QTest::keyClick(target, Qt::Key_Tab);
@@ -611,11 +604,11 @@ private slots:
         QFETCH(int, newTop);
         QFETCH(int, newRow);
         Fixture f;
-        f.window->VScroll1()->setValue(top);
-        QTest::mouseClick(f.window->even(row), Qt::LeftButton);
+        moveBar(f.ui.VScroll1(), top);
+        QTest::mouseClick(f.ui.even(row), Qt::LeftButton);
         f.key(down ? Qt::Key_PageDown : Qt::Key_PageUp);
-        QCOMPARE(f.window->topEvent(), newTop);
-        QCOMPARE(f.focus(), f.window->even(newRow));
+        QCOMPARE(f.ui.topEvent(), newTop);
+        QCOMPARE(f.focus(), f.ui.even(newRow));
         QCOMPARE(f.named(), newTop + newRow - 1);
     }
 
@@ -639,14 +632,15 @@ private slots:
         auto* main = qobject_cast<MainWindowBase*>(f.app.window(window));
         main->show();
         QApplication::processEvents();
-        auto* d = qobject_cast<dati*>(main);
-        auto* r = qobject_cast<risultati*>(main);
-        const auto rows = [&] { return d ? d->rowCount() : r->rowCount(); };
+        const std::optional<DataWindowControls> d =
+            qobject_cast<dati*>(main) ? std::optional(DataWindowControls(main)) : std::nullopt;
+        const ResultsWindowControls r(main);
+        const auto rows = [&] { return d ? d->rowCount() : r.rowCount(); };
         const auto cell = [&](int row) -> QWidget* {
-            return d ? static_cast<QWidget*>(d->even(row)) : r->cell("tmin", row);
+            return d ? static_cast<QWidget*>(d->even(row)) : r.cell("tmin", row);
         };
         // What follows the rows: the progress bar, or the critical path.
-        QWidget* below = d ? static_cast<QWidget*>(d->ProgressBar1()) : r->Text1();
+        QWidget* below = d ? static_cast<QWidget*>(d->ProgressBar1()) : r.Text1();
         QCOMPARE(rows(), 10);
         const int designGap = below->y() - cell(10)->geometry().bottom();
         const int rowHeight = cell(2)->y() - cell(1)->y();
@@ -664,10 +658,10 @@ private slots:
                  qPrintable(QString("gap %1, design %2").arg(gap).arg(designGap)));
         QVERIFY(below->geometry().bottom() < main->centralWidget()->height());
         // The last event is still reached, in the last row.
-        QScrollBar* bar = d ? d->VScroll1() : r->VScroll1();
+        QScrollBar* bar = d ? d->VScroll1() : r.VScroll1();
         QCOMPARE(bar->maximum(), 500 - shown + 1);
-        bar->setValue(bar->maximum());
-        QCOMPARE(d ? d->num(shown)->text() : r->cell("num", shown)->text(), QString("500"));
+        moveBar(bar, bar->maximum());
+        QCOMPARE(d ? d->num(shown)->text() : r.cell("num", shown)->text(), QString("500"));
 
         // Back to the design size: ten rows again.
         main->resize(main->minimumSizeHint());
@@ -683,16 +677,16 @@ private slots:
                  QString("Fine lavori: 16/03/2027 - durata 15 giorni - percorso critico di 3 "
                          "eventi"));
         // Typed durations change it at once.
-        QTest::mouseMove(f.window->num(1));
-        QTest::mouseClick(f.window->gior(1), Qt::LeftButton);
-        QTest::keyClick(f.window->gior(1), Qt::Key_A, Qt::ControlModifier);
-        QTest::keyClicks(f.window->gior(1), "1,5");
-        QTest::keyClick(f.window->gior(1), Qt::Key_Return);
+        QTest::mouseMove(f.ui.num(1));
+        QTest::mouseClick(f.ui.gior(1), Qt::LeftButton);
+        QTest::keyClick(f.ui.gior(1), Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(f.ui.gior(1), "1,5");
+        QTest::keyClick(f.ui.gior(1), Qt::Key_Return);
         QCOMPARE(f.window->summaryLabel()->text(),
                  QString("Fine lavori: 08/03/2027 - durata 6,5 giorni - percorso critico di 3 "
                          "eventi"));
         // Data the check refuses show no figures.
-        QTest::mouseClick(f.window->num(2), Qt::LeftButton);
+        QTest::mouseClick(f.ui.num(2), Qt::LeftButton);
         QCOMPARE(f.app.project().eventCount(), 4);
         QCOMPARE(f.window->summaryLabel()->text(), QString());
     }
@@ -704,7 +698,7 @@ private slots:
         const QString today = formatDate(QDate::currentDate());
         QCOMPARE(a.app.project().startDateText(), today);
         a.app.registerWindow(win::dati, [](ModZANT& m) { return new dati(m); });
-        QCOMPARE(a.app.windowAs<dati>(win::dati)->datiniz()->text(), today);
+        QCOMPARE(DataWindowControls(a.app.windowAs<dati>(win::dati)).datiniz()->text(), today);
         QTemporaryDir dir;
         const QString old = dir.filePath("ZANT-dati-vecchio.txt");
         QVERIFY(!writeProjectFile(old, buildProject("2: 1>2=1", "01/01/1990"), TitlePage()));

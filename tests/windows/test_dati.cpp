@@ -4,6 +4,7 @@
 #include "support/app_fixture.h"
 #include "support/fake_services.h"
 #include "support/project_builder.h"
+#include "support/window_controls.h"
 #include "windows/dati.h"
 
 #include <QApplication>
@@ -30,16 +31,40 @@ namespace {
 struct Fixture : zant::test::AppWithFakes
 {
     dati* window = nullptr;
+    DataWindowControls ui{nullptr};
 
     explicit Fixture(const Project& project = Project())
     {
         giveProject(app, project);
         app.registerWindow(win::dati, [](ModZANT& a) { return new dati(a); });
         window = app.windowAs<dati>(win::dati);
+        ui = DataWindowControls(window);
+        window->show();
+        QApplication::setActiveWindow(window);
+        [[maybe_unused]] const bool active = QTest::qWaitForWindowActive(window);
     }
 
     QString lastMessage() const { return dialogs->lastMessageText(); }
     QString passo() const { return window->passo()->text(); }
+    // Clicks into an event's description and types over it, one key at a time.
+    void typeDescription(int row, const QString& text) const
+    {
+        QTest::mouseClick(ui.even(row), Qt::LeftButton);
+        QTest::keyClick(ui.even(row), Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(ui.even(row), text);
+    }
+    // The mouse over an event's number: its links are shown. It comes from the window's corner,
+    // as a mouse already resting there moves nothing.
+    void hoverEvent(int row) const
+    {
+        QTest::mouseMove(window, QPoint(1, 1));
+        QTest::mouseMove(ui.num(row));
+    }
+    void key(int k, Qt::KeyboardModifiers m = Qt::NoModifier) const
+    {
+        QWidget* target = QApplication::focusWidget() ? QApplication::focusWidget() : window;
+        QTest::keyClick(target, Qt::Key(k), m);
+    }
 };
 
 QString tempPath(const QTemporaryDir& dir, const QString& name)
@@ -57,40 +82,42 @@ private slots:
     void typingBuildsTheEventList()
     {
         Fixture f;
-        f.window->even_Change(1, "Inizio");
-        f.window->even_Change(2, "Scavi");
+        f.typeDescription(1, "Inizio");
+        f.typeDescription(2, "Scavi");
+        QCOMPARE(f.app.project().description(1), QString("Inizio"));
         QCOMPARE(f.app.project().eventCount(), 2);
-        QCOMPARE(f.window->scrollalegami(1)->maximum(), 2);
+        QCOMPARE(f.ui.scrollalegami(1)->maximum(), 2);
         // Typing selects the row, as a hover does.
-        QCOMPARE(f.window->Label1()->text(), QString("Evento n. 2"));
-        QCOMPARE(f.window->Label2()->text(), QString("Evento finale senza legami"));
+        QCOMPARE(f.ui.Label1()->text(), QString("Evento n. 2"));
+        QCOMPARE(f.ui.Label2()->text(), QString("Evento finale senza legami"));
     }
 
     void typingBeyondTheFirstFreeEvent()
     {
         Fixture f(buildProject("2: 1>2=1"));
-        f.window->even(5)->setText("Getto");
-        f.window->even_Change(5, "Getto");
+        // The first key is refused, and the focus goes where the typing can go on.
+        QTest::mouseClick(f.ui.even(5), Qt::LeftButton);
+        QTest::keyClick(f.ui.even(5), 'G');
         QCOMPARE(f.lastMessage(), QString("Digitare prima l'evento n. 3"));
         QCOMPARE(f.dialogs->messages.back().message.kind, MessageKind::Critical);
         QCOMPARE(f.dialogs->messages.back().title,
                  QString("ZANT: controllo dati immessi nella finestra attiva"));
         QCOMPARE(f.app.project().eventCount(), 2);
-        QCOMPARE(f.window->topEvent(), 2);
-        QCOMPARE(f.window->even(4)->text(), QString());
+        QCOMPARE(f.ui.topEvent(), 2);
+        QCOMPARE(f.ui.even(4)->text(), QString());
         // The first free event (3) stands in row 2 now, and has the focus.
-        QVERIFY(f.window->even(2)->hasFocus() || !f.window->isActiveWindow());
+        QVERIFY(f.ui.even(2)->hasFocus());
     }
 
     void anyTextIsTaken()
     {
         Fixture f(buildProject("2: 1>2=1"));
-        f.window->even(1)->setFocus();
-        f.window->even(1)->selectAll();
+        QTest::mouseClick(f.ui.even(1), Qt::LeftButton);
+        QTest::keyClick(f.ui.even(1), Qt::Key_A, Qt::ControlModifier);
         // Typed one key at a time; keyClicks knows only ASCII keys.
         for (const QChar c : QString("Trave \"HEB\" ≥ 28 gg")) {
             QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
-            QApplication::sendEvent(f.window->even(1), &press);
+            QApplication::sendEvent(f.ui.even(1), &press);
         }
         QCOMPARE(f.app.project().description(1), QString("Trave \"HEB\" ≥ 28 gg"));
         QVERIFY(f.dialogs->messages.empty());
@@ -112,27 +139,27 @@ private slots:
         QFETCH(QString, action);
         QFETCH(QString, message);
         Fixture f(buildProject("3: 1>2=1 2>3=1"));
-        f.window->num_MouseMove(1);
+        f.hoverEvent(1);
         const int row = action.section(' ', 2).toInt();
-        if (action.startsWith("target")) {
-            f.window->scrollalegami(row)->setValue(3);
-        } else {
-            f.window->scrollagiorni(row)->setValue(7);
-        }
+        // One click on the bar's right arrow.
+        if (action.startsWith("target"))
+            clickBar(f.ui.scrollalegami(row), QStyle::SC_ScrollBarAddLine);
+        else
+            clickBar(f.ui.scrollagiorni(row), QStyle::SC_ScrollBarAddLine);
         QCOMPARE(f.lastMessage(), message);
         QCOMPARE(describeLinks(f.app.project()), QString("3: 1>2=1 2>3=1"));
-        QCOMPARE(f.window->leg(3)->text(), QString());
-        QCOMPARE(f.window->gior(2)->text(), QString());
+        QCOMPARE(f.ui.leg(3)->text(), QString());
+        QCOMPARE(f.ui.gior(2)->text(), QString());
     }
 
     void pickingTargetAndDuration()
     {
         Fixture f(buildProject("3: 1>2=1 2>3=1"));
-        f.window->num_MouseMove(1);
-        f.window->scrollalegami(2)->setValue(3);
+        f.hoverEvent(1);
+        moveBar(f.ui.scrollalegami(2), 3);
         QCOMPARE(describeLinks(f.app.project()), QString("3: 1>2=1 1>3 2>3=1"));
         QCOMPARE(f.passo(), QString("Immettere i tempi del legame n. 2 dell'evento n. 1"));
-        f.window->scrollagiorni(2)->setValue(12);
+        moveBar(f.ui.scrollagiorni(2), 12);
         QCOMPARE(describeLinks(f.app.project()), QString("3: 1>2=1 1>3=12 2>3=1"));
         QCOMPARE(f.passo(),
                  QString("Correggere, archiviare quanto immesso, digitare ulteriori dati, "
@@ -142,10 +169,10 @@ private slots:
     void slotWithoutDurationShowsBlank()
     {
         Fixture f(buildProject("3: 1>2 2>3=1"));
-        f.window->num_MouseMove(1);
-        QCOMPARE(f.window->leg(1)->text(), QString());
-        QCOMPARE(f.window->gior(1)->text(), QString());
-        f.window->controlla_Click();
+        f.hoverEvent(1);
+        QCOMPARE(f.ui.leg(1)->text(), QString());
+        QCOMPARE(f.ui.gior(1)->text(), QString());
+        chooseMenuItem(f.window, "controlla");
         QVERIFY(f.lastMessage().contains("i tempi medi per l'attività n. 1"));
     }
 
@@ -163,10 +190,10 @@ private slots:
         QFETCH(int, row);
         QFETCH(bool, enabled);
         Fixture f(buildProject("3: 1>2=1 2>3=1"));
-        f.window->num_MouseMove(row);
-        QCOMPARE(f.window->scrollalegami(1)->isEnabled(), enabled);
-        QCOMPARE(f.window->scrollagiorni(10)->isEnabled(), enabled);
-        QCOMPARE(f.window->Label2()->text() == "Evento finale senza legami", !enabled);
+        f.hoverEvent(row);
+        QCOMPARE(f.ui.scrollalegami(1)->isEnabled(), enabled);
+        QCOMPARE(f.ui.scrollagiorni(10)->isEnabled(), enabled);
+        QCOMPARE(f.ui.Label2()->text() == "Evento finale senza legami", !enabled);
     }
 
     void limits()
@@ -177,12 +204,12 @@ private slots:
             big.setEvent(i, Event{QString("E%1").arg(i), {}});
         big.setEvent(1, Event{"E1", std::vector<Link>(500, Link{2, 1.0})});
         Fixture f(big);
-        f.window->num_click(3);
+        QTest::mouseClick(f.ui.num(3), Qt::LeftButton);
         QCOMPARE(f.lastMessage(),
                  QString("Siamo già a 500 eventi: non è possibile aggiungerne degli altri."));
         QCOMPARE(f.dialogs->messages.back().message.kind, MessageKind::Information);
-        f.window->num_MouseMove(1);
-        f.window->numleg_Click(1);
+        f.hoverEvent(1);
+        QTest::mouseClick(f.ui.numleg(1), Qt::LeftButton);
         QCOMPARE(f.lastMessage(),
                  QString("Siamo già a 500 legami: non è possibile aggiungerne degli altri."));
         QCOMPARE(f.app.project().eventCount(), 500);
@@ -192,75 +219,75 @@ private slots:
     void scrollingToTheLastRows()
     {
         Fixture f(buildProject("3: 1>2=1 2>3=1"));
-        f.window->VScroll1()->setValue(491);
-        QCOMPARE(f.window->num(1)->text(), QString("491"));
-        QCOMPARE(f.window->num(10)->text(), QString("500"));
-        QCOMPARE(f.window->num(10)->toolTip(), QString("cliccare per inserire una riga al n. 500"));
-        f.window->VScroll2()->setValue(491);
-        QCOMPARE(f.window->topLinkSlot(), 491);
+        moveBar(f.ui.VScroll1(), 491);
+        QCOMPARE(f.ui.num(1)->text(), QString("491"));
+        QCOMPARE(f.ui.num(10)->text(), QString("500"));
+        QCOMPARE(f.ui.num(10)->toolTip(), QString("cliccare per inserire una riga al n. 500"));
+        moveBar(f.ui.VScroll2(), 491);
+        QCOMPARE(f.ui.topLinkSlot(), 491);
     }
 
     void insertAndDeleteRows()
     {
         Fixture f(buildProject("4: 1>2=5 1>3=2 2>4=1 3>4=1"));
-        f.window->num_click(2);
+        QTest::mouseClick(f.ui.num(2), Qt::LeftButton);
         QCOMPARE(describeLinks(f.app.project()), QString("5: 1>3=5 1>4=2 3>5=1 4>5=1"));
-        QCOMPARE(f.window->even(2)->text(), QString("*"));
-        QCOMPARE(f.window->even(3)->text(), QString("Evento 2"));
-        f.window->delriga_Click(2);
+        QCOMPARE(f.ui.even(2)->text(), QString("*"));
+        QCOMPARE(f.ui.even(3)->text(), QString("Evento 2"));
+        QTest::mouseClick(f.ui.delriga(2), Qt::LeftButton);
         QCOMPARE(describeLinks(f.app.project()), QString("4: 1>2=5 1>3=2 2>4=1 3>4=1"));
         // A free row has no X to press.
-        f.window->delriga_Click(9);
+        QTest::mouseClick(f.ui.delriga(9), Qt::LeftButton);
         QCOMPARE(f.app.project().eventCount(), 4);
 
-        f.window->num_MouseMove(1);
-        f.window->numleg_Click(1);
+        f.hoverEvent(1);
+        QTest::mouseClick(f.ui.numleg(1), Qt::LeftButton);
         QCOMPARE(describeLinks(f.app.project()), QString("4: 1>2=5 1>2=5 1>3=2 2>4=1 3>4=1"));
-        f.window->cancleg_Click(1);
-        f.window->cancleg_Click(2);
+        QTest::mouseClick(f.ui.cancleg(1), Qt::LeftButton);
+        QTest::mouseClick(f.ui.cancleg(2), Qt::LeftButton);
         QCOMPARE(describeLinks(f.app.project()), QString("4: 1>2=5 2>4=1 3>4=1"));
     }
 
     void guidanceInOrder()
     {
         Fixture f;
-        f.window->cancella_click();
+        clickToolbar(f.window, 18);
         QCOMPARE(f.passo(),
                  QString("Scegliere la data iniziale del calcolo o aprire un file archiviato."));
-        f.window->scrolladata()->setValue(31);
-        QCOMPARE(f.window->datiniz()->text(), QString("31/01/1990"));
+        moveBar(f.ui.scrolladata(), 31);
+        QCOMPARE(f.ui.datiniz()->text(), QString("31/01/1990"));
         QCOMPARE(f.passo(), QString("Digitare l'elenco degli eventi della programmazione."));
-        f.window->even_Change(1, "A");
-        f.window->even_Change(2, "B");
+        f.typeDescription(1, "A");
+        f.typeDescription(2, "B");
         QCOMPARE(f.passo(), QString("Immettere i legami dell'evento n. 1"));
-        f.window->num_MouseMove(1);
-        f.window->scrollalegami(1)->setValue(2);
+        f.hoverEvent(1);
+        moveBar(f.ui.scrollalegami(1), 2);
         QCOMPARE(f.passo(), QString("Immettere i tempi del legame n. 1 dell'evento n. 1"));
-        f.window->scrollagiorni(1)->setValue(4);
+        moveBar(f.ui.scrollagiorni(1), 4);
         QVERIFY(f.passo().startsWith("Correggere"));
     }
 
     void clearThenCheck()
     {
         Fixture f(buildProject("3: 1>2=1 2>3=1"));
-        f.window->cancella_click();
-        f.window->controlla_Click();
+        clickToolbar(f.window, 18);
+        clickToolbar(f.window, 17);
         QCOMPARE(f.lastMessage(), QString("Scegliere la data d'inizio degli eventi."));
         QCOMPARE(f.app.project().eventCount(), 0);
-        QCOMPARE(f.window->even(1)->text(), QString());
+        QCOMPARE(f.ui.even(1)->text(), QString());
     }
 
     void directCheckAlwaysAnswers()
     {
         Fixture f(buildProject("3: 1>2=1"));
-        f.window->risult_Click();
+        clickButton(f.window, "risult");
         QVERIFY(f.lastMessage().startsWith("Evento n. 2"));
         QVERIFY(f.app.checkConfirmation().refusalPending());
         QVERIFY(f.app.results().isEmpty());
-        f.window->num_MouseMove(2);
-        f.window->scrollalegami(1)->setValue(3);
-        f.window->scrollagiorni(1)->setValue(2);
-        f.window->controlla_Click();
+        f.hoverEvent(2);
+        moveBar(f.ui.scrollalegami(1), 3);
+        moveBar(f.ui.scrollagiorni(1), 2);
+        clickToolbar(f.window, 17);
         QCOMPARE(f.lastMessage(),
                  QString("I dati sono stati immessi formalmente corretti (per numero  3 eventi)."));
     }
@@ -269,11 +296,11 @@ private slots:
     {
         Fixture f(buildProject("3: 1>2=3 2>3=4"));
         QSignalSpy spy(&f.app, &ModZANT::resultsChanged);
-        f.window->risult_Click();
+        clickButton(f.window, "risult");
         QCOMPARE(spy.count(), 1);
         QCOMPARE(f.app.results().criticalPath, QString("- 1- 2- 3"));
         QCOMPARE(f.app.results().earliest[3], 7.0);
-        QVERIFY(f.window->ProgressBar1()->isHidden());
+        QVERIFY(f.ui.ProgressBar1()->isHidden());
     }
 
     void openReplacesOnlyOnSuccess()
@@ -291,27 +318,26 @@ private slots:
         file.close();
 
         // Cancelled: nothing changes.
-        f.window->apri_Click();
+        clickToolbar(f.window, 1);
         QCOMPARE(f.app.project().eventCount(), 3);
         QCOMPARE(f.dialogs->fileDialogs.last(),
                  QString("open|Apri file|Progetti ZANT | *|Tutti i file (*.*) | *.*|1"));
 
         // A broken file: a message naming it, the project as it was.
         f.dialogs->fileNames.push_back(bad);
-        f.window->apri_Click();
+        f.key(Qt::Key_O, Qt::ControlModifier);
         QVERIFY(f.lastMessage().contains("ZANT-dati-rotto"));
         QCOMPARE(describeLinks(f.app.project()), QString("3: 1>2=1 2>3=1"));
         QCOMPARE(f.app.currentDataFile(), QString());
 
         f.dialogs->fileNames.push_back(good);
-        f.window->apri_Click();
+        chooseMenuItem(f.window, "apri");
         QCOMPARE(describeLinks(f.app.project()), QString("2: 1>2=9"));
         QCOMPARE(f.app.titlePage()[TitlePage::progetto], QString("Magazzino"));
         QCOMPARE(f.app.currentDataFile(), good);
-        QCOMPARE(f.window->datiniz()->text(), QString("05/05/2027"));
-        QCOMPARE(f.window->scrolladata()->value(),
-                 int(QDate(1989, 12, 31).daysTo(QDate(2027, 5, 5))));
-        QCOMPARE(f.window->even(1)->text(), QString("Evento 1"));
+        QCOMPARE(f.ui.datiniz()->text(), QString("05/05/2027"));
+        QCOMPARE(f.ui.scrolladata()->value(), int(QDate(1989, 12, 31).daysTo(QDate(2027, 5, 5))));
+        QCOMPARE(f.ui.even(1)->text(), QString("Evento 1"));
     }
 
     void saveAndSaveAs()
@@ -320,7 +346,7 @@ private slots:
         QTemporaryDir dir;
 
         // Without the project name: the offer to take the first description, declined.
-        f.window->salva_Click();
+        f.key(Qt::Key_S, Qt::ControlModifier);
         QCOMPARE(f.dialogs->choices.size(), 1);
         QVERIFY(f.dialogs->choices.last().startsWith(
             "ZANT: controllo dati immessi nella finestra attiva|E' necessario digitare almeno il "
@@ -331,7 +357,7 @@ private slots:
         giveProject(f.app, f.app.project(), titlePageWith(TitlePage::progetto, "Strada"),
                     f.app.currentDataFile());
         // Cancelled dialog: no file, no name; the name proposed comes from the project.
-        f.window->salva_Click();
+        clickToolbar(f.window, 2);
         QVERIFY2(f.dialogs->fileDialogs.last().startsWith(
                      "save|Salva file con nome|File ZANT-dati- | ZANT-dati-*|1|"),
                  qPrintable(f.dialogs->fileDialogs.last()));
@@ -340,31 +366,31 @@ private slots:
 
         const QString first = tempPath(dir, "ZANT-dati-primo.txt");
         f.dialogs->fileNames.push_back(first);
-        f.window->salva_Click();
+        chooseMenuItem(f.window, "salva");
         QCOMPARE(f.app.currentDataFile(), first);
         QVERIFY(readProjectFile(first).ok());
 
         // Save again: no dialog.
         const int dialogsBefore = f.dialogs->fileDialogs.size();
         f.app.edit<SetDescriptionCommand>(1, QString("Inizio lavori"), f.app.newEditSession());
-        f.window->salva_Click();
+        f.key(Qt::Key_S, Qt::ControlModifier);
         QCOMPARE(f.dialogs->fileDialogs.size(), dialogsBefore);
         QCOMPARE(readProjectFile(first).value().project.description(1), QString("Inizio lavori"));
 
         // Save as, cancelled: the current file stays.
-        f.window->salvanome_Click();
+        f.key(Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
         QCOMPARE(f.dialogs->fileDialogs.size(), dialogsBefore + 1);
         QCOMPARE(f.app.currentDataFile(), first);
 
         // Save as onto a folder: the failure is reported and the name stays.
         f.dialogs->fileNames.push_back(dir.path());
-        f.window->salvanome_Click();
+        chooseMenuItem(f.window, "salvanome");
         QVERIFY(f.lastMessage().startsWith("Impossibile salvare il file"));
         QCOMPARE(f.app.currentDataFile(), first);
 
         const QString second = tempPath(dir, "ZANT-dati-secondo.txt");
         f.dialogs->fileNames.push_back(second);
-        f.window->salvanome_Click();
+        f.key(Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
         QCOMPARE(f.app.currentDataFile(), second);
     }
 
@@ -380,19 +406,19 @@ private slots:
         QFile file(path);
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.close();
-        f.window->eliminare_click(); // cancelled
+        clickToolbar(f.window, 3); // cancelled
         QVERIFY(QFile::exists(path));
         QVERIFY(f.dialogs->fileDialogs.last().startsWith(
             "open|Elimina: seleziona il file desiderato e clicca su Apri per cancellarlo|"
             "Tutti i file (*.*)|*.*|File ZANT-dati- | ZANT-dati-*|2"));
         f.dialogs->fileNames.push_back(path);
-        f.window->eliminare_click();
+        chooseMenuItem(f.window, "eliminare");
         QVERIFY(!QFile::exists(path));
         QVERIFY(f.dialogs->messages.empty());
         QVERIFY(QFile::exists(dir.filePath("share/Trash/files/ZANT-dati-da-eliminare")));
 
         f.dialogs->fileNames.push_back(tempPath(dir, "non-esiste"));
-        f.window->eliminare_click();
+        clickToolbar(f.window, 3);
         QVERIFY(f.lastMessage().startsWith("Impossibile eliminare il file"));
         qputenv("XDG_DATA_HOME", oldDataHome);
     }
@@ -400,18 +426,18 @@ private slots:
     void printCommands()
     {
         Fixture f(buildProject("3: 1>2=1"));
-        f.window->stampa_Click();
+        f.key(Qt::Key_P, Qt::ControlModifier);
         QVERIFY(f.lastMessage().startsWith("Evento n. 2"));
         QVERIFY(f.output->opened.isEmpty());
 
-        f.window->modulo_click();
+        chooseMenuItem(f.window, "modulo");
         QCOMPARE(f.passo(), QString("ho visualizzato il modello su WORD"));
         QCOMPARE(f.output->opened.size(), 1);
         QVERIFY(f.output->opened.first().endsWith("ZANT-modulo-2026-12-07-1530.docx"));
 
         giveProject(f.app, buildProject("3: 1>2=1 2>3=1"));
         f.output->canOpen = false;
-        f.window->stampa_Click();
+        clickToolbar(f.window, 4);
         QCOMPARE(f.passo(), QString("ho salvato il documento ZANT-dati-2026-12-07-1530.docx, ma "
                                     "nessun programma ha potuto aprirlo"));
         QVERIFY(f.lastMessage().contains("ZANT-dati-2026-12-07-1530.docx"));
@@ -421,17 +447,17 @@ private slots:
     void toolbarAndQuickHelp()
     {
         Fixture f(buildProject("3: 1>2=1 2>3=1"));
-        f.window->Toolbar1_ButtonClick(17);
+        clickToolbar(f.window, 17);
         QVERIFY(f.lastMessage().startsWith("I dati sono stati immessi formalmente corretti"));
-        f.window->Toolbar1_ButtonClick(1);
+        clickToolbar(f.window, 1);
         QVERIFY(f.dialogs->fileDialogs.last().startsWith("open|Apri file|"));
-        f.window->aiuto_Click();
+        clickButton(f.window, "aiuto");
         QCOMPARE(f.dialogs->messages.back().title, QString("ZANT: aiuto in linea"));
         QCOMPARE(f.lastMessage().count('\n'), 6);
-        f.window->Toolbar1_ButtonClick(18);
+        clickToolbar(f.window, 18);
         QCOMPARE(f.app.project().eventCount(), 0);
         // Unsaved changes: the exit asks, and "Annulla" keeps everything open.
-        f.window->Toolbar1_ButtonClick(19);
+        clickToolbar(f.window, 19);
         QCOMPARE(f.dialogs->saveQuestions.last(),
                  QString("ZANT|Salvare le modifiche al progetto?"));
         QVERIFY(f.app.isLoaded(win::dati));
@@ -444,7 +470,7 @@ private slots:
         // No to the grey question: the colour dialog, from the last colour.
         f.dialogs->answers.push_back(false);
         f.dialogs->colours.push_back(QColor(10, 20, 30));
-        f.window->Toolbar1_ButtonClick(10);
+        clickToolbar(f.window, 10);
         QCOMPARE(f.dialogs->questions.last(),
                  QString("ZANT: colore di sfondo|Colori uguali e riposanti (grigio) per tutte le "
                          "finestre?|Yes"));
@@ -452,11 +478,11 @@ private slots:
         QCOMPARE(f.app.lastColor(), QColor(10, 20, 30));
         // Yes: grey, and a grey window is not asked again.
         f.dialogs->answers.push_back(true);
-        f.window->Toolbar1_ButtonClick(10);
+        clickToolbar(f.window, 10);
         QCOMPARE(background(f.window), kLightGrey);
         const int asked = f.dialogs->questions.size();
         f.dialogs->colours.push_back(std::nullopt);
-        f.window->Toolbar1_ButtonClick(10);
+        clickToolbar(f.window, 10);
         QCOMPARE(f.dialogs->questions.size(), asked);
         QCOMPARE(f.dialogs->lastColourOffered, QColor(10, 20, 30));
         QCOMPARE(background(f.window), kLightGrey);

@@ -1,6 +1,7 @@
 #include "shell/modzant.h"
 #include "support/app_fixture.h"
 #include "support/project_builder.h"
+#include "support/window_controls.h"
 #include "windows/dati.h"
 #include "windows/gantt.h"
 #include "windows/reticolo.h"
@@ -45,7 +46,7 @@ struct Fixture : zant::test::AppWithFakes
         app.today = [] { return QDate(2027, 3, 4); };
     }
 
-    void compute() { app.windowAs<dati>(win::dati)->risult_Click(); }
+    void compute() { clickButton(app.windowAs<dati>(win::dati), "risult"); }
     reticolo* network()
     {
         app.showWindow(win::reticolo);
@@ -194,9 +195,9 @@ private slots:
         const QPoint p = onCanvas(net, net->layout().eventAt(3).centre);
         QTest::mouseClick(net->canvas(), Qt::LeftButton, {}, p);
         QCOMPARE(net->selectedEvent(), 3);
-        QVERIFY(f.results()->Label13()->text().endsWith(QStringLiteral("n. 3")));
-        QCOMPARE(f.results()->cell("num", f.results()->highlightedRow())->text(),
-                 QStringLiteral("3"));
+        const ResultsWindowControls results(f.results());
+        QVERIFY(results.Label13()->text().endsWith(QStringLiteral("n. 3")));
+        QCOMPARE(results.cell("num", results.highlightedRow())->text(), QStringLiteral("3"));
         // A click on empty paper selects nothing new.
         QTest::mouseClick(net->canvas(), Qt::LeftButton, {}, QPoint(2, 2));
         QCOMPARE(net->selectedEvent(), 3);
@@ -269,9 +270,9 @@ private slots:
         f.compute();
         risultati* r = f.results();
         r->selectEvent(3);
-        QCOMPARE(r->cell("scorrusc", 1)->toolTip(),
+        QCOMPARE(ResultsWindowControls(r).cell("scorrusc", 1)->toolTip(),
                  QStringLiteral("scorrimento totale 6, libero 6, indipendente 3 giorni"));
-        QCOMPARE(r->cell("scorrusc", 2)->toolTip(),
+        QCOMPARE(ResultsWindowControls(r).cell("scorrusc", 2)->toolTip(),
                  QStringLiteral("scorrimento totale 3, libero 3, indipendente 0 giorni"));
     }
 

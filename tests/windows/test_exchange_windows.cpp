@@ -9,6 +9,7 @@
 #include "support/docx_package.h"
 #include "support/project_builder.h"
 #include "support/test_files.h"
+#include "support/window_controls.h"
 #include "windows/dati.h"
 #include "windows/risultati.h"
 
@@ -290,7 +291,7 @@ private slots:
         QVERIFY(excel);
         QCOMPARE(excel->text(), QStringLiteral("&Excel…"));
         // Computed, then edited: the workbook holds the figures of the data as they are now.
-        f.window->risult_Click();
+        clickButton(f.window, "risult");
         f.app.edit<LinkEditCommand>(LinkEditCommand::Days, 1, 1, 50.0);
         const QString xlsx = f.dir.filePath("r.xlsx");
         f.dialogs->fileNames.push_back(xlsx);

@@ -4,6 +4,7 @@
 #include "support/app_fixture.h"
 #include "support/fake_services.h"
 #include "support/project_builder.h"
+#include "support/window_controls.h"
 #include "windows/dati.h"
 #include "windows/frontespizio.h"
 
@@ -764,7 +765,7 @@ private slots:
         f.type(TitlePage::luogo, "Milano");
         f.dialogs->saveAnswers.push_back(SaveChoice::Discard);
         f.dialogs->fileNames.push_back(path);
-        f.app.windowAs<dati>(win::dati)->apri_Click();
+        chooseMenuItem(f.app.windowAs<dati>(win::dati), "apri");
         QCOMPARE(f.field(TitlePage::progetto)->text(), QString("Scuola"));
         QCOMPARE(f.field(TitlePage::luogo)->text(), QString());
         QCOMPARE(f.field(TitlePage::data)->text(), QString("01/02/2027"));

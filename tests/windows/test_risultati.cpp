@@ -6,6 +6,7 @@
 #include "support/app_fixture.h"
 #include "support/fake_services.h"
 #include "support/project_builder.h"
+#include "support/window_controls.h"
 #include "windows/dati.h"
 #include "windows/risultati.h"
 
@@ -37,31 +38,39 @@ struct Fixture : zant::test::AppWithFakes
     }
 
     risultati* results() { return app.windowAs<risultati>(win::risultati); }
+    ResultsWindowControls ui() { return ResultsWindowControls(results()); }
     // The results command of the data window: check, compute, show.
-    void compute() { app.windowAs<dati>(win::dati)->risult_Click(); }
+    void compute() { clickButton(app.windowAs<dati>(win::dati), "risult"); }
+    // The mouse over an event's number, coming from the window's corner (a mouse already resting
+    // there moves nothing).
+    void hover(int row)
+    {
+        QTest::mouseMove(results(), QPoint(1, 1));
+        QTest::mouseMove(ui().cell("num", row));
+    }
 
     QString row(int r)
     {
         QStringList cells;
         for (const char* c : {"num", "tmin", "datmin", "tmax", "datmax", "scorr"})
-            cells << results()->cell(c, r)->text();
+            cells << ui().cell(c, r)->text();
         return cells.join('|');
     }
     QString outgoing(int r)
     {
         QStringList cells;
         for (const char* c : {"n3", "n4", "evenuscita", "tempusc", "scorrusc"})
-            cells << results()->cell(c, r)->text();
+            cells << ui().cell(c, r)->text();
         return cells.join('|');
     }
     QString incoming(int r)
     {
         QStringList cells;
         for (const char* c : {"n1", "n2", "eventrata"})
-            cells << results()->cell(c, r)->text();
+            cells << ui().cell(c, r)->text();
         return cells.join('|');
     }
-    QColor colour(int r) { return results()->cell("tmax", r)->palette().color(QPalette::Window); }
+    QColor colour(int r) { return ui().cell("tmax", r)->palette().color(QPalette::Window); }
 };
 
 const char* const kNetwork = "7: 1>2=5 1>3=2 1>4=1 1>5=1 1>6=1 1>7=3 2>7=1 3>7=1 4>7=1 5>7=1 6>7=1";
@@ -78,8 +87,8 @@ private slots:
         Fixture f(buildProject(kNetwork));
         QCOMPARE(f.row(1), QString("1|0|01/01/1990|0|01/01/1990|0"));
         QCOMPARE(f.row(7), QString("7|6|07/01/1990|6|07/01/1990|0"));
-        QCOMPARE(f.results()->Text1()->text(), QString("- 1- 2- 7"));
-        f.results()->VScroll1()->setValue(491);
+        QCOMPARE(f.ui().Text1()->text(), QString("- 1- 2- 7"));
+        moveBar(f.ui().VScroll1(), 491);
         QCOMPARE(f.row(1), QString("491|||||"));
         QCOMPARE(f.row(10), QString("500|||||"));
     }
@@ -92,7 +101,7 @@ private slots:
         // not shown.
         giveProject(f.app, buildProject("3: 1>2 2>3=1"));
         QCOMPARE(f.row(1), QString("1|||||"));
-        QCOMPARE(f.results()->Text1()->text(), QString());
+        QCOMPARE(f.ui().Text1()->text(), QString());
         QVERIFY2(f.results()->passo()->text().startsWith("Evento n. 1: i tempi medi"),
                  qPrintable(f.results()->passo()->text()));
         giveProject(f.app, buildProject(kNetwork));
@@ -158,14 +167,16 @@ private slots:
         if (const auto fault = findDataFault(p)) {
             for (int r = 1; r <= risultati::kRows; ++r)
                 QCOMPARE(f.row(r), QString::number(r) + "|||||");
-            QCOMPARE(f.results()->Text1()->text(), QString());
+            QCOMPARE(f.ui().Text1()->text(), QString());
             QCOMPARE(f.results()->passo()->text(), fault->text);
             return;
         }
         const ScheduleResults expected = ComputeSchedule(p);
+        // Home highlights the first event, Down each of the next ones.
         for (int e = 1; e <= p.eventCount(); ++e) {
-            f.results()->selectEvent(e);
-            const int row = f.results()->highlightedRow();
+            QTest::keyClick(f.results(), e == 1 ? Qt::Key_Home : Qt::Key_Down);
+            QCOMPARE(f.ui().highlightedEvent(), e);
+            const int row = f.ui().highlightedRow();
             QCOMPARE(f.row(row),
                      QStringList({QString::number(e), formatDays(expected.earliest[e]),
                                   expected.earliestDate[e], formatDays(expected.latest[e]),
@@ -180,7 +191,7 @@ private slots:
                              .join('|'));
             }
         }
-        QCOMPARE(f.results()->Text1()->text(), expected.criticalPath);
+        QCOMPARE(f.ui().Text1()->text(), expected.criticalPath);
     }
 
     void showsTheComputedResults()
@@ -192,7 +203,7 @@ private slots:
         QCOMPARE(f.row(3), QString("3|2|03/03/2027|5|06/03/2027|3"));
         QCOMPARE(f.row(7), QString("7|6|07/03/2027|6|07/03/2027|0"));
         QCOMPARE(f.row(8), QString("8|||||"));
-        QCOMPARE(f.results()->Text1()->text(), QString("- 1- 2- 7"));
+        QCOMPARE(f.ui().Text1()->text(), QString("- 1- 2- 7"));
     }
 
     void rowsBeyondTheLastComputationAreEmpty()
@@ -203,7 +214,7 @@ private slots:
         f.compute();
         QCOMPARE(f.row(2), QString("2|4|05/01/1990|4|05/01/1990|0"));
         QCOMPARE(f.row(3), QString("3|||||"));
-        f.results()->num_MouseMove(3);
+        f.hover(3);
         QCOMPARE(f.outgoing(1), QString("1||||"));
         QCOMPARE(f.incoming(1), QString("1||"));
     }
@@ -212,7 +223,7 @@ private slots:
     {
         Fixture f(buildProject(kNetwork));
         f.compute();
-        f.results()->num_MouseMove(1);
+        f.hover(1);
         QCOMPARE(f.colour(1), QColor(255, 255, 0));
         QCOMPARE(f.colour(2), QColor(0, 255, 255));
         QCOMPARE(f.outgoing(1), QString("1|2|Evento 2|5|0"));
@@ -224,24 +235,24 @@ private slots:
         QCOMPARE(f.outgoing(2), QString("2|3|Fornitura serramenti|2|3"));
         f.app.undo();
         QCOMPARE(f.outgoing(2), QString("2|3|Evento 3|2|3"));
-        QCOMPARE(f.results()->cell("n3", 1)->toolTip(),
+        QCOMPARE(f.ui().cell("n3", 1)->toolTip(),
                  QString("vengono visualizzati gli eventi che sono collegati dall'evento n. 1"));
-        QCOMPARE(f.results()->Label13()->text(),
+        QCOMPARE(f.ui().Label13()->text(),
                  QString("I risultati riportati nelle tabelle in basso si riferiscono all'evento "
                          "evidenziato n. 1"));
         // More than five links: scrolling shows the later slots, then empty ones.
-        f.results()->VScroll3()->setValue(5);
+        moveBar(f.ui().VScroll3(), 5);
         QCOMPARE(f.outgoing(1), QString("5|6|Evento 6|1|4"));
         QCOMPARE(f.outgoing(2), QString("6|7|Evento 7|3|3"));
         QCOMPARE(f.outgoing(3), QString("7||||"));
 
         // The final event: incoming links only.
-        f.results()->VScroll3()->setValue(1);
-        f.results()->num_MouseMove(7);
+        moveBar(f.ui().VScroll3(), 1);
+        f.hover(7);
         QCOMPARE(f.outgoing(1), QString("1||||"));
         QCOMPARE(f.incoming(1), QString("1|1|Evento 1"));
         QCOMPARE(f.incoming(5), QString("5|5|Evento 5"));
-        f.results()->VScroll2()->setValue(4);
+        moveBar(f.ui().VScroll2(), 4);
         QCOMPARE(f.incoming(3), QString("6|6|Evento 6"));
         QCOMPARE(f.incoming(4), QString("7||"));
     }
@@ -250,8 +261,8 @@ private slots:
     {
         Fixture f(buildProject(kNetwork));
         f.compute();
-        f.results()->VScroll2()->setValue(3);
-        f.results()->VScroll3()->setValue(4);
+        moveBar(f.ui().VScroll2(), 3);
+        moveBar(f.ui().VScroll3(), 4);
         QCOMPARE(f.incoming(1), QString("3||"));
         QCOMPARE(f.outgoing(2), QString("5||||"));
     }
@@ -282,20 +293,16 @@ private slots:
                                "8>9=1 9>10=1 10>11=1 11>12=1 12>13=1 13>14=1 14>15=1 3>15=1"));
         f.compute();
         risultati* w = f.results();
+        const ResultsWindowControls ui(w);
         QApplication::setActiveWindow(w);
         QVERIFY(QTest::qWaitForWindowActive(w));
         double days = 1;
         for (const QString& move : moves.split(',')) {
             const QStringList m = move.split(' ');
             if (m[0] == "hover") {
-                QTest::mouseMove(w->cell("num", m[1].toInt()));
+                f.hover(m[1].toInt());
             } else if (m[0] == "wheel") {
-                QWidget* over = w->cell("tmin", 5);
-                const QPointF at(over->width() / 2.0, over->height() / 2.0);
-                QWheelEvent wheel(at, over->mapToGlobal(at), QPoint(),
-                                  QPoint(0, 120 * m[1].toInt()), Qt::NoButton, Qt::NoModifier,
-                                  Qt::NoScrollPhase, false);
-                QApplication::sendEvent(over, &wheel);
+                wheel(ui.cell("tmin", 5), m[1].toInt());
             } else if (m[0] == "key") {
                 const QMap<QString, Qt::Key> keys{
                     {"Down", Qt::Key_Down},         {"Up", Qt::Key_Up},
@@ -304,31 +311,31 @@ private slots:
                 // To the control with the focus, as the keyboard sends them.
                 QTest::keyClick(QApplication::focusWidget(), keys.value(m[1]));
             } else if (m[0] == "bar") {
-                w->VScroll1()->setValue(m[1].toInt());
+                moveBar(ui.VScroll1(), m[1].toInt());
             } else if (m[0] == "out") {
-                w->VScroll3()->setValue(m[1].toInt());
+                moveBar(ui.VScroll3(), m[1].toInt());
             } else if (m[0] == "edit") {
                 days += 3;
                 f.app.edit<LinkEditCommand>(LinkEditCommand::Days, 1, 3, days);
             }
 
             // The event named under the tables ...
-            const QString caption = w->Label13()->text();
-            const int named = w->highlightedEvent();
+            const QString caption = ui.Label13()->text();
+            const int named = ui.highlightedEvent();
             if (named == 0)
                 continue;
             QVERIFY2(caption.endsWith("evidenziato n. " + QString::number(named)),
                      qPrintable(move + ": " + caption));
             // ... is the one in yellow, when its row is shown ...
-            for (int r = 1; r <= w->rowCount(); ++r) {
-                const bool itsRow = w->cell("num", r)->text().toInt() == named;
+            for (int r = 1; r <= ui.rowCount(); ++r) {
+                const bool itsRow = ui.cell("num", r)->text().toInt() == named;
                 QCOMPARE(f.colour(r) == QColor(255, 255, 0), itsRow);
             }
             // ... and the one whose links and floats the tables show, as computed now.
             const Project& p = f.app.project();
             const ScheduleResults now = ComputeSchedule(p);
             for (int i = 1; i <= 5; ++i) {
-                const int slot = w->VScroll3()->value() + i - 1;
+                const int slot = ui.VScroll3()->value() + i - 1;
                 const Link& link = p.link(named, slot);
                 const QString expected =
                     link.isEmpty() || named == p.eventCount()
@@ -350,17 +357,17 @@ private slots:
         for (int r = 1; r <= 8; ++r) {
             const bool critical = r == 1 || r == 2 || r == 7;
             for (const char* column : {"num", "tmin", "scorr"}) {
-                QLabel* cell = f.results()->cell(column, r);
+                QLabel* cell = f.ui().cell(column, r);
                 QCOMPARE(cell->font().bold(), critical);
                 QCOMPARE(cell->palette().color(QPalette::WindowText) == QColor(0xc0, 0, 0),
                          critical);
             }
         }
         // Scrolled, the marks go with the events.
-        f.results()->VScroll1()->setValue(2);
-        QVERIFY(f.results()->cell("num", 1)->font().bold());
-        QVERIFY(!f.results()->cell("num", 2)->font().bold());
-        QVERIFY(f.results()->cell("num", 6)->font().bold());
+        moveBar(f.ui().VScroll1(), 2);
+        QVERIFY(f.ui().cell("num", 1)->font().bold());
+        QVERIFY(!f.ui().cell("num", 2)->font().bold());
+        QVERIFY(f.ui().cell("num", 6)->font().bold());
     }
 
     void toolbar_data()
@@ -387,7 +394,8 @@ private slots:
         QCOMPARE(action->isEnabled(), enabled);
         const int filesBefore = f.dialogs->fileDialogs.size();
         const int questionsBefore = f.dialogs->questions.size();
-        f.results()->Toolbar1_ButtonClick(position);
+        f.results()->show();
+        clickToolbar(f.results(), position);
         switch (position) {
         case 3:
             QVERIFY(f.dialogs->fileDialogs.last().startsWith("open|Elimina:"));
@@ -417,13 +425,13 @@ private slots:
         Fixture f(buildProject("2: 1>2=4"));
         f.compute();
         giveProject(f.app, buildProject(kNetwork));
-        f.results()->stampa_Click();
+        clickToolbar(f.results(), 4);
         QCOMPARE(f.results()->passo()->text(), QString("ho visualizzato i risultati con WORD"));
         QCOMPARE(f.app.results().eventCount, 7);
         QCOMPARE(f.row(7), QString("7|6|07/01/1990|6|07/01/1990|0"));
 
         giveProject(f.app, buildProject("3: 1>2=1"));
-        f.results()->stampa_Click();
+        chooseMenuItem(f.results(), "stampa");
         QVERIFY(f.dialogs->lastMessageText().startsWith("Evento n. 2"));
         QCOMPARE(f.app.results().eventCount, 7);
     }
@@ -431,10 +439,13 @@ private slots:
     void quickHelpAndGuideQuestion()
     {
         Fixture f(buildProject(kNetwork));
-        f.results()->aiuto_Click();
+        // The window's own item in "Visualizza" is there when its guide is.
+        f.app.registerWindow(win::guidarisultati, [](ModZANT&) { return new QWidget; });
+        clickButton(f.results(), "aiuto");
         QCOMPARE(f.dialogs->messages.back().title, QString("ZANT: aiuto in linea"));
         QVERIFY(f.dialogs->lastMessageText().startsWith("- La finestra è di sola lettura;\n"));
-        f.results()->fin2_Click();
+        chooseMenuItem(f.results(), "fin2");
+        QVERIFY(!f.dialogs->questions.isEmpty());
         QCOMPARE(f.dialogs->questions.last(),
                  QString("ZANT: aiuto in linea|E' questa la finestra 'Risultati': si vuole la "
                          "guida della finestra?|Yes"));

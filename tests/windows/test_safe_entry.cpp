@@ -5,6 +5,7 @@
 #include "shell/modzant.h"
 #include "support/app_fixture.h"
 #include "support/project_builder.h"
+#include "support/window_controls.h"
 #include "windows/dati.h"
 #include "windows/frmSplash.h"
 #include "windows/frontespizio.h"
@@ -41,6 +42,7 @@ const char* const kNetwork = "5: 1>2=3 1>3=4 2>4=2 3>2=1 3>5=6 4>5=1";
 struct Fixture : zant::test::AppWithFakes
 {
     dati* window = nullptr;
+    DataWindowControls ui{nullptr};
     QTemporaryDir dir;
 
     explicit Fixture(const Project& project = buildProject(kNetwork, "16/03/2026"))
@@ -49,6 +51,7 @@ struct Fixture : zant::test::AppWithFakes
         app.registerWindow(win::dati, [](ModZANT& a) { return new dati(a); });
         app.registerWindow(win::frmSplash, [](ModZANT& a) { return new frmSplash(a); });
         window = app.windowAs<dati>(win::dati);
+        ui = DataWindowControls(window);
         window->show();
         QApplication::setActiveWindow(window);
         [[maybe_unused]] const bool active = QTest::qWaitForWindowActive(window);
@@ -71,17 +74,8 @@ struct Fixture : zant::test::AppWithFakes
         QWidget* target = QApplication::focusWidget() ? QApplication::focusWidget() : window;
         QTest::keyClick(target, Qt::Key(k), m);
     }
-    void hoverEvent(int row) const { QTest::mouseMove(window->num(row)); }
+    void hoverEvent(int row) const { QTest::mouseMove(ui.num(row)); }
 };
-
-// One notch of the wheel (negative: towards the user, down the list) over a widget.
-void wheel(QWidget* over, int notches)
-{
-    const QPointF at(over->width() / 2.0, over->height() / 2.0);
-    QWheelEvent event(at, over->mapToGlobal(at), QPoint(), QPoint(0, 120 * notches), Qt::NoButton,
-                      Qt::NoModifier, Qt::NoScrollPhase, false);
-    QApplication::sendEvent(over, &event);
-}
 
 // Controls whose frames share more than a hairline: the design's rows touch by a twip or two,
 // which scaling may round to a couple of pixels.
@@ -130,17 +124,17 @@ private slots:
         Fixture f;
         QList<QWidget*> expected;
         for (int r = 1; r <= dati::kRows; ++r)
-            expected << f.window->even(r);
+            expected << f.ui.even(r);
         for (int r = 1; r <= dati::kRows; ++r)
-            expected << f.window->leg(r) << f.window->gior(r) << f.window->nome(r)
-                     << f.window->importo(r) << f.window->categoria(r);
-        expected << f.window->datiniz() << f.window->calendario();
+            expected << f.ui.leg(r) << f.ui.gior(r) << f.ui.nome(r) << f.ui.importo(r)
+                     << f.ui.categoria(r);
+        expected << f.ui.datiniz() << f.ui.calendario();
         for (const char* name : {"aiuto", "guidainlinea", "risult", "esco"}) {
             if (f.button(name)->isEnabled())
                 expected << f.button(name);
         }
-        QTest::mouseClick(f.window->even(1), Qt::LeftButton);
-        QCOMPARE(QApplication::focusWidget(), f.window->even(1));
+        QTest::mouseClick(f.ui.even(1), Qt::LeftButton);
+        QCOMPARE(QApplication::focusWidget(), f.ui.even(1));
         for (qsizetype i = 1; i < expected.size(); ++i) {
             f.key(Qt::Key_Tab);
             QCOMPARE(QApplication::focusWidget(), expected[i]);
@@ -150,16 +144,16 @@ private slots:
             QCOMPARE(QApplication::focusWidget(), expected[i - 1]);
         }
         for (int r = 1; r <= dati::kRows; ++r) {
-            QCOMPARE(f.window->delriga(r)->focusPolicy(), Qt::NoFocus);
-            QCOMPARE(f.window->cancleg(r)->focusPolicy(), Qt::NoFocus);
-            QCOMPARE(f.window->num(r)->focusPolicy(), Qt::NoFocus);
+            QCOMPARE(f.ui.delriga(r)->focusPolicy(), Qt::NoFocus);
+            QCOMPARE(f.ui.cancleg(r)->focusPolicy(), Qt::NoFocus);
+            QCOMPARE(f.ui.num(r)->focusPolicy(), Qt::NoFocus);
         }
     }
 
     void tabThenSpaceDeletesNothing()
     {
         Fixture f;
-        QTest::mouseClick(f.window->even(1), Qt::LeftButton);
+        QTest::mouseClick(f.ui.even(1), Qt::LeftButton);
         f.key(Qt::Key_Tab);
         f.key(Qt::Key_Space);
         QCOMPARE(f.app.project().eventCount(), 5);
@@ -174,8 +168,8 @@ private slots:
     void typingAfterTabInAnEmptyProject()
     {
         Fixture f{Project()};
-        QTest::mouseClick(f.window->even(1), Qt::LeftButton);
-        QTest::keyClicks(f.window->even(1), "Inizio");
+        QTest::mouseClick(f.ui.even(1), Qt::LeftButton);
+        QTest::keyClicks(f.ui.even(1), "Inizio");
         f.key(Qt::Key_Tab);
         QTest::keyClicks(QApplication::focusWidget(), "Fine lavori");
         QCOMPARE(f.app.project().eventCount(), 2);
@@ -252,21 +246,21 @@ private slots:
         QFETCH(QString, message);
         Fixture f;
         f.hoverEvent(1);
-        QCOMPARE(f.window->selectedEvent(), 1);
-        QLineEdit* edit = box == "date"           ? f.window->datiniz()
-                          : box.startsWith("leg") ? f.window->leg(box.section(' ', 1).toInt())
-                                                  : f.window->gior(box.section(' ', 1).toInt());
+        QCOMPARE(f.ui.selectedEvent(), 1);
+        QLineEdit* edit = box == "date"           ? f.ui.datiniz()
+                          : box.startsWith("leg") ? f.ui.leg(box.section(' ', 1).toInt())
+                                                  : f.ui.gior(box.section(' ', 1).toInt());
         f.typeInto(edit, typed);
         QCOMPARE(f.links(), links);
         QCOMPARE(f.app.project().startDateText(), date);
         QCOMPARE(f.dialogs->lastMessageText(), message);
         // The bar follows the box.
-        QCOMPARE(f.window->scrolladata()->value(),
+        QCOMPARE(f.ui.scrolladata()->value(),
                  int(QDate(1989, 12, 31).daysTo(parseDate(f.app.project().startDateText()))));
         if (message.isEmpty() && box != "date") {
             const int row = box.section(' ', 1).toInt();
             QScrollBar* bar =
-                box.startsWith("leg") ? f.window->scrollalegami(row) : f.window->scrollagiorni(row);
+                box.startsWith("leg") ? f.ui.scrollalegami(row) : f.ui.scrollagiorni(row);
             QCOMPARE(bar->value(), int(typed.section(QRegularExpression("[,.]"), 0, 0).toInt()));
         }
         // Leaving the box stores nothing more.
@@ -288,11 +282,10 @@ private slots:
             calendar->setSelectedDate(QDate(2026, 4, 1));
             QTest::keyClick(calendar->findChild<QTableView*>(), Qt::Key_Return);
         });
-        QTest::mouseClick(f.window->calendario(), Qt::LeftButton);
+        QTest::mouseClick(f.ui.calendario(), Qt::LeftButton);
         QCOMPARE(f.app.project().startDateText(), QString("01/04/2026"));
-        QCOMPARE(f.window->datiniz()->text(), QString("01/04/2026"));
-        QCOMPARE(f.window->scrolladata()->value(),
-                 int(QDate(1989, 12, 31).daysTo(QDate(2026, 4, 1))));
+        QCOMPARE(f.ui.datiniz()->text(), QString("01/04/2026"));
+        QCOMPARE(f.ui.scrolladata()->value(), int(QDate(1989, 12, 31).daysTo(QDate(2026, 4, 1))));
         QApplication::setActiveWindow(f.window);
         f.key(Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(f.app.project().startDateText(), QString("16/03/2026"));
@@ -302,7 +295,7 @@ private slots:
     {
         Fixture f;
         f.hoverEvent(1);
-        f.typeInto(f.window->gior(1), "7", false);
+        f.typeInto(f.ui.gior(1), "7", false);
         QCOMPARE(*f.app.project().link(1, 1).days, 3.0);
         f.key(Qt::Key_Tab);
         QCOMPARE(*f.app.project().link(1, 1).days, 7.0);
@@ -312,8 +305,8 @@ private slots:
     {
         Fixture f;
         f.hoverEvent(5);
-        QVERIFY(f.window->leg(1)->isReadOnly());
-        f.typeInto(f.window->leg(1), "2");
+        QVERIFY(f.ui.leg(1)->isReadOnly());
+        f.typeInto(f.ui.leg(1), "2");
         QCOMPARE(f.links(), QString(kNetwork));
     }
 
@@ -321,12 +314,12 @@ private slots:
     {
         Fixture f(buildProject("3: 1>2=11 1>3 2>3=1"));
         f.hoverEvent(1);
-        QCOMPARE(f.window->scrollagiorni(1)->value(), 11);
-        QCOMPARE(f.window->scrollagiorni(2)->value(), 0);
-        QCOMPARE(f.window->scrollagiorni(3)->value(), 0);
+        QCOMPARE(f.ui.scrollagiorni(1)->value(), 11);
+        QCOMPARE(f.ui.scrollagiorni(2)->value(), 0);
+        QCOMPARE(f.ui.scrollagiorni(3)->value(), 0);
         // The first click on the right arrow of an empty duration gives 1.
         f.hoverEvent(1);
-        QScrollBar* bar = f.window->scrollagiorni(2);
+        QScrollBar* bar = f.ui.scrollagiorni(2);
         QTest::mouseClick(bar, Qt::LeftButton, {}, QPoint(bar->width() - 4, bar->height() / 2));
         QCOMPARE(f.links(), QString("3: 1>2=11 1>3=1 2>3=1"));
     }
@@ -342,20 +335,20 @@ private slots:
             links.push_back(Link{s + 1, double(s)});
         many.setEvent(1, Event{"E1", links});
         Fixture f(many);
-        wheel(f.window->even(4), -1);
-        QCOMPARE(f.window->topEvent(), 2);
-        wheel(f.window->num(2), -3);
-        QCOMPARE(f.window->topEvent(), 5);
-        wheel(f.window->VScroll1(), 2);
-        QCOMPARE(f.window->topEvent(), 3);
+        wheel(f.ui.even(4), -1);
+        QCOMPARE(f.ui.topEvent(), 2);
+        wheel(f.ui.num(2), -3);
+        QCOMPARE(f.ui.topEvent(), 5);
+        wheel(f.ui.VScroll1(), 2);
+        QCOMPARE(f.ui.topEvent(), 3);
 
-        f.window->VScroll3()->setValue(1);
-        wheel(f.window->gior(5), -2);
-        QCOMPARE(f.window->topLinkSlot(), 3);
+        moveBar(f.ui.VScroll3(), 1);
+        wheel(f.ui.gior(5), -2);
+        QCOMPARE(f.ui.topLinkSlot(), 3);
         // Over a duration bar the wheel scrolls the list and changes no duration.
         const Project before = f.app.project();
-        wheel(f.window->scrollagiorni(3), -1);
-        QCOMPARE(f.window->topLinkSlot(), 4);
+        wheel(f.ui.scrollagiorni(3), -1);
+        QCOMPARE(f.ui.topLinkSlot(), 4);
         QVERIFY(f.app.project() == before);
         QVERIFY(!f.app.isModified());
     }
@@ -367,23 +360,23 @@ private slots:
         for (int i = 1; i <= 40; ++i)
             many.setEvent(i, Event{QString("E%1").arg(i), {}});
         Fixture f(many);
-        QTest::mouseClick(f.window->even(1), Qt::LeftButton);
+        QTest::mouseClick(f.ui.even(1), Qt::LeftButton);
         f.key(Qt::Key_Down);
-        QCOMPARE(QApplication::focusWidget(), f.window->even(2));
+        QCOMPARE(QApplication::focusWidget(), f.ui.even(2));
         f.key(Qt::Key_Up);
         f.key(Qt::Key_Up);
-        QCOMPARE(QApplication::focusWidget(), f.window->even(1));
-        QCOMPARE(f.window->topEvent(), 1);
-        QTest::mouseClick(f.window->even(10), Qt::LeftButton);
+        QCOMPARE(QApplication::focusWidget(), f.ui.even(1));
+        QCOMPARE(f.ui.topEvent(), 1);
+        QTest::mouseClick(f.ui.even(10), Qt::LeftButton);
         f.key(Qt::Key_Down);
-        QCOMPARE(f.window->topEvent(), 2);
-        QCOMPARE(QApplication::focusWidget(), f.window->even(10));
-        QCOMPARE(f.window->even(10)->text(), QString("E11"));
+        QCOMPARE(f.ui.topEvent(), 2);
+        QCOMPARE(QApplication::focusWidget(), f.ui.even(10));
+        QCOMPARE(f.ui.even(10)->text(), QString("E11"));
         f.key(Qt::Key_PageDown);
-        QCOMPARE(f.window->topEvent(), 12);
+        QCOMPARE(f.ui.topEvent(), 12);
         f.key(Qt::Key_PageUp);
         f.key(Qt::Key_PageUp);
-        QCOMPARE(f.window->topEvent(), 1);
+        QCOMPARE(f.ui.topEvent(), 1);
         QVERIFY(!f.app.isModified());
     }
 
@@ -397,18 +390,19 @@ private slots:
         w->show();
         QApplication::setActiveWindow(w);
         QVERIFY(QTest::qWaitForWindowActive(w));
-        wheel(w->cell("tmin", 3), -1);
-        QCOMPARE(w->VScroll1()->value(), 2);
+        const ResultsWindowControls ui(w);
+        wheel(ui.cell("tmin", 3), -1);
+        QCOMPARE(ui.VScroll1()->value(), 2);
         QTest::keyClick(w, Qt::Key_PageDown);
-        QCOMPARE(w->VScroll1()->value(), 12);
-        w->num_MouseMove(9);
+        QCOMPARE(ui.VScroll1()->value(), 12);
+        QTest::mouseMove(ui.cell("num", 9));
         QTest::keyClick(w, Qt::Key_Down);
-        QCOMPARE(w->highlightedRow(), 10);
+        QCOMPARE(ui.highlightedRow(), 10);
         QTest::keyClick(w, Qt::Key_Down);
-        QCOMPARE(w->highlightedRow(), 10);
-        QCOMPARE(w->cell("num", 10)->text(), QString("22"));
+        QCOMPARE(ui.highlightedRow(), 10);
+        QCOMPARE(ui.cell("num", 10)->text(), QString("22"));
         QTest::keyClick(w, Qt::Key_Up);
-        QCOMPARE(w->highlightedRow(), 9);
+        QCOMPARE(ui.highlightedRow(), 9);
     }
 
     void undoAndRedoEveryKindOfEdit_data()
@@ -448,24 +442,24 @@ private slots:
         f.hoverEvent(1);
         const int n = edit.section(' ', -1).toInt();
         if (edit.startsWith("type")) {
-            f.typeInto(f.window->even(n), "Scavi di fondazione", false);
+            f.typeInto(f.ui.even(n), "Scavi di fondazione", false);
         } else if (edit == QString("insert %1").arg(n)) {
-            QTest::mouseClick(f.window->num(n), Qt::LeftButton);
+            QTest::mouseClick(f.ui.num(n), Qt::LeftButton);
         } else if (edit == QString("delete %1").arg(n)) {
-            QTest::mouseClick(f.window->delriga(n), Qt::LeftButton);
+            QTest::mouseClick(f.ui.delriga(n), Qt::LeftButton);
         } else if (edit.startsWith("insert slot")) {
             QTest::mouseClick(f.window->findChild<QLabel*>(QString("numleg%1").arg(n)),
                               Qt::LeftButton);
         } else if (edit.startsWith("delete slot")) {
-            QTest::mouseClick(f.window->cancleg(n), Qt::LeftButton);
+            QTest::mouseClick(f.ui.cancleg(n), Qt::LeftButton);
         } else if (edit.startsWith("bar")) {
             QScrollBar* bar =
-                edit.contains("target") ? f.window->scrollalegami(n) : f.window->scrollagiorni(n);
+                edit.contains("target") ? f.ui.scrollalegami(n) : f.ui.scrollagiorni(n);
             QTest::mouseClick(bar, Qt::LeftButton, {}, QPoint(bar->width() - 4, bar->height() / 2));
         } else if (edit.startsWith("days")) {
-            f.typeInto(f.window->gior(n), "8");
+            f.typeInto(f.ui.gior(n), "8");
         } else if (edit == "date") {
-            f.typeInto(f.window->datiniz(), "01/06/2026");
+            f.typeInto(f.ui.datiniz(), "01/06/2026");
         } else if (edit == "clear") {
             f.action("cancella")->trigger();
         }
@@ -482,8 +476,8 @@ private slots:
         QVERIFY(!f.action("annulla")->isEnabled());
         QVERIFY(f.action("ripeti")->isEnabled());
         // What the window shows is the restored project.
-        QCOMPARE(f.window->even(2)->text(), QString("Evento 2"));
-        QCOMPARE(f.window->datiniz()->text(), QString("16/03/2026"));
+        QCOMPARE(f.ui.even(2)->text(), QString("Evento 2"));
+        QCOMPARE(f.ui.datiniz()->text(), QString("16/03/2026"));
 
         f.key(Qt::Key_Y, Qt::ControlModifier);
         QVERIFY(f.app.project() == edited);
@@ -498,18 +492,18 @@ private slots:
     void typingInOneBoxIsOneStep()
     {
         Fixture f;
-        f.typeInto(f.window->even(3), "Getto", false);
-        f.typeInto(f.window->even(4), "Disarmo", false);
+        f.typeInto(f.ui.even(3), "Getto", false);
+        f.typeInto(f.ui.even(4), "Disarmo", false);
         QCOMPARE(f.app.undoStack().count(), 2);
         f.key(Qt::Key_Z, Qt::ControlModifier);
-        QCOMPARE(f.window->even(4)->text(), QString("Evento 4"));
+        QCOMPARE(f.ui.even(4)->text(), QString("Evento 4"));
         QCOMPARE(f.app.project().description(3), QString("Getto"));
 
         // Each typed value is a step; clicks on a bar's arrow in a row are one step.
-        f.window->VScroll3()->setValue(1);
-        f.typeInto(f.window->gior(1), "5");
-        f.typeInto(f.window->gior(1), "7");
-        QScrollBar* bar = f.window->scrollagiorni(1);
+        moveBar(f.ui.VScroll3(), 1);
+        f.typeInto(f.ui.gior(1), "5");
+        f.typeInto(f.ui.gior(1), "7");
+        QScrollBar* bar = f.ui.scrollagiorni(1);
         for (int i = 0; i < 3; ++i)
             QTest::mouseClick(bar, Qt::LeftButton, {}, QPoint(bar->width() - 4, bar->height() / 2));
         QCOMPARE(*f.app.project().link(1, 1).days, 10.0);
@@ -571,7 +565,7 @@ private slots:
         QVERIFY(!writeProjectFile(other, buildProject("2: 1>2=1"), f.app.titlePage()));
         giveDataFile(f.app, file);
         if (changed)
-            f.typeInto(f.window->even(2), "Scavi", false);
+            f.typeInto(f.ui.even(2), "Scavi", false);
         const Project edited = f.app.project();
         if (answer >= 0)
             f.dialogs->saveAnswers.push_back(SaveChoice(answer));
@@ -625,7 +619,7 @@ private slots:
     {
         Fixture f;
         giveDataFile(f.app, f.dir.filePath("no/such/folder/ZANT-dati-scuola"));
-        f.typeInto(f.window->even(1), "Inizio", false);
+        f.typeInto(f.ui.even(1), "Inizio", false);
         f.key(Qt::Key_S, Qt::ControlModifier);
         QCOMPARE(f.dialogs->messages.size(), size_t(1));
         QVERIFY(f.app.isModified());
@@ -636,7 +630,7 @@ private slots:
         QVERIFY(!f.window->isWindowModified());
         QVERIFY(readProjectFile(f.app.currentDataFile()));
         // Opening a file starts a fresh history.
-        f.typeInto(f.window->even(1), "Avvio", false);
+        f.typeInto(f.ui.even(1), "Avvio", false);
         f.dialogs->saveAnswers.push_back(SaveChoice::Discard);
         f.dialogs->fileNames.push_back(f.app.currentDataFile());
         f.key(Qt::Key_O, Qt::ControlModifier);
@@ -688,16 +682,16 @@ private slots:
         giveDataFile(f.app, f.dir.filePath("ZANT-dati-scuola.txt"));
         QCOMPARE(f.window->windowTitle(),
                  QString("ZANT: dati per l'elaborazione - ZANT-dati-scuola.txt[*]"));
-        QCOMPARE(f.window->datiniz()->accessibleName(), QString("Data d'inizio degli eventi"));
-        QCOMPARE(f.window->even(3)->accessibleName(), QString("descrizione evento 3"));
-        QCOMPARE(f.window->leg(2)->accessibleName(), QString("evento legato, legame 2"));
-        QCOMPARE(f.window->gior(2)->accessibleName(), QString("giorni, legame 2"));
+        QCOMPARE(f.ui.datiniz()->accessibleName(), QString("Data d'inizio degli eventi"));
+        QCOMPARE(f.ui.even(3)->accessibleName(), QString("descrizione evento 3"));
+        QCOMPARE(f.ui.leg(2)->accessibleName(), QString("evento legato, legame 2"));
+        QCOMPARE(f.ui.gior(2)->accessibleName(), QString("giorni, legame 2"));
         QCOMPARE(f.button("aiuto")->accessibleName(), QString("AIUTO"));
         QCOMPARE(f.button("esco")->accessibleName(), QString("USCITA"));
-        wheel(f.window->even(1), -2);
-        QCOMPARE(f.window->even(3)->accessibleName(), QString("descrizione evento 5"));
-        f.window->VScroll2()->setValue(4);
-        QCOMPARE(f.window->leg(2)->accessibleName(), QString("evento legato, legame 5"));
+        wheel(f.ui.even(1), -2);
+        QCOMPARE(f.ui.even(3)->accessibleName(), QString("descrizione evento 5"));
+        moveBar(f.ui.VScroll2(), 4);
+        QCOMPARE(f.ui.leg(2)->accessibleName(), QString("evento legato, legame 5"));
 
         frontespizio page(f.app);
         QCOMPARE(page.windowTitle(),
@@ -827,8 +821,8 @@ private slots:
             else if (size.width() >= 900)
                 QVERIFY(addsRows ? points == smallest : points > smallest * 1.3);
             if (addsRows) {
-                const int rows = window == win::dati ? qobject_cast<dati*>(w)->rowCount()
-                                                     : qobject_cast<risultati*>(w)->rowCount();
+                const int rows = window == win::dati ? DataWindowControls(w).rowCount()
+                                                     : ResultsWindowControls(w).rowCount();
                 // Ten at the design size; one more for each row's height (16 pixels) added.
                 const int added = w->height() - minimum.height();
                 QVERIFY2(rows >= 10 + added / 16 - 1 && rows <= 10 + added / 16,
