@@ -17,6 +17,7 @@
 #include <QSvgGenerator>
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 
 namespace zant {
@@ -716,11 +717,12 @@ bool isPictureSuffix(const QString& path)
 namespace {
 
 // Hands finished bytes to the save; a device that refuses them leaves the cause to the save.
-Outcome writeAll(QIODevice& device, const QByteArray& bytes)
+Result<void> writeAll(QIODevice& device, const QByteArray& bytes)
 {
+    errno = 0;
     if (device.write(bytes) != bytes.size())
-        return critical(QString());
-    return std::nullopt;
+        return writeRefused(errno);
+    return {};
 }
 
 // Whether UTF-8 text written from a QString holds only characters XML can carry: no control
@@ -741,14 +743,15 @@ bool xmlSafeUtf8(const QByteArray& bytes)
 
 } // namespace
 
-Outcome exportPicture(const QString& path, const QSizeF& size, const PicturePainter& paint,
-                      double pngScale)
+Result<void> exportPicture(const QString& path, const QSizeF& size, const PicturePainter& paint,
+                           double pngScale, const SaveTargetFactory& targets)
 {
     const QString suffix = QFileInfo(path).suffix().toLower();
     if (!isPictureSuffix(path))
-        return critical(QStringLiteral("Formato non riconosciuto per il file %1: usare .svg, "
-                                       ".png o .pdf.")
-                            .arg(displayPath(path)));
+        return Error(ErrorKind::Refused,
+                     critical(QStringLiteral("Formato non riconosciuto per il file %1: usare "
+                                             ".svg, .png o .pdf.")
+                                  .arg(displayPath(path))));
     const QString what =
         QStringLiteral("Impossibile disegnare l'immagine nel file %1.").arg(displayPath(path));
     if (suffix == QLatin1String("svg")) {
@@ -763,16 +766,17 @@ Outcome exportPicture(const QString& path, const QSizeF& size, const PicturePain
         svg.setTitle(QStringLiteral("ZANT"));
         QPainter painter;
         if (!painter.begin(&svg))
-            return critical(what);
+            return Error(ErrorKind::File, critical(what));
         paint(painter);
         if (!painter.end())
-            return critical(what);
+            return Error(ErrorKind::File, critical(what));
         // The usual document has nothing to drop and is written as it came, without the two
         // conversions of megabytes of text.
         const QByteArray& written = buffer.data();
         const QByteArray bytes =
             xmlSafeUtf8(written) ? written : cleanXmlText(QString::fromUtf8(written)).toUtf8();
-        return saveFile(path, [&](QIODevice& device) { return writeAll(device, bytes); });
+        return saveFile(
+            path, [&](QIODevice& device) { return writeAll(device, bytes); }, targets);
     }
     if (suffix == QLatin1String("png")) {
         // Very large networks: fewer pixels per unit rather than an image nobody can open.
@@ -788,8 +792,10 @@ Outcome exportPicture(const QString& path, const QSizeF& size, const PicturePain
                      std::max(1, static_cast<int>(std::ceil(size.height() * scale))),
                      QImage::Format_RGB32);
         if (image.isNull())
-            return critical(QStringLiteral("Memoria insufficiente per l'immagine del file %1.")
-                                .arg(displayPath(path)));
+            return Error(
+                ErrorKind::File,
+                critical(QStringLiteral("Memoria insufficiente per l'immagine del file %1.")
+                             .arg(displayPath(path))));
         image.fill(Qt::white);
         image.setDotsPerMeterX(static_cast<int>(std::lround(96 * scale / 0.0254)));
         image.setDotsPerMeterY(image.dotsPerMeterX());
@@ -803,33 +809,36 @@ Outcome exportPicture(const QString& path, const QSizeF& size, const PicturePain
         QBuffer encoded;
         encoded.open(QIODevice::WriteOnly);
         if (!image.save(&encoded, "PNG"))
-            return critical(what);
-        return saveFile(path, [&](QIODevice& device) { return writeAll(device, encoded.data()); });
+            return Error(ErrorKind::File, critical(what));
+        return saveFile(
+            path, [&](QIODevice& device) { return writeAll(device, encoded.data()); }, targets);
     }
-    return saveFile(path, [&](QIODevice& device) -> Outcome {
-        // The PDF engine does not check its writes; the device in between does.
-        WriteCheckingDevice checked(device);
-        QPdfWriter pdf(&checked);
-        pdf.setResolution(72);
-        pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
-        // A unit of the picture is a pixel at 96 dots an inch, as in SVG and PNG.
-        pdf.setPageSize(QPageSize(size * 0.75, QPageSize::Point, QString(), QPageSize::ExactMatch));
-        pdf.setTitle(QStringLiteral("ZANT"));
-        QPainter painter;
-        bool painted = painter.begin(&pdf);
-        if (painted) {
-            painter.scale(0.75, 0.75);
-            paint(painter);
-            painted = painter.end();
-        }
-        if (checked.failed()) {
-            checked.restoreSystemError();
-            return critical(QString());
-        }
-        if (!painted)
-            return critical(what);
-        return std::nullopt;
-    });
+    return saveFile(
+        path,
+        [&](QIODevice& device) -> Result<void> {
+            // The PDF engine does not check its writes; the device in between does.
+            WriteCheckingDevice checked(device);
+            QPdfWriter pdf(&checked);
+            pdf.setResolution(72);
+            pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
+            // A unit of the picture is a pixel at 96 dots an inch, as in SVG and PNG.
+            pdf.setPageSize(
+                QPageSize(size * 0.75, QPageSize::Point, QString(), QPageSize::ExactMatch));
+            pdf.setTitle(QStringLiteral("ZANT"));
+            QPainter painter;
+            bool painted = painter.begin(&pdf);
+            if (painted) {
+                painter.scale(0.75, 0.75);
+                paint(painter);
+                painted = painter.end();
+            }
+            if (checked.failed())
+                return writeRefused(checked.systemError());
+            if (!painted)
+                return Error(ErrorKind::File, critical(what));
+            return {};
+        },
+        targets);
 }
 
 QFont pictures::font(double pixels, bool bold)

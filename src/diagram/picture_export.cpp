@@ -337,8 +337,9 @@ int tiledSheetCount(const QSizeF& picture, Sheet sheet, double smallestText)
     return static_cast<int>(tilingOf(picture, sheet, smallestText).tiles.size()) + 1;
 }
 
-Outcome exportStandalone(const PictureOutput& output, const QSizeF& picture,
-                         const PicturePainter& paint, const TitleBlock& block, double smallestText)
+Result<void> exportStandalone(const PictureOutput& output, const QSizeF& picture,
+                              const PicturePainter& paint, const TitleBlock& block,
+                              double smallestText)
 {
     const QSizeF whole = standaloneSize(picture);
     if (!output.sheet) {
@@ -348,13 +349,14 @@ Outcome exportStandalone(const PictureOutput& output, const QSizeF& picture,
             300.0 / 96.0);
     }
     if (QFileInfo(output.path).suffix().toLower() != QLatin1String("pdf"))
-        return critical(QStringLiteral("La stampa su foglio %1 si scrive in un file .pdf, non in "
-                                       "%2.")
-                            .arg(sheetName(*output.sheet), displayPath(output.path)));
+        return Error(ErrorKind::Refused,
+                     critical(QStringLiteral("La stampa su foglio %1 si scrive in un file .pdf, "
+                                             "non in %2.")
+                                  .arg(sheetName(*output.sheet), displayPath(output.path))));
     const QString what = QStringLiteral("Impossibile disegnare l'immagine nel file %1.")
                              .arg(displayPath(output.path));
     const Sheet sheet = *output.sheet;
-    return saveFile(output.path, [&](QIODevice& device) -> Outcome {
+    return saveFile(output.path, [&](QIODevice& device) -> Result<void> {
         QPdfWriter pdf(&device);
         pdf.setResolution(72);
         pdf.setTitle(block.title);
@@ -367,7 +369,7 @@ Outcome exportStandalone(const PictureOutput& output, const QSizeF& picture,
             paper.transpose();
         QPainter p;
         if (!p.begin(&pdf))
-            return critical(what);
+            return Error(ErrorKind::File, critical(what));
         const double margin = kSheetMargin * kPointsPerMillimetre;
         const QSizeF room(paper.width() * kPointsPerMillimetre - 2 * margin,
                           paper.height() * kPointsPerMillimetre - 2 * margin);
@@ -389,7 +391,7 @@ Outcome exportStandalone(const PictureOutput& output, const QSizeF& picture,
                                    margin + room.height() - blockHeight + 6, blockWidth,
                                    blockHeight - 6),
                             s / kPointsPerMillimetre);
-            return p.end() ? Outcome() : Outcome(critical(what));
+            return p.end() ? Result<void>() : Result<void>(ErrorKind::File, critical(what));
         }
         const Tiling t = tilingOf(picture, sheet, smallestText);
         const double pointsPerUnit = kPointsPerMillimetre / t.unitsPerMm;
@@ -438,7 +440,7 @@ Outcome exportStandalone(const PictureOutput& output, const QSizeF& picture,
         }
         for (int i = 0; i < count; ++i) {
             if (!pdf.newPage())
-                return critical(what);
+                return Error(ErrorKind::File, critical(what));
             const QRectF& r = t.tiles[i];
             const int row = i / std::max(1, t.columns);
             const int column = i % std::max(1, t.columns);
@@ -485,7 +487,7 @@ Outcome exportStandalone(const PictureOutput& output, const QSizeF& picture,
                            .arg(row + 1)
                            .arg(column + 1));
         }
-        return p.end() ? Outcome() : Outcome(critical(what));
+        return p.end() ? Result<void>() : Result<void>(ErrorKind::File, critical(what));
     });
 }
 

@@ -79,8 +79,9 @@ double readableScale(double smallestText);
 
 // Writes the picture with its title block through the save helper. `smallestText` sets the
 // scale of tiled sheets. The message says why the file could not be written.
-Outcome exportStandalone(const PictureOutput& output, const QSizeF& picture,
-                         const PicturePainter& paint, const TitleBlock& block, double smallestText);
+Result<void> exportStandalone(const PictureOutput& output, const QSizeF& picture,
+                              const PicturePainter& paint, const TitleBlock& block,
+                              double smallestText);
 
 // The title block of a laid-out network, and the size of its smallest text in picture units:
 // the times in the circles, as small as their longest number needs.

@@ -347,14 +347,15 @@ public:
 
 private:
     // Every text of the file that a refusal quotes shows its control characters.
-    Message refuse(const QString& why) const
+    Error refuse(const QString& why) const
     {
-        return critical(QStringLiteral("Impossibile importare il file \"%1\": %2")
-                            .arg(m_fileName, visibleText(why)));
+        return Error(ErrorKind::Format,
+                     critical(QStringLiteral("Impossibile importare il file \"%1\": %2")
+                                  .arg(m_fileName, visibleText(why))));
     }
-    Message refuseAll(const QStringList& problems) const;
+    Error refuseAll(const QStringList& problems) const;
     QString elementText();
-    void readTask();
+    Result<void> readTask();
     void readLink(RawTask& task);
     void readResources();
     void readAssignments();
@@ -365,13 +366,12 @@ private:
     // day; its day is as long as its working times, or `minutesPerDay` (the file's
     // MinutesPerDay) when it lists none. What was left out of it is added to `leftOut`.
     ProjectCalendar projectCalendar(int minutesPerDay, QStringList& leftOut) const;
-    bool failed() const { return !m_problem.isEmpty() || m_xml.hasError(); }
-    std::optional<Message> readDocument();
+    bool failed() const { return m_xml.hasError(); }
+    Result<void> readDocument();
     Result<ImportedProject> build(const QDate& today);
 
     QXmlStreamReader m_xml;
     QString m_fileName;
-    QString m_problem;
     QString m_title;
     std::optional<QString> m_startDate;
     QString m_minutesPerDay;
@@ -382,7 +382,7 @@ private:
     int m_assignments = 0;
 };
 
-Message MspdiReader::refuseAll(const QStringList& problems) const
+Error MspdiReader::refuseAll(const QStringList& problems) const
 {
     if (problems.size() == 1)
         return refuse(problems.first());
@@ -394,7 +394,7 @@ Message MspdiReader::refuseAll(const QStringList& problems) const
         lines << visibleText(problems[i]);
     if (problems.size() > kMaxListedProblems)
         lines << QStringLiteral("e altri %1 problemi.").arg(problems.size() - kMaxListedProblems);
-    return critical(lines.join(QLatin1Char('\r')));
+    return Error(ErrorKind::Format, critical(lines.join(QLatin1Char('\r'))));
 }
 
 QString MspdiReader::elementText()
@@ -424,12 +424,10 @@ void MspdiReader::readLink(RawTask& task)
     task.links.push_back(link);
 }
 
-void MspdiReader::readTask()
+Result<void> MspdiReader::readTask()
 {
-    if (static_cast<int>(m_tasks.size()) >= kMaxTasksRead) {
-        m_problem = QStringLiteral("contiene più di %1 attività.").arg(kMaxTasksRead);
-        return;
-    }
+    if (static_cast<int>(m_tasks.size()) >= kMaxTasksRead)
+        return refuse(QStringLiteral("contiene più di %1 attività.").arg(kMaxTasksRead));
     RawTask task;
     task.line = m_xml.lineNumber();
     while (!failed() && m_xml.readNextStartElement()) {
@@ -469,13 +467,14 @@ void MspdiReader::readTask()
         else if (name == QLatin1String("PredecessorLink"))
             readLink(task);
         else if (name == QLatin1String("Task"))
-            m_problem = QStringLiteral("alla riga %1 un'attività (<Task>) ne contiene un'altra, "
-                                       "che Microsoft Project non scrive mai così.")
-                            .arg(m_xml.lineNumber());
+            return refuse(QStringLiteral("alla riga %1 un'attività (<Task>) ne contiene "
+                                         "un'altra, che Microsoft Project non scrive mai così.")
+                              .arg(m_xml.lineNumber()));
         else
             m_xml.skipCurrentElement();
     }
     m_tasks.push_back(std::move(task));
+    return {};
 }
 
 // Resources with a name: the row without one is the program's own placeholder.
@@ -747,7 +746,7 @@ ProjectCalendar MspdiReader::projectCalendar(int minutesPerDay, QStringList& lef
     return workingDayCalendar(week, std::move(merged), minutesPerDay);
 }
 
-std::optional<Message> MspdiReader::readDocument()
+Result<void> MspdiReader::readDocument()
 {
     // The root element, refusing any document type declaration: no entity is ever expanded and
     // nothing outside the document is read.
@@ -781,10 +780,12 @@ std::optional<Message> MspdiReader::readDocument()
             readCalendars();
         } else if (name == QLatin1String("Tasks")) {
             while (!failed() && m_xml.readNextStartElement()) {
-                if (m_xml.name() == QLatin1String("Task"))
-                    readTask();
-                else
+                if (m_xml.name() == QLatin1String("Task")) {
+                    if (Result<void> task = readTask(); !task.ok())
+                        return task;
+                } else {
                     m_xml.skipCurrentElement();
+                }
             }
         } else if (name == QLatin1String("Resources")) {
             readResources();
@@ -794,8 +795,6 @@ std::optional<Message> MspdiReader::readDocument()
             m_xml.skipCurrentElement();
         }
     }
-    if (!m_problem.isEmpty())
-        return refuse(m_problem);
     // Read to the end, so a document broken after the tasks is refused too.
     while (!m_xml.atEnd()) {
         if (m_xml.readNext() == QXmlStreamReader::DTD)
@@ -803,13 +802,13 @@ std::optional<Message> MspdiReader::readDocument()
     }
     if (m_xml.hasError())
         return refuse(xmlProblem(m_xml));
-    return std::nullopt;
+    return {};
 }
 
 Result<ImportedProject> MspdiReader::read(const QDate& today)
 {
-    if (auto refused = readDocument())
-        return *refused;
+    if (Result<void> refused = readDocument(); !refused.ok())
+        return refused.error();
     return build(today);
 }
 
@@ -1291,10 +1290,12 @@ Result<ImportedProject> parseMspdi(const QByteArray& bytes, const QString& fileN
 Result<ImportedProject> readMspdiFile(const QString& path, const QDate& today)
 {
     if (QFileInfo(path).size() > kMaxMspdiBytes)
-        return critical(QStringLiteral("Impossibile importare il file \"%1\": è troppo grande "
-                                       "(oltre %2 MB).")
-                            .arg(visibleText(displayPath(path)))
-                            .arg(kMaxMspdiBytes >> 20));
+        return Error(
+            ErrorKind::File,
+            critical(QStringLiteral("Impossibile importare il file \"%1\": è troppo grande "
+                                    "(oltre %2 MB).")
+                         .arg(visibleText(displayPath(path)))
+                         .arg(kMaxMspdiBytes >> 20)));
     auto bytes = readWholeFile(path, kMaxMspdiBytes);
     if (!bytes)
         return bytes.error();

@@ -171,13 +171,14 @@ public:
     Result<ExtendedSectionInfo> read(QStringView text);
 
 private:
-    Message fail(const QString& why) const
+    Error fail(const QString& why) const
     {
-        return critical(QStringLiteral("Il file \"%1\" non è un file di dati ZANT valido "
-                                       "(sezione estesa, riga %2): %3.")
-                            .arg(displayPath(m_fileName))
-                            .arg(m_line)
-                            .arg(why));
+        return Error(ErrorKind::Format,
+                     critical(QStringLiteral("Il file \"%1\" non è un file di dati ZANT valido "
+                                             "(sezione estesa, riga %2): %3.")
+                                  .arg(displayPath(m_fileName))
+                                  .arg(m_line)
+                                  .arg(why)));
     }
     // A whole number of the field, within low..high, or nothing.
     static std::optional<int> number(QStringView field, int low, int high)
@@ -203,8 +204,8 @@ private:
             return std::nullopt;
         return value;
     }
-    std::optional<Message> readRecord(const QList<QStringView>& fields, QStringView line);
-    std::optional<Message> readCalendarRecord(const QList<QStringView>& fields);
+    Result<void> readRecord(const QList<QStringView>& fields, QStringView line);
+    Result<void> readCalendarRecord(const QList<QStringView>& fields);
     // A SI or NO field.
     static std::optional<bool> yesOrNo(QStringView field)
     {
@@ -225,7 +226,7 @@ private:
     QStringList m_calendarSeen;
 };
 
-std::optional<Message> SectionReader::readCalendarRecord(const QList<QStringView>& fields)
+Result<void> SectionReader::readCalendarRecord(const QList<QStringView>& fields)
 {
     const QString kind = fields.first().toString();
     const int expected = kind == kCalendar ? 4 : kind == kClosure ? 4 : 2;
@@ -292,23 +293,23 @@ std::optional<Message> SectionReader::readCalendarRecord(const QList<QStringView
         closure.description = *description;
         m_calendar.closures.push_back(std::move(closure));
     }
-    return std::nullopt;
+    return {};
 }
 
-std::optional<Message> SectionReader::readRecord(const QList<QStringView>& fields, QStringView line)
+Result<void> SectionReader::readRecord(const QList<QStringView>& fields, QStringView line)
 {
     const QStringView kind = fields.first();
-    const auto expect = [&](int count) -> std::optional<Message> {
+    const auto expect = [&](int count) -> Result<void> {
         if (fields.size() != count)
             return fail(QStringLiteral("il record %1 ha %2 campi invece di %3")
                             .arg(kind.toString())
                             .arg(fields.size())
                             .arg(count));
-        return std::nullopt;
+        return {};
     };
     const auto text = [&](QStringView field) -> std::optional<QString> { return unescaped(field); };
     if (kind == kDescription) {
-        if (auto bad = expect(3))
+        if (Result<void> bad = expect(3); !bad.ok())
             return bad;
         const int n = m_project ? m_project->eventCount() : 0;
         const auto event = number(fields[1], 1, n);
@@ -322,10 +323,10 @@ std::optional<Message> SectionReader::readRecord(const QList<QStringView>& field
         Event e = m_project->event(*event);
         e.description = *value;
         m_project->setEvent(*event, std::move(e));
-        return std::nullopt;
+        return {};
     }
     if (kind == kTitleField) {
-        if (auto bad = expect(3))
+        if (Result<void> bad = expect(3); !bad.ok())
             return bad;
         const auto field = number(fields[1], 0, TitlePage::kFieldCount - 1);
         const auto value = text(fields[2]);
@@ -335,10 +336,10 @@ std::optional<Message> SectionReader::readRecord(const QList<QStringView>& field
         if (!value)
             return fail(QStringLiteral("il campo del frontespizio non è un testo valido"));
         m_titlePage->fields[*field] = *value;
-        return std::nullopt;
+        return {};
     }
     if (kind == kActivity || kind == kAmount || kind == kCategory) {
-        if (auto bad = expect(4))
+        if (Result<void> bad = expect(4); !bad.ok())
             return bad;
         const int n = m_project ? m_project->eventCount() : 0;
         const auto event = number(fields[1], 1, n);
@@ -370,7 +371,7 @@ std::optional<Message> SectionReader::readRecord(const QList<QStringView>& field
             (kind == kActivity ? link.name : link.category) = *value;
         }
         m_project->setEvent(*event, std::move(e));
-        return std::nullopt;
+        return {};
     }
     if (kind == kCalendar || kind == kWeek || kind == kHolidays || kind == kPatron ||
         kind == kClosure)
@@ -388,7 +389,7 @@ std::optional<Message> SectionReader::readRecord(const QList<QStringView>& field
                 QStringLiteral("il record %1 contiene caratteri non ammessi").arg(kind.toString()));
     }
     m_kept << line.toString();
-    return std::nullopt;
+    return {};
 }
 
 Result<ExtendedSectionInfo> SectionReader::read(QStringView text)
@@ -447,8 +448,8 @@ Result<ExtendedSectionInfo> SectionReader::read(QStringView text)
             }
             return info;
         }
-        if (auto bad = readRecord(fields, line))
-            return *bad;
+        if (Result<void> bad = readRecord(fields, line); !bad.ok())
+            return bad.error();
         ++records;
     }
     return fail(QStringLiteral("la sezione non è completa: manca il record FINE"));

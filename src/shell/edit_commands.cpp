@@ -53,7 +53,7 @@ SetDescriptionCommand::SetDescriptionCommand(ModZANT& app, int event, const QStr
 {
 }
 
-Outcome SetDescriptionCommand::apply()
+Result<void> SetDescriptionCommand::apply()
 {
     m_before = project().description(m_event);
     return project().setDescription(m_event, m_text);
@@ -89,7 +89,7 @@ SetActivityTextCommand::SetActivityTextCommand(ModZANT& app, const QString& what
 {
 }
 
-Outcome SetActivityTextCommand::apply()
+Result<void> SetActivityTextCommand::apply()
 {
     m_before = stored();
     return store(m_text);
@@ -121,7 +121,7 @@ QString SetActivityNameCommand::stored()
     return project().link(m_event, m_slot).name;
 }
 
-Outcome SetActivityNameCommand::store(const QString& text)
+Result<void> SetActivityNameCommand::store(const QString& text)
 {
     return project().setLinkName(m_event, m_slot, text);
 }
@@ -135,7 +135,7 @@ SetActivityAmountCommand::SetActivityAmountCommand(ModZANT& app, int event, int 
 {
 }
 
-Outcome SetActivityAmountCommand::apply()
+Result<void> SetActivityAmountCommand::apply()
 {
     m_before = project().link(m_event, m_slot).amount;
     return project().setLinkAmount(m_event, m_slot, m_amount);
@@ -159,7 +159,7 @@ QString SetActivityCategoryCommand::stored()
     return project().link(m_event, m_slot).category;
 }
 
-Outcome SetActivityCategoryCommand::store(const QString& text)
+Result<void> SetActivityCategoryCommand::store(const QString& text)
 {
     return project().setLinkCategory(m_event, m_slot, text);
 }
@@ -171,7 +171,7 @@ InsertEventCommand::InsertEventCommand(ModZANT& app, int k)
 {
 }
 
-Outcome InsertEventCommand::apply()
+Result<void> InsertEventCommand::apply()
 {
     return project().insertEvent(m_k);
 }
@@ -190,7 +190,7 @@ DeleteEventCommand::DeleteEventCommand(ModZANT& app, int k)
 {
 }
 
-Outcome DeleteEventCommand::apply()
+Result<void> DeleteEventCommand::apply()
 {
     Project& p = project();
     m_event = p.event(m_k);
@@ -204,7 +204,7 @@ Outcome DeleteEventCommand::apply()
         }
     }
     p.deleteEvent(m_k);
-    return std::nullopt;
+    return {};
 }
 
 void DeleteEventCommand::revert()
@@ -243,7 +243,7 @@ LinkEditCommand::LinkEditCommand(ModZANT& app, Kind kind, int event, int slot, d
 {
 }
 
-Outcome LinkEditCommand::apply()
+Result<void> LinkEditCommand::apply()
 {
     Project& p = project();
     m_before = p.event(m_event);
@@ -256,9 +256,9 @@ Outcome LinkEditCommand::apply()
         return p.insertLinkSlot(m_event, m_slot);
     case DeleteSlot:
         p.deleteLinkSlot(m_event, m_slot);
-        return std::nullopt;
+        return {};
     }
-    return std::nullopt;
+    return {};
 }
 
 bool LinkEditCommand::mergeWith(const QUndoCommand* other)
@@ -284,11 +284,11 @@ SetStartDateCommand::SetStartDateCommand(ModZANT& app, const QString& text)
 {
 }
 
-Outcome SetStartDateCommand::apply()
+Result<void> SetStartDateCommand::apply()
 {
     m_before = project().startDateText();
     project().setStartDateText(m_text);
-    return std::nullopt;
+    return {};
 }
 
 bool SetStartDateCommand::mergeWith(const QUndoCommand* other)
@@ -313,13 +313,13 @@ SetCalendarCommand::SetCalendarCommand(ModZANT& app, ProjectCalendar calendar)
 {
 }
 
-Outcome SetCalendarCommand::apply()
+Result<void> SetCalendarCommand::apply()
 {
-    if (Outcome refused = checkCalendar(m_calendar))
+    if (Result<void> refused = checkCalendar(m_calendar); !refused.ok())
         return refused;
     m_before = project().calendar();
     project().setCalendar(m_calendar);
-    return std::nullopt;
+    return {};
 }
 
 void SetCalendarCommand::revert()
@@ -335,13 +335,13 @@ ReplaceProjectCommand::ReplaceProjectCommand(ModZANT& app, const QString& text, 
 {
 }
 
-Outcome ReplaceProjectCommand::apply()
+Result<void> ReplaceProjectCommand::apply()
 {
     m_beforeProject = project();
     m_beforeTitlePage = titlePage();
     project() = m_project;
     titlePage() = m_titlePage;
-    return std::nullopt;
+    return {};
 }
 
 void ReplaceProjectCommand::revert()
@@ -365,11 +365,11 @@ SetTitleFieldCommand::SetTitleFieldCommand(ModZANT& app, TitlePage::Field field,
 {
 }
 
-Outcome SetTitleFieldCommand::apply()
+Result<void> SetTitleFieldCommand::apply()
 {
     m_before = titlePage()[m_field];
     titlePage()[m_field] = m_text;
-    return std::nullopt;
+    return {};
 }
 
 bool SetTitleFieldCommand::mergeWith(const QUndoCommand* other)
@@ -400,11 +400,11 @@ ReplaceTitlePageCommand::ReplaceTitlePageCommand(ModZANT& app, const QString& te
 {
 }
 
-Outcome ReplaceTitlePageCommand::apply()
+Result<void> ReplaceTitlePageCommand::apply()
 {
     m_before = titlePage();
     titlePage() = m_titlePage;
-    return std::nullopt;
+    return {};
 }
 
 void ReplaceTitlePageCommand::revert()
@@ -428,16 +428,16 @@ void CompoundEditCommand::add(std::unique_ptr<EditCommand> part)
     m_parts.push_back(std::move(part));
 }
 
-Outcome CompoundEditCommand::apply()
+Result<void> CompoundEditCommand::apply()
 {
     for (std::size_t i = 0; i < m_parts.size(); ++i) {
-        if (Outcome refusal = m_parts[i]->apply()) {
+        if (Result<void> refusal = m_parts[i]->apply(); !refusal.ok()) {
             for (std::size_t j = i; j-- > 0;)
                 m_parts[j]->revert();
             return refusal;
         }
     }
-    return std::nullopt;
+    return {};
 }
 
 void CompoundEditCommand::revert()

@@ -26,7 +26,7 @@ public:
     EditCommand(ModZANT& app, const QString& text, QUndoCommand* parent = nullptr);
 
     // Applies the edit; a refusal leaves everything as it was. Redo applies it again.
-    virtual Outcome apply() = 0;
+    virtual Result<void> apply() = 0;
     // Puts back what apply() changed.
     virtual void revert() = 0;
 
@@ -52,7 +52,7 @@ class SetDescriptionCommand final : public EditCommand
 {
 public:
     SetDescriptionCommand(ModZANT& app, int event, const QString& text, int session);
-    Outcome apply() override;
+    Result<void> apply() override;
     int id() const override { return 1; }
     bool mergeWith(const QUndoCommand* other) override;
 
@@ -71,14 +71,14 @@ class SetActivityTextCommand : public EditCommand
 {
 public:
     bool mergeWith(const QUndoCommand* other) override;
-    Outcome apply() override;
+    Result<void> apply() override;
     void revert() override;
 
 protected:
     SetActivityTextCommand(ModZANT& app, const QString& what, int event, int slot,
                            const QString& text, int session);
     virtual QString stored() = 0;
-    virtual Outcome store(const QString& text) = 0;
+    virtual Result<void> store(const QString& text) = 0;
 
     int m_event;
     int m_slot;
@@ -101,7 +101,7 @@ public:
 
 private:
     QString stored() override;
-    Outcome store(const QString& text) override;
+    Result<void> store(const QString& text) override;
 };
 
 // The amount of an activity, typed in its link row: one step per amount stored.
@@ -109,7 +109,7 @@ class SetActivityAmountCommand final : public EditCommand
 {
 public:
     SetActivityAmountCommand(ModZANT& app, int event, int slot, Cents amount);
-    Outcome apply() override;
+    Result<void> apply() override;
 
     void revert() override;
 
@@ -129,7 +129,7 @@ public:
 
 private:
     QString stored() override;
-    Outcome store(const QString& text) override;
+    Result<void> store(const QString& text) override;
 };
 
 // A row "*" inserted before event k, every target >= k moved up by one.
@@ -137,7 +137,7 @@ class InsertEventCommand final : public EditCommand
 {
 public:
     InsertEventCommand(ModZANT& app, int k);
-    Outcome apply() override;
+    Result<void> apply() override;
 
     void revert() override;
 
@@ -151,7 +151,7 @@ class DeleteEventCommand final : public EditCommand
 {
 public:
     DeleteEventCommand(ModZANT& app, int k);
-    Outcome apply() override;
+    Result<void> apply() override;
 
     void revert() override;
 
@@ -183,7 +183,7 @@ public:
     // changes of the same slot's target or days within one edit session (a scroll-bar drag)
     // merge into one step.
     LinkEditCommand(ModZANT& app, Kind kind, int event, int slot, double value = 0);
-    Outcome apply() override;
+    Result<void> apply() override;
     int id() const override { return 2; }
     bool mergeWith(const QUndoCommand* other) override;
 
@@ -203,7 +203,7 @@ class SetStartDateCommand final : public EditCommand
 {
 public:
     SetStartDateCommand(ModZANT& app, const QString& text);
-    Outcome apply() override;
+    Result<void> apply() override;
     int id() const override { return 3; }
     bool mergeWith(const QUndoCommand* other) override;
 
@@ -221,7 +221,7 @@ class SetCalendarCommand final : public EditCommand
 public:
     SetCalendarCommand(ModZANT& app, ProjectCalendar calendar);
     // A calendar that the check refuses is refused, and nothing changes.
-    Outcome apply() override;
+    Result<void> apply() override;
 
     void revert() override;
 
@@ -235,7 +235,7 @@ class ReplaceProjectCommand final : public EditCommand
 {
 public:
     ReplaceProjectCommand(ModZANT& app, const QString& text, Project project, TitlePage titlePage);
-    Outcome apply() override;
+    Result<void> apply() override;
 
     void revert() override;
 
@@ -252,7 +252,7 @@ class SetTitleFieldCommand final : public EditCommand
 {
 public:
     SetTitleFieldCommand(ModZANT& app, TitlePage::Field field, const QString& text, int session);
-    Outcome apply() override;
+    Result<void> apply() override;
     int id() const override { return 4; }
     bool mergeWith(const QUndoCommand* other) override;
 
@@ -271,7 +271,7 @@ class ReplaceTitlePageCommand final : public EditCommand
 {
 public:
     ReplaceTitlePageCommand(ModZANT& app, const QString& text, TitlePage titlePage);
-    Outcome apply() override;
+    Result<void> apply() override;
 
     void revert() override;
 
@@ -289,7 +289,7 @@ public:
     CompoundEditCommand(ModZANT& app, const QString& text);
     void add(std::unique_ptr<EditCommand> part);
     bool isEmpty() const { return m_parts.empty(); }
-    Outcome apply() override;
+    Result<void> apply() override;
     void revert() override;
 
 private:

@@ -237,10 +237,10 @@ void ModZANT::showMessage(QWidget* parent, const Message& message)
     m_dialogs->message(parent, m_constants.messageTitle, message);
 }
 
-Outcome ModZANT::edit(std::unique_ptr<EditCommand> command)
+Result<void> ModZANT::edit(std::unique_ptr<EditCommand> command)
 {
     const quint64 before = m_revision;
-    if (Outcome refusal = command->apply()) {
+    if (Result<void> refusal = command->apply(); !refusal.ok()) {
         if (m_revision != before)
             emit projectChanged();
         return refusal;
@@ -249,7 +249,7 @@ Outcome ModZANT::edit(std::unique_ptr<EditCommand> command)
     m_undoStack.push(command.release());
     if (m_revision != before)
         emit projectChanged();
-    return std::nullopt;
+    return {};
 }
 
 void ModZANT::undo()
@@ -287,7 +287,7 @@ void ModZANT::loadProject(ProjectFileContents contents, const QString& dataFile)
     emit projectChanged();
 }
 
-Outcome ModZANT::openProject(const QString& path, QWidget* parent)
+Result<void> ModZANT::openProject(const QString& path, QWidget* parent)
 {
     auto contents = readProjectFile(path);
     if (!contents)
@@ -299,17 +299,18 @@ Outcome ModZANT::openProject(const QString& path, QWidget* parent)
         showMessage(parent, newerSectionWarning(path, version));
     else
         rememberFile(path);
-    return std::nullopt;
+    return {};
 }
 
-Outcome ModZANT::importProject(const QString& what, Project project, TitlePage titlePage)
+Result<void> ModZANT::importProject(const QString& what, Project project, TitlePage titlePage)
 {
-    if (Outcome refused =
-            edit<ReplaceProjectCommand>(what, std::move(project), std::move(titlePage)))
+    if (Result<void> refused =
+            edit<ReplaceProjectCommand>(what, std::move(project), std::move(titlePage));
+        !refused.ok())
         return refused;
     setCurrentDataFile(QString());
     emit titlePageChanged();
-    return std::nullopt;
+    return {};
 }
 
 void ModZANT::dateTitlePage(const QString& today)
@@ -330,7 +331,7 @@ Result<const ScheduleResults*> ModZANT::freshResults()
     if (resultsCurrent())
         return &m_results;
     if (auto fault = findDataFault(m_project))
-        return *fault;
+        return Error(ErrorKind::Check, *fault);
     // Stored without telling the windows: whoever shows results follows projectChanged and asks
     // here, so a window refreshing itself does not make the others refresh again.
     m_results = ComputeSchedule(m_project);
@@ -370,9 +371,10 @@ bool ModZANT::askProjectName(QWidget* parent)
 
 bool ModZANT::saveProject(QWidget* parent, bool askName)
 {
-    if (auto refusal = checkBeforeSave(m_project, m_titlePage, m_checkConfirmation)) {
-        if (!refusal->openTitlePage) {
-            showMessage(parent, refusal->message);
+    if (Result<void> refusal = checkBeforeSave(m_project, m_titlePage, m_checkConfirmation);
+        !refusal.ok()) {
+        if (refusal.error().type != ErrorKind::Missing) {
+            showMessage(parent, refusal.error());
             return false;
         }
         if (!askProjectName(parent))
@@ -407,8 +409,9 @@ bool ModZANT::saveProject(QWidget* parent, bool askName)
         }
     }
     bool substituted = false;
-    if (auto failure = writeProjectFile(path, m_project, m_titlePage, &substituted)) {
-        showMessage(parent, *failure);
+    if (Result<void> failure = writeProjectFile(path, m_project, m_titlePage, &substituted);
+        !failure.ok()) {
+        showMessage(parent, failure.error());
         return false;
     }
     setCurrentDataFile(path);
@@ -436,10 +439,10 @@ void ModZANT::useSettingsFile(const QString& path)
     emit recentFilesChanged();
 }
 
-Outcome ModZANT::changeOffice(const OfficeSettings& office)
+Result<void> ModZANT::changeOffice(const OfficeSettings& office)
 {
     if (!m_settingsFile.isEmpty()) {
-        if (Outcome failure = writeOfficeSettings(m_settingsFile, office))
+        if (Result<void> failure = writeOfficeSettings(m_settingsFile, office); !failure.ok())
             return failure;
     }
     // Read back as the documents will read it next time: empty values become the placeholders.
@@ -451,7 +454,7 @@ Outcome ModZANT::changeOffice(const OfficeSettings& office)
     applied.designer = applied.designer.trimmed();
     m_office = applied;
     emit officeChanged();
-    return std::nullopt;
+    return {};
 }
 
 void ModZANT::rememberFile(const QString& path)

@@ -95,10 +95,10 @@ public:
     // Reads a data file and loads it; on failure nothing changes and the message says why. A
     // file written by a newer version is loaded with a warning (shown over `parent`) and not
     // taken as the current file, so that "Salva" asks for a new name instead of rewriting it.
-    Outcome openProject(const QString& path, QWidget* parent = nullptr);
+    Result<void> openProject(const QString& path, QWidget* parent = nullptr);
     // Replaces the project with one imported from another program's file, as one step that can
     // be undone; the imported project has no data file of its own yet, so "Salva" asks for one.
-    Outcome importProject(const QString& what, Project project, TitlePage titlePage);
+    Result<void> importProject(const QString& what, Project project, TitlePage titlePage);
     // A title page without a date gets today's (a project that was opened brings its own).
     void dateTitlePage(const QString& today);
     // New results were computed from the project as it is now: the windows that show them are
@@ -115,7 +115,7 @@ public:
     void useSettingsFile(const QString& path);
     // New office details: written to the settings file (when there is one), then used by every
     // window and document. On failure nothing changes and the message says why.
-    Outcome changeOffice(const OfficeSettings& office);
+    Result<void> changeOffice(const OfficeSettings& office);
     // The project files last opened or saved, most recent first.
     const QStringList& recentFiles() const { return m_recentFiles; }
     // Drops a file from the list (one that can no longer be opened).
@@ -190,8 +190,8 @@ public:
     // project as last opened or saved.
     QUndoStack& undoStack() { return m_undoStack; }
     // Applies an edit and, unless refused, records it as one step that can be undone.
-    Outcome edit(std::unique_ptr<EditCommand> command);
-    template <typename C, typename... Args> Outcome edit(Args&&... args)
+    Result<void> edit(std::unique_ptr<EditCommand> command);
+    template <typename C, typename... Args> Result<void> edit(Args&&... args)
     {
         return edit(std::make_unique<C>(*this, std::forward<Args>(args)...));
     }

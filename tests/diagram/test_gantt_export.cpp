@@ -361,7 +361,7 @@ private slots:
         const auto error =
             exportPicture(path, QSizeF(layout.width, layout.height),
                           [&](QPainter& painter) { paintNetwork(painter, layout, p, r); });
-        QVERIFY2(!error, error ? qPrintable(error->text) : "");
+        QVERIFY2(error.ok(), !error.ok() ? qPrintable(error.error().text) : "");
         QFile f(path);
         QVERIFY(f.open(QIODevice::ReadOnly));
         QVERIFY(f.readAll().startsWith(magic));
@@ -385,8 +385,8 @@ private slots:
         QTemporaryDir dir;
         const QString path = dir.filePath(name);
         const auto error = exportPicture(path, QSizeF(100, 100), [](QPainter&) {});
-        QVERIFY(error.has_value());
-        QVERIFY2(error->text.contains(message), qPrintable(error->text));
+        QVERIFY(!error.ok());
+        QVERIFY2(error.error().text.contains(message), qPrintable(error.error().text));
         QVERIFY(!QFile::exists(path));
         QVERIFY(QDir(dir.path()).entryList(QDir::Files).isEmpty());
     }

@@ -112,7 +112,7 @@ private slots:
 
         QTemporaryDir dir;
         QString path = dir.filePath(QStringLiteral("uscita"));
-        Outcome written;
+        Result<void> written;
         const bool package =
             writer.startsWith(QLatin1String("docx")) || writer.startsWith(QLatin1String("xlsx"));
         if (package && writer.startsWith(QLatin1String("docx"))) {
@@ -145,7 +145,7 @@ private slots:
                 paintNetwork(p, layout, project, results);
             });
         }
-        QVERIFY2(!written, written ? qPrintable(written->text) : "");
+        QVERIFY2(written.ok(), !written.ok() ? qPrintable(written.error().text) : "");
 
         const auto documents = xmlDocuments(path, package);
         QVERIFY(!documents.isEmpty());

@@ -35,7 +35,7 @@ struct App
                 std::make_unique<FakeMusicPlayer>(), OfficeSettings{"Studio", "Via"}};
 };
 
-using Edit = std::function<Outcome(ModZANT&)>;
+using Edit = std::function<Result<void>(ModZANT&)>;
 
 // A network where later events lead back to earlier ones and several links lead to each event,
 // so that deleting and inserting renumber targets on both sides.
@@ -143,7 +143,7 @@ private slots:
         QSignalSpy restored(&a.app, &ModZANT::projectRestored);
         QSignalSpy pageRestored(&a.app, &ModZANT::titlePageChanged);
 
-        QVERIFY(!edit(a.app));
+        QVERIFY(edit(a.app).ok());
         QCOMPARE(describeLinks(a.app.project()), after);
         QVERIFY(a.app.isModified());
         const Project edited = a.app.project();
@@ -181,7 +181,7 @@ private slots:
         giveProject(a.app, tangled());
         std::vector<Project> states{a.app.project()};
         for (int k : deletions) {
-            QVERIFY(!a.app.edit<DeleteEventCommand>(k));
+            QVERIFY(a.app.edit<DeleteEventCommand>(k).ok());
             states.push_back(a.app.project());
         }
         for (auto it = states.rbegin() + 1; it != states.rend(); ++it) {
@@ -200,11 +200,11 @@ private slots:
         App a;
         giveProject(a.app, tangled());
         const Project start = a.app.project();
-        QVERIFY(!a.app.edit<InsertEventCommand>(2));
-        QVERIFY(!a.app.edit<SetDescriptionCommand>(2, QString("Nuovo"), 1));
-        QVERIFY(!a.app.edit<LinkEditCommand>(LinkEditCommand::Target, 2, 1, 5.0));
-        QVERIFY(!a.app.edit<DeleteEventCommand>(5));
-        QVERIFY(!a.app.edit<DeleteEventCommand>(1));
+        QVERIFY(a.app.edit<InsertEventCommand>(2).ok());
+        QVERIFY(a.app.edit<SetDescriptionCommand>(2, QString("Nuovo"), 1).ok());
+        QVERIFY(a.app.edit<LinkEditCommand>(LinkEditCommand::Target, 2, 1, 5.0).ok());
+        QVERIFY(a.app.edit<DeleteEventCommand>(5).ok());
+        QVERIFY(a.app.edit<DeleteEventCommand>(1).ok());
         while (a.app.undoStack().canUndo())
             a.app.undo();
         QVERIFY(a.app.project() == start);
@@ -239,9 +239,9 @@ private slots:
         App a;
         giveProject(a.app, tangled());
         const Project before = a.app.project();
-        const Outcome refusal = edit(a.app);
-        QVERIFY(refusal);
-        QCOMPARE(refusal->text, message);
+        const Result<void> refusal = edit(a.app);
+        QVERIFY(!refusal.ok());
+        QCOMPARE(refusal.error().text, message);
         QVERIFY(a.app.project() == before);
         QVERIFY(!a.app.undoStack().canUndo());
         QVERIFY(!a.app.isModified());
@@ -256,7 +256,7 @@ private slots:
         step->add(std::make_unique<LinkEditCommand>(a.app, LinkEditCommand::Target, 1, 4, 6.0));
         step->add(std::make_unique<LinkEditCommand>(a.app, LinkEditCommand::Days, 1, 4, 8.0));
         step->add(std::make_unique<InsertEventCommand>(a.app, 1));
-        QVERIFY(!a.app.edit(std::move(step)));
+        QVERIFY(a.app.edit(std::move(step)).ok());
         QCOMPARE(a.app.undoStack().count(), 1);
         QCOMPARE(describeLinks(a.app.project()),
                  QString("7: 2>3=3 2>4=4 2>6=2 2>7=8 3>5=1 3>4 4>5=2 4>7=7 5>7=1 5>3=0 6>7=9 "
@@ -271,11 +271,12 @@ private slots:
         giveProject(a.app, tangled());
         const int session = a.app.newEditSession();
         for (const char* text : {"S", "Sc", "Sca", "Scav", "Scavi"})
-            QVERIFY(!a.app.edit<SetDescriptionCommand>(2, text, session));
+            QVERIFY(a.app.edit<SetDescriptionCommand>(2, text, session).ok());
         QCOMPARE(a.app.undoStack().count(), 1);
         // Another box, or the same box later, is another step.
-        QVERIFY(!a.app.edit<SetDescriptionCommand>(3, QString("Getto"), session));
-        QVERIFY(!a.app.edit<SetDescriptionCommand>(2, QString("Scavo"), a.app.newEditSession()));
+        QVERIFY(a.app.edit<SetDescriptionCommand>(3, QString("Getto"), session).ok());
+        QVERIFY(
+            a.app.edit<SetDescriptionCommand>(2, QString("Scavo"), a.app.newEditSession()).ok());
         QCOMPARE(a.app.undoStack().count(), 3);
         a.app.undo();
         QCOMPARE(a.app.project().description(2), QString("Scavi"));
@@ -285,8 +286,8 @@ private slots:
 
         // Typing back to the text it had leaves nothing to undo.
         const int again = a.app.newEditSession();
-        QVERIFY(!a.app.edit<SetDescriptionCommand>(2, QString("Evento 22"), again));
-        QVERIFY(!a.app.edit<SetDescriptionCommand>(2, QString("Evento 2"), again));
+        QVERIFY(a.app.edit<SetDescriptionCommand>(2, QString("Evento 22"), again).ok());
+        QVERIFY(a.app.edit<SetDescriptionCommand>(2, QString("Evento 2"), again).ok());
         QVERIFY(!a.app.isModified());
     }
 
@@ -297,12 +298,12 @@ private slots:
         App a;
         giveProject(a.app, tangled());
         const int session = a.app.editSession();
-        QVERIFY(!a.app.edit<SetStartDateCommand>(QString("01/04/2026")));
-        QVERIFY(!a.app.edit<SetActivityNameCommand>(1, 1, QString("Scavi"), session));
-        QVERIFY(!a.app.edit<SetActivityCategoryCommand>(1, 1, QString("OG1"), session));
-        QVERIFY(!a.app.edit<SetActivityAmountCommand>(1, 1, Cents{500}));
-        QVERIFY(!a.app.edit<SetActivityAmountCommand>(1, 1, Cents{700}));
-        QVERIFY(!a.app.edit<SetTitleFieldCommand>(TitlePage::progetto, QString("P"), session));
+        QVERIFY(a.app.edit<SetStartDateCommand>(QString("01/04/2026")).ok());
+        QVERIFY(a.app.edit<SetActivityNameCommand>(1, 1, QString("Scavi"), session).ok());
+        QVERIFY(a.app.edit<SetActivityCategoryCommand>(1, 1, QString("OG1"), session).ok());
+        QVERIFY(a.app.edit<SetActivityAmountCommand>(1, 1, Cents{500}).ok());
+        QVERIFY(a.app.edit<SetActivityAmountCommand>(1, 1, Cents{700}).ok());
+        QVERIFY(a.app.edit<SetTitleFieldCommand>(TitlePage::progetto, QString("P"), session).ok());
         QCOMPARE(a.app.undoStack().count(), 6);
         a.app.undo();
         a.app.undo();
@@ -325,9 +326,9 @@ private slots:
         App a;
         giveProject(a.app, tangled());
         for (double days : {4.0, 5.0, 6.0, 7.0})
-            QVERIFY(!a.app.edit<LinkEditCommand>(LinkEditCommand::Days, 1, 1, days));
+            QVERIFY(a.app.edit<LinkEditCommand>(LinkEditCommand::Days, 1, 1, days).ok());
         for (const char* date : {"02/01/1990", "03/01/1990"})
-            QVERIFY(!a.app.edit<SetStartDateCommand>(QString(date)));
+            QVERIFY(a.app.edit<SetStartDateCommand>(QString(date)).ok());
         QCOMPARE(a.app.undoStack().count(), 2);
         a.app.undo();
         QCOMPARE(a.app.project().startDateText(), QString("16/03/2026"));
