@@ -67,8 +67,9 @@ int main(int argc, char** argv)
         ->Unit(benchmark::kMillisecond);
     QTemporaryDir temp;
     const QString file = temp.filePath(QStringLiteral("generated.txt"));
-    if (auto error = writeProjectFile(file, generated, bench::sampleTitlePage())) {
-        std::fprintf(stderr, "zant_bench_cli: %s\n", qPrintable(error->text));
+    if (Result<void> error = writeProjectFile(file, generated, bench::sampleTitlePage());
+        !error.ok()) {
+        std::fprintf(stderr, "zant_bench_cli: %s\n", qPrintable(error.error().text));
         return 1;
     }
     const std::pair<const char*, QStringList> runs[] = {

@@ -23,7 +23,7 @@ struct Input
         std::uniform_int_distribution<Cents> euro(100'00, 250'000'00);
         for (int e = 1; e <= project.eventCount(); ++e)
             for (int s = 1; s <= project.linkCount(e); ++s)
-                if (project.setLinkAmount(e, s, euro(random)))
+                if (!project.setLinkAmount(e, s, euro(random)).ok())
                     std::abort();
         results = ComputeSchedule(project);
     }
@@ -42,8 +42,8 @@ void cronoprogrammaDocx(benchmark::State& state, const Input& input, const QStri
         DocxWriter writer;
         buildCronoprogramma(writer,
                             cronoprogrammaData(report, SalRule{1, 0, 0}, QDate(2027, 2, 1)));
-        if (const Outcome error = writer.save(path)) {
-            state.SkipWithError(error->text.toStdString().c_str());
+        if (const Result<void> error = writer.save(path); !error.ok()) {
+            state.SkipWithError(error.error().text.toStdString().c_str());
             return;
         }
     }
@@ -54,9 +54,10 @@ void cronoprogrammaPdf(benchmark::State& state, const Input& input, const QStrin
 {
     for (auto _ : state) {
         const ReportData report{input.project, input.results, input.titlePage, input.office};
-        if (const Outcome error = printCronoprogrammaToPdf(
-                cronoprogrammaData(report, SalRule{1, 0, 0}, QDate(2027, 2, 1)), path)) {
-            state.SkipWithError(error->text.toStdString().c_str());
+        if (const Result<void> error = printCronoprogrammaToPdf(
+                cronoprogrammaData(report, SalRule{1, 0, 0}, QDate(2027, 2, 1)), path);
+            !error.ok()) {
+            state.SkipWithError(error.error().text.toStdString().c_str());
             return;
         }
     }

@@ -81,8 +81,8 @@ void layoutAndPicture(benchmark::State& state, const Input& input, const QString
         const auto error = exportPicture(
             path, QSizeF(l.width, l.height),
             [&](QPainter& p) { paintNetwork(p, l, input.results); }, 300.0 / 96.0);
-        if (error) {
-            state.SkipWithError(qPrintable(error->text));
+        if (!error.ok()) {
+            state.SkipWithError(qPrintable(error.error().text));
             return;
         }
     }
@@ -231,9 +231,10 @@ int main(int argc, char** argv)
             input.results = ComputeSchedule(input.project);
             const QString file = QString::fromStdString(input.name) + QStringLiteral(".txt");
             input.path = keep.isEmpty() ? temp.filePath(file) : QDir(keep).filePath(file);
-            if (auto error =
-                    writeProjectFile(input.path, input.project, bench::sampleTitlePage())) {
-                std::fprintf(stderr, "%s\n", qPrintable(error->text));
+            if (Result<void> error =
+                    writeProjectFile(input.path, input.project, bench::sampleTitlePage());
+                !error.ok()) {
+                std::fprintf(stderr, "%s\n", qPrintable(error.error().text));
                 return 1;
             }
         }

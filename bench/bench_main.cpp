@@ -39,8 +39,9 @@ bool fail(const std::string& what, const QString& why)
 bool prepare(Input& input, const QDir& dir)
 {
     input.path = dir.filePath(QString::fromStdString(input.name) + QStringLiteral(".txt"));
-    if (auto error = writeProjectFile(input.path, input.project, input.titlePage))
-        return fail(input.name, error->text);
+    if (Result<void> error = writeProjectFile(input.path, input.project, input.titlePage);
+        !error.ok())
+        return fail(input.name, error.error().text);
     auto loaded = readProjectFile(input.path);
     if (!loaded)
         return fail(input.name, loaded.error().text);
@@ -140,8 +141,9 @@ void serialize(benchmark::State& state, const Input& input)
 void write(benchmark::State& state, const Input& input, const QString& path)
 {
     for (auto _ : state) {
-        if (auto error = writeProjectFile(path, input.project, input.titlePage)) {
-            state.SkipWithError(qPrintable(error->text));
+        if (Result<void> error = writeProjectFile(path, input.project, input.titlePage);
+            !error.ok()) {
+            state.SkipWithError(qPrintable(error.error().text));
             return;
         }
     }

@@ -47,8 +47,8 @@ void networkSvgFile(benchmark::State& state, const Input& input, const QString& 
             PictureOutput{path, std::nullopt, false}, QSizeF(l.width, l.height),
             [&](QPainter& p) { paintNetwork(p, l, input.results); }, block, 9,
             direct ? networkSvg(l, input.results) : DirectSvg());
-        if (error) {
-            state.SkipWithError(qPrintable(error->text));
+        if (!error.ok()) {
+            state.SkipWithError(qPrintable(error.error().text));
             return;
         }
     }
@@ -109,8 +109,9 @@ int main(int argc, char** argv)
         input.results = ComputeSchedule(input.project);
         input.layout = layoutNetwork(input.project, input.results, LayoutMode::TimeScale);
         input.path = temp.filePath(QString::fromStdString(input.name) + QStringLiteral(".txt"));
-        if (auto error = writeProjectFile(input.path, input.project, bench::sampleTitlePage())) {
-            std::fprintf(stderr, "%s\n", qPrintable(error->text));
+        if (auto error = writeProjectFile(input.path, input.project, bench::sampleTitlePage());
+            !error.ok()) {
+            std::fprintf(stderr, "%s\n", qPrintable(error.error().text));
             return 1;
         }
     }

@@ -36,8 +36,8 @@ void fullReportDocx(benchmark::State& state, const Input& input, const QString& 
         DocxWriter writer;
         buildFullReport(writer,
                         ReportData{input.project, input.results, input.titlePage, input.office});
-        if (const zant::Outcome error = writer.save(path)) {
-            state.SkipWithError(error->text.toStdString().c_str());
+        if (const zant::Result<void> error = writer.save(path); !error.ok()) {
+            state.SkipWithError(error.error().text.toStdString().c_str());
             return;
         }
     }
@@ -103,8 +103,8 @@ void longWordLayout(benchmark::State& state, const LongWordInput& input)
 void longWordPdf(benchmark::State& state, const LongWordInput& input, const QString& path)
 {
     for (auto _ : state) {
-        if (const zant::Outcome error = printReportToPdf(input.data(), path)) {
-            state.SkipWithError(error->text.toStdString().c_str());
+        if (const zant::Result<void> error = printReportToPdf(input.data(), path); !error.ok()) {
+            state.SkipWithError(error.error().text.toStdString().c_str());
             return;
         }
     }
@@ -115,8 +115,8 @@ void longWordDocx(benchmark::State& state, const LongWordInput& input, const QSt
     for (auto _ : state) {
         DocxWriter writer;
         buildFullReport(writer, input.data());
-        if (const zant::Outcome error = writer.save(path)) {
-            state.SkipWithError(error->text.toStdString().c_str());
+        if (const zant::Result<void> error = writer.save(path); !error.ok()) {
+            state.SkipWithError(error.error().text.toStdString().c_str());
             return;
         }
     }

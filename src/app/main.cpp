@@ -23,8 +23,8 @@ int main(int argc, char* argv[])
     // loaded now, so that the first click on the splash shows it.
     const QStringList args = QApplication::arguments();
     if (args.size() > 1) {
-        if (Outcome failure = app.openProject(args.at(1)))
-            app.dialogs().message(nullptr, app.constants().messageTitle, *failure);
+        if (Result<void> failure = app.openProject(args.at(1)); !failure.ok())
+            app.dialogs().message(nullptr, app.constants().messageTitle, failure.error());
     }
 
     // The desktop session closing: unsaved changes are offered first, and "Annulla" stops the

@@ -143,8 +143,8 @@ int runCalendar(const CliCommand&, const CommandLine& line, QTextStream& out, QT
     }
 
     printCalendar(out, project.calendar());
-    if (auto fault = CheckConfirmation().requireValidData(project)) {
-        out << "\nIl periodo dei lavori richiede dati corretti: " << forTerminal(fault->text)
+    if (Result<void> fault = CheckConfirmation().requireValidData(project); !fault.ok()) {
+        out << "\nIl periodo dei lavori richiede dati corretti: " << forTerminal(fault.error().text)
             << "\n";
         return ExitRefused;
     }
@@ -156,9 +156,10 @@ int runCalendar(const CliCommand&, const CommandLine& line, QTextStream& out, QT
 
 Result<CalendarClosure> parseClosureOption(const QString& text)
 {
-    const Message wrong = critical(QStringLiteral("chiusura non valida: \"%1\" (si scrive "
-                                                  "GG/MM/AAAA-GG/MM/AAAA[:descrizione])")
-                                       .arg(text));
+    const Error wrong(ErrorKind::Format,
+                      critical(QStringLiteral("chiusura non valida: \"%1\" (si scrive "
+                                              "GG/MM/AAAA-GG/MM/AAAA[:descrizione])")
+                                   .arg(text)));
     const qsizetype colon = text.indexOf(QLatin1Char(':'));
     const QString span = colon < 0 ? text : text.left(colon);
     CalendarClosure closure;
@@ -177,16 +178,19 @@ Result<ProjectCalendar> calendarFromOptions(const CommandLine& line)
 {
     const bool working = line.values.contains(QStringLiteral("--lavorativi"));
     if (working && line.has(QStringLiteral("--naturali")))
-        return critical(QStringLiteral("--lavorativi e --naturali non vanno insieme"));
+        return Error(ErrorKind::Format,
+                     critical(QStringLiteral("--lavorativi e --naturali non vanno insieme")));
     ProjectCalendar calendar;
     calendar.workingDays = working;
     if (working) {
         const QString days = line.value(QStringLiteral("--lavorativi"));
         const auto week = parseWeekdayList(days);
         if (!week)
-            return critical(QStringLiteral("giorni lavorativi non validi: \"%1\" (per esempio "
-                                           "lun,mar,mer,gio,ven)")
-                                .arg(days));
+            return Error(
+                ErrorKind::Format,
+                critical(QStringLiteral("giorni lavorativi non validi: \"%1\" (per esempio "
+                                        "lun,mar,mer,gio,ven)")
+                             .arg(days)));
         calendar.workingWeek = *week;
     }
     calendar.nationalHolidays = !line.has(QStringLiteral("--senza-festivita"));
@@ -194,9 +198,10 @@ Result<ProjectCalendar> calendarFromOptions(const CommandLine& line)
         const QString text = line.value(QStringLiteral("--patrono"));
         const auto day = parseMonthDay(text);
         if (!day)
-            return critical(
-                QStringLiteral("giorno del patrono non valido: \"%1\" (si scrive GG/MM)")
-                    .arg(text));
+            return Error(
+                ErrorKind::Format,
+                critical(QStringLiteral("giorno del patrono non valido: \"%1\" (si scrive GG/MM)")
+                             .arg(text)));
         calendar.patron = *day;
     }
     for (const QString& text : line.valuesOf(QStringLiteral("--chiusura"))) {
@@ -206,8 +211,8 @@ Result<ProjectCalendar> calendarFromOptions(const CommandLine& line)
         calendar.closures.push_back(closure.value());
     }
     calendar.closuresInCalendarDays = line.has(QStringLiteral("--chiusure-naturali"));
-    if (Outcome refused = checkCalendar(calendar))
-        return *refused;
+    if (Result<void> refused = checkCalendar(calendar); !refused.ok())
+        return refused.error();
     return calendar;
 }
 

@@ -188,8 +188,8 @@ int runCompute(const CliCommand&, const CommandLine& line, QTextStream& out, QTe
     const auto contents = load(line.file, err);
     if (!contents)
         return ExitError;
-    if (auto fault = CheckConfirmation().requireValidData(contents->project)) {
-        out << forTerminal(fault->text) << "\n";
+    if (Result<void> fault = CheckConfirmation().requireValidData(contents->project); !fault.ok()) {
+        out << forTerminal(fault.error().text) << "\n";
         return ExitRefused;
     }
     warnAboutData(contents->project, err);
@@ -323,8 +323,9 @@ int runDocument(const CliCommand& entry, const CommandLine& line, QTextStream& o
     const bool needsData =
         command != QLatin1String("form") && command != QLatin1String("titlepage");
     if (needsData) {
-        if (auto fault = CheckConfirmation().requireValidData(contents.project)) {
-            out << forTerminal(fault->text) << "\n";
+        if (Result<void> fault = CheckConfirmation().requireValidData(contents.project);
+            !fault.ok()) {
+            out << forTerminal(fault.error().text) << "\n";
             return ExitRefused;
         }
     }
@@ -332,7 +333,7 @@ int runDocument(const CliCommand& entry, const CommandLine& line, QTextStream& o
         needsData ? ComputeSchedule(contents.project) : ScheduleResults{};
     const ReportData data{contents.project, results, contents.titlePage, office};
 
-    Outcome failed;
+    Result<void> failed;
     if (direct) {
         failed = printReportToPdf(data, output);
     } else {

@@ -79,29 +79,36 @@ Result<SalRule> salRuleOf(const CommandLine& line)
     const bool months = line.values.contains(QStringLiteral("--sal-mesi"));
     const bool amount = line.values.contains(QStringLiteral("--sal-importo"));
     if (months && amount)
-        return critical(QStringLiteral("--sal-mesi e --sal-importo non vanno insieme"));
+        return Error(ErrorKind::Format,
+                     critical(QStringLiteral("--sal-mesi e --sal-importo non vanno insieme")));
     if (amount) {
         const QString text = line.value(QStringLiteral("--sal-importo"));
         const auto euro = parseEuro(text);
         if (!euro || *euro <= 0)
-            return critical(
-                QStringLiteral("importo dei SAL non valido: %1 (es. 150.000,00)").arg(text));
+            return Error(
+                ErrorKind::Format,
+                critical(
+                    QStringLiteral("importo dei SAL non valido: %1 (es. 150.000,00)").arg(text)));
         rule.everyAmount = *euro;
     } else {
         const QString text = line.value(QStringLiteral("--sal-mesi"));
         bool ok = true;
         rule.everyMonths = months ? text.toInt(&ok) : 1;
         if (!ok || rule.everyMonths < 1 || rule.everyMonths > kMaxSalMonths)
-            return critical(QStringLiteral("numero di mesi dei SAL non valido: %1 (da 1 a %2)")
-                                .arg(text)
-                                .arg(kMaxSalMonths));
+            return Error(
+                ErrorKind::Format,
+                critical(QStringLiteral("numero di mesi dei SAL non valido: %1 (da 1 a %2)")
+                             .arg(text)
+                             .arg(kMaxSalMonths)));
     }
     if (line.values.contains(QStringLiteral("--sal-minimo"))) {
         const QString text = line.value(QStringLiteral("--sal-minimo"));
         const auto euro = parseEuro(text);
         if (!euro)
-            return critical(
-                QStringLiteral("importo minimo dei SAL non valido: %1 (es. 50.000,00)").arg(text));
+            return Error(
+                ErrorKind::Format,
+                critical(QStringLiteral("importo minimo dei SAL non valido: %1 (es. 50.000,00)")
+                             .arg(text)));
         rule.minimum = *euro;
     }
     return rule;

@@ -40,33 +40,43 @@ const char* const kGanttHelp =
     "o immagine non scrivibile\n";
 
 // What the output options ask for, or why they do not go together.
-Outcome outputProblem(const CommandLine& line)
+Result<void> outputProblem(const CommandLine& line)
 {
     const QString output = line.value(QStringLiteral("-o"));
     const bool json = line.has(QStringLiteral("--json"));
     if (json && !output.isEmpty())
-        return critical(QStringLiteral("--json e -o non vanno insieme"));
+        return Error(ErrorKind::Format, critical(QStringLiteral("--json e -o non vanno insieme")));
     if (!json && output.isEmpty())
-        return critical(QStringLiteral("manca -o OUT.svg, OUT.png o OUT.pdf"));
+        return Error(ErrorKind::Format,
+                     critical(QStringLiteral("manca -o OUT.svg, OUT.png o OUT.pdf")));
     if (!json && !isPictureSuffix(output))
-        return critical(
-            QStringLiteral("il file d'uscita deve finire in .svg, .png o .pdf: %1").arg(output));
+        return Error(
+            ErrorKind::Format,
+            critical(QStringLiteral("il file d'uscita deve finire in .svg, .png o .pdf: %1")
+                         .arg(output)));
     const bool sheet = line.values.contains(QStringLiteral("--foglio"));
     const QString name = line.value(QStringLiteral("--foglio"));
     if (sheet && json)
-        return critical(QStringLiteral("--foglio e --json non vanno insieme"));
+        return Error(ErrorKind::Format,
+                     critical(QStringLiteral("--foglio e --json non vanno insieme")));
     if (sheet && !sheetNamed(name))
-        return critical(QStringLiteral("foglio non riconosciuto: %1 (A4, A3, A1 o A0)").arg(name));
+        return Error(
+            ErrorKind::Format,
+            critical(QStringLiteral("foglio non riconosciuto: %1 (A4, A3, A1 o A0)").arg(name)));
     if (sheet && !output.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive))
-        return critical(QStringLiteral("--foglio scrive un file .pdf: %1").arg(output));
+        return Error(ErrorKind::Format,
+                     critical(QStringLiteral("--foglio scrive un file .pdf: %1").arg(output)));
     if (line.has(QStringLiteral("--tassellato"))) {
         if (!sheet)
-            return critical(QStringLiteral("--tassellato vuole --foglio A4 o A3"));
+            return Error(ErrorKind::Format,
+                         critical(QStringLiteral("--tassellato vuole --foglio A4 o A3")));
         if (*sheetNamed(name) != Sheet::A4 && *sheetNamed(name) != Sheet::A3)
-            return critical(
-                QStringLiteral("la stampa tassellata usa fogli A4 o A3, non %1").arg(name));
+            return Error(
+                ErrorKind::Format,
+                critical(
+                    QStringLiteral("la stampa tassellata usa fogli A4 o A3, non %1").arg(name)));
     }
-    return std::nullopt;
+    return {};
 }
 
 PictureOutput pictureOutput(const CommandLine& line)
@@ -82,8 +92,8 @@ PictureOutput pictureOutput(const CommandLine& line)
 int runDiagram(const CliCommand& command, const CommandLine& line, QTextStream& out,
                QTextStream& err)
 {
-    if (const Outcome problem = outputProblem(line))
-        return usageError(err, problem->text, command.help);
+    if (const Result<void> problem = outputProblem(line); !problem.ok())
+        return usageError(err, problem.error().text, command.help);
     int code = ExitOk;
     const auto c = loadAndCompute(line.file, out, err, code);
     if (!c)
@@ -107,8 +117,8 @@ int runDiagram(const CliCommand& command, const CommandLine& line, QTextStream& 
 
 int runGantt(const CliCommand& command, const CommandLine& line, QTextStream& out, QTextStream& err)
 {
-    if (const Outcome problem = outputProblem(line))
-        return usageError(err, problem->text, command.help);
+    if (const Result<void> problem = outputProblem(line); !problem.ok())
+        return usageError(err, problem.error().text, command.help);
     int code = ExitOk;
     const auto c = loadAndCompute(line.file, out, err, code);
     if (!c)

@@ -31,10 +31,11 @@ int usageError(QTextStream& err, const QString& problem, const char* usage)
     return ExitError;
 }
 
-int reportWritten(const Outcome& failed, const QString& output, QTextStream& out, QTextStream& err)
+int reportWritten(const Result<void>& failed, const QString& output, QTextStream& out,
+                  QTextStream& err)
 {
-    if (failed)
-        return failWith(err, failed->text);
+    if (!failed.ok())
+        return failWith(err, failed.error().text);
     out << "scritto " << output << "\n";
     return ExitOk;
 }
@@ -47,8 +48,9 @@ std::optional<ComputedProject> loadAndCompute(const QString& file, QTextStream& 
         code = failWith(err, contents.error().text);
         return std::nullopt;
     }
-    if (auto fault = CheckConfirmation().requireValidData(contents.value().project)) {
-        out << forTerminal(fault->text) << "\n";
+    if (Result<void> fault = CheckConfirmation().requireValidData(contents.value().project);
+        !fault.ok()) {
+        out << forTerminal(fault.error().text) << "\n";
         code = ExitRefused;
         return std::nullopt;
     }

@@ -24,7 +24,8 @@ int failWith(QTextStream& err, const QString& text);
 int usageError(QTextStream& err, const QString& problem, const char* usage);
 
 // Says that `output` was written, or why not, and gives the exit code.
-int reportWritten(const Outcome& failed, const QString& output, QTextStream& out, QTextStream& err);
+int reportWritten(const Result<void>& failed, const QString& output, QTextStream& out,
+                  QTextStream& err);
 
 // A data file read, checked and computed.
 struct ComputedProject

@@ -20,16 +20,17 @@ QString nameOf(const QString& spelling)
 // the user wrote it. Only the documented spellings count: the parser alone would also take
 // "--o", "-json", "--config=FILE", and a bare "--" as the end of the options, which zant-cli has
 // always refused.
-Outcome unknownOption(const QStringList& args, const CommandOptions& options)
+Result<void> unknownOption(const QStringList& args, const CommandOptions& options)
 {
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString& arg = args[i];
         if (options.values.contains(arg))
             ++i; // its value, whatever it looks like
         else if (arg.size() > 1 && arg.startsWith(QLatin1Char('-')) && !options.flags.contains(arg))
-            return critical(QStringLiteral("opzione sconosciuta: %1").arg(arg));
+            return Error(ErrorKind::Format,
+                         critical(QStringLiteral("opzione sconosciuta: %1").arg(arg)));
     }
-    return std::nullopt;
+    return {};
 }
 
 } // namespace
@@ -42,12 +43,13 @@ Result<CommandLine> parseCommandLine(const QStringList& args, const CommandOptio
         parser.addOption(QCommandLineOption(nameOf(flag)));
     for (const QString& option : options.values)
         parser.addOption(QCommandLineOption(nameOf(option), QString(), QStringLiteral("valore")));
-    if (Outcome unknown = unknownOption(args, options))
-        return *unknown;
+    if (Result<void> unknown = unknownOption(args, options); !unknown.ok())
+        return unknown.error();
     // The parser skips the first argument, the program's name. With every option known, what it
     // can still refuse, in English, is an option that takes a value given last without one.
     if (!parser.parse(QStringList{QStringLiteral("zant-cli")} + args))
-        return critical(QStringLiteral("manca il valore dell'opzione %1").arg(args.last()));
+        return Error(ErrorKind::Format,
+                     critical(QStringLiteral("manca il valore dell'opzione %1").arg(args.last())));
 
     CommandLine line;
     for (const QString& flag : options.flags) {
@@ -63,11 +65,12 @@ Result<CommandLine> parseCommandLine(const QStringList& args, const CommandOptio
     const QStringList positional = parser.positionalArguments();
     const qsizetype files = options.file == CommandOptions::File::None ? 0 : 1;
     if (positional.size() > files)
-        return critical(QStringLiteral("argomento in più: %1").arg(positional[files]));
+        return Error(ErrorKind::Format,
+                     critical(QStringLiteral("argomento in più: %1").arg(positional[files])));
     if (!positional.isEmpty())
         line.file = positional.first();
     if (options.file == CommandOptions::File::Required && line.file.isEmpty())
-        return critical(QString::fromUtf8(options.missingFile));
+        return Error(ErrorKind::Format, critical(QString::fromUtf8(options.missingFile)));
     return line;
 }
 

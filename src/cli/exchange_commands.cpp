@@ -77,21 +77,23 @@ int runExport(const CliCommand&, const CommandLine& line, QTextStream& out, QTex
     const QString title = computed->contents.titlePage[TitlePage::progetto];
     if (values.contains(QStringLiteral("--mspdi"))) {
         const QString path = values.value(QStringLiteral("--mspdi"));
-        if (Outcome failed = exportMspdi(path, project, computed->results, title))
-            return failWith(err, failed->text);
+        if (Result<void> failed = exportMspdi(path, project, computed->results, title);
+            !failed.ok())
+            return failWith(err, failed.error().text);
         out << "scritto " << path << "\n";
     }
     if (values.contains(QStringLiteral("--elenco"))) {
         const QString path = values.value(QStringLiteral("--elenco"));
-        if (Outcome failed = exportActivityList(path, project))
-            return failWith(err, failed->text);
+        if (Result<void> failed = exportActivityList(path, project); !failed.ok())
+            return failWith(err, failed.error().text);
         out << "scritto " << path << "\n";
     }
     if (values.contains(QStringLiteral("--ics"))) {
         const QString path = values.value(QStringLiteral("--ics"));
-        if (Outcome failed = exportICalendar(path, project, computed->results, title,
-                                             QDateTime::currentDateTimeUtc()))
-            return failWith(err, failed->text);
+        if (Result<void> failed = exportICalendar(path, project, computed->results, title,
+                                                  QDateTime::currentDateTimeUtc());
+            !failed.ok())
+            return failWith(err, failed.error().text);
         out << "scritto " << path << "\n";
     }
     return ExitOk;
@@ -141,8 +143,9 @@ int runImport(const CliCommand&, const CommandLine& line, QTextStream& out, QTex
                              {QStringLiteral("events"), imported.project.eventCount()},
                              {QStringLiteral("layout"), read.value().layout}};
     }
-    if (auto failed = writeProjectFile(output, imported.project, imported.titlePage))
-        return failWith(err, failed->text);
+    if (Result<void> failed = writeProjectFile(output, imported.project, imported.titlePage);
+        !failed.ok())
+        return failWith(err, failed.error().text);
     if (json) {
         report.insert(QStringLiteral("output"), output);
         out << QString::fromUtf8(QJsonDocument(report).toJson(QJsonDocument::Indented));
@@ -162,15 +165,16 @@ int runResultsExport(const CliCommand&, const CommandLine& line, QTextStream& ou
     const Project& project = computed->contents.project;
     if (values.contains(QStringLiteral("--xlsx"))) {
         const QString path = values.value(QStringLiteral("--xlsx"));
-        if (Outcome failed = exportResultsXlsx(path, project, computed->results))
-            return failWith(err, failed->text);
+        if (Result<void> failed = exportResultsXlsx(path, project, computed->results); !failed.ok())
+            return failWith(err, failed.error().text);
         out << "scritto " << path << "\n";
     }
     if (values.contains(QStringLiteral("--csv"))) {
         QStringList written;
-        if (Outcome failed = exportResultsCsv(values.value(QStringLiteral("--csv")), project,
-                                              computed->results, &written))
-            return failWith(err, failed->text);
+        if (Result<void> failed = exportResultsCsv(values.value(QStringLiteral("--csv")), project,
+                                                   computed->results, &written);
+            !failed.ok())
+            return failWith(err, failed.error().text);
         for (const QString& path : written)
             out << "scritto " << path << "\n";
     }

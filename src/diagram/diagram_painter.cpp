@@ -18,6 +18,7 @@
 #include <QSvgGenerator>
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 
 namespace zant {
@@ -890,11 +891,12 @@ bool isPictureSuffix(const QString& path)
 namespace {
 
 // Hands finished bytes to the save; a device that refuses them leaves the cause to the save.
-Outcome writeAll(QIODevice& device, const QByteArray& bytes)
+Result<void> writeAll(QIODevice& device, const QByteArray& bytes)
 {
+    errno = 0;
     if (device.write(bytes) != bytes.size())
-        return critical(QString());
-    return std::nullopt;
+        return writeRefused(errno);
+    return {};
 }
 
 // Whether UTF-8 text written from a QString holds only characters XML can carry: no control
@@ -915,7 +917,8 @@ bool xmlSafeUtf8(const QByteArray& bytes)
 
 } // namespace
 
-Outcome exportSvg(const QString& path, const QSizeF& size, const DirectSvg& svg)
+Result<void> exportSvg(const QString& path, const QSizeF& size, const DirectSvg& svg,
+                       const SaveTargetFactory& targets)
 {
     const QString what =
         QStringLiteral("Impossibile disegnare l'immagine nel file %1.").arg(displayPath(path));
@@ -930,10 +933,10 @@ Outcome exportSvg(const QString& path, const QSizeF& size, const DirectSvg& svg)
     generator.setTitle(QStringLiteral("ZANT"));
     QPainter painter;
     if (!painter.begin(&generator))
-        return critical(what);
+        return Error(ErrorKind::File, critical(what));
     svg.background(painter);
     if (!painter.end())
-        return critical(what);
+        return Error(ErrorKind::File, critical(what));
     // The usual document has nothing to drop and is written as it came, without the two
     // conversions of megabytes of text.
     QByteArray bytes = buffer.data();
@@ -943,12 +946,13 @@ Outcome exportSvg(const QString& path, const QSizeF& size, const DirectSvg& svg)
         // The elements go last in the document, above what the generator painted.
         const qsizetype close = bytes.lastIndexOf("</svg>");
         if (close < 0)
-            return critical(what);
+            return Error(ErrorKind::File, critical(what));
         QByteArray elements;
         svg.elements(elements);
         bytes.insert(close, elements);
     }
-    return saveFile(path, [&](QIODevice& device) { return writeAll(device, bytes); });
+    return saveFile(
+        path, [&](QIODevice& device) { return writeAll(device, bytes); }, targets);
 }
 
 namespace {
@@ -965,16 +969,17 @@ double pngScaleFor(const QSizeF& size, double scale)
         {scale, kMaxSide / std::max(1.0, size.width()), kMaxSide / std::max(1.0, size.height())});
 }
 
-Outcome exportPng(const QString& path, const QSizeF& size, const PicturePainter& paint,
-                  double pngScale)
+Result<void> exportPng(const QString& path, const QSizeF& size, const PicturePainter& paint,
+                       double pngScale, const SaveTargetFactory& targets)
 {
     const double scale = pngScaleFor(size, pngScale);
     QImage image(std::max(1, static_cast<int>(std::ceil(size.width() * scale))),
                  std::max(1, static_cast<int>(std::ceil(size.height() * scale))),
                  QImage::Format_RGB32);
     if (image.isNull())
-        return critical(QStringLiteral("Memoria insufficiente per l'immagine del file %1.")
-                            .arg(displayPath(path)));
+        return Error(ErrorKind::File,
+                     critical(QStringLiteral("Memoria insufficiente per l'immagine del file %1.")
+                                  .arg(displayPath(path))));
     image.fill(Qt::white);
     image.setDotsPerMeterX(static_cast<int>(std::lround(96 * scale / 0.0254)));
     image.setDotsPerMeterY(image.dotsPerMeterX());
@@ -988,55 +993,64 @@ Outcome exportPng(const QString& path, const QSizeF& size, const PicturePainter&
     QBuffer encoded;
     encoded.open(QIODevice::WriteOnly);
     if (!image.save(&encoded, "PNG"))
-        return critical(
-            QStringLiteral("Impossibile disegnare l'immagine nel file %1.").arg(displayPath(path)));
-    return saveFile(path, [&](QIODevice& device) { return writeAll(device, encoded.data()); });
+        return Error(ErrorKind::File,
+                     critical(QStringLiteral("Impossibile disegnare l'immagine nel "
+                                             "file %1.")
+                                  .arg(displayPath(path))));
+    return saveFile(
+        path, [&](QIODevice& device) { return writeAll(device, encoded.data()); }, targets);
 }
 
-Outcome exportPdf(const QString& path, const QSizeF& size, const PicturePainter& paint)
+Result<void> exportPdf(const QString& path, const QSizeF& size, const PicturePainter& paint,
+                       const SaveTargetFactory& targets)
 {
-    return saveFile(path, [&](QIODevice& device) -> Outcome {
-        // The PDF engine does not check its writes; the device in between does.
-        WriteCheckingDevice checked(device);
-        QPdfWriter pdf(&checked);
-        pdf.setResolution(72);
-        pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
-        // A unit of the picture is a pixel at 96 dots an inch, as in SVG and PNG.
-        pdf.setPageSize(QPageSize(size * 0.75, QPageSize::Point, QString(), QPageSize::ExactMatch));
-        pdf.setTitle(QStringLiteral("ZANT"));
-        QPainter painter;
-        bool painted = painter.begin(&pdf);
-        if (painted) {
-            painter.scale(0.75, 0.75);
-            paint(painter);
-            painted = painter.end();
-        }
-        if (checked.failed()) {
-            checked.restoreSystemError();
-            return critical(QString());
-        }
-        if (!painted)
-            return critical(QStringLiteral("Impossibile disegnare l'immagine nel file %1.")
-                                .arg(displayPath(path)));
-        return std::nullopt;
-    });
+    return saveFile(
+        path,
+        [&](QIODevice& device) -> Result<void> {
+            // The PDF engine does not check its writes; the device in between does.
+            WriteCheckingDevice checked(device);
+            QPdfWriter pdf(&checked);
+            pdf.setResolution(72);
+            pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
+            // A unit of the picture is a pixel at 96 dots an inch, as in SVG and PNG.
+            pdf.setPageSize(
+                QPageSize(size * 0.75, QPageSize::Point, QString(), QPageSize::ExactMatch));
+            pdf.setTitle(QStringLiteral("ZANT"));
+            QPainter painter;
+            bool painted = painter.begin(&pdf);
+            if (painted) {
+                painter.scale(0.75, 0.75);
+                paint(painter);
+                painted = painter.end();
+            }
+            if (checked.failed())
+                return writeRefused(checked.systemError());
+            if (!painted)
+                return Error(
+                    ErrorKind::File,
+                    critical(QStringLiteral("Impossibile disegnare l'immagine nel file %1.")
+                                 .arg(displayPath(path))));
+            return {};
+        },
+        targets);
 }
 
 } // namespace
 
-Outcome exportPicture(const QString& path, const QSizeF& size, const PicturePainter& paint,
-                      double pngScale)
+Result<void> exportPicture(const QString& path, const QSizeF& size, const PicturePainter& paint,
+                           double pngScale, const SaveTargetFactory& targets)
 {
     const QString suffix = QFileInfo(path).suffix().toLower();
     if (!isPictureSuffix(path))
-        return critical(QStringLiteral("Formato non riconosciuto per il file %1: usare .svg, "
-                                       ".png o .pdf.")
-                            .arg(displayPath(path)));
+        return Error(ErrorKind::Refused,
+                     critical(QStringLiteral("Formato non riconosciuto per il file %1: usare "
+                                             ".svg, .png o .pdf.")
+                                  .arg(displayPath(path))));
     if (suffix == QLatin1String("svg"))
-        return exportSvg(path, size, DirectSvg{paint, {}});
+        return exportSvg(path, size, DirectSvg{paint, {}}, targets);
     if (suffix == QLatin1String("png"))
-        return exportPng(path, size, paint, pngScale);
-    return exportPdf(path, size, paint);
+        return exportPng(path, size, paint, pngScale, targets);
+    return exportPdf(path, size, paint, targets);
 }
 
 QFont pictures::font(double pixels, bool bold)

@@ -2,6 +2,7 @@
 
 #include "diagram/gantt_chart.h"
 #include "diagram/network_layout.h"
+#include "model/file_io.h"
 #include "model/message.h"
 
 #include <QDate>
@@ -87,10 +88,11 @@ void paintNetworkTile(QPainter& painter, const NetworkLayout& layout,
 
 // Writes one picture to a file through the save helper; the format follows the suffix:
 // .svg (vector), .png (at `pngScale` pixels per unit, kept under a size any viewer opens) or
-// .pdf (one page of the picture's size). The message says why a file could not be written.
+// .pdf (one page of the picture's size). The error says why a file could not be written.
 using PicturePainter = std::function<void(QPainter&)>;
-Outcome exportPicture(const QString& path, const QSizeF& size, const PicturePainter& paint,
-                      double pngScale = 1.0);
+Result<void> exportPicture(const QString& path, const QSizeF& size, const PicturePainter& paint,
+                           double pngScale = 1.0,
+                           const SaveTargetFactory& targets = makeFileTarget);
 
 // A picture whose bulk an SVG file holds as plain elements: `background` is painted through Qt's
 // SVG generator, then `elements` appends the rest, in picture units, above it.
@@ -108,7 +110,8 @@ DirectSvg networkSvg(const NetworkLayout& layout, const ScheduleResults& results
 
 // An SVG file of the picture painted by `svg.background` with `svg.elements` above it, through
 // the save helper.
-Outcome exportSvg(const QString& path, const QSizeF& size, const DirectSvg& svg);
+Result<void> exportSvg(const QString& path, const QSizeF& size, const DirectSvg& svg,
+                       const SaveTargetFactory& targets = makeFileTarget);
 
 // True for the suffixes exportPicture knows.
 bool isPictureSuffix(const QString& path);

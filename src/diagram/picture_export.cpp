@@ -523,8 +523,8 @@ void paintTile(QPainter& p, const Paper& paper, int index, const Tiling& t, cons
 }
 
 // The PDF of a picture on sheets of paper: one sheet, or the map and the tiles.
-Outcome writeSheets(QIODevice& device, const PictureOutput& output, const QSizeF& picture,
-                    const PicturePainter& paint, const TitleBlock& block, double smallestText)
+Result<void> writeSheets(QIODevice& device, const PictureOutput& output, const QSizeF& picture,
+                         const PicturePainter& paint, const TitleBlock& block, double smallestText)
 {
     const QString what = QStringLiteral("Impossibile disegnare l'immagine nel file %1.")
                              .arg(displayPath(output.path));
@@ -542,30 +542,30 @@ Outcome writeSheets(QIODevice& device, const PictureOutput& output, const QSizeF
         millimetres.transpose();
     QPainter p;
     if (!p.begin(&pdf))
-        return critical(what);
+        return Error(ErrorKind::File, critical(what));
     Paper paper;
     paper.margin = kSheetMargin * kPointsPerMillimetre;
     paper.room = QSizeF(millimetres.width() * kPointsPerMillimetre - 2 * paper.margin,
                         millimetres.height() * kPointsPerMillimetre - 2 * paper.margin);
     if (!output.tiled) {
         paintOnSheet(p, paper, picture, paint, block);
-        return p.end() ? Outcome() : Outcome(critical(what));
+        return p.end() ? Result<void>() : Result<void>(ErrorKind::File, critical(what));
     }
     const Tiling t = tilingOf(picture, sheet, smallestText);
     paintSheetMap(p, paper, sheet, t, picture, paint, block);
     for (int i = 0; i < static_cast<int>(t.tiles.size()); ++i) {
         if (!pdf.newPage())
-            return critical(what);
+            return Error(ErrorKind::File, critical(what));
         paintTile(p, paper, i, t, picture, paint, block);
     }
-    return p.end() ? Outcome() : Outcome(critical(what));
+    return p.end() ? Result<void>() : Result<void>(ErrorKind::File, critical(what));
 }
 
 } // namespace
 
-Outcome exportStandalone(const PictureOutput& output, const QSizeF& picture,
-                         const PicturePainter& paint, const TitleBlock& block, double smallestText,
-                         const DirectSvg& svg)
+Result<void> exportStandalone(const PictureOutput& output, const QSizeF& picture,
+                              const PicturePainter& paint, const TitleBlock& block,
+                              double smallestText, const DirectSvg& svg)
 {
     const QSizeF whole = standaloneSize(picture);
     const QString suffix = QFileInfo(output.path).suffix().toLower();
@@ -582,9 +582,10 @@ Outcome exportStandalone(const PictureOutput& output, const QSizeF& picture,
             300.0 / 96.0);
     }
     if (suffix != QLatin1String("pdf"))
-        return critical(QStringLiteral("La stampa su foglio %1 si scrive in un file .pdf, non in "
-                                       "%2.")
-                            .arg(sheetName(*output.sheet), displayPath(output.path)));
+        return Error(ErrorKind::Refused,
+                     critical(QStringLiteral("La stampa su foglio %1 si scrive in un file .pdf, "
+                                             "non in %2.")
+                                  .arg(sheetName(*output.sheet), displayPath(output.path))));
     return saveFile(output.path, [&](QIODevice& device) {
         return writeSheets(device, output, picture, paint, block, smallestText);
     });

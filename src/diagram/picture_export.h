@@ -80,9 +80,9 @@ double readableScale(double smallestText);
 // Writes the picture with its title block through the save helper. `smallestText` sets the
 // scale of tiled sheets; an SVG file of its own size is written from `svg` when it is given.
 // The message says why the file could not be written.
-Outcome exportStandalone(const PictureOutput& output, const QSizeF& picture,
-                         const PicturePainter& paint, const TitleBlock& block, double smallestText,
-                         const DirectSvg& svg = {});
+Result<void> exportStandalone(const PictureOutput& output, const QSizeF& picture,
+                              const PicturePainter& paint, const TitleBlock& block,
+                              double smallestText, const DirectSvg& svg = {});
 
 // The title block of a laid-out network, and the size of its smallest text in picture units:
 // the times in the circles, as small as their longest number needs.

@@ -19,10 +19,10 @@ TitlePage& EditCommand::titlePage()
     return m_document.editableTitlePage();
 }
 
-Outcome EditCommand::applyBeforePush()
+Result<void> EditCommand::applyBeforePush()
 {
-    Outcome refusal = apply();
-    m_applied = !refusal;
+    Result<void> refusal = apply();
+    m_applied = refusal.ok();
     return refusal;
 }
 
@@ -57,7 +57,7 @@ SetDescriptionCommand::SetDescriptionCommand(ProjectDocument& document, int even
 {
 }
 
-Outcome SetDescriptionCommand::apply()
+Result<void> SetDescriptionCommand::apply()
 {
     m_before = project().description(m_event);
     return project().setDescription(m_event, m_text);
@@ -94,7 +94,7 @@ SetActivityTextCommand::SetActivityTextCommand(ProjectDocument& document, const 
 {
 }
 
-Outcome SetActivityTextCommand::apply()
+Result<void> SetActivityTextCommand::apply()
 {
     m_before = stored();
     return store(m_text);
@@ -126,7 +126,7 @@ QString SetActivityNameCommand::stored()
     return project().link(m_event, m_slot).name;
 }
 
-Outcome SetActivityNameCommand::store(const QString& text)
+Result<void> SetActivityNameCommand::store(const QString& text)
 {
     return project().setLinkName(m_event, m_slot, text);
 }
@@ -142,7 +142,7 @@ SetActivityAmountCommand::SetActivityAmountCommand(ProjectDocument& document, in
 {
 }
 
-Outcome SetActivityAmountCommand::apply()
+Result<void> SetActivityAmountCommand::apply()
 {
     m_before = project().link(m_event, m_slot).amount;
     return project().setLinkAmount(m_event, m_slot, m_amount);
@@ -166,7 +166,7 @@ QString SetActivityCategoryCommand::stored()
     return project().link(m_event, m_slot).category;
 }
 
-Outcome SetActivityCategoryCommand::store(const QString& text)
+Result<void> SetActivityCategoryCommand::store(const QString& text)
 {
     return project().setLinkCategory(m_event, m_slot, text);
 }
@@ -178,7 +178,7 @@ InsertEventCommand::InsertEventCommand(ProjectDocument& document, int k)
 {
 }
 
-Outcome InsertEventCommand::apply()
+Result<void> InsertEventCommand::apply()
 {
     return project().insertEvent(m_k);
 }
@@ -197,7 +197,7 @@ DeleteEventCommand::DeleteEventCommand(ProjectDocument& document, int k)
 {
 }
 
-Outcome DeleteEventCommand::apply()
+Result<void> DeleteEventCommand::apply()
 {
     Project& p = project();
     m_event = p.event(m_k);
@@ -211,7 +211,7 @@ Outcome DeleteEventCommand::apply()
         }
     }
     p.deleteEvent(m_k);
-    return std::nullopt;
+    return {};
 }
 
 void DeleteEventCommand::revert()
@@ -251,7 +251,7 @@ LinkEditCommand::LinkEditCommand(ProjectDocument& document, Kind kind, int event
 {
 }
 
-Outcome LinkEditCommand::apply()
+Result<void> LinkEditCommand::apply()
 {
     Project& p = project();
     m_before = p.event(m_event);
@@ -264,9 +264,9 @@ Outcome LinkEditCommand::apply()
         return p.insertLinkSlot(m_event, m_slot);
     case DeleteSlot:
         p.deleteLinkSlot(m_event, m_slot);
-        return std::nullopt;
+        return {};
     }
-    return std::nullopt;
+    return {};
 }
 
 bool LinkEditCommand::mergeWith(const QUndoCommand* other)
@@ -293,11 +293,11 @@ SetStartDateCommand::SetStartDateCommand(ProjectDocument& document, const QStrin
 {
 }
 
-Outcome SetStartDateCommand::apply()
+Result<void> SetStartDateCommand::apply()
 {
     m_before = project().startDateText();
     project().setStartDateText(m_text);
-    return std::nullopt;
+    return {};
 }
 
 bool SetStartDateCommand::mergeWith(const QUndoCommand* other)
@@ -323,13 +323,13 @@ SetCalendarCommand::SetCalendarCommand(ProjectDocument& document, ProjectCalenda
 {
 }
 
-Outcome SetCalendarCommand::apply()
+Result<void> SetCalendarCommand::apply()
 {
-    if (Outcome refused = checkCalendar(m_calendar))
+    if (Result<void> refused = checkCalendar(m_calendar); !refused.ok())
         return refused;
     m_before = project().calendar();
     project().setCalendar(m_calendar);
-    return std::nullopt;
+    return {};
 }
 
 void SetCalendarCommand::revert()
@@ -345,13 +345,13 @@ ReplaceProjectCommand::ReplaceProjectCommand(ProjectDocument& document, const QS
 {
 }
 
-Outcome ReplaceProjectCommand::apply()
+Result<void> ReplaceProjectCommand::apply()
 {
     m_beforeProject = project();
     m_beforeTitlePage = titlePage();
     project() = m_project;
     titlePage() = m_titlePage;
-    return std::nullopt;
+    return {};
 }
 
 void ReplaceProjectCommand::revert()
@@ -375,11 +375,11 @@ SetTitleFieldCommand::SetTitleFieldCommand(ProjectDocument& document, TitlePage:
 {
 }
 
-Outcome SetTitleFieldCommand::apply()
+Result<void> SetTitleFieldCommand::apply()
 {
     m_before = titlePage()[m_field];
     titlePage()[m_field] = m_text;
-    return std::nullopt;
+    return {};
 }
 
 bool SetTitleFieldCommand::mergeWith(const QUndoCommand* other)
@@ -410,11 +410,11 @@ ReplaceTitlePageCommand::ReplaceTitlePageCommand(ProjectDocument& document, cons
 {
 }
 
-Outcome ReplaceTitlePageCommand::apply()
+Result<void> ReplaceTitlePageCommand::apply()
 {
     m_before = titlePage();
     titlePage() = m_titlePage;
-    return std::nullopt;
+    return {};
 }
 
 void ReplaceTitlePageCommand::revert()
@@ -439,16 +439,16 @@ void CompoundEditCommand::add(std::unique_ptr<EditCommand> part)
     m_parts.push_back(std::move(part));
 }
 
-Outcome CompoundEditCommand::apply()
+Result<void> CompoundEditCommand::apply()
 {
     for (std::size_t i = 0; i < m_parts.size(); ++i) {
-        if (Outcome refusal = m_parts[i]->apply()) {
+        if (Result<void> refusal = m_parts[i]->apply(); !refusal.ok()) {
             for (std::size_t j = i; j-- > 0;)
                 m_parts[j]->revert();
             return refusal;
         }
     }
-    return std::nullopt;
+    return {};
 }
 
 void CompoundEditCommand::revert()

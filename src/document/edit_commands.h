@@ -26,12 +26,12 @@ public:
     EditCommand(ProjectDocument& document, const QString& text, QUndoCommand* parent = nullptr);
 
     // Applies the edit; a refusal leaves everything as it was. Redo applies it again.
-    virtual Outcome apply() = 0;
+    virtual Result<void> apply() = 0;
     // Puts back what apply() changed.
     virtual void revert() = 0;
     // The first apply, by ProjectDocument::edit before it pushes the command: the push's own
     // redo then leaves the edit as it is.
-    Outcome applyBeforePush();
+    Result<void> applyBeforePush();
 
     void redo() final;
     void undo() final;
@@ -54,7 +54,7 @@ class SetDescriptionCommand final : public EditCommand
 {
 public:
     SetDescriptionCommand(ProjectDocument& document, int event, const QString& text, int session);
-    Outcome apply() override;
+    Result<void> apply() override;
     int id() const override { return 1; }
     bool mergeWith(const QUndoCommand* other) override;
 
@@ -73,14 +73,14 @@ class SetActivityTextCommand : public EditCommand
 {
 public:
     bool mergeWith(const QUndoCommand* other) override;
-    Outcome apply() override;
+    Result<void> apply() override;
     void revert() override;
 
 protected:
     SetActivityTextCommand(ProjectDocument& document, const QString& what, int event, int slot,
                            const QString& text, int session);
     virtual QString stored() = 0;
-    virtual Outcome store(const QString& text) = 0;
+    virtual Result<void> store(const QString& text) = 0;
 
     int m_event;
     int m_slot;
@@ -104,7 +104,7 @@ public:
 
 private:
     QString stored() override;
-    Outcome store(const QString& text) override;
+    Result<void> store(const QString& text) override;
 };
 
 // The amount of an activity, typed in its link row: one step per amount stored.
@@ -112,7 +112,7 @@ class SetActivityAmountCommand final : public EditCommand
 {
 public:
     SetActivityAmountCommand(ProjectDocument& document, int event, int slot, Cents amount);
-    Outcome apply() override;
+    Result<void> apply() override;
 
     void revert() override;
 
@@ -133,7 +133,7 @@ public:
 
 private:
     QString stored() override;
-    Outcome store(const QString& text) override;
+    Result<void> store(const QString& text) override;
 };
 
 // A row "*" inserted before event k, every target >= k moved up by one.
@@ -141,7 +141,7 @@ class InsertEventCommand final : public EditCommand
 {
 public:
     InsertEventCommand(ProjectDocument& document, int k);
-    Outcome apply() override;
+    Result<void> apply() override;
 
     void revert() override;
 
@@ -155,7 +155,7 @@ class DeleteEventCommand final : public EditCommand
 {
 public:
     DeleteEventCommand(ProjectDocument& document, int k);
-    Outcome apply() override;
+    Result<void> apply() override;
 
     void revert() override;
 
@@ -187,7 +187,7 @@ public:
     // changes of the same slot's target or days within one edit session (a scroll-bar drag)
     // merge into one step.
     LinkEditCommand(ProjectDocument& document, Kind kind, int event, int slot, double value = 0);
-    Outcome apply() override;
+    Result<void> apply() override;
     int id() const override { return 2; }
     bool mergeWith(const QUndoCommand* other) override;
 
@@ -207,7 +207,7 @@ class SetStartDateCommand final : public EditCommand
 {
 public:
     SetStartDateCommand(ProjectDocument& document, const QString& text);
-    Outcome apply() override;
+    Result<void> apply() override;
     int id() const override { return 3; }
     bool mergeWith(const QUndoCommand* other) override;
 
@@ -225,7 +225,7 @@ class SetCalendarCommand final : public EditCommand
 public:
     SetCalendarCommand(ProjectDocument& document, ProjectCalendar calendar);
     // A calendar that the check refuses is refused, and nothing changes.
-    Outcome apply() override;
+    Result<void> apply() override;
 
     void revert() override;
 
@@ -240,7 +240,7 @@ class ReplaceProjectCommand final : public EditCommand
 public:
     ReplaceProjectCommand(ProjectDocument& document, const QString& text, Project project,
                           TitlePage titlePage);
-    Outcome apply() override;
+    Result<void> apply() override;
 
     void revert() override;
 
@@ -258,7 +258,7 @@ class SetTitleFieldCommand final : public EditCommand
 public:
     SetTitleFieldCommand(ProjectDocument& document, TitlePage::Field field, const QString& text,
                          int session);
-    Outcome apply() override;
+    Result<void> apply() override;
     int id() const override { return 4; }
     bool mergeWith(const QUndoCommand* other) override;
 
@@ -277,7 +277,7 @@ class ReplaceTitlePageCommand final : public EditCommand
 {
 public:
     ReplaceTitlePageCommand(ProjectDocument& document, const QString& text, TitlePage titlePage);
-    Outcome apply() override;
+    Result<void> apply() override;
 
     void revert() override;
 
@@ -295,7 +295,7 @@ public:
     CompoundEditCommand(ProjectDocument& document, const QString& text);
     void add(std::unique_ptr<EditCommand> part);
     bool isEmpty() const { return m_parts.empty(); }
-    Outcome apply() override;
+    Result<void> apply() override;
     void revert() override;
 
 private:

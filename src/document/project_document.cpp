@@ -19,7 +19,7 @@ Result<const ScheduleResults*> ProjectDocument::freshResults()
     if (resultsCurrent())
         return &m_results;
     if (auto fault = findDataFault(m_project))
-        return *fault;
+        return Error(ErrorKind::Check, *fault);
     // Stored without telling the windows: whoever shows results follows projectChanged and asks
     // here, so a window refreshing itself does not make the others refresh again.
     m_results = ComputeSchedule(m_project);
@@ -45,14 +45,16 @@ void ProjectDocument::loadProject(ProjectFileContents contents, const QString& d
     emit projectChanged();
 }
 
-Outcome ProjectDocument::importProject(const QString& what, Project project, TitlePage titlePage)
+Result<void> ProjectDocument::importProject(const QString& what, Project project,
+                                            TitlePage titlePage)
 {
-    if (Outcome refused =
-            edit<ReplaceProjectCommand>(what, std::move(project), std::move(titlePage)))
+    if (Result<void> refused =
+            edit<ReplaceProjectCommand>(what, std::move(project), std::move(titlePage));
+        !refused.ok())
         return refused;
     setCurrentDataFile(QString());
     emit titlePageChanged();
-    return std::nullopt;
+    return {};
 }
 
 void ProjectDocument::dateTitlePage(const QString& today)
@@ -61,13 +63,14 @@ void ProjectDocument::dateTitlePage(const QString& today)
         m_titlePage[TitlePage::data] = today;
 }
 
-Outcome ProjectDocument::save(const QString& path, bool* substituted)
+Result<void> ProjectDocument::save(const QString& path, bool* substituted)
 {
-    if (Outcome failure = writeProjectFile(path, m_project, m_titlePage, substituted))
+    if (Result<void> failure = writeProjectFile(path, m_project, m_titlePage, substituted);
+        !failure.ok())
         return failure;
     setCurrentDataFile(path);
     markSaved();
-    return std::nullopt;
+    return {};
 }
 
 void ProjectDocument::setCurrentDataFile(const QString& path)
@@ -92,11 +95,11 @@ void ProjectDocument::announceChangeSince(quint64 before)
         emit projectChanged();
 }
 
-Outcome ProjectDocument::edit(std::unique_ptr<EditCommand> command)
+Result<void> ProjectDocument::edit(std::unique_ptr<EditCommand> command)
 {
     const quint64 before = m_revision;
-    Outcome refusal = command->applyBeforePush();
-    if (!refusal)
+    Result<void> refusal = command->applyBeforePush();
+    if (refusal.ok())
         m_undoStack.push(command.release());
     announceChangeSince(before);
     return refusal;

@@ -59,20 +59,20 @@ public:
     void loadProject(ProjectFileContents contents, const QString& dataFile);
     // Replaces the project with one imported from another program's file, as one step that can
     // be undone; the imported project has no data file of its own yet, so "Salva" asks for one.
-    Outcome importProject(const QString& what, Project project, TitlePage titlePage);
+    Result<void> importProject(const QString& what, Project project, TitlePage titlePage);
     // A title page without a date gets today's (a project that was opened brings its own).
     void dateTitlePage(const QString& today);
     // Writes the project and its title page to `path`, which becomes its data file, and marks
     // them saved. On failure nothing changes and the message says why; `substituted` as for
     // writeProjectFile.
-    Outcome save(const QString& path, bool* substituted);
+    Result<void> save(const QString& path, bool* substituted);
 
     // The history of the edits of the project and its title page. Its clean state is the
     // project as last opened or saved.
     QUndoStack& undoStack() { return m_undoStack; }
     // Applies an edit and, unless refused, records it as one step that can be undone.
-    Outcome edit(std::unique_ptr<EditCommand> command);
-    template <typename C, typename... Args> Outcome edit(Args&&... args)
+    Result<void> edit(std::unique_ptr<EditCommand> command);
+    template <typename C, typename... Args> Result<void> edit(Args&&... args)
     {
         return edit(std::make_unique<C>(*this, std::forward<Args>(args)...));
     }

@@ -410,8 +410,9 @@ Result<ImportedActivityList> parseActivityListFile(const QByteArray& bytes, cons
                                                    const QDate& today)
 {
     const auto refuse = [&](const QString& why) {
-        return critical(QStringLiteral("Impossibile importare il file \"%1\": %2")
-                            .arg(visibleText(displayPath(fileName)), why));
+        return Error(ErrorKind::Format,
+                     critical(QStringLiteral("Impossibile importare il file \"%1\": %2")
+                                  .arg(visibleText(displayPath(fileName)), why)));
     };
     const ActivityList list = parseActivityList(decodeForeignText(bytes));
     Project empty;
@@ -441,10 +442,12 @@ Result<ImportedActivityList> parseActivityListFile(const QByteArray& bytes, cons
 Result<ImportedActivityList> readActivityListFile(const QString& path, const QDate& today)
 {
     if (QFileInfo(path).size() > kMaxListBytes)
-        return critical(QStringLiteral("Impossibile importare il file \"%1\": è troppo grande "
-                                       "(oltre %2 MB) per essere un elenco di attività.")
-                            .arg(visibleText(displayPath(path)))
-                            .arg(kMaxListBytes >> 20));
+        return Error(ErrorKind::File,
+                     critical(QStringLiteral("Impossibile importare il file \"%1\": è troppo "
+                                             "grande (oltre %2 MB) per essere un elenco di "
+                                             "attività.")
+                                  .arg(visibleText(displayPath(path)))
+                                  .arg(kMaxListBytes >> 20)));
     auto bytes = readWholeFile(path, kMaxListBytes);
     if (!bytes)
         return bytes.error();
@@ -475,7 +478,7 @@ QByteArray activityListCsv(const Project& project)
     return QByteArray("\xEF\xBB\xBF") + out.toUtf8();
 }
 
-Outcome exportActivityList(const QString& path, const Project& project)
+Result<void> exportActivityList(const QString& path, const Project& project)
 {
     return saveFile(path, activityListCsv(project));
 }

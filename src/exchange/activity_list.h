@@ -99,6 +99,6 @@ Result<ImportedActivityList> readActivityListFile(const QString& path, const QDa
 // decimal comma, an amount of 0 left empty; a text holding a semicolon or a quote is quoted).
 // Two links between the same two events are both written, but a list takes only one of them.
 QByteArray activityListCsv(const Project& project);
-Outcome exportActivityList(const QString& path, const Project& project);
+Result<void> exportActivityList(const QString& path, const Project& project);
 
 } // namespace zant

@@ -124,8 +124,9 @@ QByteArray writeICalendar(const Project& project, const ScheduleResults& r,
     return out;
 }
 
-Outcome exportICalendar(const QString& path, const Project& project, const ScheduleResults& results,
-                        const QString& projectTitle, const QDateTime& stamp)
+Result<void> exportICalendar(const QString& path, const Project& project,
+                             const ScheduleResults& results, const QString& projectTitle,
+                             const QDateTime& stamp)
 {
     return saveFile(path, writeICalendar(project, results, projectTitle, stamp));
 }

@@ -16,7 +16,8 @@ namespace zant {
 // event (the time of the export).
 QByteArray writeICalendar(const Project& project, const ScheduleResults& results,
                           const QString& projectTitle, const QDateTime& stamp);
-Outcome exportICalendar(const QString& path, const Project& project, const ScheduleResults& results,
-                        const QString& projectTitle, const QDateTime& stamp);
+Result<void> exportICalendar(const QString& path, const Project& project,
+                             const ScheduleResults& results, const QString& projectTitle,
+                             const QDateTime& stamp);
 
 } // namespace zant

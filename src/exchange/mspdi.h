@@ -34,8 +34,8 @@ namespace zant {
 // its required elements, names and title of at most 512 characters.
 QByteArray writeMspdi(const Project& project, const ScheduleResults& results,
                       const QString& projectTitle);
-Outcome exportMspdi(const QString& path, const Project& project, const ScheduleResults& results,
-                    const QString& projectTitle);
+Result<void> exportMspdi(const QString& path, const Project& project,
+                         const ScheduleResults& results, const QString& projectTitle);
 
 // What an import of Microsoft Project XML makes of a file, and what it leaves out or
 // represents less strictly: shown before anything changes.

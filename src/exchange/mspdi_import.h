@@ -92,8 +92,8 @@ std::optional<bool> parseFlag(const QString& text);
 QString quoted(const QString& text);
 
 // The refusal of the file `fileName` for one problem, or for all those found.
-Message refusal(const QString& fileName, const QString& why);
-Message refusalOfAll(const QString& fileName, const QStringList& problems);
+Error refusal(const QString& fileName, const QString& why);
+Error refusalOfAll(const QString& fileName, const QStringList& problems);
 
 // The project's calendar of the file (`calendarUid`, with the base calendars it derives from) in
 // working days, or calendar days when it works every day; its day is as long as its working

@@ -82,9 +82,9 @@ public:
     Result<ImportedProject> read(const QDate& today);
 
 private:
-    Message refuse(const QString& why) const { return refusal(m_doc.fileName, why); }
+    Error refuse(const QString& why) const { return refusal(m_doc.fileName, why); }
     QString elementText();
-    void readTask();
+    Result<void> readTask();
     void readLink(RawTask& task);
     void readResources();
     void readAssignments();
@@ -93,11 +93,10 @@ private:
     void readExceptions(RawCalendar& calendar);
     void readTimePeriod(RawCalendar::Exception& exception);
     int readWorkingTimes();
-    bool failed() const { return !m_problem.isEmpty() || m_xml.hasError(); }
-    std::optional<Message> readDocument();
+    bool failed() const { return m_xml.hasError(); }
+    Result<void> readDocument();
 
     QXmlStreamReader m_xml;
-    QString m_problem;
     RawDocument m_doc;
 };
 
@@ -128,12 +127,10 @@ void MspdiReader::readLink(RawTask& task)
     task.links.push_back(link);
 }
 
-void MspdiReader::readTask()
+Result<void> MspdiReader::readTask()
 {
-    if (static_cast<int>(m_doc.tasks.size()) >= kMaxTasksRead) {
-        m_problem = QStringLiteral("contiene più di %1 attività.").arg(kMaxTasksRead);
-        return;
-    }
+    if (static_cast<int>(m_doc.tasks.size()) >= kMaxTasksRead)
+        return refuse(QStringLiteral("contiene più di %1 attività.").arg(kMaxTasksRead));
     RawTask task;
     task.line = m_xml.lineNumber();
     while (!failed() && m_xml.readNextStartElement()) {
@@ -173,13 +170,14 @@ void MspdiReader::readTask()
         else if (name == QLatin1String("PredecessorLink"))
             readLink(task);
         else if (name == QLatin1String("Task"))
-            m_problem = QStringLiteral("alla riga %1 un'attività (<Task>) ne contiene un'altra, "
-                                       "che Microsoft Project non scrive mai così.")
-                            .arg(m_xml.lineNumber());
+            return refuse(QStringLiteral("alla riga %1 un'attività (<Task>) ne contiene "
+                                         "un'altra, che Microsoft Project non scrive mai così.")
+                              .arg(m_xml.lineNumber()));
         else
             m_xml.skipCurrentElement();
     }
     m_doc.tasks.push_back(std::move(task));
+    return {};
 }
 
 // Resources with a name: the row without one is the program's own placeholder.
@@ -369,7 +367,7 @@ void MspdiReader::readExceptions(RawCalendar& calendar)
     }
 }
 
-std::optional<Message> MspdiReader::readDocument()
+Result<void> MspdiReader::readDocument()
 {
     // The root element, refusing any document type declaration: no entity is ever expanded and
     // nothing outside the document is read.
@@ -403,10 +401,12 @@ std::optional<Message> MspdiReader::readDocument()
             readCalendars();
         } else if (name == QLatin1String("Tasks")) {
             while (!failed() && m_xml.readNextStartElement()) {
-                if (m_xml.name() == QLatin1String("Task"))
-                    readTask();
-                else
+                if (m_xml.name() == QLatin1String("Task")) {
+                    if (Result<void> task = readTask(); !task.ok())
+                        return task;
+                } else {
                     m_xml.skipCurrentElement();
+                }
             }
         } else if (name == QLatin1String("Resources")) {
             readResources();
@@ -416,8 +416,6 @@ std::optional<Message> MspdiReader::readDocument()
             m_xml.skipCurrentElement();
         }
     }
-    if (!m_problem.isEmpty())
-        return refuse(m_problem);
     // Read to the end, so a document broken after the tasks is refused too.
     while (!m_xml.atEnd()) {
         if (m_xml.readNext() == QXmlStreamReader::DTD)
@@ -425,13 +423,13 @@ std::optional<Message> MspdiReader::readDocument()
     }
     if (m_xml.hasError())
         return refuse(xmlProblem(m_xml));
-    return std::nullopt;
+    return {};
 }
 
 Result<ImportedProject> MspdiReader::read(const QDate& today)
 {
-    if (auto refused = readDocument())
-        return *refused;
+    if (Result<void> refused = readDocument(); !refused.ok())
+        return refused.error();
     return buildImport(m_doc, today);
 }
 
@@ -476,14 +474,15 @@ QString quoted(const QString& text)
     return visibleText(cut);
 }
 
-Message refusal(const QString& fileName, const QString& why)
+Error refusal(const QString& fileName, const QString& why)
 {
     // Every text of the file that a refusal quotes shows its control characters.
-    return critical(
-        QStringLiteral("Impossibile importare il file \"%1\": %2").arg(fileName, visibleText(why)));
+    return Error(ErrorKind::Format,
+                 critical(QStringLiteral("Impossibile importare il file \"%1\": %2")
+                              .arg(fileName, visibleText(why))));
 }
 
-Message refusalOfAll(const QString& fileName, const QStringList& problems)
+Error refusalOfAll(const QString& fileName, const QStringList& problems)
 {
     if (problems.size() == 1)
         return refusal(fileName, problems.first());
@@ -495,7 +494,7 @@ Message refusalOfAll(const QString& fileName, const QStringList& problems)
         lines << visibleText(problems[i]);
     if (problems.size() > kMaxListedProblems)
         lines << QStringLiteral("e altri %1 problemi.").arg(problems.size() - kMaxListedProblems);
-    return critical(lines.join(QLatin1Char('\n')));
+    return Error(ErrorKind::Format, critical(lines.join(QLatin1Char('\n'))));
 }
 
 } // namespace mspdi
@@ -509,10 +508,11 @@ Result<ImportedProject> parseMspdi(const QByteArray& bytes, const QString& fileN
 Result<ImportedProject> readMspdiFile(const QString& path, const QDate& today)
 {
     if (QFileInfo(path).size() > mspdi::kMaxMspdiBytes)
-        return critical(QStringLiteral("Impossibile importare il file \"%1\": è troppo grande "
-                                       "(oltre %2 MB).")
-                            .arg(visibleText(displayPath(path)))
-                            .arg(mspdi::kMaxMspdiBytes >> 20));
+        return Error(ErrorKind::File,
+                     critical(QStringLiteral("Impossibile importare il file \"%1\": è troppo "
+                                             "grande (oltre %2 MB).")
+                                  .arg(visibleText(displayPath(path)))
+                                  .arg(mspdi::kMaxMspdiBytes >> 20)));
     auto bytes = readWholeFile(path, mspdi::kMaxMspdiBytes);
     if (!bytes)
         return bytes.error();

@@ -419,8 +419,8 @@ QByteArray writeMspdi(const Project& project, const ScheduleResults& r, const QS
     return bytes;
 }
 
-Outcome exportMspdi(const QString& path, const Project& project, const ScheduleResults& results,
-                    const QString& projectTitle)
+Result<void> exportMspdi(const QString& path, const Project& project,
+                         const ScheduleResults& results, const QString& projectTitle)
 {
     return saveFile(path, writeMspdi(project, results, projectTitle));
 }

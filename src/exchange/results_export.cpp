@@ -109,13 +109,13 @@ namespace {
 constexpr qsizetype kCellTextLimit = 32767;
 
 // What a failed export says when no disk is to blame.
-Message xlsxFailure(const QString& path, const QString& reason)
+Error xlsxFailure(const QString& path, const QString& reason)
 {
     QString text =
         QStringLiteral("Impossibile salvare il file \"%1\": %2.").arg(displayPath(path), reason);
     if (QFileInfo(path).isFile())
         text += QStringLiteral(" Il file esistente non è stato modificato.");
-    return critical(text);
+    return Error(ErrorKind::File, critical(text));
 }
 
 // The workbook library writes its complaints straight to the standard error; while it works,
@@ -241,8 +241,8 @@ QString defused(const QString& text)
 
 } // namespace
 
-Outcome exportResultsXlsx(const QString& path, const Project& project,
-                          const ScheduleResults& results)
+Result<void> exportResultsXlsx(const QString& path, const Project& project,
+                               const ScheduleResults& results, const SaveTargetFactory& targets)
 {
     const std::vector<ResultSheet> sheets = resultSheets(project, results);
     for (int e = 1; e <= results.eventCount && e <= project.eventCount(); ++e) {
@@ -256,13 +256,14 @@ Outcome exportResultsXlsx(const QString& path, const Project& project,
     // libxlsxwriter writes only to a file it names itself: it builds the workbook in a scratch
     // file, whose bytes then go through the one save routine.
     return saveFileThroughScratch(
-        path, QStringLiteral(".xlsx"), [&](const QString& scratch) -> Outcome {
+        path, QStringLiteral(".xlsx"),
+        [&](const QString& scratch) -> Result<void> {
             const QByteArray name = QFile::encodeName(scratch);
             QuietStandardError quiet;
             errno = 0;
             lxw_workbook* book = workbook_new(name.constData());
             if (!book)
-                return critical(QString());
+                return writeRefused(errno);
             const lxw_error filled = fillWorkbook(book, sheets);
             // Frees the workbook in every case.
             const lxw_error closed = workbook_close(book);
@@ -274,9 +275,10 @@ Outcome exportResultsXlsx(const QString& path, const Project& project,
                                              .arg(int(filled)));
             // The scratch file could not be written: the save names the cause.
             if (closed != LXW_NO_ERROR)
-                return critical(QString());
-            return std::nullopt;
-        });
+                return writeRefused(errno);
+            return {};
+        },
+        targets);
 }
 
 QByteArray resultSheetCsv(const ResultSheet& sheet)
@@ -312,17 +314,18 @@ QByteArray resultSheetCsv(const ResultSheet& sheet)
     return QByteArray("\xEF\xBB\xBF") + out.toUtf8();
 }
 
-Outcome exportResultsCsv(const QString& folder, const Project& project,
-                         const ScheduleResults& results, QStringList* written)
+Result<void> exportResultsCsv(const QString& folder, const Project& project,
+                              const ScheduleResults& results, QStringList* written,
+                              const SaveTargetFactory& targets)
 {
     const bool created = !QFileInfo(folder).isDir();
-    if (Outcome failed = createFolder(folder))
+    if (Result<void> failed = createFolder(folder); !failed.ok())
         return failed;
     const QDir dir(folder);
     std::vector<FileBytes> files;
     for (const ResultSheet& sheet : resultSheets(project, results))
         files.push_back({dir.filePath(sheet.name + QStringLiteral(".csv")), resultSheetCsv(sheet)});
-    if (Outcome failed = saveFiles(files)) {
+    if (Result<void> failed = saveFiles(files, targets); !failed.ok()) {
         // A folder made for the tables does not stay behind empty.
         if (created)
             QDir().rmdir(folder);
@@ -332,7 +335,7 @@ Outcome exportResultsCsv(const QString& folder, const Project& project,
         for (const FileBytes& file : files)
             *written << file.path;
     }
-    return std::nullopt;
+    return {};
 }
 
 } // namespace zant

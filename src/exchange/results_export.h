@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/file_io.h"
 #include "model/message.h"
 #include "model/money.h"
 #include "model/project.h"
@@ -34,8 +35,9 @@ std::vector<ResultSheet> resultSheets(const Project& project, const ScheduleResu
 // An Excel workbook with one sheet per table: real dates and numbers, the header row bold and
 // frozen, the columns sized, an autofilter on each table. A description longer than a cell can
 // hold is refused, naming its event.
-Outcome exportResultsXlsx(const QString& path, const Project& project,
-                          const ScheduleResults& results);
+Result<void> exportResultsXlsx(const QString& path, const Project& project,
+                               const ScheduleResults& results,
+                               const SaveTargetFactory& targets = makeFileTarget);
 
 // One table as the Italian Excel reads it: UTF-8 with a byte order mark, semicolons, decimal
 // commas, dates dd/MM/yyyy, CR LF line ends. A text that a spreadsheet would run as a formula
@@ -45,7 +47,8 @@ QByteArray resultSheetCsv(const ResultSheet& sheet);
 // The three tables as "Eventi.csv", "Attività.csv" and "Percorso critico.csv" in `folder`
 // (created when missing), written as one: either all three are replaced or none is. `written`
 // receives the paths of the files written.
-Outcome exportResultsCsv(const QString& folder, const Project& project,
-                         const ScheduleResults& results, QStringList* written = nullptr);
+Result<void> exportResultsCsv(const QString& folder, const Project& project,
+                              const ScheduleResults& results, QStringList* written = nullptr,
+                              const SaveTargetFactory& targets = makeFileTarget);
 
 } // namespace zant

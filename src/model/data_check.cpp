@@ -173,13 +173,13 @@ Message CheckConfirmation::checkOnRequest(const Project& project)
     return dataConfirmation(project.eventCount());
 }
 
-std::optional<Message> CheckConfirmation::requireValidData(const Project& project)
+Result<void> CheckConfirmation::requireValidData(const Project& project)
 {
     m_refusalPending = true;
     if (auto fault = findDataFault(project))
-        return fault;
+        return Error(ErrorKind::Check, *fault);
     m_refusalPending = false;
-    return std::nullopt;
+    return {};
 }
 
 } // namespace zant

@@ -31,9 +31,9 @@ public:
     // confirmation of the data, and settles a refusal left pending.
     Message checkOnRequest(const Project& project);
 
-    // For the commands that need valid data: the fault to show (the refusal stays pending), or
-    // nothing to go on (and nothing is pending any longer).
-    std::optional<Message> requireValidData(const Project& project);
+    // For the commands that need valid data: the fault to show, as a Check error (the refusal
+    // stays pending), or nothing to go on (and nothing is pending any longer).
+    Result<void> requireValidData(const Project& project);
 
     // Whether the last command that needed valid data was refused and no check has passed
     // since.

@@ -171,13 +171,14 @@ public:
     Result<ExtendedSectionInfo> read(QStringView text);
 
 private:
-    Message fail(const QString& why) const
+    Error fail(const QString& why) const
     {
-        return critical(QStringLiteral("Il file \"%1\" non è un file di dati ZANT valido "
-                                       "(sezione estesa, riga %2): %3.")
-                            .arg(displayPath(m_fileName))
-                            .arg(m_line)
-                            .arg(why));
+        return Error(ErrorKind::Format,
+                     critical(QStringLiteral("Il file \"%1\" non è un file di dati ZANT valido "
+                                             "(sezione estesa, riga %2): %3.")
+                                  .arg(displayPath(m_fileName))
+                                  .arg(m_line)
+                                  .arg(why)));
     }
     // A whole number of the field, within low..high, or nothing.
     static std::optional<int> number(QStringView field, int low, int high)
@@ -203,13 +204,13 @@ private:
             return std::nullopt;
         return value;
     }
-    std::optional<Message> readRecord(const QList<QStringView>& fields, QStringView line);
-    std::optional<Message> expectFields(const QList<QStringView>& fields, int count) const;
-    std::optional<Message> readDescriptionRecord(const QList<QStringView>& fields);
-    std::optional<Message> readTitleFieldRecord(const QList<QStringView>& fields);
-    std::optional<Message> readLinkRecord(const QList<QStringView>& fields);
-    std::optional<Message> readCalendarRecord(const QList<QStringView>& fields);
-    std::optional<Message> keepNewerRecord(QStringView kind, QStringView line);
+    Result<void> readRecord(const QList<QStringView>& fields, QStringView line);
+    Result<void> expectFields(const QList<QStringView>& fields, int count) const;
+    Result<void> readDescriptionRecord(const QList<QStringView>& fields);
+    Result<void> readTitleFieldRecord(const QList<QStringView>& fields);
+    Result<void> readLinkRecord(const QList<QStringView>& fields);
+    Result<void> readCalendarRecord(const QList<QStringView>& fields);
+    Result<void> keepNewerRecord(QStringView kind, QStringView line);
     // A SI or NO field.
     static std::optional<bool> yesOrNo(QStringView field)
     {
@@ -230,7 +231,7 @@ private:
     QStringList m_calendarSeen;
 };
 
-std::optional<Message> SectionReader::readCalendarRecord(const QList<QStringView>& fields)
+Result<void> SectionReader::readCalendarRecord(const QList<QStringView>& fields)
 {
     const QString kind = fields.first().toString();
     const int expected = kind == kCalendar ? 4 : kind == kClosure ? 4 : 2;
@@ -297,10 +298,10 @@ std::optional<Message> SectionReader::readCalendarRecord(const QList<QStringView
         closure.description = *description;
         m_calendar.closures.push_back(std::move(closure));
     }
-    return std::nullopt;
+    return {};
 }
 
-std::optional<Message> SectionReader::readRecord(const QList<QStringView>& fields, QStringView line)
+Result<void> SectionReader::readRecord(const QList<QStringView>& fields, QStringView line)
 {
     const QStringView kind = fields.first();
     if (kind == kDescription)
@@ -315,20 +316,19 @@ std::optional<Message> SectionReader::readRecord(const QList<QStringView>& field
     return keepNewerRecord(kind, line);
 }
 
-std::optional<Message> SectionReader::expectFields(const QList<QStringView>& fields,
-                                                   int count) const
+Result<void> SectionReader::expectFields(const QList<QStringView>& fields, int count) const
 {
     if (fields.size() != count)
         return fail(QStringLiteral("il record %1 ha %2 campi invece di %3")
                         .arg(fields.first().toString())
                         .arg(fields.size())
                         .arg(count));
-    return std::nullopt;
+    return {};
 }
 
-std::optional<Message> SectionReader::readDescriptionRecord(const QList<QStringView>& fields)
+Result<void> SectionReader::readDescriptionRecord(const QList<QStringView>& fields)
 {
-    if (auto bad = expectFields(fields, 3))
+    if (Result<void> bad = expectFields(fields, 3); !bad.ok())
         return bad;
     const int n = m_project ? m_project->eventCount() : 0;
     const auto event = number(fields[1], 1, n);
@@ -342,12 +342,12 @@ std::optional<Message> SectionReader::readDescriptionRecord(const QList<QStringV
     Event e = m_project->event(*event);
     e.description = *value;
     m_project->setEvent(*event, std::move(e));
-    return std::nullopt;
+    return {};
 }
 
-std::optional<Message> SectionReader::readTitleFieldRecord(const QList<QStringView>& fields)
+Result<void> SectionReader::readTitleFieldRecord(const QList<QStringView>& fields)
 {
-    if (auto bad = expectFields(fields, 3))
+    if (Result<void> bad = expectFields(fields, 3); !bad.ok())
         return bad;
     const auto field = number(fields[1], 0, TitlePage::kFieldCount - 1);
     const auto value = unescaped(fields[2]);
@@ -357,13 +357,13 @@ std::optional<Message> SectionReader::readTitleFieldRecord(const QList<QStringVi
     if (!value)
         return fail(QStringLiteral("il campo del frontespizio non è un testo valido"));
     m_titlePage->fields[*field] = *value;
-    return std::nullopt;
+    return {};
 }
 
 // An activity's name, amount or category, by its event and slot.
-std::optional<Message> SectionReader::readLinkRecord(const QList<QStringView>& fields)
+Result<void> SectionReader::readLinkRecord(const QList<QStringView>& fields)
 {
-    if (auto bad = expectFields(fields, 4))
+    if (Result<void> bad = expectFields(fields, 4); !bad.ok())
         return bad;
     const QStringView kind = fields.first();
     const int n = m_project ? m_project->eventCount() : 0;
@@ -395,11 +395,11 @@ std::optional<Message> SectionReader::readLinkRecord(const QList<QStringView>& f
         (kind == kActivity ? link.name : link.category) = *value;
     }
     m_project->setEvent(*event, std::move(e));
-    return std::nullopt;
+    return {};
 }
 
 // A kind of a newer version: kept as it is, if it is a record at all.
-std::optional<Message> SectionReader::keepNewerRecord(QStringView kind, QStringView line)
+Result<void> SectionReader::keepNewerRecord(QStringView kind, QStringView line)
 {
     for (const QChar c : kind) {
         if (!(c.isUpper() || c.isDigit() || c == QLatin1Char('-') || c == QLatin1Char('_')) ||
@@ -413,7 +413,7 @@ std::optional<Message> SectionReader::keepNewerRecord(QStringView kind, QStringV
                 QStringLiteral("il record %1 contiene caratteri non ammessi").arg(kind.toString()));
     }
     m_kept << line.toString();
-    return std::nullopt;
+    return {};
 }
 
 Result<ExtendedSectionInfo> SectionReader::read(QStringView text)
@@ -472,8 +472,8 @@ Result<ExtendedSectionInfo> SectionReader::read(QStringView text)
             }
             return info;
         }
-        if (auto bad = readRecord(fields, line))
-            return *bad;
+        if (Result<void> bad = readRecord(fields, line); !bad.ok())
+            return bad.error();
         ++records;
     }
     return fail(QStringLiteral("la sezione non è completa: manca il record FINE"));

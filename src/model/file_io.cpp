@@ -38,33 +38,32 @@ Result<QByteArray> readWholeFile(const QString& path, qint64 maxBytes)
 {
     QFile file(path);
     if (QFileInfo(path).isDir())
-        return critical(QStringLiteral("Impossibile aprire il file \"%1\": è una cartella.")
-                            .arg(displayPath(path)));
+        return Error(ErrorKind::File,
+                     critical(QStringLiteral("Impossibile aprire il file \"%1\": è una cartella.")
+                                  .arg(displayPath(path))));
     if (!file.open(QIODevice::ReadOnly))
-        return critical(QStringLiteral("Impossibile aprire il file \"%1\": %2.")
-                            .arg(displayPath(path), file.errorString()));
+        return Error(ErrorKind::File,
+                     critical(QStringLiteral("Impossibile aprire il file \"%1\": %2.")
+                                  .arg(displayPath(path), file.errorString())));
     if (file.size() > maxBytes)
-        return critical(QStringLiteral("Il file \"%1\" è troppo grande per essere un file di "
-                                       "ZANT.")
-                            .arg(displayPath(path)));
+        return Error(ErrorKind::File,
+                     critical(QStringLiteral("Il file \"%1\" è troppo grande per essere un file di "
+                                             "ZANT.")
+                                  .arg(displayPath(path))));
     QByteArray bytes = file.read(maxBytes + 1);
     if (file.error() != QFileDevice::NoError)
-        return critical(QStringLiteral("Impossibile leggere il file \"%1\": %2.")
-                            .arg(displayPath(path), file.errorString()));
+        return Error(ErrorKind::File,
+                     critical(QStringLiteral("Impossibile leggere il file \"%1\": %2.")
+                                  .arg(displayPath(path), file.errorString())));
     if (bytes.size() > maxBytes)
-        return critical(QStringLiteral("Il file \"%1\" è troppo grande per essere un file di "
-                                       "ZANT.")
-                            .arg(displayPath(path)));
+        return Error(ErrorKind::File,
+                     critical(QStringLiteral("Il file \"%1\" è troppo grande per essere un file di "
+                                             "ZANT.")
+                                  .arg(displayPath(path))));
     return bytes;
 }
 
 namespace {
-
-SaveTargetFactory& targetFactory()
-{
-    static SaveTargetFactory factory;
-    return factory;
-}
 
 std::filesystem::path nativePath(const QString& path)
 {
@@ -221,13 +220,13 @@ private:
     int m_errno = 0;
 };
 
-Message saveFailure(const QString& path, const QString& cause, bool existed)
+Error saveFailure(const QString& path, const QString& cause, bool existed)
 {
     QString text =
         QStringLiteral("Impossibile salvare il file \"%1\": %2.").arg(displayPath(path), cause);
     if (existed)
         text += QStringLiteral(" Il file esistente non è stato modificato.");
-    return critical(text);
+    return Error(ErrorKind::File, critical(text));
 }
 
 // Why a step failed: the error number when it says something, otherwise what the file system
@@ -359,11 +358,6 @@ QString fileErrorCause(int systemError)
     }
 }
 
-void setSaveTargetFactory(SaveTargetFactory factory)
-{
-    targetFactory() = std::move(factory);
-}
-
 std::unique_ptr<SaveTarget> makeFileTarget(const QString& path)
 {
     return std::make_unique<TemporaryFileTarget>(path);
@@ -378,16 +372,11 @@ QString temporaryFilePath(const QString& path, qint64 processId)
 
 namespace {
 
-std::unique_ptr<SaveTarget> makeTarget(const QString& path)
-{
-    return targetFactory() ? targetFactory()(path) : makeFileTarget(path);
-}
-
 // Opens the target and fills it until its content is on the disk, ready for the commit; on
 // failure the target is cancelled and the message says why. `existed` adds that the old file
 // was left as it was.
-Outcome fillTarget(SaveTarget& target, const QString& path, const SavePlan& plan, bool existed,
-                   const FileContentWriter& write)
+Result<void> fillTarget(SaveTarget& target, const QString& path, const SavePlan& plan, bool existed,
+                        const FileContentWriter& write)
 {
     const auto failure = [&](const QString& fallback) {
         return saveFailure(path, describeFailure(plan.target, target.systemError(), fallback),
@@ -396,12 +385,14 @@ Outcome fillTarget(SaveTarget& target, const QString& path, const SavePlan& plan
     if (!target.open())
         return failure(QStringLiteral("impossibile creare il file"));
     errno = 0;
-    if (Outcome refused = write(target.device())) {
+    if (Result<void> refused = write(target.device()); !refused.ok()) {
         // The content's own message names the cause; a write error of the device is described
-        // here, where the error number is known.
-        const int systemError = target.systemError() ? target.systemError() : errno;
+        // here, where the file is known.
+        int systemError = target.systemError();
+        if (systemError == 0)
+            systemError = refused.error().systemError ? refused.error().systemError : errno;
         target.cancel();
-        if (refused->text.isEmpty())
+        if (refused.error().type == ErrorKind::Write)
             return saveFailure(
                 path,
                 describeFailure(plan.target, systemError, QStringLiteral("errore di scrittura")),
@@ -409,18 +400,19 @@ Outcome fillTarget(SaveTarget& target, const QString& path, const SavePlan& plan
         return refused;
     }
     if (!target.flush()) {
-        const Message message = failure(QStringLiteral("errore di scrittura"));
+        const Error message = failure(QStringLiteral("errore di scrittura"));
         target.cancel();
         return message;
     }
-    return std::nullopt;
+    return {};
 }
 
-Outcome commitTarget(SaveTarget& target, const QString& path, const SavePlan& plan, bool existed)
+Result<void> commitTarget(SaveTarget& target, const QString& path, const SavePlan& plan,
+                          bool existed)
 {
     if (target.commit())
-        return std::nullopt;
-    const Message message =
+        return {};
+    const Error message =
         saveFailure(path,
                     describeFailure(plan.target, target.systemError(),
                                     QStringLiteral("impossibile sostituire il file")),
@@ -443,27 +435,38 @@ QString listOfFiles(const QStringList& paths)
 
 } // namespace
 
-Outcome saveFile(const QString& path, const FileContentWriter& write)
+Result<void> saveFile(const QString& path, const FileContentWriter& write,
+                      const SaveTargetFactory& targets)
 {
     const SavePlan plan = planSave(path);
     if (!plan.refusal.isEmpty())
         return saveFailure(path, plan.refusal, plan.existed);
-    std::unique_ptr<SaveTarget> target = makeTarget(plan.target);
-    if (Outcome failed = fillTarget(*target, path, plan, plan.existed, write))
+    std::unique_ptr<SaveTarget> target = targets(plan.target);
+    if (Result<void> failed = fillTarget(*target, path, plan, plan.existed, write); !failed.ok())
         return failed;
     return commitTarget(*target, path, plan, plan.existed);
 }
 
-Outcome saveFile(const QString& path, const QByteArray& bytes)
+namespace {
+
+Result<void> writeBytes(QIODevice& device, const QByteArray& bytes)
 {
-    return saveFile(path, [&](QIODevice& device) -> Outcome {
-        if (device.write(bytes) != bytes.size())
-            return critical(QString());
-        return std::nullopt;
-    });
+    errno = 0;
+    if (device.write(bytes) != bytes.size())
+        return writeRefused(errno);
+    return {};
 }
 
-Outcome saveFiles(const std::vector<FileBytes>& files)
+} // namespace
+
+Result<void> saveFile(const QString& path, const QByteArray& bytes,
+                      const SaveTargetFactory& targets)
+{
+    return saveFile(
+        path, [&](QIODevice& device) { return writeBytes(device, bytes); }, targets);
+}
+
+Result<void> saveFiles(const std::vector<FileBytes>& files, const SaveTargetFactory& targets)
 {
     std::vector<SavePlan> plans;
     bool anyExisted = false;
@@ -475,40 +478,38 @@ Outcome saveFiles(const std::vector<FileBytes>& files)
         anyExisted ? QStringLiteral(" I file esistenti non sono stati modificati.") : QString();
     for (std::size_t i = 0; i < files.size(); ++i) {
         if (!plans[i].refusal.isEmpty()) {
-            Message message = saveFailure(files[i].path, plans[i].refusal, false);
+            Error message = saveFailure(files[i].path, plans[i].refusal, false);
             message.text += untouched;
             return message;
         }
     }
-    std::vector<std::unique_ptr<SaveTarget>> targets;
+    std::vector<std::unique_ptr<SaveTarget>> opened;
     const auto cancelFrom = [&](std::size_t first) {
-        for (std::size_t i = first; i < targets.size(); ++i)
-            targets[i]->cancel();
+        for (std::size_t i = first; i < opened.size(); ++i)
+            opened[i]->cancel();
     };
     for (std::size_t i = 0; i < files.size(); ++i) {
-        targets.push_back(makeTarget(plans[i].target));
+        opened.push_back(targets(plans[i].target));
         const QByteArray& bytes = files[i].bytes;
-        Outcome failed = fillTarget(*targets.back(), files[i].path, plans[i], false,
-                                    [&](QIODevice& device) -> Outcome {
-                                        if (device.write(bytes) != bytes.size())
-                                            return critical(QString());
-                                        return std::nullopt;
-                                    });
-        if (failed) {
+        Result<void> failed =
+            fillTarget(*opened.back(), files[i].path, plans[i], false,
+                       [&](QIODevice& device) { return writeBytes(device, bytes); });
+        if (!failed.ok()) {
             cancelFrom(0);
-            failed->text += untouched;
+            failed.error().text += untouched;
             return failed;
         }
     }
     // Every file is complete: they take their names one after the other.
     QStringList replaced;
     for (std::size_t i = 0; i < files.size(); ++i) {
-        if (Outcome failed = commitTarget(*targets[i], files[i].path, plans[i], false)) {
+        if (Result<void> failed = commitTarget(*opened[i], files[i].path, plans[i], false);
+            !failed.ok()) {
             cancelFrom(i + 1);
             if (replaced.isEmpty())
-                failed->text += untouched;
+                failed.error().text += untouched;
             else
-                failed->text +=
+                failed.error().text +=
                     (replaced.size() == 1
                          ? QStringLiteral(" Era già stato scritto il file %1; gli altri file non "
                                           "sono stati modificati.")
@@ -519,10 +520,10 @@ Outcome saveFiles(const std::vector<FileBytes>& files)
         }
         replaced << files[i].path;
     }
-    return std::nullopt;
+    return {};
 }
 
-Outcome saveFileByName(const QString& path, const NamedFileWriter& write)
+Result<void> saveFileByName(const QString& path, const NamedFileWriter& write)
 {
     const SavePlan plan = planSave(path);
     if (!plan.refusal.isEmpty())
@@ -545,9 +546,9 @@ Outcome saveFileByName(const QString& path, const NamedFileWriter& write)
     // Whatever happens below, the temporary name does not outlive the save.
     const auto removeTemporary = qScopeGuard([&] { QFile::remove(temporary); });
     errno = 0;
-    if (Outcome refused = write(temporary)) {
-        const int systemError = errno;
-        if (refused->text.isEmpty())
+    if (Result<void> refused = write(temporary); !refused.ok()) {
+        const int systemError = refused.error().systemError ? refused.error().systemError : errno;
+        if (refused.error().type == ErrorKind::Write)
             return saveFailure(
                 path,
                 describeFailure(plan.target, systemError, QStringLiteral("errore di scrittura")),
@@ -561,7 +562,7 @@ Outcome saveFileByName(const QString& path, const NamedFileWriter& write)
                            describeFailure(plan.target, error.value(),
                                            QStringLiteral("impossibile sostituire il file")),
                            plan.existed);
-    return std::nullopt;
+    return {};
 }
 
 namespace {
@@ -588,8 +589,8 @@ void removeStaleScratchFiles(const QString& folder, const QString& suffix)
 
 } // namespace
 
-Outcome saveFileThroughScratch(const QString& path, const QString& suffix,
-                               const NamedFileWriter& write)
+Result<void> saveFileThroughScratch(const QString& path, const QString& suffix,
+                                    const NamedFileWriter& write, const SaveTargetFactory& targets)
 {
     const SavePlan plan = planSave(path);
     if (!plan.refusal.isEmpty())
@@ -617,9 +618,10 @@ Outcome saveFileThroughScratch(const QString& path, const QString& suffix,
         return scratchFailure(errno);
     scratch.close();
     errno = 0;
-    if (Outcome refused = write(scratch.fileName())) {
-        if (refused->text.isEmpty())
-            return scratchFailure(errno);
+    if (Result<void> refused = write(scratch.fileName()); !refused.ok()) {
+        if (refused.error().type == ErrorKind::Write)
+            return scratchFailure(refused.error().systemError ? refused.error().systemError
+                                                              : errno);
         return refused;
     }
     QFile built(scratch.fileName());
@@ -630,24 +632,26 @@ Outcome saveFileThroughScratch(const QString& path, const QString& suffix,
     if (built.error() != QFileDevice::NoError)
         return scratchFailure(errno);
     built.close();
-    return saveFile(path, bytes);
+    return saveFile(path, bytes, targets);
 }
 
-Outcome createFolder(const QString& path)
+Result<void> createFolder(const QString& path)
 {
     const QFileInfo info(path);
     if (info.exists() && !info.isDir())
-        return critical(QStringLiteral("Impossibile creare la cartella \"%1\": %2.")
-                            .arg(displayPath(path), fileErrorCause(EEXIST)));
+        return Error(ErrorKind::File,
+                     critical(QStringLiteral("Impossibile creare la cartella \"%1\": %2.")
+                                  .arg(displayPath(path), fileErrorCause(EEXIST))));
     std::error_code error;
     std::filesystem::create_directories(nativePath(path), error);
     if (!error && QFileInfo(path).isDir())
-        return std::nullopt;
+        return {};
     QString cause = fileErrorCause(error ? error.value() : EEXIST);
     if (cause.isEmpty())
         cause = QStringLiteral("errore del file system");
-    return critical(
-        QStringLiteral("Impossibile creare la cartella \"%1\": %2.").arg(displayPath(path), cause));
+    return Error(ErrorKind::File,
+                 critical(QStringLiteral("Impossibile creare la cartella \"%1\": %2.")
+                              .arg(displayPath(path), cause)));
 }
 
 WriteCheckingDevice::WriteCheckingDevice(QIODevice& target) : m_target(target)
@@ -670,11 +674,6 @@ qint64 WriteCheckingDevice::size() const
     return m_target.size();
 }
 
-void WriteCheckingDevice::restoreSystemError() const
-{
-    errno = m_errno;
-}
-
 qint64 WriteCheckingDevice::readData(char*, qint64)
 {
     return -1;
@@ -693,11 +692,6 @@ qint64 WriteCheckingDevice::writeData(const char* data, qint64 size)
         return -1;
     }
     return written;
-}
-
-std::optional<Message> writeFileSafely(const QString& path, const QByteArray& bytes)
-{
-    return saveFile(path, bytes);
 }
 
 } // namespace zant

@@ -163,15 +163,15 @@ int Project::firstFreeEvent() const
     return kMaxEvents + 1;
 }
 
-Outcome Project::setDescription(int e, const QString& text)
+Result<void> Project::setDescription(int e, const QString& text)
 {
     if (text.isEmpty() || !isValidEvent(e))
-        return std::nullopt;
+        return {};
     if (e > 1 && m_events[e - 1].description.isEmpty())
-        return critical(typeEventFirst(firstFreeEvent()));
+        return Error(ErrorKind::Refused, critical(typeEventFirst(firstFreeEvent())));
     m_events[e].description = text;
     RecountEvents();
-    return std::nullopt;
+    return {};
 }
 
 void Project::RecountEvents()
@@ -181,15 +181,16 @@ void Project::RecountEvents()
                                        [](const Event& ev) { return !ev.description.isEmpty(); }));
 }
 
-Outcome Project::insertEvent(int k)
+Result<void> Project::insertEvent(int k)
 {
     if (m_eventCount >= kMaxEvents)
-        return information(
-            QStringLiteral("Siamo già a 500 eventi: non è possibile aggiungerne degli altri."));
+        return Error(ErrorKind::Refused,
+                     information(QStringLiteral(
+                         "Siamo già a 500 eventi: non è possibile aggiungerne degli altri.")));
     if (k < 1)
-        return std::nullopt;
+        return {};
     if (k > m_eventCount + 1)
-        return critical(typeEventFirst(m_eventCount + 1));
+        return Error(ErrorKind::Refused, critical(typeEventFirst(m_eventCount + 1)));
 
     for (int e = 1; e <= m_eventCount; ++e) {
         for (Link& l : m_events[e].links) {
@@ -203,7 +204,7 @@ Outcome Project::insertEvent(int k)
                 m_events.begin() + m_eventCount + 2);
     m_events[k] = Event{QStringLiteral("*"), {}};
     ++m_eventCount;
-    return std::nullopt;
+    return {};
 }
 
 void Project::deleteEvent(int k)
@@ -223,79 +224,89 @@ void Project::deleteEvent(int k)
     }
 }
 
-Outcome Project::setLinkTarget(int e, int slot, int target)
+Result<void> Project::setLinkTarget(int e, int slot, int target)
 {
     if (!isValidEvent(e) || slot < 1 || slot > kMaxLinks || target < 1 || target > kMaxEvents)
-        return std::nullopt;
+        return {};
     auto& links = m_events[e].links;
     const int count = static_cast<int>(links.size());
     if (slot > count + 1)
-        return critical(QStringLiteral("Scegliere prima il legame n.") +
-                        withLeadingBlank(count + 1));
+        return Error(ErrorKind::Refused, critical(QStringLiteral("Scegliere prima il legame n.") +
+                                                  withLeadingBlank(count + 1)));
     if (slot == count + 1)
         links.push_back(Link{target, std::nullopt});
     else
         links[slot - 1].target = target;
-    return std::nullopt;
+    return {};
 }
 
-Outcome Project::setLinkName(int e, int slot, const QString& name)
+Result<void> Project::setLinkName(int e, int slot, const QString& name)
 {
     if (!isValidEvent(e) || slot < 1 || slot > linkCount(e))
-        return critical(
-            QStringLiteral("Scegliere prima il legame a cui dare il nome dell'attività."));
+        return Error(ErrorKind::Refused,
+                     critical(QStringLiteral(
+                         "Scegliere prima il legame a cui dare il nome dell'attività.")));
     if (name.size() > kMaxActivityNameLength)
-        return critical(QStringLiteral("Il nome dell'attività non può superare %1 caratteri.")
-                            .arg(kMaxActivityNameLength));
+        return Error(ErrorKind::Refused,
+                     critical(QStringLiteral("Il nome dell'attività non può superare %1 caratteri.")
+                                  .arg(kMaxActivityNameLength)));
     m_events[e].links[slot - 1].name = name;
-    return std::nullopt;
+    return {};
 }
 
-Outcome Project::setLinkAmount(int e, int slot, Cents amount)
+Result<void> Project::setLinkAmount(int e, int slot, Cents amount)
 {
     if (!isValidEvent(e) || slot < 1 || slot > linkCount(e))
-        return critical(
-            QStringLiteral("Scegliere prima il legame a cui dare l'importo dell'attività."));
+        return Error(ErrorKind::Refused,
+                     critical(QStringLiteral(
+                         "Scegliere prima il legame a cui dare l'importo dell'attività.")));
     if (amount < 0 || amount > kMaxAmount)
-        return critical(QStringLiteral("L'importo dell'attività va da 0,00 a %1 €.")
-                            .arg(formatEuro(kMaxAmount)));
+        return Error(ErrorKind::Refused,
+                     critical(QStringLiteral("L'importo dell'attività va da 0,00 a %1 €.")
+                                  .arg(formatEuro(kMaxAmount))));
     m_events[e].links[slot - 1].amount = amount;
-    return std::nullopt;
+    return {};
 }
 
-Outcome Project::setLinkCategory(int e, int slot, const QString& category)
+Result<void> Project::setLinkCategory(int e, int slot, const QString& category)
 {
     if (!isValidEvent(e) || slot < 1 || slot > linkCount(e))
-        return critical(
-            QStringLiteral("Scegliere prima il legame a cui dare la categoria dei lavori."));
+        return Error(ErrorKind::Refused,
+                     critical(QStringLiteral(
+                         "Scegliere prima il legame a cui dare la categoria dei lavori.")));
     if (category.size() > kMaxCategoryLength)
-        return critical(QStringLiteral("La categoria dei lavori non può superare %1 caratteri.")
-                            .arg(kMaxCategoryLength));
+        return Error(
+            ErrorKind::Refused,
+            critical(QStringLiteral("La categoria dei lavori non può superare %1 caratteri.")
+                         .arg(kMaxCategoryLength)));
     m_events[e].links[slot - 1].category = category;
-    return std::nullopt;
+    return {};
 }
 
-Outcome Project::setLinkDays(int e, int slot, double days)
+Result<void> Project::setLinkDays(int e, int slot, double days)
 {
     if (!isValidEvent(e) || slot < 1 || slot > linkCount(e))
-        return critical(QStringLiteral("Scegliere prima il legame a cui corrispondono i tempi."));
+        return Error(
+            ErrorKind::Refused,
+            critical(QStringLiteral("Scegliere prima il legame a cui corrispondono i tempi.")));
     m_events[e].links[slot - 1].days = std::max(0.0, days);
-    return std::nullopt;
+    return {};
 }
 
-Outcome Project::insertLinkSlot(int e, int slot)
+Result<void> Project::insertLinkSlot(int e, int slot)
 {
     if (!isValidEvent(e))
-        return std::nullopt;
+        return {};
     auto& links = m_events[e].links;
     if (links.size() >= static_cast<std::size_t>(kMaxLinks))
-        return information(
-            QStringLiteral("Siamo già a 500 legami: non è possibile aggiungerne degli altri."));
+        return Error(ErrorKind::Refused,
+                     information(QStringLiteral(
+                         "Siamo già a 500 legami: non è possibile aggiungerne degli altri.")));
     if (slot < 1 || slot > static_cast<int>(links.size()))
-        return std::nullopt;
+        return {};
     const Link copy = links[slot - 1];
     links.insert(links.begin() + (slot - 1), copy);
-    return std::nullopt;
+    return {};
 }
 
 void Project::deleteLinkSlot(int e, int slot)

@@ -167,41 +167,41 @@ public:
 
     // Stores the description typed for an event. An empty text changes nothing; a row beyond the
     // first free event is refused.
-    Outcome setDescription(int event, const QString& text);
+    Result<void> setDescription(int event, const QString& text);
 
     // eventCount = number of events 1..500 that have a description.
     void RecountEvents();
 
     // Inserts the event "*" (without links) before event k, renumbering every target >= k.
-    Outcome insertEvent(int k);
+    Result<void> insertEvent(int k);
 
     // Removes event k (1..eventCount): later events move up, links to k are removed and targets
     // above k renumbered.
     void deleteEvent(int k);
 
     // Picks the target of a slot; the slot before it must be filled.
-    Outcome setLinkTarget(int event, int slot, int target);
+    Result<void> setLinkTarget(int event, int slot, int target);
 
     // Names the activity of a filled slot (an empty text takes the name away). Names longer
     // than 120 characters are refused.
-    Outcome setLinkName(int event, int slot, const QString& name);
+    Result<void> setLinkName(int event, int slot, const QString& name);
 
     // The amount of the activity of a filled slot, in cents (0..kMaxAmount).
-    Outcome setLinkAmount(int event, int slot, Cents amount);
+    Result<void> setLinkAmount(int event, int slot, Cents amount);
     // The category of work of a filled slot (an empty text takes it away); at most 120
     // characters.
-    Outcome setLinkCategory(int event, int slot, const QString& category);
+    Result<void> setLinkCategory(int event, int slot, const QString& category);
     Cents activityAmount(int from, int slot) const;
     const QString& activityCategory(int from, int slot) const;
     // The sum of the amounts of every activity.
     Cents totalAmount() const;
 
     // Gives the duration of a slot, which must have a target.
-    Outcome setLinkDays(int event, int slot, double days);
+    Result<void> setLinkDays(int event, int slot, double days);
 
     // Inserts a copy of slot p before it (slots p..linkCount move down by one). At an empty
     // position nothing changes.
-    Outcome insertLinkSlot(int event, int slot);
+    Result<void> insertLinkSlot(int event, int slot);
 
     // Removes a filled slot, moving the later ones up. An empty slot is left as it is.
     void deleteLinkSlot(int event, int slot);

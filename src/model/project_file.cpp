@@ -63,43 +63,36 @@ public:
     Result<ProjectFileContents> parse();
 
 private:
-    // Reads the next field; on failure sets m_error and returns false.
-    bool read(const FieldPlace& place, QString& text);
-    bool readWhole(const FieldPlace& place, int low, int high, const QString& range, int& value);
-    bool fail(const FieldPlace& place, const QString& why);
+    // Reads the next field, or says where reading stopped and why.
+    Result<QString> read(const FieldPlace& place);
+    Result<int> readWhole(const FieldPlace& place, int low, int high, const QString& range);
+    Error fail(const FieldPlace& place, const QString& why) const;
 
     RecordReader m_reader;
     QString m_fileName;
     ProjectRecords m_records;
     int m_record = 0;
-    std::optional<Message> m_error;
 };
 
-bool ProjectParser::fail(const FieldPlace& place, const QString& why)
+Error ProjectParser::fail(const FieldPlace& place, const QString& why) const
 {
-    m_error = critical(QStringLiteral("Il file \"%1\" non è un file di dati ZANT valido "
-                                      "(record %2, riga %3, %4): %5.")
-                           .arg(displayPath(m_fileName))
-                           .arg(m_record)
-                           .arg(m_reader.line())
-                           .arg(place.name(), why));
-    return false;
+    return Error(ErrorKind::Format,
+                 critical(QStringLiteral("Il file \"%1\" non è un file di dati ZANT valido "
+                                         "(record %2, riga %3, %4): %5.")
+                              .arg(displayPath(m_fileName))
+                              .arg(m_record)
+                              .arg(m_reader.line())
+                              .arg(place.name(), why)));
 }
 
-bool ProjectParser::read(const FieldPlace& place, QString& text)
+Result<QString> ProjectParser::read(const FieldPlace& place)
 {
-    RecordReader::Field field;
-    QString why;
-    switch (m_reader.next(field, why)) {
-    case RecordReader::Status::Ok:
-        text = field.text;
-        return true;
-    case RecordReader::Status::End:
+    auto field = m_reader.next();
+    if (!field)
+        return fail(place, field.error().text);
+    if (!field.value())
         return fail(place, QStringLiteral("il file finisce prima del previsto"));
-    case RecordReader::Status::Malformed:
-        return fail(place, why);
-    }
-    return false;
+    return std::move(field.value()->text);
 }
 
 bool parseNumber(const QString& text, double& value)
@@ -127,17 +120,18 @@ bool parseNumber(const QString& text, double& value)
     return ok && std::isfinite(value);
 }
 
-bool ProjectParser::readWhole(const FieldPlace& place, int low, int high, const QString& range,
-                              int& value)
+Result<int> ProjectParser::readWhole(const FieldPlace& place, int low, int high,
+                                     const QString& range)
 {
-    QString text;
-    if (!read(place, text))
-        return false;
+    const Result<QString> text = read(place);
+    if (!text)
+        return text.error();
     double number = 0;
-    if (!parseNumber(text, number) || number != std::floor(number) || number < low || number > high)
-        return fail(place, QStringLiteral("\"%1\" non è un numero intero %2").arg(text, range));
-    value = static_cast<int>(number);
-    return true;
+    if (!parseNumber(text.value(), number) || number != std::floor(number) || number < low ||
+        number > high)
+        return fail(place,
+                    QStringLiteral("\"%1\" non è un numero intero %2").arg(text.value(), range));
+    return static_cast<int>(number);
 }
 
 Result<ProjectFileContents> ProjectParser::parse()
@@ -147,23 +141,24 @@ Result<ProjectFileContents> ProjectParser::parse()
 
     m_record = 1;
     const FieldPlace header;
-    QString dateText;
-    if (!read(header, dateText))
-        return *m_error;
-    if (!dateText.isEmpty()) {
-        const QDate date = parseDate(dateText);
-        if (!date.isValid()) {
-            fail(header,
-                 QStringLiteral("\"%1\" non è una data valida (gg/mm/aaaa, dal %2 al %3)")
-                     .arg(dateText, formatDate(firstAllowedDate()), formatDate(lastAllowedDate())));
-            return *m_error;
-        }
-        dateText = formatDate(date);
+    Result<QString> dateText = read(header);
+    if (!dateText)
+        return dateText.error();
+    if (!dateText.value().isEmpty()) {
+        const QDate date = parseDate(dateText.value());
+        if (!date.isValid())
+            return fail(header,
+                        QStringLiteral("\"%1\" non è una data valida (gg/mm/aaaa, dal %2 al %3)")
+                            .arg(dateText.value(), formatDate(firstAllowedDate()),
+                                 formatDate(lastAllowedDate())));
+        dateText.value() = formatDate(date);
     }
-    project.setStartDateText(dateText);
-    int n = 0;
-    if (!readWhole(header, 0, kMaxEvents, QStringLiteral("di eventi da 0 a 500"), n))
-        return *m_error;
+    project.setStartDateText(dateText.value());
+    const Result<int> count =
+        readWhole(header, 0, kMaxEvents, QStringLiteral("di eventi da 0 a 500"));
+    if (!count)
+        return count.error();
+    const int n = count.value();
     project.setEventCount(n);
 
     const QString nRange = QStringLiteral("da 1 a %1").arg(n);
@@ -171,28 +166,32 @@ Result<ProjectFileContents> ProjectParser::parse()
         ++m_record;
         const FieldPlace what{FieldPlace::event, i};
         Event event;
-        int linkCount = 0;
-        if (!read(what, event.description) ||
-            !readWhole(what, 0, kMaxLinks, QStringLiteral("di legami da 0 a 500"), linkCount))
-            return *m_error;
-        event.links.reserve(linkCount);
-        for (int j = 1; j <= linkCount; ++j) {
+        Result<QString> description = read(what);
+        if (!description)
+            return description.error();
+        event.description = std::move(description.value());
+        const Result<int> linkCount =
+            readWhole(what, 0, kMaxLinks, QStringLiteral("di legami da 0 a 500"));
+        if (!linkCount)
+            return linkCount.error();
+        event.links.reserve(linkCount.value());
+        for (int j = 1; j <= linkCount.value(); ++j) {
             ++m_record;
             const FieldPlace linkWhat{FieldPlace::link, i, j};
             Link link;
-            if (!readWhole(linkWhat, 1, n, nRange, link.target))
-                return *m_error;
-            QString daysText;
-            if (!read(linkWhat, daysText))
-                return *m_error;
-            if (!daysText.isEmpty()) {
+            const Result<int> target = readWhole(linkWhat, 1, n, nRange);
+            if (!target)
+                return target.error();
+            link.target = target.value();
+            const Result<QString> daysText = read(linkWhat);
+            if (!daysText)
+                return daysText.error();
+            if (!daysText.value().isEmpty()) {
                 double days = 0;
-                if (!parseNumber(daysText, days) || days < 0 || days > kMaxDays) {
-                    fail(linkWhat, QStringLiteral("la durata \"%1\" non è un numero di giorni da 0 "
-                                                  "a 1000000")
-                                       .arg(daysText));
-                    return *m_error;
-                }
+                if (!parseNumber(daysText.value(), days) || days < 0 || days > kMaxDays)
+                    return fail(linkWhat, QStringLiteral("la durata \"%1\" non è un numero di "
+                                                         "giorni da 0 a 1000000")
+                                              .arg(daysText.value()));
                 link.days = days;
             }
             event.links.push_back(link);
@@ -202,8 +201,10 @@ Result<ProjectFileContents> ProjectParser::parse()
 
     ++m_record;
     for (int f = 0; f < TitlePage::kFieldCount; ++f) {
-        if (!read(FieldPlace{FieldPlace::titleField, f}, contents.titlePage.fields[f]))
-            return *m_error;
+        Result<QString> field = read(FieldPlace{FieldPlace::titleField, f});
+        if (!field)
+            return field.error();
+        contents.titlePage.fields[f] = std::move(field.value());
     }
     if (m_records == ProjectRecords::TraditionalOnly)
         return contents;
@@ -290,25 +291,26 @@ Result<QByteArray> serializeProjectData(const Project& project, const TitlePage&
     return bytes;
 }
 
-std::optional<Message> writeProjectFile(const QString& path, const Project& project,
-                                        const TitlePage& titlePage, bool* substituted)
+Result<void> writeProjectFile(const QString& path, const Project& project,
+                              const TitlePage& titlePage, bool* substituted,
+                              const SaveTargetFactory& targets)
 {
     auto bytes = serializeProjectData(project, titlePage, substituted);
     if (!bytes)
         return bytes.error();
-    return writeFileSafely(path, bytes.value());
+    return saveFile(path, bytes.value(), targets);
 }
 
-std::optional<SaveRefusal> checkBeforeSave(const Project& project, const TitlePage& titlePage,
-                                           CheckConfirmation& confirmation)
+Result<void> checkBeforeSave(const Project& project, const TitlePage& titlePage,
+                             CheckConfirmation& confirmation)
 {
-    if (auto fault = confirmation.requireValidData(project))
-        return SaveRefusal{*fault, false};
+    if (Result<void> valid = confirmation.requireValidData(project); !valid.ok())
+        return valid;
     if (titlePage[TitlePage::progetto].isEmpty())
-        return SaveRefusal{
-            critical(QStringLiteral("E' necessario digitare almeno il dato del 'progetto'.")),
-            true};
-    return std::nullopt;
+        return Error(
+            ErrorKind::Missing,
+            critical(QStringLiteral("E' necessario digitare almeno il dato del 'progetto'.")));
+    return {};
 }
 
 QString dataFileNameFor(const QString& project)
@@ -343,19 +345,20 @@ bool looksLikeProjectData(const QByteArray& head)
     // Only the first line counts: a longer head may end in the middle of a later record.
     const qsizetype end = head.indexOf('\n');
     RecordReader reader(decodeTextFile(end < 0 ? head : head.left(end + 1)));
-    RecordReader::Field date;
-    RecordReader::Field count;
-    QString why;
-    if (reader.next(date, why) != RecordReader::Status::Ok ||
-        reader.next(count, why) != RecordReader::Status::Ok || reader.line() != 1)
+    const auto date = reader.next();
+    if (!date || !date.value())
         return false;
-    if (!date.text.isEmpty() && !parseDate(date.text).isValid())
+    const auto count = reader.next();
+    if (!count || !count.value() || reader.line() != 1)
+        return false;
+    if (!date.value()->text.isEmpty() && !parseDate(date.value()->text).isValid())
         return false;
     bool ok = false;
-    const int n = count.text.toInt(&ok);
-    RecordReader::Field more;
-    return ok && n >= 0 && n <= kMaxEvents && !count.quoted &&
-           (reader.next(more, why) == RecordReader::Status::End || reader.line() > 1);
+    const int n = count.value()->text.toInt(&ok);
+    if (!ok || n < 0 || n > kMaxEvents || count.value()->quoted)
+        return false;
+    const auto more = reader.next();
+    return (more && !more.value()) || reader.line() > 1;
 }
 
 bool isProjectDataFile(const QString& path)

@@ -2,6 +2,7 @@
 
 #include "model/data_check.h"
 #include "model/extended_section.h"
+#include "model/file_io.h"
 #include "model/message.h"
 #include "model/project.h"
 #include "model/title_page.h"
@@ -44,8 +45,9 @@ Result<QByteArray> serializeProjectData(const Project& project, const TitlePage&
                                         bool* substituted = nullptr);
 
 // Writes the file through a temporary one: a failure leaves the old file intact.
-std::optional<Message> writeProjectFile(const QString& path, const Project& project,
-                                        const TitlePage& titlePage, bool* substituted = nullptr);
+Result<void> writeProjectFile(const QString& path, const Project& project,
+                              const TitlePage& titlePage, bool* substituted = nullptr,
+                              const SaveTargetFactory& targets = makeFileTarget);
 
 // The name proposed for a project's data file: "ZANT-dati-<progetto>.txt", the characters that
 // no file name may hold turned into dashes ("ZANT-dati-.txt" without a project name).
@@ -61,14 +63,9 @@ bool looksLikeProjectData(const QByteArray& head);
 bool isProjectDataFile(const QString& path);
 
 // What a save needs before a file is chosen: data that pass the check (hand-shake through
-// the check confirmation) and the project name. `openTitlePage` tells the window to show the title
-// page.
-struct SaveRefusal
-{
-    Message message;
-    bool openTitlePage = false;
-};
-std::optional<SaveRefusal> checkBeforeSave(const Project& project, const TitlePage& titlePage,
-                                           CheckConfirmation& confirmation);
+// the check confirmation; a Check error) and the project name (a Missing error: the window then
+// shows the title page).
+Result<void> checkBeforeSave(const Project& project, const TitlePage& titlePage,
+                             CheckConfirmation& confirmation);
 
 } // namespace zant

@@ -24,9 +24,9 @@ void RecordReader::skipLineEnd()
     ++m_line;
 }
 
-RecordReader::Status RecordReader::next(Field& field, QString& why)
+Result<std::optional<RecordReader::Field>> RecordReader::next()
 {
-    field = Field{};
+    Field field;
     skipBlanks();
     if (!m_afterComma) {
         while (atLineEnd()) {
@@ -37,27 +37,24 @@ RecordReader::Status RecordReader::next(Field& field, QString& why)
     m_fieldLine = m_line;
     if (m_pos >= m_text.size()) {
         if (!m_afterComma)
-            return Status::End;
+            return std::optional<Field>();
         m_afterComma = false;
-        return Status::Ok;
+        return std::optional<Field>(field);
     }
 
     if (m_text[m_pos] == QLatin1Char('"')) {
         const qsizetype start = ++m_pos;
         while (m_pos < m_text.size() && m_text[m_pos] != QLatin1Char('"') && !atLineEnd())
             ++m_pos;
-        if (m_pos >= m_text.size() || m_text[m_pos] != QLatin1Char('"')) {
-            why = QStringLiteral("virgolette non chiuse");
-            return Status::Malformed;
-        }
+        if (m_pos >= m_text.size() || m_text[m_pos] != QLatin1Char('"'))
+            return Error(ErrorKind::Format, critical(QStringLiteral("virgolette non chiuse")));
         field.text = m_text.mid(start, m_pos - start);
         field.quoted = true;
         ++m_pos;
         skipBlanks();
-        if (m_pos < m_text.size() && m_text[m_pos] != QLatin1Char(',') && !atLineEnd()) {
-            why = QStringLiteral("testo inatteso dopo le virgolette");
-            return Status::Malformed;
-        }
+        if (m_pos < m_text.size() && m_text[m_pos] != QLatin1Char(',') && !atLineEnd())
+            return Error(ErrorKind::Format,
+                         critical(QStringLiteral("testo inatteso dopo le virgolette")));
     } else {
         const qsizetype start = m_pos;
         while (m_pos < m_text.size() && m_text[m_pos] != QLatin1Char(',') && !atLineEnd())
@@ -74,7 +71,7 @@ RecordReader::Status RecordReader::next(Field& field, QString& why)
             skipLineEnd();
         }
     }
-    return Status::Ok;
+    return std::optional<Field>(std::move(field));
 }
 
 } // namespace zant

@@ -1,7 +1,11 @@
 #pragma once
 
+#include "model/message.h"
+
 #include <QString>
 #include <QStringView>
+
+#include <optional>
 
 namespace zant {
 
@@ -18,17 +22,11 @@ public:
         QString text;
         bool quoted = false;
     };
-    enum class Status
-    {
-        Ok,
-        End,
-        Malformed
-    };
-
     explicit RecordReader(QString text) : m_text(std::move(text)) {}
 
-    // Ok with the field; End when no field is left; Malformed with the reason in `why`.
-    Status next(Field& field, QString& why);
+    // The next field; none when no field is left; for a malformed field, a Format error whose
+    // text is the reason.
+    Result<std::optional<Field>> next();
 
     // 1-based line of the field read last.
     int line() const { return m_fieldLine; }

@@ -87,21 +87,23 @@ Result<TitlePage> parseTitlePageData(const QByteArray& bytes, const QString& fil
     RecordReader reader(decodeTextFile(bytes));
     TitlePage page;
     for (int f = 0; f < TitlePage::kFieldCount; ++f) {
-        RecordReader::Field field;
-        QString why;
-        const auto status = reader.next(field, why);
-        if (status == RecordReader::Status::Malformed)
-            return critical(QStringLiteral("Il file \"%1\" non è un frontespizio valido (campo "
-                                           "'%2', riga %3): %4.")
-                                .arg(displayPath(fileName), TitlePage::fieldName(f))
-                                .arg(reader.line())
-                                .arg(why));
-        if (status == RecordReader::Status::End)
-            return critical(QStringLiteral("Il file \"%1\" non è un frontespizio valido: contiene "
-                                           "%2 campi invece di 7.")
-                                .arg(displayPath(fileName))
-                                .arg(f));
-        page.fields[f] = field.text;
+        const auto field = reader.next();
+        if (!field)
+            return Error(
+                ErrorKind::Format,
+                critical(QStringLiteral("Il file \"%1\" non è un frontespizio valido (campo "
+                                        "'%2', riga %3): %4.")
+                             .arg(displayPath(fileName), TitlePage::fieldName(f))
+                             .arg(reader.line())
+                             .arg(field.error().text)));
+        if (!field.value())
+            return Error(
+                ErrorKind::Format,
+                critical(QStringLiteral("Il file \"%1\" non è un frontespizio valido: contiene "
+                                        "%2 campi invece di 7.")
+                             .arg(displayPath(fileName))
+                             .arg(f)));
+        page.fields[f] = field.value()->text;
     }
     auto section =
         readExtendedSection(reader.remaining(), reader.remainingLine(), fileName, nullptr, &page);
@@ -130,12 +132,13 @@ Result<QByteArray> serializeTitlePage(const TitlePage& page)
     return encodeCp1252(items.join(QLatin1Char(',')) + QStringLiteral("\r\n"));
 }
 
-std::optional<Message> writeTitlePageFile(const QString& path, const TitlePage& page)
+Result<void> writeTitlePageFile(const QString& path, const TitlePage& page,
+                                const SaveTargetFactory& targets)
 {
     auto bytes = serializeTitlePage(page);
     if (!bytes)
         return bytes.error();
-    return writeFileSafely(path, bytes.value() + serializeTitlePageSection(page, nullptr));
+    return saveFile(path, bytes.value() + serializeTitlePageSection(page, nullptr), targets);
 }
 
 } // namespace zant

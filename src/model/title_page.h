@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/file_io.h"
 #include "model/message.h"
 
 #include <QByteArray>
@@ -54,6 +55,7 @@ Result<TitlePage> parseTitlePageData(const QByteArray& bytes, const QString& fil
 Result<TitlePage> readTitlePageFile(const QString& path);
 Result<QByteArray> serializeTitlePage(const TitlePage& page);
 // Writes through a temporary file: on failure the old file is left as it was.
-std::optional<Message> writeTitlePageFile(const QString& path, const TitlePage& page);
+Result<void> writeTitlePageFile(const QString& path, const TitlePage& page,
+                                const SaveTargetFactory& targets = makeFileTarget);
 
 } // namespace zant

@@ -215,46 +215,57 @@ ProjectCalendar workingDayCalendar(Weekdays week, std::vector<CalendarClosure> e
     return calendar;
 }
 
-Outcome checkCalendar(const ProjectCalendar& calendar)
+Result<void> checkCalendar(const ProjectCalendar& calendar)
 {
     if ((calendar.workingWeek & kEveryDay) == 0 || (calendar.workingWeek & ~kEveryDay) != 0)
-        return critical(QStringLiteral("Scegliere almeno un giorno lavorativo della settimana."));
+        return Error(
+            ErrorKind::Refused,
+            critical(QStringLiteral("Scegliere almeno un giorno lavorativo della settimana.")));
     if (calendar.patron.isSet() && !calendar.patron.isValid())
-        return critical(QStringLiteral("Il giorno del santo patrono (%1/%2) non è una data.")
-                            .arg(calendar.patron.day)
-                            .arg(calendar.patron.month));
+        return Error(ErrorKind::Refused,
+                     critical(QStringLiteral("Il giorno del santo patrono (%1/%2) non è una data.")
+                                  .arg(calendar.patron.day)
+                                  .arg(calendar.patron.month)));
     if (calendar.closures.size() > static_cast<std::size_t>(kMaxClosures))
-        return critical(
-            QStringLiteral("Si possono indicare al più %1 chiusure.").arg(kMaxClosures));
+        return Error(
+            ErrorKind::Refused,
+            critical(QStringLiteral("Si possono indicare al più %1 chiusure.").arg(kMaxClosures)));
     for (std::size_t i = 0; i < calendar.closures.size(); ++i) {
         const CalendarClosure& c = calendar.closures[i];
         const auto inRange = [](const QDate& d) {
             return d.isValid() && d >= firstAllowedDate() && d <= lastAllowedDate();
         };
         if (!inRange(c.first) || !inRange(c.last))
-            return critical(
-                QStringLiteral("La chiusura n. %1 ha una data non valida: le date "
-                               "vanno dal %2 al %3.")
-                    .arg(i + 1)
-                    .arg(formatDate(firstAllowedDate()), formatDate(lastAllowedDate())));
+            return Error(
+                ErrorKind::Refused,
+                critical(QStringLiteral("La chiusura n. %1 ha una data non valida: le date "
+                                        "vanno dal %2 al %3.")
+                             .arg(i + 1)
+                             .arg(formatDate(firstAllowedDate()), formatDate(lastAllowedDate()))));
         if (c.last < c.first)
-            return critical(QStringLiteral("La chiusura n. %1 finisce il %2, prima di cominciare "
-                                           "(%3).")
-                                .arg(i + 1)
-                                .arg(formatDate(c.last), formatDate(c.first)));
+            return Error(
+                ErrorKind::Refused,
+                critical(QStringLiteral("La chiusura n. %1 finisce il %2, prima di cominciare "
+                                        "(%3).")
+                             .arg(i + 1)
+                             .arg(formatDate(c.last), formatDate(c.first))));
         if (c.description.size() > kMaxClosureDescriptionLength)
-            return critical(QStringLiteral("La descrizione della chiusura n. %1 supera i %2 "
-                                           "caratteri.")
-                                .arg(i + 1)
-                                .arg(kMaxClosureDescriptionLength));
+            return Error(ErrorKind::Refused,
+                         critical(QStringLiteral("La descrizione della chiusura n. %1 supera i %2 "
+                                                 "caratteri.")
+                                      .arg(i + 1)
+                                      .arg(kMaxClosureDescriptionLength)));
         if (hasControlCharacter(c.description))
-            return critical(QStringLiteral("La descrizione della chiusura n. %1 contiene "
-                                           "caratteri di controllo.")
-                                .arg(i + 1));
+            return Error(ErrorKind::Refused,
+                         critical(QStringLiteral("La descrizione della chiusura n. %1 contiene "
+                                                 "caratteri di controllo.")
+                                      .arg(i + 1)));
     }
     if (calendar.minutesPerDay < 1 || calendar.minutesPerDay > 1440)
-        return critical(QStringLiteral("La giornata lavorativa deve durare da 1 a 1440 minuti."));
-    return std::nullopt;
+        return Error(
+            ErrorKind::Refused,
+            critical(QStringLiteral("La giornata lavorativa deve durare da 1 a 1440 minuti.")));
+    return {};
 }
 
 QDate easterSunday(int year)

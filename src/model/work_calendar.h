@@ -108,7 +108,7 @@ ProjectCalendar workingDayCalendar(Weekdays week, std::vector<CalendarClosure> e
 // What no calendar may hold, said in Italian: an empty working week, a patron's day that is no
 // date, a closure that ends before it starts or lies outside the dates a project may have, a
 // description too long, too many closures, a working day of no minutes or more than a day.
-Outcome checkCalendar(const ProjectCalendar& calendar);
+Result<void> checkCalendar(const ProjectCalendar& calendar);
 
 // Easter Sunday of a year of the Gregorian calendar.
 QDate easterSunday(int year);

@@ -540,9 +540,10 @@ void buildCronoprogramma(DocumentWriter& w, const CronoprogrammaData& d)
             for (size_t i = 0; i < sheets.size(); ++i) {
                 w.setParagraphFormat(plain);
                 w.addParagraph(QString(), 6);
-                if (const Outcome failed = w.insertDrawing(*sheets[i].paint, sheets[i].units,
-                                                           sheets[i].points, kPictureDpi))
-                    w.typeText(failed->text);
+                if (const Result<void> failed = w.insertDrawing(*sheets[i].paint, sheets[i].units,
+                                                                sheets[i].points, kPictureDpi);
+                    !failed.ok())
+                    w.typeText(failed.error().text);
                 if (sheets.size() > 1)
                     w.addParagraph(QStringLiteral("Diagramma di Gantt, foglio %1 di %2")
                                        .arg(i + 1)
@@ -554,9 +555,10 @@ void buildCronoprogramma(DocumentWriter& w, const CronoprogrammaData& d)
         case Block::Kind::SCurve:
             w.setParagraphFormat(plain);
             w.addParagraph(QString(), 6);
-            if (const Outcome failed =
-                    w.insertPicture(sCurveImage(d, sCurvePoints()), sCurvePoints()))
-                w.typeText(failed->text);
+            if (const Result<void> failed =
+                    w.insertPicture(sCurveImage(d, sCurvePoints()), sCurvePoints());
+                !failed.ok())
+                w.typeText(failed.error().text);
             break;
         case Block::Kind::Signature: {
             const std::vector<QString> lines = signatureLines(d);

@@ -76,7 +76,7 @@ void buildCronoprogramma(DocumentWriter& w, const CronoprogrammaData& data);
 
 // The same document laid out for the direct print (and its PDF).
 std::vector<PrintPage> layoutCronoprogramma(const CronoprogrammaData& data);
-Outcome printCronoprogrammaToPdf(const CronoprogrammaData& data, const QString& pdfPath);
+Result<void> printCronoprogrammaToPdf(const CronoprogrammaData& data, const QString& pdfPath);
 
 // The S-curve as a picture for the document, in points on a landscape page.
 QImage sCurveImage(const CronoprogrammaData& data, QSizeF points);

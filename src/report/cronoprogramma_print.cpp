@@ -378,7 +378,7 @@ std::vector<PrintPage> layoutCronoprogramma(const CronoprogrammaData& d)
     return pager.pages;
 }
 
-Outcome printCronoprogrammaToPdf(const CronoprogrammaData& d, const QString& pdfPath)
+Result<void> printCronoprogrammaToPdf(const CronoprogrammaData& d, const QString& pdfPath)
 {
     return writePagesToPdf(layoutCronoprogramma(d), pdfPath, kCronoprogrammaTitle);
 }

@@ -116,13 +116,13 @@ public:
     // Inserts an inline picture at the end of the document. An empty size keeps the picture's
     // own size, shrunk to fit the page. Returns the message of a picture that cannot be read,
     // which leaves the document as it was.
-    virtual Outcome insertPictureFile(const QString& path, QSizeF points) = 0;
-    virtual Outcome insertPicture(const QImage& image, QSizeF points) = 0;
+    virtual Result<void> insertPictureFile(const QString& path, QSizeF points) = 0;
+    virtual Result<void> insertPicture(const QImage& image, QSizeF points) = 0;
     // Inserts an inline drawing that `paint` draws over `units`, `points` large on the page, as
     // vectors the reader draws itself; the drawing picks its details as it would on an image of
     // `detailDpi`.
-    virtual Outcome insertDrawing(const std::function<void(QPainter&)>& paint, QSizeF units,
-                                  QSizeF points, double detailDpi) = 0;
+    virtual Result<void> insertDrawing(const std::function<void(QPainter&)>& paint, QSizeF units,
+                                       QSizeF points, double detailDpi) = 0;
 
     // Ends the current section of the document and starts a new one on a new page with the
     // given A4 page. The document starts in portrait.
@@ -133,7 +133,7 @@ public:
 
     // Writes the whole document to path. Returns the message of a failure, which leaves an
     // existing file at path as it was. The document stays open for further calls.
-    virtual Outcome save(const QString& path) const = 0;
+    virtual Result<void> save(const QString& path) const = 0;
 };
 
 } // namespace zant

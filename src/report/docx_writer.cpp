@@ -343,11 +343,12 @@ void DocxWriter::setMinimumRowHeight(int table, double points)
     m_content.tables[table - 1].minRowHeight = int(std::lround(points * 20));
 }
 
-Outcome DocxWriter::insertPictureFile(const QString& path, QSizeF points)
+Result<void> DocxWriter::insertPictureFile(const QString& path, QSizeF points)
 {
     auto failure = [&](const QString& reason) {
-        return critical(QStringLiteral("Impossibile inserire l'immagine \"%1\": %2")
-                            .arg(QDir::toNativeSeparators(path), reason));
+        return Error(ErrorKind::File,
+                     critical(QStringLiteral("Impossibile inserire l'immagine \"%1\": %2")
+                                  .arg(QDir::toNativeSeparators(path), reason)));
     };
     QFile file(path);
     if (!file.exists())
@@ -370,33 +371,37 @@ Outcome DocxWriter::insertPictureFile(const QString& path, QSizeF points)
                           points);
 }
 
-Outcome DocxWriter::insertPicture(const QImage& image, QSizeF points)
+Result<void> DocxWriter::insertPicture(const QImage& image, QSizeF points)
 {
     if (image.isNull())
-        return critical(QStringLiteral("Impossibile inserire l'immagine: l'immagine è vuota"));
+        return Error(ErrorKind::File, critical(QStringLiteral(
+                                          "Impossibile inserire l'immagine: l'immagine è vuota")));
     QByteArray data;
     QBuffer buffer(&data);
     buffer.open(QIODevice::WriteOnly);
     // Quality 80 is zlib level 1: line drawings shrink almost as much as at the default level in
     // a fraction of the time, which matters for a report of many sheets.
     if (!image.save(&buffer, "PNG", 80))
-        return critical(
-            QStringLiteral("Impossibile inserire l'immagine: conversione in PNG non riuscita"));
+        return Error(ErrorKind::File,
+                     critical(QStringLiteral(
+                         "Impossibile inserire l'immagine: conversione in PNG non riuscita")));
     return addPictureData(data, QStringLiteral("png"), image.size(), image.dotsPerMeterX(), points);
 }
 
-Outcome DocxWriter::insertDrawing(const std::function<void(QPainter&)>& paint, QSizeF units,
-                                  QSizeF points, double detailDpi)
+Result<void> DocxWriter::insertDrawing(const std::function<void(QPainter&)>& paint, QSizeF units,
+                                       QSizeF points, double detailDpi)
 {
     if (units.isEmpty() || points.isEmpty())
-        return critical(QStringLiteral("Impossibile inserire il disegno: il disegno è vuoto"));
+        return Error(
+            ErrorKind::Refused,
+            critical(QStringLiteral("Impossibile inserire il disegno: il disegno è vuoto")));
     return addPictureData(docx::emfPicture(paint, units, points, detailDpi), QStringLiteral("emf"),
                           QSize(int(std::ceil(points.width())), int(std::ceil(points.height()))), 0,
                           points);
 }
 
-Outcome DocxWriter::addPictureData(const QByteArray& data, const QString& extension, QSize pixels,
-                                   double dotsPerMeter, QSizeF points)
+Result<void> DocxWriter::addPictureData(const QByteArray& data, const QString& extension,
+                                        QSize pixels, double dotsPerMeter, QSizeF points)
 {
     const double aspect = double(pixels.height()) / pixels.width();
     QSizeF size = points;
@@ -421,7 +426,7 @@ Outcome DocxWriter::addPictureData(const QByteArray& data, const QString& extens
     Run run{Run::Kind::Picture, {}, m_content.format};
     run.picture = int(m_content.pictures.size()) - 1;
     appendRun(run);
-    return std::nullopt;
+    return {};
 }
 
 int DocxWriter::estimatedPageCount() const
@@ -429,10 +434,10 @@ int DocxWriter::estimatedPageCount() const
     return layOut(m_content).pageCount;
 }
 
-Outcome DocxWriter::writePackage(QIODevice& device) const
+Result<void> DocxWriter::writePackage(QIODevice& device) const
 {
     if (!m_firstFault.isEmpty())
-        return critical(builtWrongly(m_firstFault));
+        return Error(ErrorKind::Refused, critical(builtWrongly(m_firstFault)));
     // The tables are measured once, for the page count and the document.
     const Layout layout = layOut(m_content);
     const QList<CellLook> looks = cellLooks(m_content);
@@ -464,7 +469,12 @@ Outcome DocxWriter::writePackage(QIODevice& device) const
     return writeZip(device, entries);
 }
 
-Outcome DocxWriter::save(const QString& path) const
+Result<void> DocxWriter::save(const QString& path) const
+{
+    return save(path, makeFileTarget);
+}
+
+Result<void> DocxWriter::save(const QString& path, const SaveTargetFactory& targets) const
 {
     // A fault of the document is told before any file is touched.
     auto refused = [&](const QString& reason) {
@@ -472,13 +482,16 @@ Outcome DocxWriter::save(const QString& path) const
             .arg(displayPath(path), reason);
     };
     if (!m_firstFault.isEmpty())
-        return critical(refused(builtWrongly(m_firstFault)));
-    return saveFile(path, [&](QIODevice& device) -> Outcome {
-        Outcome result = writePackage(device);
-        if (result && !result->text.isEmpty())
-            result->text = refused(result->text);
-        return result;
-    });
+        return Error(ErrorKind::Refused, critical(refused(builtWrongly(m_firstFault))));
+    return saveFile(
+        path,
+        [&](QIODevice& device) {
+            Result<void> result = writePackage(device);
+            if (!result.ok() && result.error().type != ErrorKind::Write)
+                result.error().text = refused(result.error().text);
+            return result;
+        },
+        targets);
 }
 
 } // namespace zant

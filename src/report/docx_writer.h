@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/file_io.h"
 #include "model/message.h"
 #include "report/document_writer.h"
 #include "report/docx_content.h"
@@ -34,18 +35,20 @@ public:
     void keepRowsTogether(int table, int firstRow, int lastRow) override;
     void setMinimumRowHeight(int table, double points) override;
     void justifyDocument() override;
-    Outcome insertPictureFile(const QString& path, QSizeF points) override;
-    Outcome insertPicture(const QImage& image, QSizeF points) override;
+    Result<void> insertPictureFile(const QString& path, QSizeF points) override;
+    Result<void> insertPicture(const QImage& image, QSizeF points) override;
     // Drawings go in as Enhanced Metafiles.
-    Outcome insertDrawing(const std::function<void(QPainter&)>& paint, QSizeF units, QSizeF points,
-                          double detailDpi) override;
+    Result<void> insertDrawing(const std::function<void(QPainter&)>& paint, QSizeF units,
+                               QSizeF points, double detailDpi) override;
     void startSection(SectionPage page) override;
     int estimatedPageCount() const override;
-    Outcome save(const QString& path) const override;
+    Result<void> save(const QString& path) const override;
+    // The same, into the targets given (tests pass failing ones).
+    Result<void> save(const QString& path, const SaveTargetFactory& targets) const;
 
     // Writes the package into an open device: a file being saved, or a buffer. The message says
     // why it could not; its text is empty when the device refused the bytes.
-    Outcome writePackage(QIODevice& device) const;
+    Result<void> writePackage(QIODevice& device) const;
 
 private:
     // The last paragraph of the document, where typed text goes.
@@ -56,8 +59,8 @@ private:
     bool checkTable(int table);
     bool checkColumn(int table, int column);
     void recordFault(const QString& fault);
-    Outcome addPictureData(const QByteArray& data, const QString& extension, QSize pixels,
-                           double dotsPerMeter, QSizeF points);
+    Result<void> addPictureData(const QByteArray& data, const QString& extension, QSize pixels,
+                                double dotsPerMeter, QSizeF points);
 
     docx::Content m_content;
     qsizetype m_sectionStart = -1; // the block that opened the current section, when a call did

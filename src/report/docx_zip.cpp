@@ -156,7 +156,7 @@ zip_int64_t streamedPartCommand(void* userdata, void* data, zip_uint64_t length,
 
 } // namespace
 
-Outcome writeZip(QIODevice& device, const QList<ZipEntry>& entries)
+Result<void> writeZip(QIODevice& device, const QList<ZipEntry>& entries)
 {
     // Each produced entry has its own state, at a fixed address for libzip's callbacks.
     std::list<StreamedPart> streamed;
@@ -168,13 +168,13 @@ Outcome writeZip(QIODevice& device, const QList<ZipEntry>& entries)
         for (StreamedPart& part : streamed)
             zip_error_fini(&part.error);
     });
-    auto zipFailure = [&](const QString& detail) -> Outcome {
-        if (sink.systemError != 0 || zip_error_code_zip(&sink.error) == ZIP_ER_WRITE) {
-            // The device refused the bytes: the save names the cause from the error number.
-            errno = sink.systemError;
-            return critical(QString());
-        }
-        return critical(QStringLiteral("errore nella creazione dell'archivio (%1)").arg(detail));
+    auto zipFailure = [&](const QString& detail) -> Result<void> {
+        // The device refused the bytes: the save names the cause from the error number.
+        if (sink.systemError != 0 || zip_error_code_zip(&sink.error) == ZIP_ER_WRITE)
+            return writeRefused(sink.systemError);
+        return Error(
+            ErrorKind::File,
+            critical(QStringLiteral("errore nella creazione dell'archivio (%1)").arg(detail)));
     };
 
     zip_error_t openError;
@@ -229,7 +229,7 @@ Outcome writeZip(QIODevice& device, const QList<ZipEntry>& entries)
     }
     if (zip_close(archive) < 0)
         return fail();
-    return std::nullopt;
+    return {};
 }
 
 } // namespace zant::docx

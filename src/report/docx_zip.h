@@ -27,8 +27,8 @@ struct ZipEntry
 };
 
 // Writes the entries as a zip archive straight into an open device, seeking back only to
-// complete each entry's header. The message says why it could not; its text is empty when the
-// device refused the bytes, errno then telling why.
-Outcome writeZip(QIODevice& device, const QList<ZipEntry>& entries);
+// complete each entry's header. The error says why it could not: writeRefused() when the device
+// refused the bytes.
+Result<void> writeZip(QIODevice& device, const QList<ZipEntry>& entries);
 
 } // namespace zant::docx

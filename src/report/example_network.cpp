@@ -232,12 +232,15 @@ QImage drawExampleNetwork(qreal scale)
     return image;
 }
 
-Outcome saveExampleNetworkPicture(const QString& path, qreal scale)
+Result<void> saveExampleNetworkPicture(const QString& path, qreal scale,
+                                       const SaveTargetFactory& targets)
 {
     if (!QDir().mkpath(QFileInfo(path).absolutePath()))
-        return critical(QStringLiteral("Impossibile scrivere l'immagine \"%1\": la cartella non "
-                                       "si può creare.")
-                            .arg(displayPath(path)));
+        return Error(
+            ErrorKind::File,
+            critical(QStringLiteral("Impossibile scrivere l'immagine \"%1\": la cartella non "
+                                    "si può creare.")
+                         .arg(displayPath(path))));
     const QImage picture = drawExampleNetwork(scale);
     // Encoded in memory: the encoder then never meets a failing disk, whose cause the save
     // names, and prints nothing of its own on the terminal.
@@ -246,10 +249,12 @@ Outcome saveExampleNetworkPicture(const QString& path, qreal scale)
     QImageWriter writer(&encoded, "jpeg");
     writer.setQuality(95);
     if (!writer.write(picture))
-        return critical(QStringLiteral("Impossibile scrivere l'immagine \"%1\": la codifica JPEG "
-                                       "non è riuscita.")
-                            .arg(displayPath(path)));
-    return saveFile(path, encoded.data());
+        return Error(
+            ErrorKind::File,
+            critical(QStringLiteral("Impossibile scrivere l'immagine \"%1\": la codifica JPEG "
+                                    "non è riuscita.")
+                         .arg(displayPath(path))));
+    return saveFile(path, encoded.data(), targets);
 }
 
 } // namespace zant

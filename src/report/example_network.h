@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/file_io.h"
 #include "model/message.h"
 #include "model/project.h"
 
@@ -27,6 +28,7 @@ QImage drawExampleNetwork(qreal scale = 1);
 
 // Writes the picture as a JPEG file, replacing any file of that name. Returns the message of a
 // failure.
-Outcome saveExampleNetworkPicture(const QString& path, qreal scale = 2);
+Result<void> saveExampleNetworkPicture(const QString& path, qreal scale = 2,
+                                       const SaveTargetFactory& targets = makeFileTarget);
 
 } // namespace zant

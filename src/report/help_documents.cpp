@@ -30,7 +30,7 @@ void typeTitleBlock(DocumentWriter& w, const SharedConstants& k, const QString& 
 }
 
 // The heading, an empty paragraph at the end of the document and the picture in it.
-Outcome appendNetwork(DocumentWriter& w, const QString& picturePath, double points)
+Result<void> appendNetwork(DocumentWriter& w, const QString& picturePath, double points)
 {
     w.typeText(kNetworkHeading + QStringLiteral("\r"));
     w.addParagraph(QString(), points);
@@ -40,13 +40,6 @@ Outcome appendNetwork(DocumentWriter& w, const QString& picturePath, double poin
 QString picturePathIn(const QString& folder)
 {
     return folder + QLatin1Char('/') + kExampleNetworkFileName;
-}
-
-PrintResult refused(const Message& error)
-{
-    PrintResult result;
-    result.message = error;
-    return result;
 }
 
 } // namespace
@@ -61,14 +54,14 @@ void buildHelpDocument(DocumentWriter& w, const QString& title, const QString& b
     w.justifyDocument();
 }
 
-Outcome buildNetworkDocument(DocumentWriter& w, const QString& picturePath,
-                             const SharedConstants& k)
+Result<void> buildNetworkDocument(DocumentWriter& w, const QString& picturePath,
+                                  const SharedConstants& k)
 {
     typeTitleBlock(w, k, QStringLiteral("\r\r"));
     return appendNetwork(w, picturePath, 16);
 }
 
-Outcome buildGuide(DocumentWriter& w, const QString& picturePath, const SharedConstants& k)
+Result<void> buildGuide(DocumentWriter& w, const QString& picturePath, const SharedConstants& k)
 {
     typeTitleBlock(w, k, QStringLiteral("\r\r\r"));
     bool first = true;
@@ -81,7 +74,7 @@ Outcome buildGuide(DocumentWriter& w, const QString& picturePath, const SharedCo
         first = false;
         w.typeText(topic.body + QStringLiteral("\r\f"));
     }
-    Outcome error = appendNetwork(w, picturePath, 12);
+    Result<void> error = appendNetwork(w, picturePath, 12);
     w.justifyDocument();
     return error;
 }
@@ -97,11 +90,11 @@ PrintResult PrintHelpWindow(const QString& title, const QString& body, DocumentO
 PrintResult printNetworkExample(DocumentOutput& output, const SharedConstants& k)
 {
     const QString picture = picturePathIn(output.folder());
-    if (const Outcome error = saveExampleNetworkPicture(picture))
-        return refused(*error);
+    if (const Result<void> error = saveExampleNetworkPicture(picture); !error.ok())
+        return error.error();
     DocxWriter writer;
-    if (const Outcome error = buildNetworkDocument(writer, picture, k))
-        return refused(*error);
+    if (const Result<void> error = buildNetworkDocument(writer, picture, k); !error.ok())
+        return error.error();
     return deliverDocument(writer, output.newDocumentPath(QStringLiteral("schema")), output);
 }
 
@@ -113,25 +106,26 @@ QString guidePath(const DocumentOutput& output, const SharedConstants& k)
 PrintResult printGuide(DocumentOutput& output, const SharedConstants& k)
 {
     const QString picture = picturePathIn(output.folder());
-    if (const Outcome error = saveExampleNetworkPicture(picture))
-        return refused(*error);
+    if (const Result<void> error = saveExampleNetworkPicture(picture); !error.ok())
+        return error.error();
     DocxWriter writer;
-    if (const Outcome error = buildGuide(writer, picture, k))
-        return refused(*error);
+    if (const Result<void> error = buildGuide(writer, picture, k); !error.ok())
+        return error.error();
     return deliverDocument(writer, guidePath(output, k), output);
 }
 
-Outcome writeGuide(const QString& path, const SharedConstants& k)
+Result<void> writeGuide(const QString& path, const SharedConstants& k)
 {
     QTemporaryDir folder;
     if (!folder.isValid())
-        return critical(QStringLiteral("Impossibile creare una cartella temporanea: %1.")
-                            .arg(folder.errorString()));
+        return Error(ErrorKind::File,
+                     critical(QStringLiteral("Impossibile creare una cartella temporanea: %1.")
+                                  .arg(folder.errorString())));
     const QString picture = picturePathIn(folder.path());
-    if (const Outcome error = saveExampleNetworkPicture(picture))
+    if (const Result<void> error = saveExampleNetworkPicture(picture); !error.ok())
         return error;
     DocxWriter writer;
-    if (const Outcome error = buildGuide(writer, picture, k))
+    if (const Result<void> error = buildGuide(writer, picture, k); !error.ok())
         return error;
     return writer.save(path);
 }

@@ -14,12 +14,12 @@ void buildHelpDocument(DocumentWriter& w, const QString& title, const QString& b
 
 // The example network: product name, subtitle, heading and the picture read from picturePath.
 // Returns the message of a picture that could not be inserted.
-Outcome buildNetworkDocument(DocumentWriter& w, const QString& picturePath,
-                             const SharedConstants& constants = sharedConstants());
+Result<void> buildNetworkDocument(DocumentWriter& w, const QString& picturePath,
+                                  const SharedConstants& constants = sharedConstants());
 
 // The whole guide: the seven text pages, one per page, then the example network.
-Outcome buildGuide(DocumentWriter& w, const QString& picturePath,
-                   const SharedConstants& constants = sharedConstants());
+Result<void> buildGuide(DocumentWriter& w, const QString& picturePath,
+                        const SharedConstants& constants = sharedConstants());
 
 // The print commands of the guide. Each writes its document in the output folder and opens it
 // for the user; the network picture is written there first as schemaZANT.jpg.
@@ -35,6 +35,6 @@ QString guidePath(const DocumentOutput& output,
 
 // The whole guide written to path, its picture made in a temporary folder. Returns the message
 // of a failure.
-Outcome writeGuide(const QString& path, const SharedConstants& constants = sharedConstants());
+Result<void> writeGuide(const QString& path, const SharedConstants& constants = sharedConstants());
 
 } // namespace zant

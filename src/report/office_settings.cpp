@@ -102,8 +102,10 @@ OfficeSettings OfficeSettings::load(const QString& path)
 Result<OfficeSettings> OfficeSettings::read(const QString& path)
 {
     const auto failure = [&](const QString& reason) {
-        return critical(QStringLiteral("Impossibile leggere il file delle impostazioni \"%1\": %2.")
-                            .arg(displayPath(path), reason));
+        return Error(ErrorKind::File,
+                     critical(QStringLiteral("Impossibile leggere il file delle impostazioni "
+                                             "\"%1\": %2.")
+                                  .arg(displayPath(path), reason)));
     };
     const QFileInfo info(path);
     if (path.isEmpty() || !info.exists())

@@ -336,8 +336,9 @@ void addPlanSections(DocumentWriter& w, const ReportData& d)
         for (size_t i = 0; i < sheets.size(); ++i) {
             w.addParagraph(QString(), 10);
             // A sheet that cannot go in says so where it would stand.
-            if (const Outcome failed = w.insertPicture(sheets[i].image, sheets[i].points))
-                w.typeText(failed->text);
+            if (const Result<void> failed = w.insertPicture(sheets[i].image, sheets[i].points);
+                !failed.ok())
+                w.typeText(failed.error().text);
             if (sheets.size() > 1)
                 w.addParagraph(QStringLiteral("foglio %1 di %2").arg(i + 1).arg(sheets.size()), 8);
         }

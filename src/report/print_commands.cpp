@@ -23,28 +23,34 @@ void say(const StatusCallback& status, const QString& text)
 
 } // namespace
 
+std::optional<Message> messageFor(const PrintResult& result)
+{
+    if (!result.ok())
+        return result.error();
+    return result.value().notice;
+}
+
 PrintResult deliverDocument(const DocxWriter& writer, const QString& path, DocumentOutput& output,
                             const StatusCallback& status, const QString& done)
 {
-    PrintResult result;
     if (!QDir().mkpath(QFileInfo(path).absolutePath())) {
-        result.message = critical(QStringLiteral("Impossibile creare la cartella dei documenti "
-                                                 "\"%1\".")
-                                      .arg(displayPath(QFileInfo(path).absolutePath())));
         say(status, QString());
-        return result;
+        return Error(ErrorKind::File,
+                     critical(QStringLiteral("Impossibile creare la cartella dei documenti "
+                                             "\"%1\".")
+                                  .arg(displayPath(QFileInfo(path).absolutePath()))));
     }
-    if (Outcome error = writer.save(path)) {
-        result.message = std::move(error);
+    if (Result<void> error = writer.save(path); !error.ok()) {
         say(status, QString());
-        return result;
+        return error.error();
     }
+    PrintedDocument result;
     result.path = path;
     if (!output.open(path)) {
-        result.message = information(QStringLiteral("Il documento è stato salvato in:\n%1\n"
-                                                    "Non c'è un programma per aprirlo: lo si può "
-                                                    "aprire da quella cartella.")
-                                         .arg(displayPath(path)));
+        result.notice = information(QStringLiteral("Il documento è stato salvato in:\n%1\n"
+                                                   "Non c'è un programma per aprirlo: lo si può "
+                                                   "aprire da quella cartella.")
+                                        .arg(displayPath(path)));
         // The guidance box says what happened: written, but not shown.
         say(status, QStringLiteral("ho salvato il documento %1, ma nessun programma ha potuto "
                                    "aprirlo")
@@ -60,8 +66,8 @@ PrintResult printDataListing(const Project& project, const TitlePage& titlePage,
                              CheckConfirmation& confirmation, DocumentOutput& output,
                              const StatusCallback& status)
 {
-    if (auto fault = confirmation.requireValidData(project))
-        return {QString(), fault, std::nullopt, true};
+    if (Result<void> valid = confirmation.requireValidData(project); !valid.ok())
+        return valid.error();
     say(status, kLoading);
     DocxWriter writer;
     buildDataListing(writer, project, titlePage);
@@ -82,8 +88,8 @@ PrintResult printResultsListing(const Project& project, const TitlePage& titlePa
                                 CheckConfirmation& confirmation, DocumentOutput& output,
                                 const StatusCallback& status)
 {
-    if (auto fault = confirmation.requireValidData(project))
-        return {QString(), fault, std::nullopt, true};
+    if (Result<void> valid = confirmation.requireValidData(project); !valid.ok())
+        return valid.error();
     say(status, kLoading);
     ScheduleResults results = ComputeSchedule(project);
     const OfficeSettings office;
@@ -92,7 +98,8 @@ PrintResult printResultsListing(const Project& project, const TitlePage& titlePa
     PrintResult result =
         deliverDocument(writer, output.newDocumentPath(QStringLiteral("risultati")), output, status,
                         QStringLiteral("ho visualizzato i risultati con WORD"));
-    result.results = std::move(results);
+    if (result.ok())
+        result.value().results = std::move(results);
     return result;
 }
 
@@ -111,8 +118,8 @@ PrintResult printFullReport(const Project& project, const TitlePage& titlePage,
                             const OfficeSettings& office, CheckConfirmation& confirmation,
                             DocumentOutput& output, const StatusCallback& status)
 {
-    if (auto fault = confirmation.requireValidData(project))
-        return {QString(), fault, std::nullopt, true};
+    if (Result<void> valid = confirmation.requireValidData(project); !valid.ok())
+        return valid.error();
     say(status, kLoading);
     ScheduleResults results = ComputeSchedule(project);
     DocxWriter writer;
@@ -120,7 +127,8 @@ PrintResult printFullReport(const Project& project, const TitlePage& titlePage,
     PrintResult result =
         deliverDocument(writer, output.reportPath(titlePage[TitlePage::committente]), output,
                         status, QStringLiteral("ho visualizzato la relazione con WORD"));
-    result.results = std::move(results);
+    if (result.ok())
+        result.value().results = std::move(results);
     return result;
 }
 
@@ -129,8 +137,8 @@ PrintResult printCronoprogramma(const Project& project, const TitlePage& titlePa
                                 const SalRule& rule, const QDate& today, DocumentOutput& output,
                                 const StatusCallback& status)
 {
-    if (auto fault = confirmation.requireValidData(project))
-        return {QString(), fault, std::nullopt, true};
+    if (Result<void> valid = confirmation.requireValidData(project); !valid.ok())
+        return valid.error();
     say(status, kLoading);
     ScheduleResults results = ComputeSchedule(project);
     const ReportData report{project, results, titlePage, office};
@@ -139,7 +147,8 @@ PrintResult printCronoprogramma(const Project& project, const TitlePage& titlePa
     PrintResult result =
         deliverDocument(writer, output.newDocumentPath(QStringLiteral("cronoprogramma")), output,
                         status, QStringLiteral("ho visualizzato il cronoprogramma con WORD"));
-    result.results = std::move(results);
+    if (result.ok())
+        result.value().results = std::move(results);
     return result;
 }
 

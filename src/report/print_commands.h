@@ -17,17 +17,21 @@ namespace zant {
 // Receives the status texts that the windows show in their guidance label.
 using StatusCallback = std::function<void(const QString&)>;
 
-struct PrintResult
+// A document written and handed to the user. A print command that could not write one answers
+// the error instead: the data check's fault (a Check error) or a failed write.
+struct PrintedDocument
 {
-    // Written document, empty when none was written.
     QString path;
-    // What the window must tell the user: the data check's fault, a failed write, or where the
-    // document is when nothing could open it.
-    std::optional<Message> message;
+    // Where the document is, when nothing could open it.
+    std::optional<Message> notice;
     // The results the document was printed from, for the results window to show.
     std::optional<ScheduleResults> results;
-    bool refusedByCheck = false;
 };
+using PrintResult = Result<PrintedDocument>;
+
+// What the window tells the user after a print command: the error, or where the document is
+// when nothing could open it; nothing when the document is shown.
+std::optional<Message> messageFor(const PrintResult& result);
 
 class DocxWriter;
 

@@ -9,6 +9,7 @@
 #include <QPdfWriter>
 #include <QPrinter>
 
+#include <cerrno>
 #include <map>
 
 namespace zant {
@@ -58,11 +59,11 @@ private:
 namespace {
 
 // Paints the pages on a printer or a PDF writer. Returns the message of a failure.
-Outcome paintPages(const std::vector<PrintPage>& pages, QPagedPaintDevice& device)
+Result<void> paintPages(const std::vector<PrintPage>& pages, QPagedPaintDevice& device)
 {
     QPainter painter;
     if (!painter.begin(&device))
-        return critical(QStringLiteral("Impossibile avviare la stampa."));
+        return Error(ErrorKind::File, critical(QStringLiteral("Impossibile avviare la stampa.")));
     const double dotsPerTwip = device.logicalDpiX() / 1440.0;
     FontCache fonts(&device, dotsPerTwip);
     bool first = true;
@@ -73,8 +74,9 @@ Outcome paintPages(const std::vector<PrintPage>& pages, QPagedPaintDevice& devic
             device.setPageOrientation(orientation);
         if (!first && !device.newPage()) {
             painter.end();
-            return critical(
-                QStringLiteral("Impossibile passare alla pagina successiva della stampa."));
+            return Error(ErrorKind::File,
+                         critical(QStringLiteral(
+                             "Impossibile passare alla pagina successiva della stampa.")));
         }
         first = false;
         for (const PrintItem& item : page.items) {
@@ -113,8 +115,9 @@ Outcome paintPages(const std::vector<PrintPage>& pages, QPagedPaintDevice& devic
         }
     }
     if (!painter.end())
-        return critical(QStringLiteral("La stampa non è stata completata."));
-    return std::nullopt;
+        return Error(ErrorKind::File,
+                     critical(QStringLiteral("La stampa non è stata completata.")));
+    return {};
 }
 
 // A PDF is complete when its end-of-file marker made it to the disk.
@@ -135,53 +138,57 @@ QPageLayout reportPageLayout()
 
 } // namespace
 
-Outcome renderPages(const std::vector<PrintPage>& pages, QPrinter& printer)
+Result<void> renderPages(const std::vector<PrintPage>& pages, QPrinter& printer)
 {
     const QString target = printer.outputFileName();
     if (printer.outputFormat() != QPrinter::PdfFormat || target.isEmpty())
         return paintPages(pages, printer);
     // A printer writing a PDF file writes it under a temporary name in the same folder; it takes
     // the file's name only once complete, so a failed print leaves an older file as it was.
-    return saveFileByName(target, [&](const QString& temporary) -> Outcome {
+    return saveFileByName(target, [&](const QString& temporary) -> Result<void> {
         printer.setOutputFileName(temporary);
-        const Outcome error = paintPages(pages, printer);
+        const Result<void> error = paintPages(pages, printer);
         printer.setOutputFileName(target);
         if (!pdfIsComplete(temporary))
-            return critical(QString());
-        if (error)
-            return critical(QStringLiteral("Impossibile salvare il file \"%1\": %2")
-                                .arg(displayPath(target), error->text));
-        return std::nullopt;
+            return writeRefused(errno);
+        if (!error.ok())
+            return Error(ErrorKind::File,
+                         critical(QStringLiteral("Impossibile salvare il file \"%1\": %2")
+                                      .arg(displayPath(target), error.error().text)));
+        return {};
     });
 }
 
-Outcome printReportToPdf(const ReportData& data, const QString& pdfPath)
+Result<void> printReportToPdf(const ReportData& data, const QString& pdfPath,
+                              const SaveTargetFactory& targets)
 {
-    return writePagesToPdf(layoutDirectReport(data), pdfPath);
+    return writePagesToPdf(layoutDirectReport(data), pdfPath, QString(), targets);
 }
 
-Outcome writePagesToPdf(const std::vector<PrintPage>& pages, const QString& pdfPath,
-                        const QString& title)
+Result<void> writePagesToPdf(const std::vector<PrintPage>& pages, const QString& pdfPath,
+                             const QString& title, const SaveTargetFactory& targets)
 {
-    return saveFile(pdfPath, [&](QIODevice& device) -> Outcome {
-        // The PDF engine does not check its writes; the device in between does.
-        WriteCheckingDevice checked(device);
-        QPdfWriter writer(&checked);
-        writer.setResolution(1200);
-        writer.setCreator(QStringLiteral("ZANT"));
-        if (!title.isEmpty())
-            writer.setTitle(title);
-        writer.setPageLayout(reportPageLayout());
-        const Outcome error = paintPages(pages, writer);
-        if (checked.failed()) {
-            checked.restoreSystemError();
-            return critical(QString());
-        }
-        if (error)
-            return critical(QStringLiteral("Impossibile salvare il file \"%1\": %2")
-                                .arg(displayPath(pdfPath), error->text));
-        return std::nullopt;
-    });
+    return saveFile(
+        pdfPath,
+        [&](QIODevice& device) -> Result<void> {
+            // The PDF engine does not check its writes; the device in between does.
+            WriteCheckingDevice checked(device);
+            QPdfWriter writer(&checked);
+            writer.setResolution(1200);
+            writer.setCreator(QStringLiteral("ZANT"));
+            if (!title.isEmpty())
+                writer.setTitle(title);
+            writer.setPageLayout(reportPageLayout());
+            const Result<void> error = paintPages(pages, writer);
+            if (checked.failed())
+                return writeRefused(checked.systemError());
+            if (!error.ok())
+                return Error(ErrorKind::File,
+                             critical(QStringLiteral("Impossibile salvare il file \"%1\": %2")
+                                          .arg(displayPath(pdfPath), error.error().text)));
+            return {};
+        },
+        targets);
 }
 
 } // namespace zant

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/file_io.h"
 #include "model/message.h"
 #include "report/direct_print.h"
 
@@ -11,14 +12,16 @@ class QPrinter;
 namespace zant {
 
 // Draws laid-out pages on a printer (or a PDF printer). Returns the message of a failure.
-Outcome renderPages(const std::vector<PrintPage>& pages, QPrinter& printer);
+Result<void> renderPages(const std::vector<PrintPage>& pages, QPrinter& printer);
 
 // Writes laid-out pages into a PDF file through the save helper, with `title` in its
 // properties.
-Outcome writePagesToPdf(const std::vector<PrintPage>& pages, const QString& pdfPath,
-                        const QString& title = QString());
+Result<void> writePagesToPdf(const std::vector<PrintPage>& pages, const QString& pdfPath,
+                             const QString& title = QString(),
+                             const SaveTargetFactory& targets = makeFileTarget);
 
 // Renders the direct-print report into a PDF file.
-Outcome printReportToPdf(const ReportData& data, const QString& pdfPath);
+Result<void> printReportToPdf(const ReportData& data, const QString& pdfPath,
+                              const SaveTargetFactory& targets = makeFileTarget);
 
 } // namespace zant

@@ -79,8 +79,9 @@ Result<QByteArray> readSettingsBytes(const QString& path)
     return readWholeFile(path, kMaxSettingsBytes);
 }
 
-Outcome writeSection(const QString& path, const QString& section,
-                     const std::vector<std::pair<QString, QString>>& values, bool replaceSection)
+Result<void> writeSection(const QString& path, const QString& section,
+                          const std::vector<std::pair<QString, QString>>& values,
+                          bool replaceSection)
 {
     const auto original = readSettingsBytes(path);
     if (!original)
@@ -179,7 +180,7 @@ QByteArray updateIniText(const QByteArray& original, const QString& section,
     return (out.join(eol) + eol).toUtf8();
 }
 
-Outcome writeOfficeSettings(const QString& path, const OfficeSettings& office)
+Result<void> writeOfficeSettings(const QString& path, const OfficeSettings& office)
 {
     return writeSection(path, QStringLiteral("studio"),
                         {{QStringLiteral("nome"), office.officeName},
@@ -220,7 +221,7 @@ QStringList readRecentFiles(const QString& path)
     return bytes ? parseRecentFiles(bytes.value()) : QStringList();
 }
 
-Outcome writeRecentFiles(const QString& path, const QStringList& files)
+Result<void> writeRecentFiles(const QString& path, const QStringList& files)
 {
     std::vector<std::pair<QString, QString>> values;
     for (qsizetype i = 0; i < std::min<qsizetype>(files.size(), kRecentFiles); ++i)

@@ -32,13 +32,13 @@ QString iniValue(const QString& value);
 
 // Writes the office's name, address and designer into [studio] through the save helper,
 // creating the file (and its folder) when there is none.
-Outcome writeOfficeSettings(const QString& path, const OfficeSettings& office);
+Result<void> writeOfficeSettings(const QString& path, const OfficeSettings& office);
 
 // The files last opened or saved, most recent first, kept in the section [recenti] as
 // file1=..., file2=...; at most kRecentFiles.
 constexpr int kRecentFiles = 8;
 QStringList parseRecentFiles(const QByteArray& iniText);
 QStringList readRecentFiles(const QString& path);
-Outcome writeRecentFiles(const QString& path, const QStringList& files);
+Result<void> writeRecentFiles(const QString& path, const QStringList& files);
 
 } // namespace zant

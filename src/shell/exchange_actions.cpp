@@ -40,17 +40,17 @@ QString suggestedName(const ModZANT& app, const QString& suffix)
 // The check the export needs, then the results of the data as they are now.
 std::optional<ScheduleResults> computeForExport(ModZANT& app, QWidget* parent)
 {
-    if (auto fault = app.checkConfirmation().requireValidData(app.project())) {
-        app.showMessage(parent, *fault);
+    if (Result<void> fault = app.checkConfirmation().requireValidData(app.project()); !fault.ok()) {
+        app.showMessage(parent, fault.error());
         return std::nullopt;
     }
     return ComputeSchedule(app.project());
 }
 
-void reportWritten(ModZANT& app, QWidget* parent, const Outcome& failed, const QString& path)
+void reportWritten(ModZANT& app, QWidget* parent, const Result<void>& failed, const QString& path)
 {
-    if (failed)
-        app.showMessage(parent, *failed);
+    if (!failed.ok())
+        app.showMessage(parent, failed.error());
     else
         app.showMessage(
             parent,
@@ -61,8 +61,9 @@ void reportWritten(ModZANT& app, QWidget* parent, const Outcome& failed, const Q
 bool replaceWithImported(ModZANT& app, QWidget* parent, const QString& what, Project project,
                          TitlePage titlePage)
 {
-    if (Outcome refused = app.importProject(what, std::move(project), std::move(titlePage))) {
-        app.showMessage(parent, *refused);
+    if (Result<void> refused = app.importProject(what, std::move(project), std::move(titlePage));
+        !refused.ok()) {
+        app.showMessage(parent, refused.error());
         return false;
     }
     return true;
@@ -225,9 +226,10 @@ bool pasteActivities(ModZANT& app, QWidget* parent, const QString& text)
                                          added, refused, describeLayout(list));
     if (!app.dialogs().question(parent, QStringLiteral("Incolla attività"), preview, true))
         return false;
-    if (Outcome failed = app.edit<ReplaceProjectCommand>(QStringLiteral("Incolla attività"),
-                                                         paste.result, app.titlePage())) {
-        app.showMessage(parent, *failed);
+    if (Result<void> failed = app.edit<ReplaceProjectCommand>(QStringLiteral("Incolla attività"),
+                                                              paste.result, app.titlePage());
+        !failed.ok()) {
+        app.showMessage(parent, failed.error());
         return false;
     }
     return true;

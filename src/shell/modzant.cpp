@@ -228,12 +228,12 @@ void ModZANT::showMessage(QWidget* parent, const Message& message)
     m_dialogs->message(parent, sharedConstants().messageTitle, message);
 }
 
-Outcome ModZANT::edit(std::unique_ptr<EditCommand> command)
+Result<void> ModZANT::edit(std::unique_ptr<EditCommand> command)
 {
     return m_document.edit(std::move(command));
 }
 
-Outcome ModZANT::openProject(const QString& path, QWidget* parent)
+Result<void> ModZANT::openProject(const QString& path, QWidget* parent)
 {
     auto contents = readProjectFile(path);
     if (!contents)
@@ -245,7 +245,7 @@ Outcome ModZANT::openProject(const QString& path, QWidget* parent)
         showMessage(parent, newerSectionWarning(path, version));
     else
         rememberFile(path);
-    return std::nullopt;
+    return {};
 }
 
 bool ModZANT::askProjectName(QWidget* parent)
@@ -280,9 +280,10 @@ bool ModZANT::askProjectName(QWidget* parent)
 
 bool ModZANT::saveProject(QWidget* parent, bool askName)
 {
-    if (auto refusal = checkBeforeSave(project(), titlePage(), checkConfirmation())) {
-        if (!refusal->openTitlePage) {
-            showMessage(parent, refusal->message);
+    if (Result<void> refusal = checkBeforeSave(project(), titlePage(), checkConfirmation());
+        !refusal.ok()) {
+        if (refusal.error().type != ErrorKind::Missing) {
+            showMessage(parent, refusal.error());
             return false;
         }
         if (!askProjectName(parent))
@@ -317,8 +318,8 @@ bool ModZANT::saveProject(QWidget* parent, bool askName)
         }
     }
     bool substituted = false;
-    if (auto failure = m_document.save(path, &substituted)) {
-        showMessage(parent, *failure);
+    if (Result<void> failure = m_document.save(path, &substituted); !failure.ok()) {
+        showMessage(parent, failure.error());
         return false;
     }
     rememberFile(path);
@@ -336,10 +337,10 @@ void ModZANT::useSettingsFile(const QString& path)
     emit recentFilesChanged();
 }
 
-Outcome ModZANT::changeOffice(const OfficeSettings& office)
+Result<void> ModZANT::changeOffice(const OfficeSettings& office)
 {
     if (!m_settingsFile.isEmpty()) {
-        if (Outcome failure = writeOfficeSettings(m_settingsFile, office))
+        if (Result<void> failure = writeOfficeSettings(m_settingsFile, office); !failure.ok())
             return failure;
     }
     // Read back as the documents will read it next time: empty values become the placeholders.
@@ -351,7 +352,7 @@ Outcome ModZANT::changeOffice(const OfficeSettings& office)
     applied.designer = applied.designer.trimmed();
     m_office = applied;
     emit officeChanged();
-    return std::nullopt;
+    return {};
 }
 
 void ModZANT::rememberFile(const QString& path)

@@ -84,8 +84,8 @@ public:
     // Reads a data file and loads it; on failure nothing changes and the message says why. A
     // file written by a newer version is loaded with a warning (shown over `parent`) and not
     // taken as the current file, so that "Salva" asks for a new name instead of rewriting it.
-    Outcome openProject(const QString& path, QWidget* parent = nullptr);
-    Outcome importProject(const QString& what, Project project, TitlePage titlePage)
+    Result<void> openProject(const QString& path, QWidget* parent = nullptr);
+    Result<void> importProject(const QString& what, Project project, TitlePage titlePage)
     {
         return m_document.importProject(what, std::move(project), std::move(titlePage));
     }
@@ -102,7 +102,7 @@ public:
     void useSettingsFile(const QString& path);
     // New office details: written to the settings file (when there is one), then used by every
     // window and document. On failure nothing changes and the message says why.
-    Outcome changeOffice(const OfficeSettings& office);
+    Result<void> changeOffice(const OfficeSettings& office);
     // The project files last opened or saved, most recent first.
     const QStringList& recentFiles() const { return m_recentFiles; }
     // Drops a file from the list (one that can no longer be opened).
@@ -171,8 +171,8 @@ public:
     void showMessage(QWidget* parent, const Message& message);
 
     QUndoStack& undoStack() { return m_document.undoStack(); }
-    Outcome edit(std::unique_ptr<EditCommand> command);
-    template <typename C, typename... Args> Outcome edit(Args&&... args)
+    Result<void> edit(std::unique_ptr<EditCommand> command);
+    template <typename C, typename... Args> Result<void> edit(Args&&... args)
     {
         return m_document.edit<C>(std::forward<Args>(args)...);
     }

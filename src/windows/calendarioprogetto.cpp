@@ -310,16 +310,17 @@ Result<ProjectCalendar> calendarioprogetto::shownCalendar() const
             continue;
         CalendarClosure closure{parseDate(from), parseDate(to.isEmpty() ? from : to), description};
         if (!closure.first.isValid() || !closure.last.isValid())
-            return critical(
-                QStringLiteral("La chiusura n. %1 non ha date valide: scrivere il "
-                               "primo e l'ultimo giorno come GG/MM/AAAA, dal %2 al "
-                               "%3.")
-                    .arg(row + 1)
-                    .arg(formatDate(firstAllowedDate()), formatDate(lastAllowedDate())));
+            return Error(
+                ErrorKind::Format,
+                critical(QStringLiteral("La chiusura n. %1 non ha date valide: scrivere il "
+                                        "primo e l'ultimo giorno come GG/MM/AAAA, dal %2 al "
+                                        "%3.")
+                             .arg(row + 1)
+                             .arg(formatDate(firstAllowedDate()), formatDate(lastAllowedDate()))));
         c.closures.push_back(std::move(closure));
     }
-    if (Outcome refused = checkCalendar(c))
-        return *refused;
+    if (Result<void> refused = checkCalendar(c); !refused.ok())
+        return refused.error();
     return c;
 }
 
@@ -347,8 +348,9 @@ void calendarioprogetto::applica_Click()
         return;
     }
     if (!(calendar.value() == m_app.project().calendar())) {
-        if (Outcome refused = m_app.edit<SetCalendarCommand>(calendar.value())) {
-            m_app.showMessage(this, *refused);
+        if (Result<void> refused = m_app.edit<SetCalendarCommand>(calendar.value());
+            !refused.ok()) {
+            m_app.showMessage(this, refused.error());
             return;
         }
         emit m_app.statusNote(QStringLiteral("Calendario del progetto: ") +

@@ -126,8 +126,8 @@ void dati::apriRecente_Click(const QString& path)
         m_app.forgetRecentFile(path);
         return;
     }
-    if (Outcome failure = m_app.openProject(path)) {
-        say(*failure);
+    if (Result<void> failure = m_app.openProject(path); !failure.ok()) {
+        say(failure.error());
         return;
     }
     showNewProject();
@@ -150,8 +150,8 @@ void dati::apri_Click()
         [](const QString& file) { return isProjectDataFile(file); });
     if (path.isEmpty())
         return;
-    if (Outcome failure = m_app.openProject(path, this)) {
-        say(*failure);
+    if (Result<void> failure = m_app.openProject(path, this); !failure.ok()) {
+        say(failure.error());
         return;
     }
     showNewProject();
@@ -231,8 +231,9 @@ void dati::cancella_click()
 
 bool dati::computeResults()
 {
-    if (auto fault = m_app.checkConfirmation().requireValidData(m_app.project())) {
-        say(*fault);
+    if (Result<void> fault = m_app.checkConfirmation().requireValidData(m_app.project());
+        !fault.ok()) {
+        say(fault.error());
         return false;
     }
     warnAboutData();
@@ -278,16 +279,16 @@ void dati::stampa_Click()
     const PrintResult result =
         printDataListing(m_app.project(), m_app.titlePage(), m_app.checkConfirmation(),
                          m_app.output(), [this](const QString& text) { setStatus(text); });
-    if (result.message)
-        say(*result.message);
+    if (const auto message = messageFor(result))
+        say(*message);
 }
 
 void dati::modulo_click()
 {
     const PrintResult result =
         printBlankForm(m_app.output(), [this](const QString& text) { setStatus(text); });
-    if (result.message)
-        say(*result.message);
+    if (const auto message = messageFor(result))
+        say(*message);
 }
 
 void dati::usci_Click()

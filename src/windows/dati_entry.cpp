@@ -143,12 +143,12 @@ void dati::even_Change(int row, const QString& text)
     const Project& p = m_app.project();
     if (text.isEmpty())
         return;
-    const Outcome refusal = m_app.edit<SetDescriptionCommand>(e, text, m_app.editSession());
-    if (refusal) {
+    const Result<void> refusal = m_app.edit<SetDescriptionCommand>(e, text, m_app.editSession());
+    if (!refusal.ok()) {
         const int n = p.eventCount();
         setScrollValue(m_VScroll1, std::clamp(n == 0 ? 1 : n, 1, 491));
         VScroll1_Change();
-        say(*refusal);
+        say(refusal.error());
         const int firstFree = n + 1;
         const int freeRow = firstFree - m_topEvent + 1;
         if (freeRow >= 1 && freeRow <= m_rows)
@@ -173,8 +173,9 @@ void dati::updateTargetRanges()
 
 void dati::num_click(int row)
 {
-    if (const Outcome message = m_app.edit<InsertEventCommand>(m_topEvent + row - 1))
-        say(*message);
+    if (const Result<void> message = m_app.edit<InsertEventCommand>(m_topEvent + row - 1);
+        !message.ok())
+        say(message.error());
     updateTargetRanges();
     VScroll1_Change();
     UpdateGuidance();
@@ -193,9 +194,10 @@ void dati::delriga_Click(int row)
 
 void dati::numleg_Click(int row)
 {
-    if (const Outcome message = m_app.edit<LinkEditCommand>(
-            LinkEditCommand::InsertSlot, m_selectedEvent, m_topLinkSlot + row - 1))
-        say(*message);
+    if (const Result<void> message = m_app.edit<LinkEditCommand>(
+            LinkEditCommand::InsertSlot, m_selectedEvent, m_topLinkSlot + row - 1);
+        !message.ok())
+        say(message.error());
     VScroll2_Change();
     UpdateGuidance();
 }
@@ -223,10 +225,11 @@ void dati::scrollalegami_Change(int row)
     const int value = m_scrollalegami[row - 1]->value();
     m_leg[row - 1]->setText(QString::number(value));
     const int s = m_topLinkSlot + row - 1;
-    if (const Outcome refusal =
-            m_app.edit<LinkEditCommand>(LinkEditCommand::Target, m_selectedEvent, s, value)) {
+    if (const Result<void> refusal =
+            m_app.edit<LinkEditCommand>(LinkEditCommand::Target, m_selectedEvent, s, value);
+        !refusal.ok()) {
         scrollLinksToLastFilled();
-        say(*refusal);
+        say(refusal.error());
         if (m_app.project().link(m_selectedEvent, m_topLinkSlot + row - 1).isEmpty())
             m_leg[row - 1]->clear();
         return;
@@ -244,9 +247,10 @@ void dati::storeDays(int row, double value)
 {
     m_gior[row - 1]->setText(formatDays(value));
     const int s = m_topLinkSlot + row - 1;
-    if (const Outcome refusal =
-            m_app.edit<LinkEditCommand>(LinkEditCommand::Days, m_selectedEvent, s, value)) {
-        say(*refusal);
+    if (const Result<void> refusal =
+            m_app.edit<LinkEditCommand>(LinkEditCommand::Days, m_selectedEvent, s, value);
+        !refusal.ok()) {
+        say(refusal.error());
         m_gior[row - 1]->clear();
         return;
     }
@@ -302,8 +306,10 @@ void dati::importo_Typed(int row)
     box->setText(*amount == 0 ? QString() : formatEuro(*amount));
     if (*amount == link.amount)
         return;
-    if (const Outcome refusal = m_app.edit<SetActivityAmountCommand>(m_selectedEvent, s, *amount))
-        say(*refusal);
+    if (const Result<void> refusal =
+            m_app.edit<SetActivityAmountCommand>(m_selectedEvent, s, *amount);
+        !refusal.ok())
+        say(refusal.error());
     UpdateGuidance();
 }
 
@@ -316,9 +322,10 @@ void dati::categoria_Change(int row, const QString& text)
                   withLeadingBlank(s) + QStringLiteral(", poi la categoria dei lavori."));
         return;
     }
-    if (const Outcome refusal =
-            m_app.edit<SetActivityCategoryCommand>(m_selectedEvent, s, text, m_app.editSession()))
-        say(*refusal);
+    if (const Result<void> refusal =
+            m_app.edit<SetActivityCategoryCommand>(m_selectedEvent, s, text, m_app.editSession());
+        !refusal.ok())
+        say(refusal.error());
 }
 
 void dati::nome_Change(int row, const QString& text)
@@ -331,9 +338,10 @@ void dati::nome_Change(int row, const QString& text)
                   withLeadingBlank(s) + QStringLiteral(", poi la descrizione dell'attività."));
         return;
     }
-    if (const Outcome refusal =
-            m_app.edit<SetActivityNameCommand>(m_selectedEvent, s, text, m_app.editSession()))
-        say(*refusal);
+    if (const Result<void> refusal =
+            m_app.edit<SetActivityNameCommand>(m_selectedEvent, s, text, m_app.editSession());
+        !refusal.ok())
+        say(refusal.error());
 }
 
 void dati::leg_Typed(int row)

@@ -2,8 +2,8 @@
 
 #include "windows/dati.h"
 
-#include "model/text_format.h"
 #include "document/edit_commands.h"
+#include "model/text_format.h"
 
 #include <QCalendarWidget>
 #include <QLineEdit>

@@ -305,11 +305,11 @@ void DiagramWindow::esporta_Click()
         return;
     if (QFileInfo(output.path).suffix().isEmpty())
         output.path += suffix;
-    const auto error = exportStandalone(
+    const Result<void> error = exportStandalone(
         output, pictureSize(), [this](QPainter& p) { paintPicture(p); }, titleBlock(),
         smallestText(), directSvg());
-    if (error)
-        m_app.dialogs().message(this, m_app.constants().messageTitle, *error);
+    if (!error.ok())
+        m_app.dialogs().message(this, m_app.constants().messageTitle, error.error());
 }
 
 } // namespace zant

@@ -330,8 +330,8 @@ bool frontespizio::SaveTitlePageFile()
         if (path.isEmpty())
             return false;
     }
-    if (auto failure = writeTitlePageFile(path, m_app.titlePage())) {
-        say(*failure);
+    if (Result<void> failure = writeTitlePageFile(path, m_app.titlePage()); !failure.ok()) {
+        say(failure.error());
         return false;
     }
     m_currentFile = path;
@@ -377,20 +377,21 @@ void frontespizio::stampa_Click()
     PrintResult result = printFullReport(m_app.project(), m_app.titlePage(), m_app.office(),
                                          m_app.checkConfirmation(), m_app.output(),
                                          [this](const QString& text) { setStatus(text); });
-    if (result.refusedByCheck) {
-        refuseForData(*result.message);
+    if (!result.ok() && result.error().type == ErrorKind::Check) {
+        refuseForData(result.error());
         return;
     }
-    if (result.results)
-        storeResults(std::move(*result.results));
-    if (result.message)
-        say(*result.message);
+    if (result.ok() && result.value().results)
+        storeResults(std::move(*result.value().results));
+    if (const auto message = messageFor(result))
+        say(*message);
 }
 
 void frontespizio::printDirect()
 {
-    if (auto fault = m_app.checkConfirmation().requireValidData(m_app.project())) {
-        refuseForData(*fault);
+    if (Result<void> fault = m_app.checkConfirmation().requireValidData(m_app.project());
+        !fault.ok()) {
+        refuseForData(fault.error());
         return;
     }
     QPrinter printer(QPrinter::HighResolution);
@@ -399,15 +400,15 @@ void frontespizio::printDirect()
     setStatus(QStringLiteral("sto stampando la relazione"));
     QApplication::setOverrideCursor(Qt::WaitCursor);
     ScheduleResults results = ComputeSchedule(m_app.project());
-    const Outcome failure =
+    const Result<void> failure =
         renderPages(layoutDirectReport(ReportData{m_app.project(), results, m_app.titlePage(),
                                                   m_app.office(), m_app.constants()}),
                     printer);
     QApplication::restoreOverrideCursor();
     storeResults(std::move(results));
-    if (failure) {
+    if (!failure.ok()) {
         setStatus(QString());
-        say(*failure);
+        say(failure.error());
         return;
     }
     setStatus(QStringLiteral("ho stampato la relazione"));
@@ -421,18 +422,19 @@ void frontespizio::cronoprogramma_Click()
         PrintResult result = printCronoprogramma(
             m_app.project(), m_app.titlePage(), m_app.office(), m_app.checkConfirmation(), rule,
             m_app.today(), m_app.output(), [this](const QString& text) { setStatus(text); });
-        if (result.refusedByCheck) {
-            refuseForData(*result.message);
+        if (!result.ok() && result.error().type == ErrorKind::Check) {
+            refuseForData(result.error());
             return;
         }
-        if (result.results)
-            storeResults(std::move(*result.results));
-        if (result.message)
-            say(*result.message);
+        if (result.ok() && result.value().results)
+            storeResults(std::move(*result.value().results));
+        if (const auto message = messageFor(result))
+            say(*message);
         return;
     }
-    if (auto fault = m_app.checkConfirmation().requireValidData(m_app.project())) {
-        refuseForData(*fault);
+    if (Result<void> fault = m_app.checkConfirmation().requireValidData(m_app.project());
+        !fault.ok()) {
+        refuseForData(fault.error());
         return;
     }
     QPrinter printer(QPrinter::HighResolution);
@@ -443,15 +445,15 @@ void frontespizio::cronoprogramma_Click()
     ScheduleResults results = ComputeSchedule(m_app.project());
     const ReportData report{m_app.project(), results, m_app.titlePage(), m_app.office(),
                             m_app.constants()};
-    const Outcome failure =
+    const Result<void> failure =
         renderPages(layoutCronoprogramma(cronoprogrammaData(
                         report, rule, documentDate(m_app.titlePage(), m_app.today()))),
                     printer);
     QApplication::restoreOverrideCursor();
     storeResults(std::move(results));
-    if (failure) {
+    if (!failure.ok()) {
         setStatus(QString());
-        say(*failure);
+        say(failure.error());
         return;
     }
     setStatus(QStringLiteral("ho stampato il cronoprogramma"));
@@ -462,8 +464,8 @@ void frontespizio::solodati_Click()
     const PrintResult result =
         printDataOnlyReport(m_app.titlePage(), m_app.office(), m_app.output(),
                             [this](const QString& text) { setStatus(text); });
-    if (result.message)
-        say(*result.message);
+    if (const auto message = messageFor(result))
+        say(*message);
 }
 
 void frontespizio::controllodat_Click()

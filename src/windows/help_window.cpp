@@ -97,8 +97,8 @@ void HelpWindowBase::cmdsommario_Click()
 
 void HelpWindowBase::showPrintOutcome(const PrintResult& result)
 {
-    if (result.message)
-        m_app.dialogs().message(this, m_app.constants().helpTitle, *result.message);
+    if (const auto message = messageFor(result))
+        m_app.dialogs().message(this, m_app.constants().helpTitle, *message);
 }
 
 void HelpWindowBase::resizeEvent(QResizeEvent* event)

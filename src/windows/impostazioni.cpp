@@ -92,8 +92,8 @@ void impostazioni::salva_Click()
     office.officeName = m_nome->text().trimmed();
     office.officeAddress = m_indirizzo->text().trimmed();
     office.designer = m_progettista->text().trimmed();
-    if (Outcome failure = m_app.changeOffice(office)) {
-        m_app.showMessage(this, *failure);
+    if (Result<void> failure = m_app.changeOffice(office); !failure.ok()) {
+        m_app.showMessage(this, failure.error());
         return;
     }
     emit m_app.statusNote(QStringLiteral("Impostazioni dello studio salvate."));

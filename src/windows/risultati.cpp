@@ -570,11 +570,11 @@ void risultati::stampa_Click()
     PrintResult result = printResultsListing(
         m_app.project(), m_app.titlePage(), m_app.checkConfirmation(), m_app.output(),
         [this](const QString& text) { passo()->setText(text); });
-    if (result.results) {
-        m_app.setResults(std::move(*result.results));
+    if (result.ok() && result.value().results) {
+        m_app.setResults(std::move(*result.value().results));
     }
-    if (result.message)
-        say(*result.message);
+    if (const auto message = messageFor(result))
+        say(*message);
 }
 
 void risultati::aiuto_Click()

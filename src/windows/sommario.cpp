@@ -163,8 +163,8 @@ void sommario::Command1_Click()
 void sommario::cmdstampa_Click()
 {
     const PrintResult result = printGuide(m_app.output(), m_app.constants());
-    if (result.message)
-        m_app.dialogs().message(this, m_app.constants().helpTitle, *result.message);
+    if (const auto message = messageFor(result))
+        m_app.dialogs().message(this, m_app.constants().helpTitle, *message);
 }
 
 bool sommario::eventFilter(QObject* watched, QEvent* event)

@@ -21,9 +21,9 @@ Project withAmounts(const QString& network, const QList<double>& euro,
     for (int e = 1; e <= p.eventCount(); ++e)
         for (int s = 1; s <= p.linkCount(e); ++s, ++k)
             if (k < euro.size()) {
-                const Outcome refused = p.setLinkAmount(e, s, std::llround(euro[k] * 100));
-                if (refused)
-                    qFatal("amount refused: %s", qPrintable(refused->text));
+                const Result<void> refused = p.setLinkAmount(e, s, std::llround(euro[k] * 100));
+                if (!refused.ok())
+                    qFatal("amount refused: %s", qPrintable(refused.error().text));
             }
     return p;
 }

@@ -18,7 +18,7 @@ namespace {
 // The start date of a new project in these tests.
 const QString kNewProjectDate = QStringLiteral("01/01/1990");
 
-using Edit = std::function<Outcome(ProjectDocument&)>;
+using Edit = std::function<Result<void>(ProjectDocument&)>;
 
 // A network where later events lead back to earlier ones and several links lead to each event,
 // so that deleting and inserting renumber targets on both sides.
@@ -145,7 +145,7 @@ private slots:
         QSignalSpy restored(&doc, &ProjectDocument::projectRestored);
         QSignalSpy pageRestored(&doc, &ProjectDocument::titlePageChanged);
 
-        QVERIFY(!edit(doc));
+        QVERIFY(edit(doc).ok());
         QCOMPARE(describeLinks(doc.project()), after);
         QVERIFY(doc.isModified());
         const Project edited = doc.project();
@@ -183,7 +183,7 @@ private slots:
         giveProject(doc, tangled());
         std::vector<Project> states{doc.project()};
         for (int k : deletions) {
-            QVERIFY(!doc.edit<DeleteEventCommand>(k));
+            QVERIFY(doc.edit<DeleteEventCommand>(k).ok());
             states.push_back(doc.project());
         }
         for (auto it = states.rbegin() + 1; it != states.rend(); ++it) {
@@ -202,11 +202,11 @@ private slots:
         ProjectDocument doc(kNewProjectDate);
         giveProject(doc, tangled());
         const Project start = doc.project();
-        QVERIFY(!doc.edit<InsertEventCommand>(2));
-        QVERIFY(!doc.edit<SetDescriptionCommand>(2, QString("Nuovo"), 1));
-        QVERIFY(!doc.edit<LinkEditCommand>(LinkEditCommand::Target, 2, 1, 5.0));
-        QVERIFY(!doc.edit<DeleteEventCommand>(5));
-        QVERIFY(!doc.edit<DeleteEventCommand>(1));
+        QVERIFY(doc.edit<InsertEventCommand>(2).ok());
+        QVERIFY(doc.edit<SetDescriptionCommand>(2, QString("Nuovo"), 1).ok());
+        QVERIFY(doc.edit<LinkEditCommand>(LinkEditCommand::Target, 2, 1, 5.0).ok());
+        QVERIFY(doc.edit<DeleteEventCommand>(5).ok());
+        QVERIFY(doc.edit<DeleteEventCommand>(1).ok());
         while (doc.undoStack().canUndo())
             doc.undo();
         QVERIFY(doc.project() == start);
@@ -241,9 +241,9 @@ private slots:
         ProjectDocument doc(kNewProjectDate);
         giveProject(doc, tangled());
         const Project before = doc.project();
-        const Outcome refusal = edit(doc);
-        QVERIFY(refusal);
-        QCOMPARE(refusal->text, message);
+        const Result<void> refusal = edit(doc);
+        QVERIFY(!refusal.ok());
+        QCOMPARE(refusal.error().text, message);
         QVERIFY(doc.project() == before);
         QVERIFY(!doc.undoStack().canUndo());
         QVERIFY(!doc.isModified());
@@ -258,7 +258,7 @@ private slots:
         step->add(std::make_unique<LinkEditCommand>(doc, LinkEditCommand::Target, 1, 4, 6.0));
         step->add(std::make_unique<LinkEditCommand>(doc, LinkEditCommand::Days, 1, 4, 8.0));
         step->add(std::make_unique<InsertEventCommand>(doc, 1));
-        QVERIFY(!doc.edit(std::move(step)));
+        QVERIFY(doc.edit(std::move(step)).ok());
         QCOMPARE(doc.undoStack().count(), 1);
         QCOMPARE(describeLinks(doc.project()),
                  QString("7: 2>3=3 2>4=4 2>6=2 2>7=8 3>5=1 3>4 4>5=2 4>7=7 5>7=1 5>3=0 6>7=9 "
@@ -273,11 +273,11 @@ private slots:
         giveProject(doc, tangled());
         const int session = doc.newEditSession();
         for (const char* text : {"S", "Sc", "Sca", "Scav", "Scavi"})
-            QVERIFY(!doc.edit<SetDescriptionCommand>(2, text, session));
+            QVERIFY(doc.edit<SetDescriptionCommand>(2, text, session).ok());
         QCOMPARE(doc.undoStack().count(), 1);
         // Another box, or the same box later, is another step.
-        QVERIFY(!doc.edit<SetDescriptionCommand>(3, QString("Getto"), session));
-        QVERIFY(!doc.edit<SetDescriptionCommand>(2, QString("Scavo"), doc.newEditSession()));
+        QVERIFY(doc.edit<SetDescriptionCommand>(3, QString("Getto"), session).ok());
+        QVERIFY(doc.edit<SetDescriptionCommand>(2, QString("Scavo"), doc.newEditSession()).ok());
         QCOMPARE(doc.undoStack().count(), 3);
         doc.undo();
         QCOMPARE(doc.project().description(2), QString("Scavi"));
@@ -287,8 +287,8 @@ private slots:
 
         // Typing back to the text it had leaves nothing to undo.
         const int again = doc.newEditSession();
-        QVERIFY(!doc.edit<SetDescriptionCommand>(2, QString("Evento 22"), again));
-        QVERIFY(!doc.edit<SetDescriptionCommand>(2, QString("Evento 2"), again));
+        QVERIFY(doc.edit<SetDescriptionCommand>(2, QString("Evento 22"), again).ok());
+        QVERIFY(doc.edit<SetDescriptionCommand>(2, QString("Evento 2"), again).ok());
         QVERIFY(!doc.isModified());
     }
 
@@ -299,12 +299,12 @@ private slots:
         ProjectDocument doc(kNewProjectDate);
         giveProject(doc, tangled());
         const int session = doc.editSession();
-        QVERIFY(!doc.edit<SetStartDateCommand>(QString("01/04/2026")));
-        QVERIFY(!doc.edit<SetActivityNameCommand>(1, 1, QString("Scavi"), session));
-        QVERIFY(!doc.edit<SetActivityCategoryCommand>(1, 1, QString("OG1"), session));
-        QVERIFY(!doc.edit<SetActivityAmountCommand>(1, 1, Cents{500}));
-        QVERIFY(!doc.edit<SetActivityAmountCommand>(1, 1, Cents{700}));
-        QVERIFY(!doc.edit<SetTitleFieldCommand>(TitlePage::progetto, QString("P"), session));
+        QVERIFY(doc.edit<SetStartDateCommand>(QString("01/04/2026")).ok());
+        QVERIFY(doc.edit<SetActivityNameCommand>(1, 1, QString("Scavi"), session).ok());
+        QVERIFY(doc.edit<SetActivityCategoryCommand>(1, 1, QString("OG1"), session).ok());
+        QVERIFY(doc.edit<SetActivityAmountCommand>(1, 1, Cents{500}).ok());
+        QVERIFY(doc.edit<SetActivityAmountCommand>(1, 1, Cents{700}).ok());
+        QVERIFY(doc.edit<SetTitleFieldCommand>(TitlePage::progetto, QString("P"), session).ok());
         QCOMPARE(doc.undoStack().count(), 6);
         doc.undo();
         doc.undo();
@@ -327,9 +327,9 @@ private slots:
         ProjectDocument doc(kNewProjectDate);
         giveProject(doc, tangled());
         for (double days : {4.0, 5.0, 6.0, 7.0})
-            QVERIFY(!doc.edit<LinkEditCommand>(LinkEditCommand::Days, 1, 1, days));
+            QVERIFY(doc.edit<LinkEditCommand>(LinkEditCommand::Days, 1, 1, days).ok());
         for (const char* date : {"02/01/1990", "03/01/1990"})
-            QVERIFY(!doc.edit<SetStartDateCommand>(QString(date)));
+            QVERIFY(doc.edit<SetStartDateCommand>(QString(date)).ok());
         QCOMPARE(doc.undoStack().count(), 2);
         doc.undo();
         QCOMPARE(doc.project().startDateText(), QString("16/03/2026"));

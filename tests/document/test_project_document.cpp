@@ -25,7 +25,7 @@ Project chain()
     return buildProject("3: 1>2=3 2>3=4");
 }
 
-Outcome lengthenSecondActivity(ProjectDocument& doc)
+Result<void> lengthenSecondActivity(ProjectDocument& doc)
 {
     return doc.edit<LinkEditCommand>(LinkEditCommand::Days, 2, 1, 10.0);
 }
@@ -61,11 +61,11 @@ private slots:
             d.loadProject({buildProject("3: 1>2=1 2>3=1"), TitlePage()}, QString());
         }) << true << 2.0;
         QTest::newRow("a project imported") << Change([](ProjectDocument& d) {
-            QVERIFY(!d.importProject("Importa", buildProject("3: 1>2=5 2>3=5"), TitlePage()));
+            QVERIFY(d.importProject("Importa", buildProject("3: 1>2=5 2>3=5"), TitlePage()).ok());
         }) << true << 10.0;
         QTest::newRow("a title-page field: the network is the same")
             << Change([](ProjectDocument& d) {
-                   QVERIFY(!d.edit<SetTitleFieldCommand>(TitlePage::progetto, "Scuola", 1));
+                   QVERIFY(d.edit<SetTitleFieldCommand>(TitlePage::progetto, "Scuola", 1).ok());
                })
             << false << 7.0;
     }
@@ -103,7 +103,7 @@ private slots:
         giveProject(doc, chain());
         QVERIFY(doc.freshResults());
         // A second activity from event 1 to event 3 whose duration is not given yet.
-        QVERIFY(!doc.edit<LinkEditCommand>(LinkEditCommand::Target, 1, 2, 3.0));
+        QVERIFY(doc.edit<LinkEditCommand>(LinkEditCommand::Target, 1, 2, 3.0).ok());
         const auto fault = findDataFault(doc.project());
         QVERIFY(fault);
         auto refused = doc.freshResults();
@@ -122,7 +122,7 @@ private slots:
         doc.setResults(ComputeSchedule(doc.project()));
         QCOMPARE(told.count(), 1);
         QVERIFY(doc.resultsCurrent());
-        QVERIFY(!lengthenSecondActivity(doc));
+        QVERIFY(lengthenSecondActivity(doc).ok());
         QVERIFY(!doc.resultsCurrent());
     }
 
@@ -133,7 +133,7 @@ private slots:
         QSignalSpy file(&doc, &ProjectDocument::dataFileChanged);
         QSignalSpy page(&doc, &ProjectDocument::titlePageChanged);
         QSignalSpy changed(&doc, &ProjectDocument::projectChanged);
-        QVERIFY(!doc.edit<SetStartDateCommand>(QString("02/01/1990")));
+        QVERIFY(doc.edit<SetStartDateCommand>(QString("02/01/1990")).ok());
         QVERIFY(doc.isModified());
         giveProject(doc, chain(), titlePageWith(TitlePage::progetto, "Scuola"), "/tmp/x.txt");
         QCOMPARE(doc.currentDataFile(), QString("/tmp/x.txt"));
@@ -144,7 +144,7 @@ private slots:
 
         // An import is one step that can be undone, and the project has no file of its own yet.
         changed.clear();
-        QVERIFY(!doc.importProject("Importa", buildProject("2: 1>2=1"), TitlePage()));
+        QVERIFY(doc.importProject("Importa", buildProject("2: 1>2=1"), TitlePage()).ok());
         QCOMPARE(doc.currentDataFile(), QString());
         QCOMPARE(file.count(), 2);
         QCOMPARE(changed.count(), 1);
@@ -169,11 +169,11 @@ private slots:
         QTemporaryDir dir;
         ProjectDocument doc(kNewProjectDate);
         giveProject(doc, chain(), titlePageWith(TitlePage::progetto, "Scuola"));
-        QVERIFY(!lengthenSecondActivity(doc));
+        QVERIFY(lengthenSecondActivity(doc).ok());
         const QString path = dir.filePath(name);
         bool substituted = false;
-        const Outcome failure = doc.save(path, &substituted);
-        QCOMPARE(!failure, written);
+        const Result<void> failure = doc.save(path, &substituted);
+        QCOMPARE(failure.ok(), written);
         QCOMPARE(doc.currentDataFile(), written ? path : QString());
         QCOMPARE(doc.isModified(), !written);
         if (written) {
@@ -181,7 +181,7 @@ private slots:
             QVERIFY(back);
             QVERIFY(back.value().project == doc.project());
         } else {
-            QVERIFY(!failure->text.isEmpty());
+            QVERIFY(!failure.error().text.isEmpty());
         }
     }
 };

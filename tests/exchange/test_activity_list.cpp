@@ -280,11 +280,11 @@ private slots:
         Project p = test::buildProject(QStringLiteral("4: 1>2=10 1>3=2.5 2>4=0 3>4=7"),
                                        QStringLiteral("01/03/2027"));
         p.setDescription(3, QStringLiteral("Getti; \"plinti\""));
-        QVERIFY(!p.setLinkName(1, 1, QStringLiteral("Scavi")));
-        QVERIFY(!p.setLinkAmount(1, 1, 123456));
-        QVERIFY(!p.setLinkCategory(1, 1, QStringLiteral("OG1; edifici")));
-        QVERIFY(!p.setLinkAmount(2, 1, kMaxAmount));
-        QVERIFY(!p.setLinkName(3, 1, QStringLiteral("12")));
+        QVERIFY(p.setLinkName(1, 1, QStringLiteral("Scavi")).ok());
+        QVERIFY(p.setLinkAmount(1, 1, 123456).ok());
+        QVERIFY(p.setLinkCategory(1, 1, QStringLiteral("OG1; edifici")).ok());
+        QVERIFY(p.setLinkAmount(2, 1, kMaxAmount).ok());
+        QVERIFY(p.setLinkName(3, 1, QStringLiteral("12")).ok());
         const QByteArray csv = activityListCsv(p);
         QVERIFY(csv.startsWith("\xEF\xBB\xBF"));
         const QStringList lines = QString::fromUtf8(csv.mid(3)).split(QStringLiteral("\r\n"));

@@ -54,7 +54,7 @@ private slots:
     {
         Project p = test::buildProject(QStringLiteral("4: 1>2=5 1>3=2 2>4=1 3>4=1 3>2=0"),
                                        QStringLiteral("28/02/2027"));
-        QVERIFY(!p.setLinkName(3, 1, QStringLiteral("Collaudo")));
+        QVERIFY(p.setLinkName(3, 1, QStringLiteral("Collaudo")).ok());
         const QStringList lines = unfolded(calendar(p));
         QCOMPARE(lines.first(), QStringLiteral("BEGIN:VCALENDAR"));
         QCOMPARE(lines.last(), QStringLiteral("END:VCALENDAR"));

@@ -392,10 +392,10 @@ private slots:
     {
         Project original = test::buildProject(QStringLiteral("5: 1>2=40 1>3=5 2>4=0 3>4=0 4>5=3"),
                                               QStringLiteral("01/03/2027"));
-        QVERIFY(!original.setLinkName(1, 1, QStringLiteral("Fornitura serramenti")));
-        QVERIFY(!original.setLinkName(1, 2, QStringLiteral("Ordine «vetri» ≥ 28 gg")));
-        QVERIFY(!original.setLinkName(3, 1, QStringLiteral("Collaudo")));
-        QVERIFY(!original.setDescription(5, QStringLiteral("Σκυρόδεμα")));
+        QVERIFY(original.setLinkName(1, 1, QStringLiteral("Fornitura serramenti")).ok());
+        QVERIFY(original.setLinkName(1, 2, QStringLiteral("Ordine «vetri» ≥ 28 gg")).ok());
+        QVERIFY(original.setLinkName(3, 1, QStringLiteral("Collaudo")).ok());
+        QVERIFY(original.setDescription(5, QStringLiteral("Σκυρόδεμα")).ok());
         const QByteArray xml = writeMspdi(original, ComputeSchedule(original), QString());
         QCOMPARE(xml.count("<Task>"), 5 + 4); // milestones and every activity but the dummy
         QVERIFY(!xml.contains("→"));
@@ -418,10 +418,10 @@ private slots:
     {
         Project original = test::buildProject(QStringLiteral("4: 1>2=10 1>3=0 2>4=5 3>4=0"),
                                               QStringLiteral("01/03/2027"));
-        QVERIFY(!original.setLinkAmount(1, 1, 99'999'999'999));
-        QVERIFY(!original.setLinkAmount(2, 1, 1));
-        QVERIFY(!original.setLinkName(1, 2, QStringLiteral("Oneri della sicurezza")));
-        QVERIFY(!original.setLinkAmount(1, 2, 150'000'00));
+        QVERIFY(original.setLinkAmount(1, 1, 99'999'999'999).ok());
+        QVERIFY(original.setLinkAmount(2, 1, 1).ok());
+        QVERIFY(original.setLinkName(1, 2, QStringLiteral("Oneri della sicurezza")).ok());
+        QVERIFY(original.setLinkAmount(1, 2, 150'000'00).ok());
         const QByteArray xml = writeMspdi(original, ComputeSchedule(original), QString());
         QVERIFY(xml.contains("<FixedCost>99999999999</FixedCost>"));
         QVERIFY(xml.contains("<Cost>15000000</Cost>"));
@@ -448,7 +448,7 @@ private slots:
     {
         Project p = test::buildProject(QStringLiteral("4: 1>2=5 1>3=2 2>4=1 3>4=0"),
                                        QStringLiteral("01/03/2027"));
-        QVERIFY(!p.setDescription(3, QStringLiteral("Scavi")));
+        QVERIFY(p.setDescription(3, QStringLiteral("Scavi")).ok());
         const ScheduleResults r = ComputeSchedule(p);
         QXmlStreamReader xml(writeMspdi(p, r, QStringLiteral("Prova")));
         QList<QMap<QString, QString>> tasks;

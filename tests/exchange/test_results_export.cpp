@@ -1,6 +1,7 @@
 #include "exchange/results_export.h"
 #include "support/docx_package.h"
 #include "support/fail_device.h"
+#include "support/message_text.h"
 #include "support/project_builder.h"
 
 #include <QDir>
@@ -57,7 +58,7 @@ private slots:
     void activitiesAreNamedByTheirOwnNames()
     {
         Project p = diamond();
-        QVERIFY(!p.setLinkName(1, 2, QStringLiteral("Fornitura «serramenti» ≥ 2")));
+        QVERIFY(p.setLinkName(1, 2, QStringLiteral("Fornitura «serramenti» ≥ 2")).ok());
         const auto sheets = resultSheets(p, ComputeSchedule(p));
         QCOMPARE(std::get<QString>(sheets[1].rows[1][2]),
                  QStringLiteral("Fornitura «serramenti» ≥ 2"));
@@ -67,8 +68,8 @@ private slots:
     void activitiesCarryTheirAmounts()
     {
         Project p = diamond();
-        QVERIFY(!p.setLinkAmount(1, 2, 123'456'789));
-        QVERIFY(!p.setLinkCategory(1, 2, QStringLiteral("OG1 - Edifici civili")));
+        QVERIFY(p.setLinkAmount(1, 2, 123'456'789).ok());
+        QVERIFY(p.setLinkCategory(1, 2, QStringLiteral("OG1 - Edifici civili")).ok());
         const auto sheets = resultSheets(p, ComputeSchedule(p));
         QCOMPARE(sheets[1].headers.mid(12),
                  QStringList({QStringLiteral("Importo (€)"), QStringLiteral("Categoria")}));
@@ -80,7 +81,7 @@ private slots:
                  qPrintable(csv));
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("importi.xlsx"));
-        QCOMPARE(exportResultsXlsx(path, p, ComputeSchedule(p)), Outcome());
+        QCOMPARE(test::messageText(exportResultsXlsx(path, p, ComputeSchedule(p))), QString());
         test::DocxPackage package;
         QString error;
         QVERIFY2(package.open(path, &error), qPrintable(error));
@@ -123,7 +124,7 @@ private slots:
     {
         const QString path = m_dir.filePath(QStringLiteral("risultati.xlsx"));
         const Project p = diamond();
-        QCOMPARE(exportResultsXlsx(path, p, ComputeSchedule(p)), Outcome());
+        QCOMPARE(test::messageText(exportResultsXlsx(path, p, ComputeSchedule(p))), QString());
         QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden),
                  QStringList{QStringLiteral("risultati.xlsx")}); // no temporary file left
         test::DocxPackage package;
@@ -179,13 +180,13 @@ private slots:
         old.close();
         QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
         const Project p = diamond();
-        const Outcome failed = exportResultsXlsx(path, p, ComputeSchedule(p));
+        const Result<void> failed = exportResultsXlsx(path, p, ComputeSchedule(p));
         QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
                                           QFileDevice::ExeOwner);
-        if (QFileInfo(folder).isWritable() && failed == Outcome())
+        if (QFileInfo(folder).isWritable() && failed.ok())
             QSKIP("running with permissions that ignore a read-only folder");
-        QVERIFY(failed.has_value());
-        QVERIFY(failed->text.contains(QStringLiteral("r.xlsx")));
+        QVERIFY(!failed.ok());
+        QVERIFY(failed.error().text.contains(QStringLiteral("r.xlsx")));
         QVERIFY(old.open(QIODevice::ReadOnly));
         QCOMPARE(old.readAll(), QByteArray("vecchio"));
         QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{"r.xlsx"});
@@ -206,9 +207,10 @@ private slots:
         QFETCH(QString, reason);
         const QStringList before = QDir(m_dir.path()).entryList(QDir::AllEntries | QDir::Hidden);
         const Project p = diamond();
-        const Outcome failed = exportResultsXlsx(m_dir.filePath(target), p, ComputeSchedule(p));
-        QVERIFY(failed.has_value());
-        QVERIFY2(failed->text.contains(reason), qPrintable(failed->text));
+        const Result<void> failed =
+            exportResultsXlsx(m_dir.filePath(target), p, ComputeSchedule(p));
+        QVERIFY(!failed.ok());
+        QVERIFY2(failed.error().text.contains(reason), qPrintable(failed.error().text));
         QCOMPARE(QDir(m_dir.path()).entryList(QDir::AllEntries | QDir::Hidden), before);
     }
 
@@ -219,15 +221,16 @@ private slots:
         Project p = diamond();
         p.setDescription(3, QString(32768, QLatin1Char('d')));
         const QString path = m_dir.filePath(QStringLiteral("lunga.xlsx"));
-        const Outcome refused = exportResultsXlsx(path, p, ComputeSchedule(p));
-        QVERIFY(refused);
-        QCOMPARE(refused->text, QStringLiteral("Impossibile salvare il file \"%1\": la descrizione "
-                                               "dell'evento n. 3 supera i 32767 caratteri che una "
-                                               "cella di Excel può contenere.")
-                                    .arg(QDir::toNativeSeparators(path)));
+        const Result<void> refused = exportResultsXlsx(path, p, ComputeSchedule(p));
+        QVERIFY(!refused.ok());
+        QCOMPARE(refused.error().text,
+                 QStringLiteral("Impossibile salvare il file \"%1\": la descrizione "
+                                "dell'evento n. 3 supera i 32767 caratteri che una "
+                                "cella di Excel può contenere.")
+                     .arg(QDir::toNativeSeparators(path)));
         QVERIFY(!QFile::exists(path));
         p.setDescription(3, QString(32767, QLatin1Char('d')));
-        QCOMPARE(exportResultsXlsx(path, p, ComputeSchedule(p)), Outcome());
+        QCOMPARE(test::messageText(exportResultsXlsx(path, p, ComputeSchedule(p))), QString());
     }
 
     void csvForItalianExcel()
@@ -340,29 +343,28 @@ private slots:
         }
         const Project p = diamond();
         QStringList written;
-        Outcome failed;
-        setSaveTargetFactory([&](const QString& path) -> std::unique_ptr<SaveTarget> {
+        const auto targets = [&](const QString& path) -> std::unique_ptr<SaveTarget> {
             if (path.endsWith(failing))
                 return std::make_unique<test::FailingTarget>(path, step, systemError, 10);
             return makeFileTarget(path);
-        });
-        failed = exportResultsCsv(dir.path(), p, ComputeSchedule(p), &written);
-        setSaveTargetFactory({});
-        QVERIFY(failed.has_value());
+        };
+        const Result<void> failed =
+            exportResultsCsv(dir.path(), p, ComputeSchedule(p), &written, targets);
+        QVERIFY(!failed.ok());
         QVERIFY(written.isEmpty());
         const QString start = QStringLiteral("Impossibile salvare il file \"%1\": %2.")
                                   .arg(QDir::toNativeSeparators(dir.filePath(failing)), cause);
-        QVERIFY2(failed->text.startsWith(start), qPrintable(failed->text));
+        QVERIFY2(failed.error().text.startsWith(start), qPrintable(failed.error().text));
         if (replaced.isEmpty()) {
-            QVERIFY2(failed->text.endsWith(" I file esistenti non sono stati modificati."),
-                     qPrintable(failed->text));
+            QVERIFY2(failed.error().text.endsWith(" I file esistenti non sono stati modificati."),
+                     qPrintable(failed.error().text));
         } else {
-            QVERIFY2(failed->text.endsWith(
+            QVERIFY2(failed.error().text.endsWith(
                          QStringLiteral(" Erano già stati scritti i file \"%1\" e \"%2\"; gli "
                                         "altri file non sono stati modificati.")
                              .arg(QDir::toNativeSeparators(dir.filePath(replaced[0])),
                                   QDir::toNativeSeparators(dir.filePath(replaced[1])))),
-                     qPrintable(failed->text));
+                     qPrintable(failed.error().text));
         }
         for (const QString& name : names) {
             QFile file(dir.filePath(name));
@@ -377,7 +379,8 @@ private slots:
         const QString folder = m_dir.filePath(QStringLiteral("csv/nuova"));
         const Project p = diamond();
         QStringList written;
-        QCOMPARE(exportResultsCsv(folder, p, ComputeSchedule(p), &written), Outcome());
+        QCOMPARE(test::messageText(exportResultsCsv(folder, p, ComputeSchedule(p), &written)),
+                 QString());
         QCOMPARE(written.size(), 3);
         QVERIFY(QFile::exists(folder + QStringLiteral("/Attività.csv")));
         QVERIFY(QFile::exists(folder + QStringLiteral("/Percorso critico.csv")));

@@ -155,7 +155,7 @@ private slots:
                 shown << confirmation.checkOnRequest(data).text;
             } else {
                 const auto fault = confirmation.requireValidData(data);
-                shown << (fault ? fault->text : QString());
+                shown << (fault.ok() ? QString() : fault.error().text);
             }
         }
         QCOMPARE(shown, answers);

@@ -51,21 +51,21 @@ qint64 endedProcessId()
 }
 
 // Saves `bytes` to `path` by one of the routes the program has.
-Outcome saveBy(const QString& route, const QString& path, const QByteArray& bytes)
+Result<void> saveBy(const QString& route, const QString& path, const QByteArray& bytes)
 {
     if (route == "by content")
         return saveFile(path, bytes);
     if (route == "by name")
-        return saveFileByName(path, [&](const QString& temporary) -> Outcome {
+        return saveFileByName(path, [&](const QString& temporary) -> Result<void> {
             writeBytes(temporary, bytes);
-            return std::nullopt;
+            return {};
         });
     if (route == "as a set")
         return saveFiles({{path, bytes}});
     return saveFileThroughScratch(path, QStringLiteral(".prova"),
-                                  [&](const QString& scratch) -> Outcome {
+                                  [&](const QString& scratch) -> Result<void> {
                                       writeBytes(scratch, bytes);
-                                      return std::nullopt;
+                                      return {};
                                   });
 }
 
@@ -116,18 +116,18 @@ private slots:
         if (existed)
             writeBytes(path, kOld);
         const QByteArray content(100000, 'x');
-        Outcome failure;
-        {
-            SaveFaults faults(step, systemError, 5000);
-            failure = saveFile(path, content);
-        }
-        QVERIFY(failure);
-        QCOMPARE(failure->kind, MessageKind::Critical);
-        QVERIFY2(failure->text.startsWith("Impossibile salvare il file \"" +
-                                          QDir::toNativeSeparators(path) + "\": " + cause + "."),
-                 qPrintable(failure->text));
-        QCOMPARE(failure->text.contains("Il file esistente non è stato modificato."), existed);
-        QVERIFY(!failure->text.contains("Unknown error"));
+        const Result<void> failure =
+            saveFile(path, content, failingTargets(step, systemError, 5000));
+        QVERIFY(!failure.ok());
+        QCOMPARE(failure.error().type, ErrorKind::File);
+        QCOMPARE(failure.error().kind, MessageKind::Critical);
+        QVERIFY2(failure.error().text.startsWith("Impossibile salvare il file \"" +
+                                                 QDir::toNativeSeparators(path) + "\": " + cause +
+                                                 "."),
+                 qPrintable(failure.error().text));
+        QCOMPARE(failure.error().text.contains("Il file esistente non è stato modificato."),
+                 existed);
+        QVERIFY(!failure.error().text.contains("Unknown error"));
         QCOMPARE(fileBytes(path), existed ? kOld : QByteArray());
         QCOMPARE(entries(dir.path()), existed ? QStringList{"ZANT-dati-prova"} : QStringList{});
     }
@@ -137,9 +137,27 @@ private slots:
         QTemporaryDir dir;
         const QString path = dir.filePath("ZANT-dati-prova");
         writeBytes(path, kOld);
-        QVERIFY(!saveFile(path, QByteArray("nuovo")));
+        QVERIFY(saveFile(path, QByteArray("nuovo")).ok());
         QCOMPARE(fileBytes(path), QByteArray("nuovo"));
         QCOMPARE(entries(dir.path()), QStringList{"ZANT-dati-prova"});
+    }
+
+    // A device that refused the bytes is told as a write error with its error number: the save
+    // names the file and the cause, and the old file stays.
+    void refusedBytesAreNamedBySave()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("doc");
+        writeBytes(path, kOld);
+        const Result<void> failure =
+            saveFile(path, [](QIODevice&) { return writeRefused(ENOSPC); });
+        QVERIFY(!failure.ok());
+        QCOMPARE(failure.error().type, ErrorKind::File);
+        QCOMPARE(failure.error().text,
+                 "Impossibile salvare il file \"" + QDir::toNativeSeparators(path) +
+                     "\": spazio su disco esaurito. Il file esistente non è stato modificato.");
+        QCOMPARE(fileBytes(path), kOld);
+        QCOMPARE(entries(dir.path()), QStringList{"doc"});
     }
 
     // A content writer's own refusal is passed on and cancels the save.
@@ -148,12 +166,13 @@ private slots:
         QTemporaryDir dir;
         const QString path = dir.filePath("doc");
         writeBytes(path, kOld);
-        const Outcome failure = saveFile(path, [](QIODevice& device) -> Outcome {
+        const Result<void> failure = saveFile(path, [](QIODevice& device) -> Result<void> {
             device.write("mezzo");
-            return critical("contenuto non valido");
+            return Error(ErrorKind::Refused, critical("contenuto non valido"));
         });
-        QVERIFY(failure);
-        QCOMPARE(failure->text, QString("contenuto non valido"));
+        QVERIFY(!failure.ok());
+        QCOMPARE(failure.error().text, QString("contenuto non valido"));
+        QCOMPARE(failure.error().type, ErrorKind::Refused);
         QCOMPARE(fileBytes(path), kOld);
         QCOMPARE(entries(dir.path()), QStringList{"doc"});
     }
@@ -218,11 +237,12 @@ private slots:
             QSKIP("special files of Unix");
 #endif
         }
-        const Outcome failure = saveFile(path, QByteArray("nuovo"));
-        QVERIFY(failure);
-        QVERIFY2(failure->text.contains(": " + cause + "."), qPrintable(failure->text));
+        const Result<void> failure = saveFile(path, QByteArray("nuovo"));
+        QVERIFY(!failure.ok());
+        QVERIFY2(failure.error().text.contains(": " + cause + "."),
+                 qPrintable(failure.error().text));
         // Nothing there is "the existing file".
-        QVERIFY(!failure->text.contains("Il file esistente"));
+        QVERIFY(!failure.error().text.contains("Il file esistente"));
         QCOMPARE(fileBytes(dir.filePath("semplice")), kOld);
         const QFileInfo after(dir.filePath("bersaglio"));
         QCOMPARE(after.exists() && after.isFile(), false);
@@ -237,7 +257,7 @@ private slots:
         const QString link = dir.filePath("collegamento");
         writeBytes(real, kOld);
         QVERIFY(QFile::link(real, link));
-        QVERIFY(!saveFile(link, QByteArray("nuovo")));
+        QVERIFY(saveFile(link, QByteArray("nuovo")).ok());
         QVERIFY(QFileInfo(link).isSymLink());
         QCOMPARE(fileBytes(real), QByteArray("nuovo"));
         QCOMPARE(entries(dir.path()), (QStringList{"collegamento", "reale"}));
@@ -248,27 +268,28 @@ private slots:
         QTemporaryDir dir;
         const QString path = dir.filePath("stampa.pdf");
         writeBytes(path, kOld);
-        const Outcome refused = saveFileByName(path, [](const QString& temporary) -> Outcome {
-            writeBytes(temporary, "mezza");
-            return critical("la stampa non è stata completata");
-        });
-        QVERIFY(refused);
+        const Result<void> refused =
+            saveFileByName(path, [](const QString& temporary) -> Result<void> {
+                writeBytes(temporary, "mezza");
+                return Error(ErrorKind::Refused, critical("la stampa non è stata completata"));
+            });
+        QVERIFY(!refused.ok());
         QCOMPARE(fileBytes(path), kOld);
         QCOMPARE(entries(dir.path()), QStringList{"stampa.pdf"});
-        QVERIFY(!saveFileByName(path, [&](const QString& temporary) -> Outcome {
-            if (QFileInfo(temporary).absolutePath() != QFileInfo(path).absolutePath())
-                return critical("non nella cartella del file");
-            writeBytes(temporary, "%PDF nuovo");
-            return std::nullopt;
-        }));
+        QVERIFY(saveFileByName(path, [&](const QString& temporary) -> Result<void> {
+                    if (QFileInfo(temporary).absolutePath() != QFileInfo(path).absolutePath())
+                        return Error(ErrorKind::Refused, critical("non nella cartella del file"));
+                    writeBytes(temporary, "%PDF nuovo");
+                    return {};
+                }).ok());
         QCOMPARE(fileBytes(path), QByteArray("%PDF nuovo"));
         QCOMPARE(entries(dir.path()), QStringList{"stampa.pdf"});
         // A new file is not left private as temporary files are.
         const QString fresh = dir.filePath("nuovo.pdf");
-        QVERIFY(!saveFileByName(fresh, [](const QString& temporary) -> Outcome {
-            writeBytes(temporary, "%PDF");
-            return std::nullopt;
-        }));
+        QVERIFY(saveFileByName(fresh, [](const QString& temporary) -> Result<void> {
+                    writeBytes(temporary, "%PDF");
+                    return {};
+                }).ok());
         QCOMPARE(QFile::permissions(fresh) & QFile::ReadOther,
                  QFile::permissions(path) & QFile::ReadOther);
     }
@@ -298,9 +319,9 @@ private slots:
             scratchFolder.filePath(QStringLiteral("zant-%1-aB3dE9.prova").arg(ended));
         for (const QString& file : {path, left, running, other, leftScratch})
             writeBytes(file, kOld);
-        const Outcome saved = saveBy(route, path, "nuovo");
+        const Result<void> saved = saveBy(route, path, "nuovo");
         qunsetenv("TMPDIR");
-        QVERIFY2(!saved, saved ? qPrintable(saved->text) : "");
+        QVERIFY2(saved.ok(), !saved.ok() ? qPrintable(saved.error().text) : "");
         QCOMPARE(fileBytes(path), QByteArray("nuovo"));
         QStringList expected = {"Eventi.csv", QFileInfo(running).fileName(),
                                 QFileInfo(other).fileName()};
@@ -323,11 +344,11 @@ private slots:
         QCOMPARE(QFileInfo(temporary).absolutePath(), QFileInfo(path).absolutePath());
         QVERIFY(QFileInfo(temporary).fileName().startsWith(".relazione.pdf.zant-"));
         QStringList during;
-        QVERIFY(!saveFile(path, [&](QIODevice& device) -> Outcome {
-            device.write("%PDF");
-            during = entries(dir.path());
-            return std::nullopt;
-        }));
+        QVERIFY(saveFile(path, [&](QIODevice& device) -> Result<void> {
+                    device.write("%PDF");
+                    during = entries(dir.path());
+                    return {};
+                }).ok());
         QCOMPARE(during, QStringList{QFileInfo(temporary).fileName()});
         QCOMPARE(entries(dir.path()), QStringList{"relazione.pdf"});
         // A name as long as the file system allows still has a temporary name that fits.
@@ -335,7 +356,7 @@ private slots:
         QVERIFY(
             QFile::encodeName(QFileInfo(temporaryFilePath(longest, 4194304)).fileName()).size() <=
             255);
-        QVERIFY(!saveFile(longest, QByteArray("n")));
+        QVERIFY(saveFile(longest, QByteArray("n")).ok());
         QCOMPARE(fileBytes(longest), QByteArray("n"));
     }
 
@@ -344,14 +365,15 @@ private slots:
         QTemporaryDir dir;
         const QString path = dir.filePath("risultati.xlsx");
         qputenv("TMPDIR", QFile::encodeName(dir.filePath("manca")));
-        const Outcome failed = saveBy("through a scratch file", path, "nuovo");
+        const Result<void> failed = saveBy("through a scratch file", path, "nuovo");
         qunsetenv("TMPDIR");
-        QVERIFY(failed);
-        QCOMPARE(failed->text, QStringLiteral("Impossibile salvare il file \"%1\": cartella "
-                                              "inesistente nella cartella dei file temporanei "
-                                              "\"%2\".")
-                                   .arg(QDir::toNativeSeparators(path),
-                                        QDir::toNativeSeparators(dir.filePath("manca"))));
+        QVERIFY(!failed.ok());
+        QCOMPARE(failed.error().text,
+                 QStringLiteral("Impossibile salvare il file \"%1\": cartella "
+                                "inesistente nella cartella dei file temporanei "
+                                "\"%2\".")
+                     .arg(QDir::toNativeSeparators(path),
+                          QDir::toNativeSeparators(dir.filePath("manca"))));
         QCOMPARE(entries(dir.path()), QStringList{});
     }
 
@@ -373,15 +395,15 @@ private slots:
         QFETCH(QString, message);
         QTemporaryDir dir;
         writeBytes(dir.filePath("file"), kOld);
-        const Outcome made = createFolder(dir.filePath(folder));
+        const Result<void> made = createFolder(dir.filePath(folder));
         if (message.isEmpty()) {
-            QVERIFY2(!made, made ? qPrintable(made->text) : "");
+            QVERIFY2(made.ok(), !made.ok() ? qPrintable(made.error().text) : "");
             QVERIFY(QFileInfo(dir.filePath(folder)).isDir());
         } else {
-            QVERIFY(made);
-            QVERIFY2(made->text.startsWith("Impossibile creare la cartella") &&
-                         made->text.endsWith(message),
-                     qPrintable(made->text));
+            QVERIFY(!made.ok());
+            QVERIFY2(made.error().text.startsWith("Impossibile creare la cartella") &&
+                         made.error().text.endsWith(message),
+                     qPrintable(made.error().text));
         }
     }
 
@@ -396,19 +418,20 @@ private slots:
         writeBytes(path, kOld);
         fs.fill();
         for (const int size : {2000, 300000}) {
-            const Outcome failure = saveFile(path, QByteArray(size, 'n'));
-            QVERIFY(failure);
-            QVERIFY2(failure->text.endsWith(": spazio su disco esaurito. Il file esistente non è "
-                                            "stato modificato."),
-                     qPrintable(failure->text));
+            const Result<void> failure = saveFile(path, QByteArray(size, 'n'));
+            QVERIFY(!failure.ok());
+            QVERIFY2(
+                failure.error().text.endsWith(": spazio su disco esaurito. Il file esistente non è "
+                                              "stato modificato."),
+                qPrintable(failure.error().text));
             QCOMPARE(fileBytes(path), kOld);
             QCOMPARE(fs.entries(), QStringList{"ZANT-dati-prova"});
         }
         QVERIFY(fs.makeReadOnly());
-        const Outcome failure = saveFile(path, QByteArray("n"));
-        QVERIFY(failure);
-        QVERIFY2(failure->text.contains(": file system di sola lettura."),
-                 qPrintable(failure->text));
+        const Result<void> failure = saveFile(path, QByteArray("n"));
+        QVERIFY(!failure.ok());
+        QVERIFY2(failure.error().text.contains(": file system di sola lettura."),
+                 qPrintable(failure.error().text));
         QCOMPARE(fileBytes(path), kOld);
     }
 };

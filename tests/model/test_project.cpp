@@ -15,7 +15,7 @@ QString apply(Project& p, const QString& command)
 {
     const QStringList w = command.split(QLatin1Char(' '));
     const auto arg = [&](int i) { return w.value(i).toInt(); };
-    Outcome outcome;
+    Result<void> outcome;
     if (w[0] == "ins")
         outcome = p.insertEvent(arg(1));
     else if (w[0] == "del")
@@ -32,7 +32,7 @@ QString apply(Project& p, const QString& command)
         p.deleteLinkSlot(arg(1), arg(2));
     else
         qFatal("unknown command %s", qPrintable(command));
-    return outcome ? outcome->text : QString();
+    return !outcome.ok() ? outcome.error().text : QString();
 }
 
 Project bigProject(int events, int linksOfEvent1)
@@ -176,7 +176,7 @@ private slots:
     void insertedEventHasStarAndNoLinks()
     {
         Project p = buildProject("4: 1>2=5 1>3=2 2>4=1 3>4=1");
-        QVERIFY(!p.insertEvent(2));
+        QVERIFY(p.insertEvent(2).ok());
         QCOMPARE(p.description(2), QString("*"));
         QCOMPARE(p.linkCount(2), 0);
         QCOMPARE(p.description(3), QString("Evento 2"));
@@ -290,7 +290,7 @@ private slots:
         Project p =
             buildProject(QStringLiteral("3: 1>2") +
                          (days.isEmpty() ? QString() : QStringLiteral("=") + days) + " 2>3=0");
-        QVERIFY(!p.setLinkName(1, 1, name));
+        QVERIFY(p.setLinkName(1, 1, name).ok());
         QCOMPARE(p.isDummy(1, 1), dummy);
         QCOMPARE((*p.activities(1).begin()).isDummy(), dummy);
         QCOMPARE(p.isDummy(1, 2), false); // an empty slot is no activity
@@ -308,7 +308,7 @@ private slots:
             QCOMPARE(p.linkCount(e), 0);
         }
         // Typing the first event again starts a fresh count.
-        QVERIFY(!p.setDescription(1, "Inizio"));
+        QVERIFY(p.setDescription(1, "Inizio").ok());
         QCOMPARE(p.eventCount(), 1);
     }
 

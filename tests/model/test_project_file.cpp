@@ -72,7 +72,7 @@ private slots:
         project.setDescription(1, "Scavo, rinterro e compattazione à è ì ò ù €");
         QTemporaryDir dir;
         const QString path = dir.filePath("ZANT-dati-prova");
-        QVERIFY(!writeProjectFile(path, project, sampleTitlePage()));
+        QVERIFY(writeProjectFile(path, project, sampleTitlePage()).ok());
 
         const QByteArray bytes = readBytes(path);
         // Header, one record per event and per link, and the title page, each ended by CR LF.
@@ -324,7 +324,7 @@ private slots:
         QTemporaryDir dir;
         const QString path = dir.filePath("ZANT-dati-nuovo");
         bool substituted = false;
-        QVERIFY(!writeProjectFile(path, project, title, &substituted));
+        QVERIFY(writeProjectFile(path, project, title, &substituted).ok());
         QVERIFY(substituted);
         const QByteArray bytes = readBytes(path);
         const auto read = parseProjectData(bytes, path);
@@ -345,10 +345,10 @@ private slots:
     void namesTravelInTheSection()
     {
         Project project = buildProject("4: 1>2=40 1>3=5 2>4=5 3>4=0");
-        QVERIFY(!project.setLinkName(1, 1, "Fornitura serramenti"));
-        QVERIFY(!project.setLinkName(2, 1, "Posa serramenti; controllo 100%"));
-        QVERIFY(project.setLinkName(1, 3, "nessun legame"));
-        QVERIFY(project.setLinkName(1, 1, QString(121, 'x')));
+        QVERIFY(project.setLinkName(1, 1, "Fornitura serramenti").ok());
+        QVERIFY(project.setLinkName(2, 1, "Posa serramenti; controllo 100%").ok());
+        QVERIFY(!project.setLinkName(1, 3, "nessun legame").ok());
+        QVERIFY(!project.setLinkName(1, 1, QString(121, 'x')).ok());
         bool substituted = true;
         const auto bytes = serializeProjectData(project, sampleTitlePage(), &substituted);
         QVERIFY(bytes.ok());
@@ -368,15 +368,15 @@ private slots:
     void amountsAndCategoriesTravelInTheSection()
     {
         Project project = buildProject("4: 1>2=40 1>3=5 2>4=5 3>4=0");
-        QVERIFY(!project.setLinkName(1, 1, "Scavi"));
-        QVERIFY(!project.setLinkAmount(1, 1, 1'234'556));
-        QVERIFY(!project.setLinkCategory(1, 1, "OG1 - Edifici civili; 100%"));
-        QVERIFY(!project.setLinkAmount(3, 1, kMaxAmount));
-        QVERIFY(!project.setLinkCategory(2, 1, "OS6 \u2013 Finiture"));
-        QVERIFY(project.setLinkAmount(1, 1, kMaxAmount + 1));
-        QVERIFY(project.setLinkAmount(1, 1, -1));
-        QVERIFY(project.setLinkCategory(1, 1, QString(121, 'x')));
-        QVERIFY(project.setLinkAmount(1, 3, 100));
+        QVERIFY(project.setLinkName(1, 1, "Scavi").ok());
+        QVERIFY(project.setLinkAmount(1, 1, 1'234'556).ok());
+        QVERIFY(project.setLinkCategory(1, 1, "OG1 - Edifici civili; 100%").ok());
+        QVERIFY(project.setLinkAmount(3, 1, kMaxAmount).ok());
+        QVERIFY(project.setLinkCategory(2, 1, "OS6 \u2013 Finiture").ok());
+        QVERIFY(!project.setLinkAmount(1, 1, kMaxAmount + 1).ok());
+        QVERIFY(!project.setLinkAmount(1, 1, -1).ok());
+        QVERIFY(!project.setLinkCategory(1, 1, QString(121, 'x')).ok());
+        QVERIFY(!project.setLinkAmount(1, 3, 100).ok());
         QCOMPARE(project.totalAmount(), 1'234'556 + kMaxAmount);
         const auto bytes = serializeProjectData(project, sampleTitlePage());
         QVERIFY(bytes.ok());
@@ -396,10 +396,10 @@ private slots:
         QVERIFY(read.value().project.isDummy(3, 1) == false);
         Project dummy = buildProject("3: 1>2=0 2>3=1");
         QVERIFY(dummy.isDummy(1, 1));
-        QVERIFY(!dummy.setLinkAmount(1, 1, 1));
+        QVERIFY(dummy.setLinkAmount(1, 1, 1).ok());
         QVERIFY(!dummy.isDummy(1, 1));
         // Taking the amount away again leaves no record behind.
-        QVERIFY(!dummy.setLinkAmount(1, 1, 0));
+        QVERIFY(dummy.setLinkAmount(1, 1, 0).ok());
         QVERIFY(!serializeProjectData(dummy, sampleTitlePage()).value().contains("IMPORTO"));
     }
 
@@ -616,7 +616,7 @@ private slots:
         title[TitlePage::committente] = "Ditta \"Rossi\" ≥ 2";
         QTemporaryDir dir;
         const QString path = dir.filePath("ZANT-front-x");
-        QVERIFY(!writeTitlePageFile(path, title));
+        QVERIFY(writeTitlePageFile(path, title).ok());
         const auto read = readTitlePageFile(path);
         QVERIFY(read.ok());
         QCOMPARE(read.value(), title);
@@ -632,9 +632,9 @@ private slots:
         for (const QString& path :
              {dir.filePath("occupato"), dir.filePath("semplice/ZANT-dati-x")}) {
             const auto failure = writeProjectFile(path, buildProject("1"), TitlePage{});
-            QVERIFY(failure);
-            QVERIFY2(failure->text.startsWith("Impossibile salvare il file"),
-                     qPrintable(failure->text));
+            QVERIFY(!failure.ok());
+            QVERIFY2(failure.error().text.startsWith("Impossibile salvare il file"),
+                     qPrintable(failure.error().text));
         }
         QCOMPARE(readBytes(dir.filePath("semplice")), QByteArray("x"));
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::NoDotAndDotDot),
@@ -645,21 +645,21 @@ private slots:
     {
         CheckConfirmation confirmation;
         TitlePage title;
-        auto refusal = checkBeforeSave(buildProject("3: 1>2=1"), title, confirmation);
-        QVERIFY(refusal);
-        QVERIFY(!refusal->openTitlePage);
-        QVERIFY(refusal->message.text.startsWith("Evento n. 2:"));
+        Result<void> refusal = checkBeforeSave(buildProject("3: 1>2=1"), title, confirmation);
+        QVERIFY(!refusal.ok());
+        QCOMPARE(refusal.error().type, ErrorKind::Check);
+        QVERIFY(refusal.error().text.startsWith("Evento n. 2:"));
         QVERIFY(confirmation.refusalPending());
 
         refusal = checkBeforeSave(buildProject("3: 1>2=1 2>3=1"), title, confirmation);
-        QVERIFY(refusal);
-        QVERIFY(refusal->openTitlePage);
-        QCOMPARE(refusal->message.text,
+        QVERIFY(!refusal.ok());
+        QCOMPARE(refusal.error().type, ErrorKind::Missing);
+        QCOMPARE(refusal.error().text,
                  QString("E' necessario digitare almeno il dato del 'progetto'."));
-        QCOMPARE(refusal->message.kind, MessageKind::Critical);
+        QCOMPARE(refusal.error().kind, MessageKind::Critical);
 
         title[TitlePage::progetto] = "Magazzino";
-        QVERIFY(!checkBeforeSave(buildProject("3: 1>2=1 2>3=1"), title, confirmation));
+        QVERIFY(checkBeforeSave(buildProject("3: 1>2=1 2>3=1"), title, confirmation).ok());
         QVERIFY(!confirmation.refusalPending());
     }
 

@@ -82,7 +82,7 @@ private slots:
         const QString path = dir.filePath("ZANT-front-prova");
         TitlePage t = filled();
         t[TitlePage::allegati] = "planimetria, foto, grafici";
-        QVERIFY(!writeTitlePageFile(path, t));
+        QVERIFY(writeTitlePageFile(path, t).ok());
         QFile f(path);
         QVERIFY(f.open(QIODevice::ReadOnly));
         const QByteArray bytes = f.readAll();
@@ -144,16 +144,16 @@ private slots:
     {
         QTemporaryDir dir;
         const QString path = dir.filePath("ZANT-front-vecchio");
-        QVERIFY(!writeTitlePageFile(path, filled()));
+        QVERIFY(writeTitlePageFile(path, filled()).ok());
         TitlePage other = filled();
         other[TitlePage::luogo] = "Ufficio\r\ntecnico ≥ 2";
         // A folder where the temporary file would go: the save fails, the old file stays.
         QVERIFY(QDir(dir.path()).mkdir("ZANT-front-vecchio.d"));
         const auto refusal = writeTitlePageFile(dir.filePath("ZANT-front-vecchio.d"), other);
-        QVERIFY(refusal);
+        QVERIFY(!refusal.ok());
         QCOMPARE(readTitlePageFile(path).value(), filled());
         // Saved where it can be, every character comes back.
-        QVERIFY(!writeTitlePageFile(path, other));
+        QVERIFY(writeTitlePageFile(path, other).ok());
         QCOMPARE(readTitlePageFile(path).value(), other);
     }
 };

@@ -311,10 +311,10 @@ private slots:
             c.closures[0].description = "a\nb";
         if (what == "minutes")
             c.minutesPerDay = 0;
-        const Outcome refused = checkCalendar(c);
-        QVERIFY(refused);
-        QVERIFY2(refused->text.contains(message), qPrintable(refused->text));
-        QVERIFY(!checkCalendar(example()));
+        const Result<void> refused = checkCalendar(c);
+        QVERIFY(!refused.ok());
+        QVERIFY2(refused.error().text.contains(message), qPrintable(refused.error().text));
+        QVERIFY(checkCalendar(example()).ok());
     }
 
     void weekAndPatronTexts()

@@ -25,9 +25,9 @@ Project sampleProject(bool amounts = true)
         const Cents euro[][3] = {
             {1, 1, 1'250'000'00}, {1, 2, 300'000'00}, {2, 1, 4'567'890'12}, {4, 1, 800'000'01}};
         for (const auto& [e, s, cents] : euro)
-            if (p.setLinkAmount(e, s, cents))
+            if (!p.setLinkAmount(e, s, cents).ok())
                 qFatal("amount refused");
-        if (p.setLinkCategory(2, 1, QStringLiteral("OG1 - Edifici civili e industriali")))
+        if (!p.setLinkCategory(2, 1, QStringLiteral("OG1 - Edifici civili e industriali")).ok())
             qFatal("category refused");
     }
     return p;
@@ -67,8 +67,8 @@ Built build(bool amounts = true)
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("crono.docx"));
     Built b;
-    if (const Outcome failed = writer.save(path))
-        qFatal("%s", qPrintable(failed->text));
+    if (const Result<void> failed = writer.save(path); !failed.ok())
+        qFatal("%s", qPrintable(failed.error().text));
     QString error;
     auto view = readDocx(path, &error);
     if (!view || !b.package.open(path, &error))
@@ -287,7 +287,7 @@ void TestCronoprogramma::otherDocumentsKeepTheirStyles()
     buildFullReport(writer, ReportData{project, results, title, office});
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("relazione.docx"));
-    QVERIFY(!writer.save(path));
+    QVERIFY(writer.save(path).ok());
     DocxPackage package;
     QString error;
     QVERIFY2(package.open(path, &error), qPrintable(error));
@@ -322,7 +322,7 @@ void TestCronoprogramma::directPrint()
 
     QTemporaryDir dir;
     const QString pdf = dir.filePath(QStringLiteral("crono.pdf"));
-    QVERIFY(!printCronoprogrammaToPdf(data, pdf));
+    QVERIFY(printCronoprogrammaToPdf(data, pdf).ok());
     QFile file(pdf);
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QByteArray bytes = file.readAll();
@@ -331,7 +331,7 @@ void TestCronoprogramma::directPrint()
              static_cast<qsizetype>(pages.size()));
     // A folder that does not exist: a message, no file.
     const QString nowhere = dir.filePath(QStringLiteral("manca/crono.pdf"));
-    QVERIFY(printCronoprogrammaToPdf(data, nowhere).has_value());
+    QVERIFY(!printCronoprogrammaToPdf(data, nowhere).ok());
     QVERIFY(!QFile::exists(nowhere));
 }
 

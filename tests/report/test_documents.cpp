@@ -267,25 +267,27 @@ private slots:
         QStringList statuses;
         PrintResult result = printFullReport(p, title, kOffice, confirmation, output,
                                              [&](const QString& s) { statuses << s; });
-        QVERIFY(!result.message);
-        QCOMPARE(QFileInfo(result.path).fileName(),
+        QVERIFY(result.ok());
+        QVERIFY(!result.value().notice);
+        QCOMPARE(QFileInfo(result.value().path).fileName(),
                  QString("ZANT-RelazioneZANT-_._.._etc_Comune_ A_B_.docx"));
-        QCOMPARE(QFileInfo(result.path).absolutePath(), QDir(output.folder()).absolutePath());
+        QCOMPARE(QFileInfo(result.value().path).absolutePath(),
+                 QDir(output.folder()).absolutePath());
         QCOMPARE(statuses,
                  QStringList({"sto caricando WORD", "ho visualizzato la relazione con WORD"}));
-        QVERIFY(result.results && result.results->eventCount == 5);
+        QVERIFY(result.value().results && result.value().results->eventCount == 5);
 
         // Dated names never replace an earlier document.
         const PrintResult first = printBlankForm(output);
         const PrintResult second = printBlankForm(output);
-        QVERIFY(first.path.endsWith("ZANT-modulo-2026-12-07-1530.docx"));
-        QVERIFY(second.path.endsWith("ZANT-modulo-2026-12-07-1530-2.docx"));
+        QVERIFY(first.value().path.endsWith("ZANT-modulo-2026-12-07-1530.docx"));
+        QVERIFY(second.value().path.endsWith("ZANT-modulo-2026-12-07-1530-2.docx"));
 
         // Refused by the check: no document at all.
         const PrintResult refused =
             printResultsListing(buildProject("3: 1>2=1"), title, confirmation, output);
-        QVERIFY(refused.refusedByCheck);
-        QVERIFY(refused.path.isEmpty());
+        QVERIFY(!refused.ok());
+        QCOMPARE(refused.error().type, ErrorKind::Check);
         QVERIFY(confirmation.refusalPending());
 
         // A folder that cannot be made: the failure is told, nothing is opened.
@@ -295,8 +297,9 @@ private slots:
         output.sub = "blocco/ZANT";
         const int opened = output.opened.size();
         const PrintResult failed = printBlankForm(output);
-        QVERIFY(failed.path.isEmpty());
-        QVERIFY(failed.message && failed.message->kind == MessageKind::Critical);
+        QVERIFY(!failed.ok());
+        QCOMPARE(failed.error().type, ErrorKind::File);
+        QCOMPARE(failed.error().kind, MessageKind::Critical);
         QCOMPARE(output.opened.size(), opened);
     }
 
@@ -369,8 +372,8 @@ private slots:
     void namesAndDummiesInTheReport()
     {
         Project p = buildProject("5: 1>2=40 1>3=5 2>4=5 3>4=0 4>5=2", "01/03/2027");
-        QVERIFY(!p.setLinkName(1, 1, "Fornitura serramenti"));
-        QVERIFY(!p.setLinkName(1, 2, "Posa serramenti"));
+        QVERIFY(p.setLinkName(1, 1, "Fornitura serramenti").ok());
+        QVERIFY(p.setLinkName(1, 2, "Posa serramenti").ok());
         const ScheduleResults r = ComputeSchedule(p);
         const ProgrammeSummary s = summarizeProgramme(p, r);
         QCOMPARE(s.activities, 4);
@@ -558,9 +561,11 @@ private slots:
         CheckConfirmation confirmation;
         const PrintResult result =
             printFullReport(buildProject(kNetwork), title, kOffice, confirmation, output);
-        QVERIFY2(!result.message, qPrintable(result.message ? result.message->text : QString()));
-        QCOMPARE(QFileInfo(result.path).fileName(), "ZANT-RelazioneZANT-" + expected + ".docx");
-        QVERIFY(QFile::exists(result.path));
+        QVERIFY2(result.ok(), qPrintable(result.ok() ? QString() : result.error().text));
+        QVERIFY(!result.value().notice);
+        QCOMPARE(QFileInfo(result.value().path).fileName(),
+                 "ZANT-RelazioneZANT-" + expected + ".docx");
+        QVERIFY(QFile::exists(result.value().path));
     }
 
     void eventLinkRowsFollowTheLongerList()

@@ -236,7 +236,7 @@ private slots:
     void exampleNetworkIsAValidProject()
     {
         const Project project = exampleNetworkProject();
-        QCOMPARE(CheckConfirmation().requireValidData(project), std::nullopt);
+        QCOMPARE(zant::test::messageText(CheckConfirmation().requireValidData(project)), QString());
         const ScheduleResults results = ComputeSchedule(project);
         QCOMPARE(results.criticalPath, QString("- 1- 3- 5- 7- 8"));
         QCOMPARE(results.earliest[8], 23.0);
@@ -319,15 +319,16 @@ private slots:
             return printGuide(output);
         };
         const PrintResult first = print();
-        QCOMPARE(first.message, std::nullopt);
-        QCOMPARE(first.path, output.folder() + "/" + fileName);
-        QCOMPARE(output.opened, QStringList{first.path});
-        QVERIFY(!readParagraphs(first.path).isEmpty());
+        QVERIFY(first.ok());
+        QCOMPARE(first.value().notice, std::nullopt);
+        QCOMPARE(first.value().path, output.folder() + "/" + fileName);
+        QCOMPARE(output.opened, QStringList{first.value().path});
+        QVERIFY(!readParagraphs(first.value().path).isEmpty());
         QCOMPARE(QFile::exists(output.folder() + "/schemaZANT.jpg"), command != "help");
 
         // A second print: a new dated document, except the guide, which keeps its name.
         const PrintResult second = print();
-        QCOMPARE(second.path == first.path, command == "guide");
+        QCOMPARE(second.value().path == first.value().path, command == "guide");
         QCOMPARE(output.opened.size(), 2);
     }
 
@@ -336,10 +337,10 @@ private slots:
         FakeDocumentOutput output;
         output.canOpen = false;
         const PrintResult result = printGuide(output);
-        QVERIFY(result.message);
-        QCOMPARE(result.message->kind, MessageKind::Information);
-        QVERIFY(result.message->text.contains("ZANT-guida.docx"));
-        QVERIFY(QFile::exists(result.path));
+        QVERIFY(result.ok() && result.value().notice);
+        QCOMPARE(result.value().notice->kind, MessageKind::Information);
+        QVERIFY(result.value().notice->text.contains("ZANT-guida.docx"));
+        QVERIFY(QFile::exists(result.value().path));
     }
 
     void unwritableFolder_data()
@@ -360,9 +361,8 @@ private slots:
         const PrintResult result = command == "help"      ? PrintHelpWindow("T", "B", output)
                                    : command == "network" ? printNetworkExample(output)
                                                           : printGuide(output);
-        QVERIFY(result.message);
-        QCOMPARE(result.message->kind, MessageKind::Critical);
-        QVERIFY(result.path.isEmpty());
+        QVERIFY(!result.ok());
+        QCOMPARE(result.error().kind, MessageKind::Critical);
         QVERIFY(output.opened.isEmpty());
     }
 };

@@ -180,7 +180,7 @@ private slots:
             file("cartella nuova/zant.ini", before);
         }
         OfficeSettings office{name, address, designer};
-        QVERIFY(!writeOfficeSettings(path, office));
+        QVERIFY(writeOfficeSettings(path, office).ok());
         QFile written(path);
         QVERIFY(written.open(QIODevice::ReadOnly));
         QCOMPARE(written.readAll(), after);

@@ -46,21 +46,23 @@ struct Fixture
 
     Fixture() { titlePage.fields[TitlePage::progetto] = QStringLiteral("Magazzino"); }
 
-    // Writes one kind of file the program makes; the error text, empty on success.
-    QString write(const QString& kind, const QString& path) const
+    // Writes one kind of file the program makes into `targets`; the error text, empty on
+    // success.
+    QString write(const QString& kind, const QString& path,
+                  const SaveTargetFactory& targets = makeFileTarget) const
     {
         const ReportData data{project, results, titlePage, office};
         if (kind == "project")
-            return messageText(writeProjectFile(path, project, titlePage));
+            return messageText(writeProjectFile(path, project, titlePage, nullptr, targets));
         if (kind == "title page")
-            return messageText(writeTitlePageFile(path, titlePage));
+            return messageText(writeTitlePageFile(path, titlePage, targets));
         if (kind == "docx") {
             DocxWriter writer;
             buildFullReport(writer, data);
-            return messageText(writer.save(path));
+            return messageText(writer.save(path, targets));
         }
         if (kind == "pdf")
-            return messageText(printReportToPdf(data, path));
+            return messageText(printReportToPdf(data, path, targets));
         if (kind == "print dialog pdf") {
             QPrinter printer(QPrinter::HighResolution);
             printer.setOutputFormat(QPrinter::PdfFormat);
@@ -68,15 +70,16 @@ struct Fixture
             return messageText(renderPages(layoutDirectReport(data), printer));
         }
         if (kind == "xlsx")
-            return messageText(exportResultsXlsx(path, project, results));
+            return messageText(exportResultsXlsx(path, project, results, targets));
         if (kind.startsWith("gantt")) {
             const GanttChart chart = buildGantt(project, results);
             const GanttGeometry geometry;
-            return messageText(exportPicture(path, geometry.size(chart), [&](QPainter& p) {
-                paintGantt(p, chart, geometry, QDate(2027, 3, 1));
-            }));
+            return messageText(exportPicture(
+                path, geometry.size(chart),
+                [&](QPainter& p) { paintGantt(p, chart, geometry, QDate(2027, 3, 1)); }, 1.0,
+                targets));
         }
-        return messageText(saveExampleNetworkPicture(path, 1));
+        return messageText(saveExampleNetworkPicture(path, 1, targets));
     }
 };
 
@@ -193,9 +196,8 @@ private slots:
         QByteArray terminal;
         {
             // A few bytes get through before the disk is full, even of the shortest file.
-            SaveFaults faults(step, systemError, 16);
             CapturedStandardError captured;
-            error = fixture.write(kind, path);
+            error = fixture.write(kind, path, failingTargets(step, systemError, 16));
             terminal = captured.text();
         }
         QVERIFY2(error.startsWith("Impossibile salvare il file \"" +
@@ -221,11 +223,8 @@ private slots:
         QTest::failOnWarning(QRegularExpression(QStringLiteral(".")));
         QTemporaryDir dir;
         const QString path = dir.filePath(outputName(kind));
-        QString error;
-        {
-            SaveFaults faults(FailAt::Write, ENOSPC, 16);
-            error = Fixture().write(kind, path);
-        }
+        const QString error =
+            Fixture().write(kind, path, failingTargets(FailAt::Write, ENOSPC, 16));
         QVERIFY2(error == "Impossibile salvare il file \"" + QDir::toNativeSeparators(path) +
                               "\": spazio su disco esaurito.",
                  qPrintable(error));

@@ -112,7 +112,7 @@ private slots:
 
         QTemporaryDir dir;
         QString path = dir.filePath(QStringLiteral("uscita"));
-        Outcome written;
+        Result<void> written;
         const bool package =
             writer.startsWith(QLatin1String("docx")) || writer.startsWith(QLatin1String("xlsx"));
         if (package && writer.startsWith(QLatin1String("docx"))) {
@@ -144,7 +144,7 @@ private slots:
             written = exportPicture(path, QSizeF(layout.width, layout.height),
                                     [&](QPainter& p) { paintNetwork(p, layout, results); });
         }
-        QVERIFY2(!written, written ? qPrintable(written->text) : "");
+        QVERIFY2(written.ok(), !written.ok() ? qPrintable(written.error().text) : "");
 
         const auto documents = xmlDocuments(path, package);
         QVERIFY(!documents.isEmpty());

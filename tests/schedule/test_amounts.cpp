@@ -20,9 +20,9 @@ Project withAmounts(const QString& network, const QString& start, const QString&
     Project p = buildProject(network, start);
     for (const QString& item : amounts.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
         const QStringList parts = item.split(QRegularExpression(QStringLiteral("[.=]")));
-        const Outcome refused =
+        const Result<void> refused =
             p.setLinkAmount(parts[0].toInt(), parts[1].toInt(), parts[2].toLongLong());
-        Q_ASSERT(!refused);
+        Q_ASSERT(refused.ok());
     }
     return p;
 }
@@ -207,7 +207,7 @@ private slots:
                                              ? 0
                                              : Cents(random.bounded(1, 1'000'000)) *
                                                    Cents(random.bounded(1, 10'000));
-                    QVERIFY(!p.setLinkAmount(i, s, std::min(amount, kMaxAmount / 40)));
+                    QVERIFY(p.setLinkAmount(i, s, std::min(amount, kMaxAmount / 40)).ok());
                 }
             }
             const ScheduleResults r = ComputeSchedule(p);

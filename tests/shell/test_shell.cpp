@@ -171,11 +171,11 @@ private slots:
             Project p;
             p.setEventCount(1);
             p.setEvent(1, Event{QString("Inizio"), {}});
-            QVERIFY(!writeProjectFile(paths.last(), p, TitlePage()));
-            QVERIFY(!a.app.openProject(paths.last()));
+            QVERIFY(writeProjectFile(paths.last(), p, TitlePage()).ok());
+            QVERIFY(a.app.openProject(paths.last()).ok());
         }
         // Opening one again brings it to the top, once.
-        QVERIFY(!a.app.openProject(paths[4]));
+        QVERIFY(a.app.openProject(paths[4]).ok());
         const QStringList expected{paths[4], paths[9], paths[8], paths[7],
                                    paths[6], paths[5], paths[3], paths[2]};
         QCOMPARE(a.app.recentFiles(), expected);

@@ -109,20 +109,13 @@ private:
     bool m_failed = false;
 };
 
-// Makes every save of the test fail at `step` while it lives.
-class SaveFaults final
+// Targets for a writer whose every file fails at `step`.
+inline SaveTargetFactory failingTargets(FailAt step, int systemError, qint64 writeLimit = 0)
 {
-public:
-    SaveFaults(FailAt step, int systemError, qint64 writeLimit = 0)
-    {
-        setSaveTargetFactory([=](const QString& path) {
-            return std::make_unique<FailingTarget>(path, step, systemError, writeLimit);
-        });
-    }
-    ~SaveFaults() { setSaveTargetFactory({}); }
-    SaveFaults(const SaveFaults&) = delete;
-    SaveFaults& operator=(const SaveFaults&) = delete;
-};
+    return [=](const QString& path) {
+        return std::make_unique<FailingTarget>(path, step, systemError, writeLimit);
+    };
+}
 
 // A tmpfs of `kilobytes` mounted on a temporary folder; usable() is false (with the reason in
 // why()) where the test does not run as root or mounting is not allowed.

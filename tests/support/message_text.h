@@ -7,9 +7,9 @@
 namespace zant::test {
 
 // The text of a failure, empty when the operation succeeded: what the tests compare.
-inline QString messageText(const Outcome& outcome)
+template <typename T> QString messageText(const Result<T>& result)
 {
-    return outcome ? outcome->text : QString();
+    return result.ok() ? QString() : result.error().text;
 }
 
 } // namespace zant::test

@@ -30,7 +30,7 @@ struct Fixture : AppWithFakes
     {
         Project p =
             buildProject(QStringLiteral("3: 1>2=10 1>3=70 2>3=20"), QStringLiteral("01/03/2027"));
-        if (p.setLinkAmount(1, 2, 700'000'00) || p.setLinkAmount(1, 1, 100'000'00))
+        if (!p.setLinkAmount(1, 2, 700'000'00).ok() || !p.setLinkAmount(1, 1, 100'000'00).ok())
             qFatal("amount refused");
         giveProject(app, p);
         app.registerWindow(win::risultati, [](ModZANT& a) { return new risultati(a); });
@@ -96,8 +96,8 @@ private slots:
         cronoeconomico* w = f.window();
         QCOMPARE(w->amounts().total, Cents(800'000'00));
         if (newAmount == 0)
-            QVERIFY(!f.app.edit<SetActivityAmountCommand>(1, 1, Cents(0)));
-        QVERIFY(!f.app.edit<SetActivityAmountCommand>(1, 2, newAmount));
+            QVERIFY(f.app.edit<SetActivityAmountCommand>(1, 1, Cents(0)).ok());
+        QVERIFY(f.app.edit<SetActivityAmountCommand>(1, 2, newAmount).ok());
         QCOMPARE(w->amounts().total, newAmount + (newAmount == 0 ? 0 : 100'000'00));
         QCOMPARE(showsPicture(w), picture);
         if (!picture)
@@ -111,7 +111,7 @@ private slots:
     {
         Fixture f;
         cronoeconomico* w = f.window();
-        QVERIFY(!f.app.edit<LinkEditCommand>(LinkEditCommand::InsertSlot, 1, 1));
+        QVERIFY(f.app.edit<LinkEditCommand>(LinkEditCommand::InsertSlot, 1, 1).ok());
         giveProject(f.app, buildProject(QStringLiteral("3: 1>2=5 1>3")));
         QVERIFY(!showsPicture(w));
         QVERIFY2(

@@ -236,7 +236,7 @@ private slots:
     {
         Fixture f;
         const QString existing = f.path("ZANT-dati-bianchi.txt");
-        QVERIFY(!writeProjectFile(existing, buildProject("2: 1>2=1"), TitlePage()));
+        QVERIFY(writeProjectFile(existing, buildProject("2: 1>2=1"), TitlePage()).ok());
         const QByteArray before = contentOf(existing);
         f.dialogs->fileNames.push_back(f.path("bianchi"));
         f.dialogs->answers.push_back(false);
@@ -252,8 +252,8 @@ private slots:
         Fixture f;
         const QString a = f.path("ZANT-dati-a.txt");
         const QString b = f.path("ZANT-dati-b.txt");
-        QVERIFY(!writeProjectFile(a, buildProject("2: 1>2=1"), TitlePage()));
-        QVERIFY(!writeProjectFile(b, buildProject("3: 1>2=1 2>3=1"), TitlePage()));
+        QVERIFY(writeProjectFile(a, buildProject("2: 1>2=1"), TitlePage()).ok());
+        QVERIFY(writeProjectFile(b, buildProject("3: 1>2=1 2>3=1"), TitlePage()).ok());
         for (const QString& file : {a, b}) {
             f.dialogs->fileNames.push_back(file);
             f.key(Qt::Key_O, Qt::ControlModifier);
@@ -448,8 +448,8 @@ private slots:
         QFETCH(qint64, stored);
         QFETCH(QString, shown);
         Project p = renovation();
-        QVERIFY(!p.setLinkAmount(1, 1, 30000));
-        QVERIFY(!p.setLinkAmount(2, 1, 5));
+        QVERIFY(p.setLinkAmount(1, 1, 30000).ok());
+        QVERIFY(p.setLinkAmount(2, 1, 5).ok());
         Fixture f(p);
         QTest::mouseClick(f.ui.even(1), Qt::LeftButton);
         QCOMPARE(f.named(), 1);
@@ -701,12 +701,12 @@ private slots:
         QCOMPARE(DataWindowControls(a.app.windowAs<dati>(win::dati)).datiniz()->text(), today);
         QTemporaryDir dir;
         const QString old = dir.filePath("ZANT-dati-vecchio.txt");
-        QVERIFY(!writeProjectFile(old, buildProject("2: 1>2=1", "01/01/1990"), TitlePage()));
+        QVERIFY(writeProjectFile(old, buildProject("2: 1>2=1", "01/01/1990"), TitlePage()).ok());
         const QByteArray before = contentOf(old);
-        QVERIFY(!a.app.openProject(old));
+        QVERIFY(a.app.openProject(old).ok());
         QCOMPARE(a.app.project().startDateText(), QString("01/01/1990"));
         // Saved again unchanged, it is the same file byte for byte.
-        QVERIFY(!writeProjectFile(old, a.app.project(), a.app.titlePage()));
+        QVERIFY(writeProjectFile(old, a.app.project(), a.app.titlePage()).ok());
         QCOMPARE(contentOf(old), before);
     }
 };

@@ -310,7 +310,7 @@ private slots:
         const QString good = tempPath(dir, "ZANT-dati-buono");
         TitlePage title;
         title[TitlePage::progetto] = "Magazzino";
-        QVERIFY(!writeProjectFile(good, buildProject("2: 1>2=9", "05/05/2027"), title));
+        QVERIFY(writeProjectFile(good, buildProject("2: 1>2=9", "05/05/2027"), title).ok());
         const QString bad = tempPath(dir, "ZANT-dati-rotto");
         QFile file(bad);
         QVERIFY(file.open(QIODevice::WriteOnly));

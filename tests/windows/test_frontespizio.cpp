@@ -761,7 +761,7 @@ private slots:
         TitlePage page;
         page[TitlePage::progetto] = "Scuola";
         page[TitlePage::data] = "01/02/2027";
-        QVERIFY(!writeProjectFile(path, buildProject("2: 1>2=3"), page));
+        QVERIFY(writeProjectFile(path, buildProject("2: 1>2=3"), page).ok());
         f.type(TitlePage::luogo, "Milano");
         f.dialogs->saveAnswers.push_back(SaveChoice::Discard);
         f.dialogs->fileNames.push_back(path);

@@ -562,7 +562,7 @@ private slots:
         Fixture f;
         const QString file = f.dir.filePath("ZANT-dati-scuola");
         const QString other = f.dir.filePath("ZANT-dati-altro");
-        QVERIFY(!writeProjectFile(other, buildProject("2: 1>2=1"), f.app.titlePage()));
+        QVERIFY(writeProjectFile(other, buildProject("2: 1>2=1"), f.app.titlePage()).ok());
         giveDataFile(f.app, file);
         if (changed)
             f.typeInto(f.ui.even(2), "Scavi", false);
