@@ -273,6 +273,10 @@ int main(int argc, char** argv)
             [input](benchmark::State& s) { frame(s, *input, 0); });
         reg("window_frame_at_100/" + input->name,
             [input](benchmark::State& s) { frame(s, *input, 1); });
+        // The network window zooms out to 5 % at the most: its "Adatta alla finestra" view of a
+        // network wider than 20 windows.
+        reg("window_frame_at_5/" + input->name,
+            [input](benchmark::State& s) { frame(s, *input, 0.05); });
     }
     // Graphviz is needed only here, and only when it is installed.
     const QString dot = QStandardPaths::findExecutable(QStringLiteral("dot"));
