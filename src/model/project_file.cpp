@@ -66,6 +66,11 @@ private:
     // Reads the next field, or says where reading stopped and why.
     Result<QString> read(const FieldPlace& place);
     Result<int> readWhole(const FieldPlace& place, int low, int high, const QString& range);
+    // The first record's start date, written back as the program writes dates.
+    Result<QString> readStartDate(const FieldPlace& header);
+    // An event's record and the records of its links.
+    Result<Event> readEvent(int event, int eventCount);
+    Result<Link> readLink(int event, int slot, int eventCount);
     Error fail(const FieldPlace& place, const QString& why) const;
 
     RecordReader m_reader;
@@ -134,6 +139,67 @@ Result<int> ProjectParser::readWhole(const FieldPlace& place, int low, int high,
     return static_cast<int>(number);
 }
 
+Result<QString> ProjectParser::readStartDate(const FieldPlace& header)
+{
+    Result<QString> dateText = read(header);
+    if (!dateText || dateText.value().isEmpty())
+        return dateText;
+    const QDate date = parseDate(dateText.value());
+    if (!date.isValid())
+        return fail(header,
+                    QStringLiteral("\"%1\" non è una data valida (gg/mm/aaaa, dal %2 al %3)")
+                        .arg(dateText.value(), formatDate(firstAllowedDate()),
+                             formatDate(lastAllowedDate())));
+    return formatDate(date);
+}
+
+Result<Link> ProjectParser::readLink(int event, int slot, int eventCount)
+{
+    ++m_record;
+    const FieldPlace what{FieldPlace::link, event, slot};
+    Link link;
+    const Result<int> target =
+        readWhole(what, 1, eventCount, QStringLiteral("da 1 a %1").arg(eventCount));
+    if (!target)
+        return target.error();
+    link.target = target.value();
+    const Result<QString> daysText = read(what);
+    if (!daysText)
+        return daysText.error();
+    if (!daysText.value().isEmpty()) {
+        double days = 0;
+        if (!parseNumber(daysText.value(), days) || days < 0 || days > kMaxDays)
+            return fail(what, QStringLiteral("la durata \"%1\" non è un numero di "
+                                             "giorni da 0 a 1000000")
+                                  .arg(daysText.value()));
+        link.days = days;
+    }
+    return link;
+}
+
+Result<Event> ProjectParser::readEvent(int event, int eventCount)
+{
+    ++m_record;
+    const FieldPlace what{FieldPlace::event, event};
+    Event e;
+    Result<QString> description = read(what);
+    if (!description)
+        return description.error();
+    e.description = std::move(description.value());
+    const Result<int> linkCount =
+        readWhole(what, 0, kMaxLinks, QStringLiteral("di legami da 0 a 500"));
+    if (!linkCount)
+        return linkCount.error();
+    e.links.reserve(linkCount.value());
+    for (int j = 1; j <= linkCount.value(); ++j) {
+        Result<Link> link = readLink(event, j, eventCount);
+        if (!link)
+            return link.error();
+        e.links.push_back(std::move(link.value()));
+    }
+    return e;
+}
+
 Result<ProjectFileContents> ProjectParser::parse()
 {
     ProjectFileContents contents;
@@ -141,18 +207,9 @@ Result<ProjectFileContents> ProjectParser::parse()
 
     m_record = 1;
     const FieldPlace header;
-    Result<QString> dateText = read(header);
+    const Result<QString> dateText = readStartDate(header);
     if (!dateText)
         return dateText.error();
-    if (!dateText.value().isEmpty()) {
-        const QDate date = parseDate(dateText.value());
-        if (!date.isValid())
-            return fail(header,
-                        QStringLiteral("\"%1\" non è una data valida (gg/mm/aaaa, dal %2 al %3)")
-                            .arg(dateText.value(), formatDate(firstAllowedDate()),
-                                 formatDate(lastAllowedDate())));
-        dateText.value() = formatDate(date);
-    }
     project.setStartDateText(dateText.value());
     const Result<int> count =
         readWhole(header, 0, kMaxEvents, QStringLiteral("di eventi da 0 a 500"));
@@ -160,43 +217,11 @@ Result<ProjectFileContents> ProjectParser::parse()
         return count.error();
     const int n = count.value();
     project.setEventCount(n);
-
-    const QString nRange = QStringLiteral("da 1 a %1").arg(n);
     for (int i = 1; i <= n; ++i) {
-        ++m_record;
-        const FieldPlace what{FieldPlace::event, i};
-        Event event;
-        Result<QString> description = read(what);
-        if (!description)
-            return description.error();
-        event.description = std::move(description.value());
-        const Result<int> linkCount =
-            readWhole(what, 0, kMaxLinks, QStringLiteral("di legami da 0 a 500"));
-        if (!linkCount)
-            return linkCount.error();
-        event.links.reserve(linkCount.value());
-        for (int j = 1; j <= linkCount.value(); ++j) {
-            ++m_record;
-            const FieldPlace linkWhat{FieldPlace::link, i, j};
-            Link link;
-            const Result<int> target = readWhole(linkWhat, 1, n, nRange);
-            if (!target)
-                return target.error();
-            link.target = target.value();
-            const Result<QString> daysText = read(linkWhat);
-            if (!daysText)
-                return daysText.error();
-            if (!daysText.value().isEmpty()) {
-                double days = 0;
-                if (!parseNumber(daysText.value(), days) || days < 0 || days > kMaxDays)
-                    return fail(linkWhat, QStringLiteral("la durata \"%1\" non è un numero di "
-                                                         "giorni da 0 a 1000000")
-                                              .arg(daysText.value()));
-                link.days = days;
-            }
-            event.links.push_back(link);
-        }
-        project.setEvent(i, std::move(event));
+        Result<Event> event = readEvent(i, n);
+        if (!event)
+            return event.error();
+        project.setEvent(i, std::move(event.value()));
     }
 
     ++m_record;

@@ -36,12 +36,12 @@ public:
     QLabel* summaryLabel() const { return m_summary; }
     clsResize& resizer() { return m_resize; }
 
-    // The toolbar's handler, by 1-based position (a ToolbarButton); public so that tests can
-    // press the buttons. The positions that open a window or set the colour act alike in the
-    // three windows; the others go to the window's own handler.
+protected:
+    // The toolbar's handler, by 1-based position (a ToolbarButton). The positions that open a
+    // window or set the colour act alike in the three windows; the others go to the window's own
+    // handler.
     void Toolbar1_ButtonClick(int index);
 
-protected:
     // Geometry of the design layout is given in twips of the window's client area.
     QWidget* central() const { return m_central; }
     template <typename W> W* place(W* widget, int left, int top, int width, int height)

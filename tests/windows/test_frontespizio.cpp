@@ -735,7 +735,7 @@ private slots:
         f.app.showWindow(win::dati);
         QVERIFY(background(f.window) != kLightGrey);
         f.dialogs->answers.push_back(true);
-        f.window->Toolbar1_ButtonClick(10);
+        clickToolbar(f.window, 10);
         QCOMPARE(f.dialogs->questions.last(),
                  QString("ZANT: colore di sfondo|Colori uguali e riposanti (grigio) per tutte le "
                          "finestre?|Yes"));
