@@ -371,12 +371,17 @@ void frontespizio::storeResults(ScheduleResults results)
 void frontespizio::stampa_Click()
 {
     if (m_comestampo[1]->isChecked()) {
-        printDirect();
+        printPages(QStringLiteral("la relazione"),
+                   [](const ReportData& report) { return layoutDirectReport(report); });
         return;
     }
-    PrintResult result = printFullReport(m_app.project(), m_app.titlePage(), m_app.office(),
-                                         m_app.checkConfirmation(), m_app.output(),
-                                         [this](const QString& text) { setStatus(text); });
+    showPrinted(printFullReport(m_app.project(), m_app.titlePage(), m_app.office(),
+                                m_app.checkConfirmation(), m_app.output(),
+                                [this](const QString& text) { setStatus(text); }));
+}
+
+void frontespizio::showPrinted(PrintResult result)
+{
     if (!result.ok() && result.error().type == ErrorKind::Check) {
         refuseForData(result.error());
         return;
@@ -387,7 +392,7 @@ void frontespizio::stampa_Click()
         say(*message);
 }
 
-void frontespizio::printDirect()
+void frontespizio::printPages(const QString& document, const PageLayout& layout)
 {
     if (Result<void> fault = m_app.checkConfirmation().requireValidData(m_app.project());
         !fault.ok()) {
@@ -397,12 +402,12 @@ void frontespizio::printDirect()
     QPrinter printer(QPrinter::HighResolution);
     if (!m_app.dialogs().print(this, printer))
         return;
-    setStatus(QStringLiteral("sto stampando la relazione"));
+    setStatus(QStringLiteral("sto stampando ") + document);
     QApplication::setOverrideCursor(Qt::WaitCursor);
     ScheduleResults results = ComputeSchedule(m_app.project());
     const Result<void> failure =
-        renderPages(layoutDirectReport(ReportData{m_app.project(), results, m_app.titlePage(),
-                                                  m_app.office(), m_app.constants()}),
+        renderPages(layout(ReportData{m_app.project(), results, m_app.titlePage(), m_app.office(),
+                                      m_app.constants()}),
                     printer);
     QApplication::restoreOverrideCursor();
     storeResults(std::move(results));
@@ -411,7 +416,7 @@ void frontespizio::printDirect()
         say(failure.error());
         return;
     }
-    setStatus(QStringLiteral("ho stampato la relazione"));
+    setStatus(QStringLiteral("ho stampato ") + document);
 }
 
 void frontespizio::cronoprogramma_Click()
@@ -419,44 +424,15 @@ void frontespizio::cronoprogramma_Click()
     SalRule rule;
     rule.everyMonths = 1;
     if (!m_comestampo[1]->isChecked()) {
-        PrintResult result = printCronoprogramma(
+        showPrinted(printCronoprogramma(
             m_app.project(), m_app.titlePage(), m_app.office(), m_app.checkConfirmation(), rule,
-            m_app.today(), m_app.output(), [this](const QString& text) { setStatus(text); });
-        if (!result.ok() && result.error().type == ErrorKind::Check) {
-            refuseForData(result.error());
-            return;
-        }
-        if (result.ok() && result.value().results)
-            storeResults(std::move(*result.value().results));
-        if (const auto message = messageFor(result))
-            say(*message);
+            m_app.today(), m_app.output(), [this](const QString& text) { setStatus(text); }));
         return;
     }
-    if (Result<void> fault = m_app.checkConfirmation().requireValidData(m_app.project());
-        !fault.ok()) {
-        refuseForData(fault.error());
-        return;
-    }
-    QPrinter printer(QPrinter::HighResolution);
-    if (!m_app.dialogs().print(this, printer))
-        return;
-    setStatus(QStringLiteral("sto stampando il cronoprogramma"));
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    ScheduleResults results = ComputeSchedule(m_app.project());
-    const ReportData report{m_app.project(), results, m_app.titlePage(), m_app.office(),
-                            m_app.constants()};
-    const Result<void> failure =
-        renderPages(layoutCronoprogramma(cronoprogrammaData(
-                        report, rule, documentDate(m_app.titlePage(), m_app.today()))),
-                    printer);
-    QApplication::restoreOverrideCursor();
-    storeResults(std::move(results));
-    if (!failure.ok()) {
-        setStatus(QString());
-        say(failure.error());
-        return;
-    }
-    setStatus(QStringLiteral("ho stampato il cronoprogramma"));
+    const QDate date = documentDate(m_app.titlePage(), m_app.today());
+    printPages(QStringLiteral("il cronoprogramma"), [&rule, &date](const ReportData& report) {
+        return layoutCronoprogramma(cronoprogrammaData(report, rule, date));
+    });
 }
 
 void frontespizio::solodati_Click()

@@ -1,8 +1,13 @@
 #pragma once
 
+#include "report/direct_print.h"
+#include "report/documents.h"
+#include "report/print_commands.h"
 #include "windows/main_window_base.h"
 
 #include <array>
+#include <functional>
+#include <vector>
 
 class QLabel;
 class QLineEdit;
@@ -62,7 +67,13 @@ private:
     void buildFields();
     void buildCommands();
     bool SaveTitlePageFile();
-    void printDirect();
+    // Shows what a document written to a file gives: the check's refusal, the results it was
+    // printed from, where it is.
+    void showPrinted(PrintResult result);
+    // Prints pages laid out from the project's results on a printer the user picks; `document`
+    // names them in the status texts ("la relazione").
+    using PageLayout = std::function<std::vector<PrintPage>(const ReportData&)>;
+    void printPages(const QString& document, const PageLayout& layout);
     void WarnFieldLength(TitlePage::Field field, const QString& text);
     void setStatus(const QString& text);
     // The guidance box in the warning colour, or back in its own.
