@@ -66,15 +66,21 @@ void typeHeading(DocumentWriter& w, const QString& text)
     w.setParagraphFormat(kBody);
 }
 
-// The title block of the listings: product, subtitle, heading in capitals, project name.
-void typeListingTitle(DocumentWriter& w, const SharedConstants& k, const QString& heading,
-                      const QString& project)
+// The product's name and subtitle that open the listings and the title page's report.
+void typeProductTitle(DocumentWriter& w, const SharedConstants& k)
 {
     w.setFontName(kFont);
     w.setFontSize(18);
     w.typeText(k.productName + QStringLiteral("\r"));
     w.setFontSize(12);
     w.typeText(k.productSubtitle + QStringLiteral("\r\r"));
+}
+
+// The title block of the listings: product, subtitle, heading in capitals, project name.
+void typeListingTitle(DocumentWriter& w, const SharedConstants& k, const QString& heading,
+                      const QString& project)
+{
+    typeProductTitle(w, k);
     w.typeText(heading + QStringLiteral("\r\r"));
     w.typeText(QStringLiteral("Progetto: ") + project + QStringLiteral("\r\r"));
 }
@@ -367,11 +373,7 @@ void buildResultsListing(DocumentWriter& w, const ReportData& d)
 void buildDataOnlyReport(DocumentWriter& w, const TitlePage& t, const OfficeSettings& office,
                          const SharedConstants& constants)
 {
-    w.setFontName(kFont);
-    w.setFontSize(18);
-    w.typeText(constants.productName + QStringLiteral("\r"));
-    w.setFontSize(12);
-    w.typeText(constants.productSubtitle + QStringLiteral("\r\r"));
+    typeProductTitle(w, constants);
     w.typeText(QStringLiteral("Dati generali\r"));
     w.addParagraph(QString(), 12);
     QStringList labels{QStringLiteral("tipologia"),
