@@ -4,6 +4,7 @@
 #include "report/page_printer.h"
 #include "report/plan_pictures.h"
 #include "report/report_texts.h"
+#include "report/text_fit.h"
 
 #include <algorithm>
 #include <cmath>
@@ -414,24 +415,13 @@ qsizetype fittingLength(const QString& font, double size, QStringView text, int 
 {
     const bool monospaced = font == kPrintFont;
     const int advance = characterWidth(font, size);
-    double ems = 0;
-    qsizetype fit = 0;
-    while (fit < text.size()) {
-        const qsizetype step =
-            text[fit].isHighSurrogate() && fit + 1 < text.size() && text[fit + 1].isLowSurrogate()
-                ? 2
-                : 1;
-        double wider = ems;
-        for (qsizetype i = fit; i < fit + step; ++i)
-            wider += coverCharacterEms(text[i]);
-        const int twips =
-            monospaced ? static_cast<int>(fit + step) * advance : twipsOfEms(wider, size);
-        if (fit > 0 && twips > width)
-            break;
-        ems = wider;
-        fit += step;
-    }
-    return fit;
+    // The first character goes on the line whatever its width.
+    return fittingPrefix(text, coverCharacterEms,
+                         [&](qsizetype placed, qsizetype length, double ems) {
+                             const int twips = monospaced ? static_cast<int>(length) * advance
+                                                          : twipsOfEms(ems, size);
+                             return placed == 0 || twips <= width;
+                         });
 }
 
 int lineHeight(const QString& font, double size)

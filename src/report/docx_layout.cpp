@@ -1,5 +1,7 @@
 #include "report/docx_layout.h"
 
+#include "report/text_fit.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -226,22 +228,9 @@ double textWidthPoints(QStringView text, double points)
 
 qsizetype fittingLength(QStringView text, double points, double room)
 {
-    double ems = 0;
-    qsizetype fit = 0;
-    while (fit < text.size()) {
-        const qsizetype step =
-            text[fit].isHighSurrogate() && fit + 1 < text.size() && text[fit + 1].isLowSurrogate()
-                ? 2
-                : 1;
-        double wider = ems;
-        for (qsizetype i = fit; i < fit + step; ++i)
-            wider += characterEms(text[i], points);
-        if (wider * points > room)
-            break;
-        ems = wider;
-        fit += step;
-    }
-    return fit;
+    return fittingPrefix(
+        text, [points](QChar c) { return characterEms(c, points); },
+        [points, room](qsizetype, qsizetype, double ems) { return ems * points <= room; });
 }
 
 namespace {
