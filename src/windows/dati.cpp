@@ -262,35 +262,35 @@ void dati::addRowHead(const RowHead& head, int r, int top)
     head.deletes->push_back(del);
 }
 
-QLineEdit* dati::addRowBox(std::vector<QLineEdit*>& boxes, QLineEdit* box, const RowBox& spec,
+QLineEdit* dati::addRowBox(std::vector<QLineEdit*>& boxes, QLineEdit* box, const RowBox& look,
                            int r, int top)
 {
-    place(box, spec.left, top, spec.width, 255);
-    box->setObjectName(QStringLiteral("%1%2").arg(QLatin1String(spec.name)).arg(r));
-    box->setToolTip(spec.toolTip);
+    place(box, look.left, top, look.width, 255);
+    box->setObjectName(QStringLiteral("%1%2").arg(QLatin1String(look.name)).arg(r));
+    box->setToolTip(look.toolTip);
     box->installEventFilter(this);
     boxes.push_back(box);
     return box;
 }
 
-QScrollBar* dati::addRowBar(std::vector<QScrollBar*>& bars, const RowBar& spec, int r, int top)
+QScrollBar* dati::addRowBar(std::vector<QScrollBar*>& bars, const RowBar& look, int r, int top)
 {
     QScrollBar* bar =
-        place(makeBar(Qt::Horizontal, spec.minimum, spec.maximum, 10), spec.left, top, 855, 255);
-    bar->setObjectName(QStringLiteral("%1%2").arg(QLatin1String(spec.name)).arg(r));
-    connect(bar, &QScrollBar::valueChanged, this, [this, r, onChange = spec.onChange] {
+        place(makeBar(Qt::Horizontal, look.minimum, look.maximum, 10), look.left, top, 855, 255);
+    bar->setObjectName(QStringLiteral("%1%2").arg(QLatin1String(look.name)).arg(r));
+    connect(bar, &QScrollBar::valueChanged, this, [this, r, onChange = look.onChange] {
         if (!m_refreshing)
             (this->*onChange)(r);
     });
     // At the end of its range the bar does not change value, yet a press there still means
     // "this value" for an empty slot (its own event, no days).
-    connect(bar, &QScrollBar::actionTriggered, this, [this, r, bar, spec] {
+    connect(bar, &QScrollBar::actionTriggered, this, [this, r, bar, look] {
         QMetaObject::invokeMethod(
             this,
-            [this, r, bar, spec] {
+            [this, r, bar, look] {
                 if (!m_refreshing && bar->isEnabled() &&
-                    (this->*spec.boxes)[r - 1]->text() != QString::number(bar->value()))
-                    (this->*spec.onChange)(r);
+                    (this->*look.boxes)[r - 1]->text() != QString::number(bar->value()))
+                    (this->*look.onChange)(r);
             },
             Qt::QueuedConnection);
     });

@@ -163,9 +163,9 @@ private:
     void addLinkRow(int r, int top);
     void addActivityBoxes(int r, int top);
     void addRowHead(const RowHead& head, int r, int top);
-    QLineEdit* addRowBox(std::vector<QLineEdit*>& boxes, QLineEdit* box, const RowBox& spec, int r,
+    QLineEdit* addRowBox(std::vector<QLineEdit*>& boxes, QLineEdit* box, const RowBox& look, int r,
                          int top);
-    QScrollBar* addRowBar(std::vector<QScrollBar*>& bars, const RowBar& spec, int r, int top);
+    QScrollBar* addRowBar(std::vector<QScrollBar*>& bars, const RowBar& look, int r, int top);
     // The start date in the box and on its bar, as the project has it.
     void showStartDate();
     void buildCommands();
