@@ -8,7 +8,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
-#include <QImage>
 #include <QPainter>
 #include <QProcess>
 #include <QStandardPaths>
@@ -89,47 +88,12 @@ void layoutAndPicture(benchmark::State& state, const Input& input, const QString
     state.counters["file_MB"] = static_cast<double>(QFileInfo(path).size()) / 1e6;
 }
 
-// One frame of the network window: a window-sized part of the picture at a zoom, as the canvas
-// paints it when the user pans or zooms.
-void frame(benchmark::State& state, const Input& input, double zoom)
-{
-    const NetworkLayout l = layoutNetwork(input.project, input.results, LayoutMode::TimeScale);
-    QImage image(1280, 800, QImage::Format_RGB32);
-    // Fitted: the whole picture in the window; otherwise a window in the middle of it.
-    const double scale =
-        zoom > 0 ? zoom : std::min(image.width() / l.width, image.height() / l.height);
-    const QPointF offset = zoom > 0 ? QPointF(l.width / 2, l.height / 2) * scale : QPointF();
-    for (auto _ : state) {
-        QPainter p(&image);
-        p.fillRect(image.rect(), Qt::white);
-        p.setClipRect(image.rect());
-        p.translate(-offset);
-        p.scale(scale, scale);
-        paintNetwork(p, l, input.results);
-    }
-}
-
 void gantt(benchmark::State& state, const Input& input)
 {
     for (auto _ : state) {
         GanttChart chart = buildGantt(input.project, input.results);
         benchmark::DoNotOptimize(chart);
     }
-}
-
-// zant-cli as the user runs it: start, read, check, compute, lay out, write the SVG.
-void cliSvg(benchmark::State& state, const Input& input, const QString& output)
-{
-    for (auto _ : state) {
-        QProcess process;
-        process.start(QStringLiteral(ZANT_CLI_PATH),
-                      {QStringLiteral("diagram"), input.path, QStringLiteral("-o"), output});
-        if (!process.waitForFinished(60000) || process.exitCode() != 0) {
-            state.SkipWithError(process.readAllStandardError().constData());
-            return;
-        }
-    }
-    state.counters["file_MB"] = static_cast<double>(QFileInfo(output).size()) / 1e6;
 }
 
 // Crossings of Graphviz's dot with straight lines on the same network, counted on its drawing
@@ -256,10 +220,6 @@ int main(int argc, char** argv)
         }
         reg("gantt_model/" + input.name, [&input](benchmark::State& s) { gantt(s, input); });
     }
-    const QString svg = temp.filePath(QStringLiteral("rete.svg"));
-    reg("cli_diagram_svg_process/" + inputs[1].name, [&inputs, svg](benchmark::State& s) {
-        cliSvg(s, inputs[1], svg);
-    })->Iterations(5);
     const QString hugeSvg = temp.filePath(QStringLiteral("rete-grande.svg"));
     reg("layout_and_svg/" + inputs[2].name, [&inputs, hugeSvg](benchmark::State& s) {
         layoutAndPicture(s, inputs[2], hugeSvg);
@@ -268,16 +228,6 @@ int main(int argc, char** argv)
     reg("layout_and_png/" + inputs[2].name, [&inputs, png](benchmark::State& s) {
         layoutAndPicture(s, inputs[2], png);
     })->Iterations(3);
-    for (const Input* input : {&inputs[1], &inputs[2]}) {
-        reg("window_frame_fitted/" + input->name,
-            [input](benchmark::State& s) { frame(s, *input, 0); });
-        reg("window_frame_at_100/" + input->name,
-            [input](benchmark::State& s) { frame(s, *input, 1); });
-        // The network window zooms out to 5 % at the most: its "Adatta alla finestra" view of a
-        // network wider than 20 windows.
-        reg("window_frame_at_5/" + input->name,
-            [input](benchmark::State& s) { frame(s, *input, 0.05); });
-    }
     // Graphviz is needed only here, and only when it is installed.
     const QString dot = QStandardPaths::findExecutable(QStringLiteral("dot"));
     if (dot.isEmpty())
